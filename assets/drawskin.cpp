@@ -1,0 +1,289 @@
+// Draws the window's skin pictures, so they can be changed here and redrawn instead of
+// being edited by hand. Usage: velmix_drawskin <output folder>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPainterPathStroker>
+#include <QTextStream>
+
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+const QColor cream(255, 243, 195);
+const QColor red(200, 0, 0);
+const QColor ringRed(165, 0, 0);
+const QColor faceTop(226, 34, 30);
+const QColor faceBottom(188, 0, 0);
+const QColor white(255, 255, 255);
+
+constexpr int jpegQuality = 92;
+
+QPen symbolPen(const QColor &colour, qreal width)
+{
+    return QPen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+}
+
+QLinearGradient faceGradient(const QRectF &area)
+{
+    QLinearGradient gradient(area.topLeft(), area.bottomLeft());
+    gradient.setColorAt(0, faceTop);
+    gradient.setColorAt(1, faceBottom);
+    return gradient;
+}
+
+// The ring is drawn inside the bounds, so the face covers exactly the given ellipse.
+void drawRoundButtonFace(QPainter &painter, const QRectF &bounds)
+{
+    constexpr qreal ringWidth = 1.5;
+    const QRectF ring = bounds.adjusted(ringWidth / 2, ringWidth / 2, -ringWidth / 2, -ringWidth / 2);
+    painter.setPen(QPen(ringRed, ringWidth));
+    painter.setBrush(faceGradient(bounds));
+    painter.drawEllipse(ring);
+}
+
+// The outline the window is masked to: the panel united with the two title buttons.
+constexpr QRectF panel(5, 24, 555, 555);
+constexpr qreal panelCornerRadius = 10.5;
+constexpr QRectF minimiseCircle(481, 12, 34, 33);
+constexpr QRectF closeCircle(515, 12, 33, 34);
+
+void drawBackground(QPainter &painter)
+{
+    constexpr qreal rimWidth = 3;
+    // The rim bleeds a pixel past the outline, so the hard-edged mask never cuts into a
+    // half-blended pixel and the window edge stays cleanly red.
+    constexpr qreal bleed = 1;
+
+    painter.fillRect(QRectF(0, 0, 570, 580), cream);
+
+    QPainterPath outline;
+    outline.addRoundedRect(panel, panelCornerRadius, panelCornerRadius);
+    outline.addEllipse(minimiseCircle);
+    outline.addEllipse(closeCircle);
+    outline = outline.simplified();
+    QPainterPathStroker widen;
+    widen.setWidth(2 * bleed);
+    widen.setJoinStyle(Qt::RoundJoin);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(red);
+    painter.drawPath(outline.united(widen.createStroke(outline)));
+
+    const qreal innerRadius = panelCornerRadius - rimWidth;
+    painter.setBrush(cream);
+    painter.drawRoundedRect(panel.adjusted(rimWidth, rimWidth, -rimWidth, -rimWidth), innerRadius,
+                            innerRadius);
+
+    drawRoundButtonFace(painter, minimiseCircle);
+    drawRoundButtonFace(painter, closeCircle);
+}
+
+constexpr QRectF titleButtonCircle(2, 1, 35, 35);
+
+// Leaves the painter set up for the white symbol.
+void drawTitleButton(QPainter &painter)
+{
+    // The button is masked to its circle; ring colour outside keeps the cut edge red.
+    painter.fillRect(QRectF(0, 0, 40, 40), ringRed);
+    drawRoundButtonFace(painter, titleButtonCircle);
+    painter.setPen(symbolPen(white, 3.5));
+}
+
+void drawClose(QPainter &painter)
+{
+    drawTitleButton(painter);
+    const QPointF centre = titleButtonCircle.center();
+    constexpr qreal arm = 6.5;
+    painter.drawLine(centre + QPointF(-arm, -arm), centre + QPointF(arm, arm));
+    painter.drawLine(centre + QPointF(-arm, arm), centre + QPointF(arm, -arm));
+}
+
+void drawMinimise(QPainter &painter)
+{
+    drawTitleButton(painter);
+    const QPointF centre = titleButtonCircle.center();
+    constexpr qreal halfLength = 7.5;
+    painter.drawLine(centre + QPointF(-halfLength, 0), centre + QPointF(halfLength, 0));
+}
+
+constexpr QRectF pill(1, 1.5, 82, 36);
+
+// Leaves the painter set up for the white symbol.
+void drawPill(QPainter &painter)
+{
+    painter.fillRect(QRectF(0, 0, 84, 39), cream);
+    const qreal radius = pill.height() / 2;
+    painter.setPen(QPen(ringRed, 1.5));
+    painter.setBrush(faceGradient(pill));
+    painter.drawRoundedRect(pill.adjusted(0.75, 0.75, -0.75, -0.75), radius - 0.75, radius - 0.75);
+    painter.setPen(symbolPen(white, 3.5));
+    painter.setBrush(Qt::NoBrush);
+}
+
+void drawHelp(QPainter &painter)
+{
+    drawPill(painter);
+    const QPointF centre = pill.center();
+    const QRectF hook(centre.x() - 5.5, centre.y() - 10.5, 11, 11);
+    QPainterPath mark;
+    mark.arcMoveTo(hook, 160);
+    mark.arcTo(hook, 160, -220);
+    mark.quadTo(centre + QPointF(0, -1), centre + QPointF(0, 3));
+    painter.drawPath(mark);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(white);
+    painter.drawEllipse(centre + QPointF(0, 8.5), 2.2, 2.2);
+}
+
+void drawReset(QPainter &painter)
+{
+    drawPill(painter);
+    const QPointF centre = pill.center();
+    constexpr qreal radius = 8;
+    constexpr qreal startAngle = 70;
+    constexpr qreal sweep = 290;
+    const QRectF circle(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius);
+    QPainterPath arc;
+    arc.arcMoveTo(circle, startAngle);
+    arc.arcTo(circle, startAngle, -sweep);
+    painter.drawPath(arc);
+
+    // Arrow head at the arc's open end, pointing along the turn (clockwise on screen).
+    const qreal angle = (startAngle - sweep) * std::numbers::pi / 180;
+    const QPointF radial(std::cos(angle), -std::sin(angle));
+    const QPointF along(-radial.y(), radial.x());
+    const QPointF end = centre + radius * radial;
+    constexpr qreal head = 5;
+    QPainterPath arrow;
+    arrow.moveTo(end + head * along);
+    arrow.lineTo(end + head * radial - 0.6 * head * along);
+    arrow.lineTo(end - head * radial - 0.6 * head * along);
+    arrow.closeSubpath();
+    painter.setPen(symbolPen(white, 1.5));
+    painter.setBrush(white);
+    painter.drawPath(arrow);
+}
+
+void drawApply(QPainter &painter)
+{
+    drawPill(painter);
+    const QPointF centre = pill.center();
+    const QPointF tick[] = {centre + QPointF(-8.5, 0.5), centre + QPointF(-3, 6),
+                            centre + QPointF(8.5, -6.5)};
+    painter.drawPolyline(tick, 3);
+}
+
+constexpr QRectF checkBox(4.5, 4.5, 22, 22);
+
+void drawUnchecked(QPainter &painter)
+{
+    painter.fillRect(QRectF(0, 0, 31, 31), cream);
+    painter.setPen(QPen(red, 2));
+    painter.setBrush(white);
+    painter.drawRoundedRect(checkBox.adjusted(1, 1, -1, -1), 2.5, 2.5);
+}
+
+void drawChecked(QPainter &painter)
+{
+    drawUnchecked(painter);
+    painter.setPen(symbolPen(red, 3.5));
+    const QPointF tick[] = {QPointF(9.5, 15.5), QPointF(13.5, 19.5), QPointF(21.5, 10.5)};
+    painter.drawPolyline(tick, 3);
+}
+
+struct Picture {
+    const char *name;
+    QSize size;
+    void (*draw)(QPainter &);
+};
+
+const Picture pictures[] = {
+    {"background", {570, 580}, drawBackground},
+    {"close", {40, 40}, drawClose},
+    {"minimise", {40, 40}, drawMinimise},
+    {"help", {84, 39}, drawHelp},
+    {"reset", {84, 39}, drawReset},
+    {"apply", {84, 39}, drawApply},
+    {"checked", {31, 31}, drawChecked},
+    {"unchecked", {31, 31}, drawUnchecked},
+};
+
+// Drawn on a 256 × 256 square and scaled to each size.
+void drawIcon(QPainter &painter)
+{
+    const QRectF square(8, 8, 240, 240);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(faceGradient(square));
+    painter.drawRoundedRect(square, 52, 52);
+
+    QPainterPath letter;
+    letter.moveTo(52, 62);
+    letter.lineTo(104, 62);
+    letter.lineTo(134, 158);
+    letter.lineTo(166, 62);
+    letter.lineTo(204, 62);
+    letter.lineTo(152, 198);
+    letter.lineTo(110, 198);
+    letter.closeSubpath();
+    painter.setPen(symbolPen(white, 8));
+    painter.setBrush(white);
+    painter.drawPath(letter);
+}
+
+constexpr int iconSizes[] = {16, 32, 48, 256};
+
+bool save(const QImage &image, const QString &path, const char *format, int quality)
+{
+    if (image.save(path, format, quality))
+        return true;
+    QTextStream(stderr) << "Cannot write " << path << '\n';
+    return false;
+}
+
+QImage render(QSize size, qreal scale, QImage::Format format, void (*draw)(QPainter &))
+{
+    QImage image(size * scale, format);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(scale, scale);
+    draw(painter);
+    return image;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (argc != 2) {
+        QTextStream(stderr) << "Usage: " << argv[0] << " <output folder>\n";
+        return 2;
+    }
+    const QDir folder(QString::fromLocal8Bit(argv[1]));
+    if (!folder.mkpath(".")) {
+        QTextStream(stderr) << "Cannot create " << folder.path() << '\n';
+        return 1;
+    }
+
+    bool ok = true;
+    for (const Picture &picture : pictures) {
+        for (const int scale : {1, 2}) {
+            const QString name =
+                QString::fromLatin1(picture.name) + (scale == 2 ? "@2x.jpg" : ".jpg");
+            const QImage image = render(picture.size, scale, QImage::Format_RGB32, picture.draw);
+            ok = save(image, folder.filePath(name), "JPG", jpegQuality) && ok;
+        }
+    }
+    for (const int size : iconSizes) {
+        const QImage image =
+            render({256, 256}, size / 256.0, QImage::Format_ARGB32_Premultiplied, drawIcon);
+        ok = save(image, folder.filePath(QString("icon-%1.png").arg(size)), "PNG", -1) && ok;
+    }
+    return ok ? 0 : 1;
+}
