@@ -1,0 +1,16 @@
+#pragma once
+
+#include "NameColumn.h"
+#include "WildcardMask.h"
+
+#include <QString>
+
+namespace velmix {
+
+// Appends to `names`, in the order the folder gives them, the plain files of `folder`
+// that match `mask`: no subfolders, no hidden files, links only when they point to a
+// file. Reads the platform's own directory listing, since Qt's leaves out names that
+// are not valid UTF-8. Returns 0, or the error number when the folder cannot be read.
+int readFolder(const QString &folder, const WildcardMask &mask, NameColumn &names);
+
+} // namespace velmix

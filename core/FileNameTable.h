@@ -1,0 +1,41 @@
+#pragma once
+
+#include "NameColumn.h"
+
+#include <QString>
+
+namespace velmix {
+
+// The table the grid shows: row 0 is the header, rows 1..N the listed files, column 0
+// the current name and column 1 the new name. An empty listing still has two rows, all
+// four cells blank.
+class FileNameTable
+{
+public:
+    enum Column { CurrentName = 0, NewName = 1 };
+
+    static const QString CurrentHeader;
+    static const QString NewHeader;
+
+    [[nodiscard]] qsizetype rowCount() const { return m_current.isEmpty() ? 2 : m_current.size() + 1; }
+    [[nodiscard]] qsizetype fileCount() const { return m_current.size(); }
+    [[nodiscard]] bool holdsFiles() const { return !m_current.isEmpty(); }
+
+    // The cell's text; blank for the header of an empty table and for cells past the files.
+    [[nodiscard]] QStringView cell(qsizetype row, int column) const;
+    [[nodiscard]] QString text(qsizetype row, int column) const { return cell(row, column).toString(); }
+
+    [[nodiscard]] const NameColumn &currentNames() const { return m_current; }
+    [[nodiscard]] const NameColumn &newNames() const { return m_new; }
+
+    // Both columns take the listed names; the new-name column shares their storage.
+    void load(const NameColumn &listedNames);
+    void setNewNames(NameColumn names) { m_new = std::move(names); }
+    NameColumn &newNamesForEdit() { return m_new; }
+
+private:
+    NameColumn m_current;
+    NameColumn m_new;
+};
+
+} // namespace velmix

@@ -1,0 +1,57 @@
+#include "NameColumn.h"
+
+#include <limits>
+#include <stdexcept>
+
+namespace velmix {
+
+void NameColumn::clear()
+{
+    m_chars = QString();
+    m_spans = QList<Span>();
+    m_pendingStart = 0;
+}
+
+void NameColumn::reserve(qsizetype names, qsizetype characters)
+{
+    m_spans.reserve(names);
+    m_chars.reserve(characters);
+}
+
+void NameColumn::appendJoined(std::initializer_list<QStringView> parts)
+{
+    m_pendingStart = m_chars.size();
+    for (QStringView part : parts)
+        m_chars.append(part);
+    closePendingName();
+}
+
+QStringView NameColumn::pendingName() const
+{
+    return QStringView(m_chars).mid(m_pendingStart);
+}
+
+void NameColumn::closePendingName()
+{
+    // Spans hold 32-bit offsets: four billion characters is far beyond any real folder.
+    if (m_chars.size() > std::numeric_limits<quint32>::max())
+        throw std::length_error("name column too large");
+    m_spans.append(Span{quint32(m_pendingStart), quint32(m_chars.size() - m_pendingStart)});
+    m_pendingStart = m_chars.size();
+}
+
+void NameColumn::discardPendingName()
+{
+    m_chars.truncate(m_pendingStart);
+}
+
+void NameColumn::permute(std::span<const quint32> order)
+{
+    QList<Span> reordered;
+    reordered.reserve(qsizetype(order.size()));
+    for (quint32 index : order)
+        reordered.append(m_spans[index]);
+    m_spans = std::move(reordered);
+}
+
+} // namespace velmix

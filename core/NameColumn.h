@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringView>
+
+#include <initializer_list>
+#include <span>
+
+namespace velmix {
+
+// One column of names kept in a single character buffer with one span per name, so a
+// million names cost two allocations instead of a million. Copies share the buffer
+// (implicit sharing): a new-name column that equals the current names costs nothing
+// until a transform writes to it.
+class NameColumn
+{
+public:
+    [[nodiscard]] qsizetype size() const { return m_spans.size(); }
+    [[nodiscard]] bool isEmpty() const { return m_spans.isEmpty(); }
+    [[nodiscard]] QStringView at(qsizetype index) const
+    {
+        const Span span = m_spans[index];
+        return QStringView(m_chars).mid(span.offset, span.length);
+    }
+    [[nodiscard]] qsizetype totalLength() const { return m_chars.size(); }
+
+    void clear();
+    void reserve(qsizetype names, qsizetype characters);
+    void append(QStringView name) { appendJoined({name}); }
+    void appendJoined(std::initializer_list<QStringView> parts);
+
+    // Appends raw text as the start of a name whose end is fixed later by
+    // closePendingName() or dropped by discardPendingName(); lets the listing decode a
+    // name in place and keep it only when the mask matches.
+    [[nodiscard]] QString &pendingText() { return m_chars; }
+    [[nodiscard]] QStringView pendingName() const;
+    void closePendingName();
+    void discardPendingName();
+
+    // Reorders the names without moving a character.
+    void permute(std::span<const quint32> order);
+
+    // Rewrites every name in place; `edit` gets a pointer to the name's first unit and
+    // its length, and must not change the length.
+    template<typename Edit>
+    void editEach(Edit edit)
+    {
+        char16_t *chars = reinterpret_cast<char16_t *>(m_chars.data());
+        for (const Span &span : std::as_const(m_spans))
+            edit(chars + span.offset, qsizetype(span.length));
+    }
+
+private:
+    struct Span
+    {
+        quint32 offset;
+        quint32 length;
+    };
+    QString m_chars;
+    QList<Span> m_spans;
+    qsizetype m_pendingStart = 0;
+};
+
+} // namespace velmix

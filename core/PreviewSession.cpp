@@ -1,0 +1,170 @@
+#include "PreviewSession.h"
+
+#include "NameTransforms.h"
+#include "Numbering.h"
+
+#include <optional>
+
+namespace velmix {
+
+PreviewSession::PreviewSession(BusyPointer &busyPointer)
+    : m_busyPointer(busyPointer)
+{
+}
+
+bool &PreviewSession::flag(Toggle toggle)
+{
+    switch (toggle) {
+    case Toggle::UpperCase: return m_options.UpperCase;
+    case Toggle::LowerCase: return m_options.LowerCase;
+    case Toggle::FirstLetterCapital: return m_options.FirstLetterCapital;
+    case Toggle::SpacesToUnderscores: return m_options.SpacesToUnderscores;
+    case Toggle::UnderscoresToSpaces: return m_options.UnderscoresToSpaces;
+    case Toggle::Numbering: return m_options.Numbering;
+    }
+    Q_UNREACHABLE();
+    return m_options.Numbering;
+}
+
+bool PreviewSession::isTicked(Toggle toggle) const
+{
+    return const_cast<PreviewSession *>(this)->flag(toggle);
+}
+
+void PreviewSession::loadFileList(const NameColumn &listedNames)
+{
+    std::optional<BusyGuard> busy;
+    if (!listedNames.isEmpty())
+        busy.emplace(m_busyPointer);
+    if (m_observer)
+        m_observer->tableAboutToReload();
+    m_table.load(listedNames);
+    if (m_observer)
+        m_observer->tableReloaded();
+}
+
+void PreviewSession::RebuildNewNames()
+{
+    // Decided from the table itself: an empty new name must never freeze the preview.
+    if (!m_table.holdsFiles())
+        return;
+    m_namesPending = true;
+    BusyGuard busy(m_busyPointer);
+    if (m_options.StepText.isEmpty())
+        m_options.StepText = QStringLiteral("1");
+    if (m_options.StartText.isEmpty())
+        m_options.StartText = QStringLiteral("1");
+    ApplyBaseName(m_table, m_options.BaseName);
+    if (m_options.Numbering)
+        ApplyNumbering(m_table, m_options.StartText, m_options.StepText, m_options.DigitWidthIndex);
+    if (m_options.UpperCase)
+        ToUpperCase(m_table);
+    if (m_options.LowerCase)
+        ToLowerCase(m_table);
+    if (m_options.SpacesToUnderscores)
+        ReplaceSpaces(m_table);
+    if (m_options.UnderscoresToSpaces)
+        ReplaceUnderscores(m_table);
+    if (m_options.FirstLetterCapital)
+        CapitalizeFirstLetter(m_table);
+    if (m_observer)
+        m_observer->newNamesRebuilt();
+}
+
+void PreviewSession::ToggleOption(Toggle toggle)
+{
+    bool &ticked = flag(toggle);
+    if (toggle == Toggle::Numbering) {
+        if (!ticked)
+            ticked = true;
+        else if (keepsOwnNames(m_options.BaseName))
+            ticked = false;
+        else
+            return; // a base name holds numbering on, silently
+        RebuildNewNames();
+        return;
+    }
+    if (!ticked) {
+        ticked = true;
+        switch (toggle) {
+        case Toggle::UpperCase:
+            m_options.LowerCase = m_options.FirstLetterCapital = false;
+            break;
+        case Toggle::LowerCase:
+            m_options.UpperCase = m_options.FirstLetterCapital = false;
+            break;
+        case Toggle::FirstLetterCapital:
+            m_options.UpperCase = m_options.LowerCase = false;
+            break;
+        case Toggle::SpacesToUnderscores:
+            m_options.UnderscoresToSpaces = false;
+            break;
+        case Toggle::UnderscoresToSpaces:
+            m_options.SpacesToUnderscores = false;
+            break;
+        case Toggle::Numbering:
+            break;
+        }
+    } else {
+        ticked = false;
+    }
+    RebuildNewNames();
+}
+
+void PreviewSession::ResetOptions()
+{
+    const int digitWidthIndex = m_options.DigitWidthIndex; // the chosen width stays
+    m_options = NamingOptions();
+    m_options.DigitWidthIndex = digitWidthIndex;
+}
+
+void PreviewSession::setBaseName(const QString &text)
+{
+    m_options.BaseName = text.left(NamingOptions::BaseNameLimit);
+}
+
+void PreviewSession::setStartText(const QString &text)
+{
+    m_options.StartText = text.left(NamingOptions::StartTextLimit);
+}
+
+void PreviewSession::setStepText(const QString &text)
+{
+    m_options.StepText = text;
+}
+
+void PreviewSession::setDigitWidthIndex(int index)
+{
+    if (index >= 0 && index < NamingOptions::DigitWidthCount)
+        m_options.DigitWidthIndex = index;
+}
+
+void PreviewSession::TxtName_KeyUp()
+{
+    if (!keepsOwnNames(m_options.BaseName))
+        m_options.Numbering = true;
+    RebuildNewNames();
+}
+
+void PreviewSession::CboRazr_Click()
+{
+    if (m_options.Numbering)
+        RebuildNewNames();
+}
+
+void PreviewSession::DigitKeyFilter(QString &text, KeyMeaning key)
+{
+    if (text.isEmpty())
+        return;
+    if (key == KeyMeaning::Digit) {
+        if (m_options.Numbering)
+            RebuildNewNames();
+        return;
+    }
+    // The last character goes, whatever it is; a surrogate pair is one character.
+    const qsizetype size = text.size();
+    const bool pair = size >= 2 && text[size - 1].isLowSurrogate() && text[size - 2].isHighSurrogate();
+    text.chop(pair ? 2 : 1);
+}
+
+} // namespace velmix

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "BusyPointer.h"
+#include "FileNameTable.h"
+#include "KeyRelease.h"
+#include "NamingOptions.h"
+#include "TableObserver.h"
+
+namespace velmix {
+
+// The table, the naming options and the pending flag, with the rules that change them:
+// the toggle clicks, the numbering fields' key releases and the preview pipeline.
+class PreviewSession
+{
+public:
+    explicit PreviewSession(BusyPointer &busyPointer);
+
+    [[nodiscard]] const FileNameTable &table() const { return m_table; }
+    [[nodiscard]] const NamingOptions &options() const { return m_options; }
+    [[nodiscard]] bool namesPending() const { return m_namesPending; }
+    [[nodiscard]] bool isTicked(Toggle toggle) const;
+
+    void setObserver(TableObserver *observer) { m_observer = observer; }
+
+    // Fills the table from the listed names, both columns alike.
+    void loadFileList(const NameColumn &listedNames);
+    void RebuildNewNames();
+    void ToggleOption(Toggle toggle);
+    void ResetOptions();
+    void clearPending() { m_namesPending = false; }
+
+    void PicBig_Click() { ToggleOption(Toggle::UpperCase); }
+    void PicSmall_Click() { ToggleOption(Toggle::LowerCase); }
+    void PicPerBig_Click() { ToggleOption(Toggle::FirstLetterCapital); }
+    void PicPod_Click() { ToggleOption(Toggle::SpacesToUnderscores); }
+    void PicBreak_Click() { ToggleOption(Toggle::UnderscoresToSpaces); }
+    void PicNum_Click() { ToggleOption(Toggle::Numbering); }
+
+    // Every edit of a field box, typed or pasted, reaches these at once; they do not
+    // rebuild the preview (the key releases below decide that).
+    void setBaseName(const QString &text);
+    void setStartText(const QString &text);
+    void setStepText(const QString &text);
+    void setDigitWidthIndex(int index);
+
+    void TxtName_KeyUp();
+    void TxtNach_KeyUp(KeyMeaning key) { DigitKeyFilter(m_options.StartText, key); }
+    void TxtShag_KeyUp(KeyMeaning key) { DigitKeyFilter(m_options.StepText, key); }
+    void CboRazr_Click();
+    void CboRazr_DblClick() { RebuildNewNames(); }
+
+private:
+    void DigitKeyFilter(QString &text, KeyMeaning key);
+    bool &flag(Toggle toggle);
+
+    BusyPointer &m_busyPointer;
+    FileNameTable m_table;
+    NamingOptions m_options;
+    bool m_namesPending = false;
+    TableObserver *m_observer = nullptr;
+};
+
+} // namespace velmix

@@ -1,0 +1,66 @@
+#include "WildcardMask.h"
+
+#include "NameOrder.h"
+
+namespace velmix {
+namespace {
+
+qsizetype characterLength(QStringView text, qsizetype at)
+{
+    return (at + 1 < text.size() && text[at].isHighSurrogate() && text[at + 1].isLowSurrogate()) ? 2 : 1;
+}
+
+// Greedy match with one backtrack point, linear for practical masks.
+bool matchesPattern(QStringView pattern, QStringView name)
+{
+    qsizetype p = 0, n = 0;
+    qsizetype starP = -1, starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == u'*') {
+            starP = ++p;
+            starN = n;
+        } else if (p < pattern.size() && pattern[p] == u'?') {
+            ++p;
+            n += characterLength(name, n);
+        } else if (p < pattern.size() && pattern[p].unicode() == foldCase(name[n].unicode())) {
+            ++p;
+            ++n;
+        } else if (starP >= 0) {
+            p = starP;
+            starN += characterLength(name, starN);
+            n = starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == u'*')
+        ++p;
+    return p == pattern.size();
+}
+
+} // namespace
+
+WildcardMask::WildcardMask(const QString &mask)
+    : m_text(mask)
+{
+    for (const QString &pattern : mask.split(u';', Qt::SkipEmptyParts)) {
+        QString folded = pattern;
+        for (QChar &unit : folded)
+            unit = QChar(foldCase(unit.unicode()));
+        m_patterns.append(folded);
+    }
+}
+
+bool WildcardMask::matches(QStringView name) const
+{
+    const bool hasDot = name.contains(u'.');
+    for (const QString &pattern : m_patterns) {
+        if (matchesPattern(pattern, name))
+            return true;
+        if (!hasDot && pattern.endsWith(u".*") && matchesPattern(QStringView(pattern).chopped(2), name))
+            return true;
+    }
+    return false;
+}
+
+} // namespace velmix

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "BusyPointer.h"
+#include "FileNameTable.h"
+#include "NameColumn.h"
+
+#include <QStringList>
+
+namespace velmix::test {
+
+// Counts how often the busy pointer was shown and restored, and fails a test that
+// leaves it unbalanced.
+class CountingBusyPointer : public BusyPointer
+{
+public:
+    void showBusy() override { ++shown; ++depth; }
+    void restore() override { ++restored; --depth; }
+    int shown = 0;
+    int restored = 0;
+    int depth = 0;
+};
+
+inline NameColumn column(const QStringList &names)
+{
+    NameColumn result;
+    for (const QString &name : names)
+        result.append(name);
+    return result;
+}
+
+inline QStringList names(const NameColumn &column)
+{
+    QStringList result;
+    for (qsizetype i = 0; i < column.size(); ++i)
+        result.append(column.at(i).toString());
+    return result;
+}
+
+inline FileNameTable table(const QStringList &currentNames)
+{
+    FileNameTable result;
+    result.load(column(currentNames));
+    return result;
+}
+
+} // namespace velmix::test

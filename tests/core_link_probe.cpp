@@ -1,0 +1,9 @@
+// Links the core alone, so that its shared library dependencies can be inspected.
+#include "FolderListing.h"
+
+int main()
+{
+    velmix::FolderListing listing;
+    listing.setPath(QStringLiteral("."));
+    return listing.count() >= 0 ? 0 : 1;
+}

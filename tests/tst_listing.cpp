@@ -1,0 +1,164 @@
+#include "FileNameCodec.h"
+#include "FolderListing.h"
+#include "TestSupport.h"
+#include "WildcardMask.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+using namespace velmix;
+
+namespace {
+
+void touch(const QString &folder, const QByteArray &name)
+{
+    const QByteArray path = QFile::encodeName(folder) + '/' + name;
+    const int fd = ::open(path.constData(), O_CREAT | O_WRONLY, 0644);
+    QVERIFY2(fd >= 0, path.constData());
+    ::close(fd);
+}
+
+QStringList listed(const QString &folder, const QString &mask)
+{
+    FolderListing listing;
+    listing.setPath(folder);
+    listing.setMask(mask);
+    return test::names(listing.names());
+}
+
+} // namespace
+
+class TestListing : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void masks_data()
+    {
+        QTest::addColumn<QString>("mask");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("matches");
+        QTest::newRow("*.* any dotted") << "*.*" << "a.b" << true;
+        QTest::newRow("*.* takes a dot-less name") << "*.*" << "README" << true;
+        QTest::newRow("*.* trailing dot") << "*.*" << "notes." << true;
+        QTest::newRow("case ignored") << "*.mp3" << "c.MP3" << true;
+        QTest::newRow("cyrillic case ignored") << "ФОТО*.jpg" << "фото1.JPG" << true;
+        QTest::newRow("wrong extension") << "*.mp3" << "a.wav" << false;
+        QTest::newRow("extension is the end") << "*.mp3" << "a.mp3.bak" << false;
+        QTest::newRow("either pattern") << "*.mp3;*.wav" << "b.wav" << true;
+        QTest::newRow("question mark is one char") << "a?.txt" << "ab.txt" << true;
+        QTest::newRow("question mark is not zero") << "a?.txt" << "a.txt" << false;
+        QTest::newRow("question mark takes a pair") << "?.txt" << QString::fromUtf8("\xF0\x9F\x98\x80.txt") << true;
+        QTest::newRow("star backtracks") << "*a*b.txt" << "xaxxab.txt" << true;
+        QTest::newRow("x.* takes x") << "x.*" << "x" << true;
+        QTest::newRow("x.* not xy") << "x.*" << "xy" << false;
+        QTest::newRow("*.jpg not dot-less") << "*.jpg" << "jpg" << false;
+    }
+    void masks()
+    {
+        QFETCH(QString, mask);
+        QFETCH(QString, name);
+        QFETCH(bool, matches);
+        QCOMPARE(WildcardMask(mask).matches(name), matches);
+    }
+
+    void listsPlainVisibleFilesInOrder()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.path();
+        for (const char *name : {"b.wav", "A.mp3", "c.MP3", "readme", "Zeta.txt", "alpha.TXT", ".hidden.mp3", "a.mp3"})
+            touch(path, name);
+        QVERIFY(QDir(path).mkdir("sub.mp3"));
+        touch(path, "ro.txt");
+        QVERIFY(QFile::setPermissions(path + "/ro.txt", QFile::ReadOwner));
+        QVERIFY(QFile::link(path + "/Zeta.txt", path + "/link-to-file.txt"));
+        QVERIFY(QFile::link(path + "/sub.mp3", path + "/link-to-dir.mp3"));
+        QVERIFY(QFile::link(path + "/missing", path + "/broken.txt"));
+
+        QCOMPARE(listed(path, "*.mp3;*.wav"), QStringList({"A.mp3", "a.mp3", "b.wav", "c.MP3"}));
+        QCOMPARE(listed(path, "*.*"),
+                 QStringList({"A.mp3", "a.mp3", "alpha.TXT", "b.wav", "c.MP3", "link-to-file.txt", "readme", "ro.txt", "Zeta.txt"}));
+        QCOMPARE(listed(path, "*.gif"), QStringList());
+    }
+
+    void nonUtf8NameIsListedAndEncodesBack()
+    {
+        QTemporaryDir dir;
+        touch(dir.path(), QByteArray("caf\xE9.txt"));
+        touch(dir.path(), QByteArray("ok.txt"));
+        const QStringList names = listed(dir.path(), "*.txt");
+        QCOMPARE(names.size(), 2);
+        QCOMPARE(names[0], QStringLiteral("caf") + QChar(0xDCE9) + QStringLiteral(".txt"));
+        QCOMPARE(*FileNameCodec::encode(names[0]), QByteArray("caf\xE9.txt"));
+    }
+
+    void refreshAndSettingsReread()
+    {
+        QTemporaryDir dir;
+        FolderListing listing;
+        listing.setPath(dir.path());
+        listing.setMask("*.*");
+        QCOMPARE(listing.count(), 0);
+        QCOMPARE(listing.readError(), 0);
+        touch(dir.path(), "new.txt");
+        QCOMPARE(listing.count(), 0); // nothing re-read yet
+        listing.refresh();
+        QCOMPARE(listing.count(), 1);
+        QCOMPARE(listing.name(0), u"new.txt");
+        listing.setMask("*.mp3");
+        QCOMPARE(listing.count(), 0);
+    }
+
+    void unreadableFolderGivesError()
+    {
+        FolderListing listing;
+        listing.setPath("/nonexistent/velmix-test");
+        QCOMPARE(listing.count(), 0);
+        QVERIFY(listing.readError() != 0);
+        QTemporaryDir dir;
+        touch(dir.path(), "file");
+        listing.setPath(dir.path() + "/file");
+        QCOMPARE(listing.readError(), ENOTDIR);
+    }
+
+    void codecRoundTripsArbitraryBytes()
+    {
+        QRandomGenerator random(7);
+        for (int round = 0; round < 5000; ++round) {
+            QByteArray bytes(1 + random.bounded(12), Qt::Uninitialized);
+            for (char &byte : bytes)
+                byte = char(1 + random.bounded(255));
+            const QString decoded = FileNameCodec::decode(bytes);
+            const std::optional<QByteArray> encoded = FileNameCodec::encode(decoded);
+            QVERIFY(encoded);
+            QCOMPARE(*encoded, bytes);
+        }
+    }
+
+    void codecRejects_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("encodes");
+        QTest::newRow("cyrillic") << "Фото.jpg" << true;
+        QTest::newRow("pair") << QString::fromUtf8("\xF0\x9F\x98\x80") << true;
+        QTest::newRow("lone high surrogate") << QString(QChar(0xD800)) << false;
+        QTest::newRow("low surrogate no byte gives") << QString(QChar(0xDC41)) << false;
+    }
+    void codecRejects()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, encodes);
+        QCOMPARE(FileNameCodec::encode(text).has_value(), encodes);
+        if (encodes)
+            QCOMPARE(*FileNameCodec::encode(text), text.toUtf8());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestListing)
+#include "tst_listing.moc"

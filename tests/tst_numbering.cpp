@@ -1,0 +1,157 @@
+#include "Numbering.h"
+#include "TestSupport.h"
+
+#include <QTest>
+
+#include <cmath>
+#include <limits>
+
+using namespace velmix;
+
+class TestNumbering : public QObject
+{
+    Q_OBJECT
+
+private:
+    static QString number(double value, int width)
+    {
+        char16_t text[NumberTextCapacity];
+        const int length = writeNumberText(value, width, text);
+        return length < 0 ? QStringLiteral("<none>") : QString(reinterpret_cast<const QChar *>(text), length);
+    }
+
+private Q_SLOTS:
+    void fieldNumber_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("value");
+        QTest::newRow("plain") << "12" << 12.0;
+        QTest::newRow("leading zeros") << "007" << 7.0;
+        QTest::newRow("zero") << "0" << 0.0;
+        QTest::newRow("fraction floors") << "1.5" << 1.0;
+        QTest::newRow("negative floors down") << "-1.5" << -2.0;
+        QTest::newRow("plus sign") << "+3" << 3.0;
+        QTest::newRow("exponent") << "2e3" << 2000.0;
+        QTest::newRow("sixteen digits") << "1000000000000000" << 1e15;
+        QTest::newRow("trailing letters") << "12abc" << 1.0;
+        QTest::newRow("comma") << "1,5" << 1.0;
+        QTest::newRow("inf") << "inf" << 1.0;
+        QTest::newRow("nan") << "nan" << 1.0;
+        QTest::newRow("letters") << "abc" << 1.0;
+        QTest::newRow("blank inside") << "1 2" << 1.0;
+        QTest::newRow("leading blank") << " 12" << 1.0;
+        QTest::newRow("lone sign") << "-" << 1.0;
+        QTest::newRow("lone dot") << "." << 1.0;
+        QTest::newRow("exponent without digits") << "1e" << 1.0;
+        QTest::newRow("overflows a double") << "1e400" << 1.0;
+        QTest::newRow("arabic-indic digits") << "١٢" << 1.0;
+        QTest::newRow("very long digits") << QString(400, u'9') << 1.0;
+    }
+    void fieldNumber()
+    {
+        QFETCH(QString, text);
+        QFETCH(double, value);
+        QCOMPARE(velmix::fieldNumber(text), value);
+    }
+
+    void numberText_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QString>("text");
+        // The widths at work for 7, 42 and 999.
+        const double values[] = {7, 42, 999};
+        const char *expected[5][3] = {{"7", "42", "999"}, {"07", "42", "999"}, {"007", "042", "999"},
+                                      {"0007", "0042", "0999"}, {"00007", "00042", "00999"}};
+        for (int w = 0; w < 5; ++w)
+            for (int v = 0; v < 3; ++v)
+                QTest::addRow("%g width %d", values[v], w + 1) << values[v] << w + 1 << QString(expected[w][v]);
+        QTest::newRow("largest plain") << 999999999999999.0 << 1 << "999999999999999";
+        QTest::newRow("1E+15") << 1e15 << 1 << "1E+15";
+        QTest::newRow("15 significant digits") << 1234567890123456.0 << 1 << "1.23456789012346E+15";
+        QTest::newRow("negative zero-filled after sign") << -7.0 << 3 << "-07";
+        QTest::newRow("negative wider than width") << -42.0 << 2 << "-42";
+        QTest::newRow("negative zero is zero") << -0.0 << 2 << "00";
+        QTest::newRow("huge negative") << -1e300 << 5 << "-1E+300";
+        QTest::newRow("infinite gives no text") << std::numeric_limits<double>::infinity() << 1 << "<none>";
+        QTest::newRow("nan gives no text") << std::nan("") << 1 << "<none>";
+    }
+    void numberText()
+    {
+        QFETCH(double, value);
+        QFETCH(int, width);
+        QFETCH(QString, text);
+        QCOMPARE(number(value, width), text);
+    }
+
+    void workedExamples_data()
+    {
+        QTest::addColumn<QString>("base");
+        QTest::addColumn<bool>("numbering");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("step");
+        QTest::addColumn<int>("widthIndex");
+        QTest::addColumn<QStringList>("current");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("Holiday_ 001") << "Holiday_" << true << "1" << "1" << 2 << QStringList{"IMG_71.JPG", "IMG_72.JPG", "notes.txt"}
+                                      << QStringList{"Holiday_001.JPG", "Holiday_002.JPG", "Holiday_003.txt"};
+        QTest::newRow("start 10 step 5") << "Holiday" << true << "10" << "5" << 1 << QStringList{"a.jpg", "b.jpg", "c.jpg"}
+                                         << QStringList{"Holiday10.jpg", "Holiday15.jpg", "Holiday20.jpg"};
+        QTest::newRow("wider never cut") << "Disc" << true << "9" << "1" << 0 << QStringList{"a.mp3", "b.mp3", "c.mp3"}
+                                         << QStringList{"Disc9.mp3", "Disc10.mp3", "Disc11.mp3"};
+        QTest::newRow("own names numbered") << "-" << true << "1" << "1" << 1 << QStringList{"IMG_71.JPG", "archive.tar.gz", "x.y.z"}
+                                            << QStringList{"IMG_7101.JPG", "archive02.tar.gz", "x03.y.z"};
+        QTest::newRow("empty base") << "" << true << "1" << "1" << 0 << QStringList{"report.txt", "data.csv", "photo.jpg"}
+                                    << QStringList{"1.txt", "2.csv", "3.jpg"};
+        QTest::newRow("base alone") << "Holiday" << false << "1" << "1" << 0 << QStringList{"IMG_71.JPG", "notes.txt"}
+                                    << QStringList{"Holiday.JPG", "Holiday.txt"};
+        QTest::newRow("star keeps names") << "*" << false << "1" << "1" << 0 << QStringList{"A b.Txt"} << QStringList{"A b.Txt"};
+        QTest::newRow("dash blank is a base") << " -" << false << "1" << "1" << 0 << QStringList{"a.txt"} << QStringList{" -.txt"};
+        QTest::newRow("empty base no numbering") << "" << false << "1" << "1" << 0 << QStringList{"report.txt"} << QStringList{".txt"};
+        QTest::newRow("first dot of current") << "Photo" << false << "1" << "1" << 0 << QStringList{"my.photo.jpg"} << QStringList{"Photo.photo.jpg"};
+        QTest::newRow("dot in base moves split") << "Vol.2" << true << "1" << "1" << 0 << QStringList{"song.mp3"} << QStringList{"Vol1.2.mp3"};
+        QTest::newRow("only dot last") << "Doc" << true << "1" << "1" << 0 << QStringList{"notes."} << QStringList{"Doc1."};
+        QTest::newRow("no dot: empty tail") << "Doc" << true << "1" << "1" << 0 << QStringList{"README"} << QStringList{"Doc1"};
+        QTest::newRow("no dot, no numbering") << "Doc" << false << "1" << "1" << 0 << QStringList{"README"} << QStringList{"Doc"};
+        QTest::newRow("start 0") << "x" << true << "0" << "1" << 1 << QStringList{"a.b", "c.d"} << QStringList{"x00.b", "x01.d"};
+        QTest::newRow("step 0") << "x" << true << "4" << "0" << 0 << QStringList{"a.b", "c.d"} << QStringList{"x4.b", "x4.d"};
+        QTest::newRow("start 007") << "x" << true << "007" << "1" << 0 << QStringList{"a.b"} << QStringList{"x7.b"};
+        QTest::newRow("huge step") << "x" << true << "1" << "1000000000000000" << 0 << QStringList{"a.b", "c.d"} << QStringList{"x1.b", "x1E+15.d"};
+        QTest::newRow("text not a number") << "x" << true << "12abc" << "1,5" << 0 << QStringList{"a.b", "c.d"} << QStringList{"x1.b", "x2.d"};
+        QTest::newRow("negative start") << "x" << true << "-2" << "1" << 2 << QStringList{"a", "b", "c"} << QStringList{"x-02", "x-01", "x000"};
+        QTest::newRow("overflow to infinity: no number") << "x" << true << "1e308" << "1e308" << 0 << QStringList{"a.b", "c.d"}
+                                                         << QStringList{"x1E+308.b", "x.d"};
+    }
+    void workedExamples()
+    {
+        QFETCH(QString, base);
+        QFETCH(bool, numbering);
+        QFETCH(QString, start);
+        QFETCH(QString, step);
+        QFETCH(int, widthIndex);
+        QFETCH(QStringList, current);
+        QFETCH(QStringList, expected);
+        FileNameTable table = test::table(current);
+        ApplyBaseName(table, base);
+        if (numbering)
+            ApplyNumbering(table, start, step, widthIndex);
+        QCOMPARE(test::names(table.newNames()), expected);
+        QCOMPARE(test::names(table.currentNames()), current);
+    }
+
+    void millionRowsNumberPastSixteenBits()
+    {
+        QStringList current;
+        for (int i = 0; i < 40000; ++i)
+            current.append(QStringLiteral("f.txt"));
+        FileNameTable table = test::table(current);
+        ApplyBaseName(table, QStringLiteral("n"));
+        ApplyNumbering(table, u"1", u"1", 4);
+        QCOMPARE(table.rowCount(), 40001);
+        QCOMPARE(table.text(32768, 1), "n32768.txt");
+        QCOMPARE(table.text(40000, 1), "n40000.txt");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestNumbering)
+#include "tst_numbering.moc"

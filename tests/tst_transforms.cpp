@@ -1,0 +1,136 @@
+#include "NameTransforms.h"
+#include "TestSupport.h"
+
+#include <QTest>
+
+using namespace velmix;
+
+class TestTransforms : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void findExtensionDot_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("dot");
+        QTest::addColumn<QString>("tail");
+        QTest::newRow("report.txt") << "report.txt" << 3 << ".txt";
+        QTest::newRow("first dot decides") << "archive.tar.gz" << 6 << ".tar.gz";
+        QTest::newRow("my.photo.jpg") << "my.photo.jpg" << 9 << ".photo.jpg";
+        QTest::newRow("leading dot") << ".profile" << 7 << ".profile";
+        QTest::newRow("only dot last") << "notes." << 0 << ".";
+        QTest::newRow("no dot: empty tail") << "README" << 0 << "";
+        QTest::newRow("one char") << "a" << 0 << "";
+        QTest::newRow("lone dot") << "." << 0 << ".";
+        QTest::newRow("empty") << "" << 0 << "";
+        QTest::newRow("dots inside and last") << "a.b." << 2 << ".b.";
+    }
+    void findExtensionDot()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, dot);
+        QFETCH(QString, tail);
+        QCOMPARE(FindExtensionDot(name), dot);
+        QCOMPARE(name.right(tailLength(name)), tail);
+    }
+
+    void perName_data()
+    {
+        QTest::addColumn<QString>("rule");
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("upper whole name") << "upper" << "Photo_01.jpg" << "PHOTO_01.JPG";
+        QTest::newRow("upper cyrillic") << "upper" << "файл_1.txt" << "ФАЙЛ_1.TXT";
+        QTest::newRow("upper keeps sharp s") << "upper" << "straße.txt" << "STRAßE.TXT";
+        QTest::newRow("upper supplementary pair") << "upper" << QString::fromUtf8("\xF0\x90\x90\xA8.txt") << QString::fromUtf8("\xF0\x90\x90\x80.TXT");
+        QTest::newRow("upper leaves escaped byte") << "upper" << QStringLiteral("caf") + QChar(0xDCE9) << QStringLiteral("CAF") + QChar(0xDCE9);
+        QTest::newRow("lower") << "lower" << "IMG_0042.JPG" << "img_0042.jpg";
+        QTest::newRow("lower cyrillic") << "lower" << "Отчёт.DOC" << "отчёт.doc";
+        QTest::newRow("capital") << "capital" << "mY HOLIDAY.JPG" << "My holiday.jpg";
+        QTest::newRow("capital digit first") << "capital" << "2ND TRY.TXT" << "2nd try.txt";
+        QTest::newRow("capital underscore first") << "capital" << "_NOTE.TXT" << "_note.txt";
+        QTest::newRow("capital one letter") << "capital" << "A" << "A";
+        QTest::newRow("capital umlaut") << "capital" << "ä.TXT" << "Ä.txt";
+        QTest::newRow("capital empty") << "capital" << "" << "";
+        QTest::newRow("spaces") << "spaces" << " my  holiday photo.jpg " << "_my__holiday_photo.jpg_";
+        QTest::newRow("spaces leave tab and nbsp") << "spaces" << "a\tb\u00A0c" << "a\tb\u00A0c";
+        QTest::newRow("underscores") << "underscores" << "my_holiday_photo.jpg" << "my holiday photo.jpg";
+    }
+    void perName()
+    {
+        QFETCH(QString, rule);
+        QFETCH(QString, before);
+        QFETCH(QString, after);
+        QString name = before;
+        auto *units = reinterpret_cast<char16_t *>(name.data());
+        if (rule == "upper")
+            upperCaseInPlace(units, name.size());
+        else if (rule == "lower")
+            lowerCaseInPlace(units, name.size());
+        else if (rule == "capital")
+            capitalizeInPlace(units, name.size());
+        else if (rule == "spaces")
+            replaceInPlace(units, name.size(), u' ', u'_');
+        else
+            replaceInPlace(units, name.size(), u'_', u' ');
+        QCOMPARE(name, after);
+        QCOMPARE(name.size(), before.size());
+    }
+
+    void tableStepsTouchOnlyNewNames()
+    {
+        FileNameTable table = test::table({"a b_c.TXT", "Ünï Code.txt"});
+        ToUpperCase(table);
+        QCOMPARE(test::names(table.newNames()), QStringList({"A B_C.TXT", "ÜNÏ CODE.TXT"}));
+        ReplaceSpaces(table);
+        QCOMPARE(test::names(table.newNames()), QStringList({"A_B_C.TXT", "ÜNÏ_CODE.TXT"}));
+        ReplaceUnderscores(table);
+        QCOMPARE(test::names(table.newNames()), QStringList({"A B C.TXT", "ÜNÏ CODE.TXT"}));
+        CapitalizeFirstLetter(table);
+        QCOMPARE(test::names(table.newNames()), QStringList({"A b c.txt", "Ünï code.txt"}));
+        ToLowerCase(table);
+        QCOMPARE(test::names(table.newNames()), QStringList({"a b c.txt", "ünï code.txt"}));
+        // The current names share storage with the new ones until the first edit.
+        QCOMPARE(test::names(table.currentNames()), QStringList({"a b_c.TXT", "Ünï Code.txt"}));
+    }
+
+    void replacementOrderMatters()
+    {
+        FileNameTable table = test::table({"a_b c"});
+        ReplaceUnderscores(table);
+        ReplaceSpaces(table);
+        QCOMPARE(table.text(1, 1), "a_b_c");
+        ReplaceSpaces(table);
+        ReplaceUnderscores(table);
+        QCOMPARE(table.text(1, 1), "a b c");
+    }
+
+    void emptyTableIsLeftAlone()
+    {
+        FileNameTable table;
+        ToUpperCase(table);
+        CapitalizeFirstLetter(table);
+        QCOMPARE(table.rowCount(), 2);
+        for (int row = 0; row < 2; ++row)
+            for (int column = 0; column < 2; ++column)
+                QCOMPARE(table.text(row, column), QString());
+    }
+
+    void tableRowsAndHeader()
+    {
+        const FileNameTable one = test::table({"x.txt"});
+        QCOMPARE(one.rowCount(), 2);
+        QCOMPARE(one.text(0, 0), "Оригинальные");
+        QCOMPARE(one.text(0, 1), "Переименованные");
+        QCOMPARE(one.text(1, 0), "x.txt");
+        QCOMPARE(one.text(1, 1), "x.txt");
+        QCOMPARE(one.text(2, 0), QString());
+        const FileNameTable three = test::table({"a", "b", "c"});
+        QCOMPARE(three.rowCount(), 4);
+        QCOMPARE(three.text(3, 1), "c");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTransforms)
+#include "tst_transforms.moc"
