@@ -4,6 +4,7 @@
 #include "WildcardMask.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace velmix {
 
@@ -12,5 +13,9 @@ namespace velmix {
 // file. Reads the platform's own directory listing, since Qt's leaves out names that
 // are not valid UTF-8. Returns 0, or the error number when the folder cannot be read.
 int readFolder(const QString &folder, const WildcardMask &mask, NameColumn &names);
+
+// The visible subfolders of `folder` (links to folders included), in the listing's
+// order; empty when it cannot be read.
+[[nodiscard]] QStringList readSubfolders(const QString &folder);
 
 } // namespace velmix

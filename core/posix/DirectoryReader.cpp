@@ -1,7 +1,9 @@
 #include "DirectoryReader.h"
 
 #include "FileNameCodec.h"
+#include "NameOrder.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -11,20 +13,25 @@
 namespace velmix {
 namespace {
 
-bool isPlainFile(int folderFd, const dirent *entry)
+bool isOfType(int folderFd, const dirent *entry, unsigned char type, mode_t mode)
 {
-    if (entry->d_type == DT_REG)
+    if (entry->d_type == type)
         return true;
     if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
         return false;
     struct stat info;
-    // Following the link: a link is listed when what it points to is a plain file.
-    return fstatat(folderFd, entry->d_name, &info, 0) == 0 && S_ISREG(info.st_mode);
+    // Following the link: a link counts as what it points to.
+    return fstatat(folderFd, entry->d_name, &info, 0) == 0 && (info.st_mode & S_IFMT) == mode;
 }
 
-} // namespace
+bool isPlainFile(int folderFd, const dirent *entry)
+{
+    return isOfType(folderFd, entry, DT_REG, S_IFREG);
+}
 
-int readFolder(const QString &folder, const WildcardMask &mask, NameColumn &names)
+// Calls `take` with each visible entry's name; returns 0 or the error number.
+template<typename Take>
+int forEachVisibleEntry(const QString &folder, Take take)
 {
     const std::optional<QByteArray> path = FileNameCodec::encode(folder);
     if (!path)
@@ -41,16 +48,37 @@ int readFolder(const QString &folder, const WildcardMask &mask, NameColumn &name
             error = errno;
             break;
         }
-        if (entry->d_name[0] == '.')
-            continue;
+        if (entry->d_name[0] != '.')
+            take(folderFd, entry);
+    }
+    closedir(dir);
+    return error;
+}
+
+} // namespace
+
+int readFolder(const QString &folder, const WildcardMask &mask, NameColumn &names)
+{
+    return forEachVisibleEntry(folder, [&](int folderFd, const dirent *entry) {
         FileNameCodec::decodeAppend(entry->d_name, qsizetype(std::strlen(entry->d_name)), names.pendingText());
         if (mask.matches(names.pendingName()) && isPlainFile(folderFd, entry))
             names.closePendingName();
         else
             names.discardPendingName();
-    }
-    closedir(dir);
-    return error;
+    });
+}
+
+QStringList readSubfolders(const QString &folder)
+{
+    QStringList folders;
+    const int error = forEachVisibleEntry(folder, [&](int folderFd, const dirent *entry) {
+        if (isOfType(folderFd, entry, DT_DIR, S_IFDIR))
+            folders.append(FileNameCodec::decode(QByteArrayView(entry->d_name)));
+    });
+    if (error != 0)
+        return {};
+    std::sort(folders.begin(), folders.end(), [](const QString &a, const QString &b) { return compareNames(a, b) < 0; });
+    return folders;
 }
 
 } // namespace velmix

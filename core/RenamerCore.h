@@ -1,0 +1,90 @@
+#pragma once
+
+#include "BusyPointer.h"
+#include "DriveList.h"
+#include "FileMover.h"
+#include "FolderListing.h"
+#include "MessageBox.h"
+#include "PreviewSession.h"
+
+#include <QHash>
+#include <QStringList>
+
+namespace velmix {
+
+// All state of the program and every flow: the preview, the hidden file listing, the
+// drive, folder and mask selections, and the apply step. The window forwards each of its
+// event handlers here and draws what this holds.
+class RenamerCore
+{
+public:
+    struct Services
+    {
+        BusyPointer &busyPointer;
+        MessageBox &messageBox;
+        DriveList &driveList;
+        FileMover &fileMover;
+    };
+
+    static const QStringList Masks;
+
+    RenamerCore(Services services, const QString &startFolder);
+
+    [[nodiscard]] PreviewSession &preview() { return m_preview; }
+    [[nodiscard]] const PreviewSession &preview() const { return m_preview; }
+    [[nodiscard]] const FileNameTable &table() const { return m_preview.table(); }
+    [[nodiscard]] const FolderListing &listing() const { return m_listing; }
+
+    // The folder list: the chosen folder as a full path, no trailing separator but at "/".
+    [[nodiscard]] const QString &folder() const { return m_folder; }
+    // Gives the folder list another folder; a change raises Dir1_Change.
+    void setFolder(const QString &path);
+
+    [[nodiscard]] const QList<Drive> &drives() const { return m_drives; }
+    [[nodiscard]] int driveIndex() const { return m_driveIndex; }
+    [[nodiscard]] int savedDriveIndex() const;
+    // Puts the drive list at `index` and raises Drive1_Change, a pick of the same drive included.
+    void selectDrive(int index);
+
+    [[nodiscard]] int maskIndex() const { return m_maskIndex; }
+    [[nodiscard]] const QString &maskText() const { return Masks[m_maskIndex]; }
+    // Picks a mask entry and raises cboMask_Click.
+    void selectMask(int index);
+
+    // The core's part of start-up: pending off, first mask, first digit width, options
+    // reset, the drive remembered, and the table loaded once more.
+    void startUp();
+
+    void ImgChancel_Click();
+    void cboMask_Click();
+    void Dir1_Change();
+    void Drive1_Change();
+    void ImgApply_Click();
+    void ResetOptions();
+    void LoadFileList();
+
+private:
+    // Returns false when the folder cannot be read, after moving the selection to the
+    // nearest folder that can and reloading from it.
+    bool fallBackIfUnreadable();
+    bool applyDrive(int index);
+    void recoverDrive();
+    [[nodiscard]] int driveIndexOf(const QString &mountPoint) const;
+    [[nodiscard]] int driveIndexHolding(const QString &path) const;
+    [[nodiscard]] QString shownFolderOf(int driveIndex) const;
+
+    Services m_services;
+    PreviewSession m_preview;
+    FolderListing m_listing;
+    QString m_folder;
+    QString m_lastReadableFolder;
+    QList<Drive> m_drives;
+    int m_driveIndex = -1;
+    QString m_savedDriveMount;
+    QHash<QString, QString> m_lastFolderOnDrive;
+    int m_maskIndex = 0;
+    int m_driveChangeDepth = 0;
+    bool m_startingUp = false;
+};
+
+} // namespace velmix
