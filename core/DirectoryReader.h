@@ -18,4 +18,7 @@ int readFolder(const QString &folder, const WildcardMask &mask, NameColumn &name
 // order; empty when it cannot be read.
 [[nodiscard]] QStringList readSubfolders(const QString &folder);
 
+// Whether `folder` can be opened for reading.
+[[nodiscard]] bool canReadFolder(const QString &folder);
+
 } // namespace velmix

@@ -81,4 +81,14 @@ QStringList readSubfolders(const QString &folder)
     return folders;
 }
 
+bool canReadFolder(const QString &folder)
+{
+    const std::optional<QByteArray> path = FileNameCodec::encode(folder);
+    DIR *dir = path ? opendir(path->constData()) : nullptr;
+    if (!dir)
+        return false;
+    closedir(dir);
+    return true;
+}
+
 } // namespace velmix

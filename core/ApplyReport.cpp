@@ -1,0 +1,35 @@
+#include "ApplyReport.h"
+
+#include <QStringList>
+
+namespace velmix::ApplyReport {
+namespace {
+
+const QString FirstLine = QStringLiteral("Произошла непредвиденная ошибка");
+const QString SourceLabel = QStringLiteral("Исходный файл: ");
+const QString TargetLabel = QStringLiteral("Результирующий файл: ");
+const QString ReasonLabel = QStringLiteral("Причина: ");
+
+} // namespace
+
+QString stepFailure(const QString &sourcePath, const QString &targetPath)
+{
+    return QStringList{FirstLine, SourceLabel + sourcePath, TargetLabel + targetPath}.join(u'\n');
+}
+
+QString failedRows(const FileNameTable &table, const QString &folderPath, const std::vector<RenameFailure> &failures)
+{
+    QStringList lines{FirstLine};
+    const size_t shown = qMin(failures.size(), size_t(ListedRowsLimit));
+    for (size_t i = 0; i < shown; ++i) {
+        const qsizetype row = failures[i].row + 1;
+        lines << SourceLabel + folderPath + table.text(row, FileNameTable::CurrentName)
+              << TargetLabel + folderPath + table.text(row, FileNameTable::NewName)
+              << ReasonLabel + reasonText(failures[i]);
+    }
+    if (failures.size() > shown)
+        lines << QStringLiteral("… и ещё %1").arg(failures.size() - shown);
+    return lines.join(u'\n');
+}
+
+} // namespace velmix::ApplyReport

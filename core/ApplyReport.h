@@ -1,0 +1,26 @@
+#pragma once
+
+#include "FileNameTable.h"
+#include "RenameFailure.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace velmix {
+
+// The texts of the apply step's message box.
+namespace ApplyReport {
+
+inline const QString Title = QStringLiteral("Ошибка !!!");
+constexpr int ListedRowsLimit = 20;
+
+// A failure of the step itself, with the paths of the row reached last.
+[[nodiscard]] QString stepFailure(const QString &sourcePath, const QString &targetPath);
+
+// Every row that did not get its new name, gathered into one text.
+[[nodiscard]] QString failedRows(const FileNameTable &table, const QString &folderPath,
+                                 const std::vector<RenameFailure> &failures);
+
+} // namespace ApplyReport
+} // namespace velmix

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+namespace velmix {
+
+// Why a row did not get its new name.
+enum class RenameReason {
+    TargetExists,    // a file of that name is there and stays
+    TakenByOtherRow, // an earlier row gets the same new name
+    InvalidName,     // the file system cannot hold the name
+    SourceMissing,   // the file is gone
+    FileSystemError, // anything else the file system reported
+};
+
+struct RenameFailure
+{
+    qsizetype row; // 0-based file position
+    RenameReason reason;
+    int error = 0; // the error number, for FileSystemError
+};
+
+[[nodiscard]] QString reasonText(const RenameFailure &failure);
+
+} // namespace velmix

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "NameColumn.h"
+#include "RenameFailure.h"
+
+#include <QByteArray>
+
+#include <vector>
+
+namespace velmix {
+
+// One move of a plan. A cycle's first file goes to a temporary name first and from there
+// to its new name last, once the others have made room.
+struct PlannedMove
+{
+    enum Kind { Direct, ToTemporary, FromTemporary };
+    qsizetype row;
+    Kind kind;
+};
+
+struct RenamePlan
+{
+    std::vector<QByteArray> sources; // on-disk names, per row
+    std::vector<QByteArray> targets; // per row; empty when the row is not moved
+    std::vector<PlannedMove> moves;  // in the order to carry out
+    std::vector<RenameFailure> failures;
+};
+
+// Plans the moves that give every file its new name as a whole: unchanged rows stay,
+// invalid names and repeated new names fail, a file moves only after the file holding
+// its new name has moved away, and cycles go through a temporary name.
+[[nodiscard]] RenamePlan planRenames(const NameColumn &currentNames, const NameColumn &newNames, qsizetype nameMax);
+
+// A temporary name in the same folder for a file that must step aside: it keeps the
+// name's tail (so the mask still lists it), shows the old name, never starts with a dot,
+// and fits `nameMax` bytes. Empty when no such name can be made.
+[[nodiscard]] QByteArray temporaryName(QStringView currentName, int attempt, qsizetype nameMax);
+
+} // namespace velmix

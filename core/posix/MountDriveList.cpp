@@ -1,0 +1,107 @@
+#include "MountDriveList.h"
+
+#include "FileNameCodec.h"
+#include "NameOrder.h"
+
+#include <QFile>
+#include <QSet>
+
+#include <algorithm>
+
+namespace velmix {
+namespace {
+
+struct Mount
+{
+    QString mountPoint;
+    QByteArray type;
+    QByteArray source;
+};
+
+// Mount points escape blanks and the like as \ooo.
+QString unescape(const QByteArray &field)
+{
+    QByteArray bytes;
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size()) {
+            bool ok = false;
+            const int code = field.mid(i + 1, 3).toInt(&ok, 8);
+            if (ok) {
+                bytes.append(char(code));
+                i += 3;
+                continue;
+            }
+        }
+        bytes.append(field[i]);
+    }
+    return FileNameCodec::decode(bytes);
+}
+
+QList<Mount> readMounts(const QString &path)
+{
+    QFile file(path);
+    QList<Mount> mounts;
+    if (!file.open(QIODevice::ReadOnly))
+        return mounts;
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.split(' ');
+        const qsizetype separator = fields.indexOf("-");
+        if (fields.size() < 5 || separator < 0 || separator + 2 >= fields.size())
+            continue;
+        mounts.append({unescape(fields[4]), fields[separator + 1], fields[separator + 2]});
+    }
+    return mounts;
+}
+
+bool isPseudo(const QByteArray &type)
+{
+    static const QSet<QByteArray> pseudo{"proc", "sysfs", "cgroup", "cgroup2", "devpts", "devtmpfs", "tmpfs", "mqueue",
+                                         "debugfs", "tracefs", "securityfs", "pstore", "bpf", "configfs", "hugetlbfs",
+                                         "autofs", "binfmt_misc", "fusectl", "nsfs", "rpc_pipefs", "efivarfs", "ramfs",
+                                         "squashfs", "overlay", "selinuxfs", "fuse.portal", "fuse.gvfsd-fuse"};
+    return pseudo.contains(type);
+}
+
+bool isUserVolume(const Mount &mount)
+{
+    static const QSet<QByteArray> network{"nfs", "nfs4", "cifs", "smb3", "smbfs", "ceph", "glusterfs", "9p", "afs"};
+    if (isPseudo(mount.type))
+        return false;
+    return mount.source.startsWith("/dev/") || network.contains(mount.type) || mount.type.startsWith("fuse");
+}
+
+bool holds(const QString &mountPoint, const QString &folder)
+{
+    return mountPoint == u"/" || folder == mountPoint || folder.startsWith(mountPoint + u'/');
+}
+
+} // namespace
+
+MountDriveList::MountDriveList(const QString &startFolder, const QString &mountInfoPath)
+    : m_startFolder(startFolder), m_mountInfoPath(mountInfoPath)
+{
+}
+
+QList<Drive> MountDriveList::drives() const
+{
+    const QList<Mount> mounts = readMounts(m_mountInfoPath);
+    QString startVolume = QStringLiteral("/");
+    for (const Mount &mount : mounts) {
+        if (holds(mount.mountPoint, m_startFolder) && mount.mountPoint.size() > startVolume.size())
+            startVolume = mount.mountPoint;
+    }
+    QStringList points{QStringLiteral("/")};
+    for (const Mount &mount : mounts) {
+        if ((isUserVolume(mount) || mount.mountPoint == startVolume) && !points.contains(mount.mountPoint))
+            points.append(mount.mountPoint);
+    }
+    if (!points.contains(startVolume))
+        points.append(startVolume);
+    std::sort(points.begin() + 1, points.end(), [](const QString &a, const QString &b) { return compareNames(a, b) < 0; });
+    QList<Drive> drives;
+    for (const QString &point : points)
+        drives.append({point});
+    return drives;
+}
+
+} // namespace velmix
