@@ -1,0 +1,259 @@
+#include "FakeServices.h"
+#include "MountDriveList.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace velmix;
+
+namespace {
+
+void writeFile(const QString &path, const QByteArray &content = {})
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+QStringList filesIn(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+} // namespace
+
+class TestFlows : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void startUpListsWorkingFolder()
+    {
+        QTemporaryDir dir;
+        writeFile(dir.filePath("b.txt"));
+        writeFile(dir.filePath("A.mp3"));
+        test::CoreFixture fixture(dir.path(), {"/", dir.path()});
+        fixture.core.startUp();
+        const FileNameTable &table = fixture.core.table();
+        QCOMPARE(table.rowCount(), 3);
+        QCOMPARE(table.text(1, 0), "A.mp3");
+        QCOMPARE(table.text(2, 1), "b.txt");
+        QCOMPARE(fixture.core.preview().options(), NamingOptions());
+        QVERIFY(!fixture.core.preview().namesPending());
+        QCOMPARE(fixture.core.maskText(), "*.*");
+        QCOMPARE(fixture.core.driveIndex(), 1); // the drive holding the folder
+        QCOMPARE(fixture.core.savedDriveIndex(), 1);
+        QCOMPARE(fixture.busy.depth, 0);
+    }
+
+    void unreadableStartFolderShowsEmptyTable()
+    {
+        test::CoreFixture fixture("/nonexistent/velmix");
+        fixture.core.startUp();
+        QCOMPARE(fixture.core.table().rowCount(), 2);
+        QVERIFY(!fixture.core.table().holdsFiles());
+        QCOMPARE(fixture.core.folder(), "/nonexistent/velmix");
+        QVERIFY(fixture.messages.shown.isEmpty());
+    }
+
+    void changesResetOptions_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("mask") << "mask";
+        QTest::newRow("folder") << "folder";
+        QTest::newRow("reset button") << "reset";
+        QTest::newRow("drive") << "drive";
+    }
+    void changesResetOptions()
+    {
+        QFETCH(QString, change);
+        QTemporaryDir dir;
+        QDir(dir.path()).mkdir("sub");
+        writeFile(dir.filePath("a b.mp3"));
+        writeFile(dir.filePath("sub/c.txt"));
+        test::CoreFixture fixture(dir.path(), {"/", dir.path()});
+        fixture.core.startUp();
+        PreviewSession &preview = fixture.core.preview();
+        preview.setDigitWidthIndex(2);
+        preview.setBaseName("x");
+        preview.TxtName_KeyUp();
+        preview.PicBig_Click();
+        QVERIFY(preview.namesPending());
+        if (change == "mask")
+            fixture.core.selectMask(1);
+        else if (change == "folder")
+            fixture.core.setFolder(dir.filePath("sub"));
+        else if (change == "reset")
+            fixture.core.ImgChancel_Click();
+        else
+            fixture.core.selectDrive(1);
+        NamingOptions expected;
+        expected.DigitWidthIndex = 2;
+        QCOMPARE(preview.options(), expected);
+        QVERIFY(!preview.namesPending());
+        const FileNameTable &table = fixture.core.table();
+        for (qsizetype row = 1; row < table.rowCount(); ++row)
+            QCOMPARE(table.text(row, 1), table.text(row, 0));
+        QCOMPARE(table.text(1, 0), change == "folder" ? "c.txt" : "a b.mp3");
+        fixture.core.ImgApply_Click(); // nothing pending: nothing happens
+        QVERIFY(QFile::exists(dir.filePath("a b.mp3")));
+        QCOMPARE(fixture.busy.depth, 0);
+    }
+
+    void driveNotReadyReturnsSilently()
+    {
+        QTemporaryDir good, other;
+        writeFile(good.filePath("g.txt"));
+        test::CoreFixture fixture(good.path(), {"/", good.path(), "/nonexistent/velmix-drive", other.path()});
+        fixture.core.startUp();
+        fixture.core.preview().PicBig_Click();
+        fixture.core.selectDrive(2);
+        QCOMPARE(fixture.core.driveIndex(), 1);
+        QCOMPARE(fixture.core.folder(), good.path());
+        QCOMPARE(fixture.core.table().text(1, 1), "g.txt");
+        QVERIFY(!fixture.core.preview().isTicked(Toggle::UpperCase));
+        QVERIFY(fixture.messages.shown.isEmpty());
+        QCOMPARE(fixture.busy.depth, 0);
+    }
+
+    void driveRemembersItsLastFolder()
+    {
+        QTemporaryDir first, second;
+        QDir(first.path()).mkdir("deep");
+        test::CoreFixture fixture(first.path(), {"/", first.path(), second.path()});
+        fixture.core.startUp();
+        fixture.core.setFolder(first.filePath("deep"));
+        fixture.core.selectDrive(2);
+        QCOMPARE(fixture.core.folder(), second.path());
+        QCOMPARE(fixture.core.savedDriveIndex(), 2);
+        fixture.core.selectDrive(1);
+        QCOMPARE(fixture.core.folder(), first.filePath("deep"));
+    }
+
+    void savedDriveGoneFallsBackToRoot()
+    {
+        QTemporaryDir dir;
+        const QString vanishing = dir.filePath("medium");
+        QDir().mkpath(vanishing);
+        test::CoreFixture fixture(vanishing, {"/", vanishing, "/nonexistent/velmix-drive"});
+        fixture.core.startUp();
+        QCOMPARE(fixture.core.savedDriveIndex(), 1);
+        QVERIFY(QDir(vanishing).removeRecursively());
+        fixture.core.selectDrive(2);
+        // Neither the chosen drive nor the last good one is readable: home's drive, here "/".
+        QCOMPARE(fixture.core.driveIndex(), 0);
+        QVERIFY(fixture.core.folder() == QDir::homePath() || fixture.core.folder() == "/");
+        QCOMPARE(fixture.busy.depth, 0);
+    }
+
+    void vanishedFolderFallsBackToReadableParent()
+    {
+        QTemporaryDir dir;
+        const QString gone = dir.filePath("a/b");
+        QDir().mkpath(gone);
+        writeFile(dir.filePath("a/top.txt"));
+        test::CoreFixture fixture(dir.path());
+        fixture.core.startUp();
+        fixture.core.setFolder(gone);
+        QVERIFY(QDir(gone).removeRecursively());
+        fixture.core.selectMask(0); // the folder can no longer be read
+        QCOMPARE(fixture.core.folder(), dir.filePath("a"));
+        QCOMPARE(fixture.core.table().text(1, 0), "top.txt");
+        QVERIFY(fixture.messages.shown.isEmpty());
+    }
+
+    void applyRenamesAndReloads()
+    {
+        QTemporaryDir dir;
+        writeFile(dir.filePath("one.txt"), "1");
+        writeFile(dir.filePath("two.txt"), "2");
+        test::CoreFixture fixture(dir.path());
+        fixture.core.startUp();
+        fixture.core.preview().setBaseName("file_");
+        fixture.core.preview().TxtName_KeyUp();
+        fixture.core.preview().PicBig_Click();
+        fixture.core.ImgApply_Click();
+        QCOMPARE(filesIn(dir.path()), QStringList({"FILE_1.TXT", "FILE_2.TXT"}));
+        QCOMPARE(fixture.core.table().text(1, 0), "FILE_1.TXT");
+        QCOMPARE(fixture.core.table().text(1, 1), "FILE_1.TXT");
+        QVERIFY(!fixture.core.preview().namesPending());
+        QCOMPARE(fixture.core.preview().options().BaseName, "-");
+        QVERIFY(fixture.messages.shown.isEmpty());
+        QCOMPARE(fixture.busy.depth, 0);
+        const int shown = fixture.busy.shown;
+        fixture.core.ImgApply_Click(); // a second click does nothing
+        QCOMPARE(fixture.busy.shown, shown);
+    }
+
+    void applyReportsFailedRows()
+    {
+        QTemporaryDir dir;
+        for (int i = 0; i < 25; ++i)
+            writeFile(dir.filePath(QStringLiteral("f%1.txt").arg(i, 2, 10, QChar(u'0'))));
+        test::CoreFixture fixture(dir.path());
+        fixture.core.startUp();
+        fixture.core.preview().setBaseName("same"); // every row wants "same.txt" without numbering
+        fixture.core.preview().TxtName_KeyUp();
+        fixture.core.preview().setBaseName("-");
+        fixture.core.preview().PicNum_Click(); // numbering off again
+        fixture.core.preview().setBaseName("same");
+        fixture.core.preview().PicBig_Click();
+        QCOMPARE(fixture.core.table().text(2, 1), "SAME.TXT");
+        fixture.core.ImgApply_Click();
+        QCOMPARE(fixture.messages.shown.size(), 1);
+        const auto &[title, text] = fixture.messages.shown.first();
+        QCOMPARE(title, "Ошибка !!!");
+        const QStringList lines = text.split(u'\n');
+        QCOMPARE(lines.size(), 1 + 20 * 3 + 1);
+        QCOMPARE(lines[0], "Произошла непредвиденная ошибка");
+        QCOMPARE(lines[1], "Исходный файл: " + dir.path() + "/f01.txt");
+        QCOMPARE(lines[2], "Результирующий файл: " + dir.path() + "/SAME.TXT");
+        QCOMPARE(lines[3], "Причина: это имя получает другой файл");
+        QCOMPARE(lines.last(), "… и ещё 4");
+        QVERIFY(filesIn(dir.path()).contains("SAME.TXT"));
+        QCOMPARE(filesIn(dir.path()).size(), 25);
+    }
+
+    void applyInVanishedFolderReportsThenFallsBack()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath("work");
+        QDir().mkpath(folder);
+        writeFile(folder + "/a.txt");
+        test::CoreFixture fixture(folder);
+        fixture.core.startUp();
+        fixture.core.preview().PicBig_Click();
+        QVERIFY(QDir(folder).removeRecursively());
+        fixture.core.ImgApply_Click();
+        QCOMPARE(fixture.messages.shown.size(), 1);
+        QCOMPARE(fixture.messages.shown[0].second, "Произошла непредвиденная ошибка\nИсходный файл: \nРезультирующий файл: ");
+        QCOMPARE(fixture.core.folder(), dir.path());
+        QVERIFY(!fixture.core.preview().namesPending());
+        QCOMPARE(fixture.busy.depth, 0);
+    }
+
+    void mountTableGivesUserVolumes()
+    {
+        QTemporaryDir dir;
+        const QString mountInfo = dir.filePath("mountinfo");
+        writeFile(mountInfo,
+                  "21 26 0:20 / /proc rw - proc proc rw\n"
+                  "26 1 254:0 / / rw - overlay overlay rw\n"
+                  "30 26 8:1 / /media/usb\\040stick rw - vfat /dev/sdb1 rw\n"
+                  "31 26 0:40 / /mnt/share rw - nfs4 server:/export rw\n"
+                  "32 26 0:41 / /home/u/remote rw - fuse.sshfs u@host: rw\n"
+                  "33 26 0:42 / /sys/fs/cgroup rw - cgroup2 cgroup2 rw\n"
+                  "34 26 0:43 / /run/user rw - tmpfs tmpfs rw\n"
+                  "35 26 0:44 / /scratch rw - tmpfs tmpfs rw\n");
+        const MountDriveList drives("/scratch/work", mountInfo);
+        QList<QString> points;
+        for (const Drive &drive : drives.drives())
+            points.append(drive.mountPoint);
+        QCOMPARE(points, QList<QString>({"/", "/home/u/remote", "/media/usb stick", "/mnt/share", "/scratch"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFlows)
+#include "tst_flows.moc"
