@@ -1,0 +1,60 @@
+#pragma once
+
+#include "FileNameCodec.h"
+#include "NameColumn.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QTest>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace velmix::test {
+
+// A real folder whose files hold their own first names as content, so that after a
+// rename every file can be traced back to where it came from.
+inline void createFile(const QByteArray &folder, const QByteArray &name, const QByteArray &content)
+{
+    const QByteArray path = folder + '/' + name;
+    const int fd = ::open(path.constData(), O_CREAT | O_EXCL | O_WRONLY, 0644);
+    QVERIFY2(fd >= 0, path.constData());
+    QCOMPARE(::write(fd, content.constData(), size_t(content.size())), ssize_t(content.size()));
+    ::close(fd);
+}
+
+// Name (bytes) to content of every entry of the folder.
+inline QMap<QByteArray, QByteArray> folderContents(const QByteArray &folder)
+{
+    QMap<QByteArray, QByteArray> contents;
+    DIR *dir = ::opendir(folder.constData());
+    if (!dir)
+        return contents;
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name == "." || name == "..")
+            continue;
+        QByteArray content;
+        const int fd = ::openat(dirfd(dir), entry->d_name, O_RDONLY);
+        char buffer[256];
+        for (ssize_t got; fd >= 0 && (got = ::read(fd, buffer, sizeof buffer)) > 0;)
+            content.append(buffer, got);
+        if (fd >= 0)
+            ::close(fd);
+        contents.insert(name, content);
+    }
+    ::closedir(dir);
+    return contents;
+}
+
+inline NameColumn decodedColumn(const QList<QByteArray> &names)
+{
+    NameColumn column;
+    for (const QByteArray &name : names)
+        column.append(FileNameCodec::decode(name));
+    return column;
+}
+
+} // namespace velmix::test

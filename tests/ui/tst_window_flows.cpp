@@ -1,0 +1,180 @@
+#include "WindowFixture.h"
+
+#include "HiddenFileList.h"
+
+#include <QTreeWidget>
+
+using namespace velmix;
+
+namespace {
+
+QTreeWidgetItem *entry(QTreeWidget *tree, const QString &name)
+{
+    const QList<QTreeWidgetItem *> found = tree->findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
+    return found.isEmpty() ? nullptr : found.first();
+}
+
+QStringList entries(QTreeWidget *tree)
+{
+    QStringList names;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+        names.append((*it)->text(0));
+    return names;
+}
+
+// Ticks an option, so a test can see a flow reset it.
+void tickOptions(const test::WindowFixture &f)
+{
+    QTest::mouseClick(f.button("PicBig"), Qt::LeftButton);
+    QVERIFY(f.pending());
+}
+
+void verifyReset(const test::WindowFixture &f)
+{
+    QCOMPARE(f.ticked(), QStringList());
+    QVERIFY(!f.pending());
+    for (int row = 0; row < f.grid()->model()->rowCount(); ++row)
+        QCOMPARE(f.cell(row, 1), f.cell(row, 0));
+}
+
+} // namespace
+
+class TestWindowFlows : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void maskChange()
+    {
+        test::WindowFixture f({"a.mp3", "b.wav", "c.txt"});
+        tickOptions(f);
+        test::WindowFixture::pick(f.list("cboMask"), 3); // "*.mp3;*.wav"
+        QCOMPARE(f.grid()->model()->rowCount(), 2);
+        QCOMPARE(f.cell(1, 0), "b.wav");
+        QCOMPARE(f.control<HiddenFileList>("File1")->pattern(), "*.mp3;*.wav");
+        verifyReset(f);
+    }
+
+    void sameMaskAgainStillResets()
+    {
+        test::WindowFixture f({"a.mp3"});
+        tickOptions(f);
+        test::WindowFixture::pick(f.list("cboMask"), 0);
+        verifyReset(f);
+    }
+
+    void folderListShowsChainAndSubfolders()
+    {
+        test::WindowFixture f({"a.txt"}, {"/"}, {"sub", "Подпапка"});
+        auto *dir1 = f.control<QTreeWidget>("Dir1");
+        const QStringList chain = f.folder.path().split('/', Qt::SkipEmptyParts);
+        QCOMPARE(entries(dir1), QStringList{"/"} + chain + QStringList{"sub", "Подпапка"});
+        QCOMPARE(dir1->currentItem()->text(0), chain.last());
+        QCOMPARE(dir1->currentItem()->childCount(), 2);
+    }
+
+    void folderOpensOnDoubleClickOrEnter_data()
+    {
+        QTest::addColumn<bool>("byEnter");
+        QTest::newRow("double click") << false;
+        QTest::newRow("Enter") << true;
+    }
+    void folderOpensOnDoubleClickOrEnter()
+    {
+        QFETCH(bool, byEnter);
+        QTemporaryDir root;
+        QDir(root.path()).mkdir("Музыка");
+        test::writeFiles(root.filePath("Музыка"), {"x.mp3", "y.mp3"});
+        test::writeFiles(root.path(), {"top.txt"});
+        test::FixedDriveList drives({"/"});
+        test::RecordingMessageBox messages;
+        PosixFileMover mover;
+        VelmixWindow window(drives, mover, root.path(), &messages);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTest::mouseClick(window.findChild<QAbstractButton *>("PicBig"), Qt::LeftButton);
+
+        auto *dir1 = window.findChild<QTreeWidget *>("Dir1");
+        QTreeWidgetItem *music = entry(dir1, "Музыка");
+        QVERIFY(music);
+        const QPoint at = dir1->visualItemRect(music).center();
+        QTest::mouseClick(dir1->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(window.core().folder(), root.path()); // a single click opens nothing
+        if (byEnter) {
+            QTest::keyClick(dir1, Qt::Key_Return);
+        } else {
+            QTest::mouseDClick(dir1->viewport(), Qt::LeftButton, {}, at);
+        }
+        QTRY_COMPARE(window.core().folder(), root.filePath("Музыка"));
+        auto *grid = window.findChild<QTableView *>("FlexGrid1");
+        QCOMPARE(grid->model()->rowCount(), 2);
+        QCOMPARE(grid->model()->index(0, 1).data().toString(), "x.mp3");
+        QCOMPARE(window.findChild<HiddenFileList *>("File1")->path(), root.filePath("Музыка"));
+        QVERIFY(!window.findChild<QAbstractButton *>("PicBig")->isChecked());
+        QCOMPARE(dir1->currentItem()->text(0), "Музыка");
+    }
+
+    void driveChange()
+    {
+        QTemporaryDir other;
+        test::writeFiles(other.path(), {"on other drive.txt"});
+        test::WindowFixture f({"a.txt"}, {"/", other.path()});
+        tickOptions(f);
+        QComboBox *drive1 = f.list("Drive1");
+        QCOMPARE(drive1->count(), 2);
+        test::WindowFixture::pick(drive1, 1);
+        QCOMPARE(drive1->currentText(), other.path());
+        QCOMPARE(f.window->core().folder(), other.path());
+        QCOMPARE(f.cell(0, 0), "on other drive.txt");
+        verifyReset(f);
+        auto *dir1 = f.control<QTreeWidget>("Dir1");
+        QCOMPARE(dir1->topLevelItem(0)->text(0), other.path());
+        QVERIFY(f.messages.shown.isEmpty());
+    }
+
+    void applyAndReset()
+    {
+        test::WindowFixture f({"one two.txt", "three.TXT"});
+        QTest::mouseClick(f.button("PicPod"), Qt::LeftButton);
+        QTest::mouseClick(f.button("PicBig"), Qt::LeftButton);
+        QTest::mouseClick(f.button("ImgApply"), Qt::LeftButton);
+        QCOMPARE(test::filesIn(f.folder.path()), QStringList({"ONE_TWO.TXT", "THREE.TXT"}));
+        verifyReset(f);
+        QCOMPARE(f.cell(0, 0), "ONE_TWO.TXT");
+        QVERIFY(f.messages.shown.isEmpty());
+
+        // Nothing pending: a second apply changes nothing.
+        QTest::mouseClick(f.button("ImgApply"), Qt::LeftButton);
+        QCOMPARE(test::filesIn(f.folder.path()), QStringList({"ONE_TWO.TXT", "THREE.TXT"}));
+
+        // Reset after typing a base name: nothing applies until an option changes.
+        QLineEdit *name = f.textBox("TxtName");
+        name->setFocus();
+        QTRY_VERIFY(name->hasFocus());
+        name->selectAll();
+        test::typeKey(name, Qt::Key_Z, "z");
+        QCOMPARE(f.cell(0, 1), "z1.TXT");
+        QTest::mouseClick(f.button("ImgChancel"), Qt::LeftButton);
+        QCOMPARE(name->text(), "-");
+        verifyReset(f);
+        QTest::mouseClick(f.button("ImgApply"), Qt::LeftButton);
+        QCOMPARE(test::filesIn(f.folder.path()), QStringList({"ONE_TWO.TXT", "THREE.TXT"}));
+    }
+
+    void applyFailureIsReported()
+    {
+        test::WindowFixture f({"a.txt", "b.txt"});
+        QLineEdit *name = f.textBox("TxtName");
+        name->setFocus();
+        QTRY_VERIFY(name->hasFocus());
+        name->selectAll();
+        test::typeKey(name, Qt::Key_Slash, "/"); // no file name can hold it
+        QTest::mouseClick(f.button("ImgApply"), Qt::LeftButton);
+        QVERIFY(!f.messages.shown.isEmpty());
+        QCOMPARE(f.messages.shown.first().first, "Ошибка !!!");
+        QCOMPARE(test::filesIn(f.folder.path()), QStringList({"a.txt", "b.txt"}));
+    }
+};
+
+QTEST_MAIN(TestWindowFlows)
+#include "tst_window_flows.moc"

@@ -1,0 +1,270 @@
+#include "WindowFixture.h"
+
+#include <QLabel>
+#include <QScrollBar>
+#include <QSignalSpy>
+
+using namespace velmix;
+
+namespace {
+
+// The keys of one box: Cyrillic and Latin letters go in as text; others as keys.
+struct Key
+{
+    Qt::Key key;
+    QString text;
+    Qt::KeyboardModifiers modifiers = {};
+};
+using Keys = QList<Key>;
+
+void type(QLineEdit *box, const Keys &keys)
+{
+    for (const Key &key : keys)
+        test::typeKey(box, key.key, key.text, key.modifiers);
+}
+
+void focus(QLineEdit *box)
+{
+    box->setFocus();
+    QTRY_VERIFY(box->hasFocus());
+    box->end(false);
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Keys)
+
+class TestWindowOptions : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void toggleGroups_data()
+    {
+        QTest::addColumn<QStringList>("clicks");
+        QTest::addColumn<QStringList>("ticked");
+        QTest::addColumn<QStringList>("newNames");
+        QTest::newRow("big") << QStringList{"PicBig"} << QStringList{"PicBig"} << QStringList{"A B.TXT", "C_D.TXT"};
+        QTest::newRow("small unticks big") << QStringList{"PicBig", "PicSmall"} << QStringList{"PicSmall"}
+                                           << QStringList{"a b.txt", "c_d.txt"};
+        QTest::newRow("second click unticks") << QStringList{"PicSmall", "PicSmall"} << QStringList{}
+                                              << QStringList{"a b.txt", "c_d.TXT"};
+        QTest::newRow("capital unticks big") << QStringList{"PicBig", "PicPerBig"} << QStringList{"PicPerBig"}
+                                             << QStringList{"A b.txt", "C_d.txt"};
+        QTest::newRow("pod") << QStringList{"PicPod"} << QStringList{"PicPod"} << QStringList{"a_b.txt", "c_d.TXT"};
+        QTest::newRow("break unticks pod") << QStringList{"PicPod", "PicBreak"} << QStringList{"PicBreak"}
+                                           << QStringList{"a b.txt", "c d.TXT"};
+        QTest::newRow("groups independent") << QStringList{"PicBig", "PicPod"} << QStringList{"PicBig", "PicPod"}
+                                            << QStringList{"A_B.TXT", "C_D.TXT"};
+        QTest::newRow("numbering") << QStringList{"PicNum"} << QStringList{"PicNum"}
+                                   << QStringList{"a b1.txt", "c_d2.TXT"};
+        QTest::newRow("numbering off again") << QStringList{"PicNum", "PicNum"} << QStringList{}
+                                             << QStringList{"a b.txt", "c_d.TXT"};
+    }
+    void toggleGroups()
+    {
+        QFETCH(QStringList, clicks);
+        QFETCH(QStringList, ticked);
+        QFETCH(QStringList, newNames);
+        test::WindowFixture f;
+        for (const QString &name : clicks)
+            QTest::mouseClick(f.button(qPrintable(name)), Qt::LeftButton);
+        QCOMPARE(f.ticked(), ticked);
+        QCOMPARE(f.newNames(), newNames);
+        QVERIFY(f.pending());
+    }
+
+    void doubleClickIsOneClick()
+    {
+        test::WindowFixture f;
+        QAbstractButton *box = f.button("PicBig");
+        QTest::mouseClick(box, Qt::LeftButton);
+        QTest::mouseDClick(box, Qt::LeftButton);
+        QTest::mouseRelease(box, Qt::LeftButton);
+        QCOMPARE(f.ticked(), QStringList{"PicBig"});
+    }
+
+    void labelDoesNothing()
+    {
+        test::WindowFixture f;
+        QTest::mouseClick(f.control("Label4"), Qt::LeftButton);
+        QCOMPARE(f.ticked(), QStringList());
+        QVERIFY(!f.pending());
+    }
+
+    void spaceOnFocusedBoxClicks()
+    {
+        test::WindowFixture f;
+        QAbstractButton *box = f.button("PicPod");
+        box->setFocus();
+        QTRY_VERIFY(box->hasFocus());
+        QTest::keyClick(box, Qt::Key_Space);
+        QCOMPARE(f.ticked(), QStringList{"PicPod"});
+    }
+
+    void emptyTableTogglesOnly()
+    {
+        test::WindowFixture f({});
+        QTest::mouseClick(f.button("PicBig"), Qt::LeftButton);
+        QCOMPARE(f.ticked(), QStringList{"PicBig"});
+        QVERIFY(!f.pending());
+    }
+
+    // newNames empty: the preview is not rebuilt and stays as it was before the keys.
+    void digitKeyRule_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<Keys>("keys");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("newNames");
+        QTest::newRow("main-row digit") << "TxtNach" << "1" << Keys{{Qt::Key_5, "5"}} << "15"
+                                        << QStringList{"a15.txt", "b16.txt"};
+        QTest::newRow("keypad digit") << "TxtNach" << "1" << Keys{{Qt::Key_7, "7", Qt::KeypadModifier}} << "17"
+                                      << QStringList{"a17.txt", "b18.txt"};
+        QTest::newRow("letter cut") << "TxtNach" << "12" << Keys{{Qt::Key_A, "a"}} << "12" << QStringList{};
+        QTest::newRow("Cyrillic letter cut") << "TxtNach" << "12" << Keys{{Qt::Key(0x416), "Ж"}} << "12"
+                                             << QStringList{};
+        QTest::newRow("backspace cuts one more") << "TxtNach" << "12" << Keys{{Qt::Key_Backspace, ""}} << ""
+                                                 << QStringList{};
+        QTest::newRow("arrow cuts") << "TxtNach" << "1" << Keys{{Qt::Key_Left, ""}} << "" << QStringList{};
+        QTest::newRow("shift cuts") << "TxtNach" << "1" << Keys{{Qt::Key_Shift, ""}} << "" << QStringList{};
+        QTest::newRow("sixth digit refused") << "TxtNach" << "12345" << Keys{{Qt::Key_6, "6"}} << "12345"
+                                             << QStringList{"a12345.txt", "b12346.txt"};
+        QTest::newRow("step digit") << "TxtShag" << "1" << Keys{{Qt::Key_0, "0"}} << "10"
+                                    << QStringList{"a1.txt", "b11.txt"};
+        QTest::newRow("step keypad digit") << "TxtShag" << "" << Keys{{Qt::Key_3, "3", Qt::KeypadModifier}} << "3"
+                                           << QStringList{"a1.txt", "b4.txt"};
+        QTest::newRow("empty box, arrow") << "TxtShag" << "" << Keys{{Qt::Key_Right, ""}} << "" << QStringList{};
+    }
+    void digitKeyRule()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, start);
+        QFETCH(Keys, keys);
+        QFETCH(QString, text);
+        QFETCH(QStringList, newNames);
+        test::WindowFixture f({"a.txt", "b.txt"});
+        QTest::mouseClick(f.button("PicNum"), Qt::LeftButton);
+        QLineEdit *field = f.textBox(qPrintable(box));
+        focus(field);
+        field->selectAll();
+        type(field, {{Qt::Key_Delete, ""}}); // empties the box; the release then finds it empty
+        for (const QChar c : start)
+            type(field, {{Qt::Key(Qt::Key_0 + c.digitValue()), QString(c)}});
+        QCOMPARE(field->text(), start);
+        const QStringList before = f.newNames();
+        type(field, keys);
+        QCOMPARE(field->text(), text);
+        QCOMPARE(f.newNames(), newNames.isEmpty() ? before : newNames);
+    }
+
+    void digitWithoutNumberingDoesNotRebuild()
+    {
+        test::WindowFixture f({"a.txt", "b.txt"});
+        QLineEdit *step = f.textBox("TxtShag");
+        focus(step);
+        test::typeKey(step, Qt::Key_2, "2");
+        QCOMPARE(step->text(), "12");
+        QVERIFY(!f.pending());
+        QTest::mouseClick(f.button("PicNum"), Qt::LeftButton);
+        QCOMPARE(f.newNames(), QStringList({"a1.txt", "b13.txt"}));
+    }
+
+    void autoRepeatReleasesOnce()
+    {
+        test::WindowFixture f({"a.txt"});
+        QLineEdit *field = f.textBox("TxtNach");
+        focus(field);
+        QTest::sendKeyEvent(QTest::Press, field, Qt::Key_X, "x", {});
+        QTest::simulateEvent(field, true, Qt::Key_X, {}, "x", true);
+        QTest::simulateEvent(field, false, Qt::Key_X, {}, "x", true);
+        QTest::simulateEvent(field, true, Qt::Key_X, {}, "x", true);
+        QTest::sendKeyEvent(QTest::Release, field, Qt::Key_X, "x", {});
+        QCOMPARE(field->text(), "1xx");
+    }
+
+    void releaseOfKeyPressedElsewhereIsIgnored()
+    {
+        test::WindowFixture f({"a.txt"});
+        QLineEdit *field = f.textBox("TxtShag");
+        focus(field);
+        QTest::sendKeyEvent(QTest::Release, field, Qt::Key_Tab, "", {});
+        QCOMPARE(field->text(), "1");
+    }
+
+    void baseNameTicksNumbering()
+    {
+        test::WindowFixture f({"a.txt", "b.txt"});
+        QLineEdit *name = f.textBox("TxtName");
+        focus(name);
+        name->selectAll();
+        test::typeKey(name, Qt::Key(0x416), "Ж");
+        QCOMPARE(name->text(), "Ж");
+        QCOMPARE(f.ticked(), QStringList{"PicNum"});
+        QCOMPARE(f.newNames(), QStringList({"Ж1.txt", "Ж2.txt"}));
+        // A base name holds numbering on.
+        QTest::mouseClick(f.button("PicNum"), Qt::LeftButton);
+        QCOMPARE(f.ticked(), QStringList{"PicNum"});
+    }
+
+    void pastedTextReachesNextRebuild()
+    {
+        test::WindowFixture f({"a.txt", "b.txt"});
+        QLineEdit *step = f.textBox("TxtShag");
+        focus(step);
+        step->selectAll();
+        step->insert("5"); // as a paste does: no key release
+        QCOMPARE(f.newNames(), QStringList({"a.txt", "b.txt"}));
+        QTest::mouseClick(f.button("PicNum"), Qt::LeftButton);
+        QCOMPARE(f.newNames(), QStringList({"a1.txt", "b6.txt"}));
+    }
+
+    void digitWidth()
+    {
+        test::WindowFixture f({"a.txt", "b.txt"});
+        QComboBox *width = f.list("CboRazr");
+        test::WindowFixture::pick(width, 3);
+        QCOMPARE(f.newNames(), QStringList({"a.txt", "b.txt"}));
+        QVERIFY(!f.pending());
+        QTest::mouseClick(f.button("PicNum"), Qt::LeftButton);
+        QCOMPARE(f.newNames(), QStringList({"a0001.txt", "b0002.txt"}));
+        test::WindowFixture::pick(width, 1);
+        QCOMPARE(f.newNames(), QStringList({"a01.txt", "b02.txt"}));
+        // The chosen width outlives a reset.
+        QTest::mouseClick(f.button("ImgChancel"), Qt::LeftButton);
+        QCOMPARE(width->currentText(), "01");
+    }
+
+    void doubleClickOnWidthRebuilds()
+    {
+        test::WindowFixture f({"a.txt"});
+        QVERIFY(!f.pending());
+        QTest::mouseDClick(f.control("CboRazr"), Qt::LeftButton);
+        QVERIFY(f.pending());
+    }
+
+    void rebuildKeepsSelectionAndScroll()
+    {
+        QStringList files;
+        for (int i = 0; i < 100; ++i)
+            files.append(QString("f%1.txt").arg(i, 3, 10, QChar('0')));
+        test::WindowFixture f(files);
+        QTableView *grid = f.grid();
+        grid->setCurrentIndex(grid->model()->index(60, 0));
+        grid->scrollTo(grid->currentIndex());
+        const int scroll = grid->verticalScrollBar()->value();
+        QVERIFY(scroll > 0);
+        QSignalSpy resets(grid->model(), &QAbstractItemModel::modelReset);
+        QSignalSpy changes(grid->model(), &QAbstractItemModel::dataChanged);
+        QTest::mouseClick(f.button("PicBig"), Qt::LeftButton);
+        QCOMPARE(changes.count(), 1);
+        QCOMPARE(resets.count(), 0);
+        QCOMPARE(grid->currentIndex().row(), 60);
+        QCOMPARE(grid->verticalScrollBar()->value(), scroll);
+        QCOMPARE(f.cell(60, 1), "F060.TXT");
+    }
+};
+
+QTEST_MAIN(TestWindowOptions)
+#include "tst_window_options.moc"
