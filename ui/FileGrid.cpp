@@ -1,0 +1,83 @@
+#include "FileGrid.h"
+
+#include "Skin.h"
+
+#include <QHeaderView>
+#include <QHelpEvent>
+#include <QMouseEvent>
+#include <QToolTip>
+
+#include <cmath>
+
+namespace velmix {
+
+FileGrid::FileGrid(QWidget *parent)
+    : QTableView(parent)
+{
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    horizontalHeader()->setSectionsClickable(false);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setStretchLastSection(false);
+    setWordWrap(false);
+    setTabKeyNavigation(false); // Tab moves on to the next control
+    setMouseTracking(true);
+
+    QPalette colours = palette();
+    colours.setColor(QPalette::Base, Skin::cream);
+    colours.setColor(QPalette::Text, Qt::black);
+    setPalette(colours);
+    setStyleSheet(QStringLiteral("QTableView { gridline-color: rgb(192,192,192); }"
+                                 "QHeaderView::section { color: rgb(255,0,0); background-color: palette(button);"
+                                 " border: none; border-right: 1px solid rgb(192,192,192);"
+                                 " border-bottom: 1px solid rgb(192,192,192); padding-left: 2px; }"));
+    connect(this, &QTableView::clicked, this, &FileGrid::FlexGrid1_Click);
+}
+
+void FileGrid::splitColumnsEvenly()
+{
+    // Halves of the visible width, so neither the frame nor a vertical scroll bar pushes
+    // the second column out of sight; the user does not resize them.
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+}
+
+void FileGrid::FlexGrid1_Click(const QModelIndex &index)
+{
+    setToolTip(model()->data(index, Qt::DisplayRole).toString());
+    m_tipPending = true;
+}
+
+void FileGrid::FlexGrid1_MouseMove(double pointerX)
+{
+    if (m_tipPending) {
+        m_tipAnchorX = int(std::nearbyint(pointerX));
+        m_tipPending = false;
+    }
+    if (std::abs(m_tipAnchorX - pointerX) > TipTolerance && !toolTip().isEmpty()) {
+        setToolTip(QString());
+        QToolTip::hideText();
+    }
+}
+
+void FileGrid::mouseMoveEvent(QMouseEvent *event)
+{
+    FlexGrid1_MouseMove(event->position().x());
+    QTableView::mouseMoveEvent(event);
+}
+
+bool FileGrid::viewportEvent(QEvent *event)
+{
+    // The tooltip belongs to the grid as a whole, not to a cell.
+    if (event->type() == QEvent::ToolTip) {
+        const auto *help = static_cast<QHelpEvent *>(event);
+        if (toolTip().isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), toolTip(), viewport());
+        return true;
+    }
+    return QTableView::viewportEvent(event);
+}
+
+} // namespace velmix

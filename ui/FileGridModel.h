@@ -1,0 +1,35 @@
+#pragma once
+
+#include "TableObserver.h"
+
+#include <QAbstractTableModel>
+
+namespace velmix {
+
+class FileNameTable;
+
+// The grid's view of the core's table, cell by cell without copies. Table row 0 is the
+// grid's fixed header row (headerData); table rows 1.. are the model's rows 0... A
+// rebuild of the new names is one dataChanged over that column, so selection and scroll
+// position stay; only a reload resets the model.
+class FileGridModel : public QAbstractTableModel, public TableObserver
+{
+    Q_OBJECT
+
+public:
+    explicit FileGridModel(const FileNameTable &table, QObject *parent = nullptr);
+
+    [[nodiscard]] int rowCount(const QModelIndex &parent = {}) const override;
+    [[nodiscard]] int columnCount(const QModelIndex &parent = {}) const override;
+    [[nodiscard]] QVariant data(const QModelIndex &index, int role) const override;
+    [[nodiscard]] QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    void tableAboutToReload() override;
+    void tableReloaded() override;
+    void newNamesRebuilt() override;
+
+private:
+    const FileNameTable &m_table;
+};
+
+} // namespace velmix

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "KeyRelease.h"
+
+#include <QLineEdit>
+
+namespace velmix {
+
+// A text box that reports the release of a key pressed in it, once per press: auto-repeat
+// releases and releases of keys pressed elsewhere (Tab from the previous box) are not
+// reported.
+class KeyReleaseLineEdit : public QLineEdit
+{
+    Q_OBJECT
+
+public:
+    explicit KeyReleaseLineEdit(QWidget *parent = nullptr);
+
+    // Sets the text only when it differs, so a redraw keeps the caret where it is.
+    void showText(const QString &text);
+
+Q_SIGNALS:
+    void keyReleased(int key);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+
+private:
+    KeyReleaseGate m_gate;
+};
+
+} // namespace velmix

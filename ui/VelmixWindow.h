@@ -1,0 +1,89 @@
+#pragma once
+
+#include "FileGridModel.h"
+#include "RenamerCore.h"
+#include "WidgetBusyPointer.h"
+#include "WidgetMessageBox.h"
+
+#include <QPixmap>
+#include <QWidget>
+
+#include <array>
+#include <utility>
+
+class QComboBox;
+
+namespace velmix {
+
+class DigitWidthBox;
+class DriveComboBox;
+class FileGrid;
+class FolderList;
+class KeyReleaseLineEdit;
+class PictureCheckBox;
+
+// frmVelmix, the program's one window: the skinned, shaped view over the core. Each
+// handler forwards one event to the core and then redraws every control from its state.
+class VelmixWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Without a message box of its own the window shows the core's messages itself.
+    VelmixWindow(DriveList &driveList, FileMover &fileMover, const QString &startFolder,
+                 MessageBox *messageBox = nullptr, QWidget *parent = nullptr);
+
+    [[nodiscard]] const RenamerCore &core() const { return m_core; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void Form_Load();
+    void ShapeMainWindow();
+    static void ShapeRoundButton(QWidget *button);
+    void connectControls();
+    void redraw();
+
+    void PicBig_Click();
+    void PicSmall_Click();
+    void PicPerBig_Click();
+    void PicPod_Click();
+    void PicBreak_Click();
+    void PicNum_Click();
+
+    void TxtName_Change(const QString &text);
+    void TxtNach_Change(const QString &text);
+    void TxtShag_Change(const QString &text);
+    void TxtName_KeyUp();
+    void TxtNach_KeyUp(int key);
+    void TxtShag_KeyUp(int key);
+    void CboRazr_Click(int index);
+    void CboRazr_DblClick();
+
+    void cboMask_Click(int index);
+    void Drive1_Click(int index);
+    void Dir1_Open(const QString &path);
+    void ImgApply_Click();
+    void ImgChancel_Click();
+    void PicMini_Click();
+    void PicClose_Click();
+
+    WidgetBusyPointer m_busyPointer;
+    WidgetMessageBox m_ownMessageBox;
+    RenamerCore m_core;
+    FileGridModel m_model;
+    QPixmap m_background;
+
+    std::array<std::pair<PictureCheckBox *, Toggle>, 6> m_toggles{};
+    KeyReleaseLineEdit *m_txtName = nullptr;
+    KeyReleaseLineEdit *m_txtNach = nullptr;
+    KeyReleaseLineEdit *m_txtShag = nullptr;
+    DigitWidthBox *m_cboRazr = nullptr;
+    QComboBox *m_cboMask = nullptr;
+    DriveComboBox *m_drive1 = nullptr;
+    FolderList *m_dir1 = nullptr;
+    FileGrid *m_grid = nullptr;
+};
+
+} // namespace velmix

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QList>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace velmix {
+
+enum class ControlKind {
+    Frame,
+    PictureCheckBox,
+    Label,
+    TitleLabel,
+    TextBox,
+    DropDownList,
+    DigitWidthList,
+    DriveList,
+    FolderList,
+    HiddenFileList,
+    Grid,
+    RoundTitleButton,
+    PictureButton,
+    PictureHolder,
+};
+
+// One control of the window: its name (the object name), kind, parent frame, place in
+// the tab order, place and size in window pixels, and what it shows.
+struct ControlSpec
+{
+    QString name;
+    ControlKind kind;
+    QString parent; // empty: the window itself
+    int focusOrder; // -1: never takes the focus
+    QRect place;
+    QString text = {}; // caption, or the text of a text box
+    QString picture = {}; // skin picture name
+    QString toolTip = {};
+    int maxLength = 0; // text boxes; 0: no limit
+    QStringList entries = {}; // fixed list entries
+};
+
+namespace WindowLayout {
+
+inline constexpr QSize WindowSize(601, 594);
+
+// Every control in the order the layout defines them; parents come before children.
+[[nodiscard]] const QList<ControlSpec> &controls();
+
+// Creates every control on `window` at its place, with its texts, looks and tab order.
+void build(QWidget *window);
+
+} // namespace WindowLayout
+} // namespace velmix

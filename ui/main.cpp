@@ -1,0 +1,16 @@
+#include "VelmixWindow.h"
+#include "MountDriveList.h"
+#include "PosixFileMover.h"
+
+#include <QApplication>
+#include <QDir>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    velmix::MountDriveList drives;
+    velmix::PosixFileMover mover;
+    velmix::VelmixWindow window(drives, mover, QDir::currentPath());
+    window.show();
+    return app.exec();
+}
