@@ -68,7 +68,7 @@ private Q_SLOTS:
         test::WindowFixture f({"a.txt"}, {"/"}, {"sub", "Подпапка"});
         auto *dir1 = f.control<QTreeWidget>("Dir1");
         const QStringList chain = f.folder.path().split('/', Qt::SkipEmptyParts);
-        QCOMPARE(entries(dir1), QStringList{"/"} + chain + QStringList{"sub", "Подпапка"});
+        QCOMPARE(entries(dir1), QStringList({"/"}) + chain + QStringList({"sub", "Подпапка"}));
         QCOMPARE(dir1->currentItem()->text(0), chain.last());
         QCOMPARE(dir1->currentItem()->childCount(), 2);
     }

@@ -104,7 +104,7 @@ private Q_SLOTS:
 
     void emptyTableTogglesOnly()
     {
-        test::WindowFixture f({});
+        test::WindowFixture f(QStringList{});
         QTest::mouseClick(f.button("PicBig"), Qt::LeftButton);
         QCOMPARE(f.ticked(), QStringList{"PicBig"});
         QVERIFY(!f.pending());

@@ -35,7 +35,7 @@ private Q_SLOTS:
 
     void emptyFolderShowsOneBlankRow()
     {
-        test::WindowFixture f({});
+        test::WindowFixture f(QStringList{});
         QCOMPARE(f.grid()->model()->rowCount(), 1);
         QCOMPARE(f.cell(0, 0), QString());
         QCOMPARE(f.grid()->model()->headerData(0, Qt::Horizontal).toString(), QString());

@@ -1,0 +1,221 @@
+#include "WindowFixture.h"
+
+#include "HelpPage.h"
+
+#include <QDesktopServices>
+#include <QSignalSpy>
+#include <QUrl>
+
+using namespace velmix;
+
+// Takes the URLs the window asks the desktop to open, instead of starting a browser.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+
+public:
+    UrlCatcher() { QDesktopServices::setUrlHandler("file", this, "open"); }
+    ~UrlCatcher() override { QDesktopServices::unsetUrlHandler("file"); }
+
+Q_SIGNALS:
+    void opened(const QUrl &url);
+
+public Q_SLOTS:
+    void open(const QUrl &url) { Q_EMIT opened(url); }
+};
+
+class TestWindowChrome : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void pressedLook()
+    {
+        test::WindowFixture f;
+        QAbstractButton *apply = f.button("ImgApply");
+        const QPoint topLeft = apply->pos();
+        QTest::mousePress(apply, Qt::LeftButton, {}, QPoint(20, 20));
+        QCOMPARE(apply->size(), QSize(81, 36));
+        QCOMPARE(apply->pos(), topLeft);
+        QTest::mousePress(apply, Qt::RightButton, {}, QPoint(20, 20));
+        QCOMPARE(apply->size(), QSize(78, 33));
+        QTest::mouseRelease(apply, Qt::RightButton, {}, QPoint(20, 20));
+        QCOMPARE(apply->size(), QSize(84, 39));
+        QTest::mouseRelease(apply, Qt::LeftButton, {}, QPoint(20, 20));
+        QCOMPARE(apply->size(), QSize(84, 39));
+    }
+
+    void actionRunsOnClickDrawnReleased()
+    {
+        test::WindowFixture f;
+        QAbstractButton *reset = f.button("ImgChancel");
+        QSize sizeAtClick;
+        connect(reset, &QAbstractButton::clicked, this, [&] { sizeAtClick = reset->size(); });
+        QSignalSpy clicks(reset, &QAbstractButton::clicked);
+        QTest::mouseClick(reset, Qt::LeftButton);
+        QCOMPARE(clicks.count(), 1);
+        QCOMPARE(sizeAtClick, QSize(84, 39));
+    }
+
+    void releaseOutsideRunsNothing()
+    {
+        test::WindowFixture f({"a b.txt"});
+        QTest::mouseClick(f.button("PicBig"), Qt::LeftButton);
+        QAbstractButton *apply = f.button("ImgApply");
+        QTest::mousePress(apply, Qt::LeftButton, {}, QPoint(10, 10));
+        QTest::mouseMove(apply, QPoint(-40, -40));
+        QTest::mouseRelease(apply, Qt::LeftButton, {}, QPoint(-40, -40));
+        QCOMPARE(apply->size(), QSize(84, 39));
+        QCOMPARE(test::filesIn(f.folder.path()), QStringList{"a b.txt"});
+        QVERIFY(f.pending());
+    }
+
+    void keyboardReachesPictureButtons_data()
+    {
+        QTest::addColumn<Qt::Key>("key");
+        QTest::newRow("Space") << Qt::Key_Space;
+        QTest::newRow("Enter") << Qt::Key_Return;
+    }
+    void keyboardReachesPictureButtons()
+    {
+        QFETCH(Qt::Key, key);
+        test::WindowFixture f({"a b.txt"});
+        QTest::mouseClick(f.button("PicPod"), Qt::LeftButton);
+        QAbstractButton *apply = f.button("ImgApply");
+        apply->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(apply->hasFocus());
+        QTest::keyClick(apply, key);
+        QTRY_COMPARE(test::filesIn(f.folder.path()), QStringList{"a_b.txt"});
+    }
+
+    void dragWithAnyButton_data()
+    {
+        QTest::addColumn<Qt::MouseButton>("button");
+        QTest::newRow("left") << Qt::LeftButton;
+        QTest::newRow("right") << Qt::RightButton;
+        QTest::newRow("middle") << Qt::MiddleButton;
+    }
+    void dragWithAnyButton()
+    {
+        QFETCH(Qt::MouseButton, button);
+        test::WindowFixture f;
+        QWidget *window = f.window.get();
+        const QPoint bare(300, 38); // skin between the title and the frames
+        QVERIFY(!window->childAt(bare));
+        const QPoint start = window->pos();
+        QTest::mousePress(window, button, {}, bare);
+        QTest::mouseMove(window, bare + QPoint(25, 10));
+        QTRY_COMPARE(window->pos(), start + QPoint(25, 10));
+        // The grabbed point is under the pointer again: the same offset moves it once more.
+        QTest::mouseMove(window, bare + QPoint(-5, 0));
+        QTRY_COMPARE(window->pos(), start + QPoint(20, 10));
+        QTest::mouseRelease(window, button, {}, bare);
+        QTest::mouseMove(window, bare + QPoint(50, 50));
+        QCOMPARE(window->pos(), start + QPoint(20, 10));
+    }
+
+    void controlsDoNotDrag_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::newRow("title label") << "Label9";
+        QTest::newRow("frame") << "FraFormat";
+        QTest::newRow("label") << "Label4";
+        QTest::newRow("grid") << "FlexGrid1";
+    }
+    void controlsDoNotDrag()
+    {
+        QFETCH(QString, control);
+        test::WindowFixture f;
+        QWidget *target = f.control(qPrintable(control));
+        const QPoint start = f.window->pos();
+        const QPoint at(3, 3);
+        QTest::mousePress(target, Qt::LeftButton, {}, at);
+        QTest::mouseMove(target, at + QPoint(30, 30));
+        QTest::mouseRelease(target, Qt::LeftButton, {}, at + QPoint(30, 30));
+        QCOMPARE(f.window->pos(), start);
+    }
+
+    void minimise()
+    {
+        test::WindowFixture f;
+        QTest::mouseClick(f.button("PicMini"), Qt::LeftButton, {}, QPoint(19, 18));
+        QTRY_VERIFY(f.window->isMinimized());
+    }
+
+    void closeDropsPendingNames()
+    {
+        test::WindowFixture f({"a.txt"});
+        QTest::mouseClick(f.button("PicBig"), Qt::LeftButton);
+        QTest::mouseClick(f.button("PicClose"), Qt::LeftButton, {}, QPoint(19, 18));
+        QTRY_VERIFY(!f.window->isVisible());
+        QVERIFY(f.messages.shown.isEmpty());
+        QCOMPARE(test::filesIn(f.folder.path()), QStringList{"a.txt"});
+    }
+
+    void gridTooltip()
+    {
+        test::WindowFixture f({"a very long name that does not fit its column at all.txt", "b.txt"});
+        QTableView *grid = f.grid();
+        QWidget *cells = grid->viewport();
+        QCOMPARE(grid->toolTip(), QString());
+        const QPoint first = grid->visualRect(grid->model()->index(0, 1)).center();
+        QTest::mouseClick(cells, Qt::LeftButton, {}, first);
+        QCOMPARE(grid->toolTip(), "a very long name that does not fit its column at all.txt");
+
+        // The first move takes the anchor; moving along the column or up to 10 pixels
+        // sideways keeps the tip.
+        QTest::mouseMove(cells, first);
+        QTest::mouseMove(cells, first + QPoint(0, 40));
+        QTest::mouseMove(cells, first + QPoint(10, 0));
+        QTest::mouseMove(cells, first + QPoint(-10, 0));
+        QCOMPARE(grid->toolTip(), "a very long name that does not fit its column at all.txt");
+        QTest::mouseMove(cells, first + QPoint(11, 0));
+        QCOMPARE(grid->toolTip(), QString());
+
+        // A new click sets it again from the clicked cell.
+        const QPoint second = grid->visualRect(grid->model()->index(1, 0)).center();
+        QTest::mouseClick(cells, Qt::LeftButton, {}, second);
+        QCOMPARE(grid->toolTip(), "b.txt");
+        QTest::mouseMove(cells, second + QPoint(-30, 0)); // the anchor is the first move
+        QCOMPARE(grid->toolTip(), "b.txt");
+        QTest::mouseMove(cells, second);
+        QCOMPARE(grid->toolTip(), QString());
+    }
+
+    void helpOpensPageBesideProgram()
+    {
+        UrlCatcher catcher;
+        QSignalSpy opened(&catcher, &UrlCatcher::opened);
+        test::WindowFixture f;
+        QTest::mouseClick(f.button("ImgHelp"), Qt::LeftButton);
+        QCOMPARE(opened.count(), 1);
+        const QUrl url = opened.first().first().toUrl();
+        QVERIFY(url.isLocalFile());
+        QCOMPARE(url.toLocalFile(), HelpPage::locate(QCoreApplication::applicationDirPath()));
+    }
+
+    void helpPageLocation_data()
+    {
+        QTest::addColumn<QStringList>("pages");
+        QTest::addColumn<QString>("found");
+        QTest::newRow("build tree") << QStringList{"bin/help/help.html"} << "bin/help/help.html";
+        QTest::newRow("installed") << QStringList{"share/velmix/help/help.html"} << "share/velmix/help/help.html";
+        QTest::newRow("beside wins") << QStringList{"bin/help/help.html", "share/velmix/help/help.html"}
+                                     << "bin/help/help.html";
+    }
+    void helpPageLocation()
+    {
+        QFETCH(QStringList, pages);
+        QFETCH(QString, found);
+        QTemporaryDir prefix;
+        QDir(prefix.path()).mkdir("bin");
+        for (const QString &page : pages) {
+            QDir(prefix.path()).mkpath(QFileInfo(page).path());
+            test::writeFiles(prefix.path(), {page});
+        }
+        QCOMPARE(HelpPage::locate(prefix.filePath("bin")), prefix.filePath(found));
+    }
+};
+
+QTEST_MAIN(TestWindowChrome)
+#include "tst_window_chrome.moc"
