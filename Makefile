@@ -26,5 +26,18 @@ build: configure
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
 
+# Starts the program in a fresh scratch folder of sample files (build/sample), so every
+# option can be tried without touching real files; `make run DIR=path` starts it there.
+SAMPLE_FILES = "My Holiday Photo.JPG" "track_01_intro.mp3" "Track_02 Main Theme.MP3" "voice memo.wav" \
+               "report.final.v2.txt" "archive.tar.gz" "Отчёт за год.docx" "песня_номер 3.mp3" \
+               "Фото С Моря.jpg" "mixed_Case File.TXT" "README.old.md" "scan 0042.bmp"
+run: build
+	@if [ -n "$(DIR)" ]; then \
+	  cd "$(DIR)"; \
+	else \
+	  rm -rf "$(BUILD)/sample" && mkdir -p "$(BUILD)/sample/Подпапка" "$(BUILD)/sample/more files" && \
+	  cd "$(BUILD)/sample" && touch $(SAMPLE_FILES); \
+	fi && exec "$(abspath $(BUILD))/ui/velmix"
+
 clean:
 	rm -rf $(BUILD)
