@@ -29,6 +29,19 @@ class TestWindowChrome : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void busyPointerWhileTheNamesAreRebuilt()
+    {
+        test::WindowFixture f({"a.txt"});
+        QList<Qt::CursorShape> shapes;
+        connect(f.grid()->model(), &QAbstractItemModel::dataChanged, this, [&] {
+            const QCursor *cursor = QGuiApplication::overrideCursor();
+            shapes.append(cursor ? cursor->shape() : Qt::ArrowCursor);
+        });
+        QTest::mouseClick(f.button("PicBig"), Qt::LeftButton);
+        QCOMPARE(shapes, QList<Qt::CursorShape>{Qt::WaitCursor});
+        QVERIFY(!QGuiApplication::overrideCursor());
+    }
+
     void pressedLook()
     {
         test::WindowFixture f;

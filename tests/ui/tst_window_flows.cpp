@@ -132,6 +132,20 @@ private Q_SLOTS:
         QVERIFY(f.messages.shown.isEmpty());
     }
 
+    void driveNotReadyFallsBackSilently()
+    {
+        test::WindowFixture f({"a.txt"}, {"/", "/nonexistent/velmix-drive"});
+        const QString folder = f.window->core().folder();
+        const int drive = f.list("Drive1")->currentIndex();
+        tickOptions(f);
+        test::WindowFixture::pick(f.list("Drive1"), 1);
+        QCOMPARE(f.list("Drive1")->currentIndex(), drive);
+        QCOMPARE(f.window->core().folder(), folder);
+        QCOMPARE(f.cell(0, 0), "a.txt");
+        verifyReset(f);
+        QVERIFY(f.messages.shown.isEmpty());
+    }
+
     void applyAndReset()
     {
         test::WindowFixture f({"one two.txt", "three.TXT"});
