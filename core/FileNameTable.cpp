@@ -18,6 +18,26 @@ void FileNameTable::load(const NameColumn &listedNames)
 {
     m_current = listedNames;
     m_new = listedNames;
+    m_spare.clear();
+}
+
+void FileNameTable::keepCurrentNames()
+{
+    if (!m_new.sharesStorageWith(m_current))
+        std::swap(m_new, m_spare); // keeps the rewritten buffer for the next rebuild
+    m_new = m_current;
+}
+
+NameColumn &FileNameTable::newNamesForEdit()
+{
+    if (m_new.sharesStorageWith(m_current)) {
+        m_spare.beginRewrite(m_current.size(), m_current.totalLength());
+        for (qsizetype i = 0; i < m_current.size(); ++i)
+            m_spare.write({m_current.at(i)});
+        m_spare.endRewrite();
+        takeSpareAsNewNames();
+    }
+    return m_new;
 }
 
 } // namespace velmix

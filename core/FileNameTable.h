@@ -30,12 +30,19 @@ public:
 
     // Both columns take the listed names; the new-name column shares their storage.
     void load(const NameColumn &listedNames);
-    void setNewNames(NameColumn names) { m_new = std::move(names); }
-    NameColumn &newNamesForEdit() { return m_new; }
+
+    // The steps that rebuild the new names write into a spare column and then make it
+    // the new-name column; the two swap roles on every rebuild, so their memory is reused.
+    [[nodiscard]] NameColumn &spareColumn() { return m_spare; }
+    void takeSpareAsNewNames() { std::swap(m_new, m_spare); }
+    void keepCurrentNames();
+    // The new-name column for a step that edits it in place (never shared with column 0).
+    [[nodiscard]] NameColumn &newNamesForEdit();
 
 private:
     NameColumn m_current;
     NameColumn m_new;
+    NameColumn m_spare;
 };
 
 } // namespace velmix

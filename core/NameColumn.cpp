@@ -45,6 +45,27 @@ void NameColumn::discardPendingName()
     m_chars.truncate(m_pendingStart);
 }
 
+void NameColumn::beginRewrite(qsizetype names, qsizetype maxCharacters)
+{
+    if (maxCharacters > std::numeric_limits<quint32>::max())
+        throw std::length_error("name column too large");
+    if (!m_chars.isDetached() || !m_spans.isDetached()) {
+        m_chars = QString();
+        m_spans = QList<Span>();
+    }
+    m_chars.resize(maxCharacters);
+    m_spans.resize(0);
+    m_spans.reserve(names);
+    m_writeCursor = reinterpret_cast<char16_t *>(m_chars.data());
+    m_pendingStart = 0;
+}
+
+void NameColumn::endRewrite()
+{
+    m_chars.resize(m_pendingStart);
+    m_writeCursor = nullptr;
+}
+
 void NameColumn::permute(std::span<const quint32> order)
 {
     QList<Span> reordered;

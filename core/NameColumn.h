@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <algorithm>
 #include <initializer_list>
 #include <span>
 
@@ -24,11 +25,30 @@ public:
         return QStringView(m_chars).mid(span.offset, span.length);
     }
     [[nodiscard]] qsizetype totalLength() const { return m_chars.size(); }
+    [[nodiscard]] bool sharesStorageWith(const NameColumn &other) const
+    {
+        return m_chars.constData() == other.m_chars.constData() && !m_chars.isNull();
+    }
 
     void clear();
     void reserve(qsizetype names, qsizetype characters);
     void append(QStringView name) { appendJoined({name}); }
     void appendJoined(std::initializer_list<QStringView> parts);
+
+    // Writes a whole new set of names over this column, in the memory it already holds
+    // where nobody shares it: a preview rebuilt on every key release then reuses the same
+    // pages instead of faulting in fresh ones. `maxCharacters` bounds what is written.
+    void beginRewrite(qsizetype names, qsizetype maxCharacters);
+    void write(std::initializer_list<QStringView> parts)
+    {
+        const qsizetype start = m_pendingStart;
+        for (QStringView part : parts) {
+            std::copy_n(part.utf16(), part.size(), m_writeCursor + m_pendingStart);
+            m_pendingStart += part.size();
+        }
+        m_spans.append(Span{quint32(start), quint32(m_pendingStart - start)});
+    }
+    void endRewrite();
 
     // Appends raw text as the start of a name whose end is fixed later by
     // closePendingName() or dropped by discardPendingName(); lets the listing decode a
@@ -60,6 +80,7 @@ private:
     QString m_chars;
     QList<Span> m_spans;
     qsizetype m_pendingStart = 0;
+    char16_t *m_writeCursor = nullptr;
 };
 
 } // namespace velmix

@@ -104,16 +104,17 @@ void ApplyBaseName(FileNameTable &table, const QString &baseName)
 {
     const NameColumn &current = table.currentNames();
     if (keepsOwnNames(baseName)) {
-        table.setNewNames(current);
+        table.keepCurrentNames();
         return;
     }
-    NameColumn fresh;
-    fresh.reserve(current.size(), current.totalLength() + current.size() * baseName.size());
+    NameColumn &fresh = table.spareColumn();
+    fresh.beginRewrite(current.size(), current.totalLength() + current.size() * baseName.size());
     for (qsizetype i = 0; i < current.size(); ++i) {
         const QStringView name = current.at(i);
-        fresh.appendJoined({baseName, name.last(tailLength(name))});
+        fresh.write({baseName, name.last(tailLength(name))});
     }
-    table.setNewNames(std::move(fresh));
+    fresh.endRewrite();
+    table.takeSpareAsNewNames();
 }
 
 void ApplyNumbering(FileNameTable &table, QStringView startText, QStringView stepText, int digitWidthIndex)
@@ -122,16 +123,17 @@ void ApplyNumbering(FileNameTable &table, QStringView startText, QStringView ste
     const double step = fieldNumber(stepText);
     const int width = digitWidthIndex + 1;
     const NameColumn &names = table.newNames();
-    NameColumn numbered;
+    NameColumn &numbered = table.spareColumn();
     char16_t number[NumberTextCapacity];
-    numbered.reserve(names.size(), names.totalLength() + names.size() * qMax(width, 8));
+    numbered.beginRewrite(names.size(), names.totalLength() + names.size() * NumberTextCapacity);
     for (qsizetype i = 0; i < names.size(); ++i) {
         const QStringView name = names.at(i);
         const qsizetype tail = tailLength(name);
         const int numberLength = writeNumberText(start + step * double(i), width, number);
-        numbered.appendJoined({name.first(name.size() - tail), QStringView(number, qMax(numberLength, 0)), name.last(tail)});
+        numbered.write({name.first(name.size() - tail), QStringView(number, qMax(numberLength, 0)), name.last(tail)});
     }
-    table.setNewNames(std::move(numbered));
+    numbered.endRewrite();
+    table.takeSpareAsNewNames();
 }
 
 } // namespace velmix
