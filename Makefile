@@ -6,7 +6,7 @@ PACKAGES = cmake make g++ qt6-base-dev xvfb xdotool x11-xkb-utils imagemagick fo
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps configure build test run clean
+.PHONY: deps configure build test run clean bench
 
 # Installs only what is missing, so a second call is quiet and fast.
 deps:
@@ -41,3 +41,10 @@ run: build
 
 clean:
 	rm -rf $(BUILD)
+
+# Speed and memory figures on folders of up to a million files, in a release build.
+bench:
+	@$(MAKE) --no-print-directory deps PACKAGES="$(PACKAGES) rename"
+	cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF > /dev/null
+	cmake --build build-release -j$(JOBS) --target velmix_bench
+	build-release/bench/velmix_bench

@@ -1,0 +1,311 @@
+// Speed and memory figures on large folders. Each figure is the median of several runs;
+// each ratio is measured against its baseline in the same run on the same folder.
+#include "BenchFolder.h"
+#include "Measure.h"
+
+#include "FolderListing.h"
+#include "NameOrder.h"
+#include "PosixFileMover.h"
+#include "PreviewSession.h"
+#include "RenameExecutor.h"
+#include "VelmixWindow.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+using namespace velmix;
+
+namespace {
+
+constexpr int Runs = 5;
+
+class NoBusyPointer : public BusyPointer
+{
+public:
+    void showBusy() override {}
+    void restore() override {}
+};
+
+class SilentMessageBox : public MessageBox
+{
+public:
+    void showMessage(const QString &, const QString &) override {}
+};
+
+class RootDriveList : public DriveList
+{
+public:
+    QList<Drive> drives() const override { return {{QStringLiteral("/")}}; }
+};
+
+QList<std::pair<QString, double>> figures;
+
+void report(const char *name, double value, const char *unit)
+{
+    std::printf("  %-24s %12.3f %s\n", name, value, unit);
+    std::fflush(stdout);
+    figures.append({QString::fromLatin1(name), value});
+}
+
+// The listing and table fill as the program does them.
+qsizetype listAndFill(const QString &folder, BusyPointer &busy)
+{
+    FolderListing listing;
+    listing.setPath(folder);
+    listing.setMask(QStringLiteral("*.*"));
+    PreviewSession preview(busy);
+    preview.loadFileList(listing.names());
+    return preview.table().rowCount();
+}
+
+// The least any listing must do: read the folder, filter by the mask, sort.
+qsizetype bareListing(const QString &folder)
+{
+    const WildcardMask mask(QStringLiteral("*.*"));
+    std::vector<QString> names;
+    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+    while (const dirent *entry = ::readdir(dir)) {
+        if (entry->d_name[0] == '.' || entry->d_type != DT_REG)
+            continue;
+        QString name = QString::fromUtf8(entry->d_name);
+        if (mask.matches(name))
+            names.push_back(std::move(name));
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) { return compareNames(a, b) < 0; });
+    return qsizetype(names.size());
+}
+
+void setPreviewOptions(PreviewSession &preview)
+{
+    preview.setBaseName(QStringLiteral("Holiday_"));
+    preview.setDigitWidthIndex(4);
+    preview.TxtName_KeyUp(); // ticks numbering
+    preview.PicBig_Click();
+}
+
+double previewMs(const QString &folder, BusyPointer &busy)
+{
+    FolderListing listing;
+    listing.setPath(folder);
+    PreviewSession preview(busy);
+    preview.loadFileList(listing.names());
+    setPreviewOptions(preview);
+    std::vector<double> samples;
+    for (int run = 0; run < Runs; ++run)
+        samples.push_back(timeMs([&] { preview.RebuildNewNames(); }));
+    return median(samples);
+}
+
+struct RenamePairs
+{
+    NameColumn current;
+    NameColumn fresh;
+    std::vector<std::pair<QByteArray, QByteArray>> bytes;
+};
+
+RenamePairs renamePairs(const QString &folder, bool upperCaseOnly, BusyPointer &busy)
+{
+    FolderListing listing;
+    listing.setPath(folder);
+    PreviewSession preview(busy);
+    preview.loadFileList(listing.names());
+    if (upperCaseOnly)
+        preview.PicBig_Click();
+    else
+        setPreviewOptions(preview);
+    RenamePairs pairs{preview.table().currentNames(), preview.table().newNames(), {}};
+    for (qsizetype i = 0; i < pairs.current.size(); ++i)
+        pairs.bytes.emplace_back(pairs.current.at(i).toUtf8(), pairs.fresh.at(i).toUtf8());
+    return pairs;
+}
+
+double ourRenameMs(const QString &folder, const RenamePairs &pairs)
+{
+    PosixFileMover fileMover;
+    int error = 0;
+    auto mover = fileMover.openFolder(QFile::encodeName(folder), error);
+    return timeMs([&] { (void)renameFiles(*mover, pairs.current, pairs.fresh); });
+}
+
+double bareRenameMs(const QString &folder, const RenamePairs &pairs)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    const double ms = timeMs([&] {
+        for (const auto &[from, to] : pairs.bytes)
+            ::renameat2(fd, from.constData(), fd, to.constData(), RENAME_NOREPLACE);
+    });
+    ::close(fd);
+    return ms;
+}
+
+double perlRenameMs(const QString &folder, const RenamePairs &pairs)
+{
+    QByteArray input;
+    for (const auto &pair : pairs.bytes)
+        input += pair.first + '\0';
+    QProcess perl;
+    perl.setWorkingDirectory(folder);
+    return timeMs([&] {
+        perl.start(QStringLiteral("rename"), {QStringLiteral("-0"), QStringLiteral("y/a-z/A-Z/")});
+        perl.waitForStarted();
+        perl.write(input);
+        perl.closeWriteChannel();
+        perl.waitForFinished(-1);
+    });
+}
+
+long peakResidentKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    }
+    return -1;
+}
+
+long childPeakKb(const QString &folder)
+{
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--peak-memory"), folder});
+    child.waitForFinished(-1);
+    return child.readAllStandardOutput().trimmed().toLong();
+}
+
+int peakMemoryChild(const QString &folder)
+{
+    NoBusyPointer busy;
+    FolderListing listing;
+    listing.setPath(folder);
+    PreviewSession preview(busy);
+    preview.loadFileList(listing.names());
+    setPreviewOptions(preview);
+    std::printf("%ld\n", peakResidentKb());
+    return 0;
+}
+
+double keystrokeMs(const QString &folder)
+{
+    RootDriveList drives;
+    PosixFileMover mover;
+    SilentMessageBox messages;
+    VelmixWindow window(drives, mover, folder, &messages);
+    window.show();
+    QApplication::processEvents();
+    auto *box = window.findChild<QLineEdit *>(QStringLiteral("TxtName"));
+    auto *grid = window.findChild<QAbstractItemView *>(QStringLiteral("FlexGrid1"));
+    std::vector<double> samples;
+    for (int run = 0; run < Runs + 2; ++run) {
+        const Qt::Key key = Qt::Key(Qt::Key_A + run);
+        const QString text = QString(QChar(u'a' + run));
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+        QApplication::sendEvent(box, &press);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+        const double ms = timeMs([&] { QApplication::sendEvent(box, &release); });
+        const QString shown = grid->model()->index(0, 1).data().toString();
+        if (!shown.startsWith(box->text())) {
+            std::fprintf(stderr, "keystroke: the grid shows %s\n", qPrintable(shown));
+            return -1;
+        }
+        samples.push_back(ms);
+    }
+    return median(samples);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc == 3 && QByteArray(argv[1]) == "--peak-memory") {
+        QCoreApplication app(argc, argv);
+        return peakMemoryChild(QString::fromLocal8Bit(argv[2]));
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    NoBusyPointer busy;
+    QTemporaryDir root;
+    std::printf("Velmix benchmark, %d runs per figure (median)\n\n", Runs);
+
+    {
+        BenchFolder small(root.filePath(QStringLiteral("list-10k")), 10000);
+        std::vector<double> ours;
+        for (int run = 0; run < Runs; ++run)
+            ours.push_back(timeMs([&] { listAndFill(small.path(), busy); }));
+        report("list_10k_ms", median(ours), "ms");
+    }
+    {
+        BenchFolder folder(root.filePath(QStringLiteral("list-100k")), 100000);
+        std::vector<double> ours, bare;
+        for (int run = 0; run < Runs + 1; ++run) { // the first pair warms the cache
+            const double a = timeMs([&] { listAndFill(folder.path(), busy); });
+            const double b = timeMs([&] { bareListing(folder.path()); });
+            if (run > 0)
+                ours.push_back(a), bare.push_back(b);
+        }
+        report("list_100k_ms", median(ours), "ms");
+        report("list_100k_bare_ms", median(bare), "ms");
+        report("list_100k_ratio", median(ours) / median(bare), "");
+        report("preview_100k_ms", previewMs(folder.path(), busy), "ms");
+        report("keystroke_100k_ms", keystrokeMs(folder.path()), "ms");
+    }
+    {
+        BenchFolder folder(root.filePath(QStringLiteral("list-1m")), 1000000);
+        report("list_1m_ms", timeMs([&] { listAndFill(folder.path(), busy); }), "ms");
+        report("preview_1m_ms", previewMs(folder.path(), busy), "ms");
+        BenchFolder empty(root.filePath(QStringLiteral("empty")), 0);
+        const long full = childPeakKb(folder.path());
+        const long none = childPeakKb(empty.path());
+        report("bytes_per_file", double(full - none) * 1024.0 / 1e6, "bytes");
+    }
+    {
+        std::vector<double> ours, bare;
+        for (int run = 0; run < Runs; ++run) {
+            BenchFolder a(root.filePath(QStringLiteral("apply-a")), 100000);
+            BenchFolder b(root.filePath(QStringLiteral("apply-b")), 100000);
+            const RenamePairs pairs = renamePairs(a.path(), false, busy);
+            if (run % 2) {
+                bare.push_back(bareRenameMs(b.path(), pairs));
+                ours.push_back(ourRenameMs(a.path(), pairs));
+            } else {
+                ours.push_back(ourRenameMs(a.path(), pairs));
+                bare.push_back(bareRenameMs(b.path(), pairs));
+            }
+        }
+        report("apply_100k_ms", median(ours), "ms");
+        report("apply_100k_bare_ms", median(bare), "ms");
+        report("apply_100k_ratio", median(ours) / median(bare), "");
+    }
+    {
+        std::vector<double> ours, perl;
+        for (int run = 0; run < Runs; ++run) {
+            BenchFolder a(root.filePath(QStringLiteral("perl-a")), 100000);
+            BenchFolder b(root.filePath(QStringLiteral("perl-b")), 100000);
+            const RenamePairs pairs = renamePairs(a.path(), true, busy);
+            ours.push_back(ourRenameMs(a.path(), pairs));
+            perl.push_back(perlRenameMs(b.path(), pairs));
+        }
+        report("apply_upper_100k_ms", median(ours), "ms");
+        report("perl_rename_100k_ms", median(perl), "ms");
+        report("apply_vs_perl_rename", median(ours) / median(perl), "");
+    }
+
+    std::printf("\n");
+    for (const auto &[name, value] : std::as_const(figures))
+        std::printf("%s: %.3f\n", qPrintable(name), value);
+    return 0;
+}
