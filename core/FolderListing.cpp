@@ -49,7 +49,7 @@ void FolderListing::readIfStale() const
     std::iota(order.begin(), order.end(), 0);
     std::sort(order.begin(), order.end(),
               [&names](quint32 a, quint32 b) { return compareNames(names.at(a), names.at(b)) < 0; });
-    names.permute(order);
+    names.reorder(order);
     m_names = std::move(names);
 }
 

@@ -66,13 +66,14 @@ void NameColumn::endRewrite()
     m_writeCursor = nullptr;
 }
 
-void NameColumn::permute(std::span<const quint32> order)
+void NameColumn::reorder(std::span<const quint32> order)
 {
-    QList<Span> reordered;
-    reordered.reserve(qsizetype(order.size()));
+    NameColumn ordered;
+    ordered.beginRewrite(qsizetype(order.size()), totalLength());
     for (quint32 index : order)
-        reordered.append(m_spans[index]);
-    m_spans = std::move(reordered);
+        ordered.write({at(index)});
+    ordered.endRewrite();
+    *this = std::move(ordered);
 }
 
 } // namespace velmix

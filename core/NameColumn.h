@@ -58,8 +58,9 @@ public:
     void closePendingName();
     void discardPendingName();
 
-    // Reorders the names without moving a character.
-    void permute(std::span<const quint32> order);
+    // Puts the names in the given order, laid out front to back: every later pass over a
+    // large folder then reads memory in sequence instead of jumping across it.
+    void reorder(std::span<const quint32> order);
 
     // Rewrites every name in place; `edit` gets a pointer to the name's first unit and
     // its length, and must not change the length.
