@@ -2,11 +2,12 @@
 BUILD   ?= build
 JOBS    ?= 2
 DIR     ?=
-PACKAGES = cmake make g++ qt6-base-dev xvfb xdotool x11-xkb-utils imagemagick fonts-dejavu-core
+PACKAGES = cmake make g++ qt6-base-dev xvfb xdotool x11-xkb-utils imagemagick fonts-dejavu-core \
+           desktop-file-utils appstream dpkg-dev file
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps configure build test run clean bench
+.PHONY: deps configure build test run clean bench package package-check
 
 # Installs only what is missing, so a second call is quiet and fast.
 deps:
@@ -48,3 +49,13 @@ bench:
 	cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF > /dev/null
 	cmake --build build-release -j$(JOBS) --target velmix_bench
 	build-release/bench/velmix_bench
+
+# The Debian package, in $(BUILD); its dependencies are worked out from the linked libraries.
+package: build
+	rm -f $(BUILD)/velmix_*.deb
+	cd $(BUILD) && cpack -G DEB
+
+# Installs the package with dpkg, starts the installed program under Xvfb, checks its window
+# and removes the package again.
+package-check: package
+	packaging/check-installed-package.sh $(BUILD)/velmix_*.deb
