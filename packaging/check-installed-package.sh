@@ -12,11 +12,6 @@ if dpkg-query -W -f='${Status}' velmix 2>/dev/null | grep -q 'ok installed'; the
   exit 1
 fi
 
-display_number=91
-while [ -e /tmp/.X$display_number-lock ] || [ -e /tmp/.X11-unix/X$display_number ]; do
-  display_number=$((display_number + 1))
-done
-display=:$display_number
 folder=$(mktemp -d)
 server_pid=
 program_pid=
@@ -40,10 +35,13 @@ for file in /usr/share/velmix/help/help.html /usr/share/applications/io.github.v
   [ -f "$file" ] || { echo "Not installed: $file" >&2; exit 1; }
 done
 
-Xvfb "$display" -screen 0 800x700x24 -nolisten tcp & server_pid=$!
-for _ in $(seq 100); do [ -e /tmp/.X11-unix/X$display_number ] && break; sleep 0.1; done
-touch "$folder/sample file.txt"
-(cd "$folder" && DISPLAY=$display QT_QPA_PLATFORM=xcb exec /usr/bin/velmix) & program_pid=$!
+# The server picks a free display itself and names it once it takes connections.
+Xvfb -displayfd 1 -screen 0 800x700x24 -nolisten tcp > "$folder/display" & server_pid=$!
+for _ in $(seq 100); do [ -s "$folder/display" ] && break; sleep 0.1; done
+[ -s "$folder/display" ] || { echo "Xvfb did not start." >&2; exit 1; }
+display=:$(cat "$folder/display")
+mkdir "$folder/files" && touch "$folder/files/sample file.txt"
+(cd "$folder/files" && DISPLAY=$display QT_QPA_PLATFORM=xcb exec /usr/bin/velmix) & program_pid=$!
 
 if ! window=$(DISPLAY=$display timeout 20 xdotool search --sync --onlyvisible --name "Velmix V2.0"); then
   echo "The installed program showed no window." >&2
