@@ -1,0 +1,94 @@
+#pragma once
+
+#include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QString>
+#include <QStringList>
+#include <QTest>
+
+#include <optional>
+
+namespace velmix::test {
+
+// An X server of the test's own, with a white root window so the desktop is told apart
+// from the skin; stopped with the program started on it.
+class XvfbSession
+{
+public:
+    ~XvfbSession()
+    {
+        for (QProcess *process : {&m_program, &m_server}) {
+            if (process->state() != QProcess::NotRunning) {
+                process->terminate();
+                if (!process->waitForFinished(5000))
+                    process->kill();
+                process->waitForFinished(5000);
+            }
+        }
+    }
+
+    static QString missingTool()
+    {
+        for (const char *tool : {"Xvfb", "xdotool", "import"})
+            if (QStandardPaths::findExecutable(tool).isEmpty())
+                return tool;
+        return {};
+    }
+
+    // The server picks a free display itself and names it once it takes connections.
+    bool start(const QString &screenSize)
+    {
+        m_server.start("Xvfb", {"-displayfd", "1", "-screen", "0", screenSize + "x24", "-nolisten", "tcp", "-wr"});
+        if (!m_server.waitForStarted()
+            || !QTest::qWaitFor([&] { return m_server.canReadLine() || m_server.state() == QProcess::NotRunning; }, 10000))
+            return false;
+        bool isNumber = false;
+        const int number = m_server.readLine().trimmed().toInt(&isNumber);
+        m_display = QString(":%1").arg(number);
+        return isNumber;
+    }
+
+    // Starts `program` in `folder` with the extra environment.
+    bool launch(const QString &program, const QString &folder, const QStringList &environment)
+    {
+        QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+        variables.insert("DISPLAY", m_display);
+        variables.insert("QT_QPA_PLATFORM", "xcb");
+        for (const QString &variable : environment)
+            variables.insert(variable.section('=', 0, 0), variable.section('=', 1));
+        m_program.setProcessEnvironment(variables);
+        m_program.setWorkingDirectory(folder);
+        m_program.start(program, {});
+        return m_program.waitForStarted();
+    }
+
+    // What a tool prints on this display; nothing when it fails.
+    std::optional<QString> run(const QString &tool, const QStringList &arguments) const
+    {
+        QProcess process;
+        QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+        variables.insert("DISPLAY", m_display);
+        process.setProcessEnvironment(variables);
+        process.start(tool, arguments);
+        if (!process.waitForFinished(20000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+            return std::nullopt;
+        return QString::fromLocal8Bit(process.readAllStandardOutput());
+    }
+
+    QImage screen() const
+    {
+        QProcess process;
+        process.start("import", {"-display", m_display, "-window", "root", "png:-"});
+        if (!process.waitForFinished(20000))
+            return {};
+        return QImage::fromData(process.readAllStandardOutput(), "PNG").convertToFormat(QImage::Format_RGB32);
+    }
+
+private:
+    QString m_display;
+    QProcess m_server;
+    QProcess m_program;
+};
+
+} // namespace velmix::test

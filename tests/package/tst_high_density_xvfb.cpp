@@ -1,0 +1,190 @@
+#include "WindowLayout.h"
+#include "WindowOutline.h"
+#include "XvfbSession.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <utility>
+
+// The real program at scale factor 2 on its own X server: the window doubles as a whole,
+// the outline still cuts along the skin's red rim, the pictures are the ones drawn at twice
+// the size, and the controls take clicks and keys at their doubled places.
+namespace {
+
+constexpr int ratio = 2;
+
+QRect devicePixels(const QRect &logical)
+{
+    return QRect(logical.topLeft() * ratio, logical.size() * ratio);
+}
+
+bool isRimRed(QColor colour)
+{
+    return colour.red() >= 140 && colour.green() <= 90 && colour.blue() <= 90;
+}
+
+// The largest difference of a colour channel between the picture and what `shown` holds
+// with the picture's corner at `at`, over the picture's pixels in `where`.
+int largestDifference(const QImage &shown, QPoint at, const QImage &picture, const QRegion &where)
+{
+    int largest = 0;
+    for (const QRect &rect : where)
+        for (int y = rect.top(); y <= rect.bottom(); ++y)
+            for (int x = rect.left(); x <= rect.right(); ++x) {
+                const QColor a = picture.pixelColor(x, y);
+                const QColor b = shown.pixelColor(at.x() + x, at.y() + y);
+                largest = std::max({largest, qAbs(a.red() - b.red()), qAbs(a.green() - b.green()),
+                                    qAbs(a.blue() - b.blue())});
+            }
+    return largest;
+}
+
+QImage skinPicture(const QString &name, int scale)
+{
+    return QImage(QString(":/skin/%1%2.jpg").arg(name, scale == 2 ? "@2x" : ""))
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+QRect placeOf(const QString &control)
+{
+    for (const velmix::ControlSpec &spec : velmix::WindowLayout::controls())
+        if (spec.name == control)
+            return spec.place;
+    return {};
+}
+
+} // namespace
+
+class TestHighDensityXvfb : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (const QString tool = velmix::test::XvfbSession::missingTool(); !tool.isEmpty())
+            QSKIP(qPrintable(tool + " is not installed"));
+        QVERIFY(m_folder.isValid());
+        for (const char *name : {"b file.txt", "a file.txt"}) {
+            QFile file(m_folder.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QVERIFY(m_x.start("1400x1300"));
+        QVERIFY(m_x.launch(VELMIX_PROGRAM, m_folder.path(), {"QT_SCALE_FACTOR=2"}));
+
+        const auto found = m_x.run("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Velmix V2.0"});
+        QVERIFY(found);
+        const QString window = found->split('\n', Qt::SkipEmptyParts).value(0);
+        QVERIFY(!window.isEmpty());
+        const auto geometry = m_x.run("xdotool", {"getwindowgeometry", "--shell", window});
+        QVERIFY(geometry);
+        for (const QString &line : geometry->split('\n')) {
+            const QString value = line.section('=', 1);
+            if (line.startsWith("X="))
+                m_window.moveLeft(value.toInt());
+            else if (line.startsWith("Y="))
+                m_window.moveTop(value.toInt());
+            else if (line.startsWith("WIDTH="))
+                m_window.setWidth(value.toInt());
+            else if (line.startsWith("HEIGHT="))
+                m_window.setHeight(value.toInt());
+        }
+
+        // The window draws itself; wait until the skin shows on the bare panel.
+        const QColor cream(255, 243, 195);
+        const QPoint panel = m_window.topLeft() + QPoint(300, 40) * ratio;
+        QTRY_VERIFY_WITH_TIMEOUT(m_x.screen().pixelColor(panel) == cream, 10000);
+        m_shot = m_x.screen();
+    }
+
+    void windowIsTwiceItsLogicalSize()
+    {
+        QCOMPARE(m_window.size(), velmix::WindowLayout::WindowSize * ratio);
+    }
+
+    // Every device pixel of the window: outside the outline the white desktop shows; each
+    // pixel on the outline's edge shows the skin's red rim.
+    void outlineFitsTheSkin()
+    {
+        const QRegion outline = velmix::WindowOutline::mainWindow();
+        int desktopChecked = 0;
+        int rimChecked = 0;
+        for (int y = 0; y < m_window.height(); ++y) {
+            for (int x = 0; x < m_window.width(); ++x) {
+                const QPoint logical(x / ratio, y / ratio);
+                const QColor shown = m_shot.pixelColor(m_window.topLeft() + QPoint(x, y));
+                const QString where = QString("device pixel %1,%2 shows %3").arg(x).arg(y).arg(shown.name());
+                if (!outline.contains(logical)) {
+                    QVERIFY2(shown == QColor(Qt::white), qPrintable(where));
+                    ++desktopChecked;
+                    continue;
+                }
+                const bool onEdge = !outline.contains(logical + QPoint(1, 0)) || !outline.contains(logical - QPoint(1, 0))
+                                    || !outline.contains(logical + QPoint(0, 1)) || !outline.contains(logical - QPoint(0, 1));
+                if (onEdge) {
+                    QVERIFY2(isRimRed(shown), qPrintable(where));
+                    ++rimChecked;
+                }
+            }
+        }
+        QVERIFY(desktopChecked > 10000);
+        QVERIFY(rimChecked > 4000);
+    }
+
+    // Pixel for pixel the @2x drawings, where the small ones scaled up would differ.
+    void picturesAreDrawnAtFullDensity_data()
+    {
+        QTest::addColumn<QString>("picture");
+        QTest::addColumn<QPoint>("origin"); // where the picture's corner lies in the window
+        QTest::addColumn<QRect>("part"); // what of it is compared, in the window
+        // The rounded top left corner of the panel, clear of any control.
+        QTest::newRow("background") << "background" << QPoint(0, 0) << QRect(5, 24, 15, 17);
+        for (const auto &[control, picture] : {std::pair{"ImgHelp", "help"}, {"ImgChancel", "reset"}, {"ImgApply", "apply"}})
+            QTest::newRow(control) << QString(picture) << placeOf(control).topLeft() << placeOf(control);
+    }
+    void picturesAreDrawnAtFullDensity()
+    {
+        QFETCH(QString, picture);
+        QFETCH(QPoint, origin);
+        QFETCH(QRect, part);
+        QVERIFY(part.isValid());
+        QRegion where; // device pixels of the picture
+        for (const QRect &rect : velmix::WindowOutline::mainWindow() & part)
+            where += devicePixels(rect.translated(-origin));
+
+        const QImage large = skinPicture(picture, 2);
+        const QImage smallScaledUp =
+            skinPicture(picture, 1).scaled(large.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        QVERIFY2(largestDifference(smallScaledUp, QPoint(0, 0), large, where) > 40,
+                 "this part cannot tell the two sizes apart");
+        QVERIFY(largestDifference(m_shot, m_window.topLeft() + origin * ratio, large, where) <= 2);
+    }
+
+    void controlsTakeInputAtTheirDoubledPlaces()
+    {
+        const auto click = [&](QPoint logical) {
+            const QPoint at = m_window.topLeft() + logical * ratio;
+            return m_x.run("xdotool", {"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"})
+                .has_value();
+        };
+        // A click gives the window the focus (there is no window manager).
+        QVERIFY(click(placeOf("TxtName").center()));
+        QVERIFY(m_x.run("xdotool", {"key", "--delay", "50", "End", "BackSpace"}));
+        QVERIFY(m_x.run("xdotool", {"type", "--delay", "50", "photo"}));
+        // The click queues behind the keys on the X connection, so it comes after them.
+        QVERIFY(click(placeOf("ImgApply").center()));
+        QTRY_COMPARE_WITH_TIMEOUT(QDir(m_folder.path()).entryList(QDir::Files, QDir::Name),
+                                  QStringList({"photo1.txt", "photo2.txt"}), 10000);
+    }
+
+private:
+    QTemporaryDir m_folder;
+    velmix::test::XvfbSession m_x;
+    QRect m_window;
+    QImage m_shot;
+};
+
+QTEST_MAIN(TestHighDensityXvfb)
+#include "tst_high_density_xvfb.moc"

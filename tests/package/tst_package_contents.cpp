@@ -1,0 +1,179 @@
+#include "HelpPage.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QXmlStreamReader>
+
+// Unpacks the built .deb into a temporary root and reads it as dpkg would install it: the
+// files, the dependencies, and whether the installed pieces point at each other.
+namespace {
+
+QString output(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return {};
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+// The value of `key=` in the [Desktop Entry] group.
+QString desktopValue(const QString &path, const QString &key)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return {};
+    const QString prefix = key + '=';
+    for (const QString &line : QString::fromUtf8(file.readAll()).split('\n'))
+        if (line.startsWith(prefix))
+            return line.mid(prefix.size());
+    return {};
+}
+
+// The text of every `element` in an XML file.
+QStringList xmlTexts(const QString &path, const QString &element)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList texts;
+    QXmlStreamReader xml(&file);
+    while (!xml.atEnd())
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == element)
+            texts.append(xml.readElementText());
+    return texts;
+}
+
+QString xmlAttribute(const QString &path, const QString &element, const QString &attribute)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QXmlStreamReader xml(&file);
+    while (!xml.atEnd())
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == element)
+            return xml.attributes().value(attribute).toString();
+    return {};
+}
+
+} // namespace
+
+class TestPackageContents : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        const QStringList packages = QDir(VELMIX_DEB_FOLDER).entryList({"*.deb"}, QDir::Files);
+        QCOMPARE(packages.size(), 1);
+        m_package = QDir(VELMIX_DEB_FOLDER).filePath(packages.first());
+        QVERIFY(m_root.isValid());
+        QCOMPARE(QProcess::execute("dpkg", {"-x", m_package, m_root.path()}), 0);
+    }
+
+    void installsExactlyTheseFiles()
+    {
+        const QString icons = "usr/share/icons/hicolor/%1/apps/" VELMIX_APP_ID ".png";
+        QStringList expected = {
+            "usr/bin/velmix",
+            "usr/share/applications/" VELMIX_APP_ID ".desktop",
+            "usr/share/doc/velmix/copyright",
+            icons.arg("16x16"),
+            icons.arg("32x32"),
+            icons.arg("48x48"),
+            icons.arg("256x256"),
+            "usr/share/metainfo/" VELMIX_APP_ID ".metainfo.xml",
+            "usr/share/velmix/help/help.html",
+        };
+        QStringList files;
+        QDirIterator it(m_root.path(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            files.append(QDir(m_root.path()).relativeFilePath(it.next()));
+        files.sort();
+        expected.sort();
+        QCOMPARE(files, expected);
+        QVERIFY(QFileInfo(rooted("usr/bin/velmix")).isExecutable());
+    }
+
+    void controlFields()
+    {
+        QCOMPARE(field("Package"), QString("velmix"));
+        QCOMPARE(field("Version"), QString(VELMIX_VERSION));
+        QCOMPARE(field("Architecture"), output("dpkg", {"--print-architecture"}));
+        QCOMPARE(field("Section"), QString("utils"));
+        QVERIFY(!field("Description").isEmpty());
+    }
+
+    // Computed from the libraries the program links, each with the version it needs.
+    void dependsOnTheLinkedLibraries_data()
+    {
+        QTest::addColumn<QString>("package");
+        for (const char *package : {"libqt6widgets6", "libqt6gui6", "libqt6core6", "libstdc++6", "libc6"})
+            QTest::newRow(package) << QString(package);
+    }
+    void dependsOnTheLinkedLibraries()
+    {
+        QFETCH(QString, package);
+        const QStringList depends = field("Depends").split(", ");
+        const QRegularExpression versioned('^' + QRegularExpression::escape(package) + R"( \(>= [0-9][^)]*\)$)");
+        QVERIFY2(!depends.filter(versioned).isEmpty(), qPrintable(field("Depends")));
+    }
+    void dependsOnNoBuildPackages()
+    {
+        const QString depends = field("Depends");
+        QVERIFY(!depends.isEmpty());
+        QVERIFY2(!depends.contains("-dev"), qPrintable(depends));
+    }
+
+    void programHasNoLibrarySearchPath()
+    {
+        const QString dynamicSection = output("readelf", {"--dynamic", rooted("usr/bin/velmix")});
+        QVERIFY(dynamicSection.contains("NEEDED"));
+        QVERIFY2(!dynamicSection.contains("RUNPATH") && !dynamicSection.contains("RPATH"), qPrintable(dynamicSection));
+    }
+
+    void programFindsItsInstalledHelpPage()
+    {
+        QCOMPARE(velmix::HelpPage::locate(rooted("usr/bin")), rooted("usr/share/velmix/help/help.html"));
+    }
+
+    void desktopEntryNamesInstalledProgramAndIcons()
+    {
+        const QString entry = rooted("usr/share/applications/" VELMIX_APP_ID ".desktop");
+        QCOMPARE(desktopValue(entry, "Name"), QString("Velmix"));
+        QVERIFY(QFileInfo(rooted("usr/bin/" + desktopValue(entry, "Exec"))).isExecutable());
+        const QString icon = desktopValue(entry, "Icon");
+        for (const int size : {16, 32, 48, 256}) {
+            const QString path = rooted(QString("usr/share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(icon));
+            QCOMPARE(QImage(path).size(), QSize(size, size));
+        }
+    }
+
+    void metainfoMatchesPackage()
+    {
+        const QString metainfo = rooted("usr/share/metainfo/" VELMIX_APP_ID ".metainfo.xml");
+        QCOMPARE(xmlTexts(metainfo, "id"), QStringList{VELMIX_APP_ID});
+        QCOMPARE(xmlTexts(metainfo, "launchable"), QStringList{VELMIX_APP_ID ".desktop"});
+        QCOMPARE(xmlTexts(metainfo, "binary"), QStringList{"velmix"});
+        // The newest release comes first.
+        QCOMPARE(xmlAttribute(metainfo, "release", "version"), field("Version"));
+    }
+
+private:
+    QString rooted(const QString &path) const { return QDir(m_root.path()).filePath(path); }
+    QString field(const QString &name) const { return output("dpkg-deb", {"--field", m_package, name}); }
+
+    QString m_package;
+    QTemporaryDir m_root;
+};
+
+QTEST_MAIN(TestPackageContents)
+#include "tst_package_contents.moc"
