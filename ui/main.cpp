@@ -8,6 +8,8 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    // Lets a Wayland desktop match the window to its menu entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.velmix.Velmix"));
     velmix::MountDriveList drives;
     velmix::PosixFileMover mover;
     velmix::VelmixWindow window(drives, mover, QDir::currentPath());
