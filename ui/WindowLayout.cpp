@@ -29,43 +29,43 @@ const QString frameStyle = QStringLiteral(
     "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: 6px;"
     " padding: 0px 2px; color: rgb(255,0,0); background-color: rgb(255,243,195); }");
 
-QWidget *create(const ControlSpec &spec, QWidget *parent)
+QWidget *create(const ControlSpec &entry, QWidget *parent)
 {
-    switch (spec.kind) {
+    switch (entry.kind) {
     case K::Frame: {
-        auto *frame = new QGroupBox(spec.text, parent);
+        auto *frame = new QGroupBox(entry.text, parent);
         frame->setFont(Skin::frameFont());
         frame->setStyleSheet(frameStyle);
         return frame;
     }
     case K::PictureCheckBox: {
         auto *box = new PictureCheckBox(parent);
-        box->setText(spec.text); // never painted; names the box for screen readers
+        box->setText(entry.text); // never painted; names the box for screen readers
         return box;
     }
     case K::Label:
     case K::TitleLabel: {
-        auto *label = new QLabel(spec.text, parent);
-        label->setWordWrap(spec.kind == K::Label);
+        auto *label = new QLabel(entry.text, parent);
+        label->setWordWrap(entry.kind == K::Label);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         QPalette colours = label->palette();
         colours.setColor(QPalette::WindowText, Skin::red);
         label->setPalette(colours);
-        if (spec.kind == K::TitleLabel)
+        if (entry.kind == K::TitleLabel)
             label->setFont(Skin::titleFont());
         return label;
     }
     case K::TextBox: {
         auto *box = new KeyReleaseLineEdit(parent);
-        box->setText(spec.text);
-        if (spec.maxLength > 0)
-            box->setMaxLength(spec.maxLength);
+        box->setText(entry.text);
+        if (entry.maxLength > 0)
+            box->setMaxLength(entry.maxLength);
         return box;
     }
     case K::DropDownList:
     case K::DigitWidthList: {
-        QComboBox *list = spec.kind == K::DigitWidthList ? new DigitWidthBox(parent) : new QComboBox(parent);
-        list->addItems(spec.entries);
+        QComboBox *list = entry.kind == K::DigitWidthList ? new DigitWidthBox(parent) : new QComboBox(parent);
+        list->addItems(entry.entries);
         return list;
     }
     case K::DriveList:
@@ -78,17 +78,17 @@ QWidget *create(const ControlSpec &spec, QWidget *parent)
         return new FileGrid(parent);
     case K::RoundTitleButton: {
         auto *button = new RoundTitleButton(parent);
-        button->setPicture(Skin::picture(spec.picture, spec.place.size()));
+        button->setPicture(Skin::picture(entry.picture, entry.place.size()));
         return button;
     }
     case K::PictureButton: {
         auto *button = new PictureButton(parent);
-        button->setPicture(Skin::picture(spec.picture, spec.place.size()));
+        button->setPicture(Skin::picture(entry.picture, entry.place.size()));
         return button;
     }
     case K::PictureHolder: {
         auto *holder = new QLabel(parent);
-        holder->setPixmap(Skin::picture(spec.picture, spec.place.size()));
+        holder->setPixmap(Skin::picture(entry.picture, entry.place.size()));
         holder->hide();
         return holder;
     }
@@ -100,11 +100,11 @@ QWidget *create(const ControlSpec &spec, QWidget *parent)
 void setTabOrder(QWidget *window)
 {
     QList<const ControlSpec *> focusable;
-    for (const ControlSpec &spec : controls()) {
-        if (spec.focusOrder >= 0)
-            focusable.append(&spec);
+    for (const ControlSpec &entry : controls()) {
+        if (entry.focusOrder >= 0)
+            focusable.append(&entry);
         else
-            window->findChild<QWidget *>(spec.name)->setFocusPolicy(Qt::NoFocus);
+            window->findChild<QWidget *>(entry.name)->setFocusPolicy(Qt::NoFocus);
     }
     std::sort(focusable.begin(), focusable.end(),
               [](const ControlSpec *a, const ControlSpec *b) { return a->focusOrder < b->focusOrder; });
@@ -164,19 +164,19 @@ const QList<ControlSpec> &controls()
 void build(QWidget *window)
 {
     window->setFont(Skin::controlFont());
-    for (const ControlSpec &spec : controls()) {
-        QWidget *parent = spec.parent.isEmpty() ? window : window->findChild<QWidget *>(spec.parent);
-        QWidget *control = create(spec, parent);
-        control->setObjectName(spec.name);
+    for (const ControlSpec &entry : controls()) {
+        QWidget *parent = entry.parent.isEmpty() ? window : window->findChild<QWidget *>(entry.parent);
+        QWidget *control = create(entry, parent);
+        control->setObjectName(entry.name);
         // Places are kept in window pixels; a frame's children sit relative to the frame.
-        control->setGeometry(spec.place.translated(-parent->mapTo(window, QPoint(0, 0))));
-        if (spec.kind != K::Frame && spec.kind != K::TitleLabel)
+        control->setGeometry(entry.place.translated(-parent->mapTo(window, QPoint(0, 0))));
+        if (entry.kind != K::Frame && entry.kind != K::TitleLabel)
             control->setFont(Skin::controlFont());
-        if (!spec.toolTip.isEmpty()) {
-            control->setToolTip(spec.toolTip);
-            control->setAccessibleName(spec.toolTip);
-        } else if (spec.kind == K::PictureCheckBox) {
-            control->setAccessibleName(spec.text);
+        if (!entry.toolTip.isEmpty()) {
+            control->setToolTip(entry.toolTip);
+            control->setAccessibleName(entry.toolTip);
+        } else if (entry.kind == K::PictureCheckBox) {
+            control->setAccessibleName(entry.text);
         }
     }
     setTabOrder(window);

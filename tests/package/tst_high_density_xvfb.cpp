@@ -49,9 +49,9 @@ QImage skinPicture(const QString &name, int scale)
 
 QRect placeOf(const QString &control)
 {
-    for (const velmix::ControlSpec &spec : velmix::WindowLayout::controls())
-        if (spec.name == control)
-            return spec.place;
+    for (const velmix::ControlSpec &entry : velmix::WindowLayout::controls())
+        if (entry.name == control)
+            return entry.place;
     return {};
 }
 
