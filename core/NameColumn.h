@@ -43,6 +43,7 @@ public:
     {
         const qsizetype start = m_pendingStart;
         for (QStringView part : parts) {
+            Q_ASSERT(m_pendingStart + part.size() <= m_chars.size()); // within beginRewrite's bound
             std::copy_n(part.utf16(), part.size(), m_writeCursor + m_pendingStart);
             m_pendingStart += part.size();
         }
