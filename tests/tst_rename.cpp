@@ -3,6 +3,7 @@
 #include "RenameFolder.h"
 #include "RenamePlanner.h"
 
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <cerrno>
@@ -148,6 +149,21 @@ private Q_SLOTS:
             QCOMPARE(outcome.contents, expected);
             QCOMPARE(outcome.reasons, reasons);
         }
+    }
+
+    void renamingALinkMovesTheLinkNotItsTarget()
+    {
+        QTemporaryDir dir;
+        const QByteArray folder = QFile::encodeName(dir.path());
+        test::createFile(folder, "target.txt", "data");
+        QVERIFY(QFile::link("target.txt", dir.filePath("link.txt")));
+        int error = 0;
+        auto mover = PosixFileMover().openFolder(folder, error);
+        QVERIFY(mover);
+        QVERIFY(renameFiles(*mover, test::column({"link.txt"}), test::column({"moved.txt"})).empty());
+        QCOMPARE(QFile::symLinkTarget(dir.filePath("moved.txt")), dir.filePath("target.txt"));
+        QVERIFY(!QFileInfo(dir.filePath("target.txt")).isSymLink());
+        QVERIFY(!QFileInfo::exists(dir.filePath("link.txt")));
     }
 
     void caseOnlyChangeOnCaseBlindFileSystem()
