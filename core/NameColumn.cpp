@@ -12,17 +12,10 @@ void NameColumn::clear()
     m_pendingStart = 0;
 }
 
-void NameColumn::reserve(qsizetype names, qsizetype characters)
-{
-    m_spans.reserve(names);
-    m_chars.reserve(characters);
-}
-
-void NameColumn::appendJoined(std::initializer_list<QStringView> parts)
+void NameColumn::append(QStringView name)
 {
     m_pendingStart = m_chars.size();
-    for (QStringView part : parts)
-        m_chars.append(part);
+    m_chars.append(name);
     closePendingName();
 }
 

@@ -31,9 +31,7 @@ public:
     }
 
     void clear();
-    void reserve(qsizetype names, qsizetype characters);
-    void append(QStringView name) { appendJoined({name}); }
-    void appendJoined(std::initializer_list<QStringView> parts);
+    void append(QStringView name);
 
     // Writes a whole new set of names over this column, in the memory it already holds
     // where nobody shares it: a preview rebuilt on every key release then reuses the same
