@@ -91,8 +91,8 @@ void setPreviewOptions(PreviewSession &preview)
 {
     preview.setBaseName(QStringLiteral("Holiday_"));
     preview.setDigitWidthIndex(4);
-    preview.TxtName_KeyUp(); // ticks numbering
-    preview.PicBig_Click();
+    preview.baseNameKeyReleased(); // ticks numbering
+    preview.ToggleOption(Toggle::UpperCase);
 }
 
 double previewMs(const QString &folder, BusyPointer &busy)
@@ -122,7 +122,7 @@ RenamePairs renamePairs(const QString &folder, bool upperCaseOnly, BusyPointer &
     PreviewSession preview(busy);
     preview.loadFileList(listing.names());
     if (upperCaseOnly)
-        preview.PicBig_Click();
+        preview.ToggleOption(Toggle::UpperCase);
     else
         setPreviewOptions(preview);
     RenamePairs pairs{preview.table().currentNames(), preview.table().newNames(), {}};

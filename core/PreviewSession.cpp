@@ -139,14 +139,14 @@ void PreviewSession::setDigitWidthIndex(int index)
         m_options.DigitWidthIndex = index;
 }
 
-void PreviewSession::TxtName_KeyUp()
+void PreviewSession::baseNameKeyReleased()
 {
     if (!keepsOwnNames(m_options.BaseName))
         m_options.Numbering = true;
     RebuildNewNames();
 }
 
-void PreviewSession::CboRazr_Click()
+void PreviewSession::digitWidthPicked()
 {
     if (m_options.Numbering)
         RebuildNewNames();

@@ -29,13 +29,6 @@ public:
     void ResetOptions();
     void clearPending() { m_namesPending = false; }
 
-    void PicBig_Click() { ToggleOption(Toggle::UpperCase); }
-    void PicSmall_Click() { ToggleOption(Toggle::LowerCase); }
-    void PicPerBig_Click() { ToggleOption(Toggle::FirstLetterCapital); }
-    void PicPod_Click() { ToggleOption(Toggle::SpacesToUnderscores); }
-    void PicBreak_Click() { ToggleOption(Toggle::UnderscoresToSpaces); }
-    void PicNum_Click() { ToggleOption(Toggle::Numbering); }
-
     // Every edit of a field box, typed or pasted, reaches these at once; they do not
     // rebuild the preview (the key releases below decide that).
     void setBaseName(const QString &text);
@@ -43,11 +36,11 @@ public:
     void setStepText(const QString &text);
     void setDigitWidthIndex(int index);
 
-    void TxtName_KeyUp();
-    void TxtNach_KeyUp(KeyMeaning key) { DigitKeyFilter(m_options.StartText, key); }
-    void TxtShag_KeyUp(KeyMeaning key) { DigitKeyFilter(m_options.StepText, key); }
-    void CboRazr_Click();
-    void CboRazr_DblClick() { RebuildNewNames(); }
+    void baseNameKeyReleased();
+    void startKeyReleased(KeyMeaning key) { DigitKeyFilter(m_options.StartText, key); }
+    void stepKeyReleased(KeyMeaning key) { DigitKeyFilter(m_options.StepText, key); }
+    void digitWidthPicked();
+    void digitWidthDoubleClicked() { RebuildNewNames(); }
 
 private:
     void DigitKeyFilter(QString &text, KeyMeaning key);

@@ -24,10 +24,10 @@ int apply(const QString &folder, const QString &base, const QString &start, cons
     preview.setBaseName(base);
     preview.setStartText(start);
     preview.setStepText(step);
-    preview.TxtName_KeyUp();
+    preview.baseNameKeyReleased();
     std::printf("ready\n");
     std::fflush(stdout);
-    fixture.core.ImgApply_Click();
+    fixture.core.applyNewNames();
     std::printf("done %lld\n", static_cast<long long>(fixture.messages.shown.size()));
     return 0;
 }

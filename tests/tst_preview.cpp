@@ -61,7 +61,7 @@ private Q_SLOTS:
     void emptyTableChangesPicturesOnly()
     {
         Session session(QStringList{});
-        session.preview.PicBig_Click();
+        session.preview.ToggleOption(Toggle::UpperCase);
         QVERIFY(session.preview.isTicked(Toggle::UpperCase));
         QVERIFY(!session.preview.namesPending());
         QCOMPARE(session.busy.shown, 0);
@@ -72,12 +72,12 @@ private Q_SLOTS:
     {
         Session session({"my file.txt", "b.jpg"});
         session.preview.setBaseName("new name_");
-        session.preview.TxtName_KeyUp(); // ticks numbering
-        session.preview.PicBig_Click();
-        session.preview.PicPod_Click();
+        session.preview.baseNameKeyReleased(); // ticks numbering
+        session.preview.ToggleOption(Toggle::UpperCase);
+        session.preview.ToggleOption(Toggle::SpacesToUnderscores);
         // Number first, then upper case of everything, then spaces of the base name too.
         QCOMPARE(session.newNames(), QStringList({"NEW_NAME_1.TXT", "NEW_NAME_2.JPG"}));
-        session.preview.PicPerBig_Click();
+        session.preview.ToggleOption(Toggle::FirstLetterCapital);
         QCOMPARE(session.newNames(), QStringList({"New_name_1.txt", "New_name_2.jpg"}));
         QCOMPARE(test::names(session.preview.table().currentNames()), QStringList({"my file.txt", "b.jpg"}));
         QCOMPARE(session.busy.depth, 0);
@@ -87,9 +87,9 @@ private Q_SLOTS:
     void numberingOfOwnNamesAndUntick()
     {
         Session session({"a.txt", "b.txt"});
-        session.preview.PicNum_Click();
+        session.preview.ToggleOption(Toggle::Numbering);
         QCOMPARE(session.newNames(), QStringList({"a1.txt", "b2.txt"}));
-        session.preview.PicNum_Click();
+        session.preview.ToggleOption(Toggle::Numbering);
         QCOMPARE(session.newNames(), QStringList({"a.txt", "b.txt"}));
     }
 
@@ -97,19 +97,19 @@ private Q_SLOTS:
     {
         Session session({"a.txt", "b.txt"});
         session.preview.setBaseName("x");
-        session.preview.TxtName_KeyUp();
+        session.preview.baseNameKeyReleased();
         QCOMPARE(session.newNames(), QStringList({"x1.txt", "x2.txt"}));
         const int rebuilds = session.busy.shown;
-        session.preview.PicNum_Click(); // refused silently, no rebuild
+        session.preview.ToggleOption(Toggle::Numbering); // refused silently, no rebuild
         QVERIFY(session.preview.isTicked(Toggle::Numbering));
         QCOMPARE(session.busy.shown, rebuilds);
         session.preview.setBaseName("-");
-        session.preview.TxtName_KeyUp(); // back to "-" leaves numbering ticked
+        session.preview.baseNameKeyReleased(); // back to "-" leaves numbering ticked
         QVERIFY(session.preview.isTicked(Toggle::Numbering));
-        session.preview.PicNum_Click();
+        session.preview.ToggleOption(Toggle::Numbering);
         QVERIFY(!session.preview.isTicked(Toggle::Numbering));
         session.preview.setBaseName("");
-        session.preview.TxtName_KeyUp(); // the empty text is a base name too
+        session.preview.baseNameKeyReleased(); // the empty text is a base name too
         QVERIFY(session.preview.isTicked(Toggle::Numbering));
         QCOMPARE(session.newNames(), QStringList({"1.txt", "2.txt"}));
     }
@@ -119,7 +119,7 @@ private Q_SLOTS:
         Session session;
         session.preview.setStartText("");
         session.preview.setStepText("");
-        session.preview.PicSmall_Click();
+        session.preview.ToggleOption(Toggle::LowerCase);
         QCOMPARE(session.preview.options().StartText, "1");
         QCOMPARE(session.preview.options().StepText, "1");
     }
@@ -128,10 +128,10 @@ private Q_SLOTS:
     {
         Session session({"README", "b.txt"});
         session.preview.setBaseName("");
-        session.preview.PicBig_Click(); // base "" on a dot-less name gives an empty new name
+        session.preview.ToggleOption(Toggle::UpperCase); // base "" on a dot-less name gives an empty new name
         QCOMPARE(session.newNames(), QStringList({"", ".TXT"}));
         session.preview.setBaseName("-");
-        session.preview.PicBig_Click();
+        session.preview.ToggleOption(Toggle::UpperCase);
         QCOMPARE(session.newNames(), QStringList({"README", "b.txt"}));
     }
 
@@ -140,7 +140,7 @@ private Q_SLOTS:
         Session session;
         session.preview.setDigitWidthIndex(3);
         session.preview.setBaseName("x");
-        session.preview.TxtName_KeyUp();
+        session.preview.baseNameKeyReleased();
         session.preview.ResetOptions();
         NamingOptions expected;
         expected.DigitWidthIndex = 3;
@@ -171,16 +171,16 @@ private Q_SLOTS:
         for (bool start : {true, false}) {
             Session session;
             if (numbering)
-                session.preview.PicNum_Click();
+                session.preview.ToggleOption(Toggle::Numbering);
             const int before = session.busy.shown;
             const KeyMeaning key = digit ? KeyMeaning::Digit : KeyMeaning::Other;
             if (start) {
                 session.preview.setStartText(text);
-                session.preview.TxtNach_KeyUp(key);
+                session.preview.startKeyReleased(key);
                 QCOMPARE(session.preview.options().StartText, after);
             } else {
                 session.preview.setStepText(text);
-                session.preview.TxtShag_KeyUp(key);
+                session.preview.stepKeyReleased(key);
                 QCOMPARE(session.preview.options().StepText, after);
             }
             QCOMPARE(session.busy.shown > before, rebuilt);
@@ -191,15 +191,15 @@ private Q_SLOTS:
     {
         Session session({"a.txt"});
         session.preview.setDigitWidthIndex(3);
-        session.preview.CboRazr_Click(); // numbering off: nothing visible
+        session.preview.digitWidthPicked(); // numbering off: nothing visible
         QCOMPARE(session.newNames(), QStringList({"a.txt"}));
         QVERIFY(!session.preview.namesPending());
-        session.preview.CboRazr_DblClick();
+        session.preview.digitWidthDoubleClicked();
         QVERIFY(session.preview.namesPending());
-        session.preview.PicNum_Click();
+        session.preview.ToggleOption(Toggle::Numbering);
         QCOMPARE(session.newNames(), QStringList({"a0001.txt"}));
         session.preview.setDigitWidthIndex(1);
-        session.preview.CboRazr_Click();
+        session.preview.digitWidthPicked();
         QCOMPARE(session.newNames(), QStringList({"a01.txt"}));
         session.preview.setDigitWidthIndex(9); // out of range is refused
         QCOMPARE(session.preview.options().DigitWidthIndex, 1);

@@ -154,37 +154,37 @@ void VelmixWindow::redraw()
 
 void VelmixWindow::PicBig_Click()
 {
-    m_core.preview().PicBig_Click();
+    m_core.preview().ToggleOption(Toggle::UpperCase);
     redraw();
 }
 
 void VelmixWindow::PicSmall_Click()
 {
-    m_core.preview().PicSmall_Click();
+    m_core.preview().ToggleOption(Toggle::LowerCase);
     redraw();
 }
 
 void VelmixWindow::PicPerBig_Click()
 {
-    m_core.preview().PicPerBig_Click();
+    m_core.preview().ToggleOption(Toggle::FirstLetterCapital);
     redraw();
 }
 
 void VelmixWindow::PicPod_Click()
 {
-    m_core.preview().PicPod_Click();
+    m_core.preview().ToggleOption(Toggle::SpacesToUnderscores);
     redraw();
 }
 
 void VelmixWindow::PicBreak_Click()
 {
-    m_core.preview().PicBreak_Click();
+    m_core.preview().ToggleOption(Toggle::UnderscoresToSpaces);
     redraw();
 }
 
 void VelmixWindow::PicNum_Click()
 {
-    m_core.preview().PicNum_Click();
+    m_core.preview().ToggleOption(Toggle::Numbering);
     redraw();
 }
 
@@ -207,32 +207,32 @@ void VelmixWindow::TxtShag_Change(const QString &text)
 
 void VelmixWindow::TxtName_KeyUp()
 {
-    m_core.preview().TxtName_KeyUp();
+    m_core.preview().baseNameKeyReleased();
     redraw();
 }
 
 void VelmixWindow::TxtNach_KeyUp(int key)
 {
-    m_core.preview().TxtNach_KeyUp(keyMeaning(key));
+    m_core.preview().startKeyReleased(keyMeaning(key));
     redraw();
 }
 
 void VelmixWindow::TxtShag_KeyUp(int key)
 {
-    m_core.preview().TxtShag_KeyUp(keyMeaning(key));
+    m_core.preview().stepKeyReleased(keyMeaning(key));
     redraw();
 }
 
 void VelmixWindow::CboRazr_Click(int index)
 {
     m_core.preview().setDigitWidthIndex(index);
-    m_core.preview().CboRazr_Click();
+    m_core.preview().digitWidthPicked();
     redraw();
 }
 
 void VelmixWindow::CboRazr_DblClick()
 {
-    m_core.preview().CboRazr_DblClick();
+    m_core.preview().digitWidthDoubleClicked();
     redraw();
 }
 
@@ -256,13 +256,13 @@ void VelmixWindow::Dir1_Open(const QString &path)
 
 void VelmixWindow::ImgApply_Click()
 {
-    m_core.ImgApply_Click();
+    m_core.applyNewNames();
     redraw();
 }
 
 void VelmixWindow::ImgChancel_Click()
 {
-    m_core.ImgChancel_Click();
+    m_core.resetAndRelist();
     redraw();
 }
 
