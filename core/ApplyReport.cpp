@@ -17,6 +17,11 @@ QString stepFailure(const QString &sourcePath, const QString &targetPath)
     return QStringList{FirstLine, SourceLabel + sourcePath, TargetLabel + targetPath}.join(u'\n');
 }
 
+QString folderUnavailable(const QString &folderPath)
+{
+    return FirstLine + u'\n' + QStringLiteral("Папка недоступна: «%1»").arg(folderPath);
+}
+
 QString failedRows(const FileNameTable &table, const QString &folderPath, const std::vector<RenameFailure> &failures)
 {
     QStringList lines{FirstLine};

@@ -18,6 +18,9 @@ constexpr int ListedRowsLimit = 20;
 // A failure of the step itself, with the paths of the row reached last.
 [[nodiscard]] QString stepFailure(const QString &sourcePath, const QString &targetPath);
 
+// The folder could not be opened for the step at all.
+[[nodiscard]] QString folderUnavailable(const QString &folderPath);
+
 // Every row that did not get its new name, gathered into one text.
 [[nodiscard]] QString failedRows(const FileNameTable &table, const QString &folderPath,
                                  const std::vector<RenameFailure> &failures);

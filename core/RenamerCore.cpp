@@ -6,6 +6,7 @@
 #include "RenameExecutor.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace velmix {
 namespace {
@@ -13,16 +14,8 @@ namespace {
 // Full path without a trailing separator, but "/" for the root.
 QString normalizedFolder(const QString &path)
 {
-    QString clean = QDir::cleanPath(path);
-    while (clean.size() > 1 && clean.endsWith(u'/'))
-        clean.chop(1);
+    const QString clean = QDir::cleanPath(path);
     return clean.isEmpty() ? QStringLiteral("/") : clean;
-}
-
-QString parentOf(const QString &folder)
-{
-    const qsizetype slash = folder.lastIndexOf(u'/');
-    return slash <= 0 ? QStringLiteral("/") : folder.left(slash);
 }
 
 } // namespace
@@ -47,12 +40,12 @@ void RenamerCore::setFolder(const QString &path)
     if (folder == m_folder)
         return;
     m_folder = folder;
-    Dir1_Change();
+    folderChanged();
 }
 
 int RenamerCore::savedDriveIndex() const
 {
-    return driveIndexOf(m_savedDriveMount);
+    return int(m_drives.indexOf(Drive{m_savedDriveMount}));
 }
 
 void RenamerCore::selectDrive(int index)
@@ -60,7 +53,7 @@ void RenamerCore::selectDrive(int index)
     if (index < 0 || index >= m_drives.size())
         return;
     m_driveIndex = index;
-    Drive1_Change();
+    driveChanged();
 }
 
 void RenamerCore::selectMask(int index)
@@ -68,7 +61,7 @@ void RenamerCore::selectMask(int index)
     if (index < 0 || index >= Masks.size())
         return;
     m_maskIndex = index;
-    cboMask_Click();
+    maskChanged();
 }
 
 void RenamerCore::startUp()
@@ -78,7 +71,7 @@ void RenamerCore::startUp()
     m_preview.clearPending();
     selectMask(0);
     m_preview.setDigitWidthIndex(0);
-    m_preview.CboRazr_Click();
+    m_preview.digitWidthPicked();
     ResetOptions();
     if (m_driveIndex >= 0)
         m_savedDriveMount = m_drives[m_driveIndex].mountPoint;
@@ -97,7 +90,7 @@ void RenamerCore::ResetOptions()
     m_listing.setMask(maskText());
 }
 
-void RenamerCore::ImgChancel_Click()
+void RenamerCore::resetAndRelist()
 {
     LoadFileList();
     ResetOptions();
@@ -105,42 +98,42 @@ void RenamerCore::ImgChancel_Click()
     m_preview.clearPending();
 }
 
-void RenamerCore::cboMask_Click()
+void RenamerCore::maskChanged()
 {
     m_listing.setPath(m_folder);
     m_listing.setMask(maskText());
     fallBackIfUnreadable();
-    ImgChancel_Click();
+    resetAndRelist();
 }
 
-void RenamerCore::Dir1_Change()
+void RenamerCore::folderChanged()
 {
     BusyGuard busy(m_services.busyPointer);
     m_listing.setPath(m_folder);
     m_listing.setMask(maskText());
     fallBackIfUnreadable();
-    ImgChancel_Click();
+    resetAndRelist();
 }
 
-bool RenamerCore::fallBackIfUnreadable()
+void RenamerCore::fallBackIfUnreadable()
 {
     if (m_listing.readError() == 0) {
         m_lastReadableFolder = m_folder;
         if (m_driveIndex >= 0)
             m_lastFolderOnDrive.insert(m_drives[m_driveIndex].mountPoint, m_folder);
-        return true;
+        return;
     }
     if (m_startingUp)
-        return false;
+        return;
     // Silently back to the last folder that could be read, else the nearest readable
     // parent, else home, else the root; the table is then loaded from there.
     QStringList candidates{m_lastReadableFolder};
     for (QString folder = m_lastReadableFolder; !folder.isEmpty() && folder != u"/";) {
-        folder = parentOf(folder);
+        folder = QFileInfo(folder).path();
         candidates.append(folder);
     }
     for (QString folder = m_folder; folder != u"/";) {
-        folder = parentOf(folder);
+        folder = QFileInfo(folder).path();
         candidates.append(folder);
     }
     candidates << normalizedFolder(QDir::homePath()) << QStringLiteral("/");
@@ -151,14 +144,13 @@ bool RenamerCore::fallBackIfUnreadable()
         if (m_listing.readError() == 0) {
             m_folder = candidate;
             m_lastReadableFolder = candidate;
-            return false;
+            return;
         }
     }
     m_listing.setPath(m_folder);
-    return false;
 }
 
-void RenamerCore::Drive1_Change()
+void RenamerCore::driveChanged()
 {
     if (!applyDrive(m_driveIndex))
         recoverDrive();
@@ -166,16 +158,31 @@ void RenamerCore::Drive1_Change()
 
 bool RenamerCore::applyDrive(int index)
 {
-    if (index < 0 || index >= m_drives.size() || !canReadFolder(m_drives[index].mountPoint))
+    if (index < 0 || index >= m_drives.size())
+        return false;
+    const QString folder = readableFolderOn(index);
+    if (folder.isEmpty())
         return false; // the drive is not ready
-    const QString folder = shownFolderOf(index);
     if (folder != m_folder) {
         m_folder = folder;
-        Dir1_Change();
+        folderChanged();
     }
     m_savedDriveMount = m_drives[index].mountPoint;
-    ImgChancel_Click();
+    resetAndRelist();
     return true;
+}
+
+QString RenamerCore::readableFolderOn(int driveIndex) const
+{
+    // The drive's last folder may have gone since; its parents on the same drive come
+    // next, so the folder shown always belongs to the drive picked.
+    const QString &mountPoint = m_drives[driveIndex].mountPoint;
+    for (QString folder = shownFolderOf(driveIndex);; folder = QFileInfo(folder).path()) {
+        if (canReadFolder(folder))
+            return folder;
+        if (folder == mountPoint || folder == u"/")
+            return {};
+    }
 }
 
 void RenamerCore::recoverDrive()
@@ -184,7 +191,7 @@ void RenamerCore::recoverDrive()
     // a medium goes; failing that the home folder's drive, then the root. Never loops.
     const int failed = m_driveIndex;
     const int candidates[] = {savedDriveIndex(), driveIndexHolding(normalizedFolder(QDir::homePath())),
-                              driveIndexOf(QStringLiteral("/"))};
+                              int(m_drives.indexOf(Drive{QStringLiteral("/")}))};
     for (int candidate : candidates) {
         if (candidate < 0 || candidate == failed)
             continue;
@@ -192,16 +199,7 @@ void RenamerCore::recoverDrive()
         if (applyDrive(candidate))
             break;
     }
-    ImgChancel_Click();
-}
-
-int RenamerCore::driveIndexOf(const QString &mountPoint) const
-{
-    for (int i = 0; i < m_drives.size(); ++i) {
-        if (m_drives[i].mountPoint == mountPoint)
-            return i;
-    }
-    return -1;
+    resetAndRelist();
 }
 
 int RenamerCore::driveIndexHolding(const QString &path) const
@@ -225,12 +223,13 @@ QString RenamerCore::shownFolderOf(int driveIndex) const
     return driveIndexHolding(home) == driveIndex ? home : mountPoint;
 }
 
-void RenamerCore::ImgApply_Click()
+void RenamerCore::applyNewNames()
 {
     if (!m_preview.namesPending())
         return;
     const QString folderPath = m_folder.endsWith(u'/') ? m_folder : m_folder + u'/';
     std::vector<RenameFailure> failures;
+    std::optional<FileNameTable> previewed; // the report names the rows as they were previewed
     QString stepFailure;
     {
         BusyGuard busy(m_services.busyPointer);
@@ -238,24 +237,29 @@ void RenamerCore::ImgApply_Click()
         const std::optional<QByteArray> folderBytes = FileNameCodec::encode(m_folder);
         std::unique_ptr<FolderMover> mover =
             folderBytes ? m_services.fileMover.openFolder(*folderBytes, error) : nullptr;
-        if (mover)
+        if (!mover) {
+            stepFailure = ApplyReport::folderUnavailable(m_folder);
+        } else {
             failures = renameFiles(*mover, table().currentNames(), table().newNames());
-        else
-            stepFailure = ApplyReport::stepFailure(QString(), QString());
-        m_listing.refresh();
+            if (!failures.empty())
+                previewed = table();
+            if (!canReadFolder(m_folder) && table().holdsFiles()) {
+                const qsizetype last = table().fileCount();
+                stepFailure = ApplyReport::stepFailure(folderPath + table().text(last, 0),
+                                                       folderPath + table().text(last, 1));
+            } else {
+                folderChanged(); // the re-read of a large folder belongs to the busy time too
+            }
+        }
     }
     // A folder that went away is reported before the selection falls back from it.
-    if (stepFailure.isEmpty() && m_listing.readError() != 0 && table().holdsFiles()) {
-        const qsizetype last = table().fileCount();
-        stepFailure = ApplyReport::stepFailure(folderPath + table().text(last, 0), folderPath + table().text(last, 1));
-    }
-    if (!stepFailure.isEmpty())
+    if (!stepFailure.isEmpty()) {
         m_services.messageBox.showMessage(ApplyReport::Title, stepFailure);
-    const FileNameTable before = table(); // the report names the rows as they were previewed
-    Dir1_Change();
+        folderChanged();
+    }
     m_preview.clearPending();
-    if (!failures.empty())
-        m_services.messageBox.showMessage(ApplyReport::Title, ApplyReport::failedRows(before, folderPath, failures));
+    if (previewed)
+        m_services.messageBox.showMessage(ApplyReport::Title, ApplyReport::failedRows(*previewed, folderPath, failures));
 }
 
 } // namespace velmix

@@ -37,41 +37,43 @@ public:
 
     // The folder list: the chosen folder as a full path, no trailing separator but at "/".
     [[nodiscard]] const QString &folder() const { return m_folder; }
-    // Gives the folder list another folder; a change raises Dir1_Change.
+    // Gives the folder list another folder; a change raises folderChanged.
     void setFolder(const QString &path);
 
     [[nodiscard]] const QList<Drive> &drives() const { return m_drives; }
     [[nodiscard]] int driveIndex() const { return m_driveIndex; }
     [[nodiscard]] int savedDriveIndex() const;
-    // Puts the drive list at `index` and raises Drive1_Change, a pick of the same drive included.
+    // Puts the drive list at `index` and raises driveChanged, a pick of the same drive included.
     void selectDrive(int index);
 
     [[nodiscard]] int maskIndex() const { return m_maskIndex; }
     [[nodiscard]] const QString &maskText() const { return Masks[m_maskIndex]; }
-    // Picks a mask entry and raises cboMask_Click.
+    // Picks a mask entry and raises maskChanged.
     void selectMask(int index);
 
     // The core's part of start-up: pending off, first mask, first digit width, options
     // reset, the drive remembered, and the table loaded once more.
     void startUp();
 
-    void ImgChancel_Click();
-    void cboMask_Click();
-    void Dir1_Change();
-    void Drive1_Change();
-    void ImgApply_Click();
+    void resetAndRelist();
+    void maskChanged();
+    void folderChanged();
+    void driveChanged();
+    void applyNewNames();
     void ResetOptions();
     void LoadFileList();
 
 private:
-    // Returns false when the folder cannot be read, after moving the selection to the
-    // nearest folder that can and reloading from it.
-    bool fallBackIfUnreadable();
+    // Where the folder cannot be read, moves the selection to the nearest folder that
+    // can and reloads from it.
+    void fallBackIfUnreadable();
     bool applyDrive(int index);
     void recoverDrive();
-    [[nodiscard]] int driveIndexOf(const QString &mountPoint) const;
     [[nodiscard]] int driveIndexHolding(const QString &path) const;
     [[nodiscard]] QString shownFolderOf(int driveIndex) const;
+    // The drive's folder to show, or the nearest readable parent on it; empty when not
+    // even the drive's root can be read.
+    [[nodiscard]] QString readableFolderOn(int driveIndex) const;
 
     Services m_services;
     PreviewSession m_preview;
@@ -83,7 +85,6 @@ private:
     QString m_savedDriveMount;
     QHash<QString, QString> m_lastFolderOnDrive;
     int m_maskIndex = 0;
-    int m_driveChangeDepth = 0;
     bool m_startingUp = false;
 };
 

@@ -6,6 +6,8 @@
 
 #include <QStringList>
 
+#include <functional>
+
 namespace velmix::test {
 
 // Counts how often the busy pointer was shown and restored, and fails a test that
@@ -14,7 +16,13 @@ class CountingBusyPointer : public BusyPointer
 {
 public:
     void showBusy() override { ++shown; ++depth; }
-    void restore() override { ++restored; --depth; }
+    void restore() override
+    {
+        ++restored;
+        if (--depth == 0 && whenIdle)
+            whenIdle();
+    }
+    std::function<void()> whenIdle; // called each time the pointer is back to normal
     int shown = 0;
     int restored = 0;
     int depth = 0;

@@ -1,10 +1,15 @@
+#include "CurrentFolder.h"
 #include "FakeServices.h"
+#include "RenameFolder.h"
 #include "MountDriveList.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace velmix;
 
@@ -48,6 +53,25 @@ private Q_SLOTS:
         QCOMPARE(fixture.busy.depth, 0);
     }
 
+    void startFolderThatIsNotUtf8()
+    {
+        QTemporaryDir dir;
+        const QByteArray folder = QFile::encodeName(dir.path()) + "/caf\xe9";
+        QVERIFY(::mkdir(folder.constData(), 0755) == 0);
+        test::createFile(folder, "inside.txt", {});
+        const QByteArray before = QFile::encodeName(QDir::currentPath());
+        QVERIFY(::chdir(folder.constData()) == 0);
+        const QString start = currentFolder();
+        QVERIFY(::chdir(before.constData()) == 0);
+        test::CoreFixture fixture(start);
+        fixture.core.startUp();
+        const QString shown = fixture.core.table().text(1, 0);
+        // QTemporaryDir cannot see a name that is not valid UTF-8, so it is removed here.
+        ::unlink((folder + "/inside.txt").constData());
+        ::rmdir(folder.constData());
+        QCOMPARE(shown, "inside.txt");
+    }
+
     void unreadableStartFolderShowsEmptyTable()
     {
         test::CoreFixture fixture("/nonexistent/velmix");
@@ -78,15 +102,15 @@ private Q_SLOTS:
         PreviewSession &preview = fixture.core.preview();
         preview.setDigitWidthIndex(2);
         preview.setBaseName("x");
-        preview.TxtName_KeyUp();
-        preview.PicBig_Click();
+        preview.baseNameKeyReleased();
+        preview.ToggleOption(Toggle::UpperCase);
         QVERIFY(preview.namesPending());
         if (change == "mask")
             fixture.core.selectMask(1);
         else if (change == "folder")
             fixture.core.setFolder(dir.filePath("sub"));
         else if (change == "reset")
-            fixture.core.ImgChancel_Click();
+            fixture.core.resetAndRelist();
         else
             fixture.core.selectDrive(1);
         NamingOptions expected;
@@ -97,7 +121,7 @@ private Q_SLOTS:
         for (qsizetype row = 1; row < table.rowCount(); ++row)
             QCOMPARE(table.text(row, 1), table.text(row, 0));
         QCOMPARE(table.text(1, 0), change == "folder" ? "c.txt" : "a b.mp3");
-        fixture.core.ImgApply_Click(); // nothing pending: nothing happens
+        fixture.core.applyNewNames(); // nothing pending: nothing happens
         QVERIFY(QFile::exists(dir.filePath("a b.mp3")));
         QCOMPARE(fixture.busy.depth, 0);
     }
@@ -108,7 +132,7 @@ private Q_SLOTS:
         writeFile(good.filePath("g.txt"));
         test::CoreFixture fixture(good.path(), {"/", good.path(), "/nonexistent/velmix-drive", other.path()});
         fixture.core.startUp();
-        fixture.core.preview().PicBig_Click();
+        fixture.core.preview().ToggleOption(Toggle::UpperCase);
         fixture.core.selectDrive(2);
         QCOMPARE(fixture.core.driveIndex(), 1);
         QCOMPARE(fixture.core.folder(), good.path());
@@ -130,6 +154,21 @@ private Q_SLOTS:
         QCOMPARE(fixture.core.savedDriveIndex(), 2);
         fixture.core.selectDrive(1);
         QCOMPARE(fixture.core.folder(), first.filePath("deep"));
+    }
+
+    void driveWhoseLastFolderIsGoneShowsItsParent()
+    {
+        QTemporaryDir first, second;
+        const QString gone = first.filePath("a/b");
+        QDir().mkpath(gone);
+        test::CoreFixture fixture(gone, {"/", first.path(), second.path()});
+        fixture.core.startUp();
+        fixture.core.selectDrive(2);
+        QVERIFY(QDir(gone).removeRecursively());
+        fixture.core.selectDrive(1);
+        QCOMPARE(fixture.core.driveIndex(), 1);
+        QCOMPARE(fixture.core.folder(), first.filePath("a"));
+        QVERIFY(fixture.messages.shown.isEmpty());
     }
 
     void savedDriveGoneFallsBackToRoot()
@@ -172,9 +211,12 @@ private Q_SLOTS:
         test::CoreFixture fixture(dir.path());
         fixture.core.startUp();
         fixture.core.preview().setBaseName("file_");
-        fixture.core.preview().TxtName_KeyUp();
-        fixture.core.preview().PicBig_Click();
-        fixture.core.ImgApply_Click();
+        fixture.core.preview().baseNameKeyReleased();
+        fixture.core.preview().ToggleOption(Toggle::UpperCase);
+        QStringList shownWhenIdle; // the re-read must be over before the busy pointer goes
+        fixture.busy.whenIdle = [&] { shownWhenIdle.append(fixture.core.table().text(1, 0)); };
+        fixture.core.applyNewNames();
+        QCOMPARE(shownWhenIdle.first(), "FILE_1.TXT");
         QCOMPARE(filesIn(dir.path()), QStringList({"FILE_1.TXT", "FILE_2.TXT"}));
         QCOMPARE(fixture.core.table().text(1, 0), "FILE_1.TXT");
         QCOMPARE(fixture.core.table().text(1, 1), "FILE_1.TXT");
@@ -183,7 +225,7 @@ private Q_SLOTS:
         QVERIFY(fixture.messages.shown.isEmpty());
         QCOMPARE(fixture.busy.depth, 0);
         const int shown = fixture.busy.shown;
-        fixture.core.ImgApply_Click(); // a second click does nothing
+        fixture.core.applyNewNames(); // a second click does nothing
         QCOMPARE(fixture.busy.shown, shown);
     }
 
@@ -195,13 +237,13 @@ private Q_SLOTS:
         test::CoreFixture fixture(dir.path());
         fixture.core.startUp();
         fixture.core.preview().setBaseName("same"); // every row wants "same.txt" without numbering
-        fixture.core.preview().TxtName_KeyUp();
+        fixture.core.preview().baseNameKeyReleased();
         fixture.core.preview().setBaseName("-");
-        fixture.core.preview().PicNum_Click(); // numbering off again
+        fixture.core.preview().ToggleOption(Toggle::Numbering); // numbering off again
         fixture.core.preview().setBaseName("same");
-        fixture.core.preview().PicBig_Click();
+        fixture.core.preview().ToggleOption(Toggle::UpperCase);
         QCOMPARE(fixture.core.table().text(2, 1), "SAME.TXT");
-        fixture.core.ImgApply_Click();
+        fixture.core.applyNewNames();
         QCOMPARE(fixture.messages.shown.size(), 1);
         const auto &[title, text] = fixture.messages.shown.first();
         QCOMPARE(title, "Ошибка !!!");
@@ -224,11 +266,11 @@ private Q_SLOTS:
         writeFile(folder + "/a.txt");
         test::CoreFixture fixture(folder);
         fixture.core.startUp();
-        fixture.core.preview().PicBig_Click();
+        fixture.core.preview().ToggleOption(Toggle::UpperCase);
         QVERIFY(QDir(folder).removeRecursively());
-        fixture.core.ImgApply_Click();
+        fixture.core.applyNewNames();
         QCOMPARE(fixture.messages.shown.size(), 1);
-        QCOMPARE(fixture.messages.shown[0].second, "Произошла непредвиденная ошибка\nИсходный файл: \nРезультирующий файл: ");
+        QCOMPARE(fixture.messages.shown[0].second, "Произошла непредвиденная ошибка\nПапка недоступна: «" + folder + "»");
         QCOMPARE(fixture.core.folder(), dir.path());
         QVERIFY(!fixture.core.preview().namesPending());
         QCOMPARE(fixture.busy.depth, 0);
@@ -237,21 +279,29 @@ private Q_SLOTS:
     void mountTableGivesUserVolumes()
     {
         QTemporaryDir dir;
+        const QString root = dir.path();
+        for (const char *folder : {"/media/usb stick", "/mnt/share", "/home/u/remote", "/scratch/work"})
+            QDir().mkpath(root + folder);
+        writeFile(root + "/hosts"); // a file bind mount, as in a container
         const QString mountInfo = dir.filePath("mountinfo");
         writeFile(mountInfo,
-                  "21 26 0:20 / /proc rw - proc proc rw\n"
-                  "26 1 254:0 / / rw - overlay overlay rw\n"
-                  "30 26 8:1 / /media/usb\\040stick rw - vfat /dev/sdb1 rw\n"
-                  "31 26 0:40 / /mnt/share rw - nfs4 server:/export rw\n"
-                  "32 26 0:41 / /home/u/remote rw - fuse.sshfs u@host: rw\n"
-                  "33 26 0:42 / /sys/fs/cgroup rw - cgroup2 cgroup2 rw\n"
-                  "34 26 0:43 / /run/user rw - tmpfs tmpfs rw\n"
-                  "35 26 0:44 / /scratch rw - tmpfs tmpfs rw\n");
-        const MountDriveList drives("/scratch/work", mountInfo);
+                  QStringLiteral("21 26 0:20 / /proc rw - proc proc rw\n"
+                                 "26 1 254:0 / / rw - overlay overlay rw\n"
+                                 "30 26 8:1 / R/media/usb\\040stick rw - vfat /dev/sdb1 rw\n"
+                                 "31 26 0:40 / R/mnt/share rw - nfs4 server:/export rw\n"
+                                 "32 26 0:41 / R/home/u/remote rw - fuse.sshfs u@host: rw\n"
+                                 "33 26 0:42 / /sys/fs/cgroup rw - cgroup2 cgroup2 rw\n"
+                                 "34 26 0:43 / /run/user rw - tmpfs tmpfs rw\n"
+                                 "35 26 0:44 / R/scratch rw - tmpfs tmpfs rw\n"
+                                 "36 26 8:1 /etc/hosts R/hosts rw - ext4 /dev/sda1 rw\n")
+                      .replace(u'R', root)
+                      .toUtf8());
+        const MountDriveList drives(root + "/scratch/work", mountInfo);
         QList<QString> points;
         for (const Drive &drive : drives.drives())
             points.append(drive.mountPoint);
-        QCOMPARE(points, QList<QString>({"/", "/home/u/remote", "/media/usb stick", "/mnt/share", "/scratch"}));
+        QCOMPARE(points, QList<QString>({"/", root + "/home/u/remote", root + "/media/usb stick", root + "/mnt/share",
+                                         root + "/scratch"}));
     }
 };
 

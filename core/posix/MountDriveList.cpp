@@ -8,6 +8,8 @@
 
 #include <algorithm>
 
+#include <sys/stat.h>
+
 namespace velmix {
 namespace {
 
@@ -70,6 +72,14 @@ bool isUserVolume(const Mount &mount)
     return mount.source.startsWith("/dev/") || network.contains(mount.type) || mount.type.startsWith("fuse");
 }
 
+// A file can be bind-mounted too (a container's /etc/hosts); only folders are drives.
+bool isFolder(const QString &path)
+{
+    const std::optional<QByteArray> bytes = FileNameCodec::encode(path);
+    struct stat info;
+    return bytes && ::stat(bytes->constData(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 bool holds(const QString &mountPoint, const QString &folder)
 {
     return mountPoint == u"/" || folder == mountPoint || folder.startsWith(mountPoint + u'/');
@@ -92,7 +102,8 @@ QList<Drive> MountDriveList::drives() const
     }
     QStringList points{QStringLiteral("/")};
     for (const Mount &mount : mounts) {
-        if ((isUserVolume(mount) || mount.mountPoint == startVolume) && !points.contains(mount.mountPoint))
+        if ((isUserVolume(mount) || mount.mountPoint == startVolume) && !points.contains(mount.mountPoint)
+            && isFolder(mount.mountPoint))
             points.append(mount.mountPoint);
     }
     if (!points.contains(startVolume))

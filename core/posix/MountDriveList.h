@@ -2,7 +2,7 @@
 
 #include "DriveList.h"
 
-#include <QDir>
+#include <QString>
 
 namespace velmix {
 
@@ -12,7 +12,7 @@ class MountDriveList : public DriveList
 {
 public:
     // `mountInfoPath` names the mount table: /proc/self/mountinfo, or a test's stand-in.
-    explicit MountDriveList(const QString &startFolder = QDir::currentPath(),
+    explicit MountDriveList(const QString &startFolder,
                             const QString &mountInfoPath = QStringLiteral("/proc/self/mountinfo"));
 
     [[nodiscard]] QList<Drive> drives() const override;
