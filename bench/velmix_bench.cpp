@@ -1,5 +1,6 @@
 // Speed and memory figures on large folders. Each figure is the median of several runs;
 // each ratio is measured against its baseline in the same run on the same folder.
+// Arguments name the blocks to run (list-10k, list-100k, list-1m, apply, perl); none runs all.
 #include "BenchFolder.h"
 #include "Measure.h"
 
@@ -22,6 +23,8 @@
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
+#include <optional>
+#include <string>
 #include <unistd.h>
 
 using namespace velmix;
@@ -66,7 +69,7 @@ qsizetype listAndFill(const QString &folder, BusyPointer &busy)
     listing.setMask(QStringLiteral("*.*"));
     PreviewSession preview(busy);
     preview.loadFileList(listing.names());
-    return preview.table().rowCount();
+    return preview.table().fileCount();
 }
 
 // The least any listing must do: read the folder, filter by the mask, sort.
@@ -85,6 +88,47 @@ qsizetype bareListing(const QString &folder)
     ::closedir(dir);
     std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) { return compareNames(a, b) < 0; });
     return qsizetype(names.size());
+}
+
+// The floor under any listing: readdir into byte strings and a sort in byte order.
+qsizetype floorListing(const QString &folder)
+{
+    std::vector<std::string> names;
+    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+    while (const dirent *entry = ::readdir(dir)) {
+        if (entry->d_name[0] != '.' && entry->d_type == DT_REG)
+            names.emplace_back(entry->d_name);
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    return qsizetype(names.size());
+}
+
+struct ListingTimes
+{
+    double ours = 0;
+    double bare = 0;
+    double floor = 0;
+};
+
+// Our listing against the bare one (when asked) and the floor, interleaved on the same
+// warm folder; the first round warms the cache and is dropped.
+ListingTimes listingTimes(const QString &folder, qsizetype files, bool withBare, BusyPointer &busy)
+{
+    std::vector<double> ours, bare, floor;
+    for (int run = 0; run < Runs + 1; ++run) {
+        qsizetype rows = 0;
+        const double a = timeMs([&] { rows = listAndFill(folder, busy); });
+        const double b = withBare ? timeMs([&] { bareListing(folder); }) : 0;
+        const double c = timeMs([&] { floorListing(folder); });
+        if (rows != files) {
+            std::fprintf(stderr, "listing: %lld rows for %lld files\n", qlonglong(rows), qlonglong(files));
+            std::exit(1);
+        }
+        if (run > 0)
+            ours.push_back(a), bare.push_back(b), floor.push_back(c);
+    }
+    return {median(ours), median(bare), median(floor)};
 }
 
 void setPreviewOptions(PreviewSession &preview)
@@ -226,6 +270,32 @@ double keystrokeMs(const QString &folder)
     return median(samples);
 }
 
+// From constructing the window in `folder` until the grid's model holds every file.
+double windowMs(const QString &folder, qsizetype files)
+{
+    RootDriveList drives;
+    PosixFileMover mover;
+    SilentMessageBox messages;
+    std::vector<double> samples;
+    for (int run = 0; run < Runs; ++run) {
+        std::optional<VelmixWindow> window;
+        samples.push_back(timeMs([&] { window.emplace(drives, mover, folder, &messages); }));
+        const int rows = window->findChild<QAbstractItemView *>(QStringLiteral("FlexGrid1"))->model()->rowCount();
+        if (rows != files) {
+            std::fprintf(stderr, "window: the grid holds %d rows for %lld files\n", rows, qlonglong(files));
+            return -1;
+        }
+    }
+    return median(samples);
+}
+
+QStringList blocks;
+
+bool runs(const char *block)
+{
+    return blocks.isEmpty() || blocks.contains(QLatin1String(block));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -237,42 +307,43 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    blocks = app.arguments().mid(1);
     NoBusyPointer busy;
     QTemporaryDir root;
     std::printf("Velmix benchmark, %d runs per figure (median)\n\n", Runs);
 
-    {
+    if (runs("list-10k")) {
         BenchFolder small(root.filePath(QStringLiteral("list-10k")), 10000);
         std::vector<double> ours;
         for (int run = 0; run < Runs; ++run)
             ours.push_back(timeMs([&] { listAndFill(small.path(), busy); }));
         report("list_10k_ms", median(ours), "ms");
     }
-    {
+    if (runs("list-100k")) {
         BenchFolder folder(root.filePath(QStringLiteral("list-100k")), 100000);
-        std::vector<double> ours, bare;
-        for (int run = 0; run < Runs + 1; ++run) { // the first pair warms the cache
-            const double a = timeMs([&] { listAndFill(folder.path(), busy); });
-            const double b = timeMs([&] { bareListing(folder.path()); });
-            if (run > 0)
-                ours.push_back(a), bare.push_back(b);
-        }
-        report("list_100k_ms", median(ours), "ms");
-        report("list_100k_bare_ms", median(bare), "ms");
-        report("list_100k_ratio", median(ours) / median(bare), "");
+        const ListingTimes times = listingTimes(folder.path(), 100000, true, busy);
+        report("list_100k_ms", times.ours, "ms");
+        report("list_100k_bare_ms", times.bare, "ms");
+        report("list_100k_ratio", times.ours / times.bare, "");
+        report("list_100k_floor_ms", times.floor, "ms");
+        report("list_100k_floor_ratio", times.ours / times.floor, "");
         report("preview_100k_ms", previewMs(folder.path(), busy), "ms");
         report("keystroke_100k_ms", keystrokeMs(folder.path()), "ms");
     }
-    {
+    if (runs("list-1m")) {
         BenchFolder folder(root.filePath(QStringLiteral("list-1m")), 1000000);
-        report("list_1m_ms", timeMs([&] { listAndFill(folder.path(), busy); }), "ms");
+        const ListingTimes times = listingTimes(folder.path(), 1000000, false, busy);
+        report("list_1m_ms", times.ours, "ms");
+        report("list_1m_floor_ms", times.floor, "ms");
+        report("list_1m_floor_ratio", times.ours / times.floor, "");
+        report("window_1m_ms", windowMs(folder.path(), 1000000), "ms");
         report("preview_1m_ms", previewMs(folder.path(), busy), "ms");
         BenchFolder empty(root.filePath(QStringLiteral("empty")), 0);
         const long full = childPeakKb(folder.path());
         const long none = childPeakKb(empty.path());
         report("bytes_per_file", double(full - none) * 1024.0 / 1e6, "bytes");
     }
-    {
+    if (runs("apply")) {
         std::vector<double> ours, bare;
         for (int run = 0; run < Runs; ++run) {
             BenchFolder a(root.filePath(QStringLiteral("apply-a")), 100000);
@@ -290,7 +361,7 @@ int main(int argc, char **argv)
         report("apply_100k_bare_ms", median(bare), "ms");
         report("apply_100k_ratio", median(ours) / median(bare), "");
     }
-    {
+    if (runs("perl")) {
         std::vector<double> ours, perl;
         for (int run = 0; run < Runs; ++run) {
             BenchFolder a(root.filePath(QStringLiteral("perl-a")), 100000);

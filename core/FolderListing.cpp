@@ -1,12 +1,9 @@
 #include "FolderListing.h"
 
 #include "DirectoryReader.h"
-#include "NameOrder.h"
+#include "NameSort.h"
 
-#include <algorithm>
 #include <cerrno>
-#include <numeric>
-#include <vector>
 
 namespace velmix {
 
@@ -45,11 +42,7 @@ void FolderListing::readIfStale() const
         m_names.clear();
         return;
     }
-    std::vector<quint32> order(size_t(names.size()));
-    std::iota(order.begin(), order.end(), 0);
-    std::sort(order.begin(), order.end(),
-              [&names](quint32 a, quint32 b) { return compareNames(names.at(a), names.at(b)) < 0; });
-    names.reorder(order);
+    names.reorder(sortedOrder(names));
     m_names = std::move(names);
 }
 

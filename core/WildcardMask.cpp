@@ -2,6 +2,8 @@
 
 #include "NameOrder.h"
 
+#include <algorithm>
+
 namespace velmix {
 namespace {
 
@@ -38,6 +40,13 @@ bool matchesPattern(QStringView pattern, QStringView name)
     return p == pattern.size();
 }
 
+// Stars only, or stars and ".*", which also takes the dot-less names the stars take.
+bool takesEveryName(QStringView pattern)
+{
+    const QStringView stars = pattern.endsWith(u".*") ? pattern.chopped(2) : pattern;
+    return !stars.isEmpty() && std::all_of(stars.begin(), stars.end(), [](QChar c) { return c == u'*'; });
+}
+
 } // namespace
 
 WildcardMask::WildcardMask(const QString &mask)
@@ -47,12 +56,16 @@ WildcardMask::WildcardMask(const QString &mask)
         QString folded = pattern;
         for (QChar &unit : folded)
             unit = QChar(foldCase(unit.unicode()));
+        m_takesEveryName = m_takesEveryName || takesEveryName(folded);
         m_patterns.append(folded);
     }
 }
 
 bool WildcardMask::matches(QStringView name) const
 {
+    // The usual "*.*" takes every name; a large folder's listing then skips the matching.
+    if (m_takesEveryName)
+        return true;
     const bool hasDot = name.contains(u'.');
     for (const QString &pattern : m_patterns) {
         if (matchesPattern(pattern, name))

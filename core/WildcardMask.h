@@ -20,6 +20,7 @@ public:
 private:
     QString m_text;
     QList<QString> m_patterns; // folded
+    bool m_takesEveryName = false;
 };
 
 } // namespace velmix

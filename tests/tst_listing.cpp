@@ -1,5 +1,7 @@
 #include "FileNameCodec.h"
 #include "FolderListing.h"
+#include "NameOrder.h"
+#include "NameSort.h"
 #include "TestSupport.h"
 #include "WildcardMask.h"
 
@@ -22,6 +24,23 @@ void touch(const QString &folder, const QByteArray &name)
     const int fd = ::open(path.constData(), O_CREAT | O_WRONLY, 0644);
     QVERIFY2(fd >= 0, path.constData());
     ::close(fd);
+}
+
+// Names that stress the listing's order: shared prefixes longer than the sort's chunks,
+// letters that fold to each other (Latin, Cyrillic, Greek, the Kelvin sign, full-width),
+// units whose keys take one, two or three bytes, surrogate pairs, lone surrogates and
+// escaped bytes (U+DC80 + byte).
+QString randomName(QRandomGenerator &random)
+{
+    static const QStringList prefixes = {"", "IMG_000", "img_000", "Summer holiday ", "SUMMER HOLIDAY ", "ФОТО_", "фото_"};
+    static const QList<char16_t> units = {u'a', u'A', u'k', u'K', u'_', u'.', u'1', u'9', u'\u00DF', u'\u0130',
+                                          u'\u0131', u'\u0416', u'\u0436', u'\u03A3', u'\u03C3', u'\u03C2',
+                                          u'\u212A', u'\uFF21', u'\uFF41', u'\uFFFD', u'\uE000', 0xD801, 0xDC00,
+                                          0xDC28, 0xD83D, 0xDE00, 0xDC80, 0xDCE9};
+    QString name = prefixes[random.bounded(int(prefixes.size()))];
+    for (int i = random.bounded(12); i > 0; --i)
+        name += QChar(units[random.bounded(int(units.size()))]);
+    return name;
 }
 
 QStringList listed(const QString &folder, const QString &mask)
@@ -59,6 +78,9 @@ private Q_SLOTS:
         QTest::newRow("x.* takes x") << "x.*" << "x" << true;
         QTest::newRow("x.* not xy") << "x.*" << "xy" << false;
         QTest::newRow("*.jpg not dot-less") << "*.jpg" << "jpg" << false;
+        QTest::newRow("* takes any name") << "*" << "README" << true;
+        QTest::newRow("**.* takes a dot-less name") << "*.mp3;**.*" << "README" << true;
+        QTest::newRow(".* only dotted starts") << ".*" << "a.txt" << false;
     }
     void masks()
     {
@@ -85,6 +107,23 @@ private Q_SLOTS:
         QCOMPARE(listed(path, "*.*"),
                  QStringList({"A.mp3", "a.mp3", "alpha.TXT", "b.wav", "c.MP3", "link-to-file.txt", "readme", "ro.txt", "Zeta.txt"}));
         QCOMPARE(listed(path, "*.gif"), QStringList());
+    }
+
+    // The whole-column sort must give exactly the order of the one-pair comparison, on
+    // columns small enough for one thread and large enough for two.
+    void sortedOrderMatchesComparison()
+    {
+        QRandomGenerator random(11);
+        for (int count : {0, 1, 2, 50, 3000, 40000}) {
+            QStringList names;
+            for (int i = 0; i < count; ++i)
+                names.append(randomName(random));
+            QStringList expected = names;
+            std::sort(expected.begin(), expected.end(), [](const QString &a, const QString &b) { return compareNames(a, b) < 0; });
+            NameColumn column = test::column(names);
+            column.reorder(sortedOrder(column));
+            QCOMPARE(test::names(column), expected);
+        }
     }
 
     void nonUtf8NameIsListedAndEncodesBack()
