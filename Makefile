@@ -39,12 +39,17 @@ test-sanitize: deps
 
 # Starts the program in a fresh scratch folder of sample files (build/sample), so every
 # option can be tried without touching real files; `make run DIR=path` starts it there.
-# Builds the program alone, not the tests.
+# Builds the program alone, not the tests, and needs a display.
 SAMPLE_FILES = "My Holiday Photo.JPG" "track_01_intro.mp3" "Track_02 Main Theme.MP3" "voice memo.wav" \
                "report.final.v2.txt" "archive.tar.gz" "Отчёт за год.docx" "песня_номер 3.mp3" \
                "Фото С Моря.jpg" "mixed_Case File.TXT" "README.old.md" "scan 0042.bmp"
 run: configure
 	cmake --build $(BUILD) -j$(JOBS) --target velmix
+	@if [ -z "$$DISPLAY$$WAYLAND_DISPLAY$$QT_QPA_PLATFORM" ]; then \
+	  echo "make run needs a display: neither DISPLAY nor WAYLAND_DISPLAY is set, so the window" \
+	       "cannot be shown. The program is built: $(BUILD)/ui/velmix" >&2; \
+	  exit 1; \
+	fi
 	@if [ -n "$(DIR)" ]; then \
 	  cd "$(DIR)"; \
 	else \
