@@ -146,11 +146,7 @@ private Q_SLOTS:
         QCOMPARE(f.cell(0, 0), "ONE_TWO.TXT");
         QVERIFY(f.messages.shown.isEmpty());
 
-        // Nothing pending: a second apply changes nothing.
-        QTest::mouseClick(f.button("ImgApply"), Qt::LeftButton);
-        QCOMPARE(f.folder.files(), QStringList({"ONE_TWO.TXT", "THREE.TXT"}));
-
-        // Reset after typing a base name: nothing applies until an option changes.
+        // The reset shows the options' first state in the boxes too.
         QLineEdit *name = f.textBox("TxtName");
         name->setFocus();
         QTRY_VERIFY(name->hasFocus());
@@ -160,22 +156,6 @@ private Q_SLOTS:
         QTest::mouseClick(f.button("ImgChancel"), Qt::LeftButton);
         QCOMPARE(name->text(), "-");
         verifyReset(f);
-        QTest::mouseClick(f.button("ImgApply"), Qt::LeftButton);
-        QCOMPARE(f.folder.files(), QStringList({"ONE_TWO.TXT", "THREE.TXT"}));
-    }
-
-    void applyFailureIsReported()
-    {
-        test::WindowFixture f({"a.txt", "b.txt"});
-        QLineEdit *name = f.textBox("TxtName");
-        name->setFocus();
-        QTRY_VERIFY(name->hasFocus());
-        name->selectAll();
-        test::typeKey(name, Qt::Key_Slash, "/"); // no file name can hold it
-        QTest::mouseClick(f.button("ImgApply"), Qt::LeftButton);
-        QVERIFY(!f.messages.shown.isEmpty());
-        QCOMPARE(f.messages.shown.first().first, "Ошибка !!!");
-        QCOMPARE(f.folder.files(), QStringList({"a.txt", "b.txt"}));
     }
 };
 
