@@ -1,5 +1,6 @@
 # Two commands do all set-up on a fresh Debian 12 machine: `make run` and `make test`.
 BUILD   ?= build
+SANITIZE_BUILD ?= build-sanitize
 JOBS    ?= 2
 DIR     ?=
 PACKAGES = cmake make g++ qt6-base-dev xvfb xdotool x11-xkb-utils imagemagick fonts-dejavu-core \
@@ -7,7 +8,7 @@ PACKAGES = cmake make g++ qt6-base-dev xvfb xdotool x11-xkb-utils imagemagick fo
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps configure build test run clean bench package package-check
+.PHONY: deps configure build test test-sanitize run clean bench package package-check
 
 # Installs only what is missing, so a second call is quiet and fast.
 deps:
@@ -27,12 +28,28 @@ build: configure
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
 
+# The core and its tests in a Debug build (assertions on) with AddressSanitizer and
+# UndefinedBehaviorSanitizer; any finding fails the test that hit it.
+test-sanitize: deps
+	@[ -f $(SANITIZE_BUILD)/CMakeCache.txt ] || cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Debug \
+	  -DVELMIX_SANITIZE=ON -DVELMIX_WITH_UI=OFF
+	cmake --build $(SANITIZE_BUILD) -j$(JOBS)
+	cd $(SANITIZE_BUILD) && ASAN_OPTIONS=halt_on_error=1:detect_stack_use_after_return=1 \
+	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -j$(JOBS)
+
 # Starts the program in a fresh scratch folder of sample files (build/sample), so every
 # option can be tried without touching real files; `make run DIR=path` starts it there.
+# Builds the program alone, not the tests, and needs a display.
 SAMPLE_FILES = "My Holiday Photo.JPG" "track_01_intro.mp3" "Track_02 Main Theme.MP3" "voice memo.wav" \
                "report.final.v2.txt" "archive.tar.gz" "Отчёт за год.docx" "песня_номер 3.mp3" \
                "Фото С Моря.jpg" "mixed_Case File.TXT" "README.old.md" "scan 0042.bmp"
-run: build
+run: configure
+	cmake --build $(BUILD) -j$(JOBS) --target velmix
+	@if [ -z "$$DISPLAY$$WAYLAND_DISPLAY$$QT_QPA_PLATFORM" ]; then \
+	  echo "make run needs a display: neither DISPLAY nor WAYLAND_DISPLAY is set, so the window" \
+	       "cannot be shown. The program is built: $(BUILD)/ui/velmix" >&2; \
+	  exit 1; \
+	fi
 	@if [ -n "$(DIR)" ]; then \
 	  cd "$(DIR)"; \
 	else \
@@ -41,7 +58,7 @@ run: build
 	fi && exec "$(abspath $(BUILD))/ui/velmix"
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD)
 
 # Speed and memory figures on folders of up to a million files, in a release build.
 bench:
@@ -58,4 +75,4 @@ package: build
 # Installs the package with dpkg, starts the installed program under Xvfb, checks its window
 # and removes the package again.
 package-check: package
-	packaging/check-installed-package.sh $(BUILD)/velmix_*.deb
+	$(BUILD)/packaging/check-installed-package.sh $(BUILD)/velmix_*.deb

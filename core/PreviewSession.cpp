@@ -1,5 +1,6 @@
 #include "PreviewSession.h"
 
+#include "CharacterLimit.h"
 #include "NameTransforms.h"
 #include "Numbering.h"
 
@@ -120,7 +121,7 @@ void PreviewSession::ResetOptions()
 
 void PreviewSession::setBaseName(const QString &text)
 {
-    m_options.BaseName = text.left(NamingOptions::BaseNameLimit);
+    m_options.BaseName = firstCharacters(text, NamingOptions::BaseNameLimit);
 }
 
 void PreviewSession::setStartText(const QString &text)

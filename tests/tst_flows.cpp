@@ -1,7 +1,7 @@
 #include "CurrentFolder.h"
 #include "FakeServices.h"
-#include "RenameFolder.h"
 #include "MountDriveList.h"
+#include "TempFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,22 +13,6 @@
 
 using namespace velmix;
 
-namespace {
-
-void writeFile(const QString &path, const QByteArray &content = {})
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
-
-QStringList filesIn(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-}
-
-} // namespace
-
 class TestFlows : public QObject
 {
     Q_OBJECT
@@ -36,9 +20,8 @@ class TestFlows : public QObject
 private Q_SLOTS:
     void startUpListsWorkingFolder()
     {
-        QTemporaryDir dir;
-        writeFile(dir.filePath("b.txt"));
-        writeFile(dir.filePath("A.mp3"));
+        test::TempFolder dir;
+        dir.createFiles({"b.txt", "A.mp3"});
         test::CoreFixture fixture(dir.path(), {"/", dir.path()});
         fixture.core.startUp();
         const FileNameTable &table = fixture.core.table();
@@ -55,10 +38,10 @@ private Q_SLOTS:
 
     void startFolderThatIsNotUtf8()
     {
-        QTemporaryDir dir;
+        test::TempFolder dir;
         const QByteArray folder = QFile::encodeName(dir.path()) + "/caf\xe9";
         QVERIFY(::mkdir(folder.constData(), 0755) == 0);
-        test::createFile(folder, "inside.txt", {});
+        dir.createFile("caf\xe9/inside.txt");
         const QByteArray before = QFile::encodeName(QDir::currentPath());
         QVERIFY(::chdir(folder.constData()) == 0);
         const QString start = currentFolder();
@@ -93,10 +76,8 @@ private Q_SLOTS:
     void changesResetOptions()
     {
         QFETCH(QString, change);
-        QTemporaryDir dir;
-        QDir(dir.path()).mkdir("sub");
-        writeFile(dir.filePath("a b.mp3"));
-        writeFile(dir.filePath("sub/c.txt"));
+        test::TempFolder dir;
+        dir.createFiles({"a b.mp3", "sub/c.txt"});
         test::CoreFixture fixture(dir.path(), {"/", dir.path()});
         fixture.core.startUp();
         PreviewSession &preview = fixture.core.preview();
@@ -128,8 +109,8 @@ private Q_SLOTS:
 
     void driveNotReadyReturnsSilently()
     {
-        QTemporaryDir good, other;
-        writeFile(good.filePath("g.txt"));
+        test::TempFolder good, other;
+        good.createFiles({"g.txt"});
         test::CoreFixture fixture(good.path(), {"/", good.path(), "/nonexistent/velmix-drive", other.path()});
         fixture.core.startUp();
         fixture.core.preview().ToggleOption(Toggle::UpperCase);
@@ -189,10 +170,10 @@ private Q_SLOTS:
 
     void vanishedFolderFallsBackToReadableParent()
     {
-        QTemporaryDir dir;
+        test::TempFolder dir;
         const QString gone = dir.filePath("a/b");
         QDir().mkpath(gone);
-        writeFile(dir.filePath("a/top.txt"));
+        dir.createFiles({"a/top.txt"});
         test::CoreFixture fixture(dir.path());
         fixture.core.startUp();
         fixture.core.setFolder(gone);
@@ -205,9 +186,8 @@ private Q_SLOTS:
 
     void applyRenamesAndReloads()
     {
-        QTemporaryDir dir;
-        writeFile(dir.filePath("one.txt"), "1");
-        writeFile(dir.filePath("two.txt"), "2");
+        test::TempFolder dir;
+        dir.createFiles({"one.txt", "two.txt"});
         test::CoreFixture fixture(dir.path());
         fixture.core.startUp();
         fixture.core.preview().setBaseName("file_");
@@ -217,7 +197,7 @@ private Q_SLOTS:
         fixture.busy.whenIdle = [&] { shownWhenIdle.append(fixture.core.table().text(1, 0)); };
         fixture.core.applyNewNames();
         QCOMPARE(shownWhenIdle.first(), "FILE_1.TXT");
-        QCOMPARE(filesIn(dir.path()), QStringList({"FILE_1.TXT", "FILE_2.TXT"}));
+        QCOMPARE(dir.files(), QStringList({"FILE_1.TXT", "FILE_2.TXT"}));
         QCOMPARE(fixture.core.table().text(1, 0), "FILE_1.TXT");
         QCOMPARE(fixture.core.table().text(1, 1), "FILE_1.TXT");
         QVERIFY(!fixture.core.preview().namesPending());
@@ -231,9 +211,9 @@ private Q_SLOTS:
 
     void applyReportsFailedRows()
     {
-        QTemporaryDir dir;
+        test::TempFolder dir;
         for (int i = 0; i < 25; ++i)
-            writeFile(dir.filePath(QStringLiteral("f%1.txt").arg(i, 2, 10, QChar(u'0'))));
+            dir.createFiles({QStringLiteral("f%1.txt").arg(i, 2, 10, QChar(u'0'))});
         test::CoreFixture fixture(dir.path());
         fixture.core.startUp();
         fixture.core.preview().setBaseName("same"); // every row wants "same.txt" without numbering
@@ -254,16 +234,15 @@ private Q_SLOTS:
         QCOMPARE(lines[2], "Результирующий файл: " + dir.path() + "/SAME.TXT");
         QCOMPARE(lines[3], "Причина: это имя получает другой файл");
         QCOMPARE(lines.last(), "… и ещё 4");
-        QVERIFY(filesIn(dir.path()).contains("SAME.TXT"));
-        QCOMPARE(filesIn(dir.path()).size(), 25);
+        QVERIFY(dir.files().contains("SAME.TXT"));
+        QCOMPARE(dir.files().size(), 25);
     }
 
     void applyInVanishedFolderReportsThenFallsBack()
     {
-        QTemporaryDir dir;
+        test::TempFolder dir;
         const QString folder = dir.filePath("work");
-        QDir().mkpath(folder);
-        writeFile(folder + "/a.txt");
+        dir.createFiles({"work/a.txt"});
         test::CoreFixture fixture(folder);
         fixture.core.startUp();
         fixture.core.preview().ToggleOption(Toggle::UpperCase);
@@ -278,24 +257,24 @@ private Q_SLOTS:
 
     void mountTableGivesUserVolumes()
     {
-        QTemporaryDir dir;
+        test::TempFolder dir;
         const QString root = dir.path();
         for (const char *folder : {"/media/usb stick", "/mnt/share", "/home/u/remote", "/scratch/work"})
             QDir().mkpath(root + folder);
-        writeFile(root + "/hosts"); // a file bind mount, as in a container
+        dir.createFiles({"hosts"}); // a file bind mount, as in a container
         const QString mountInfo = dir.filePath("mountinfo");
-        writeFile(mountInfo,
-                  QStringLiteral("21 26 0:20 / /proc rw - proc proc rw\n"
-                                 "26 1 254:0 / / rw - overlay overlay rw\n"
-                                 "30 26 8:1 / R/media/usb\\040stick rw - vfat /dev/sdb1 rw\n"
-                                 "31 26 0:40 / R/mnt/share rw - nfs4 server:/export rw\n"
-                                 "32 26 0:41 / R/home/u/remote rw - fuse.sshfs u@host: rw\n"
-                                 "33 26 0:42 / /sys/fs/cgroup rw - cgroup2 cgroup2 rw\n"
-                                 "34 26 0:43 / /run/user rw - tmpfs tmpfs rw\n"
-                                 "35 26 0:44 / R/scratch rw - tmpfs tmpfs rw\n"
-                                 "36 26 8:1 /etc/hosts R/hosts rw - ext4 /dev/sda1 rw\n")
-                      .replace(u'R', root)
-                      .toUtf8());
+        dir.createFiles({"mountinfo"},
+                        QStringLiteral("21 26 0:20 / /proc rw - proc proc rw\n"
+                                       "26 1 254:0 / / rw - overlay overlay rw\n"
+                                       "30 26 8:1 / R/media/usb\\040stick rw - vfat /dev/sdb1 rw\n"
+                                       "31 26 0:40 / R/mnt/share rw - nfs4 server:/export rw\n"
+                                       "32 26 0:41 / R/home/u/remote rw - fuse.sshfs u@host: rw\n"
+                                       "33 26 0:42 / /sys/fs/cgroup rw - cgroup2 cgroup2 rw\n"
+                                       "34 26 0:43 / /run/user rw - tmpfs tmpfs rw\n"
+                                       "35 26 0:44 / R/scratch rw - tmpfs tmpfs rw\n"
+                                       "36 26 8:1 /etc/hosts R/hosts rw - ext4 /dev/sda1 rw\n")
+                            .replace(u'R', root)
+                            .toUtf8());
         const MountDriveList drives(root + "/scratch/work", mountInfo);
         QList<QString> points;
         for (const Drive &drive : drives.drives())

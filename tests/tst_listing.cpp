@@ -2,29 +2,18 @@
 #include "FolderListing.h"
 #include "NameOrder.h"
 #include "NameSort.h"
+#include "TempFolder.h"
 #include "TestSupport.h"
 #include "WildcardMask.h"
 
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <QTest>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 using namespace velmix;
 
 namespace {
-
-void touch(const QString &folder, const QByteArray &name)
-{
-    const QByteArray path = QFile::encodeName(folder) + '/' + name;
-    const int fd = ::open(path.constData(), O_CREAT | O_WRONLY, 0644);
-    QVERIFY2(fd >= 0, path.constData());
-    ::close(fd);
-}
 
 // Names that stress the listing's order: shared prefixes longer than the sort's chunks,
 // letters that fold to each other (Latin, Cyrillic, Greek, the Kelvin sign, full-width),
@@ -92,12 +81,10 @@ private Q_SLOTS:
 
     void listsPlainVisibleFilesInOrder()
     {
-        QTemporaryDir dir;
+        test::TempFolder dir;
         const QString path = dir.path();
-        for (const char *name : {"b.wav", "A.mp3", "c.MP3", "readme", "Zeta.txt", "alpha.TXT", ".hidden.mp3", "a.mp3"})
-            touch(path, name);
+        dir.createFiles({"b.wav", "A.mp3", "c.MP3", "readme", "Zeta.txt", "alpha.TXT", ".hidden.mp3", "a.mp3", "ro.txt"});
         QVERIFY(QDir(path).mkdir("sub.mp3"));
-        touch(path, "ro.txt");
         QVERIFY(QFile::setPermissions(path + "/ro.txt", QFile::ReadOwner));
         QVERIFY(QFile::link(path + "/Zeta.txt", path + "/link-to-file.txt"));
         QVERIFY(QFile::link(path + "/sub.mp3", path + "/link-to-dir.mp3"));
@@ -128,9 +115,9 @@ private Q_SLOTS:
 
     void nonUtf8NameIsListedAndEncodesBack()
     {
-        QTemporaryDir dir;
-        touch(dir.path(), QByteArray("caf\xE9.txt"));
-        touch(dir.path(), QByteArray("ok.txt"));
+        test::TempFolder dir;
+        dir.createFile("caf\xE9.txt");
+        dir.createFile("ok.txt");
         const QStringList names = listed(dir.path(), "*.txt");
         QCOMPARE(names.size(), 2);
         QCOMPARE(names[0], QStringLiteral("caf") + QChar(0xDCE9) + QStringLiteral(".txt"));
@@ -139,13 +126,13 @@ private Q_SLOTS:
 
     void refreshAndSettingsReread()
     {
-        QTemporaryDir dir;
+        test::TempFolder dir;
         FolderListing listing;
         listing.setPath(dir.path());
         listing.setMask("*.*");
         QCOMPARE(listing.count(), 0);
         QCOMPARE(listing.readError(), 0);
-        touch(dir.path(), "new.txt");
+        dir.createFiles({"new.txt"});
         QCOMPARE(listing.count(), 0); // nothing re-read yet
         listing.refresh();
         QCOMPARE(listing.count(), 1);
@@ -160,8 +147,8 @@ private Q_SLOTS:
         listing.setPath("/nonexistent/velmix-test");
         QCOMPARE(listing.count(), 0);
         QVERIFY(listing.readError() != 0);
-        QTemporaryDir dir;
-        touch(dir.path(), "file");
+        test::TempFolder dir;
+        dir.createFiles({"file"});
         listing.setPath(dir.path() + "/file");
         QCOMPARE(listing.readError(), ENOTDIR);
     }

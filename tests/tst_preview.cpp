@@ -147,24 +147,29 @@ private Q_SLOTS:
         QCOMPARE(session.preview.options(), expected);
     }
 
+    // What a released key does to the start or step text: a digit key passes, any other key
+    // cuts the last character.
     void digitKeyFilter_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("digit");
+        QTest::addColumn<int>("key");
         QTest::addColumn<bool>("numbering");
         QTest::addColumn<QString>("after");
         QTest::addColumn<bool>("rebuilt");
-        QTest::newRow("letter cuts last") << "12a" << false << true << "12" << false;
-        QTest::newRow("after backspace cuts again") << "1" << false << true << "" << false;
-        QTest::newRow("empty box ignores keys") << "" << false << true << "" << false;
-        QTest::newRow("digit rebuilds when numbering") << "125" << true << true << "125" << true;
-        QTest::newRow("digit without numbering") << "125" << true << false << "125" << false;
-        QTest::newRow("cuts a whole pair") << QString::fromUtf8("1\xF0\x9F\x98\x80") << false << false << "1" << false;
+        QTest::newRow("letter cuts last") << "12a" << int(Qt::Key_A) << true << "12" << false;
+        QTest::newRow("after backspace cuts again") << "1" << int(Qt::Key_Backspace) << true << "" << false;
+        QTest::newRow("empty box ignores shift") << "" << int(Qt::Key_Shift) << true << "" << false;
+        QTest::newRow("9 rebuilds when numbering") << "129" << int(Qt::Key_9) << true << "129" << true;
+        QTest::newRow("0 without numbering") << "120" << int(Qt::Key_0) << false << "120" << false;
+        QTest::newRow("shifted 1 types ! and is cut") << "12!" << int(Qt::Key_Exclam) << true << "12" << false;
+        QTest::newRow("keypad end without numlock") << "12" << int(Qt::Key_End) << true << "1" << false;
+        QTest::newRow("cuts a whole pair") << QString::fromUtf8("1\xF0\x9F\x98\x80") << 0x1F600 << false << "1"
+                                           << false;
     }
     void digitKeyFilter()
     {
         QFETCH(QString, text);
-        QFETCH(bool, digit);
+        QFETCH(int, key);
         QFETCH(bool, numbering);
         QFETCH(QString, after);
         QFETCH(bool, rebuilt);
@@ -173,14 +178,13 @@ private Q_SLOTS:
             if (numbering)
                 session.preview.ToggleOption(Toggle::Numbering);
             const int before = session.busy.shown;
-            const KeyMeaning key = digit ? KeyMeaning::Digit : KeyMeaning::Other;
             if (start) {
                 session.preview.setStartText(text);
-                session.preview.startKeyReleased(key);
+                session.preview.startKeyReleased(keyMeaning(key));
                 QCOMPARE(session.preview.options().StartText, after);
             } else {
                 session.preview.setStepText(text);
-                session.preview.stepKeyReleased(key);
+                session.preview.stepKeyReleased(keyMeaning(key));
                 QCOMPARE(session.preview.options().StepText, after);
             }
             QCOMPARE(session.busy.shown > before, rebuilt);
@@ -205,32 +209,26 @@ private Q_SLOTS:
         QCOMPARE(session.preview.options().DigitWidthIndex, 1);
     }
 
-    void fieldLimits()
+    // 50 characters, where a surrogate pair (an emoji) is one and is never split.
+    void baseNameLimit_data()
     {
+        const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80");
+        const QString x49(49, u'x');
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("long plain text") << QString(80, u'y') << QString(50, u'y');
+        QTest::newRow("emoji as the 50th") << x49 + emoji << x49 + emoji;
+        QTest::newRow("emoji as the 51st") << x49 + u'x' + emoji << x49 + u'x';
+        QTest::newRow("two emoji from the 50th") << x49 + emoji + emoji << x49 + emoji;
+        QTest::newRow("50 emoji") << emoji.repeated(51) << emoji.repeated(50);
+    }
+    void baseNameLimit()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, kept);
         Session session;
-        session.preview.setStartText("1234567");
-        session.preview.setBaseName(QString(80, u'x'));
-        QCOMPARE(session.preview.options().StartText, "12345");
-        QCOMPARE(session.preview.options().BaseName.size(), 50);
-    }
-
-    void keyMeanings_data()
-    {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<bool>("digit");
-        QTest::newRow("0") << int(Qt::Key_0) << true;
-        QTest::newRow("9") << int(Qt::Key_9) << true;
-        QTest::newRow("shifted 1 types !") << int(Qt::Key_Exclam) << false;
-        QTest::newRow("letter") << int(Qt::Key_A) << false;
-        QTest::newRow("backspace") << int(Qt::Key_Backspace) << false;
-        QTest::newRow("shift") << int(Qt::Key_Shift) << false;
-        QTest::newRow("keypad end without numlock") << int(Qt::Key_End) << false;
-    }
-    void keyMeanings()
-    {
-        QFETCH(int, key);
-        QFETCH(bool, digit);
-        QCOMPARE(keyMeaning(key) == KeyMeaning::Digit, digit);
+        session.preview.setBaseName(text);
+        QCOMPARE(session.preview.options().BaseName, kept);
     }
 
     void keyReleaseGate()

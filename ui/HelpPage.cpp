@@ -14,7 +14,7 @@ QString locate(const QString &programFolder)
     const QString beside = folder.filePath(QStringLiteral("help/help.html"));
     if (QFileInfo::exists(beside))
         return beside;
-    const QString installed = folder.filePath(QStringLiteral("../share/velmix/help/help.html"));
+    const QString installed = folder.filePath(QStringLiteral(VELMIX_HELP_FROM_PROGRAM "/help.html"));
     return QFileInfo::exists(installed) ? QDir::cleanPath(installed) : beside;
 }
 

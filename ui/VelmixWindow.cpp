@@ -1,5 +1,6 @@
 #include "VelmixWindow.h"
 
+#include "ComboBoxAccessible.h"
 #include "DigitWidthBox.h"
 #include "DriveComboBox.h"
 #include "FileGrid.h"
@@ -37,6 +38,7 @@ VelmixWindow::VelmixWindow(DriveList &driveList, FileMover &fileMover, const QSt
     // for input only.
     setAttribute(Qt::WA_TranslucentBackground);
 
+    ComboBoxAccessible::install();
     WindowLayout::build(this);
     m_toggles = {{{findChild<PictureCheckBox *>(QStringLiteral("PicBig")), Toggle::UpperCase},
                   {findChild<PictureCheckBox *>(QStringLiteral("PicSmall")), Toggle::LowerCase},

@@ -31,6 +31,7 @@ bool WindowDragger::eventFilter(QObject *watched, QEvent *event)
         return false;
     switch (event->type()) {
     case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
         return Form_MouseDown(static_cast<QMouseEvent *>(event));
     case QEvent::MouseMove:
         return Form_MouseMove(static_cast<QMouseEvent *>(event));

@@ -8,16 +8,15 @@ class QWidget;
 namespace velmix {
 
 // Moves a frameless window when it is dragged by its bare surface (where no control is)
-// with any mouse button. Where the platform does not let a window place itself
-// (Wayland), the drag is handed to the window system.
+// with any mouse button; a quick second press, which arrives as a double click, drags too.
+// Where the platform does not let a window place itself (Wayland), the drag is handed to
+// the window system.
 class WindowDragger : public QObject
 {
     Q_OBJECT
 
 public:
     explicit WindowDragger(QWidget *window);
-
-    [[nodiscard]] bool dragActive() const { return m_dragActive; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

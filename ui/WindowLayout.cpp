@@ -1,5 +1,6 @@
 #include "WindowLayout.h"
 
+#include "CharacterLimitValidator.h"
 #include "DigitWidthBox.h"
 #include "DriveComboBox.h"
 #include "FileGrid.h"
@@ -19,6 +20,8 @@
 
 namespace velmix::WindowLayout {
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 using K = ControlKind;
@@ -28,6 +31,12 @@ const QString frameStyle = QStringLiteral(
     " margin-top: 6px; }"
     "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: 6px;"
     " padding: 0px 2px; color: rgb(255,0,0); background-color: rgb(255,243,195); }");
+
+bool showsNoCaption(ControlKind kind)
+{
+    return kind == K::PictureCheckBox || kind == K::DropDownList || kind == K::DriveList || kind == K::FolderList
+           || kind == K::Grid;
+}
 
 QWidget *create(const ControlSpec &entry, QWidget *parent)
 {
@@ -40,7 +49,7 @@ QWidget *create(const ControlSpec &entry, QWidget *parent)
     }
     case K::PictureCheckBox: {
         auto *box = new PictureCheckBox(parent);
-        box->setText(entry.text); // never painted; names the box for screen readers
+        box->setText(entry.text); // never painted
         return box;
     }
     case K::Label:
@@ -57,9 +66,9 @@ QWidget *create(const ControlSpec &entry, QWidget *parent)
     }
     case K::TextBox: {
         auto *box = new KeyReleaseLineEdit(parent);
-        box->setText(entry.text);
         if (entry.maxLength > 0)
-            box->setMaxLength(entry.maxLength);
+            box->setValidator(new CharacterLimitValidator(entry.maxLength, box));
+        box->setText(entry.text);
         return box;
     }
     case K::DropDownList:
@@ -118,45 +127,50 @@ void setTabOrder(QWidget *window)
 const QList<ControlSpec> &controls()
 {
     static const QList<ControlSpec> layout = {
-        {"FraFormat", K::Frame, "", -1, {224, 408, 317, 117}, "Форматирование"},
-        {"PicPerBig", K::PictureCheckBox, "FraFormat", 29, {236, 488, 31, 31}, "Первая буква большая"},
-        {"PicBig", K::PictureCheckBox, "FraFormat", 24, {236, 424, 31, 31}, "Все буквы большие"},
-        {"PicSmall", K::PictureCheckBox, "FraFormat", 23, {236, 456, 31, 31}, "Все буквы маленькие"},
-        {"PicPod", K::PictureCheckBox, "FraFormat", 22, {384, 424, 31, 31}, "Заменить \" \" на \"_\""},
-        {"PicBreak", K::PictureCheckBox, "FraFormat", 21, {384, 456, 31, 31}, "Заменить \"_\" на \" \""},
-        {"Label8", K::Label, "FraFormat", -1, {276, 492, 81, 29}, "Первая буква большая"},
-        {"Label7", K::Label, "FraFormat", -1, {420, 464, 109, 21}, "Заменить \"_\" на \" \""},
-        {"Label6", K::Label, "FraFormat", -1, {420, 432, 109, 21}, "Заменить \" \" на \"_\""},
-        {"Label5", K::Label, "FraFormat", -1, {276, 460, 81, 29}, "Все буквы маленькие"},
-        {"Label4", K::Label, "FraFormat", -1, {276, 428, 77, 29}, "Все буквы большие"},
-        {"Frame1", K::Frame, "", -1, {20, 428, 193, 141}, "Нумерация"},
-        {"PicNum", K::PictureCheckBox, "Frame1", 19, {172, 528, 31, 31}, "Нумерация"},
-        {"TxtShag", K::TextBox, "Frame1", 17, {124, 500, 81, 21}, "1"},
-        {"TxtNach", K::TextBox, "Frame1", 15, {124, 472, 81, 21}, "1", "", "", NamingOptions::StartTextLimit},
-        {"CboRazr", K::DigitWidthList, "Frame1", 13, {124, 444, 81, 21}, "", "", "", 0,
-         {"1", "01", "001", "0001", "00001"}},
-        {"Label3", K::Label, "Frame1", -1, {28, 500, 89, 21}, "Шаг"},
-        {"Label2", K::Label, "Frame1", -1, {28, 472, 89, 21}, "Начать с"},
-        {"Label1", K::Label, "Frame1", -1, {28, 448, 89, 21}, "Разрядность"},
-        {"FraName", K::Frame, "", -1, {20, 384, 193, 45}, "Переименовать"},
-        {"TxtName", K::TextBox, "FraName", 11, {28, 400, 177, 21}, "-", "", "", NamingOptions::BaseNameLimit},
-        {"File1", K::HiddenFileList, "", -1, {388, 200, 149, 97}},
-        {"FraFile", K::Frame, "", -1, {224, 52, 321, 353}, "Наименования файлов"},
-        {"FlexGrid1", K::Grid, "FraFile", 8, {232, 68, 301, 329}},
-        {"FraMask", K::Frame, "", -1, {20, 336, 193, 45}, "Маска"},
-        {"cboMask", K::DropDownList, "FraMask", 6, {28, 352, 177, 21}, "", "", "", 0, RenamerCore::Masks},
-        {"FraDir", K::Frame, "", -1, {20, 52, 193, 281}, "Директория"},
-        {"Dir1", K::FolderList, "FraDir", 4, {28, 96, 177, 231}},
-        {"Drive1", K::DriveList, "FraDir", 3, {28, 68, 177, 21}},
-        {"PicClose", K::RoundTitleButton, "", 1, {513, 10, 40, 40}, "", "close", "Закрыть"},
-        {"PicMini", K::RoundTitleButton, "", 0, {479, 10, 40, 40}, "", "minimise", "Свернуть"},
+        {u"FraFormat"_s, K::Frame, {}, -1, {224, 408, 317, 117}, u"Форматирование"_s},
+        {u"PicPerBig"_s, K::PictureCheckBox, u"FraFormat"_s, 29, {236, 488, 31, 31}, u"Первая буква большая"_s},
+        {u"PicBig"_s, K::PictureCheckBox, u"FraFormat"_s, 24, {236, 424, 31, 31}, u"Все буквы большие"_s},
+        {u"PicSmall"_s, K::PictureCheckBox, u"FraFormat"_s, 23, {236, 456, 31, 31}, u"Все буквы маленькие"_s},
+        {u"PicPod"_s, K::PictureCheckBox, u"FraFormat"_s, 22, {384, 424, 31, 31}, u"Заменить \" \" на \"_\""_s},
+        {u"PicBreak"_s, K::PictureCheckBox, u"FraFormat"_s, 21, {384, 456, 31, 31}, u"Заменить \"_\" на \" \""_s},
+        {u"Label8"_s, K::Label, u"FraFormat"_s, -1, {276, 492, 81, 29}, u"Первая буква большая"_s, {}, {}, 0, {},
+         u"PicPerBig"_s},
+        {u"Label7"_s, K::Label, u"FraFormat"_s, -1, {420, 464, 109, 21}, u"Заменить \"_\" на \" \""_s, {}, {}, 0, {},
+         u"PicBreak"_s},
+        {u"Label6"_s, K::Label, u"FraFormat"_s, -1, {420, 432, 109, 21}, u"Заменить \" \" на \"_\""_s, {}, {}, 0, {},
+         u"PicPod"_s},
+        {u"Label5"_s, K::Label, u"FraFormat"_s, -1, {276, 460, 81, 29}, u"Все буквы маленькие"_s, {}, {}, 0, {},
+         u"PicSmall"_s},
+        {u"Label4"_s, K::Label, u"FraFormat"_s, -1, {276, 428, 77, 29}, u"Все буквы большие"_s, {}, {}, 0, {},
+         u"PicBig"_s},
+        {u"Frame1"_s, K::Frame, {}, -1, {20, 428, 193, 141}, u"Нумерация"_s},
+        {u"PicNum"_s, K::PictureCheckBox, u"Frame1"_s, 19, {172, 528, 31, 31}, u"Нумерация"_s},
+        {u"TxtShag"_s, K::TextBox, u"Frame1"_s, 17, {124, 500, 81, 21}, u"1"_s},
+        {u"TxtNach"_s, K::TextBox, u"Frame1"_s, 15, {124, 472, 81, 21}, u"1"_s, {}, {}, NamingOptions::StartTextLimit},
+        {u"CboRazr"_s, K::DigitWidthList, u"Frame1"_s, 13, {124, 444, 81, 21}, {}, {}, {}, 0,
+         {u"1"_s, u"01"_s, u"001"_s, u"0001"_s, u"00001"_s}},
+        {u"Label3"_s, K::Label, u"Frame1"_s, -1, {28, 500, 89, 21}, u"Шаг"_s, {}, {}, 0, {}, u"TxtShag"_s},
+        {u"Label2"_s, K::Label, u"Frame1"_s, -1, {28, 472, 89, 21}, u"Начать с"_s, {}, {}, 0, {}, u"TxtNach"_s},
+        {u"Label1"_s, K::Label, u"Frame1"_s, -1, {28, 448, 89, 21}, u"Разрядность"_s, {}, {}, 0, {}, u"CboRazr"_s},
+        {u"FraName"_s, K::Frame, {}, -1, {20, 384, 193, 45}, u"Переименовать"_s},
+        {u"TxtName"_s, K::TextBox, u"FraName"_s, 11, {28, 400, 177, 21}, u"-"_s, {}, {}, NamingOptions::BaseNameLimit},
+        {u"File1"_s, K::HiddenFileList, {}, -1, {388, 200, 149, 97}},
+        {u"FraFile"_s, K::Frame, {}, -1, {224, 52, 321, 353}, u"Наименования файлов"_s},
+        {u"FlexGrid1"_s, K::Grid, u"FraFile"_s, 8, {232, 68, 301, 329}, u"Наименования файлов"_s},
+        {u"FraMask"_s, K::Frame, {}, -1, {20, 336, 193, 45}, u"Маска"_s},
+        {u"cboMask"_s, K::DropDownList, u"FraMask"_s, 6, {28, 352, 177, 21}, u"Маска"_s, {}, {}, 0, RenamerCore::Masks},
+        {u"FraDir"_s, K::Frame, {}, -1, {20, 52, 193, 281}, u"Директория"_s},
+        {u"Dir1"_s, K::FolderList, u"FraDir"_s, 4, {28, 96, 177, 231}, u"Папка"_s},
+        {u"Drive1"_s, K::DriveList, u"FraDir"_s, 3, {28, 68, 177, 21}, u"Диск"_s},
+        {u"PicClose"_s, K::RoundTitleButton, {}, 1, {513, 10, 40, 40}, {}, u"close"_s, u"Закрыть"_s},
+        {u"PicMini"_s, K::RoundTitleButton, {}, 0, {479, 10, 40, 40}, {}, u"minimise"_s, u"Свернуть"_s},
         // The picture buttons follow the layout's tab order, so the keyboard reaches them too.
-        {"ImgHelp", K::PictureButton, "", 30, {284, 532, 84, 39}, "", "help", "Помощь"},
-        {"Label9", K::TitleLabel, "", -1, {20, 28, 161, 20}, "Вельмикс В."},
-        {"ImgChancel", K::PictureButton, "", 31, {372, 532, 84, 39}, "", "reset", "Сбросить настройки"},
-        {"ImgApply", K::PictureButton, "", 32, {460, 532, 84, 39}, "", "apply", "Применить настройки"},
-        {"ImgChecked", K::PictureHolder, "", -1, {492, 388, 31, 31}, "", "checked"},
-        {"ImgUnchecked", K::PictureHolder, "", -1, {524, 392, 31, 31}, "", "unchecked"},
+        {u"ImgHelp"_s, K::PictureButton, {}, 30, {284, 532, 84, 39}, {}, u"help"_s, u"Помощь"_s},
+        {u"Label9"_s, K::TitleLabel, {}, -1, {20, 28, 161, 20}, u"Вельмикс В."_s},
+        {u"ImgChancel"_s, K::PictureButton, {}, 31, {372, 532, 84, 39}, {}, u"reset"_s, u"Сбросить настройки"_s},
+        {u"ImgApply"_s, K::PictureButton, {}, 32, {460, 532, 84, 39}, {}, u"apply"_s, u"Применить настройки"_s},
+        {u"ImgChecked"_s, K::PictureHolder, {}, -1, {492, 388, 31, 31}, {}, u"checked"_s},
+        {u"ImgUnchecked"_s, K::PictureHolder, {}, -1, {524, 392, 31, 31}, {}, u"unchecked"_s},
     };
     return layout;
 }
@@ -175,10 +189,13 @@ void build(QWidget *window)
         if (!entry.toolTip.isEmpty()) {
             control->setToolTip(entry.toolTip);
             control->setAccessibleName(entry.toolTip);
-        } else if (entry.kind == K::PictureCheckBox) {
+        } else if (showsNoCaption(entry.kind)) {
             control->setAccessibleName(entry.text);
         }
     }
+    for (const ControlSpec &entry : controls())
+        if (!entry.buddy.isEmpty())
+            window->findChild<QLabel *>(entry.name)->setBuddy(window->findChild<QWidget *>(entry.buddy));
     setTabOrder(window);
 }
 

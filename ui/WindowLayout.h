@@ -35,11 +35,14 @@ struct ControlSpec
     QString parent; // empty: the window itself
     int focusOrder; // -1: never takes the focus
     QRect place;
-    QString text = {}; // caption, or the text of a text box
+    // Caption, the text of a text box, or what a screen reader calls a control that shows
+    // no caption of its own (picture boxes, lists, the grid).
+    QString text = {};
     QString picture = {}; // skin picture name
-    QString toolTip = {};
-    int maxLength = 0; // text boxes; 0: no limit
+    QString toolTip = {}; // also what a screen reader calls the control
+    int maxLength = 0; // text boxes, in characters; 0: no limit
     QStringList entries = {}; // fixed list entries
+    QString buddy = {}; // labels: the control whose name they give to screen readers
 };
 
 namespace WindowLayout {

@@ -9,7 +9,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     // Lets a Wayland desktop match the window to its menu entry.
-    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.velmix.Velmix"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(VELMIX_APP_ID));
     const QString startFolder = velmix::currentFolder();
     velmix::MountDriveList drives(startFolder);
     velmix::PosixFileMover mover;

@@ -1,15 +1,14 @@
 #pragma once
 
 #include "FakeServices.h"
+#include "TempFolder.h"
 #include "VelmixWindow.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemModelTester>
 #include <QAbstractItemView>
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTableView>
 
@@ -17,31 +16,18 @@
 
 namespace velmix::test {
 
-inline void writeFiles(const QString &folder, const QStringList &names)
-{
-    for (const QString &name : names) {
-        QFile file(QDir(folder).filePath(name));
-        QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(name));
-    }
-}
-
-inline QStringList filesIn(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::Files, QDir::Name);
-}
-
 // A shown window over a temporary folder of files, with drives and messages a test can
-// set and read.
+// set and read. Whatever the test does, the grid's model is checked for consistency.
 struct WindowFixture
 {
-    explicit WindowFixture(const QStringList &files = {"a b.txt", "c_d.TXT"}, QStringList mountPoints = {"/"},
-                           const QStringList &subfolders = {})
+    // Files in subfolders ("sub/name") make the subfolders too.
+    explicit WindowFixture(const QStringList &files = {"a b.txt", "c_d.TXT"}, QStringList mountPoints = {"/"})
         : drives(std::move(mountPoints))
     {
-        writeFiles(folder.path(), files);
-        for (const QString &name : subfolders)
-            QDir(folder.path()).mkdir(name);
+        folder.createFiles(files);
         window = std::make_unique<VelmixWindow>(drives, mover, folder.path(), &messages);
+        modelTester = std::make_unique<QAbstractItemModelTester>(
+            grid()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     }
@@ -88,11 +74,12 @@ struct WindowFixture
         QTRY_VERIFY(!view->isVisible());
     }
 
-    QTemporaryDir folder;
+    TempFolder folder;
     FixedDriveList drives;
     RecordingMessageBox messages;
     PosixFileMover mover;
     std::unique_ptr<VelmixWindow> window;
+    std::unique_ptr<QAbstractItemModelTester> modelTester;
 };
 
 // Presses and releases a key in a widget that has the focus, as the keyboard does.

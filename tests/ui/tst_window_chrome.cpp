@@ -3,6 +3,7 @@
 #include "HelpPage.h"
 
 #include <QDesktopServices>
+#include <QMouseEvent>
 #include <QSignalSpy>
 #include <QUrl>
 
@@ -79,7 +80,7 @@ private Q_SLOTS:
         QTest::mouseMove(apply, QPoint(-40, -40));
         QTest::mouseRelease(apply, Qt::LeftButton, {}, QPoint(-40, -40));
         QCOMPARE(apply->size(), QSize(84, 39));
-        QCOMPARE(test::filesIn(f.folder.path()), QStringList{"a b.txt"});
+        QCOMPARE(f.folder.files(), QStringList{"a b.txt"});
         QVERIFY(f.pending());
     }
 
@@ -98,32 +99,49 @@ private Q_SLOTS:
         apply->setFocus(Qt::TabFocusReason);
         QTRY_VERIFY(apply->hasFocus());
         QTest::keyClick(apply, key);
-        QTRY_COMPARE(test::filesIn(f.folder.path()), QStringList{"a_b.txt"});
+        QTRY_COMPARE(f.folder.files(), QStringList{"a_b.txt"});
     }
 
     void dragWithAnyButton_data()
     {
         QTest::addColumn<Qt::MouseButton>("button");
-        QTest::newRow("left") << Qt::LeftButton;
-        QTest::newRow("right") << Qt::RightButton;
-        QTest::newRow("middle") << Qt::MiddleButton;
+        QTest::addColumn<bool>("quickRepress");
+        QTest::newRow("left") << Qt::LeftButton << false;
+        QTest::newRow("right") << Qt::RightButton << false;
+        QTest::newRow("middle") << Qt::MiddleButton << false;
+        // The second press of a quick click-and-press arrives as a double click.
+        QTest::newRow("left, pressed again quickly") << Qt::LeftButton << true;
     }
     void dragWithAnyButton()
     {
         QFETCH(Qt::MouseButton, button);
+        QFETCH(bool, quickRepress);
         test::WindowFixture f;
         QWidget *window = f.window.get();
         const QPoint bare(300, 38); // skin between the title and the frames
         QVERIFY(!window->childAt(bare));
         const QPoint start = window->pos();
-        QTest::mousePress(window, button, {}, bare);
-        QTest::mouseMove(window, bare + QPoint(25, 10));
+        // Sent straight to the window: a quick second press cannot be made through QTest
+        // with the button still held afterwards.
+        const auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButtons held) {
+            QMouseEvent event(type, at, window->mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : button,
+                              held, {});
+            QApplication::sendEvent(window, &event);
+        };
+        if (quickRepress) {
+            send(QEvent::MouseButtonPress, bare, button);
+            send(QEvent::MouseButtonRelease, bare, {});
+            send(QEvent::MouseButtonDblClick, bare, button);
+        } else {
+            send(QEvent::MouseButtonPress, bare, button);
+        }
+        send(QEvent::MouseMove, bare + QPoint(25, 10), button);
         QTRY_COMPARE(window->pos(), start + QPoint(25, 10));
         // The grabbed point is under the pointer again: the same offset moves it once more.
-        QTest::mouseMove(window, bare + QPoint(-5, 0));
+        send(QEvent::MouseMove, bare + QPoint(-5, 0), button);
         QTRY_COMPARE(window->pos(), start + QPoint(20, 10));
-        QTest::mouseRelease(window, button, {}, bare);
-        QTest::mouseMove(window, bare + QPoint(50, 50));
+        send(QEvent::MouseButtonRelease, bare, {});
+        send(QEvent::MouseMove, bare + QPoint(50, 50), {});
         QCOMPARE(window->pos(), start + QPoint(20, 10));
     }
 
@@ -162,7 +180,7 @@ private Q_SLOTS:
         QTest::mouseClick(f.button("PicClose"), Qt::LeftButton, {}, QPoint(19, 18));
         QTRY_VERIFY(!f.window->isVisible());
         QVERIFY(f.messages.shown.isEmpty());
-        QCOMPARE(test::filesIn(f.folder.path()), QStringList{"a.txt"});
+        QCOMPARE(f.folder.files(), QStringList{"a.txt"});
     }
 
     void gridTooltip()
@@ -212,20 +230,17 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("pages");
         QTest::addColumn<QString>("found");
         QTest::newRow("build tree") << QStringList{"bin/help/help.html"} << "bin/help/help.html";
-        QTest::newRow("installed") << QStringList{"share/velmix/help/help.html"} << "share/velmix/help/help.html";
-        QTest::newRow("beside wins") << QStringList{"bin/help/help.html", "share/velmix/help/help.html"}
-                                     << "bin/help/help.html";
+        const QString installed = QDir::cleanPath("bin/" VELMIX_HELP_FROM_PROGRAM "/help.html");
+        QTest::newRow("installed") << QStringList{installed} << installed;
+        QTest::newRow("beside wins") << QStringList{"bin/help/help.html", installed} << "bin/help/help.html";
     }
     void helpPageLocation()
     {
         QFETCH(QStringList, pages);
         QFETCH(QString, found);
-        QTemporaryDir prefix;
+        test::TempFolder prefix;
         QDir(prefix.path()).mkdir("bin");
-        for (const QString &page : pages) {
-            QDir(prefix.path()).mkpath(QFileInfo(page).path());
-            test::writeFiles(prefix.path(), {page});
-        }
+        prefix.createFiles(pages);
         QCOMPARE(HelpPage::locate(prefix.filePath("bin")), prefix.filePath(found));
     }
 };

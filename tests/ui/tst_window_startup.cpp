@@ -1,12 +1,53 @@
 #include "WindowFixture.h"
 
-#include <QAbstractItemModelTester>
+#include "WindowLayout.h"
+
 #include <QAccessible>
-#include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 
+#include <algorithm>
+
 using namespace velmix;
+
+namespace {
+
+struct Spoken
+{
+    QString control;
+    QAccessible::Role role;
+    QString name;
+};
+
+const QList<Spoken> &spokenControls()
+{
+    static const QList<Spoken> table = {
+        {"PicMini", QAccessible::Button, "Свернуть"},
+        {"PicClose", QAccessible::Button, "Закрыть"},
+        {"Drive1", QAccessible::ComboBox, "Диск"},
+        {"Dir1", QAccessible::Tree, "Папка"},
+        {"cboMask", QAccessible::ComboBox, "Маска"},
+        {"FlexGrid1", QAccessible::Table, "Наименования файлов"},
+        {"TxtName", QAccessible::EditableText, "Переименовать"},
+        {"CboRazr", QAccessible::ComboBox, "Разрядность"},
+        {"TxtNach", QAccessible::EditableText, "Начать с"},
+        {"TxtShag", QAccessible::EditableText, "Шаг"},
+        {"PicNum", QAccessible::CheckBox, "Нумерация"},
+        {"PicBreak", QAccessible::CheckBox, "Заменить \"_\" на \" \""},
+        {"PicPod", QAccessible::CheckBox, "Заменить \" \" на \"_\""},
+        {"PicSmall", QAccessible::CheckBox, "Все буквы маленькие"},
+        {"PicBig", QAccessible::CheckBox, "Все буквы большие"},
+        {"PicPerBig", QAccessible::CheckBox, "Первая буква большая"},
+        {"ImgHelp", QAccessible::Button, "Помощь"},
+        {"ImgChancel", QAccessible::Button, "Сбросить настройки"},
+        {"ImgApply", QAccessible::Button, "Применить настройки"},
+    };
+    return table;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(QAccessible::Role)
 
 class TestWindowStartup : public QObject
 {
@@ -31,6 +72,7 @@ private Q_SLOTS:
         QVERIFY(!f.pending());
         QCOMPARE(f.control<QLabel>("Label9")->text(), "Вельмикс В.2.0.1");
         QVERIFY(f.control("File1")->isHidden());
+        QVERIFY(f.grid()->horizontalHeader()->sectionSize(0) - f.grid()->horizontalHeader()->sectionSize(1) <= 1);
     }
 
     void emptyFolderShowsOneBlankRow()
@@ -56,46 +98,25 @@ private Q_SLOTS:
         QVERIFY(f.control("PicClose")->mask().contains(QPoint(19, 18)));
     }
 
-    // Places in window pixels, as the layout gives them, whatever frame holds a control.
-    void controlPlaces_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QRect>("place");
-        QTest::newRow("PicPerBig") << "PicPerBig" << QRect(236, 488, 31, 31);
-        QTest::newRow("Label7") << "Label7" << QRect(420, 464, 109, 21);
-        QTest::newRow("PicNum") << "PicNum" << QRect(172, 528, 31, 31);
-        QTest::newRow("TxtNach") << "TxtNach" << QRect(124, 472, 81, 21);
-        QTest::newRow("TxtName") << "TxtName" << QRect(28, 400, 177, 21);
-        QTest::newRow("FlexGrid1") << "FlexGrid1" << QRect(232, 68, 301, 329);
-        QTest::newRow("cboMask") << "cboMask" << QRect(28, 352, 177, 21);
-        QTest::newRow("Dir1") << "Dir1" << QRect(28, 96, 177, 231);
-        QTest::newRow("Drive1") << "Drive1" << QRect(28, 68, 177, 21);
-        QTest::newRow("PicClose") << "PicClose" << QRect(513, 10, 40, 40);
-        QTest::newRow("PicMini") << "PicMini" << QRect(479, 10, 40, 40);
-        QTest::newRow("ImgApply") << "ImgApply" << QRect(460, 532, 84, 39);
-    }
-    void controlPlaces()
-    {
-        QFETCH(QString, name);
-        QFETCH(QRect, place);
-        test::WindowFixture f;
-        QWidget *control = f.control(qPrintable(name));
-        QCOMPARE(QRect(control->mapTo(f.window.get(), QPoint(0, 0)), control->size()), place);
-    }
-
-    void captionsAndEntries()
+    // Each control is built where the layout places it, in window pixels whatever frame
+    // holds it, and a frame's controls lie inside it and clear of each other.
+    void layoutIsBuiltInPlace()
     {
         test::WindowFixture f;
-        QCOMPARE(f.control<QGroupBox>("FraFormat")->title(), "Форматирование");
-        QCOMPARE(f.control<QGroupBox>("FraFile")->title(), "Наименования файлов");
-        QCOMPARE(f.control<QLabel>("Label6")->text(), "Заменить \" \" на \"_\"");
-        QCOMPARE(f.control<QLabel>("Label7")->text(), "Заменить \"_\" на \" \"");
-        QCOMPARE(f.button("ImgChancel")->toolTip(), "Сбросить настройки");
-        QCOMPARE(f.list("cboMask")->count(), 11);
-        QCOMPARE(f.list("cboMask")->itemText(3), "*.mp3;*.wav");
-        QCOMPARE(f.list("CboRazr")->itemText(4), "00001");
-        QCOMPARE(f.textBox("TxtNach")->maxLength(), 5);
-        QCOMPARE(f.textBox("TxtName")->maxLength(), 50);
+        const QList<ControlSpec> &layout = WindowLayout::controls();
+        const auto placeOf = [&](const QString &name) {
+            return std::find_if(layout.begin(), layout.end(), [&](const ControlSpec &e) { return e.name == name; })->place;
+        };
+        for (const ControlSpec &entry : layout) {
+            QWidget *control = f.control(qPrintable(entry.name));
+            QCOMPARE(control->mapTo(f.window.get(), QPoint(0, 0)), entry.place.topLeft());
+            if (entry.parent.isEmpty())
+                continue;
+            QVERIFY2(placeOf(entry.parent).contains(entry.place), qPrintable(entry.name));
+            for (const ControlSpec &other : layout)
+                if (other.parent == entry.parent && other.name != entry.name)
+                    QVERIFY2(!other.place.intersects(entry.place), qPrintable(entry.name + " overlaps " + other.name));
+        }
     }
 
     // Every caption fits its control in the fonts the desktop gives.
@@ -125,27 +146,37 @@ private Q_SLOTS:
         QCOMPARE(visited, expected);
     }
 
-    void gridModelIsConsistent()
+    // What a screen reader is told about each control the keyboard reaches: its role and a
+    // name no other such control has; a list's entry is its value, not its name.
+    void screenReaderNames_data()
     {
-        test::WindowFixture f({"x.txt", "y.txt"});
-        QAbstractItemModelTester tester(f.grid()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
-        QTest::mouseClick(f.button("PicBig"), Qt::LeftButton);
-        QCOMPARE(f.newNames(), QStringList({"X.TXT", "Y.TXT"}));
-        QVERIFY(f.grid()->horizontalHeader()->sectionSize(0) - f.grid()->horizontalHeader()->sectionSize(1) <= 1);
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QAccessible::Role>("role");
+        QTest::addColumn<QString>("name");
+        for (const Spoken &row : spokenControls())
+            QTest::newRow(qPrintable(row.control)) << row.control << row.role << row.name;
     }
-
-    void picturesAreAccessible()
+    void screenReaderNames()
     {
+        QFETCH(QString, control);
+        QFETCH(QAccessible::Role, role);
+        QFETCH(QString, name);
         test::WindowFixture f;
-        QAccessibleInterface *box = QAccessible::queryAccessibleInterface(f.control("PicSmall"));
-        QCOMPARE(box->role(), QAccessible::CheckBox);
-        QCOMPARE(box->text(QAccessible::Name), "Все буквы маленькие");
-        QVERIFY(!box->state().checked);
-        QTest::mouseClick(f.button("PicSmall"), Qt::LeftButton);
-        QVERIFY(box->state().checked);
-        QAccessibleInterface *apply = QAccessible::queryAccessibleInterface(f.control("ImgApply"));
-        QCOMPARE(apply->role(), QAccessible::Button);
-        QCOMPARE(apply->text(QAccessible::Name), "Применить настройки");
+        QWidget *widget = f.control(qPrintable(control));
+        QAccessibleInterface *spoken = QAccessible::queryAccessibleInterface(widget);
+        QCOMPARE(spoken->role(), role);
+        QCOMPARE(spoken->text(QAccessible::Name), name);
+        if (auto *list = qobject_cast<QComboBox *>(widget))
+            QCOMPARE(spoken->text(QAccessible::Value), list->currentText());
+        for (QWidget *other = widget->nextInFocusChain(); other != widget; other = other->nextInFocusChain()) {
+            if (!(other->focusPolicy() & Qt::TabFocus) || !other->isVisibleTo(f.window.get()))
+                continue;
+            QVERIFY2(std::any_of(spokenControls().begin(), spokenControls().end(),
+                                 [&](const Spoken &row) { return row.control == other->objectName(); }),
+                     qPrintable(other->objectName() + " is missing from the table"));
+            QVERIFY2(QAccessible::queryAccessibleInterface(other)->text(QAccessible::Name) != name,
+                     qPrintable(other->objectName() + " has the same name"));
+        }
     }
 };
 

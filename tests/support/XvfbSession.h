@@ -39,7 +39,7 @@ public:
     // The server picks a free display itself and names it once it takes connections.
     bool start(const QString &screenSize)
     {
-        m_server.start("Xvfb", {"-displayfd", "1", "-screen", "0", screenSize + "x24", "-nolisten", "tcp", "-wr"});
+        m_server.start("Xvfb", {"-displayfd", "1", "-screen", "0", screenSize + "x24", "-nolisten", "tcp", "-noreset", "-wr"});
         if (!m_server.waitForStarted()
             || !QTest::qWaitFor([&] { return m_server.canReadLine() || m_server.state() == QProcess::NotRunning; }, 10000))
             return false;
