@@ -8,10 +8,27 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 
 namespace velmix {
 namespace {
+
+struct CloseDir
+{
+    void operator()(DIR *dir) const { closedir(dir); }
+};
+using OpenDir = std::unique_ptr<DIR, CloseDir>;
+
+OpenDir openDir(const QString &folder)
+{
+    const std::optional<QByteArray> path = FileNameCodec::encode(folder);
+    if (!path) {
+        errno = EINVAL;
+        return nullptr;
+    }
+    return OpenDir(opendir(path->constData()));
+}
 
 bool isOfType(int folderFd, const dirent *entry, unsigned char type, mode_t mode)
 {
@@ -33,17 +50,14 @@ bool isPlainFile(int folderFd, const dirent *entry)
 template<typename Take>
 int forEachVisibleEntry(const QString &folder, Take take)
 {
-    const std::optional<QByteArray> path = FileNameCodec::encode(folder);
-    if (!path)
-        return EINVAL;
-    DIR *dir = opendir(path->constData());
+    const OpenDir dir = openDir(folder);
     if (!dir)
         return errno;
-    const int folderFd = dirfd(dir);
+    const int folderFd = dirfd(dir.get());
     int error = 0;
     for (;;) {
         errno = 0;
-        const dirent *entry = readdir(dir);
+        const dirent *entry = readdir(dir.get());
         if (!entry) {
             error = errno;
             break;
@@ -51,7 +65,6 @@ int forEachVisibleEntry(const QString &folder, Take take)
         if (entry->d_name[0] != '.')
             take(folderFd, entry);
     }
-    closedir(dir);
     return error;
 }
 
@@ -83,12 +96,7 @@ QStringList readSubfolders(const QString &folder)
 
 bool canReadFolder(const QString &folder)
 {
-    const std::optional<QByteArray> path = FileNameCodec::encode(folder);
-    DIR *dir = path ? opendir(path->constData()) : nullptr;
-    if (!dir)
-        return false;
-    closedir(dir);
-    return true;
+    return openDir(folder) != nullptr;
 }
 
 } // namespace velmix
