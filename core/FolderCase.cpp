@@ -5,16 +5,14 @@
 namespace velmix {
 namespace {
 
-// Only ASCII letters change: every file system that ignores case at all ignores it for
-// those, while some (fusefat among them) keep other letters apart.
-QString withAsciiCaseSwapped(QStringView name)
+// Every letter in the other case; with `asciiOnly`, only the ASCII letters.
+QString withCaseSwapped(QStringView name, bool asciiOnly)
 {
     QString swapped = name.toString();
     for (QChar &c : swapped) {
-        if (c >= u'a' && c <= u'z')
-            c = QChar(c.unicode() - u'a' + u'A');
-        else if (c >= u'A' && c <= u'Z')
-            c = QChar(c.unicode() - u'A' + u'a');
+        if (asciiOnly && c.unicode() >= 0x80)
+            continue;
+        c = c.isLower() ? c.toUpper() : c.toLower();
     }
     return swapped;
 }
@@ -32,12 +30,16 @@ bool holds(const NameColumn &names, QStringView name)
 
 bool folderIgnoresCase(FolderMover &mover, const NameColumn &listedNames)
 {
-    for (qsizetype row = 0; row < listedNames.size(); ++row) {
-        const QString swapped = withAsciiCaseSwapped(listedNames.at(row));
-        if (swapped == listedNames.at(row))
-            continue; // no letter to change
-        const std::optional<QByteArray> bytes = FileNameCodec::encode(swapped);
-        return bytes && mover.holdsFile(*bytes) && !holds(listedNames, swapped);
+    // A name with ASCII letters first: every file system that ignores case at all ignores
+    // it for those, while some (vfat, fusefat) keep other letters apart.
+    for (bool asciiOnly : {true, false}) {
+        for (qsizetype row = 0; row < listedNames.size(); ++row) {
+            const QString swapped = withCaseSwapped(listedNames.at(row), asciiOnly);
+            if (swapped == listedNames.at(row))
+                continue; // no letter to change
+            const std::optional<QByteArray> bytes = FileNameCodec::encode(swapped);
+            return bytes && mover.holdsFile(*bytes) && !holds(listedNames, swapped);
+        }
     }
     return false;
 }
