@@ -31,7 +31,7 @@ bool holds(const NameColumn &names, QStringView name)
 bool folderIgnoresCase(FolderMover &mover, const NameColumn &listedNames)
 {
     // A name with ASCII letters first: every file system that ignores case at all ignores
-    // it for those, while some (vfat, fusefat) keep other letters apart.
+    // it for those, while some FAT drivers keep other letters apart.
     for (bool asciiOnly : {true, false}) {
         for (qsizetype row = 0; row < listedNames.size(); ++row) {
             const QString swapped = withCaseSwapped(listedNames.at(row), asciiOnly);
