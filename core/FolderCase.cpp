@@ -30,15 +30,21 @@ bool holds(const NameColumn &names, QStringView name)
 
 bool folderIgnoresCase(FolderMover &mover, const NameColumn &listedNames)
 {
+    // A listed file may have gone since the listing was read; a few are tried.
+    int candidates = 3;
     // A name with ASCII letters first: every file system that ignores case at all ignores
     // it for those, while some FAT drivers keep other letters apart.
     for (bool asciiOnly : {true, false}) {
-        for (qsizetype row = 0; row < listedNames.size(); ++row) {
+        for (qsizetype row = 0; row < listedNames.size() && candidates > 0; ++row) {
             const QString swapped = withCaseSwapped(listedNames.at(row), asciiOnly);
-            if (swapped == listedNames.at(row))
-                continue; // no letter to change
             const std::optional<QByteArray> bytes = FileNameCodec::encode(swapped);
-            return bytes && mover.holdsFile(*bytes) && !holds(listedNames, swapped);
+            if (swapped == listedNames.at(row) || !bytes)
+                continue; // no letter to change
+            if (mover.holdsFile(*bytes))
+                return !holds(listedNames, swapped);
+            if (mover.holdsFile(*FileNameCodec::encode(listedNames.at(row))))
+                return false;
+            --candidates;
         }
     }
     return false;

@@ -359,30 +359,42 @@ private Q_SLOTS:
         QCOMPARE(calls->unreservedRenames, 0);
     }
 
+    // `listed` is the listing as read; `files` and `folders` are what the folder holds
+    // when the apply starts.
     void folderIgnoresCase_data()
     {
         QTest::addColumn<Driver>("driver");
         QTest::addColumn<Names>("listed");
-        QTest::addColumn<Names>("unlistedFolders");
+        QTest::addColumn<Names>("files");
+        QTest::addColumn<Names>("folders");
         QTest::addColumn<bool>("ignoresCase");
-        QTest::newRow("ext4") << Driver::Ext4 << Names{"IMG_0001.JPG"} << Names{} << false;
-        QTest::newRow("kernel vfat") << Driver::KernelVfat << Names{"IMG_0001.JPG"} << Names{} << true;
-        QTest::newRow("exfat-fuse") << Driver::ExfatFuse << Names{"123", "a.txt"} << Names{} << true;
-        QTest::newRow("ntfs-3g") << Driver::Ntfs3g << Names{"IMG_0001.JPG"} << Names{} << false;
-        QTest::newRow("both spellings listed") << Driver::Ext4 << Names{"a.txt", "A.TXT"} << Names{} << false;
-        QTest::newRow("the other spelling is a folder") << Driver::Ext4 << Names{"a.txt"} << Names{"A.TXT"} << false;
-        QTest::newRow("no letters to change") << Driver::KernelVfat << Names{"123", "4.5"} << Names{} << false;
+        const Names camera{"IMG_0001.JPG"};
+        QTest::newRow("ext4") << Driver::Ext4 << camera << camera << Names{} << false;
+        QTest::newRow("kernel vfat") << Driver::KernelVfat << camera << camera << Names{} << true;
+        QTest::newRow("exfat-fuse") << Driver::ExfatFuse << Names{"123", "a.txt"} << Names{"123", "a.txt"} << Names{} << true;
+        QTest::newRow("ntfs-3g") << Driver::Ntfs3g << camera << camera << Names{} << false;
+        QTest::newRow("both spellings listed") << Driver::Ext4 << Names{"a.txt", "A.TXT"} << Names{"a.txt", "A.TXT"}
+                                               << Names{} << false;
+        QTest::newRow("the other spelling is a folder") << Driver::Ext4 << Names{"a.txt"} << Names{"a.txt"}
+                                                        << Names{"A.TXT"} << false;
+        QTest::newRow("no letters to change") << Driver::KernelVfat << Names{"123", "4.5"} << Names{"123", "4.5"} << Names{}
+                                              << false;
+        QTest::newRow("only letters outside ASCII") << Driver::KernelVfat << Names{"\xD0\xA4"} << Names{"\xD0\xA4"}
+                                                    << Names{} << true;
+        QTest::newRow("first listed file gone since") << Driver::ExfatFuse << Names{"a.txt", "b.txt"} << Names{"b.txt"}
+                                                      << Names{} << true;
     }
     void folderIgnoresCase()
     {
         QFETCH(Driver, driver);
         QFETCH(Names, listed);
-        QFETCH(Names, unlistedFolders);
+        QFETCH(Names, files);
+        QFETCH(Names, folders);
         QFETCH(bool, ignoresCase);
         auto calls = std::make_shared<test::FakeFolderCalls>(driver);
-        for (const QByteArray &name : listed)
+        for (const QByteArray &name : files)
             calls->addFile(name, name);
-        for (const QByteArray &name : unlistedFolders)
+        for (const QByteArray &name : folders)
             calls->addFolder(name);
         NoReplaceMover mover(calls);
         QCOMPARE(velmix::folderIgnoresCase(mover, test::decodedColumn(listed)), ignoresCase);
