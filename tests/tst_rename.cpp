@@ -24,7 +24,6 @@ struct Outcome
 {
     Contents contents;
     Reasons reasons;
-    int unreservedRenames = 0;
 };
 
 // Lists `sources` (each holding its own name), adds `unlisted` files, renames with the
@@ -93,17 +92,6 @@ Fault writeFirst(Call call, const QByteArray &target, int error = 0)
             done = true, folder.write(target, "theirs");
         return now ? error : 0;
     };
-}
-
-// The same in a folder in memory that answers as `driver` does.
-Outcome renameOnFake(Driver driver, const Names &sources, const QStringList &targets, const Names &unlisted = {})
-{
-    auto calls = std::make_shared<test::FakeFolderCalls>(driver);
-    for (const QByteArray &name : sources + unlisted)
-        calls->addFile(name, name);
-    NoReplaceMover mover(calls);
-    const auto failures = renameFiles(mover, test::decodedColumn(sources), test::column(targets));
-    return {calls->contents(), test::reasonsOf(failures), calls->unreservedRenames};
 }
 
 } // namespace
@@ -184,46 +172,6 @@ private Q_SLOTS:
         QCOMPARE(QFile::symLinkTarget(dir.filePath("moved.txt")), dir.filePath("target.txt"));
         QVERIFY(!QFileInfo(dir.filePath("target.txt")).isSymLink());
         QVERIFY(!QFileInfo::exists(dir.filePath("link.txt")));
-    }
-
-    // Folders that ignore letter case compare names case-folded: chains, cycles, repeated
-    // new names and names held by staying files are seen through changes of case.
-    void caseBlindScenarios_data()
-    {
-        QTest::addColumn<Names>("sources");
-        QTest::addColumn<QStringList>("targets");
-        QTest::addColumn<Names>("unlisted");
-        QTest::addColumn<Contents>("expected");
-        QTest::addColumn<Reasons>("reasons");
-        QTest::newRow("case only, two files") << Names{"abc.txt", "Other.txt"} << QStringList{"ABC.txt", "OTHER.TXT"} << Names{}
-                                              << Contents{{"ABC.txt", "abc.txt"}, {"OTHER.TXT", "Other.txt"}} << Reasons{};
-        QTest::newRow("chain against row order") << Names{"IMG_2.JPG", "IMG_1.JPG"} << QStringList{"img_3.jpg", "img_2.jpg"}
-                                                 << Names{} << Contents{{"img_3.jpg", "IMG_2.JPG"}, {"img_2.jpg", "IMG_1.JPG"}}
-                                                 << Reasons{};
-        QTest::newRow("three-cycle") << Names{"a", "b", "c"} << QStringList{"B", "C", "A"} << Names{}
-                                     << Contents{{"B", "a"}, {"C", "b"}, {"A", "c"}} << Reasons{};
-        QTest::newRow("case only beside a swap") << Names{"a", "b", "c"} << QStringList{"b", "a", "C"} << Names{}
-                                                 << Contents{{"b", "a"}, {"a", "b"}, {"C", "c"}} << Reasons{};
-        QTest::newRow("new names differing in case only") << Names{"a", "b"} << QStringList{"X", "x"} << Names{}
-                                                          << Contents{{"X", "a"}, {"b", "b"}} << Reasons{10 + Taken};
-        QTest::newRow("held by a staying row") << Names{"a", "B"} << QStringList{"b", "B"} << Names{}
-                                               << Contents{{"a", "a"}, {"B", "B"}} << Reasons{Exists};
-        QTest::newRow("held by an unlisted file") << Names{"a"} << QStringList{"keep"} << Names{"KEEP"}
-                                                  << Contents{{"a", "a"}, {"KEEP", "KEEP"}} << Reasons{Exists};
-    }
-    void caseBlindScenarios()
-    {
-        QFETCH(Names, sources);
-        QFETCH(QStringList, targets);
-        QFETCH(Names, unlisted);
-        QFETCH(Contents, expected);
-        QFETCH(Reasons, reasons);
-        for (Driver driver : {Driver::KernelVfat, Driver::ExfatFuse, Driver::Fusefat}) {
-            const Outcome outcome = renameOnFake(driver, sources, targets, unlisted);
-            QCOMPARE(outcome.contents, expected);
-            QCOMPARE(outcome.reasons, reasons);
-            QCOMPARE(outcome.unreservedRenames, 0);
-        }
     }
 
     // Failures in the middle of a batch: the row fails with its reason, the others go on,
@@ -307,22 +255,13 @@ private Q_SLOTS:
                                                             << Contents{{"a", "a"}, {"B", "B"}};
         QTest::newRow("exfat-fuse: reserve, then rename") << Driver::ExfatFuse << Names{"a", "c"} << twoMoves << none
                                                           << QList<int>{0, 0} << Call::CreateExclusive << twoMoved;
-        QTest::newRow("exfat-fuse: refused name") << Driver::ExfatFuse << Names{"a"} << QList<Names>{{"a", "x:y"}} << none
-                                                  << QList<int>{EINVAL} << Call::RenameNoReplace << Contents{{"a", "a"}};
-        QTest::newRow("exfat-fuse: not UTF-8") << Driver::ExfatFuse << Names{"a"} << QList<Names>{{"a", "\xE9"}} << none
-                                               << QList<int>{EILSEQ} << Call::RenameNoReplace << Contents{{"a", "a"}};
         QTest::newRow("exfat-fuse: file gone") << Driver::ExfatFuse << Names{} << QList<Names>{{"a", "b"}} << none
                                                << QList<int>{ENOENT} << Call::RenameNoReplace << Contents{};
-        QTest::newRow("exfat-fuse: taken in another case") << Driver::ExfatFuse << Names{"a", "B"} << QList<Names>{{"a", "b"}}
-                                                           << none << QList<int>{EEXIST} << Call::RenameNoReplace
-                                                           << Contents{{"a", "a"}, {"B", "B"}};
         QTest::newRow("fusefat: refused name, the file stays")
             << Driver::Fusefat << Names{"a", "c"} << QList<Names>{{"c", "d"}, {"a", "q?"}, {"a", "\xD0\xA4"}} << none
             << QList<int>{0, EINVAL, EINVAL} << Call::CreateExclusive << Contents{{"a", "a"}, {"d", "c"}};
         QTest::newRow("ntfs-3g: link, then unlink") << Driver::Ntfs3g << Names{"a", "c"} << twoMoves << none
                                                     << QList<int>{0, 0} << Call::Link << twoMoved;
-        QTest::newRow("ntfs-3g: not UTF-8") << Driver::Ntfs3g << Names{"a"} << QList<Names>{{"a", "\xE9"}} << none
-                                            << QList<int>{EILSEQ} << Call::RenameNoReplace << Contents{{"a", "a"}};
         QTest::newRow("placeholder written before the move is left alone")
             << Driver::ExfatFuse << Names{"a"} << QList<Names>{{"a", "b"}} << writeFirst(Call::Status, "b") << QList<int>{EEXIST}
             << Call::RenameNoReplace << Contents{{"a", "a"}, {"b", "theirs"}};
