@@ -12,8 +12,8 @@ class FolderMover
 public:
     virtual ~FolderMover() = default;
     // 0, or the error number: EEXIST when a file of the new name exists, EINVAL when the
-    // file system refuses the new name. Never a check of the name followed by a plain
-    // rename onto it.
+    // file system refuses the new name. Never replaces a file that was there before the
+    // move began.
     virtual int move(const QByteArray &from, const QByteArray &to) = 0;
     // Whether the name leads to an entry that is not a folder; where the file system
     // ignores letter case, any spelling of the entry's name does.

@@ -37,12 +37,11 @@ bool folderIgnoresCase(FolderMover &mover, const NameColumn &listedNames)
     for (bool asciiOnly : {true, false}) {
         for (qsizetype row = 0; row < listedNames.size() && candidates > 0; ++row) {
             const QString swapped = withCaseSwapped(listedNames.at(row), asciiOnly);
-            const std::optional<QByteArray> bytes = FileNameCodec::encode(swapped);
-            if (swapped == listedNames.at(row) || !bytes)
+            if (swapped == listedNames.at(row))
                 continue; // no letter to change
-            if (mover.holdsFile(*bytes))
+            if (mover.holdsFile(FileNameCodec::encode(swapped).value_or(QByteArray())))
                 return !holds(listedNames, swapped);
-            if (mover.holdsFile(*FileNameCodec::encode(listedNames.at(row))))
+            if (mover.holdsFile(FileNameCodec::encode(listedNames.at(row)).value_or(QByteArray())))
                 return false;
             --candidates;
         }

@@ -86,10 +86,9 @@ RenamePlan planRenames(const NameColumn &currentNames, const NameColumn &newName
 
     Dependencies deps{std::vector<qsizetype>(size_t(rows), NoRow), std::vector<qsizetype>(size_t(rows), NoRow)};
     std::vector<qsizetype> heldForGood;
-    for (qsizetype row = 0; row < rows; ++row) {
-        if (!moving[size_t(row)])
-            continue;
-        const qsizetype holder = rowOfSource.value(nameKey(plan.targets[size_t(row)], ignoresCase), NoRow);
+    for (auto target = rowOfTarget.cbegin(); target != rowOfTarget.cend(); ++target) {
+        const qsizetype row = target.value();
+        const qsizetype holder = rowOfSource.value(target.key(), NoRow);
         if (holder == NoRow)
             continue;
         if (!moving[size_t(holder)]) {
