@@ -4,7 +4,8 @@ SANITIZE_BUILD ?= build-sanitize
 JOBS    ?= 2
 DIR     ?=
 PACKAGES = cmake make g++ qt6-base-dev xvfb xdotool x11-xkb-utils imagemagick fonts-dejavu-core \
-           desktop-file-utils appstream dpkg-dev file
+           desktop-file-utils appstream dpkg-dev file \
+           exfat-fuse exfatprogs dosfstools fusefat ntfs-3g
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

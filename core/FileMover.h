@@ -11,11 +11,13 @@ class FolderMover
 {
 public:
     virtual ~FolderMover() = default;
-    // 0, or the error number; EEXIST when a file of the new name exists. Atomic: no
-    // check followed by a rename.
+    // 0, or the error number: EEXIST when a file of the new name exists, EINVAL when the
+    // file system refuses the new name. Never replaces a file that was there before the
+    // move began.
     virtual int move(const QByteArray &from, const QByteArray &to) = 0;
-    // Whether both names lead to the same file (a case-insensitive file system).
-    [[nodiscard]] virtual bool sameFile(const QByteArray &a, const QByteArray &b) = 0;
+    // Whether the name leads to an entry that is not a folder; where the file system
+    // ignores letter case, any spelling of the entry's name does.
+    [[nodiscard]] virtual bool holdsFile(const QByteArray &name) = 0;
     // The longest name the folder's file system takes, in bytes.
     [[nodiscard]] virtual qsizetype nameMax() = 0;
 };

@@ -1,11 +1,14 @@
 #include "RenameExecutor.h"
 
+#include "FileNameCodec.h"
+#include "FolderCase.h"
 #include "RenamePlanner.h"
 
 #include <QSet>
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
 
 namespace velmix {
 namespace {
@@ -20,6 +23,8 @@ RenameFailure failureOf(qsizetype row, int error)
         return {row, RenameReason::TargetExists};
     case ENOENT:
         return {row, RenameReason::SourceMissing};
+    case EINVAL:
+    case EILSEQ:
     case ENAMETOOLONG:
         return {row, RenameReason::InvalidName};
     default:
@@ -42,11 +47,12 @@ public:
             const QByteArray &target = m_plan.targets[size_t(move.row)];
             switch (move.kind) {
             case PlannedMove::Direct:
-                moveDirect(move.row, source, target);
+                if (const int error = m_mover.move(source, target); error != 0)
+                    m_plan.failures.push_back(failureOf(move.row, error));
                 break;
             case PlannedMove::ToTemporary:
-                if (const int error = stepAside(move.row, source); error != 0)
-                    m_plan.failures.push_back(failureOf(move.row, error));
+                if (const std::optional<RenameFailure> failure = stepAside(move.row, source))
+                    m_plan.failures.push_back(*failure);
                 break;
             case PlannedMove::FromTemporary:
                 if (m_temporary.contains(move.row))
@@ -59,38 +65,24 @@ public:
     }
 
 private:
-    void moveDirect(qsizetype row, const QByteArray &source, const QByteArray &target)
-    {
-        const int error = m_mover.move(source, target);
-        if (error == 0)
-            return;
-        // A change of letter case on a file system that ignores case: the new name is the
-        // file itself, so it goes through a temporary name.
-        if (error == EEXIST && m_mover.sameFile(source, target) && stepAside(row, source) == 0) {
-            finishFromTemporary(row, source, target);
-            return;
-        }
-        m_plan.failures.push_back(failureOf(row, error));
-    }
-
-    int stepAside(qsizetype row, const QByteArray &source)
+    std::optional<RenameFailure> stepAside(qsizetype row, const QByteArray &source)
     {
         int error = EEXIST;
         for (int attempt = 1; attempt <= TemporaryAttempts; ++attempt) {
             const QByteArray name = temporaryName(m_currentNames.at(row), attempt, m_nameMax);
             if (name.isEmpty())
-                return EEXIST; // no temporary name fits: the file stays where it is
-            if (plannedNames().contains(name))
+                return RenameFailure{row, RenameReason::InvalidName}; // no temporary name fits
+            if (plannedNames().contains(nameKey(name, m_plan.ignoresCase)))
                 continue;
             error = m_mover.move(source, name);
             if (error == 0) {
                 m_temporary.insert(row, name);
-                return 0;
+                return std::nullopt;
             }
             if (error != EEXIST)
-                return error;
+                return failureOf(row, error);
         }
-        return error;
+        return RenameFailure{row, RenameReason::FileSystemError, error};
     }
 
     void finishFromTemporary(qsizetype row, const QByteArray &source, const QByteArray &target)
@@ -99,10 +91,12 @@ private:
         const int error = m_mover.move(temporary, target);
         if (error == 0)
             return;
-        m_plan.failures.push_back(failureOf(row, error));
+        RenameFailure failure = failureOf(row, error);
         // Back to the old name where it is free again; otherwise the file keeps the
-        // temporary name, which still shows its old one.
-        (void)m_mover.move(temporary, source);
+        // temporary name, which still shows its old one, and the report says so.
+        if (m_mover.move(temporary, source) != 0)
+            failure.temporaryName = FileNameCodec::decode(temporary);
+        m_plan.failures.push_back(failure);
     }
 
     // Names no temporary name may take, built only when a file first steps aside.
@@ -110,10 +104,10 @@ private:
     {
         if (m_plannedNames.isEmpty()) {
             m_plannedNames.reserve(qsizetype(m_plan.sources.size() * 2));
-            for (const QByteArray &name : m_plan.sources)
-                m_plannedNames.insert(name);
-            for (const QByteArray &name : m_plan.targets)
-                m_plannedNames.insert(name);
+            for (const auto *names : {&m_plan.sources, &m_plan.targets}) {
+                for (const QByteArray &name : *names)
+                    m_plannedNames.insert(nameKey(name, m_plan.ignoresCase));
+            }
         }
         return m_plannedNames;
     }
@@ -130,7 +124,7 @@ private:
 
 std::vector<RenameFailure> renameFiles(FolderMover &mover, const NameColumn &currentNames, const NameColumn &newNames)
 {
-    RenamePlan plan = planRenames(currentNames, newNames, mover.nameMax());
+    RenamePlan plan = planRenames(currentNames, newNames, mover.nameMax(), folderIgnoresCase(mover, currentNames));
     Execution(mover, currentNames, plan).run();
     return std::move(plan.failures);
 }

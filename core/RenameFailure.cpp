@@ -1,8 +1,9 @@
 #include "RenameFailure.h"
 
 namespace velmix {
+namespace {
 
-QString reasonText(const RenameFailure &failure)
+QString reasonOnly(const RenameFailure &failure)
 {
     switch (failure.reason) {
     case RenameReason::TargetExists: return QStringLiteral("файл с таким именем уже существует");
@@ -12,6 +13,16 @@ QString reasonText(const RenameFailure &failure)
     case RenameReason::FileSystemError: return QStringLiteral("ошибка файловой системы, код %1").arg(failure.error);
     }
     return {};
+}
+
+} // namespace
+
+QString reasonText(const RenameFailure &failure)
+{
+    const QString reason = reasonOnly(failure);
+    if (failure.temporaryName.isEmpty())
+        return reason;
+    return reason + QStringLiteral("; файл остался под временным именем «") + failure.temporaryName + u'»';
 }
 
 } // namespace velmix

@@ -18,6 +18,9 @@ struct RenameFailure
     qsizetype row; // 0-based file position
     RenameReason reason;
     int error = 0; // the error number, for FileSystemError
+    // The temporary name the file was left under, when it could neither take its new
+    // name nor get its old one back; empty otherwise.
+    QString temporaryName = {};
 };
 
 [[nodiscard]] QString reasonText(const RenameFailure &failure);

@@ -1,6 +1,7 @@
 #include "RenamePlanner.h"
 
 #include "FileNameCodec.h"
+#include "FolderCase.h"
 #include "NameTransforms.h"
 
 #include <QHash>
@@ -46,10 +47,11 @@ QByteArray temporaryName(QStringView currentName, int attempt, qsizetype nameMax
     }
 }
 
-RenamePlan planRenames(const NameColumn &currentNames, const NameColumn &newNames, qsizetype nameMax)
+RenamePlan planRenames(const NameColumn &currentNames, const NameColumn &newNames, qsizetype nameMax, bool ignoresCase)
 {
     const qsizetype rows = currentNames.size();
     RenamePlan plan;
+    plan.ignoresCase = ignoresCase;
     plan.sources.resize(size_t(rows));
     plan.targets.resize(size_t(rows));
     std::vector<bool> moving(size_t(rows), false);
@@ -57,7 +59,7 @@ RenamePlan planRenames(const NameColumn &currentNames, const NameColumn &newName
     rowOfSource.reserve(rows);
     for (qsizetype row = 0; row < rows; ++row) {
         plan.sources[size_t(row)] = FileNameCodec::encode(currentNames.at(row)).value_or(QByteArray());
-        rowOfSource.insert(plan.sources[size_t(row)], row);
+        rowOfSource.insert(nameKey(plan.sources[size_t(row)], ignoresCase), row);
     }
 
     QHash<QByteArray, qsizetype> rowOfTarget;
@@ -70,23 +72,37 @@ RenamePlan planRenames(const NameColumn &currentNames, const NameColumn &newName
             plan.failures.push_back({row, RenameReason::InvalidName});
             continue;
         }
-        if (rowOfTarget.contains(*target)) {
+        if (*target == plan.sources[size_t(row)])
+            continue; // another spelling of the same bytes
+        const QByteArray key = nameKey(*target, ignoresCase);
+        if (rowOfTarget.contains(key)) {
             plan.failures.push_back({row, RenameReason::TakenByOtherRow});
             continue;
         }
-        rowOfTarget.insert(*target, row);
+        rowOfTarget.insert(key, row);
         plan.targets[size_t(row)] = *target;
         moving[size_t(row)] = true;
     }
 
     Dependencies deps{std::vector<qsizetype>(size_t(rows), NoRow), std::vector<qsizetype>(size_t(rows), NoRow)};
-    for (qsizetype row = 0; row < rows; ++row) {
-        if (!moving[size_t(row)])
+    std::vector<qsizetype> heldForGood;
+    for (auto target = rowOfTarget.cbegin(); target != rowOfTarget.cend(); ++target) {
+        const qsizetype row = target.value();
+        const qsizetype holder = rowOfSource.value(target.key(), NoRow);
+        if (holder == NoRow)
             continue;
-        const qsizetype holder = rowOfSource.value(plan.targets[size_t(row)], NoRow);
-        if (holder != NoRow && moving[size_t(holder)]) {
-            deps.blocker[size_t(row)] = holder;
-            deps.waiter[size_t(holder)] = row;
+        if (!moving[size_t(holder)]) {
+            heldForGood.push_back(row);
+            continue;
+        }
+        deps.blocker[size_t(row)] = holder;
+        deps.waiter[size_t(holder)] = row;
+    }
+    // A listed file that stays keeps its name, and so does every file waiting on it in turn.
+    for (qsizetype row : heldForGood) {
+        for (; row != NoRow && moving[size_t(row)]; row = deps.waiter[size_t(row)]) {
+            moving[size_t(row)] = false;
+            plan.failures.push_back({row, RenameReason::TargetExists});
         }
     }
 

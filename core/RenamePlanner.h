@@ -20,16 +20,21 @@ struct PlannedMove
 
 struct RenamePlan
 {
+    bool ignoresCase = false;
     std::vector<QByteArray> sources; // on-disk names, per row
     std::vector<QByteArray> targets; // per row; empty when the row is not moved
     std::vector<PlannedMove> moves;  // in the order to carry out
     std::vector<RenameFailure> failures;
 };
 
-// Plans the moves that give every file its new name as a whole: unchanged rows stay,
-// invalid names and repeated new names fail, a file moves only after the file holding
-// its new name has moved away, and cycles go through a temporary name.
-[[nodiscard]] RenamePlan planRenames(const NameColumn &currentNames, const NameColumn &newNames, qsizetype nameMax);
+// Plans the moves that give every file its new name as a whole, from the names alone:
+// unchanged rows stay, invalid names and repeated new names fail, so does a new name
+// held by a listed file that stays, a file moves only after the file holding its new
+// name has moved away, and cycles go through a temporary name. In a folder that ignores
+// letter case names are compared case-folded, and a change of case alone is a cycle of
+// one file.
+[[nodiscard]] RenamePlan planRenames(const NameColumn &currentNames, const NameColumn &newNames, qsizetype nameMax,
+                                     bool ignoresCase);
 
 // A temporary name in the same folder for a file that must step aside: it keeps the
 // name's tail (so the mask still lists it), shows the old name, never starts with a dot,

@@ -1,4 +1,6 @@
+#include "FakeFolderCalls.h"
 #include "FakeServices.h"
+#include "FolderCase.h"
 #include "RenameExecutor.h"
 #include "RenameFolder.h"
 #include "RenamePlanner.h"
@@ -14,7 +16,9 @@ namespace {
 
 using Names = QList<QByteArray>;
 using Contents = QMap<QByteArray, QByteArray>;
-using Reasons = QList<int>; // per failed row: row * 10 + reason
+using test::Reasons;
+using Driver = test::FakeFolderCalls::Driver;
+using Call = test::FakeFolderCalls::Call;
 
 struct Outcome
 {
@@ -22,18 +26,10 @@ struct Outcome
     Reasons reasons;
 };
 
-Reasons reasonsOf(const std::vector<RenameFailure> &failures)
-{
-    Reasons reasons;
-    for (const RenameFailure &failure : failures)
-        reasons.append(int(failure.row) * 10 + int(failure.reason));
-    return reasons;
-}
-
 // Lists `sources` (each holding its own name), adds `unlisted` files, renames with the
 // mover given, and returns what the folder then holds.
 Outcome rename(const Names &sources, const QStringList &targets, const Names &unlisted = {},
-               PosixFileMover::Method method = PosixFileMover::Method::RenameNoReplace)
+               MoveMethod method = MoveMethod::RenameNoReplace)
 {
     QTemporaryDir dir;
     const QByteArray folder = QFile::encodeName(dir.path());
@@ -44,47 +40,62 @@ Outcome rename(const Names &sources, const QStringList &targets, const Names &un
     if (!mover)
         return {};
     const auto failures = renameFiles(*mover, test::decodedColumn(sources), test::column(targets));
-    return {test::folderContents(folder), reasonsOf(failures)};
+    const Contents contents = test::folderContents(folder);
+    for (const QByteArray &name : contents.keys())
+        ::unlink((folder + '/' + name).constData()); // QTemporaryDir skips names that are not UTF-8
+    return {contents, test::reasonsOf(failures)};
 }
 
 constexpr int Exists = int(RenameReason::TargetExists);
 constexpr int Taken = int(RenameReason::TakenByOtherRow);
 constexpr int Invalid = int(RenameReason::InvalidName);
+constexpr int Missing = int(RenameReason::SourceMissing);
+constexpr int FileSystem = int(RenameReason::FileSystemError);
 
-// A file system that ignores letter case, in memory: enough to show a case-only change
-// going through a temporary name.
-class CaseBlindFolder : public FolderMover
+// What a fake folder does just before a call: 0 to let it run, or the error to fail it with.
+using Fault = std::function<int(test::FakeFolderCalls &, Call, const QByteArray &name, const QByteArray &to)>;
+
+} // namespace
+
+Q_DECLARE_METATYPE(Fault)
+
+namespace {
+
+Fault failFirst(Call failing, const QByteArray &from, int error)
 {
-public:
-    QMap<QByteArray, QByteArray> files; // key: the name as stored
-    int move(const QByteArray &from, const QByteArray &to) override
-    {
-        const auto source = find(from);
-        if (source == files.end())
-            return ENOENT;
-        if (find(to) != files.end())
-            return EEXIST;
-        const QByteArray content = source.value();
-        files.erase(source);
-        files.insert(to, content);
-        return 0;
-    }
-    bool sameFile(const QByteArray &a, const QByteArray &b) override
-    {
-        return find(a) != files.end() && find(a) == find(b);
-    }
-    qsizetype nameMax() override { return 255; }
+    return [=, done = false](test::FakeFolderCalls &, Call call, const QByteArray &name, const QByteArray &) mutable {
+        const bool now = !done && call == failing && name == from;
+        done = done || now;
+        return now ? error : 0;
+    };
+}
 
-private:
-    QMap<QByteArray, QByteArray>::iterator find(const QByteArray &name)
-    {
-        for (auto it = files.begin(); it != files.end(); ++it) {
-            if (it.key().toLower() == name.toLower())
-                return it;
-        }
-        return files.end();
-    }
-};
+Fault failEveryMoveTo(const QByteArray &part, int error)
+{
+    return [=](test::FakeFolderCalls &, Call, const QByteArray &, const QByteArray &to) { return to.contains(part) ? error : 0; };
+}
+
+// Another program deletes the file just before the call.
+Fault deleteFirst(Call call, const QByteArray &from)
+{
+    return [=, done = false](test::FakeFolderCalls &folder, Call made, const QByteArray &name, const QByteArray &) mutable {
+        if (!done && made == call && name == from)
+            done = true, (void)folder.unlink(name);
+        return 0;
+    };
+}
+
+// Another program writes into `target` just before the first call of that kind that
+// names it, which then fails with `error`.
+Fault writeFirst(Call call, const QByteArray &target, int error = 0)
+{
+    return [=, done = false](test::FakeFolderCalls &folder, Call made, const QByteArray &name, const QByteArray &to) mutable {
+        const bool now = !done && made == call && (name == target || to == target);
+        if (now)
+            done = true, folder.write(target, "theirs");
+        return now ? error : 0;
+    };
+}
 
 } // namespace
 
@@ -144,7 +155,7 @@ private Q_SLOTS:
         QFETCH(Names, unlisted);
         QFETCH(Contents, expected);
         QFETCH(Reasons, reasons);
-        for (auto method : {PosixFileMover::Method::RenameNoReplace, PosixFileMover::Method::LinkThenUnlink}) {
+        for (auto method : {MoveMethod::RenameNoReplace, MoveMethod::LinkThenUnlink, MoveMethod::ReserveThenRename}) {
             const Outcome outcome = rename(sources, targets, unlisted, method);
             QCOMPARE(outcome.contents, expected);
             QCOMPARE(outcome.reasons, reasons);
@@ -166,13 +177,169 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(dir.filePath("link.txt")));
     }
 
-    void caseOnlyChangeOnCaseBlindFileSystem()
+    // Failures in the middle of a batch: the row fails with its reason, the others go on,
+    // and a file whose cycle broke off goes back to its old name, or the box says where
+    // it was left.
+    void faultsMidBatch_data()
     {
-        CaseBlindFolder folder;
-        folder.files = {{"abc.txt", "1"}, {"Other.txt", "2"}};
-        const auto failures = renameFiles(folder, test::column({"abc.txt", "Other.txt"}), test::column({"ABC.txt", "OTHER.TXT"}));
-        QVERIFY(failures.empty());
-        QCOMPARE(folder.files, (QMap<QByteArray, QByteArray>{{"ABC.txt", "1"}, {"OTHER.TXT", "2"}}));
+        QTest::addColumn<Driver>("driver");
+        QTest::addColumn<Names>("sources");
+        QTest::addColumn<QStringList>("targets");
+        QTest::addColumn<Fault>("fault");
+        QTest::addColumn<Contents>("expected");
+        QTest::addColumn<QStringList>("reasons");
+        QTest::newRow("read-only medium") << Driver::Ext4 << Names{"a", "b", "c"} << QStringList{"x", "y", "z"}
+                                          << failFirst(Call::RenameNoReplace, "b", EROFS)
+                                          << Contents{{"x", "a"}, {"b", "b"}, {"z", "c"}}
+                                          << QStringList{"1: ошибка файловой системы, код 30"};
+        QTest::newRow("file gone mid-batch") << Driver::Ext4 << Names{"a", "b", "c"} << QStringList{"x", "y", "z"}
+                                             << deleteFirst(Call::RenameNoReplace, "b") << Contents{{"x", "a"}, {"z", "c"}}
+                                             << QStringList{"1: исходный файл не найден"};
+        QTest::newRow("swap's last step fails, old name taken")
+            << Driver::Ext4 << Names{"a", "b"} << QStringList{"b", "a"} << failFirst(Call::RenameNoReplace, "a~velmix1", EIO)
+            << Contents{{"a", "b"}, {"a~velmix1", "a"}}
+            << QStringList{"0: ошибка файловой системы, код 5; файл остался под временным именем «a~velmix1»"};
+        QTest::newRow("case change's last step fails") << Driver::KernelVfat << Names{"IMG.JPG"} << QStringList{"img.jpg"}
+                                                       << failFirst(Call::RenameNoReplace, "IMG~velmix1.JPG", EIO)
+                                                       << Contents{{"IMG.JPG", "IMG.JPG"}}
+                                                       << QStringList{"0: ошибка файловой системы, код 5"};
+        QTest::newRow("case change's last step fails, reserving") << Driver::ExfatFuse << Names{"IMG.JPG"}
+                                                                  << QStringList{"img.jpg"}
+                                                                  << failFirst(Call::Rename, "IMG~velmix1.JPG", EIO)
+                                                                  << Contents{{"IMG.JPG", "IMG.JPG"}}
+                                                                  << QStringList{"0: ошибка файловой системы, код 5"};
+        QTest::newRow("every temporary name taken") << Driver::Ext4 << Names{"a", "b"} << QStringList{"b", "a"}
+                                                    << failEveryMoveTo("~velmix", EEXIST) << Contents{{"a", "a"}, {"b", "b"}}
+                                                    << QStringList{"0: ошибка файловой системы, код 17",
+                                                                   "1: файл с таким именем уже существует"};
+    }
+    void faultsMidBatch()
+    {
+        QFETCH(Driver, driver);
+        QFETCH(Names, sources);
+        QFETCH(QStringList, targets);
+        QFETCH(Fault, fault);
+        QFETCH(Contents, expected);
+        QFETCH(QStringList, reasons);
+        auto calls = std::make_shared<test::FakeFolderCalls>(driver);
+        for (const QByteArray &name : sources)
+            calls->addFile(name, name);
+        calls->before = [&](Call call, const QByteArray &name, const QByteArray &to) { return fault(*calls, call, name, to); };
+        NoReplaceMover mover(calls);
+        QStringList reported;
+        for (const RenameFailure &failure : renameFiles(mover, test::decodedColumn(sources), test::column(targets)))
+            reported << QString::number(failure.row) + QStringLiteral(": ") + reasonText(failure);
+        QCOMPARE(calls->contents(), expected);
+        QCOMPARE(reported, reasons);
+    }
+
+    // One move after another in a folder that answers as `driver` does: the method that
+    // worked is where the next move starts, a refused name fails that move alone, and a
+    // placeholder is renamed over only while it is the empty file just made.
+    void moveMethods_data()
+    {
+        QTest::addColumn<Driver>("driver");
+        QTest::addColumn<Names>("files");
+        QTest::addColumn<QList<Names>>("moves");
+        QTest::addColumn<Fault>("fault");
+        QTest::addColumn<QList<int>>("errors");
+        QTest::addColumn<Call>("lastMoveStartsWith");
+        QTest::addColumn<Contents>("expected");
+        const QList<Names> twoMoves{{"a", "b"}, {"c", "d"}};
+        const Contents twoMoved{{"b", "a"}, {"d", "c"}};
+        const Fault none;
+        QTest::newRow("ext4") << Driver::Ext4 << Names{"a", "c"} << twoMoves << none << QList<int>{0, 0}
+                              << Call::RenameNoReplace << twoMoved;
+        QTest::newRow("kernel vfat: refused name fails alone")
+            << Driver::KernelVfat << Names{"a", "c"} << QList<Names>{{"a", "a side "}, {"c", "d"}} << none
+            << QList<int>{EINVAL, 0} << Call::RenameNoReplace << Contents{{"a", "a"}, {"d", "c"}};
+        QTest::newRow("kernel vfat: taken in another case") << Driver::KernelVfat << Names{"a", "B"} << QList<Names>{{"a", "b"}}
+                                                            << none << QList<int>{EEXIST} << Call::RenameNoReplace
+                                                            << Contents{{"a", "a"}, {"B", "B"}};
+        QTest::newRow("exfat-fuse: reserve, then rename") << Driver::ExfatFuse << Names{"a", "c"} << twoMoves << none
+                                                          << QList<int>{0, 0} << Call::CreateExclusive << twoMoved;
+        QTest::newRow("exfat-fuse: file gone") << Driver::ExfatFuse << Names{} << QList<Names>{{"a", "b"}} << none
+                                               << QList<int>{ENOENT} << Call::RenameNoReplace << Contents{};
+        QTest::newRow("fusefat: refused name, the file stays")
+            << Driver::Fusefat << Names{"a", "c"} << QList<Names>{{"c", "d"}, {"a", "q?"}, {"a", "\xD0\xA4"}} << none
+            << QList<int>{0, EINVAL, EINVAL} << Call::CreateExclusive << Contents{{"a", "a"}, {"d", "c"}};
+        QTest::newRow("ntfs-3g: link, then unlink") << Driver::Ntfs3g << Names{"a", "c"} << twoMoves << none
+                                                    << QList<int>{0, 0} << Call::Link << twoMoved;
+        QTest::newRow("placeholder written before the move is left alone")
+            << Driver::ExfatFuse << Names{"a"} << QList<Names>{{"a", "b"}} << writeFirst(Call::Status, "b") << QList<int>{EEXIST}
+            << Call::RenameNoReplace << Contents{{"a", "a"}, {"b", "theirs"}};
+        QTest::newRow("failed move removes its placeholder")
+            << Driver::ExfatFuse << Names{"a"} << QList<Names>{{"a", "b"}} << failFirst(Call::Rename, "a", EIO)
+            << QList<int>{EIO} << Call::RenameNoReplace << Contents{{"a", "a"}};
+        QTest::newRow("failed move keeps a placeholder written meanwhile")
+            << Driver::ExfatFuse << Names{"a"} << QList<Names>{{"a", "b"}} << writeFirst(Call::Rename, "b", EIO)
+            << QList<int>{EIO} << Call::RenameNoReplace << Contents{{"a", "a"}, {"b", "theirs"}};
+    }
+    void moveMethods()
+    {
+        QFETCH(Driver, driver);
+        QFETCH(Names, files);
+        QFETCH(QList<Names>, moves);
+        QFETCH(Fault, fault);
+        QFETCH(QList<int>, errors);
+        QFETCH(Call, lastMoveStartsWith);
+        QFETCH(Contents, expected);
+        auto calls = std::make_shared<test::FakeFolderCalls>(driver);
+        for (const QByteArray &name : files)
+            calls->addFile(name, name);
+        if (fault)
+            calls->before = [&](Call call, const QByteArray &name, const QByteArray &to) { return fault(*calls, call, name, to); };
+        NoReplaceMover mover(calls);
+        QList<int> answers;
+        for (const Names &move : moves) {
+            calls->calls.clear();
+            answers << mover.move(move[0], move[1]);
+        }
+        QCOMPARE(answers, errors);
+        QCOMPARE(calls->calls.value(0), lastMoveStartsWith);
+        QCOMPARE(calls->contents(), expected);
+        QCOMPARE(calls->unreservedRenames, 0);
+    }
+
+    // `listed` is the listing as read; `files` and `folders` are what the folder holds
+    // when the apply starts.
+    void folderIgnoresCase_data()
+    {
+        QTest::addColumn<Driver>("driver");
+        QTest::addColumn<Names>("listed");
+        QTest::addColumn<Names>("files");
+        QTest::addColumn<Names>("folders");
+        QTest::addColumn<bool>("ignoresCase");
+        const Names camera{"IMG_0001.JPG"};
+        QTest::newRow("ext4") << Driver::Ext4 << camera << camera << Names{} << false;
+        QTest::newRow("kernel vfat") << Driver::KernelVfat << camera << camera << Names{} << true;
+        QTest::newRow("exfat-fuse") << Driver::ExfatFuse << Names{"123", "a.txt"} << Names{"123", "a.txt"} << Names{} << true;
+        QTest::newRow("ntfs-3g") << Driver::Ntfs3g << camera << camera << Names{} << false;
+        QTest::newRow("both spellings listed") << Driver::Ext4 << Names{"a.txt", "A.TXT"} << Names{"a.txt", "A.TXT"}
+                                               << Names{} << false;
+        QTest::newRow("the other spelling is a folder") << Driver::Ext4 << Names{"a.txt"} << Names{"a.txt"}
+                                                        << Names{"A.TXT"} << false;
+        QTest::newRow("no letters to change") << Driver::KernelVfat << Names{"123", "4.5"} << Names{"123", "4.5"} << Names{}
+                                              << false;
+        QTest::newRow("only letters outside ASCII") << Driver::KernelVfat << Names{"\xD0\xA4"} << Names{"\xD0\xA4"}
+                                                    << Names{} << true;
+        QTest::newRow("first listed file gone since") << Driver::ExfatFuse << Names{"a.txt", "b.txt"} << Names{"b.txt"}
+                                                      << Names{} << true;
+    }
+    void folderIgnoresCase()
+    {
+        QFETCH(Driver, driver);
+        QFETCH(Names, listed);
+        QFETCH(Names, files);
+        QFETCH(Names, folders);
+        QFETCH(bool, ignoresCase);
+        auto calls = std::make_shared<test::FakeFolderCalls>(driver);
+        for (const QByteArray &name : files)
+            calls->addFile(name, name);
+        for (const QByteArray &name : folders)
+            calls->addFolder(name);
+        NoReplaceMover mover(calls);
+        QCOMPARE(velmix::folderIgnoresCase(mover, test::decodedColumn(listed)), ignoresCase);
     }
 
     void temporaryNames_data()
@@ -203,7 +370,7 @@ private Q_SLOTS:
         const QByteArray b = "b." + QByteArray(250, 'x');
         const Outcome outcome = rename({a, b}, {QString::fromLatin1(b), QString::fromLatin1(a)});
         QCOMPARE(outcome.contents, (Contents{{a, a}, {b, b}}));
-        QCOMPARE(outcome.reasons, (Reasons{Exists, 10 + Exists}));
+        QCOMPARE(outcome.reasons, (Reasons{Invalid, 10 + Exists}));
     }
 };
 

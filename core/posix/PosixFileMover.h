@@ -1,24 +1,25 @@
 #pragma once
 
 #include "FileMover.h"
+#include "NoReplaceMover.h"
 
 namespace velmix {
 
-// Moves with renameat2(RENAME_NOREPLACE) inside an open folder; where the file system
-// refuses that flag, with link then unlink, which is just as unable to replace a file.
+// Opens folders for moves that never replace a file, trying the methods of
+// NoReplaceMover from `first` on.
 class PosixFileMover : public FileMover
 {
 public:
-    enum class Method { RenameNoReplace, LinkThenUnlink };
-    explicit PosixFileMover(Method method = Method::RenameNoReplace)
-        : m_method(method)
+    using Method = MoveMethod;
+    explicit PosixFileMover(Method first = Method::RenameNoReplace)
+        : m_first(first)
     {
     }
 
     std::unique_ptr<FolderMover> openFolder(const QByteArray &folder, int &error) override;
 
 private:
-    Method m_method;
+    Method m_first;
 };
 
 } // namespace velmix

@@ -2,6 +2,7 @@
 
 #include "FileNameCodec.h"
 #include "NameColumn.h"
+#include "RenameFailure.h"
 
 #include <QByteArray>
 #include <QList>
@@ -47,6 +48,17 @@ inline QMap<QByteArray, QByteArray> folderContents(const QByteArray &folder)
     }
     ::closedir(dir);
     return contents;
+}
+
+// Per failed row: row * 10 + reason, so a whole outcome compares in one go.
+using Reasons = QList<int>;
+
+inline Reasons reasonsOf(const std::vector<RenameFailure> &failures)
+{
+    Reasons reasons;
+    for (const RenameFailure &failure : failures)
+        reasons.append(int(failure.row) * 10 + int(failure.reason));
+    return reasons;
 }
 
 inline NameColumn decodedColumn(const QList<QByteArray> &names)

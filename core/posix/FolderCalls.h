@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <sys/types.h>
+
+namespace velmix {
+
+// What a look-up shows of one entry; enough to tell whether a name still holds the very
+// file it held a moment ago.
+struct EntryStatus
+{
+    dev_t device = 0;
+    ino_t inode = 0;
+    mode_t type = 0; // the S_IFMT bits
+    off_t size = 0;
+
+    bool operator==(const EntryStatus &) const = default;
+};
+
+// The system calls the move methods make inside one open folder. Each returns 0 or the
+// error number, so a stand-in can answer exactly as any file system driver does.
+class FolderCalls
+{
+public:
+    virtual ~FolderCalls() = default;
+    // renameat2 with RENAME_NOREPLACE.
+    virtual int renameNoReplace(const QByteArray &from, const QByteArray &to) = 0;
+    virtual int link(const QByteArray &from, const QByteArray &to) = 0;
+    virtual int unlink(const QByteArray &name) = 0;
+    // The plain rename, which replaces whatever `to` holds.
+    virtual int rename(const QByteArray &from, const QByteArray &to) = 0;
+    // Creates `name` as an empty file, failing when it exists (O_CREAT | O_EXCL), and
+    // closes it again; `created` is what the open descriptor showed.
+    virtual int createExclusive(const QByteArray &name, EntryStatus &created) = 0;
+    // The entry itself; a symbolic link is not followed.
+    virtual int status(const QByteArray &name, EntryStatus &status) = 0;
+    // The longest name the file system takes, in bytes.
+    [[nodiscard]] virtual qsizetype nameMax() = 0;
+};
+
+} // namespace velmix

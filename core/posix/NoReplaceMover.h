@@ -1,0 +1,49 @@
+#pragma once
+
+#include "FileMover.h"
+#include "FolderCalls.h"
+
+#include <memory>
+
+namespace velmix {
+
+// The ways of moving a file that never replace another, in the order they are tried.
+enum class MoveMethod {
+    RenameNoReplace,   // renameat2 with RENAME_NOREPLACE
+    LinkThenUnlink,    // for file systems without that flag
+    ReserveThenRename, // for file systems without the flag and without hard links
+};
+
+// Moves each file with the first method the folder's file system takes. A method that
+// the file system turns down passes the move to the next one; a method that worked is
+// where the next move starts. The reasons come from the last method tried, and a name
+// the file system refuses reads as EINVAL whichever error the driver chose.
+class NoReplaceMover : public FolderMover
+{
+public:
+    explicit NoReplaceMover(std::shared_ptr<FolderCalls> calls, MoveMethod first = MoveMethod::RenameNoReplace)
+        : m_calls(std::move(calls)), m_method(first)
+    {
+    }
+
+    int move(const QByteArray &from, const QByteArray &to) override;
+    bool holdsFile(const QByteArray &name) override;
+    qsizetype nameMax() override { return m_calls->nameMax(); }
+
+private:
+    struct Answer
+    {
+        int error;
+        bool tryNextMethod = false;
+    };
+    Answer moveBy(MoveMethod method, const QByteArray &from, const QByteArray &to);
+    Answer linkThenUnlink(const QByteArray &from, const QByteArray &to);
+    Answer reserveThenRename(const QByteArray &from, const QByteArray &to);
+    [[nodiscard]] bool holdsPlaceholder(const QByteArray &name, const EntryStatus &placeholder);
+    [[nodiscard]] bool exists(const QByteArray &name);
+
+    std::shared_ptr<FolderCalls> m_calls;
+    MoveMethod m_method;
+};
+
+} // namespace velmix

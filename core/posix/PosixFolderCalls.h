@@ -1,0 +1,32 @@
+#pragma once
+
+#include "FolderCalls.h"
+
+namespace velmix {
+
+// The real system calls, on a folder opened once.
+class PosixFolderCalls : public FolderCalls
+{
+public:
+    // Takes over `folderFd` and closes it at the end.
+    explicit PosixFolderCalls(int folderFd)
+        : m_folderFd(folderFd)
+    {
+    }
+    ~PosixFolderCalls() override;
+    PosixFolderCalls(const PosixFolderCalls &) = delete;
+    PosixFolderCalls &operator=(const PosixFolderCalls &) = delete;
+
+    int renameNoReplace(const QByteArray &from, const QByteArray &to) override;
+    int link(const QByteArray &from, const QByteArray &to) override;
+    int unlink(const QByteArray &name) override;
+    int rename(const QByteArray &from, const QByteArray &to) override;
+    int createExclusive(const QByteArray &name, EntryStatus &created) override;
+    int status(const QByteArray &name, EntryStatus &status) override;
+    qsizetype nameMax() override;
+
+private:
+    const int m_folderFd;
+};
+
+} // namespace velmix

@@ -1,0 +1,107 @@
+#include "MountedImage.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <sys/stat.h>
+
+namespace velmix::test {
+namespace {
+
+constexpr qint64 ImageBytes = 32 << 20;
+const QStringList ToolFolders{QStringLiteral("/usr/sbin"), QStringLiteral("/sbin"), QStringLiteral("/usr/bin"),
+                              QStringLiteral("/bin")};
+
+bool isMountPoint(const QString &path)
+{
+    struct stat point, parent;
+    return ::stat(QFile::encodeName(path).constData(), &point) == 0
+           && ::stat(QFile::encodeName(path + QStringLiteral("/..")).constData(), &parent) == 0
+           && point.st_dev != parent.st_dev;
+}
+
+} // namespace
+
+MountedImage::MountedImage(FileSystem fileSystem, const QString &root)
+    : m_folder(QDir(root).filePath(QStringLiteral("image-XXXXXX")))
+{
+    if (!QFileInfo::exists(QStringLiteral("/dev/fuse")))
+        m_skipReason = QStringLiteral("/dev/fuse is missing, so no FUSE file system can be mounted");
+    else if (!m_folder.isValid() || !QDir(m_folder.path()).mkdir(QStringLiteral("mnt")))
+        m_failure = QStringLiteral("cannot make a folder under ") + root;
+    else
+        mount(fileSystem);
+}
+
+void MountedImage::mount(FileSystem fileSystem)
+{
+    const QString image = m_folder.filePath(QStringLiteral("image"));
+    QFile file(image);
+    if (!file.open(QIODevice::WriteOnly) || !file.resize(ImageBytes)) {
+        m_failure = QStringLiteral("cannot make the image file ") + image;
+        return;
+    }
+    file.close();
+    switch (fileSystem) {
+    case FileSystem::ExFat:
+        if (!hasTool(QStringLiteral("mkfs.exfat")) || !hasTool(QStringLiteral("mount.exfat-fuse"))
+            || !hasTool(QStringLiteral("losetup")) || !run(QStringLiteral("mkfs.exfat"), {image}))
+            return;
+        if (!QFileInfo::exists(QStringLiteral("/dev/loop-control"))
+            || !run(QStringLiteral("losetup"), {QStringLiteral("-f"), QStringLiteral("--show"), image}, &m_loopDevice)) {
+            m_skipReason = QStringLiteral("no loop device to mount the exFAT image from: ") + m_failure;
+            m_failure.clear();
+            return;
+        }
+        m_loopDevice = m_loopDevice.trimmed();
+        m_mounted = run(QStringLiteral("mount.exfat-fuse"), {m_loopDevice, mountPoint()});
+        break;
+    case FileSystem::Fat:
+        m_mounted = hasTool(QStringLiteral("mkfs.vfat")) && hasTool(QStringLiteral("fusefat"))
+                    && run(QStringLiteral("mkfs.vfat"), {QStringLiteral("-F"), QStringLiteral("16"), image})
+                    && run(QStringLiteral("fusefat"), {QStringLiteral("-o"), QStringLiteral("rw+"), image, mountPoint()});
+        break;
+    case FileSystem::Ntfs:
+        m_mounted = hasTool(QStringLiteral("mkntfs")) && hasTool(QStringLiteral("ntfs-3g"))
+                    && run(QStringLiteral("mkntfs"), {QStringLiteral("-F"), QStringLiteral("-Q"), QStringLiteral("-q"), image})
+                    && run(QStringLiteral("ntfs-3g"), {image, mountPoint()});
+        break;
+    }
+    if (m_mounted && !isMountPoint(mountPoint()))
+        m_failure = QStringLiteral("the mount command returned, but nothing is mounted at ") + mountPoint();
+}
+
+MountedImage::~MountedImage()
+{
+    if (m_mounted && !run(QStringLiteral("umount"), {mountPoint()}))
+        run(QStringLiteral("umount"), {QStringLiteral("-l"), mountPoint()});
+    if (!m_loopDevice.isEmpty())
+        run(QStringLiteral("losetup"), {QStringLiteral("-d"), m_loopDevice});
+}
+
+bool MountedImage::hasTool(const QString &program)
+{
+    if (!QStandardPaths::findExecutable(program, ToolFolders).isEmpty())
+        return true;
+    m_skipReason = program + QStringLiteral(" is not installed (make deps installs it)");
+    return false;
+}
+
+bool MountedImage::run(const QString &program, const QStringList &arguments, QString *output)
+{
+    QProcess process;
+    process.start(QStandardPaths::findExecutable(program, ToolFolders), arguments);
+    const bool ok = process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit
+                    && process.exitCode() == 0;
+    if (output)
+        *output = QString::fromLocal8Bit(process.readAllStandardOutput());
+    if (!ok && m_failure.isEmpty())
+        m_failure = program + u' ' + arguments.join(u' ') + QStringLiteral(" failed: ")
+                    + QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
+    return ok;
+}
+
+} // namespace velmix::test

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+namespace velmix::test {
+
+// A file system built in an image file and mounted through FUSE for the length of a
+// test, as a camera card, a USB stick or a Windows drive would be. Whatever is mounted
+// is unmounted again (and its loop device freed) when this goes, a failed test included;
+// a test killed outright leaves it to the unmount-test-media cleanup.
+class MountedImage
+{
+public:
+    enum class FileSystem { ExFat, Fat, Ntfs };
+
+    // Builds and mounts the image in a fresh folder under `root`.
+    MountedImage(FileSystem fileSystem, const QString &root);
+    ~MountedImage();
+    MountedImage(const MountedImage &) = delete;
+    MountedImage &operator=(const MountedImage &) = delete;
+
+    // Why this machine cannot mount it (no /dev/fuse, no loop device, a tool missing);
+    // empty otherwise.
+    [[nodiscard]] const QString &skipReason() const { return m_skipReason; }
+    // What went wrong while building or mounting it; empty when it is mounted.
+    [[nodiscard]] const QString &failure() const { return m_failure; }
+    [[nodiscard]] QString mountPoint() const { return m_folder.filePath(QStringLiteral("mnt")); }
+
+private:
+    bool run(const QString &program, const QStringList &arguments, QString *output = nullptr);
+    bool hasTool(const QString &program);
+    void mount(FileSystem fileSystem);
+
+    QTemporaryDir m_folder;
+    QString m_loopDevice;
+    QString m_skipReason;
+    QString m_failure;
+    bool m_mounted = false;
+};
+
+} // namespace velmix::test

@@ -1,0 +1,125 @@
+#include "TestMedia.h"
+
+#include "FakeFolderCalls.h"
+#include "NoReplaceMover.h"
+#include "PosixFileMover.h"
+#include "RenameFolder.h"
+
+#include <QDir>
+
+#include <algorithm>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace velmix::test {
+namespace {
+
+bool isUtf8(const QByteArray &name)
+{
+    return QString::fromUtf8(name).toUtf8() == name;
+}
+
+bool isAscii(const QByteArray &name)
+{
+    return std::all_of(name.begin(), name.end(), [](char c) { return uchar(c) < 0x80; });
+}
+
+// A folder of its own on a mounted or local file system, removed again with everything
+// in it, so that a FAT folder never fills up across batches.
+class RealFolder : public TestFolder
+{
+public:
+    explicit RealFolder(const QString &path)
+        : m_path(QFile::encodeName(path))
+    {
+        QVERIFY2(::mkdir(m_path.constData(), 0755) == 0, m_path.constData());
+    }
+    ~RealFolder() override
+    {
+        for (const QByteArray &name : contents().keys())
+            (void)::unlink((m_path + '/' + name).constData());
+        (void)::rmdir(m_path.constData());
+    }
+    void create(const QByteArray &name, const QByteArray &content) override { createFile(m_path, name, content); }
+    QMap<QByteArray, QByteArray> contents() override { return folderContents(m_path); }
+    std::unique_ptr<FolderMover> mover() override
+    {
+        int error = 0;
+        return PosixFileMover().openFolder(m_path, error);
+    }
+
+private:
+    const QByteArray m_path;
+};
+
+class FakeFolder : public TestFolder
+{
+public:
+    explicit FakeFolder(FakeFolderCalls::Driver driver)
+        : m_calls(std::make_shared<FakeFolderCalls>(driver))
+    {
+    }
+    void create(const QByteArray &name, const QByteArray &content) override { m_calls->addFile(name, content); }
+    QMap<QByteArray, QByteArray> contents() override { return m_calls->contents(); }
+    std::unique_ptr<FolderMover> mover() override { return std::make_unique<NoReplaceMover>(m_calls); }
+
+private:
+    std::shared_ptr<FakeFolderCalls> m_calls;
+};
+
+// Under the build folder, where the unmount-test-media cleanup looks.
+QString mediaRoot()
+{
+    const QString root = QStringLiteral(VELMIX_TEST_MEDIA_ROOT);
+    QDir().mkpath(root);
+    return root;
+}
+
+} // namespace
+
+const QStringList TestMedia::Names{QStringLiteral("local"), QStringLiteral("exFAT"), QStringLiteral("FAT"),
+                                   QStringLiteral("NTFS"), QStringLiteral("kernel vfat")};
+
+TestMedia::TestMedia()
+{
+    auto anyName = [](const QByteArray &) { return true; };
+    m_media[u"local"_s] = {u"local"_s, false, {}, anyName, {}, {}, folders([this] { return m_localRoot.path(); })};
+    m_media[u"exFAT"_s] = {u"exFAT"_s, true, u"x:y.jpg"_s, isUtf8, {}, {}, imageFolders(u"exFAT"_s)};
+    m_media[u"FAT"_s] = {u"FAT"_s, true, u"q?.jpg"_s, isAscii, {}, {}, imageFolders(u"FAT"_s)};
+    m_media[u"NTFS"_s] = {u"NTFS"_s, false, u"caf"_s + QChar(0xDCE9) + u".jpg"_s, isUtf8, {}, {}, imageFolders(u"NTFS"_s)};
+    m_media[u"kernel vfat"_s] = {u"kernel vfat"_s, true, u"a side "_s,
+                                 [](const QByteArray &name) { return isUtf8(name) && !name.endsWith(' '); }, {}, {},
+                                 [] { return std::make_unique<FakeFolder>(FakeFolderCalls::Driver::KernelVfat); }};
+}
+
+TestMedia::~TestMedia() = default;
+
+Medium &TestMedia::medium(const QString &name)
+{
+    static const std::map<QString, MountedImage::FileSystem> fileSystems{
+        {u"exFAT"_s, MountedImage::FileSystem::ExFat}, {u"FAT"_s, MountedImage::FileSystem::Fat},
+        {u"NTFS"_s, MountedImage::FileSystem::Ntfs}};
+    Medium &medium = m_media.at(name);
+    if (const auto fileSystem = fileSystems.find(name); fileSystem != fileSystems.end() && !m_images.count(name)) {
+        const auto &image = m_images[name] = std::make_unique<MountedImage>(fileSystem->second, mediaRoot());
+        medium.skipReason = image->skipReason();
+        medium.failure = image->failure();
+    }
+    return medium;
+}
+
+std::function<std::unique_ptr<TestFolder>()> TestMedia::folders(std::function<QString()> root)
+{
+    return [root = std::move(root), count = 0]() mutable -> std::unique_ptr<TestFolder> {
+        return std::make_unique<RealFolder>(root() + u"/folder"_s + QString::number(++count));
+    };
+}
+
+std::function<std::unique_ptr<TestFolder>()> TestMedia::imageFolders(const QString &name)
+{
+    return folders([this, name] { return m_images.at(name)->mountPoint(); });
+}
+
+} // namespace velmix::test
