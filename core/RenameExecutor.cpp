@@ -35,33 +35,51 @@ RenameFailure failureOf(qsizetype row, int error)
 class Execution
 {
 public:
-    Execution(FolderMover &mover, const NameColumn &currentNames, RenamePlan &plan)
-        : m_mover(mover), m_currentNames(currentNames), m_plan(plan), m_nameMax(mover.nameMax())
+    Execution(FolderMover &mover, const NameColumn &currentNames, RenamePlan &plan, WorkProgress *progress)
+        : m_mover(mover), m_currentNames(currentNames), m_plan(plan), m_nameMax(mover.nameMax()), m_progress(progress)
+        , m_finalNames(plan.sources)
     {
     }
 
-    void run()
+    RenameOutcome run()
     {
-        for (const PlannedMove &move : m_plan.moves) {
-            const QByteArray &source = m_plan.sources[size_t(move.row)];
-            const QByteArray &target = m_plan.targets[size_t(move.row)];
-            switch (move.kind) {
+        qsizetype openCycle = -1; // the row parked under a temporary name, if any
+        auto move = m_plan.moves.cbegin();
+        for (; move != m_plan.moves.cend(); ++move) {
+            if (openCycle < 0 && m_progress && m_progress->cancelled())
+                break;
+            const QByteArray &source = m_plan.sources[size_t(move->row)];
+            const QByteArray &target = m_plan.targets[size_t(move->row)];
+            switch (move->kind) {
             case PlannedMove::Direct:
                 if (const int error = m_mover.move(source, target); error != 0)
-                    m_plan.failures.push_back(failureOf(move.row, error));
+                    m_plan.failures.push_back(failureOf(move->row, error));
+                else
+                    renamed(move->row, target);
                 break;
             case PlannedMove::ToTemporary:
-                if (const std::optional<RenameFailure> failure = stepAside(move.row, source))
+                if (const std::optional<RenameFailure> failure = stepAside(move->row, source))
                     m_plan.failures.push_back(*failure);
+                else
+                    openCycle = move->row;
                 break;
             case PlannedMove::FromTemporary:
-                if (m_temporary.contains(move.row))
-                    finishFromTemporary(move.row, source, target);
+                if (m_temporary.contains(move->row))
+                    finishFromTemporary(move->row, source, target);
+                openCycle = -1;
                 break;
             }
         }
+        RenameOutcome outcome;
+        for (; move != m_plan.moves.cend(); ++move)
+            outcome.notReached += move->kind != PlannedMove::FromTemporary;
         std::stable_sort(m_plan.failures.begin(), m_plan.failures.end(),
                          [](const RenameFailure &a, const RenameFailure &b) { return a.row < b.row; });
+        outcome.failures = std::move(m_plan.failures);
+        outcome.finalNames = std::move(m_finalNames);
+        outcome.sources = std::move(m_plan.sources);
+        outcome.renamed = m_renamed;
+        return outcome;
     }
 
 private:
@@ -89,14 +107,26 @@ private:
     {
         const QByteArray temporary = m_temporary.take(row);
         const int error = m_mover.move(temporary, target);
-        if (error == 0)
+        if (error == 0) {
+            renamed(row, target);
             return;
+        }
         RenameFailure failure = failureOf(row, error);
         // Back to the old name where it is free again; otherwise the file keeps the
         // temporary name, which still shows its old one, and the report says so.
-        if (m_mover.move(temporary, source) != 0)
+        if (m_mover.move(temporary, source) != 0) {
             failure.temporaryName = FileNameCodec::decode(temporary);
+            m_finalNames[size_t(row)] = temporary;
+        }
         m_plan.failures.push_back(failure);
+    }
+
+    void renamed(qsizetype row, const QByteArray &target)
+    {
+        m_finalNames[size_t(row)] = target;
+        ++m_renamed;
+        if (m_progress)
+            m_progress->advance();
     }
 
     // Names no temporary name may take, built only when a file first steps aside.
@@ -116,17 +146,24 @@ private:
     const NameColumn &m_currentNames;
     RenamePlan &m_plan;
     const qsizetype m_nameMax;
+    WorkProgress *const m_progress;
+    std::vector<QByteArray> m_finalNames;
+    qsizetype m_renamed = 0;
     QHash<qsizetype, QByteArray> m_temporary;
     QSet<QByteArray> m_plannedNames;
 };
 
 } // namespace
 
-std::vector<RenameFailure> renameFiles(FolderMover &mover, const NameColumn &currentNames, const NameColumn &newNames)
+RenameOutcome renameFiles(FolderMover &mover, const NameColumn &currentNames, const NameColumn &newNames,
+                          WorkProgress *progress)
 {
     RenamePlan plan = planRenames(currentNames, newNames, mover.nameMax(), folderIgnoresCase(mover, currentNames));
-    Execution(mover, currentNames, plan).run();
-    return std::move(plan.failures);
+    if (progress)
+        progress->setTotal(qsizetype(std::count_if(plan.moves.cbegin(), plan.moves.cend(), [](const PlannedMove &move) {
+            return move.kind != PlannedMove::FromTemporary;
+        })));
+    return Execution(mover, currentNames, plan, progress).run();
 }
 
 } // namespace velmix

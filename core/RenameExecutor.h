@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FileMover.h"
+#include "LongWork.h"
 #include "NameColumn.h"
 #include "RenameFailure.h"
 
@@ -8,11 +9,24 @@
 
 namespace velmix {
 
+struct RenameOutcome
+{
+    std::vector<RenameFailure> failures; // in row order
+    // Per row, the name the file has on disk afterwards: its new name, a temporary name a
+    // broken cycle left, or its old name.
+    std::vector<QByteArray> finalNames;
+    std::vector<QByteArray> sources; // per row, the on-disk name before
+    qsizetype renamed = 0;           // files that got their new name
+    qsizetype notReached = 0;        // rows a cancel left as they were, not failures
+};
+
 // Gives the files of one folder their new names, row i of `currentNames` to row i of
 // `newNames`, as a whole and without ever replacing a file. `currentNames` must be the
 // folder's listing as just read: whether the folder ignores letter case is told from it.
-// Returns the rows that did not get their new name, in row order.
-[[nodiscard]] std::vector<RenameFailure> renameFiles(FolderMover &mover, const NameColumn &currentNames,
-                                                     const NameColumn &newNames);
+// With `progress`, its total is the number of files to rename, it advances as each one
+// gets its name, and a cancel stops the work after the move in progress, finishing a
+// cycle already begun so that no file is left under a temporary name.
+[[nodiscard]] RenameOutcome renameFiles(FolderMover &mover, const NameColumn &currentNames, const NameColumn &newNames,
+                                        WorkProgress *progress = nullptr);
 
 } // namespace velmix

@@ -240,7 +240,7 @@ void RenamerCore::applyNewNames()
         if (!mover) {
             stepFailure = ApplyReport::folderUnavailable(m_folder);
         } else {
-            failures = renameFiles(*mover, table().currentNames(), table().newNames());
+            failures = renameFiles(*mover, table().currentNames(), table().newNames()).failures;
             if (!failures.empty())
                 previewed = table();
             if (!canReadFolder(m_folder) && table().holdsFiles()) {

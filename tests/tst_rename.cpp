@@ -39,7 +39,7 @@ Outcome rename(const Names &sources, const QStringList &targets, const Names &un
     auto mover = PosixFileMover(method).openFolder(folder, error);
     if (!mover)
         return {};
-    const auto failures = renameFiles(*mover, test::decodedColumn(sources), test::column(targets));
+    const auto failures = renameFiles(*mover, test::decodedColumn(sources), test::column(targets)).failures;
     const Contents contents = test::folderContents(folder);
     for (const QByteArray &name : contents.keys())
         ::unlink((folder + '/' + name).constData()); // QTemporaryDir skips names that are not UTF-8
@@ -171,7 +171,7 @@ private Q_SLOTS:
         int error = 0;
         auto mover = PosixFileMover().openFolder(folder, error);
         QVERIFY(mover);
-        QVERIFY(renameFiles(*mover, test::column({"link.txt"}), test::column({"moved.txt"})).empty());
+        QVERIFY(renameFiles(*mover, test::column({"link.txt"}), test::column({"moved.txt"})).failures.empty());
         QCOMPARE(QFile::symLinkTarget(dir.filePath("moved.txt")), dir.filePath("target.txt"));
         QVERIFY(!QFileInfo(dir.filePath("target.txt")).isSymLink());
         QVERIFY(!QFileInfo::exists(dir.filePath("link.txt")));
@@ -188,30 +188,39 @@ private Q_SLOTS:
         QTest::addColumn<Fault>("fault");
         QTest::addColumn<Contents>("expected");
         QTest::addColumn<QStringList>("reasons");
+        QTest::addColumn<int>("cancelAt"); // the user cancels as this rename call starts; 0: never
+        QTest::addColumn<int>("notReached");
+        const Fault none = [](test::FakeFolderCalls &, Call, const QByteArray &, const QByteArray &) { return 0; };
+        QTest::newRow("cancel mid-batch") << Driver::Ext4 << Names{"a", "b", "c"} << QStringList{"x", "y", "z"} << none
+                                          << Contents{{"x", "a"}, {"y", "b"}, {"c", "c"}} << QStringList{} << 2 << 1;
+        QTest::newRow("cancel inside a cycle finishes it")
+            << Driver::Ext4 << Names{"a", "b", "c", "d"} << QStringList{"b", "a", "d", "c"} << none
+            << Contents{{"b", "a"}, {"a", "b"}, {"c", "c"}, {"d", "d"}} << QStringList{} << 1 << 2;
         QTest::newRow("read-only medium") << Driver::Ext4 << Names{"a", "b", "c"} << QStringList{"x", "y", "z"}
                                           << failFirst(Call::RenameNoReplace, "b", EROFS)
                                           << Contents{{"x", "a"}, {"b", "b"}, {"z", "c"}}
-                                          << QStringList{"1: ошибка файловой системы, код 30"};
+                                          << QStringList{"1: ошибка файловой системы, код 30"} << 0 << 0;
         QTest::newRow("file gone mid-batch") << Driver::Ext4 << Names{"a", "b", "c"} << QStringList{"x", "y", "z"}
                                              << deleteFirst(Call::RenameNoReplace, "b") << Contents{{"x", "a"}, {"z", "c"}}
-                                             << QStringList{"1: исходный файл не найден"};
+                                             << QStringList{"1: исходный файл не найден"} << 0 << 0;
         QTest::newRow("swap's last step fails, old name taken")
             << Driver::Ext4 << Names{"a", "b"} << QStringList{"b", "a"} << failFirst(Call::RenameNoReplace, "a~velmix1", EIO)
             << Contents{{"a", "b"}, {"a~velmix1", "a"}}
-            << QStringList{"0: ошибка файловой системы, код 5; файл остался под временным именем «a~velmix1»"};
+            << QStringList{"0: ошибка файловой системы, код 5; файл остался под временным именем «a~velmix1»"} << 0 << 0;
         QTest::newRow("case change's last step fails") << Driver::KernelVfat << Names{"IMG.JPG"} << QStringList{"img.jpg"}
                                                        << failFirst(Call::RenameNoReplace, "IMG~velmix1.JPG", EIO)
                                                        << Contents{{"IMG.JPG", "IMG.JPG"}}
-                                                       << QStringList{"0: ошибка файловой системы, код 5"};
+                                                       << QStringList{"0: ошибка файловой системы, код 5"} << 0 << 0;
         QTest::newRow("case change's last step fails, reserving") << Driver::ExfatFuse << Names{"IMG.JPG"}
                                                                   << QStringList{"img.jpg"}
                                                                   << failFirst(Call::Rename, "IMG~velmix1.JPG", EIO)
                                                                   << Contents{{"IMG.JPG", "IMG.JPG"}}
-                                                                  << QStringList{"0: ошибка файловой системы, код 5"};
+                                                                  << QStringList{"0: ошибка файловой системы, код 5"} << 0 << 0;
         QTest::newRow("every temporary name taken") << Driver::Ext4 << Names{"a", "b"} << QStringList{"b", "a"}
                                                     << failEveryMoveTo("~velmix", EEXIST) << Contents{{"a", "a"}, {"b", "b"}}
                                                     << QStringList{"0: ошибка файловой системы, код 17",
-                                                                   "1: файл с таким именем уже существует"};
+                                                                   "1: файл с таким именем уже существует"}
+                                                    << 0 << 0;
     }
     void faultsMidBatch()
     {
@@ -221,16 +230,35 @@ private Q_SLOTS:
         QFETCH(Fault, fault);
         QFETCH(Contents, expected);
         QFETCH(QStringList, reasons);
+        QFETCH(int, cancelAt);
+        QFETCH(int, notReached);
         auto calls = std::make_shared<test::FakeFolderCalls>(driver);
         for (const QByteArray &name : sources)
             calls->addFile(name, name);
-        calls->before = [&](Call call, const QByteArray &name, const QByteArray &to) { return fault(*calls, call, name, to); };
+        WorkProgress progress;
+        int renameCalls = 0;
+        calls->before = [&](Call call, const QByteArray &name, const QByteArray &to) {
+            if (call == Call::RenameNoReplace && ++renameCalls == cancelAt)
+                progress.cancel();
+            return fault(*calls, call, name, to);
+        };
         NoReplaceMover mover(calls);
+        const RenameOutcome outcome = renameFiles(mover, test::decodedColumn(sources), test::column(targets), &progress);
         QStringList reported;
-        for (const RenameFailure &failure : renameFiles(mover, test::decodedColumn(sources), test::column(targets)))
+        for (const RenameFailure &failure : outcome.failures)
             reported << QString::number(failure.row) + QStringLiteral(": ") + reasonText(failure);
         QCOMPARE(calls->contents(), expected);
         QCOMPARE(reported, reasons);
+        QCOMPARE(outcome.notReached, notReached);
+        // The outcome names where every file still there is now, as the undo needs it.
+        QMap<QByteArray, QByteArray> whereNow;
+        for (qsizetype row = 0; row < sources.size(); ++row) {
+            if (expected.contains(outcome.finalNames[size_t(row)]))
+                whereNow.insert(outcome.finalNames[size_t(row)], sources[row]);
+        }
+        QCOMPARE(whereNow, expected);
+        QCOMPARE(progress.done(), outcome.renamed);
+        QCOMPARE(outcome.renamed + outcome.notReached + qsizetype(outcome.failures.size()), progress.total());
     }
 
     // One move after another in a folder that answers as `driver` does: the method that

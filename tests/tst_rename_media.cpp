@@ -101,7 +101,7 @@ private Q_SLOTS:
             folder->create(name, name);
         const auto mover = folder->mover();
         QVERIFY(mover);
-        const auto failures = renameFiles(*mover, test::decodedColumn(sources), test::column(targets));
+        const auto failures = renameFiles(*mover, test::decodedColumn(sources), test::column(targets)).failures;
         QCOMPARE(folder->contents(), expected);
         QCOMPARE(test::reasonsOf(failures), reasons);
     }

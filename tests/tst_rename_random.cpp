@@ -176,7 +176,7 @@ private Q_SLOTS:
 
             const auto mover = folder->mover();
             QVERIFY(mover);
-            const auto failures = renameFiles(*mover, test::decodedColumn(batch.sources), test::column(batch.targets));
+            const auto failures = renameFiles(*mover, test::decodedColumn(batch.sources), test::column(batch.targets)).failures;
 
             const QList<bool> ok = expectedSuccess(batch, on);
             QMap<QByteArray, QByteArray> expected;
