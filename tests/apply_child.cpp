@@ -1,8 +1,10 @@
-// A separate process for the tests that kill an apply half-way or race it:
+// A separate process for the tests that kill an apply half-way or race it. Each prints
+// "ready …" and then waits for a line on its input before it starts, so that two of them
+// can be let go at once.
 //   apply_child apply <folder> <base> <start> <step> <method> <every>  renames the folder's
 //       files with a base name and numbering, starting from move method <method> (0, 1
-//       or 2); prints "ready <rows to rename>" just before the moves start and "moved <n>"
-//       after every <every> moves;
+//       or 2); prints "ready <rows to rename>" and, once going, "moved <n>" after every
+//       <every> moves;
 //   apply_child write <folder> <prefix> <count> <exclusive|plain>  appends "writer" to
 //       <prefix>1.txt … as fast as it can, printing each name it wrote to; "exclusive"
 //       only ever creates a name (O_EXCL), "plain" also opens one that is there.
@@ -63,6 +65,13 @@ private:
     const int m_every;
 };
 
+void waitForGo()
+{
+    std::fflush(stdout);
+    char line[16];
+    (void)std::fgets(line, sizeof line, stdin);
+}
+
 int apply(const QStringList &args)
 {
     test::CountingBusyPointer busy;
@@ -80,7 +89,7 @@ int apply(const QStringList &args)
     for (qsizetype row = 0; row < core.table().fileCount(); ++row)
         changing += core.table().currentNames().at(row) != core.table().newNames().at(row);
     std::printf("ready %lld\n", static_cast<long long>(changing));
-    std::fflush(stdout);
+    waitForGo();
     core.applyNewNames();
     std::printf("done %lld\n", static_cast<long long>(messages.shown.size()));
     return 0;
@@ -89,6 +98,8 @@ int apply(const QStringList &args)
 int write(const QString &folder, const QString &prefix, int count, bool exclusive)
 {
     const int flags = O_CREAT | O_WRONLY | O_APPEND | (exclusive ? O_EXCL : 0);
+    std::printf("ready\n");
+    waitForGo();
     for (int i = 1; i <= count; ++i) {
         const QByteArray name = QFile::encodeName(prefix + QString::number(i) + QStringLiteral(".txt"));
         const int fd = ::open((QFile::encodeName(folder) + '/' + name).constData(), flags, 0644);

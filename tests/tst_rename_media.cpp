@@ -15,7 +15,7 @@ using Contents = QMap<QByteArray, QByteArray>;
 constexpr int Invalid = int(RenameReason::InvalidName);
 // Stands in a table row for the name that the medium's file system refuses.
 const QString Refused = QStringLiteral("<refused>");
-constexpr int CameraFiles = 20; // fusefat takes about 10 ms a rename
+constexpr int CameraFiles = 20; // fusefat grows slow as a folder fills
 
 Names cameraNames()
 {

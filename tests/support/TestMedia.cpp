@@ -38,12 +38,19 @@ public:
     }
     ~RealFolder() override
     {
-        for (const QByteArray &name : contents().keys())
+        for (const QByteArray &name : folderContents(m_path).keys())
             (void)::unlink((m_path + '/' + name).constData());
         (void)::rmdir(m_path.constData());
     }
     void create(const QByteArray &name, const QByteArray &content) override { createFile(m_path, name, content); }
-    QMap<QByteArray, QByteArray> contents() override { return folderContents(m_path); }
+    QMap<QByteArray, QByteArray> contents() override
+    {
+        QMap<QByteArray, QByteArray> contents = folderContents(m_path);
+        // A FUSE driver that is told of a close only later hides a replaced placeholder
+        // under such a name until then; an empty one is nothing lost.
+        contents.removeIf([](const auto &entry) { return entry.key().startsWith(".fuse_hidden") && entry.value().isEmpty(); });
+        return contents;
+    }
     std::unique_ptr<FolderMover> mover() override
     {
         int error = 0;
