@@ -44,6 +44,7 @@ class SilentMessageBox : public MessageBox
 {
 public:
     void showMessage(const QString &, const QString &) override {}
+    bool ask(const QString &, const QString &) override { return false; }
 };
 
 class RootDriveList : public DriveList

@@ -1,6 +1,20 @@
 #include "FileNameTable.h"
 
+#include "RenameFailure.h"
+
 namespace velmix {
+
+QString markReason(NameMark mark)
+{
+    switch (mark) {
+    case NameMark::None: return {};
+    case NameMark::Hidden: return QStringLiteral("файл станет скрытым");
+    case NameMark::TargetExists: return reasonText({0, RenameReason::TargetExists});
+    case NameMark::TakenByOtherRow: return reasonText({0, RenameReason::TakenByOtherRow});
+    case NameMark::InvalidName: return reasonText({0, RenameReason::InvalidName});
+    }
+    return {};
+}
 
 const QString FileNameTable::CurrentHeader = QStringLiteral("Оригинальные");
 const QString FileNameTable::NewHeader = QStringLiteral("Переименованные");
@@ -19,6 +33,7 @@ void FileNameTable::load(const NameColumn &listedNames)
     m_current = listedNames;
     m_new = listedNames;
     m_spare.clear();
+    m_marks.clear();
 }
 
 void FileNameTable::keepCurrentNames()

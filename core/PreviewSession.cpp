@@ -32,8 +32,12 @@ bool PreviewSession::isTicked(Toggle toggle) const
     return const_cast<PreviewSession *>(this)->flag(toggle);
 }
 
-void PreviewSession::loadFileList(const NameColumn &listedNames)
+void PreviewSession::loadFileList(const NameColumn &listedNames, const FolderRules &rules,
+                                  const NameColumn &unlistedNames)
 {
+    m_rules = rules;
+    m_unlistedNames = unlistedNames;
+    m_folderNames.reset();
     std::optional<BusyGuard> busy;
     if (!listedNames.isEmpty())
         busy.emplace(m_busyPointer);
@@ -68,8 +72,30 @@ void PreviewSession::RebuildNewNames()
         ReplaceUnderscores(m_table);
     if (m_options.FirstLetterCapital)
         CapitalizeFirstLetter(m_table);
+    markNewNames();
     if (m_observer)
         m_observer->newNamesRebuilt();
+}
+
+void PreviewSession::markNewNames()
+{
+    if (!m_folderNames)
+        m_folderNames.emplace(m_table.currentNames(), m_rules, m_unlistedNames);
+    const NameJudgement judgement = judgeNewNames(*m_folderNames, m_table.newNames());
+    std::vector<NameMark> marks(judgement.fates.size(), NameMark::None);
+    for (size_t row = 0; row < marks.size(); ++row) {
+        switch (judgement.fates[row]) {
+        case RowFate::Stays: break;
+        case RowFate::Moves:
+            if (m_table.newNames().at(qsizetype(row)).startsWith(u'.'))
+                marks[row] = NameMark::Hidden;
+            break;
+        case RowFate::TargetExists: marks[row] = NameMark::TargetExists; break;
+        case RowFate::TakenByOtherRow: marks[row] = NameMark::TakenByOtherRow; break;
+        case RowFate::InvalidName: marks[row] = NameMark::InvalidName; break;
+        }
+    }
+    m_table.setMarks(std::move(marks));
 }
 
 void PreviewSession::ToggleOption(Toggle toggle)
