@@ -4,20 +4,28 @@
 
 namespace velmix {
 
-QString markReason(NameMark mark)
+const QString FileNameTable::CurrentHeader = QStringLiteral("Оригинальные");
+const QString FileNameTable::NewHeader = QStringLiteral("Переименованные");
+
+NameMark FileNameTable::mark(qsizetype row) const
 {
-    switch (mark) {
+    if (row < 1 || size_t(row) > m_fates.size())
+        return NameMark::None;
+    const RowFate fate = m_fates[size_t(row - 1)];
+    if (refusalOf(fate))
+        return NameMark::Refused;
+    return fate == RowFate::Moves && m_new.at(row - 1).startsWith(u'.') ? NameMark::Hidden : NameMark::None;
+}
+
+QString FileNameTable::markReason(qsizetype row) const
+{
+    switch (mark(row)) {
     case NameMark::None: return {};
     case NameMark::Hidden: return QStringLiteral("файл станет скрытым");
-    case NameMark::TargetExists: return reasonText({0, RenameReason::TargetExists});
-    case NameMark::TakenByOtherRow: return reasonText({0, RenameReason::TakenByOtherRow});
-    case NameMark::InvalidName: return reasonText({0, RenameReason::InvalidName});
+    case NameMark::Refused: return reasonText({row - 1, *refusalOf(m_fates[size_t(row - 1)])});
     }
     return {};
 }
-
-const QString FileNameTable::CurrentHeader = QStringLiteral("Оригинальные");
-const QString FileNameTable::NewHeader = QStringLiteral("Переименованные");
 
 QStringView FileNameTable::cell(qsizetype row, int column) const
 {
@@ -33,7 +41,7 @@ void FileNameTable::load(const NameColumn &listedNames)
     m_current = listedNames;
     m_new = listedNames;
     m_spare.clear();
-    m_marks.clear();
+    m_fates.clear();
 }
 
 void FileNameTable::keepCurrentNames()

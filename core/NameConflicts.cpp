@@ -96,11 +96,11 @@ qsizetype encodedSize(QStringView name)
     return size;
 }
 
-bool isValidName(QStringView name, const FolderRules &rules)
+bool isValidName(QStringView name, qsizetype nameMax)
 {
     const qsizetype size = encodedSize(name);
-    return size > 0 && size <= rules.nameMax && name != u"." && name != u".." && !name.contains(u'/')
-           && !name.contains(QChar(0)) && !fatDriverRefuses(name, rules.driver);
+    return size > 0 && size <= nameMax && name != u"." && name != u".." && !name.contains(u'/')
+           && !name.contains(QChar(0));
 }
 
 } // namespace
@@ -141,6 +141,18 @@ bool FolderNames::unlistedHolds(QStringView key, size_t hash) const
     return m_unlistedIndex.find(hash, [&](qint32 row) { return m_unlistedKeys.at(row) == key; }) != NoRow;
 }
 
+std::optional<RenameReason> refusalOf(RowFate fate)
+{
+    switch (fate) {
+    case RowFate::Stays:
+    case RowFate::Moves: return std::nullopt;
+    case RowFate::TargetExists: return RenameReason::TargetExists;
+    case RowFate::TakenByOtherRow: return RenameReason::TakenByOtherRow;
+    case RowFate::InvalidName: return RenameReason::InvalidName;
+    }
+    return std::nullopt;
+}
+
 NameJudgement judgeNewNames(const FolderNames &folder, const NameColumn &newNames)
 {
     const NameColumn &current = folder.listed();
@@ -159,7 +171,7 @@ NameJudgement judgeNewNames(const FolderNames &folder, const NameColumn &newName
         const QStringView target = newNames.at(row);
         if (target == current.at(row))
             continue;
-        if (!isValidName(target, rules) || encodedSize(current.at(row)) < 0) {
+        if (!isValidName(target, rules.nameMax) || encodedSize(current.at(row)) < 0) {
             fates[size_t(row)] = RowFate::InvalidName;
             continue;
         }
@@ -172,6 +184,10 @@ NameJudgement judgeNewNames(const FolderNames &folder, const NameColumn &newName
             continue;
         }
         claimed.insert(hash, qint32(row));
+        if (fatDriverRefuses(target, rules.driver)) {
+            fates[size_t(row)] = RowFate::InvalidName; // tried, so it still takes the name from later rows
+            continue;
+        }
         fates[size_t(row)] = RowFate::Moves;
         blockers[size_t(row)] = folder.unlistedHolds(key, hash) ? HeldByUnlisted : folder.rowHolding(key, hash);
     }

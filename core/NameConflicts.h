@@ -2,9 +2,11 @@
 
 #include "FolderRules.h"
 #include "NameColumn.h"
+#include "RenameFailure.h"
 
 #include <QtGlobal>
 
+#include <optional>
 #include <vector>
 
 namespace velmix {
@@ -62,6 +64,9 @@ private:
 
 // What the apply will make of one row's new name.
 enum class RowFate : quint8 { Stays, Moves, TargetExists, TakenByOtherRow, InvalidName };
+
+// Why the apply refuses a row of that fate; nothing for rows that stay or move.
+[[nodiscard]] std::optional<RenameReason> refusalOf(RowFate fate);
 
 struct NameJudgement
 {

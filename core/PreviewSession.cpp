@@ -81,21 +81,7 @@ void PreviewSession::markNewNames()
 {
     if (!m_folderNames)
         m_folderNames.emplace(m_table.currentNames(), m_rules, m_unlistedNames);
-    const NameJudgement judgement = judgeNewNames(*m_folderNames, m_table.newNames());
-    std::vector<NameMark> marks(judgement.fates.size(), NameMark::None);
-    for (size_t row = 0; row < marks.size(); ++row) {
-        switch (judgement.fates[row]) {
-        case RowFate::Stays: break;
-        case RowFate::Moves:
-            if (m_table.newNames().at(qsizetype(row)).startsWith(u'.'))
-                marks[row] = NameMark::Hidden;
-            break;
-        case RowFate::TargetExists: marks[row] = NameMark::TargetExists; break;
-        case RowFate::TakenByOtherRow: marks[row] = NameMark::TakenByOtherRow; break;
-        case RowFate::InvalidName: marks[row] = NameMark::InvalidName; break;
-        }
-    }
-    m_table.setMarks(std::move(marks));
+    m_table.setFates(judgeNewNames(*m_folderNames, m_table.newNames()).fates);
 }
 
 void PreviewSession::ToggleOption(Toggle toggle)

@@ -45,13 +45,10 @@ RenamePlan planRenames(const NameColumn &currentNames, const NameColumn &newName
     plan.targets.resize(size_t(rows));
     for (qsizetype row = 0; row < rows; ++row) {
         plan.sources[size_t(row)] = FileNameCodec::encode(currentNames.at(row)).value_or(QByteArray());
-        switch (judgement.fates[size_t(row)]) {
-        case RowFate::Stays: break;
-        case RowFate::Moves: plan.targets[size_t(row)] = *FileNameCodec::encode(newNames.at(row)); break;
-        case RowFate::TargetExists: plan.failures.push_back({row, RenameReason::TargetExists}); break;
-        case RowFate::TakenByOtherRow: plan.failures.push_back({row, RenameReason::TakenByOtherRow}); break;
-        case RowFate::InvalidName: plan.failures.push_back({row, RenameReason::InvalidName}); break;
-        }
+        if (judgement.fates[size_t(row)] == RowFate::Moves)
+            plan.targets[size_t(row)] = *FileNameCodec::encode(newNames.at(row));
+        else if (const std::optional<RenameReason> reason = refusalOf(judgement.fates[size_t(row)]))
+            plan.failures.push_back({row, *reason});
     }
 
     const auto moving = [&](qsizetype row) { return judgement.fates[size_t(row)] == RowFate::Moves; };

@@ -62,7 +62,7 @@ QVariant FileGridModel::data(const QModelIndex &index, int role) const
     case Qt::DecorationRole:
         return markSign(mark);
     case Qt::AccessibleDescriptionRole:
-        return markReason(mark);
+        return m_table.markReason(index.row() + 1);
     default:
         return {};
     }
