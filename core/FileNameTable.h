@@ -37,7 +37,7 @@ public:
     [[nodiscard]] NameMark mark(qsizetype row) const;
     [[nodiscard]] QString markReason(qsizetype row) const;
     // What the apply will make of each row's new name, as last judged.
-    void setFates(std::vector<RowFate> fates) { m_fates = std::move(fates); }
+    void setFates(const std::vector<RowFate> &fates) { m_fates = fates; }
 
     [[nodiscard]] const NameColumn &currentNames() const { return m_current; }
     [[nodiscard]] const NameColumn &newNames() const { return m_new; }

@@ -2,6 +2,8 @@
 
 #include "FileNameCodec.h"
 
+#include <QHash>
+
 #include <bit>
 #include <cstring>
 
@@ -76,31 +78,36 @@ void indexAll(NameIndex &index, const NameColumn &keys)
         index.insert(hashOf(keys.at(row)), qint32(row));
 }
 
-// The name's size in bytes on disk, or -1 when it cannot be written there at all.
-qsizetype encodedSize(QStringView name)
+// What one pass over a name tells: its size in bytes on disk (-1 when it cannot be
+// written there at all, or holds a separator or a null), and whether it holds an escape.
+struct NameScan
 {
-    qsizetype size = 0;
+    qsizetype bytes = 0;
+    bool escapes = false;
+};
+
+NameScan scan(QStringView name)
+{
+    NameScan result;
     for (qsizetype i = 0; i < name.size(); ++i) {
         const char16_t unit = name[i].unicode();
-        if (unit < 0x80 || isEscape(unit))
-            size += 1;
-        else if (unit < 0x800)
-            size += 2;
-        else if (QChar::isHighSurrogate(unit) && i + 1 < name.size() && name[i + 1].isLowSurrogate())
-            size += 4, ++i;
-        else if (QChar::isSurrogate(unit))
-            return -1;
-        else
-            size += 3;
+        if (unit < 0x80) {
+            if (unit == u'/' || unit == 0)
+                return {-1, false};
+            result.bytes += 1;
+        } else if (isEscape(unit)) {
+            result.bytes += 1, result.escapes = true;
+        } else if (unit < 0x800) {
+            result.bytes += 2;
+        } else if (QChar::isHighSurrogate(unit) && i + 1 < name.size() && name[i + 1].isLowSurrogate()) {
+            result.bytes += 4, ++i;
+        } else if (QChar::isSurrogate(unit)) {
+            return {-1, false};
+        } else {
+            result.bytes += 3;
+        }
     }
-    return size;
-}
-
-bool isValidName(QStringView name, qsizetype nameMax)
-{
-    const qsizetype size = encodedSize(name);
-    return size > 0 && size <= nameMax && name != u"." && name != u".." && !name.contains(u'/')
-           && !name.contains(QChar(0));
+    return result;
 }
 
 } // namespace
@@ -108,7 +115,7 @@ bool isValidName(QStringView name, qsizetype nameMax)
 void NameIndex::reserve(qsizetype names)
 {
     const size_t slots = std::bit_ceil(size_t(names) * 2 + 2);
-    m_slots.assign(slots, 0);
+    m_slots.assign(slots, 0); // reuses the memory it holds
     m_mask = slots - 1;
 }
 
@@ -155,36 +162,73 @@ std::optional<RenameReason> refusalOf(RowFate fate)
 
 NameJudgement judgeNewNames(const FolderNames &folder, const NameColumn &newNames)
 {
+    NameJudgement judgement;
+    judgeNewNames(folder, newNames, judgement);
+    return judgement;
+}
+
+void judgeNewNames(const FolderNames &folder, const NameColumn &newNames, NameJudgement &judgement)
+{
     const NameColumn &current = folder.listed();
     const FolderRules &rules = folder.rules();
     const qsizetype rows = current.size();
-    NameJudgement judgement{std::vector<RowFate>(size_t(rows), RowFate::Stays),
-                            std::vector<qint32>(size_t(rows), NoRow), std::vector<qint32>(size_t(rows), NoRow)};
     auto &fates = judgement.fates;
     auto &blockers = judgement.blockers;
+    auto &hashes = judgement.hashes;
+    auto &asking = judgement.asking;
+    auto &claimed = judgement.claimed;
+    fates.assign(size_t(rows), RowFate::Stays);
+    blockers.assign(size_t(rows), NoRow);
+    judgement.waiters.assign(size_t(rows), NoRow);
+    hashes.resize(size_t(rows));
+    asking.clear();
 
-    const NameColumn ownKeys = keysOf(newNames, rules.ignoresCase, false);
-    const NameColumn &keys = ownKeys.isEmpty() ? newNames : ownKeys;
-    NameIndex claimed;
-    claimed.reserve(rows);
+    // Where case matters a name is its own key, but for the rare one holding escapes.
+    const NameColumn foldedKeys = rules.ignoresCase ? keysOf(newNames, true, true) : NameColumn();
+    QHash<qint32, QString> escapedKeys;
+    const auto keyAt = [&](qint32 row) {
+        if (rules.ignoresCase)
+            return foldedKeys.at(row);
+        const auto escaped = escapedKeys.constFind(row);
+        return escaped == escapedKeys.constEnd() ? newNames.at(row) : QStringView(*escaped);
+    };
+    // First the rows that ask for another name, with their keys' hashes...
     for (qsizetype row = 0; row < rows; ++row) {
         const QStringView target = newNames.at(row);
         if (target == current.at(row))
             continue;
-        if (!isValidName(target, rules.nameMax) || encodedSize(current.at(row)) < 0) {
+        const NameScan name = scan(target);
+        if (name.bytes <= 0 || name.bytes > rules.nameMax || target == u"." || target == u".."
+            || scan(current.at(row)).bytes < 0) {
             fates[size_t(row)] = RowFate::InvalidName;
             continue;
         }
-        if (!isOwnKey(target, false) && FileNameCodec::encode(target) == FileNameCodec::encode(current.at(row)))
-            continue; // another spelling of the same bytes
-        const QStringView key = keys.at(row);
-        const size_t hash = hashOf(key);
-        if (claimed.find(hash, [&](qint32 other) { return keys.at(other) == key; }) != NoRow) {
+        if (name.escapes) {
+            if (FileNameCodec::encode(target) == FileNameCodec::encode(current.at(row)))
+                continue; // another spelling of the same bytes
+            if (!rules.ignoresCase)
+                escapedKeys.insert(qint32(row), keyOf(target, false));
+        }
+        hashes[size_t(row)] = hashOf(keyAt(qint32(row)));
+        asking.push_back(qint32(row));
+    }
+    // ...then the look-ups, each index slot asked for a few rows ahead.
+    constexpr size_t Ahead = 16;
+    claimed.reserve(qsizetype(asking.size()));
+    for (size_t i = 0; i < asking.size(); ++i) {
+        if (i + Ahead < asking.size()) {
+            claimed.prefetch(hashes[size_t(asking[i + Ahead])]);
+            folder.prefetch(hashes[size_t(asking[i + Ahead])]);
+        }
+        const qint32 row = asking[i];
+        const QStringView key = keyAt(row);
+        const size_t hash = hashes[size_t(row)];
+        if (claimed.find(hash, [&](qint32 other) { return keyAt(other) == key; }) != NoRow) {
             fates[size_t(row)] = RowFate::TakenByOtherRow;
             continue;
         }
-        claimed.insert(hash, qint32(row));
-        if (fatDriverRefuses(target, rules.driver)) {
+        claimed.insert(hash, row);
+        if (fatDriverRefuses(newNames.at(row), rules.driver)) {
             fates[size_t(row)] = RowFate::InvalidName; // tried, so it still takes the name from later rows
             continue;
         }
@@ -213,7 +257,6 @@ NameJudgement judgeNewNames(const FolderNames &folder, const NameColumn &newName
             blockers[size_t(at)] = NoRow;
         }
     }
-    return judgement;
 }
 
 } // namespace velmix

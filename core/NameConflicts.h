@@ -32,6 +32,12 @@ public:
         }
     }
     void insert(size_t hash, qint32 row);
+    // Asks for the slot of `hash` ahead of its use: large indexes live outside the cache.
+    void prefetch(size_t hash) const
+    {
+        if (!m_slots.empty())
+            __builtin_prefetch(&m_slots[hash & m_mask]);
+    }
 
 private:
     std::vector<quint64> m_slots; // upper half of the hash, row + 1; 0 is free
@@ -52,6 +58,7 @@ public:
     // The listed row whose name has the key, or -1.
     [[nodiscard]] qint32 rowHolding(QStringView key, size_t hash) const;
     [[nodiscard]] bool unlistedHolds(QStringView key, size_t hash) const;
+    void prefetch(size_t hash) const { m_listedIndex.prefetch(hash); }
 
 private:
     NameColumn m_listed;
@@ -75,6 +82,11 @@ struct NameJudgement
     // simple chains and cycles, since each new name goes to one row only.
     std::vector<qint32> blockers;
     std::vector<qint32> waiters; // the reverse: the moving row waiting for this one, or -1
+
+    // Working space, kept so that judging again on every key release reuses its memory.
+    std::vector<size_t> hashes;
+    std::vector<qint32> asking;
+    NameIndex claimed;
 };
 
 // Decides, from the names alone, which rows move and why the others fail: unchanged rows
@@ -83,5 +95,7 @@ struct NameJudgement
 // by a listed file that stays fails, and so does every row waiting on it in turn. The
 // apply and the marks in the grid both decide by this.
 [[nodiscard]] NameJudgement judgeNewNames(const FolderNames &folder, const NameColumn &newNames);
+// The same into a judgement made before, whose memory it reuses.
+void judgeNewNames(const FolderNames &folder, const NameColumn &newNames, NameJudgement &judgement);
 
 } // namespace velmix

@@ -38,6 +38,7 @@ void PreviewSession::loadFileList(const NameColumn &listedNames, const FolderRul
     m_rules = rules;
     m_unlistedNames = unlistedNames;
     m_folderNames.reset();
+    m_judgement = {};
     std::optional<BusyGuard> busy;
     if (!listedNames.isEmpty())
         busy.emplace(m_busyPointer);
@@ -81,7 +82,8 @@ void PreviewSession::markNewNames()
 {
     if (!m_folderNames)
         m_folderNames.emplace(m_table.currentNames(), m_rules, m_unlistedNames);
-    m_table.setFates(judgeNewNames(*m_folderNames, m_table.newNames()).fates);
+    judgeNewNames(*m_folderNames, m_table.newNames(), m_judgement);
+    m_table.setFates(m_judgement.fates);
 }
 
 void PreviewSession::ToggleOption(Toggle toggle)

@@ -61,6 +61,7 @@ private:
     FolderRules m_rules;
     NameColumn m_unlistedNames;
     std::optional<FolderNames> m_folderNames; // built on the first rebuild of a listing
+    NameJudgement m_judgement;
 };
 
 } // namespace velmix

@@ -187,7 +187,8 @@ private Q_SLOTS:
             const FolderRules rules{mover->nameMax(), on.ignoresCase,
                                     on.name == u"kernel vfat" ? FolderRules::Driver::KernelVfat
                                                               : FolderRules::Driver::Other};
-            if (rules.driver != FolderRules::Driver::Other || !batch.targets.contains(on.refusedName)) {
+            if (rules.driver != FolderRules::Driver::Other || on.refusedName.isEmpty()
+                || !batch.targets.contains(on.refusedName)) {
                 const test::Reasons marked =
                     test::markedReasons(batch.sources, test::column(batch.targets), batch.unlisted, rules);
                 if (marked != test::reasonsOf(failures))
