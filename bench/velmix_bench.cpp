@@ -24,6 +24,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <optional>
+#include <sys/stat.h>
 #include <string>
 #include <unistd.h>
 
@@ -44,6 +45,7 @@ class SilentMessageBox : public MessageBox
 {
 public:
     void showMessage(const QString &, const QString &) override {}
+    bool ask(const QString &, const QString &) override { return false; }
 };
 
 class RootDriveList : public DriveList
@@ -68,7 +70,7 @@ qsizetype listAndFill(const QString &folder, BusyPointer &busy)
     listing.setPath(folder);
     listing.setMask(QStringLiteral("*.*"));
     PreviewSession preview(busy);
-    preview.loadFileList(listing.names());
+    preview.loadFileList(listing.names(), listing.rules(), listing.unlistedNames());
     return preview.table().fileCount();
 }
 
@@ -144,8 +146,44 @@ double previewMs(const QString &folder, BusyPointer &busy)
     FolderListing listing;
     listing.setPath(folder);
     PreviewSession preview(busy);
-    preview.loadFileList(listing.names());
+    preview.loadFileList(listing.names(), listing.rules(), listing.unlistedNames());
     setPreviewOptions(preview);
+    std::vector<double> samples;
+    for (int run = 0; run < Runs; ++run)
+        samples.push_back(timeMs([&] { preview.RebuildNewNames(); }));
+    return median(samples);
+}
+
+// 100,000 files whose upper-case names conflict: 10,000 pairs differing in case only
+// (the second of each gets a name already given), and 10,000 more whose upper-case name
+// a subfolder holds. One rebuild to upper case, with its marks.
+double previewConflictsMs(const QString &folder, BusyPointer &busy)
+{
+    constexpr int Pairs = 10000, Held = 10000, Plain = 80000;
+    QDir().mkpath(folder);
+    const QByteArray base = QFile::encodeName(folder) + '/';
+    const auto create = [&](const QByteArray &name) { ::close(::open((base + name).constData(), O_CREAT | O_WRONLY, 0644)); };
+    for (int i = 0; i < Pairs; ++i) {
+        create("d" + QByteArray::number(i) + ".txt");
+        create("D" + QByteArray::number(i) + ".txt");
+    }
+    for (int i = 0; i < Plain; ++i)
+        create("f" + QByteArray::number(i) + ".txt");
+    for (int i = 0; i < Held; ++i)
+        ::mkdir((base + "F" + QByteArray::number(i) + ".TXT").constData(), 0755);
+
+    FolderListing listing;
+    listing.setPath(folder);
+    PreviewSession preview(busy);
+    preview.loadFileList(listing.names(), listing.rules(), listing.unlistedNames());
+    preview.ToggleOption(Toggle::UpperCase);
+    qsizetype marked = 0;
+    for (qsizetype row = 1; row <= preview.table().fileCount(); ++row)
+        marked += preview.table().mark(row) == NameMark::Refused;
+    if (marked != Pairs + Held) {
+        std::fprintf(stderr, "conflicts: %lld rows marked, not %d\n", qlonglong(marked), Pairs + Held);
+        return -1;
+    }
     std::vector<double> samples;
     for (int run = 0; run < Runs; ++run)
         samples.push_back(timeMs([&] { preview.RebuildNewNames(); }));
@@ -236,7 +274,7 @@ int peakMemoryChild(const QString &folder)
     FolderListing listing;
     listing.setPath(folder);
     PreviewSession preview(busy);
-    preview.loadFileList(listing.names());
+    preview.loadFileList(listing.names(), listing.rules(), listing.unlistedNames());
     setPreviewOptions(preview);
     std::printf("%ld\n", peakResidentKb());
     return 0;
@@ -328,6 +366,7 @@ int main(int argc, char **argv)
         report("list_100k_floor_ms", times.floor, "ms");
         report("list_100k_floor_ratio", times.ours / times.floor, "");
         report("preview_100k_ms", previewMs(folder.path(), busy), "ms");
+        report("preview_conflicts_100k_ms", previewConflictsMs(root.filePath(QStringLiteral("conflicts")), busy), "ms");
         report("keystroke_100k_ms", keystrokeMs(folder.path()), "ms");
     }
     if (runs("list-1m")) {

@@ -22,14 +22,15 @@ QString folderUnavailable(const QString &folderPath)
     return FirstLine + u'\n' + QStringLiteral("Папка недоступна: «%1»").arg(folderPath);
 }
 
-QString failedRows(const FileNameTable &table, const QString &folderPath, const std::vector<RenameFailure> &failures)
+QString failedRows(const NameColumn &sources, const NameColumn &targets, const QString &folderPath,
+                   const std::vector<RenameFailure> &failures)
 {
     QStringList lines{FirstLine};
     const size_t shown = qMin(failures.size(), size_t(ListedRowsLimit));
     for (size_t i = 0; i < shown; ++i) {
-        const qsizetype row = failures[i].row + 1;
-        lines << SourceLabel + folderPath + table.text(row, FileNameTable::CurrentName)
-              << TargetLabel + folderPath + table.text(row, FileNameTable::NewName)
+        const qsizetype row = failures[i].row;
+        lines << SourceLabel + folderPath + sources.at(row).toString()
+              << TargetLabel + folderPath + targets.at(row).toString()
               << ReasonLabel + reasonText(failures[i]);
     }
     if (failures.size() > shown)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FileNameTable.h"
+#include "NameColumn.h"
 #include "RenameFailure.h"
 
 #include <QString>
@@ -21,8 +21,9 @@ constexpr int ListedRowsLimit = 20;
 // The folder could not be opened for the step at all.
 [[nodiscard]] QString folderUnavailable(const QString &folderPath);
 
-// Every row that did not get its new name, gathered into one text.
-[[nodiscard]] QString failedRows(const FileNameTable &table, const QString &folderPath,
+// Every row that did not get its new name, gathered into one text: the file under its
+// name before, the name it was to get, and why.
+[[nodiscard]] QString failedRows(const NameColumn &sources, const NameColumn &targets, const QString &folderPath,
                                  const std::vector<RenameFailure> &failures);
 
 } // namespace ApplyReport

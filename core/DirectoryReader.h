@@ -11,8 +11,9 @@ namespace velmix {
 // Appends to `names`, in the order the folder gives them, the plain files of `folder`
 // that match `mask`: no subfolders, no hidden files, links only when they point to a
 // file. Reads the platform's own directory listing, since Qt's leaves out names that
-// are not valid UTF-8. Returns 0, or the error number when the folder cannot be read.
-int readFolder(const QString &folder, const WildcardMask &mask, NameColumn &names);
+// are not valid UTF-8. With `unlisted`, every other entry's name goes there, hidden ones
+// included. Returns 0, or the error number when the folder cannot be read.
+int readFolder(const QString &folder, const WildcardMask &mask, NameColumn &names, NameColumn *unlisted = nullptr);
 
 // The visible subfolders of `folder` (links to folders included), in the listing's
 // order; empty when it cannot be read.

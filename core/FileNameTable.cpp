@@ -1,9 +1,31 @@
 #include "FileNameTable.h"
 
+#include "RenameFailure.h"
+
 namespace velmix {
 
 const QString FileNameTable::CurrentHeader = QStringLiteral("Оригинальные");
 const QString FileNameTable::NewHeader = QStringLiteral("Переименованные");
+
+NameMark FileNameTable::mark(qsizetype row) const
+{
+    if (row < 1 || size_t(row) > m_fates.size())
+        return NameMark::None;
+    const RowFate fate = m_fates[size_t(row - 1)];
+    if (refusalOf(fate))
+        return NameMark::Refused;
+    return fate == RowFate::Moves && m_new.at(row - 1).startsWith(u'.') ? NameMark::Hidden : NameMark::None;
+}
+
+QString FileNameTable::markReason(qsizetype row) const
+{
+    switch (mark(row)) {
+    case NameMark::None: return {};
+    case NameMark::Hidden: return QStringLiteral("файл станет скрытым");
+    case NameMark::Refused: return reasonText({row - 1, *refusalOf(m_fates[size_t(row - 1)])});
+    }
+    return {};
+}
 
 QStringView FileNameTable::cell(qsizetype row, int column) const
 {
@@ -19,6 +41,7 @@ void FileNameTable::load(const NameColumn &listedNames)
     m_current = listedNames;
     m_new = listedNames;
     m_spare.clear();
+    m_fates.clear();
 }
 
 void FileNameTable::keepCurrentNames()

@@ -1,10 +1,17 @@
 #pragma once
 
 #include "NameColumn.h"
+#include "NameConflicts.h"
 
 #include <QString>
 
+#include <vector>
+
 namespace velmix {
+
+// How a row's new name is marked in the grid before apply: not at all, as a name that
+// will hide the file, or as one the apply will refuse.
+enum class NameMark : quint8 { None, Hidden, Refused };
 
 // The table the grid shows: row 0 is the header, rows 1..N the listed files, column 0
 // the current name and column 1 the new name. An empty listing still has two rows, all
@@ -25,6 +32,13 @@ public:
     [[nodiscard]] QStringView cell(qsizetype row, int column) const;
     [[nodiscard]] QString text(qsizetype row, int column) const { return cell(row, column).toString(); }
 
+    // The new-name cell's mark in a file row, and its reason as the apply's box words
+    // it; none for the header and past the files.
+    [[nodiscard]] NameMark mark(qsizetype row) const;
+    [[nodiscard]] QString markReason(qsizetype row) const;
+    // What the apply will make of each row's new name, as last judged.
+    void setFates(const std::vector<RowFate> &fates) { m_fates = fates; }
+
     [[nodiscard]] const NameColumn &currentNames() const { return m_current; }
     [[nodiscard]] const NameColumn &newNames() const { return m_new; }
 
@@ -43,6 +57,7 @@ private:
     NameColumn m_current;
     NameColumn m_new;
     NameColumn m_spare;
+    std::vector<RowFate> m_fates; // per file; empty before the first rebuild
 };
 
 } // namespace velmix

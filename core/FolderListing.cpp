@@ -31,19 +31,35 @@ int FolderListing::readError() const
     return m_error;
 }
 
+const NameColumn &FolderListing::unlistedNames() const
+{
+    readIfStale();
+    return m_unlisted;
+}
+
+const FolderRules &FolderListing::rules() const
+{
+    readIfStale();
+    return m_rules;
+}
+
 void FolderListing::readIfStale() const
 {
     if (!m_stale)
         return;
     m_stale = false;
     NameColumn names;
-    m_error = m_path.isEmpty() ? ENOENT : readFolder(m_path, m_mask, names);
+    NameColumn unlisted;
+    m_error = m_path.isEmpty() ? ENOENT : readFolder(m_path, m_mask, names, &unlisted);
+    m_unlisted = std::move(unlisted);
     if (m_error != 0) {
         m_names.clear();
+        m_rules = {};
         return;
     }
     names.reorder(sortedOrder(names));
     m_names = std::move(names);
+    m_rules = readFolderRules(m_path, m_names);
 }
 
 } // namespace velmix

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FolderRules.h"
 #include "NameColumn.h"
 #include "WildcardMask.h"
 
@@ -25,6 +26,10 @@ public:
     [[nodiscard]] const NameColumn &names() const;
     // 0 when the folder was read, else the error number of the failed read.
     [[nodiscard]] int readError() const;
+    // The names of the folder's other entries, hidden ones included, which hold their
+    // names all the same; and how its file system compares and refuses names.
+    [[nodiscard]] const NameColumn &unlistedNames() const;
+    [[nodiscard]] const FolderRules &rules() const;
 
 private:
     void readIfStale() const;
@@ -32,6 +37,8 @@ private:
     QString m_path;
     WildcardMask m_mask;
     mutable NameColumn m_names;
+    mutable NameColumn m_unlisted;
+    mutable FolderRules m_rules;
     mutable int m_error = 0;
     mutable bool m_stale = true;
 };

@@ -18,13 +18,17 @@ enum class KeyMeaning { Digit, Other };
 
 // Decides which key releases a text box reacts to: only the release that ends a press
 // made in that box. Auto-repeat releases are not the end of a press, and a release whose
-// press went to another control (Tab leaving the previous box) must not cut this box's text.
+// press went to another control (Tab leaving the previous box) must not cut this box's
+// text. Nor do the releases of the undo chord (Ctrl+Z) count, whoever took the chord:
+// each undo would otherwise cut a character too.
 class KeyReleaseGate
 {
 public:
-    void pressed(int key, bool autoRepeat)
+    void pressed(int key, bool autoRepeat, bool undoChord = false)
     {
-        if (!autoRepeat)
+        if (undoChord)
+            m_held.remove(Qt::Key_Control);
+        else if (!autoRepeat)
             m_held.insert(key);
     }
     [[nodiscard]] bool releaseCounts(int key, bool autoRepeat)

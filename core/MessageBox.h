@@ -4,13 +4,16 @@
 
 namespace velmix {
 
-// A modal box with a title, a text of several lines and one OK button; the core never
-// opens a window itself.
+// Modal boxes with a title and a text of several lines; the core never opens a window
+// itself.
 class MessageBox
 {
 public:
     virtual ~MessageBox() = default;
+    // One OK button.
     virtual void showMessage(const QString &title, const QString &text) = 0;
+    // The buttons "Да" and "Нет", "Да" the default; true for "Да".
+    [[nodiscard]] virtual bool ask(const QString &title, const QString &text) = 0;
 };
 
 } // namespace velmix

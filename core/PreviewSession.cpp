@@ -32,8 +32,13 @@ bool PreviewSession::isTicked(Toggle toggle) const
     return const_cast<PreviewSession *>(this)->flag(toggle);
 }
 
-void PreviewSession::loadFileList(const NameColumn &listedNames)
+void PreviewSession::loadFileList(const NameColumn &listedNames, const FolderRules &rules,
+                                  const NameColumn &unlistedNames)
 {
+    m_rules = rules;
+    m_unlistedNames = unlistedNames;
+    m_folderNames.reset();
+    m_judgement = {};
     std::optional<BusyGuard> busy;
     if (!listedNames.isEmpty())
         busy.emplace(m_busyPointer);
@@ -68,8 +73,17 @@ void PreviewSession::RebuildNewNames()
         ReplaceUnderscores(m_table);
     if (m_options.FirstLetterCapital)
         CapitalizeFirstLetter(m_table);
+    markNewNames();
     if (m_observer)
         m_observer->newNamesRebuilt();
+}
+
+void PreviewSession::markNewNames()
+{
+    if (!m_folderNames)
+        m_folderNames.emplace(m_table.currentNames(), m_rules, m_unlistedNames);
+    judgeNewNames(*m_folderNames, m_table.newNames(), m_judgement);
+    m_table.setFates(m_judgement.fates);
 }
 
 void PreviewSession::ToggleOption(Toggle toggle)

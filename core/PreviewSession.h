@@ -3,8 +3,11 @@
 #include "BusyPointer.h"
 #include "FileNameTable.h"
 #include "KeyRelease.h"
+#include "NameConflicts.h"
 #include "NamingOptions.h"
 #include "TableObserver.h"
+
+#include <optional>
 
 namespace velmix {
 
@@ -22,8 +25,11 @@ public:
 
     void setObserver(TableObserver *observer) { m_observer = observer; }
 
-    // Fills the table from the listed names, both columns alike.
-    void loadFileList(const NameColumn &listedNames);
+    // Fills the table from the listed names, both columns alike. Every rebuild then marks
+    // the rows the apply will refuse, judged by the folder's rules and the names of the
+    // entries the listing leaves out.
+    void loadFileList(const NameColumn &listedNames, const FolderRules &rules = {},
+                      const NameColumn &unlistedNames = {});
     void RebuildNewNames();
     void ToggleOption(Toggle toggle);
     void ResetOptions();
@@ -44,6 +50,7 @@ public:
 
 private:
     void DigitKeyFilter(QString &text, KeyMeaning key);
+    void markNewNames();
     bool &flag(Toggle toggle);
 
     BusyPointer &m_busyPointer;
@@ -51,6 +58,10 @@ private:
     NamingOptions m_options;
     bool m_namesPending = false;
     TableObserver *m_observer = nullptr;
+    FolderRules m_rules;
+    NameColumn m_unlistedNames;
+    std::optional<FolderNames> m_folderNames; // built on the first rebuild of a listing
+    NameJudgement m_judgement;
 };
 
 } // namespace velmix

@@ -79,6 +79,7 @@ public:
         outcome.finalNames = std::move(m_finalNames);
         outcome.sources = std::move(m_plan.sources);
         outcome.renamed = m_renamed;
+        outcome.ignoresCase = m_plan.ignoresCase;
         return outcome;
     }
 
@@ -158,7 +159,13 @@ private:
 RenameOutcome renameFiles(FolderMover &mover, const NameColumn &currentNames, const NameColumn &newNames,
                           WorkProgress *progress)
 {
-    RenamePlan plan = planRenames(currentNames, newNames, mover.nameMax(), folderIgnoresCase(mover, currentNames));
+    return renameFiles(mover, currentNames, newNames, folderIgnoresCase(mover, currentNames), progress);
+}
+
+RenameOutcome renameFiles(FolderMover &mover, const NameColumn &currentNames, const NameColumn &newNames,
+                          bool ignoresCase, WorkProgress *progress)
+{
+    RenamePlan plan = planRenames(currentNames, newNames, mover.nameMax(), ignoresCase);
     if (progress)
         progress->setTotal(qsizetype(std::count_if(plan.moves.cbegin(), plan.moves.cend(), [](const PlannedMove &move) {
             return move.kind != PlannedMove::FromTemporary;

@@ -18,6 +18,7 @@ struct RenameOutcome
     std::vector<QByteArray> sources; // per row, the on-disk name before
     qsizetype renamed = 0;           // files that got their new name
     qsizetype notReached = 0;        // rows a cancel left as they were, not failures
+    bool ignoresCase = false;        // how the folder's names were compared
 };
 
 // Gives the files of one folder their new names, row i of `currentNames` to row i of
@@ -28,5 +29,10 @@ struct RenameOutcome
 // cycle already begun so that no file is left under a temporary name.
 [[nodiscard]] RenameOutcome renameFiles(FolderMover &mover, const NameColumn &currentNames, const NameColumn &newNames,
                                         WorkProgress *progress = nullptr);
+
+// The same for files that are not the whole listing, in a folder whose letter case was
+// told before.
+[[nodiscard]] RenameOutcome renameFiles(FolderMover &mover, const NameColumn &currentNames, const NameColumn &newNames,
+                                        bool ignoresCase, WorkProgress *progress = nullptr);
 
 } // namespace velmix

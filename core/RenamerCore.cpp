@@ -81,7 +81,7 @@ void RenamerCore::startUp()
 
 void RenamerCore::LoadFileList()
 {
-    m_preview.loadFileList(m_listing.names());
+    m_preview.loadFileList(m_listing.names(), m_listing.rules(), m_listing.unlistedNames());
 }
 
 void RenamerCore::ResetOptions()
@@ -92,6 +92,8 @@ void RenamerCore::ResetOptions()
 
 void RenamerCore::resetAndRelist()
 {
+    if (m_undo && m_undo->folder() != m_folder)
+        m_undo.reset(); // undo belongs to the folder it was made in
     LoadFileList();
     ResetOptions();
     m_preview.RebuildNewNames();
@@ -227,9 +229,26 @@ void RenamerCore::applyNewNames()
 {
     if (!m_preview.namesPending())
         return;
+    const QString folder = m_folder;
+    const std::optional<RenameOutcome> outcome =
+        renameInFolder(table().currentNames(), table().newNames(), std::nullopt);
+    m_undo = outcome && m_folder == folder ? UndoRecord::after(*outcome, folder) : std::nullopt;
+}
+
+void RenamerCore::undoLastApply()
+{
+    if (!m_undo || !m_services.messageBox.ask(UndoRecord::QuestionTitle, m_undo->question()))
+        return;
+    const UndoRecord record = std::move(*m_undo);
+    m_undo.reset();
+    (void)renameInFolder(record.currentNames(), record.oldNames(), record.ignoresCase());
+}
+
+std::optional<RenameOutcome> RenamerCore::renameInFolder(const NameColumn from, const NameColumn to,
+                                                         std::optional<bool> ignoresCase)
+{
     const QString folderPath = m_folder.endsWith(u'/') ? m_folder : m_folder + u'/';
-    std::vector<RenameFailure> failures;
-    std::optional<FileNameTable> previewed; // the report names the rows as they were previewed
+    std::optional<RenameOutcome> outcome;
     QString stepFailure;
     {
         BusyGuard busy(m_services.busyPointer);
@@ -240,13 +259,10 @@ void RenamerCore::applyNewNames()
         if (!mover) {
             stepFailure = ApplyReport::folderUnavailable(m_folder);
         } else {
-            failures = renameFiles(*mover, table().currentNames(), table().newNames()).failures;
-            if (!failures.empty())
-                previewed = table();
-            if (!canReadFolder(m_folder) && table().holdsFiles()) {
-                const qsizetype last = table().fileCount();
-                stepFailure = ApplyReport::stepFailure(folderPath + table().text(last, 0),
-                                                       folderPath + table().text(last, 1));
+            outcome = ignoresCase ? renameFiles(*mover, from, to, *ignoresCase) : renameFiles(*mover, from, to);
+            if (!canReadFolder(m_folder) && !from.isEmpty()) {
+                const qsizetype last = from.size() - 1;
+                stepFailure = ApplyReport::stepFailure(folderPath + from.at(last).toString(), folderPath + to.at(last).toString());
             } else {
                 folderChanged(); // the re-read of a large folder belongs to the busy time too
             }
@@ -258,8 +274,10 @@ void RenamerCore::applyNewNames()
         folderChanged();
     }
     m_preview.clearPending();
-    if (previewed)
-        m_services.messageBox.showMessage(ApplyReport::Title, ApplyReport::failedRows(*previewed, folderPath, failures));
+    if (outcome && !outcome->failures.empty())
+        m_services.messageBox.showMessage(ApplyReport::Title,
+                                          ApplyReport::failedRows(from, to, folderPath, outcome->failures));
+    return outcome;
 }
 
 } // namespace velmix

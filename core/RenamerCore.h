@@ -6,6 +6,7 @@
 #include "FolderListing.h"
 #include "MessageBox.h"
 #include "PreviewSession.h"
+#include "UndoRecord.h"
 
 #include <QHash>
 #include <QStringList>
@@ -60,10 +61,20 @@ public:
     void folderChanged();
     void driveChanged();
     void applyNewNames();
+    // Takes the last apply back once the user agrees: every file it renamed goes back to
+    // its old name. Does nothing when there is nothing to take back.
+    void undoLastApply();
+    [[nodiscard]] bool canUndo() const { return m_undo.has_value(); }
     void ResetOptions();
     void LoadFileList();
 
 private:
+    // Renames files of the chosen folder, row i of `from` to row i of `to`, reads the
+    // folder again and reports the rows that failed; nothing when the folder cannot be
+    // opened. `ignoresCase` as decided before, else told from `from`, the listing. The
+    // columns are copies (sharing their storage): the re-read replaces the table's.
+    std::optional<RenameOutcome> renameInFolder(NameColumn from, NameColumn to,
+                                                std::optional<bool> ignoresCase);
     // Where the folder cannot be read, moves the selection to the nearest folder that
     // can and reloads from it.
     void fallBackIfUnreadable();
@@ -86,6 +97,7 @@ private:
     QHash<QString, QString> m_lastFolderOnDrive;
     int m_maskIndex = 0;
     bool m_startingUp = false;
+    std::optional<UndoRecord> m_undo; // the last apply in this folder, until taken back
 };
 
 } // namespace velmix

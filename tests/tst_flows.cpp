@@ -238,6 +238,95 @@ private Q_SLOTS:
         QCOMPARE(dir.files().size(), 25);
     }
 
+    // Between the apply and its undo one file went, one old name was taken and one file
+    // was renamed elsewhere: all three are reported, the rest go back, nothing is lost.
+    void undoTakesTheLastApplyBack()
+    {
+        test::TempFolder dir;
+        dir.createFiles({"a.txt", "b.txt", "c.txt", "d.txt"});
+        test::CoreFixture fixture(dir.path());
+        fixture.core.startUp();
+        fixture.core.preview().setBaseName("x");
+        fixture.core.preview().baseNameKeyReleased();
+        fixture.core.applyNewNames();
+        QCOMPARE(dir.files(), QStringList({"x1.txt", "x2.txt", "x3.txt", "x4.txt"}));
+        fixture.messages.answers = {false};
+        fixture.core.undoLastApply();
+        QCOMPARE(fixture.messages.asked, (QList<std::pair<QString, QString>>{{"Возврат прежних имён", "Вернуть прежние имена? Файлов: 4"}}));
+        QCOMPARE(dir.files(), QStringList({"x1.txt", "x2.txt", "x3.txt", "x4.txt"}));
+
+        QVERIFY(QFile::remove(dir.filePath("x1.txt")));
+        dir.createFiles({"b.txt"}, "theirs");
+        QVERIFY(QFile::rename(dir.filePath("x3.txt"), dir.filePath("elsewhere.txt")));
+        fixture.core.preview().ToggleOption(Toggle::UpperCase);
+        fixture.messages.answers = {true};
+        fixture.core.undoLastApply();
+        QCOMPARE(dir.files(), QStringList({"b.txt", "d.txt", "elsewhere.txt", "x2.txt"}));
+        QCOMPARE(fixture.messages.shown.size(), 1);
+        const QString path = dir.path() + u'/';
+        QCOMPARE(fixture.messages.shown[0].second.split(u'\n'),
+                 QStringList({"Произошла непредвиденная ошибка",
+                              "Исходный файл: " + path + "x1.txt", "Результирующий файл: " + path + "a.txt",
+                              "Причина: исходный файл не найден",
+                              "Исходный файл: " + path + "x2.txt", "Результирующий файл: " + path + "b.txt",
+                              "Причина: файл с таким именем уже существует",
+                              "Исходный файл: " + path + "x3.txt", "Результирующий файл: " + path + "c.txt",
+                              "Причина: исходный файл не найден"}));
+        QFile taken(dir.filePath("b.txt"));
+        QVERIFY(taken.open(QIODevice::ReadOnly));
+        QCOMPARE(taken.readAll(), "theirs");
+        // Listing read again, options as after an apply, and nothing left to take back.
+        QCOMPARE(fixture.core.table().text(1, 0), "b.txt");
+        QVERIFY(!fixture.core.preview().isTicked(Toggle::UpperCase));
+        QVERIFY(!fixture.core.preview().namesPending());
+        QVERIFY(!fixture.core.canUndo());
+        fixture.core.undoLastApply();
+        QCOMPARE(fixture.messages.asked.size(), 2);
+        QCOMPARE(fixture.busy.depth, 0);
+    }
+
+    void undoLastsUntilTheFolderChanges_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("mask") << "mask" << true;
+        QTest::newRow("reset button") << "reset" << true;
+        QTest::newRow("folder") << "folder" << false;
+        QTest::newRow("drive") << "drive" << false;
+        QTest::newRow("apply with nothing renamed") << "apply" << false;
+    }
+    void undoLastsUntilTheFolderChanges()
+    {
+        QFETCH(QString, change);
+        QFETCH(bool, kept);
+        test::TempFolder dir, other;
+        dir.createFiles({"a.txt", "sub/b.txt"});
+        other.createFiles({"c.txt"});
+        test::CoreFixture fixture(dir.path(), {"/", dir.path(), other.path()});
+        fixture.core.startUp();
+        fixture.core.preview().ToggleOption(Toggle::UpperCase);
+        fixture.core.applyNewNames();
+        QVERIFY(fixture.core.canUndo());
+        if (change == "mask") {
+            fixture.core.selectMask(1);
+        } else if (change == "reset") {
+            fixture.core.resetAndRelist();
+        } else if (change == "folder") {
+            fixture.core.setFolder(dir.filePath("sub"));
+            fixture.core.setFolder(dir.path());
+        } else if (change == "drive") {
+            fixture.core.selectDrive(2);
+            fixture.core.selectDrive(1);
+        } else {
+            fixture.core.preview().ToggleOption(Toggle::UpperCase);
+            fixture.core.applyNewNames();
+        }
+        QCOMPARE(fixture.core.canUndo(), kept);
+        fixture.messages.answers = {true};
+        fixture.core.undoLastApply();
+        QCOMPARE(dir.files(), QStringList({kept ? "a.txt" : "A.TXT"}));
+    }
+
     void applyInVanishedFolderReportsThenFallsBack()
     {
         test::TempFolder dir;

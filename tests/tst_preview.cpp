@@ -243,6 +243,75 @@ private Q_SLOTS:
         gate.pressed(Qt::Key_B, false);
         gate.forget();
         QVERIFY(!gate.releaseCounts(Qt::Key_B, false));
+        // The undo chord's releases do not count, in either order, whoever took the chord.
+        for (bool controlFirst : {true, false}) {
+            gate.pressed(Qt::Key_Control, false);
+            gate.pressed(Qt::Key_Z, false, true);
+            QVERIFY(!gate.releaseCounts(controlFirst ? Qt::Key_Control : Qt::Key_Z, false));
+            QVERIFY(!gate.releaseCounts(controlFirst ? Qt::Key_Z : Qt::Key_Control, false));
+        }
+        gate.pressed(Qt::Key_Control, false);
+        QVERIFY(gate.releaseCounts(Qt::Key_Control, false)); // Ctrl alone is another key
+    }
+
+    // The marks of the new names: the rows the apply will refuse, and those whose file it
+    // will hide. Current names "a.txt", "b.txt", "c".
+    void marks_data()
+    {
+        QTest::addColumn<QStringList>("newNames");
+        QTest::addColumn<QStringList>("unlisted");
+        QTest::addColumn<bool>("ignoresCase");
+        QTest::addColumn<FolderRules::Driver>("driver");
+        QTest::addColumn<QStringList>("reasons");
+        const QString hidden = "файл станет скрытым", exists = "файл с таким именем уже существует";
+        const QString invalid = "недопустимое имя файла", taken = "это имя получает другой файл";
+        const auto other = FolderRules::Driver::Other, vfat = FolderRules::Driver::KernelVfat;
+        QTest::newRow("none") << QStringList{"x", "b.txt", "a.txt"} << QStringList{} << false << other
+                              << QStringList{"", "", ""};
+        QTest::newRow("hides the file") << QStringList{".a", ".b", "c"} << QStringList{} << false << other
+                                        << QStringList{hidden, hidden, ""};
+        QTest::newRow("held by a hidden file, and so on down the chain")
+            << QStringList{".h", "a.txt", "b.txt"} << QStringList{".h"} << false << other
+            << QStringList{exists, exists, exists};
+        QTest::newRow("case-blind: held by a subfolder") << QStringList{"x", "y", "SUB"} << QStringList{"sub"} << true
+                                                         << other << QStringList{"", "", exists};
+        QTest::newRow("case matters") << QStringList{"x", "y", "SUB"} << QStringList{"sub"} << false << other
+                                      << QStringList{"", "", ""};
+        QTest::newRow("case-blind: the same name twice") << QStringList{"x", "X", "c"} << QStringList{} << true
+                                                         << other << QStringList{"", taken, ""};
+        QTest::newRow("vfat refuses, and still takes the name") << QStringList{"a:b", "a:b", "c "} << QStringList{}
+                                                                << false << vfat << QStringList{invalid, taken, invalid};
+        QTest::newRow("left to the apply elsewhere") << QStringList{"a:b", "x", "c "} << QStringList{} << false << other
+                                                     << QStringList{"", "", ""};
+        QTest::newRow("exfat takes a trailing blank") << QStringList{"a?", "x", "c "} << QStringList{} << false
+                                                      << FolderRules::Driver::KernelExfat
+                                                      << QStringList{invalid, "", ""};
+    }
+    void marks()
+    {
+        QFETCH(QStringList, newNames);
+        QFETCH(QStringList, unlisted);
+        QFETCH(bool, ignoresCase);
+        QFETCH(FolderRules::Driver, driver);
+        QFETCH(QStringList, reasons);
+        const NameColumn current = test::column({"a.txt", "b.txt", "c"});
+        FileNameTable table;
+        table.load(current);
+        NameColumn &fresh = table.spareColumn();
+        fresh.beginRewrite(newNames.size(), newNames.join(QString()).size());
+        for (const QString &name : std::as_const(newNames))
+            fresh.write({name});
+        fresh.endRewrite();
+        table.takeSpareAsNewNames();
+        const FolderNames folder(current, FolderRules{255, ignoresCase, driver}, test::column(unlisted));
+        table.setFates(judgeNewNames(folder, table.newNames()).fates);
+        QStringList shown;
+        for (qsizetype row = 1; row <= 3; ++row) {
+            shown.append(table.markReason(row));
+            QCOMPARE(table.mark(row) == NameMark::None, shown.last().isEmpty());
+        }
+        QCOMPARE(shown, reasons);
+        QCOMPARE(table.mark(0), NameMark::None); // the header
     }
 
     void busyPointerBalancesWhenAStepThrows()

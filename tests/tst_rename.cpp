@@ -127,6 +127,8 @@ private Q_SLOTS:
                                                    << Contents{{"x", "a"}, {"b", "b"}, {"c", "c"}} << Reasons{10 + Taken, 20 + Taken};
         QTest::newRow("held by unlisted file") << Names{"a"} << QStringList{"keep"} << Names{"keep"}
                                                << Contents{{"a", "a"}, {"keep", "keep"}} << Reasons{Exists};
+        QTest::newRow("held by a hidden file") << Names{"a", "b"} << QStringList{".keep", ".b"} << Names{".keep"}
+                                               << Contents{{"a", "a"}, {".b", "b"}, {".keep", ".keep"}} << Reasons{Exists};
         QTest::newRow("held by a staying row") << Names{"a", "b"} << QStringList{"b", "b"} << Names{}
                                                << Contents{{"a", "a"}, {"b", "b"}} << Reasons{Exists};
         QTest::newRow("chain blocked at its end") << Names{"a", "b"} << QStringList{"b", "keep"} << Names{"keep"}
@@ -160,6 +162,8 @@ private Q_SLOTS:
             QCOMPARE(outcome.contents, expected);
             QCOMPARE(outcome.reasons, reasons);
         }
+        // The grid marks the very rows the apply refuses, before it runs.
+        QCOMPARE(test::markedReasons(sources, test::column(targets), unlisted, FolderRules{}), reasons);
     }
 
     void renamingALinkMovesTheLinkNotItsTarget()

@@ -44,7 +44,10 @@ void FileGrid::splitColumnsEvenly()
 
 void FileGrid::FlexGrid1_Click(const QModelIndex &index)
 {
-    setToolTip(model()->data(index, Qt::DisplayRole).toString());
+    // A marked new name tells on a second line why the apply will refuse it.
+    const QString reason = model()->data(index, Qt::AccessibleDescriptionRole).toString();
+    const QString text = model()->data(index, Qt::DisplayRole).toString();
+    setToolTip(reason.isEmpty() ? text : text + u'\n' + reason);
     m_tipPending = true;
 }
 

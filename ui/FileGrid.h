@@ -5,7 +5,7 @@
 namespace velmix {
 
 // The grid of current and new names. A click shows the clicked cell's full text as the
-// grid's tooltip, which stays until the pointer has moved more than 10 pixels sideways
+// grid's tooltip (and the reason of its mark below), which stays until the pointer has moved more than 10 pixels sideways
 // from where it first moved after the click.
 class FileGrid : public QTableView
 {

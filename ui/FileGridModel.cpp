@@ -2,13 +2,27 @@
 
 #include "FileNameTable.h"
 
+#include <QApplication>
 #include <QColor>
+#include <QIcon>
+#include <QStyle>
 
 namespace velmix {
 
 namespace {
 constexpr int ColumnCount = 2;
 const QColor headerText(255, 0, 0);
+// Light enough for black text: a row the apply will refuse, and a row that will hide its file.
+const QColor refusedTint(255, 204, 204);
+const QColor hiddenTint(255, 240, 190);
+
+// Drawn once, the size of a row's text.
+const QIcon &markSign(NameMark mark)
+{
+    static const QIcon warning = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    static const QIcon information = QApplication::style()->standardIcon(QStyle::SP_MessageBoxInformation);
+    return mark == NameMark::Hidden ? information : warning;
+}
 } // namespace
 
 FileGridModel::FileGridModel(const FileNameTable &table, QObject *parent)
@@ -36,6 +50,19 @@ QVariant FileGridModel::data(const QModelIndex &index, int role) const
         return m_table.text(index.row() + 1, index.column());
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(Qt::AlignLeft | Qt::AlignBottom);
+    default:
+        break;
+    }
+    const NameMark mark = index.column() == FileNameTable::NewName ? m_table.mark(index.row() + 1) : NameMark::None;
+    if (mark == NameMark::None)
+        return {};
+    switch (role) {
+    case Qt::BackgroundRole:
+        return mark == NameMark::Hidden ? hiddenTint : refusedTint;
+    case Qt::DecorationRole:
+        return markSign(mark);
+    case Qt::AccessibleDescriptionRole:
+        return m_table.markReason(index.row() + 1);
     default:
         return {};
     }
@@ -72,7 +99,7 @@ void FileGridModel::newNamesRebuilt()
     const int rows = rowCount();
     if (rows > 0)
         Q_EMIT dataChanged(index(0, FileNameTable::NewName), index(rows - 1, FileNameTable::NewName),
-                           {Qt::DisplayRole});
+                           {Qt::DisplayRole, Qt::BackgroundRole, Qt::DecorationRole, Qt::AccessibleDescriptionRole});
 }
 
 } // namespace velmix

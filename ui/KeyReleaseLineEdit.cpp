@@ -15,9 +15,24 @@ void KeyReleaseLineEdit::showText(const QString &text)
         setText(text);
 }
 
+bool KeyReleaseLineEdit::event(QEvent *event)
+{
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->matches(QKeySequence::Undo)) {
+            m_gate.pressed(key->key(), key->isAutoRepeat(), true);
+            if (!isUndoAvailable()) {
+                event->ignore(); // QLineEdit would claim it even with nothing to undo
+                return true;
+            }
+        }
+    }
+    return QLineEdit::event(event);
+}
+
 void KeyReleaseLineEdit::keyPressEvent(QKeyEvent *event)
 {
-    m_gate.pressed(event->key(), event->isAutoRepeat());
+    m_gate.pressed(event->key(), event->isAutoRepeat(), event->matches(QKeySequence::Undo));
     QLineEdit::keyPressEvent(event);
 }
 

@@ -8,7 +8,8 @@ namespace velmix {
 
 // A text box that reports the release of a key pressed in it, once per press: auto-repeat
 // releases and releases of keys pressed elsewhere (Tab from the previous box) are not
-// reported.
+// reported, nor is the undo chord. It takes Ctrl+Z only while it has edits to undo, so
+// that otherwise the window's undo gets it.
 class KeyReleaseLineEdit : public QLineEdit
 {
     Q_OBJECT
@@ -23,6 +24,7 @@ Q_SIGNALS:
     void keyReleased(int key);
 
 protected:
+    bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;

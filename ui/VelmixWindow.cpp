@@ -18,6 +18,7 @@
 
 #include <QLabel>
 #include <QPainter>
+#include <QShortcut>
 #include <QSignalBlocker>
 
 namespace velmix {
@@ -127,6 +128,8 @@ void VelmixWindow::connectControls()
     connect(button("ImgHelp"), &QAbstractButton::clicked, this, &HelpPage::open);
     connect(button("PicMini"), &QAbstractButton::clicked, this, &VelmixWindow::PicMini_Click);
     connect(button("PicClose"), &QAbstractButton::clicked, this, &VelmixWindow::PicClose_Click);
+    // Anywhere in the window but a text box with edits of its own to undo.
+    connect(new QShortcut(QKeySequence::Undo, this), &QShortcut::activated, this, &VelmixWindow::undoApply);
 }
 
 void VelmixWindow::redraw()
@@ -265,6 +268,14 @@ void VelmixWindow::ImgApply_Click()
 void VelmixWindow::ImgChancel_Click()
 {
     m_core.resetAndRelist();
+    redraw();
+}
+
+void VelmixWindow::undoApply()
+{
+    if (!m_core.canUndo())
+        return;
+    m_core.undoLastApply();
     redraw();
 }
 

@@ -66,6 +66,7 @@ private:
     void Dir1_Open(const QString &path);
     void ImgApply_Click();
     void ImgChancel_Click();
+    void undoApply();
     void PicMini_Click();
     void PicClose_Click();
 

@@ -6,7 +6,7 @@ class QWidget;
 
 namespace velmix {
 
-// A modal box with the core's title and text, one OK button and no icon.
+// Modal boxes with the core's title and text and no icon.
 class WidgetMessageBox : public MessageBox
 {
 public:
@@ -16,6 +16,7 @@ public:
     }
 
     void showMessage(const QString &title, const QString &text) override;
+    bool ask(const QString &title, const QString &text) override;
 
 private:
     QWidget *m_owner;

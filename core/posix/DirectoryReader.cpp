@@ -46,9 +46,10 @@ bool isPlainFile(int folderFd, const dirent *entry)
     return isOfType(folderFd, entry, DT_REG, S_IFREG);
 }
 
-// Calls `take` with each visible entry's name; returns 0 or the error number.
-template<typename Take>
-int forEachVisibleEntry(const QString &folder, Take take)
+// Calls `take` with each visible entry's name, and `skip` with each hidden one's;
+// returns 0 or the error number.
+template<typename Take, typename Skip>
+int forEachEntry(const QString &folder, Take take, Skip skip)
 {
     const OpenDir dir = openDir(folder);
     if (!dir)
@@ -64,21 +65,42 @@ int forEachVisibleEntry(const QString &folder, Take take)
         }
         if (entry->d_name[0] != '.')
             take(folderFd, entry);
+        else if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+            skip(entry);
     }
     return error;
 }
 
+template<typename Take>
+int forEachVisibleEntry(const QString &folder, Take take)
+{
+    return forEachEntry(folder, take, [](const dirent *) {});
+}
+
+void keepName(const dirent *entry, NameColumn *names)
+{
+    if (!names)
+        return;
+    FileNameCodec::decodeAppend(entry->d_name, qsizetype(std::strlen(entry->d_name)), names->pendingText());
+    names->closePendingName();
+}
+
 } // namespace
 
-int readFolder(const QString &folder, const WildcardMask &mask, NameColumn &names)
+int readFolder(const QString &folder, const WildcardMask &mask, NameColumn &names, NameColumn *unlisted)
 {
-    return forEachVisibleEntry(folder, [&](int folderFd, const dirent *entry) {
-        FileNameCodec::decodeAppend(entry->d_name, qsizetype(std::strlen(entry->d_name)), names.pendingText());
-        if (mask.matches(names.pendingName()) && isPlainFile(folderFd, entry))
-            names.closePendingName();
-        else
-            names.discardPendingName();
-    });
+    return forEachEntry(
+        folder,
+        [&](int folderFd, const dirent *entry) {
+            FileNameCodec::decodeAppend(entry->d_name, qsizetype(std::strlen(entry->d_name)), names.pendingText());
+            if (mask.matches(names.pendingName()) && isPlainFile(folderFd, entry)) {
+                names.closePendingName();
+            } else {
+                names.discardPendingName();
+                keepName(entry, unlisted);
+            }
+        },
+        [&](const dirent *entry) { keepName(entry, unlisted); });
 }
 
 QStringList readSubfolders(const QString &folder)

@@ -1,6 +1,7 @@
 #include "FakeFolderCalls.h"
 
 #include "FileNameCodec.h"
+#include "FolderRules.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -14,13 +15,10 @@ bool isUtf8(const QByteArray &name)
     return QString::fromUtf8(name).toUtf8() == name;
 }
 
+// The characters every FAT driver refuses, by the same rule the grid's marks use.
 bool fatRefuses(const QByteArray &name)
 {
-    for (char c : name) {
-        if (uchar(c) < 0x20 || QByteArrayView("*?<>|\":\\").contains(c))
-            return true;
-    }
-    return false;
+    return fatDriverRefuses(FileNameCodec::decode(name), FolderRules::Driver::KernelExfat);
 }
 
 } // namespace
@@ -46,7 +44,8 @@ int FakeFolderCalls::refusal(const QByteArray &name) const
     case Driver::Ext4:
         return 0;
     case Driver::KernelVfat:
-        return fatRefuses(name) || name.endsWith(' ') || !isUtf8(name) ? EINVAL : 0;
+        return fatDriverRefuses(FileNameCodec::decode(name), FolderRules::Driver::KernelVfat) || !isUtf8(name) ? EINVAL
+                                                                                                      : 0;
     case Driver::ExfatFuse:
         return !isUtf8(name) ? EILSEQ : fatRefuses(name) ? ENOENT : 0;
     case Driver::Fusefat:

@@ -29,12 +29,20 @@ private:
     QStringList m_mountPoints;
 };
 
-// Keeps what would have been shown, for the test to read.
+// Keeps what would have been shown, for the test to read; questions are answered as
+// the test told in advance, and "Нет" when it told nothing.
 class RecordingMessageBox : public MessageBox
 {
 public:
     void showMessage(const QString &title, const QString &text) override { shown.append({title, text}); }
+    bool ask(const QString &title, const QString &text) override
+    {
+        asked.append({title, text});
+        return !answers.isEmpty() && answers.takeFirst();
+    }
     QList<std::pair<QString, QString>> shown;
+    QList<std::pair<QString, QString>> asked;
+    QList<bool> answers;
 };
 
 // A core on real folders with services a test can inspect.

@@ -2,6 +2,7 @@
 
 #include "FileNameCodec.h"
 #include "NameColumn.h"
+#include "NameConflicts.h"
 #include "RenameFailure.h"
 
 #include <QByteArray>
@@ -67,6 +68,20 @@ inline NameColumn decodedColumn(const QList<QByteArray> &names)
     for (const QByteArray &name : names)
         column.append(FileNameCodec::decode(name));
     return column;
+}
+
+// The rows the grid marks as refused before apply, in the form of reasonsOf.
+inline Reasons markedReasons(const QList<QByteArray> &sources, const NameColumn &targets,
+                             const QList<QByteArray> &unlisted, const FolderRules &rules)
+{
+    const NameJudgement judgement =
+        judgeNewNames(FolderNames(decodedColumn(sources), rules, decodedColumn(unlisted)), targets);
+    Reasons reasons;
+    for (size_t row = 0; row < judgement.fates.size(); ++row) {
+        if (const std::optional<RenameReason> reason = refusalOf(judgement.fates[row]))
+            reasons.append(int(row) * 10 + int(*reason));
+    }
+    return reasons;
 }
 
 } // namespace velmix::test

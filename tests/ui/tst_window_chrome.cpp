@@ -3,6 +3,7 @@
 #include "HelpPage.h"
 
 #include <QDesktopServices>
+#include <QIcon>
 #include <QMouseEvent>
 #include <QSignalSpy>
 #include <QUrl>
@@ -185,7 +186,7 @@ private Q_SLOTS:
 
     void gridTooltip()
     {
-        test::WindowFixture f({"a very long name that does not fit its column at all.txt", "b.txt"});
+        test::WindowFixture f({"a very long name that does not fit its column at all.txt", "b.txt", "q1.txt/in.txt"});
         QTableView *grid = f.grid();
         QWidget *cells = grid->viewport();
         QCOMPARE(grid->toolTip(), QString());
@@ -211,6 +212,23 @@ private Q_SLOTS:
         QCOMPARE(grid->toolTip(), "b.txt");
         QTest::mouseMove(cells, second);
         QCOMPARE(grid->toolTip(), QString());
+
+        // A new name the apply will refuse (a subfolder holds it) is marked, and its tip
+        // tells why on a second line.
+        QLineEdit *name = f.textBox("TxtName");
+        name->setFocus();
+        QTRY_VERIFY(name->hasFocus());
+        name->selectAll();
+        test::typeKey(name, Qt::Key_Q, "q");
+        const QModelIndex marked = grid->model()->index(0, 1), plain = grid->model()->index(1, 1);
+        QCOMPARE(marked.data().toString(), "q1.txt");
+        QCOMPARE(marked.data(Qt::AccessibleDescriptionRole).toString(), "файл с таким именем уже существует");
+        QVERIFY(!marked.data(Qt::DecorationRole).value<QIcon>().isNull());
+        QVERIFY(marked.data(Qt::BackgroundRole).isValid());
+        for (int role : {Qt::AccessibleDescriptionRole, Qt::DecorationRole, Qt::BackgroundRole})
+            QVERIFY(!plain.data(role).isValid());
+        QTest::mouseClick(cells, Qt::LeftButton, {}, grid->visualRect(marked).center());
+        QCOMPARE(grid->toolTip(), "q1.txt\nфайл с таким именем уже существует");
     }
 
     void helpOpensPageBesideProgram()

@@ -1,7 +1,12 @@
 #include "WindowFixture.h"
 
 #include "HiddenFileList.h"
+#include "WidgetMessageBox.h"
 
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
 
 using namespace velmix;
@@ -156,6 +161,73 @@ private Q_SLOTS:
         QTest::mouseClick(f.button("ImgChancel"), Qt::LeftButton);
         QCOMPARE(name->text(), "-");
         verifyReset(f);
+    }
+
+    // Ctrl+Z undoes a text box's own typing first; elsewhere it takes the last apply back,
+    // once "Да" is answered.
+    void ctrlZ()
+    {
+        test::WindowFixture f({"one two.txt", "three.TXT"});
+        const auto ctrlZ = [](QWidget *widget) { test::typeKey(widget, Qt::Key_Z, "z", Qt::ControlModifier); };
+        ctrlZ(f.grid()); // nothing to take back yet
+        QTest::mouseClick(f.button("PicBig"), Qt::LeftButton);
+        QTest::mouseClick(f.button("ImgApply"), Qt::LeftButton);
+        QCOMPARE(f.folder.files(), QStringList({"ONE TWO.TXT", "THREE.TXT"}));
+
+        QLineEdit *name = f.textBox("TxtName");
+        name->setFocus();
+        QTRY_VERIFY(name->hasFocus());
+        name->selectAll();
+        test::typeKey(name, Qt::Key_Q, "q");
+        QCOMPARE(f.cell(0, 1), "q1.TXT");
+        ctrlZ(name);
+        QCOMPARE(name->text(), "-");
+        QVERIFY(f.messages.asked.isEmpty());
+
+        f.grid()->setFocus();
+        QTRY_VERIFY(f.grid()->hasFocus());
+        f.messages.answers = {false};
+        ctrlZ(f.grid());
+        QCOMPARE(f.messages.asked.size(), 1);
+        QCOMPARE(f.messages.asked[0].second, "Вернуть прежние имена? Файлов: 2");
+        QCOMPARE(f.folder.files(), QStringList({"ONE TWO.TXT", "THREE.TXT"}));
+        f.messages.answers = {true};
+        ctrlZ(f.grid());
+        QCOMPARE(f.folder.files(), QStringList({"one two.txt", "three.TXT"}));
+        QCOMPARE(f.cell(0, 0), "one two.txt");
+        verifyReset(f);
+        ctrlZ(f.grid()); // nothing left to take back
+        QCOMPARE(f.messages.asked.size(), 2);
+        QVERIFY(f.messages.shown.isEmpty());
+    }
+
+    // The window's question box: "Да" is the default, so Enter or Space confirms.
+    void questionBox_data()
+    {
+        QTest::addColumn<Qt::Key>("key");
+        QTest::addColumn<bool>("agreed");
+        QTest::newRow("Enter") << Qt::Key_Return << true;
+        QTest::newRow("Space") << Qt::Key_Space << true;
+        QTest::newRow("Escape") << Qt::Key_Escape << false;
+    }
+    void questionBox()
+    {
+        QFETCH(Qt::Key, key);
+        QFETCH(bool, agreed);
+        WidgetMessageBox box;
+        QStringList buttons;
+        QTimer::singleShot(0, [&] {
+            auto *shown = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(shown);
+            for (QAbstractButton *button : shown->buttons())
+                buttons.append(button->text());
+            QCOMPARE(shown->defaultButton()->text(), "Да");
+            QCOMPARE(shown->windowTitle(), "Возврат прежних имён");
+            QTest::keyClick(shown->focusWidget() ? shown->focusWidget() : shown, key);
+        });
+        QCOMPARE(box.ask("Возврат прежних имён", "Вернуть прежние имена? Файлов: 1"), agreed);
+        buttons.sort();
+        QCOMPARE(buttons, QStringList({"Да", "Нет"}));
     }
 };
 
