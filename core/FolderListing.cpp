@@ -31,19 +31,33 @@ int FolderListing::readError() const
     return m_error;
 }
 
+FolderListing::Contents FolderListing::read(const QString &folder, const QString &mask, WorkProgress *progress)
+{
+    Contents contents;
+    contents.error = folder.isEmpty() ? ENOENT : readFolder(folder, WildcardMask(mask), contents.names, progress);
+    if (contents.error != 0)
+        contents.names.clear();
+    else
+        contents.names.reorder(sortedOrder(contents.names));
+    return contents;
+}
+
+void FolderListing::adopt(Contents contents)
+{
+    store(std::move(contents));
+}
+
 void FolderListing::readIfStale() const
 {
-    if (!m_stale)
-        return;
+    if (m_stale)
+        store(read(m_path, m_mask.text()));
+}
+
+void FolderListing::store(Contents &&contents) const
+{
+    m_names = std::move(contents.names);
+    m_error = contents.error;
     m_stale = false;
-    NameColumn names;
-    m_error = m_path.isEmpty() ? ENOENT : readFolder(m_path, m_mask, names);
-    if (m_error != 0) {
-        m_names.clear();
-        return;
-    }
-    names.reorder(sortedOrder(names));
-    m_names = std::move(names);
 }
 
 } // namespace velmix

@@ -7,6 +7,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QScopedValueRollback>
+
+#include <cerrno>
 
 namespace velmix {
 namespace {
@@ -27,6 +30,7 @@ const QStringList RenamerCore::Masks{
 
 RenamerCore::RenamerCore(Services services, const QString &startFolder)
     : m_services(services)
+    , m_runner(services.workDisplay)
     , m_preview(services.busyPointer)
     , m_folder(normalizedFolder(startFolder))
     , m_drives(services.driveList.drives())
@@ -39,8 +43,10 @@ void RenamerCore::setFolder(const QString &path)
     const QString folder = normalizedFolder(path);
     if (folder == m_folder)
         return;
-    m_folder = folder;
-    folderChanged();
+    cancellable([&] {
+        m_folder = folder;
+        folderChanged();
+    });
 }
 
 int RenamerCore::savedDriveIndex() const
@@ -52,45 +58,101 @@ void RenamerCore::selectDrive(int index)
 {
     if (index < 0 || index >= m_drives.size())
         return;
-    m_driveIndex = index;
-    driveChanged();
+    cancellable([&] {
+        m_driveIndex = index;
+        driveChanged();
+    });
 }
 
 void RenamerCore::selectMask(int index)
 {
     if (index < 0 || index >= Masks.size())
         return;
-    m_maskIndex = index;
-    maskChanged();
+    cancellable([&] {
+        m_maskIndex = index;
+        maskChanged();
+    });
+}
+
+template<typename Flow>
+void RenamerCore::cancellable(Flow flow)
+{
+    const FolderListing listing = m_listing; // the names are shared, not copied
+    const QString folder = m_folder;
+    const QString lastReadable = m_lastReadableFolder;
+    const int driveIndex = m_driveIndex;
+    const QString savedDrive = m_savedDriveMount;
+    const QHash<QString, QString> lastFolderOnDrive = m_lastFolderOnDrive;
+    const int maskIndex = m_maskIndex;
+    try {
+        flow();
+    } catch (const ListingCancelled &) {
+        // Nothing of the table changed yet: every flow lists before it loads the table.
+        m_listing = listing;
+        m_folder = folder;
+        m_lastReadableFolder = lastReadable;
+        m_driveIndex = driveIndex;
+        m_savedDriveMount = savedDrive;
+        m_lastFolderOnDrive = lastFolderOnDrive;
+        m_maskIndex = maskIndex;
+    }
+}
+
+void RenamerCore::readListing()
+{
+    if (!m_listing.stale())
+        return;
+    WorkProgress progress(m_listingCancellable);
+    FolderListing::Contents contents;
+    m_runner.run(WorkKind::ReadingFolder, progress, [&, folder = m_listing.path(), mask = m_listing.mask()] {
+        contents = FolderListing::read(folder, mask, &progress);
+    });
+    if (progress.cancelled() && contents.error == ECANCELED)
+        throw ListingCancelled();
+    m_listing.adopt(std::move(contents));
 }
 
 void RenamerCore::startUp()
 {
     // An unreadable working folder shows an empty table; nothing to fall back from yet.
-    m_startingUp = true;
+    // So does a cancelled listing: the table is not loaded before the folder is read.
+    const QScopedValueRollback startingUp(m_startingUp, true);
     m_preview.clearPending();
-    selectMask(0);
+    cancellable([&] {
+        m_maskIndex = 0;
+        maskChanged();
+    });
     m_preview.setDigitWidthIndex(0);
     m_preview.digitWidthPicked();
     ResetOptions();
     if (m_driveIndex >= 0)
         m_savedDriveMount = m_drives[m_driveIndex].mountPoint;
     LoadFileList();
-    m_startingUp = false;
 }
 
 void RenamerCore::LoadFileList()
 {
+    readListing();
     m_preview.loadFileList(m_listing.names());
 }
 
 void RenamerCore::ResetOptions()
 {
     m_preview.ResetOptions();
-    m_listing.setMask(maskText());
+    // The same mask again keeps the listing just read.
+    if (m_listing.mask() != maskText())
+        m_listing.setMask(maskText());
 }
 
 void RenamerCore::resetAndRelist()
+{
+    cancellable([&] {
+        m_listing.refresh();
+        relist();
+    });
+}
+
+void RenamerCore::relist()
 {
     LoadFileList();
     ResetOptions();
@@ -103,7 +165,7 @@ void RenamerCore::maskChanged()
     m_listing.setPath(m_folder);
     m_listing.setMask(maskText());
     fallBackIfUnreadable();
-    resetAndRelist();
+    relist();
 }
 
 void RenamerCore::folderChanged()
@@ -112,11 +174,12 @@ void RenamerCore::folderChanged()
     m_listing.setPath(m_folder);
     m_listing.setMask(maskText());
     fallBackIfUnreadable();
-    resetAndRelist();
+    relist();
 }
 
 void RenamerCore::fallBackIfUnreadable()
 {
+    readListing();
     if (m_listing.readError() == 0) {
         m_lastReadableFolder = m_folder;
         if (m_driveIndex >= 0)
@@ -141,6 +204,7 @@ void RenamerCore::fallBackIfUnreadable()
         if (candidate.isEmpty() || candidate == m_folder)
             continue;
         m_listing.setPath(candidate);
+        readListing();
         if (m_listing.readError() == 0) {
             m_folder = candidate;
             m_lastReadableFolder = candidate;
@@ -166,9 +230,11 @@ bool RenamerCore::applyDrive(int index)
     if (folder != m_folder) {
         m_folder = folder;
         folderChanged();
+    } else {
+        m_listing.refresh(); // a pick of the drive shown reads its folder again
+        relist();
     }
     m_savedDriveMount = m_drives[index].mountPoint;
-    resetAndRelist();
     return true;
 }
 
@@ -197,9 +263,9 @@ void RenamerCore::recoverDrive()
             continue;
         m_driveIndex = candidate;
         if (applyDrive(candidate))
-            break;
+            return;
     }
-    resetAndRelist();
+    relist();
 }
 
 int RenamerCore::driveIndexHolding(const QString &path) const
@@ -227,9 +293,17 @@ void RenamerCore::applyNewNames()
 {
     if (!m_preview.namesPending())
         return;
+    renameAndReport(WorkKind::Renaming, table());
+    m_preview.clearPending();
+}
+
+std::optional<RenameOutcome> RenamerCore::renameAndReport(WorkKind kind, const FileNameTable &rows)
+{
     const QString folderPath = m_folder.endsWith(u'/') ? m_folder : m_folder + u'/';
-    std::vector<RenameFailure> failures;
-    std::optional<FileNameTable> previewed; // the report names the rows as they were previewed
+    const FileNameTable shown = rows; // the report names the rows as they were shown
+    // Every listing from here on must show what is on disk.
+    const QScopedValueRollback showDisk(m_listingCancellable, false);
+    std::optional<RenameOutcome> outcome;
     QString stepFailure;
     {
         BusyGuard busy(m_services.busyPointer);
@@ -240,13 +314,14 @@ void RenamerCore::applyNewNames()
         if (!mover) {
             stepFailure = ApplyReport::folderUnavailable(m_folder);
         } else {
-            failures = renameFiles(*mover, table().currentNames(), table().newNames()).failures;
-            if (!failures.empty())
-                previewed = table();
-            if (!canReadFolder(m_folder) && table().holdsFiles()) {
-                const qsizetype last = table().fileCount();
-                stepFailure = ApplyReport::stepFailure(folderPath + table().text(last, 0),
-                                                       folderPath + table().text(last, 1));
+            WorkProgress progress;
+            m_runner.run(kind, progress, [&, from = shown.currentNames(), to = shown.newNames()] {
+                outcome = renameFiles(*mover, from, to, &progress);
+            });
+            if (!canReadFolder(m_folder) && shown.holdsFiles()) {
+                const qsizetype last = shown.fileCount();
+                stepFailure = ApplyReport::stepFailure(folderPath + shown.text(last, 0),
+                                                       folderPath + shown.text(last, 1));
             } else {
                 folderChanged(); // the re-read of a large folder belongs to the busy time too
             }
@@ -257,9 +332,13 @@ void RenamerCore::applyNewNames()
         m_services.messageBox.showMessage(ApplyReport::Title, stepFailure);
         folderChanged();
     }
-    m_preview.clearPending();
-    if (previewed)
-        m_services.messageBox.showMessage(ApplyReport::Title, ApplyReport::failedRows(*previewed, folderPath, failures));
+    if (outcome && outcome->notReached > 0)
+        m_services.messageBox.showMessage(ApplyReport::CancelTitle,
+                                          ApplyReport::cancelled(outcome->renamed, outcome->notReached));
+    if (outcome && !outcome->failures.empty())
+        m_services.messageBox.showMessage(ApplyReport::Title,
+                                          ApplyReport::failedRows(shown, folderPath, outcome->failures));
+    return outcome;
 }
 
 } // namespace velmix

@@ -4,17 +4,24 @@
 #include "DriveList.h"
 #include "FileMover.h"
 #include "FolderListing.h"
+#include "LongWork.h"
 #include "MessageBox.h"
 #include "PreviewSession.h"
+#include "RenameExecutor.h"
+#include "WorkRunner.h"
 
 #include <QHash>
 #include <QStringList>
+
+#include <optional>
 
 namespace velmix {
 
 // All state of the program and every flow: the preview, the hidden file listing, the
 // drive, folder and mask selections, and the apply step. The window forwards each of its
-// event handlers here and draws what this holds.
+// event handlers here and draws what this holds. Reading a folder and renaming run off
+// the window's thread through the work runner, from copied inputs; their results are
+// taken in here, on the window's thread, once the work is over.
 class RenamerCore
 {
 public:
@@ -24,6 +31,7 @@ public:
         MessageBox &messageBox;
         DriveList &driveList;
         FileMover &fileMover;
+        WorkDisplay &workDisplay;
     };
 
     static const QStringList Masks;
@@ -55,6 +63,7 @@ public:
     // reset, the drive remembered, and the table loaded once more.
     void startUp();
 
+    // The Reset button: the folder is read again and the options reset.
     void resetAndRelist();
     void maskChanged();
     void folderChanged();
@@ -64,6 +73,21 @@ public:
     void LoadFileList();
 
 private:
+    struct ListingCancelled
+    {
+    };
+
+    // Runs a flow that may list a folder; where the user cancels the listing, what the
+    // flow changed goes back, silently, as a failed folder change does.
+    template<typename Flow>
+    void cancellable(Flow flow);
+    // Reads the listing if it is stale; throws ListingCancelled on a cancel.
+    void readListing();
+    void relist();
+    // Renames the rows of `rows` from column 0 to column 1 in the current folder, reads
+    // the folder again and reports: a cancel, then the rows that failed. Empty when the
+    // folder could not be opened.
+    std::optional<RenameOutcome> renameAndReport(WorkKind kind, const FileNameTable &rows);
     // Where the folder cannot be read, moves the selection to the nearest folder that
     // can and reloads from it.
     void fallBackIfUnreadable();
@@ -76,6 +100,7 @@ private:
     [[nodiscard]] QString readableFolderOn(int driveIndex) const;
 
     Services m_services;
+    WorkRunner m_runner;
     PreviewSession m_preview;
     FolderListing m_listing;
     QString m_folder;
@@ -86,6 +111,7 @@ private:
     QHash<QString, QString> m_lastFolderOnDrive;
     int m_maskIndex = 0;
     bool m_startingUp = false;
+    bool m_listingCancellable = true;
 };
 
 } // namespace velmix

@@ -46,7 +46,12 @@ bool isPlainFile(int folderFd, const dirent *entry)
     return isOfType(folderFd, entry, DT_REG, S_IFREG);
 }
 
-// Calls `take` with each visible entry's name; returns 0 or the error number.
+// How many entries pass between two looks at the progress: often enough for a cancel to
+// answer at once, rarely enough to cost nothing.
+constexpr int ProgressStep = 4096;
+
+// Calls `take` with each visible entry's name until it returns false; returns 0 or the
+// error number.
 template<typename Take>
 int forEachVisibleEntry(const QString &folder, Take take)
 {
@@ -62,23 +67,36 @@ int forEachVisibleEntry(const QString &folder, Take take)
             error = errno;
             break;
         }
-        if (entry->d_name[0] != '.')
-            take(folderFd, entry);
+        if (entry->d_name[0] != '.' && !take(folderFd, entry))
+            break;
     }
     return error;
 }
 
 } // namespace
 
-int readFolder(const QString &folder, const WildcardMask &mask, NameColumn &names)
+int readFolder(const QString &folder, const WildcardMask &mask, NameColumn &names, WorkProgress *progress)
 {
-    return forEachVisibleEntry(folder, [&](int folderFd, const dirent *entry) {
+    int untilLook = ProgressStep;
+    qsizetype counted = names.size();
+    bool cancelled = false;
+    const int error = forEachVisibleEntry(folder, [&](int folderFd, const dirent *entry) {
         FileNameCodec::decodeAppend(entry->d_name, qsizetype(std::strlen(entry->d_name)), names.pendingText());
         if (mask.matches(names.pendingName()) && isPlainFile(folderFd, entry))
             names.closePendingName();
         else
             names.discardPendingName();
+        if (!progress || --untilLook > 0)
+            return true;
+        untilLook = ProgressStep;
+        progress->advance(names.size() - counted);
+        counted = names.size();
+        cancelled = progress->cancelled();
+        return !cancelled;
     });
+    if (progress && !cancelled)
+        progress->advance(names.size() - counted);
+    return cancelled ? ECANCELED : error;
 }
 
 QStringList readSubfolders(const QString &folder)
@@ -87,6 +105,7 @@ QStringList readSubfolders(const QString &folder)
     const int error = forEachVisibleEntry(folder, [&](int folderFd, const dirent *entry) {
         if (isOfType(folderFd, entry, DT_DIR, S_IFDIR))
             folders.append(FileNameCodec::decode(QByteArrayView(entry->d_name)));
+        return true;
     });
     if (error != 0)
         return {};
