@@ -77,7 +77,7 @@ int forEachVisibleEntry(const QString &folder, Take take)
 
 int readFolder(const QString &folder, const WildcardMask &mask, NameColumn &names, WorkProgress *progress)
 {
-    int untilLook = ProgressStep;
+    int untilLook = 1; // a cancel made before the read began is seen at the first entry
     qsizetype counted = names.size();
     bool cancelled = false;
     const int error = forEachVisibleEntry(folder, [&](int folderFd, const dirent *entry) {
