@@ -115,7 +115,8 @@ void RenamerCore::readListing()
 void RenamerCore::startUp()
 {
     // An unreadable working folder shows an empty table; nothing to fall back from yet.
-    // So does a cancelled listing: the table is not loaded before the folder is read.
+    // So does a cancelled listing: the listing goes back to naming no folder, so the
+    // table loaded below is empty.
     const QScopedValueRollback startingUp(m_startingUp, true);
     m_preview.clearPending();
     cancellable([&] {

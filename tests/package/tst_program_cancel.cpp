@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <optional>
+
 // The real program on its own X server renames files on a FAT image mounted through
 // fusefat, where each rename takes milliseconds: the apply outlasts the delay, its
 // progress window shows, and a click on "Отмена" there stops it. Every file is then under
@@ -25,50 +27,11 @@ QByteArray newName(int i)
     return "photo" + QByteArray::number(i) + ".JPG";
 }
 
-QRect placeOf(const QString &control)
-{
-    for (const velmix::ControlSpec &entry : velmix::WindowLayout::controls())
-        if (entry.name == control)
-            return entry.place;
-    return {};
-}
-
 } // namespace
 
 class TestProgramCancel : public QObject
 {
     Q_OBJECT
-
-private:
-    // The visible windows of the program, by geometry.
-    QList<QRect> windows() const
-    {
-        QList<QRect> found;
-        const auto ids = m_x.run("xdotool", {"search", "--onlyvisible", "--name", "."});
-        for (const QString &id : ids ? ids->split('\n', Qt::SkipEmptyParts) : QStringList()) {
-            const auto geometry = m_x.run("xdotool", {"getwindowgeometry", "--shell", id});
-            QRect rect;
-            for (const QString &line : geometry ? geometry->split('\n') : QStringList()) {
-                const int value = line.section('=', 1).toInt();
-                if (line.startsWith("X="))
-                    rect.moveLeft(value);
-                else if (line.startsWith("Y="))
-                    rect.moveTop(value);
-                else if (line.startsWith("WIDTH="))
-                    rect.setWidth(value);
-                else if (line.startsWith("HEIGHT="))
-                    rect.setHeight(value);
-            }
-            found.append(rect);
-        }
-        return found;
-    }
-
-    bool click(QPoint at) const
-    {
-        return m_x.run("xdotool", {"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"})
-            .has_value();
-    }
 
 private Q_SLOTS:
     void cancelStopsAnApplyOnFat()
@@ -76,7 +39,8 @@ private Q_SLOTS:
         if (const QString tool = velmix::test::XvfbSession::missingTool(); !tool.isEmpty())
             QSKIP(qPrintable(tool + " is not installed"));
         QDir().mkpath(VELMIX_TEST_MEDIA_ROOT);
-        velmix::test::MountedImage image(velmix::test::MountedImage::FileSystem::Fat, VELMIX_TEST_MEDIA_ROOT);
+        m_image.emplace(velmix::test::MountedImage::FileSystem::Fat, VELMIX_TEST_MEDIA_ROOT);
+        const velmix::test::MountedImage &image = *m_image;
         if (!image.skipReason().isEmpty())
             QSKIP(qPrintable(image.skipReason()));
         QVERIFY2(image.failure().isEmpty(), qPrintable(image.failure()));
@@ -89,23 +53,23 @@ private Q_SLOTS:
         QVERIFY(m_x.start("1000x800"));
         QVERIFY(m_x.launch(VELMIX_PROGRAM, QFile::decodeName(folder), {}));
         QVERIFY(m_x.run("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Velmix V2.0"}));
-        QTRY_VERIFY_WITH_TIMEOUT(windows().size() == 1, 10000);
-        const QPoint window = windows().first().topLeft();
+        QTRY_VERIFY_WITH_TIMEOUT(m_x.visibleWindows().size() == 1, 10000);
+        const QPoint window = m_x.visibleWindows().first().topLeft();
 
-        QVERIFY(click(window + placeOf("TxtName").center()));
+        QVERIFY(m_x.click(window + velmix::WindowLayout::placeOf("TxtName").center()));
         QVERIFY(m_x.run("xdotool", {"key", "--delay", "50", "End", "BackSpace"}));
         QVERIFY(m_x.run("xdotool", {"type", "--delay", "50", "photo"}));
-        QVERIFY(click(window + placeOf("ImgApply").center()));
+        QVERIFY(m_x.click(window + velmix::WindowLayout::placeOf("ImgApply").center()));
 
         QRect progress;
-        QTRY_VERIFY_WITH_TIMEOUT(windows().size() == 2, 10000);
-        for (const QRect &rect : windows())
+        QTRY_VERIFY_WITH_TIMEOUT(m_x.visibleWindows().size() == 2, 10000);
+        for (const QRect &rect : m_x.visibleWindows())
             if (rect.size() == velmix::ProgressWindow::Size)
                 progress = rect;
         QVERIFY(progress.isValid());
-        QVERIFY(click(progress.topLeft() + velmix::ProgressWindow::CancelPlace.center()));
+        QVERIFY(m_x.click(progress.topLeft() + velmix::ProgressWindow::CancelPlace.center()));
         // The progress window goes and the box that tells of the cancel comes.
-        QTRY_VERIFY_WITH_TIMEOUT(windows().size() == 2 && !windows().contains(progress), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_x.visibleWindows().size() == 2 && !m_x.visibleWindows().contains(progress), 30000);
 
         const QMap<QByteArray, QByteArray> contents = velmix::test::folderContents(folder);
         QCOMPARE(contents.size(), Files);
@@ -120,6 +84,8 @@ private Q_SLOTS:
     }
 
 private:
+    // The program, which works in the image, ends before the image is unmounted.
+    std::optional<velmix::test::MountedImage> m_image;
     velmix::test::XvfbSession m_x;
 };
 
