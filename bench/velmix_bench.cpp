@@ -249,14 +249,25 @@ int peakMemoryChild(const QString &folder)
     return 0;
 }
 
-double keystrokeMs(const QString &folder)
+// The window over a folder, shown, with services that stay quiet.
+struct BenchWindow
 {
+    explicit BenchWindow(const QString &folder)
+        : window(drives, mover, folder, &messages)
+    {
+        window.show();
+        QApplication::processEvents();
+    }
     RootDriveList drives;
     PosixFileMover mover;
     SilentMessageBox messages;
-    VelmixWindow window(drives, mover, folder, &messages);
-    window.show();
-    QApplication::processEvents();
+    VelmixWindow window;
+};
+
+double keystrokeMs(const QString &folder)
+{
+    BenchWindow bench(folder);
+    VelmixWindow &window = bench.window;
     auto *box = window.findChild<QLineEdit *>(QStringLiteral("TxtName"));
     auto *grid = window.findChild<QAbstractItemView *>(QStringLiteral("FlexGrid1"));
     std::vector<double> samples;
@@ -333,12 +344,8 @@ void clickButton(VelmixWindow &window, const char *name)
 // The longest stall of the window's event loop while it applies new names to every file.
 double applyStallMs(const QString &folder)
 {
-    RootDriveList drives;
-    PosixFileMover mover;
-    SilentMessageBox messages;
-    VelmixWindow window(drives, mover, folder, &messages);
-    window.show();
-    QApplication::processEvents();
+    BenchWindow bench(folder);
+    VelmixWindow &window = bench.window;
     clickButton(window, "PicBig");
     const qsizetype files = window.core().table().fileCount();
     const double ms = longestStallMs([&] { clickButton(window, "ImgApply"); });
@@ -352,12 +359,8 @@ double applyStallMs(const QString &folder)
 // The longest stall of the window's event loop while the Reset button reads the folder again.
 double listStallMs(const QString &folder, qsizetype files)
 {
-    RootDriveList drives;
-    PosixFileMover mover;
-    SilentMessageBox messages;
-    VelmixWindow window(drives, mover, folder, &messages);
-    window.show();
-    QApplication::processEvents();
+    BenchWindow bench(folder);
+    VelmixWindow &window = bench.window;
     std::vector<double> samples;
     for (int run = 0; run < Runs; ++run) {
         samples.push_back(longestStallMs([&] { clickButton(window, "ImgChancel"); }));
