@@ -1,8 +1,10 @@
 // Speed and memory figures on large folders. Each figure is the median of several runs;
 // each ratio is measured against its baseline in the same run on the same folder.
-// Arguments name the blocks to run (list-10k, list-100k, list-1m, apply, perl); none runs all.
+// Arguments name the blocks to run (list-10k, list-100k, list-1m, apply, perl, exfat); none
+// runs all.
 #include "BenchFolder.h"
 #include "Measure.h"
+#include "MountedImage.h"
 
 #include "FolderListing.h"
 #include "NameOrder.h"
@@ -11,16 +13,21 @@
 #include "RenameExecutor.h"
 #include "VelmixWindow.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <cstdio>
+#include <cstring>
+#include <functional>
 #include <dirent.h>
 #include <fcntl.h>
 #include <optional>
@@ -280,14 +287,25 @@ int peakMemoryChild(const QString &folder)
     return 0;
 }
 
-double keystrokeMs(const QString &folder)
+// The window over a folder, shown, with services that stay quiet.
+struct BenchWindow
 {
+    explicit BenchWindow(const QString &folder)
+        : window(drives, mover, folder, &messages)
+    {
+        window.show();
+        QApplication::processEvents();
+    }
     RootDriveList drives;
     PosixFileMover mover;
     SilentMessageBox messages;
-    VelmixWindow window(drives, mover, folder, &messages);
-    window.show();
-    QApplication::processEvents();
+    VelmixWindow window;
+};
+
+double keystrokeMs(const QString &folder)
+{
+    BenchWindow bench(folder);
+    VelmixWindow &window = bench.window;
     auto *box = window.findChild<QLineEdit *>(QStringLiteral("TxtName"));
     auto *grid = window.findChild<QAbstractItemView *>(QStringLiteral("FlexGrid1"));
     std::vector<double> samples;
@@ -325,6 +343,102 @@ double windowMs(const QString &folder, qsizetype files)
         }
     }
     return median(samples);
+}
+
+// The longest time the event loop goes without turning while `action` runs, the action
+// started from within the loop, as a click is.
+double longestStallMs(const std::function<void()> &action)
+{
+    QElapsedTimer clock;
+    qint64 last = 0;
+    qint64 longest = 0;
+    const auto turn = [&] {
+        const qint64 now = clock.nsecsElapsed();
+        longest = std::max(longest, now - last);
+        last = now;
+    };
+    QEventLoop loop;
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    tick.setInterval(1);
+    QObject::connect(&tick, &QTimer::timeout, &loop, turn);
+    QTimer::singleShot(20, &loop, [&] {
+        turn();
+        action();
+        turn();
+        loop.quit();
+    });
+    clock.start();
+    tick.start();
+    loop.exec();
+    return double(longest) / 1e6;
+}
+
+void clickButton(VelmixWindow &window, const char *name)
+{
+    window.findChild<QAbstractButton *>(QLatin1String(name))->click();
+}
+
+// The longest stall of the window's event loop while it applies new names to every file.
+double applyStallMs(const QString &folder)
+{
+    BenchWindow bench(folder);
+    VelmixWindow &window = bench.window;
+    clickButton(window, "PicBig");
+    const qsizetype files = window.core().table().fileCount();
+    const double ms = longestStallMs([&] { clickButton(window, "ImgApply"); });
+    if (window.core().table().fileCount() != files || window.core().preview().namesPending()) {
+        std::fprintf(stderr, "apply stall: the apply did not complete\n");
+        return -1;
+    }
+    return ms;
+}
+
+// The longest stall of the window's event loop while the Reset button reads the folder again.
+double listStallMs(const QString &folder, qsizetype files)
+{
+    BenchWindow bench(folder);
+    VelmixWindow &window = bench.window;
+    std::vector<double> samples;
+    for (int run = 0; run < Runs; ++run) {
+        samples.push_back(longestStallMs([&] { clickButton(window, "ImgChancel"); }));
+        if (window.core().table().fileCount() != files) {
+            std::fprintf(stderr, "list stall: the grid holds %lld rows\n", qlonglong(window.core().table().fileCount()));
+            return -1;
+        }
+    }
+    return median(samples);
+}
+
+// 10,000 renames on an exFAT image mounted through FUSE, ours against a plain loop of
+// rename(2) on the same mount; false with a reason printed where it cannot be mounted.
+bool exfatTimes(const QString &root, BusyPointer &busy, double &ours, double &bare)
+{
+    const test::MountedImage image(test::MountedImage::FileSystem::ExFat, root);
+    if (!image.skipReason().isEmpty() || !image.failure().isEmpty()) {
+        std::printf("  apply_exfat_10k_ms skipped: %s\n",
+                    qPrintable(image.skipReason().isEmpty() ? image.failure() : image.skipReason()));
+        return false;
+    }
+    std::vector<double> oursSamples, bareSamples;
+    for (int run = 0; run < Runs; ++run) {
+        BenchFolder a(image.mountPoint() + QStringLiteral("/a"), 10000);
+        BenchFolder b(image.mountPoint() + QStringLiteral("/b"), 10000);
+        const RenamePairs pairs = renamePairs(a.path(), false, busy);
+        oursSamples.push_back(ourRenameMs(a.path(), pairs));
+        const QByteArray folder = QFile::encodeName(b.path()) + '/';
+        bareSamples.push_back(timeMs([&] {
+            for (const auto &[from, to] : pairs.bytes)
+                ::rename((folder + from).constData(), (folder + to).constData());
+        }));
+        if (QDir(a.path()).entryList(QDir::Files).size() != 10000 || !QFile::exists(a.path() + u'/' + pairs.fresh.at(0).toString())) {
+            std::fprintf(stderr, "exfat: the renames did not all happen\n");
+            return false;
+        }
+    }
+    ours = median(oursSamples);
+    bare = median(bareSamples);
+    return true;
 }
 
 QStringList blocks;
@@ -376,6 +490,7 @@ int main(int argc, char **argv)
         report("list_1m_floor_ms", times.floor, "ms");
         report("list_1m_floor_ratio", times.ours / times.floor, "");
         report("window_1m_ms", windowMs(folder.path(), 1000000), "ms");
+        report("list_stall_1m_ms", listStallMs(folder.path(), 1000000), "ms");
         report("preview_1m_ms", previewMs(folder.path(), busy), "ms");
         BenchFolder empty(root.filePath(QStringLiteral("empty")), 0);
         const long full = childPeakKb(folder.path());
@@ -399,6 +514,12 @@ int main(int argc, char **argv)
         report("apply_100k_ms", median(ours), "ms");
         report("apply_100k_bare_ms", median(bare), "ms");
         report("apply_100k_ratio", median(ours) / median(bare), "");
+        std::vector<double> stalls;
+        for (int run = 0; run < Runs; ++run) {
+            BenchFolder folder(root.filePath(QStringLiteral("apply-stall")), 100000);
+            stalls.push_back(applyStallMs(folder.path()));
+        }
+        report("apply_stall_100k_ms", median(stalls), "ms");
     }
     if (runs("perl")) {
         std::vector<double> ours, perl;
@@ -412,6 +533,15 @@ int main(int argc, char **argv)
         report("apply_upper_100k_ms", median(ours), "ms");
         report("perl_rename_100k_ms", median(perl), "ms");
         report("apply_vs_perl_rename", median(ours) / median(perl), "");
+    }
+
+    if (runs("exfat")) {
+        double ours = 0, bare = 0;
+        if (exfatTimes(root.path(), busy, ours, bare)) {
+            report("apply_exfat_10k_ms", ours, "ms");
+            report("rename_exfat_10k_ms", bare, "ms");
+            report("apply_exfat_ratio", ours / bare, "");
+        }
     }
 
     std::printf("\n");

@@ -22,6 +22,13 @@ QString folderUnavailable(const QString &folderPath)
     return FirstLine + u'\n' + QStringLiteral("Папка недоступна: «%1»").arg(folderPath);
 }
 
+QString cancelled(qsizetype renamed, qsizetype unchanged)
+{
+    return QStringLiteral("Переименование прервано. Переименовано файлов: %1, осталось без изменений: %2.")
+        .arg(renamed)
+        .arg(unchanged);
+}
+
 QString failedRows(const NameColumn &sources, const NameColumn &targets, const QString &folderPath,
                    const std::vector<RenameFailure> &failures)
 {

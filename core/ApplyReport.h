@@ -13,6 +13,7 @@ namespace velmix {
 namespace ApplyReport {
 
 inline const QString Title = QStringLiteral("Ошибка !!!");
+inline const QString CancelTitle = QStringLiteral("Velmix V2.0");
 constexpr int ListedRowsLimit = 20;
 
 // A failure of the step itself, with the paths of the row reached last.
@@ -20,6 +21,10 @@ constexpr int ListedRowsLimit = 20;
 
 // The folder could not be opened for the step at all.
 [[nodiscard]] QString folderUnavailable(const QString &folderPath);
+
+// The user stopped the step: `renamed` files got their new names, `unchanged` rows it
+// would have changed were not reached.
+[[nodiscard]] QString cancelled(qsizetype renamed, qsizetype unchanged);
 
 // Every row that did not get its new name, gathered into one text: the file under its
 // name before, the name it was to get, and why.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LongWork.h"
 #include "NameColumn.h"
 #include "WildcardMask.h"
 
@@ -12,8 +13,10 @@ namespace velmix {
 // that match `mask`: no subfolders, no hidden files, links only when they point to a
 // file. Reads the platform's own directory listing, since Qt's leaves out names that
 // are not valid UTF-8. With `unlisted`, every other entry's name goes there, hidden ones
-// included. Returns 0, or the error number when the folder cannot be read.
-int readFolder(const QString &folder, const WildcardMask &mask, NameColumn &names, NameColumn *unlisted = nullptr);
+// included. With `progress`, it counts the files taken, and a cancel stops the read with
+// ECANCELED. Returns 0, or the error number when the folder cannot be read.
+int readFolder(const QString &folder, const WildcardMask &mask, NameColumn &names, NameColumn *unlisted = nullptr,
+               WorkProgress *progress = nullptr);
 
 // The visible subfolders of `folder` (links to folders included), in the listing's
 // order; empty when it cannot be read.

@@ -43,23 +43,38 @@ const FolderRules &FolderListing::rules() const
     return m_rules;
 }
 
+FolderListing::Contents FolderListing::read(const QString &folder, const QString &mask, WorkProgress *progress)
+{
+    Contents contents;
+    contents.error = folder.isEmpty() ? ENOENT
+                                      : readFolder(folder, WildcardMask(mask), contents.names, &contents.unlisted, progress);
+    if (contents.error != 0) {
+        contents.names.clear();
+        return contents;
+    }
+    contents.names.reorder(sortedOrder(contents.names));
+    contents.rules = readFolderRules(folder, contents.names);
+    return contents;
+}
+
+void FolderListing::adopt(Contents contents)
+{
+    store(std::move(contents));
+}
+
 void FolderListing::readIfStale() const
 {
-    if (!m_stale)
-        return;
+    if (m_stale)
+        store(read(m_path, m_mask.text()));
+}
+
+void FolderListing::store(Contents &&contents) const
+{
+    m_names = std::move(contents.names);
+    m_error = contents.error;
     m_stale = false;
-    NameColumn names;
-    NameColumn unlisted;
-    m_error = m_path.isEmpty() ? ENOENT : readFolder(m_path, m_mask, names, &unlisted);
-    m_unlisted = std::move(unlisted);
-    if (m_error != 0) {
-        m_names.clear();
-        m_rules = {};
-        return;
-    }
-    names.reorder(sortedOrder(names));
-    m_names = std::move(names);
-    m_rules = readFolderRules(m_path, m_names);
+    m_unlisted = std::move(contents.unlisted);
+    m_rules = contents.rules;
 }
 
 } // namespace velmix

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FolderRules.h"
+#include "LongWork.h"
 #include "NameColumn.h"
 #include "WildcardMask.h"
 
@@ -15,9 +16,28 @@ namespace velmix {
 class FolderListing
 {
 public:
+    // What one read of a folder found: the matching names in the listing's order, the
+    // other entries' names and the folder's rules, or the error number of a failed read
+    // (ECANCELED where the read was cancelled).
+    struct Contents
+    {
+        NameColumn names;
+        NameColumn unlisted;
+        FolderRules rules;
+        int error = 0;
+    };
+
+    // Reads and sorts without touching any listing, so it can run on another thread;
+    // `progress` counts the files read and can stop the read.
+    [[nodiscard]] static Contents read(const QString &folder, const QString &mask, WorkProgress *progress = nullptr);
+
     void setPath(const QString &folder);
     void setMask(const QString &mask);
     void refresh() { m_stale = true; }
+    // Whether the folder is read again before the listing is next looked at.
+    [[nodiscard]] bool stale() const { return m_stale; }
+    // Takes what a read of this listing's folder and mask found, as if it had read it.
+    void adopt(Contents contents);
 
     [[nodiscard]] const QString &path() const { return m_path; }
     [[nodiscard]] const QString &mask() const { return m_mask.text(); }
@@ -33,6 +53,7 @@ public:
 
 private:
     void readIfStale() const;
+    void store(Contents &&contents) const;
 
     QString m_path;
     WildcardMask m_mask;

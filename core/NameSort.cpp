@@ -164,7 +164,7 @@ std::vector<quint32> sortedOrder(const NameColumn &names)
     // The two threads split the sort at a sampled median: every name before it goes to
     // the front, the others to the back, and each part is sorted on its own.
     std::span<Entry> front(entries);
-    std::span<Entry> back = front.last(0);
+    std::span<Entry> back = front.subspan(front.size()); // empty, but placed after the front
     if (worthAThread) {
         constexpr quint32 Samples = 1023;
         std::vector<Entry> sample;

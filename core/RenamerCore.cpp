@@ -7,6 +7,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QScopedValueRollback>
+
+#include <cerrno>
 
 namespace velmix {
 namespace {
@@ -27,6 +30,7 @@ const QStringList RenamerCore::Masks{
 
 RenamerCore::RenamerCore(Services services, const QString &startFolder)
     : m_services(services)
+    , m_runner(services.workDisplay)
     , m_preview(services.busyPointer)
     , m_folder(normalizedFolder(startFolder))
     , m_drives(services.driveList.drives())
@@ -39,8 +43,10 @@ void RenamerCore::setFolder(const QString &path)
     const QString folder = normalizedFolder(path);
     if (folder == m_folder)
         return;
-    m_folder = folder;
-    folderChanged();
+    cancellable([&] {
+        m_folder = folder;
+        folderChanged();
+    });
 }
 
 int RenamerCore::savedDriveIndex() const
@@ -52,45 +58,102 @@ void RenamerCore::selectDrive(int index)
 {
     if (index < 0 || index >= m_drives.size())
         return;
-    m_driveIndex = index;
-    driveChanged();
+    cancellable([&] {
+        m_driveIndex = index;
+        driveChanged();
+    });
 }
 
 void RenamerCore::selectMask(int index)
 {
     if (index < 0 || index >= Masks.size())
         return;
-    m_maskIndex = index;
-    maskChanged();
+    cancellable([&] {
+        m_maskIndex = index;
+        maskChanged();
+    });
+}
+
+template<typename Flow>
+void RenamerCore::cancellable(Flow flow)
+{
+    const FolderListing listing = m_listing; // the names are shared, not copied
+    const QString folder = m_folder;
+    const QString lastReadable = m_lastReadableFolder;
+    const int driveIndex = m_driveIndex;
+    const QString savedDrive = m_savedDriveMount;
+    const QHash<QString, QString> lastFolderOnDrive = m_lastFolderOnDrive;
+    const int maskIndex = m_maskIndex;
+    try {
+        flow();
+    } catch (const ListingCancelled &) {
+        // Nothing of the table changed yet: every flow lists before it loads the table.
+        m_listing = listing;
+        m_folder = folder;
+        m_lastReadableFolder = lastReadable;
+        m_driveIndex = driveIndex;
+        m_savedDriveMount = savedDrive;
+        m_lastFolderOnDrive = lastFolderOnDrive;
+        m_maskIndex = maskIndex;
+    }
+}
+
+void RenamerCore::readListing()
+{
+    if (!m_listing.stale())
+        return;
+    WorkProgress progress(m_listingCancellable);
+    FolderListing::Contents contents;
+    m_runner.run(WorkKind::ReadingFolder, progress, [&, folder = m_listing.path(), mask = m_listing.mask()] {
+        contents = FolderListing::read(folder, mask, &progress);
+    });
+    if (progress.cancelled() && contents.error == ECANCELED)
+        throw ListingCancelled();
+    m_listing.adopt(std::move(contents));
 }
 
 void RenamerCore::startUp()
 {
     // An unreadable working folder shows an empty table; nothing to fall back from yet.
-    m_startingUp = true;
+    // So does a cancelled listing: the listing goes back to naming no folder, so the
+    // table loaded below is empty.
+    const QScopedValueRollback startingUp(m_startingUp, true);
     m_preview.clearPending();
-    selectMask(0);
+    cancellable([&] {
+        m_maskIndex = 0;
+        maskChanged();
+    });
     m_preview.setDigitWidthIndex(0);
     m_preview.digitWidthPicked();
     ResetOptions();
     if (m_driveIndex >= 0)
         m_savedDriveMount = m_drives[m_driveIndex].mountPoint;
     LoadFileList();
-    m_startingUp = false;
 }
 
 void RenamerCore::LoadFileList()
 {
+    readListing();
     m_preview.loadFileList(m_listing.names(), m_listing.rules(), m_listing.unlistedNames());
 }
 
 void RenamerCore::ResetOptions()
 {
     m_preview.ResetOptions();
-    m_listing.setMask(maskText());
+    // The same mask again keeps the listing just read.
+    if (m_listing.mask() != maskText())
+        m_listing.setMask(maskText());
 }
 
 void RenamerCore::resetAndRelist()
+{
+    cancellable([&] {
+        m_listing.refresh();
+        relist();
+    });
+}
+
+void RenamerCore::relist()
 {
     if (m_undo && m_undo->folder() != m_folder)
         m_undo.reset(); // undo belongs to the folder it was made in
@@ -105,7 +168,7 @@ void RenamerCore::maskChanged()
     m_listing.setPath(m_folder);
     m_listing.setMask(maskText());
     fallBackIfUnreadable();
-    resetAndRelist();
+    relist();
 }
 
 void RenamerCore::folderChanged()
@@ -114,11 +177,12 @@ void RenamerCore::folderChanged()
     m_listing.setPath(m_folder);
     m_listing.setMask(maskText());
     fallBackIfUnreadable();
-    resetAndRelist();
+    relist();
 }
 
 void RenamerCore::fallBackIfUnreadable()
 {
+    readListing();
     if (m_listing.readError() == 0) {
         m_lastReadableFolder = m_folder;
         if (m_driveIndex >= 0)
@@ -143,6 +207,7 @@ void RenamerCore::fallBackIfUnreadable()
         if (candidate.isEmpty() || candidate == m_folder)
             continue;
         m_listing.setPath(candidate);
+        readListing();
         if (m_listing.readError() == 0) {
             m_folder = candidate;
             m_lastReadableFolder = candidate;
@@ -168,9 +233,11 @@ bool RenamerCore::applyDrive(int index)
     if (folder != m_folder) {
         m_folder = folder;
         folderChanged();
+    } else {
+        m_listing.refresh(); // a pick of the drive shown reads its folder again
+        relist();
     }
     m_savedDriveMount = m_drives[index].mountPoint;
-    resetAndRelist();
     return true;
 }
 
@@ -199,9 +266,9 @@ void RenamerCore::recoverDrive()
             continue;
         m_driveIndex = candidate;
         if (applyDrive(candidate))
-            break;
+            return;
     }
-    resetAndRelist();
+    relist();
 }
 
 int RenamerCore::driveIndexHolding(const QString &path) const
@@ -231,7 +298,7 @@ void RenamerCore::applyNewNames()
         return;
     const QString folder = m_folder;
     const std::optional<RenameOutcome> outcome =
-        renameInFolder(table().currentNames(), table().newNames(), std::nullopt);
+        renameInFolder(WorkKind::Renaming, table().currentNames(), table().newNames(), std::nullopt);
     m_undo = outcome && m_folder == folder ? UndoRecord::after(*outcome, folder) : std::nullopt;
 }
 
@@ -241,13 +308,15 @@ void RenamerCore::undoLastApply()
         return;
     const UndoRecord record = std::move(*m_undo);
     m_undo.reset();
-    (void)renameInFolder(record.currentNames(), record.oldNames(), record.ignoresCase());
+    (void)renameInFolder(WorkKind::Undoing, record.currentNames(), record.oldNames(), record.ignoresCase());
 }
 
-std::optional<RenameOutcome> RenamerCore::renameInFolder(const NameColumn from, const NameColumn to,
+std::optional<RenameOutcome> RenamerCore::renameInFolder(WorkKind kind, const NameColumn from, const NameColumn to,
                                                          std::optional<bool> ignoresCase)
 {
     const QString folderPath = m_folder.endsWith(u'/') ? m_folder : m_folder + u'/';
+    // Every listing from here on must show what is on disk.
+    const QScopedValueRollback showDisk(m_listingCancellable, false);
     std::optional<RenameOutcome> outcome;
     QString stepFailure;
     {
@@ -259,7 +328,11 @@ std::optional<RenameOutcome> RenamerCore::renameInFolder(const NameColumn from, 
         if (!mover) {
             stepFailure = ApplyReport::folderUnavailable(m_folder);
         } else {
-            outcome = ignoresCase ? renameFiles(*mover, from, to, *ignoresCase) : renameFiles(*mover, from, to);
+            WorkProgress progress;
+            m_runner.run(kind, progress, [&] {
+                outcome = ignoresCase ? renameFiles(*mover, from, to, *ignoresCase, &progress)
+                                      : renameFiles(*mover, from, to, &progress);
+            });
             if (!canReadFolder(m_folder) && !from.isEmpty()) {
                 const qsizetype last = from.size() - 1;
                 stepFailure = ApplyReport::stepFailure(folderPath + from.at(last).toString(), folderPath + to.at(last).toString());
@@ -274,6 +347,9 @@ std::optional<RenameOutcome> RenamerCore::renameInFolder(const NameColumn from, 
         folderChanged();
     }
     m_preview.clearPending();
+    if (outcome && outcome->notReached > 0)
+        m_services.messageBox.showMessage(ApplyReport::CancelTitle,
+                                          ApplyReport::cancelled(outcome->renamed, outcome->notReached));
     if (outcome && !outcome->failures.empty())
         m_services.messageBox.showMessage(ApplyReport::Title,
                                           ApplyReport::failedRows(from, to, folderPath, outcome->failures));

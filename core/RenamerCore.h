@@ -4,18 +4,25 @@
 #include "DriveList.h"
 #include "FileMover.h"
 #include "FolderListing.h"
+#include "LongWork.h"
 #include "MessageBox.h"
 #include "PreviewSession.h"
+#include "RenameExecutor.h"
 #include "UndoRecord.h"
+#include "WorkRunner.h"
 
 #include <QHash>
 #include <QStringList>
+
+#include <optional>
 
 namespace velmix {
 
 // All state of the program and every flow: the preview, the hidden file listing, the
 // drive, folder and mask selections, and the apply step. The window forwards each of its
-// event handlers here and draws what this holds.
+// event handlers here and draws what this holds. Reading a folder and renaming run off
+// the window's thread through the work runner, from copied inputs; their results are
+// taken in here, on the window's thread, once the work is over.
 class RenamerCore
 {
 public:
@@ -25,6 +32,7 @@ public:
         MessageBox &messageBox;
         DriveList &driveList;
         FileMover &fileMover;
+        WorkDisplay &workDisplay;
     };
 
     static const QStringList Masks;
@@ -56,6 +64,7 @@ public:
     // reset, the drive remembered, and the table loaded once more.
     void startUp();
 
+    // The Reset button: the folder is read again and the options reset.
     void resetAndRelist();
     void maskChanged();
     void folderChanged();
@@ -69,11 +78,23 @@ public:
     void LoadFileList();
 
 private:
-    // Renames files of the chosen folder, row i of `from` to row i of `to`, reads the
-    // folder again and reports the rows that failed; nothing when the folder cannot be
-    // opened. `ignoresCase` as decided before, else told from `from`, the listing. The
-    // columns are copies (sharing their storage): the re-read replaces the table's.
-    std::optional<RenameOutcome> renameInFolder(NameColumn from, NameColumn to,
+    struct ListingCancelled
+    {
+    };
+
+    // Runs a flow that may list a folder; where the user cancels the listing, what the
+    // flow changed goes back, silently, as a failed folder change does.
+    template<typename Flow>
+    void cancellable(Flow flow);
+    // Reads the listing if it is stale; throws ListingCancelled on a cancel.
+    void readListing();
+    void relist();
+    // Renames files of the chosen folder, row i of `from` to row i of `to`, on the work
+    // runner; reads the folder again and reports: a cancel, then the rows that failed.
+    // Nothing when the folder cannot be opened. `ignoresCase` as decided before, else told
+    // from `from`, the listing. The columns are copies (sharing their storage): the
+    // re-read replaces the table's.
+    std::optional<RenameOutcome> renameInFolder(WorkKind kind, NameColumn from, NameColumn to,
                                                 std::optional<bool> ignoresCase);
     // Where the folder cannot be read, moves the selection to the nearest folder that
     // can and reloads from it.
@@ -87,6 +108,7 @@ private:
     [[nodiscard]] QString readableFolderOn(int driveIndex) const;
 
     Services m_services;
+    WorkRunner m_runner;
     PreviewSession m_preview;
     FolderListing m_listing;
     QString m_folder;
@@ -97,6 +119,7 @@ private:
     QHash<QString, QString> m_lastFolderOnDrive;
     int m_maskIndex = 0;
     bool m_startingUp = false;
+    bool m_listingCancellable = true;
     std::optional<UndoRecord> m_undo; // the last apply in this folder, until taken back
 };
 

@@ -77,8 +77,9 @@ int apply(const QStringList &args)
     test::CountingBusyPointer busy;
     test::RecordingMessageBox messages;
     test::FixedDriveList drives;
+    test::RecordingWorkDisplay work;
     ProgressFileMover mover(MoveMethod(args[6].toInt()), qMax(1, args[7].toInt()));
-    RenamerCore core({busy, messages, drives, mover}, args[2]);
+    RenamerCore core({busy, messages, drives, mover, work}, args[2]);
     core.startUp();
     PreviewSession &preview = core.preview();
     preview.setBaseName(args[3]);

@@ -1,6 +1,7 @@
 #include "CurrentFolder.h"
 #include "FakeServices.h"
 #include "MountDriveList.h"
+#include "RenameFolder.h"
 #include "TempFolder.h"
 
 #include <QDir>
@@ -12,6 +13,39 @@
 #include <unistd.h>
 
 using namespace velmix;
+
+namespace {
+
+// Where the files an apply started from lie on disk, each file holding its first name:
+// rows that have their new name, rows meant to change that still have their old one,
+// and every other name found (a temporary name, a stranger).
+struct DiskState
+{
+    qsizetype renamed = 0;
+    qsizetype unchanged = 0;
+    QList<QByteArray> strays;
+};
+
+DiskState diskState(const QString &folder, const QStringList &oldNames, const QStringList &newNames)
+{
+    DiskState state;
+    QMap<QByteArray, QByteArray> contents = test::folderContents(QFile::encodeName(folder));
+    for (qsizetype row = 0; row < oldNames.size(); ++row) {
+        const QByteArray old = oldNames[row].toUtf8();
+        const QByteArray fresh = newNames[row].toUtf8();
+        if (old != fresh && contents.value(fresh) == old) {
+            ++state.renamed;
+            contents.remove(fresh);
+        } else if (contents.value(old) == old) {
+            state.unchanged += old != fresh;
+            contents.remove(old);
+        }
+    }
+    state.strays = contents.keys();
+    return state;
+}
+
+} // namespace
 
 class TestFlows : public QObject
 {
@@ -341,6 +375,126 @@ private Q_SLOTS:
         QCOMPARE(fixture.messages.shown[0].second, "Произошла непредвиденная ошибка\nПапка недоступна: «" + folder + "»");
         QCOMPARE(fixture.core.folder(), dir.path());
         QVERIFY(!fixture.core.preview().namesPending());
+        QCOMPARE(fixture.busy.depth, 0);
+    }
+
+    // Moves that take a millisecond each, so the work outlasts the delay before its
+    // progress shows; the user cancels at about half, or while a file is parked under a
+    // temporary name in a swap (a1 <-> a9, a2 <-> a8, ...), which is then finished.
+    void cancelledApplyLeavesTheDiskAsReported_data()
+    {
+        QTest::addColumn<int>("files");
+        QTest::addColumn<bool>("inCycle");
+        QTest::newRow("at half") << 1500 << false;
+        QTest::newRow("in a cycle") << 9 << true;
+    }
+    void cancelledApplyLeavesTheDiskAsReported()
+    {
+        QFETCH(int, files);
+        QFETCH(bool, inCycle);
+        test::TempFolder dir;
+        for (int i = 1; i <= files; ++i) {
+            const QByteArray name = inCycle ? "a" + QByteArray::number(i) + ".txt"
+                                            : "f" + QByteArray::number(i).rightJustified(4, '0') + ".txt";
+            test::createFile(QFile::encodeName(dir.path()), name, name);
+        }
+        test::CoreFixture fixture(dir.path());
+        test::SlowFileMover slowMover(std::chrono::milliseconds(1));
+        RenamerCore core({fixture.busy, fixture.messages, fixture.drives, slowMover, fixture.work}, dir.path());
+        core.startUp();
+        PreviewSession &preview = core.preview();
+        if (inCycle) {
+            preview.setBaseName("a");
+            preview.setStartText("9");
+            preview.setStepText("-1");
+            preview.baseNameKeyReleased();
+            slowMover.beforeMove = [&](const QByteArray &, const QByteArray &to) {
+                if (to.contains("~velmix")) // a temporary name
+                    fixture.work.progress()->cancel();
+            };
+        } else {
+            preview.ToggleOption(Toggle::UpperCase);
+            fixture.work.onProgress = [](WorkProgress &progress) {
+                if (progress.done() * 2 >= progress.total())
+                    progress.cancel();
+            };
+        }
+        const QStringList oldNames = test::names(core.table().currentNames());
+        const QStringList newNames = test::names(core.table().newNames());
+        core.applyNewNames();
+
+        const DiskState disk = diskState(dir.path(), oldNames, newNames);
+        QCOMPARE(disk.strays, QList<QByteArray>());
+        QCOMPARE(disk.renamed + disk.unchanged, qsizetype(inCycle ? 8 : files)); // none lost
+        QVERIFY(disk.renamed > 0 && disk.unchanged > 0);
+        QCOMPARE(fixture.messages.shown.size(), 1);
+        QCOMPARE(fixture.messages.shown[0].first, "Velmix V2.0");
+        QCOMPARE(fixture.messages.shown[0].second, QStringLiteral("Переименование прервано. Переименовано файлов: %1, "
+                                                                  "осталось без изменений: %2.")
+                                                       .arg(disk.renamed)
+                                                       .arg(disk.unchanged));
+        if (inCycle) {
+            QCOMPARE(disk.renamed, 2); // the swap begun, and nothing after it
+        } else {
+            QVERIFY(!fixture.work.shownDone.isEmpty()); // the work outlasted the delay
+            QCOMPARE(fixture.work.shownTotal, files);
+            QVERIFY(std::is_sorted(fixture.work.shownDone.cbegin(), fixture.work.shownDone.cend()));
+            QVERIFY(fixture.work.shownDone.first() < fixture.work.shownDone.last());
+        }
+        // The folder is read again, as after any apply, and that read ignores a cancel.
+        QCOMPARE(fixture.work.kinds.last(), WorkKind::ReadingFolder);
+        QCOMPARE(test::names(core.table().currentNames()), dir.files());
+        QVERIFY(!preview.namesPending());
+        QCOMPARE(fixture.busy.depth, 0);
+    }
+
+    // The user cancels the folder's read at once: the window stays on what it showed
+    // before, silently; at start-up the table stays empty.
+    void cancelledListingChangesNothing_data()
+    {
+        QTest::addColumn<QString>("change");
+        for (const char *change : {"start-up", "mask", "folder", "drive", "reset button"})
+            QTest::newRow(change) << QString::fromLatin1(change);
+    }
+    void cancelledListingChangesNothing()
+    {
+        QFETCH(QString, change);
+        test::TempFolder first, second;
+        first.createFiles({"a.mp3", "b.txt", "sub/c.txt"});
+        second.createFiles({"d.txt"});
+        test::CoreFixture fixture(first.path(), {"/", first.path(), second.path()});
+        const auto cancelReads = [&] {
+            fixture.work.onStart = [](WorkProgress &progress) { progress.cancel(); };
+        };
+        if (change == "start-up") {
+            cancelReads();
+            fixture.core.startUp();
+            QVERIFY(!fixture.core.table().holdsFiles());
+            QCOMPARE(fixture.core.folder(), first.path());
+            QVERIFY(fixture.messages.shown.isEmpty());
+            return;
+        }
+        fixture.core.startUp();
+        fixture.core.preview().ToggleOption(Toggle::UpperCase);
+        const QStringList shown = test::names(fixture.core.table().newNames());
+        cancelReads();
+        if (change == "mask")
+            fixture.core.selectMask(1);
+        else if (change == "folder")
+            fixture.core.setFolder(first.filePath("sub"));
+        else if (change == "drive")
+            fixture.core.selectDrive(2);
+        else
+            fixture.core.resetAndRelist();
+        QCOMPARE(fixture.work.kinds.last(), WorkKind::ReadingFolder);
+        QCOMPARE(fixture.core.folder(), first.path());
+        QCOMPARE(fixture.core.driveIndex(), 1);
+        QCOMPARE(fixture.core.maskIndex(), 0);
+        QCOMPARE(fixture.core.listing().path(), first.path());
+        QCOMPARE(fixture.core.listing().mask(), "*.*");
+        QCOMPARE(test::names(fixture.core.table().newNames()), shown);
+        QVERIFY(fixture.core.preview().namesPending());
+        QVERIFY(fixture.messages.shown.isEmpty());
         QCOMPARE(fixture.busy.depth, 0);
     }
 

@@ -16,6 +16,7 @@
 #include "WindowLayout.h"
 #include "WindowOutline.h"
 
+#include <QCloseEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QShortcut>
@@ -27,7 +28,9 @@ VelmixWindow::VelmixWindow(DriveList &driveList, FileMover &fileMover, const QSt
                            MessageBox *messageBox, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
     , m_ownMessageBox(this)
-    , m_core({m_busyPointer, messageBox ? *messageBox : m_ownMessageBox, driveList, fileMover}, startFolder)
+    , m_workDisplay(this)
+    , m_core({m_busyPointer, messageBox ? *messageBox : m_ownMessageBox, driveList, fileMover, m_workDisplay},
+             startFolder)
     , m_model(m_core.table())
     , m_background(Skin::picture(QStringLiteral("background"), {570, 580}))
 {
@@ -97,6 +100,26 @@ void VelmixWindow::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.drawPixmap(0, 0, m_background);
+}
+
+void VelmixWindow::closeEvent(QCloseEvent *event)
+{
+    if (m_flowDepth > 0) {
+        m_workDisplay.cancelWork();
+        m_closeAfterFlow = true;
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
+void VelmixWindow::runFlow(const std::function<void()> &flow)
+{
+    ++m_flowDepth;
+    flow();
+    redraw();
+    if (--m_flowDepth == 0 && m_closeAfterFlow)
+        close();
 }
 
 void VelmixWindow::connectControls()
@@ -243,40 +266,33 @@ void VelmixWindow::CboRazr_DblClick()
 
 void VelmixWindow::cboMask_Click(int index)
 {
-    m_core.selectMask(index);
-    redraw();
+    runFlow([&] { m_core.selectMask(index); });
 }
 
 void VelmixWindow::Drive1_Click(int index)
 {
-    m_core.selectDrive(index);
-    redraw();
+    runFlow([&] { m_core.selectDrive(index); });
 }
 
 void VelmixWindow::Dir1_Open(const QString &path)
 {
-    m_core.setFolder(path);
-    redraw();
+    runFlow([&] { m_core.setFolder(path); });
 }
 
 void VelmixWindow::ImgApply_Click()
 {
-    m_core.applyNewNames();
-    redraw();
+    runFlow([&] { m_core.applyNewNames(); });
 }
 
 void VelmixWindow::ImgChancel_Click()
 {
-    m_core.resetAndRelist();
-    redraw();
+    runFlow([&] { m_core.resetAndRelist(); });
 }
 
 void VelmixWindow::undoApply()
 {
-    if (!m_core.canUndo())
-        return;
-    m_core.undoLastApply();
-    redraw();
+    if (m_core.canUndo())
+        runFlow([&] { m_core.undoLastApply(); });
 }
 
 void VelmixWindow::PicMini_Click()

@@ -4,11 +4,13 @@
 #include "RenamerCore.h"
 #include "WidgetBusyPointer.h"
 #include "WidgetMessageBox.h"
+#include "WidgetWorkDisplay.h"
 
 #include <QPixmap>
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <utility>
 
 class QComboBox;
@@ -37,6 +39,9 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    // Closing during long work cancels it first; the window closes once the work and
+    // what follows it (the re-read, the reports) are over.
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void Form_Load();
@@ -44,6 +49,8 @@ private:
     static void ShapeRoundButton(QWidget *button);
     void connectControls();
     void redraw();
+    // Runs a core flow that may do long work, then redraws.
+    void runFlow(const std::function<void()> &flow);
 
     void PicBig_Click();
     void PicSmall_Click();
@@ -72,6 +79,7 @@ private:
 
     WidgetBusyPointer m_busyPointer;
     WidgetMessageBox m_ownMessageBox;
+    WidgetWorkDisplay m_workDisplay;
     RenamerCore m_core;
     FileGridModel m_model;
     QPixmap m_background;
@@ -85,6 +93,8 @@ private:
     DriveComboBox *m_drive1 = nullptr;
     FolderList *m_dir1 = nullptr;
     FileGrid *m_grid = nullptr;
+    int m_flowDepth = 0;
+    bool m_closeAfterFlow = false;
 };
 
 } // namespace velmix

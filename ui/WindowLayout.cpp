@@ -175,6 +175,14 @@ const QList<ControlSpec> &controls()
     return layout;
 }
 
+QRect placeOf(const QString &name)
+{
+    for (const ControlSpec &entry : controls())
+        if (entry.name == name)
+            return entry.place;
+    return {};
+}
+
 void build(QWidget *window)
 {
     window->setFont(Skin::controlFont());

@@ -52,6 +52,9 @@ inline constexpr QSize WindowSize(601, 594);
 // Every control in the order the layout defines them; parents come before children.
 [[nodiscard]] const QList<ControlSpec> &controls();
 
+// The named control's place in window pixels; empty for a name not in the layout.
+[[nodiscard]] QRect placeOf(const QString &name);
+
 // Creates every control on `window` at its place, with its texts, looks and tab order.
 void build(QWidget *window);
 

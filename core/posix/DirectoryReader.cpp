@@ -46,8 +46,12 @@ bool isPlainFile(int folderFd, const dirent *entry)
     return isOfType(folderFd, entry, DT_REG, S_IFREG);
 }
 
-// Calls `take` with each visible entry's name, and `skip` with each hidden one's;
-// returns 0 or the error number.
+// How many entries pass between two looks at the progress: often enough for a cancel to
+// answer at once, rarely enough to cost nothing.
+constexpr int ProgressStep = 4096;
+
+// Calls `take` with each visible entry's name until it returns false, and `skip` with
+// each hidden one's; returns 0 or the error number.
 template<typename Take, typename Skip>
 int forEachEntry(const QString &folder, Take take, Skip skip)
 {
@@ -63,10 +67,12 @@ int forEachEntry(const QString &folder, Take take, Skip skip)
             error = errno;
             break;
         }
-        if (entry->d_name[0] != '.')
-            take(folderFd, entry);
-        else if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+        if (entry->d_name[0] != '.') {
+            if (!take(folderFd, entry))
+                break;
+        } else if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) {
             skip(entry);
+        }
     }
     return error;
 }
@@ -87,9 +93,13 @@ void keepName(const dirent *entry, NameColumn *names)
 
 } // namespace
 
-int readFolder(const QString &folder, const WildcardMask &mask, NameColumn &names, NameColumn *unlisted)
+int readFolder(const QString &folder, const WildcardMask &mask, NameColumn &names, NameColumn *unlisted,
+               WorkProgress *progress)
 {
-    return forEachEntry(
+    int untilLook = 1; // a cancel made before the read began is seen at the first entry
+    qsizetype counted = names.size();
+    bool cancelled = false;
+    const int error = forEachEntry(
         folder,
         [&](int folderFd, const dirent *entry) {
             FileNameCodec::decodeAppend(entry->d_name, qsizetype(std::strlen(entry->d_name)), names.pendingText());
@@ -99,8 +109,18 @@ int readFolder(const QString &folder, const WildcardMask &mask, NameColumn &name
                 names.discardPendingName();
                 keepName(entry, unlisted);
             }
+            if (!progress || --untilLook > 0)
+                return true;
+            untilLook = ProgressStep;
+            progress->advance(names.size() - counted);
+            counted = names.size();
+            cancelled = progress->cancelled();
+            return !cancelled;
         },
         [&](const dirent *entry) { keepName(entry, unlisted); });
+    if (progress && !cancelled)
+        progress->advance(names.size() - counted);
+    return cancelled ? ECANCELED : error;
 }
 
 QStringList readSubfolders(const QString &folder)
@@ -109,6 +129,7 @@ QStringList readSubfolders(const QString &folder)
     const int error = forEachVisibleEntry(folder, [&](int folderFd, const dirent *entry) {
         if (isOfType(folderFd, entry, DT_DIR, S_IFDIR))
             folders.append(FileNameCodec::decode(QByteArrayView(entry->d_name)));
+        return true;
     });
     if (error != 0)
         return {};

@@ -39,14 +39,6 @@ QImage skinPicture(const QString &name, int scale)
         .convertToFormat(QImage::Format_RGB32);
 }
 
-QRect placeOf(const QString &control)
-{
-    for (const velmix::ControlSpec &entry : velmix::WindowLayout::controls())
-        if (entry.name == control)
-            return entry.place;
-    return {};
-}
-
 } // namespace
 
 class TestProgramXvfb : public QObject
@@ -68,19 +60,8 @@ private Q_SLOTS:
         QVERIFY(found);
         const QString window = found->split('\n', Qt::SkipEmptyParts).value(0);
         QVERIFY(!window.isEmpty());
-        const auto geometry = m_x.run("xdotool", {"getwindowgeometry", "--shell", window});
-        QVERIFY(geometry);
-        for (const QString &line : geometry->split('\n')) {
-            const QString value = line.section('=', 1);
-            if (line.startsWith("X="))
-                m_window.moveLeft(value.toInt());
-            else if (line.startsWith("Y="))
-                m_window.moveTop(value.toInt());
-            else if (line.startsWith("WIDTH="))
-                m_window.setWidth(value.toInt());
-            else if (line.startsWith("HEIGHT="))
-                m_window.setHeight(value.toInt());
-        }
+        m_window = m_x.geometry(window);
+        QVERIFY(m_window.isValid());
 
         // The window draws itself; wait until the skin shows on the bare panel.
         const QColor cream(255, 243, 195);
@@ -132,8 +113,10 @@ private Q_SLOTS:
         QTest::addColumn<QRect>("part"); // what of it is compared, in the window
         // The rounded top left corner of the panel, clear of any control.
         QTest::newRow("background") << "background" << QPoint(0, 0) << QRect(5, 24, 15, 17);
-        for (const auto &[control, picture] : {std::pair{"ImgHelp", "help"}, {"ImgChancel", "reset"}, {"ImgApply", "apply"}})
-            QTest::newRow(control) << QString(picture) << placeOf(control).topLeft() << placeOf(control);
+        for (const auto &[control, picture] : {std::pair{"ImgHelp", "help"}, {"ImgChancel", "reset"}, {"ImgApply", "apply"}}) {
+            const QRect place = velmix::WindowLayout::placeOf(control);
+            QTest::newRow(control) << QString(picture) << place.topLeft() << place;
+        }
     }
     void picturesAreDrawnAtFullDensity()
     {
@@ -157,17 +140,13 @@ private Q_SLOTS:
 
     void controlsTakeInputAtTheirScaledPlaces()
     {
-        const auto click = [&](QPoint logical) {
-            const QPoint at = m_window.topLeft() + logical * m_ratio;
-            return m_x.run("xdotool", {"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"})
-                .has_value();
-        };
+        const auto click = [&](QPoint logical) { return m_x.click(m_window.topLeft() + logical * m_ratio); };
         // A click gives the window the focus (there is no window manager).
-        QVERIFY(click(placeOf("TxtName").center()));
+        QVERIFY(click(velmix::WindowLayout::placeOf("TxtName").center()));
         QVERIFY(m_x.run("xdotool", {"key", "--delay", "50", "End", "BackSpace"}));
         QVERIFY(m_x.run("xdotool", {"type", "--delay", "50", "photo"}));
         // The click queues behind the keys on the X connection, so it comes after them.
-        QVERIFY(click(placeOf("ImgApply").center()));
+        QVERIFY(click(velmix::WindowLayout::placeOf("ImgApply").center()));
         QTRY_COMPARE_WITH_TIMEOUT(m_folder.files(),
                                   QStringList({"photo1.txt", "photo2.txt"}), 10000);
     }

@@ -1,12 +1,17 @@
 #pragma once
 
 #include "DriveList.h"
+#include "LongWork.h"
 #include "MessageBox.h"
 #include "PosixFileMover.h"
 #include "RenamerCore.h"
 #include "TestSupport.h"
 
 #include <QStringList>
+
+#include <chrono>
+#include <functional>
+#include <thread>
 
 namespace velmix::test {
 
@@ -45,18 +50,96 @@ public:
     QList<bool> answers;
 };
 
+// Real moves that each take `delay` first, as on a slow medium; `beforeMove` sees each
+// move on the thread that makes it.
+class SlowFileMover : public FileMover
+{
+public:
+    explicit SlowFileMover(std::chrono::microseconds delay)
+        : m_delay(delay)
+    {
+    }
+    std::function<void(const QByteArray &from, const QByteArray &to)> beforeMove;
+
+    std::unique_ptr<FolderMover> openFolder(const QByteArray &folder, int &error) override
+    {
+        std::unique_ptr<FolderMover> inner = m_mover.openFolder(folder, error);
+        return inner ? std::make_unique<Folder>(*this, std::move(inner)) : nullptr;
+    }
+
+private:
+    class Folder : public FolderMover
+    {
+    public:
+        Folder(SlowFileMover &owner, std::unique_ptr<FolderMover> inner)
+            : m_owner(owner), m_inner(std::move(inner))
+        {
+        }
+        int move(const QByteArray &from, const QByteArray &to) override
+        {
+            if (m_owner.beforeMove)
+                m_owner.beforeMove(from, to);
+            std::this_thread::sleep_for(m_owner.m_delay);
+            return m_inner->move(from, to);
+        }
+        bool holdsFile(const QByteArray &name) override { return m_inner->holdsFile(name); }
+        qsizetype nameMax() override { return m_inner->nameMax(); }
+
+    private:
+        SlowFileMover &m_owner;
+        std::unique_ptr<FolderMover> m_inner;
+    };
+
+    PosixFileMover m_mover;
+    const std::chrono::microseconds m_delay;
+};
+
+// Stands in for the window's side of long work: records what it was shown and lets a
+// test act at the start of the work and at each progress update.
+class RecordingWorkDisplay : public WorkDisplay
+{
+public:
+    void workStarted(WorkKind kind, WorkProgress &progress) override
+    {
+        kinds.append(kind);
+        m_progress = &progress;
+        if (onStart)
+            onStart(progress);
+    }
+    void showProgress() override
+    {
+        shownDone.append(m_progress->done());
+        shownTotal = m_progress->total();
+        if (onProgress)
+            onProgress(*m_progress);
+    }
+    void workFinished() override { m_progress = nullptr; }
+    // The work under way, if any.
+    [[nodiscard]] WorkProgress *progress() const { return m_progress; }
+
+    std::function<void(WorkProgress &)> onStart;
+    std::function<void(WorkProgress &)> onProgress;
+    QList<WorkKind> kinds; // of every piece of work, in order
+    QList<qsizetype> shownDone; // the count at each progress update
+    qsizetype shownTotal = 0;
+
+private:
+    WorkProgress *m_progress = nullptr;
+};
+
 // A core on real folders with services a test can inspect.
 struct CoreFixture
 {
     explicit CoreFixture(const QString &startFolder, QStringList mountPoints = {QStringLiteral("/")})
         : drives(std::move(mountPoints))
-        , core({busy, messages, drives, mover}, startFolder)
+        , core({busy, messages, drives, mover, work}, startFolder)
     {
     }
     CountingBusyPointer busy;
     RecordingMessageBox messages;
     FixedDriveList drives;
     PosixFileMover mover;
+    RecordingWorkDisplay work;
     RenamerCore core;
 };
 

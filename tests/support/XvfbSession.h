@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QProcess>
+#include <QRect>
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
@@ -74,6 +75,41 @@ public:
         if (!process.waitForFinished(20000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
             return std::nullopt;
         return QString::fromLocal8Bit(process.readAllStandardOutput());
+    }
+
+    // A click of the first button at a point of the screen.
+    bool click(QPoint at) const
+    {
+        return run("xdotool", {"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"}).has_value();
+    }
+
+    // Where a window lies on the screen; empty when it cannot be told.
+    QRect geometry(const QString &window) const
+    {
+        QRect rect;
+        const auto shell = run("xdotool", {"getwindowgeometry", "--shell", window});
+        for (const QString &line : shell ? shell->split('\n') : QStringList()) {
+            const int value = line.section('=', 1).toInt();
+            if (line.startsWith("X="))
+                rect.moveLeft(value);
+            else if (line.startsWith("Y="))
+                rect.moveTop(value);
+            else if (line.startsWith("WIDTH="))
+                rect.setWidth(value);
+            else if (line.startsWith("HEIGHT="))
+                rect.setHeight(value);
+        }
+        return rect;
+    }
+
+    // Where each visible window of a name matching `name` lies.
+    QList<QRect> visibleWindows(const QString &name = ".") const
+    {
+        QList<QRect> found;
+        const auto ids = run("xdotool", {"search", "--onlyvisible", "--name", name});
+        for (const QString &id : ids ? ids->split('\n', Qt::SkipEmptyParts) : QStringList())
+            found.append(geometry(id));
+        return found;
     }
 
     QImage screen() const

@@ -21,11 +21,12 @@ namespace velmix::test {
 struct WindowFixture
 {
     // Files in subfolders ("sub/name") make the subfolders too.
-    explicit WindowFixture(const QStringList &files = {"a b.txt", "c_d.TXT"}, QStringList mountPoints = {"/"})
+    explicit WindowFixture(const QStringList &files = {"a b.txt", "c_d.TXT"}, QStringList mountPoints = {"/"},
+                           FileMover *fileMover = nullptr)
         : drives(std::move(mountPoints))
     {
         folder.createFiles(files);
-        window = std::make_unique<VelmixWindow>(drives, mover, folder.path(), &messages);
+        window = std::make_unique<VelmixWindow>(drives, fileMover ? *fileMover : mover, folder.path(), &messages);
         modelTester = std::make_unique<QAbstractItemModelTester>(
             grid()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         window->show();

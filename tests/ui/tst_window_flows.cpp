@@ -4,6 +4,8 @@
 #include "WidgetMessageBox.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -228,6 +230,72 @@ private Q_SLOTS:
         QCOMPARE(box.ask("Возврат прежних имён", "Вернуть прежние имена? Файлов: 1"), agreed);
         buttons.sort();
         QCOMPARE(buttons, QStringList({"Да", "Нет"}));
+    }
+
+    // An apply of moves that take a millisecond each: from the first moment the window
+    // takes no clicks; after half a second the progress window shows and counts; the
+    // user stops the work with Esc there, or by closing the Velmix window, which closes
+    // once the work has stopped.
+    void longApplyShowsProgressAndStops_data()
+    {
+        QTest::addColumn<bool>("byClosing");
+        QTest::newRow("Esc") << false;
+        QTest::newRow("closing the window") << true;
+    }
+    void longApplyShowsProgressAndStops()
+    {
+        QFETCH(bool, byClosing);
+        constexpr int Files = 1500;
+        QStringList files;
+        for (int i = 0; i < Files; ++i)
+            files.append(QStringLiteral("f%1.txt").arg(i, 4, 10, QChar(u'0')));
+        test::SlowFileMover slowMover(std::chrono::milliseconds(1));
+        test::WindowFixture f(files, {"/"}, &slowMover);
+        QTest::mouseClick(f.button("PicBig"), Qt::LeftButton);
+
+        QElapsedTimer clock;
+        qint64 shownAfter = -1;
+        QStringList counts;
+        bool closedAtOnce = false;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            QTest::mouseClick(f.button("PicMini"), Qt::LeftButton); // dropped, not queued
+            auto *progress = f.window->findChild<QWidget *>("ProgressWindow");
+            if (!progress || !progress->isVisible())
+                return;
+            if (shownAfter < 0) {
+                shownAfter = clock.elapsed();
+                QCOMPARE(progress->findChild<QLabel *>("LblCaption")->text(), "Переименование…");
+            }
+            counts.append(progress->findChild<QLabel *>("LblCount")->text());
+            if (counts.size() == 8) {
+                if (byClosing)
+                    closedAtOnce = f.window->close();
+                else
+                    QTest::keyClick(progress, Qt::Key_Escape);
+            }
+        });
+        watch.start(50);
+        clock.start();
+        QTest::mouseClick(f.button("ImgApply"), Qt::LeftButton);
+        watch.stop();
+
+        QVERIFY(shownAfter >= 450);
+        QVERIFY(counts.size() >= 8);
+        for (qsizetype i = 1; i < counts.size(); ++i) {
+            QVERIFY2(counts[i].endsWith(" из 1500"), qPrintable(counts[i]));
+            QVERIFY(counts[i].section(u' ', 0, 0).toInt() >= counts[i - 1].section(u' ', 0, 0).toInt());
+        }
+        QVERIFY(!f.window->isMinimized());
+        QVERIFY(!closedAtOnce);
+        QCOMPARE(f.window->isVisible(), !byClosing);
+        QCOMPARE(f.window->findChild<QWidget *>("ProgressWindow"), nullptr);
+        QCOMPARE(f.messages.shown.size(), 1);
+        QVERIFY(f.messages.shown[0].second.startsWith("Переименование прервано."));
+        const QStringList onDisk = f.folder.files();
+        QCOMPARE(onDisk.size(), Files);
+        QVERIFY(onDisk.filter("~velmix").isEmpty());
+        QVERIFY(onDisk.filter(".TXT").size() > 0 && onDisk.filter(".txt").size() > 0);
     }
 };
 

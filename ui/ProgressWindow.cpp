@@ -1,0 +1,105 @@
+#include "ProgressWindow.h"
+
+#include "Skin.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace velmix {
+namespace {
+
+QString captionOf(WorkKind kind)
+{
+    switch (kind) {
+    case WorkKind::ReadingFolder:
+        return QStringLiteral("Чтение папки…");
+    case WorkKind::Renaming:
+        return QStringLiteral("Переименование…");
+    case WorkKind::Undoing:
+        return QStringLiteral("Возврат прежних имён…");
+    }
+    return {};
+}
+
+} // namespace
+
+ProgressWindow::ProgressWindow(WorkKind kind, WorkProgress &progress, QWidget *over)
+    : QWidget(over, Qt::Dialog | Qt::FramelessWindowHint)
+    , m_progress(progress)
+    , m_count(new QLabel(this))
+    , m_bar(new QProgressBar(this))
+    , m_cancel(new QPushButton(QStringLiteral("Отмена"), this))
+{
+    setObjectName(QStringLiteral("ProgressWindow"));
+    setWindowTitle(captionOf(kind));
+    setWindowModality(Qt::WindowModal);
+    setFixedSize(Size);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, Skin::cream);
+    colours.setColor(QPalette::WindowText, Skin::red);
+    setPalette(colours);
+    setFont(Skin::controlFont());
+
+    auto *caption = new QLabel(captionOf(kind), this);
+    caption->setObjectName(QStringLiteral("LblCaption"));
+    caption->setFont(Skin::titleFont());
+    caption->setGeometry(12, 10, 276, 22);
+    m_bar->setObjectName(QStringLiteral("BarProgress"));
+    m_bar->setGeometry(12, 38, 276, 18);
+    m_bar->setTextVisible(false);
+    m_count->setObjectName(QStringLiteral("LblCount"));
+    m_count->setGeometry(12, 62, 186, 18);
+    m_cancel->setObjectName(QStringLiteral("BtnCancel"));
+    m_cancel->setGeometry(CancelPlace);
+    m_cancel->setEnabled(progress.cancellable());
+    connect(m_cancel, &QPushButton::clicked, this, &ProgressWindow::cancel);
+    m_cancel->setFocus();
+
+    if (over)
+        move(over->geometry().center() - rect().center());
+    showCount();
+}
+
+void ProgressWindow::showCount()
+{
+    const qsizetype done = m_progress.done();
+    const qsizetype total = m_progress.total();
+    if (total > 0) {
+        // The bar counts in thousandths, so a count past an int's range still fits.
+        m_bar->setRange(0, 1000);
+        m_bar->setValue(int(done * 1000 / total));
+        m_count->setText(QStringLiteral("%1 из %2").arg(done).arg(total));
+    } else {
+        m_bar->setRange(0, 0); // a moving bar: there is no total in advance
+        m_count->setText(QStringLiteral("Прочитано файлов: %1").arg(done));
+    }
+}
+
+void ProgressWindow::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), Skin::cream);
+    painter.setPen(Skin::red);
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+void ProgressWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape)
+        cancel();
+    else
+        QWidget::keyPressEvent(event);
+}
+
+void ProgressWindow::cancel()
+{
+    if (!m_progress.cancellable())
+        return;
+    m_progress.cancel();
+    m_cancel->setEnabled(false);
+}
+
+} // namespace velmix

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "LongWork.h"
+
+#include <QRect>
+#include <QSize>
+#include <QWidget>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace velmix {
+
+// The small window over the Velmix window while long work runs: what is being done, a
+// bar, how far it got, and "Отмена" (also Esc), which asks the work to stop.
+class ProgressWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr QSize Size{300, 112};
+    static constexpr QRect CancelPlace{204, 78, 84, 24};
+
+    ProgressWindow(WorkKind kind, WorkProgress &progress, QWidget *over);
+
+    // Shows how far the work got.
+    void showCount();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void cancel();
+
+    WorkProgress &m_progress;
+    QLabel *m_count;
+    QProgressBar *m_bar;
+    QPushButton *m_cancel;
+};
+
+} // namespace velmix

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "LongWork.h"
+
+#include <QObject>
+#include <QPointer>
+
+class QWidget;
+
+namespace velmix {
+
+class ProgressWindow;
+
+// The window's side of long work: from its first moment every click and key meant for
+// the Velmix window is dropped (not queued for later), while painting goes on; work that
+// outlasts the runner's delay gets a progress window with a cancel button.
+class WidgetWorkDisplay : public QObject, public WorkDisplay
+{
+    Q_OBJECT
+
+public:
+    explicit WidgetWorkDisplay(QWidget *window);
+
+    void workStarted(WorkKind kind, WorkProgress &progress) override;
+    void showProgress() override;
+    void workFinished() override;
+
+    // Asks the work under way, if any, to stop.
+    void cancelWork();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QWidget *m_window;
+    WorkKind m_kind = WorkKind::ReadingFolder;
+    WorkProgress *m_progress = nullptr;
+    QPointer<ProgressWindow> m_progressWindow;
+};
+
+} // namespace velmix
