@@ -446,6 +446,14 @@ private Q_SLOTS:
         QCOMPARE(test::names(core.table().currentNames()), dir.files());
         QVERIFY(!preview.namesPending());
         QCOMPARE(fixture.busy.depth, 0);
+
+        // The part done is taken back like any apply, on the runner as an undo.
+        fixture.work.onProgress = nullptr;
+        slowMover.beforeMove = nullptr;
+        fixture.messages.answers = {true};
+        core.undoLastApply();
+        QVERIFY(fixture.work.kinds.contains(WorkKind::Undoing));
+        QCOMPARE(dir.files(), oldNames);
     }
 
     // The user cancels the folder's read at once: the window stays on what it showed
