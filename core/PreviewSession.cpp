@@ -80,6 +80,14 @@ void PreviewSession::RebuildNewNames()
 
 void PreviewSession::markNewNames()
 {
+    // Every file keeps its name, as after a reload (steps write new names elsewhere, so
+    // shared storage means the same names): nothing to judge, and a large listing's index
+    // of names is not built on the window's thread until a row asks for another name.
+    if (m_table.newNames().sharesStorageWith(m_table.currentNames())) {
+        m_judgement.fates.assign(size_t(m_table.fileCount()), RowFate::Stays);
+        m_table.setFates(m_judgement.fates);
+        return;
+    }
     if (!m_folderNames)
         m_folderNames.emplace(m_table.currentNames(), m_rules, m_unlistedNames);
     judgeNewNames(*m_folderNames, m_table.newNames(), m_judgement);

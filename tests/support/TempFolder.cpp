@@ -1,12 +1,11 @@
 #include "TempFolder.h"
 
+#include "RenameFolder.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace velmix::test {
 
@@ -21,15 +20,9 @@ void TempFolder::createFiles(const QStringList &names, const QByteArray &content
     }
 }
 
-// Through open(2): Qt's file names cannot carry bytes that are not valid UTF-8.
 void TempFolder::createFile(const QByteArray &name, const QByteArray &content) const
 {
-    const QByteArray path = QFile::encodeName(this->path()) + '/' + name;
-    const int fd = ::open(path.constData(), O_CREAT | O_EXCL | O_WRONLY, 0644);
-    QVERIFY2(fd >= 0, path.constData());
-    const ssize_t written = ::write(fd, content.constData(), size_t(content.size()));
-    ::close(fd);
-    QCOMPARE(written, ssize_t(content.size()));
+    test::createFile(QFile::encodeName(path()), name, content);
 }
 
 QStringList TempFolder::files(const QString &subfolder) const
