@@ -5,7 +5,8 @@ JOBS    ?= 2
 DIR     ?=
 PACKAGES = cmake make g++ qt6-base-dev xvfb xdotool x11-xkb-utils imagemagick fonts-dejavu-core \
            desktop-file-utils appstream dpkg-dev file \
-           exfat-fuse exfatprogs dosfstools fusefat ntfs-3g
+           exfat-fuse exfatprogs dosfstools fusefat ntfs-3g \
+           dbus at-spi2-core python3-gi gir1.2-atspi-2.0
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

@@ -2,27 +2,23 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QItemSelectionModel>
 
 namespace velmix {
-
-namespace {
-
-QAccessibleInterface *comboBoxFactory(const QString &className, QObject *object)
-{
-    auto *comboBox = qobject_cast<QComboBox *>(object);
-    return className == QLatin1String("QComboBox") && comboBox ? new ComboBoxAccessible(comboBox) : nullptr;
-}
-
-} // namespace
 
 ComboBoxAccessible::ComboBoxAccessible(QComboBox *comboBox)
     : QAccessibleWidget(comboBox, QAccessible::ComboBox)
 {
 }
 
-void ComboBoxAccessible::install()
+void ComboBoxAccessible::selectCurrentEntry(QComboBox *comboBox)
 {
-    QAccessible::installFactory(comboBoxFactory);
+    const QModelIndex entry = comboBox->model()->index(comboBox->currentIndex(), comboBox->modelColumn());
+    QItemSelectionModel *selection = comboBox->view()->selectionModel();
+    if (!entry.isValid())
+        selection->clear();
+    else if (!selection->isSelected(entry))
+        selection->select(entry, QItemSelectionModel::ClearAndSelect); // not current: that would move the focus
 }
 
 QComboBox *ComboBoxAccessible::comboBox() const
@@ -68,6 +64,35 @@ void ComboBoxAccessible::doAction(const QString &actionName)
         return;
     }
     QAccessibleWidget::doAction(actionName);
+}
+
+void *ComboBoxAccessible::interface_cast(QAccessible::InterfaceType type)
+{
+    if (type == QAccessible::TextInterface)
+        return static_cast<QAccessibleTextInterface *>(this);
+    return QAccessibleWidget::interface_cast(type);
+}
+
+void ComboBoxAccessible::selection(int, int *startOffset, int *endOffset) const
+{
+    *startOffset = *endOffset = 0;
+}
+
+QString ComboBoxAccessible::text(int startOffset, int endOffset) const
+{
+    return comboBox()->currentText().mid(startOffset, endOffset - startOffset);
+}
+
+int ComboBoxAccessible::characterCount() const
+{
+    return int(comboBox()->currentText().size());
+}
+
+QString ComboBoxAccessible::attributes(int, int *startOffset, int *endOffset) const
+{
+    *startOffset = 0;
+    *endOffset = characterCount();
+    return {};
 }
 
 } // namespace velmix

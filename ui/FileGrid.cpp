@@ -42,6 +42,11 @@ void FileGrid::splitColumnsEvenly()
     horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
 }
 
+void FileGrid::showMarkedRows(int count)
+{
+    setAccessibleDescription(count > 0 ? QStringLiteral("Отмечено строк: %1").arg(count) : QString());
+}
+
 void FileGrid::FlexGrid1_Click(const QModelIndex &index)
 {
     // A marked new name tells on a second line why the apply will refuse it.

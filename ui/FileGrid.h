@@ -15,6 +15,9 @@ public:
     explicit FileGrid(QWidget *parent = nullptr);
 
     void splitColumnsEvenly();
+    // Tells screen readers how many rows are marked, which they cannot find among
+    // thousands of rows themselves.
+    void showMarkedRows(int count);
 
     static constexpr int TipTolerance = 10;
 

@@ -92,6 +92,7 @@ void FileGridModel::tableAboutToReload()
 void FileGridModel::tableReloaded()
 {
     endResetModel();
+    countMarkedRows();
 }
 
 void FileGridModel::newNamesRebuilt()
@@ -100,6 +101,18 @@ void FileGridModel::newNamesRebuilt()
     if (rows > 0)
         Q_EMIT dataChanged(index(0, FileNameTable::NewName), index(rows - 1, FileNameTable::NewName),
                            {Qt::DisplayRole, Qt::BackgroundRole, Qt::DecorationRole, Qt::AccessibleDescriptionRole});
+    countMarkedRows();
+}
+
+void FileGridModel::countMarkedRows()
+{
+    int marked = 0;
+    for (qsizetype row = 1; row <= m_table.fileCount(); ++row)
+        marked += m_table.mark(row) != NameMark::None;
+    if (marked != m_markedRows) {
+        m_markedRows = marked;
+        Q_EMIT markedRowsChanged(marked);
+    }
 }
 
 } // namespace velmix

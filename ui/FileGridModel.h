@@ -28,8 +28,17 @@ public:
     void tableReloaded() override;
     void newNamesRebuilt() override;
 
+    // How many rows have a marked new name, as last rebuilt.
+    [[nodiscard]] int markedRows() const { return m_markedRows; }
+
+Q_SIGNALS:
+    void markedRowsChanged(int count);
+
 private:
+    void countMarkedRows();
+
     const FileNameTable &m_table;
+    int m_markedRows = 0;
 };
 
 } // namespace velmix

@@ -11,18 +11,27 @@
 namespace velmix {
 namespace {
 
-QString captionOf(WorkKind kind)
+// What runs; also what a screen reader calls the bar.
+QString workName(WorkKind kind)
 {
     switch (kind) {
     case WorkKind::ReadingFolder:
-        return QStringLiteral("Чтение папки…");
+        return QStringLiteral("Чтение папки");
     case WorkKind::Renaming:
-        return QStringLiteral("Переименование…");
+        return QStringLiteral("Переименование");
     case WorkKind::Undoing:
-        return QStringLiteral("Возврат прежних имён…");
+        return QStringLiteral("Возврат прежних имён");
     }
     return {};
 }
+
+QString captionOf(WorkKind kind)
+{
+    return workName(kind) + u'…';
+}
+
+// Each change of the count is announced by screen readers, so it changes this often at most.
+constexpr qint64 ShowInterval = 250; // ms
 
 } // namespace
 
@@ -48,6 +57,7 @@ ProgressWindow::ProgressWindow(WorkKind kind, WorkProgress &progress, QWidget *o
     caption->setFont(Skin::titleFont());
     caption->setGeometry(12, 10, 276, 22);
     m_bar->setObjectName(QStringLiteral("BarProgress"));
+    m_bar->setAccessibleName(workName(kind));
     m_bar->setGeometry(12, 38, 276, 18);
     m_bar->setTextVisible(false);
     m_count->setObjectName(QStringLiteral("LblCount"));
@@ -65,12 +75,15 @@ ProgressWindow::ProgressWindow(WorkKind kind, WorkProgress &progress, QWidget *o
 
 void ProgressWindow::showCount()
 {
+    if (m_shown.isValid() && !m_shown.hasExpired(ShowInterval))
+        return;
+    m_shown.start();
     const qsizetype done = m_progress.done();
     const qsizetype total = m_progress.total();
     if (total > 0) {
-        // The bar counts in thousandths, so a count past an int's range still fits.
-        m_bar->setRange(0, 1000);
-        m_bar->setValue(int(done * 1000 / total));
+        // In percent, as screen readers say it; a count past an int's range still fits.
+        m_bar->setRange(0, 100);
+        m_bar->setValue(int(done * 100 / total));
         m_count->setText(QStringLiteral("%1 из %2").arg(done).arg(total));
     } else {
         m_bar->setRange(0, 0); // a moving bar: there is no total in advance

@@ -2,6 +2,7 @@
 
 #include "LongWork.h"
 
+#include <QElapsedTimer>
 #include <QRect>
 #include <QSize>
 #include <QWidget>
@@ -24,7 +25,7 @@ public:
 
     ProgressWindow(WorkKind kind, WorkProgress &progress, QWidget *over);
 
-    // Shows how far the work got.
+    // Shows how far the work got, a few times a second at most.
     void showCount();
 
 protected:
@@ -38,6 +39,7 @@ private:
     QLabel *m_count;
     QProgressBar *m_bar;
     QPushButton *m_cancel;
+    QElapsedTimer m_shown;
 };
 
 } // namespace velmix

@@ -1,5 +1,6 @@
 #include "VelmixWindow.h"
 
+#include "AccessibleInterfaces.h"
 #include "ComboBoxAccessible.h"
 #include "DigitWidthBox.h"
 #include "DriveComboBox.h"
@@ -42,47 +43,36 @@ VelmixWindow::VelmixWindow(DriveList &driveList, FileMover &fileMover, const QSt
     // for input only.
     setAttribute(Qt::WA_TranslucentBackground);
 
-    ComboBoxAccessible::install();
-    WindowLayout::build(this);
-    m_toggles = {{{findChild<PictureCheckBox *>(QStringLiteral("PicBig")), Toggle::UpperCase},
-                  {findChild<PictureCheckBox *>(QStringLiteral("PicSmall")), Toggle::LowerCase},
-                  {findChild<PictureCheckBox *>(QStringLiteral("PicPerBig")), Toggle::FirstLetterCapital},
-                  {findChild<PictureCheckBox *>(QStringLiteral("PicPod")), Toggle::SpacesToUnderscores},
-                  {findChild<PictureCheckBox *>(QStringLiteral("PicBreak")), Toggle::UnderscoresToSpaces},
-                  {findChild<PictureCheckBox *>(QStringLiteral("PicNum")), Toggle::Numbering}}};
-    m_txtName = findChild<KeyReleaseLineEdit *>(QStringLiteral("TxtName"));
-    m_txtNach = findChild<KeyReleaseLineEdit *>(QStringLiteral("TxtNach"));
-    m_txtShag = findChild<KeyReleaseLineEdit *>(QStringLiteral("TxtShag"));
-    m_cboRazr = findChild<DigitWidthBox *>(QStringLiteral("CboRazr"));
-    m_cboMask = findChild<QComboBox *>(QStringLiteral("cboMask"));
-    m_drive1 = findChild<DriveComboBox *>(QStringLiteral("Drive1"));
-    m_dir1 = findChild<FolderList *>(QStringLiteral("Dir1"));
-    m_grid = findChild<FileGrid *>(QStringLiteral("FlexGrid1"));
-    findChild<HiddenFileList *>(QStringLiteral("File1"))->follow(&m_core.listing());
-
-    const QPixmap checked = findChild<QLabel *>(QStringLiteral("ImgChecked"))->pixmap();
-    const QPixmap unchecked = findChild<QLabel *>(QStringLiteral("ImgUnchecked"))->pixmap();
+    AccessibleInterfaces::install();
+    m_ui = WindowLayout::build(this);
+    m_toggles = {{{m_ui.PicBig, Toggle::UpperCase},
+                  {m_ui.PicSmall, Toggle::LowerCase},
+                  {m_ui.PicPerBig, Toggle::FirstLetterCapital},
+                  {m_ui.PicPod, Toggle::SpacesToUnderscores},
+                  {m_ui.PicBreak, Toggle::UnderscoresToSpaces},
+                  {m_ui.PicNum, Toggle::Numbering}}};
+    m_ui.File1->follow(&m_core.listing());
     for (const auto &[box, toggle] : m_toggles)
-        box->setPictures(checked, unchecked);
+        box->setPictures(m_ui.ImgChecked->pixmap(), m_ui.ImgUnchecked->pixmap());
 
-    m_grid->setModel(&m_model);
+    m_ui.FlexGrid1->setModel(&m_model);
+    connect(&m_model, &FileGridModel::markedRowsChanged, m_ui.FlexGrid1, &FileGrid::showMarkedRows);
     m_core.preview().setObserver(&m_model);
     new WindowDragger(this);
     connectControls();
     Form_Load();
-    findChild<QWidget *>(QStringLiteral("PicMini"))->setFocus();
+    m_ui.PicMini->setFocus();
 }
 
 void VelmixWindow::Form_Load()
 {
     ShapeMainWindow();
-    ShapeRoundButton(findChild<QWidget *>(QStringLiteral("PicMini")));
-    ShapeRoundButton(findChild<QWidget *>(QStringLiteral("PicClose")));
+    ShapeRoundButton(m_ui.PicMini);
+    ShapeRoundButton(m_ui.PicClose);
     m_core.startUp();
-    m_grid->splitColumnsEvenly();
-    auto *title = findChild<QLabel *>(QStringLiteral("Label9"));
-    title->setText(title->text() + QStringLiteral(VELMIX_VERSION));
-    title->adjustSize();
+    m_ui.FlexGrid1->splitColumnsEvenly();
+    m_ui.Label9->setText(m_ui.Label9->text() + QStringLiteral(VELMIX_VERSION));
+    m_ui.Label9->adjustSize();
     redraw();
 }
 
@@ -124,33 +114,27 @@ void VelmixWindow::runFlow(const std::function<void()> &flow)
 
 void VelmixWindow::connectControls()
 {
-    const auto box = [this](const char *name) { return findChild<PictureCheckBox *>(QLatin1String(name)); };
-    connect(box("PicBig"), &QAbstractButton::clicked, this, &VelmixWindow::PicBig_Click);
-    connect(box("PicSmall"), &QAbstractButton::clicked, this, &VelmixWindow::PicSmall_Click);
-    connect(box("PicPerBig"), &QAbstractButton::clicked, this, &VelmixWindow::PicPerBig_Click);
-    connect(box("PicPod"), &QAbstractButton::clicked, this, &VelmixWindow::PicPod_Click);
-    connect(box("PicBreak"), &QAbstractButton::clicked, this, &VelmixWindow::PicBreak_Click);
-    connect(box("PicNum"), &QAbstractButton::clicked, this, &VelmixWindow::PicNum_Click);
+    for (const auto &[box, toggle] : m_toggles)
+        connect(box, &QAbstractButton::clicked, this, [this, toggle = toggle] { PicToggle_Click(toggle); });
 
-    connect(m_txtName, &QLineEdit::textEdited, this, &VelmixWindow::TxtName_Change);
-    connect(m_txtNach, &QLineEdit::textEdited, this, &VelmixWindow::TxtNach_Change);
-    connect(m_txtShag, &QLineEdit::textEdited, this, &VelmixWindow::TxtShag_Change);
-    connect(m_txtName, &KeyReleaseLineEdit::keyReleased, this, &VelmixWindow::TxtName_KeyUp);
-    connect(m_txtNach, &KeyReleaseLineEdit::keyReleased, this, &VelmixWindow::TxtNach_KeyUp);
-    connect(m_txtShag, &KeyReleaseLineEdit::keyReleased, this, &VelmixWindow::TxtShag_KeyUp);
+    connect(m_ui.TxtName, &QLineEdit::textEdited, this, &VelmixWindow::TxtName_Change);
+    connect(m_ui.TxtNach, &QLineEdit::textEdited, this, &VelmixWindow::TxtNach_Change);
+    connect(m_ui.TxtShag, &QLineEdit::textEdited, this, &VelmixWindow::TxtShag_Change);
+    connect(m_ui.TxtName, &KeyReleaseLineEdit::keyReleased, this, &VelmixWindow::TxtName_KeyUp);
+    connect(m_ui.TxtNach, &KeyReleaseLineEdit::keyReleased, this, &VelmixWindow::TxtNach_KeyUp);
+    connect(m_ui.TxtShag, &KeyReleaseLineEdit::keyReleased, this, &VelmixWindow::TxtShag_KeyUp);
     // A user's pick raises activated, the same entry again included, as the lists' click did.
-    connect(m_cboRazr, &QComboBox::activated, this, &VelmixWindow::CboRazr_Click);
-    connect(m_cboRazr, &DigitWidthBox::doubleClicked, this, &VelmixWindow::CboRazr_DblClick);
-    connect(m_cboMask, &QComboBox::activated, this, &VelmixWindow::cboMask_Click);
-    connect(m_drive1, &QComboBox::activated, this, &VelmixWindow::Drive1_Click);
-    connect(m_dir1, &FolderList::folderOpened, this, &VelmixWindow::Dir1_Open);
+    connect(m_ui.CboRazr, &QComboBox::activated, this, &VelmixWindow::CboRazr_Click);
+    connect(m_ui.CboRazr, &DigitWidthBox::doubleClicked, this, &VelmixWindow::CboRazr_DblClick);
+    connect(m_ui.cboMask, &QComboBox::activated, this, &VelmixWindow::cboMask_Click);
+    connect(m_ui.Drive1, &QComboBox::activated, this, &VelmixWindow::Drive1_Click);
+    connect(m_ui.Dir1, &FolderList::folderOpened, this, &VelmixWindow::Dir1_Open);
 
-    const auto button = [this](const char *name) { return findChild<QAbstractButton *>(QLatin1String(name)); };
-    connect(button("ImgApply"), &QAbstractButton::clicked, this, &VelmixWindow::ImgApply_Click);
-    connect(button("ImgChancel"), &QAbstractButton::clicked, this, &VelmixWindow::ImgChancel_Click);
-    connect(button("ImgHelp"), &QAbstractButton::clicked, this, &HelpPage::open);
-    connect(button("PicMini"), &QAbstractButton::clicked, this, &VelmixWindow::PicMini_Click);
-    connect(button("PicClose"), &QAbstractButton::clicked, this, &VelmixWindow::PicClose_Click);
+    connect(m_ui.ImgApply, &QAbstractButton::clicked, this, &VelmixWindow::ImgApply_Click);
+    connect(m_ui.ImgChancel, &QAbstractButton::clicked, this, &VelmixWindow::ImgChancel_Click);
+    connect(m_ui.ImgHelp, &QAbstractButton::clicked, this, &HelpPage::open);
+    connect(m_ui.PicMini, &QAbstractButton::clicked, this, &VelmixWindow::PicMini_Click);
+    connect(m_ui.PicClose, &QAbstractButton::clicked, this, &VelmixWindow::PicClose_Click);
     // Anywhere in the window but a text box with edits of its own to undo.
     connect(new QShortcut(QKeySequence::Undo, this), &QShortcut::activated, this, &VelmixWindow::undoApply);
 }
@@ -163,56 +147,29 @@ void VelmixWindow::redraw()
         box->setChecked(preview.isTicked(toggle));
     }
     const NamingOptions &options = preview.options();
-    for (auto [field, text] : {std::pair{m_txtName, options.BaseName}, std::pair{m_txtNach, options.StartText},
-                               std::pair{m_txtShag, options.StepText}}) {
+    for (auto [field, text] : {std::pair{m_ui.TxtName, options.BaseName}, std::pair{m_ui.TxtNach, options.StartText},
+                               std::pair{m_ui.TxtShag, options.StepText}}) {
         const QSignalBlocker blocker(field);
         field->showText(text);
     }
     {
-        const QSignalBlocker razr(m_cboRazr);
-        m_cboRazr->setCurrentIndex(options.DigitWidthIndex);
-        const QSignalBlocker mask(m_cboMask);
-        m_cboMask->setCurrentIndex(m_core.maskIndex());
+        const QSignalBlocker razr(m_ui.CboRazr);
+        m_ui.CboRazr->setCurrentIndex(options.DigitWidthIndex);
+        const QSignalBlocker mask(m_ui.cboMask);
+        m_ui.cboMask->setCurrentIndex(m_core.maskIndex());
     }
-    m_drive1->showDrives(m_core.drives(), m_core.driveIndex());
+    m_ui.Drive1->showDrives(m_core.drives(), m_core.driveIndex());
+    for (QComboBox *list : {static_cast<QComboBox *>(m_ui.CboRazr), m_ui.cboMask, static_cast<QComboBox *>(m_ui.Drive1)})
+        ComboBoxAccessible::selectCurrentEntry(list);
     const int drive = m_core.driveIndex();
     const bool knownDrive = drive >= 0 && drive < m_core.drives().size();
-    m_dir1->showFolder(knownDrive ? m_core.drives()[drive].mountPoint : QStringLiteral("/"), m_core.folder());
+    m_ui.Dir1->showFolder(knownDrive ? m_core.drives()[drive].mountPoint : QStringLiteral("/"), m_core.folder());
 }
 
-void VelmixWindow::PicBig_Click()
+// The click of any of the six picture check boxes (PicBig_Click, PicSmall_Click, ...).
+void VelmixWindow::PicToggle_Click(Toggle toggle)
 {
-    m_core.preview().ToggleOption(Toggle::UpperCase);
-    redraw();
-}
-
-void VelmixWindow::PicSmall_Click()
-{
-    m_core.preview().ToggleOption(Toggle::LowerCase);
-    redraw();
-}
-
-void VelmixWindow::PicPerBig_Click()
-{
-    m_core.preview().ToggleOption(Toggle::FirstLetterCapital);
-    redraw();
-}
-
-void VelmixWindow::PicPod_Click()
-{
-    m_core.preview().ToggleOption(Toggle::SpacesToUnderscores);
-    redraw();
-}
-
-void VelmixWindow::PicBreak_Click()
-{
-    m_core.preview().ToggleOption(Toggle::UnderscoresToSpaces);
-    redraw();
-}
-
-void VelmixWindow::PicNum_Click()
-{
-    m_core.preview().ToggleOption(Toggle::Numbering);
+    m_core.preview().ToggleOption(toggle);
     redraw();
 }
 

@@ -5,6 +5,7 @@
 #include "WidgetBusyPointer.h"
 #include "WidgetMessageBox.h"
 #include "WidgetWorkDisplay.h"
+#include "WindowLayout.h"
 
 #include <QPixmap>
 #include <QWidget>
@@ -13,16 +14,7 @@
 #include <functional>
 #include <utility>
 
-class QComboBox;
-
 namespace velmix {
-
-class DigitWidthBox;
-class DriveComboBox;
-class FileGrid;
-class FolderList;
-class KeyReleaseLineEdit;
-class PictureCheckBox;
 
 // frmVelmix, the program's one window: the skinned, shaped view over the core. Each
 // handler forwards one event to the core and then redraws every control from its state.
@@ -52,12 +44,7 @@ private:
     // Runs a core flow that may do long work, then redraws.
     void runFlow(const std::function<void()> &flow);
 
-    void PicBig_Click();
-    void PicSmall_Click();
-    void PicPerBig_Click();
-    void PicPod_Click();
-    void PicBreak_Click();
-    void PicNum_Click();
+    void PicToggle_Click(Toggle toggle);
 
     void TxtName_Change(const QString &text);
     void TxtNach_Change(const QString &text);
@@ -85,14 +72,7 @@ private:
     QPixmap m_background;
 
     std::array<std::pair<PictureCheckBox *, Toggle>, 6> m_toggles{};
-    KeyReleaseLineEdit *m_txtName = nullptr;
-    KeyReleaseLineEdit *m_txtNach = nullptr;
-    KeyReleaseLineEdit *m_txtShag = nullptr;
-    DigitWidthBox *m_cboRazr = nullptr;
-    QComboBox *m_cboMask = nullptr;
-    DriveComboBox *m_drive1 = nullptr;
-    FolderList *m_dir1 = nullptr;
-    FileGrid *m_grid = nullptr;
+    WindowControls m_ui{};
     int m_flowDepth = 0;
     bool m_closeAfterFlow = false;
 };

@@ -14,6 +14,7 @@
 #include "Skin.h"
 
 #include <QGroupBox>
+#include <QHash>
 #include <QLabel>
 
 #include <algorithm>
@@ -106,20 +107,46 @@ QWidget *create(const ControlSpec &entry, QWidget *parent)
     return nullptr;
 }
 
-void setTabOrder(QWidget *window)
+using Built = QHash<QString, QWidget *>;
+
+void setTabOrder(const Built &built)
 {
     QList<const ControlSpec *> focusable;
     for (const ControlSpec &entry : controls()) {
         if (entry.focusOrder >= 0)
             focusable.append(&entry);
         else
-            window->findChild<QWidget *>(entry.name)->setFocusPolicy(Qt::NoFocus);
+            built[entry.name]->setFocusPolicy(Qt::NoFocus);
     }
     std::sort(focusable.begin(), focusable.end(),
               [](const ControlSpec *a, const ControlSpec *b) { return a->focusOrder < b->focusOrder; });
     for (qsizetype i = 1; i < focusable.size(); ++i)
-        QWidget::setTabOrder(window->findChild<QWidget *>(focusable[i - 1]->name),
-                             window->findChild<QWidget *>(focusable[i]->name));
+        QWidget::setTabOrder(built[focusable[i - 1]->name], built[focusable[i]->name]);
+}
+
+// The built control of that name; its type is fixed by its kind in the layout.
+template<typename T>
+T *typed(const Built &built, const char *name)
+{
+    auto *control = qobject_cast<T *>(built.value(QLatin1String(name)));
+    Q_ASSERT(control);
+    return control;
+}
+
+WindowControls typedControls(const Built &built)
+{
+    const auto box = [&](const char *name) { return typed<PictureCheckBox>(built, name); };
+    const auto field = [&](const char *name) { return typed<KeyReleaseLineEdit>(built, name); };
+    const auto label = [&](const char *name) { return typed<QLabel>(built, name); };
+    const auto button = [&](const char *name) { return typed<PictureButton>(built, name); };
+    return {box("PicBig"), box("PicSmall"), box("PicPerBig"), box("PicPod"), box("PicBreak"), box("PicNum"),
+            field("TxtName"), field("TxtNach"), field("TxtShag"),
+            typed<DigitWidthBox>(built, "CboRazr"), typed<QComboBox>(built, "cboMask"),
+            typed<DriveComboBox>(built, "Drive1"), typed<FolderList>(built, "Dir1"),
+            typed<HiddenFileList>(built, "File1"), typed<FileGrid>(built, "FlexGrid1"),
+            label("Label9"), label("ImgChecked"), label("ImgUnchecked"),
+            typed<RoundTitleButton>(built, "PicMini"), typed<RoundTitleButton>(built, "PicClose"),
+            button("ImgHelp"), button("ImgChancel"), button("ImgApply")};
 }
 
 } // namespace
@@ -183,12 +210,14 @@ QRect placeOf(const QString &name)
     return {};
 }
 
-void build(QWidget *window)
+WindowControls build(QWidget *window)
 {
     window->setFont(Skin::controlFont());
+    Built built;
     for (const ControlSpec &entry : controls()) {
-        QWidget *parent = entry.parent.isEmpty() ? window : window->findChild<QWidget *>(entry.parent);
+        QWidget *parent = entry.parent.isEmpty() ? window : built[entry.parent];
         QWidget *control = create(entry, parent);
+        built.insert(entry.name, control);
         control->setObjectName(entry.name);
         // Places are kept in window pixels; a frame's children sit relative to the frame.
         control->setGeometry(entry.place.translated(-parent->mapTo(window, QPoint(0, 0))));
@@ -203,8 +232,9 @@ void build(QWidget *window)
     }
     for (const ControlSpec &entry : controls())
         if (!entry.buddy.isEmpty())
-            window->findChild<QLabel *>(entry.name)->setBuddy(window->findChild<QWidget *>(entry.buddy));
-    setTabOrder(window);
+            static_cast<QLabel *>(built[entry.name])->setBuddy(built[entry.buddy]);
+    setTabOrder(built);
+    return typedControls(built);
 }
 
 } // namespace velmix::WindowLayout

@@ -5,9 +5,21 @@
 #include <QString>
 #include <QStringList>
 
+class QComboBox;
+class QLabel;
 class QWidget;
 
 namespace velmix {
+
+class DigitWidthBox;
+class DriveComboBox;
+class FileGrid;
+class FolderList;
+class HiddenFileList;
+class KeyReleaseLineEdit;
+class PictureButton;
+class PictureCheckBox;
+class RoundTitleButton;
 
 enum class ControlKind {
     Frame,
@@ -45,6 +57,22 @@ struct ControlSpec
     QString buddy = {}; // labels: the control whose name they give to screen readers
 };
 
+// The controls the window works with, named as their object names.
+struct WindowControls
+{
+    PictureCheckBox *PicBig, *PicSmall, *PicPerBig, *PicPod, *PicBreak, *PicNum;
+    KeyReleaseLineEdit *TxtName, *TxtNach, *TxtShag;
+    DigitWidthBox *CboRazr;
+    QComboBox *cboMask;
+    DriveComboBox *Drive1;
+    FolderList *Dir1;
+    HiddenFileList *File1;
+    FileGrid *FlexGrid1;
+    QLabel *Label9, *ImgChecked, *ImgUnchecked;
+    RoundTitleButton *PicMini, *PicClose;
+    PictureButton *ImgHelp, *ImgChancel, *ImgApply;
+};
+
 namespace WindowLayout {
 
 inline constexpr QSize WindowSize(601, 594);
@@ -56,7 +84,7 @@ inline constexpr QSize WindowSize(601, 594);
 [[nodiscard]] QRect placeOf(const QString &name);
 
 // Creates every control on `window` at its place, with its texts, looks and tab order.
-void build(QWidget *window);
+[[nodiscard]] WindowControls build(QWidget *window);
 
 } // namespace WindowLayout
 } // namespace velmix
