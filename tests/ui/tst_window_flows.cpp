@@ -3,10 +3,12 @@
 #include "HiddenFileList.h"
 #include "WidgetMessageBox.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
@@ -266,6 +268,13 @@ private Q_SLOTS:
             if (shownAfter < 0) {
                 shownAfter = clock.elapsed();
                 QCOMPARE(progress->findChild<QLabel *>("LblCaption")->text(), "Переименование…");
+                // What a screen reader hears: a dialog named by its caption, a bar named by the work, in percent.
+                QAccessibleInterface *spoken = QAccessible::queryAccessibleInterface(progress);
+                QCOMPARE(spoken->role(), QAccessible::Dialog);
+                QCOMPARE(spoken->text(QAccessible::Name), "Переименование…");
+                auto *bar = progress->findChild<QProgressBar *>("BarProgress");
+                QCOMPARE(bar->accessibleName(), "Переименование");
+                QCOMPARE(bar->maximum(), 100);
             }
             counts.append(progress->findChild<QLabel *>("LblCount")->text());
             if (counts.size() == 8) {
@@ -282,6 +291,8 @@ private Q_SLOTS:
 
         QVERIFY(shownAfter >= 450);
         QVERIFY(counts.size() >= 8);
+        // Each new count is announced, so it changes a few times a second at most.
+        QVERIFY(QSet<QString>(counts.begin(), counts.end()).size() <= (clock.elapsed() - shownAfter) / 200 + 2);
         for (qsizetype i = 1; i < counts.size(); ++i) {
             QVERIFY2(counts[i].endsWith(" из 1500"), qPrintable(counts[i]));
             QVERIFY(counts[i].section(u' ', 0, 0).toInt() >= counts[i - 1].section(u' ', 0, 0).toInt());

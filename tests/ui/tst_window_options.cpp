@@ -1,5 +1,6 @@
 #include "WindowFixture.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QLabel>
 #include <QScrollBar>
@@ -62,6 +63,12 @@ private Q_SLOTS:
         QCOMPARE(f.ticked(), QStringList{box});
         QCOMPARE(f.newNames(), newNames);
         QVERIFY(f.pending());
+        // A screen reader's toggle is the same click, and it reads the state back from the core.
+        QAccessibleInterface *spoken = QAccessible::queryAccessibleInterface(f.button(qPrintable(box)));
+        spoken->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        QTRY_COMPARE(f.newNames(), (QStringList{"a b.txt", "c_d.TXT"}));
+        QCOMPARE(f.ticked(), QStringList());
+        QVERIFY(!spoken->state().checked);
     }
 
     void doubleClickIsOneClick()

@@ -89,6 +89,7 @@ private Q_SLOTS:
         test::WindowFixture f;
         QCOMPARE(f.window->objectName(), "frmVelmix");
         QCOMPARE(f.window->windowTitle(), "Velmix V2.0");
+        QCOMPARE(QAccessible::queryAccessibleInterface(f.window.get())->role(), QAccessible::Window);
         QCOMPARE(f.window->size(), QSize(601, 594));
         QVERIFY(f.window->windowFlags().testFlag(Qt::FramelessWindowHint));
         QVERIFY(f.window->testAttribute(Qt::WA_TranslucentBackground));
@@ -166,8 +167,16 @@ private Q_SLOTS:
         QAccessibleInterface *spoken = QAccessible::queryAccessibleInterface(widget);
         QCOMPARE(spoken->role(), role);
         QCOMPARE(spoken->text(QAccessible::Name), name);
-        if (auto *list = qobject_cast<QComboBox *>(widget))
+        if (auto *list = qobject_cast<QComboBox *>(widget)) {
             QCOMPARE(spoken->text(QAccessible::Value), list->currentText());
+            QCOMPARE(spoken->textInterface()->text(0, -1), list->currentText());
+        }
+        if (role == QAccessible::Button || role == QAccessible::CheckBox) {
+            QCOMPARE(spoken->text(QAccessible::Description), QString()); // the tooltip would repeat the name
+            QCOMPARE(spoken->actionInterface()->actionNames().first(),
+                     role == QAccessible::Button ? QAccessibleActionInterface::pressAction()
+                                                 : QAccessibleActionInterface::toggleAction());
+        }
         for (QWidget *other = widget->nextInFocusChain(); other != widget; other = other->nextInFocusChain()) {
             if (!(other->focusPolicy() & Qt::TabFocus) || !other->isVisibleTo(f.window.get()))
                 continue;
