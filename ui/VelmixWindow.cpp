@@ -159,7 +159,7 @@ void VelmixWindow::redraw()
         m_ui.cboMask->setCurrentIndex(m_core.maskIndex());
     }
     m_ui.Drive1->showDrives(m_core.drives(), m_core.driveIndex());
-    for (QComboBox *list : {static_cast<QComboBox *>(m_ui.CboRazr), m_ui.cboMask, static_cast<QComboBox *>(m_ui.Drive1)})
+    for (QComboBox *list : std::initializer_list<QComboBox *>{m_ui.CboRazr, m_ui.cboMask, m_ui.Drive1})
         ComboBoxAccessible::selectCurrentEntry(list);
     const int drive = m_core.driveIndex();
     const bool knownDrive = drive >= 0 && drive < m_core.drives().size();
