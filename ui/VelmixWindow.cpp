@@ -4,10 +4,12 @@
 #include "DigitWidthBox.h"
 #include "DriveComboBox.h"
 #include "FileGrid.h"
+#include "FolderDrop.h"
 #include "FolderList.h"
 #include "HelpPage.h"
 #include "HiddenFileList.h"
 #include "KeyReleaseLineEdit.h"
+#include "MaskComboBox.h"
 #include "PictureButton.h"
 #include "PictureCheckBox.h"
 #include "RoundTitleButton.h"
@@ -54,7 +56,7 @@ VelmixWindow::VelmixWindow(DriveList &driveList, FileMover &fileMover, const QSt
     m_txtNach = findChild<KeyReleaseLineEdit *>(QStringLiteral("TxtNach"));
     m_txtShag = findChild<KeyReleaseLineEdit *>(QStringLiteral("TxtShag"));
     m_cboRazr = findChild<DigitWidthBox *>(QStringLiteral("CboRazr"));
-    m_cboMask = findChild<QComboBox *>(QStringLiteral("cboMask"));
+    m_cboMask = findChild<MaskComboBox *>(QStringLiteral("cboMask"));
     m_drive1 = findChild<DriveComboBox *>(QStringLiteral("Drive1"));
     m_dir1 = findChild<FolderList *>(QStringLiteral("Dir1"));
     m_grid = findChild<FileGrid *>(QStringLiteral("FlexGrid1"));
@@ -68,6 +70,8 @@ VelmixWindow::VelmixWindow(DriveList &driveList, FileMover &fileMover, const QSt
     m_grid->setModel(&m_model);
     m_core.preview().setObserver(&m_model);
     new WindowDragger(this);
+    // Queued: a drop from another program ends before the folder is read.
+    connect(new FolderDrop(this), &FolderDrop::dropped, this, &VelmixWindow::Form_DragDrop, Qt::QueuedConnection);
     connectControls();
     Form_Load();
     findChild<QWidget *>(QStringLiteral("PicMini"))->setFocus();
@@ -142,6 +146,7 @@ void VelmixWindow::connectControls()
     connect(m_cboRazr, &QComboBox::activated, this, &VelmixWindow::CboRazr_Click);
     connect(m_cboRazr, &DigitWidthBox::doubleClicked, this, &VelmixWindow::CboRazr_DblClick);
     connect(m_cboMask, &QComboBox::activated, this, &VelmixWindow::cboMask_Click);
+    connect(m_cboMask, &MaskComboBox::maskTyped, this, &VelmixWindow::cboMask_Validate);
     connect(m_drive1, &QComboBox::activated, this, &VelmixWindow::Drive1_Click);
     connect(m_dir1, &FolderList::folderOpened, this, &VelmixWindow::Dir1_Open);
 
@@ -171,9 +176,8 @@ void VelmixWindow::redraw()
     {
         const QSignalBlocker razr(m_cboRazr);
         m_cboRazr->setCurrentIndex(options.DigitWidthIndex);
-        const QSignalBlocker mask(m_cboMask);
-        m_cboMask->setCurrentIndex(m_core.maskIndex());
     }
+    m_cboMask->showMasks(m_core.masks(), m_core.maskText());
     m_drive1->showDrives(m_core.drives(), m_core.driveIndex());
     const int drive = m_core.driveIndex();
     const bool knownDrive = drive >= 0 && drive < m_core.drives().size();
@@ -269,6 +273,12 @@ void VelmixWindow::cboMask_Click(int index)
     runFlow([&] { m_core.selectMask(index); });
 }
 
+// A refused mask changes nothing; the redraw shows the mask in use again.
+void VelmixWindow::cboMask_Validate(const QString &text)
+{
+    runFlow([&] { m_core.setTypedMask(text); });
+}
+
 void VelmixWindow::Drive1_Click(int index)
 {
     runFlow([&] { m_core.selectDrive(index); });
@@ -277,6 +287,11 @@ void VelmixWindow::Drive1_Click(int index)
 void VelmixWindow::Dir1_Open(const QString &path)
 {
     runFlow([&] { m_core.setFolder(path); });
+}
+
+void VelmixWindow::Form_DragDrop(const QString &path)
+{
+    runFlow([&] { m_core.openFolder(path); });
 }
 
 void VelmixWindow::ImgApply_Click()

@@ -22,6 +22,7 @@ class DriveComboBox;
 class FileGrid;
 class FolderList;
 class KeyReleaseLineEdit;
+class MaskComboBox;
 class PictureCheckBox;
 
 // frmVelmix, the program's one window: the skinned, shaped view over the core. Each
@@ -69,8 +70,10 @@ private:
     void CboRazr_DblClick();
 
     void cboMask_Click(int index);
+    void cboMask_Validate(const QString &text);
     void Drive1_Click(int index);
     void Dir1_Open(const QString &path);
+    void Form_DragDrop(const QString &path);
     void ImgApply_Click();
     void ImgChancel_Click();
     void undoApply();
@@ -89,7 +92,7 @@ private:
     KeyReleaseLineEdit *m_txtNach = nullptr;
     KeyReleaseLineEdit *m_txtShag = nullptr;
     DigitWidthBox *m_cboRazr = nullptr;
-    QComboBox *m_cboMask = nullptr;
+    MaskComboBox *m_cboMask = nullptr;
     DriveComboBox *m_drive1 = nullptr;
     FolderList *m_dir1 = nullptr;
     FileGrid *m_grid = nullptr;

@@ -15,7 +15,7 @@ enum class ControlKind {
     Label,
     TitleLabel,
     TextBox,
-    DropDownList,
+    MaskList,
     DigitWidthList,
     DriveList,
     FolderList,
