@@ -116,8 +116,7 @@ private Q_SLOTS:
         QTRY_COMPARE(f.grid()->model()->rowCount(), 2);
         QCOMPARE(f.cell(1, 0), "B.HEIC");
         verifyReset(f);
-        QCOMPARE(mask->count(), 12);
-        QCOMPARE(mask->itemText(11), "*.heic");
+        QCOMPARE(mask->itemText(mask->count() - 1), "*.heic");
         QCOMPARE(QAccessible::queryAccessibleInterface(mask)->text(QAccessible::Value), "*.heic");
         type("*/x");
         QTRY_COMPARE(mask->lineEdit()->text(), "*.heic");
@@ -156,7 +155,6 @@ private Q_SLOTS:
         QTRY_COMPARE(f.window->core().folder(), FileNameCodec::decode(root + opened));
         QCOMPARE(f.list("Drive1")->currentText(), other.path());
         QCOMPARE(f.cell(0, 0), opened.isEmpty() ? "x.txt" : opened == "/sub" ? "z.txt" : "");
-        QCOMPARE(f.textBox("TxtName")->text(), "-");
         verifyReset(f);
     }
 
