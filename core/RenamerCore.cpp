@@ -3,6 +3,7 @@
 #include "ApplyReport.h"
 #include "DirectoryReader.h"
 #include "FileNameCodec.h"
+#include "FolderToOpen.h"
 #include "RenameExecutor.h"
 
 #include <QDir>
@@ -64,14 +65,50 @@ void RenamerCore::selectDrive(int index)
     });
 }
 
+bool RenamerCore::openFolder(const QString &path)
+{
+    const QString folder = folderToOpen(path, m_folder).folder;
+    if (folder.isEmpty())
+        return false;
+    const int drive = driveIndexHolding(folder);
+    cancellable([&] {
+        m_driveIndex = drive;
+        if (drive >= 0)
+            m_savedDriveMount = m_drives[drive].mountPoint;
+        if (folder != m_folder) {
+            m_folder = folder;
+            folderChanged();
+        }
+    });
+    return true;
+}
+
 void RenamerCore::selectMask(int index)
 {
-    if (index < 0 || index >= Masks.size())
+    if (index < 0 || index >= m_masks.size())
         return;
     cancellable([&] {
-        m_maskIndex = index;
+        m_maskText = m_masks[index];
         maskChanged();
     });
+}
+
+bool RenamerCore::setTypedMask(const QString &typed)
+{
+    const std::optional<QString> mask = WildcardMask::fromTyped(typed);
+    if (!mask)
+        return false;
+    if (const int entry = int(m_masks.indexOf(*mask)); entry >= 0) {
+        selectMask(entry);
+        return true;
+    }
+    cancellable([&] {
+        m_maskText = *mask;
+        maskChanged();
+    });
+    if (m_maskText == *mask && table().holdsFiles())
+        m_masks.append(*mask);
+    return true;
 }
 
 template<typename Flow>
@@ -83,7 +120,7 @@ void RenamerCore::cancellable(Flow flow)
     const int driveIndex = m_driveIndex;
     const QString savedDrive = m_savedDriveMount;
     const QHash<QString, QString> lastFolderOnDrive = m_lastFolderOnDrive;
-    const int maskIndex = m_maskIndex;
+    const QString maskText = m_maskText;
     try {
         flow();
     } catch (const ListingCancelled &) {
@@ -94,7 +131,7 @@ void RenamerCore::cancellable(Flow flow)
         m_driveIndex = driveIndex;
         m_savedDriveMount = savedDrive;
         m_lastFolderOnDrive = lastFolderOnDrive;
-        m_maskIndex = maskIndex;
+        m_maskText = maskText;
     }
 }
 
@@ -120,7 +157,7 @@ void RenamerCore::startUp()
     const QScopedValueRollback startingUp(m_startingUp, true);
     m_preview.clearPending();
     cancellable([&] {
-        m_maskIndex = 0;
+        m_maskText = Masks.first();
         maskChanged();
     });
     m_preview.setDigitWidthIndex(0);

@@ -35,6 +35,7 @@ public:
         WorkDisplay &workDisplay;
     };
 
+    // The mask list's own entries, always its first ones.
     static const QStringList Masks;
 
     RenamerCore(Services services, const QString &startFolder);
@@ -48,6 +49,10 @@ public:
     [[nodiscard]] const QString &folder() const { return m_folder; }
     // Gives the folder list another folder; a change raises folderChanged.
     void setFolder(const QString &path);
+    // Opens a folder named from outside the lists (a drop): a folder itself, a file the
+    // folder holding it; the drive list follows. False, changing nothing, where the path
+    // leads to no folder that can be read.
+    bool openFolder(const QString &path);
 
     [[nodiscard]] const QList<Drive> &drives() const { return m_drives; }
     [[nodiscard]] int driveIndex() const { return m_driveIndex; }
@@ -55,10 +60,16 @@ public:
     // Puts the drive list at `index` and raises driveChanged, a pick of the same drive included.
     void selectDrive(int index);
 
-    [[nodiscard]] int maskIndex() const { return m_maskIndex; }
-    [[nodiscard]] const QString &maskText() const { return Masks[m_maskIndex]; }
+    // The entries: Masks, then every typed mask that listed files, for this run only.
+    [[nodiscard]] const QStringList &masks() const { return m_masks; }
+    // The entry shown, or -1 for a typed mask that is not an entry.
+    [[nodiscard]] int maskIndex() const { return int(m_masks.indexOf(m_maskText)); }
+    [[nodiscard]] const QString &maskText() const { return m_maskText; }
     // Picks a mask entry and raises maskChanged.
     void selectMask(int index);
+    // Takes a mask the user typed as a pick of an entry; false, changing nothing, for a
+    // mask WildcardMask::fromTyped refuses.
+    bool setTypedMask(const QString &typed);
 
     // The core's part of start-up: pending off, first mask, first digit width, options
     // reset, the drive remembered, and the table loaded once more.
@@ -117,7 +128,8 @@ private:
     int m_driveIndex = -1;
     QString m_savedDriveMount;
     QHash<QString, QString> m_lastFolderOnDrive;
-    int m_maskIndex = 0;
+    QStringList m_masks = Masks;
+    QString m_maskText = Masks.first();
     bool m_startingUp = false;
     bool m_listingCancellable = true;
     std::optional<UndoRecord> m_undo; // the last apply in this folder, until taken back

@@ -2,6 +2,8 @@
 
 #include "NameOrder.h"
 
+#include <QStringList>
+
 #include <algorithm>
 
 namespace velmix {
@@ -59,6 +61,17 @@ WildcardMask::WildcardMask(const QString &mask)
         m_takesEveryName = m_takesEveryName || takesEveryName(folded);
         m_patterns.append(folded);
     }
+}
+
+std::optional<QString> WildcardMask::fromTyped(const QString &typed)
+{
+    QStringList patterns;
+    for (const QString &pattern : typed.split(u';'))
+        if (const QString trimmed = pattern.trimmed(); !trimmed.isEmpty())
+            patterns.append(trimmed);
+    if (patterns.isEmpty() || typed.contains(u'/'))
+        return std::nullopt;
+    return patterns.join(u';');
 }
 
 bool WildcardMask::matches(QStringView name) const

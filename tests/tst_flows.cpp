@@ -1,11 +1,16 @@
+#include "CommandLine.h"
 #include "CurrentFolder.h"
+#include "DirectoryReader.h"
 #include "FakeServices.h"
+#include "FileNameCodec.h"
 #include "MountDriveList.h"
 #include "RenameFolder.h"
 #include "TempFolder.h"
 
+#include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -106,6 +111,8 @@ private Q_SLOTS:
         QTest::newRow("folder") << "folder";
         QTest::newRow("reset button") << "reset";
         QTest::newRow("drive") << "drive";
+        QTest::newRow("typed mask") << "typed mask";
+        QTest::newRow("opened file") << "opened file";
     }
     void changesResetOptions()
     {
@@ -126,6 +133,10 @@ private Q_SLOTS:
             fixture.core.setFolder(dir.filePath("sub"));
         else if (change == "reset")
             fixture.core.resetAndRelist();
+        else if (change == "typed mask")
+            QVERIFY(fixture.core.setTypedMask("*.MP3"));
+        else if (change == "opened file")
+            QVERIFY(fixture.core.openFolder(dir.filePath("sub/c.txt")));
         else
             fixture.core.selectDrive(1);
         NamingOptions expected;
@@ -135,7 +146,7 @@ private Q_SLOTS:
         const FileNameTable &table = fixture.core.table();
         for (qsizetype row = 1; row < table.rowCount(); ++row)
             QCOMPARE(table.text(row, 1), table.text(row, 0));
-        QCOMPARE(table.text(1, 0), change == "folder" ? "c.txt" : "a b.mp3");
+        QCOMPARE(table.text(1, 0), change == "folder" || change == "opened file" ? "c.txt" : "a b.mp3");
         fixture.core.applyNewNames(); // nothing pending: nothing happens
         QVERIFY(QFile::exists(dir.filePath("a b.mp3")));
         QCOMPARE(fixture.busy.depth, 0);
@@ -461,7 +472,7 @@ private Q_SLOTS:
     void cancelledListingChangesNothing_data()
     {
         QTest::addColumn<QString>("change");
-        for (const char *change : {"start-up", "mask", "folder", "drive", "reset button"})
+        for (const char *change : {"start-up", "mask", "folder", "drive", "reset button", "typed mask", "opened folder"})
             QTest::newRow(change) << QString::fromLatin1(change);
     }
     void cancelledListingChangesNothing()
@@ -492,9 +503,14 @@ private Q_SLOTS:
             fixture.core.setFolder(first.filePath("sub"));
         else if (change == "drive")
             fixture.core.selectDrive(2);
+        else if (change == "typed mask")
+            fixture.core.setTypedMask("*.txt");
+        else if (change == "opened folder")
+            fixture.core.openFolder(second.path());
         else
             fixture.core.resetAndRelist();
         QCOMPARE(fixture.work.kinds.last(), WorkKind::ReadingFolder);
+        QCOMPARE(fixture.core.masks(), RenamerCore::Masks);
         QCOMPARE(fixture.core.folder(), first.path());
         QCOMPARE(fixture.core.driveIndex(), 1);
         QCOMPARE(fixture.core.maskIndex(), 0);
@@ -504,6 +520,76 @@ private Q_SLOTS:
         QVERIFY(fixture.core.preview().namesPending());
         QVERIFY(fixture.messages.shown.isEmpty());
         QCOMPARE(fixture.busy.depth, 0);
+    }
+
+    // The entries stay first; a typed mask that listed files joins them once; a mask
+    // that is empty or holds "/" changes nothing.
+    void typedMasks()
+    {
+        test::TempFolder dir;
+        dir.createFiles({"a.heic", "B.HEIC", "c.jpg", "IMG_1.png"});
+        test::CoreFixture fixture(dir.path());
+        fixture.core.startUp();
+        const auto listed = [&] { return test::names(fixture.core.table().currentNames()); };
+        QVERIFY(fixture.core.setTypedMask(" *.heic"));
+        QCOMPARE(listed(), QStringList({"a.heic", "B.HEIC"}));
+        QVERIFY(fixture.core.setTypedMask("*.gif;img_*.*"));
+        QCOMPARE(listed(), QStringList({"IMG_1.png"}));
+        for (const char *refused : {"", " ; ", "../*.*"}) {
+            QVERIFY(!fixture.core.setTypedMask(refused));
+            QCOMPARE(fixture.core.maskText(), "*.gif;img_*.*");
+        }
+        QVERIFY(fixture.core.setTypedMask("*.png"));
+        QVERIFY(fixture.core.setTypedMask("*.mp4")); // applied, but it lists nothing: no entry
+        QVERIFY(!fixture.core.table().holdsFiles());
+        QCOMPARE(fixture.core.maskIndex(), -1);
+        QVERIFY(fixture.core.setTypedMask("*.heic")); // already an entry
+        QVERIFY(fixture.core.setTypedMask("*.jpg")); // one of the list's own
+        QCOMPARE(fixture.core.maskIndex(), 4);
+        QCOMPARE(fixture.core.masks(), RenamerCore::Masks + QStringList({"*.heic", "*.gif;img_*.*", "*.png"}));
+        fixture.core.selectMask(11);
+        QCOMPARE(listed(), QStringList({"a.heic", "B.HEIC"}));
+    }
+
+    // `velmix [FOLDER]` started in a folder holding sub/file.txt and a folder whose name
+    // is not valid UTF-8.
+    void startFolderFromCommandLine_data()
+    {
+        QTest::addColumn<QByteArrayList>("arguments");
+        QTest::addColumn<QByteArray>("opened"); // below the working folder
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("none") << QByteArrayList{} << QByteArray() << "";
+        QTest::newRow("folder") << QByteArrayList{"sub"} << QByteArray("sub") << "";
+        QTest::newRow("file") << QByteArrayList{"sub/file.txt"} << QByteArray("sub") << "";
+        QTest::newRow("after --") << QByteArrayList{"--", "./sub/"} << QByteArray("sub") << "";
+        QTest::newRow("not UTF-8") << QByteArrayList{"caf\xe9"} << QByteArray("caf\xe9") << "";
+        QTest::newRow("missing") << QByteArrayList{"gone"} << QByteArray() << "«gone» не открыть: нет такого файла или папки";
+        QTest::newRow("through a file") << QByteArrayList{"sub/file.txt/x"} << QByteArray()
+                                        << "«sub/file.txt/x» не открыть: часть пути — не папка";
+        QTest::newRow("two") << QByteArrayList{"sub", "x y"} << QByteArray("sub")
+                             << "открыта только первая папка, не учтено: x y";
+    }
+    void startFolderFromCommandLine()
+    {
+        QFETCH(QByteArrayList, arguments);
+        QFETCH(QByteArray, opened);
+        QFETCH(QString, problem);
+        test::TempFolder dir;
+        dir.createFiles({"sub/file.txt"});
+        const QByteArray odd = QFile::encodeName(dir.path()) + "/caf\xe9";
+        QVERIFY(::mkdir(odd.constData(), 0755) == 0);
+        const auto removeOdd = qScopeGuard([&] { ::rmdir(odd.constData()); }); // QTemporaryDir cannot see it
+        std::vector<const char *> argv{"velmix"};
+        for (const QByteArray &argument : std::as_const(arguments))
+            argv.push_back(argument.constData());
+        QCommandLineParser parser;
+        CommandLine::describe(parser);
+        QVERIFY(parser.parse(CommandLine::arguments(int(argv.size()), argv.data())));
+        const CommandLine::Start start = CommandLine::startFolder(parser.positionalArguments(), dir.path());
+        QCOMPARE(start.problem, problem);
+        const QString expected = opened.isEmpty() ? dir.path() : dir.path() + u'/' + FileNameCodec::decode(opened);
+        QCOMPARE(start.folder, expected);
+        QVERIFY(canReadFolder(start.folder));
     }
 
     void mountTableGivesUserVolumes()

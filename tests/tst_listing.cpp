@@ -70,13 +70,20 @@ private Q_SLOTS:
         QTest::newRow("* takes any name") << "*" << "README" << true;
         QTest::newRow("**.* takes a dot-less name") << "*.mp3;**.*" << "README" << true;
         QTest::newRow(".* only dotted starts") << ".*" << "a.txt" << false;
+        // Masks as typed: the blanks around each pattern do not count.
+        QTest::newRow("typed heic") << "*.heic" << "IMG_0001.HEIC" << true;
+        QTest::newRow("typed prefix") << "IMG_*.*" << "img_0001.jpg" << true;
+        QTest::newRow("typed prefix other") << "IMG_*.*" << "DSC_0001.jpg" << false;
+        QTest::newRow("typed blanks") << " *.jpg ; *.heic ;" << "a.heic" << true;
     }
     void masks()
     {
         QFETCH(QString, mask);
         QFETCH(QString, name);
         QFETCH(bool, matches);
-        QCOMPARE(WildcardMask(mask).matches(name), matches);
+        const std::optional<QString> typed = WildcardMask::fromTyped(mask);
+        QVERIFY(typed);
+        QCOMPARE(WildcardMask(*typed).matches(name), matches);
     }
 
     void listsPlainVisibleFilesInOrder()

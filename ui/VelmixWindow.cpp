@@ -5,10 +5,12 @@
 #include "DigitWidthBox.h"
 #include "DriveComboBox.h"
 #include "FileGrid.h"
+#include "FolderDrop.h"
 #include "FolderList.h"
 #include "HelpPage.h"
 #include "HiddenFileList.h"
 #include "KeyReleaseLineEdit.h"
+#include "MaskComboBox.h"
 #include "PictureButton.h"
 #include "PictureCheckBox.h"
 #include "RoundTitleButton.h"
@@ -59,6 +61,8 @@ VelmixWindow::VelmixWindow(DriveList &driveList, FileMover &fileMover, const QSt
     connect(&m_model, &FileGridModel::markedRowsChanged, m_ui.FlexGrid1, &FileGrid::showMarkedRows);
     m_core.preview().setObserver(&m_model);
     new WindowDragger(this);
+    // Queued: a drop from another program ends before the folder is read.
+    connect(new FolderDrop(this), &FolderDrop::dropped, this, &VelmixWindow::Form_DragDrop, Qt::QueuedConnection);
     connectControls();
     Form_Load();
     m_ui.PicMini->setFocus();
@@ -127,6 +131,7 @@ void VelmixWindow::connectControls()
     connect(m_ui.CboRazr, &QComboBox::activated, this, &VelmixWindow::CboRazr_Click);
     connect(m_ui.CboRazr, &DigitWidthBox::doubleClicked, this, &VelmixWindow::CboRazr_DblClick);
     connect(m_ui.cboMask, &QComboBox::activated, this, &VelmixWindow::cboMask_Click);
+    connect(m_ui.cboMask, &MaskComboBox::maskTyped, this, &VelmixWindow::cboMask_Validate);
     connect(m_ui.Drive1, &QComboBox::activated, this, &VelmixWindow::Drive1_Click);
     connect(m_ui.Dir1, &FolderList::folderOpened, this, &VelmixWindow::Dir1_Open);
 
@@ -155,9 +160,8 @@ void VelmixWindow::redraw()
     {
         const QSignalBlocker razr(m_ui.CboRazr);
         m_ui.CboRazr->setCurrentIndex(options.DigitWidthIndex);
-        const QSignalBlocker mask(m_ui.cboMask);
-        m_ui.cboMask->setCurrentIndex(m_core.maskIndex());
     }
+    m_ui.cboMask->showMasks(m_core.masks(), m_core.maskText());
     m_ui.Drive1->showDrives(m_core.drives(), m_core.driveIndex());
     for (QComboBox *list : std::initializer_list<QComboBox *>{m_ui.CboRazr, m_ui.cboMask, m_ui.Drive1})
         ComboBoxAccessible::selectCurrentEntry(list);
@@ -226,6 +230,12 @@ void VelmixWindow::cboMask_Click(int index)
     runFlow([&] { m_core.selectMask(index); });
 }
 
+// A refused mask changes nothing; the redraw shows the mask in use again.
+void VelmixWindow::cboMask_Validate(const QString &text)
+{
+    runFlow([&] { m_core.setTypedMask(text); });
+}
+
 void VelmixWindow::Drive1_Click(int index)
 {
     runFlow([&] { m_core.selectDrive(index); });
@@ -234,6 +244,11 @@ void VelmixWindow::Drive1_Click(int index)
 void VelmixWindow::Dir1_Open(const QString &path)
 {
     runFlow([&] { m_core.setFolder(path); });
+}
+
+void VelmixWindow::Form_DragDrop(const QString &path)
+{
+    runFlow([&] { m_core.openFolder(path); });
 }
 
 void VelmixWindow::ImgApply_Click()

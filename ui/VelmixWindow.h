@@ -56,8 +56,10 @@ private:
     void CboRazr_DblClick();
 
     void cboMask_Click(int index);
+    void cboMask_Validate(const QString &text);
     void Drive1_Click(int index);
     void Dir1_Open(const QString &path);
+    void Form_DragDrop(const QString &path);
     void ImgApply_Click();
     void ImgChancel_Click();
     void undoApply();

@@ -7,6 +7,7 @@
 #include "FolderList.h"
 #include "HiddenFileList.h"
 #include "KeyReleaseLineEdit.h"
+#include "MaskComboBox.h"
 #include "PictureButton.h"
 #include "PictureCheckBox.h"
 #include "RenamerCore.h"
@@ -35,7 +36,7 @@ const QString frameStyle = QStringLiteral(
 
 bool showsNoCaption(ControlKind kind)
 {
-    return kind == K::PictureCheckBox || kind == K::DropDownList || kind == K::DriveList || kind == K::FolderList
+    return kind == K::PictureCheckBox || kind == K::MaskList || kind == K::DriveList || kind == K::FolderList
            || kind == K::Grid;
 }
 
@@ -72,9 +73,10 @@ QWidget *create(const ControlSpec &entry, QWidget *parent)
         box->setText(entry.text);
         return box;
     }
-    case K::DropDownList:
+    case K::MaskList:
     case K::DigitWidthList: {
-        QComboBox *list = entry.kind == K::DigitWidthList ? new DigitWidthBox(parent) : new QComboBox(parent);
+        QComboBox *list = entry.kind == K::DigitWidthList ? static_cast<QComboBox *>(new DigitWidthBox(parent))
+                                                          : new MaskComboBox(parent);
         list->addItems(entry.entries);
         return list;
     }
@@ -141,7 +143,7 @@ WindowControls typedControls(const Built &built)
     const auto button = [&](const char *name) { return typed<PictureButton>(built, name); };
     return {box("PicBig"), box("PicSmall"), box("PicPerBig"), box("PicPod"), box("PicBreak"), box("PicNum"),
             field("TxtName"), field("TxtNach"), field("TxtShag"),
-            typed<DigitWidthBox>(built, "CboRazr"), typed<QComboBox>(built, "cboMask"),
+            typed<DigitWidthBox>(built, "CboRazr"), typed<MaskComboBox>(built, "cboMask"),
             typed<DriveComboBox>(built, "Drive1"), typed<FolderList>(built, "Dir1"),
             typed<HiddenFileList>(built, "File1"), typed<FileGrid>(built, "FlexGrid1"),
             label("Label9"), label("ImgChecked"), label("ImgUnchecked"),
@@ -185,7 +187,7 @@ const QList<ControlSpec> &controls()
         {u"FraFile"_s, K::Frame, {}, -1, {224, 52, 321, 353}, u"Наименования файлов"_s},
         {u"FlexGrid1"_s, K::Grid, u"FraFile"_s, 8, {232, 68, 301, 329}, u"Наименования файлов"_s},
         {u"FraMask"_s, K::Frame, {}, -1, {20, 336, 193, 45}, u"Маска"_s},
-        {u"cboMask"_s, K::DropDownList, u"FraMask"_s, 6, {28, 352, 177, 21}, u"Маска"_s, {}, {}, 0, RenamerCore::Masks},
+        {u"cboMask"_s, K::MaskList, u"FraMask"_s, 6, {28, 352, 177, 21}, u"Маска"_s, {}, {}, 0, RenamerCore::Masks},
         {u"FraDir"_s, K::Frame, {}, -1, {20, 52, 193, 281}, u"Директория"_s},
         {u"Dir1"_s, K::FolderList, u"FraDir"_s, 4, {28, 96, 177, 231}, u"Папка"_s},
         {u"Drive1"_s, K::DriveList, u"FraDir"_s, 3, {28, 68, 177, 21}, u"Диск"_s},

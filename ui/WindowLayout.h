@@ -17,6 +17,7 @@ class FileGrid;
 class FolderList;
 class HiddenFileList;
 class KeyReleaseLineEdit;
+class MaskComboBox;
 class PictureButton;
 class PictureCheckBox;
 class RoundTitleButton;
@@ -27,7 +28,7 @@ enum class ControlKind {
     Label,
     TitleLabel,
     TextBox,
-    DropDownList,
+    MaskList,
     DigitWidthList,
     DriveList,
     FolderList,
@@ -63,7 +64,7 @@ struct WindowControls
     PictureCheckBox *PicBig, *PicSmall, *PicPerBig, *PicPod, *PicBreak, *PicNum;
     KeyReleaseLineEdit *TxtName, *TxtNach, *TxtShag;
     DigitWidthBox *CboRazr;
-    QComboBox *cboMask;
+    MaskComboBox *cboMask;
     DriveComboBox *Drive1;
     FolderList *Dir1;
     HiddenFileList *File1;

@@ -1,19 +1,35 @@
+#include "CommandLine.h"
 #include "CurrentFolder.h"
+#include "FileNameCodec.h"
 #include "VelmixWindow.h"
 #include "MountDriveList.h"
 #include "PosixFileMover.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+
+#include <cstdio>
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
+    QApplication app(argc, argv); // takes Qt's own options out of argv
     // Lets a Wayland desktop match the window to its menu entry.
     QGuiApplication::setDesktopFileName(QStringLiteral(VELMIX_APP_ID));
-    const QString startFolder = velmix::currentFolder();
-    velmix::MountDriveList drives(startFolder);
+    QCoreApplication::setApplicationVersion(QStringLiteral(VELMIX_VERSION));
+    QCommandLineParser parser;
+    velmix::CommandLine::describe(parser);
+    parser.process(velmix::CommandLine::arguments(argc, argv));
+
+    const velmix::CommandLine::Start start =
+        velmix::CommandLine::startFolder(parser.positionalArguments(), velmix::currentFolder());
+    if (!start.problem.isEmpty()) {
+        // The path as the bytes it was given in.
+        const QByteArray line = velmix::FileNameCodec::encode(start.problem).value_or(start.problem.toUtf8());
+        std::fprintf(stderr, "velmix: %s\n", line.constData());
+    }
+    velmix::MountDriveList drives(start.folder);
     velmix::PosixFileMover mover;
-    velmix::VelmixWindow window(drives, mover, startFolder);
+    velmix::VelmixWindow window(drives, mover, start.folder);
     window.show();
     return app.exec();
 }

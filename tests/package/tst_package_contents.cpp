@@ -149,7 +149,10 @@ private Q_SLOTS:
     {
         const QString entry = rooted("usr/share/applications/" VELMIX_APP_ID ".desktop");
         QCOMPARE(desktopValue(entry, "Name"), QString("Velmix"));
-        QVERIFY(QFileInfo(rooted("usr/bin/" + desktopValue(entry, "Exec"))).isExecutable());
+        // A folder's "Open with" menu offers it and hands it the folder.
+        QCOMPARE(desktopValue(entry, "Exec"), QString("velmix %f"));
+        QCOMPARE(desktopValue(entry, "MimeType"), QString("inode/directory;"));
+        QVERIFY(QFileInfo(rooted("usr/bin/velmix")).isExecutable());
         const QString icon = desktopValue(entry, "Icon");
         for (const int size : {16, 32, 48, 256}) {
             const QString path = rooted(QString("usr/share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(icon));

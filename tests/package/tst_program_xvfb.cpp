@@ -8,8 +8,9 @@
 
 // The real program on its own X server, run once at scale factor 1 and once at 2
 // (QT_SCALE_FACTOR, which the program inherits): the window scales as a whole, the outline
-// cuts along the skin's red rim, the pictures are the ones drawn for the screen's density,
-// and a base name typed at the box's place reaches the disk through a click on apply.
+// cuts along the skin's red rim, the pictures are the ones drawn for the screen's density;
+// started elsewhere with a folder named, it lists that folder, and a mask and a base name
+// typed at their boxes' places reach the disk through a click on apply.
 namespace {
 
 bool isRimRed(QColor colour)
@@ -52,9 +53,10 @@ private Q_SLOTS:
             QSKIP(qPrintable(tool + " is not installed"));
         m_ratio = qEnvironmentVariableIntValue("QT_SCALE_FACTOR");
         QVERIFY2(m_ratio == 1 || m_ratio == 2, "run with QT_SCALE_FACTOR=1 or 2");
-        m_folder.createFiles({"b file.txt", "a file.txt"});
+        m_folder.createFiles({"b file.txt", "a file.txt", "IMG_2.HEIC", "img_1.heic"});
         QVERIFY(m_x.start("1400x1300"));
-        QVERIFY(m_x.launch(VELMIX_PROGRAM, m_folder.path(), {}));
+        // Started elsewhere with the folder named, as "Open with" does.
+        QVERIFY(m_x.launch(VELMIX_PROGRAM, m_elsewhere.path(), {}, {m_folder.path()}));
 
         const auto found = m_x.run("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Velmix V2.0"});
         QVERIFY(found);
@@ -138,22 +140,46 @@ private Q_SLOTS:
         QVERIFY(largestDifference(m_shot, m_window.topLeft() + origin * m_ratio, drawn, where) <= 2);
     }
 
+    // A typed mask narrows the listing, so the apply renames the HEIC files only.
     void controlsTakeInputAtTheirScaledPlaces()
     {
         const auto click = [&](QPoint logical) { return m_x.click(m_window.topLeft() + logical * m_ratio); };
         // A click gives the window the focus (there is no window manager).
+        QVERIFY(click(velmix::WindowLayout::placeOf("cboMask").center()));
+        QVERIFY(m_x.run("xdotool", {"key", "--delay", "50", "ctrl+a"}));
+        QVERIFY(m_x.run("xdotool", {"type", "--delay", "50", "*.heic"}));
+        QVERIFY(m_x.run("xdotool", {"key", "--delay", "50", "Return"}));
         QVERIFY(click(velmix::WindowLayout::placeOf("TxtName").center()));
         QVERIFY(m_x.run("xdotool", {"key", "--delay", "50", "End", "BackSpace"}));
         QVERIFY(m_x.run("xdotool", {"type", "--delay", "50", "photo"}));
         // The click queues behind the keys on the X connection, so it comes after them.
         QVERIFY(click(velmix::WindowLayout::placeOf("ImgApply").center()));
         QTRY_COMPARE_WITH_TIMEOUT(m_folder.files(),
-                                  QStringList({"photo1.txt", "photo2.txt"}), 10000);
+                                  QStringList({"a file.txt", "b file.txt", "photo1.heic", "photo2.HEIC"}), 10000);
+    }
+
+    void helpAndVersion_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("printed");
+        QTest::newRow("version") << "--version" << "velmix " VELMIX_VERSION "\n";
+        QTest::newRow("help") << "--help" << "[папка]";
+    }
+    void helpAndVersion()
+    {
+        QFETCH(QString, option);
+        QFETCH(QString, printed);
+        QProcess program;
+        program.start(VELMIX_PROGRAM, {option});
+        QVERIFY(program.waitForFinished(20000));
+        QCOMPARE(program.exitCode(), 0);
+        QVERIFY(QString::fromUtf8(program.readAllStandardOutput()).contains(printed));
     }
 
 private:
     int m_ratio = 0;
     velmix::test::TempFolder m_folder;
+    velmix::test::TempFolder m_elsewhere;
     velmix::test::XvfbSession m_x;
     QRect m_window;
     QImage m_shot;

@@ -50,8 +50,9 @@ public:
         return isNumber;
     }
 
-    // Starts `program` in `folder` with the extra environment.
-    bool launch(const QString &program, const QString &folder, const QStringList &environment)
+    // Starts `program` in `folder` with the extra environment and its arguments.
+    bool launch(const QString &program, const QString &folder, const QStringList &environment,
+                const QStringList &arguments = {})
     {
         QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
         variables.insert("DISPLAY", m_display);
@@ -60,7 +61,7 @@ public:
             variables.insert(variable.section('=', 0, 0), variable.section('=', 1));
         m_program.setProcessEnvironment(variables);
         m_program.setWorkingDirectory(folder);
-        m_program.start(program, {});
+        m_program.start(program, arguments);
         return m_program.waitForStarted();
     }
 

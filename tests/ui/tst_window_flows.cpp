@@ -1,17 +1,23 @@
 #include "WindowFixture.h"
 
+#include "FileNameCodec.h"
 #include "HiddenFileList.h"
 #include "WidgetMessageBox.h"
 
 #include <QAccessible>
 #include <QApplication>
+#include <QDropEvent>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTimer>
 #include <QTreeWidget>
+
+#include <sys/stat.h>
 
 using namespace velmix;
 
@@ -46,6 +52,17 @@ void verifyReset(const test::WindowFixture &f)
         QCOMPARE(f.cell(row, 1), f.cell(row, 0));
 }
 
+// Drags `data` onto `widget` and drops it there, as a file manager does; whether the
+// drop was taken.
+bool drop(QWidget *widget, const QMimeData &data)
+{
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(widget, &enter);
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(widget, &drop);
+    return enter.isAccepted() && drop.isAccepted();
+}
+
 } // namespace
 
 class TestWindowFlows : public QObject
@@ -69,6 +86,76 @@ private Q_SLOTS:
         test::WindowFixture f({"a.mp3"});
         tickOptions(f);
         test::WindowFixture::pick(f.list("cboMask"), 0);
+        verifyReset(f);
+    }
+
+    // A mask typed into the list applies on Enter or when the focus leaves, joins the
+    // entries and is what a screen reader reads; one holding "/" is put back.
+    void typedMask_data()
+    {
+        QTest::addColumn<bool>("byEnter");
+        QTest::newRow("Enter") << true;
+        QTest::newRow("focus leaves") << false;
+    }
+    void typedMask()
+    {
+        QFETCH(bool, byEnter);
+        test::WindowFixture f({"a.heic", "B.HEIC", "c.txt"});
+        tickOptions(f);
+        QComboBox *mask = f.list("cboMask");
+        const auto type = [&](const QString &text) {
+            mask->setFocus();
+            QTRY_VERIFY(mask->hasFocus());
+            mask->lineEdit()->selectAll();
+            QTest::keyClicks(mask, text);
+            if (byEnter)
+                QTest::keyClick(mask, Qt::Key_Return);
+            else
+                f.grid()->setFocus();
+        };
+        type("*.heic");
+        QTRY_COMPARE(f.grid()->model()->rowCount(), 2);
+        QCOMPARE(f.cell(1, 0), "B.HEIC");
+        verifyReset(f);
+        QCOMPARE(mask->itemText(mask->count() - 1), "*.heic");
+        QCOMPARE(QAccessible::queryAccessibleInterface(mask)->text(QAccessible::Value), "*.heic");
+        type("*/x");
+        QTRY_COMPARE(mask->lineEdit()->text(), "*.heic");
+        QCOMPARE(f.window->core().maskText(), "*.heic");
+    }
+
+    // Folders and files dropped from a file manager, on the window or on a text box,
+    // open as a pick in the lists does; the drive list follows.
+    void dropOpensFolder_data()
+    {
+        QTest::addColumn<QByteArrayList>("dropped"); // below the other drive
+        QTest::addColumn<QByteArray>("opened");
+        QTest::addColumn<QString>("target");
+        QTest::newRow("folder") << QByteArrayList{""} << QByteArray() << "frmVelmix";
+        QTest::newRow("files on a text box") << QByteArrayList{"sub/z.txt", "x.txt"} << QByteArray("/sub") << "TxtName";
+        QTest::newRow("folder not UTF-8") << QByteArrayList{"caf\xe9"} << QByteArray("/caf\xe9") << "frmVelmix";
+    }
+    void dropOpensFolder()
+    {
+        QFETCH(QByteArrayList, dropped);
+        QFETCH(QByteArray, opened);
+        QFETCH(QString, target);
+        test::TempFolder other;
+        other.createFiles({"x.txt", "sub/z.txt"});
+        const QByteArray root = QFile::encodeName(other.path());
+        QVERIFY(::mkdir(root + "/caf\xe9", 0755) == 0);
+        const auto removeOdd = qScopeGuard([&] { ::rmdir(root + "/caf\xe9"); }); // QTemporaryDir cannot see it
+        test::WindowFixture f({"a.txt"}, {"/", other.path()});
+        tickOptions(f);
+        QList<QUrl> urls;
+        for (const QByteArray &path : std::as_const(dropped))
+            urls.append(QUrl::fromEncoded("file://" + (root + '/' + path).toPercentEncoding("/")));
+        QMimeData data;
+        data.setUrls(urls);
+        QVERIFY(drop(target == "TxtName" ? f.textBox("TxtName") : static_cast<QWidget *>(f.window.get()), data));
+        QTRY_COMPARE(f.window->core().folder(), FileNameCodec::decode(root + opened));
+        QCOMPARE(f.list("Drive1")->currentText(), other.path());
+        QCOMPARE(f.cell(0, 0), opened.isEmpty() ? "x.txt" : opened == "/sub" ? "z.txt" : "");
         verifyReset(f);
     }
 
@@ -260,8 +347,11 @@ private Q_SLOTS:
         QStringList counts;
         bool closedAtOnce = false;
         QTimer watch;
+        QMimeData otherFolder;
+        otherFolder.setUrls({QUrl::fromLocalFile(QDir::tempPath())});
         connect(&watch, &QTimer::timeout, this, [&] {
             QTest::mouseClick(f.button("PicMini"), Qt::LeftButton); // dropped, not queued
+            QVERIFY(!drop(f.window.get(), otherFolder)); // so is a drop
             auto *progress = f.window->findChild<QWidget *>("ProgressWindow");
             if (!progress || !progress->isVisible())
                 return;
@@ -298,6 +388,8 @@ private Q_SLOTS:
             QVERIFY(counts[i].section(u' ', 0, 0).toInt() >= counts[i - 1].section(u' ', 0, 0).toInt());
         }
         QVERIFY(!f.window->isMinimized());
+        QCoreApplication::processEvents();
+        QCOMPARE(f.window->core().folder(), f.folder.path());
         QVERIFY(!closedAtOnce);
         QCOMPARE(f.window->isVisible(), !byClosing);
         QCOMPARE(f.window->findChild<QWidget *>("ProgressWindow"), nullptr);

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QCommandLineParser;
+
+namespace velmix::CommandLine {
+
+// The arguments as the bytes they are, decoded like file names, so a folder whose name
+// is not valid UTF-8 still opens.
+[[nodiscard]] QStringList arguments(int argc, const char *const *argv);
+
+// `velmix [папка]`, with --help and --version.
+void describe(QCommandLineParser &parser);
+
+struct Start
+{
+    QString folder;
+    QString problem; // why a named path was not taken, in one line; empty when it was
+};
+
+// The folder named, or the folder of a file named; else `workingFolder`, where the
+// program starts without one.
+[[nodiscard]] Start startFolder(const QStringList &named, const QString &workingFolder);
+
+} // namespace velmix::CommandLine
