@@ -45,18 +45,18 @@ public:
     [[nodiscard]] const FolderListing &listing() const { return m_listing; }
 
     // The folder list: the chosen folder as a full path, no trailing separator but at "/".
-    [[nodiscard]] const QString &folder() const { return m_folder; }
+    [[nodiscard]] const QString &folder() const { return m_selection.folder; }
     // Gives the folder list another folder; a change raises folderChanged.
     void setFolder(const QString &path);
 
     [[nodiscard]] const QList<Drive> &drives() const { return m_drives; }
-    [[nodiscard]] int driveIndex() const { return m_driveIndex; }
+    [[nodiscard]] int driveIndex() const { return m_selection.driveIndex; }
     [[nodiscard]] int savedDriveIndex() const;
     // Puts the drive list at `index` and raises driveChanged, a pick of the same drive included.
     void selectDrive(int index);
 
-    [[nodiscard]] int maskIndex() const { return m_maskIndex; }
-    [[nodiscard]] const QString &maskText() const { return Masks[m_maskIndex]; }
+    [[nodiscard]] int maskIndex() const { return m_selection.maskIndex; }
+    [[nodiscard]] const QString &maskText() const { return Masks[m_selection.maskIndex]; }
     // Picks a mask entry and raises maskChanged.
     void selectMask(int index);
 
@@ -66,29 +66,38 @@ public:
 
     // The Reset button: the folder is read again and the options reset.
     void resetAndRelist();
-    void maskChanged();
-    void folderChanged();
-    void driveChanged();
+    // The steps below come to Listed::Cancelled where the user cancels a folder's read.
+    enum class Listed { Read, Cancelled };
+    Listed maskChanged();
+    Listed folderChanged();
+    Listed driveChanged();
     void applyNewNames();
     // Takes the last apply back once the user agrees: every file it renamed goes back to
     // its old name. Does nothing when there is nothing to take back.
     void undoLastApply();
     [[nodiscard]] bool canUndo() const { return m_undo.has_value(); }
     void ResetOptions();
-    void LoadFileList();
+    Listed LoadFileList();
 
 private:
-    struct ListingCancelled
+    // The drive, folder and mask the user chose, with what the choice remembers.
+    struct Selection
     {
+        QString folder;
+        QString lastReadableFolder;
+        int driveIndex = -1;
+        QString savedDriveMount;
+        QHash<QString, QString> lastFolderOnDrive;
+        int maskIndex = 0;
     };
 
-    // Runs a flow that may list a folder; where the user cancels the listing, what the
-    // flow changed goes back, silently, as a failed folder change does.
+    // Runs a flow that may list a folder; where the user cancels the listing, the
+    // selection and the listing go back, silently, as a failed folder change does.
     template<typename Flow>
     void cancellable(Flow flow);
-    // Reads the listing if it is stale; throws ListingCancelled on a cancel.
-    void readListing();
-    void relist();
+    // Reads the listing if it is stale.
+    [[nodiscard]] Listed readListing();
+    Listed relist();
     // Renames files of the chosen folder, row i of `from` to row i of `to`, on the work
     // runner; reads the folder again and reports: a cancel, then the rows that failed.
     // Nothing when the folder cannot be opened. `ignoresCase` as decided before, else told
@@ -98,9 +107,10 @@ private:
                                                 std::optional<bool> ignoresCase);
     // Where the folder cannot be read, moves the selection to the nearest folder that
     // can and reloads from it.
-    void fallBackIfUnreadable();
-    bool applyDrive(int index);
-    void recoverDrive();
+    [[nodiscard]] Listed fallBackIfUnreadable();
+    // Nothing where the drive is not ready.
+    std::optional<Listed> applyDrive(int index);
+    Listed recoverDrive();
     [[nodiscard]] int driveIndexHolding(const QString &path) const;
     [[nodiscard]] QString shownFolderOf(int driveIndex) const;
     // The drive's folder to show, or the nearest readable parent on it; empty when not
@@ -111,13 +121,8 @@ private:
     WorkRunner m_runner;
     PreviewSession m_preview;
     FolderListing m_listing;
-    QString m_folder;
-    QString m_lastReadableFolder;
     QList<Drive> m_drives;
-    int m_driveIndex = -1;
-    QString m_savedDriveMount;
-    QHash<QString, QString> m_lastFolderOnDrive;
-    int m_maskIndex = 0;
+    Selection m_selection;
     bool m_startingUp = false;
     bool m_listingCancellable = true;
     std::optional<UndoRecord> m_undo; // the last apply in this folder, until taken back
