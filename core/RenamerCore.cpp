@@ -9,9 +9,8 @@
 #include <QFileInfo>
 #include <QScopedValueRollback>
 
-#include <memory>
-
 #include <cerrno>
+#include <memory>
 
 namespace velmix {
 namespace {
@@ -118,8 +117,7 @@ void RenamerCore::startUp()
     ResetOptions();
     if (m_selection.driveIndex >= 0)
         m_selection.savedDriveMount = m_drives[m_selection.driveIndex].mountPoint;
-    // Cancelled, the table stays empty.
-    (void)LoadFileList();
+    (void)LoadFileList(); // a cancel leaves the table as it was, empty
 }
 
 RenamerCore::Listed RenamerCore::LoadFileList()
