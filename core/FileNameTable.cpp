@@ -4,17 +4,14 @@
 
 namespace velmix {
 
-const QString FileNameTable::CurrentHeader = QStringLiteral("Оригинальные");
-const QString FileNameTable::NewHeader = QStringLiteral("Переименованные");
-
 NameMark FileNameTable::mark(qsizetype row) const
 {
-    if (row < 1 || size_t(row) > m_fates.size())
+    if (row < 0 || size_t(row) >= m_fates.size())
         return NameMark::None;
-    const RowFate fate = m_fates[size_t(row - 1)];
+    const RowFate fate = m_fates[size_t(row)];
     if (refusalOf(fate))
         return NameMark::Refused;
-    return fate == RowFate::Moves && m_new.at(row - 1).startsWith(u'.') ? NameMark::Hidden : NameMark::None;
+    return fate == RowFate::Moves && m_new.at(row).startsWith(u'.') ? NameMark::Hidden : NameMark::None;
 }
 
 QString FileNameTable::markReason(qsizetype row) const
@@ -22,18 +19,16 @@ QString FileNameTable::markReason(qsizetype row) const
     switch (mark(row)) {
     case NameMark::None: return {};
     case NameMark::Hidden: return QStringLiteral("файл станет скрытым");
-    case NameMark::Refused: return reasonText({row - 1, *refusalOf(m_fates[size_t(row - 1)])});
+    case NameMark::Refused: return reasonText({row, *refusalOf(m_fates[size_t(row)])});
     }
     return {};
 }
 
 QStringView FileNameTable::cell(qsizetype row, int column) const
 {
-    if (!holdsFiles() || row < 0 || row > fileCount() || (column != CurrentName && column != NewName))
+    if (row < 0 || row >= fileCount() || (column != CurrentName && column != NewName))
         return {};
-    if (row == 0)
-        return column == CurrentName ? QStringView(CurrentHeader) : QStringView(NewHeader);
-    return column == CurrentName ? m_current.at(row - 1) : m_new.at(row - 1);
+    return column == CurrentName ? m_current.at(row) : m_new.at(row);
 }
 
 void FileNameTable::load(const NameColumn &listedNames)

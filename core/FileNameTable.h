@@ -13,27 +13,22 @@ namespace velmix {
 // will hide the file, or as one the apply will refuse.
 enum class NameMark : quint8 { None, Hidden, Refused };
 
-// The table the grid shows: row 0 is the header, rows 1..N the listed files, column 0
-// the current name and column 1 the new name. An empty listing still has two rows, all
-// four cells blank.
+// The table the grid shows: one row per listed file, column 0 the current name and
+// column 1 the new name.
 class FileNameTable
 {
 public:
     enum Column { CurrentName = 0, NewName = 1 };
 
-    static const QString CurrentHeader;
-    static const QString NewHeader;
-
-    [[nodiscard]] qsizetype rowCount() const { return m_current.isEmpty() ? 2 : m_current.size() + 1; }
     [[nodiscard]] qsizetype fileCount() const { return m_current.size(); }
     [[nodiscard]] bool holdsFiles() const { return !m_current.isEmpty(); }
 
-    // The cell's text; blank for the header of an empty table and for cells past the files.
+    // The cell's text; blank past the files.
     [[nodiscard]] QStringView cell(qsizetype row, int column) const;
     [[nodiscard]] QString text(qsizetype row, int column) const { return cell(row, column).toString(); }
 
-    // The new-name cell's mark in a file row, and its reason as the apply's box words
-    // it; none for the header and past the files.
+    // The new-name cell's mark in a row, and its reason as the apply's box words it;
+    // none past the files.
     [[nodiscard]] NameMark mark(qsizetype row) const;
     [[nodiscard]] QString markReason(qsizetype row) const;
     // What the apply will make of each row's new name, as last judged.

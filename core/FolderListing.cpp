@@ -1,9 +1,11 @@
 #include "FolderListing.h"
 
 #include "DirectoryReader.h"
+#include "Logging.h"
 #include "NameSort.h"
 
 #include <cerrno>
+#include <cstring>
 
 namespace velmix {
 
@@ -49,11 +51,16 @@ FolderListing::Contents FolderListing::read(const QString &folder, const QString
     contents.error = folder.isEmpty() ? ENOENT
                                       : readFolder(folder, WildcardMask(mask), contents.names, &contents.unlisted, progress);
     if (contents.error != 0) {
+        qCDebug(listingLog, "reading \"%s\": errno %d (%s)", qUtf8Printable(folder), contents.error,
+                std::strerror(contents.error));
         contents.names.clear();
         return contents;
     }
     contents.names.reorder(sortedOrder(contents.names));
     contents.rules = readFolderRules(folder, contents.names);
+    qCDebug(listingLog, "read \"%s\" (%s): %lld files, %lld other entries; names up to %lld bytes, case %s, driver %d",
+            qUtf8Printable(folder), qUtf8Printable(mask), qlonglong(contents.names.size()), qlonglong(contents.unlisted.size()),
+            qlonglong(contents.rules.nameMax), contents.rules.ignoresCase ? "ignored" : "kept", int(contents.rules.driver));
     return contents;
 }
 

@@ -23,7 +23,7 @@ int writeNumberText(double value, int width, char16_t *out);
 // otherwise the base name followed by the current name's tail.
 void ApplyBaseName(FileNameTable &table, const QString &baseName);
 
-// Puts the running number start + step * (row - 1) between the stem and the tail of
+// Puts the running number start + step * row (rows from 0) between the stem and the tail of
 // every new name.
 void ApplyNumbering(FileNameTable &table, QStringView startText, QStringView stepText, int digitWidthIndex);
 

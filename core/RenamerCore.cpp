@@ -11,6 +11,7 @@
 #include <QScopedValueRollback>
 
 #include <cerrno>
+#include <memory>
 
 namespace velmix {
 namespace {
@@ -33,26 +34,26 @@ RenamerCore::RenamerCore(Services services, const QString &startFolder)
     : m_services(services)
     , m_runner(services.workDisplay)
     , m_preview(services.busyPointer)
-    , m_folder(normalizedFolder(startFolder))
     , m_drives(services.driveList.drives())
-    , m_driveIndex(driveIndexHolding(m_folder))
 {
+    m_selection.folder = normalizedFolder(startFolder);
+    m_selection.driveIndex = driveIndexHolding(m_selection.folder);
 }
 
 void RenamerCore::setFolder(const QString &path)
 {
     const QString folder = normalizedFolder(path);
-    if (folder == m_folder)
+    if (folder == m_selection.folder)
         return;
     cancellable([&] {
-        m_folder = folder;
-        folderChanged();
+        m_selection.folder = folder;
+        return folderChanged();
     });
 }
 
 int RenamerCore::savedDriveIndex() const
 {
-    return int(m_drives.indexOf(Drive{m_savedDriveMount}));
+    return int(m_drives.indexOf(Drive{m_selection.savedDriveMount}));
 }
 
 void RenamerCore::selectDrive(int index)
@@ -60,25 +61,25 @@ void RenamerCore::selectDrive(int index)
     if (index < 0 || index >= m_drives.size())
         return;
     cancellable([&] {
-        m_driveIndex = index;
-        driveChanged();
+        m_selection.driveIndex = index;
+        return driveChanged();
     });
 }
 
 bool RenamerCore::openFolder(const QString &path)
 {
-    const QString folder = folderToOpen(path, m_folder).folder;
+    const QString folder = folderToOpen(path, m_selection.folder).folder;
     if (folder.isEmpty())
         return false;
     const int drive = driveIndexHolding(folder);
     cancellable([&] {
-        m_driveIndex = drive;
+        m_selection.driveIndex = drive;
         if (drive >= 0)
-            m_savedDriveMount = m_drives[drive].mountPoint;
-        if (folder != m_folder) {
-            m_folder = folder;
-            folderChanged();
-        }
+            m_selection.savedDriveMount = m_drives[drive].mountPoint;
+        if (folder == m_selection.folder)
+            return Listed::Read;
+        m_selection.folder = folder;
+        return folderChanged();
     });
     return true;
 }
@@ -88,8 +89,8 @@ void RenamerCore::selectMask(int index)
     if (index < 0 || index >= m_masks.size())
         return;
     cancellable([&] {
-        m_maskText = m_masks[index];
-        maskChanged();
+        m_selection.maskText = m_masks[index];
+        return maskChanged();
     });
 }
 
@@ -103,10 +104,10 @@ bool RenamerCore::setTypedMask(const QString &typed)
         return true;
     }
     cancellable([&] {
-        m_maskText = *mask;
-        maskChanged();
+        m_selection.maskText = *mask;
+        return maskChanged();
     });
-    if (m_maskText == *mask && table().holdsFiles())
+    if (m_selection.maskText == *mask && table().holdsFiles())
         m_masks.append(*mask);
     return true;
 }
@@ -115,38 +116,26 @@ template<typename Flow>
 void RenamerCore::cancellable(Flow flow)
 {
     const FolderListing listing = m_listing; // the names are shared, not copied
-    const QString folder = m_folder;
-    const QString lastReadable = m_lastReadableFolder;
-    const int driveIndex = m_driveIndex;
-    const QString savedDrive = m_savedDriveMount;
-    const QHash<QString, QString> lastFolderOnDrive = m_lastFolderOnDrive;
-    const QString maskText = m_maskText;
-    try {
-        flow();
-    } catch (const ListingCancelled &) {
-        // Nothing of the table changed yet: every flow lists before it loads the table.
+    const Selection selection = m_selection;
+    // Nothing of the table changed yet: every flow lists before it loads the table.
+    if (flow() == Listed::Cancelled) {
         m_listing = listing;
-        m_folder = folder;
-        m_lastReadableFolder = lastReadable;
-        m_driveIndex = driveIndex;
-        m_savedDriveMount = savedDrive;
-        m_lastFolderOnDrive = lastFolderOnDrive;
-        m_maskText = maskText;
+        m_selection = selection;
     }
 }
 
-void RenamerCore::readListing()
+RenamerCore::Listed RenamerCore::readListing()
 {
     if (!m_listing.stale())
-        return;
+        return Listed::Read;
     WorkProgress progress(m_listingCancellable);
-    FolderListing::Contents contents;
-    m_runner.run(WorkKind::ReadingFolder, progress, [&, folder = m_listing.path(), mask = m_listing.mask()] {
-        contents = FolderListing::read(folder, mask, &progress);
-    });
+    FolderListing::Contents contents = m_runner.run(
+        WorkKind::ReadingFolder, progress,
+        [folder = m_listing.path(), mask = m_listing.mask(), &progress] { return FolderListing::read(folder, mask, &progress); });
     if (progress.cancelled() && contents.error == ECANCELED)
-        throw ListingCancelled();
+        return Listed::Cancelled;
     m_listing.adopt(std::move(contents));
+    return Listed::Read;
 }
 
 void RenamerCore::startUp()
@@ -157,21 +146,23 @@ void RenamerCore::startUp()
     const QScopedValueRollback startingUp(m_startingUp, true);
     m_preview.clearPending();
     cancellable([&] {
-        m_maskText = Masks.first();
-        maskChanged();
+        m_selection.maskText = Masks.first();
+        return maskChanged();
     });
     m_preview.setDigitWidthIndex(0);
     m_preview.digitWidthPicked();
     ResetOptions();
-    if (m_driveIndex >= 0)
-        m_savedDriveMount = m_drives[m_driveIndex].mountPoint;
-    LoadFileList();
+    if (m_selection.driveIndex >= 0)
+        m_selection.savedDriveMount = m_drives[m_selection.driveIndex].mountPoint;
+    (void)LoadFileList(); // a cancel leaves the table as it was, empty
 }
 
-void RenamerCore::LoadFileList()
+RenamerCore::Listed RenamerCore::LoadFileList()
 {
-    readListing();
+    if (readListing() == Listed::Cancelled)
+        return Listed::Cancelled;
     m_preview.loadFileList(m_listing.names(), m_listing.rules(), m_listing.unlistedNames());
+    return Listed::Read;
 }
 
 void RenamerCore::ResetOptions()
@@ -186,96 +177,98 @@ void RenamerCore::resetAndRelist()
 {
     cancellable([&] {
         m_listing.refresh();
-        relist();
+        return relist();
     });
 }
 
-void RenamerCore::relist()
+RenamerCore::Listed RenamerCore::relist()
 {
-    if (m_undo && m_undo->folder() != m_folder)
+    if (LoadFileList() == Listed::Cancelled)
+        return Listed::Cancelled;
+    if (m_undo && m_undo->folder() != m_selection.folder)
         m_undo.reset(); // undo belongs to the folder it was made in
-    LoadFileList();
     ResetOptions();
     m_preview.RebuildNewNames();
     m_preview.clearPending();
+    return Listed::Read;
 }
 
-void RenamerCore::maskChanged()
+RenamerCore::Listed RenamerCore::maskChanged()
 {
-    m_listing.setPath(m_folder);
+    m_listing.setPath(m_selection.folder);
     m_listing.setMask(maskText());
-    fallBackIfUnreadable();
-    relist();
+    return fallBackIfUnreadable() == Listed::Cancelled ? Listed::Cancelled : relist();
 }
 
-void RenamerCore::folderChanged()
+RenamerCore::Listed RenamerCore::folderChanged()
 {
     BusyGuard busy(m_services.busyPointer);
-    m_listing.setPath(m_folder);
-    m_listing.setMask(maskText());
-    fallBackIfUnreadable();
-    relist();
+    return maskChanged();
 }
 
-void RenamerCore::fallBackIfUnreadable()
+RenamerCore::Listed RenamerCore::fallBackIfUnreadable()
 {
-    readListing();
+    if (readListing() == Listed::Cancelled)
+        return Listed::Cancelled;
     if (m_listing.readError() == 0) {
-        m_lastReadableFolder = m_folder;
-        if (m_driveIndex >= 0)
-            m_lastFolderOnDrive.insert(m_drives[m_driveIndex].mountPoint, m_folder);
-        return;
+        m_selection.lastReadableFolder = m_selection.folder;
+        if (m_selection.driveIndex >= 0)
+            m_selection.lastFolderOnDrive.insert(m_drives[m_selection.driveIndex].mountPoint, m_selection.folder);
+        return Listed::Read;
     }
     if (m_startingUp)
-        return;
+        return Listed::Read;
     // Silently back to the last folder that could be read, else the nearest readable
     // parent, else home, else the root; the table is then loaded from there.
-    QStringList candidates{m_lastReadableFolder};
-    for (QString folder = m_lastReadableFolder; !folder.isEmpty() && folder != u"/";) {
+    QStringList candidates{m_selection.lastReadableFolder};
+    for (QString folder = m_selection.lastReadableFolder; !folder.isEmpty() && folder != u"/";) {
         folder = QFileInfo(folder).path();
         candidates.append(folder);
     }
-    for (QString folder = m_folder; folder != u"/";) {
+    for (QString folder = m_selection.folder; folder != u"/";) {
         folder = QFileInfo(folder).path();
         candidates.append(folder);
     }
     candidates << normalizedFolder(QDir::homePath()) << QStringLiteral("/");
     for (const QString &candidate : std::as_const(candidates)) {
-        if (candidate.isEmpty() || candidate == m_folder)
+        if (candidate.isEmpty() || candidate == m_selection.folder)
             continue;
         m_listing.setPath(candidate);
-        readListing();
+        if (readListing() == Listed::Cancelled)
+            return Listed::Cancelled;
         if (m_listing.readError() == 0) {
-            m_folder = candidate;
-            m_lastReadableFolder = candidate;
-            return;
+            m_selection.folder = candidate;
+            m_selection.lastReadableFolder = candidate;
+            return Listed::Read;
         }
     }
-    m_listing.setPath(m_folder);
+    m_listing.setPath(m_selection.folder);
+    return Listed::Read;
 }
 
-void RenamerCore::driveChanged()
+RenamerCore::Listed RenamerCore::driveChanged()
 {
-    if (!applyDrive(m_driveIndex))
-        recoverDrive();
+    const std::optional<Listed> listed = applyDrive(m_selection.driveIndex);
+    return listed ? *listed : recoverDrive();
 }
 
-bool RenamerCore::applyDrive(int index)
+std::optional<RenamerCore::Listed> RenamerCore::applyDrive(int index)
 {
     if (index < 0 || index >= m_drives.size())
-        return false;
+        return std::nullopt;
     const QString folder = readableFolderOn(index);
     if (folder.isEmpty())
-        return false; // the drive is not ready
-    if (folder != m_folder) {
-        m_folder = folder;
-        folderChanged();
+        return std::nullopt; // the drive is not ready
+    Listed listed;
+    if (folder != m_selection.folder) {
+        m_selection.folder = folder;
+        listed = folderChanged();
     } else {
         m_listing.refresh(); // a pick of the drive shown reads its folder again
-        relist();
+        listed = relist();
     }
-    m_savedDriveMount = m_drives[index].mountPoint;
-    return true;
+    m_selection.savedDriveMount = m_drives[index].mountPoint;
+    return listed;
 }
 
 QString RenamerCore::readableFolderOn(int driveIndex) const
@@ -291,21 +284,21 @@ QString RenamerCore::readableFolderOn(int driveIndex) const
     }
 }
 
-void RenamerCore::recoverDrive()
+RenamerCore::Listed RenamerCore::recoverDrive()
 {
     // Back to the last good drive, found by its mount point since positions shift when
     // a medium goes; failing that the home folder's drive, then the root. Never loops.
-    const int failed = m_driveIndex;
+    const int failed = m_selection.driveIndex;
     const int candidates[] = {savedDriveIndex(), driveIndexHolding(normalizedFolder(QDir::homePath())),
                               int(m_drives.indexOf(Drive{QStringLiteral("/")}))};
     for (int candidate : candidates) {
         if (candidate < 0 || candidate == failed)
             continue;
-        m_driveIndex = candidate;
-        if (applyDrive(candidate))
-            return;
+        m_selection.driveIndex = candidate;
+        if (const std::optional<Listed> listed = applyDrive(candidate))
+            return *listed;
     }
-    relist();
+    return relist();
 }
 
 int RenamerCore::driveIndexHolding(const QString &path) const
@@ -323,7 +316,7 @@ int RenamerCore::driveIndexHolding(const QString &path) const
 QString RenamerCore::shownFolderOf(int driveIndex) const
 {
     const QString &mountPoint = m_drives[driveIndex].mountPoint;
-    if (const auto last = m_lastFolderOnDrive.constFind(mountPoint); last != m_lastFolderOnDrive.constEnd())
+    if (const auto last = m_selection.lastFolderOnDrive.constFind(mountPoint); last != m_selection.lastFolderOnDrive.constEnd())
         return *last;
     const QString home = normalizedFolder(QDir::homePath());
     return driveIndexHolding(home) == driveIndex ? home : mountPoint;
@@ -333,10 +326,10 @@ void RenamerCore::applyNewNames()
 {
     if (!m_preview.namesPending())
         return;
-    const QString folder = m_folder;
+    const QString folder = m_selection.folder;
     const std::optional<RenameOutcome> outcome =
         renameInFolder(WorkKind::Renaming, table().currentNames(), table().newNames(), std::nullopt);
-    m_undo = outcome && m_folder == folder ? UndoRecord::after(*outcome, folder) : std::nullopt;
+    m_undo = outcome && m_selection.folder == folder ? UndoRecord::after(*outcome, folder) : std::nullopt;
 }
 
 void RenamerCore::undoLastApply()
@@ -351,7 +344,7 @@ void RenamerCore::undoLastApply()
 std::optional<RenameOutcome> RenamerCore::renameInFolder(WorkKind kind, const NameColumn from, const NameColumn to,
                                                          std::optional<bool> ignoresCase)
 {
-    const QString folderPath = m_folder.endsWith(u'/') ? m_folder : m_folder + u'/';
+    const QString folderPath = m_selection.folder.endsWith(u'/') ? m_selection.folder : m_selection.folder + u'/';
     // Every listing from here on must show what is on disk.
     const QScopedValueRollback showDisk(m_listingCancellable, false);
     std::optional<RenameOutcome> outcome;
@@ -359,29 +352,29 @@ std::optional<RenameOutcome> RenamerCore::renameInFolder(WorkKind kind, const Na
     {
         BusyGuard busy(m_services.busyPointer);
         int error = 0;
-        const std::optional<QByteArray> folderBytes = FileNameCodec::encode(m_folder);
-        std::unique_ptr<FolderMover> mover =
+        const std::optional<QByteArray> folderBytes = FileNameCodec::encode(m_selection.folder);
+        std::shared_ptr<FolderMover> mover =
             folderBytes ? m_services.fileMover.openFolder(*folderBytes, error) : nullptr;
         if (!mover) {
-            stepFailure = ApplyReport::folderUnavailable(m_folder);
+            stepFailure = ApplyReport::folderUnavailable(m_selection.folder);
         } else {
             WorkProgress progress;
-            m_runner.run(kind, progress, [&] {
-                outcome = ignoresCase ? renameFiles(*mover, from, to, *ignoresCase, &progress)
-                                      : renameFiles(*mover, from, to, &progress);
+            outcome = m_runner.run(kind, progress, [mover, from, to, ignoresCase, &progress] {
+                return ignoresCase ? renameFiles(*mover, from, to, *ignoresCase, &progress)
+                                   : renameFiles(*mover, from, to, &progress);
             });
-            if (!canReadFolder(m_folder) && !from.isEmpty()) {
+            if (!canReadFolder(m_selection.folder) && !from.isEmpty()) {
                 const qsizetype last = from.size() - 1;
                 stepFailure = ApplyReport::stepFailure(folderPath + from.at(last).toString(), folderPath + to.at(last).toString());
             } else {
-                folderChanged(); // the re-read of a large folder belongs to the busy time too
+                (void)folderChanged(); // the re-read belongs to the busy time too; it cannot be cancelled
             }
         }
     }
     // A folder that went away is reported before the selection falls back from it.
     if (!stepFailure.isEmpty()) {
         m_services.messageBox.showMessage(ApplyReport::Title, stepFailure);
-        folderChanged();
+        (void)folderChanged();
     }
     m_preview.clearPending();
     if (outcome && outcome->notReached > 0)

@@ -46,7 +46,7 @@ public:
     [[nodiscard]] const FolderListing &listing() const { return m_listing; }
 
     // The folder list: the chosen folder as a full path, no trailing separator but at "/".
-    [[nodiscard]] const QString &folder() const { return m_folder; }
+    [[nodiscard]] const QString &folder() const { return m_selection.folder; }
     // Gives the folder list another folder; a change raises folderChanged.
     void setFolder(const QString &path);
     // Opens a folder named from outside the lists (a drop): a folder itself, a file the
@@ -55,7 +55,7 @@ public:
     bool openFolder(const QString &path);
 
     [[nodiscard]] const QList<Drive> &drives() const { return m_drives; }
-    [[nodiscard]] int driveIndex() const { return m_driveIndex; }
+    [[nodiscard]] int driveIndex() const { return m_selection.driveIndex; }
     [[nodiscard]] int savedDriveIndex() const;
     // Puts the drive list at `index` and raises driveChanged, a pick of the same drive included.
     void selectDrive(int index);
@@ -63,8 +63,8 @@ public:
     // The entries: Masks, then every typed mask that listed files, for this run only.
     [[nodiscard]] const QStringList &masks() const { return m_masks; }
     // The entry shown, or -1 for a typed mask that is not an entry.
-    [[nodiscard]] int maskIndex() const { return int(m_masks.indexOf(m_maskText)); }
-    [[nodiscard]] const QString &maskText() const { return m_maskText; }
+    [[nodiscard]] int maskIndex() const { return int(m_masks.indexOf(m_selection.maskText)); }
+    [[nodiscard]] const QString &maskText() const { return m_selection.maskText; }
     // Picks a mask entry and raises maskChanged.
     void selectMask(int index);
     // Takes a mask the user typed as a pick of an entry; false, changing nothing, for a
@@ -77,29 +77,38 @@ public:
 
     // The Reset button: the folder is read again and the options reset.
     void resetAndRelist();
-    void maskChanged();
-    void folderChanged();
-    void driveChanged();
+    // The steps below come to Listed::Cancelled where the user cancels a folder's read.
+    enum class Listed { Read, Cancelled };
+    Listed maskChanged();
+    Listed folderChanged();
+    Listed driveChanged();
     void applyNewNames();
     // Takes the last apply back once the user agrees: every file it renamed goes back to
     // its old name. Does nothing when there is nothing to take back.
     void undoLastApply();
     [[nodiscard]] bool canUndo() const { return m_undo.has_value(); }
     void ResetOptions();
-    void LoadFileList();
+    Listed LoadFileList();
 
 private:
-    struct ListingCancelled
+    // The drive, folder and mask the user chose, with what the choice remembers.
+    struct Selection
     {
+        QString folder;
+        QString lastReadableFolder;
+        int driveIndex = -1;
+        QString savedDriveMount;
+        QHash<QString, QString> lastFolderOnDrive;
+        QString maskText = Masks.first();
     };
 
-    // Runs a flow that may list a folder; where the user cancels the listing, what the
-    // flow changed goes back, silently, as a failed folder change does.
+    // Runs a flow that may list a folder; where the user cancels the listing, the
+    // selection and the listing go back, silently, as a failed folder change does.
     template<typename Flow>
     void cancellable(Flow flow);
-    // Reads the listing if it is stale; throws ListingCancelled on a cancel.
-    void readListing();
-    void relist();
+    // Reads the listing if it is stale.
+    [[nodiscard]] Listed readListing();
+    Listed relist();
     // Renames files of the chosen folder, row i of `from` to row i of `to`, on the work
     // runner; reads the folder again and reports: a cancel, then the rows that failed.
     // Nothing when the folder cannot be opened. `ignoresCase` as decided before, else told
@@ -109,9 +118,10 @@ private:
                                                 std::optional<bool> ignoresCase);
     // Where the folder cannot be read, moves the selection to the nearest folder that
     // can and reloads from it.
-    void fallBackIfUnreadable();
-    bool applyDrive(int index);
-    void recoverDrive();
+    [[nodiscard]] Listed fallBackIfUnreadable();
+    // Nothing where the drive is not ready.
+    std::optional<Listed> applyDrive(int index);
+    Listed recoverDrive();
     [[nodiscard]] int driveIndexHolding(const QString &path) const;
     [[nodiscard]] QString shownFolderOf(int driveIndex) const;
     // The drive's folder to show, or the nearest readable parent on it; empty when not
@@ -122,14 +132,9 @@ private:
     WorkRunner m_runner;
     PreviewSession m_preview;
     FolderListing m_listing;
-    QString m_folder;
-    QString m_lastReadableFolder;
     QList<Drive> m_drives;
-    int m_driveIndex = -1;
-    QString m_savedDriveMount;
-    QHash<QString, QString> m_lastFolderOnDrive;
     QStringList m_masks = Masks;
-    QString m_maskText = Masks.first();
+    Selection m_selection;
     bool m_startingUp = false;
     bool m_listingCancellable = true;
     std::optional<UndoRecord> m_undo; // the last apply in this folder, until taken back

@@ -1,22 +1,44 @@
 #include "WorkRunner.h"
 
-#include <QEventLoop>
-#include <QTimer>
+#include "Logging.h"
 
-#include <exception>
-#include <thread>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFutureWatcher>
+#include <QTimer>
 
 namespace velmix {
 namespace {
 
 constexpr std::chrono::milliseconds ProgressInterval(50);
 
+const char *workName(WorkKind kind)
+{
+    switch (kind) {
+    case WorkKind::ReadingFolder: return "reading a folder";
+    case WorkKind::Renaming: return "renaming";
+    case WorkKind::Undoing: return "undoing";
+    }
+    return "work";
+}
+
 } // namespace
 
-void WorkRunner::run(WorkKind kind, WorkProgress &progress, const std::function<void()> &work)
+WorkRunner::WorkRunner(WorkDisplay &display, std::chrono::milliseconds delay)
+    : m_display(display), m_delay(delay)
 {
-    m_display.workStarted(kind, progress);
+    m_pool.setMaxThreadCount(1);
+}
+
+void WorkRunner::waitFor(WorkKind kind, WorkProgress &progress, const QFuture<void> &future)
+{
+    QElapsedTimer elapsed;
+    elapsed.start();
+    // The calling thread's flows wait for the result, so its events are handled here
+    // meanwhile; the watcher ends the loop, also when the work ended before it started.
     QEventLoop loop;
+    QFutureWatcher<void> watcher;
+    QObject::connect(&watcher, &QFutureWatcherBase::finished, &loop, &QEventLoop::quit);
     QTimer progressTimer;
     progressTimer.setInterval(ProgressInterval);
     QObject::connect(&progressTimer, &QTimer::timeout, &loop, [this] { m_display.showProgress(); });
@@ -24,21 +46,11 @@ void WorkRunner::run(WorkKind kind, WorkProgress &progress, const std::function<
         m_display.showProgress();
         progressTimer.start();
     });
-    std::exception_ptr failure;
-    std::thread worker([&] {
-        try {
-            work();
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        // Queued, so it also ends a loop that has not started yet.
-        QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
-    });
+    watcher.setFuture(future);
     loop.exec();
-    worker.join();
     m_display.workFinished();
-    if (failure)
-        std::rethrow_exception(failure);
+    qCDebug(workLog, "%s took %lld ms%s", workName(kind), qlonglong(elapsed.elapsed()),
+            progress.cancelled() ? ", cancelled" : "");
 }
 
 } // namespace velmix

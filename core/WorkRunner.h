@@ -2,31 +2,65 @@
 
 #include "LongWork.h"
 
+#include <QFuture>
+#include <QPromise>
+#include <QThreadPool>
+
 #include <chrono>
-#include <functional>
+#include <exception>
+#include <memory>
+#include <type_traits>
 
 namespace velmix {
 
-// Runs long work on a thread of its own while the calling thread keeps handling its
-// events, so the window repaints and its cancel button answers. Returns when the work
-// is over; its result is then swapped in on the calling thread, so the core's state is
-// never touched from two threads at once. Work that outlasts `delay` is shown.
+// Runs long work on a pool thread of its own while the calling thread keeps handling its
+// events, so the window repaints and its cancel button answers. Returns the work's result
+// once it is over, on the calling thread, so the core's state is never touched from two
+// threads at once; an exception the work throws is thrown here. Work that outlasts `delay`
+// is shown.
 class WorkRunner
 {
 public:
     static constexpr std::chrono::milliseconds ShowDelay{500};
 
-    explicit WorkRunner(WorkDisplay &display, std::chrono::milliseconds delay = ShowDelay)
-        : m_display(display), m_delay(delay)
+    explicit WorkRunner(WorkDisplay &display, std::chrono::milliseconds delay = ShowDelay);
+
+    // `work` holds its inputs by value; `progress` is all it shares with the caller.
+    // Calls the display's workStarted first and its workFinished before it returns.
+    template<typename Work>
+    std::invoke_result_t<Work> run(WorkKind kind, WorkProgress &progress, Work work)
     {
+        using Result = std::invoke_result_t<Work>;
+        // Shared, as the pool's task must be copyable and a promise is not.
+        auto promise = std::make_shared<QPromise<Result>>();
+        QFuture<Result> future = promise->future();
+        promise->start();
+        m_display.workStarted(kind, progress); // before the work can see a cancel
+        m_pool.start([promise, work = std::move(work)]() mutable {
+            try {
+                if constexpr (std::is_void_v<Result>)
+                    work();
+                else
+                    promise->addResult(work());
+            } catch (...) {
+                promise->setException(std::current_exception());
+            }
+            promise->finish();
+        });
+        waitFor(kind, progress, QFuture<void>(future));
+        if constexpr (std::is_void_v<Result>)
+            future.waitForFinished(); // throws the work's exception
+        else
+            return future.takeResult();
     }
 
-    // `work` must touch nothing the calling thread uses meanwhile but `progress`.
-    void run(WorkKind kind, WorkProgress &progress, const std::function<void()> &work);
-
 private:
+    // Handles the calling thread's events until the work is over.
+    void waitFor(WorkKind kind, WorkProgress &progress, const QFuture<void> &future);
+
     WorkDisplay &m_display;
     const std::chrono::milliseconds m_delay;
+    QThreadPool m_pool;
 };
 
 } // namespace velmix

@@ -1,18 +1,21 @@
 // A separate process for the tests that kill an apply half-way or race it. Each prints
 // "ready …" and then waits for a line on its input before it starts, so that two of them
 // can be let go at once.
-//   apply_child apply <folder> <base> <start> <step> <method> <every>  renames the folder's
+//   apply_child apply <folder> <base> <start> <step> <method> <kill>  renames the folder's
 //       files with a base name and numbering, starting from move method <method> (0, 1
-//       or 2); prints "ready <rows to rename>" and, once going, "moved <n>" after every
-//       <every> moves;
+//       or 2); prints "ready <rows to rename>" and, once going, kills itself after the
+//       <kill>-th call that changes the folder (never for 0);
 //   apply_child write <folder> <prefix> <count> <exclusive|plain>  appends "writer" to
 //       <prefix>1.txt … as fast as it can, printing each name it wrote to; "exclusive"
 //       only ever creates a name (O_EXCL), "plain" also opens one that is there.
 #include "FakeServices.h"
+#include "PosixFolderCalls.h"
 
 #include <QCoreApplication>
 #include <QFile>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
@@ -21,48 +24,55 @@ using namespace velmix;
 
 namespace {
 
-// Counts the moves that worked and says so every `every` of them.
-class ProgressFolderMover : public FolderMover
+// The real calls, but the process kills itself right after the `killAfter`-th call that
+// changes the folder (never for 0): between any two calls of a move, as a crash could.
+class KillingFolderCalls : public PosixFolderCalls
 {
 public:
-    ProgressFolderMover(std::unique_ptr<FolderMover> inner, int every)
-        : m_inner(std::move(inner)), m_every(every)
+    KillingFolderCalls(int folderFd, int killAfter)
+        : PosixFolderCalls(folderFd), m_left(killAfter)
     {
     }
-    int move(const QByteArray &from, const QByteArray &to) override
+    int renameNoReplace(const QByteArray &from, const QByteArray &to) override
     {
-        const int error = m_inner->move(from, to);
-        if (error == 0 && ++m_moved % m_every == 0) {
-            std::printf("moved %d\n", m_moved);
-            std::fflush(stdout);
-        }
-        return error;
+        return counted(PosixFolderCalls::renameNoReplace(from, to));
     }
-    bool holdsFile(const QByteArray &name) override { return m_inner->holdsFile(name); }
-    qsizetype nameMax() override { return m_inner->nameMax(); }
+    int link(const QByteArray &from, const QByteArray &to) override { return counted(PosixFolderCalls::link(from, to)); }
+    int unlink(const QByteArray &name) override { return counted(PosixFolderCalls::unlink(name)); }
+    int rename(const QByteArray &from, const QByteArray &to) override { return counted(PosixFolderCalls::rename(from, to)); }
+    int createExclusive(const QByteArray &name, EntryStatus &created) override
+    {
+        return counted(PosixFolderCalls::createExclusive(name, created));
+    }
 
 private:
-    std::unique_ptr<FolderMover> m_inner;
-    const int m_every;
-    int m_moved = 0;
+    int counted(int error)
+    {
+        if (--m_left == 0)
+            ::kill(::getpid(), SIGKILL);
+        return error;
+    }
+
+    int m_left;
 };
 
-class ProgressFileMover : public FileMover
+class KillingFileMover : public FileMover
 {
 public:
-    ProgressFileMover(MoveMethod first, int every)
-        : m_mover(first), m_every(every)
+    KillingFileMover(MoveMethod first, int killAfter)
+        : m_first(first), m_killAfter(killAfter)
     {
     }
     std::unique_ptr<FolderMover> openFolder(const QByteArray &folder, int &error) override
     {
-        std::unique_ptr<FolderMover> inner = m_mover.openFolder(folder, error);
-        return inner ? std::make_unique<ProgressFolderMover>(std::move(inner), m_every) : nullptr;
+        const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        error = fd < 0 ? errno : 0;
+        return fd < 0 ? nullptr : std::make_unique<NoReplaceMover>(std::make_shared<KillingFolderCalls>(fd, m_killAfter), m_first);
     }
 
 private:
-    PosixFileMover m_mover;
-    const int m_every;
+    const MoveMethod m_first;
+    const int m_killAfter;
 };
 
 void waitForGo()
@@ -78,7 +88,7 @@ int apply(const QStringList &args)
     test::RecordingMessageBox messages;
     test::FixedDriveList drives;
     test::RecordingWorkDisplay work;
-    ProgressFileMover mover(MoveMethod(args[6].toInt()), qMax(1, args[7].toInt()));
+    KillingFileMover mover(MoveMethod(args[6].toInt()), args[7].toInt());
     RenamerCore core({busy, messages, drives, mover, work}, args[2]);
     core.startUp();
     PreviewSession &preview = core.preview();

@@ -11,6 +11,7 @@ namespace velmix {
 
 namespace {
 constexpr int ColumnCount = 2;
+const QString headers[ColumnCount] = {QStringLiteral("Оригинальные"), QStringLiteral("Переименованные")};
 const QColor headerText(255, 0, 0);
 // Light enough for black text: a row the apply will refuse, and a row that will hide its file.
 const QColor refusedTint(255, 204, 204);
@@ -33,7 +34,8 @@ FileGridModel::FileGridModel(const FileNameTable &table, QObject *parent)
 
 int FileGridModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_table.rowCount() - 1);
+    // An empty listing still shows one blank row, under a blank header.
+    return parent.isValid() ? 0 : int(qMax<qsizetype>(m_table.fileCount(), 1));
 }
 
 int FileGridModel::columnCount(const QModelIndex &parent) const
@@ -47,13 +49,13 @@ QVariant FileGridModel::data(const QModelIndex &index, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole:
-        return m_table.text(index.row() + 1, index.column());
+        return m_table.text(index.row(), index.column());
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(Qt::AlignLeft | Qt::AlignBottom);
     default:
         break;
     }
-    const NameMark mark = index.column() == FileNameTable::NewName ? m_table.mark(index.row() + 1) : NameMark::None;
+    const NameMark mark = index.column() == FileNameTable::NewName ? m_table.mark(index.row()) : NameMark::None;
     if (mark == NameMark::None)
         return {};
     switch (role) {
@@ -62,7 +64,7 @@ QVariant FileGridModel::data(const QModelIndex &index, int role) const
     case Qt::DecorationRole:
         return markSign(mark);
     case Qt::AccessibleDescriptionRole:
-        return m_table.markReason(index.row() + 1);
+        return m_table.markReason(index.row());
     default:
         return {};
     }
@@ -74,7 +76,7 @@ QVariant FileGridModel::headerData(int section, Qt::Orientation orientation, int
         return {};
     switch (role) {
     case Qt::DisplayRole:
-        return m_table.text(0, section);
+        return m_table.holdsFiles() ? headers[section] : QString();
     case Qt::ForegroundRole:
         return headerText;
     case Qt::TextAlignmentRole:

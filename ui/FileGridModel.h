@@ -8,9 +8,8 @@ namespace velmix {
 
 class FileNameTable;
 
-// The grid's view of the core's table, cell by cell without copies. Table row 0 is the
-// grid's fixed header row (headerData); table rows 1.. are the model's rows 0... A
-// rebuild of the new names is one dataChanged over that column, so selection and scroll
+// The grid's view of the core's table, cell by cell without copies, under the grid's
+// own header. A rebuild of the new names is one dataChanged over that column, so selection and scroll
 // position stay; only a reload resets the model.
 class FileGridModel : public QAbstractTableModel, public TableObserver
 {

@@ -15,6 +15,9 @@ namespace velmix {
 
 // The small window over the Velmix window while long work runs: what is being done, a
 // bar, how far it got, and "Отмена" (also Esc), which asks the work to stop.
+// Not a QProgressDialog: that takes the skin's colours and font, but lays out its own
+// parts (here the cancel button sits where the skin puts it), times its own showing and
+// hides itself on a cancel, which the work runner and the work's end decide here.
 class ProgressWindow : public QWidget
 {
     Q_OBJECT

@@ -1,5 +1,7 @@
 #include "NoReplaceMover.h"
 
+#include "Logging.h"
+
 #include <cerrno>
 #include <sys/stat.h>
 
@@ -13,6 +15,7 @@ int NoReplaceMover::move(const QByteArray &from, const QByteArray &to)
             m_method = method; // only a method that worked is trusted with the next move
         if (answer.error == 0 || !answer.tryNextMethod)
             return answer.error;
+        qCDebug(renameLog, "move method %d turned down with errno %d; the next method is tried", int(method), answer.error);
     }
 }
 

@@ -1,7 +1,10 @@
 #include "PosixFolderCalls.h"
 
+#include "Logging.h"
+
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,9 +14,13 @@ namespace {
 
 constexpr qsizetype DefaultNameMax = 255;
 
-int result(int returned)
+int result(const char *call, const QByteArray &name, int returned)
 {
-    return returned == 0 ? 0 : errno;
+    if (returned == 0)
+        return 0;
+    const int error = errno;
+    qCDebug(renameLog, "%s \"%s\": errno %d (%s)", call, name.constData(), error, std::strerror(error));
+    return error;
 }
 
 EntryStatus statusOf(const struct stat &info)
@@ -30,31 +37,31 @@ PosixFolderCalls::~PosixFolderCalls()
 
 int PosixFolderCalls::renameNoReplace(const QByteArray &from, const QByteArray &to)
 {
-    return result(::renameat2(m_folderFd, from.constData(), m_folderFd, to.constData(), RENAME_NOREPLACE));
+    return result("renameat2", from, ::renameat2(m_folderFd, from.constData(), m_folderFd, to.constData(), RENAME_NOREPLACE));
 }
 
 int PosixFolderCalls::link(const QByteArray &from, const QByteArray &to)
 {
-    return result(::linkat(m_folderFd, from.constData(), m_folderFd, to.constData(), 0));
+    return result("linkat", from, ::linkat(m_folderFd, from.constData(), m_folderFd, to.constData(), 0));
 }
 
 int PosixFolderCalls::unlink(const QByteArray &name)
 {
-    return result(::unlinkat(m_folderFd, name.constData(), 0));
+    return result("unlinkat", name, ::unlinkat(m_folderFd, name.constData(), 0));
 }
 
 int PosixFolderCalls::rename(const QByteArray &from, const QByteArray &to)
 {
-    return result(::renameat(m_folderFd, from.constData(), m_folderFd, to.constData()));
+    return result("renameat", from, ::renameat(m_folderFd, from.constData(), m_folderFd, to.constData()));
 }
 
 int PosixFolderCalls::createExclusive(const QByteArray &name, EntryStatus &created)
 {
     const int fd = ::openat(m_folderFd, name.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd < 0)
-        return errno;
+        return result("openat O_EXCL", name, fd);
     struct stat info;
-    const int error = result(::fstat(fd, &info));
+    const int error = result("fstat", name, ::fstat(fd, &info));
     // Closed before anything is moved over it: a FUSE file system keeps a replaced file
     // that is still open under a hidden name.
     ::close(fd);
@@ -66,8 +73,8 @@ int PosixFolderCalls::createExclusive(const QByteArray &name, EntryStatus &creat
 int PosixFolderCalls::status(const QByteArray &name, EntryStatus &status)
 {
     struct stat info;
-    if (::fstatat(m_folderFd, name.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0)
-        return errno;
+    if (const int error = result("fstatat", name, ::fstatat(m_folderFd, name.constData(), &info, AT_SYMLINK_NOFOLLOW)))
+        return error;
     status = statusOf(info);
     return 0;
 }
