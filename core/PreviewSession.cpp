@@ -169,25 +169,10 @@ void PreviewSession::baseNameKeyReleased()
     RebuildNewNames();
 }
 
-void PreviewSession::digitWidthPicked()
+void PreviewSession::numberingInputChanged()
 {
     if (m_options.Numbering)
         RebuildNewNames();
-}
-
-void PreviewSession::DigitKeyFilter(QString &text, KeyMeaning key)
-{
-    if (text.isEmpty())
-        return;
-    if (key == KeyMeaning::Digit) {
-        if (m_options.Numbering)
-            RebuildNewNames();
-        return;
-    }
-    // The last character goes, whatever it is; a surrogate pair is one character.
-    const qsizetype size = text.size();
-    const bool pair = size >= 2 && text[size - 1].isLowSurrogate() && text[size - 2].isHighSurrogate();
-    text.chop(pair ? 2 : 1);
 }
 
 } // namespace velmix

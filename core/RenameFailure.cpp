@@ -1,7 +1,34 @@
 #include "RenameFailure.h"
 
+#include <cerrno>
+
 namespace velmix {
 namespace {
+
+// The common troubles of a medium in words; the rest by number. EPERM for a name the
+// file system refuses is told apart before it gets here.
+QString fileSystemError(int error)
+{
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("на диске нет места");
+    case EROFS:
+        return QStringLiteral("диск только для чтения");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("нет прав на изменение папки");
+    case ENOTCONN:
+    case ENODEV:
+    case ENXIO:
+    case EIO:
+    case ECONNABORTED:
+    case ESHUTDOWN:
+        return QStringLiteral("диск отключён или не отвечает");
+    default:
+        return QStringLiteral("ошибка файловой системы, код %1").arg(error);
+    }
+}
 
 QString reasonOnly(const RenameFailure &failure)
 {
@@ -10,7 +37,7 @@ QString reasonOnly(const RenameFailure &failure)
     case RenameReason::TakenByOtherRow: return QStringLiteral("это имя получает другой файл");
     case RenameReason::InvalidName: return QStringLiteral("недопустимое имя файла");
     case RenameReason::SourceMissing: return QStringLiteral("исходный файл не найден");
-    case RenameReason::FileSystemError: return QStringLiteral("ошибка файловой системы, код %1").arg(failure.error);
+    case RenameReason::FileSystemError: return fileSystemError(failure.error);
     }
     return {};
 }

@@ -124,7 +124,7 @@ void RenamerCore::startUp()
         maskChanged();
     });
     m_preview.setDigitWidthIndex(0);
-    m_preview.digitWidthPicked();
+    m_preview.numberingInputChanged();
     ResetOptions();
     if (m_driveIndex >= 0)
         m_savedDriveMount = m_drives[m_driveIndex].mountPoint;

@@ -15,6 +15,7 @@ enum class ControlKind {
     Label,
     TitleLabel,
     TextBox,
+    NumberBox,
     DropDownList,
     DigitWidthList,
     DriveList,

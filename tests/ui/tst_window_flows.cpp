@@ -165,16 +165,28 @@ private Q_SLOTS:
         verifyReset(f);
     }
 
-    // Ctrl+Z undoes a text box's own typing first; elsewhere it takes the last apply back,
-    // once "Да" is answered.
+    // Ctrl+Z undoes a text box's own typing since the last apply first; elsewhere it takes
+    // the last apply back, once "Да" is answered.
     void ctrlZ()
     {
         test::WindowFixture f({"one two.txt", "three.TXT"});
         const auto ctrlZ = [](QWidget *widget) { test::typeKey(widget, Qt::Key_Z, "z", Qt::ControlModifier); };
         ctrlZ(f.grid()); // nothing to take back yet
         QTest::mouseClick(f.button("PicBig"), Qt::LeftButton);
+        QLineEdit *step = f.textBox("TxtShag");
+        step->setFocus();
+        QTRY_VERIFY(step->hasFocus());
+        step->selectAll();
+        test::typeKey(step, Qt::Key_1, "1"); // the same text, typed
         QTest::mouseClick(f.button("ImgApply"), Qt::LeftButton);
         QCOMPARE(f.folder.files(), QStringList({"ONE TWO.TXT", "THREE.TXT"}));
+        // The apply ended the field's typing history: the first Ctrl+Z in it asks for the apply.
+        step->setFocus();
+        QTRY_VERIFY(step->hasFocus());
+        ctrlZ(step);
+        QCOMPARE(f.messages.asked.size(), 1);
+        QCOMPARE(step->text(), "1");
+        f.messages.asked.clear();
 
         QLineEdit *name = f.textBox("TxtName");
         name->setFocus();
