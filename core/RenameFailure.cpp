@@ -1,5 +1,7 @@
 #include "RenameFailure.h"
 
+#include "VisibleText.h"
+
 #include <cerrno>
 
 namespace velmix {
@@ -49,7 +51,8 @@ QString reasonText(const RenameFailure &failure)
     const QString reason = reasonOnly(failure);
     if (failure.temporaryName.isEmpty())
         return reason;
-    return reason + QStringLiteral("; файл остался под временным именем «") + failure.temporaryName + u'»';
+    return reason + QStringLiteral("; файл остался под временным именем «") + withControlPictures(failure.temporaryName)
+           + u'»';
 }
 
 } // namespace velmix

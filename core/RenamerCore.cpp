@@ -299,13 +299,24 @@ void RenamerCore::applyNewNames()
     const QString folder = m_folder;
     const std::optional<RenameOutcome> outcome =
         renameInFolder(WorkKind::Renaming, table().currentNames(), table().newNames(), std::nullopt);
-    m_undo = outcome && m_folder == folder ? UndoRecord::after(*outcome, folder) : std::nullopt;
+    // Kept also where the folder could not be read again afterwards and the selection fell
+    // back from it: the files were renamed all the same.
+    m_undo = outcome ? UndoRecord::after(*outcome, folder) : std::nullopt;
 }
 
 void RenamerCore::undoLastApply()
 {
     if (!m_undo || !m_services.messageBox.ask(UndoRecord::QuestionTitle, m_undo->question()))
         return;
+    if (m_folder != m_undo->folder()) { // the selection fell back from a folder that went away
+        const UndoRecord waiting = *m_undo;
+        setFolder(waiting.folder());
+        if (m_folder != waiting.folder()) { // still gone: the undo waits for it
+            m_undo = waiting;
+            m_services.messageBox.showMessage(ApplyReport::Title, ApplyReport::folderUnavailable(waiting.folder()));
+            return;
+        }
+    }
     const UndoRecord record = std::move(*m_undo);
     m_undo.reset();
     (void)renameInFolder(WorkKind::Undoing, record.currentNames(), record.oldNames(), record.ignoresCase());
@@ -333,9 +344,10 @@ std::optional<RenameOutcome> RenamerCore::renameInFolder(WorkKind kind, const Na
                 outcome = ignoresCase ? renameFiles(*mover, from, to, *ignoresCase, &progress)
                                       : renameFiles(*mover, from, to, &progress);
             });
-            if (!canReadFolder(m_folder) && !from.isEmpty()) {
-                const qsizetype last = from.size() - 1;
-                stepFailure = ApplyReport::stepFailure(folderPath + from.at(last).toString(), folderPath + to.at(last).toString());
+            // The moves are over: a folder that cannot be read again is told alone, and
+            // the rows that failed, if any, follow in their own box.
+            if (!canReadFolder(m_folder)) {
+                stepFailure = ApplyReport::folderGone(m_folder);
             } else {
                 folderChanged(); // the re-read of a large folder belongs to the busy time too
             }

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -242,6 +243,29 @@ private Q_SLOTS:
         QCOMPARE(box.ask("Возврат прежних имён", "Вернуть прежние имена? Файлов: 1"), agreed);
         buttons.sort();
         QCOMPARE(buttons, QStringList({"Да", "Нет"}));
+    }
+
+    // A report of many long names never grows past the screen: one line per entry, a long
+    // name losing its middle; the text can be selected.
+    void messageBoxFitsTheScreen()
+    {
+        WidgetMessageBox box;
+        QStringList lines{"Произошла непредвиденная ошибка"};
+        for (int i = 0; i < 61; ++i)
+            lines << "Исходный файл: /media/card/" + QString(300, u'x') + QString::number(i) + ".jpg";
+        QTimer::singleShot(0, [&] {
+            QWidget *shown = QApplication::activeModalWidget();
+            QVERIFY(shown);
+            QVERIFY(shown->frameGeometry().height() <= shown->screen()->availableGeometry().height());
+            auto *text = shown->findChild<QLabel *>("LblMessage");
+            QVERIFY(text->textInteractionFlags() & Qt::TextSelectableByMouse);
+            const QStringList shownLines = text->text().split('\n');
+            QCOMPARE(shownLines.size(), lines.size());
+            QVERIFY(shownLines[1].startsWith("Исходный файл: /media") && shownLines[1].endsWith("0.jpg"));
+            QVERIFY(shownLines[1].contains(u'…'));
+            shown->close();
+        });
+        box.showMessage("Ошибка !!!", lines.join('\n'));
     }
 
     // An apply of moves that take a millisecond each: from the first moment the window
