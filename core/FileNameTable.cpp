@@ -12,7 +12,7 @@ NameMark FileNameTable::mark(qsizetype row) const
     if (row < 1 || size_t(row) > m_fates.size())
         return NameMark::None;
     const RowFate fate = m_fates[size_t(row - 1)];
-    if (refusalOf(fate))
+    if (refusalOf(fate) || (fate == RowFate::Moves && m_folderWriteError != 0))
         return NameMark::Refused;
     return fate == RowFate::Moves && m_new.at(row - 1).startsWith(u'.') ? NameMark::Hidden : NameMark::None;
 }
@@ -22,7 +22,11 @@ QString FileNameTable::markReason(qsizetype row) const
     switch (mark(row)) {
     case NameMark::None: return {};
     case NameMark::Hidden: return QStringLiteral("файл станет скрытым");
-    case NameMark::Refused: return reasonText({row - 1, *refusalOf(m_fates[size_t(row - 1)])});
+    case NameMark::Refused: {
+        const std::optional<RenameReason> refusal = refusalOf(m_fates[size_t(row - 1)]);
+        return reasonText(refusal ? RenameFailure{row - 1, *refusal}
+                                  : RenameFailure{row - 1, RenameReason::FileSystemError, m_folderWriteError});
+    }
     }
     return {};
 }

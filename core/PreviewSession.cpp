@@ -45,6 +45,7 @@ void PreviewSession::loadFileList(const NameColumn &listedNames, const FolderRul
     if (m_observer)
         m_observer->tableAboutToReload();
     m_table.load(listedNames);
+    m_table.setFolderWriteError(rules.writeError);
     if (m_observer)
         m_observer->tableReloaded();
 }

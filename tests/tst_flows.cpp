@@ -247,7 +247,7 @@ private Q_SLOTS:
     {
         test::TempFolder dir;
         for (int i = 0; i < 25; ++i)
-            dir.createFiles({QStringLiteral("f%1.txt").arg(i, 2, 10, QChar(u'0'))});
+            dir.createFiles({QStringLiteral("f\t%1.txt").arg(i, 2, 10, QChar(u'0'))});
         test::CoreFixture fixture(dir.path());
         fixture.core.startUp();
         fixture.core.preview().setBaseName("same"); // every row wants "same.txt" without numbering
@@ -264,7 +264,7 @@ private Q_SLOTS:
         const QStringList lines = text.split(u'\n');
         QCOMPARE(lines.size(), 1 + 20 * 3 + 1);
         QCOMPARE(lines[0], "Произошла непредвиденная ошибка");
-        QCOMPARE(lines[1], "Исходный файл: " + dir.path() + "/f01.txt");
+        QCOMPARE(lines[1], "Исходный файл: " + dir.path() + QString::fromUtf8("/f\u240901.txt")); // a tab's picture
         QCOMPARE(lines[2], "Результирующий файл: " + dir.path() + "/SAME.TXT");
         QCOMPARE(lines[3], "Причина: это имя получает другой файл");
         QCOMPARE(lines.last(), "… и ещё 4");

@@ -7,7 +7,9 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTimer>
 #include <QTreeWidget>
@@ -243,6 +245,27 @@ private Q_SLOTS:
         QCOMPARE(box.ask("Возврат прежних имён", "Вернуть прежние имена? Файлов: 1"), agreed);
         buttons.sort();
         QCOMPARE(buttons, QStringList({"Да", "Нет"}));
+    }
+
+    // A folder on a read-only mount: every row that would move is marked with the reason,
+    // from the listing's one look at the folder; the apply still tries them, in vain.
+    void readOnlyFolderIsMarked()
+    {
+        test::WindowFixture f({"a.txt", "b.txt"});
+        const QString path = f.folder.path();
+        if (QProcess::execute("mount", {"--bind", path, path}) != 0)
+            QSKIP("a bind mount needs root");
+        const auto unmount = qScopeGuard([&] { QProcess::execute("umount", {path}); });
+        QCOMPARE(QProcess::execute("mount", {"-o", "remount,bind,ro", path}), 0);
+        QTest::mouseClick(f.button("ImgChancel"), Qt::LeftButton); // reads the folder again
+        QTest::mouseClick(f.button("PicBig"), Qt::LeftButton);
+        const QString readOnly = "диск только для чтения";
+        for (int row = 0; row < 2; ++row)
+            QCOMPARE(f.grid()->model()->index(row, 1).data(Qt::AccessibleDescriptionRole).toString(), readOnly);
+        QTest::mouseClick(f.button("ImgApply"), Qt::LeftButton);
+        QCOMPARE(f.messages.shown.size(), 1);
+        QVERIFY(f.messages.shown[0].second.endsWith("Причина: " + readOnly));
+        QCOMPARE(f.folder.files(), QStringList({"a.txt", "b.txt"}));
     }
 
     // A report of many long names never grows past the screen: one line per entry, a long
