@@ -86,7 +86,7 @@ private Q_SLOTS:
         else
             QVERIFY(x.click(progress.topLeft() + velmix::ProgressWindow::CancelPlace.center()));
         // The progress window goes and the box that tells of the cancel comes.
-        QTRY_VERIFY_WITH_TIMEOUT(x.visibleWindows().size() == 2 && !x.visibleWindows().contains(progress), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(x.visibleWindows().size() == 2 && !x.visibleWindows().contains(progress), 60000);
 
         const QMap<QByteArray, QByteArray> contents = velmix::test::folderContents(folder);
         QCOMPARE(contents.size(), Files);
