@@ -1,5 +1,7 @@
 #include "ApplyReport.h"
 
+#include "VisibleText.h"
+
 #include <QStringList>
 
 namespace velmix::ApplyReport {
@@ -12,14 +14,14 @@ const QString ReasonLabel = QStringLiteral("Причина: ");
 
 } // namespace
 
-QString stepFailure(const QString &sourcePath, const QString &targetPath)
-{
-    return QStringList{FirstLine, SourceLabel + sourcePath, TargetLabel + targetPath}.join(u'\n');
-}
-
 QString folderUnavailable(const QString &folderPath)
 {
-    return FirstLine + u'\n' + QStringLiteral("Папка недоступна: «%1»").arg(folderPath);
+    return FirstLine + u'\n' + folderGone(folderPath);
+}
+
+QString folderGone(const QString &folderPath)
+{
+    return QStringLiteral("Папка недоступна: «%1»").arg(withControlPictures(folderPath));
 }
 
 QString cancelled(qsizetype renamed, qsizetype unchanged)
@@ -36,8 +38,8 @@ QString failedRows(const NameColumn &sources, const NameColumn &targets, const Q
     const size_t shown = qMin(failures.size(), size_t(ListedRowsLimit));
     for (size_t i = 0; i < shown; ++i) {
         const qsizetype row = failures[i].row;
-        lines << SourceLabel + folderPath + sources.at(row).toString()
-              << TargetLabel + folderPath + targets.at(row).toString()
+        lines << SourceLabel + withControlPictures(folderPath + sources.at(row).toString())
+              << TargetLabel + withControlPictures(folderPath + targets.at(row).toString())
               << ReasonLabel + reasonText(failures[i]);
     }
     if (failures.size() > shown)

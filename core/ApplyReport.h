@@ -16,11 +16,10 @@ inline const QString Title = QStringLiteral("Ошибка !!!");
 inline const QString CancelTitle = QStringLiteral("Velmix V2.0");
 constexpr int ListedRowsLimit = 20;
 
-// A failure of the step itself, with the paths of the row reached last.
-[[nodiscard]] QString stepFailure(const QString &sourcePath, const QString &targetPath);
-
 // The folder could not be opened for the step at all.
 [[nodiscard]] QString folderUnavailable(const QString &folderPath);
+// The folder could not be read again after the moves.
+[[nodiscard]] QString folderGone(const QString &folderPath);
 
 // The user stopped the step: `renamed` files got their new names, `unchanged` rows it
 // would have changed were not reached.

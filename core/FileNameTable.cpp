@@ -9,7 +9,7 @@ NameMark FileNameTable::mark(qsizetype row) const
     if (row < 0 || size_t(row) >= m_fates.size())
         return NameMark::None;
     const RowFate fate = m_fates[size_t(row)];
-    if (refusalOf(fate))
+    if (refusalOf(fate) || (fate == RowFate::Moves && m_folderWriteError != 0))
         return NameMark::Refused;
     return fate == RowFate::Moves && m_new.at(row).startsWith(u'.') ? NameMark::Hidden : NameMark::None;
 }
@@ -19,7 +19,11 @@ QString FileNameTable::markReason(qsizetype row) const
     switch (mark(row)) {
     case NameMark::None: return {};
     case NameMark::Hidden: return QStringLiteral("файл станет скрытым");
-    case NameMark::Refused: return reasonText({row, *refusalOf(m_fates[size_t(row)])});
+    case NameMark::Refused: {
+        const std::optional<RenameReason> refusal = refusalOf(m_fates[size_t(row)]);
+        return reasonText(refusal ? RenameFailure{row, *refusal}
+                                  : RenameFailure{row, RenameReason::FileSystemError, m_folderWriteError});
+    }
     }
     return {};
 }

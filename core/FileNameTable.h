@@ -33,6 +33,9 @@ public:
     [[nodiscard]] QString markReason(qsizetype row) const;
     // What the apply will make of each row's new name, as last judged.
     void setFates(const std::vector<RowFate> &fates) { m_fates = fates; }
+    // Why no file of the folder can be renamed (an error number), or 0: every row that
+    // would move is marked with it; the apply still tries them.
+    void setFolderWriteError(int error) { m_folderWriteError = error; }
 
     [[nodiscard]] const NameColumn &currentNames() const { return m_current; }
     [[nodiscard]] const NameColumn &newNames() const { return m_new; }
@@ -53,6 +56,7 @@ private:
     NameColumn m_new;
     NameColumn m_spare;
     std::vector<RowFate> m_fates; // per file; empty before the first rebuild
+    int m_folderWriteError = 0;
 };
 
 } // namespace velmix

@@ -17,6 +17,9 @@ struct FolderRules
     // The kernel's own FAT drivers refuse some names outright; FUSE drivers are left out,
     // since their type does not tell exFAT from NTFS.
     Driver driver = Driver::Other;
+    // Why no file of the folder can be renamed, known before any try: EROFS on a
+    // read-only mount, EACCES without the right to change the folder; 0 otherwise.
+    int writeError = 0;
 };
 
 // Whether the kernel's FAT drivers (vfat and msdos, or exfat) refuse the name: the

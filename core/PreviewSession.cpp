@@ -45,6 +45,7 @@ void PreviewSession::loadFileList(const NameColumn &listedNames, const FolderRul
     if (m_observer)
         m_observer->tableAboutToReload();
     m_table.load(listedNames);
+    m_table.setFolderWriteError(rules.writeError);
     if (m_observer)
         m_observer->tableReloaded();
 }
@@ -169,25 +170,10 @@ void PreviewSession::baseNameKeyReleased()
     RebuildNewNames();
 }
 
-void PreviewSession::digitWidthPicked()
+void PreviewSession::numberingInputChanged()
 {
     if (m_options.Numbering)
         RebuildNewNames();
-}
-
-void PreviewSession::DigitKeyFilter(QString &text, KeyMeaning key)
-{
-    if (text.isEmpty())
-        return;
-    if (key == KeyMeaning::Digit) {
-        if (m_options.Numbering)
-            RebuildNewNames();
-        return;
-    }
-    // The last character goes, whatever it is; a surrogate pair is one character.
-    const qsizetype size = text.size();
-    const bool pair = size >= 2 && text[size - 1].isLowSurrogate() && text[size - 2].isHighSurrogate();
-    text.chop(pair ? 2 : 1);
 }
 
 } // namespace velmix

@@ -2,7 +2,6 @@
 
 #include "BusyPointer.h"
 #include "FileNameTable.h"
-#include "KeyRelease.h"
 #include "NameConflicts.h"
 #include "NamingOptions.h"
 #include "TableObserver.h"
@@ -12,7 +11,7 @@
 namespace velmix {
 
 // The table, the naming options and the pending flag, with the rules that change them:
-// the toggle clicks, the numbering fields' key releases and the preview pipeline.
+// the toggle clicks, the edits of the numbering fields and the preview pipeline.
 class PreviewSession
 {
 public:
@@ -36,20 +35,20 @@ public:
     void clearPending() { m_namesPending = false; }
 
     // Every edit of a field box, typed or pasted, reaches these at once; they do not
-    // rebuild the preview (the key releases below decide that).
+    // rebuild the preview (the key release of the base name, and numberingInputChanged,
+    // decide that).
     void setBaseName(const QString &text);
     void setStartText(const QString &text);
     void setStepText(const QString &text);
     void setDigitWidthIndex(int index);
 
     void baseNameKeyReleased();
-    void startKeyReleased(KeyMeaning key) { DigitKeyFilter(m_options.StartText, key); }
-    void stepKeyReleased(KeyMeaning key) { DigitKeyFilter(m_options.StepText, key); }
-    void digitWidthPicked();
+    // A new start, step or digit width: the preview follows while numbering is ticked,
+    // and an emptied start or step reads "1" again after that rebuild.
+    void numberingInputChanged();
     void digitWidthDoubleClicked() { RebuildNewNames(); }
 
 private:
-    void DigitKeyFilter(QString &text, KeyMeaning key);
     void markNewNames();
     bool &flag(Toggle toggle);
 

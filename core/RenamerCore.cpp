@@ -150,7 +150,7 @@ void RenamerCore::startUp()
         return maskChanged();
     });
     m_preview.setDigitWidthIndex(0);
-    m_preview.digitWidthPicked();
+    m_preview.numberingInputChanged();
     ResetOptions();
     if (m_selection.driveIndex >= 0)
         m_selection.savedDriveMount = m_drives[m_selection.driveIndex].mountPoint;
@@ -329,13 +329,24 @@ void RenamerCore::applyNewNames()
     const QString folder = m_selection.folder;
     const std::optional<RenameOutcome> outcome =
         renameInFolder(WorkKind::Renaming, table().currentNames(), table().newNames(), std::nullopt);
-    m_undo = outcome && m_selection.folder == folder ? UndoRecord::after(*outcome, folder) : std::nullopt;
+    // Kept also where the folder could not be read again afterwards and the selection fell
+    // back from it: the files were renamed all the same.
+    m_undo = outcome ? UndoRecord::after(*outcome, folder) : std::nullopt;
 }
 
 void RenamerCore::undoLastApply()
 {
     if (!m_undo || !m_services.messageBox.ask(UndoRecord::QuestionTitle, m_undo->question()))
         return;
+    if (m_folder != m_undo->folder()) { // the selection fell back from a folder that went away
+        const UndoRecord waiting = *m_undo;
+        setFolder(waiting.folder());
+        if (m_folder != waiting.folder()) { // still gone: the undo waits for it
+            m_undo = waiting;
+            m_services.messageBox.showMessage(ApplyReport::Title, ApplyReport::folderUnavailable(waiting.folder()));
+            return;
+        }
+    }
     const UndoRecord record = std::move(*m_undo);
     m_undo.reset();
     (void)renameInFolder(WorkKind::Undoing, record.currentNames(), record.oldNames(), record.ignoresCase());
@@ -363,9 +374,10 @@ std::optional<RenameOutcome> RenamerCore::renameInFolder(WorkKind kind, const Na
                 return ignoresCase ? renameFiles(*mover, from, to, *ignoresCase, &progress)
                                    : renameFiles(*mover, from, to, &progress);
             });
-            if (!canReadFolder(m_selection.folder) && !from.isEmpty()) {
-                const qsizetype last = from.size() - 1;
-                stepFailure = ApplyReport::stepFailure(folderPath + from.at(last).toString(), folderPath + to.at(last).toString());
+            // The moves are over: a folder that cannot be read again is told alone, and
+            // the rows that failed, if any, follow in their own box.
+            if (!canReadFolder(m_selection.folder)) {
+                stepFailure = ApplyReport::folderGone(m_selection.folder);
             } else {
                 (void)folderChanged(); // the re-read belongs to the busy time too; it cannot be cancelled
             }

@@ -258,7 +258,7 @@ private Q_SLOTS:
     {
         test::TempFolder dir;
         for (int i = 0; i < 25; ++i)
-            dir.createFiles({QStringLiteral("f%1.txt").arg(i, 2, 10, QChar(u'0'))});
+            dir.createFiles({QStringLiteral("f\t%1.txt").arg(i, 2, 10, QChar(u'0'))});
         test::CoreFixture fixture(dir.path());
         fixture.core.startUp();
         fixture.core.preview().setBaseName("same"); // every row wants "same.txt" without numbering
@@ -275,7 +275,7 @@ private Q_SLOTS:
         const QStringList lines = text.split(u'\n');
         QCOMPARE(lines.size(), 1 + 20 * 3 + 1);
         QCOMPARE(lines[0], "Произошла непредвиденная ошибка");
-        QCOMPARE(lines[1], "Исходный файл: " + dir.path() + "/f01.txt");
+        QCOMPARE(lines[1], "Исходный файл: " + dir.path() + QString::fromUtf8("/f\u240901.txt")); // a tab's picture
         QCOMPARE(lines[2], "Результирующий файл: " + dir.path() + "/SAME.TXT");
         QCOMPARE(lines[3], "Причина: это имя получает другой файл");
         QCOMPARE(lines.last(), "… и ещё 4");
@@ -372,21 +372,48 @@ private Q_SLOTS:
         QCOMPARE(dir.files(), QStringList({kept ? "a.txt" : "A.TXT"}));
     }
 
+    // The folder goes before the apply, or while it moves files (which it does inside the
+    // folder it opened): once the moves are done, the box says only that the folder cannot
+    // be read, and the undo stays for when it is back.
+    void applyInVanishedFolderReportsThenFallsBack_data()
+    {
+        QTest::addColumn<bool>("duringMoves");
+        QTest::newRow("gone before") << false;
+        QTest::newRow("gone during the moves") << true;
+    }
     void applyInVanishedFolderReportsThenFallsBack()
     {
+        QFETCH(bool, duringMoves);
         test::TempFolder dir;
         const QString folder = dir.filePath("work");
         dir.createFiles({"work/a.txt"});
         test::CoreFixture fixture(folder);
-        fixture.core.startUp();
-        fixture.core.preview().ToggleOption(Toggle::UpperCase);
-        QVERIFY(QDir(folder).removeRecursively());
-        fixture.core.applyNewNames();
+        test::SlowFileMover mover(std::chrono::microseconds(0));
+        RenamerCore core({fixture.busy, fixture.messages, fixture.drives, mover, fixture.work}, folder);
+        core.startUp();
+        core.preview().ToggleOption(Toggle::UpperCase);
+        if (duringMoves)
+            mover.beforeMove = [&](const QByteArray &, const QByteArray &) { QDir().rename(folder, dir.filePath("away")); };
+        else
+            QVERIFY(QDir(folder).removeRecursively());
+        core.applyNewNames();
         QCOMPARE(fixture.messages.shown.size(), 1);
-        QCOMPARE(fixture.messages.shown[0].second, "Произошла непредвиденная ошибка\nПапка недоступна: «" + folder + "»");
-        QCOMPARE(fixture.core.folder(), dir.path());
-        QVERIFY(!fixture.core.preview().namesPending());
+        QCOMPARE(fixture.messages.shown[0].second, QString(duringMoves ? "" : "Произошла непредвиденная ошибка\n")
+                                                       + "Папка недоступна: «" + folder + "»");
+        QCOMPARE(core.folder(), dir.path());
+        QVERIFY(!core.preview().namesPending());
         QCOMPARE(fixture.busy.depth, 0);
+        QCOMPARE(core.canUndo(), duringMoves);
+        if (duringMoves) {
+            mover.beforeMove = {};
+            QCOMPARE(dir.files("away"), QStringList{"A.TXT"});
+            fixture.messages.answers = {true, true};
+            core.undoLastApply(); // still gone: the undo waits
+            QVERIFY(core.canUndo());
+            QVERIFY(QDir().rename(dir.filePath("away"), folder));
+            core.undoLastApply();
+            QCOMPARE(dir.files("work"), QStringList{"a.txt"});
+        }
     }
 
     // Moves that take a millisecond each, so the work outlasts the delay before its

@@ -203,23 +203,29 @@ private Q_SLOTS:
         QTest::newRow("read-only medium") << Driver::Ext4 << Names{"a", "b", "c"} << QStringList{"x", "y", "z"}
                                           << failFirst(Call::RenameNoReplace, "b", EROFS)
                                           << Contents{{"x", "a"}, {"b", "b"}, {"z", "c"}}
-                                          << QStringList{"1: ошибка файловой системы, код 30"} << 0 << 0;
+                                          << QStringList{"1: диск только для чтения"} << 0 << 0;
+        QTest::newRow("full medium") << Driver::Ext4 << Names{"a", "b"} << QStringList{"x", "y"}
+                                     << failFirst(Call::RenameNoReplace, "a", ENOSPC) << Contents{{"a", "a"}, {"y", "b"}}
+                                     << QStringList{"0: на диске нет места"} << 0 << 0;
+        QTest::newRow("no write permission") << Driver::Ext4 << Names{"a"} << QStringList{"x"}
+                                             << failFirst(Call::RenameNoReplace, "a", EACCES) << Contents{{"a", "a"}}
+                                             << QStringList{"0: нет прав на изменение папки"} << 0 << 0;
         QTest::newRow("file gone mid-batch") << Driver::Ext4 << Names{"a", "b", "c"} << QStringList{"x", "y", "z"}
                                              << deleteFirst(Call::RenameNoReplace, "b") << Contents{{"x", "a"}, {"z", "c"}}
                                              << QStringList{"1: исходный файл не найден"} << 0 << 0;
         QTest::newRow("swap's last step fails, old name taken")
             << Driver::Ext4 << Names{"a", "b"} << QStringList{"b", "a"} << failFirst(Call::RenameNoReplace, "a~velmix1", EIO)
             << Contents{{"a", "b"}, {"a~velmix1", "a"}}
-            << QStringList{"0: ошибка файловой системы, код 5; файл остался под временным именем «a~velmix1»"} << 0 << 0;
+            << QStringList{"0: диск отключён или не отвечает; файл остался под временным именем «a~velmix1»"} << 0 << 0;
         QTest::newRow("case change's last step fails") << Driver::KernelVfat << Names{"IMG.JPG"} << QStringList{"img.jpg"}
                                                        << failFirst(Call::RenameNoReplace, "IMG~velmix1.JPG", EIO)
                                                        << Contents{{"IMG.JPG", "IMG.JPG"}}
-                                                       << QStringList{"0: ошибка файловой системы, код 5"} << 0 << 0;
+                                                       << QStringList{"0: диск отключён или не отвечает"} << 0 << 0;
         QTest::newRow("case change's last step fails, reserving") << Driver::ExfatFuse << Names{"IMG.JPG"}
                                                                   << QStringList{"img.jpg"}
                                                                   << failFirst(Call::Rename, "IMG~velmix1.JPG", EIO)
                                                                   << Contents{{"IMG.JPG", "IMG.JPG"}}
-                                                                  << QStringList{"0: ошибка файловой системы, код 5"} << 0 << 0;
+                                                                  << QStringList{"0: диск отключён или не отвечает"} << 0 << 0;
         QTest::newRow("every temporary name taken") << Driver::Ext4 << Names{"a", "b"} << QStringList{"b", "a"}
                                                     << failEveryMoveTo("~velmix", EEXIST) << Contents{{"a", "a"}, {"b", "b"}}
                                                     << QStringList{"0: ошибка файловой системы, код 17",

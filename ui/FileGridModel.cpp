@@ -1,6 +1,7 @@
 #include "FileGridModel.h"
 
 #include "FileNameTable.h"
+#include "VisibleText.h"
 
 #include <QApplication>
 #include <QColor>
@@ -49,7 +50,7 @@ QVariant FileGridModel::data(const QModelIndex &index, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole:
-        return m_table.text(index.row(), index.column());
+        return withControlPictures(m_table.text(index.row(), index.column()));
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(Qt::AlignLeft | Qt::AlignBottom);
     default:

@@ -19,12 +19,9 @@ bool KeyReleaseLineEdit::event(QEvent *event)
 {
     if (event->type() == QEvent::ShortcutOverride) {
         auto *key = static_cast<QKeyEvent *>(event);
-        if (key->matches(QKeySequence::Undo)) {
-            m_gate.pressed(key->key(), key->isAutoRepeat(), true);
-            if (!isUndoAvailable()) {
-                event->ignore(); // QLineEdit would claim it even with nothing to undo
-                return true;
-            }
+        if (key->matches(QKeySequence::Undo) && !isUndoAvailable()) {
+            event->ignore(); // QLineEdit would claim it even with nothing to undo
+            return true;
         }
     }
     return QLineEdit::event(event);
@@ -32,7 +29,7 @@ bool KeyReleaseLineEdit::event(QEvent *event)
 
 void KeyReleaseLineEdit::keyPressEvent(QKeyEvent *event)
 {
-    m_gate.pressed(event->key(), event->isAutoRepeat(), event->matches(QKeySequence::Undo));
+    m_gate.pressed(event->key(), event->isAutoRepeat());
     QLineEdit::keyPressEvent(event);
 }
 
@@ -41,6 +38,11 @@ void KeyReleaseLineEdit::keyReleaseEvent(QKeyEvent *event)
     QLineEdit::keyReleaseEvent(event);
     if (m_gate.releaseCounts(event->key(), event->isAutoRepeat()))
         Q_EMIT keyReleased(event->key());
+}
+
+void KeyReleaseLineEdit::forgetEdits()
+{
+    setText(text()); // a set text starts the box's undo history afresh
 }
 
 void KeyReleaseLineEdit::focusOutEvent(QFocusEvent *event)

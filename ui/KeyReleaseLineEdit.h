@@ -8,8 +8,8 @@ namespace velmix {
 
 // A text box that reports the release of a key pressed in it, once per press: auto-repeat
 // releases and releases of keys pressed elsewhere (Tab from the previous box) are not
-// reported, nor is the undo chord. It takes Ctrl+Z only while it has edits to undo, so
-// that otherwise the window's undo gets it.
+// reported. It takes Ctrl+Z only while it has edits to undo, so that otherwise the
+// window's undo gets it.
 class KeyReleaseLineEdit : public QLineEdit
 {
     Q_OBJECT
@@ -19,6 +19,8 @@ public:
 
     // Sets the text only when it differs, so a redraw keeps the caret where it is.
     void showText(const QString &text);
+    // Ends the box's own undo history: Ctrl+Z then goes to the window until the next edit.
+    void forgetEdits();
 
 Q_SIGNALS:
     void keyReleased(int key);

@@ -2,6 +2,7 @@
 
 #include "Skin.h"
 
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
@@ -105,6 +106,12 @@ void ProgressWindow::keyPressEvent(QKeyEvent *event)
         cancel();
     else
         QWidget::keyPressEvent(event);
+}
+
+void ProgressWindow::closeEvent(QCloseEvent *event)
+{
+    event->ignore();
+    cancel();
 }
 
 void ProgressWindow::cancel()

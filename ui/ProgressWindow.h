@@ -34,6 +34,8 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    // Closing it in any way the desktop offers is "Отмена"; it stays until the work is over.
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void cancel();

@@ -11,6 +11,7 @@
 #include "HiddenFileList.h"
 #include "KeyReleaseLineEdit.h"
 #include "MaskComboBox.h"
+#include "NumberLineEdit.h"
 #include "PictureButton.h"
 #include "PictureCheckBox.h"
 #include "RoundTitleButton.h"
@@ -112,6 +113,10 @@ void VelmixWindow::runFlow(const std::function<void()> &flow)
     ++m_flowDepth;
     flow();
     redraw();
+    // The flows reset the fields, so the typing before them is no longer the boxes' to
+    // undo: after an apply, Ctrl+Z anywhere offers to take the apply back.
+    for (KeyReleaseLineEdit *field : {m_ui.TxtName, m_ui.TxtNach, m_ui.TxtShag})
+        field->forgetEdits();
     if (--m_flowDepth == 0 && m_closeAfterFlow)
         close();
 }
@@ -125,8 +130,6 @@ void VelmixWindow::connectControls()
     connect(m_ui.TxtNach, &QLineEdit::textEdited, this, &VelmixWindow::TxtNach_Change);
     connect(m_ui.TxtShag, &QLineEdit::textEdited, this, &VelmixWindow::TxtShag_Change);
     connect(m_ui.TxtName, &KeyReleaseLineEdit::keyReleased, this, &VelmixWindow::TxtName_KeyUp);
-    connect(m_ui.TxtNach, &KeyReleaseLineEdit::keyReleased, this, &VelmixWindow::TxtNach_KeyUp);
-    connect(m_ui.TxtShag, &KeyReleaseLineEdit::keyReleased, this, &VelmixWindow::TxtShag_KeyUp);
     // A user's pick raises activated, the same entry again included, as the lists' click did.
     connect(m_ui.CboRazr, &QComboBox::activated, this, &VelmixWindow::CboRazr_Click);
     connect(m_ui.CboRazr, &DigitWidthBox::doubleClicked, this, &VelmixWindow::CboRazr_DblClick);
@@ -184,14 +187,21 @@ void VelmixWindow::TxtName_Change(const QString &text)
     m_core.preview().setBaseName(text);
 }
 
+// The numbering fields: every change of their text (typing, deleting, a paste, a cut, an
+// undo) is a change of the preview, so the preview never shows other numbers than an
+// apply would give.
 void VelmixWindow::TxtNach_Change(const QString &text)
 {
     m_core.preview().setStartText(text);
+    m_core.preview().numberingInputChanged();
+    redraw();
 }
 
 void VelmixWindow::TxtShag_Change(const QString &text)
 {
     m_core.preview().setStepText(text);
+    m_core.preview().numberingInputChanged();
+    redraw();
 }
 
 void VelmixWindow::TxtName_KeyUp()
@@ -200,22 +210,10 @@ void VelmixWindow::TxtName_KeyUp()
     redraw();
 }
 
-void VelmixWindow::TxtNach_KeyUp(int key)
-{
-    m_core.preview().startKeyReleased(keyMeaning(key));
-    redraw();
-}
-
-void VelmixWindow::TxtShag_KeyUp(int key)
-{
-    m_core.preview().stepKeyReleased(keyMeaning(key));
-    redraw();
-}
-
 void VelmixWindow::CboRazr_Click(int index)
 {
     m_core.preview().setDigitWidthIndex(index);
-    m_core.preview().digitWidthPicked();
+    m_core.preview().numberingInputChanged();
     redraw();
 }
 

@@ -50,8 +50,6 @@ private:
     void TxtNach_Change(const QString &text);
     void TxtShag_Change(const QString &text);
     void TxtName_KeyUp();
-    void TxtNach_KeyUp(int key);
-    void TxtShag_KeyUp(int key);
     void CboRazr_Click(int index);
     void CboRazr_DblClick();
 

@@ -8,6 +8,7 @@
 #include "HiddenFileList.h"
 #include "KeyReleaseLineEdit.h"
 #include "MaskComboBox.h"
+#include "NumberLineEdit.h"
 #include "PictureButton.h"
 #include "PictureCheckBox.h"
 #include "RenamerCore.h"
@@ -70,6 +71,11 @@ QWidget *create(const ControlSpec &entry, QWidget *parent)
         auto *box = new KeyReleaseLineEdit(parent);
         if (entry.maxLength > 0)
             box->setValidator(new CharacterLimitValidator(entry.maxLength, box));
+        box->setText(entry.text);
+        return box;
+    }
+    case K::NumberBox: {
+        auto *box = new NumberLineEdit(entry.maxLength, parent);
         box->setText(entry.text);
         return box;
     }
@@ -174,8 +180,8 @@ const QList<ControlSpec> &controls()
          u"PicBig"_s},
         {u"Frame1"_s, K::Frame, {}, -1, {20, 428, 193, 141}, u"Нумерация"_s},
         {u"PicNum"_s, K::PictureCheckBox, u"Frame1"_s, 19, {172, 528, 31, 31}, u"Нумерация"_s},
-        {u"TxtShag"_s, K::TextBox, u"Frame1"_s, 17, {124, 500, 81, 21}, u"1"_s},
-        {u"TxtNach"_s, K::TextBox, u"Frame1"_s, 15, {124, 472, 81, 21}, u"1"_s, {}, {}, NamingOptions::StartTextLimit},
+        {u"TxtShag"_s, K::NumberBox, u"Frame1"_s, 17, {124, 500, 81, 21}, u"1"_s},
+        {u"TxtNach"_s, K::NumberBox, u"Frame1"_s, 15, {124, 472, 81, 21}, u"1"_s, {}, {}, NamingOptions::StartTextLimit},
         {u"CboRazr"_s, K::DigitWidthList, u"Frame1"_s, 13, {124, 444, 81, 21}, {}, {}, {}, 0,
          {u"1"_s, u"01"_s, u"001"_s, u"0001"_s, u"00001"_s}},
         {u"Label3"_s, K::Label, u"Frame1"_s, -1, {28, 500, 89, 21}, u"Шаг"_s, {}, {}, 0, {}, u"TxtShag"_s},

@@ -28,6 +28,7 @@ enum class ControlKind {
     Label,
     TitleLabel,
     TextBox,
+    NumberBox,
     MaskList,
     DigitWidthList,
     DriveList,

@@ -5,6 +5,9 @@
 #include "PosixFileMover.h"
 
 #include <sys/vfs.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 namespace velmix {
 namespace {
@@ -32,6 +35,8 @@ FolderRules readFolderRules(const QString &folder, const NameColumn &listedNames
         else if (info.f_type == ExfatMagic)
             rules.driver = FolderRules::Driver::KernelExfat;
     }
+    if (::access(path->constData(), W_OK | X_OK) != 0 && (errno == EROFS || errno == EACCES))
+        rules.writeError = errno;
     return rules;
 }
 

@@ -11,8 +11,9 @@
 
 // The real program on its own X server renames files on a FAT image mounted through
 // fusefat, where each rename takes milliseconds: the apply outlasts the delay, its
-// progress window shows, and a click on "Отмена" there stops it. Every file is then under
-// its old name or its new one, none under a temporary name and none lost.
+// progress window shows, and a click on "Отмена" there stops it, as does closing that
+// window as a window manager asks (Alt+F4, its close button). Every file is then under its
+// old name or its new one, none under a temporary name and none lost.
 namespace {
 
 constexpr int Files = 300;
@@ -34,13 +35,23 @@ class TestProgramCancel : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void cancelStopsAnApplyOnFat_data()
+    {
+        QTest::addColumn<bool>("byClosing");
+        QTest::newRow("Отмена") << false;
+        QTest::newRow("close request") << true;
+    }
     void cancelStopsAnApplyOnFat()
     {
+        QFETCH(bool, byClosing);
+        // The program, which works in the image, ends before the image is unmounted.
+        std::optional<velmix::test::MountedImage> mounted;
+        velmix::test::XvfbSession x;
         if (const QString tool = velmix::test::XvfbSession::missingTool(); !tool.isEmpty())
             QSKIP(qPrintable(tool + " is not installed"));
         QDir().mkpath(VELMIX_TEST_MEDIA_ROOT);
-        m_image.emplace(velmix::test::MountedImage::FileSystem::Fat, VELMIX_TEST_MEDIA_ROOT);
-        const velmix::test::MountedImage &image = *m_image;
+        mounted.emplace(velmix::test::MountedImage::FileSystem::Fat, VELMIX_TEST_MEDIA_ROOT);
+        const velmix::test::MountedImage &image = *mounted;
         if (!image.skipReason().isEmpty())
             QSKIP(qPrintable(image.skipReason()));
         QVERIFY2(image.failure().isEmpty(), qPrintable(image.failure()));
@@ -50,26 +61,32 @@ private Q_SLOTS:
         for (int i = 1; i <= Files; ++i)
             velmix::test::createFile(folder, oldName(i), oldName(i));
 
-        QVERIFY(m_x.start("1000x800"));
-        QVERIFY(m_x.launch(VELMIX_PROGRAM, QFile::decodeName(folder), {}));
-        QVERIFY(m_x.run("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Velmix V2.0"}));
-        QTRY_VERIFY_WITH_TIMEOUT(m_x.visibleWindows().size() == 1, 10000);
-        const QPoint window = m_x.visibleWindows().first().topLeft();
+        QVERIFY(x.start("1000x800"));
+        QVERIFY(x.launch(VELMIX_PROGRAM, QFile::decodeName(folder), {}));
+        QVERIFY(x.run("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Velmix V2.0"}));
+        QTRY_VERIFY_WITH_TIMEOUT(x.visibleWindows().size() == 1, 10000);
+        const QPoint window = x.visibleWindows().first().topLeft();
 
-        QVERIFY(m_x.click(window + velmix::WindowLayout::placeOf("TxtName").center()));
-        QVERIFY(m_x.run("xdotool", {"key", "--delay", "50", "End", "BackSpace"}));
-        QVERIFY(m_x.run("xdotool", {"type", "--delay", "50", "photo"}));
-        QVERIFY(m_x.click(window + velmix::WindowLayout::placeOf("ImgApply").center()));
+        QVERIFY(x.click(window + velmix::WindowLayout::placeOf("TxtName").center()));
+        QVERIFY(x.run("xdotool", {"key", "--delay", "50", "End", "BackSpace"}));
+        QVERIFY(x.run("xdotool", {"type", "--delay", "50", "photo"}));
+        QVERIFY(x.click(window + velmix::WindowLayout::placeOf("ImgApply").center()));
 
         QRect progress;
-        QTRY_VERIFY_WITH_TIMEOUT(m_x.visibleWindows().size() == 2, 10000);
-        for (const QRect &rect : m_x.visibleWindows())
-            if (rect.size() == velmix::ProgressWindow::Size)
-                progress = rect;
+        QString progressId;
+        QTRY_VERIFY_WITH_TIMEOUT(x.visibleWindows().size() == 2, 10000);
+        for (const QString &id : x.visibleWindowIds())
+            if (x.geometry(id).size() == velmix::ProgressWindow::Size) {
+                progress = x.geometry(id);
+                progressId = id;
+            }
         QVERIFY(progress.isValid());
-        QVERIFY(m_x.click(progress.topLeft() + velmix::ProgressWindow::CancelPlace.center()));
+        if (byClosing)
+            QVERIFY(x.requestClose(progressId));
+        else
+            QVERIFY(x.click(progress.topLeft() + velmix::ProgressWindow::CancelPlace.center()));
         // The progress window goes and the box that tells of the cancel comes.
-        QTRY_VERIFY_WITH_TIMEOUT(m_x.visibleWindows().size() == 2 && !m_x.visibleWindows().contains(progress), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(x.visibleWindows().size() == 2 && !x.visibleWindows().contains(progress), 60000);
 
         const QMap<QByteArray, QByteArray> contents = velmix::test::folderContents(folder);
         QCOMPARE(contents.size(), Files);
@@ -82,11 +99,6 @@ private Q_SLOTS:
         }
         QVERIFY2(renamed > 0 && renamed < Files, qPrintable(QString::number(renamed)));
     }
-
-private:
-    // The program, which works in the image, ends before the image is unmounted.
-    std::optional<velmix::test::MountedImage> m_image;
-    velmix::test::XvfbSession m_x;
 };
 
 QTEST_MAIN(TestProgramCancel)

@@ -103,15 +103,25 @@ public:
         return rect;
     }
 
+    // The visible windows of a name matching `name`.
+    QStringList visibleWindowIds(const QString &name = ".") const
+    {
+        const auto ids = run("xdotool", {"search", "--onlyvisible", "--name", name});
+        return ids ? ids->split('\n', Qt::SkipEmptyParts) : QStringList();
+    }
+
     // Where each visible window of a name matching `name` lies.
     QList<QRect> visibleWindows(const QString &name = ".") const
     {
         QList<QRect> found;
-        const auto ids = run("xdotool", {"search", "--onlyvisible", "--name", name});
-        for (const QString &id : ids ? ids->split('\n', Qt::SkipEmptyParts) : QStringList())
+        for (const QString &id : visibleWindowIds(name))
             found.append(geometry(id));
         return found;
     }
+
+    // Asks a window to close as a window manager does (Alt+F4, its close button): with a
+    // WM_DELETE_WINDOW message.
+    bool requestClose(const QString &window) const;
 
     QImage screen() const
     {

@@ -11,9 +11,11 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -248,16 +250,28 @@ private Q_SLOTS:
         verifyReset(f);
     }
 
-    // Ctrl+Z undoes a text box's own typing first; elsewhere it takes the last apply back,
-    // once "Да" is answered.
+    // Ctrl+Z undoes a text box's own typing since the last apply first; elsewhere it takes
+    // the last apply back, once "Да" is answered.
     void ctrlZ()
     {
         test::WindowFixture f({"one two.txt", "three.TXT"});
         const auto ctrlZ = [](QWidget *widget) { test::typeKey(widget, Qt::Key_Z, "z", Qt::ControlModifier); };
         ctrlZ(f.grid()); // nothing to take back yet
         QTest::mouseClick(f.button("PicBig"), Qt::LeftButton);
+        QLineEdit *step = f.textBox("TxtShag");
+        step->setFocus();
+        QTRY_VERIFY(step->hasFocus());
+        step->selectAll();
+        test::typeKey(step, Qt::Key_1, "1"); // the same text, typed
         QTest::mouseClick(f.button("ImgApply"), Qt::LeftButton);
         QCOMPARE(f.folder.files(), QStringList({"ONE TWO.TXT", "THREE.TXT"}));
+        // The apply ended the field's typing history: the first Ctrl+Z in it asks for the apply.
+        step->setFocus();
+        QTRY_VERIFY(step->hasFocus());
+        ctrlZ(step);
+        QCOMPARE(f.messages.asked.size(), 1);
+        QCOMPARE(step->text(), "1");
+        f.messages.asked.clear();
 
         QLineEdit *name = f.textBox("TxtName");
         name->setFocus();
@@ -311,6 +325,50 @@ private Q_SLOTS:
         QCOMPARE(box.ask("Возврат прежних имён", "Вернуть прежние имена? Файлов: 1"), agreed);
         buttons.sort();
         QCOMPARE(buttons, QStringList({"Да", "Нет"}));
+    }
+
+    // A folder on a read-only mount: every row that would move is marked with the reason,
+    // from the listing's one look at the folder; the apply still tries them, in vain.
+    void readOnlyFolderIsMarked()
+    {
+        test::WindowFixture f({"a.txt", "b.txt"});
+        const QString path = f.folder.path();
+        if (QProcess::execute("mount", {"--bind", path, path}) != 0)
+            QSKIP("a bind mount needs root");
+        const auto unmount = qScopeGuard([&] { QProcess::execute("umount", {path}); });
+        QCOMPARE(QProcess::execute("mount", {"-o", "remount,bind,ro", path}), 0);
+        QTest::mouseClick(f.button("ImgChancel"), Qt::LeftButton); // reads the folder again
+        QTest::mouseClick(f.button("PicBig"), Qt::LeftButton);
+        const QString readOnly = "диск только для чтения";
+        for (int row = 0; row < 2; ++row)
+            QCOMPARE(f.grid()->model()->index(row, 1).data(Qt::AccessibleDescriptionRole).toString(), readOnly);
+        QTest::mouseClick(f.button("ImgApply"), Qt::LeftButton);
+        QCOMPARE(f.messages.shown.size(), 1);
+        QVERIFY(f.messages.shown[0].second.endsWith("Причина: " + readOnly));
+        QCOMPARE(f.folder.files(), QStringList({"a.txt", "b.txt"}));
+    }
+
+    // A report of many long names never grows past the screen: one line per entry, a long
+    // name losing its middle; the text can be selected.
+    void messageBoxFitsTheScreen()
+    {
+        WidgetMessageBox box;
+        QStringList lines{"Произошла непредвиденная ошибка"};
+        for (int i = 0; i < 61; ++i)
+            lines << "Исходный файл: /media/card/" + QString(300, u'x') + QString::number(i) + ".jpg";
+        QTimer::singleShot(0, [&] {
+            QWidget *shown = QApplication::activeModalWidget();
+            QVERIFY(shown);
+            QVERIFY(shown->frameGeometry().height() <= shown->screen()->availableGeometry().height());
+            auto *text = shown->findChild<QLabel *>("LblMessage");
+            QVERIFY(text->textInteractionFlags() & Qt::TextSelectableByMouse);
+            const QStringList shownLines = text->text().split('\n');
+            QCOMPARE(shownLines.size(), lines.size());
+            QVERIFY(shownLines[1].startsWith("Исходный файл: /media") && shownLines[1].endsWith("0.jpg"));
+            QVERIFY(shownLines[1].contains(u'…'));
+            shown->close();
+        });
+        box.showMessage("Ошибка !!!", lines.join('\n'));
     }
 
     // An apply of moves that take a millisecond each: from the first moment the window

@@ -99,60 +99,64 @@ private Q_SLOTS:
         QCOMPARE(f.ticked(), QStringList{"PicPod"});
     }
 
-    // Real key events reach the core's digit rule from both boxes (the rule itself is the
-    // core's); newNames empty: the preview is not rebuilt and stays as it was.
-    void digitKeyRule_data()
+    // The numbering fields through real keys: only digits enter, every editing and moving
+    // key works as in any text box, and each change rebuilds the preview while numbering is
+    // ticked, so the preview is always what a fresh rebuild from the texts, and the apply,
+    // give. The first key replaces the field's text; the clipboard holds "a1b2".
+    void numberFields_data()
     {
+        const Key left{Qt::Key_Left, {}}, home{Qt::Key_Home, {}}, end{Qt::Key_End, {}}, shift{Qt::Key_Shift, {}};
+        const Key back{Qt::Key_Backspace, {}}, del{Qt::Key_Delete, {}}, paste{Qt::Key_V, {}, Qt::ControlModifier};
+        const auto digits = [](const char *typed) {
+            Keys keys;
+            for (const char *c = typed; *c; ++c)
+                keys.append({Qt::Key(Qt::Key_0 + (*c - '0')), QString(QChar(*c))});
+            return keys;
+        };
         QTest::addColumn<QString>("box");
-        QTest::addColumn<QString>("start");
+        QTest::addColumn<bool>("numbering");
         QTest::addColumn<Keys>("keys");
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QStringList>("newNames");
-        QTest::newRow("main-row digit") << "TxtNach" << "1" << Keys{{Qt::Key_5, "5"}} << "15"
-                                        << QStringList{"a15.txt", "b16.txt"};
-        QTest::newRow("keypad digit") << "TxtNach" << "1" << Keys{{Qt::Key_7, "7", Qt::KeypadModifier}} << "17"
-                                      << QStringList{"a17.txt", "b18.txt"};
-        QTest::newRow("Cyrillic letter cut") << "TxtNach" << "12" << Keys{{Qt::Key(0x416), "Ж"}} << "12"
-                                             << QStringList{};
-        QTest::newRow("sixth digit refused") << "TxtNach" << "12345" << Keys{{Qt::Key_6, "6"}} << "12345"
-                                             << QStringList{"a12345.txt", "b12346.txt"};
-        QTest::newRow("step digit") << "TxtShag" << "1" << Keys{{Qt::Key_0, "0"}} << "10"
-                                    << QStringList{"a1.txt", "b11.txt"};
-        QTest::newRow("step letter cut") << "TxtShag" << "1" << Keys{{Qt::Key_A, "a"}} << "1" << QStringList{};
+        QTest::newRow("moving keys keep digits") << "TxtNach" << true << digits("12345") + Keys{left, home, end, shift}
+                                                 << "12345";
+        QTest::newRow("sixth digit refused") << "TxtNach" << true << digits("123456") << "12345";
+        QTest::newRow("one backspace, one digit") << "TxtNach" << true << digits("123") + Keys{left, back} << "13";
+        QTest::newRow("delete at home") << "TxtNach" << true << digits("123") + Keys{home, del} << "23";
+        QTest::newRow("letters never enter") << "TxtNach" << true
+                                             << digits("1") + Keys{{Qt::Key_A, "a"}, {Qt::Key(0x416), "Ж"}}
+                                                    + digits("2") + Keys{{Qt::Key_1, "!", Qt::ShiftModifier}}
+                                             << "12";
+        QTest::newRow("keypad digit") << "TxtNach" << true << Keys{{Qt::Key_7, "7", Qt::KeypadModifier}} << "7";
+        QTest::newRow("paste keeps digits") << "TxtNach" << true << digits("9") + Keys{paste} << "912";
+        QTest::newRow("paste undone") << "TxtNach" << true
+                                      << digits("9") + Keys{paste, {Qt::Key_Z, "z", Qt::ControlModifier}} << "9";
+        QTest::newRow("emptied reads 1") << "TxtNach" << true << digits("7") + Keys{back} << "1";
+        QTest::newRow("step digits") << "TxtShag" << true << digits("20") + Keys{home, del, end} + digits("3") << "03";
+        QTest::newRow("unticked: emptied stays") << "TxtShag" << false << digits("5") + Keys{back} << "";
     }
-    void digitKeyRule()
+    void numberFields()
     {
         QFETCH(QString, box);
-        QFETCH(QString, start);
+        QFETCH(bool, numbering);
         QFETCH(Keys, keys);
         QFETCH(QString, text);
-        QFETCH(QStringList, newNames);
         test::WindowFixture f({"a.txt", "b.txt"});
-        QTest::mouseClick(f.button("PicNum"), Qt::LeftButton);
+        QGuiApplication::clipboard()->setText("a1b2");
+        if (numbering)
+            QTest::mouseClick(f.button("PicNum"), Qt::LeftButton);
         QLineEdit *field = f.textBox(qPrintable(box));
         focus(field);
         field->selectAll();
-        type(field, {{Qt::Key_Delete, ""}}); // empties the box; the release then finds it empty
-        for (const QChar c : start)
-            type(field, {{Qt::Key(Qt::Key_0 + c.digitValue()), QString(c)}});
-        QCOMPARE(field->text(), start);
-        const QStringList before = f.newNames();
         type(field, keys);
         QCOMPARE(field->text(), text);
-        QCOMPARE(f.newNames(), newNames.isEmpty() ? before : newNames);
-    }
-
-    void autoRepeatReleasesOnce()
-    {
-        test::WindowFixture f({"a.txt"});
-        QLineEdit *field = f.textBox("TxtNach");
-        focus(field);
-        QTest::sendKeyEvent(QTest::Press, field, Qt::Key_X, "x", {});
-        QTest::simulateEvent(field, true, Qt::Key_X, {}, "x", true);
-        QTest::simulateEvent(field, false, Qt::Key_X, {}, "x", true);
-        QTest::simulateEvent(field, true, Qt::Key_X, {}, "x", true);
-        QTest::sendKeyEvent(QTest::Release, field, Qt::Key_X, "x", {});
-        QCOMPARE(field->text(), "1xx");
+        QStringList fresh{"a.txt", "b.txt"};
+        if (numbering) {
+            const int start = f.textBox("TxtNach")->text().toInt(), step = f.textBox("TxtShag")->text().toInt();
+            fresh = QStringList{QString("a%1.txt").arg(start), QString("b%1.txt").arg(start + step)};
+        }
+        QCOMPARE(f.newNames(), fresh);
+        QTest::mouseClick(f.button("ImgApply"), Qt::LeftButton);
+        QCOMPARE(f.folder.files(), fresh);
     }
 
     void baseNameTicksNumbering()

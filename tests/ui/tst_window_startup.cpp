@@ -56,11 +56,12 @@ class TestWindowStartup : public QObject
 private Q_SLOTS:
     void stateAfterStartUp()
     {
-        test::WindowFixture f({"b.txt", "A b.mp3", "Отчёт.TXT"});
-        QCOMPARE(f.grid()->model()->rowCount(), 3);
-        for (int row = 0; row < 3; ++row)
+        test::WindowFixture f({"b.txt", "A b.mp3", "Отчёт.TXT", "c\n\t\x01.txt"});
+        QCOMPARE(f.grid()->model()->rowCount(), 4);
+        for (int row = 0; row < 4; ++row)
             QCOMPARE(f.cell(row, 1), f.cell(row, 0));
         QCOMPARE(f.cell(0, 0), "A b.mp3");
+        QVERIFY(f.newNames().contains(QString::fromUtf8("c\u240A\u2409\u2401.txt"))); // never a broken line
         QCOMPARE(f.grid()->model()->headerData(0, Qt::Horizontal).toString(), "Оригинальные");
         QCOMPARE(f.grid()->model()->headerData(1, Qt::Horizontal).toString(), "Переименованные");
         QCOMPARE(f.ticked(), QStringList());
