@@ -338,10 +338,10 @@ void RenamerCore::undoLastApply()
 {
     if (!m_undo || !m_services.messageBox.ask(UndoRecord::QuestionTitle, m_undo->question()))
         return;
-    if (m_folder != m_undo->folder()) { // the selection fell back from a folder that went away
+    if (m_selection.folder != m_undo->folder()) { // the selection fell back from a folder that went away
         const UndoRecord waiting = *m_undo;
         setFolder(waiting.folder());
-        if (m_folder != waiting.folder()) { // still gone: the undo waits for it
+        if (m_selection.folder != waiting.folder()) { // still gone: the undo waits for it
             m_undo = waiting;
             m_services.messageBox.showMessage(ApplyReport::Title, ApplyReport::folderUnavailable(waiting.folder()));
             return;
