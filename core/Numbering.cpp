@@ -129,8 +129,14 @@ void ApplyNumbering(FileNameTable &table, QStringView startText, QStringView ste
     for (qsizetype i = 0; i < names.size(); ++i) {
         const QStringView name = names.at(i);
         const qsizetype tail = tailLength(name);
-        const int numberLength = writeNumberText(start + step * double(i), width, number);
-        numbered.write({name.first(name.size() - tail), QStringView(number, qMax(numberLength, 0)), name.last(tail)});
+        int numberLength = writeNumberText(start + step * double(i), width, number);
+        if (numberLength < 0) {
+            // No number to write: a null stands in its place, which no file name can
+            // hold, so the row is marked and refused rather than losing its number.
+            number[0] = u'\0';
+            numberLength = 1;
+        }
+        numbered.write({name.first(name.size() - tail), QStringView(number, numberLength), name.last(tail)});
     }
     numbered.endRewrite();
     table.takeSpareAsNewNames();

@@ -3,6 +3,7 @@
 #include "CharacterLimit.h"
 #include "NameTransforms.h"
 #include "Numbering.h"
+#include "Surrogates.h"
 
 #include <optional>
 
@@ -185,9 +186,7 @@ void PreviewSession::DigitKeyFilter(QString &text, KeyMeaning key)
         return;
     }
     // The last character goes, whatever it is; a surrogate pair is one character.
-    const qsizetype size = text.size();
-    const bool pair = size >= 2 && text[size - 1].isLowSurrogate() && text[size - 2].isHighSurrogate();
-    text.chop(pair ? 2 : 1);
+    text.chop(lastCharacterUnits(text));
 }
 
 } // namespace velmix

@@ -105,7 +105,7 @@ void RenamerCore::readListing()
     WorkProgress progress(m_listingCancellable);
     FolderListing::Contents contents;
     m_runner.run(WorkKind::ReadingFolder, progress, [&, folder = m_listing.path(), mask = m_listing.mask()] {
-        contents = FolderListing::read(folder, mask, &progress);
+        contents = FolderListing::read(m_services.fileMover, folder, mask, &progress);
     });
     if (progress.cancelled() && contents.error == ECANCELED)
         throw ListingCancelled();
@@ -298,7 +298,7 @@ void RenamerCore::applyNewNames()
         return;
     const QString folder = m_folder;
     const std::optional<RenameOutcome> outcome =
-        renameInFolder(WorkKind::Renaming, table().currentNames(), table().newNames(), std::nullopt);
+        renameInFolder(WorkKind::Renaming, table().currentNames(), table().newNames(), m_listing.rules());
     m_undo = outcome && m_folder == folder ? UndoRecord::after(*outcome, folder) : std::nullopt;
 }
 
@@ -308,11 +308,11 @@ void RenamerCore::undoLastApply()
         return;
     const UndoRecord record = std::move(*m_undo);
     m_undo.reset();
-    (void)renameInFolder(WorkKind::Undoing, record.currentNames(), record.oldNames(), record.ignoresCase());
+    (void)renameInFolder(WorkKind::Undoing, record.currentNames(), record.oldNames(), record.rules());
 }
 
 std::optional<RenameOutcome> RenamerCore::renameInFolder(WorkKind kind, const NameColumn from, const NameColumn to,
-                                                         std::optional<bool> ignoresCase)
+                                                         const FolderRules rules)
 {
     const QString folderPath = m_folder.endsWith(u'/') ? m_folder : m_folder + u'/';
     // Every listing from here on must show what is on disk.
@@ -330,8 +330,7 @@ std::optional<RenameOutcome> RenamerCore::renameInFolder(WorkKind kind, const Na
         } else {
             WorkProgress progress;
             m_runner.run(kind, progress, [&] {
-                outcome = ignoresCase ? renameFiles(*mover, from, to, *ignoresCase, &progress)
-                                      : renameFiles(*mover, from, to, &progress);
+                outcome = renameFiles(*mover, from, to, rules, &progress);
             });
             if (!canReadFolder(m_folder) && !from.isEmpty()) {
                 const qsizetype last = from.size() - 1;

@@ -40,6 +40,7 @@ public:
     }
     bool holdsFile(const QByteArray &name) override { return m_inner->holdsFile(name); }
     qsizetype nameMax() override { return m_inner->nameMax(); }
+    FileSystemKind fileSystemKind() override { return m_inner->fileSystemKind(); }
 
 private:
     std::unique_ptr<FolderMover> m_inner;

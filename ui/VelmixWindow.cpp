@@ -177,7 +177,8 @@ void VelmixWindow::redraw()
     m_drive1->showDrives(m_core.drives(), m_core.driveIndex());
     const int drive = m_core.driveIndex();
     const bool knownDrive = drive >= 0 && drive < m_core.drives().size();
-    m_dir1->showFolder(knownDrive ? m_core.drives()[drive].mountPoint : QStringLiteral("/"), m_core.folder());
+    m_dir1->showFolder(knownDrive ? m_core.drives()[drive].mountPoint : QStringLiteral("/"), m_core.folder(),
+                       m_core.listing().subfolders());
 }
 
 void VelmixWindow::PicBig_Click()

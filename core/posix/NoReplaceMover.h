@@ -29,6 +29,7 @@ public:
     int move(const QByteArray &from, const QByteArray &to) override;
     bool holdsFile(const QByteArray &name) override;
     qsizetype nameMax() override { return m_calls->nameMax(); }
+    FileSystemKind fileSystemKind() override { return m_calls->fileSystemKind(); }
 
 private:
     struct Answer

@@ -1,5 +1,7 @@
 #include "PosixFolderCalls.h"
 
+#include "FileSystemKind.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -50,17 +52,9 @@ int PosixFolderCalls::rename(const QByteArray &from, const QByteArray &to)
 
 int PosixFolderCalls::createExclusive(const QByteArray &name, EntryStatus &created)
 {
-    const int fd = ::openat(m_folderFd, name.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC | O_NOFOLLOW, 0644);
-    if (fd < 0)
+    if (::mknodat(m_folderFd, name.constData(), S_IFREG | 0644, 0) != 0)
         return errno;
-    struct stat info;
-    const int error = result(::fstat(fd, &info));
-    // Closed before anything is moved over it: a FUSE file system keeps a replaced file
-    // that is still open under a hidden name.
-    ::close(fd);
-    if (error == 0)
-        created = statusOf(info);
-    return error;
+    return status(name, created);
 }
 
 int PosixFolderCalls::status(const QByteArray &name, EntryStatus &status)
@@ -76,6 +70,11 @@ qsizetype PosixFolderCalls::nameMax()
 {
     const long max = ::fpathconf(m_folderFd, _PC_NAME_MAX);
     return max > 0 ? qsizetype(max) : DefaultNameMax;
+}
+
+FileSystemKind PosixFolderCalls::fileSystemKind()
+{
+    return fileSystemKindOf(m_folderFd);
 }
 
 } // namespace velmix

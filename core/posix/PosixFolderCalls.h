@@ -24,6 +24,7 @@ public:
     int createExclusive(const QByteArray &name, EntryStatus &created) override;
     int status(const QByteArray &name, EntryStatus &status) override;
     qsizetype nameMax() override;
+    FileSystemKind fileSystemKind() override;
 
 private:
     const int m_folderFd;

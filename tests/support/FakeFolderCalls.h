@@ -60,6 +60,7 @@ public:
     int createExclusive(const QByteArray &name, EntryStatus &created) override;
     int status(const QByteArray &name, EntryStatus &status) override;
     qsizetype nameMax() override { return 255; }
+    FileSystemKind fileSystemKind() override;
 
 private:
     struct Entry

@@ -15,6 +15,10 @@
 
 namespace velmix::test {
 
+// Where images are mounted: under the build folder, where the unmount-test-media
+// cleanup looks.
+[[nodiscard]] QString mediaRoot();
+
 // A fresh empty folder on some medium, real or in memory, to rename in.
 class TestFolder
 {
