@@ -75,13 +75,15 @@ Fault failEveryMoveTo(const QByteArray &part, int error)
     return [=](test::FakeFolderCalls &, Call, const QByteArray &, const QByteArray &to) { return to.contains(part) ? error : 0; };
 }
 
-// Another program deletes the file just before the call.
-Fault deleteFirst(Call call, const QByteArray &from)
+// Another program deletes the file just before the call, or (with `error`) the call
+// itself drops it and fails, as fusefat's rename does in a full folder.
+Fault deleteFirst(Call call, const QByteArray &from, int error = 0)
 {
     return [=, done = false](test::FakeFolderCalls &folder, Call made, const QByteArray &name, const QByteArray &) mutable {
-        if (!done && made == call && name == from)
+        const bool now = !done && made == call && name == from;
+        if (now)
             done = true, (void)folder.unlink(name);
-        return 0;
+        return now ? error : 0;
     };
 }
 
@@ -207,6 +209,10 @@ private Q_SLOTS:
         QTest::newRow("file gone mid-batch") << Driver::Ext4 << Names{"a", "b", "c"} << QStringList{"x", "y", "z"}
                                              << deleteFirst(Call::RenameNoReplace, "b") << Contents{{"x", "a"}, {"z", "c"}}
                                              << QStringList{"1: исходный файл не найден"} << 0 << 0;
+        QTest::newRow("rename drops the file") << Driver::Fusefat << Names{"a", "b"} << QStringList{"x", "y"}
+                                               << deleteFirst(Call::Rename, "b", EPERM) << Contents{{"x", "a"}}
+                                               << QStringList{"1: файл утрачен при переименовании (ошибка файловой системы)"}
+                                               << 0 << 0;
         QTest::newRow("swap's last step fails, old name taken")
             << Driver::Ext4 << Names{"a", "b"} << QStringList{"b", "a"} << failFirst(Call::RenameNoReplace, "a~velmix1", EIO)
             << Contents{{"a", "b"}, {"a~velmix1", "a"}}
