@@ -1,8 +1,8 @@
 #include "FileSystemKind.h"
 
-#include <QByteArray>
+#include "MountTable.h"
+
 #include <QFile>
-#include <QList>
 
 #include <optional>
 
@@ -14,45 +14,15 @@
 namespace velmix {
 namespace {
 
-struct Mount
-{
-    QByteArray type;
-    QByteArray source;
-};
-
-// The mount table escapes blanks, tabs, newlines and backslashes as octal \ooo.
-QByteArray unescaped(const QByteArray &field)
-{
-    QByteArray plain;
-    for (qsizetype i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size()) {
-            bool ok = false;
-            const int code = field.mid(i + 1, 3).toInt(&ok, 8);
-            if (ok) {
-                plain += char(code);
-                i += 3;
-                continue;
-            }
-        }
-        plain += field[i];
-    }
-    return plain;
-}
-
-// The mount whose device number the folder shows.
+// The mount whose device number the folder shows; a later line for the same device is a
+// mount on top, so the last one counts.
 Mount mountOf(dev_t device)
 {
-    QFile table(QStringLiteral("/proc/self/mountinfo"));
-    if (!table.open(QIODevice::ReadOnly))
-        return {};
     const QByteArray wanted = QByteArray::number(major(device)) + ':' + QByteArray::number(minor(device));
     Mount found;
-    // A later line for the same device is a mount on top; the last one counts.
-    for (const QByteArray &line : table.readAll().split('\n')) {
-        const QList<QByteArray> fields = line.split(' ');
-        const qsizetype separator = fields.indexOf("-");
-        if (fields.size() > 2 && fields[2] == wanted && separator > 0 && separator + 2 < fields.size())
-            found = {fields[separator + 1], unescaped(fields[separator + 2])};
+    for (const Mount &mount : readMountTable()) {
+        if (mount.device == wanted)
+            found = mount;
     }
     return found;
 }
