@@ -108,6 +108,14 @@ Medium &TestMedia::medium(const QString &name)
         {u"exFAT"_s, MountedImage::FileSystem::ExFat}, {u"FAT"_s, MountedImage::FileSystem::Fat},
         {u"NTFS"_s, MountedImage::FileSystem::Ntfs}};
     Medium &medium = m_media.at(name);
+    // VELMIX_TEST_MEDIA_AT="exFAT=/mnt/a,FAT=/mnt/b" runs a medium in a folder already
+    // mounted there (by the kernel's own driver, say) instead of an image.
+    for (const QString &at : qEnvironmentVariable("VELMIX_TEST_MEDIA_AT").split(u',', Qt::SkipEmptyParts)) {
+        if (const QString folder = at.section(u'=', 1); at.section(u'=', 0, 0) == name) {
+            medium.newFolder = folders([folder] { return folder; });
+            return medium;
+        }
+    }
     if (const auto fileSystem = fileSystems.find(name); fileSystem != fileSystems.end() && !m_images.count(name)) {
         const auto &image = m_images[name] = std::make_unique<MountedImage>(fileSystem->second, mediaRoot());
         medium.skipReason = image->skipReason();
