@@ -13,8 +13,8 @@ bool isDeviceName(QStringView stem)
         if (stem.compare(device, Qt::CaseInsensitive) == 0)
             return true;
     }
-    return stem.size() == 4 && (stem.startsWith(u"COM", Qt::CaseInsensitive) || stem.startsWith(u"LPT", Qt::CaseInsensitive))
-           && stem[3] >= u'1' && stem[3] <= u'9';
+    const bool numbered = stem.startsWith(u"COM", Qt::CaseInsensitive) || stem.startsWith(u"LPT", Qt::CaseInsensitive);
+    return numbered && stem.size() == 4 && stem[3] >= u'1' && stem[3] <= u'9';
 }
 
 } // namespace

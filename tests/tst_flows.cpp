@@ -279,7 +279,7 @@ private Q_SLOTS:
         test::TempFolder dir;
         dir.createFiles({"a.txt", "B.txt"});
         test::CoreFixture fixture(dir.path());
-        test::SlowFileMover mover(std::chrono::microseconds(0));
+        test::SlowFileMover mover(std::chrono::microseconds(0)); // finds any name at the first look-up
         mover.lookUpsFindingAny = 1;
         RenamerCore core({fixture.busy, fixture.messages, fixture.drives, mover, fixture.work}, dir.path());
         core.startUp();
@@ -289,9 +289,7 @@ private Q_SLOTS:
         core.preview().ToggleOption(Toggle::Numbering); // numbering off
         core.preview().setBaseName("b"); // both ask for B.TXT, which B.txt holds where case is ignored
         core.preview().ToggleOption(Toggle::UpperCase);
-        QStringList marked;
-        for (qsizetype row = 1; row <= 2; ++row)
-            marked.append("Причина: " + core.table().markReason(row));
+        const QStringList marked{"Причина: " + core.table().markReason(1), "Причина: " + core.table().markReason(2)};
         core.applyNewNames();
         QCOMPARE(fixture.messages.shown.size(), 1);
         const QStringList reported = fixture.messages.shown.first().second.split(u'\n').filter("Причина: ");

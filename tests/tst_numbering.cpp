@@ -119,9 +119,8 @@ private Q_SLOTS:
         QTest::newRow("huge step") << "x" << true << "1" << "1000000000000000" << 0 << QStringList{"a.b", "c.d"} << QStringList{"x1.b", "x1E+15.d"};
         QTest::newRow("text not a number") << "x" << true << "12abc" << "1,5" << 0 << QStringList{"a.b", "c.d"} << QStringList{"x1.b", "x2.d"};
         QTest::newRow("negative start") << "x" << true << "-2" << "1" << 2 << QStringList{"a", "b", "c"} << QStringList{"x-02", "x-01", "x000"};
-        QTest::newRow("overflow to infinity: a null, refused") << "x" << true << "1e308" << "1e308" << 0
-                                                               << QStringList{"a.b", "c.d"}
-                                                               << QStringList{"x1E+308.b", QString("x") + QChar(0) + ".d"};
+        QTest::newRow("overflow: a null, refused") << "x" << true << "1e308" << "1e308" << 0 << QStringList{"a.b", "c.d"}
+                                                   << QStringList{"x1E+308.b", QString("x") + QChar(0) + ".d"};
     }
     void workedExamples()
     {

@@ -283,19 +283,13 @@ private Q_SLOTS:
         QTest::newRow("Windows refuses, and still takes the name") << QStringList{"a:b", "a:b", "c "} << QStringList{}
                                                                    << false << windows
                                                                    << QStringList{notForWindows, taken, notForWindows};
-        QTest::newRow("Windows device names, any case, any extension")
-            << QStringList{"con", "Lpt9.tar.gz", "COM0"} << QStringList{} << false << windows
-            << QStringList{notForWindows, notForWindows, ""};
-        QTest::newRow("Windows: trailing dot, control character") << QStringList{"x.", "a\tb", "NULL"} << QStringList{}
-                                                                 << false << windows
-                                                                 << QStringList{notForWindows, notForWindows, ""};
-        QTest::newRow("Windows: 255 units, not bytes") << QStringList{QString(255, u'Ж'), QString(256, u'Ж'), "c"}
-                                                       << QStringList{} << false << windows
-                                                       << QStringList{"", invalid, ""};
+        QTest::newRow("Windows: device names in any case, a trailing dot") << QStringList{"con", "Lpt9.tar.gz", "x."}
+                                                                           << QStringList{} << false << windows
+                                                                           << QStringList(3, notForWindows);
+        QTest::newRow("Windows: a control character") << QStringList{"COM0", "a\tb", "NULL"} << QStringList{} << false
+                                                      << windows << QStringList{"", notForWindows, ""};
         QTest::newRow("left to the apply elsewhere") << QStringList{"a:b", "x", "c "} << QStringList{} << false << other
                                                      << QStringList{"", "", ""};
-        QTest::newRow("elsewhere 255 bytes") << QStringList{QString(127, u'Ж'), QString(128, u'Ж'), "c"}
-                                             << QStringList{} << false << other << QStringList{"", invalid, ""};
     }
     void marks()
     {

@@ -210,9 +210,8 @@ private Q_SLOTS:
                                              << deleteFirst(Call::RenameNoReplace, "b") << Contents{{"x", "a"}, {"z", "c"}}
                                              << QStringList{"1: исходный файл не найден"} << 0 << 0;
         QTest::newRow("rename drops the file") << Driver::Fusefat << Names{"a", "b"} << QStringList{"x", "y"}
-                                               << deleteFirst(Call::Rename, "b", EPERM) << Contents{{"x", "a"}}
-                                               << QStringList{"1: файл утрачен при переименовании (ошибка файловой системы)"}
-                                               << 0 << 0;
+            << deleteFirst(Call::Rename, "b", EPERM) << Contents{{"x", "a"}}
+            << QStringList{"1: файл утрачен при переименовании (ошибка файловой системы)"} << 0 << 0;
         QTest::newRow("swap's last step fails, old name taken")
             << Driver::Ext4 << Names{"a", "b"} << QStringList{"b", "a"} << failFirst(Call::RenameNoReplace, "a~velmix1", EIO)
             << Contents{{"a", "b"}, {"a~velmix1", "a"}}

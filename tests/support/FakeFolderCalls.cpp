@@ -17,7 +17,8 @@ bool isUtf8(const QByteArray &name)
 // The characters every FAT driver refuses.
 bool fatRefuses(const QByteArray &name)
 {
-    return std::any_of(name.begin(), name.end(), [](char c) { return uchar(c) < 0x20 || QByteArrayView("*?<>|\":\\").contains(c); });
+    return std::any_of(name.begin(), name.end(),
+                       [](char c) { return uchar(c) < 0x20 || QByteArrayView("*?<>|\":\\").contains(c); });
 }
 
 } // namespace

@@ -62,9 +62,8 @@ void MountedImage::mount(FileSystem fileSystem, int fatRootEntries)
     case FileSystem::Fat:
         m_mounted = hasTool(QStringLiteral("mkfs.vfat")) && hasTool(QStringLiteral("fusefat"))
                     && run(QStringLiteral("mkfs.vfat"),
-                           (fatRootEntries ? QStringList{QStringLiteral("-r"), QString::number(fatRootEntries)}
-                                           : QStringList{})
-                               << QStringLiteral("-F") << QStringLiteral("16") << image)
+                           {QStringLiteral("-r"), QString::number(fatRootEntries), QStringLiteral("-F"),
+                            QStringLiteral("16"), image})
                     && run(QStringLiteral("fusefat"), {QStringLiteral("-o"), QStringLiteral("rw+"), image, mountPoint()});
         break;
     case FileSystem::Ntfs:

@@ -15,8 +15,8 @@ public:
     enum class FileSystem { ExFat, Fat, Ntfs };
 
     // Builds and mounts the image in a fresh folder under `root`; a FAT image's root
-    // folder holds `fatRootEntries` entries where that is not 0.
-    MountedImage(FileSystem fileSystem, const QString &root, int fatRootEntries = 0);
+    // folder holds `fatRootEntries` entries (512 is FAT16's own default).
+    MountedImage(FileSystem fileSystem, const QString &root, int fatRootEntries = 512);
     ~MountedImage();
     MountedImage(const MountedImage &) = delete;
     MountedImage &operator=(const MountedImage &) = delete;
