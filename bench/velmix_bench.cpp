@@ -71,14 +71,19 @@ void report(const char *name, double value, const char *unit)
     figures.append({QString::fromLatin1(name), value});
 }
 
+// A folder read as the program reads it, every file listed.
+FolderListing::Contents listed(const QString &folder)
+{
+    PosixFileMover files;
+    return FolderListing::read(files, folder, QStringLiteral("*.*"));
+}
+
 // The listing and table fill as the program does them.
 qsizetype listAndFill(const QString &folder, BusyPointer &busy)
 {
-    FolderListing listing;
-    listing.setPath(folder);
-    listing.setMask(QStringLiteral("*.*"));
+    const FolderListing::Contents listing = listed(folder);
     PreviewSession preview(busy);
-    preview.loadFileList(listing.names(), listing.rules(), listing.unlistedNames());
+    preview.loadFileList(listing.names, listing.rules, listing.unlisted);
     return preview.table().fileCount();
 }
 
@@ -151,10 +156,9 @@ void setPreviewOptions(PreviewSession &preview)
 
 double previewMs(const QString &folder, BusyPointer &busy)
 {
-    FolderListing listing;
-    listing.setPath(folder);
+    const FolderListing::Contents listing = listed(folder);
     PreviewSession preview(busy);
-    preview.loadFileList(listing.names(), listing.rules(), listing.unlistedNames());
+    preview.loadFileList(listing.names, listing.rules, listing.unlisted);
     setPreviewOptions(preview);
     std::vector<double> samples;
     for (int run = 0; run < Runs; ++run)
@@ -180,10 +184,9 @@ double previewConflictsMs(const QString &folder, BusyPointer &busy)
     for (int i = 0; i < Held; ++i)
         ::mkdir((base + "F" + QByteArray::number(i) + ".TXT").constData(), 0755);
 
-    FolderListing listing;
-    listing.setPath(folder);
+    const FolderListing::Contents listing = listed(folder);
     PreviewSession preview(busy);
-    preview.loadFileList(listing.names(), listing.rules(), listing.unlistedNames());
+    preview.loadFileList(listing.names, listing.rules, listing.unlisted);
     preview.ToggleOption(Toggle::UpperCase);
     qsizetype marked = 0;
     for (qsizetype row = 0; row < preview.table().fileCount(); ++row)
@@ -234,10 +237,9 @@ void renameBack(const QString &folder, const std::vector<std::pair<QByteArray, Q
 
 RenamePairs renamePairs(const QString &folder, bool upperCaseOnly, BusyPointer &busy)
 {
-    FolderListing listing;
-    listing.setPath(folder);
+    const FolderListing::Contents listing = listed(folder);
     PreviewSession preview(busy);
-    preview.loadFileList(listing.names());
+    preview.loadFileList(listing.names);
     if (upperCaseOnly)
         preview.ToggleOption(Toggle::UpperCase);
     else
@@ -250,7 +252,8 @@ double ourRenameMs(const QString &folder, const RenamePairs &pairs)
     PosixFileMover fileMover;
     int error = 0;
     auto mover = fileMover.openFolder(QFile::encodeName(folder), error);
-    return timeMs([&] { (void)renameFiles(*mover, pairs.current, pairs.fresh); });
+    const FolderRules rules = readFolderRules(*mover, pairs.current);
+    return timeMs([&] { (void)renameFiles(*mover, pairs.current, pairs.fresh, rules); });
 }
 
 double bareRenameMs(const QString &folder, const RenamePairs &pairs)
@@ -303,10 +306,9 @@ long childPeakKb(const QString &folder)
 int peakMemoryChild(const QString &folder)
 {
     NoBusyPointer busy;
-    FolderListing listing;
-    listing.setPath(folder);
+    const FolderListing::Contents listing = listed(folder);
     PreviewSession preview(busy);
-    preview.loadFileList(listing.names(), listing.rules(), listing.unlistedNames());
+    preview.loadFileList(listing.names, listing.rules, listing.unlisted);
     setPreviewOptions(preview);
     std::printf("%ld\n", peakResidentKb());
     return 0;

@@ -1,5 +1,7 @@
 #include "CharacterLimit.h"
 
+#include "Surrogates.h"
+
 #include <QList>
 
 namespace velmix {
@@ -10,10 +12,8 @@ namespace {
 qsizetype unitsOf(QStringView text, qsizetype characters)
 {
     qsizetype units = 0;
-    for (; characters > 0 && units < text.size(); --characters) {
-        const bool pair = text[units].isHighSurrogate() && units + 1 < text.size() && text[units + 1].isLowSurrogate();
-        units += pair ? 2 : 1;
-    }
+    for (; characters > 0 && units < text.size(); --characters)
+        units += characterUnitsAt(text, units);
     return units;
 }
 

@@ -13,14 +13,12 @@ namespace velmix {
 // that match `mask`: no subfolders, no hidden files, links only when they point to a
 // file. Reads the platform's own directory listing, since Qt's leaves out names that
 // are not valid UTF-8. With `unlisted`, every other entry's name goes there, hidden ones
-// included. With `progress`, it counts the files taken, and a cancel stops the read with
-// ECANCELED. Returns 0, or the error number when the folder cannot be read.
+// included; with `subfolders`, the visible subfolders (links to folders included) go
+// there in the listing's order. With `progress`, it counts the files taken, and a cancel
+// stops the read with ECANCELED. Returns 0, or the error number when the folder cannot
+// be read.
 int readFolder(const QString &folder, const WildcardMask &mask, NameColumn &names, NameColumn *unlisted = nullptr,
-               WorkProgress *progress = nullptr);
-
-// The visible subfolders of `folder` (links to folders included), in the listing's
-// order; empty when it cannot be read.
-[[nodiscard]] QStringList readSubfolders(const QString &folder);
+               QStringList *subfolders = nullptr, WorkProgress *progress = nullptr);
 
 // Whether `folder` can be opened for reading.
 [[nodiscard]] bool canReadFolder(const QString &folder);

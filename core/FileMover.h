@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FolderRules.h"
+
 #include <QByteArray>
 
 #include <memory>
@@ -20,6 +22,11 @@ public:
     [[nodiscard]] virtual bool holdsFile(const QByteArray &name) = 0;
     // The longest name the folder's file system takes, in bytes.
     [[nodiscard]] virtual qsizetype nameMax() = 0;
+    // Which file system the folder is on, as far as its mount tells.
+    [[nodiscard]] virtual FileSystemKind fileSystemKind() = 0;
+    // Why no file of the folder can be renamed, known before any try: EROFS on a
+    // read-only mount, EACCES without the right to change the folder; 0 otherwise.
+    [[nodiscard]] virtual int writeError() = 0;
 };
 
 class FileMover

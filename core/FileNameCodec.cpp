@@ -1,5 +1,7 @@
 #include "FileNameCodec.h"
 
+#include "Surrogates.h"
+
 namespace velmix::FileNameCodec {
 namespace {
 
@@ -93,7 +95,7 @@ std::optional<QByteArray> encode(QStringView name)
             out.append(char(unit));
             continue;
         }
-        if (QChar::isHighSurrogate(unit) && i + 1 < size && QChar::isLowSurrogate(name[i + 1].unicode())) {
+        if (isSurrogatePairAt(name, i)) {
             codePoint = QChar::surrogateToUcs4(unit, name[++i].unicode());
         } else if (unit >= EscapeBase + 0x80 && unit <= EscapeBase + 0xFF) {
             out.append(char(unit - EscapeBase));

@@ -1,16 +1,48 @@
 #include "FolderRules.h"
 
-namespace velmix {
+#include "FileMover.h"
+#include "FolderCase.h"
 
-bool fatDriverRefuses(QStringView name, FolderRules::Driver driver)
+namespace velmix {
+namespace {
+
+bool isDeviceName(QStringView stem)
 {
-    if (driver == FolderRules::Driver::Other)
-        return false;
-    for (QChar c : name) {
-        if (c.unicode() < 0x20 || QStringView(u"*?<>|\":\\").contains(c))
+    static constexpr QStringView Plain[] = {u"CON", u"PRN", u"AUX", u"NUL"};
+    for (QStringView device : Plain) {
+        if (stem.compare(device, Qt::CaseInsensitive) == 0)
             return true;
     }
-    return driver == FolderRules::Driver::KernelVfat && name.endsWith(u' ');
+    const bool numbered = stem.startsWith(u"COM", Qt::CaseInsensitive) || stem.startsWith(u"LPT", Qt::CaseInsensitive);
+    return numbered && stem.size() == 4 && stem[3] >= u'1' && stem[3] <= u'9';
+}
+
+} // namespace
+
+bool windowsRefuses(QStringView name)
+{
+    if (name.endsWith(u'.') || name.endsWith(u' '))
+        return true;
+    for (QChar c : name) {
+        if (c.unicode() < 0x20 || QStringView(u"<>:\"/\\|?*").contains(c))
+            return true;
+    }
+    const qsizetype dot = name.indexOf(u'.');
+    return isDeviceName(dot < 0 ? name : name.first(dot));
+}
+
+FolderRules readFolderRules(FolderMover &mover, const NameColumn &listedNames)
+{
+    FolderRules rules;
+    rules.nameMax = mover.nameMax();
+    rules.ignoresCase = folderIgnoresCase(mover, listedNames);
+    const FileSystemKind kind = mover.fileSystemKind();
+    // A FUSE driver that does not say what it serves and ignores letter case is taken
+    // for FAT, exFAT or NTFS: on Linux, those are the file systems that do.
+    rules.windows = kind == FileSystemKind::Windows || (kind == FileSystemKind::UnknownFuse && rules.ignoresCase);
+    rules.refusesWindowsNames = rules.windows;
+    rules.writeError = mover.writeError();
+    return rules;
 }
 
 } // namespace velmix

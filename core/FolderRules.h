@@ -7,27 +7,46 @@
 
 namespace velmix {
 
-// What a folder's file system makes of names, decided once per listing.
+class FolderMover;
+
+// What the mount tells of a folder's file system.
+enum class FileSystemKind {
+    Other,
+    Windows,      // FAT, exFAT or NTFS, through any driver
+    UnknownFuse,  // a FUSE driver that does not say which file system it serves
+};
+
+// What a folder's file system makes of names, decided once per listing; the marks and
+// the apply both judge by it.
 struct FolderRules
 {
-    enum class Driver { Other, KernelVfat, KernelExfat };
-
     qsizetype nameMax = 255; // in bytes
     bool ignoresCase = false;
-    // The kernel's own FAT drivers refuse some names outright; FUSE drivers are left out,
-    // since their type does not tell exFAT from NTFS.
-    Driver driver = Driver::Other;
-    // Why no file of the folder can be renamed, known before any try: EROFS on a
-    // read-only mount, EACCES without the right to change the folder; 0 otherwise.
+    // FAT, exFAT or NTFS: names count in UTF-16 units against 255, and (where set) names
+    // Windows cannot open are refused before any driver sees them.
+    bool windows = false;
+    bool refusesWindowsNames = false;
+    // Why no file of the folder can be renamed, known before any try (see
+    // FolderMover::writeError); 0 otherwise.
     int writeError = 0;
 };
 
-// Whether the kernel's FAT drivers (vfat and msdos, or exfat) refuse the name: the
-// characters * ? < > | " : \ and control characters, and on vfat a trailing blank.
-[[nodiscard]] bool fatDriverRefuses(QStringView name, FolderRules::Driver driver);
+// The longest name on Windows-family file systems, in UTF-16 units.
+constexpr qsizetype WindowsNameMax = 255;
 
-// The rules of `folder`, from a few calls on the folder itself. `listedNames` is its
-// listing just read (see folderIgnoresCase). Defaults when the folder cannot be opened.
-[[nodiscard]] FolderRules readFolderRules(const QString &folder, const NameColumn &listedNames);
+// Whether a name of `bytes` bytes on disk fits the folder's length limit.
+[[nodiscard]] inline bool lengthFits(QStringView name, qsizetype bytes, const FolderRules &rules)
+{
+    return rules.windows ? name.size() <= WindowsNameMax : bytes <= rules.nameMax;
+}
+
+// Whether Windows cannot open a file of that name: a device name (CON, PRN, AUX, NUL,
+// COM1-9, LPT1-9) alone or before any extension, a trailing dot or blank, one of
+// < > : " / \ | ? * or a control character.
+[[nodiscard]] bool windowsRefuses(QStringView name);
+
+// The rules of the folder `mover` works in, from a few calls on it. `listedNames` is its
+// listing just read (see folderIgnoresCase).
+[[nodiscard]] FolderRules readFolderRules(FolderMover &mover, const NameColumn &listedNames);
 
 } // namespace velmix

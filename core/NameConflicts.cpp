@@ -1,6 +1,7 @@
 #include "NameConflicts.h"
 
 #include "FileNameCodec.h"
+#include "Surrogates.h"
 
 #include <QHash>
 
@@ -10,7 +11,6 @@
 namespace velmix {
 namespace {
 
-constexpr qint32 NoRow = -1;
 constexpr qint32 HeldByUnlisted = -2;
 
 bool isEscape(char16_t unit)
@@ -99,7 +99,7 @@ NameScan scan(QStringView name)
             result.bytes += 1, result.escapes = true;
         } else if (unit < 0x800) {
             result.bytes += 2;
-        } else if (QChar::isHighSurrogate(unit) && i + 1 < name.size() && name[i + 1].isLowSurrogate()) {
+        } else if (isSurrogatePairAt(name, i)) {
             result.bytes += 4, ++i;
         } else if (QChar::isSurrogate(unit)) {
             return {-1, false};
@@ -156,6 +156,7 @@ std::optional<RenameReason> refusalOf(RowFate fate)
     case RowFate::TargetExists: return RenameReason::TargetExists;
     case RowFate::TakenByOtherRow: return RenameReason::TakenByOtherRow;
     case RowFate::InvalidName: return RenameReason::InvalidName;
+    case RowFate::NotForWindows: return RenameReason::NotForWindows;
     }
     return std::nullopt;
 }
@@ -167,96 +168,138 @@ NameJudgement judgeNewNames(const FolderNames &folder, const NameColumn &newName
     return judgement;
 }
 
-void judgeNewNames(const FolderNames &folder, const NameColumn &newNames, NameJudgement &judgement)
+namespace {
+
+// One judging of new names against a folder: collect the rows that ask for another name,
+// let each claim its name, then pass on the names held for good.
+class Judging
 {
-    const NameColumn &current = folder.listed();
-    const FolderRules &rules = folder.rules();
-    const qsizetype rows = current.size();
-    auto &fates = judgement.fates;
-    auto &blockers = judgement.blockers;
-    auto &hashes = judgement.hashes;
-    auto &asking = judgement.asking;
-    auto &claimed = judgement.claimed;
-    fates.assign(size_t(rows), RowFate::Stays);
-    blockers.assign(size_t(rows), NoRow);
-    judgement.waiters.assign(size_t(rows), NoRow);
-    hashes.resize(size_t(rows));
-    asking.clear();
+public:
+    Judging(const FolderNames &folder, const NameColumn &newNames, NameJudgement &judgement)
+        : m_folder(folder), m_current(folder.listed()), m_newNames(newNames), m_rules(folder.rules())
+        , m_judgement(judgement)
+        , m_foldedKeys(m_rules.ignoresCase ? keysOf(newNames, true, true) : NameColumn())
+    {
+        const size_t rows = size_t(m_current.size());
+        judgement.fates.assign(rows, RowFate::Stays);
+        judgement.blockers.assign(rows, NoRow);
+        judgement.waiters.assign(rows, NoRow);
+        judgement.hashes.resize(rows);
+        judgement.asking.clear();
+    }
+
+    // The rows whose new name differs, with their keys' hashes; names no file can have
+    // fail here.
+    void collectTargets()
+    {
+        for (qsizetype row = 0; row < m_current.size(); ++row) {
+            const QStringView target = m_newNames.at(row);
+            if (target == m_current.at(row))
+                continue;
+            const NameScan name = scan(target);
+            if (name.bytes <= 0 || !lengthFits(target, name.bytes, m_rules) || target == u"." || target == u".."
+                || scan(m_current.at(row)).bytes < 0) {
+                fate(row) = RowFate::InvalidName;
+                continue;
+            }
+            if (name.escapes) {
+                if (FileNameCodec::encode(target) == FileNameCodec::encode(m_current.at(row)))
+                    continue; // another spelling of the same bytes
+                if (!m_rules.ignoresCase)
+                    m_escapedKeys.insert(qint32(row), keyOf(target, false));
+            }
+            m_judgement.hashes[size_t(row)] = hashOf(keyAt(qint32(row)));
+            m_judgement.asking.push_back(qint32(row));
+        }
+    }
+
+    // The first row asking for a name claims it; the holder of each claimed name, if
+    // any, is looked up. The index slots are asked for a few rows ahead.
+    void claimTargets()
+    {
+        constexpr size_t Ahead = 16;
+        const std::vector<qint32> &asking = m_judgement.asking;
+        const std::vector<size_t> &hashes = m_judgement.hashes;
+        NameIndex &claimed = m_judgement.claimed;
+        claimed.reserve(qsizetype(asking.size()));
+        for (size_t i = 0; i < asking.size(); ++i) {
+            if (i + Ahead < asking.size()) {
+                claimed.prefetch(hashes[size_t(asking[i + Ahead])]);
+                m_folder.prefetch(hashes[size_t(asking[i + Ahead])]);
+            }
+            const qint32 row = asking[i];
+            const QStringView key = keyAt(row);
+            const size_t hash = hashes[size_t(row)];
+            if (claimed.find(hash, [&](qint32 other) { return keyAt(other) == key; }) != NoRow) {
+                fate(row) = RowFate::TakenByOtherRow;
+                continue;
+            }
+            claimed.insert(hash, row);
+            if (m_rules.refusesWindowsNames && windowsRefuses(m_newNames.at(row))) {
+                fate(row) = RowFate::NotForWindows; // claimed all the same: later rows asking for it fail
+                continue;
+            }
+            fate(row) = RowFate::Moves;
+            m_judgement.blockers[size_t(row)] =
+                m_folder.unlistedHolds(key, hash) ? HeldByUnlisted : m_folder.rowHolding(key, hash);
+        }
+    }
+
+    // A name held by an entry that stays is held for good, and so is the name of every
+    // file waiting on it in turn; the other holders get their waiters.
+    void passOnHeldNames()
+    {
+        std::vector<qint32> &blockers = m_judgement.blockers;
+        std::vector<qint32> &waiters = m_judgement.waiters;
+        std::vector<qint32> heldForGood;
+        for (qint32 row = 0; row < qint32(m_current.size()); ++row) {
+            if (fate(row) != RowFate::Moves)
+                continue;
+            const qint32 holder = blockers[size_t(row)];
+            if (holder == HeldByUnlisted || (holder != NoRow && fate(holder) != RowFate::Moves)) {
+                heldForGood.push_back(row);
+                blockers[size_t(row)] = NoRow;
+            } else if (holder != NoRow) {
+                waiters[size_t(holder)] = row;
+            }
+        }
+        for (qint32 row : heldForGood) {
+            for (qint32 at = row; at != NoRow && fate(at) == RowFate::Moves; at = waiters[size_t(at)]) {
+                fate(at) = RowFate::TargetExists;
+                blockers[size_t(at)] = NoRow;
+            }
+        }
+    }
+
+private:
+    RowFate &fate(qsizetype row) { return m_judgement.fates[size_t(row)]; }
 
     // Where case matters a name is its own key, but for the rare one holding escapes.
-    const NameColumn foldedKeys = rules.ignoresCase ? keysOf(newNames, true, true) : NameColumn();
-    QHash<qint32, QString> escapedKeys;
-    const auto keyAt = [&](qint32 row) {
-        if (rules.ignoresCase)
-            return foldedKeys.at(row);
-        const auto escaped = escapedKeys.constFind(row);
-        return escaped == escapedKeys.constEnd() ? newNames.at(row) : QStringView(*escaped);
-    };
-    // First the rows that ask for another name, with their keys' hashes...
-    for (qsizetype row = 0; row < rows; ++row) {
-        const QStringView target = newNames.at(row);
-        if (target == current.at(row))
-            continue;
-        const NameScan name = scan(target);
-        if (name.bytes <= 0 || name.bytes > rules.nameMax || target == u"." || target == u".."
-            || scan(current.at(row)).bytes < 0) {
-            fates[size_t(row)] = RowFate::InvalidName;
-            continue;
-        }
-        if (name.escapes) {
-            if (FileNameCodec::encode(target) == FileNameCodec::encode(current.at(row)))
-                continue; // another spelling of the same bytes
-            if (!rules.ignoresCase)
-                escapedKeys.insert(qint32(row), keyOf(target, false));
-        }
-        hashes[size_t(row)] = hashOf(keyAt(qint32(row)));
-        asking.push_back(qint32(row));
-    }
-    // ...then the look-ups, each index slot asked for a few rows ahead.
-    constexpr size_t Ahead = 16;
-    claimed.reserve(qsizetype(asking.size()));
-    for (size_t i = 0; i < asking.size(); ++i) {
-        if (i + Ahead < asking.size()) {
-            claimed.prefetch(hashes[size_t(asking[i + Ahead])]);
-            folder.prefetch(hashes[size_t(asking[i + Ahead])]);
-        }
-        const qint32 row = asking[i];
-        const QStringView key = keyAt(row);
-        const size_t hash = hashes[size_t(row)];
-        if (claimed.find(hash, [&](qint32 other) { return keyAt(other) == key; }) != NoRow) {
-            fates[size_t(row)] = RowFate::TakenByOtherRow;
-            continue;
-        }
-        claimed.insert(hash, row);
-        if (fatDriverRefuses(newNames.at(row), rules.driver)) {
-            fates[size_t(row)] = RowFate::InvalidName; // tried, so it still takes the name from later rows
-            continue;
-        }
-        fates[size_t(row)] = RowFate::Moves;
-        blockers[size_t(row)] = folder.unlistedHolds(key, hash) ? HeldByUnlisted : folder.rowHolding(key, hash);
+    QStringView keyAt(qint32 row) const
+    {
+        if (m_rules.ignoresCase)
+            return m_foldedKeys.at(row);
+        const auto escaped = m_escapedKeys.constFind(row);
+        return escaped == m_escapedKeys.constEnd() ? m_newNames.at(row) : QStringView(*escaped);
     }
 
-    // A name held by an entry that stays is held for good.
-    std::vector<qsizetype> heldForGood;
-    for (qsizetype row = 0; row < rows; ++row) {
-        if (fates[size_t(row)] != RowFate::Moves)
-            continue;
-        const qint32 holder = blockers[size_t(row)];
-        if (holder == HeldByUnlisted || (holder != NoRow && fates[size_t(holder)] != RowFate::Moves)) {
-            heldForGood.push_back(row);
-            blockers[size_t(row)] = NoRow;
-        } else if (holder != NoRow) {
-            judgement.waiters[size_t(holder)] = qint32(row);
-        }
-    }
-    // ...and so is the name of every file waiting on it in turn.
-    for (qsizetype row : heldForGood) {
-        for (qint32 at = qint32(row); at != NoRow && fates[size_t(at)] == RowFate::Moves;
-             at = judgement.waiters[size_t(at)]) {
-            fates[size_t(at)] = RowFate::TargetExists;
-            blockers[size_t(at)] = NoRow;
-        }
-    }
+    const FolderNames &m_folder;
+    const NameColumn &m_current;
+    const NameColumn &m_newNames;
+    const FolderRules &m_rules;
+    NameJudgement &m_judgement;
+    const NameColumn m_foldedKeys;
+    QHash<qint32, QString> m_escapedKeys;
+};
+
+} // namespace
+
+void judgeNewNames(const FolderNames &folder, const NameColumn &newNames, NameJudgement &judgement)
+{
+    Judging judging(folder, newNames, judgement);
+    judging.collectTargets();
+    judging.claimTargets();
+    judging.passOnHeldNames();
 }
 
 } // namespace velmix

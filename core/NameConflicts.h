@@ -11,21 +11,24 @@
 
 namespace velmix {
 
+// No row: a name no listed file holds, a row nobody waits on.
+constexpr qint32 NoRow = -1;
+
 // Rows by the hash of a name, with open addressing: a million names cost one array.
 class NameIndex
 {
 public:
     void reserve(qsizetype names);
-    // The row whose name `same` accepts among those stored with `hash`, or -1.
+    // The row whose name `same` accepts among those stored with `hash`, or NoRow.
     template<typename Same>
     [[nodiscard]] qint32 find(size_t hash, Same same) const
     {
         if (m_slots.empty())
-            return -1;
+            return NoRow;
         for (size_t slot = hash & m_mask;; slot = (slot + 1) & m_mask) {
             const quint64 entry = m_slots[slot];
             if (entry == 0)
-                return -1;
+                return NoRow;
             const auto row = qint32(quint32(entry) - 1);
             if ((entry >> 32) == (hash >> 32 & 0xFFFFFFFF) && same(row))
                 return row;
@@ -55,7 +58,7 @@ public:
 
     [[nodiscard]] const NameColumn &listed() const { return m_listed; }
     [[nodiscard]] const FolderRules &rules() const { return m_rules; }
-    // The listed row whose name has the key, or -1.
+    // The listed row whose name has the key, or NoRow.
     [[nodiscard]] qint32 rowHolding(QStringView key, size_t hash) const;
     [[nodiscard]] bool unlistedHolds(QStringView key, size_t hash) const;
     void prefetch(size_t hash) const { m_listedIndex.prefetch(hash); }
@@ -70,7 +73,7 @@ private:
 };
 
 // What the apply will make of one row's new name.
-enum class RowFate : quint8 { Stays, Moves, TargetExists, TakenByOtherRow, InvalidName };
+enum class RowFate : quint8 { Stays, Moves, TargetExists, TakenByOtherRow, InvalidName, NotForWindows };
 
 // Why the apply refuses a row of that fate; nothing for rows that stay or move.
 [[nodiscard]] std::optional<RenameReason> refusalOf(RowFate fate);
@@ -78,10 +81,10 @@ enum class RowFate : quint8 { Stays, Moves, TargetExists, TakenByOtherRow, Inval
 struct NameJudgement
 {
     std::vector<RowFate> fates;
-    // Per moving row, the moving row whose file holds its new name, or -1; the rows form
-    // simple chains and cycles, since each new name goes to one row only.
+    // Per moving row, the moving row whose file holds its new name, or NoRow; the rows
+    // form simple chains and cycles, since each new name goes to one row only.
     std::vector<qint32> blockers;
-    std::vector<qint32> waiters; // the reverse: the moving row waiting for this one, or -1
+    std::vector<qint32> waiters; // the reverse: the moving row waiting for this one, or NoRow
 
     // Working space, kept so that judging again on every key release reuses its memory.
     std::vector<size_t> hashes;
@@ -90,7 +93,8 @@ struct NameJudgement
 };
 
 // Decides, from the names alone, which rows move and why the others fail: unchanged rows
-// stay; invalid names fail, and so do names the folder's FAT driver refuses; a repeated
+// stay; invalid and too long names fail, and so do names Windows cannot open on a
+// folder of the Windows family; a repeated
 // new name fails for every row after the first; a new name held by an unlisted entry or
 // by a listed file that stays fails, and so does every row waiting on it in turn. The
 // apply and the marks in the grid both decide by this.

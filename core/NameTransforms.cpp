@@ -1,5 +1,7 @@
 #include "NameTransforms.h"
 
+#include "Surrogates.h"
+
 #include <QChar>
 
 namespace velmix {
@@ -29,7 +31,7 @@ qsizetype mapCharacterAt(char16_t *name, qsizetype i, qsizetype length, Case to)
         name[i] = mapAscii(unit, to);
         return 1;
     }
-    if (QChar::isHighSurrogate(unit) && i + 1 < length && QChar::isLowSurrogate(name[i + 1])) {
+    if (isSurrogatePairAt(QStringView(name, length), i)) {
         const char32_t mapped = mapCodePoint(QChar::surrogateToUcs4(unit, name[i + 1]), to);
         if (QChar::requiresSurrogates(mapped)) {
             name[i] = QChar::highSurrogate(mapped);

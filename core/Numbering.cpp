@@ -129,8 +129,16 @@ void ApplyNumbering(FileNameTable &table, QStringView startText, QStringView ste
     for (qsizetype i = 0; i < names.size(); ++i) {
         const QStringView name = names.at(i);
         const qsizetype tail = tailLength(name);
-        const int numberLength = writeNumberText(start + step * double(i), width, number);
-        numbered.write({name.first(name.size() - tail), QStringView(number, qMax(numberLength, 0)), name.last(tail)});
+        const double value = start + step * double(i);
+        // From 10^15 on the number would be written in powers of ten, rounded or not at
+        // all: a null stands in its place, which no file name can hold, so the row is
+        // marked and refused rather than carrying a number the user did not ask for.
+        int numberLength = std::abs(value) < PlainDigitsLimit ? writeNumberText(value, width, number) : -1;
+        if (numberLength < 0) {
+            number[0] = u'\0';
+            numberLength = 1;
+        }
+        numbered.write({name.first(name.size() - tail), QStringView(number, numberLength), name.last(tail)});
     }
     numbered.endRewrite();
     table.takeSpareAsNewNames();

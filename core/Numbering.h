@@ -24,7 +24,7 @@ int writeNumberText(double value, int width, char16_t *out);
 void ApplyBaseName(FileNameTable &table, const QString &baseName);
 
 // Puts the running number start + step * row (rows from 0) between the stem and the tail of
-// every new name.
+// every new name; from 10^15 on, a null character instead, so the row is refused.
 void ApplyNumbering(FileNameTable &table, QStringView startText, QStringView stepText, int digitWidthIndex);
 
 [[nodiscard]] bool keepsOwnNames(QStringView baseName);

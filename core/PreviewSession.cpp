@@ -3,6 +3,7 @@
 #include "CharacterLimit.h"
 #include "NameTransforms.h"
 #include "Numbering.h"
+#include "Surrogates.h"
 
 #include <optional>
 

@@ -36,7 +36,7 @@ class Execution
 {
 public:
     Execution(FolderMover &mover, const NameColumn &currentNames, RenamePlan &plan, WorkProgress *progress)
-        : m_mover(mover), m_currentNames(currentNames), m_plan(plan), m_nameMax(mover.nameMax()), m_progress(progress)
+        : m_mover(mover), m_currentNames(currentNames), m_plan(plan), m_progress(progress)
         , m_finalNames(plan.sources)
     {
     }
@@ -53,7 +53,7 @@ public:
             switch (move->kind) {
             case PlannedMove::Direct:
                 if (const int error = m_mover.move(source, target); error != 0)
-                    m_plan.failures.push_back(failureOf(move->row, error));
+                    m_plan.failures.push_back(failedMove(move->row, source, error));
                 else
                     renamed(move->row, target);
                 break;
@@ -79,7 +79,7 @@ public:
         outcome.finalNames = std::move(m_finalNames);
         outcome.sources = std::move(m_plan.sources);
         outcome.renamed = m_renamed;
-        outcome.ignoresCase = m_plan.ignoresCase;
+        outcome.rules = m_plan.rules;
         return outcome;
     }
 
@@ -88,10 +88,10 @@ private:
     {
         int error = EEXIST;
         for (int attempt = 1; attempt <= TemporaryAttempts; ++attempt) {
-            const QByteArray name = temporaryName(m_currentNames.at(row), attempt, m_nameMax);
+            const QByteArray name = temporaryName(m_currentNames.at(row), attempt, m_plan.rules);
             if (name.isEmpty())
                 return RenameFailure{row, RenameReason::InvalidName}; // no temporary name fits
-            if (plannedNames().contains(nameKey(name, m_plan.ignoresCase)))
+            if (plannedNames().contains(nameKey(name, m_plan.rules.ignoresCase)))
                 continue;
             error = m_mover.move(source, name);
             if (error == 0) {
@@ -99,7 +99,7 @@ private:
                 return std::nullopt;
             }
             if (error != EEXIST)
-                return failureOf(row, error);
+                return failedMove(row, source, error);
         }
         return RenameFailure{row, RenameReason::FileSystemError, error};
     }
@@ -112,14 +112,23 @@ private:
             renamed(row, target);
             return;
         }
-        RenameFailure failure = failureOf(row, error);
+        RenameFailure failure = failedMove(row, temporary, error);
         // Back to the old name where it is free again; otherwise the file keeps the
         // temporary name, which still shows its old one, and the report says so.
-        if (m_mover.move(temporary, source) != 0) {
+        if (failure.reason != RenameReason::SourceLost && m_mover.move(temporary, source) != 0) {
             failure.temporaryName = FileNameCodec::decode(temporary);
             m_finalNames[size_t(row)] = temporary;
         }
         m_plan.failures.push_back(failure);
+    }
+
+    // Why a move of `from` failed. Some drivers drop the file itself in a failed rename
+    // (fusefat in a nearly full folder), so whether it is still there is looked at.
+    RenameFailure failedMove(qsizetype row, const QByteArray &from, int error)
+    {
+        if (error != ENOENT && !m_mover.holdsFile(from))
+            return {row, RenameReason::SourceLost};
+        return failureOf(row, error);
     }
 
     void renamed(qsizetype row, const QByteArray &target)
@@ -137,7 +146,7 @@ private:
             m_plannedNames.reserve(qsizetype(m_plan.sources.size() * 2));
             for (const auto *names : {&m_plan.sources, &m_plan.targets}) {
                 for (const QByteArray &name : *names)
-                    m_plannedNames.insert(nameKey(name, m_plan.ignoresCase));
+                    m_plannedNames.insert(nameKey(name, m_plan.rules.ignoresCase));
             }
         }
         return m_plannedNames;
@@ -146,7 +155,6 @@ private:
     FolderMover &m_mover;
     const NameColumn &m_currentNames;
     RenamePlan &m_plan;
-    const qsizetype m_nameMax;
     WorkProgress *const m_progress;
     std::vector<QByteArray> m_finalNames;
     qsizetype m_renamed = 0;
@@ -157,15 +165,9 @@ private:
 } // namespace
 
 RenameOutcome renameFiles(FolderMover &mover, const NameColumn &currentNames, const NameColumn &newNames,
-                          WorkProgress *progress)
+                          const FolderRules &rules, WorkProgress *progress)
 {
-    return renameFiles(mover, currentNames, newNames, folderIgnoresCase(mover, currentNames), progress);
-}
-
-RenameOutcome renameFiles(FolderMover &mover, const NameColumn &currentNames, const NameColumn &newNames,
-                          bool ignoresCase, WorkProgress *progress)
-{
-    RenamePlan plan = planRenames(currentNames, newNames, mover.nameMax(), ignoresCase);
+    RenamePlan plan = planRenames(currentNames, newNames, rules);
     if (progress)
         progress->setTotal(qsizetype(std::count_if(plan.moves.cbegin(), plan.moves.cend(), [](const PlannedMove &move) {
             return move.kind != PlannedMove::FromTemporary;

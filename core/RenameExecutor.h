@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FileMover.h"
+#include "FolderRules.h"
 #include "LongWork.h"
 #include "NameColumn.h"
 #include "RenameFailure.h"
@@ -18,21 +19,16 @@ struct RenameOutcome
     std::vector<QByteArray> sources; // per row, the on-disk name before
     qsizetype renamed = 0;           // files that got their new name
     qsizetype notReached = 0;        // rows a cancel left as they were, not failures
-    bool ignoresCase = false;        // how the folder's names were compared
+    FolderRules rules;               // how the folder's names were judged
 };
 
 // Gives the files of one folder their new names, row i of `currentNames` to row i of
-// `newNames`, as a whole and without ever replacing a file. `currentNames` must be the
-// folder's listing as just read: whether the folder ignores letter case is told from it.
-// With `progress`, its total is the number of files to rename, it advances as each one
-// gets its name, and a cancel stops the work after the move in progress, finishing a
-// cycle already begun so that no file is left under a temporary name.
+// `newNames`, as a whole and without ever replacing a file, judging the names by the
+// folder's `rules` as its listing read them (the marks judged by the same). With
+// `progress`, its total is the number of files to rename, it advances as each one gets
+// its name, and a cancel stops the work after the move in progress, finishing a cycle
+// already begun so that no file is left under a temporary name.
 [[nodiscard]] RenameOutcome renameFiles(FolderMover &mover, const NameColumn &currentNames, const NameColumn &newNames,
-                                        WorkProgress *progress = nullptr);
-
-// The same for files that are not the whole listing, in a folder whose letter case was
-// told before.
-[[nodiscard]] RenameOutcome renameFiles(FolderMover &mover, const NameColumn &currentNames, const NameColumn &newNames,
-                                        bool ignoresCase, WorkProgress *progress = nullptr);
+                                        const FolderRules &rules, WorkProgress *progress = nullptr);
 
 } // namespace velmix

@@ -38,7 +38,9 @@ QString reasonOnly(const RenameFailure &failure)
     case RenameReason::TargetExists: return QStringLiteral("файл с таким именем уже существует");
     case RenameReason::TakenByOtherRow: return QStringLiteral("это имя получает другой файл");
     case RenameReason::InvalidName: return QStringLiteral("недопустимое имя файла");
+    case RenameReason::NotForWindows: return QStringLiteral("имя недопустимо в Windows");
     case RenameReason::SourceMissing: return QStringLiteral("исходный файл не найден");
+    case RenameReason::SourceLost: return QStringLiteral("файл утрачен при переименовании (ошибка файловой системы)");
     case RenameReason::FileSystemError: return fileSystemError(failure.error);
     }
     return {};

@@ -9,7 +9,9 @@ enum class RenameReason {
     TargetExists,    // a file of that name is there and stays
     TakenByOtherRow, // an earlier row gets the same new name
     InvalidName,     // the file system cannot hold the name
+    NotForWindows,   // a name Windows cannot open, on FAT, exFAT or NTFS
     SourceMissing,   // the file is gone
+    SourceLost,      // the file system lost the file in a failed rename
     FileSystemError, // anything else the file system reported
 };
 

@@ -3,15 +3,11 @@
 #include "FileNameCodec.h"
 #include "NameConflicts.h"
 #include "NameTransforms.h"
+#include "Surrogates.h"
 
 namespace velmix {
-namespace {
 
-constexpr qsizetype NoRow = -1;
-
-} // namespace
-
-QByteArray temporaryName(QStringView currentName, int attempt, qsizetype nameMax)
+QByteArray temporaryName(QStringView currentName, int attempt, const FolderRules &rules)
 {
     const qsizetype tail = tailLength(currentName);
     const QString mark = QStringLiteral("~velmix%1").arg(attempt);
@@ -21,26 +17,22 @@ QByteArray temporaryName(QStringView currentName, int attempt, qsizetype nameMax
             FileNameCodec::encode(stem.toString() + mark + currentName.last(tail).toString());
         if (!name)
             return {};
-        if (name->size() <= nameMax && !name->startsWith('.'))
+        if (lengthFits(FileNameCodec::decode(*name), name->size(), rules) && !name->startsWith('.'))
             return *name;
         if (stem.isEmpty())
             return {};
-        const bool pair = stem.size() >= 2 && stem.back().isLowSurrogate() && stem[stem.size() - 2].isHighSurrogate();
-        stem.chop(pair ? 2 : 1);
+        stem.chop(lastCharacterUnits(stem));
     }
 }
 
-RenamePlan planRenames(const NameColumn &currentNames, const NameColumn &newNames, qsizetype nameMax, bool ignoresCase)
+RenamePlan planRenames(const NameColumn &currentNames, const NameColumn &newNames, const FolderRules &rules)
 {
-    // The file system itself is the judge of names it refuses and of entries not listed:
-    // such rows are tried, and fail as it answers.
-    FolderRules rules;
-    rules.nameMax = nameMax;
-    rules.ignoresCase = ignoresCase;
+    // The file system itself is the judge of entries not listed (they may have come or
+    // gone since the listing): such rows are tried, and fail as it answers.
     const NameJudgement judgement = judgeNewNames(FolderNames(currentNames, rules), newNames);
     const qsizetype rows = currentNames.size();
     RenamePlan plan;
-    plan.ignoresCase = ignoresCase;
+    plan.rules = rules;
     plan.sources.resize(size_t(rows));
     plan.targets.resize(size_t(rows));
     for (qsizetype row = 0; row < rows; ++row) {

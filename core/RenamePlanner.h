@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FolderRules.h"
 #include "NameColumn.h"
 #include "RenameFailure.h"
 
@@ -20,7 +21,7 @@ struct PlannedMove
 
 struct RenamePlan
 {
-    bool ignoresCase = false;
+    FolderRules rules;
     std::vector<QByteArray> sources; // on-disk names, per row
     std::vector<QByteArray> targets; // per row; empty when the row is not moved
     std::vector<PlannedMove> moves;  // in the order to carry out
@@ -33,12 +34,12 @@ struct RenamePlan
 // name has moved away, and cycles go through a temporary name. In a folder that ignores
 // letter case names are compared case-folded, and a change of case alone is a cycle of
 // one file.
-[[nodiscard]] RenamePlan planRenames(const NameColumn &currentNames, const NameColumn &newNames, qsizetype nameMax,
-                                     bool ignoresCase);
+[[nodiscard]] RenamePlan planRenames(const NameColumn &currentNames, const NameColumn &newNames,
+                                     const FolderRules &rules);
 
 // A temporary name in the same folder for a file that must step aside: it keeps the
 // name's tail (so the mask still lists it), shows the old name, never starts with a dot,
-// and fits `nameMax` bytes. Empty when no such name can be made.
-[[nodiscard]] QByteArray temporaryName(QStringView currentName, int attempt, qsizetype nameMax);
+// and fits the folder's length limit. Empty when no such name can be made.
+[[nodiscard]] QByteArray temporaryName(QStringView currentName, int attempt, const FolderRules &rules);
 
 } // namespace velmix

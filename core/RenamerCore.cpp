@@ -131,7 +131,9 @@ RenamerCore::Listed RenamerCore::readListing()
     WorkProgress progress(m_listingCancellable);
     FolderListing::Contents contents = m_runner.run(
         WorkKind::ReadingFolder, progress,
-        [folder = m_listing.path(), mask = m_listing.mask(), &progress] { return FolderListing::read(folder, mask, &progress); });
+        [&files = m_services.fileMover, folder = m_listing.path(), mask = m_listing.mask(), &progress] {
+            return FolderListing::read(files, folder, mask, &progress);
+        });
     if (progress.cancelled() && contents.error == ECANCELED)
         return Listed::Cancelled;
     m_listing.adopt(std::move(contents));
@@ -328,7 +330,7 @@ void RenamerCore::applyNewNames()
         return;
     const QString folder = m_selection.folder;
     const std::optional<RenameOutcome> outcome =
-        renameInFolder(WorkKind::Renaming, table().currentNames(), table().newNames(), std::nullopt);
+        renameInFolder(WorkKind::Renaming, table().currentNames(), table().newNames(), m_listing.rules());
     // Kept also where the folder could not be read again afterwards and the selection fell
     // back from it: the files were renamed all the same.
     m_undo = outcome ? UndoRecord::after(*outcome, folder) : std::nullopt;
@@ -349,11 +351,11 @@ void RenamerCore::undoLastApply()
     }
     const UndoRecord record = std::move(*m_undo);
     m_undo.reset();
-    (void)renameInFolder(WorkKind::Undoing, record.currentNames(), record.oldNames(), record.ignoresCase());
+    (void)renameInFolder(WorkKind::Undoing, record.currentNames(), record.oldNames(), record.rules());
 }
 
 std::optional<RenameOutcome> RenamerCore::renameInFolder(WorkKind kind, const NameColumn from, const NameColumn to,
-                                                         std::optional<bool> ignoresCase)
+                                                         const FolderRules rules)
 {
     const QString folderPath = m_selection.folder.endsWith(u'/') ? m_selection.folder : m_selection.folder + u'/';
     // Every listing from here on must show what is on disk.
@@ -370,9 +372,8 @@ std::optional<RenameOutcome> RenamerCore::renameInFolder(WorkKind kind, const Na
             stepFailure = ApplyReport::folderUnavailable(m_selection.folder);
         } else {
             WorkProgress progress;
-            outcome = m_runner.run(kind, progress, [mover, from, to, ignoresCase, &progress] {
-                return ignoresCase ? renameFiles(*mover, from, to, *ignoresCase, &progress)
-                                   : renameFiles(*mover, from, to, &progress);
+            outcome = m_runner.run(kind, progress, [mover, from, to, rules, &progress] {
+                return renameFiles(*mover, from, to, rules, &progress);
             });
             // The moves are over: a folder that cannot be read again is told alone, and
             // the rows that failed, if any, follow in their own box.

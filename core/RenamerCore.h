@@ -111,11 +111,10 @@ private:
     Listed relist();
     // Renames files of the chosen folder, row i of `from` to row i of `to`, on the work
     // runner; reads the folder again and reports: a cancel, then the rows that failed.
-    // Nothing when the folder cannot be opened. `ignoresCase` as decided before, else told
-    // from `from`, the listing. The columns are copies (sharing their storage): the
-    // re-read replaces the table's.
-    std::optional<RenameOutcome> renameInFolder(WorkKind kind, NameColumn from, NameColumn to,
-                                                std::optional<bool> ignoresCase);
+    // Nothing when the folder cannot be opened. `rules` are the folder's as its listing
+    // read them, the ones the marks judged by. The inputs are copies (the columns share
+    // their storage): the re-read replaces the table's and the listing's.
+    std::optional<RenameOutcome> renameInFolder(WorkKind kind, NameColumn from, NameColumn to, FolderRules rules);
     // Where the folder cannot be read, moves the selection to the nearest folder that
     // can and reloads from it.
     [[nodiscard]] Listed fallBackIfUnreadable();

@@ -8,7 +8,9 @@ std::optional<UndoRecord> UndoRecord::after(const RenameOutcome &outcome, const 
 {
     UndoRecord record;
     record.m_folder = folder;
-    record.m_ignoresCase = outcome.ignoresCase;
+    record.m_rules = outcome.rules;
+    // The old names were on this very medium: giving them back is never refused.
+    record.m_rules.refusesWindowsNames = false;
     for (size_t row = 0; row < outcome.finalNames.size(); ++row) {
         if (outcome.finalNames[row] == outcome.sources[row])
             continue;

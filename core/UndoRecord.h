@@ -25,13 +25,14 @@ public:
     [[nodiscard]] QString question() const;
     [[nodiscard]] const NameColumn &currentNames() const { return m_currentNames; }
     [[nodiscard]] const NameColumn &oldNames() const { return m_oldNames; }
-    [[nodiscard]] bool ignoresCase() const { return m_ignoresCase; }
+    // The folder's rules the apply went by.
+    [[nodiscard]] const FolderRules &rules() const { return m_rules; }
 
 private:
     QString m_folder;
     NameColumn m_currentNames;
     NameColumn m_oldNames;
-    bool m_ignoresCase = false;
+    FolderRules m_rules;
 };
 
 } // namespace velmix

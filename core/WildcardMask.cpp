@@ -1,6 +1,7 @@
 #include "WildcardMask.h"
 
 #include "NameOrder.h"
+#include "Surrogates.h"
 
 #include <QStringList>
 
@@ -8,11 +9,6 @@
 
 namespace velmix {
 namespace {
-
-qsizetype characterLength(QStringView text, qsizetype at)
-{
-    return (at + 1 < text.size() && text[at].isHighSurrogate() && text[at + 1].isLowSurrogate()) ? 2 : 1;
-}
 
 // Greedy match with one backtrack point, linear for practical masks.
 bool matchesPattern(QStringView pattern, QStringView name)
@@ -25,13 +21,13 @@ bool matchesPattern(QStringView pattern, QStringView name)
             starN = n;
         } else if (p < pattern.size() && pattern[p] == u'?') {
             ++p;
-            n += characterLength(name, n);
+            n += characterUnitsAt(name, n);
         } else if (p < pattern.size() && pattern[p].unicode() == foldCase(name[n].unicode())) {
             ++p;
             ++n;
         } else if (starP >= 0) {
             p = starP;
-            starN += characterLength(name, starN);
+            starN += characterUnitsAt(name, starN);
             n = starN;
         } else {
             return false;

@@ -283,6 +283,31 @@ private Q_SLOTS:
         QCOMPARE(dir.files().size(), 25);
     }
 
+    // The marks and the apply judge by one read of the folder's rules: a letter-case
+    // look-up that answers otherwise the second time cannot make them disagree.
+    void applyJudgesAsTheMarksDid()
+    {
+        test::TempFolder dir;
+        dir.createFiles({"a.txt", "B.txt"});
+        test::CoreFixture fixture(dir.path());
+        test::SlowFileMover mover(std::chrono::microseconds(0)); // finds any name at the first look-up
+        mover.lookUpsFindingAny = 1;
+        RenamerCore core({fixture.busy, fixture.messages, fixture.drives, mover, fixture.work}, dir.path());
+        core.startUp();
+        core.preview().setBaseName("b");
+        core.preview().baseNameKeyReleased();
+        core.preview().setBaseName("-");
+        core.preview().ToggleOption(Toggle::Numbering); // numbering off
+        core.preview().setBaseName("b"); // both ask for B.TXT, which B.txt holds where case is ignored
+        core.preview().ToggleOption(Toggle::UpperCase);
+        const QStringList marked{"Причина: " + core.table().markReason(0), "Причина: " + core.table().markReason(1)};
+        core.applyNewNames();
+        QCOMPARE(fixture.messages.shown.size(), 1);
+        const QStringList reported = fixture.messages.shown.first().second.split(u'\n').filter("Причина: ");
+        QCOMPARE(reported, marked);
+        QCOMPARE(dir.files(), QStringList({"B.txt", "a.txt"}));
+    }
+
     // Between the apply and its undo one file went, one old name was taken and one file
     // was renamed elsewhere: all three are reported, the rest go back, nothing is lost.
     void undoTakesTheLastApplyBack()

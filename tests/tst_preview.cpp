@@ -212,11 +212,12 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("newNames");
         QTest::addColumn<QStringList>("unlisted");
         QTest::addColumn<bool>("ignoresCase");
-        QTest::addColumn<FolderRules::Driver>("driver");
+        QTest::addColumn<bool>("windows");
         QTest::addColumn<QStringList>("reasons");
         const QString hidden = "файл станет скрытым", exists = "файл с таким именем уже существует";
         const QString invalid = "недопустимое имя файла", taken = "это имя получает другой файл";
-        const auto other = FolderRules::Driver::Other, vfat = FolderRules::Driver::KernelVfat;
+        const QString notForWindows = "имя недопустимо в Windows";
+        const bool other = false, windows = true;
         QTest::newRow("none") << QStringList{"x", "b.txt", "a.txt"} << QStringList{} << false << other
                               << QStringList{"", "", ""};
         QTest::newRow("hides the file") << QStringList{".a", ".b", "c"} << QStringList{} << false << other
@@ -230,20 +231,23 @@ private Q_SLOTS:
                                       << QStringList{"", "", ""};
         QTest::newRow("case-blind: the same name twice") << QStringList{"x", "X", "c"} << QStringList{} << true
                                                          << other << QStringList{"", taken, ""};
-        QTest::newRow("vfat refuses, and still takes the name") << QStringList{"a:b", "a:b", "c "} << QStringList{}
-                                                                << false << vfat << QStringList{invalid, taken, invalid};
+        QTest::newRow("Windows refuses, and still takes the name") << QStringList{"a:b", "a:b", "c "} << QStringList{}
+                                                                   << false << windows
+                                                                   << QStringList{notForWindows, taken, notForWindows};
+        QTest::newRow("Windows: device names in any case, a trailing dot") << QStringList{"con", "Lpt9.tar.gz", "x."}
+                                                                           << QStringList{} << false << windows
+                                                                           << QStringList(3, notForWindows);
+        QTest::newRow("Windows: a control character") << QStringList{"COM0", "a\tb", "NULL"} << QStringList{} << false
+                                                      << windows << QStringList{"", notForWindows, ""};
         QTest::newRow("left to the apply elsewhere") << QStringList{"a:b", "x", "c "} << QStringList{} << false << other
                                                      << QStringList{"", "", ""};
-        QTest::newRow("exfat takes a trailing blank") << QStringList{"a?", "x", "c "} << QStringList{} << false
-                                                      << FolderRules::Driver::KernelExfat
-                                                      << QStringList{invalid, "", ""};
     }
     void marks()
     {
         QFETCH(QStringList, newNames);
         QFETCH(QStringList, unlisted);
         QFETCH(bool, ignoresCase);
-        QFETCH(FolderRules::Driver, driver);
+        QFETCH(bool, windows);
         QFETCH(QStringList, reasons);
         const NameColumn current = test::column({"a.txt", "b.txt", "c"});
         FileNameTable table;
@@ -254,7 +258,7 @@ private Q_SLOTS:
             fresh.write({name});
         fresh.endRewrite();
         table.takeSpareAsNewNames();
-        const FolderNames folder(current, FolderRules{255, ignoresCase, driver}, test::column(unlisted));
+        const FolderNames folder(current, FolderRules{255, ignoresCase, windows, windows}, test::column(unlisted));
         table.setFates(judgeNewNames(folder, table.newNames()).fates);
         QStringList shown;
         for (qsizetype row = 0; row < 3; ++row) {

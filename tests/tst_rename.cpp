@@ -39,7 +39,7 @@ Outcome rename(const Names &sources, const QStringList &targets, const Names &un
     auto mover = PosixFileMover(method).openFolder(folder, error);
     if (!mover)
         return {};
-    const auto failures = renameFiles(*mover, test::decodedColumn(sources), test::column(targets)).failures;
+    const auto failures = test::renameAsListed(*mover, test::decodedColumn(sources), test::column(targets)).failures;
     const Contents contents = test::folderContents(folder);
     for (const QByteArray &name : contents.keys())
         ::unlink((folder + '/' + name).constData()); // QTemporaryDir skips names that are not UTF-8
@@ -75,13 +75,15 @@ Fault failEveryMoveTo(const QByteArray &part, int error)
     return [=](test::FakeFolderCalls &, Call, const QByteArray &, const QByteArray &to) { return to.contains(part) ? error : 0; };
 }
 
-// Another program deletes the file just before the call.
-Fault deleteFirst(Call call, const QByteArray &from)
+// Another program deletes the file just before the call, or (with `error`) the call
+// itself drops it and fails, as fusefat's rename does in a full folder.
+Fault deleteFirst(Call call, const QByteArray &from, int error = 0)
 {
     return [=, done = false](test::FakeFolderCalls &folder, Call made, const QByteArray &name, const QByteArray &) mutable {
-        if (!done && made == call && name == from)
+        const bool now = !done && made == call && name == from;
+        if (now)
             done = true, (void)folder.unlink(name);
-        return 0;
+        return now ? error : 0;
     };
 }
 
@@ -175,7 +177,7 @@ private Q_SLOTS:
         int error = 0;
         auto mover = PosixFileMover().openFolder(folder, error);
         QVERIFY(mover);
-        QVERIFY(renameFiles(*mover, test::column({"link.txt"}), test::column({"moved.txt"})).failures.empty());
+        QVERIFY(test::renameAsListed(*mover, test::column({"link.txt"}), test::column({"moved.txt"})).failures.empty());
         QCOMPARE(QFile::symLinkTarget(dir.filePath("moved.txt")), dir.filePath("target.txt"));
         QVERIFY(!QFileInfo(dir.filePath("target.txt")).isSymLink());
         QVERIFY(!QFileInfo::exists(dir.filePath("link.txt")));
@@ -213,6 +215,9 @@ private Q_SLOTS:
         QTest::newRow("file gone mid-batch") << Driver::Ext4 << Names{"a", "b", "c"} << QStringList{"x", "y", "z"}
                                              << deleteFirst(Call::RenameNoReplace, "b") << Contents{{"x", "a"}, {"z", "c"}}
                                              << QStringList{"1: исходный файл не найден"} << 0 << 0;
+        QTest::newRow("rename drops the file") << Driver::Fusefat << Names{"a", "b"} << QStringList{"x", "y"}
+            << deleteFirst(Call::Rename, "b", EPERM) << Contents{{"x", "a"}}
+            << QStringList{"1: файл утрачен при переименовании (ошибка файловой системы)"} << 0 << 0;
         QTest::newRow("swap's last step fails, old name taken")
             << Driver::Ext4 << Names{"a", "b"} << QStringList{"b", "a"} << failFirst(Call::RenameNoReplace, "a~velmix1", EIO)
             << Contents{{"a", "b"}, {"a~velmix1", "a"}}
@@ -253,7 +258,7 @@ private Q_SLOTS:
             return fault(*calls, call, name, to);
         };
         NoReplaceMover mover(calls);
-        const RenameOutcome outcome = renameFiles(mover, test::decodedColumn(sources), test::column(targets), &progress);
+        const RenameOutcome outcome = test::renameAsListed(mover, test::decodedColumn(sources), test::column(targets), &progress);
         QStringList reported;
         for (const RenameFailure &failure : outcome.failures)
             reported << QString::number(failure.row) + QStringLiteral(": ") + reasonText(failure);
@@ -393,13 +398,16 @@ private Q_SLOTS:
         QTest::newRow("tail too long") << QString("a.") + QString(300, u'x') << 255 << QByteArray();
         QTest::newRow("escaped bytes come back") << QStringLiteral("caf") + QChar(0xDCE9) + QStringLiteral(".txt") << 255
                                                  << QByteArray("caf\xE9~velmix1.txt");
+        // 0 stands for the Windows family: 255 UTF-16 units, whatever the bytes.
+        QTest::newRow("Windows family counts units") << QString(251, u'Ж') + ".txt" << 0
+                                                     << (QString(243, u'Ж') + "~velmix1.txt").toUtf8();
     }
     void temporaryNames()
     {
         QFETCH(QString, name);
         QFETCH(int, nameMax);
         QFETCH(QByteArray, temporary);
-        QCOMPARE(temporaryName(name, 1, nameMax), temporary);
+        QCOMPARE(temporaryName(name, 1, FolderRules{nameMax, false, nameMax == 0}), temporary);
     }
 
     void noTemporaryNameLeavesCycleUnmoved()

@@ -45,18 +45,18 @@ QString invalidName(QRandomGenerator &random, const test::Medium &medium)
     case 2: return QStringLiteral("..");
     case 3: return QStringLiteral("sub/x");
     case 4: return QString(QChar(0xD800)) + u'x';
-    case 5: return QString(300, u'n');
+    case 5: return QString(random.bounded(2) ? 300 : 128, random.bounded(2) ? u'n' : u'Ж'); // too long in bytes or units
     default: return medium.refusedName;
     }
 }
 
 bool validTarget(const QString &target, const test::Medium &medium)
 {
-    if (!medium.refusedName.isEmpty() && target == medium.refusedName)
-        return false;
+    const bool windows = medium.name != u"local"; // every other medium here is FAT, exFAT or NTFS
     const std::optional<QByteArray> bytes = FileNameCodec::encode(target);
     return bytes && !bytes->isEmpty() && *bytes != "." && *bytes != ".." && !bytes->contains('/') && !bytes->contains('\0')
-           && bytes->size() <= 255;
+           && (windows ? target.size() <= WindowsNameMax && !windowsRefuses(target) : bytes->size() <= 255)
+           && medium.takes(*bytes);
 }
 
 struct Batch
@@ -179,18 +179,18 @@ private Q_SLOTS:
             const auto mover = folder->mover();
             QVERIFY(mover);
             const RenameOutcome outcome =
-                renameFiles(*mover, test::decodedColumn(batch.sources), test::column(batch.targets));
+                test::renameAsListed(*mover, test::decodedColumn(batch.sources), test::column(batch.targets));
             const std::vector<RenameFailure> &failures = outcome.failures;
 
-            // The grid marked the very rows the apply reports. Names a FUSE driver refuses
-            // are left to the apply: its type does not tell which those are.
-            const FolderRules rules{mover->nameMax(), on.ignoresCase,
-                                    on.name == u"kernel vfat" ? FolderRules::Driver::KernelVfat
-                                                              : FolderRules::Driver::Other};
-            if (rules.driver != FolderRules::Driver::Other || on.refusedName.isEmpty()
-                || !batch.targets.contains(on.refusedName)) {
+            // The grid marked the very rows the apply reports, by the rules the listing read.
+            // Names only the driver refuses are left to the apply.
+            QCOMPARE(outcome.rules.ignoresCase, on.ignoresCase);
+            QCOMPARE(outcome.rules.windows, on.name != u"local");
+            if (std::all_of(batch.targets.cbegin(), batch.targets.cend(), [&](const QString &target) {
+                    return on.takes(FileNameCodec::encode(target).value_or(QByteArray()));
+                })) {
                 const test::Reasons marked =
-                    test::markedReasons(batch.sources, test::column(batch.targets), batch.unlisted, rules);
+                    test::markedReasons(batch.sources, test::column(batch.targets), batch.unlisted, outcome.rules);
                 if (marked != test::reasonsOf(failures))
                     qWarning() << "batch" << batchIndex << "sources" << batch.sources << "unlisted" << batch.unlisted
                                << "targets" << batch.targets;
@@ -228,7 +228,7 @@ private Q_SLOTS:
             // Undo gives every file its old name back, byte for byte.
             if (const std::optional<UndoRecord> record = UndoRecord::after(outcome, {})) {
                 const RenameOutcome undo =
-                    renameFiles(*folder->mover(), record->currentNames(), record->oldNames(), record->ignoresCase());
+                    renameFiles(*folder->mover(), record->currentNames(), record->oldNames(), record->rules());
                 QVERIFY(undo.failures.empty());
                 QCOMPARE(folder->contents(), before);
                 ++undone;

@@ -1,7 +1,5 @@
 #include "FolderList.h"
 
-#include "DirectoryReader.h"
-
 #include <QHeaderView>
 #include <QKeyEvent>
 
@@ -44,12 +42,13 @@ QString FolderList::childPath(const QString &folder, const QString &name)
     return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
 }
 
-void FolderList::showFolder(const QString &driveRoot, const QString &folder)
+void FolderList::showFolder(const QString &driveRoot, const QString &folder, const QStringList &subfolders)
 {
-    if (driveRoot == m_root && folder == m_folder)
+    if (driveRoot == m_root && folder == m_folder && subfolders == m_subfolders)
         return;
     m_root = driveRoot;
     m_folder = folder;
+    m_subfolders = subfolders;
     clear();
 
     QTreeWidgetItem *current = addEntry(this, nullptr, driveRoot, driveRoot, QStyle::SP_DriveHDIcon);
@@ -59,7 +58,7 @@ void FolderList::showFolder(const QString &driveRoot, const QString &folder)
         path = childPath(path, name);
         current = addEntry(this, current, name, path, QStyle::SP_DirOpenIcon);
     }
-    for (const QString &name : readSubfolders(folder))
+    for (const QString &name : subfolders)
         addEntry(this, current, name, childPath(folder, name), QStyle::SP_DirClosedIcon);
     expandAll();
     setCurrentItem(current);

@@ -14,8 +14,9 @@ class FolderList : public QTreeWidget
 public:
     explicit FolderList(QWidget *parent = nullptr);
 
-    // Rereads the subfolders only when the folder or the root changed.
-    void showFolder(const QString &driveRoot, const QString &folder);
+    // Shows the folder with its subfolders as its listing read them; redraws only when
+    // something changed.
+    void showFolder(const QString &driveRoot, const QString &folder, const QStringList &subfolders);
     [[nodiscard]] QString pathOf(const QTreeWidgetItem *item) const;
 
     static QString childPath(const QString &folder, const QString &name);
@@ -31,6 +32,7 @@ private:
 
     QString m_root;
     QString m_folder;
+    QStringList m_subfolders;
 };
 
 } // namespace velmix

@@ -170,7 +170,8 @@ void VelmixWindow::redraw()
         ComboBoxAccessible::selectCurrentEntry(list);
     const int drive = m_core.driveIndex();
     const bool knownDrive = drive >= 0 && drive < m_core.drives().size();
-    m_ui.Dir1->showFolder(knownDrive ? m_core.drives()[drive].mountPoint : QStringLiteral("/"), m_core.folder());
+    m_ui.Dir1->showFolder(knownDrive ? m_core.drives()[drive].mountPoint : QStringLiteral("/"), m_core.folder(),
+                       m_core.listing().subfolders());
 }
 
 // The click of any of the six picture check boxes (PicBig_Click, PicSmall_Click, ...).

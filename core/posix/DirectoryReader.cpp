@@ -77,12 +77,6 @@ int forEachEntry(const QString &folder, Take take, Skip skip)
     return error;
 }
 
-template<typename Take>
-int forEachVisibleEntry(const QString &folder, Take take)
-{
-    return forEachEntry(folder, take, [](const dirent *) {});
-}
-
 void keepName(const dirent *entry, NameColumn *names)
 {
     if (!names)
@@ -94,7 +88,7 @@ void keepName(const dirent *entry, NameColumn *names)
 } // namespace
 
 int readFolder(const QString &folder, const WildcardMask &mask, NameColumn &names, NameColumn *unlisted,
-               WorkProgress *progress)
+               QStringList *subfolders, WorkProgress *progress)
 {
     int untilLook = 1; // a cancel made before the read began is seen at the first entry
     qsizetype counted = names.size();
@@ -108,6 +102,8 @@ int readFolder(const QString &folder, const WildcardMask &mask, NameColumn &name
             } else {
                 names.discardPendingName();
                 keepName(entry, unlisted);
+                if (subfolders && isOfType(folderFd, entry, DT_DIR, S_IFDIR))
+                    subfolders->append(FileNameCodec::decode(QByteArrayView(entry->d_name)));
             }
             if (!progress || --untilLook > 0)
                 return true;
@@ -120,21 +116,10 @@ int readFolder(const QString &folder, const WildcardMask &mask, NameColumn &name
         [&](const dirent *entry) { keepName(entry, unlisted); });
     if (progress && !cancelled)
         progress->advance(names.size() - counted);
+    if (subfolders)
+        std::sort(subfolders->begin(), subfolders->end(),
+                  [](const QString &a, const QString &b) { return compareNames(a, b) < 0; });
     return cancelled ? ECANCELED : error;
-}
-
-QStringList readSubfolders(const QString &folder)
-{
-    QStringList folders;
-    const int error = forEachVisibleEntry(folder, [&](int folderFd, const dirent *entry) {
-        if (isOfType(folderFd, entry, DT_DIR, S_IFDIR))
-            folders.append(FileNameCodec::decode(QByteArrayView(entry->d_name)));
-        return true;
-    });
-    if (error != 0)
-        return {};
-    std::sort(folders.begin(), folders.end(), [](const QString &a, const QString &b) { return compareNames(a, b) < 0; });
-    return folders;
 }
 
 bool canReadFolder(const QString &folder)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FolderRules.h"
+
 #include <QByteArray>
 
 #include <sys/types.h>
@@ -30,13 +32,18 @@ public:
     virtual int unlink(const QByteArray &name) = 0;
     // The plain rename, which replaces whatever `to` holds.
     virtual int rename(const QByteArray &from, const QByteArray &to) = 0;
-    // Creates `name` as an empty file, failing when it exists (O_CREAT | O_EXCL), and
-    // closes it again; `created` is what the open descriptor showed.
+    // Creates `name` as an empty file, failing with EEXIST when it exists, without ever
+    // opening it (mknodat): a FUSE driver told of a close after a later rename hides the
+    // "open" file first, which a nearly full FAT folder has no room for. `created` is
+    // what a look-up then shows.
     virtual int createExclusive(const QByteArray &name, EntryStatus &created) = 0;
     // The entry itself; a symbolic link is not followed.
     virtual int status(const QByteArray &name, EntryStatus &status) = 0;
     // The longest name the file system takes, in bytes.
     [[nodiscard]] virtual qsizetype nameMax() = 0;
+    [[nodiscard]] virtual FileSystemKind fileSystemKind() = 0;
+    // EROFS or EACCES where the folder cannot be changed at all; 0 otherwise.
+    [[nodiscard]] virtual int writeError() = 0;
 };
 
 } // namespace velmix

@@ -1,9 +1,9 @@
 #include "MountDriveList.h"
 
 #include "FileNameCodec.h"
+#include "MountTable.h"
 #include "NameOrder.h"
 
-#include <QFile>
 #include <QSet>
 
 #include <algorithm>
@@ -12,48 +12,6 @@
 
 namespace velmix {
 namespace {
-
-struct Mount
-{
-    QString mountPoint;
-    QByteArray type;
-    QByteArray source;
-};
-
-// Mount points escape blanks and the like as \ooo.
-QString unescape(const QByteArray &field)
-{
-    QByteArray bytes;
-    for (qsizetype i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size()) {
-            bool ok = false;
-            const int code = field.mid(i + 1, 3).toInt(&ok, 8);
-            if (ok) {
-                bytes.append(char(code));
-                i += 3;
-                continue;
-            }
-        }
-        bytes.append(field[i]);
-    }
-    return FileNameCodec::decode(bytes);
-}
-
-QList<Mount> readMounts(const QString &path)
-{
-    QFile file(path);
-    QList<Mount> mounts;
-    if (!file.open(QIODevice::ReadOnly))
-        return mounts;
-    for (const QByteArray &line : file.readAll().split('\n')) {
-        const QList<QByteArray> fields = line.split(' ');
-        const qsizetype separator = fields.indexOf("-");
-        if (fields.size() < 5 || separator < 0 || separator + 2 >= fields.size())
-            continue;
-        mounts.append({unescape(fields[4]), fields[separator + 1], fields[separator + 2]});
-    }
-    return mounts;
-}
 
 bool isPseudo(const QByteArray &type)
 {
@@ -94,7 +52,7 @@ MountDriveList::MountDriveList(const QString &startFolder, const QString &mountI
 
 QList<Drive> MountDriveList::drives() const
 {
-    const QList<Mount> mounts = readMounts(m_mountInfoPath);
+    const QList<Mount> mounts = readMountTable(m_mountInfoPath);
     QString startVolume = QStringLiteral("/");
     for (const Mount &mount : mounts) {
         if (holds(mount.mountPoint, m_startFolder) && mount.mountPoint.size() > startVolume.size())

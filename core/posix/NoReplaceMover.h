@@ -29,6 +29,8 @@ public:
     int move(const QByteArray &from, const QByteArray &to) override;
     bool holdsFile(const QByteArray &name) override;
     qsizetype nameMax() override { return m_calls->nameMax(); }
+    FileSystemKind fileSystemKind() override { return m_calls->fileSystemKind(); }
+    int writeError() override { return m_calls->writeError(); }
 
 private:
     struct Answer

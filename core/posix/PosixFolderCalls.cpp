@@ -1,5 +1,6 @@
 #include "PosixFolderCalls.h"
 
+#include "FileSystemKind.h"
 #include "Logging.h"
 
 #include <cerrno>
@@ -57,17 +58,9 @@ int PosixFolderCalls::rename(const QByteArray &from, const QByteArray &to)
 
 int PosixFolderCalls::createExclusive(const QByteArray &name, EntryStatus &created)
 {
-    const int fd = ::openat(m_folderFd, name.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC | O_NOFOLLOW, 0644);
-    if (fd < 0)
-        return result("openat O_EXCL", name, fd);
-    struct stat info;
-    const int error = result("fstat", name, ::fstat(fd, &info));
-    // Closed before anything is moved over it: a FUSE file system keeps a replaced file
-    // that is still open under a hidden name.
-    ::close(fd);
-    if (error == 0)
-        created = statusOf(info);
-    return error;
+    if (const int error = result("mknodat", name, ::mknodat(m_folderFd, name.constData(), S_IFREG | 0644, 0)))
+        return error;
+    return status(name, created);
 }
 
 int PosixFolderCalls::status(const QByteArray &name, EntryStatus &status)
@@ -83,6 +76,19 @@ qsizetype PosixFolderCalls::nameMax()
 {
     const long max = ::fpathconf(m_folderFd, _PC_NAME_MAX);
     return max > 0 ? qsizetype(max) : DefaultNameMax;
+}
+
+FileSystemKind PosixFolderCalls::fileSystemKind()
+{
+    return fileSystemKindOf(m_folderFd);
+}
+
+int PosixFolderCalls::writeError()
+{
+    if (::faccessat(m_folderFd, ".", W_OK | X_OK, 0) == 0)
+        return 0;
+    const int error = errno;
+    return error == EROFS || error == EACCES ? error : 0;
 }
 
 } // namespace velmix

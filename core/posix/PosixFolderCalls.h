@@ -24,6 +24,8 @@ public:
     int createExclusive(const QByteArray &name, EntryStatus &created) override;
     int status(const QByteArray &name, EntryStatus &status) override;
     qsizetype nameMax() override;
+    FileSystemKind fileSystemKind() override;
+    int writeError() override;
 
 private:
     const int m_folderFd;

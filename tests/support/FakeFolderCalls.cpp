@@ -1,7 +1,6 @@
 #include "FakeFolderCalls.h"
 
 #include "FileNameCodec.h"
-#include "FolderRules.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -15,10 +14,11 @@ bool isUtf8(const QByteArray &name)
     return QString::fromUtf8(name).toUtf8() == name;
 }
 
-// The characters every FAT driver refuses, by the same rule the grid's marks use.
+// The characters every FAT driver refuses.
 bool fatRefuses(const QByteArray &name)
 {
-    return fatDriverRefuses(FileNameCodec::decode(name), FolderRules::Driver::KernelExfat);
+    return std::any_of(name.begin(), name.end(),
+                       [](char c) { return uchar(c) < 0x20 || QByteArrayView("*?<>|\":\\").contains(c); });
 }
 
 } // namespace
@@ -26,6 +26,11 @@ bool fatRefuses(const QByteArray &name)
 bool FakeFolderCalls::ignoresCase() const
 {
     return m_driver == Driver::KernelVfat || m_driver == Driver::ExfatFuse || m_driver == Driver::Fusefat;
+}
+
+FileSystemKind FakeFolderCalls::fileSystemKind()
+{
+    return m_driver == Driver::Ext4 ? FileSystemKind::Other : FileSystemKind::Windows;
 }
 
 bool FakeFolderCalls::isFuse() const
@@ -44,8 +49,7 @@ int FakeFolderCalls::refusal(const QByteArray &name) const
     case Driver::Ext4:
         return 0;
     case Driver::KernelVfat:
-        return fatDriverRefuses(FileNameCodec::decode(name), FolderRules::Driver::KernelVfat) || !isUtf8(name) ? EINVAL
-                                                                                                      : 0;
+        return fatRefuses(name) || name.endsWith(' ') || !isUtf8(name) ? EINVAL : 0;
     case Driver::ExfatFuse:
         return !isUtf8(name) ? EILSEQ : fatRefuses(name) ? ENOENT : 0;
     case Driver::Fusefat:

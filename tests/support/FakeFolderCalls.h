@@ -60,6 +60,8 @@ public:
     int createExclusive(const QByteArray &name, EntryStatus &created) override;
     int status(const QByteArray &name, EntryStatus &status) override;
     qsizetype nameMax() override { return 255; }
+    FileSystemKind fileSystemKind() override;
+    int writeError() override { return 0; }
 
 private:
     struct Entry

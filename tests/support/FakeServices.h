@@ -60,6 +60,9 @@ public:
     {
     }
     std::function<void(const QByteArray &from, const QByteArray &to)> beforeMove;
+    // The first this many look-ups find a file whatever the name, as in a folder that
+    // ignores letter case.
+    int lookUpsFindingAny = 0;
 
     std::unique_ptr<FolderMover> openFolder(const QByteArray &folder, int &error) override
     {
@@ -82,8 +85,13 @@ private:
             std::this_thread::sleep_for(m_owner.m_delay);
             return m_inner->move(from, to);
         }
-        bool holdsFile(const QByteArray &name) override { return m_inner->holdsFile(name); }
+        bool holdsFile(const QByteArray &name) override
+        {
+            return m_owner.lookUpsFindingAny-- > 0 || m_inner->holdsFile(name);
+        }
         qsizetype nameMax() override { return m_inner->nameMax(); }
+        FileSystemKind fileSystemKind() override { return m_inner->fileSystemKind(); }
+        int writeError() override { return m_inner->writeError(); }
 
     private:
         SlowFileMover &m_owner;

@@ -25,7 +25,7 @@ bool isMountPoint(const QString &path)
 
 } // namespace
 
-MountedImage::MountedImage(FileSystem fileSystem, const QString &root)
+MountedImage::MountedImage(FileSystem fileSystem, const QString &root, int fatRootEntries)
     : m_folder(QDir(root).filePath(QStringLiteral("image-XXXXXX")))
 {
     if (!QFileInfo::exists(QStringLiteral("/dev/fuse")))
@@ -33,10 +33,10 @@ MountedImage::MountedImage(FileSystem fileSystem, const QString &root)
     else if (!m_folder.isValid() || !QDir(m_folder.path()).mkdir(QStringLiteral("mnt")))
         m_failure = QStringLiteral("cannot make a folder under ") + root;
     else
-        mount(fileSystem);
+        mount(fileSystem, fatRootEntries);
 }
 
-void MountedImage::mount(FileSystem fileSystem)
+void MountedImage::mount(FileSystem fileSystem, int fatRootEntries)
 {
     const QString image = m_folder.filePath(QStringLiteral("image"));
     QFile file(image);
@@ -61,7 +61,9 @@ void MountedImage::mount(FileSystem fileSystem)
         break;
     case FileSystem::Fat:
         m_mounted = hasTool(QStringLiteral("mkfs.vfat")) && hasTool(QStringLiteral("fusefat"))
-                    && run(QStringLiteral("mkfs.vfat"), {QStringLiteral("-F"), QStringLiteral("16"), image})
+                    && run(QStringLiteral("mkfs.vfat"),
+                           {QStringLiteral("-r"), QString::number(fatRootEntries), QStringLiteral("-F"),
+                            QStringLiteral("16"), image})
                     && run(QStringLiteral("fusefat"), {QStringLiteral("-o"), QStringLiteral("rw+"), image, mountPoint()});
         break;
     case FileSystem::Ntfs:

@@ -14,8 +14,9 @@ class MountedImage
 public:
     enum class FileSystem { ExFat, Fat, Ntfs };
 
-    // Builds and mounts the image in a fresh folder under `root`.
-    MountedImage(FileSystem fileSystem, const QString &root);
+    // Builds and mounts the image in a fresh folder under `root`; a FAT image's root
+    // folder holds `fatRootEntries` entries (512 is FAT16's own default).
+    MountedImage(FileSystem fileSystem, const QString &root, int fatRootEntries = 512);
     ~MountedImage();
     MountedImage(const MountedImage &) = delete;
     MountedImage &operator=(const MountedImage &) = delete;
@@ -30,7 +31,7 @@ public:
 private:
     bool run(const QString &program, const QStringList &arguments, QString *output = nullptr);
     bool hasTool(const QString &program);
-    void mount(FileSystem fileSystem);
+    void mount(FileSystem fileSystem, int fatRootEntries);
 
     QTemporaryDir m_folder;
     QString m_loopDevice;

@@ -3,6 +3,7 @@
 #include "FileNameCodec.h"
 #include "NameColumn.h"
 #include "NameConflicts.h"
+#include "RenameExecutor.h"
 #include "RenameFailure.h"
 
 #include <QByteArray>
@@ -68,6 +69,13 @@ inline NameColumn decodedColumn(const QList<QByteArray> &names)
     for (const QByteArray &name : names)
         column.append(FileNameCodec::decode(name));
     return column;
+}
+
+// Renames as the apply does, by the folder's rules read first as its listing reads them.
+inline RenameOutcome renameAsListed(FolderMover &mover, const NameColumn &currentNames, const NameColumn &newNames,
+                                    WorkProgress *progress = nullptr)
+{
+    return renameFiles(mover, currentNames, newNames, readFolderRules(mover, currentNames), progress);
 }
 
 // The rows the grid marks as refused before apply, in the form of reasonsOf.

@@ -76,15 +76,14 @@ private:
     std::shared_ptr<FakeFolderCalls> m_calls;
 };
 
-// Under the build folder, where the unmount-test-media cleanup looks.
+} // namespace
+
 QString mediaRoot()
 {
     const QString root = QStringLiteral(VELMIX_TEST_MEDIA_ROOT);
     QDir().mkpath(root);
     return root;
 }
-
-} // namespace
 
 const QStringList TestMedia::Names{QStringLiteral("local"), QStringLiteral("exFAT"), QStringLiteral("FAT"),
                                    QStringLiteral("NTFS"), QStringLiteral("kernel vfat")};
@@ -93,10 +92,10 @@ TestMedia::TestMedia()
 {
     auto anyName = [](const QByteArray &) { return true; };
     m_media[u"local"_s] = {u"local"_s, false, {}, anyName, {}, {}, folders([this] { return m_localRoot.path(); })};
-    m_media[u"exFAT"_s] = {u"exFAT"_s, true, u"x:y.jpg"_s, isUtf8, {}, {}, imageFolders(u"exFAT"_s)};
-    m_media[u"FAT"_s] = {u"FAT"_s, true, u"q?.jpg"_s, isAscii, {}, {}, imageFolders(u"FAT"_s)};
+    m_media[u"exFAT"_s] = {u"exFAT"_s, true, u"caf"_s + QChar(0xDCE9) + u".jpg"_s, isUtf8, {}, {}, imageFolders(u"exFAT"_s)};
+    m_media[u"FAT"_s] = {u"FAT"_s, true, u"caf\u00E9.jpg"_s, isAscii, {}, {}, imageFolders(u"FAT"_s)};
     m_media[u"NTFS"_s] = {u"NTFS"_s, false, u"caf"_s + QChar(0xDCE9) + u".jpg"_s, isUtf8, {}, {}, imageFolders(u"NTFS"_s)};
-    m_media[u"kernel vfat"_s] = {u"kernel vfat"_s, true, u"a side "_s,
+    m_media[u"kernel vfat"_s] = {u"kernel vfat"_s, true, u"caf"_s + QChar(0xDCE9) + u".jpg"_s,
                                  [](const QByteArray &name) { return isUtf8(name) && !name.endsWith(' '); }, {}, {},
                                  [] { return std::make_unique<FakeFolder>(FakeFolderCalls::Driver::KernelVfat); }};
 }
@@ -109,6 +108,14 @@ Medium &TestMedia::medium(const QString &name)
         {u"exFAT"_s, MountedImage::FileSystem::ExFat}, {u"FAT"_s, MountedImage::FileSystem::Fat},
         {u"NTFS"_s, MountedImage::FileSystem::Ntfs}};
     Medium &medium = m_media.at(name);
+    // VELMIX_TEST_MEDIA_AT="exFAT=/mnt/a,FAT=/mnt/b" runs a medium in a folder already
+    // mounted there (by the kernel's own driver, say) instead of an image.
+    for (const QString &at : qEnvironmentVariable("VELMIX_TEST_MEDIA_AT").split(u',', Qt::SkipEmptyParts)) {
+        if (const QString folder = at.section(u'=', 1); at.section(u'=', 0, 0) == name) {
+            medium.newFolder = folders([folder] { return folder; });
+            return medium;
+        }
+    }
     if (const auto fileSystem = fileSystems.find(name); fileSystem != fileSystems.end() && !m_images.count(name)) {
         const auto &image = m_images[name] = std::make_unique<MountedImage>(fileSystem->second, mediaRoot());
         medium.skipReason = image->skipReason();

@@ -15,6 +15,10 @@
 
 namespace velmix::test {
 
+// Where images are mounted: under the build folder, where the unmount-test-media
+// cleanup looks.
+[[nodiscard]] QString mediaRoot();
+
 // A fresh empty folder on some medium, real or in memory, to rename in.
 class TestFolder
 {
@@ -44,7 +48,7 @@ struct Medium
 // The media every rename test runs on: this machine's temporary folder; exFAT, FAT and
 // NTFS images mounted through FUSE (exfat-fuse, fusefat, ntfs-3g); and, in memory, the
 // kernel's own FAT driver, which cannot be mounted here. Images are mounted on first use
-// and unmounted with this.
+// and unmounted with this; VELMIX_TEST_MEDIA_AT points a medium at a mounted folder.
 class TestMedia
 {
 public:
