@@ -101,9 +101,13 @@ private Q_SLOTS:
             folder->create(name, name);
         const auto mover = folder->mover();
         QVERIFY(mover);
+        const FolderRules rules = folder->rules(test::decodedColumn(sources));
         const auto failures = renameFiles(*mover, test::decodedColumn(sources), test::column(targets)).failures;
-        QCOMPARE(folder->contents(), expected);
+        QCOMPARE(folder->contents(), test::TestMedia::asListed(on, expected));
         QCOMPARE(test::reasonsOf(failures), reasons);
+        // Marks foretell the apply where the folder's rules know its driver's refusals.
+        if (rules.driver != FolderRules::Driver::Other)
+            QCOMPARE(test::markedReasons(sources, test::column(targets), {}, rules), reasons);
     }
 
 private:

@@ -26,6 +26,29 @@ bool isAscii(const QByteArray &name)
     return std::all_of(name.begin(), name.end(), [](char c) { return uchar(c) < 0x80; });
 }
 
+// The kernel's exfat and vfat drop a trailing dot, and vfat refuses a trailing blank.
+bool kernelFatTakes(const QByteArray &name)
+{
+    return isUtf8(name) && !name.endsWith('.') && !name.endsWith(' ');
+}
+
+// msdos keeps 8.3 names only and silently cuts longer ones short.
+bool isShortName(const QByteArray &name)
+{
+    const QList<QByteArray> parts = name.split('.');
+    return isAscii(name) && parts.size() <= 2 && !parts[0].isEmpty() && parts[0].size() <= 8
+           && (parts.size() == 1 || (!parts[1].isEmpty() && parts[1].size() <= 3)) && !name.endsWith(' ');
+}
+
+// Medium name to mount point, from VELMIX_TEST_MEDIA.
+QMap<QString, QString> kernelMounts()
+{
+    QMap<QString, QString> mounts;
+    for (const QString &pair : qEnvironmentVariable("VELMIX_TEST_MEDIA").split(u';', Qt::SkipEmptyParts))
+        mounts.insert(pair.section(u'=', 0, 0), pair.section(u'=', 1));
+    return mounts;
+}
+
 // A folder of its own on a mounted or local file system, removed again with everything
 // in it, so that a FAT folder never fills up across batches.
 class RealFolder : public TestFolder
@@ -56,6 +79,7 @@ public:
         int error = 0;
         return PosixFileMover().openFolder(m_path, error);
     }
+    FolderRules rules(const NameColumn &listed) override { return readFolderRules(QFile::decodeName(m_path), listed); }
 
 private:
     const QByteArray m_path;
@@ -71,6 +95,10 @@ public:
     void create(const QByteArray &name, const QByteArray &content) override { m_calls->addFile(name, content); }
     QMap<QByteArray, QByteArray> contents() override { return m_calls->contents(); }
     std::unique_ptr<FolderMover> mover() override { return std::make_unique<NoReplaceMover>(m_calls); }
+    FolderRules rules(const NameColumn &) override
+    {
+        return {mover()->nameMax(), m_calls->ignoresCase(), FolderRules::Driver::KernelVfat};
+    }
 
 private:
     std::shared_ptr<FakeFolderCalls> m_calls;
@@ -86,22 +114,41 @@ QString mediaRoot()
 
 } // namespace
 
-const QStringList TestMedia::Names{QStringLiteral("local"), QStringLiteral("exFAT"), QStringLiteral("FAT"),
-                                   QStringLiteral("NTFS"), QStringLiteral("kernel vfat")};
+const QStringList TestMedia::Names =
+    kernelMounts().isEmpty() ? QStringList{u"local"_s, u"exFAT"_s, u"FAT"_s, u"NTFS"_s, u"vfat stand-in"_s}
+                             : kernelMounts().keys();
 
 TestMedia::TestMedia()
 {
+    const QMap<QString, QString> mounts = kernelMounts();
+    for (auto mount = mounts.begin(); mount != mounts.end(); ++mount) {
+        const bool msdos = mount.key().endsWith(u"msdos");
+        m_media[mount.key()] = {mount.key(), true, msdos, u"q?.jpg"_s, msdos ? isShortName : kernelFatTakes, {}, {},
+                                folders([path = mount.value()] { return path; })};
+    }
+    if (!mounts.isEmpty())
+        return;
     auto anyName = [](const QByteArray &) { return true; };
-    m_media[u"local"_s] = {u"local"_s, false, {}, anyName, {}, {}, folders([this] { return m_localRoot.path(); })};
-    m_media[u"exFAT"_s] = {u"exFAT"_s, true, u"x:y.jpg"_s, isUtf8, {}, {}, imageFolders(u"exFAT"_s)};
-    m_media[u"FAT"_s] = {u"FAT"_s, true, u"q?.jpg"_s, isAscii, {}, {}, imageFolders(u"FAT"_s)};
-    m_media[u"NTFS"_s] = {u"NTFS"_s, false, u"caf"_s + QChar(0xDCE9) + u".jpg"_s, isUtf8, {}, {}, imageFolders(u"NTFS"_s)};
-    m_media[u"kernel vfat"_s] = {u"kernel vfat"_s, true, u"a side "_s,
+    m_media[u"local"_s] = {u"local"_s, false, false, {}, anyName, {}, {}, folders([this] { return m_localRoot.path(); })};
+    m_media[u"exFAT"_s] = {u"exFAT"_s, true, false, u"x:y.jpg"_s, isUtf8, {}, {}, imageFolders(u"exFAT"_s)};
+    m_media[u"FAT"_s] = {u"FAT"_s, true, false, u"q?.jpg"_s, isAscii, {}, {}, imageFolders(u"FAT"_s)};
+    m_media[u"NTFS"_s] = {u"NTFS"_s, false, false, u"caf"_s + QChar(0xDCE9) + u".jpg"_s, isUtf8, {}, {}, imageFolders(u"NTFS"_s)};
+    m_media[u"vfat stand-in"_s] = {u"vfat stand-in"_s, true, false, u"a side "_s,
                                  [](const QByteArray &name) { return isUtf8(name) && !name.endsWith(' '); }, {}, {},
                                  [] { return std::make_unique<FakeFolder>(FakeFolderCalls::Driver::KernelVfat); }};
 }
 
 TestMedia::~TestMedia() = default;
+
+QMap<QByteArray, QByteArray> TestMedia::asListed(const Medium &medium, QMap<QByteArray, QByteArray> contents)
+{
+    if (!medium.listsLowerCase)
+        return contents;
+    QMap<QByteArray, QByteArray> listed;
+    for (auto entry = contents.begin(); entry != contents.end(); ++entry)
+        listed.insert(entry.key().toLower(), entry.value());
+    return listed;
+}
 
 Medium &TestMedia::medium(const QString &name)
 {

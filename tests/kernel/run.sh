@@ -1,0 +1,56 @@
+#!/bin/sh
+# usage: run.sh BUILD_FOLDER
+# Boots Debian's kernel under QEMU and runs the rename tests of BUILD_FOLDER on the
+# kernel's own exfat, vfat and msdos drivers (guest.sh). Skips, and succeeds, where this
+# machine has no QEMU or kernel image or the machine does not boot; fails when a test in
+# the guest fails.
+set -u
+build=$(cd "$1" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+skip() { echo "test-kernel SKIPPED: $*"; exit 0; }
+
+kernel=$(ls /boot/vmlinuz-* 2>/dev/null | sort -V | tail -n 1)
+[ -n "$kernel" ] || skip "no kernel image in /boot (linux-image-amd64)"
+version=${kernel#/boot/vmlinuz-}
+for tool in qemu-system-x86_64 busybox modprobe cpio mkfs.exfat mkfs.vfat mkfs.msdos; do
+  command -v "$tool" > /dev/null || skip "$tool is not installed"
+done
+[ -x "$build/tests/tst_rename_media" ] && [ -x "$build/tests/tst_rename_random" ] || {
+  echo "test-kernel: the rename tests are not built in $build" >&2; exit 1; }
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+# The initramfs: busybox, the modules in the order modprobe loads them, and init.
+mkdir -p "$work/root/bin" "$work/root/modules"
+cp "$(command -v busybox)" "$work/root/bin/busybox"
+cp "$here/init" "$work/root/init"
+for module in virtio_pci virtio_blk 9pnet_virtio 9p exfat vfat msdos nls_cp437 nls_ascii nls_utf8; do
+  modprobe -S "$version" --show-depends "$module" || skip "no module $module for kernel $version"
+done | awk '$1 == "insmod" && !seen[$2]++ { print $2 }' | while read -r path; do
+  cp "$path" "$work/root/modules/" && basename "$path" >> "$work/root/modules/order"
+done
+(cd "$work/root" && find . | cpio -o -H newc --quiet | gzip -1) > "$work/initrd.gz"
+for driver in exfat vfat msdos; do
+  truncate -s 64M "$work/$driver.img" && "mkfs.$driver" "$work/$driver.img" > /dev/null || skip "mkfs.$driver failed"
+done
+
+boot() {
+  echo "test-kernel: booting $kernel with $2"
+  timeout 900 qemu-system-x86_64 "$@" -m 1024 -smp 2 -nographic -no-reboot -kernel "$kernel" -initrd "$work/initrd.gz" \
+    -append "console=ttyS0 quiet panic=-1 VELMIX_GUEST=$here/guest.sh VELMIX_BUILD=$build" \
+    -fsdev local,id=hostroot,path=/,readonly=on,security_model=none,multidevs=remap \
+    -device virtio-9p-pci,fsdev=hostroot,mount_tag=hostroot \
+    -drive file="$work/exfat.img",format=raw,if=virtio \
+    -drive file="$work/vfat.img",format=raw,if=virtio \
+    -drive file="$work/msdos.img",format=raw,if=virtio < /dev/null > "$work/console" 2>&1
+}
+start=$(date +%s)
+# KVM where it works (it can fail on start with an MSR error); else QEMU emulates the CPU.
+if ! { [ -w /dev/kvm ] && boot -accel kvm -cpu host && grep -q 'velmix-kernel: booted' "$work/console"; }; then
+  boot -accel tcg
+fi
+tr -d '\r' < "$work/console" | sed -n '/velmix-kernel: booted/,$p'
+grep -q 'velmix-kernel: booted' "$work/console" || {
+  tail -n 20 "$work/console"; skip "the virtual machine did not boot"; }
+echo "test-kernel: $(($(date +%s) - start)) s in the virtual machine"
+grep -q 'velmix-kernel: 0 failed' "$work/console"
