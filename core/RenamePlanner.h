@@ -37,8 +37,8 @@ struct RenamePlan
                                      bool ignoresCase);
 
 // A temporary name in the same folder for a file that must step aside: it keeps the
-// name's tail (so the mask still lists it), shows the old name, never starts with a dot,
-// and fits `nameMax` bytes. Empty when no such name can be made.
+// name's tail (so the mask still lists it), shows the old name on the first attempt,
+// never starts with a dot, and fits `nameMax` bytes. Empty when no such name can be made.
 [[nodiscard]] QByteArray temporaryName(QStringView currentName, int attempt, qsizetype nameMax);
 
 } // namespace velmix

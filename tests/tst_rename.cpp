@@ -379,21 +379,24 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("nameMax");
         QTest::addColumn<QByteArray>("temporary");
-        QTest::newRow("keeps tail, shows name") << "photo.tar.gz" << 255 << QByteArray("photo~velmix1.tar.gz");
-        QTest::newRow("dot-less") << "README" << 255 << QByteArray("README~velmix1");
-        QTest::newRow("cut to fit") << "abcdef.txt" << 15 << QByteArray("abc~velmix1.txt");
+        QTest::addColumn<int>("attempt");
+        QTest::newRow("keeps tail, shows name") << "photo.tar.gz" << 255 << QByteArray("photo~velmix1.tar.gz") << 1;
+        QTest::newRow("dot-less") << "README" << 255 << QByteArray("README~velmix1") << 1;
+        QTest::newRow("cut to fit") << "abcdef.txt" << 15 << QByteArray("abc~velmix1.txt") << 1;
         QTest::newRow("cut keeps pairs whole") << QString::fromUtf8("\xF0\x9F\x98\x80\xF0\x9F\x98\x80.t") << 16
-                                               << QByteArray("\xF0\x9F\x98\x80~velmix1.t");
-        QTest::newRow("tail too long") << QString("a.") + QString(300, u'x') << 255 << QByteArray();
+                                               << QByteArray("\xF0\x9F\x98\x80~velmix1.t") << 1;
+        QTest::newRow("tail too long") << QString("a.") + QString(300, u'x') << 255 << QByteArray() << 1;
+        QTest::newRow("later attempt, without the name") << "IMG_0001.JPG" << 255 << QByteArray("~velmix2.JPG") << 2;
         QTest::newRow("escaped bytes come back") << QStringLiteral("caf") + QChar(0xDCE9) + QStringLiteral(".txt") << 255
-                                                 << QByteArray("caf\xE9~velmix1.txt");
+                                                 << QByteArray("caf\xE9~velmix1.txt") << 1;
     }
     void temporaryNames()
     {
         QFETCH(QString, name);
         QFETCH(int, nameMax);
         QFETCH(QByteArray, temporary);
-        QCOMPARE(temporaryName(name, 1, nameMax), temporary);
+        QFETCH(int, attempt);
+        QCOMPARE(temporaryName(name, attempt, nameMax), temporary);
     }
 
     void noTemporaryNameLeavesCycleUnmoved()
