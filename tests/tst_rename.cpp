@@ -282,9 +282,6 @@ private Q_SLOTS:
         const Fault none;
         QTest::newRow("ext4") << Driver::Ext4 << Names{"a", "c"} << twoMoves << none << QList<int>{0, 0}
                               << Call::RenameNoReplace << twoMoved;
-        QTest::newRow("kernel vfat: refused name fails alone")
-            << Driver::KernelVfat << Names{"a", "c"} << QList<Names>{{"a", "a side "}, {"c", "d"}} << none
-            << QList<int>{EINVAL, 0} << Call::RenameNoReplace << Contents{{"a", "a"}, {"d", "c"}};
         QTest::newRow("kernel vfat: taken in another case") << Driver::KernelVfat << Names{"a", "B"} << QList<Names>{{"a", "b"}}
                                                             << none << QList<int>{EEXIST} << Call::RenameNoReplace
                                                             << Contents{{"a", "a"}, {"B", "B"}};

@@ -1,11 +1,10 @@
 #include "TestMedia.h"
 
-#include "FakeFolderCalls.h"
-#include "NoReplaceMover.h"
 #include "PosixFileMover.h"
 #include "RenameFolder.h"
 
 #include <QDir>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <sys/stat.h>
@@ -26,18 +25,13 @@ bool isAscii(const QByteArray &name)
     return std::all_of(name.begin(), name.end(), [](char c) { return uchar(c) < 0x80; });
 }
 
-// The kernel's exfat and vfat drop a trailing dot, and vfat refuses a trailing blank.
-bool kernelFatTakes(const QByteArray &name)
+// What the kernel's drivers take as it is: exfat and vfat drop a trailing dot, vfat
+// refuses a trailing blank, and msdos cuts any name longer than 8.3 short.
+bool kernelTakes(const QByteArray &name, bool msdos)
 {
-    return isUtf8(name) && !name.endsWith('.') && !name.endsWith(' ');
-}
-
-// msdos keeps 8.3 names only and silently cuts longer ones short.
-bool isShortName(const QByteArray &name)
-{
-    const QList<QByteArray> parts = name.split('.');
-    return isAscii(name) && parts.size() <= 2 && !parts[0].isEmpty() && parts[0].size() <= 8
-           && (parts.size() == 1 || (!parts[1].isEmpty() && parts[1].size() <= 3)) && !name.endsWith(' ');
+    static const QRegularExpression shortName(u"^\\w{1,8}(\\.\\w{1,3})?$"_s);
+    return msdos ? isAscii(name) && shortName.match(QString::fromLatin1(name)).hasMatch()
+                 : isUtf8(name) && !name.endsWith('.') && !name.endsWith(' ');
 }
 
 // Medium name to mount point, from VELMIX_TEST_MEDIA.
@@ -49,61 +43,6 @@ QMap<QString, QString> kernelMounts()
     return mounts;
 }
 
-// A folder of its own on a mounted or local file system, removed again with everything
-// in it, so that a FAT folder never fills up across batches.
-class RealFolder : public TestFolder
-{
-public:
-    explicit RealFolder(const QString &path)
-        : m_path(QFile::encodeName(path))
-    {
-        QVERIFY2(::mkdir(m_path.constData(), 0755) == 0, m_path.constData());
-    }
-    ~RealFolder() override
-    {
-        for (const QByteArray &name : folderContents(m_path).keys())
-            (void)::unlink((m_path + '/' + name).constData());
-        (void)::rmdir(m_path.constData());
-    }
-    void create(const QByteArray &name, const QByteArray &content) override { createFile(m_path, name, content); }
-    QMap<QByteArray, QByteArray> contents() override
-    {
-        QMap<QByteArray, QByteArray> contents = folderContents(m_path);
-        // A FUSE driver that is told of a close only later hides a replaced placeholder
-        // under such a name until then; an empty one is nothing lost.
-        contents.removeIf([](const auto &entry) { return entry.key().startsWith(".fuse_hidden") && entry.value().isEmpty(); });
-        return contents;
-    }
-    std::unique_ptr<FolderMover> mover() override
-    {
-        int error = 0;
-        return PosixFileMover().openFolder(m_path, error);
-    }
-    FolderRules rules(const NameColumn &listed) override { return readFolderRules(QFile::decodeName(m_path), listed); }
-
-private:
-    const QByteArray m_path;
-};
-
-class FakeFolder : public TestFolder
-{
-public:
-    explicit FakeFolder(FakeFolderCalls::Driver driver)
-        : m_calls(std::make_shared<FakeFolderCalls>(driver))
-    {
-    }
-    void create(const QByteArray &name, const QByteArray &content) override { m_calls->addFile(name, content); }
-    QMap<QByteArray, QByteArray> contents() override { return m_calls->contents(); }
-    std::unique_ptr<FolderMover> mover() override { return std::make_unique<NoReplaceMover>(m_calls); }
-    FolderRules rules(const NameColumn &) override
-    {
-        return {mover()->nameMax(), m_calls->ignoresCase(), FolderRules::Driver::KernelVfat};
-    }
-
-private:
-    std::shared_ptr<FakeFolderCalls> m_calls;
-};
-
 // Under the build folder, where the unmount-test-media cleanup looks.
 QString mediaRoot()
 {
@@ -114,8 +53,36 @@ QString mediaRoot()
 
 } // namespace
 
+TestFolder::TestFolder(const QString &path)
+    : m_path(QFile::encodeName(path))
+{
+    QVERIFY2(::mkdir(m_path.constData(), 0755) == 0, m_path.constData());
+}
+
+TestFolder::~TestFolder()
+{
+    for (const QByteArray &name : folderContents(m_path).keys())
+        (void)::unlink((m_path + '/' + name).constData());
+    (void)::rmdir(m_path.constData());
+}
+
+QMap<QByteArray, QByteArray> TestFolder::contents() const
+{
+    QMap<QByteArray, QByteArray> contents = folderContents(m_path);
+    // A FUSE driver that is told of a close only later hides a replaced placeholder
+    // under such a name until then; an empty one is nothing lost.
+    contents.removeIf([](const auto &entry) { return entry.key().startsWith(".fuse_hidden") && entry.value().isEmpty(); });
+    return contents;
+}
+
+std::unique_ptr<FolderMover> TestFolder::mover() const
+{
+    int error = 0;
+    return PosixFileMover().openFolder(m_path, error);
+}
+
 const QStringList TestMedia::Names =
-    kernelMounts().isEmpty() ? QStringList{u"local"_s, u"exFAT"_s, u"FAT"_s, u"NTFS"_s, u"vfat stand-in"_s}
+    kernelMounts().isEmpty() ? QStringList{u"local"_s, u"exFAT"_s, u"FAT"_s, u"NTFS"_s}
                              : kernelMounts().keys();
 
 TestMedia::TestMedia()
@@ -123,7 +90,8 @@ TestMedia::TestMedia()
     const QMap<QString, QString> mounts = kernelMounts();
     for (auto mount = mounts.begin(); mount != mounts.end(); ++mount) {
         const bool msdos = mount.key().endsWith(u"msdos");
-        m_media[mount.key()] = {mount.key(), true, msdos, u"q?.jpg"_s, msdos ? isShortName : kernelFatTakes, {}, {},
+        m_media[mount.key()] = {mount.key(), true, msdos, u"q?.jpg"_s,
+                                [msdos](const QByteArray &name) { return kernelTakes(name, msdos); }, {}, {},
                                 folders([path = mount.value()] { return path; })};
     }
     if (!mounts.isEmpty())
@@ -133,20 +101,15 @@ TestMedia::TestMedia()
     m_media[u"exFAT"_s] = {u"exFAT"_s, true, false, u"x:y.jpg"_s, isUtf8, {}, {}, imageFolders(u"exFAT"_s)};
     m_media[u"FAT"_s] = {u"FAT"_s, true, false, u"q?.jpg"_s, isAscii, {}, {}, imageFolders(u"FAT"_s)};
     m_media[u"NTFS"_s] = {u"NTFS"_s, false, false, u"caf"_s + QChar(0xDCE9) + u".jpg"_s, isUtf8, {}, {}, imageFolders(u"NTFS"_s)};
-    m_media[u"vfat stand-in"_s] = {u"vfat stand-in"_s, true, false, u"a side "_s,
-                                 [](const QByteArray &name) { return isUtf8(name) && !name.endsWith(' '); }, {}, {},
-                                 [] { return std::make_unique<FakeFolder>(FakeFolderCalls::Driver::KernelVfat); }};
 }
 
 TestMedia::~TestMedia() = default;
 
-QMap<QByteArray, QByteArray> TestMedia::asListed(const Medium &medium, QMap<QByteArray, QByteArray> contents)
+QMap<QByteArray, QByteArray> TestMedia::asListed(const Medium &medium, const QMap<QByteArray, QByteArray> &contents)
 {
-    if (!medium.listsLowerCase)
-        return contents;
     QMap<QByteArray, QByteArray> listed;
     for (auto entry = contents.begin(); entry != contents.end(); ++entry)
-        listed.insert(entry.key().toLower(), entry.value());
+        listed.insert(medium.listsLowerCase ? entry.key().toLower() : entry.key(), entry.value());
     return listed;
 }
 
@@ -167,7 +130,7 @@ Medium &TestMedia::medium(const QString &name)
 std::function<std::unique_ptr<TestFolder>()> TestMedia::folders(std::function<QString()> root)
 {
     return [root = std::move(root), count = 0]() mutable -> std::unique_ptr<TestFolder> {
-        return std::make_unique<RealFolder>(root() + u"/folder"_s + QString::number(++count));
+        return std::make_unique<TestFolder>(root() + u"/folder"_s + QString::number(++count));
     };
 }
 

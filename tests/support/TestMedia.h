@@ -3,6 +3,7 @@
 #include "FileMover.h"
 #include "FolderRules.h"
 #include "MountedImage.h"
+#include "RenameFolder.h"
 
 #include <QByteArray>
 #include <QMap>
@@ -16,17 +17,25 @@
 
 namespace velmix::test {
 
-// A fresh empty folder on some medium, real or in memory, to rename in.
+// A fresh empty folder of its own on a medium, removed again with everything in it, so
+// that a FAT folder never fills up across batches.
 class TestFolder
 {
 public:
-    virtual ~TestFolder() = default;
-    virtual void create(const QByteArray &name, const QByteArray &content) = 0;
+    explicit TestFolder(const QString &path);
+    ~TestFolder();
+    void create(const QByteArray &name, const QByteArray &content) { createFile(m_path, name, content); }
     // The name of every entry to its content.
-    [[nodiscard]] virtual QMap<QByteArray, QByteArray> contents() = 0;
-    [[nodiscard]] virtual std::unique_ptr<FolderMover> mover() = 0;
+    [[nodiscard]] QMap<QByteArray, QByteArray> contents() const;
+    [[nodiscard]] std::unique_ptr<FolderMover> mover() const;
     // What the grid would judge new names by, read as a listing of `listed` reads it.
-    [[nodiscard]] virtual FolderRules rules(const NameColumn &listed) = 0;
+    [[nodiscard]] FolderRules rules(const NameColumn &listed) const
+    {
+        return readFolderRules(QFile::decodeName(m_path), listed);
+    }
+
+private:
+    const QByteArray m_path;
 };
 
 // A file system the rename step is tried on, with what a test needs to know of it.
@@ -46,18 +55,17 @@ struct Medium
     std::function<std::unique_ptr<TestFolder>()> newFolder;
 };
 
-// The media every rename test runs on: this machine's temporary folder; exFAT, FAT and
-// NTFS images mounted through FUSE (exfat-fuse, fusefat, ntfs-3g); and, in memory, a
-// stand-in for the kernel's own vfat driver. Images are mounted on first use and
+// The media every rename test runs on: this machine's temporary folder, and exFAT, FAT
+// and NTFS images mounted through FUSE (exfat-fuse, fusefat, ntfs-3g) on first use and
 // unmounted with this. Where VELMIX_TEST_MEDIA names folders already mounted with the
-// kernel's drivers ("kernel vfat=/tmp/vfat;kernel msdos=/tmp/msdos", as in the virtual
-// machine of tests/kernel), the tests run on those alone.
+// kernel's own drivers ("kernel vfat=/tmp/vfat;kernel msdos=/tmp/msdos", as in the
+// virtual machine of tests/kernel), the tests run on those alone.
 class TestMedia
 {
 public:
     static const QStringList Names;
     // A folder's listing as this medium shows names written as in `contents`.
-    static QMap<QByteArray, QByteArray> asListed(const Medium &medium, QMap<QByteArray, QByteArray> contents);
+    static QMap<QByteArray, QByteArray> asListed(const Medium &medium, const QMap<QByteArray, QByteArray> &contents);
 
     TestMedia();
     ~TestMedia();
