@@ -9,8 +9,10 @@ build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 skip() { echo "test-kernel SKIPPED: $*"; exit 0; }
 
+PATH=$PATH:/usr/sbin:/sbin
 kernel=$(ls /boot/vmlinuz-* 2>/dev/null | sort -V | tail -n 1) || true
 [ -n "$kernel" ] || skip "no kernel image in /boot (linux-image-amd64)"
+[ -r "$kernel" ] || skip "$kernel cannot be read by this user (Debian keeps it for root)"
 version=${kernel#/boot/vmlinuz-}
 for tool in qemu-system-x86_64 busybox modprobe cpio mkfs.exfat mkfs.vfat mkfs.msdos; do
   command -v "$tool" > /dev/null || skip "$tool is not installed"
