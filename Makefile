@@ -10,7 +10,10 @@ PACKAGES = cmake make g++ qt6-base-dev libx11-dev xvfb xdotool x11-xkb-utils ima
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps configure build test test-sanitize run clean bench package package-check
+# What test-kernel needs besides: an emulator, Debian's kernel and a shell for its initramfs.
+KERNEL_PACKAGES = qemu-system-x86 linux-image-amd64 busybox-static kmod cpio
+
+.PHONY: deps configure build test test-sanitize test-kernel run clean bench package package-check
 
 # Installs only what is missing, so a second call is quiet and fast.
 deps:
@@ -38,6 +41,13 @@ test-sanitize: deps
 	cmake --build $(SANITIZE_BUILD) -j$(JOBS)
 	cd $(SANITIZE_BUILD) && ASAN_OPTIONS=halt_on_error=1:detect_stack_use_after_return=1 \
 	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -j$(JOBS)
+
+# The rename tests on the kernel's own exfat, vfat and msdos drivers, in a virtual machine
+# that boots Debian's kernel (tests/kernel); skipped with the reason where it cannot boot.
+test-kernel: configure
+	@$(MAKE) --no-print-directory deps PACKAGES="$(KERNEL_PACKAGES)"
+	cmake --build $(BUILD) -j$(JOBS) --target tst_rename_media tst_rename_random
+	sh tests/kernel/run.sh $(BUILD)
 
 # Starts the program in a fresh scratch folder of sample files (build/sample), so every
 # option can be tried without touching real files; `make run DIR=path` starts it there.

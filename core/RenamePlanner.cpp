@@ -11,7 +11,9 @@ QByteArray temporaryName(QStringView currentName, int attempt, const FolderRules
 {
     const qsizetype tail = tailLength(currentName);
     const QString mark = QStringLiteral("~velmix%1").arg(attempt);
-    QStringView stem = currentName.first(currentName.size() - tail);
+    // Later attempts leave the old name out: msdos keeps 8.3 names and cuts a longer
+    // temporary name back to the file's own, so only a short one gets the file aside.
+    QStringView stem = attempt > 1 ? QStringView() : currentName.first(currentName.size() - tail);
     for (;;) {
         const std::optional<QByteArray> name =
             FileNameCodec::encode(stem.toString() + mark + currentName.last(tail).toString());

@@ -38,8 +38,9 @@ struct RenamePlan
                                      const FolderRules &rules);
 
 // A temporary name in the same folder for a file that must step aside: it keeps the
-// name's tail (so the mask still lists it), shows the old name, never starts with a dot,
-// and fits the folder's length limit. Empty when no such name can be made.
+// name's tail (so the mask still lists it), shows the old name on the first attempt,
+// never starts with a dot, and fits the folder's length limit. Empty when no such name can
+// be made.
 [[nodiscard]] QByteArray temporaryName(QStringView currentName, int attempt, const FolderRules &rules);
 
 } // namespace velmix

@@ -293,9 +293,6 @@ private Q_SLOTS:
         const Fault none;
         QTest::newRow("ext4") << Driver::Ext4 << Names{"a", "c"} << twoMoves << none << QList<int>{0, 0}
                               << Call::RenameNoReplace << twoMoved;
-        QTest::newRow("kernel vfat: refused name fails alone")
-            << Driver::KernelVfat << Names{"a", "c"} << QList<Names>{{"a", "a side "}, {"c", "d"}} << none
-            << QList<int>{EINVAL, 0} << Call::RenameNoReplace << Contents{{"a", "a"}, {"d", "c"}};
         QTest::newRow("kernel vfat: taken in another case") << Driver::KernelVfat << Names{"a", "B"} << QList<Names>{{"a", "b"}}
                                                             << none << QList<int>{EEXIST} << Call::RenameNoReplace
                                                             << Contents{{"a", "a"}, {"B", "B"}};
@@ -390,24 +387,27 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("nameMax");
         QTest::addColumn<QByteArray>("temporary");
-        QTest::newRow("keeps tail, shows name") << "photo.tar.gz" << 255 << QByteArray("photo~velmix1.tar.gz");
-        QTest::newRow("dot-less") << "README" << 255 << QByteArray("README~velmix1");
-        QTest::newRow("cut to fit") << "abcdef.txt" << 15 << QByteArray("abc~velmix1.txt");
+        QTest::addColumn<int>("attempt");
+        QTest::newRow("keeps tail, shows name") << "photo.tar.gz" << 255 << QByteArray("photo~velmix1.tar.gz") << 1;
+        QTest::newRow("dot-less") << "README" << 255 << QByteArray("README~velmix1") << 1;
+        QTest::newRow("cut to fit") << "abcdef.txt" << 15 << QByteArray("abc~velmix1.txt") << 1;
         QTest::newRow("cut keeps pairs whole") << QString::fromUtf8("\xF0\x9F\x98\x80\xF0\x9F\x98\x80.t") << 16
-                                               << QByteArray("\xF0\x9F\x98\x80~velmix1.t");
-        QTest::newRow("tail too long") << QString("a.") + QString(300, u'x') << 255 << QByteArray();
+                                               << QByteArray("\xF0\x9F\x98\x80~velmix1.t") << 1;
+        QTest::newRow("tail too long") << QString("a.") + QString(300, u'x') << 255 << QByteArray() << 1;
+        QTest::newRow("later attempt, without the name") << "IMG_0001.JPG" << 255 << QByteArray("~velmix2.JPG") << 2;
         QTest::newRow("escaped bytes come back") << QStringLiteral("caf") + QChar(0xDCE9) + QStringLiteral(".txt") << 255
-                                                 << QByteArray("caf\xE9~velmix1.txt");
+                                                 << QByteArray("caf\xE9~velmix1.txt") << 1;
         // 0 stands for the Windows family: 255 UTF-16 units, whatever the bytes.
         QTest::newRow("Windows family counts units") << QString(251, u'Ж') + ".txt" << 0
-                                                     << (QString(243, u'Ж') + "~velmix1.txt").toUtf8();
+                                                     << (QString(243, u'Ж') + "~velmix1.txt").toUtf8() << 1;
     }
     void temporaryNames()
     {
         QFETCH(QString, name);
         QFETCH(int, nameMax);
         QFETCH(QByteArray, temporary);
-        QCOMPARE(temporaryName(name, 1, FolderRules{nameMax, false, nameMax == 0}), temporary);
+        QFETCH(int, attempt);
+        QCOMPARE(temporaryName(name, attempt, FolderRules{nameMax, false, nameMax == 0}), temporary);
     }
 
     void noTemporaryNameLeavesCycleUnmoved()

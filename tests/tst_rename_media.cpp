@@ -75,7 +75,8 @@ private Q_SLOTS:
         const QStringList windowsNames{"com1.x.jpg", "x:y.jpg", "z.jpg"};
         const QString cyrillic255 = QString(251, u'Ж') + QStringLiteral(".txt"), cyrillic256 = QChar(u'Ж') + cyrillic255;
         for (const QString &medium : test::TestMedia::Names) {
-            const bool windows = medium != u"local", unitsCount = windows && medium != u"FAT"; // fusefat: ASCII only
+            // fusefat takes ASCII only, msdos 8.3 names only
+            const bool windows = medium != u"local", unitsCount = windows && medium != u"FAT" && !medium.endsWith(u"msdos");
             auto row = [&](const char *scenario) -> QTestData & {
                 return QTest::addRow("%s: %s", qPrintable(medium), scenario) << medium;
             };
@@ -123,8 +124,10 @@ private Q_SLOTS:
         const auto mover = folder->mover();
         QVERIFY(mover);
         const RenameOutcome outcome = test::renameAsListed(*mover, test::decodedColumn(sources), test::column(targets));
-        QCOMPARE(folder->contents(), expected);
+        if (medium.startsWith(u"kernel "))
+            QVERIFY2(outcome.rules.windows, "the kernel's FAT driver is not told by its mount");
         QCOMPARE(test::reasonsOf(outcome.failures), reasons);
+        QCOMPARE(folder->contents(), test::TestMedia::asListed(on, expected));
         // The grid marks the same, but for names only the driver refuses.
         if (std::all_of(targets.cbegin(), targets.cend(), [&](const QString &t) { return on.takes(FileNameCodec::encode(t).value_or("")); }))
             QCOMPARE(test::markedReasons(sources, test::column(targets), {}, outcome.rules), reasons);

@@ -20,8 +20,7 @@ class FakeFolderCalls : public FolderCalls
 public:
     enum class Driver {
         Ext4,        // every call works; letter case matters
-        KernelVfat,  // RENAME_NOREPLACE works, no hard links, case ignored; EINVAL for
-                     // names FAT refuses (* ? < > | " : \, control characters, a trailing blank)
+        KernelVfat,  // RENAME_NOREPLACE works, no hard links, case ignored
         ExfatFuse,   // EINVAL for RENAME_NOREPLACE, EPERM for links, case ignored; ENOENT
                      // for FAT's refused names, EILSEQ for names that are not UTF-8; each
                      // spelling of a name shows its own inode number

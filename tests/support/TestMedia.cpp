@@ -1,11 +1,10 @@
 #include "TestMedia.h"
 
-#include "FakeFolderCalls.h"
-#include "NoReplaceMover.h"
 #include "PosixFileMover.h"
 #include "RenameFolder.h"
 
 #include <QDir>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <sys/stat.h>
@@ -26,55 +25,23 @@ bool isAscii(const QByteArray &name)
     return std::all_of(name.begin(), name.end(), [](char c) { return uchar(c) < 0x80; });
 }
 
-// A folder of its own on a mounted or local file system, removed again with everything
-// in it, so that a FAT folder never fills up across batches.
-class RealFolder : public TestFolder
+// What the kernel's drivers take as it is: exfat and vfat drop a trailing dot, vfat
+// refuses a trailing blank, and msdos cuts any name longer than 8.3 short.
+bool kernelTakes(const QByteArray &name, bool msdos)
 {
-public:
-    explicit RealFolder(const QString &path)
-        : m_path(QFile::encodeName(path))
-    {
-        QVERIFY2(::mkdir(m_path.constData(), 0755) == 0, m_path.constData());
-    }
-    ~RealFolder() override
-    {
-        for (const QByteArray &name : folderContents(m_path).keys())
-            (void)::unlink((m_path + '/' + name).constData());
-        (void)::rmdir(m_path.constData());
-    }
-    void create(const QByteArray &name, const QByteArray &content) override { createFile(m_path, name, content); }
-    QMap<QByteArray, QByteArray> contents() override
-    {
-        QMap<QByteArray, QByteArray> contents = folderContents(m_path);
-        // A FUSE driver that is told of a close only later hides a replaced placeholder
-        // under such a name until then; an empty one is nothing lost.
-        contents.removeIf([](const auto &entry) { return entry.key().startsWith(".fuse_hidden") && entry.value().isEmpty(); });
-        return contents;
-    }
-    std::unique_ptr<FolderMover> mover() override
-    {
-        int error = 0;
-        return PosixFileMover().openFolder(m_path, error);
-    }
+    static const QRegularExpression shortName(u"^\\w{1,8}(\\.\\w{1,3})?$"_s);
+    return msdos ? isAscii(name) && shortName.match(QString::fromLatin1(name)).hasMatch()
+                 : isUtf8(name) && !name.endsWith('.') && !name.endsWith(' ');
+}
 
-private:
-    const QByteArray m_path;
-};
-
-class FakeFolder : public TestFolder
+// Medium name to mount point, from VELMIX_TEST_MEDIA.
+QMap<QString, QString> kernelMounts()
 {
-public:
-    explicit FakeFolder(FakeFolderCalls::Driver driver)
-        : m_calls(std::make_shared<FakeFolderCalls>(driver))
-    {
-    }
-    void create(const QByteArray &name, const QByteArray &content) override { m_calls->addFile(name, content); }
-    QMap<QByteArray, QByteArray> contents() override { return m_calls->contents(); }
-    std::unique_ptr<FolderMover> mover() override { return std::make_unique<NoReplaceMover>(m_calls); }
-
-private:
-    std::shared_ptr<FakeFolderCalls> m_calls;
-};
+    QMap<QString, QString> mounts;
+    for (const QString &pair : qEnvironmentVariable("VELMIX_TEST_MEDIA").split(u';', Qt::SkipEmptyParts))
+        mounts.insert(pair.section(u'=', 0, 0), pair.section(u'=', 1));
+    return mounts;
+}
 
 } // namespace
 
@@ -85,22 +52,65 @@ QString mediaRoot()
     return root;
 }
 
-const QStringList TestMedia::Names{QStringLiteral("local"), QStringLiteral("exFAT"), QStringLiteral("FAT"),
-                                   QStringLiteral("NTFS"), QStringLiteral("kernel vfat")};
+TestFolder::TestFolder(const QString &path)
+    : m_path(QFile::encodeName(path))
+{
+    QVERIFY2(::mkdir(m_path.constData(), 0755) == 0, m_path.constData());
+}
+
+TestFolder::~TestFolder()
+{
+    for (const QByteArray &name : folderContents(m_path).keys())
+        (void)::unlink((m_path + '/' + name).constData());
+    (void)::rmdir(m_path.constData());
+}
+
+QMap<QByteArray, QByteArray> TestFolder::contents() const
+{
+    QMap<QByteArray, QByteArray> contents = folderContents(m_path);
+    // A FUSE driver that is told of a close only later hides a replaced placeholder
+    // under such a name until then; an empty one is nothing lost.
+    contents.removeIf([](const auto &entry) { return entry.key().startsWith(".fuse_hidden") && entry.value().isEmpty(); });
+    return contents;
+}
+
+std::unique_ptr<FolderMover> TestFolder::mover() const
+{
+    int error = 0;
+    return PosixFileMover().openFolder(m_path, error);
+}
+
+const QStringList TestMedia::Names =
+    kernelMounts().isEmpty() ? QStringList{u"local"_s, u"exFAT"_s, u"FAT"_s, u"NTFS"_s}
+                             : kernelMounts().keys();
 
 TestMedia::TestMedia()
 {
+    const QMap<QString, QString> mounts = kernelMounts();
+    for (auto mount = mounts.begin(); mount != mounts.end(); ++mount) {
+        const bool msdos = mount.key().endsWith(u"msdos");
+        m_media[mount.key()] = {mount.key(), true, msdos, {},
+                                [msdos](const QByteArray &name) { return kernelTakes(name, msdos); }, {}, {},
+                                folders([path = mount.value()] { return path; })};
+    }
+    if (!mounts.isEmpty())
+        return;
     auto anyName = [](const QByteArray &) { return true; };
-    m_media[u"local"_s] = {u"local"_s, false, {}, anyName, {}, {}, folders([this] { return m_localRoot.path(); })};
-    m_media[u"exFAT"_s] = {u"exFAT"_s, true, u"caf"_s + QChar(0xDCE9) + u".jpg"_s, isUtf8, {}, {}, imageFolders(u"exFAT"_s)};
-    m_media[u"FAT"_s] = {u"FAT"_s, true, u"caf\u00E9.jpg"_s, isAscii, {}, {}, imageFolders(u"FAT"_s)};
-    m_media[u"NTFS"_s] = {u"NTFS"_s, false, u"caf"_s + QChar(0xDCE9) + u".jpg"_s, isUtf8, {}, {}, imageFolders(u"NTFS"_s)};
-    m_media[u"kernel vfat"_s] = {u"kernel vfat"_s, true, u"caf"_s + QChar(0xDCE9) + u".jpg"_s,
-                                 [](const QByteArray &name) { return isUtf8(name) && !name.endsWith(' '); }, {}, {},
-                                 [] { return std::make_unique<FakeFolder>(FakeFolderCalls::Driver::KernelVfat); }};
+    m_media[u"local"_s] = {u"local"_s, false, false, {}, anyName, {}, {}, folders([this] { return m_localRoot.path(); })};
+    m_media[u"exFAT"_s] = {u"exFAT"_s, true, false, u"caf"_s + QChar(0xDCE9) + u".jpg"_s, isUtf8, {}, {}, imageFolders(u"exFAT"_s)};
+    m_media[u"FAT"_s] = {u"FAT"_s, true, false, u"caf\u00E9.jpg"_s, isAscii, {}, {}, imageFolders(u"FAT"_s)};
+    m_media[u"NTFS"_s] = {u"NTFS"_s, false, false, u"caf"_s + QChar(0xDCE9) + u".jpg"_s, isUtf8, {}, {}, imageFolders(u"NTFS"_s)};
 }
 
 TestMedia::~TestMedia() = default;
+
+QMap<QByteArray, QByteArray> TestMedia::asListed(const Medium &medium, const QMap<QByteArray, QByteArray> &contents)
+{
+    QMap<QByteArray, QByteArray> listed;
+    for (auto entry = contents.begin(); entry != contents.end(); ++entry)
+        listed.insert(medium.listsLowerCase ? entry.key().toLower() : entry.key(), entry.value());
+    return listed;
+}
 
 Medium &TestMedia::medium(const QString &name)
 {
@@ -108,14 +118,6 @@ Medium &TestMedia::medium(const QString &name)
         {u"exFAT"_s, MountedImage::FileSystem::ExFat}, {u"FAT"_s, MountedImage::FileSystem::Fat},
         {u"NTFS"_s, MountedImage::FileSystem::Ntfs}};
     Medium &medium = m_media.at(name);
-    // VELMIX_TEST_MEDIA_AT="exFAT=/mnt/a,FAT=/mnt/b" runs a medium in a folder already
-    // mounted there (by the kernel's own driver, say) instead of an image.
-    for (const QString &at : qEnvironmentVariable("VELMIX_TEST_MEDIA_AT").split(u',', Qt::SkipEmptyParts)) {
-        if (const QString folder = at.section(u'=', 1); at.section(u'=', 0, 0) == name) {
-            medium.newFolder = folders([folder] { return folder; });
-            return medium;
-        }
-    }
     if (const auto fileSystem = fileSystems.find(name); fileSystem != fileSystems.end() && !m_images.count(name)) {
         const auto &image = m_images[name] = std::make_unique<MountedImage>(fileSystem->second, mediaRoot());
         medium.skipReason = image->skipReason();
@@ -127,7 +129,7 @@ Medium &TestMedia::medium(const QString &name)
 std::function<std::unique_ptr<TestFolder>()> TestMedia::folders(std::function<QString()> root)
 {
     return [root = std::move(root), count = 0]() mutable -> std::unique_ptr<TestFolder> {
-        return std::make_unique<RealFolder>(root() + u"/folder"_s + QString::number(++count));
+        return std::make_unique<TestFolder>(root() + u"/folder"_s + QString::number(++count));
     };
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "FileMover.h"
+#include "FolderRules.h"
 #include "MountedImage.h"
+#include "RenameFolder.h"
 
 #include <QByteArray>
 #include <QMap>
@@ -19,15 +21,20 @@ namespace velmix::test {
 // cleanup looks.
 [[nodiscard]] QString mediaRoot();
 
-// A fresh empty folder on some medium, real or in memory, to rename in.
+// A fresh empty folder of its own on a medium, removed again with everything in it, so
+// that a FAT folder never fills up across batches.
 class TestFolder
 {
 public:
-    virtual ~TestFolder() = default;
-    virtual void create(const QByteArray &name, const QByteArray &content) = 0;
+    explicit TestFolder(const QString &path);
+    ~TestFolder();
+    void create(const QByteArray &name, const QByteArray &content) { createFile(m_path, name, content); }
     // The name of every entry to its content.
-    [[nodiscard]] virtual QMap<QByteArray, QByteArray> contents() = 0;
-    [[nodiscard]] virtual std::unique_ptr<FolderMover> mover() = 0;
+    [[nodiscard]] QMap<QByteArray, QByteArray> contents() const;
+    [[nodiscard]] std::unique_ptr<FolderMover> mover() const;
+
+private:
+    const QByteArray m_path;
 };
 
 // A file system the rename step is tried on, with what a test needs to know of it.
@@ -35,6 +42,8 @@ struct Medium
 {
     QString name;
     bool ignoresCase = false;
+    // Whether it lists every name in lower case, whatever case it was given in (msdos).
+    bool listsLowerCase = false;
     // A name its file system refuses, empty where it refuses none that the planner lets by.
     QString refusedName;
     // Whether its file system takes the name (the randomized batches draw only such names).
@@ -45,14 +54,17 @@ struct Medium
     std::function<std::unique_ptr<TestFolder>()> newFolder;
 };
 
-// The media every rename test runs on: this machine's temporary folder; exFAT, FAT and
-// NTFS images mounted through FUSE (exfat-fuse, fusefat, ntfs-3g); and, in memory, the
-// kernel's own FAT driver, which cannot be mounted here. Images are mounted on first use
-// and unmounted with this; VELMIX_TEST_MEDIA_AT points a medium at a mounted folder.
+// The media every rename test runs on: this machine's temporary folder, and exFAT, FAT
+// and NTFS images mounted through FUSE (exfat-fuse, fusefat, ntfs-3g) on first use and
+// unmounted with this. Where VELMIX_TEST_MEDIA names folders already mounted with the
+// kernel's own drivers ("kernel vfat=/tmp/vfat;kernel msdos=/tmp/msdos", as in the
+// virtual machine of tests/kernel), the tests run on those alone.
 class TestMedia
 {
 public:
     static const QStringList Names;
+    // A folder's listing as this medium shows names written as in `contents`.
+    static QMap<QByteArray, QByteArray> asListed(const Medium &medium, const QMap<QByteArray, QByteArray> &contents);
 
     TestMedia();
     ~TestMedia();
