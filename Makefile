@@ -13,7 +13,7 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 # What test-kernel needs besides: an emulator, Debian's kernel and a shell for its initramfs.
 KERNEL_PACKAGES = qemu-system-x86 linux-image-amd64 busybox-static kmod cpio
 
-.PHONY: deps configure build test test-sanitize test-kernel run clean bench package package-check
+.PHONY: deps configure build test test-sanitize test-kernel test-long run clean bench package package-check
 
 # Installs only what is missing, so a second call is quiet and fast.
 deps:
@@ -44,6 +44,10 @@ test-sanitize: deps
 
 # The rename tests on the kernel's own exfat, vfat and msdos drivers, in a virtual machine
 # that boots Debian's kernel (tests/kernel); skipped with the reason where it cannot boot.
+# The cases too slow for every `make test`: a full 512-entry FAT root renamed on fusefat.
+test-long: build
+	cd $(BUILD) && VELMIX_LONG_TESTS=1 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -R '^tst_rename_media$$'
+
 test-kernel: configure
 	@$(MAKE) --no-print-directory deps PACKAGES="$(KERNEL_PACKAGES)"
 	cmake --build $(BUILD) -j$(JOBS) --target tst_rename_media tst_rename_random

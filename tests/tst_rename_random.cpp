@@ -5,6 +5,7 @@
 #include "TestSupport.h"
 #include "UndoRecord.h"
 
+#include <cctype>
 #include <QRandomGenerator>
 #include <QSet>
 
@@ -45,7 +46,8 @@ QString invalidName(QRandomGenerator &random, const test::Medium &medium)
     case 2: return QStringLiteral("..");
     case 3: return QStringLiteral("sub/x");
     case 4: return QString(QChar(0xD800)) + u'x';
-    case 5: return QString(random.bounded(2) ? 300 : 128, random.bounded(2) ? u'n' : u'Ж'); // too long in bytes or units
+    case 5: // too long in bytes or units; msdos cuts such names short instead of refusing them
+        return medium.listsLowerCase ? QString() : QString(random.bounded(2) ? 300 : 128, random.bounded(2) ? u'n' : u'Ж');
     default: return medium.refusedName;
     }
 }
@@ -185,7 +187,13 @@ private Q_SLOTS:
 
             // The grid marked the very rows the apply reports, by the rules the listing read.
             // Names only the driver refuses are left to the apply.
-            QCOMPARE(outcome.rules.ignoresCase, on.ignoresCase);
+            // The kernel's vfat ignores the case of ASCII letters alone: only a listed name
+            // that has one can show it.
+            const bool caseShows = std::any_of(batch.sources.cbegin(), batch.sources.cend(), [](const QByteArray &name) {
+                return std::any_of(name.cbegin(), name.cend(), [](char c) { return std::isalpha(uchar(c)); });
+            });
+            if (caseShows)
+                QCOMPARE(outcome.rules.ignoresCase, on.ignoresCase);
             QCOMPARE(outcome.rules.windows, on.name != u"local");
             if (std::all_of(batch.targets.cbegin(), batch.targets.cend(), [&](const QString &target) {
                     return on.takes(FileNameCodec::encode(target).value_or(QByteArray()));
