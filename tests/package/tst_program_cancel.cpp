@@ -16,7 +16,7 @@
 // old name or its new one, none under a temporary name and none lost.
 namespace {
 
-constexpr int Files = 300;
+constexpr int Files = 150;
 
 QByteArray oldName(int i)
 {
@@ -97,7 +97,8 @@ private Q_SLOTS:
             else
                 QCOMPARE(contents.value(oldName(i)), oldName(i));
         }
-        QVERIFY2(renamed > 0 && renamed < Files, qPrintable(QString::number(renamed)));
+        qInfo("%d of %d files renamed before the cancel", renamed, Files);
+        QVERIFY(renamed > 0 && renamed < Files);
     }
 };
 
