@@ -47,7 +47,7 @@ void RenamerCore::setFolder(const QString &path)
         return;
     cancellable([&] {
         m_selection.folder = folder;
-        return folderChanged();
+        return listSelection(Pointer::Busy);
     });
 }
 
@@ -62,7 +62,7 @@ void RenamerCore::selectDrive(int index)
         return;
     cancellable([&] {
         m_selection.driveIndex = index;
-        return driveChanged();
+        return listSelectedDrive();
     });
 }
 
@@ -79,7 +79,7 @@ bool RenamerCore::openFolder(const QString &path)
         if (folder == m_selection.folder)
             return Listed::Read;
         m_selection.folder = folder;
-        return folderChanged();
+        return listSelection(Pointer::Busy);
     });
     return true;
 }
@@ -90,7 +90,7 @@ void RenamerCore::selectMask(int index)
         return;
     cancellable([&] {
         m_selection.maskText = m_masks[index];
-        return maskChanged();
+        return listSelection(Pointer::AsIs);
     });
 }
 
@@ -105,7 +105,7 @@ bool RenamerCore::setTypedMask(const QString &typed)
     }
     cancellable([&] {
         m_selection.maskText = *mask;
-        return maskChanged();
+        return listSelection(Pointer::AsIs);
     });
     if (m_selection.maskText == *mask && table().holdsFiles())
         m_masks.append(*mask);
@@ -149,17 +149,17 @@ void RenamerCore::startUp()
     m_preview.clearPending();
     cancellable([&] {
         m_selection.maskText = Masks.first();
-        return maskChanged();
+        return listSelection(Pointer::AsIs);
     });
     m_preview.setDigitWidthIndex(0);
     m_preview.numberingInputChanged();
-    ResetOptions();
+    resetOptions();
     if (m_selection.driveIndex >= 0)
         m_selection.savedDriveMount = m_drives[m_selection.driveIndex].mountPoint;
-    (void)LoadFileList(); // a cancel leaves the table as it was, empty
+    (void)loadFileList(); // a cancel leaves the table as it was, empty
 }
 
-RenamerCore::Listed RenamerCore::LoadFileList()
+RenamerCore::Listed RenamerCore::loadFileList()
 {
     if (readListing() == Listed::Cancelled)
         return Listed::Cancelled;
@@ -167,7 +167,7 @@ RenamerCore::Listed RenamerCore::LoadFileList()
     return Listed::Read;
 }
 
-void RenamerCore::ResetOptions()
+void RenamerCore::resetOptions()
 {
     m_preview.ResetOptions();
     // The same mask again keeps the listing just read.
@@ -185,27 +185,24 @@ void RenamerCore::resetAndRelist()
 
 RenamerCore::Listed RenamerCore::relist()
 {
-    if (LoadFileList() == Listed::Cancelled)
+    if (loadFileList() == Listed::Cancelled)
         return Listed::Cancelled;
     if (m_undo && m_undo->folder() != m_selection.folder)
         m_undo.reset(); // undo belongs to the folder it was made in
-    ResetOptions();
+    resetOptions();
     m_preview.RebuildNewNames();
     m_preview.clearPending();
     return Listed::Read;
 }
 
-RenamerCore::Listed RenamerCore::maskChanged()
+RenamerCore::Listed RenamerCore::listSelection(Pointer pointer)
 {
+    std::optional<BusyGuard> busy;
+    if (pointer == Pointer::Busy)
+        busy.emplace(m_services.busyPointer);
     m_listing.setPath(m_selection.folder);
     m_listing.setMask(maskText());
     return fallBackIfUnreadable() == Listed::Cancelled ? Listed::Cancelled : relist();
-}
-
-RenamerCore::Listed RenamerCore::folderChanged()
-{
-    BusyGuard busy(m_services.busyPointer);
-    return maskChanged();
 }
 
 RenamerCore::Listed RenamerCore::fallBackIfUnreadable()
@@ -248,7 +245,7 @@ RenamerCore::Listed RenamerCore::fallBackIfUnreadable()
     return Listed::Read;
 }
 
-RenamerCore::Listed RenamerCore::driveChanged()
+RenamerCore::Listed RenamerCore::listSelectedDrive()
 {
     const std::optional<Listed> listed = applyDrive(m_selection.driveIndex);
     return listed ? *listed : recoverDrive();
@@ -264,7 +261,7 @@ std::optional<RenamerCore::Listed> RenamerCore::applyDrive(int index)
     Listed listed;
     if (folder != m_selection.folder) {
         m_selection.folder = folder;
-        listed = folderChanged();
+        listed = listSelection(Pointer::Busy);
     } else {
         m_listing.refresh(); // a pick of the drive shown reads its folder again
         listed = relist();
@@ -328,12 +325,16 @@ void RenamerCore::applyNewNames()
 {
     if (!m_preview.namesPending())
         return;
-    const QString folder = m_selection.folder;
-    const std::optional<RenameOutcome> outcome =
-        renameInFolder(WorkKind::Renaming, table().currentNames(), table().newNames(), m_listing.rules());
+    const RenameBatch batch = plannedApply();
+    const std::optional<RenameOutcome> outcome = renameInFolder(batch);
     // Kept also where the folder could not be read again afterwards and the selection fell
     // back from it: the files were renamed all the same.
-    m_undo = outcome ? UndoRecord::after(*outcome, folder) : std::nullopt;
+    m_undo = outcome ? UndoRecord::after(*outcome, batch.folder) : std::nullopt;
+}
+
+RenamerCore::RenameBatch RenamerCore::plannedApply() const
+{
+    return {WorkKind::Renaming, m_selection.folder, table().currentNames(), table().newNames(), m_listing.rules()};
 }
 
 void RenamerCore::undoLastApply()
@@ -351,52 +352,65 @@ void RenamerCore::undoLastApply()
     }
     const UndoRecord record = std::move(*m_undo);
     m_undo.reset();
-    (void)renameInFolder(WorkKind::Undoing, record.currentNames(), record.oldNames(), record.rules());
+    (void)renameInFolder({WorkKind::Undoing, record.folder(), record.currentNames(), record.oldNames(), record.rules()});
 }
 
-std::optional<RenameOutcome> RenamerCore::renameInFolder(WorkKind kind, const NameColumn from, const NameColumn to,
-                                                         const FolderRules rules)
+std::optional<RenameOutcome> RenamerCore::renameInFolder(const RenameBatch &batch)
 {
-    const QString folderPath = m_selection.folder.endsWith(u'/') ? m_selection.folder : m_selection.folder + u'/';
     // Every listing from here on must show what is on disk.
     const QScopedValueRollback showDisk(m_listingCancellable, false);
     std::optional<RenameOutcome> outcome;
     QString stepFailure;
     {
-        BusyGuard busy(m_services.busyPointer);
-        int error = 0;
-        const std::optional<QByteArray> folderBytes = FileNameCodec::encode(m_selection.folder);
-        std::shared_ptr<FolderMover> mover =
-            folderBytes ? m_services.fileMover.openFolder(*folderBytes, error) : nullptr;
-        if (!mover) {
-            stepFailure = ApplyReport::folderUnavailable(m_selection.folder);
-        } else {
-            WorkProgress progress;
-            outcome = m_runner.run(kind, progress, [mover, from, to, rules, &progress] {
-                return renameFiles(*mover, from, to, rules, &progress);
-            });
-            // The moves are over: a folder that cannot be read again is told alone, and
-            // the rows that failed, if any, follow in their own box.
-            if (!canReadFolder(m_selection.folder)) {
-                stepFailure = ApplyReport::folderGone(m_selection.folder);
-            } else {
-                (void)folderChanged(); // the re-read belongs to the busy time too; it cannot be cancelled
-            }
-        }
+        BusyGuard busy(m_services.busyPointer); // the re-read belongs to the busy time too
+        outcome = moveFiles(batch);
+        stepFailure = outcome ? rereadAfterMoves() : ApplyReport::folderUnavailable(batch.folder);
     }
     // A folder that went away is reported before the selection falls back from it.
     if (!stepFailure.isEmpty()) {
         m_services.messageBox.showMessage(ApplyReport::Title, stepFailure);
-        (void)folderChanged();
+        (void)listSelection(Pointer::Busy);
     }
     m_preview.clearPending();
-    if (outcome && outcome->notReached > 0)
+    reportMoves(batch, outcome);
+    return outcome;
+}
+
+std::optional<RenameOutcome> RenamerCore::moveFiles(const RenameBatch &batch)
+{
+    int error = 0;
+    const std::optional<QByteArray> folderBytes = FileNameCodec::encode(batch.folder);
+    std::shared_ptr<FolderMover> mover = folderBytes ? m_services.fileMover.openFolder(*folderBytes, error) : nullptr;
+    if (!mover)
+        return std::nullopt;
+    WorkProgress progress;
+    return m_runner.run(batch.kind, progress, [mover, from = batch.from, to = batch.to, rules = batch.rules, &progress] {
+        return renameFiles(*mover, from, to, rules, &progress);
+    });
+}
+
+QString RenamerCore::rereadAfterMoves()
+{
+    // A folder that cannot be read again is told alone, and the rows that failed, if any,
+    // follow in their own box.
+    if (!canReadFolder(m_selection.folder))
+        return ApplyReport::folderGone(m_selection.folder);
+    (void)listSelection(Pointer::Busy); // it cannot be cancelled: the listing shows what is on disk
+    return {};
+}
+
+void RenamerCore::reportMoves(const RenameBatch &batch, const std::optional<RenameOutcome> &outcome)
+{
+    if (!outcome)
+        return;
+    if (outcome->notReached > 0)
         m_services.messageBox.showMessage(ApplyReport::CancelTitle,
                                           ApplyReport::cancelled(outcome->renamed, outcome->notReached));
-    if (outcome && !outcome->failures.empty())
+    if (!outcome->failures.empty()) {
+        const QString folderPath = batch.folder.endsWith(u'/') ? batch.folder : batch.folder + u'/';
         m_services.messageBox.showMessage(ApplyReport::Title,
-                                          ApplyReport::failedRows(from, to, folderPath, outcome->failures));
-    return outcome;
+                                          ApplyReport::failedRows(batch.from, batch.to, folderPath, outcome->failures));
+    }
 }
 
 } // namespace velmix

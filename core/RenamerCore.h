@@ -47,7 +47,7 @@ public:
 
     // The folder list: the chosen folder as a full path, no trailing separator but at "/".
     [[nodiscard]] const QString &folder() const { return m_selection.folder; }
-    // Gives the folder list another folder; a change raises folderChanged.
+    // Gives the folder list another folder; a change lists it.
     void setFolder(const QString &path);
     // Opens a folder named from outside the lists (a drop): a folder itself, a file the
     // folder holding it; the drive list follows. False, changing nothing, where the path
@@ -57,7 +57,7 @@ public:
     [[nodiscard]] const QList<Drive> &drives() const { return m_drives; }
     [[nodiscard]] int driveIndex() const { return m_selection.driveIndex; }
     [[nodiscard]] int savedDriveIndex() const;
-    // Puts the drive list at `index` and raises driveChanged, a pick of the same drive included.
+    // Puts the drive list at `index` and lists its folder, a pick of the same drive included.
     void selectDrive(int index);
 
     // The entries: Masks, then every typed mask that listed files, for this run only.
@@ -65,7 +65,7 @@ public:
     // The entry shown, or -1 for a typed mask that is not an entry.
     [[nodiscard]] int maskIndex() const { return int(m_masks.indexOf(m_selection.maskText)); }
     [[nodiscard]] const QString &maskText() const { return m_selection.maskText; }
-    // Picks a mask entry and raises maskChanged.
+    // Picks a mask entry and lists the folder with it.
     void selectMask(int index);
     // Takes a mask the user typed as a pick of an entry; false, changing nothing, for a
     // mask WildcardMask::fromTyped refuses.
@@ -77,18 +77,12 @@ public:
 
     // The Reset button: the folder is read again and the options reset.
     void resetAndRelist();
-    // The steps below come to Listed::Cancelled where the user cancels a folder's read.
-    enum class Listed { Read, Cancelled };
-    Listed maskChanged();
-    Listed folderChanged();
-    Listed driveChanged();
+    // Renames the files of the chosen folder to the new names, then reads the folder again.
     void applyNewNames();
     // Takes the last apply back once the user agrees: every file it renamed goes back to
     // its old name. Does nothing when there is nothing to take back.
     void undoLastApply();
     [[nodiscard]] bool canUndo() const { return m_undo.has_value(); }
-    void ResetOptions();
-    Listed LoadFileList();
 
 private:
     // The drive, folder and mask the user chose, with what the choice remembers.
@@ -102,19 +96,55 @@ private:
         QString maskText = Masks.first();
     };
 
+    // The steps below come to Listed::Cancelled where the user cancels a folder's read.
+    enum class Listed { Read, Cancelled };
     // Runs a flow that may list a folder; where the user cancels the listing, the
     // selection and the listing go back, silently, as a failed folder change does.
     template<typename Flow>
     void cancellable(Flow flow);
     // Reads the listing if it is stale.
     [[nodiscard]] Listed readListing();
+    // Fills the table from the listing, reading it first if it is stale.
+    Listed loadFileList();
+    // The options back to their defaults; the listing takes the mask in use.
+    void resetOptions();
+    // The reset sequence: the table loaded again, the options reset, nothing pending.
     Listed relist();
-    // Renames files of the chosen folder, row i of `from` to row i of `to`, on the work
-    // runner; reads the folder again and reports: a cancel, then the rows that failed.
-    // Nothing when the folder cannot be opened. `rules` are the folder's as its listing
-    // read them, the ones the marks judged by. The inputs are copies (the columns share
-    // their storage): the re-read replaces the table's and the listing's.
-    std::optional<RenameOutcome> renameInFolder(WorkKind kind, NameColumn from, NameColumn to, FolderRules rules);
+    // A folder change shows the busy pointer while it lists; a mask change leaves the
+    // pointer as it is.
+    enum class Pointer { AsIs, Busy };
+    // Lists the selection's folder with its mask, falling back from a folder that cannot
+    // be read, and runs the reset sequence.
+    Listed listSelection(Pointer pointer);
+    // Moves the folder list to the chosen drive and lists it; back to a good drive where
+    // the chosen one is not ready.
+    Listed listSelectedDrive();
+
+    // One batch of renames in one folder: row i of `from` becomes row i of `to`. The
+    // columns are copies (they share their storage): the re-read replaces the table's and
+    // the listing's. `rules` are the folder's as its listing read them, the ones the marks
+    // judged by.
+    struct RenameBatch
+    {
+        WorkKind kind;
+        QString folder;
+        NameColumn from;
+        NameColumn to;
+        FolderRules rules;
+    };
+    // The apply's batch: the table's current names to its new ones in the chosen folder.
+    [[nodiscard]] RenameBatch plannedApply() const;
+    // Runs the batch, reads the folder again and reports: a cancel, then the rows that
+    // failed. Nothing when the folder cannot be opened.
+    std::optional<RenameOutcome> renameInFolder(const RenameBatch &batch);
+    // Makes the moves on the work runner; nothing when the folder cannot be opened.
+    [[nodiscard]] std::optional<RenameOutcome> moveFiles(const RenameBatch &batch);
+    // Reads the folder again after the moves; the message for a folder that cannot be
+    // read any more, else empty.
+    [[nodiscard]] QString rereadAfterMoves();
+    // Tells of a cancel, then of the rows that failed.
+    void reportMoves(const RenameBatch &batch, const std::optional<RenameOutcome> &outcome);
+
     // Where the folder cannot be read, moves the selection to the nearest folder that
     // can and reloads from it.
     [[nodiscard]] Listed fallBackIfUnreadable();
