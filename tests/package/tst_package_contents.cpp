@@ -131,6 +131,7 @@ private Q_SLOTS:
         const QString depends = field("Depends");
         QVERIFY(!depends.isEmpty());
         QVERIFY2(!depends.contains("-dev"), qPrintable(depends));
+        QCOMPARE(field("Recommends"), "fonts-freefont-ttf"); // the pictures of control characters
     }
 
     void programHasNoLibrarySearchPath()
