@@ -31,6 +31,11 @@ QString cancelled(qsizetype renamed, qsizetype unchanged)
         .arg(unchanged);
 }
 
+QString mediumGone(qsizetype renamed)
+{
+    return QStringLiteral("Диск отключён или не отвечает: переименовано файлов: %1, остальные файлы не тронуты.").arg(renamed);
+}
+
 QString failedRows(const NameColumn &sources, const NameColumn &targets, const QString &folderPath,
                    const std::vector<RenameFailure> &failures)
 {

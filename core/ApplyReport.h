@@ -24,6 +24,9 @@ constexpr int ListedRowsLimit = 20;
 // The user stopped the step: `renamed` files got their new names, `unchanged` rows it
 // would have changed were not reached.
 [[nodiscard]] QString cancelled(qsizetype renamed, qsizetype unchanged);
+// The medium stopped answering mid-step: `renamed` files got their new names, the rest
+// were not touched.
+[[nodiscard]] QString mediumGone(qsizetype renamed);
 
 // Every row that did not get its new name, gathered into one text: the file under its
 // name before, the name it was to get, and why.

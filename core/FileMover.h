@@ -20,6 +20,9 @@ public:
     // Whether the name leads to an entry that is not a folder; where the file system
     // ignores letter case, any spelling of the entry's name does.
     [[nodiscard]] virtual bool holdsFile(const QByteArray &name) = 0;
+    // Whether the name is known to lead to nothing: a look-up that fails for another
+    // reason (a medium that stopped answering) tells nothing.
+    [[nodiscard]] virtual bool isGone(const QByteArray &name) { return !holdsFile(name); }
     // The longest name the folder's file system takes, in bytes.
     [[nodiscard]] virtual qsizetype nameMax() = 0;
     // Which file system the folder is on, as far as its mount tells.

@@ -39,7 +39,9 @@ FolderRules readFolderRules(FolderMover &mover, const NameColumn &listedNames)
     const FileSystemKind kind = mover.fileSystemKind();
     // A FUSE driver that does not say what it serves and ignores letter case is taken
     // for FAT, exFAT or NTFS: on Linux, those are the file systems that do.
-    rules.windows = kind == FileSystemKind::Windows || (kind == FileSystemKind::UnknownFuse && rules.ignoresCase);
+    rules.windows = kind == FileSystemKind::Windows || kind == FileSystemKind::FuseFat
+                    || (kind == FileSystemKind::UnknownFuse && rules.ignoresCase);
+    rules.asciiOnly = kind == FileSystemKind::FuseFat;
     rules.refusesWindowsNames = rules.windows;
     rules.writeError = mover.writeError();
     return rules;

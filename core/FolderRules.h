@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <algorithm>
+
 namespace velmix {
 
 class FolderMover;
@@ -14,6 +16,7 @@ enum class FileSystemKind {
     Other,
     Windows,      // FAT, exFAT or NTFS, through any driver
     UnknownFuse,  // a FUSE driver that does not say which file system it serves
+    FuseFat,      // FAT through fusefat, which takes names of ASCII characters only
 };
 
 // What a folder's file system makes of names, decided once per listing; the marks and
@@ -26,6 +29,7 @@ struct FolderRules
     // Windows cannot open are refused before any driver sees them.
     bool windows = false;
     bool refusesWindowsNames = false;
+    bool asciiOnly = false; // fusefat's own limit
     // Why no file of the folder can be renamed, known before any try (see
     // FolderMover::writeError); 0 otherwise.
     int writeError = 0;
@@ -34,9 +38,12 @@ struct FolderRules
 // The longest name on Windows-family file systems, in UTF-16 units.
 constexpr qsizetype WindowsNameMax = 255;
 
-// Whether a name of `bytes` bytes on disk fits the folder's length limit.
-[[nodiscard]] inline bool lengthFits(QStringView name, qsizetype bytes, const FolderRules &rules)
+// Whether a name of `bytes` bytes on disk fits the folder's length limit and, where the
+// driver takes ASCII names only, is one.
+[[nodiscard]] inline bool nameFits(QStringView name, qsizetype bytes, const FolderRules &rules)
 {
+    if (rules.asciiOnly && std::any_of(name.begin(), name.end(), [](QChar c) { return c.unicode() >= 0x80; }))
+        return false;
     return rules.windows ? name.size() <= WindowsNameMax : bytes <= rules.nameMax;
 }
 

@@ -197,7 +197,7 @@ public:
             if (target == m_current.at(row))
                 continue;
             const NameScan name = scan(target);
-            if (name.bytes <= 0 || !lengthFits(target, name.bytes, m_rules) || target == u"." || target == u".."
+            if (name.bytes <= 0 || !nameFits(target, name.bytes, m_rules) || target == u"." || target == u".."
                 || scan(m_current.at(row)).bytes < 0) {
                 fate(row) = RowFate::InvalidName;
                 continue;

@@ -15,6 +15,13 @@ namespace {
 
 constexpr int TemporaryAttempts = 100;
 
+// The errors of a medium pulled out or of a FUSE daemon that died: nothing more can be done.
+bool mediumGone(int error)
+{
+    return error == ENOTCONN || error == ENODEV || error == ENXIO || error == EIO || error == ECONNABORTED
+           || error == ESHUTDOWN;
+}
+
 RenameFailure failureOf(qsizetype row, int error)
 {
     switch (error) {
@@ -48,6 +55,8 @@ public:
         for (; move != m_plan.moves.cend(); ++move) {
             if (openCycle < 0 && m_progress && m_progress->cancelled())
                 break;
+            if (m_mediumGone)
+                break;
             const QByteArray &source = m_plan.sources[size_t(move->row)];
             const QByteArray &target = m_plan.targets[size_t(move->row)];
             switch (move->kind) {
@@ -73,6 +82,8 @@ public:
         RenameOutcome outcome;
         for (; move != m_plan.moves.cend(); ++move)
             outcome.notReached += move->kind != PlannedMove::FromTemporary;
+        if (m_mediumGone)
+            stopOnGoneMedium(outcome);
         std::stable_sort(m_plan.failures.begin(), m_plan.failures.end(),
                          [](const RenameFailure &a, const RenameFailure &b) { return a.row < b.row; });
         outcome.failures = std::move(m_plan.failures);
@@ -123,12 +134,37 @@ private:
     }
 
     // Why a move of `from` failed. Some drivers drop the file itself in a failed rename
-    // (fusefat in a nearly full folder), so whether it is still there is looked at.
+    // (fusefat in a nearly full folder), so whether it is still there is looked at; a
+    // medium that stopped answering tells nothing of its files, which are not called lost.
     RenameFailure failedMove(qsizetype row, const QByteArray &from, int error)
     {
-        if (error != ENOENT && !m_mover.holdsFile(from))
+        if (mediumGone(error)) {
+            m_mediumGone = true;
+            return failureOf(row, error);
+        }
+        if (error != ENOENT && m_mover.isGone(from))
             return {row, RenameReason::SourceLost};
         return failureOf(row, error);
+    }
+
+    // The row the medium failed on counts among the rows left as they were, unless its
+    // file was left under a temporary name; that one is still reported.
+    void stopOnGoneMedium(RenameOutcome &outcome)
+    {
+        outcome.mediumGone = true;
+        for (auto parked = m_temporary.cbegin(); parked != m_temporary.cend(); ++parked) {
+            m_finalNames[size_t(parked.key())] = parked.value();
+            m_plan.failures.push_back({parked.key(), RenameReason::FileSystemError, ENOTCONN,
+                                       FileNameCodec::decode(parked.value())});
+        }
+        const auto last = std::find_if(m_plan.failures.rbegin(), m_plan.failures.rend(), [](const RenameFailure &failure) {
+            return failure.temporaryName.isEmpty() && failure.reason == RenameReason::FileSystemError
+                   && mediumGone(failure.error);
+        });
+        if (last != m_plan.failures.rend()) {
+            m_plan.failures.erase(std::next(last).base());
+            ++outcome.notReached;
+        }
     }
 
     void renamed(qsizetype row, const QByteArray &target)
@@ -158,6 +194,7 @@ private:
     WorkProgress *const m_progress;
     std::vector<QByteArray> m_finalNames;
     qsizetype m_renamed = 0;
+    bool m_mediumGone = false;
     QHash<qsizetype, QByteArray> m_temporary;
     QSet<QByteArray> m_plannedNames;
 };

@@ -18,7 +18,8 @@ struct RenameOutcome
     std::vector<QByteArray> finalNames;
     std::vector<QByteArray> sources; // per row, the on-disk name before
     qsizetype renamed = 0;           // files that got their new name
-    qsizetype notReached = 0;        // rows a cancel left as they were, not failures
+    qsizetype notReached = 0;        // rows a cancel or a pulled medium left as they were, not failures
+    bool mediumGone = false;         // the work stopped because the medium stopped answering
     FolderRules rules;               // how the folder's names were judged
 };
 
@@ -27,7 +28,8 @@ struct RenameOutcome
 // folder's `rules` as its listing read them (the marks judged by the same). With
 // `progress`, its total is the number of files to rename, it advances as each one gets
 // its name, and a cancel stops the work after the move in progress, finishing a cycle
-// already begun so that no file is left under a temporary name.
+// already begun so that no file is left under a temporary name. A medium that stops
+// answering stops the work at once: the rows not yet moved are left as they were.
 [[nodiscard]] RenameOutcome renameFiles(FolderMover &mover, const NameColumn &currentNames, const NameColumn &newNames,
                                         const FolderRules &rules, WorkProgress *progress = nullptr);
 

@@ -5,21 +5,27 @@
 #include "NameTransforms.h"
 #include "Surrogates.h"
 
+#include <algorithm>
+
 namespace velmix {
 
 QByteArray temporaryName(QStringView currentName, int attempt, const FolderRules &rules)
 {
+    constexpr qsizetype ShortStem = 8;
     const qsizetype tail = tailLength(currentName);
     const QString mark = QStringLiteral("~velmix%1").arg(attempt);
     // Later attempts leave the old name out: msdos keeps 8.3 names and cuts a longer
     // temporary name back to the file's own, so only a short one gets the file aside.
     QStringView stem = attempt > 1 ? QStringView() : currentName.first(currentName.size() - tail);
+    // Never longer than the file's own name, but for the few letters a short name may
+    // keep: a longer one is what a FAT driver is likeliest to trip over.
+    const qsizetype longest = std::max(currentName.size(), mark.size() + tail + ShortStem);
     for (;;) {
-        const std::optional<QByteArray> name =
-            FileNameCodec::encode(stem.toString() + mark + currentName.last(tail).toString());
+        const QString text = stem.toString() + mark + currentName.last(tail).toString();
+        const std::optional<QByteArray> name = FileNameCodec::encode(text);
         if (!name)
             return {};
-        if (lengthFits(FileNameCodec::decode(*name), name->size(), rules) && !name->startsWith('.'))
+        if (text.size() <= longest && nameFits(text, name->size(), rules) && !name->startsWith('.'))
             return *name;
         if (stem.isEmpty())
             return {};

@@ -403,7 +403,9 @@ void RenamerCore::reportMoves(const RenameBatch &batch, const std::optional<Rena
 {
     if (!outcome)
         return;
-    if (outcome->notReached > 0)
+    if (outcome->mediumGone)
+        m_services.messageBox.showMessage(ApplyReport::Title, ApplyReport::mediumGone(outcome->renamed));
+    else if (outcome->notReached > 0)
         m_services.messageBox.showMessage(ApplyReport::CancelTitle,
                                           ApplyReport::cancelled(outcome->renamed, outcome->notReached));
     if (!outcome->failures.empty()) {

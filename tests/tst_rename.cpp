@@ -70,6 +70,15 @@ Fault failFirst(Call failing, const QByteArray &from, int error)
     };
 }
 
+// The medium stops answering at that call: it and every later call fail.
+Fault failFrom(Call failing, const QByteArray &from, int error)
+{
+    return [=, gone = false](test::FakeFolderCalls &, Call call, const QByteArray &name, const QByteArray &) mutable {
+        gone = gone || (call == failing && name == from);
+        return gone ? error : 0;
+    };
+}
+
 Fault failEveryMoveTo(const QByteArray &part, int error)
 {
     return [=](test::FakeFolderCalls &, Call, const QByteArray &, const QByteArray &to) { return to.contains(part) ? error : 0; };
@@ -218,19 +227,26 @@ private Q_SLOTS:
         QTest::newRow("rename drops the file") << Driver::Fusefat << Names{"a", "b"} << QStringList{"x", "y"}
             << deleteFirst(Call::Rename, "b", EPERM) << Contents{{"x", "a"}}
             << QStringList{"1: файл утрачен при переименовании (ошибка файловой системы)"} << 0 << 0;
+        QTest::newRow("medium pulled: the rest untouched, nothing called lost")
+            << Driver::ExfatFuse << Names{"a", "b", "c"} << QStringList{"x", "y", "z"} << failFrom(Call::Rename, "b", ENOTCONN)
+            << Contents{{"x", "a"}, {"b", "b"}, {"c", "c"}} << QStringList{} << 0 << 2;
+        QTest::newRow("medium pulled inside a swap")
+            << Driver::Ext4 << Names{"a", "b"} << QStringList{"b", "a"} << failFrom(Call::RenameNoReplace, "b", ENOTCONN)
+            << Contents{{"a~velmix1", "a"}, {"b", "b"}}
+            << QStringList{"0: диск отключён или не отвечает; файл остался под временным именем «a~velmix1»"} << 0 << 1;
         QTest::newRow("swap's last step fails, old name taken")
             << Driver::Ext4 << Names{"a", "b"} << QStringList{"b", "a"} << failFirst(Call::RenameNoReplace, "a~velmix1", EIO)
             << Contents{{"a", "b"}, {"a~velmix1", "a"}}
             << QStringList{"0: диск отключён или не отвечает; файл остался под временным именем «a~velmix1»"} << 0 << 0;
         QTest::newRow("case change's last step fails") << Driver::KernelVfat << Names{"IMG.JPG"} << QStringList{"img.jpg"}
-                                                       << failFirst(Call::RenameNoReplace, "IMG~velmix1.JPG", EIO)
+                                                       << failFirst(Call::RenameNoReplace, "IMG~velmix1.JPG", ENOSPC)
                                                        << Contents{{"IMG.JPG", "IMG.JPG"}}
-                                                       << QStringList{"0: диск отключён или не отвечает"} << 0 << 0;
+                                                       << QStringList{"0: на диске нет места"} << 0 << 0;
         QTest::newRow("case change's last step fails, reserving") << Driver::ExfatFuse << Names{"IMG.JPG"}
                                                                   << QStringList{"img.jpg"}
-                                                                  << failFirst(Call::Rename, "IMG~velmix1.JPG", EIO)
+                                                                  << failFirst(Call::Rename, "IMG~velmix1.JPG", ENOSPC)
                                                                   << Contents{{"IMG.JPG", "IMG.JPG"}}
-                                                                  << QStringList{"0: диск отключён или не отвечает"} << 0 << 0;
+                                                                  << QStringList{"0: на диске нет места"} << 0 << 0;
         QTest::newRow("every temporary name taken") << Driver::Ext4 << Names{"a", "b"} << QStringList{"b", "a"}
                                                     << failEveryMoveTo("~velmix", EEXIST) << Contents{{"a", "a"}, {"b", "b"}}
                                                     << QStringList{"0: ошибка файловой системы, код 17",
@@ -296,8 +312,10 @@ private Q_SLOTS:
         QTest::newRow("kernel vfat: taken in another case") << Driver::KernelVfat << Names{"a", "B"} << QList<Names>{{"a", "b"}}
                                                             << none << QList<int>{EEXIST} << Call::RenameNoReplace
                                                             << Contents{{"a", "a"}, {"B", "B"}};
-        QTest::newRow("exfat-fuse: reserve, then rename") << Driver::ExfatFuse << Names{"a", "c"} << twoMoves << none
-                                                          << QList<int>{0, 0} << Call::CreateExclusive << twoMoved;
+        QTest::newRow("exfat-fuse: look up, then rename") << Driver::ExfatFuse << Names{"a", "c"} << twoMoves << none
+                                                          << QList<int>{0, 0} << Call::Status << twoMoved;
+        QTest::newRow("no flag, no links: reserve, then rename") << Driver::OldKernel << Names{"a", "c"} << twoMoves << none
+                                                                 << QList<int>{0, 0} << Call::CreateExclusive << twoMoved;
         QTest::newRow("exfat-fuse: file gone") << Driver::ExfatFuse << Names{} << QList<Names>{{"a", "b"}} << none
                                                << QList<int>{ENOENT} << Call::RenameNoReplace << Contents{};
         QTest::newRow("fusefat: refused name, the file stays")
@@ -306,13 +324,13 @@ private Q_SLOTS:
         QTest::newRow("ntfs-3g: link, then unlink") << Driver::Ntfs3g << Names{"a", "c"} << twoMoves << none
                                                     << QList<int>{0, 0} << Call::Link << twoMoved;
         QTest::newRow("placeholder written before the move is left alone")
-            << Driver::ExfatFuse << Names{"a"} << QList<Names>{{"a", "b"}} << writeFirst(Call::Status, "b") << QList<int>{EEXIST}
+            << Driver::Fusefat << Names{"a"} << QList<Names>{{"a", "b"}} << writeFirst(Call::Status, "b") << QList<int>{EEXIST}
             << Call::RenameNoReplace << Contents{{"a", "a"}, {"b", "theirs"}};
         QTest::newRow("failed move removes its placeholder")
-            << Driver::ExfatFuse << Names{"a"} << QList<Names>{{"a", "b"}} << failFirst(Call::Rename, "a", EIO)
+            << Driver::OldKernel << Names{"a"} << QList<Names>{{"a", "b"}} << failFirst(Call::Rename, "a", EIO)
             << QList<int>{EIO} << Call::RenameNoReplace << Contents{{"a", "a"}};
         QTest::newRow("failed move keeps a placeholder written meanwhile")
-            << Driver::ExfatFuse << Names{"a"} << QList<Names>{{"a", "b"}} << writeFirst(Call::Rename, "b", EIO)
+            << Driver::OldKernel << Names{"a"} << QList<Names>{{"a", "b"}} << writeFirst(Call::Rename, "b", EIO)
             << QList<int>{EIO} << Call::RenameNoReplace << Contents{{"a", "a"}, {"b", "theirs"}};
     }
     void moveMethods()
@@ -338,7 +356,7 @@ private Q_SLOTS:
         QCOMPARE(answers, errors);
         QCOMPARE(calls->calls.value(0), lastMoveStartsWith);
         QCOMPARE(calls->contents(), expected);
-        QCOMPARE(calls->unreservedRenames, 0);
+        QCOMPARE(calls->viaFuse() ? calls->placeholderRenamesViaFuse : calls->unreservedRenames, 0);
     }
 
     // `listed` is the listing as read; `files` and `folders` are what the folder holds

@@ -72,6 +72,10 @@ FileSystemKind fileSystemKindOf(int folderFd)
     const Mount mount = mountOf(folder.st_dev);
     if (isWindowsType(mount.type))
         return FileSystemKind::Windows;
+    // fusefat mounts an image file or a device under its own name, which tells the family
+    // where the source cannot.
+    if (mount.type == "fuse.fusefat")
+        return FileSystemKind::FuseFat;
     if (mount.type != "fuseblk" && mount.type != "fuse" && !mount.type.startsWith("fuse."))
         return FileSystemKind::Other;
     std::optional<bool> windows;

@@ -39,6 +39,8 @@ public:
     virtual int createExclusive(const QByteArray &name, EntryStatus &created) = 0;
     // The entry itself; a symbolic link is not followed.
     virtual int status(const QByteArray &name, EntryStatus &status) = 0;
+    // Whether a FUSE driver serves the folder.
+    [[nodiscard]] virtual bool viaFuse() = 0;
     // The longest name the file system takes, in bytes.
     [[nodiscard]] virtual qsizetype nameMax() = 0;
     [[nodiscard]] virtual FileSystemKind fileSystemKind() = 0;

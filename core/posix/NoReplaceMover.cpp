@@ -2,6 +2,7 @@
 
 #include "Logging.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <sys/stat.h>
 
@@ -9,7 +10,7 @@ namespace velmix {
 
 int NoReplaceMover::move(const QByteArray &from, const QByteArray &to)
 {
-    for (MoveMethod method = m_method;; method = MoveMethod(int(method) + 1)) {
+    for (MoveMethod method = m_method;; method = after(method)) {
         const Answer answer = moveBy(method, from, to);
         if (answer.error == 0)
             m_method = method; // only a method that worked is trusted with the next move
@@ -25,6 +26,20 @@ bool NoReplaceMover::holdsFile(const QByteArray &name)
     return m_calls->status(name, status) == 0 && status.type != S_IFDIR;
 }
 
+bool NoReplaceMover::isGone(const QByteArray &name)
+{
+    EntryStatus status;
+    return m_calls->status(name, status) == ENOENT;
+}
+
+// Which method takes over from one the file system turned down.
+MoveMethod NoReplaceMover::after(MoveMethod method)
+{
+    if (method == MoveMethod::LinkThenUnlink && m_calls->viaFuse())
+        return MoveMethod::RenameOntoFreeName;
+    return MoveMethod(int(method) + 1);
+}
+
 NoReplaceMover::Answer NoReplaceMover::moveBy(MoveMethod method, const QByteArray &from, const QByteArray &to)
 {
     switch (method) {
@@ -35,9 +50,11 @@ NoReplaceMover::Answer NoReplaceMover::moveBy(MoveMethod method, const QByteArra
     case MoveMethod::LinkThenUnlink:
         return linkThenUnlink(from, to);
     case MoveMethod::ReserveThenRename:
+        return reserveThenRename(from, to);
+    case MoveMethod::RenameOntoFreeName:
         break;
     }
-    return reserveThenRename(from, to);
+    return renameOntoFreeName(from, to);
 }
 
 // link fails with EEXIST when the new name is taken, atomically; a crash between the two
@@ -78,6 +95,57 @@ NoReplaceMover::Answer NoReplaceMover::reserveThenRename(const QByteArray &from,
         return {error};
     }
     return {0};
+}
+
+// The name is looked up in the open folder and renamed onto only while the look-up finds
+// nothing there. A program that creates that very name in the instant between the two
+// calls loses its file to the move; that window is far shorter than a placeholder's, and a
+// placeholder on FUSE loses the moved file itself whenever a reader holds it open.
+NoReplaceMover::Answer NoReplaceMover::renameOntoFreeName(const QByteArray &from, const QByteArray &to)
+{
+    // fusefat drops the file of a rename it cannot finish (a full folder, a name it
+    // refuses), so there the name is always tried first. Elsewhere only a name the look-up
+    // shows: the kernel's cache can still hold a spelling of a name the file had a moment
+    // ago in another case, and a create asks the driver itself.
+    bool probe = m_calls->fileSystemKind() == FileSystemKind::FuseFat;
+    if (!probe) {
+        EntryStatus status;
+        const int error = m_calls->status(to, status);
+        if (error != 0 && error != ENOENT)
+            return {error};
+        probe = error == 0;
+    }
+    if (probe) {
+        if (const Answer probed = probeName(from, to); probed.error != 0)
+            return probed;
+    }
+    if (const int error = m_calls->rename(from, to); error != 0)
+        return {error == ENOENT && exists(from) ? EINVAL : error};
+    return {0};
+}
+
+// The name is created and removed again: a driver that takes that has the room and takes
+// the name. fusefat answers EPERM both for a name it refuses and for a full folder.
+NoReplaceMover::Answer NoReplaceMover::probeName(const QByteArray &from, const QByteArray &to)
+{
+    EntryStatus probe;
+    switch (const int error = m_calls->createExclusive(to, probe)) {
+    case 0:
+        break;
+    case EPERM: {
+        const bool refused = std::any_of(to.begin(), to.end(), [](char c) {
+            return uchar(c) < 0x20 || uchar(c) >= 0x80 || QByteArrayView("*?<>|\":\\").contains(c);
+        });
+        return {refused ? EINVAL : ENOSPC};
+    }
+    case ENOENT:
+        return {exists(from) ? EINVAL : ENOENT};
+    default:
+        return {error};
+    }
+    if (!holdsPlaceholder(to, probe))
+        return {EEXIST}; // someone else wrote there meanwhile: theirs now, left alone
+    return {m_calls->unlink(to)};
 }
 
 bool NoReplaceMover::holdsPlaceholder(const QByteArray &name, const EntryStatus &placeholder)

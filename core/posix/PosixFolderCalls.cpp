@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace velmix {
@@ -78,9 +79,19 @@ qsizetype PosixFolderCalls::nameMax()
     return max > 0 ? qsizetype(max) : DefaultNameMax;
 }
 
+bool PosixFolderCalls::viaFuse()
+{
+    constexpr long FuseMagic = 0x65735546;
+    struct statfs info;
+    return ::fstatfs(m_folderFd, &info) == 0 && long(info.f_type) == FuseMagic;
+}
+
+// Read once: the mount of an open folder does not change under it.
 FileSystemKind PosixFolderCalls::fileSystemKind()
 {
-    return fileSystemKindOf(m_folderFd);
+    if (!m_kind)
+        m_kind = fileSystemKindOf(m_folderFd);
+    return *m_kind;
 }
 
 int PosixFolderCalls::writeError()

@@ -2,6 +2,8 @@
 
 #include "FolderCalls.h"
 
+#include <optional>
+
 namespace velmix {
 
 // The real system calls, on a folder opened once.
@@ -23,12 +25,14 @@ public:
     int rename(const QByteArray &from, const QByteArray &to) override;
     int createExclusive(const QByteArray &name, EntryStatus &created) override;
     int status(const QByteArray &name, EntryStatus &status) override;
+    bool viaFuse() override;
     qsizetype nameMax() override;
     FileSystemKind fileSystemKind() override;
     int writeError() override;
 
 private:
     const int m_folderFd;
+    std::optional<FileSystemKind> m_kind;
 };
 
 } // namespace velmix

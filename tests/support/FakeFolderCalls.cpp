@@ -30,7 +30,9 @@ bool FakeFolderCalls::ignoresCase() const
 
 FileSystemKind FakeFolderCalls::fileSystemKind()
 {
-    return m_driver == Driver::Ext4 ? FileSystemKind::Other : FileSystemKind::Windows;
+    return m_driver == Driver::Ext4 ? FileSystemKind::Other
+           : m_driver == Driver::Fusefat ? FileSystemKind::FuseFat
+                                         : FileSystemKind::Windows;
 }
 
 bool FakeFolderCalls::isFuse() const
@@ -47,6 +49,7 @@ int FakeFolderCalls::refusal(const QByteArray &name) const
 {
     switch (m_driver) {
     case Driver::Ext4:
+    case Driver::OldKernel:
     case Driver::KernelVfat: // its refusals are tried on the real driver (tests/kernel)
         return 0;
     case Driver::ExfatFuse:
@@ -117,7 +120,7 @@ int FakeFolderCalls::renameNoReplace(const QByteArray &from, const QByteArray &t
 {
     if (const int error = intercept(Call::RenameNoReplace, from, to))
         return error;
-    if (isFuse())
+    if (isFuse() || m_driver == Driver::OldKernel)
         return EINVAL; // FUSE takes no rename flags from these drivers
     if (!m_entries.contains(key(from)))
         return ENOENT;
@@ -162,6 +165,7 @@ int FakeFolderCalls::rename(const QByteArray &from, const QByteArray &to)
     if (const int error = intercept(Call::Rename, from, to))
         return error;
     unreservedRenames += !m_reserved.contains(to);
+    placeholderRenamesViaFuse += isFuse() && m_reserved.contains(to);
     if (!m_entries.contains(key(from)))
         return ENOENT;
     if (const int error = refusal(to)) {

@@ -28,6 +28,7 @@ public:
                      // ASCII, and a plain rename to a refused name deletes the file
         Ntfs3g,      // EINVAL for RENAME_NOREPLACE, links work, case matters, EILSEQ for
                      // names that are not UTF-8
+        OldKernel,   // a kernel driver without RENAME_NOREPLACE and without links
     };
     enum class Call { RenameNoReplace, Link, Unlink, Rename, CreateExclusive, Status };
 
@@ -41,8 +42,10 @@ public:
     std::function<int(Call call, const QByteArray &name, const QByteArray &to)> before;
     // Every call made, in order.
     QList<Call> calls;
-    // Plain renames onto a name this folder's own exclusive create had not just made.
+    // Plain renames onto a name this folder's own exclusive create had not just made, and
+    // onto a placeholder through FUSE.
     int unreservedRenames = 0;
+    int placeholderRenamesViaFuse = 0;
 
     [[nodiscard]] bool ignoresCase() const;
     void addFile(const QByteArray &name, const QByteArray &content);
@@ -58,6 +61,7 @@ public:
     int rename(const QByteArray &from, const QByteArray &to) override;
     int createExclusive(const QByteArray &name, EntryStatus &created) override;
     int status(const QByteArray &name, EntryStatus &status) override;
+    bool viaFuse() override { return isFuse(); }
     qsizetype nameMax() override { return 255; }
     FileSystemKind fileSystemKind() override;
     int writeError() override { return 0; }
