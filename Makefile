@@ -46,7 +46,7 @@ test-sanitize: deps
 # that boots Debian's kernel (tests/kernel); skipped with the reason where it cannot boot.
 # The cases too slow for every `make test`: a full 512-entry FAT root renamed on fusefat.
 test-long: build
-	cd $(BUILD) && VELMIX_LONG_TESTS=1 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -R '^tst_rename_media$$'
+	cd $(BUILD) && VELMIX_LONG_TESTS=1 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -R '^tst_rename_(media|random)$$'
 
 test-kernel: configure
 	@$(MAKE) --no-print-directory deps PACKAGES="$(KERNEL_PACKAGES)"

@@ -5,8 +5,6 @@
 #include "NameTransforms.h"
 #include "Surrogates.h"
 
-#include <algorithm>
-
 namespace velmix {
 
 QByteArray temporaryName(QStringView currentName, int attempt, const FolderRules &rules)
@@ -17,9 +15,10 @@ QByteArray temporaryName(QStringView currentName, int attempt, const FolderRules
     // Later attempts leave the old name out: msdos keeps 8.3 names and cuts a longer
     // temporary name back to the file's own, so only a short one gets the file aside.
     QStringView stem = attempt > 1 ? QStringView() : currentName.first(currentName.size() - tail);
-    // Never longer than the file's own name, but for the few letters a short name may
-    // keep: a longer one is what a FAT driver is likeliest to trip over.
-    const qsizetype longest = std::max(currentName.size(), mark.size() + tail + ShortStem);
+    // Eight letters of the old name at most: fusefat can fail the rename of a long name to
+    // another long one in a folder of long names, and then drops the file; a short name
+    // always fits where the long one was.
+    const qsizetype longest = mark.size() + tail + ShortStem;
     for (;;) {
         const QString text = stem.toString() + mark + currentName.last(tail).toString();
         const std::optional<QByteArray> name = FileNameCodec::encode(text);

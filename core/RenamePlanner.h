@@ -38,10 +38,9 @@ struct RenamePlan
                                      const FolderRules &rules);
 
 // A temporary name in the same folder for a file that must step aside: it keeps the
-// name's tail (so the mask still lists it), shows the old name on the first attempt,
-// never starts with a dot, fits the folder's length limit, and is no longer than the
-// file's own name (a short name's first eight letters aside). Empty when no such name can
-// be made.
+// name's tail (so the mask still lists it), shows the old name's first eight letters on
+// the first attempt, never starts with a dot, and fits the folder's length limit. Empty
+// when no such name can be made.
 [[nodiscard]] QByteArray temporaryName(QStringView currentName, int attempt, const FolderRules &rules);
 
 } // namespace velmix

@@ -40,7 +40,8 @@ void MountedImage::mount(FileSystem fileSystem, int fatRootEntries)
 {
     const QString image = m_folder.filePath(QStringLiteral("image"));
     QFile file(image);
-    if (!file.open(QIODevice::WriteOnly) || !file.resize(ImageBytes)) {
+    // FAT32 needs more clusters than 32 MiB give; the file is sparse.
+    if (!file.open(QIODevice::WriteOnly) || !file.resize(fileSystem == FileSystem::Fat32 ? 2 * ImageBytes : ImageBytes)) {
         m_failure = QStringLiteral("cannot make the image file ") + image;
         return;
     }
@@ -60,10 +61,13 @@ void MountedImage::mount(FileSystem fileSystem, int fatRootEntries)
         m_mounted = run(QStringLiteral("mount.exfat-fuse"), {m_loopDevice, mountPoint()});
         break;
     case FileSystem::Fat:
+    case FileSystem::Fat32:
         m_mounted = hasTool(QStringLiteral("mkfs.vfat")) && hasTool(QStringLiteral("fusefat"))
                     && run(QStringLiteral("mkfs.vfat"),
-                           {QStringLiteral("-r"), QString::number(fatRootEntries), QStringLiteral("-F"),
-                            QStringLiteral("16"), image})
+                           fileSystem == FileSystem::Fat32
+                               ? QStringList{QStringLiteral("-F"), QStringLiteral("32"), image}
+                               : QStringList{QStringLiteral("-r"), QString::number(fatRootEntries), QStringLiteral("-F"),
+                                             QStringLiteral("16"), image})
                     && run(QStringLiteral("fusefat"), {QStringLiteral("-o"), QStringLiteral("rw+"), image, mountPoint()});
         break;
     case FileSystem::Ntfs:

@@ -12,7 +12,7 @@ namespace velmix::test {
 class MountedImage
 {
 public:
-    enum class FileSystem { ExFat, Fat, Ntfs };
+    enum class FileSystem { ExFat, Fat, Fat32, Ntfs }; // Fat: FAT16
 
     // Builds and mounts the image in a fresh folder under `root`; a FAT image's root
     // folder holds `fatRootEntries` entries (512 is FAT16's own default).

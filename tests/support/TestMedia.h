@@ -54,8 +54,8 @@ struct Medium
     std::function<std::unique_ptr<TestFolder>()> newFolder;
 };
 
-// The media every rename test runs on: this machine's temporary folder, and exFAT, FAT
-// and NTFS images mounted through FUSE (exfat-fuse, fusefat, ntfs-3g) on first use and
+// The media every rename test runs on: this machine's temporary folder, and exFAT,
+// FAT16, FAT32 and NTFS images mounted through FUSE (exfat-fuse, fusefat, ntfs-3g) on first use and
 // unmounted with this. Where VELMIX_TEST_MEDIA names folders already mounted with the
 // kernel's own drivers ("kernel vfat=/tmp/vfat;kernel msdos=/tmp/msdos", as in the
 // virtual machine of tests/kernel), the tests run on those alone.
