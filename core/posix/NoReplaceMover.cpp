@@ -77,11 +77,30 @@ NoReplaceMover::Answer NoReplaceMover::linkThenUnlink(const QByteArray &from, co
 NoReplaceMover::Answer NoReplaceMover::reserveThenRename(const QByteArray &from, const QByteArray &to)
 {
     EntryStatus placeholder;
+    if (const Answer reserved = reserve(from, to, placeholder); reserved.error != 0)
+        return reserved;
+    if (const int error = m_calls->rename(from, to); error != 0) {
+        if (holdsPlaceholder(to, placeholder))
+            (void)m_calls->unlink(to);
+        return {error};
+    }
+    return {0};
+}
+
+// Creates `to` as the empty placeholder `placeholder` and checks that it still is. EPERM
+// (fusefat's, and the kernel's for a name it refuses) is told apart by the name: FAT's
+// refused characters and bytes outside ASCII, else a folder with no room left.
+NoReplaceMover::Answer NoReplaceMover::reserve(const QByteArray &from, const QByteArray &to, EntryStatus &placeholder)
+{
     switch (const int error = m_calls->createExclusive(to, placeholder)) {
     case 0:
         break;
-    case EPERM:
-        return {EINVAL};
+    case EPERM: {
+        const bool refused = std::any_of(to.begin(), to.end(), [](char c) {
+            return uchar(c) < 0x20 || uchar(c) >= 0x80 || QByteArrayView("*?<>|\":\\").contains(c);
+        });
+        return {refused ? EINVAL : ENOSPC};
+    }
     case ENOENT:
         return {exists(from) ? EINVAL : ENOENT};
     default:
@@ -89,11 +108,6 @@ NoReplaceMover::Answer NoReplaceMover::reserveThenRename(const QByteArray &from,
     }
     if (!holdsPlaceholder(to, placeholder))
         return {EEXIST}; // someone else wrote there meanwhile: theirs now, left alone
-    if (const int error = m_calls->rename(from, to); error != 0) {
-        if (holdsPlaceholder(to, placeholder))
-            (void)m_calls->unlink(to);
-        return {error};
-    }
     return {0};
 }
 
@@ -125,26 +139,12 @@ NoReplaceMover::Answer NoReplaceMover::renameOntoFreeName(const QByteArray &from
 }
 
 // The name is created and removed again: a driver that takes that has the room and takes
-// the name. fusefat answers EPERM both for a name it refuses and for a full folder.
+// the name.
 NoReplaceMover::Answer NoReplaceMover::probeName(const QByteArray &from, const QByteArray &to)
 {
     EntryStatus probe;
-    switch (const int error = m_calls->createExclusive(to, probe)) {
-    case 0:
-        break;
-    case EPERM: {
-        const bool refused = std::any_of(to.begin(), to.end(), [](char c) {
-            return uchar(c) < 0x20 || uchar(c) >= 0x80 || QByteArrayView("*?<>|\":\\").contains(c);
-        });
-        return {refused ? EINVAL : ENOSPC};
-    }
-    case ENOENT:
-        return {exists(from) ? EINVAL : ENOENT};
-    default:
-        return {error};
-    }
-    if (!holdsPlaceholder(to, probe))
-        return {EEXIST}; // someone else wrote there meanwhile: theirs now, left alone
+    if (const Answer reserved = reserve(from, to, probe); reserved.error != 0)
+        return reserved;
     return {m_calls->unlink(to)};
 }
 

@@ -48,6 +48,7 @@ private:
     Answer reserveThenRename(const QByteArray &from, const QByteArray &to);
     Answer renameOntoFreeName(const QByteArray &from, const QByteArray &to);
     Answer probeName(const QByteArray &from, const QByteArray &to);
+    Answer reserve(const QByteArray &from, const QByteArray &to, EntryStatus &placeholder);
     [[nodiscard]] MoveMethod after(MoveMethod method);
     [[nodiscard]] bool holdsPlaceholder(const QByteArray &name, const EntryStatus &placeholder);
     [[nodiscard]] bool exists(const QByteArray &name);
