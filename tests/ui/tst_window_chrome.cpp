@@ -4,7 +4,9 @@
 
 #include <QDesktopServices>
 #include <QIcon>
+#include <QHelpEvent>
 #include <QMouseEvent>
+#include <QToolTip>
 #include <QSignalSpy>
 #include <QUrl>
 
@@ -231,6 +233,27 @@ private Q_SLOTS:
         QCOMPARE(grid->toolTip(), "q1.txt\nфайл с таким именем уже существует");
     }
 
+    // A long name loses its middle, so siblings that differ in their number still read
+    // apart; resting the pointer on one shows it whole, without a click.
+    void longNamesKeepTheirEnds()
+    {
+        const QStringList names{"Holiday_in_the_mountains_of_the_far_north_2.JPG",
+                                "Holiday_in_the_mountains_of_the_far_north_3.JPG"};
+        test::WindowFixture f(names);
+        QTableView *grid = f.grid();
+        const auto shown = [&](int row) {
+            return grid->viewport()->grab(grid->visualRect(grid->model()->index(row, 0))).toImage();
+        };
+        QVERIFY(grid->fontMetrics().horizontalAdvance(names[0]) > grid->columnWidth(0));
+        QVERIFY(shown(0) != shown(1));
+
+        const QPoint second = grid->visualRect(grid->model()->index(1, 0)).center();
+        QHelpEvent hover(QEvent::ToolTip, second, grid->viewport()->mapToGlobal(second));
+        QApplication::sendEvent(grid->viewport(), &hover);
+        QTRY_COMPARE(QToolTip::text(), names[1]);
+        QToolTip::hideText();
+    }
+
     void helpOpensPageBesideProgram()
     {
         UrlCatcher catcher;
@@ -241,6 +264,20 @@ private Q_SLOTS:
         const QUrl url = opened.first().first().toUrl();
         QVERIFY(url.isLocalFile());
         QCOMPARE(url.toLocalFile(), HelpPage::locate(QCoreApplication::applicationDirPath()));
+    }
+
+    // Where no program opens HTML (xdg-open missing), a box tells where the page lies.
+    void helpWithoutALauncherSaysWhereThePageIs()
+    {
+        test::TempFolder noPrograms;
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(noPrograms.path()));
+        test::WindowFixture f;
+        QTest::mouseClick(f.button("ImgHelp"), Qt::LeftButton);
+        qputenv("PATH", path);
+        QCOMPARE(f.messages.shown.size(), 1);
+        QCOMPARE(f.messages.shown[0].first, "Velmix V2.0.1");
+        QVERIFY(f.messages.shown[0].second.endsWith(HelpPage::locate(QCoreApplication::applicationDirPath())));
     }
 
     void helpPageLocation_data()
