@@ -1,8 +1,8 @@
 #include "PreviewSession.h"
 
 #include "CharacterLimit.h"
-#include "NaturalSort.h"
 #include "NameTransforms.h"
+#include "NaturalSort.h"
 #include "Numbering.h"
 #include "Surrogates.h"
 

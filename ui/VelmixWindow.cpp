@@ -1,7 +1,6 @@
 #include "VelmixWindow.h"
 
 #include "AccessibleInterfaces.h"
-#include "ProgramTitle.h"
 #include "ComboBoxAccessible.h"
 #include "DigitWidthBox.h"
 #include "DriveComboBox.h"
@@ -15,6 +14,7 @@
 #include "NumberLineEdit.h"
 #include "PictureButton.h"
 #include "PictureCheckBox.h"
+#include "ProgramTitle.h"
 #include "RoundTitleButton.h"
 #include "Skin.h"
 #include "WindowDragger.h"
