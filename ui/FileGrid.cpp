@@ -1,5 +1,6 @@
 #include "FileGrid.h"
 
+#include "ControlPictureDelegate.h"
 #include "Skin.h"
 
 #include <QHeaderView>
@@ -23,6 +24,7 @@ FileGrid::FileGrid(QWidget *parent)
     horizontalHeader()->setStretchLastSection(false);
     setWordWrap(false);
     setTextElideMode(Qt::ElideMiddle);
+    setItemDelegate(new ControlPictureDelegate(this));
     setTabKeyNavigation(false); // Tab moves on to the next control
     setMouseTracking(true);
 
