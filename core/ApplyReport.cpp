@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 namespace velmix::ApplyReport {
 namespace {
 
@@ -37,19 +39,34 @@ QString mediumGone(qsizetype renamed)
 }
 
 QString failedRows(const NameColumn &sources, const NameColumn &targets, const QString &folderPath,
-                   const std::vector<RenameFailure> &failures)
+                   const std::vector<RenameFailure> &failures, qsizetype markedAhead)
 {
+    const bool folderTrouble = failures.size() > 1 && std::all_of(failures.begin(), failures.end(), [&](const RenameFailure &f) {
+        return f.reason == RenameReason::FileSystemError && f.error == failures.front().error && f.temporaryName.isEmpty();
+    });
     QStringList lines{FirstLine};
     const size_t shown = qMin(failures.size(), size_t(ListedRowsLimit));
     for (size_t i = 0; i < shown; ++i) {
         const qsizetype row = failures[i].row;
         lines << SourceLabel + withControlPictures(folderPath + sources.at(row).toString())
-              << TargetLabel + withControlPictures(folderPath + targets.at(row).toString())
-              << ReasonLabel + reasonText(failures[i]);
+              << TargetLabel + withControlPictures(folderPath + targets.at(row).toString());
+        if (!folderTrouble)
+            lines << ReasonLabel + reasonText(failures[i]);
     }
     if (failures.size() > shown)
         lines << QStringLiteral("… и ещё %1").arg(failures.size() - shown);
+    if (folderTrouble)
+        lines << ReasonLabel + reasonText(failures.front());
+    if (markedAhead > 0)
+        lines << QStringLiteral("Не переименовано файлов: %1, отмечены заранее: %2").arg(failures.size()).arg(markedAhead);
     return lines.join(u'\n');
+}
+
+QString summary(WorkKind kind, qsizetype renamed, qsizetype meant)
+{
+    if (kind == WorkKind::Undoing)
+        return QStringLiteral("Возвращено %1").arg(renamed);
+    return QStringLiteral("Переименовано %1 из %2").arg(renamed).arg(meant);
 }
 
 } // namespace velmix::ApplyReport

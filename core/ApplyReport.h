@@ -1,6 +1,8 @@
 #pragma once
 
+#include "LongWork.h"
 #include "NameColumn.h"
+#include "ProgramTitle.h"
 #include "RenameFailure.h"
 
 #include <QString>
@@ -13,7 +15,7 @@ namespace velmix {
 namespace ApplyReport {
 
 inline const QString Title = QStringLiteral("Ошибка !!!");
-inline const QString CancelTitle = QStringLiteral("Velmix V2.0");
+inline const QString CancelTitle = ProgramTitle;
 constexpr int ListedRowsLimit = 20;
 
 // The folder could not be opened for the step at all.
@@ -29,9 +31,15 @@ constexpr int ListedRowsLimit = 20;
 [[nodiscard]] QString mediumGone(qsizetype renamed);
 
 // Every row that did not get its new name, gathered into one text: the file under its
-// name before, the name it was to get, and why.
+// name before, the name it was to get, and why; a trouble of the whole folder (every row
+// failing with the same error of the file system) is told once. `markedAhead` of the
+// failures were marked in the grid before the apply.
 [[nodiscard]] QString failedRows(const NameColumn &sources, const NameColumn &targets, const QString &folderPath,
-                                 const std::vector<RenameFailure> &failures);
+                                 const std::vector<RenameFailure> &failures, qsizetype markedAhead = 0);
+
+// The line the window shows after an apply or an undo: how many files got their new
+// (or old) names.
+[[nodiscard]] QString summary(WorkKind kind, qsizetype renamed, qsizetype meant);
 
 } // namespace ApplyReport
 } // namespace velmix

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 class QCommandLineParser;
 
 namespace velmix::CommandLine {
@@ -13,6 +15,16 @@ namespace velmix::CommandLine {
 
 // `velmix [папка]`, with --help and --version.
 void describe(QCommandLineParser &parser);
+
+// What the program prints, and its exit status, where the command line asks for no
+// window: --help, --version, or an option it does not know (status 1, on standard
+// error). Nothing where the window is to start. Every word in Russian.
+struct Reply
+{
+    QString text;
+    int status = 0;
+};
+[[nodiscard]] std::optional<Reply> reply(QCommandLineParser &parser, const QStringList &arguments);
 
 struct Start
 {

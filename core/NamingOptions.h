@@ -1,10 +1,12 @@
 #pragma once
 
+#include "NumberingOrder.h"
+
 #include <QString>
 
 namespace velmix {
 
-// The six toggles and four numbering fields that derive the new names.
+// The six toggles, four numbering fields and the numbering order that derive the new names.
 struct NamingOptions
 {
     static constexpr int BaseNameLimit = 50;
@@ -21,6 +23,7 @@ struct NamingOptions
     QString StartText = QStringLiteral("1");
     QString StepText = QStringLiteral("1");
     int DigitWidthIndex = 0;
+    NumberingOrder Order = NumberingOrder::ByName;
 
     friend bool operator==(const NamingOptions &, const NamingOptions &) = default;
 };

@@ -2,6 +2,7 @@
 
 #include "CharacterLimit.h"
 #include "NameTransforms.h"
+#include "NaturalSort.h"
 #include "Numbering.h"
 #include "Surrogates.h"
 
@@ -36,19 +37,38 @@ bool PreviewSession::isTicked(Toggle toggle) const
 void PreviewSession::loadFileList(const NameColumn &listedNames, const FolderRules &rules,
                                   const NameColumn &unlistedNames)
 {
+    m_listedNames = listedNames;
     m_rules = rules;
     m_unlistedNames = unlistedNames;
-    m_folderNames.reset();
+    loadRows();
+}
+
+void PreviewSession::loadRows()
+{
+    m_folderNames.reset(); // its positions are the rows'
     m_judgement = {};
     std::optional<BusyGuard> busy;
-    if (!listedNames.isEmpty())
+    if (!m_listedNames.isEmpty())
         busy.emplace(m_busyPointer);
+    NameColumn rows = m_listedNames;
+    if (m_options.Order == NumberingOrder::ByNumbersInName)
+        rows.reorder(naturalOrder(rows));
     if (m_observer)
         m_observer->tableAboutToReload();
-    m_table.load(listedNames);
-    m_table.setFolderWriteError(rules.writeError);
+    m_table.load(rows);
+    m_table.setFolderWriteError(m_rules.writeError);
     if (m_observer)
         m_observer->tableReloaded();
+}
+
+void PreviewSession::setNumberingOrder(NumberingOrder order)
+{
+    if (order == m_options.Order)
+        return;
+    m_options.Order = order;
+    loadRows();
+    if (m_namesPending)
+        RebuildNewNames();
 }
 
 void PreviewSession::RebuildNewNames()
@@ -138,9 +158,11 @@ void PreviewSession::ToggleOption(Toggle toggle)
 
 void PreviewSession::ResetOptions()
 {
-    const int digitWidthIndex = m_options.DigitWidthIndex; // the chosen width stays
+    // The chosen width and order stay.
+    const NamingOptions chosen = m_options;
     m_options = NamingOptions();
-    m_options.DigitWidthIndex = digitWidthIndex;
+    m_options.DigitWidthIndex = chosen.DigitWidthIndex;
+    m_options.Order = chosen.Order;
 }
 
 void PreviewSession::setBaseName(const QString &text)

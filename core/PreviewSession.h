@@ -41,6 +41,9 @@ public:
     void setStartText(const QString &text);
     void setStepText(const QString &text);
     void setDigitWidthIndex(int index);
+    // Puts the rows in that order, the order the numbers follow, and rebuilds a preview
+    // already shown.
+    void setNumberingOrder(NumberingOrder order);
 
     void baseNameKeyReleased();
     // A new start, step or digit width: the preview follows while numbering is ticked,
@@ -49,6 +52,8 @@ public:
     void digitWidthDoubleClicked() { RebuildNewNames(); }
 
 private:
+    // The table takes the listed names in the numbering order.
+    void loadRows();
     void markNewNames();
     bool &flag(Toggle toggle);
 
@@ -57,6 +62,7 @@ private:
     NamingOptions m_options;
     bool m_namesPending = false;
     TableObserver *m_observer = nullptr;
+    NameColumn m_listedNames; // in the listing's order
     FolderRules m_rules;
     NameColumn m_unlistedNames;
     std::optional<FolderNames> m_folderNames; // built on the first rebuild of a listing

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QScopedValueRollback>
 
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 
@@ -334,7 +335,11 @@ void RenamerCore::applyNewNames()
 
 RenamerCore::RenameBatch RenamerCore::plannedApply() const
 {
-    return {WorkKind::Renaming, m_selection.folder, table().currentNames(), table().newNames(), m_listing.rules()};
+    std::vector<bool> marked(size_t(table().fileCount()));
+    for (qsizetype row = 0; row < table().fileCount(); ++row)
+        marked[size_t(row)] = table().mark(row) == NameMark::Refused;
+    return {WorkKind::Renaming, m_selection.folder, table().currentNames(), table().newNames(), m_listing.rules(),
+            std::move(marked)};
 }
 
 void RenamerCore::undoLastApply()
@@ -359,6 +364,7 @@ std::optional<RenameOutcome> RenamerCore::renameInFolder(const RenameBatch &batc
 {
     // Every listing from here on must show what is on disk.
     const QScopedValueRollback showDisk(m_listingCancellable, false);
+    m_lastSummary.clear();
     std::optional<RenameOutcome> outcome;
     QString stepFailure;
     {
@@ -403,6 +409,8 @@ void RenamerCore::reportMoves(const RenameBatch &batch, const std::optional<Rena
 {
     if (!outcome)
         return;
+    m_lastSummary = ApplyReport::summary(batch.kind, outcome->renamed,
+                                         outcome->renamed + qsizetype(outcome->failures.size()) + outcome->notReached);
     if (outcome->mediumGone)
         m_services.messageBox.showMessage(ApplyReport::Title, ApplyReport::mediumGone(outcome->renamed));
     else if (outcome->notReached > 0)
@@ -410,8 +418,11 @@ void RenamerCore::reportMoves(const RenameBatch &batch, const std::optional<Rena
                                           ApplyReport::cancelled(outcome->renamed, outcome->notReached));
     if (!outcome->failures.empty()) {
         const QString folderPath = batch.folder.endsWith(u'/') ? batch.folder : batch.folder + u'/';
-        m_services.messageBox.showMessage(ApplyReport::Title,
-                                          ApplyReport::failedRows(batch.from, batch.to, folderPath, outcome->failures));
+        const auto markedAhead = std::count_if(outcome->failures.begin(), outcome->failures.end(), [&](const RenameFailure &f) {
+            return size_t(f.row) < batch.markedAhead.size() && batch.markedAhead[size_t(f.row)];
+        });
+        m_services.messageBox.showMessage(
+            ApplyReport::Title, ApplyReport::failedRows(batch.from, batch.to, folderPath, outcome->failures, markedAhead));
     }
 }
 

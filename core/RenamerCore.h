@@ -15,6 +15,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <vector>
 
 namespace velmix {
 
@@ -83,6 +84,13 @@ public:
     // its old name. Does nothing when there is nothing to take back.
     void undoLastApply();
     [[nodiscard]] bool canUndo() const { return m_undo.has_value(); }
+    // What the last apply or undo did, in one line ("Переименовано 3 из 4"); empty where
+    // it could not start.
+    [[nodiscard]] const QString &lastSummary() const { return m_lastSummary; }
+
+    // Numbers (and shows) the rows in that order. Here, not in the preview alone: an order
+    // that needs more of each file than its name reads it as long work.
+    void setNumberingOrder(NumberingOrder order) { m_preview.setNumberingOrder(order); }
 
 private:
     // The drive, folder and mask the user chose, with what the choice remembers.
@@ -131,6 +139,7 @@ private:
         NameColumn from;
         NameColumn to;
         FolderRules rules;
+        std::vector<bool> markedAhead = {}; // per row, refused in the grid before the apply
     };
     // The apply's batch: the table's current names to its new ones in the chosen folder.
     [[nodiscard]] RenameBatch plannedApply() const;
@@ -167,6 +176,7 @@ private:
     bool m_startingUp = false;
     bool m_listingCancellable = true;
     std::optional<UndoRecord> m_undo; // the last apply in this folder, until taken back
+    QString m_lastSummary;
 };
 
 } // namespace velmix

@@ -273,12 +273,14 @@ private Q_SLOTS:
         const auto &[title, text] = fixture.messages.shown.first();
         QCOMPARE(title, "Ошибка !!!");
         const QStringList lines = text.split(u'\n');
-        QCOMPARE(lines.size(), 1 + 20 * 3 + 1);
+        QCOMPARE(lines.size(), 1 + 20 * 3 + 2);
         QCOMPARE(lines[0], "Произошла непредвиденная ошибка");
         QCOMPARE(lines[1], "Исходный файл: " + dir.path() + QString::fromUtf8("/f\u240901.txt")); // a tab's picture
         QCOMPARE(lines[2], "Результирующий файл: " + dir.path() + "/SAME.TXT");
         QCOMPARE(lines[3], "Причина: это имя получает другой файл");
-        QCOMPARE(lines.last(), "… и ещё 4");
+        QCOMPARE(lines[61], "… и ещё 4");
+        QCOMPARE(lines.last(), "Не переименовано файлов: 24, отмечены заранее: 24"); // the grid marked them all
+        QCOMPARE(fixture.core.lastSummary(), "Переименовано 1 из 25");
         QVERIFY(dir.files().contains("SAME.TXT"));
         QCOMPARE(dir.files().size(), 25);
     }
@@ -332,6 +334,7 @@ private Q_SLOTS:
         fixture.messages.answers = {true};
         fixture.core.undoLastApply();
         QCOMPARE(dir.files(), QStringList({"b.txt", "d.txt", "elsewhere.txt", "x2.txt"}));
+        QCOMPARE(fixture.core.lastSummary(), "Возвращено 1");
         QCOMPARE(fixture.messages.shown.size(), 1);
         const QString path = dir.path() + u'/';
         QCOMPARE(fixture.messages.shown[0].second.split(u'\n'),
@@ -491,7 +494,7 @@ private Q_SLOTS:
         QCOMPARE(disk.renamed + disk.unchanged, qsizetype(inCycle ? 8 : files)); // none lost
         QVERIFY(disk.renamed > 0 && disk.unchanged > 0);
         QCOMPARE(fixture.messages.shown.size(), 1);
-        QCOMPARE(fixture.messages.shown[0].first, "Velmix V2.0");
+        QCOMPARE(fixture.messages.shown[0].first, "Velmix V2.0.1");
         QCOMPARE(fixture.messages.shown[0].second, QStringLiteral("Переименование прервано. Переименовано файлов: %1, "
                                                                   "осталось без изменений: %2.")
                                                        .arg(disk.renamed)

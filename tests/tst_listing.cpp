@@ -1,6 +1,7 @@
 #include "FileNameCodec.h"
 #include "FolderListing.h"
 #include "NameOrder.h"
+#include "NaturalSort.h"
 #include "NameSort.h"
 #include "PosixFileMover.h"
 #include "TempFolder.h"
@@ -119,6 +120,29 @@ private Q_SLOTS:
             column.reorder(sortedOrder(column));
             QCOMPARE(test::names(column), expected);
         }
+    }
+
+    // The numbering order "по числам в имени": runs of digits as numbers, letter case
+    // ignored, Latin before Cyrillic as by name; names equal so keep the listing's order.
+    void naturalOrder_data()
+    {
+        QTest::addColumn<QStringList>("listed"); // in the listing's order
+        QTest::addColumn<QStringList>("ordered");
+        QTest::newRow("numbers") << QStringList{"Screenshot 1.png", "Screenshot 10.png", "Screenshot 12.png", "Screenshot 2.png"}
+                                 << QStringList{"Screenshot 1.png", "Screenshot 2.png", "Screenshot 10.png", "Screenshot 12.png"};
+        QTest::newRow("two runs") << QStringList{"a10b1", "a2b10", "a2b9"} << QStringList{"a2b9", "a2b10", "a10b1"};
+        QTest::newRow("case and scripts") << QStringList{"B 3", "b 20", "Фото 1", "фото 10", "фото 9"}
+                                          << QStringList{"B 3", "b 20", "Фото 1", "фото 9", "фото 10"};
+        QTest::newRow("equal as numbers") << QStringList{"IMG_001.JPG", "IMG_01.JPG", "IMG_1.JPG"}
+                                          << QStringList{"IMG_001.JPG", "IMG_01.JPG", "IMG_1.JPG"};
+    }
+    void naturalOrder()
+    {
+        QFETCH(QStringList, listed);
+        QFETCH(QStringList, ordered);
+        NameColumn column = test::column(listed);
+        column.reorder(velmix::naturalOrder(column));
+        QCOMPARE(test::names(column), ordered);
     }
 
     void nonUtf8NameIsListedAndEncodesBack()

@@ -136,16 +136,33 @@ private Q_SLOTS:
         QCOMPARE(session.newNames(), QStringList({"README", "b.txt"}));
     }
 
-    void resetKeepsDigitWidth()
+    void resetKeepsDigitWidthAndOrder()
     {
         Session session;
         session.preview.setDigitWidthIndex(3);
+        session.preview.setNumberingOrder(NumberingOrder::ByNumbersInName);
         session.preview.setBaseName("x");
         session.preview.baseNameKeyReleased();
         session.preview.ResetOptions();
         NamingOptions expected;
         expected.DigitWidthIndex = 3;
+        expected.Order = NumberingOrder::ByNumbersInName;
         QCOMPARE(session.preview.options(), expected);
+    }
+
+    // A new order moves the rows and rebuilds the preview; the marks move with the rows
+    // (p2.TXT cannot take the name p2.txt keeps).
+    void orderMovesRowsAndTheirMarks()
+    {
+        Session session({"p10.txt", "p2.TXT", "p2.txt"}); // as listed
+        session.preview.ToggleOption(Toggle::LowerCase);
+        QCOMPARE(session.preview.table().mark(1), NameMark::Refused);
+        session.preview.setNumberingOrder(NumberingOrder::ByNumbersInName);
+        QCOMPARE(test::names(session.preview.table().currentNames()), QStringList({"p2.TXT", "p2.txt", "p10.txt"}));
+        QCOMPARE(session.newNames(), QStringList({"p2.txt", "p2.txt", "p10.txt"}));
+        QCOMPARE(session.preview.table().mark(0), NameMark::Refused);
+        QCOMPARE(session.preview.table().mark(1), NameMark::None);
+        QCOMPARE(session.busy.depth, 0);
     }
 
     void digitWidthList()

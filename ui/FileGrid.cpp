@@ -1,10 +1,12 @@
 #include "FileGrid.h"
 
+#include "ControlPictureDelegate.h"
 #include "Skin.h"
 
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QToolTip>
 
 #include <cmath>
@@ -21,6 +23,8 @@ FileGrid::FileGrid(QWidget *parent)
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(false);
     setWordWrap(false);
+    setTextElideMode(Qt::ElideMiddle);
+    setItemDelegate(new ControlPictureDelegate(this));
     setTabKeyNavigation(false); // Tab moves on to the next control
     setMouseTracking(true);
 
@@ -47,12 +51,26 @@ void FileGrid::showMarkedRows(int count)
     setAccessibleDescription(count > 0 ? QStringLiteral("Отмечено строк: %1").arg(count) : QString());
 }
 
-void FileGrid::FlexGrid1_Click(const QModelIndex &index)
+void FileGrid::showNoFiles(bool noFiles)
+{
+    if (noFiles != m_noFiles) {
+        m_noFiles = noFiles;
+        setAccessibleDescription(noFiles ? NoFilesText : QString());
+        viewport()->update();
+    }
+}
+
+QString FileGrid::tipOf(const QModelIndex &index) const
 {
     // A marked new name tells on a second line why the apply will refuse it.
     const QString reason = model()->data(index, Qt::AccessibleDescriptionRole).toString();
     const QString text = model()->data(index, Qt::DisplayRole).toString();
-    setToolTip(reason.isEmpty() ? text : text + u'\n' + reason);
+    return reason.isEmpty() ? text : text + u'\n' + reason;
+}
+
+void FileGrid::FlexGrid1_Click(const QModelIndex &index)
+{
+    setToolTip(tipOf(index));
     m_tipPending = true;
 }
 
@@ -79,13 +97,26 @@ bool FileGrid::viewportEvent(QEvent *event)
     // The tooltip belongs to the grid as a whole, not to a cell.
     if (event->type() == QEvent::ToolTip) {
         const auto *help = static_cast<QHelpEvent *>(event);
-        if (toolTip().isEmpty())
+        const QString tip = toolTip().isEmpty() ? tipOf(indexAt(help->pos())) : toolTip();
+        if (tip.isEmpty())
             QToolTip::hideText();
         else
-            QToolTip::showText(help->globalPos(), toolTip(), viewport());
+            QToolTip::showText(help->globalPos(), tip, viewport());
         return true;
     }
     return QTableView::viewportEvent(event);
+}
+
+void FileGrid::paintEvent(QPaintEvent *event)
+{
+    QTableView::paintEvent(event);
+    if (!m_noFiles)
+        return;
+    QPainter painter(viewport());
+    painter.setPen(palette().color(QPalette::PlaceholderText));
+    const int below = rowHeight(0);
+    painter.drawText(viewport()->rect().adjusted(0, below, 0, 0), Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine,
+                     NoFilesText);
 }
 
 } // namespace velmix

@@ -4,9 +4,11 @@
 
 namespace velmix {
 
-// The grid of current and new names. A click shows the clicked cell's full text as the
-// grid's tooltip (and the reason of its mark below), which stays until the pointer has moved more than 10 pixels sideways
-// from where it first moved after the click.
+// The grid of current and new names. A name too long for its column loses its middle, so
+// its number and extension stay in sight. A click shows the clicked cell's full text as
+// the grid's tooltip (and the reason of its mark below), which stays until the pointer has
+// moved more than 10 pixels sideways from where it first moved after the click; resting
+// the pointer on a cell shows the same.
 class FileGrid : public QTableView
 {
     Q_OBJECT
@@ -18,17 +20,24 @@ public:
     // Tells screen readers how many rows are marked, which they cannot find among
     // thousands of rows themselves.
     void showMarkedRows(int count);
+    // An empty listing keeps its blank row under a blank header, with "Нет файлов" below.
+    void showNoFiles(bool noFiles);
 
     static constexpr int TipTolerance = 10;
+    static inline const QString NoFilesText = QStringLiteral("Нет файлов");
 
 protected:
     void mouseMoveEvent(QMouseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
     bool viewportEvent(QEvent *event) override;
 
 private:
     void FlexGrid1_Click(const QModelIndex &index);
     void FlexGrid1_MouseMove(double pointerX);
 
+    [[nodiscard]] QString tipOf(const QModelIndex &index) const;
+
+    bool m_noFiles = false;
     bool m_tipPending = false;
     int m_tipAnchorX = 0;
 };

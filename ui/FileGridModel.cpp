@@ -110,7 +110,7 @@ void FileGridModel::newNamesRebuilt()
 void FileGridModel::countMarkedRows()
 {
     int marked = 0;
-    for (qsizetype row = 1; row <= m_table.fileCount(); ++row)
+    for (qsizetype row = 0; row < m_table.fileCount(); ++row)
         marked += m_table.mark(row) != NameMark::None;
     if (marked != m_markedRows) {
         m_markedRows = marked;

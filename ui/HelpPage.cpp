@@ -1,6 +1,5 @@
 #include "HelpPage.h"
 
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -18,9 +17,15 @@ QString locate(const QString &programFolder)
     return QFileInfo::exists(installed) ? QDir::cleanPath(installed) : beside;
 }
 
-void open()
+bool open(const QString &page)
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(locate(QCoreApplication::applicationDirPath())));
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(page));
+}
+
+QString notOpened(const QString &page)
+{
+    return QStringLiteral("Не удалось открыть справку: нет программы, которая открывает страницы HTML.\n"
+                          "Справка лежит здесь: %1").arg(page);
 }
 
 } // namespace velmix::HelpPage

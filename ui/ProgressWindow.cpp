@@ -45,7 +45,8 @@ ProgressWindow::ProgressWindow(WorkKind kind, WorkProgress &progress, QWidget *o
 {
     setObjectName(QStringLiteral("ProgressWindow"));
     setWindowTitle(captionOf(kind));
-    setWindowModality(Qt::WindowModal);
+    // Not modal: the Velmix window takes no input meanwhile all the same (the work display
+    // drops it), but a modal window would keep its close request from it.
     setFixedSize(Size);
     QPalette colours = palette();
     colours.setColor(QPalette::Window, Skin::cream);

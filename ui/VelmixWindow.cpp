@@ -14,6 +14,7 @@
 #include "NumberLineEdit.h"
 #include "PictureButton.h"
 #include "PictureCheckBox.h"
+#include "ProgramTitle.h"
 #include "RoundTitleButton.h"
 #include "Skin.h"
 #include "WindowDragger.h"
@@ -21,6 +22,7 @@
 #include "WindowOutline.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QShortcut>
@@ -33,13 +35,13 @@ VelmixWindow::VelmixWindow(DriveList &driveList, FileMover &fileMover, const QSt
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
     , m_ownMessageBox(this)
     , m_workDisplay(this)
-    , m_core({m_busyPointer, messageBox ? *messageBox : m_ownMessageBox, driveList, fileMover, m_workDisplay},
-             startFolder)
+    , m_messages(messageBox ? *messageBox : m_ownMessageBox)
+    , m_core({m_busyPointer, m_messages, driveList, fileMover, m_workDisplay}, startFolder)
     , m_model(m_core.table())
     , m_background(Skin::picture(QStringLiteral("background"), {570, 580}))
 {
     setObjectName(QStringLiteral("frmVelmix"));
-    setWindowTitle(QStringLiteral("Velmix V2.0"));
+    setWindowTitle(ProgramTitle);
     setWindowIcon(Skin::windowIcon());
     setFixedSize(WindowLayout::WindowSize);
     // Nothing outside the outline is drawn, also where a window system takes the mask
@@ -66,7 +68,7 @@ VelmixWindow::VelmixWindow(DriveList &driveList, FileMover &fileMover, const QSt
     connect(new FolderDrop(this), &FolderDrop::dropped, this, &VelmixWindow::Form_DragDrop, Qt::QueuedConnection);
     connectControls();
     Form_Load();
-    m_ui.PicMini->setFocus();
+    m_ui.Dir1->setFocus(); // where the work starts
 }
 
 void VelmixWindow::Form_Load()
@@ -101,6 +103,7 @@ void VelmixWindow::closeEvent(QCloseEvent *event)
 {
     if (m_flowDepth > 0) {
         m_workDisplay.cancelWork();
+        m_ownMessageBox.closing();
         m_closeAfterFlow = true;
         event->ignore();
         return;
@@ -108,10 +111,11 @@ void VelmixWindow::closeEvent(QCloseEvent *event)
     QWidget::closeEvent(event);
 }
 
-void VelmixWindow::runFlow(const std::function<void()> &flow)
+void VelmixWindow::runFlow(const std::function<void()> &flow, Status status)
 {
     ++m_flowDepth;
     flow();
+    m_ui.LblStatus->setText(status == Status::Summary ? m_core.lastSummary() : QString());
     redraw();
     // The flows reset the fields, so the typing before them is no longer the boxes' to
     // undo: after an apply, Ctrl+Z anywhere offers to take the apply back.
@@ -133,6 +137,7 @@ void VelmixWindow::connectControls()
     // A user's pick raises activated, the same entry again included, as the lists' click did.
     connect(m_ui.CboRazr, &QComboBox::activated, this, &VelmixWindow::CboRazr_Click);
     connect(m_ui.CboRazr, &DigitWidthBox::doubleClicked, this, &VelmixWindow::CboRazr_DblClick);
+    connect(m_ui.CboOrder, &QComboBox::activated, this, &VelmixWindow::CboOrder_Click);
     connect(m_ui.cboMask, &QComboBox::activated, this, &VelmixWindow::cboMask_Click);
     connect(m_ui.cboMask, &MaskComboBox::maskTyped, this, &VelmixWindow::cboMask_Validate);
     connect(m_ui.Drive1, &QComboBox::activated, this, &VelmixWindow::Drive1_Click);
@@ -140,7 +145,7 @@ void VelmixWindow::connectControls()
 
     connect(m_ui.ImgApply, &QAbstractButton::clicked, this, &VelmixWindow::ImgApply_Click);
     connect(m_ui.ImgChancel, &QAbstractButton::clicked, this, &VelmixWindow::ImgChancel_Click);
-    connect(m_ui.ImgHelp, &QAbstractButton::clicked, this, &HelpPage::open);
+    connect(m_ui.ImgHelp, &QAbstractButton::clicked, this, &VelmixWindow::ImgHelp_Click);
     connect(m_ui.PicMini, &QAbstractButton::clicked, this, &VelmixWindow::PicMini_Click);
     connect(m_ui.PicClose, &QAbstractButton::clicked, this, &VelmixWindow::PicClose_Click);
     // Anywhere in the window but a text box with edits of its own to undo.
@@ -163,10 +168,13 @@ void VelmixWindow::redraw()
     {
         const QSignalBlocker razr(m_ui.CboRazr);
         m_ui.CboRazr->setCurrentIndex(options.DigitWidthIndex);
+        const QSignalBlocker order(m_ui.CboOrder);
+        m_ui.CboOrder->setCurrentIndex(int(options.Order));
     }
+    m_ui.FlexGrid1->showNoFiles(!m_core.table().holdsFiles());
     m_ui.cboMask->showMasks(m_core.masks(), m_core.maskText());
     m_ui.Drive1->showDrives(m_core.drives(), m_core.driveIndex());
-    for (QComboBox *list : std::initializer_list<QComboBox *>{m_ui.CboRazr, m_ui.cboMask, m_ui.Drive1})
+    for (QComboBox *list : std::initializer_list<QComboBox *>{m_ui.CboRazr, m_ui.CboOrder, m_ui.cboMask, m_ui.Drive1})
         ComboBoxAccessible::selectCurrentEntry(list);
     const int drive = m_core.driveIndex();
     const bool knownDrive = drive >= 0 && drive < m_core.drives().size();
@@ -224,6 +232,12 @@ void VelmixWindow::CboRazr_DblClick()
     redraw();
 }
 
+void VelmixWindow::CboOrder_Click(int index)
+{
+    m_core.setNumberingOrder(NumberingOrder(index));
+    redraw();
+}
+
 void VelmixWindow::cboMask_Click(int index)
 {
     runFlow([&] { m_core.selectMask(index); });
@@ -252,7 +266,7 @@ void VelmixWindow::Form_DragDrop(const QString &path)
 
 void VelmixWindow::ImgApply_Click()
 {
-    runFlow([&] { m_core.applyNewNames(); });
+    runFlow([&] { m_core.applyNewNames(); }, Status::Summary);
 }
 
 void VelmixWindow::ImgChancel_Click()
@@ -260,10 +274,18 @@ void VelmixWindow::ImgChancel_Click()
     runFlow([&] { m_core.resetAndRelist(); });
 }
 
+// Where no program opens the page, the user is told where it lies.
+void VelmixWindow::ImgHelp_Click()
+{
+    const QString page = HelpPage::locate(QCoreApplication::applicationDirPath());
+    if (!HelpPage::open(page))
+        m_messages.showMessage(ProgramTitle, HelpPage::notOpened(page));
+}
+
 void VelmixWindow::undoApply()
 {
     if (m_core.canUndo())
-        runFlow([&] { m_core.undoLastApply(); });
+        runFlow([&] { m_core.undoLastApply(); }, Status::Summary);
 }
 
 void VelmixWindow::PicMini_Click()

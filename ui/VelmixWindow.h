@@ -41,8 +41,10 @@ private:
     static void ShapeRoundButton(QWidget *button);
     void connectControls();
     void redraw();
-    // Runs a core flow that may do long work, then redraws.
-    void runFlow(const std::function<void()> &flow);
+    // Runs a core flow that may do long work, then redraws; the status line tells what an
+    // apply or undo did, and goes after any other flow.
+    enum class Status { Clear, Summary };
+    void runFlow(const std::function<void()> &flow, Status status = Status::Clear);
 
     void PicToggle_Click(Toggle toggle);
 
@@ -52,6 +54,7 @@ private:
     void TxtName_KeyUp();
     void CboRazr_Click(int index);
     void CboRazr_DblClick();
+    void CboOrder_Click(int index);
 
     void cboMask_Click(int index);
     void cboMask_Validate(const QString &text);
@@ -60,6 +63,7 @@ private:
     void Form_DragDrop(const QString &path);
     void ImgApply_Click();
     void ImgChancel_Click();
+    void ImgHelp_Click();
     void undoApply();
     void PicMini_Click();
     void PicClose_Click();
@@ -67,6 +71,7 @@ private:
     WidgetBusyPointer m_busyPointer;
     WidgetMessageBox m_ownMessageBox;
     WidgetWorkDisplay m_workDisplay;
+    MessageBox &m_messages;
     RenamerCore m_core;
     FileGridModel m_model;
     QPixmap m_background;

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace velmix {
 namespace {
@@ -32,6 +33,10 @@ QString oneLineEach(const QString &text, const QFontMetrics &metrics, int width)
 
 void WidgetMessageBox::showMessage(const QString &title, const QString &text)
 {
+    if (m_closing) {
+        std::fprintf(stderr, "velmix: %s\n%s\n", qUtf8Printable(title), qUtf8Printable(text));
+        return;
+    }
     // Never taller than the screen, however many rows a report lists: past that the text
     // scrolls and the button stays in sight. The text can be selected and copied.
     QDialog box(m_owner);
@@ -64,6 +69,8 @@ void WidgetMessageBox::showMessage(const QString &title, const QString &text)
 
 bool WidgetMessageBox::ask(const QString &title, const QString &text)
 {
+    if (m_closing)
+        return false;
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::NoButton, m_owner);
     QPushButton *yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
     box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);

@@ -37,8 +37,8 @@ const QString frameStyle = QStringLiteral(
 
 bool showsNoCaption(ControlKind kind)
 {
-    return kind == K::PictureCheckBox || kind == K::MaskList || kind == K::DriveList || kind == K::FolderList
-           || kind == K::Grid;
+    return kind == K::PictureCheckBox || kind == K::MaskList || kind == K::OrderList || kind == K::DriveList
+           || kind == K::FolderList || kind == K::Grid;
 }
 
 QWidget *create(const ControlSpec &entry, QWidget *parent)
@@ -56,7 +56,8 @@ QWidget *create(const ControlSpec &entry, QWidget *parent)
         return box;
     }
     case K::Label:
-    case K::TitleLabel: {
+    case K::TitleLabel:
+    case K::StatusLabel: {
         auto *label = new QLabel(entry.text, parent);
         label->setWordWrap(entry.kind == K::Label);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -65,6 +66,8 @@ QWidget *create(const ControlSpec &entry, QWidget *parent)
         label->setPalette(colours);
         if (entry.kind == K::TitleLabel)
             label->setFont(Skin::titleFont());
+        // A press on the status line drags the window, as one on the bare skin does.
+        label->setAttribute(Qt::WA_TransparentForMouseEvents, entry.kind == K::StatusLabel);
         return label;
     }
     case K::TextBox: {
@@ -80,9 +83,11 @@ QWidget *create(const ControlSpec &entry, QWidget *parent)
         return box;
     }
     case K::MaskList:
-    case K::DigitWidthList: {
-        QComboBox *list = entry.kind == K::DigitWidthList ? static_cast<QComboBox *>(new DigitWidthBox(parent))
-                                                          : new MaskComboBox(parent);
+    case K::DigitWidthList:
+    case K::OrderList: {
+        QComboBox *list = entry.kind == K::DigitWidthList ? new DigitWidthBox(parent)
+                          : entry.kind == K::MaskList     ? new MaskComboBox(parent)
+                                                          : new QComboBox(parent);
         list->addItems(entry.entries);
         return list;
     }
@@ -149,10 +154,10 @@ WindowControls typedControls(const Built &built)
     const auto button = [&](const char *name) { return typed<PictureButton>(built, name); };
     return {box("PicBig"), box("PicSmall"), box("PicPerBig"), box("PicPod"), box("PicBreak"), box("PicNum"),
             field("TxtName"), field("TxtNach"), field("TxtShag"),
-            typed<DigitWidthBox>(built, "CboRazr"), typed<MaskComboBox>(built, "cboMask"),
+            typed<DigitWidthBox>(built, "CboRazr"), typed<QComboBox>(built, "CboOrder"), typed<MaskComboBox>(built, "cboMask"),
             typed<DriveComboBox>(built, "Drive1"), typed<FolderList>(built, "Dir1"),
             typed<HiddenFileList>(built, "File1"), typed<FileGrid>(built, "FlexGrid1"),
-            label("Label9"), label("ImgChecked"), label("ImgUnchecked"),
+            label("Label9"), label("LblStatus"), label("ImgChecked"), label("ImgUnchecked"),
             typed<RoundTitleButton>(built, "PicMini"), typed<RoundTitleButton>(built, "PicClose"),
             button("ImgHelp"), button("ImgChancel"), button("ImgApply")};
 }
@@ -163,11 +168,11 @@ const QList<ControlSpec> &controls()
 {
     static const QList<ControlSpec> layout = {
         {u"FraFormat"_s, K::Frame, {}, -1, {224, 408, 317, 117}, u"Форматирование"_s},
-        {u"PicPerBig"_s, K::PictureCheckBox, u"FraFormat"_s, 29, {236, 488, 31, 31}, u"Первая буква большая"_s},
-        {u"PicBig"_s, K::PictureCheckBox, u"FraFormat"_s, 24, {236, 424, 31, 31}, u"Все буквы большие"_s},
-        {u"PicSmall"_s, K::PictureCheckBox, u"FraFormat"_s, 23, {236, 456, 31, 31}, u"Все буквы маленькие"_s},
-        {u"PicPod"_s, K::PictureCheckBox, u"FraFormat"_s, 22, {384, 424, 31, 31}, u"Заменить \" \" на \"_\""_s},
-        {u"PicBreak"_s, K::PictureCheckBox, u"FraFormat"_s, 21, {384, 456, 31, 31}, u"Заменить \"_\" на \" \""_s},
+        {u"PicPerBig"_s, K::PictureCheckBox, u"FraFormat"_s, 23, {236, 488, 31, 31}, u"Первая буква большая"_s},
+        {u"PicBig"_s, K::PictureCheckBox, u"FraFormat"_s, 21, {236, 424, 31, 31}, u"Все буквы большие"_s},
+        {u"PicSmall"_s, K::PictureCheckBox, u"FraFormat"_s, 22, {236, 456, 31, 31}, u"Все буквы маленькие"_s},
+        {u"PicPod"_s, K::PictureCheckBox, u"FraFormat"_s, 24, {384, 424, 31, 31}, u"Заменить \" \" на \"_\""_s},
+        {u"PicBreak"_s, K::PictureCheckBox, u"FraFormat"_s, 25, {384, 456, 31, 31}, u"Заменить \"_\" на \" \""_s},
         {u"Label8"_s, K::Label, u"FraFormat"_s, -1, {276, 492, 81, 29}, u"Первая буква большая"_s, {}, {}, 0, {},
          u"PicPerBig"_s},
         {u"Label7"_s, K::Label, u"FraFormat"_s, -1, {420, 464, 109, 21}, u"Заменить \"_\" на \" \""_s, {}, {}, 0, {},
@@ -180,6 +185,9 @@ const QList<ControlSpec> &controls()
          u"PicBig"_s},
         {u"Frame1"_s, K::Frame, {}, -1, {20, 428, 193, 141}, u"Нумерация"_s},
         {u"PicNum"_s, K::PictureCheckBox, u"Frame1"_s, 19, {172, 528, 31, 31}, u"Нумерация"_s},
+        // Beside the numbering box, in the frame's free corner: the order the numbers follow.
+        {u"CboOrder"_s, K::OrderList, u"Frame1"_s, 18, {28, 534, 137, 21}, u"Порядок нумерации"_s, {}, {}, 0,
+         {u"по имени"_s, u"по числам в имени"_s}},
         {u"TxtShag"_s, K::NumberBox, u"Frame1"_s, 17, {124, 500, 81, 21}, u"1"_s},
         {u"TxtNach"_s, K::NumberBox, u"Frame1"_s, 15, {124, 472, 81, 21}, u"1"_s, {}, {}, NamingOptions::StartTextLimit},
         {u"CboRazr"_s, K::DigitWidthList, u"Frame1"_s, 13, {124, 444, 81, 21}, {}, {}, {}, 0,
@@ -197,11 +205,14 @@ const QList<ControlSpec> &controls()
         {u"FraDir"_s, K::Frame, {}, -1, {20, 52, 193, 281}, u"Директория"_s},
         {u"Dir1"_s, K::FolderList, u"FraDir"_s, 4, {28, 96, 177, 231}, u"Папка"_s},
         {u"Drive1"_s, K::DriveList, u"FraDir"_s, 3, {28, 68, 177, 21}, u"Диск"_s},
-        {u"PicClose"_s, K::RoundTitleButton, {}, 1, {513, 10, 40, 40}, {}, u"close"_s, u"Закрыть"_s},
-        {u"PicMini"_s, K::RoundTitleButton, {}, 0, {479, 10, 40, 40}, {}, u"minimise"_s, u"Свернуть"_s},
+        {u"PicClose"_s, K::RoundTitleButton, {}, 34, {513, 10, 40, 40}, {}, u"close"_s, u"Закрыть"_s},
+        // The title buttons close the tab order, so a first key never minimises the window.
+        {u"PicMini"_s, K::RoundTitleButton, {}, 33, {479, 10, 40, 40}, {}, u"minimise"_s, u"Свернуть"_s},
         // The picture buttons follow the layout's tab order, so the keyboard reaches them too.
         {u"ImgHelp"_s, K::PictureButton, {}, 30, {284, 532, 84, 39}, {}, u"help"_s, u"Помощь"_s},
         {u"Label9"_s, K::TitleLabel, {}, -1, {20, 28, 161, 20}, u"Вельмикс В."_s},
+        // What the last apply or undo did, in the bare strip beside the title.
+        {u"LblStatus"_s, K::StatusLabel, {}, -1, {200, 31, 270, 17}},
         {u"ImgChancel"_s, K::PictureButton, {}, 31, {372, 532, 84, 39}, {}, u"reset"_s, u"Сбросить настройки"_s},
         {u"ImgApply"_s, K::PictureButton, {}, 32, {460, 532, 84, 39}, {}, u"apply"_s, u"Применить настройки"_s},
         {u"ImgChecked"_s, K::PictureHolder, {}, -1, {492, 388, 31, 31}, {}, u"checked"_s},

@@ -31,6 +31,8 @@ enum class ControlKind {
     NumberBox,
     MaskList,
     DigitWidthList,
+    OrderList,
+    StatusLabel,
     DriveList,
     FolderList,
     HiddenFileList,
@@ -65,12 +67,13 @@ struct WindowControls
     PictureCheckBox *PicBig, *PicSmall, *PicPerBig, *PicPod, *PicBreak, *PicNum;
     KeyReleaseLineEdit *TxtName, *TxtNach, *TxtShag;
     DigitWidthBox *CboRazr;
+    QComboBox *CboOrder;
     MaskComboBox *cboMask;
     DriveComboBox *Drive1;
     FolderList *Dir1;
     HiddenFileList *File1;
     FileGrid *FlexGrid1;
-    QLabel *Label9, *ImgChecked, *ImgUnchecked;
+    QLabel *Label9, *LblStatus, *ImgChecked, *ImgUnchecked;
     RoundTitleButton *PicMini, *PicClose;
     PictureButton *ImgHelp, *ImgChancel, *ImgApply;
 };

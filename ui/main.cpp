@@ -18,7 +18,10 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(VELMIX_VERSION));
     QCommandLineParser parser;
     velmix::CommandLine::describe(parser);
-    parser.process(velmix::CommandLine::arguments(argc, argv));
+    if (const auto reply = velmix::CommandLine::reply(parser, velmix::CommandLine::arguments(argc, argv))) {
+        std::fputs(qUtf8Printable(reply->text), reply->status == 0 ? stdout : stderr);
+        return reply->status;
+    }
 
     const velmix::CommandLine::Start start =
         velmix::CommandLine::startFolder(parser.positionalArguments(), velmix::currentFolder());

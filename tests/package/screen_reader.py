@@ -102,7 +102,7 @@ def run(program):
         desktop = Atspi.get_desktop(0)
         app = wait_for("the program on the AT-SPI bus", lambda: next(
             (a for a in descendants(desktop, ("application",)) if a.get_name() == "velmix"), None))
-        window = wait_for("the window", lambda: find(app, "frame", "Velmix V2.0"))
+        window = wait_for("the window", lambda: find(app, "frame", "Velmix V2.0.1"))
 
         # Every control the keyboard reaches has a role and a name no other one has.
         names = {}

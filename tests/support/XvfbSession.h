@@ -19,7 +19,7 @@ class XvfbSession
 public:
     ~XvfbSession()
     {
-        for (QProcess *process : {&m_program, &m_server}) {
+        for (QProcess *process : {&m_program, &m_windowManager, &m_server}) {
             if (process->state() != QProcess::NotRunning) {
                 process->terminate();
                 if (!process->waitForFinished(5000))
@@ -49,6 +49,23 @@ public:
         m_display = QString(":%1").arg(number);
         return isNumber;
     }
+
+    // Puts openbox on the display, as a desktop has a window manager; false where it is
+    // missing or does not take the display.
+    bool startWindowManager()
+    {
+        if (QStandardPaths::findExecutable("openbox").isEmpty())
+            return false;
+        QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+        variables.insert("DISPLAY", m_display);
+        m_windowManager.setProcessEnvironment(variables);
+        m_windowManager.start("openbox", {"--sm-disable"});
+        // Up once it owns the screen's window-manager selection.
+        return m_windowManager.waitForStarted()
+               && QTest::qWaitFor([&] { return hasWindowManager(); }, 10000);
+    }
+    // Whether a window manager has announced itself on the root window.
+    bool hasWindowManager() const;
 
     // Starts `program` in `folder` with the extra environment and its arguments.
     bool launch(const QString &program, const QString &folder, const QStringList &environment,
@@ -120,8 +137,13 @@ public:
     }
 
     // Asks a window to close as a window manager does (Alt+F4, its close button): with a
-    // WM_DELETE_WINDOW message.
-    bool requestClose(const QString &window) const;
+    // WM_DELETE_WINDOW message; or asks the window manager to close it, as `wmctrl -c` does.
+    enum class CloseBy { Message, WindowManager };
+    bool requestClose(const QString &window, CloseBy by = CloseBy::Message) const;
+
+    // Whether the program has ended, and what it wrote to standard error.
+    bool programEnded() const { return m_program.state() == QProcess::NotRunning; }
+    QString programErrors() { return QString::fromUtf8(m_program.readAllStandardError()); }
 
     QImage screen() const
     {
@@ -136,6 +158,7 @@ private:
     QString m_display;
     QProcess m_server;
     QProcess m_program;
+    QProcess m_windowManager;
 };
 
 } // namespace velmix::test

@@ -4,7 +4,9 @@
 
 #include <QDesktopServices>
 #include <QIcon>
+#include <QHelpEvent>
 #include <QMouseEvent>
+#include <QToolTip>
 #include <QSignalSpy>
 #include <QUrl>
 
@@ -231,6 +233,40 @@ private Q_SLOTS:
         QCOMPARE(grid->toolTip(), "q1.txt\nфайл с таким именем уже существует");
     }
 
+    // A long name loses its middle, so siblings that differ in their number still read
+    // apart; resting the pointer on one shows it whole, without a click. A control
+    // character's picture stands at least as tall as a capital letter.
+    void cellsReadable()
+    {
+        const QStringList names{"\n", "H", "Holiday_in_the_mountains_of_the_far_north_2.JPG",
+                                "Holiday_in_the_mountains_of_the_far_north_3.JPG"}; // as listed
+        test::WindowFixture f(names);
+        QTableView *grid = f.grid();
+        const auto shown = [&](int row) {
+            return grid->viewport()->grab(grid->visualRect(grid->model()->index(row, 0))).toImage();
+        };
+        QVERIFY(grid->fontMetrics().horizontalAdvance(names[2]) > grid->columnWidth(0));
+        QVERIFY(shown(2) != shown(3));
+        const auto inkRows = [&](int row) {
+            const QImage cell = shown(row);
+            int rows = 0;
+            for (int y = 0; y < cell.height(); ++y) {
+                bool ink = false;
+                for (int x = 0; x < cell.width() && !ink; ++x)
+                    ink = cell.pixelColor(x, y).lightness() < 128;
+                rows += ink;
+            }
+            return rows;
+        };
+        QVERIFY2(inkRows(0) > inkRows(1), qPrintable(QString("%1 against %2").arg(inkRows(0)).arg(inkRows(1))));
+
+        const QPoint third = grid->visualRect(grid->model()->index(3, 0)).center();
+        QHelpEvent hover(QEvent::ToolTip, third, grid->viewport()->mapToGlobal(third));
+        QApplication::sendEvent(grid->viewport(), &hover);
+        QTRY_COMPARE(QToolTip::text(), names[3]);
+        QToolTip::hideText();
+    }
+
     void helpOpensPageBesideProgram()
     {
         UrlCatcher catcher;
@@ -241,6 +277,20 @@ private Q_SLOTS:
         const QUrl url = opened.first().first().toUrl();
         QVERIFY(url.isLocalFile());
         QCOMPARE(url.toLocalFile(), HelpPage::locate(QCoreApplication::applicationDirPath()));
+    }
+
+    // Where no program opens HTML (xdg-open missing), a box tells where the page lies.
+    void helpWithoutALauncherSaysWhereThePageIs()
+    {
+        test::TempFolder noPrograms;
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(noPrograms.path()));
+        test::WindowFixture f;
+        QTest::mouseClick(f.button("ImgHelp"), Qt::LeftButton);
+        qputenv("PATH", path);
+        QCOMPARE(f.messages.shown.size(), 1);
+        QCOMPARE(f.messages.shown[0].first, "Velmix V2.0.1");
+        QVERIFY(f.messages.shown[0].second.endsWith(HelpPage::locate(QCoreApplication::applicationDirPath())));
     }
 
     void helpPageLocation_data()

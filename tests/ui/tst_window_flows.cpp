@@ -237,6 +237,9 @@ private Q_SLOTS:
         QTest::mouseClick(f.button("ImgApply"), Qt::LeftButton);
         QCOMPARE(f.folder.files(), QStringList({"ONE_TWO.TXT", "THREE.TXT"}));
         QCOMPARE(f.cell(0, 0), "ONE_TWO.TXT");
+        auto *status = f.control<QLabel>("LblStatus");
+        QCOMPARE(status->text(), "Переименовано 2 из 2"); // told in the window, no box to close
+        QVERIFY(f.messages.shown.isEmpty());
 
         // The reset shows the options' first state in the boxes too.
         QLineEdit *name = f.textBox("TxtName");
@@ -247,6 +250,7 @@ private Q_SLOTS:
         QCOMPARE(f.cell(0, 1), "z1.TXT");
         QTest::mouseClick(f.button("ImgChancel"), Qt::LeftButton);
         QCOMPARE(name->text(), "-");
+        QCOMPARE(status->text(), QString());
         verifyReset(f);
     }
 
@@ -293,6 +297,7 @@ private Q_SLOTS:
         f.messages.answers = {true};
         ctrlZ(f.grid());
         QCOMPARE(f.folder.files(), QStringList({"one two.txt", "three.TXT"}));
+        QCOMPARE(f.control<QLabel>("LblStatus")->text(), "Возвращено 2");
         ctrlZ(f.grid()); // nothing left to take back
         QCOMPARE(f.messages.asked.size(), 2);
         QVERIFY(f.messages.shown.isEmpty());
@@ -344,7 +349,11 @@ private Q_SLOTS:
             QCOMPARE(f.grid()->model()->index(row, 1).data(Qt::AccessibleDescriptionRole).toString(), readOnly);
         QTest::mouseClick(f.button("ImgApply"), Qt::LeftButton);
         QCOMPARE(f.messages.shown.size(), 1);
-        QVERIFY(f.messages.shown[0].second.endsWith("Причина: " + readOnly));
+        // The folder's reason once, not once per row; the rows were marked before.
+        const QStringList lines = f.messages.shown[0].second.split('\n');
+        QCOMPARE(lines.filter("Причина: "), QStringList{"Причина: " + readOnly});
+        QCOMPARE(lines.last(), "Не переименовано файлов: 2, отмечены заранее: 2");
+        QCOMPARE(f.control<QLabel>("LblStatus")->text(), "Переименовано 0 из 2");
         QCOMPARE(f.folder.files(), QStringList({"a.txt", "b.txt"}));
     }
 

@@ -234,6 +234,24 @@ private Q_SLOTS:
         QCOMPARE(width->currentText(), "0001");
     }
 
+    // Where the numbers in the names count, "Screenshot 2.png" is numbered second, and the
+    // grid shows the rows in the order they are numbered.
+    void numberingOrder()
+    {
+        test::WindowFixture f({"Screenshot 1.png", "Screenshot 12.png", "Screenshot 2.png", "Screenshot 10.png"});
+        QLineEdit *name = f.textBox("TxtName");
+        focus(name);
+        name->selectAll();
+        test::typeKey(name, Qt::Key_S, "s");
+        QCOMPARE(f.cell(3, 0), "Screenshot 2.png");
+        QCOMPARE(f.cell(3, 1), "s4.png");
+        test::WindowFixture::pick(f.list("CboOrder"), 1);
+        for (int row = 0; row < 4; ++row)
+            QCOMPARE(f.cell(row, 0) + " > " + f.cell(row, 1),
+                     QStringList({"Screenshot 1.png", "Screenshot 2.png", "Screenshot 10.png", "Screenshot 12.png"})[row]
+                         + " > s" + QString::number(row + 1) + ".png");
+    }
+
     void doubleClickOnWidthRebuilds()
     {
         test::WindowFixture f({"a.txt"});

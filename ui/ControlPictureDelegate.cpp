@@ -1,0 +1,93 @@
+#include "ControlPictureDelegate.h"
+
+#include <QApplication>
+#include <QPainter>
+
+#include <algorithm>
+#include <vector>
+
+namespace velmix {
+namespace {
+
+bool isControlPicture(QChar c)
+{
+    return c.unicode() >= 0x2400 && c.unicode() <= 0x2421;
+}
+
+} // namespace
+
+void ControlPictureDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    QStyleOptionViewItem cell = option;
+    initStyleOption(&cell, index);
+    if (std::none_of(cell.text.cbegin(), cell.text.cend(), isControlPicture)) {
+        QStyledItemDelegate::paint(painter, option, index);
+        return;
+    }
+    const QString text = cell.text;
+    cell.text.clear(); // the style draws the background, the mark's sign and the focus
+    const QStyle *style = cell.widget ? cell.widget->style() : QApplication::style();
+    style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, cell.widget);
+
+    QFont pictureFont = cell.font;
+    if (cell.font.pointSizeF() > 0)
+        pictureFont.setPointSizeF(cell.font.pointSizeF() * PictureScale);
+    else
+        pictureFont.setPixelSize(qRound(cell.font.pixelSize() * PictureScale));
+    const QFontMetricsF textMetrics(cell.font), pictureMetrics(pictureFont);
+    const auto widthOf = [&](QStringView part) {
+        return isControlPicture(part.front()) ? pictureMetrics.horizontalAdvance(part.toString())
+                                              : textMetrics.horizontalAdvance(part.toString());
+    };
+    // The text in characters, a surrogate pair counting as one.
+    std::vector<QStringView> characters;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
+        characters.push_back(QStringView(text).mid(i, length));
+        i += length - 1;
+    }
+    const QRectF room = style->subElementRect(QStyle::SE_ItemViewItemText, &cell, cell.widget).adjusted(2, 0, -2, 0);
+    double used = 0;
+    for (QStringView character : characters)
+        used += widthOf(character);
+    // Too wide: characters from both ends while they fit, the middle given up to "…".
+    size_t front = characters.size(), back = characters.size();
+    if (used > room.width()) {
+        const double budget = room.width() - textMetrics.horizontalAdvance(u'…');
+        used = 0;
+        front = 0;
+        for (bool fromFront = true; front < back; fromFront = !fromFront) {
+            const double next = widthOf(fromFront ? characters[front] : characters[back - 1]);
+            if (used + next > budget)
+                break;
+            used += next;
+            fromFront ? ++front : --back;
+        }
+    }
+    painter->save();
+    painter->setPen(cell.palette.color(cell.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
+    const double baseline = room.bottom() - textMetrics.descent();
+    // Drawn in runs of one font, so the text between the pictures keeps its shaping.
+    QString shown;
+    for (size_t i = 0; i < characters.size(); ++i) {
+        if (i == front && back > front)
+            shown += u'…';
+        if (i < front || i >= back)
+            shown += characters[i];
+    }
+    double x = room.left();
+    for (qsizetype start = 0; start < shown.size();) {
+        const bool picture = isControlPicture(shown[start]);
+        qsizetype end = start + 1;
+        while (end < shown.size() && isControlPicture(shown[end]) == picture)
+            ++end;
+        const QString run = shown.mid(start, end - start);
+        painter->setFont(picture ? pictureFont : cell.font);
+        painter->drawText(QPointF(x, baseline), run);
+        x += (picture ? pictureMetrics : textMetrics).horizontalAdvance(run);
+        start = end;
+    }
+    painter->restore();
+}
+
+} // namespace velmix
