@@ -75,6 +75,7 @@ void PreviewSession::RebuildNewNames()
         ReplaceUnderscores(m_table);
     if (m_options.FirstLetterCapital)
         CapitalizeFirstLetter(m_table);
+    m_ruleSteps.apply(m_table);
     markNewNames();
     if (m_observer)
         m_observer->newNamesRebuilt();
@@ -141,6 +142,15 @@ void PreviewSession::ResetOptions()
     const int digitWidthIndex = m_options.DigitWidthIndex; // the chosen width stays
     m_options = NamingOptions();
     m_options.DigitWidthIndex = digitWidthIndex;
+    m_ruleSteps = NameRuleSteps();
+}
+
+void PreviewSession::setNameRules(const NameRules &rules)
+{
+    if (rules == m_ruleSteps.rules())
+        return;
+    m_ruleSteps.update(rules);
+    RebuildNewNames();
 }
 
 void PreviewSession::setBaseName(const QString &text)
