@@ -8,14 +8,29 @@
 namespace velmix {
 namespace {
 
-// Whether every unit of `text` is a whole character on its own: no surrogate, no
-// combining mark, no joiner and no CR (which joins a following LF). Cyrillic and Latin
-// names nearly always are, and skip the boundary finder.
+// Whether every unit of `text` is a whole character on its own: no surrogate, no mark,
+// no joiner or other format character, no Hangul jamo and no CR (which joins a following
+// LF). Nearly all names are, and skip the boundary finder.
 bool unitsAreCharacters(QStringView text)
 {
     return std::all_of(text.begin(), text.end(), [](QChar c) {
         const char16_t u = c.unicode();
-        return (u < 0x300 && u != u'\r') || (u >= 0x370 && u < 0x483) || (u >= 0x48A && u < 0x530);
+        if (u < 0x300)
+            return u != u'\r';
+        if (u >= 0x400 && u < 0x483)
+            return true;
+        if ((u >= 0x1100 && u < 0x1200) || (u >= 0xA960 && u < 0xA980) || (u >= 0xD7B0 && u < 0xD800))
+            return false;
+        switch (c.category()) {
+        case QChar::Mark_NonSpacing:
+        case QChar::Mark_SpacingCombining:
+        case QChar::Mark_Enclosing:
+        case QChar::Other_Format:
+        case QChar::Other_Surrogate:
+            return false;
+        default:
+            return true;
+        }
     });
 }
 
@@ -33,7 +48,7 @@ QList<qsizetype> characterBoundaries(QStringView text)
 
 } // namespace
 
-void appendCutAndInserted(QStringView text, const NameRules &rules, QString &out)
+void appendCutAndInserted(QStringView text, const NameRules &rules, TextBuffer &out)
 {
     const bool simple = unitsAreCharacters(text);
     const QList<qsizetype> boundaries = simple ? QList<qsizetype>() : characterBoundaries(text);

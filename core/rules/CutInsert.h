@@ -1,8 +1,8 @@
 #pragma once
 
 #include "NameRules.h"
+#include "TextBuffer.h"
 
-#include <QString>
 #include <QStringView>
 
 namespace velmix {
@@ -10,6 +10,6 @@ namespace velmix {
 // Appends `text` to `out` with the rules' cut made and their text inserted where the cut
 // was. Positions count characters as a reader sees them (an emoji, a letter with its
 // accents, an undecodable byte: one each) and stop at the ends of the text.
-void appendCutAndInserted(QStringView text, const NameRules &rules, QString &out);
+void appendCutAndInserted(QStringView text, const NameRules &rules, TextBuffer &out);
 
 } // namespace velmix

@@ -1,38 +1,64 @@
 #include "FindReplace.h"
 
-#include "Surrogates.h"
+#define PCRE2_CODE_UNIT_WIDTH 16
+#include <pcre2.h>
 
 namespace velmix {
 namespace {
 
 bool isLoneSurrogateAt(QStringView text, qsizetype at)
 {
-    return text[at].isSurrogate() && !isSurrogatePairAt(text, at)
-           && !(at > 0 && isSurrogatePairAt(text, at - 1));
+    return text[at].isSurrogate() && !(text[at].isHighSurrogate() && at + 1 < text.size() && text[at + 1].isLowSurrogate())
+           && !(text[at].isLowSurrogate() && at > 0 && text[at - 1].isHighSurrogate());
 }
 
 } // namespace
+
+struct FindReplace::Compiled
+{
+    ~Compiled()
+    {
+        pcre2_match_data_free(matches);
+        pcre2_code_free(code);
+    }
+    pcre2_code *code = nullptr;
+    pcre2_match_data *matches = nullptr;
+};
+
+FindReplace::FindReplace() = default;
+FindReplace::~FindReplace() = default;
+FindReplace::FindReplace(FindReplace &&) noexcept = default;
+FindReplace &FindReplace::operator=(FindReplace &&) noexcept = default;
 
 FindReplace::FindReplace(const NameRules &rules)
     : m_find(rules.findText)
     , m_case(rules.ignoreCase ? Qt::CaseInsensitive : Qt::CaseSensitive)
     , m_replace(rules.replaceText)
-    , m_usesExpression(rules.regularExpression)
 {
     if (m_find.isEmpty())
         return;
-    if (!m_usesExpression) {
+    if (!rules.regularExpression) {
         m_on = true;
         return;
     }
-    m_expression.setPattern(m_find);
-    m_expression.setPatternOptions(rules.ignoreCase ? QRegularExpression::CaseInsensitiveOption
-                                                    : QRegularExpression::NoPatternOption);
-    if (!m_expression.isValid()) {
-        m_error = m_expression.errorString();
+    // The options QRegularExpression gives PCRE2, with its case option.
+    int errorCode = 0;
+    PCRE2_SIZE errorOffset = 0;
+    auto compiled = std::make_unique<Compiled>();
+    compiled->code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(m_find.utf16()), PCRE2_SIZE(m_find.size()),
+                                   PCRE2_UTF | (rules.ignoreCase ? PCRE2_CASELESS : 0), &errorCode, &errorOffset,
+                                   nullptr);
+    if (!compiled->code) {
+        PCRE2_UCHAR message[256];
+        const int length = pcre2_get_error_message(errorCode, message, sizeof message / sizeof *message);
+        m_error = QStringLiteral("%1 (знак %2)")
+                      .arg(QStringView(reinterpret_cast<const char16_t *>(message), qMax(0, length)))
+                      .arg(errorOffset + 1);
         return;
     }
-    m_expression.optimize();
+    pcre2_jit_compile(compiled->code, PCRE2_JIT_COMPLETE); // where JIT is missing, the interpreter runs
+    compiled->matches = pcre2_match_data_create_from_pattern(compiled->code, nullptr);
+    m_compiled = std::move(compiled);
     // The replacement is read once: "\3" or "$3" names group 3; a backslash or dollar
     // before anything else stands for itself.
     QString literal;
@@ -53,28 +79,28 @@ FindReplace::FindReplace(const NameRules &rules)
     m_on = true;
 }
 
-void FindReplace::appendReplaced(QStringView text, QString &out) const
+void FindReplace::appendReplaced(QStringView text, TextBuffer &out) const
 {
     if (!m_on) {
         out.append(text);
         return;
     }
-    if (!m_usesExpression) {
+    if (!m_compiled) {
         appendPlain(text, out);
         return;
     }
     qsizetype runStart = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (!isLoneSurrogateAt(text, i))
+        if (!text[i].isSurrogate() || !isLoneSurrogateAt(text, i))
             continue;
         appendMatched(text.sliced(runStart, i - runStart), out);
-        out.append(text[i]);
+        out.append(text[i].unicode());
         runStart = i + 1;
     }
     appendMatched(text.sliced(runStart), out);
 }
 
-void FindReplace::appendPlain(QStringView text, QString &out) const
+void FindReplace::appendPlain(QStringView text, TextBuffer &out) const
 {
     qsizetype from = 0;
     for (qsizetype at; (at = text.indexOf(m_find, from, m_case)) >= 0; from = at + m_find.size()) {
@@ -84,18 +110,39 @@ void FindReplace::appendPlain(QStringView text, QString &out) const
     out.append(text.sliced(from));
 }
 
-void FindReplace::appendMatched(QStringView text, QString &out) const
+// Every match, as QRegularExpression's global match finds them: after an empty match the
+// next one must not be empty at the same place, else the search moves on a character.
+void FindReplace::appendMatched(QStringView text, TextBuffer &out) const
 {
-    qsizetype from = 0;
-    QRegularExpressionMatchIterator matches = m_expression.globalMatch(text);
-    while (matches.hasNext()) {
-        const QRegularExpressionMatch match = matches.next();
-        out.append(text.sliced(from, match.capturedStart() - from));
-        for (const Part &part : m_parts)
-            part.group < 0 ? out.append(part.text) : out.append(match.capturedView(part.group));
-        from = match.capturedEnd();
+    const auto subject = reinterpret_cast<PCRE2_SPTR>(text.utf16());
+    const auto length = PCRE2_SIZE(text.size());
+    pcre2_match_data *matches = m_compiled->matches;
+    const PCRE2_SIZE *groups = pcre2_get_ovector_pointer(matches);
+    const auto groupCount = int(pcre2_get_ovector_count(matches));
+    PCRE2_SIZE from = 0; // copied up to here
+    PCRE2_SIZE at = 0;   // next search from here
+    uint32_t options = PCRE2_NO_UTF_CHECK;
+    while (at <= length) {
+        const int found = pcre2_match(m_compiled->code, subject, length, at, options, matches, nullptr);
+        if (found < 0) {
+            if (!(options & PCRE2_NOTEMPTY_ATSTART) || at >= length)
+                break;
+            at += (text[qsizetype(at)].isHighSurrogate() && at + 1 < length) ? 2 : 1;
+            options = PCRE2_NO_UTF_CHECK;
+            continue;
+        }
+        out.append(text.sliced(qsizetype(from), qsizetype(groups[0] - from)));
+        for (const Part &part : m_parts) {
+            if (part.group < 0)
+                out.append(part.text);
+            else if (part.group < groupCount && groups[2 * part.group] != PCRE2_UNSET)
+                out.append(text.sliced(qsizetype(groups[2 * part.group]),
+                                       qsizetype(groups[2 * part.group + 1] - groups[2 * part.group])));
+        }
+        from = at = groups[1];
+        options = PCRE2_NO_UTF_CHECK | (groups[0] == groups[1] ? PCRE2_NOTEMPTY_ATSTART | PCRE2_ANCHORED : 0);
     }
-    out.append(text.sliced(from));
+    out.append(text.sliced(qsizetype(from)));
 }
 
 } // namespace velmix

@@ -32,32 +32,32 @@ void NameRuleSteps::update(const NameRules &rules)
     m_rules = rules;
 }
 
-void NameRuleSteps::appendRuled(QStringView name, QString &out) const
+QStringView NameRuleSteps::ruled(QStringView name) const
 {
-    // Each rule reads one scratch text and writes the other; the two keep their memory
+    // Each rule reads one scratch buffer and writes the other; both keep their memory
     // from row to row.
-    QString &a = m_scratch;
-    QString &b = m_scratch2;
-    a.resize(0);
-    a.append(name);
+    TextBuffer *from = &m_scratch;
+    TextBuffer *to = &m_scratch2;
+    from->clear();
+    from->append(name);
     const auto step = [&](auto rule, bool beforeExtension) {
-        b.resize(0);
-        const QStringView text(a);
+        to->clear();
+        const QStringView text = from->view();
         const qsizetype end = beforeExtension ? lengthBeforeExtension(text) : text.size();
-        rule(text.first(end), b);
-        b.append(text.sliced(end));
-        std::swap(a, b);
+        rule(text.first(end), *to);
+        to->append(text.sliced(end));
+        std::swap(from, to);
     };
     if (m_find.isOn())
-        step([&](QStringView text, QString &to) { m_find.appendReplaced(text, to); },
+        step([&](QStringView text, TextBuffer &out) { m_find.appendReplaced(text, out); },
              m_rules.replaceScope == ReplaceScope::NameBeforeExtension);
     if (m_rules.cutsOrInserts())
-        step([&](QStringView text, QString &to) { appendCutAndInserted(text, m_rules, to); }, true);
+        step([&](QStringView text, TextBuffer &out) { appendCutAndInserted(text, m_rules, out); }, true);
     if (m_rules.titleCase != TitleCase::Off)
-        step([&](QStringView text, QString &to) { appendTitleCased(text, m_rules.titleCase, to); }, true);
+        step([&](QStringView text, TextBuffer &out) { appendTitleCased(text, m_rules.titleCase, out); }, true);
     if (m_latin.isOn())
-        step([&](QStringView text, QString &to) { m_latin.appendLatin(text, to); }, false);
-    out.append(a);
+        step([&](QStringView text, TextBuffer &out) { m_latin.appendLatin(text, out); }, false);
+    return from->view();
 }
 
 void NameRuleSteps::apply(FileNameTable &table) const
@@ -67,12 +67,8 @@ void NameRuleSteps::apply(FileNameTable &table) const
     const NameColumn &names = table.newNames();
     NameColumn &ruled = table.spareColumn();
     ruled.beginRewrite(names.size(), names.totalLength() + names.size() * 8);
-    QString name;
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        name.resize(0);
-        appendRuled(names.at(i), name);
-        ruled.writeGrowing(name);
-    }
+    for (qsizetype i = 0; i < names.size(); ++i)
+        ruled.writeGrowing(this->ruled(names.at(i)));
     ruled.endRewrite();
     table.takeSpareAsNewNames();
 }

@@ -23,8 +23,9 @@ public:
     // Why the find text does not compile as an expression; else empty.
     [[nodiscard]] const QString &findError() const { return m_find.error(); }
 
-    // One new name through every rule that is on, in the panel's order.
-    void appendRuled(QStringView name, QString &out) const;
+    // One new name through every rule that is on, in the panel's order; the view holds
+    // until the next call.
+    [[nodiscard]] QStringView ruled(QStringView name) const;
     // Every new name of the table through the rules; nothing at all where all are off.
     void apply(FileNameTable &table) const;
 
@@ -32,8 +33,8 @@ private:
     NameRules m_rules;
     FindReplace m_find;
     Transliterator m_latin;
-    mutable QString m_scratch;
-    mutable QString m_scratch2;
+    mutable TextBuffer m_scratch;
+    mutable TextBuffer m_scratch2;
 };
 
 // The length of the name before its extension: up to the last dot, where that dot is

@@ -37,6 +37,11 @@ int rowOf(char16_t c)
     return c == u'ё' || c == u'Ё' ? 32 : -1;
 }
 
+char16_t asciiUpper(char16_t c)
+{
+    return c >= u'a' && c <= u'z' ? char16_t(c - 32) : c;
+}
+
 bool isUpperLetter(QChar c)
 {
     return c.isLetter() && c.isUpper();
@@ -85,7 +90,7 @@ Transliterator::~Transliterator() = default;
 Transliterator::Transliterator(Transliterator &&) noexcept = default;
 Transliterator &Transliterator::operator=(Transliterator &&) noexcept = default;
 
-void Transliterator::appendLatin(QStringView text, QString &out) const
+void Transliterator::appendLatin(QStringView text, TextBuffer &out) const
 {
     switch (m_scheme) {
     case Transliteration::Off: out.append(text); return;
@@ -95,35 +100,38 @@ void Transliterator::appendLatin(QStringView text, QString &out) const
     }
 }
 
-void Transliterator::appendFromTable(QStringView text, QString &out) const
+void Transliterator::appendFromTable(QStringView text, TextBuffer &out) const
 {
     const Table &table = m_scheme == Transliteration::Gost779B ? gost779B : passport;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
         const int row = rowOf(c.unicode());
         if (row < 0) {
-            out.append(c);
+            out.append(c.unicode());
             continue;
         }
         QLatin1StringView latin(table[size_t(row)]);
         const bool tse = c.toLower() == QChar(LetterTse);
         if (tse && m_scheme == Transliteration::Gost779B && QStringView(u"iejy").contains(QChar(nextLatin(text, i, table))))
             latin = QLatin1StringView("c");
-        if (!c.isUpper() || latin.isEmpty()) {
-            out.append(latin);
+        const bool capital = c.unicode() < u'а';
+        if (!capital || latin.isEmpty()) {
+            for (const char letter : latin)
+                out.append(char16_t(letter));
             continue;
         }
         // A capital spelled with several letters is all capitals within a word in
         // capitals (ЩУКА: SHCHUKA), else capital first (Щука: Shchuka).
         const bool nextIsLetter = i + 1 < text.size() && text[i + 1].isLetter();
         const bool inCapitals = nextIsLetter ? isUpperLetter(text[i + 1]) : i > 0 && isUpperLetter(text[i - 1]);
-        out.append(QChar(latin[0]).toUpper());
-        for (qsizetype k = 1; k < latin.size(); ++k)
-            out.append(inCapitals ? QChar(latin[k]).toUpper() : QChar(latin[k]));
+        for (qsizetype k = 0; k < latin.size(); ++k) {
+            const auto letter = char16_t(latin[k].unicode());
+            out.append(k == 0 || inCapitals ? asciiUpper(letter) : letter);
+        }
     }
 }
 
-void Transliterator::appendFromIcu(QStringView text, QString &out) const
+void Transliterator::appendFromIcu(QStringView text, TextBuffer &out) const
 {
     const auto cyrillic = std::find_if(text.begin(), text.end(), isCyrillic);
     if (!m_icu || cyrillic == text.end()) {
@@ -136,6 +144,7 @@ void Transliterator::appendFromIcu(QStringView text, QString &out) const
         icu::UnicodeString run(false, reinterpret_cast<const UChar *>(text.utf16() + runStart), int32_t(end - runStart));
         m_icu->rules->transliterate(run);
         out.append(QStringView(reinterpret_cast<const char16_t *>(run.getBuffer()), run.length()));
+        runStart = end;
     };
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (!text[i].isSurrogate())
@@ -145,7 +154,7 @@ void Transliterator::appendFromIcu(QStringView text, QString &out) const
             continue;
         }
         appendRun(i);
-        out.append(text[i]);
+        out.append(text[i].unicode());
         runStart = i + 1;
     }
     appendRun(text.size());

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "NameRules.h"
+#include "TextBuffer.h"
 
-#include <QString>
 #include <QStringView>
 
 #include <memory>
@@ -21,11 +21,11 @@ public:
     Transliterator &operator=(Transliterator &&) noexcept;
 
     [[nodiscard]] bool isOn() const { return m_scheme != Transliteration::Off; }
-    void appendLatin(QStringView text, QString &out) const;
+    void appendLatin(QStringView text, TextBuffer &out) const;
 
 private:
-    void appendFromTable(QStringView text, QString &out) const;
-    void appendFromIcu(QStringView text, QString &out) const;
+    void appendFromTable(QStringView text, TextBuffer &out) const;
+    void appendFromIcu(QStringView text, TextBuffer &out) const;
 
     struct IcuRules; // ICU's transliterator, kept out of this header
     Transliteration m_scheme;
