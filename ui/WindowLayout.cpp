@@ -28,6 +28,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 using K = ControlKind;
+using Built = QHash<QString, QWidget *>;
 
 const QString frameStyle = QStringLiteral(
     "QGroupBox { background-color: rgb(255,243,195); border: 1px solid rgb(200,0,0); border-radius: 2px;"
@@ -38,7 +39,7 @@ const QString frameStyle = QStringLiteral(
 bool showsNoCaption(ControlKind kind)
 {
     return kind == K::PictureCheckBox || kind == K::MaskList || kind == K::DriveList || kind == K::FolderList
-           || kind == K::Grid;
+           || kind == K::Grid || kind == K::ChoiceList;
 }
 
 QWidget *create(const ControlSpec &entry, QWidget *parent)
@@ -86,6 +87,11 @@ QWidget *create(const ControlSpec &entry, QWidget *parent)
         list->addItems(entry.entries);
         return list;
     }
+    case K::ChoiceList: {
+        auto *list = new QComboBox(parent);
+        list->addItems(entry.entries);
+        return list;
+    }
     case K::DriveList:
         return new DriveComboBox(parent);
     case K::FolderList:
@@ -115,7 +121,6 @@ QWidget *create(const ControlSpec &entry, QWidget *parent)
     return nullptr;
 }
 
-using Built = QHash<QString, QWidget *>;
 
 void setTabOrder(const Built &built)
 {
@@ -218,17 +223,16 @@ QRect placeOf(const QString &name)
     return {};
 }
 
-WindowControls build(QWidget *window)
+Built buildControls(QWidget *surface, const QList<ControlSpec> &specs)
 {
-    window->setFont(Skin::controlFont());
     Built built;
-    for (const ControlSpec &entry : controls()) {
-        QWidget *parent = entry.parent.isEmpty() ? window : built[entry.parent];
+    for (const ControlSpec &entry : specs) {
+        QWidget *parent = entry.parent.isEmpty() ? surface : built[entry.parent];
         QWidget *control = create(entry, parent);
         built.insert(entry.name, control);
         control->setObjectName(entry.name);
-        // Places are kept in window pixels; a frame's children sit relative to the frame.
-        control->setGeometry(entry.place.translated(-parent->mapTo(window, QPoint(0, 0))));
+        // Places are kept in the surface's pixels; a frame's children sit relative to the frame.
+        control->setGeometry(entry.place.translated(-parent->mapTo(surface, QPoint(0, 0))));
         if (entry.kind != K::Frame && entry.kind != K::TitleLabel)
             control->setFont(Skin::controlFont());
         if (!entry.toolTip.isEmpty()) {
@@ -238,9 +242,16 @@ WindowControls build(QWidget *window)
             control->setAccessibleName(entry.text);
         }
     }
-    for (const ControlSpec &entry : controls())
+    for (const ControlSpec &entry : specs)
         if (!entry.buddy.isEmpty())
             static_cast<QLabel *>(built[entry.name])->setBuddy(built[entry.buddy]);
+    return built;
+}
+
+WindowControls build(QWidget *window)
+{
+    window->setFont(Skin::controlFont());
+    const Built built = buildControls(window, controls());
     setTabOrder(built);
     return typedControls(built);
 }
