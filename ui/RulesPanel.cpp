@@ -163,6 +163,8 @@ void RulesPanel::ImgRules_Click()
     window->setFixedSize(open ? OpenWindowSize : WindowLayout::WindowSize);
     window->setMask(open ? WindowOutline::mainWindow() + outline() : WindowOutline::mainWindow());
     m_button->setPicture(Skin::picture(open ? u"fewerrules"_s : u"morerules"_s, ButtonPlace.size()));
+    if (open)
+        m_controls.value(u"TxtFind"_s)->setFocus(); // the first rule, ready to type
 }
 
 void RulesPanel::changeRules(const std::function<void(NameRules &)> &change)

@@ -41,6 +41,19 @@ const QList<Spoken> &spokenControls()
         {"ImgHelp", QAccessible::Button, "Помощь"},
         {"ImgChancel", QAccessible::Button, "Сбросить настройки"},
         {"ImgApply", QAccessible::Button, "Применить настройки"},
+        {"ImgRules", QAccessible::Button, "Ещё правила"},
+        {"TxtFind", QAccessible::EditableText, "Найти"},
+        {"TxtReplace", QAccessible::EditableText, "Заменить на"},
+        {"PicIgnoreCase", QAccessible::CheckBox, "Без учёта регистра"},
+        {"PicRegExp", QAccessible::CheckBox, "Регулярное выражение"},
+        {"PicWholeName", QAccessible::CheckBox, "Включая расширение"},
+        {"TxtPosition", QAccessible::EditableText, "С позиции"},
+        {"TxtCut", QAccessible::EditableText, "Вырезать знаков"},
+        {"TxtInsert", QAccessible::EditableText, "Вставить"},
+        {"PicFromEnd", QAccessible::CheckBox, "Считать с конца"},
+        {"PicTitleCase", QAccessible::CheckBox, "Каждое слово с большой буквы"},
+        {"PicRestLower", QAccessible::CheckBox, "Остальные буквы маленькие"},
+        {"CboLatin", QAccessible::ComboBox, "Кириллица латиницей"},
     };
     return table;
 }
@@ -133,13 +146,28 @@ private Q_SLOTS:
         QVERIFY(title->width() >= title->fontMetrics().horizontalAdvance(title->text()));
     }
 
+    // The rules panel's controls follow the window's chain while it is open.
+    void tabOrderAndFirstFocus_data()
+    {
+        QTest::addColumn<bool>("panelOpen");
+        QTest::newRow("panel closed") << false;
+        QTest::newRow("panel open") << true;
+    }
     void tabOrderAndFirstFocus()
     {
+        QFETCH(bool, panelOpen);
         test::WindowFixture f;
         QTRY_COMPARE(QApplication::focusWidget(), f.control("PicMini"));
-        const QStringList expected = {"PicClose", "Drive1", "Dir1", "cboMask", "FlexGrid1", "TxtName", "CboRazr",
-                                      "TxtNach", "TxtShag", "PicNum", "PicBreak", "PicPod", "PicSmall", "PicBig",
-                                      "PicPerBig", "ImgHelp", "ImgChancel", "ImgApply", "PicMini"};
+        QStringList expected = {"PicClose", "Drive1", "Dir1", "cboMask", "FlexGrid1", "TxtName", "CboRazr",
+                                "TxtNach", "TxtShag", "PicNum", "PicBreak", "PicPod", "PicSmall", "PicBig",
+                                "PicPerBig", "ImgHelp", "ImgChancel", "ImgApply", "ImgRules"};
+        if (panelOpen) {
+            QTest::mouseClick(f.button("ImgRules"), Qt::LeftButton);
+            f.control("PicMini")->setFocus();
+            expected += {"TxtFind", "TxtReplace", "PicIgnoreCase", "PicRegExp", "PicWholeName", "TxtPosition",
+                         "TxtCut", "TxtInsert", "PicFromEnd", "PicTitleCase", "PicRestLower", "CboLatin"};
+        }
+        expected.append("PicMini");
         QStringList visited;
         for (qsizetype i = 0; i < expected.size(); ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
