@@ -382,6 +382,29 @@ double keystrokeMs(const QString &folder)
     return median(samples);
 }
 
+// A key typed into the rules panel's find box, 100,000 rows: the preview is rebuilt as the
+// text changes, during the key press.
+double findKeystrokeMs(const QString &folder)
+{
+    BenchWindow bench(folder);
+    VelmixWindow &window = bench.window;
+    window.findChild<QAbstractButton *>(QStringLiteral("ImgRules"))->click();
+    auto *box = window.findChild<QLineEdit *>(QStringLiteral("TxtFind"));
+    std::vector<double> samples;
+    const QString typed = QStringLiteral("photo 1");
+    for (const QChar c : typed) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key(c.toUpper().unicode()), Qt::NoModifier, QString(c));
+        samples.push_back(timeMs([&] { QApplication::sendEvent(box, &press); }));
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key(c.toUpper().unicode()), Qt::NoModifier, QString(c));
+        QApplication::sendEvent(box, &release);
+    }
+    if (window.core().preview().nameRules().findText != typed) {
+        std::fprintf(stderr, "find keystroke: the core finds %s\n", qPrintable(window.core().preview().nameRules().findText));
+        return -1;
+    }
+    return median(samples);
+}
+
 // From constructing the window in `folder` until the grid's model holds every file.
 double windowMs(const QString &folder, qsizetype files)
 {
@@ -555,6 +578,7 @@ int main(int argc, char **argv)
     if (runs("list-100k") || runs("rules")) {
         const BenchFolder &folder = shared100k();
         report("preview_rules_100k_ms", previewRulesMs(folder.path(), busy), "ms");
+        report("keystroke_find_100k_ms", findKeystrokeMs(folder.path()), "ms");
     }
     if (runs("list-1m")) {
         BenchFolder folder(root.filePath(QStringLiteral("list-1m")), 1000000);

@@ -102,7 +102,8 @@ RulesPanel::RulesPanel(QWidget *window, PreviewSession &preview, const QPixmap &
     m_controls.value(u"LblFindError"_s)->setPalette(warning);
 
     const auto onText = [&](const char *name, void (*put)(NameRules &, const QString &)) {
-        connect(edit(name), &QLineEdit::textEdited, this,
+        // Every change, also one a screen reader makes; the redraws set texts silently.
+        connect(edit(name), &QLineEdit::textChanged, this,
                 [this, put](const QString &text) { changeRules([&](NameRules &rules) { put(rules, text); }); });
     };
     onText("TxtFind", [](NameRules &r, const QString &t) { r.findText = t; });
