@@ -73,8 +73,8 @@ private Q_SLOTS:
         QTest::newRow("groups \\1 and $1") << camera << replacing("(?i)img_(\\d+)", "\\1-$1", expression)
                                            << QStringList{"0001-0001.JPG", "0002-0002.jpg"} << none;
         QTest::newRow("groups swapped, a lone $ and \\ stay")
-            << QStringList{"a b.txt", "c d.txt"} << replacing("(\\w) (\\w)", "$2$ \\$1\\", expression)
-            << QStringList{"b$ \\a\\.txt", "d$ \\c\\.txt"} << none;
+            << QStringList{"Иван Петров.txt", "c d.txt"} << replacing("(\\w+) (\\w+)", "$2$ \\$1\\", expression)
+            << QStringList{"Петров$ \\Иван\\.txt", "d$ \\c\\.txt"} << none;
         QTest::newRow("a dot in plain text is a dot") << QStringList{"a.b.c.txt", "abc.txt"} << replacing(".", "_")
                                                       << QStringList{"a_b_c.txt", "abc.txt"} << none;
         QTest::newRow("a dot in an expression is any character")

@@ -41,12 +41,13 @@ FindReplace::FindReplace(const NameRules &rules)
         m_on = true;
         return;
     }
-    // The options QRegularExpression gives PCRE2, with its case option.
+    // The options QRegularExpression gives PCRE2, with its case option and Unicode
+    // properties: \w, \b and \d take Cyrillic letters and other scripts' digits too.
     int errorCode = 0;
     PCRE2_SIZE errorOffset = 0;
     auto compiled = std::make_unique<Compiled>();
     compiled->code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(m_find.utf16()), PCRE2_SIZE(m_find.size()),
-                                   PCRE2_UTF | (rules.ignoreCase ? PCRE2_CASELESS : 0), &errorCode, &errorOffset,
+                                   PCRE2_UTF | PCRE2_UCP | (rules.ignoreCase ? PCRE2_CASELESS : 0), &errorCode, &errorOffset,
                                    nullptr);
     if (!compiled->code) {
         PCRE2_UCHAR message[256];
