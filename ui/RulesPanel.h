@@ -6,6 +6,8 @@
 #include <QRegion>
 #include <QWidget>
 
+#include <functional>
+
 class QComboBox;
 class QLabel;
 

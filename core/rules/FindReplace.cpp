@@ -52,9 +52,10 @@ FindReplace::FindReplace(const NameRules &rules)
     if (!compiled->code) {
         PCRE2_UCHAR message[256];
         const int length = pcre2_get_error_message(errorCode, message, sizeof message / sizeof *message);
-        m_error = QStringLiteral("%1 (знак %2)")
-                      .arg(QStringView(reinterpret_cast<const char16_t *>(message), qMax(0, length)))
-                      .arg(errorOffset + 1);
+        // PCRE2 words the fault itself, in English; where it lies is told in Russian.
+        m_error = QStringLiteral("Ошибка в выражении (знак %1): %2")
+                      .arg(errorOffset + 1)
+                      .arg(QStringView(reinterpret_cast<const char16_t *>(message), qMax(0, length)));
         return;
     }
     pcre2_jit_compile(compiled->code, PCRE2_JIT_COMPLETE); // where JIT is missing, the interpreter runs
