@@ -112,17 +112,59 @@ void drawMinimise(QPainter &painter)
 }
 
 constexpr QRectF pill(1, 1.5, 82, 36);
+constexpr QRectF narrowPill(1, 1.5, 50, 36);
 
 // Leaves the painter set up for the white symbol.
-void drawPill(QPainter &painter)
+void drawPillIn(QPainter &painter, const QRectF &shape)
 {
-    painter.fillRect(QRectF(0, 0, 84, 39), cream);
-    const qreal radius = pill.height() / 2;
+    painter.fillRect(QRectF(0, 0, shape.width() + 2, 39), cream);
+    const qreal radius = shape.height() / 2;
     painter.setPen(QPen(ringRed, 1.5));
-    painter.setBrush(faceGradient(pill));
-    painter.drawRoundedRect(pill.adjusted(0.75, 0.75, -0.75, -0.75), radius - 0.75, radius - 0.75);
+    painter.setBrush(faceGradient(shape));
+    painter.drawRoundedRect(shape.adjusted(0.75, 0.75, -0.75, -0.75), radius - 0.75, radius - 0.75);
     painter.setPen(symbolPen(white, 3.5));
     painter.setBrush(Qt::NoBrush);
+}
+
+void drawPill(QPainter &painter)
+{
+    drawPillIn(painter, pill);
+}
+
+// Two chevrons pointing the way the rules panel moves: out (direction 1) or back (-1).
+void drawChevrons(QPainter &painter, qreal direction)
+{
+    drawPillIn(painter, narrowPill);
+    const QPointF centre = narrowPill.center();
+    for (const qreal offset : {-4.5, 4.5}) {
+        const QPointF tip = centre + QPointF(offset + direction * 3, 0);
+        const QPointF arms[] = {tip + QPointF(-direction * 5.5, -7), tip, tip + QPointF(-direction * 5.5, 7)};
+        painter.drawPolyline(arms, 3);
+    }
+}
+
+void drawMoreRules(QPainter &painter)
+{
+    drawChevrons(painter, 1);
+}
+
+void drawFewerRules(QPainter &painter)
+{
+    drawChevrons(painter, -1);
+}
+
+// The rules panel beside the window: the same rim and corners as the window's panel.
+constexpr QRectF rulesPanel(0, 0, 300, 555);
+
+void drawRulesPanel(QPainter &painter)
+{
+    constexpr qreal rimWidth = 3;
+    // Red up to the picture's edge, so the hard-edged mask never cuts into cream.
+    painter.fillRect(rulesPanel, red);
+    const qreal innerRadius = panelCornerRadius - rimWidth;
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(cream);
+    painter.drawRoundedRect(rulesPanel.adjusted(rimWidth, rimWidth, -rimWidth, -rimWidth), innerRadius, innerRadius);
 }
 
 void drawHelp(QPainter &painter)
@@ -211,6 +253,9 @@ const Picture pictures[] = {
     {"apply", {84, 39}, drawApply},
     {"checked", {31, 31}, drawChecked},
     {"unchecked", {31, 31}, drawUnchecked},
+    {"morerules", {52, 39}, drawMoreRules},
+    {"fewerrules", {52, 39}, drawFewerRules},
+    {"rulespanel", {300, 555}, drawRulesPanel},
 };
 
 // Drawn on a 256 × 256 square and scaled to each size.

@@ -1,7 +1,7 @@
 // Speed and memory figures on large folders. Each figure is the median of several runs;
 // each ratio is measured against its baseline in the same run on the same folder.
-// Arguments name the blocks to run (list-10k, list-100k, list-1m, apply, perl, exfat); none
-// runs all.
+// Arguments name the blocks to run (list-10k, list-100k, rules, list-1m, apply, perl, exfat);
+// none runs all; rules runs again within list-100k.
 #include "BenchFolder.h"
 #include "Measure.h"
 #include "MountedImage.h"
@@ -160,6 +160,35 @@ double previewMs(const QString &folder, BusyPointer &busy)
     PreviewSession preview(busy);
     preview.loadFileList(listing.names, listing.rules, listing.unlisted);
     setPreviewOptions(preview);
+    std::vector<double> samples;
+    for (int run = 0; run < Runs; ++run)
+        samples.push_back(timeMs([&] { preview.RebuildNewNames(); }));
+    return median(samples);
+}
+
+// Every rule after the options on: an expression with a group, a cut, an insert, title
+// case and the passport's Latin. One rebuild, marks included.
+NameRules everyRule()
+{
+    NameRules rules;
+    rules.findText = QStringLiteral("(\\d+)");
+    rules.replaceText = QStringLiteral("№\\1");
+    rules.regularExpression = true;
+    rules.cutCount = 1;
+    rules.position = 1;
+    rules.insertText = QStringLiteral("-");
+    rules.positionFromEnd = true;
+    rules.titleCase = TitleCase::RestLower;
+    rules.transliteration = Transliteration::Passport;
+    return rules;
+}
+
+double previewRulesMs(const QString &folder, BusyPointer &busy)
+{
+    const FolderListing::Contents listing = listed(folder);
+    PreviewSession preview(busy);
+    preview.loadFileList(listing.names, listing.rules, listing.unlisted);
+    preview.setNameRules(everyRule());
     std::vector<double> samples;
     for (int run = 0; run < Runs; ++run)
         samples.push_back(timeMs([&] { preview.RebuildNewNames(); }));
@@ -353,6 +382,29 @@ double keystrokeMs(const QString &folder)
     return median(samples);
 }
 
+// A key typed into the rules panel's find box, 100,000 rows: the preview is rebuilt as the
+// text changes, during the key press.
+double findKeystrokeMs(const QString &folder)
+{
+    BenchWindow bench(folder);
+    VelmixWindow &window = bench.window;
+    window.findChild<QAbstractButton *>(QStringLiteral("ImgRules"))->click();
+    auto *box = window.findChild<QLineEdit *>(QStringLiteral("TxtFind"));
+    std::vector<double> samples;
+    const QString typed = QStringLiteral("photo 1");
+    for (const QChar c : typed) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key(c.toUpper().unicode()), Qt::NoModifier, QString(c));
+        samples.push_back(timeMs([&] { QApplication::sendEvent(box, &press); }));
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key(c.toUpper().unicode()), Qt::NoModifier, QString(c));
+        QApplication::sendEvent(box, &release);
+    }
+    if (window.core().preview().nameRules().findText != typed) {
+        std::fprintf(stderr, "find keystroke: the core finds %s\n", qPrintable(window.core().preview().nameRules().findText));
+        return -1;
+    }
+    return median(samples);
+}
+
 // From constructing the window in `folder` until the grid's model holds every file.
 double windowMs(const QString &folder, qsizetype files)
 {
@@ -522,6 +574,11 @@ int main(int argc, char **argv)
         report("preview_100k_ms", previewMs(folder.path(), busy), "ms");
         report("preview_conflicts_100k_ms", previewConflictsMs(root.filePath(QStringLiteral("conflicts")), busy), "ms");
         report("keystroke_100k_ms", keystrokeMs(folder.path()), "ms");
+    }
+    if (runs("list-100k") || runs("rules")) {
+        const BenchFolder &folder = shared100k();
+        report("preview_rules_100k_ms", previewRulesMs(folder.path(), busy), "ms");
+        report("keystroke_find_100k_ms", findKeystrokeMs(folder.path()), "ms");
     }
     if (runs("list-1m")) {
         BenchFolder folder(root.filePath(QStringLiteral("list-1m")), 1000000);

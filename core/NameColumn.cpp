@@ -1,5 +1,6 @@
 #include "NameColumn.h"
 
+#include <algorithm>
 #include <limits>
 #include <stdexcept>
 
@@ -51,6 +52,15 @@ void NameColumn::beginRewrite(qsizetype names, qsizetype maxCharacters)
     m_spans.reserve(names);
     m_writeCursor = reinterpret_cast<char16_t *>(m_chars.data());
     m_pendingStart = 0;
+}
+
+void NameColumn::growRewrite(qsizetype atLeast)
+{
+    const qsizetype size = std::max(atLeast, m_chars.size() * 2);
+    if (atLeast > std::numeric_limits<quint32>::max())
+        throw std::length_error("name column too large");
+    m_chars.resize(std::min<qsizetype>(size, std::numeric_limits<quint32>::max()));
+    m_writeCursor = reinterpret_cast<char16_t *>(m_chars.data());
 }
 
 void NameColumn::endRewrite()

@@ -47,6 +47,13 @@ public:
         }
         m_spans.append(Span{quint32(start), quint32(m_pendingStart - start)});
     }
+    // Like write(), for a name whose length no bound foresaw: the buffer grows to take it.
+    void writeGrowing(QStringView name)
+    {
+        if (m_pendingStart + name.size() > m_chars.size())
+            growRewrite(m_pendingStart + name.size());
+        write({name});
+    }
     void endRewrite();
 
     // Appends raw text as the start of a name whose end is fixed later by
@@ -72,6 +79,8 @@ public:
     }
 
 private:
+    void growRewrite(qsizetype atLeast);
+
     struct Span
     {
         quint32 offset;

@@ -95,6 +95,7 @@ void PreviewSession::RebuildNewNames()
         ReplaceUnderscores(m_table);
     if (m_options.FirstLetterCapital)
         CapitalizeFirstLetter(m_table);
+    m_ruleSteps.apply(m_table);
     markNewNames();
     if (m_observer)
         m_observer->newNamesRebuilt();
@@ -163,6 +164,15 @@ void PreviewSession::ResetOptions()
     m_options = NamingOptions();
     m_options.DigitWidthIndex = chosen.DigitWidthIndex;
     m_options.Order = chosen.Order;
+    m_ruleSteps = NameRuleSteps();
+}
+
+void PreviewSession::setNameRules(const NameRules &rules)
+{
+    if (rules == m_ruleSteps.rules())
+        return;
+    m_ruleSteps.update(rules);
+    RebuildNewNames();
 }
 
 void PreviewSession::setBaseName(const QString &text)

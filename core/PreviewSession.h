@@ -3,6 +3,7 @@
 #include "BusyPointer.h"
 #include "FileNameTable.h"
 #include "NameConflicts.h"
+#include "NameRuleSteps.h"
 #include "NamingOptions.h"
 #include "TableObserver.h"
 
@@ -21,6 +22,10 @@ public:
     [[nodiscard]] const NamingOptions &options() const { return m_options; }
     [[nodiscard]] bool namesPending() const { return m_namesPending; }
     [[nodiscard]] bool isTicked(Toggle toggle) const;
+    // The rules after the options (find and replace, cut and insert, title case, Cyrillic
+    // to Latin), and why the find text does not compile as an expression (else empty).
+    [[nodiscard]] const NameRules &nameRules() const { return m_ruleSteps.rules(); }
+    [[nodiscard]] const QString &findError() const { return m_ruleSteps.findError(); }
 
     void setObserver(TableObserver *observer) { m_observer = observer; }
 
@@ -31,6 +36,10 @@ public:
                       const NameColumn &unlistedNames = {});
     void RebuildNewNames();
     void ToggleOption(Toggle toggle);
+    // Puts every rule as given and rebuilds the preview at once; the expression and the
+    // transliterator are made again only when their own settings changed.
+    void setNameRules(const NameRules &rules);
+    // Every option and every rule back to its default: off and empty.
     void ResetOptions();
     void clearPending() { m_namesPending = false; }
 
@@ -60,6 +69,7 @@ private:
     BusyPointer &m_busyPointer;
     FileNameTable m_table;
     NamingOptions m_options;
+    NameRuleSteps m_ruleSteps;
     bool m_namesPending = false;
     TableObserver *m_observer = nullptr;
     NameColumn m_listedNames; // in the listing's order

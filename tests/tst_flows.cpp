@@ -254,6 +254,29 @@ private Q_SLOTS:
         QCOMPARE(fixture.busy.shown, shown);
     }
 
+    // The rules apply on ext4 to a name that is not UTF-8, its byte kept where it was.
+    void rulesApplyToNamesThatAreNotUtf8()
+    {
+        test::TempFolder dir;
+        dir.createFile("caf\xe9 1.txt");
+        dir.createFiles({"песня 2.txt"});
+        const QByteArray renamed = QFile::encodeName(dir.path()) + "/Caf\xe9 \xe2\x84\x96" "1.txt";
+        const auto removeOdd = qScopeGuard([&] { ::unlink(renamed.constData()); }); // QTemporaryDir cannot see it
+        test::CoreFixture fixture(dir.path());
+        fixture.core.startUp();
+        NameRules rules;
+        rules.findText = "(\\d)";
+        rules.replaceText = "№$1";
+        rules.regularExpression = true;
+        rules.titleCase = TitleCase::RestAsTyped;
+        rules.transliteration = Transliteration::Passport;
+        fixture.core.preview().setNameRules(rules);
+        fixture.core.applyNewNames();
+        QVERIFY(::access(renamed.constData(), F_OK) == 0);
+        QCOMPARE(dir.files(), QStringList({"Pesnia №2.txt"}));
+        QCOMPARE(fixture.core.preview().nameRules(), NameRules()); // reset with the options
+    }
+
     void applyReportsFailedRows()
     {
         test::TempFolder dir;

@@ -16,6 +16,7 @@
 #include "PictureCheckBox.h"
 #include "ProgramTitle.h"
 #include "RoundTitleButton.h"
+#include "RulesPanel.h"
 #include "Skin.h"
 #include "WindowDragger.h"
 #include "WindowLayout.h"
@@ -59,6 +60,8 @@ VelmixWindow::VelmixWindow(DriveList &driveList, FileMover &fileMover, const QSt
     m_ui.File1->follow(&m_core.listing());
     for (const auto &[box, toggle] : m_toggles)
         box->setPictures(m_ui.ImgChecked->pixmap(), m_ui.ImgUnchecked->pixmap());
+    m_rulesPanel = new RulesPanel(this, m_core.preview(), m_ui.ImgChecked->pixmap(), m_ui.ImgUnchecked->pixmap());
+    m_rulesPanel->continueTabOrder(m_ui.ImgApply);
 
     m_ui.FlexGrid1->setModel(&m_model);
     connect(&m_model, &FileGridModel::markedRowsChanged, m_ui.FlexGrid1, &FileGrid::showMarkedRows);
@@ -121,6 +124,7 @@ void VelmixWindow::runFlow(const std::function<void()> &flow, Status status)
     // undo: after an apply, Ctrl+Z anywhere offers to take the apply back.
     for (KeyReleaseLineEdit *field : {m_ui.TxtName, m_ui.TxtNach, m_ui.TxtShag})
         field->forgetEdits();
+    m_rulesPanel->forgetEdits();
     if (--m_flowDepth == 0 && m_closeAfterFlow)
         close();
 }
@@ -178,6 +182,7 @@ void VelmixWindow::redraw()
         ComboBoxAccessible::selectCurrentEntry(list);
     const int drive = m_core.driveIndex();
     const bool knownDrive = drive >= 0 && drive < m_core.drives().size();
+    m_rulesPanel->showRules();
     m_ui.Dir1->showFolder(knownDrive ? m_core.drives()[drive].mountPoint : QStringLiteral("/"), m_core.folder(),
                        m_core.listing().subfolders());
 }

@@ -16,6 +16,8 @@
 
 namespace velmix {
 
+class RulesPanel;
+
 // frmVelmix, the program's one window: the skinned, shaped view over the core. Each
 // handler forwards one event to the core and then redraws every control from its state.
 class VelmixWindow : public QWidget
@@ -78,6 +80,7 @@ private:
 
     std::array<std::pair<PictureCheckBox *, Toggle>, 6> m_toggles{};
     WindowControls m_ui{};
+    RulesPanel *m_rulesPanel = nullptr;
     int m_flowDepth = 0;
     bool m_closeAfterFlow = false;
 };

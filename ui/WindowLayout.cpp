@@ -28,6 +28,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 using K = ControlKind;
+using Built = QHash<QString, QWidget *>;
 
 const QString frameStyle = QStringLiteral(
     "QGroupBox { background-color: rgb(255,243,195); border: 1px solid rgb(200,0,0); border-radius: 2px;"
@@ -37,8 +38,8 @@ const QString frameStyle = QStringLiteral(
 
 bool showsNoCaption(ControlKind kind)
 {
-    return kind == K::PictureCheckBox || kind == K::MaskList || kind == K::OrderList || kind == K::DriveList
-           || kind == K::FolderList || kind == K::Grid;
+    return kind == K::PictureCheckBox || kind == K::MaskList || kind == K::DriveList
+           || kind == K::FolderList || kind == K::Grid || kind == K::ChoiceList;
 }
 
 QWidget *create(const ControlSpec &entry, QWidget *parent)
@@ -83,11 +84,14 @@ QWidget *create(const ControlSpec &entry, QWidget *parent)
         return box;
     }
     case K::MaskList:
-    case K::DigitWidthList:
-    case K::OrderList: {
-        QComboBox *list = entry.kind == K::DigitWidthList ? new DigitWidthBox(parent)
-                          : entry.kind == K::MaskList     ? new MaskComboBox(parent)
-                                                          : new QComboBox(parent);
+    case K::DigitWidthList: {
+        QComboBox *list = entry.kind == K::DigitWidthList ? static_cast<QComboBox *>(new DigitWidthBox(parent))
+                                                          : new MaskComboBox(parent);
+        list->addItems(entry.entries);
+        return list;
+    }
+    case K::ChoiceList: {
+        auto *list = new QComboBox(parent);
         list->addItems(entry.entries);
         return list;
     }
@@ -120,7 +124,6 @@ QWidget *create(const ControlSpec &entry, QWidget *parent)
     return nullptr;
 }
 
-using Built = QHash<QString, QWidget *>;
 
 void setTabOrder(const Built &built)
 {
@@ -186,7 +189,7 @@ const QList<ControlSpec> &controls()
         {u"Frame1"_s, K::Frame, {}, -1, {20, 428, 193, 141}, u"Нумерация"_s},
         {u"PicNum"_s, K::PictureCheckBox, u"Frame1"_s, 19, {172, 528, 31, 31}, u"Нумерация"_s},
         // Beside the numbering box, in the frame's free corner: the order the numbers follow.
-        {u"CboOrder"_s, K::OrderList, u"Frame1"_s, 18, {28, 534, 137, 21}, u"Порядок нумерации"_s, {}, {}, 0,
+        {u"CboOrder"_s, K::ChoiceList, u"Frame1"_s, 18, {28, 534, 137, 21}, u"Порядок нумерации"_s, {}, {}, 0,
          {u"по имени"_s, u"по числам в имени"_s}},
         {u"TxtShag"_s, K::NumberBox, u"Frame1"_s, 17, {124, 500, 81, 21}, u"1"_s},
         {u"TxtNach"_s, K::NumberBox, u"Frame1"_s, 15, {124, 472, 81, 21}, u"1"_s, {}, {}, NamingOptions::StartTextLimit},
@@ -229,17 +232,16 @@ QRect placeOf(const QString &name)
     return {};
 }
 
-WindowControls build(QWidget *window)
+Built buildControls(QWidget *surface, const QList<ControlSpec> &specs)
 {
-    window->setFont(Skin::controlFont());
     Built built;
-    for (const ControlSpec &entry : controls()) {
-        QWidget *parent = entry.parent.isEmpty() ? window : built[entry.parent];
+    for (const ControlSpec &entry : specs) {
+        QWidget *parent = entry.parent.isEmpty() ? surface : built[entry.parent];
         QWidget *control = create(entry, parent);
         built.insert(entry.name, control);
         control->setObjectName(entry.name);
-        // Places are kept in window pixels; a frame's children sit relative to the frame.
-        control->setGeometry(entry.place.translated(-parent->mapTo(window, QPoint(0, 0))));
+        // Places are kept in the surface's pixels; a frame's children sit relative to the frame.
+        control->setGeometry(entry.place.translated(-parent->mapTo(surface, QPoint(0, 0))));
         if (entry.kind != K::Frame && entry.kind != K::TitleLabel)
             control->setFont(Skin::controlFont());
         if (!entry.toolTip.isEmpty()) {
@@ -249,9 +251,16 @@ WindowControls build(QWidget *window)
             control->setAccessibleName(entry.text);
         }
     }
-    for (const ControlSpec &entry : controls())
+    for (const ControlSpec &entry : specs)
         if (!entry.buddy.isEmpty())
             static_cast<QLabel *>(built[entry.name])->setBuddy(built[entry.buddy]);
+    return built;
+}
+
+WindowControls build(QWidget *window)
+{
+    window->setFont(Skin::controlFont());
+    const Built built = buildControls(window, controls());
     setTabOrder(built);
     return typedControls(built);
 }

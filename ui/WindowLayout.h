@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QRect>
 #include <QString>
@@ -31,7 +32,6 @@ enum class ControlKind {
     NumberBox,
     MaskList,
     DigitWidthList,
-    OrderList,
     StatusLabel,
     DriveList,
     FolderList,
@@ -40,6 +40,7 @@ enum class ControlKind {
     RoundTitleButton,
     PictureButton,
     PictureHolder,
+    ChoiceList, // a list of fixed entries, nothing typed
 };
 
 // One control of the window: its name (the object name), kind, parent frame, place in
@@ -90,6 +91,10 @@ inline constexpr QSize WindowSize(601, 594);
 
 // Creates every control on `window` at its place, with its texts, looks and tab order.
 [[nodiscard]] WindowControls build(QWidget *window);
+
+// Creates the given controls on `surface` as build() does (places in the surface's
+// pixels, texts, looks, screen-reader names, label buddies), without a tab order.
+[[nodiscard]] QHash<QString, QWidget *> buildControls(QWidget *surface, const QList<ControlSpec> &specs);
 
 } // namespace WindowLayout
 } // namespace velmix

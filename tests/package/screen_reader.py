@@ -164,6 +164,19 @@ def run(program):
         check(grid.get_description() == "", f"no row is marked, yet the grid says {grid.get_description()!r}")
         wait_for("the change announced", lambda: ("object:selection-changed", "Маска") in heard)
         check(("object:state-changed:selected", "*.mp3") in heard, "the new entry is not announced as selected")
+
+        # One replace through the rules panel, typed as a screen reader's editing does.
+        action(names["Ещё правила"], "press")()
+
+        def text_box(name):
+            return next((node for node in descendants(window, WHOLE)
+                         if node.get_name() == name and "EditableText" in node.get_interfaces()), None)
+        find_box = wait_for("the find box shown", lambda: text_box("Найти"))
+        Atspi.EditableText.set_text_contents(find_box, "SONG")
+        Atspi.EditableText.set_text_contents(text_box("Заменить на"), "Song")
+        wait_for("the replaced name", lambda: column(grid, 1) == ["Song.MP3"])
+        action(apply, "press")()
+        wait_for("the replace on disk", lambda: "Song.MP3" in os.listdir(folder))
         return 0
     finally:
         for child in reversed(children):

@@ -1,4 +1,5 @@
 #include "TempFolder.h"
+#include "RulesPanel.h"
 #include "WindowLayout.h"
 #include "WindowOutline.h"
 #include "XvfbSession.h"
@@ -53,8 +54,8 @@ private Q_SLOTS:
             QSKIP(qPrintable(tool + " is not installed"));
         m_ratio = qEnvironmentVariableIntValue("QT_SCALE_FACTOR");
         QVERIFY2(m_ratio == 1 || m_ratio == 2, "run with QT_SCALE_FACTOR=1 or 2");
-        m_folder.createFiles({"b file.txt", "a file.txt", "IMG_2.HEIC", "img_1.heic"});
-        QVERIFY(m_x.start("1400x1300"));
+        m_folder.createFiles({"b file.txt", "a file.txt", "IMG_2.HEIC", "img_1.heic", "песня про зайцев.txt"});
+        QVERIFY(m_x.start("1800x1300")); // room for the rules panel at ratio 2
         // Started elsewhere with the folder named, as "Open with" does.
         QVERIFY(m_x.launch(VELMIX_PROGRAM, m_elsewhere.path(), {}, {m_folder.path()}));
 
@@ -155,7 +156,30 @@ private Q_SLOTS:
         // The click queues behind the keys on the X connection, so it comes after them.
         QVERIFY(click(velmix::WindowLayout::placeOf("ImgApply").center()));
         QTRY_COMPARE_WITH_TIMEOUT(m_folder.files(),
-                                  QStringList({"a file.txt", "b file.txt", "photo1.heic", "photo2.HEIC"}), 10000);
+                                  QStringList({"a file.txt", "b file.txt", "photo1.heic", "photo2.HEIC",
+                                               "песня про зайцев.txt"}), 10000);
+    }
+
+    // The rules panel opens beside the window: a replace and a Latin spelling, applied.
+    void rulesPanelReplacesAndSpellsInLatin()
+    {
+        const auto click = [&](QPoint logical) { return m_x.click(m_window.topLeft() + logical * m_ratio); };
+        const auto key = [&](const QStringList &keys) { return m_x.run("xdotool", QStringList{"key", "--delay", "50"} + keys); };
+        QVERIFY(click(velmix::WindowLayout::placeOf("cboMask").center()));
+        QVERIFY(key({"ctrl+a"}));
+        QVERIFY(m_x.run("xdotool", {"type", "--delay", "50", "*.*"}));
+        QVERIFY(key({"Return"}));
+        QVERIFY(click({254, 551})); // ImgRules; the find box takes the focus
+        QVERIFY(m_x.run("xdotool", {"type", "--delay", "50", "photo"}));
+        QVERIFY(key({"Tab"}));
+        QVERIFY(m_x.run("xdotool", {"type", "--delay", "50", "shot"}));
+        // The Latin list, in the panel's frame at the bottom, picked with the keyboard.
+        QVERIFY(click(velmix::RulesPanel::Place.topLeft() + QPoint(150, 486)));
+        QVERIFY(key({"End", "Return"}));
+        QVERIFY(click(velmix::WindowLayout::placeOf("ImgApply").center()));
+        QTRY_COMPARE_WITH_TIMEOUT(m_folder.files(),
+                                  QStringList({"a file.txt", "b file.txt", "pesnya pro zaytsev.txt", "shot1.heic",
+                                               "shot2.HEIC"}), 10000);
     }
 
     // Under a window manager the window takes the keyboard at start, at the folder list:

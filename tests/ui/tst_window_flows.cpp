@@ -3,6 +3,7 @@
 #include "FileNameCodec.h"
 #include "HiddenFileList.h"
 #include "WidgetMessageBox.h"
+#include "WindowOutline.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -252,6 +253,45 @@ private Q_SLOTS:
         QCOMPARE(name->text(), "-");
         QCOMPARE(status->text(), QString());
         verifyReset(f);
+    }
+
+    // The rules panel: closed, the window keeps its size and outline; open, every change
+    // rebuilds the preview, a bad expression marks nothing and says why, apply renames by
+    // the rules, and Reset turns them off.
+    void rulesPanel()
+    {
+        test::WindowFixture f({"IMG_0001.JPG", "IMG_0002.JPG", "песня.mp3"});
+        QWidget *panel = f.control("FraRules");
+        QCOMPARE(f.window->size(), WindowLayout::WindowSize);
+        QVERIFY(!panel->isVisible());
+        QTest::mouseClick(f.button("ImgRules"), Qt::LeftButton);
+        QVERIFY(panel->isVisible());
+        QVERIFY(f.window->size().width() > WindowLayout::WindowSize.width());
+        QVERIFY(f.window->mask().contains(panel->geometry().center()));
+
+        QLineEdit *find = f.textBox("TxtFind");
+        QCOMPARE(QApplication::focusWidget(), find);
+        QTest::keyClicks(find, "IMG_(");
+        QTest::mouseClick(f.button("PicRegExp"), Qt::LeftButton);
+        QVERIFY(!f.control<QLabel>("LblFindError")->text().isEmpty());
+        QCOMPARE(f.newNames(), QStringList({"IMG_0001.JPG", "IMG_0002.JPG", "песня.mp3"}));
+        QCOMPARE(f.grid()->accessibleDescription(), QString());
+        QTest::keyClick(find, Qt::Key_Backspace);
+        QTest::keyClicks(f.textBox("TxtReplace"), "Trip");
+        QCOMPARE(f.control<QLabel>("LblFindError")->text(), QString());
+        QCOMPARE(f.newNames(), QStringList({"Trip0001.JPG", "Trip0002.JPG", "песня.mp3"}));
+        test::WindowFixture::pick(f.list("CboLatin"), 3);
+        QCOMPARE(f.cell(2, 1), "pesnya.mp3");
+        QTest::mouseClick(f.button("ImgApply"), Qt::LeftButton);
+        QCOMPARE(f.folder.files(), QStringList({"Trip0001.JPG", "Trip0002.JPG", "pesnya.mp3"}));
+
+        QCOMPARE(find->text(), QString()); // the apply resets every rule
+        QCOMPARE(f.list("CboLatin")->currentIndex(), 0);
+        QVERIFY(!f.button("PicRegExp")->isChecked());
+        QTest::mouseClick(f.button("ImgRules"), Qt::LeftButton);
+        QVERIFY(!panel->isVisible());
+        QCOMPARE(f.window->size(), WindowLayout::WindowSize);
+        QCOMPARE(f.window->mask(), WindowOutline::mainWindow());
     }
 
     // Ctrl+Z undoes a text box's own typing since the last apply first; elsewhere it takes

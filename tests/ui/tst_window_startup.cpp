@@ -41,6 +41,19 @@ const QList<Spoken> &spokenControls()
         {"ImgHelp", QAccessible::Button, "Помощь"},
         {"ImgChancel", QAccessible::Button, "Сбросить настройки"},
         {"ImgApply", QAccessible::Button, "Применить настройки"},
+        {"ImgRules", QAccessible::Button, "Ещё правила"},
+        {"TxtFind", QAccessible::EditableText, "Найти"},
+        {"TxtReplace", QAccessible::EditableText, "Заменить на"},
+        {"PicIgnoreCase", QAccessible::CheckBox, "Без учёта регистра"},
+        {"PicRegExp", QAccessible::CheckBox, "Регулярное выражение"},
+        {"PicWholeName", QAccessible::CheckBox, "Включая расширение"},
+        {"TxtPosition", QAccessible::EditableText, "С позиции"},
+        {"TxtCut", QAccessible::EditableText, "Вырезать знаков"},
+        {"TxtInsert", QAccessible::EditableText, "Вставить"},
+        {"PicFromEnd", QAccessible::CheckBox, "Считать с конца"},
+        {"PicTitleCase", QAccessible::CheckBox, "Каждое слово с большой буквы"},
+        {"PicRestLower", QAccessible::CheckBox, "Остальные буквы маленькие"},
+        {"CboLatin", QAccessible::ComboBox, "Кириллица латиницей"},
         {"PicMini", QAccessible::Button, "Свернуть"},
         {"PicClose", QAccessible::Button, "Закрыть"},
     };
@@ -158,13 +171,28 @@ private Q_SLOTS:
 
     // The work starts at the folder list, so a first Space never minimises the window;
     // Tab goes top to bottom, "Форматирование" left column first, the title buttons last.
+    // The rules panel's controls follow the apply button while it is open.
+    void tabOrderAndFirstFocus_data()
+    {
+        QTest::addColumn<bool>("panelOpen");
+        QTest::newRow("panel closed") << false;
+        QTest::newRow("panel open") << true;
+    }
     void tabOrderAndFirstFocus()
     {
+        QFETCH(bool, panelOpen);
         test::WindowFixture f;
         QTRY_COMPARE(QApplication::focusWidget(), f.control("Dir1"));
+        const QStringList panel = {"TxtFind", "TxtReplace", "PicIgnoreCase", "PicRegExp", "PicWholeName", "TxtPosition",
+                                   "TxtCut", "TxtInsert", "PicFromEnd", "PicTitleCase", "PicRestLower", "CboLatin"};
+        if (panelOpen) {
+            QTest::mouseClick(f.button("ImgRules"), Qt::LeftButton);
+            f.control("Dir1")->setFocus();
+        }
         QStringList expected;
         for (const Spoken &row : spokenControls())
-            expected.append(row.control);
+            if (panelOpen || !panel.contains(row.control))
+                expected.append(row.control);
         expected.append(expected.takeFirst()); // Drive1, then the folder list again
         expected.append(expected.takeFirst());
         QStringList visited;

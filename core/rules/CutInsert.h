@@ -1,0 +1,15 @@
+#pragma once
+
+#include "NameRules.h"
+#include "TextBuffer.h"
+
+#include <QStringView>
+
+namespace velmix {
+
+// Appends `text` to `out` with the rules' cut made and their text inserted where the cut
+// was. Positions count characters as a reader sees them (an emoji, a letter with its
+// accents, an undecodable byte: one each) and stop at the ends of the text.
+void appendCutAndInserted(QStringView text, const NameRules &rules, TextBuffer &out);
+
+} // namespace velmix

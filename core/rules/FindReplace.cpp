@@ -1,0 +1,150 @@
+#include "FindReplace.h"
+
+#define PCRE2_CODE_UNIT_WIDTH 16
+#include <pcre2.h>
+
+namespace velmix {
+namespace {
+
+bool isLoneSurrogateAt(QStringView text, qsizetype at)
+{
+    return text[at].isSurrogate() && !(text[at].isHighSurrogate() && at + 1 < text.size() && text[at + 1].isLowSurrogate())
+           && !(text[at].isLowSurrogate() && at > 0 && text[at - 1].isHighSurrogate());
+}
+
+} // namespace
+
+struct FindReplace::Compiled
+{
+    ~Compiled()
+    {
+        pcre2_match_data_free(matches);
+        pcre2_code_free(code);
+    }
+    pcre2_code *code = nullptr;
+    pcre2_match_data *matches = nullptr;
+};
+
+FindReplace::FindReplace() = default;
+FindReplace::~FindReplace() = default;
+FindReplace::FindReplace(FindReplace &&) noexcept = default;
+FindReplace &FindReplace::operator=(FindReplace &&) noexcept = default;
+
+FindReplace::FindReplace(const NameRules &rules)
+    : m_find(rules.findText)
+    , m_case(rules.ignoreCase ? Qt::CaseInsensitive : Qt::CaseSensitive)
+    , m_replace(rules.replaceText)
+{
+    if (m_find.isEmpty())
+        return;
+    if (!rules.regularExpression) {
+        m_on = true;
+        return;
+    }
+    // The options QRegularExpression gives PCRE2, with its case option and Unicode
+    // properties: \w, \b and \d take Cyrillic letters and other scripts' digits too.
+    int errorCode = 0;
+    PCRE2_SIZE errorOffset = 0;
+    auto compiled = std::make_unique<Compiled>();
+    compiled->code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(m_find.utf16()), PCRE2_SIZE(m_find.size()),
+                                   PCRE2_UTF | PCRE2_UCP | (rules.ignoreCase ? PCRE2_CASELESS : 0), &errorCode, &errorOffset,
+                                   nullptr);
+    if (!compiled->code) {
+        PCRE2_UCHAR message[256];
+        const int length = pcre2_get_error_message(errorCode, message, sizeof message / sizeof *message);
+        // PCRE2 words the fault itself, in English; where it lies is told in Russian.
+        m_error = QStringLiteral("Ошибка в выражении (знак %1): %2")
+                      .arg(errorOffset + 1)
+                      .arg(QStringView(reinterpret_cast<const char16_t *>(message), qMax(0, length)));
+        return;
+    }
+    pcre2_jit_compile(compiled->code, PCRE2_JIT_COMPLETE); // where JIT is missing, the interpreter runs
+    compiled->matches = pcre2_match_data_create_from_pattern(compiled->code, nullptr);
+    m_compiled = std::move(compiled);
+    // The replacement is read once: "\3" or "$3" names group 3; a backslash or dollar
+    // before anything else stands for itself.
+    QString literal;
+    for (qsizetype i = 0; i < m_replace.size(); ++i) {
+        const QChar c = m_replace[i];
+        const bool groupFollows = (c == u'\\' || c == u'$') && i + 1 < m_replace.size()
+                                  && m_replace[i + 1] >= u'0' && m_replace[i + 1] <= u'9';
+        if (!groupFollows) {
+            literal.append(c);
+            continue;
+        }
+        if (!literal.isEmpty())
+            m_parts.append({std::exchange(literal, {}), -1});
+        m_parts.append({{}, m_replace[++i].unicode() - u'0'});
+    }
+    if (!literal.isEmpty())
+        m_parts.append({literal, -1});
+    m_on = true;
+}
+
+void FindReplace::appendReplaced(QStringView text, TextBuffer &out) const
+{
+    if (!m_on) {
+        out.append(text);
+        return;
+    }
+    if (!m_compiled) {
+        appendPlain(text, out);
+        return;
+    }
+    qsizetype runStart = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (!text[i].isSurrogate() || !isLoneSurrogateAt(text, i))
+            continue;
+        appendMatched(text.sliced(runStart, i - runStart), out);
+        out.append(text[i].unicode());
+        runStart = i + 1;
+    }
+    appendMatched(text.sliced(runStart), out);
+}
+
+void FindReplace::appendPlain(QStringView text, TextBuffer &out) const
+{
+    qsizetype from = 0;
+    for (qsizetype at; (at = text.indexOf(m_find, from, m_case)) >= 0; from = at + m_find.size()) {
+        out.append(text.sliced(from, at - from));
+        out.append(m_replace);
+    }
+    out.append(text.sliced(from));
+}
+
+// Every match, as QRegularExpression's global match finds them: after an empty match the
+// next one must not be empty at the same place, else the search moves on a character.
+void FindReplace::appendMatched(QStringView text, TextBuffer &out) const
+{
+    const auto subject = reinterpret_cast<PCRE2_SPTR>(text.utf16());
+    const auto length = PCRE2_SIZE(text.size());
+    pcre2_match_data *matches = m_compiled->matches;
+    const PCRE2_SIZE *groups = pcre2_get_ovector_pointer(matches);
+    const auto groupCount = int(pcre2_get_ovector_count(matches));
+    PCRE2_SIZE from = 0; // copied up to here
+    PCRE2_SIZE at = 0;   // next search from here
+    uint32_t options = PCRE2_NO_UTF_CHECK;
+    while (at <= length) {
+        const int found = pcre2_match(m_compiled->code, subject, length, at, options, matches, nullptr);
+        if (found < 0) {
+            if (!(options & PCRE2_NOTEMPTY_ATSTART) || at >= length)
+                break;
+            at += (text[qsizetype(at)].isHighSurrogate() && at + 1 < length) ? 2 : 1;
+            options = PCRE2_NO_UTF_CHECK;
+            continue;
+        }
+        out.append(text.sliced(qsizetype(from), qsizetype(groups[0] - from)));
+        for (const Part &part : m_parts) {
+            if (part.group < 0)
+                out.append(part.text);
+            else if (part.group < groupCount && groups[2 * part.group] != PCRE2_UNSET)
+                out.append(text.sliced(qsizetype(groups[2 * part.group]),
+                                       qsizetype(groups[2 * part.group + 1] - groups[2 * part.group])));
+        }
+        from = at = groups[1];
+        options = PCRE2_NO_UTF_CHECK | (groups[0] == groups[1] ? PCRE2_NOTEMPTY_ATSTART | PCRE2_ANCHORED : 0);
+    }
+    out.append(text.sliced(qsizetype(from)));
+}
+
+} // namespace velmix

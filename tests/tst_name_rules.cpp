@@ -1,0 +1,246 @@
+#include "PreviewSession.h"
+#include "TestSupport.h"
+
+#include <QTest>
+
+using namespace velmix;
+
+namespace {
+
+// The new names a preview gives `names` with only `rules` on, and each row's mark.
+struct Ruled
+{
+    Ruled(const QStringList &names, const NameRules &rules, const NameColumn &unlisted = {})
+    {
+        preview.loadFileList(test::column(names), FolderRules{}, unlisted);
+        preview.setNameRules(rules);
+    }
+    QStringList newNames() const { return test::names(preview.table().newNames()); }
+    QStringList reasons() const
+    {
+        QStringList result;
+        for (qsizetype row = 0; row < preview.table().fileCount(); ++row)
+            result.append(preview.table().markReason(row));
+        return result;
+    }
+    test::CountingBusyPointer busy;
+    PreviewSession preview{busy};
+};
+
+NameRules replacing(const QString &find, const QString &replace, bool expression = false, bool ignoreCase = false,
+                    ReplaceScope scope = ReplaceScope::NameBeforeExtension)
+{
+    NameRules rules;
+    rules.findText = find;
+    rules.replaceText = replace;
+    rules.regularExpression = expression;
+    rules.ignoreCase = ignoreCase;
+    rules.replaceScope = scope;
+    return rules;
+}
+
+// An undecodable byte as a listed name holds it.
+QString byte(uchar value)
+{
+    return QString(QChar(char16_t(0xDC00 + value)));
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(NameRules)
+Q_DECLARE_METATYPE(Transliteration)
+
+class TestNameRules : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void findAndReplace_data()
+    {
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<NameRules>("rules");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<QStringList>("reasons");
+        const bool expression = true, ignoreCase = true;
+        const auto whole = ReplaceScope::WholeName;
+        const QStringList none = {"", ""};
+        const QStringList camera = {"IMG_0001.JPG", "img_0002.jpg"};
+        QTest::newRow("empty find: today's names") << camera << replacing("", "x") << camera << none;
+        QTest::newRow("plain, every match, case kept") << camera << replacing("IMG", "Отпуск")
+                                                        << QStringList{"Отпуск_0001.JPG", "img_0002.jpg"} << none;
+        QTest::newRow("ignore case") << camera << replacing("img", "Отпуск", false, ignoreCase)
+                                     << QStringList{"Отпуск_0001.JPG", "Отпуск_0002.jpg"} << none;
+        QTest::newRow("groups \\1 and $1") << camera << replacing("(?i)img_(\\d+)", "\\1-$1", expression)
+                                           << QStringList{"0001-0001.JPG", "0002-0002.jpg"} << none;
+        QTest::newRow("groups swapped, a lone $ and \\ stay")
+            << QStringList{"Иван Петров.txt", "c d.txt"} << replacing("(\\w+) (\\w+)", "$2$ \\$1\\", expression)
+            << QStringList{"Петров$ \\Иван\\.txt", "d$ \\c\\.txt"} << none;
+        QTest::newRow("a dot in plain text is a dot") << QStringList{"a.b.c.txt", "abc.txt"} << replacing(".", "_")
+                                                      << QStringList{"a_b_c.txt", "abc.txt"} << none;
+        QTest::newRow("a dot in an expression is any character")
+            << QStringList{"a.b.txt", "axb.txt"} << replacing("a.b", "x", expression) << QStringList{"x.txt", "x.txt"}
+            << QStringList{"", "это имя получает другой файл"};
+        QTest::newRow("whole name: the extension too") << QStringList{"a.jpg", "b.JPG"}
+                                                       << replacing("jpg", "png", false, ignoreCase, whole)
+                                                       << QStringList{"a.png", "b.png"} << none;
+        QTest::newRow("an empty match puts text in front") << camera << replacing("^", "2024_", expression)
+                                                           << QStringList{"2024_IMG_0001.JPG", "2024_img_0002.jpg"} << none;
+        QTest::newRow("a bad pattern marks nothing") << camera << replacing("IMG_(", "x", expression) << camera << none;
+        QTest::newRow("the name made empty") << QStringList{"abc", "abc.txt"} << replacing("abc", "", false, false, whole)
+                                             << QStringList{"", ".txt"}
+                                             << QStringList{"недопустимое имя файла", "файл станет скрытым"};
+        QTest::newRow("a name another file keeps") << QStringList{"a1.txt", "a.txt"} << replacing("\\d", "", expression)
+                                                   << QStringList{"a.txt", "a.txt"}
+                                                   << QStringList{"файл с таким именем уже существует", ""};
+        QTest::newRow("a slash is refused") << camera << replacing("_", "/") << QStringList{"IMG/0001.JPG", "img/0002.jpg"}
+                                            << QStringList(2, "недопустимое имя файла");
+        QTest::newRow("undecodable bytes stay, the text around them is matched")
+            << QStringList{"a" + byte(0xFF) + "a.txt", "ab.txt"} << replacing("a", "я", expression)
+            << QStringList{"я" + byte(0xFF) + "я.txt", "яb.txt"} << none;
+        QTest::newRow("plain text over undecodable bytes") << QStringList{"a" + byte(0xFF) + "b", "b"}
+                                                           << replacing(byte(0xFF), "_")
+                                                           << QStringList{"a_b", "b"} << none;
+    }
+    void findAndReplace()
+    {
+        QFETCH(QStringList, names);
+        QFETCH(NameRules, rules);
+        QFETCH(QStringList, expected);
+        QFETCH(QStringList, reasons);
+        const Ruled ruled(names, rules);
+        QCOMPARE(ruled.newNames(), expected);
+        QCOMPARE(ruled.reasons(), reasons);
+        QCOMPARE(ruled.preview.findError().isEmpty(), QTest::currentDataTag() != QByteArray("a bad pattern marks nothing"));
+    }
+
+    void cutAndInsert_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("cut");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<bool>("fromEnd");
+        QTest::addColumn<QString>("insert");
+        QTest::addColumn<QString>("expected");
+        const bool fromEnd = true, fromStart = false;
+        QTest::newRow("cut at the start, insert there") << "IMG_0001.JPG" << 3 << 0 << fromStart << "Отпуск" << "Отпуск_0001.JPG";
+        QTest::newRow("insert only, from the end") << "IMG_0001.JPG" << 0 << 4 << fromEnd << "-" << "IMG_-0001.JPG";
+        QTest::newRow("cut from the end") << "track 01.mp3" << 3 << 0 << fromEnd << "" << "track.mp3";
+        QTest::newRow("position past the end") << "ab.txt" << 5 << 9 << fromStart << "!" << "ab!.txt";
+        QTest::newRow("cut past the end") << "abcd" << 9 << 1 << fromStart << "" << "a";
+        QTest::newRow("cut past the start, from the end") << "abcd" << 9 << 1 << fromEnd << "x" << "xd";
+        QTest::newRow("an emoji with its skin tone is one") << "a👍🏽b.png" << 1 << 1 << fromStart << "" << "ab.png";
+        QTest::newRow("an accent stays with its letter") << "е\u0301ж.txt" << 0 << 1 << fromStart << "_" << "е\u0301_ж.txt";
+        QTest::newRow("an undecodable byte is one") << "a" + byte(0xE9) + "b" << 1 << 1 << fromEnd << "" << "ab";
+        QTest::newRow("a hidden file's name has no extension") << ".bashrc" << 1 << 0 << fromStart << "" << "bashrc";
+    }
+    void cutAndInsert()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, cut);
+        QFETCH(int, position);
+        QFETCH(bool, fromEnd);
+        QFETCH(QString, insert);
+        QFETCH(QString, expected);
+        NameRules rules;
+        rules.cutCount = cut;
+        rules.position = position;
+        rules.positionFromEnd = fromEnd;
+        rules.insertText = insert;
+        QCOMPARE(Ruled({name}, rules).newNames(), QStringList{expected});
+    }
+
+    void titleCase_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("restLower");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("Cyrillic, extension kept") << "песня про зайцев.mp3" << false << "Песня Про Зайцев.mp3";
+        QTest::newRow("rest as typed") << "mcDonald's old_tape-b.avi" << false << "McDonald's Old_Tape-B.avi";
+        QTest::newRow("rest lower") << "ПЕСНЯ_ПРО ЗАЙЦЕВ.MP3" << true << "Песня_Про Зайцев.MP3";
+        QTest::newRow("digits start a word") << "01_intro 2nd.mp3" << true << "01_Intro 2nd.mp3";
+        QTest::newRow("a leading apostrophe") << "'78 hits" << false << "'78 Hits";
+        QTest::newRow("undecodable bytes inside a word") << "caf" + byte(0xE9) + "s" << false << "Caf" + byte(0xE9) + "s";
+    }
+    void titleCase()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, restLower);
+        QFETCH(QString, expected);
+        NameRules rules;
+        rules.titleCase = restLower ? TitleCase::RestLower : TitleCase::RestAsTyped;
+        QCOMPARE(Ruled({name}, rules).newNames(), QStringList{expected});
+    }
+
+    // Each letter of the Russian alphabet, small alone and capital before a small к, as
+    // the scheme's published table spells it; then the rules that depend on the letters
+    // around.
+    void transliteration_data()
+    {
+        QTest::addColumn<Transliteration>("scheme");
+        QTest::addColumn<QString>("cyrillic");
+        QTest::addColumn<QString>("latin");
+        const QString alphabet = "абвгдеёжзийклмнопрстуфхцчшщъыьэюя";
+        const QList<std::pair<Transliteration, QStringList>> tables = {
+            // ГОСТ 7.79-2000, система Б, таблица 1 (русский): ц before other letters is "cz".
+            {Transliteration::Gost779B,
+             QString("a b v g d e yo zh z i j k l m n o p r s t u f x cz ch sh shh `` y` ` e` yu ya").split(' ')},
+            // ICAO Doc 9303, Part 3, Section 6: ь is left out.
+            {Transliteration::Passport,
+             QString("a b v g d e e zh z i i k l m n o p r s t u f kh ts ch sh shch ie y _ e iu ia").split(' ')},
+            // BGN/PCGN 1947, a letter alone: е and ё as at the start of a word.
+            {Transliteration::BgnPcgn,
+             QString("a b v g d ye yë zh z i y k l m n o p r s t u f kh ts ch sh shch ʺ y ʹ e yu ya").split(' ')},
+        };
+        for (const auto &[scheme, latin] : tables) {
+            for (qsizetype i = 0; i < alphabet.size(); ++i) {
+                const QString expected = latin[i] == "_" ? QString() : latin[i];
+                QString capital = expected;
+                if (!capital.isEmpty())
+                    capital[0] = capital[0].toUpper();
+                QTest::addRow("%d: %s", int(scheme), qPrintable(alphabet.mid(i, 1)))
+                    << scheme << alphabet.mid(i, 1) + " " + alphabet.mid(i, 1).toUpper() + "к"
+                    << expected + " " + capital + "k";
+            }
+        }
+        const auto gost = Transliteration::Gost779B, passport = Transliteration::Passport;
+        QTest::newRow("GOST: c before i, e, y, j") << gost << "Цирк цех цыган цюрих отец" << "Cirk cex cy`gan cyurix otecz";
+        QTest::newRow("GOST: capitals") << gost << "ЩУКА Щука.JPG" << "SHHUKA Shhuka.JPG";
+        QTest::newRow("passport: a name") << passport << "Юлия Щербакова, ЖУКОВ" << "Iuliia Shcherbakova, ZHUKOV";
+        QTest::newRow("passport: the signs") << passport << "Подъезд Мать" << "Podieezd Mat";
+        QTest::newRow("BGN: е and ё by place, the middle dot")
+            << Transliteration::BgnPcgn << "Ель поёт Тсой" << "Yelʹ poyët T·soy";
+        QTest::newRow("Latin, digits and undecodable bytes stay")
+            << Transliteration::BgnPcgn << "IMG 01 " + byte(0xFF) + "Жук" << "IMG 01 " + byte(0xFF) + "Zhuk";
+        QTest::newRow("the song for a car stereo") << Transliteration::BgnPcgn << "Песня про зайцев.mp3"
+                                                   << "Pesnya pro zaytsev.mp3";
+    }
+    void transliteration()
+    {
+        QFETCH(Transliteration, scheme);
+        QFETCH(QString, cyrillic);
+        QFETCH(QString, latin);
+        NameRules rules;
+        rules.transliteration = scheme;
+        QCOMPARE(Ruled({cyrillic}, rules).newNames(), QStringList{latin});
+    }
+
+    // The rules run after the options, in the panel's order, and Reset turns them all off.
+    void orderAfterOptionsAndReset()
+    {
+        NameRules rules = replacing("Фото", "фото");
+        rules.cutCount = 1;
+        rules.insertText = "с";
+        rules.titleCase = TitleCase::RestLower;
+        rules.transliteration = Transliteration::Passport;
+        Ruled ruled({"фото моря.jpg"}, rules);
+        ruled.preview.ToggleOption(Toggle::UpperCase); // ФОТО МОРЯ.JPG, then фото МОРЯ, сото МОРЯ, Сото Моря
+        QCOMPARE(ruled.newNames(), QStringList{"Soto Moria.JPG"});
+        ruled.preview.ResetOptions();
+        QCOMPARE(ruled.preview.nameRules(), NameRules());
+        ruled.preview.RebuildNewNames();
+        QCOMPARE(ruled.newNames(), QStringList{"фото моря.jpg"});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestNameRules)
+#include "tst_name_rules.moc"

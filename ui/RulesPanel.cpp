@@ -1,0 +1,237 @@
+#include "RulesPanel.h"
+
+#include "ComboBoxAccessible.h"
+#include "KeyReleaseLineEdit.h"
+#include "NamingOptions.h"
+#include "PictureButton.h"
+#include "PictureCheckBox.h"
+#include "PreviewSession.h"
+#include "Skin.h"
+#include "WindowLayout.h"
+#include "WindowOutline.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QPainter>
+#include <QSignalBlocker>
+
+namespace velmix {
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+using K = ControlKind;
+
+constexpr QRect ButtonPlace{228, 532, 52, 39}; // in the window, left of ImgHelp
+constexpr int PositionDigits = 3;
+
+// In the panel's pixels, in tab order.
+const QList<ControlSpec> &panelControls()
+{
+    static const QList<ControlSpec> layout = {
+        {u"LblRules"_s, K::TitleLabel, {}, -1, {15, 4, 200, 20}, u"Ещё правила"_s},
+        {u"FraFind"_s, K::Frame, {}, -1, {15, 30, 270, 190}, u"Найти и заменить"_s},
+        {u"LblFind"_s, K::Label, u"FraFind"_s, -1, {23, 50, 80, 21}, u"Найти"_s, {}, {}, 0, {}, u"TxtFind"_s},
+        {u"TxtFind"_s, K::TextBox, u"FraFind"_s, 0, {105, 48, 172, 21}, {}, {}, u"Найти"_s},
+        {u"LblReplace"_s, K::Label, u"FraFind"_s, -1, {23, 76, 80, 21}, u"Заменить на"_s, {}, {}, 0, {}, u"TxtReplace"_s},
+        {u"TxtReplace"_s, K::TextBox, u"FraFind"_s, 0, {105, 74, 172, 21}, {}, {}, u"Заменить на"_s},
+        {u"LblFindError"_s, K::Label, u"FraFind"_s, -1, {23, 98, 254, 28}},
+        {u"PicIgnoreCase"_s, K::PictureCheckBox, u"FraFind"_s, 0, {23, 128, 31, 31}, u"Без учёта регистра"_s},
+        {u"LblIgnoreCase"_s, K::Label, u"FraFind"_s, -1, {58, 134, 219, 21}, u"Без учёта регистра"_s, {}, {}, 0, {},
+         u"PicIgnoreCase"_s},
+        {u"PicRegExp"_s, K::PictureCheckBox, u"FraFind"_s, 0, {23, 156, 31, 31}, u"Регулярное выражение"_s},
+        {u"LblRegExp"_s, K::Label, u"FraFind"_s, -1, {58, 162, 219, 21}, u"Регулярное выражение"_s, {}, {}, 0, {},
+         u"PicRegExp"_s},
+        {u"PicWholeName"_s, K::PictureCheckBox, u"FraFind"_s, 0, {23, 184, 31, 31}, u"Включая расширение"_s},
+        {u"LblWholeName"_s, K::Label, u"FraFind"_s, -1, {58, 190, 219, 21}, u"Включая расширение"_s, {}, {}, 0, {},
+         u"PicWholeName"_s},
+        {u"FraCut"_s, K::Frame, {}, -1, {15, 226, 270, 140}, u"Вырезать и вставить"_s},
+        {u"LblPosition"_s, K::Label, u"FraCut"_s, -1, {23, 246, 170, 21}, u"С позиции"_s, {}, {}, 0, {},
+         u"TxtPosition"_s},
+        {u"TxtPosition"_s, K::NumberBox, u"FraCut"_s, 0, {205, 244, 72, 21}, u"0"_s, {}, u"С позиции"_s, PositionDigits},
+        {u"LblCut"_s, K::Label, u"FraCut"_s, -1, {23, 272, 170, 21}, u"Вырезать знаков"_s, {}, {}, 0, {}, u"TxtCut"_s},
+        {u"TxtCut"_s, K::NumberBox, u"FraCut"_s, 0, {205, 270, 72, 21}, u"0"_s, {}, u"Вырезать знаков"_s, PositionDigits},
+        {u"LblInsert"_s, K::Label, u"FraCut"_s, -1, {23, 298, 80, 21}, u"Вставить"_s, {}, {}, 0, {}, u"TxtInsert"_s},
+        {u"TxtInsert"_s, K::TextBox, u"FraCut"_s, 0, {105, 296, 172, 21}, {}, {}, u"Вставить"_s,
+         NamingOptions::BaseNameLimit},
+        {u"PicFromEnd"_s, K::PictureCheckBox, u"FraCut"_s, 0, {23, 322, 31, 31}, u"Считать с конца"_s},
+        {u"LblFromEnd"_s, K::Label, u"FraCut"_s, -1, {58, 328, 219, 21}, u"Считать с конца"_s, {}, {}, 0, {},
+         u"PicFromEnd"_s},
+        {u"FraWords"_s, K::Frame, {}, -1, {15, 372, 270, 80}, u"Слова"_s},
+        {u"PicTitleCase"_s, K::PictureCheckBox, u"FraWords"_s, 0, {23, 388, 31, 31}, u"Каждое слово с большой буквы"_s},
+        {u"LblTitleCase"_s, K::Label, u"FraWords"_s, -1, {58, 394, 219, 21}, u"Каждое слово с большой буквы"_s, {}, {},
+         0, {}, u"PicTitleCase"_s},
+        {u"PicRestLower"_s, K::PictureCheckBox, u"FraWords"_s, 0, {23, 416, 31, 31}, u"Остальные буквы маленькие"_s},
+        {u"LblRestLower"_s, K::Label, u"FraWords"_s, -1, {58, 422, 219, 21}, u"Остальные буквы маленькие"_s, {}, {},
+         0, {}, u"PicRestLower"_s},
+        {u"FraLatin"_s, K::Frame, {}, -1, {15, 458, 270, 50}, u"Кириллица латиницей"_s},
+        {u"CboLatin"_s, K::ChoiceList, u"FraLatin"_s, 0, {23, 476, 254, 21}, u"Кириллица латиницей"_s, {}, {}, 0,
+         {u"Не менять"_s, u"ГОСТ 7.79-2000, система Б"_s, u"Загранпаспорт (ICAO 9303)"_s, u"BGN/PCGN"_s}},
+    };
+    return layout;
+}
+
+} // namespace
+
+RulesPanel::RulesPanel(QWidget *window, PreviewSession &preview, const QPixmap &checked, const QPixmap &unchecked)
+    : QWidget(window)
+    , m_preview(preview)
+    , m_background(Skin::picture(u"rulespanel"_s, Place.size()))
+    , m_button(new PictureButton(window))
+{
+    setObjectName(u"FraRules"_s);
+    setGeometry(Place);
+    hide();
+    m_button->setObjectName(u"ImgRules"_s);
+    m_button->setGeometry(ButtonPlace);
+    m_button->setPicture(Skin::picture(u"morerules"_s, ButtonPlace.size()));
+    m_button->setToolTip(u"Ещё правила"_s);
+    m_button->setAccessibleName(u"Ещё правила"_s);
+    connect(m_button, &QAbstractButton::clicked, this, &RulesPanel::ImgRules_Click);
+
+    m_controls = WindowLayout::buildControls(this, panelControls());
+    const auto edit = [&](const char *name) { return static_cast<KeyReleaseLineEdit *>(m_controls.value(QLatin1String(name))); };
+    const auto box = [&](const char *name) { return static_cast<PictureCheckBox *>(m_controls.value(QLatin1String(name))); };
+    for (QWidget *control : std::as_const(m_controls))
+        if (auto *picture = qobject_cast<PictureCheckBox *>(control))
+            picture->setPictures(checked, unchecked);
+    QPalette warning = m_controls.value(u"LblFindError"_s)->palette();
+    warning.setColor(QPalette::WindowText, Skin::red);
+    m_controls.value(u"LblFindError"_s)->setPalette(warning);
+
+    const auto onText = [&](const char *name, void (*put)(NameRules &, const QString &)) {
+        // Every change, also one a screen reader makes; the redraws set texts silently.
+        connect(edit(name), &QLineEdit::textChanged, this,
+                [this, put](const QString &text) { changeRules([&](NameRules &rules) { put(rules, text); }); });
+    };
+    onText("TxtFind", [](NameRules &r, const QString &t) { r.findText = t; });
+    onText("TxtReplace", [](NameRules &r, const QString &t) { r.replaceText = t; });
+    onText("TxtPosition", [](NameRules &r, const QString &t) { r.position = t.toInt(); });
+    onText("TxtCut", [](NameRules &r, const QString &t) { r.cutCount = t.toInt(); });
+    onText("TxtInsert", [](NameRules &r, const QString &t) { r.insertText = t; });
+    const auto onClick = [&](const char *name, void (*toggle)(NameRules &)) {
+        connect(box(name), &QAbstractButton::clicked, this, [this, toggle] { changeRules(toggle); });
+    };
+    onClick("PicIgnoreCase", [](NameRules &r) { r.ignoreCase = !r.ignoreCase; });
+    onClick("PicRegExp", [](NameRules &r) { r.regularExpression = !r.regularExpression; });
+    onClick("PicWholeName", [](NameRules &r) {
+        r.replaceScope = r.replaceScope == ReplaceScope::WholeName ? ReplaceScope::NameBeforeExtension
+                                                                    : ReplaceScope::WholeName;
+    });
+    onClick("PicFromEnd", [](NameRules &r) { r.positionFromEnd = !r.positionFromEnd; });
+    onClick("PicTitleCase", [](NameRules &r) {
+        r.titleCase = r.titleCase == TitleCase::Off ? TitleCase::RestAsTyped : TitleCase::Off;
+    });
+    // Small letters after the first need title case: ticking it turns that on too.
+    onClick("PicRestLower", [](NameRules &r) {
+        r.titleCase = r.titleCase == TitleCase::RestLower ? TitleCase::RestAsTyped : TitleCase::RestLower;
+    });
+    connect(static_cast<QComboBox *>(m_controls.value(u"CboLatin"_s)), &QComboBox::activated, this, [this](int index) {
+        changeRules([&](NameRules &r) { r.transliteration = Transliteration(index); });
+    });
+    showRules();
+}
+
+QRegion RulesPanel::outline()
+{
+    return WindowOutline::roundedRect(Place, 21, 21);
+}
+
+void RulesPanel::continueTabOrder(QWidget *last)
+{
+    QWidget::setTabOrder(last, m_button);
+    last = m_button;
+    for (const ControlSpec &entry : panelControls()) {
+        QWidget *control = m_controls.value(entry.name);
+        if (entry.focusOrder < 0) {
+            control->setFocusPolicy(Qt::NoFocus);
+            continue;
+        }
+        QWidget::setTabOrder(last, control);
+        last = control;
+    }
+}
+
+void RulesPanel::ImgRules_Click()
+{
+    const bool open = isHidden();
+    if (!open && isAncestorOf(QApplication::focusWidget()))
+        m_button->setFocus();
+    setVisible(open);
+    QWidget *window = parentWidget();
+    window->setFixedSize(open ? OpenWindowSize : WindowLayout::WindowSize);
+    window->setMask(open ? WindowOutline::mainWindow() + outline() : WindowOutline::mainWindow());
+    m_button->setPicture(Skin::picture(open ? u"fewerrules"_s : u"morerules"_s, ButtonPlace.size()));
+    if (open)
+        m_controls.value(u"TxtFind"_s)->setFocus(); // the first rule, ready to type
+}
+
+void RulesPanel::changeRules(const std::function<void(NameRules &)> &change)
+{
+    NameRules rules = m_preview.nameRules();
+    change(rules);
+    m_preview.setNameRules(rules);
+    showRules();
+}
+
+QList<KeyReleaseLineEdit *> RulesPanel::textBoxes() const
+{
+    QList<KeyReleaseLineEdit *> boxes;
+    for (const char *name : {"TxtFind", "TxtReplace", "TxtPosition", "TxtCut", "TxtInsert"})
+        boxes.append(static_cast<KeyReleaseLineEdit *>(m_controls.value(QLatin1String(name))));
+    return boxes;
+}
+
+void RulesPanel::showRules()
+{
+    const NameRules &rules = m_preview.nameRules();
+    const QList<KeyReleaseLineEdit *> boxes = textBoxes();
+    const QString texts[] = {rules.findText, rules.replaceText, QString::number(rules.position),
+                             QString::number(rules.cutCount), rules.insertText};
+    for (qsizetype i = 0; i < boxes.size(); ++i) {
+        // A number box being typed in keeps its text: emptied, it reads 0 without showing it.
+        const bool number = i == 2 || i == 3;
+        if (number && boxes[i]->hasFocus() && boxes[i]->text().toInt() == texts[i].toInt())
+            continue;
+        const QSignalBlocker blocker(boxes[i]);
+        boxes[i]->showText(texts[i]);
+    }
+    const std::pair<const char *, bool> ticks[] = {
+        {"PicIgnoreCase", rules.ignoreCase},
+        {"PicRegExp", rules.regularExpression},
+        {"PicWholeName", rules.replaceScope == ReplaceScope::WholeName},
+        {"PicFromEnd", rules.positionFromEnd},
+        {"PicTitleCase", rules.titleCase != TitleCase::Off},
+        {"PicRestLower", rules.titleCase == TitleCase::RestLower},
+    };
+    for (const auto &[name, ticked] : ticks) {
+        auto *box = static_cast<PictureCheckBox *>(m_controls.value(QLatin1String(name)));
+        const QSignalBlocker blocker(box);
+        box->setChecked(ticked);
+    }
+    auto *latin = static_cast<QComboBox *>(m_controls.value(u"CboLatin"_s));
+    {
+        const QSignalBlocker blocker(latin);
+        latin->setCurrentIndex(int(rules.transliteration));
+    }
+    ComboBoxAccessible::selectCurrentEntry(latin);
+    const QString &error = m_preview.findError();
+    static_cast<QLabel *>(m_controls.value(u"LblFindError"_s))->setText(error);
+    boxes[0]->setAccessibleDescription(error);
+}
+
+void RulesPanel::forgetEdits()
+{
+    for (KeyReleaseLineEdit *box : textBoxes())
+        box->forgetEdits();
+}
+
+void RulesPanel::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, m_background);
+}
+
+} // namespace velmix

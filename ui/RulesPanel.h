@@ -1,0 +1,59 @@
+#pragma once
+
+#include "NameRules.h"
+
+#include <QPixmap>
+#include <QRegion>
+#include <QWidget>
+
+#include <functional>
+
+class QComboBox;
+class QLabel;
+
+namespace velmix {
+
+class KeyReleaseLineEdit;
+class PictureButton;
+class PictureCheckBox;
+class PreviewSession;
+
+// The second skinned panel beside the window, with the rules that run after the naming
+// options. Closed, the window is exactly as it always was; ImgRules opens it, the window
+// then growing by the panel. Every change of a control hands the core the rules the
+// panel shows, which rebuilds the preview at once; redraws show the core's rules again.
+class RulesPanel : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr QRect Place{566, 24, 300, 555}; // in the window's pixels
+    static constexpr QSize OpenWindowSize{872, 594};
+
+    // Builds the panel and its button on `window`; the panel starts closed.
+    RulesPanel(QWidget *window, PreviewSession &preview, const QPixmap &checked, const QPixmap &unchecked);
+
+    // The panel's own outline, to unite with the window's while it is open.
+    [[nodiscard]] static QRegion outline();
+    // The panel's controls join the window's tab order after `last`, the button first.
+    void continueTabOrder(QWidget *last);
+    // Shows the core's rules and the find text's error.
+    void showRules();
+    // Ends the text boxes' own undo histories, as the window's fields do after a flow.
+    void forgetEdits();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void ImgRules_Click();
+    void changeRules(const std::function<void(NameRules &)> &change);
+    [[nodiscard]] QList<KeyReleaseLineEdit *> textBoxes() const;
+
+    PreviewSession &m_preview;
+    QPixmap m_background;
+    PictureButton *m_button;
+    QHash<QString, QWidget *> m_controls;
+};
+
+} // namespace velmix
