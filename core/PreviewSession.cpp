@@ -1,6 +1,8 @@
 #include "PreviewSession.h"
 
 #include "CharacterLimit.h"
+#include "DateTakenOrder.h"
+#include "NameFields.h"
 #include "NameTransforms.h"
 #include "Numbering.h"
 #include "Surrogates.h"
@@ -40,6 +42,10 @@ void PreviewSession::loadFileList(const NameColumn &listedNames, const FolderRul
     m_unlistedNames = unlistedNames;
     m_folderNames.reset();
     m_judgement = {};
+    m_listedNames = listedNames;
+    m_metadata.reset(listedNames.size()); // a new listing reads its files afresh
+    m_order = NumberingOrder::ByName;
+    m_table.setFields(nullptr, {}, false);
     std::optional<BusyGuard> busy;
     if (!listedNames.isEmpty())
         busy.emplace(m_busyPointer);
@@ -62,7 +68,7 @@ void PreviewSession::RebuildNewNames()
         m_options.StepText = QStringLiteral("1");
     if (m_options.StartText.isEmpty())
         m_options.StartText = QStringLiteral("1");
-    ApplyBaseName(m_table, m_options.BaseName);
+    applyBaseName();
     if (m_options.Numbering)
         ApplyNumbering(m_table, m_options.StartText, m_options.StepText, m_options.DigitWidthIndex);
     if (m_options.UpperCase)
@@ -78,6 +84,52 @@ void PreviewSession::RebuildNewNames()
     markNewNames();
     if (m_observer)
         m_observer->newNamesRebuilt();
+}
+
+void PreviewSession::applyBaseName()
+{
+    const bool datesShown = m_order == NumberingOrder::ByDateTaken;
+    if (!m_options.BaseName.contains(u'{')) { // no fields: the names as they always were
+        ApplyBaseName(m_table, m_options.BaseName);
+        m_table.setFields(datesShown ? &m_metadata : nullptr, {}, false);
+        return;
+    }
+    const NameFields fields(m_options.BaseName);
+    if (fields.needsMetadata() && m_metadataSource)
+        (void)m_metadata.readMissing(*m_metadataSource, m_listedNames); // a cancel leaves rows unread, marked
+    ApplyFieldBaseName(m_table, fields, m_metadata);
+    m_table.setFields(datesShown || fields.needsMetadata() ? &m_metadata : nullptr, fields.unknownFields(),
+                      fields.needsMetadata());
+}
+
+void PreviewSession::setNumberingOrder(NumberingOrder order)
+{
+    if (order == m_order)
+        return;
+    std::vector<quint32> rows;
+    if (order == NumberingOrder::ByDateTaken && m_table.holdsFiles()) {
+        if (!m_metadataSource || !m_metadata.readMissing(*m_metadataSource, m_listedNames))
+            return;
+        rows = dateTakenOrder(m_metadata.byListing());
+    }
+    m_order = order;
+    arrangeRows(std::move(rows));
+    RebuildNewNames();
+}
+
+void PreviewSession::arrangeRows(std::vector<quint32> order)
+{
+    NameColumn names = m_listedNames;
+    if (!order.empty())
+        names.reorder(order);
+    m_metadata.setOrder(std::move(order));
+    m_folderNames.reset(); // built from the rows in their order
+    m_judgement = {};
+    if (m_observer)
+        m_observer->tableAboutToReload();
+    m_table.load(names);
+    if (m_observer)
+        m_observer->tableReloaded();
 }
 
 void PreviewSession::markNewNames()
@@ -102,8 +154,8 @@ void PreviewSession::ToggleOption(Toggle toggle)
     if (toggle == Toggle::Numbering) {
         if (!ticked)
             ticked = true;
-        else if (keepsOwnNames(m_options.BaseName))
-            ticked = false;
+        else if (keepsOwnNames(m_options.BaseName) || NameFields(m_options.BaseName).holdsFields())
+            ticked = false; // fields can give every file a name of its own
         else
             return; // a base name holds numbering on, silently
         RebuildNewNames();

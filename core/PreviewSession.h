@@ -4,6 +4,9 @@
 #include "FileNameTable.h"
 #include "NameConflicts.h"
 #include "NamingOptions.h"
+#include "NumberingOrder.h"
+#include "ListingMetadata.h"
+#include "MetadataSource.h"
 #include "TableObserver.h"
 
 #include <optional>
@@ -23,6 +26,13 @@ public:
     [[nodiscard]] bool isTicked(Toggle toggle) const;
 
     void setObserver(TableObserver *observer) { m_observer = observer; }
+    // Where the files' dates and tags come from, once a field or the order needs them.
+    void setMetadataSource(MetadataSource *source) { m_metadataSource = source; }
+
+    [[nodiscard]] NumberingOrder numberingOrder() const { return m_order; }
+    // Numbers and shows the rows in that order; by date taken reads the files' dates
+    // first, and a cancel of that read keeps the order as it was.
+    void setNumberingOrder(NumberingOrder order);
 
     // Fills the table from the listed names, both columns alike. Every rebuild then marks
     // the rows the apply will refuse, judged by the folder's rules and the names of the
@@ -50,6 +60,9 @@ public:
 
 private:
     void markNewNames();
+    // The table's rows in `order` (places in the listing; empty for the listing's order).
+    void arrangeRows(std::vector<quint32> order);
+    void applyBaseName();
     bool &flag(Toggle toggle);
 
     BusyPointer &m_busyPointer;
@@ -61,6 +74,10 @@ private:
     NameColumn m_unlistedNames;
     std::optional<FolderNames> m_folderNames; // built on the first rebuild of a listing
     NameJudgement m_judgement;
+    NameColumn m_listedNames;
+    ListingMetadata m_metadata;
+    MetadataSource *m_metadataSource = nullptr;
+    NumberingOrder m_order = NumberingOrder::ByName;
 };
 
 } // namespace velmix
