@@ -58,11 +58,8 @@ QVariant FileGridModel::data(const QModelIndex &index, int role) const
         return withControlPictures(m_table.text(index.row(), index.column()));
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(Qt::AlignLeft | Qt::AlignBottom);
-    case Qt::ToolTipRole: {
-        const QString reason = index.column() == FileNameTable::NewName ? m_table.markReason(index.row()) : QString();
-        const QString note = m_table.dateNote(index.row());
-        return reason.isEmpty() || note.isEmpty() ? reason + note : reason + u'\n' + note;
-    }
+    case Qt::ToolTipRole: // where the row's date came from, the grid's tooltip adds it
+        return m_table.dateNote(index.row());
     default:
         break;
     }

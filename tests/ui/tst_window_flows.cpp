@@ -305,7 +305,8 @@ private Q_SLOTS:
             QCOMPARE(f.cell(2, 0), "DSC_0002.jpg");
             const QModelIndex dated = f.grid()->model()->index(2, 0);
             QVERIFY(dated.data(Qt::FontRole).value<QFont>().italic());
-            QVERIFY(dated.data(Qt::ToolTipRole).toString().contains(u"время изменения"));
+            QTest::mouseClick(f.grid()->viewport(), Qt::LeftButton, {}, f.grid()->visualRect(dated).center());
+            QVERIFY(f.grid()->toolTip().endsWith(u"время изменения файла: тегов с датой нет, после копирования оно не дата съёмки"));
             QVERIFY(!f.grid()->model()->index(1, 0).data(Qt::FontRole).isValid());
         }
         QTest::mouseClick(f.button("ImgApply"), Qt::LeftButton);
