@@ -1,5 +1,6 @@
 #include "DateChain.h"
 
+#include <QLocale>
 #include <QRegularExpression>
 
 namespace velmix {
