@@ -24,7 +24,7 @@ QDateTime fromParts(const QRegularExpressionMatch &match)
         if (written.isValid())
             time = written;
     }
-    return QDateTime(date, time);
+    return wallClock(date, time);
 }
 
 } // namespace
@@ -51,21 +51,31 @@ QDateTime dateInName(QStringView name)
 RowMetadata rowMetadata(const MediaTags &tags, QStringView name, const QDateTime &modified)
 {
     RowMetadata row{{}, DateSource::None, tags.artist, tags.title, tags.album, tags.track};
-    const std::pair<QDateTime, DateSource> chain[] = {
+    const std::pair<const QDateTime &, DateSource> tagged[] = {
         {tags.dateTimeOriginal, DateSource::DateTimeOriginal},
         {tags.createDate, DateSource::CreateDate},
         {tags.quickTimeCreated, DateSource::QuickTime},
-        {dateInName(name), DateSource::FileName},
-        {modified, DateSource::ModificationTime},
     };
-    for (const auto &[date, source] : chain) {
+    for (const auto &[date, source] : tagged) {
         if (date.isValid()) {
             row.date = date;
             row.source = source;
-            break;
+            return row;
         }
     }
+    if (const QDateTime named = dateInName(name); named.isValid()) {
+        row.date = named;
+        row.source = DateSource::FileName;
+    } else if (modified.isValid()) {
+        row.date = modified;
+        row.source = DateSource::ModificationTime;
+    }
     return row;
+}
+
+bool hasTagDate(const MediaTags &tags)
+{
+    return tags.dateTimeOriginal.isValid() || tags.createDate.isValid() || tags.quickTimeCreated.isValid();
 }
 
 QString dateNote(const RowMetadata &row)

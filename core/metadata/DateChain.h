@@ -27,6 +27,9 @@ struct RowMetadata
 
 // The first of the tags' dates, the name's date and the modification time that holds one.
 [[nodiscard]] RowMetadata rowMetadata(const MediaTags &tags, QStringView name, const QDateTime &modified);
+// Whether the tags hold a date of their own, so the name and the file's time are not needed.
+[[nodiscard]] bool hasTagDate(const MediaTags &tags);
+
 
 // What the grid says of a row's date, in Russian.
 [[nodiscard]] QString dateNote(const RowMetadata &row);

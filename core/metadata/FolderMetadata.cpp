@@ -13,7 +13,7 @@ QDateTime modificationTime(const QByteArray &path)
     if (::stat(path.constData(), &status) != 0)
         return {};
     const QDateTime local = QDateTime::fromSecsSinceEpoch(status.st_mtim.tv_sec).toLocalTime();
-    return QDateTime(local.date(), local.time());
+    return wallClock(local.date(), local.time());
 }
 
 } // namespace
@@ -51,7 +51,8 @@ std::vector<std::optional<RowMetadata>> FolderMetadata::readFiles(TagReader &rea
         const QStringView name = names.at(rows[i]);
         if (const std::optional<QByteArray> nameBytes = FileNameCodec::encode(name)) {
             const QByteArray path = prefix + *nameBytes;
-            read[i] = rowMetadata(reader.read(path), name, modificationTime(path));
+            const MediaTags tags = reader.read(path);
+            read[i] = rowMetadata(tags, name, hasTagDate(tags) ? QDateTime() : modificationTime(path));
         } else {
             read[i] = rowMetadata({}, name, {});
         }

@@ -1,12 +1,14 @@
 #include "LibraryTagReader.h"
 
+#include "ExifDates.h"
 #include "QuickTimeHeader.h"
 
 #include <exiv2/exiv2.hpp>
 #include <taglib/fileref.h>
 #include <taglib/tag.h>
 
-#include <QSet>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace velmix {
 namespace {
@@ -15,22 +17,28 @@ enum class Family { None, Picture, Music, Movie };
 
 Family familyOf(const QByteArray &path)
 {
-    static const QSet<QByteArray> pictures{"jpg", "jpeg", "jpe", "tif", "tiff", "heic", "heif", "avif", "png",
-                                           "webp", "dng", "cr2", "cr3", "nef", "arw", "orf", "rw2", "raf",
-                                           "pef", "srw", "jp2", "psd", "xmp"};
-    static const QSet<QByteArray> music{"mp3", "flac", "ogg", "oga", "opus", "spx", "m4a", "m4b", "aac",
-                                        "wav", "aif", "aiff", "wma", "ape", "wv", "mpc", "tta"};
-    static const QSet<QByteArray> movies{"mp4", "m4v", "mov", "3gp", "3g2"};
+    static const std::pair<const char *, Family> extensions[] = {
+        {"jpg", Family::Picture},  {"jpeg", Family::Picture}, {"jpe", Family::Picture},  {"tif", Family::Picture},
+        {"tiff", Family::Picture}, {"heic", Family::Picture}, {"heif", Family::Picture}, {"avif", Family::Picture},
+        {"png", Family::Picture},  {"webp", Family::Picture}, {"dng", Family::Picture},  {"cr2", Family::Picture},
+        {"cr3", Family::Picture},  {"nef", Family::Picture},  {"arw", Family::Picture},  {"orf", Family::Picture},
+        {"rw2", Family::Picture},  {"raf", Family::Picture},  {"pef", Family::Picture},  {"srw", Family::Picture},
+        {"jp2", Family::Picture},  {"psd", Family::Picture},  {"mp3", Family::Music},    {"flac", Family::Music},
+        {"ogg", Family::Music},    {"oga", Family::Music},    {"opus", Family::Music},   {"spx", Family::Music},
+        {"m4a", Family::Music},    {"m4b", Family::Music},    {"aac", Family::Music},    {"wav", Family::Music},
+        {"aif", Family::Music},    {"aiff", Family::Music},   {"wma", Family::Music},    {"ape", Family::Music},
+        {"wv", Family::Music},     {"mpc", Family::Music},    {"tta", Family::Music},    {"mp4", Family::Movie},
+        {"m4v", Family::Movie},    {"mov", Family::Movie},    {"3gp", Family::Movie},    {"3g2", Family::Movie},
+    };
     const qsizetype dot = path.lastIndexOf('.');
-    const qsizetype slash = path.lastIndexOf('/');
-    if (dot <= slash + 1)
+    if (dot <= path.lastIndexOf('/') + 1)
         return Family::None;
-    const QByteArray extension = path.mid(dot + 1).toLower();
-    if (pictures.contains(extension))
-        return Family::Picture;
-    if (music.contains(extension))
-        return Family::Music;
-    return movies.contains(extension) ? Family::Movie : Family::None;
+    const QByteArrayView extension = QByteArrayView(path).sliced(dot + 1);
+    for (const auto &[known, family] : extensions) {
+        if (extension.compare(known, Qt::CaseInsensitive) == 0)
+            return family;
+    }
+    return Family::None;
 }
 
 // EXIF writes "2026:07:14 15:30:12"; XMP an ISO date, with or without zone, of which
@@ -38,11 +46,11 @@ Family familyOf(const QByteArray &path)
 QDateTime exifDate(const std::string &text)
 {
     const QString written = QString::fromStdString(text).trimmed();
-    QDateTime date = QDateTime::fromString(written.left(19), u"yyyy:MM:dd HH:mm:ss");
+    QDateTime date = exifDateTime(written.toLatin1());
     if (!date.isValid()) {
         const QDateTime iso = QDateTime::fromString(written, Qt::ISODate);
         if (iso.isValid())
-            date = QDateTime(iso.date(), iso.time());
+            date = wallClock(iso.date(), iso.time());
     }
     return date;
 }
@@ -60,10 +68,41 @@ QDateTime firstDate(const Data &data, std::initializer_list<const char *> keys)
     return {};
 }
 
-void readPicture(const QByteArray &path, MediaTags &tags)
+// Where a JPEG's EXIF block is found at the start of the file.
+constexpr qsizetype HeadSize = 64 * 1024;
+
+// The first HeadSize bytes, and whether that is the whole file.
+bool readHead(const QByteArray &path, QByteArray &head)
 {
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    head.resize(HeadSize + 1); // one more tells a file of exactly HeadSize bytes from a longer one
+    qsizetype got = 0;
+    while (got < head.size()) {
+        const ssize_t n = ::read(fd, head.data() + got, size_t(head.size() - got));
+        if (n <= 0)
+            break;
+        got += n;
+    }
+    ::close(fd);
+    head.truncate(got);
+    return true;
+}
+
+void readPicture(const QByteArray &path, QByteArray &head, MediaTags &tags)
+{
+    // Most photos are JPEGs with their dates in EXIF: read from the head alone. Exiv2
+    // parses the rest, and a JPEG without an original date there, for its XMP.
+    if (!readHead(path, head))
+        return;
+    if (readJpegExifDates(head, tags.dateTimeOriginal, tags.createDate) && tags.dateTimeOriginal.isValid())
+        return;
     try {
-        const Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(path.toStdString());
+        const bool whole = head.size() <= HeadSize;
+        const Exiv2::Image::AutoPtr image =
+            whole ? Exiv2::ImageFactory::open(reinterpret_cast<const Exiv2::byte *>(head.constData()), long(head.size()))
+                  : Exiv2::ImageFactory::open(path.toStdString());
         if (!image.get())
             return;
         image->readMetadata();
@@ -115,7 +154,7 @@ public:
     {
         MediaTags tags;
         switch (familyOf(path)) {
-        case Family::Picture: readPicture(path, tags); break;
+        case Family::Picture: readPicture(path, m_head, tags); break;
         case Family::Music: readMusic(path, tags); break;
         case Family::Movie:
             tags.quickTimeCreated = quickTimeCreation(path);
@@ -125,6 +164,9 @@ public:
         }
         return tags;
     }
+
+private:
+    QByteArray m_head; // reused from file to file
 };
 
 } // namespace

@@ -6,8 +6,15 @@
 
 namespace velmix {
 
+// A wall-clock time as written, with no time zone: held as UTC so that no zone's rules
+// (daylight saving) shift, refuse or slow it.
+[[nodiscard]] inline QDateTime wallClock(QDate date, QTime time)
+{
+    return QDateTime(date, time, Qt::UTC);
+}
+
 // What a file's own tags say, as far as the names need it. A date is the wall-clock
-// time the camera wrote (no time zone); an invalid one was not found.
+// time the camera wrote (see wallClock); an invalid one was not found.
 struct MediaTags
 {
     QDateTime dateTimeOriginal; // EXIF DateTimeOriginal, or XMP's

@@ -101,7 +101,7 @@ QDateTime quickTimeCreation(const QByteArray &path)
     if (seconds <= EpochOffset) // unset (0), or before 1970: not a camera's date
         return {};
     const QDateTime local = QDateTime::fromSecsSinceEpoch(seconds - EpochOffset, Qt::UTC).toLocalTime();
-    return QDateTime(local.date(), local.time());
+    return wallClock(local.date(), local.time());
 }
 
 } // namespace velmix

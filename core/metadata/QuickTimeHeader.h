@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include "MediaTags.h"
+
 #include <QDateTime>
 
 namespace velmix {
