@@ -11,7 +11,10 @@ NameMark FileNameTable::mark(qsizetype row) const
     const RowFate fate = m_fates[size_t(row)];
     if (refusalOf(fate) || (fate == RowFate::Moves && m_folderWriteError != 0))
         return NameMark::Refused;
-    return fate == RowFate::Moves && m_new.at(row).startsWith(u'.') ? NameMark::Hidden : NameMark::None;
+    if (fate == RowFate::Moves && m_new.at(row).startsWith(u'.'))
+        return NameMark::Hidden;
+    const bool unread = m_fieldsNeedMetadata && m_metadata && !m_metadata->atRow(row);
+    return fate == RowFate::Moves && (unread || !m_unknownFields.isEmpty()) ? NameMark::FieldAsTyped : NameMark::None;
 }
 
 QString FileNameTable::markReason(qsizetype row) const
@@ -19,6 +22,9 @@ QString FileNameTable::markReason(qsizetype row) const
     switch (mark(row)) {
     case NameMark::None: return {};
     case NameMark::Hidden: return QStringLiteral("файл станет скрытым");
+    case NameMark::FieldAsTyped:
+        return m_unknownFields.isEmpty() ? QStringLiteral("дата и теги файла не прочитаны, поля оставлены как набраны")
+                                         : QStringLiteral("неизвестное поле: ") + m_unknownFields.join(QStringLiteral(", "));
     case NameMark::Refused: {
         const std::optional<RenameReason> refusal = refusalOf(m_fates[size_t(row)]);
         return reasonText(refusal ? RenameFailure{row, *refusal}
@@ -33,6 +39,25 @@ QStringView FileNameTable::cell(qsizetype row, int column) const
     if (row < 0 || row >= fileCount() || (column != CurrentName && column != NewName))
         return {};
     return column == CurrentName ? m_current.at(row) : m_new.at(row);
+}
+
+void FileNameTable::setFields(const ListingMetadata *metadata, QStringList unknownFields, bool needMetadata)
+{
+    m_metadata = metadata;
+    m_unknownFields = std::move(unknownFields);
+    m_fieldsNeedMetadata = needMetadata;
+}
+
+QString FileNameTable::dateNote(qsizetype row) const
+{
+    const RowMetadata *read = m_metadata && row >= 0 && row < fileCount() ? m_metadata->atRow(row) : nullptr;
+    return read ? velmix::dateNote(*read) : QString();
+}
+
+bool FileNameTable::datedByFileTime(qsizetype row) const
+{
+    const RowMetadata *read = m_metadata && row >= 0 && row < fileCount() ? m_metadata->atRow(row) : nullptr;
+    return read && read->source == DateSource::ModificationTime;
 }
 
 void FileNameTable::load(const NameColumn &listedNames)

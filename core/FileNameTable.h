@@ -1,17 +1,20 @@
 #pragma once
 
+#include "ListingMetadata.h"
 #include "NameColumn.h"
 #include "NameConflicts.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
 namespace velmix {
 
 // How a row's new name is marked in the grid before apply: not at all, as a name that
-// will hide the file, or as one the apply will refuse.
-enum class NameMark : quint8 { None, Hidden, Refused };
+// will hide the file, as one the apply will refuse, or as one that keeps a field in
+// braces as typed.
+enum class NameMark : quint8 { None, Hidden, Refused, FieldAsTyped };
 
 // The table the grid shows: one row per listed file, column 0 the current name and
 // column 1 the new name.
@@ -37,6 +40,15 @@ public:
     // would move is marked with it; the apply still tries them.
     void setFolderWriteError(int error) { m_folderWriteError = error; }
 
+    // While the new names or the order use the files' dates and tags: those (else null),
+    // the typed fields no field is named so, and whether the fields need the files' own
+    // metadata (a row not read then keeps them as typed).
+    void setFields(const ListingMetadata *metadata, QStringList unknownFields, bool needMetadata);
+    // Where the row's date came from, in words; empty while no date is used.
+    [[nodiscard]] QString dateNote(qsizetype row) const;
+    // Whether the row's date came from its file's modification time alone.
+    [[nodiscard]] bool datedByFileTime(qsizetype row) const;
+
     [[nodiscard]] const NameColumn &currentNames() const { return m_current; }
     [[nodiscard]] const NameColumn &newNames() const { return m_new; }
 
@@ -57,6 +69,9 @@ private:
     NameColumn m_spare;
     std::vector<RowFate> m_fates; // per file; empty before the first rebuild
     int m_folderWriteError = 0;
+    const ListingMetadata *m_metadata = nullptr;
+    QStringList m_unknownFields;
+    bool m_fieldsNeedMetadata = false;
 };
 
 } // namespace velmix

@@ -6,7 +6,7 @@
 
 namespace velmix {
 
-enum class WorkKind { ReadingFolder, Renaming, Undoing };
+enum class WorkKind { ReadingFolder, Renaming, Undoing, ReadingTags };
 
 // What a long piece of work shares with the thread waiting for it: how far it got, and
 // whether the user asked it to stop. The worker writes, the window's thread reads.

@@ -1,6 +1,8 @@
 #include "PreviewSession.h"
 
 #include "CharacterLimit.h"
+#include "DateTakenOrder.h"
+#include "NameFields.h"
 #include "NameTransforms.h"
 #include "NaturalSort.h"
 #include "Numbering.h"
@@ -40,35 +42,47 @@ void PreviewSession::loadFileList(const NameColumn &listedNames, const FolderRul
     m_listedNames = listedNames;
     m_rules = rules;
     m_unlistedNames = unlistedNames;
-    loadRows();
+    m_metadata.reset(listedNames.size()); // a new listing reads its files afresh
+    m_table.setFields(nullptr, {}, false);
+    // The date order would read every file of each folder opened: it is chosen anew.
+    if (m_options.Order == NumberingOrder::ByDateTaken)
+        m_options.Order = NumberingOrder::ByName;
+    (void)loadRows(m_options.Order);
 }
 
-void PreviewSession::loadRows()
+bool PreviewSession::loadRows(NumberingOrder order)
 {
-    m_folderNames.reset(); // its positions are the rows'
-    m_judgement = {};
     std::optional<BusyGuard> busy;
     if (!m_listedNames.isEmpty())
         busy.emplace(m_busyPointer);
-    NameColumn rows = m_listedNames;
-    if (m_options.Order == NumberingOrder::ByNumbersInName)
-        rows.reorder(naturalOrder(rows));
-    if (m_observer)
-        m_observer->tableAboutToReload();
-    m_table.load(rows);
-    m_table.setFolderWriteError(m_rules.writeError);
-    if (m_observer)
-        m_observer->tableReloaded();
+    std::vector<quint32> rows;
+    switch (order) {
+    case NumberingOrder::ByName:
+        break;
+    case NumberingOrder::ByNumbersInName:
+        rows = naturalOrder(m_listedNames);
+        break;
+    case NumberingOrder::ByDateTaken:
+        if (!m_listedNames.isEmpty()) {
+            if (!m_metadataSource || !m_metadata.readMissing(*m_metadataSource, m_listedNames))
+                return false;
+            rows = dateTakenOrder(m_metadata.byListing());
+        }
+        break;
+    }
+    arrangeRows(std::move(rows));
+    return true;
 }
 
 void PreviewSession::setNumberingOrder(NumberingOrder order)
 {
-    if (order == m_options.Order)
+    if (order == m_options.Order || !loadRows(order))
         return;
     m_options.Order = order;
-    loadRows();
     if (m_namesPending)
         RebuildNewNames();
+    else if (order == NumberingOrder::ByDateTaken)
+        m_table.setFields(&m_metadata, {}, false); // each row tells where its date came from
 }
 
 void PreviewSession::RebuildNewNames()
@@ -82,7 +96,7 @@ void PreviewSession::RebuildNewNames()
         m_options.StepText = QStringLiteral("1");
     if (m_options.StartText.isEmpty())
         m_options.StartText = QStringLiteral("1");
-    ApplyBaseName(m_table, m_options.BaseName);
+    applyBaseName();
     if (m_options.Numbering)
         ApplyNumbering(m_table, m_options.StartText, m_options.StepText, m_options.DigitWidthIndex);
     if (m_options.UpperCase)
@@ -99,6 +113,38 @@ void PreviewSession::RebuildNewNames()
     markNewNames();
     if (m_observer)
         m_observer->newNamesRebuilt();
+}
+
+void PreviewSession::applyBaseName()
+{
+    const bool datesShown = m_options.Order == NumberingOrder::ByDateTaken;
+    if (!m_options.BaseName.contains(u'{')) { // no fields: the names as they always were
+        ApplyBaseName(m_table, m_options.BaseName);
+        m_table.setFields(datesShown ? &m_metadata : nullptr, {}, false);
+        return;
+    }
+    const NameFields fields(m_options.BaseName);
+    if (fields.needsMetadata() && m_metadataSource)
+        (void)m_metadata.readMissing(*m_metadataSource, m_listedNames); // a cancel leaves rows unread, marked
+    ApplyFieldBaseName(m_table, fields, m_metadata);
+    m_table.setFields(datesShown || fields.needsMetadata() ? &m_metadata : nullptr, fields.unknownFields(),
+                      fields.needsMetadata());
+}
+
+void PreviewSession::arrangeRows(std::vector<quint32> order)
+{
+    NameColumn names = m_listedNames;
+    if (!order.empty())
+        names.reorder(order);
+    m_metadata.setOrder(std::move(order));
+    m_folderNames.reset(); // built from the rows in their order
+    m_judgement = {};
+    if (m_observer)
+        m_observer->tableAboutToReload();
+    m_table.load(names);
+    m_table.setFolderWriteError(m_rules.writeError);
+    if (m_observer)
+        m_observer->tableReloaded();
 }
 
 void PreviewSession::markNewNames()
@@ -123,8 +169,8 @@ void PreviewSession::ToggleOption(Toggle toggle)
     if (toggle == Toggle::Numbering) {
         if (!ticked)
             ticked = true;
-        else if (keepsOwnNames(m_options.BaseName))
-            ticked = false;
+        else if (keepsOwnNames(m_options.BaseName) || NameFields(m_options.BaseName).holdsFields())
+            ticked = false; // fields can give every file a name of its own
         else
             return; // a base name holds numbering on, silently
         RebuildNewNames();

@@ -5,6 +5,9 @@
 #include "NameConflicts.h"
 #include "NameRuleSteps.h"
 #include "NamingOptions.h"
+#include "NumberingOrder.h"
+#include "ListingMetadata.h"
+#include "MetadataSource.h"
 #include "TableObserver.h"
 
 #include <optional>
@@ -28,6 +31,8 @@ public:
     [[nodiscard]] const QString &findError() const { return m_ruleSteps.findError(); }
 
     void setObserver(TableObserver *observer) { m_observer = observer; }
+    // Where the files' dates and tags come from, once a field or the order needs them.
+    void setMetadataSource(MetadataSource *source) { m_metadataSource = source; }
 
     // Fills the table from the listed names, both columns alike. Every rebuild then marks
     // the rows the apply will refuse, judged by the folder's rules and the names of the
@@ -51,7 +56,8 @@ public:
     void setStepText(const QString &text);
     void setDigitWidthIndex(int index);
     // Puts the rows in that order, the order the numbers follow, and rebuilds a preview
-    // already shown.
+    // already shown. By date taken reads the files' dates first; a cancel of that read
+    // keeps the order as it was.
     void setNumberingOrder(NumberingOrder order);
 
     void baseNameKeyReleased();
@@ -61,9 +67,13 @@ public:
     void digitWidthDoubleClicked() { RebuildNewNames(); }
 
 private:
-    // The table takes the listed names in the numbering order.
-    void loadRows();
+    // The table takes the listed names in the numbering order; false, changing nothing,
+    // where the dates that order needs were not read (a cancel).
+    bool loadRows(NumberingOrder order);
     void markNewNames();
+    // The table's rows in `order` (places in the listing; empty for the listing's order).
+    void arrangeRows(std::vector<quint32> order);
+    void applyBaseName();
     bool &flag(Toggle toggle);
 
     BusyPointer &m_busyPointer;
@@ -77,6 +87,8 @@ private:
     NameColumn m_unlistedNames;
     std::optional<FolderNames> m_folderNames; // built on the first rebuild of a listing
     NameJudgement m_judgement;
+    ListingMetadata m_metadata;
+    MetadataSource *m_metadataSource = nullptr;
 };
 
 } // namespace velmix

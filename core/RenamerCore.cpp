@@ -4,6 +4,7 @@
 #include "DirectoryReader.h"
 #include "FileNameCodec.h"
 #include "FolderToOpen.h"
+#include "LibraryTagReader.h"
 #include "RenameExecutor.h"
 
 #include <QDir>
@@ -34,9 +35,11 @@ const QStringList RenamerCore::Masks{
 RenamerCore::RenamerCore(Services services, const QString &startFolder)
     : m_services(services)
     , m_runner(services.workDisplay)
+    , m_metadata(m_runner, makeLibraryTagReader())
     , m_preview(services.busyPointer)
     , m_drives(services.driveList.drives())
 {
+    m_preview.setMetadataSource(&m_metadata);
     m_selection.folder = normalizedFolder(startFolder);
     m_selection.driveIndex = driveIndexHolding(m_selection.folder);
 }
@@ -164,6 +167,7 @@ RenamerCore::Listed RenamerCore::loadFileList()
 {
     if (readListing() == Listed::Cancelled)
         return Listed::Cancelled;
+    m_metadata.setFolder(m_listing.path());
     m_preview.loadFileList(m_listing.names(), m_listing.rules(), m_listing.unlistedNames());
     return Listed::Read;
 }

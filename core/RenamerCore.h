@@ -4,6 +4,7 @@
 #include "DriveList.h"
 #include "FileMover.h"
 #include "FolderListing.h"
+#include "FolderMetadata.h"
 #include "LongWork.h"
 #include "MessageBox.h"
 #include "PreviewSession.h"
@@ -168,6 +169,7 @@ private:
 
     Services m_services;
     WorkRunner m_runner;
+    FolderMetadata m_metadata; // the dates and tags of the listed folder's files
     PreviewSession m_preview;
     FolderListing m_listing;
     QList<Drive> m_drives;

@@ -18,6 +18,7 @@ const char *workName(WorkKind kind)
     case WorkKind::ReadingFolder: return "reading a folder";
     case WorkKind::Renaming: return "renaming";
     case WorkKind::Undoing: return "undoing";
+    case WorkKind::ReadingTags: return "reading dates and tags";
     }
     return "work";
 }

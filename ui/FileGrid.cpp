@@ -62,10 +62,15 @@ void FileGrid::showNoFiles(bool noFiles)
 
 QString FileGrid::tipOf(const QModelIndex &index) const
 {
-    // A marked new name tells on a second line why the apply will refuse it.
-    const QString reason = model()->data(index, Qt::AccessibleDescriptionRole).toString();
-    const QString text = model()->data(index, Qt::DisplayRole).toString();
-    return reason.isEmpty() ? text : text + u'\n' + reason;
+    // A marked new name tells on a second line why the apply will refuse it; while dates
+    // are used, the last line says where the row's came from.
+    QStringList lines{model()->data(index, Qt::DisplayRole).toString()};
+    for (const int role : {int(Qt::AccessibleDescriptionRole), int(Qt::ToolTipRole)}) {
+        const QString line = model()->data(index, role).toString();
+        if (!line.isEmpty() && !lines.contains(line))
+            lines.append(line);
+    }
+    return lines.join(u'\n');
 }
 
 void FileGrid::FlexGrid1_Click(const QModelIndex &index)

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QColor>
+#include <QFont>
 #include <QIcon>
 #include <QStyle>
 
@@ -17,13 +18,17 @@ const QColor headerText(255, 0, 0);
 // Light enough for black text: a row the apply will refuse, and a row that will hide its file.
 const QColor refusedTint(255, 204, 204);
 const QColor hiddenTint(255, 240, 190);
+// A new name that keeps a field as typed.
+const QColor fieldTint(210, 225, 255);
+// The current name of a file dated only by its modification time, which a copy resets.
+const QColor fileTimeText(110, 110, 110);
 
 // Drawn once, the size of a row's text.
 const QIcon &markSign(NameMark mark)
 {
     static const QIcon warning = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
     static const QIcon information = QApplication::style()->standardIcon(QStyle::SP_MessageBoxInformation);
-    return mark == NameMark::Hidden ? information : warning;
+    return mark == NameMark::Refused ? warning : information;
 }
 } // namespace
 
@@ -53,15 +58,31 @@ QVariant FileGridModel::data(const QModelIndex &index, int role) const
         return withControlPictures(m_table.text(index.row(), index.column()));
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(Qt::AlignLeft | Qt::AlignBottom);
+    case Qt::ToolTipRole: // where the row's date came from, the grid's tooltip adds it
+        return m_table.dateNote(index.row());
     default:
         break;
+    }
+    if (index.column() == FileNameTable::CurrentName) {
+        if (!m_table.datedByFileTime(index.row()))
+            return {};
+        switch (role) {
+        case Qt::ForegroundRole: return fileTimeText;
+        case Qt::FontRole: {
+            QFont italic;
+            italic.setItalic(true);
+            return italic;
+        }
+        case Qt::AccessibleDescriptionRole: return m_table.dateNote(index.row());
+        default: return {};
+        }
     }
     const NameMark mark = index.column() == FileNameTable::NewName ? m_table.mark(index.row()) : NameMark::None;
     if (mark == NameMark::None)
         return {};
     switch (role) {
     case Qt::BackgroundRole:
-        return mark == NameMark::Hidden ? hiddenTint : refusedTint;
+        return mark == NameMark::Hidden ? hiddenTint : mark == NameMark::FieldAsTyped ? fieldTint : refusedTint;
     case Qt::DecorationRole:
         return markSign(mark);
     case Qt::AccessibleDescriptionRole:
@@ -102,8 +123,9 @@ void FileGridModel::newNamesRebuilt()
 {
     const int rows = rowCount();
     if (rows > 0)
-        Q_EMIT dataChanged(index(0, FileNameTable::NewName), index(rows - 1, FileNameTable::NewName),
-                           {Qt::DisplayRole, Qt::BackgroundRole, Qt::DecorationRole, Qt::AccessibleDescriptionRole});
+        Q_EMIT dataChanged(index(0, FileNameTable::CurrentName), index(rows - 1, FileNameTable::NewName),
+                           {Qt::DisplayRole, Qt::BackgroundRole, Qt::DecorationRole, Qt::AccessibleDescriptionRole,
+                            Qt::ToolTipRole, Qt::ForegroundRole, Qt::FontRole});
     countMarkedRows();
 }
 

@@ -22,6 +22,8 @@ QString workName(WorkKind kind)
         return QStringLiteral("Переименование");
     case WorkKind::Undoing:
         return QStringLiteral("Возврат прежних имён");
+    case WorkKind::ReadingTags:
+        return QStringLiteral("Чтение дат и тегов");
     }
     return {};
 }

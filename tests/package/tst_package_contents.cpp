@@ -116,7 +116,8 @@ private Q_SLOTS:
     void dependsOnTheLinkedLibraries_data()
     {
         QTest::addColumn<QString>("package");
-        for (const char *package : {"libqt6widgets6", "libqt6gui6", "libqt6core6", "libstdc++6", "libc6"})
+        for (const char *package : {"libqt6widgets6", "libqt6gui6", "libqt6core6", "libexiv2-27", "libtag1v5",
+                                    "libstdc++6", "libc6"})
             QTest::newRow(package) << QString(package);
     }
     void dependsOnTheLinkedLibraries()

@@ -4,6 +4,8 @@
 #include "WindowOutline.h"
 #include "XvfbSession.h"
 
+#include <QFile>
+
 #include <algorithm>
 #include <utility>
 
@@ -11,7 +13,8 @@
 // (QT_SCALE_FACTOR, which the program inherits): the window scales as a whole, the outline
 // cuts along the skin's red rim, the pictures are the ones drawn for the screen's density;
 // started elsewhere with a folder named, it lists that folder, and a mask and a base name
-// typed at their boxes' places reach the disk through a click on apply.
+// typed at their boxes' places (the name with a date field) reach the disk through a click
+// on apply.
 namespace {
 
 bool isRimRed(QColor colour)
@@ -55,6 +58,11 @@ private Q_SLOTS:
         m_ratio = qEnvironmentVariableIntValue("QT_SCALE_FACTOR");
         QVERIFY2(m_ratio == 1 || m_ratio == 2, "run with QT_SCALE_FACTOR=1 or 2");
         m_folder.createFiles({"b file.txt", "a file.txt", "IMG_2.HEIC", "img_1.heic", "песня про зайцев.txt"});
+        for (const char *photo : {"IMG_2.HEIC", "img_1.heic"}) { // no tags: dated by the file's time
+            QFile file(m_folder.filePath(photo));
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(QDateTime(QDate(2025, 3, 4), QTime(9, 0)), QFileDevice::FileModificationTime));
+        }
         QVERIFY(m_x.start("1800x1300")); // room for the rules panel at ratio 2
         // Started elsewhere with the folder named, as "Open with" does.
         QVERIFY(m_x.launch(VELMIX_PROGRAM, m_elsewhere.path(), {}, {m_folder.path()}));
@@ -152,12 +160,16 @@ private Q_SLOTS:
         QVERIFY(m_x.run("xdotool", {"key", "--delay", "50", "Return"}));
         QVERIFY(click(velmix::WindowLayout::placeOf("TxtName").center()));
         QVERIFY(m_x.run("xdotool", {"key", "--delay", "50", "End", "BackSpace"}));
-        QVERIFY(m_x.run("xdotool", {"type", "--delay", "50", "photo"}));
+        QVERIFY(m_x.run("setxkbmap", {"-layout", "us,ru", "-option", "numpad:mac"})); // Cyrillic for xdotool
+        // xdotool maps the Cyrillic letters onto spare keys as it goes; the keys right after
+        // such a change of the keyboard map can be lost, so the Latin ones follow on their own.
+        QVERIFY(m_x.run("xdotool", {"type", "--delay", "50", "{дата}"}));
+        QVERIFY(m_x.run("xdotool", {"type", "--delay", "50", " photo"}));
         // The click queues behind the keys on the X connection, so it comes after them.
         QVERIFY(click(velmix::WindowLayout::placeOf("ImgApply").center()));
         QTRY_COMPARE_WITH_TIMEOUT(m_folder.files(),
-                                  QStringList({"a file.txt", "b file.txt", "photo1.heic", "photo2.HEIC",
-                                               "песня про зайцев.txt"}), 10000);
+                                  QStringList({"2025-03-04 photo1.heic", "2025-03-04 photo2.HEIC", "a file.txt",
+                                               "b file.txt", "песня про зайцев.txt"}), 10000);
     }
 
     // The rules panel opens beside the window: a replace and a Latin spelling, applied.
@@ -178,8 +190,8 @@ private Q_SLOTS:
         QVERIFY(key({"End", "Return"}));
         QVERIFY(click(velmix::WindowLayout::placeOf("ImgApply").center()));
         QTRY_COMPARE_WITH_TIMEOUT(m_folder.files(),
-                                  QStringList({"a file.txt", "b file.txt", "pesnya pro zaytsev.txt", "shot1.heic",
-                                               "shot2.HEIC"}), 10000);
+                                  QStringList({"2025-03-04 shot1.heic", "2025-03-04 shot2.HEIC", "a file.txt", "b file.txt",
+                                               "pesnya pro zaytsev.txt"}), 10000);
     }
 
     // Under a window manager the window takes the keyboard at start, at the folder list:

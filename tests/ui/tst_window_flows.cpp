@@ -2,6 +2,7 @@
 
 #include "FileNameCodec.h"
 #include "HiddenFileList.h"
+#include "SampleMedia.h"
 #include "WidgetMessageBox.h"
 #include "WindowOutline.h"
 
@@ -292,6 +293,74 @@ private Q_SLOTS:
         QVERIFY(!panel->isVisible());
         QCOMPARE(f.window->size(), WindowLayout::WindowSize);
         QCOMPARE(f.window->mask(), WindowOutline::mainWindow());
+    }
+
+    // Fields in the base name take each file's date or tags; the disk then shows exactly
+    // the preview. Photos of two cameras whose clocks differ, one without EXIF, are numbered
+    // in shooting order; music loses the numbers once the box is unticked.
+    void fieldsRenameOnDisk_data()
+    {
+        QTest::addColumn<QString>("baseName");
+        QTest::addColumn<QList<QByteArray>>("contents");
+        QTest::addColumn<bool>("byDateTaken");
+        QTest::addColumn<QStringList>("preview");
+        const QList<QByteArray> photos{test::jpegWithExif("2026:07:14 10:00:00"), test::jpegWithExif("2026:07:14 12:00:00"),
+                                       test::jpegWithExif("2026:07:14 10:30:00"), test::jpegWithExif({})};
+        QTest::newRow("photos") << "{дата} Отпуск " << photos << true
+                                << QStringList{"2026-07-14 Отпуск 1.jpg", "2026-07-14 Отпуск 2.jpg",
+                                               "2026-07-14 Отпуск 3.jpg", "2026-07-14 Отпуск 4.jpg"};
+        const QList<QByteArray> music{test::mp3WithTags("Ансамбль", "Первая", "Диск", 1),
+                                      test::flacWithTags("Оркестр", "Вторая", "Диск", 2)};
+        QTest::newRow("music") << "{исполнитель} - {название}" << music << false
+                               << QStringList{"Ансамбль - Первая.mp3", "Оркестр - Вторая.flac"};
+    }
+    void fieldsRenameOnDisk()
+    {
+        QFETCH(QString, baseName);
+        QFETCH(QList<QByteArray>, contents);
+        QFETCH(bool, byDateTaken);
+        QFETCH(QStringList, preview);
+        const QStringList files = byDateTaken ? QStringList{"A_0001.jpg", "A_0002.jpg", "DSC_0001.jpg", "DSC_0002.jpg"}
+                                              : QStringList{"01.mp3", "02.flac"};
+        test::WindowFixture f(files);
+        for (int i = 0; i < files.size(); ++i) { // the window has listed them; nothing is read yet
+            QFile file(f.folder.filePath(files[i]));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(contents[i]) == contents[i].size());
+        }
+        QFile undated(f.folder.filePath("DSC_0002.jpg")); // copied from a card: a fresh time
+        if (byDateTaken) {
+            QVERIFY(undated.open(QIODevice::ReadWrite));
+            QVERIFY(undated.setFileTime(QDateTime(QDate(2026, 7, 14), QTime(11, 0)), QFileDevice::FileModificationTime));
+            undated.close();
+        }
+        QLineEdit *name = f.textBox("TxtName");
+        name->setFocus();
+        QTRY_VERIFY(name->hasFocus());
+        name->selectAll();
+        for (QChar c : baseName)
+            test::typeKey(name, Qt::Key(c.toUpper().unicode()), QString(c));
+        if (byDateTaken)
+            test::WindowFixture::pick(f.list("CboOrder"), int(NumberingOrder::ByDateTaken)); // "по дате съёмки"
+        else
+            QTest::mouseClick(f.button("PicNum"), Qt::LeftButton);
+        QCOMPARE(f.newNames(), preview);
+        if (byDateTaken) {
+            QCOMPARE(f.cell(1, 0), "DSC_0001.jpg"); // camera B's 10:30 between camera A's two
+            QCOMPARE(f.cell(2, 0), "DSC_0002.jpg");
+            const QModelIndex dated = f.grid()->model()->index(2, 0);
+            QVERIFY(dated.data(Qt::FontRole).value<QFont>().italic());
+            QTest::mouseClick(f.grid()->viewport(), Qt::LeftButton, {}, f.grid()->visualRect(dated).center());
+            QVERIFY(f.grid()->toolTip().endsWith(u"время изменения файла: тегов с датой нет, после копирования оно не дата съёмки"));
+            QVERIFY(!f.grid()->model()->index(1, 0).data(Qt::FontRole).isValid());
+        }
+        QTest::mouseClick(f.button("ImgApply"), Qt::LeftButton);
+        QStringList sorted = preview;
+        sorted.sort();
+        QCOMPARE(f.folder.files(), sorted);
+        QFile third(f.folder.filePath(preview.value(2, preview.last())));
+        QVERIFY(third.open(QIODevice::ReadOnly));
+        QCOMPARE(third.readAll(), contents[byDateTaken ? 3 : 1]);
+        QVERIFY(f.messages.shown.isEmpty());
     }
 
     // Ctrl+Z undoes a text box's own typing since the last apply first; elsewhere it takes

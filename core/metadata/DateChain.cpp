@@ -1,0 +1,97 @@
+#include "DateChain.h"
+
+#include <QLocale>
+#include <QRegularExpression>
+
+namespace velmix {
+namespace {
+
+// Years a camera or phone plausibly wrote; keeps serial numbers from reading as dates.
+constexpr int FirstYear = 1970;
+constexpr int LastYear = 2100;
+
+QDateTime fromParts(const QRegularExpressionMatch &match)
+{
+    const int year = match.captured(u"y").toInt();
+    if (year < FirstYear || year > LastYear)
+        return {};
+    const QDate date(year, match.captured(u"mo").toInt(), match.captured(u"d").toInt());
+    if (!date.isValid())
+        return {};
+    QTime time(0, 0);
+    if (match.hasCaptured(u"h")) {
+        const QTime written(match.captured(u"h").toInt(), match.captured(u"mi").toInt(), match.captured(u"s").toInt());
+        if (written.isValid())
+            time = written;
+    }
+    return wallClock(date, time);
+}
+
+} // namespace
+
+QDateTime dateInName(QStringView name)
+{
+    // 20260714, optionally with _153012 or -153012 after it; or 2026-07-14 (also with dots
+    // or underscores), optionally with a time of three two-digit parts.
+    static const QRegularExpression compact(
+        QStringLiteral("(?<!\\d)(?<y>\\d{4})(?<mo>\\d{2})(?<d>\\d{2})(?:[_-]?(?<h>\\d{2})(?<mi>\\d{2})(?<s>\\d{2}))?(?!\\d)"));
+    static const QRegularExpression separated(QStringLiteral(
+        "(?<!\\d)(?<y>\\d{4})([-._])(?<mo>\\d{2})\\2(?<d>\\d{2})(?:[ _T-](?<h>\\d{2})[-._:](?<mi>\\d{2})[-._:](?<s>\\d{2}))?(?!\\d)"));
+    for (const QRegularExpression *pattern : {&separated, &compact}) {
+        QRegularExpressionMatchIterator matches = pattern->globalMatch(name.toString());
+        while (matches.hasNext()) {
+            const QDateTime date = fromParts(matches.next());
+            if (date.isValid())
+                return date;
+        }
+    }
+    return {};
+}
+
+RowMetadata rowMetadata(const MediaTags &tags, QStringView name, const QDateTime &modified)
+{
+    RowMetadata row{{}, DateSource::None, tags.artist, tags.title, tags.album, tags.track};
+    const std::pair<const QDateTime &, DateSource> tagged[] = {
+        {tags.dateTimeOriginal, DateSource::DateTimeOriginal},
+        {tags.createDate, DateSource::CreateDate},
+        {tags.quickTimeCreated, DateSource::QuickTime},
+    };
+    for (const auto &[date, source] : tagged) {
+        if (date.isValid()) {
+            row.date = date;
+            row.source = source;
+            return row;
+        }
+    }
+    if (const QDateTime named = dateInName(name); named.isValid()) {
+        row.date = named;
+        row.source = DateSource::FileName;
+    } else if (modified.isValid()) {
+        row.date = modified;
+        row.source = DateSource::ModificationTime;
+    }
+    return row;
+}
+
+bool hasTagDate(const MediaTags &tags)
+{
+    return tags.dateTimeOriginal.isValid() || tags.createDate.isValid() || tags.quickTimeCreated.isValid();
+}
+
+QString dateNote(const RowMetadata &row)
+{
+    QString source;
+    switch (row.source) {
+    case DateSource::None: return QStringLiteral("Дата не найдена");
+    case DateSource::DateTimeOriginal: source = QStringLiteral("EXIF, дата съёмки (DateTimeOriginal)"); break;
+    case DateSource::CreateDate: source = QStringLiteral("EXIF, дата создания (CreateDate)"); break;
+    case DateSource::QuickTime: source = QStringLiteral("заголовок видео (QuickTime)"); break;
+    case DateSource::FileName: source = QStringLiteral("имя файла"); break;
+    case DateSource::ModificationTime:
+        source = QStringLiteral("время изменения файла: тегов с датой нет, после копирования оно не дата съёмки");
+        break;
+    }
+    return QStringLiteral("Дата %1 — %2").arg(QLocale::c().toString(row.date, u"yyyy-MM-dd HH:mm:ss"), source);
+}
+
+} // namespace velmix

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "MediaTags.h"
+
+#include <QDateTime>
+#include <QStringView>
+
+namespace velmix {
+
+// Where a row's date came from, in the order they are tried.
+enum class DateSource : quint8 { None, DateTimeOriginal, CreateDate, QuickTime, FileName, ModificationTime };
+
+// A file's date and its source, and the tags its name fields take.
+struct RowMetadata
+{
+    QDateTime date;
+    DateSource source = DateSource::None;
+    QString artist;
+    QString title;
+    QString album;
+    int track = 0;
+};
+
+// A date written in a file name: 20260714 (with a time after it, as in
+// IMG_20260714_153012) or 2026-07-14; digits around it break the match.
+[[nodiscard]] QDateTime dateInName(QStringView name);
+
+// The first of the tags' dates, the name's date and the modification time that holds one.
+[[nodiscard]] RowMetadata rowMetadata(const MediaTags &tags, QStringView name, const QDateTime &modified);
+// Whether the tags hold a date of their own, so the name and the file's time are not needed.
+[[nodiscard]] bool hasTagDate(const MediaTags &tags);
+
+
+// What the grid says of a row's date, in Russian.
+[[nodiscard]] QString dateNote(const RowMetadata &row);
+
+} // namespace velmix

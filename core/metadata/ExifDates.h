@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QByteArrayView>
+#include "MediaTags.h"
+
+#include <QDateTime>
+
+namespace velmix {
+
+// The EXIF dates of a JPEG from the start of the file (its EXIF block sits in the first
+// 64 KiB): DateTimeOriginal and CreateDate, each invalid where absent. Reads the EXIF
+// block's two folders of tags and nothing else, so it costs far less than a full parse;
+// false where `head` holds no EXIF block that can be read.
+// An EXIF date, "2026:07:14 15:30:12"; invalid where the text is no such date.
+[[nodiscard]] QDateTime exifDateTime(QByteArrayView text);
+
+bool readJpegExifDates(QByteArrayView head, QDateTime &original, QDateTime &created);
+
+} // namespace velmix

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+namespace velmix {
+
+// A wall-clock time as written, with no time zone: held as UTC so that no zone's rules
+// (daylight saving) shift, refuse or slow it.
+[[nodiscard]] inline QDateTime wallClock(QDate date, QTime time)
+{
+    return QDateTime(date, time, Qt::UTC);
+}
+
+// What a file's own tags say, as far as the names need it. A date is the wall-clock
+// time the camera wrote (see wallClock); an invalid one was not found.
+struct MediaTags
+{
+    QDateTime dateTimeOriginal; // EXIF DateTimeOriginal, or XMP's
+    QDateTime createDate;       // EXIF CreateDate (DateTimeDigitized), or XMP's
+    QDateTime quickTimeCreated; // a MP4/MOV movie header's creation time, in local time
+    QString artist;
+    QString title;
+    QString album;
+    int track = 0;
+};
+
+// Reads the tags of one file. Never throws; a file it cannot read gives empty tags.
+// Called on a pool thread, one file at a time.
+class TagReader
+{
+public:
+    virtual ~TagReader() = default;
+    [[nodiscard]] virtual MediaTags read(const QByteArray &path) = 0;
+};
+
+} // namespace velmix

@@ -1,0 +1,132 @@
+#include "SampleMedia.h"
+
+#include <QList>
+#include <QtEndian>
+
+namespace velmix::test {
+namespace {
+
+template<typename T>
+void appendBig(QByteArray &out, T value)
+{
+    char bytes[sizeof(T)];
+    qToBigEndian(value, bytes);
+    out.append(bytes, sizeof(T));
+}
+
+template<typename T>
+void appendLittle(QByteArray &out, T value)
+{
+    char bytes[sizeof(T)];
+    qToLittleEndian(value, bytes);
+    out.append(bytes, sizeof(T));
+}
+
+QByteArray box(const char *type, const QByteArray &body)
+{
+    QByteArray out;
+    appendBig<quint32>(out, quint32(8 + body.size()));
+    return out + type + body;
+}
+
+} // namespace
+
+QByteArray jpegWithExif(const QString &dateTimeOriginal, const QString &createDate)
+{
+    QByteArray jpeg("\xFF\xD8", 2);
+    QList<std::pair<quint16, QByteArray>> dates;
+    if (!dateTimeOriginal.isEmpty())
+        dates.append({0x9003, dateTimeOriginal.toLatin1() + '\0'});
+    if (!createDate.isEmpty())
+        dates.append({0x9004, createDate.toLatin1() + '\0'});
+    if (!dates.isEmpty()) {
+        // Little-endian TIFF: IFD0 with one entry pointing at the EXIF IFD, whose entries
+        // point at the date strings after it.
+        QByteArray tiff("II*\0", 4);
+        appendLittle<quint32>(tiff, 8);
+        const quint32 exifIfd = 8 + 2 + 12 + 4;
+        appendLittle<quint16>(tiff, 1);
+        appendLittle<quint16>(tiff, 0x8769);
+        appendLittle<quint16>(tiff, 4);
+        appendLittle<quint32>(tiff, 1);
+        appendLittle<quint32>(tiff, exifIfd);
+        appendLittle<quint32>(tiff, 0);
+        quint32 data = exifIfd + 2 + 12 * quint32(dates.size()) + 4;
+        appendLittle<quint16>(tiff, quint16(dates.size()));
+        for (const auto &[tag, text] : std::as_const(dates)) {
+            appendLittle<quint16>(tiff, tag);
+            appendLittle<quint16>(tiff, 2); // ASCII
+            appendLittle<quint32>(tiff, quint32(text.size()));
+            appendLittle<quint32>(tiff, data);
+            data += quint32(text.size());
+        }
+        appendLittle<quint32>(tiff, 0);
+        for (const auto &date : std::as_const(dates))
+            tiff += date.second;
+        const QByteArray segment = QByteArray("Exif\0\0", 6) + tiff;
+        jpeg += "\xFF\xE1";
+        appendBig<quint16>(jpeg, quint16(segment.size() + 2));
+        jpeg += segment;
+    }
+    // A comment segment, so the file has a body before its end marker.
+    jpeg += QByteArray("\xFF\xFE\x00\x08velmix\xFF\xD9", 12);
+    return jpeg;
+}
+
+QByteArray mp3WithTags(const QString &artist, const QString &title, const QString &album, int track)
+{
+    QByteArray frames;
+    const std::pair<const char *, QString> texts[] = {
+        {"TPE1", artist}, {"TIT2", title}, {"TALB", album}, {"TRCK", QString::number(track)}};
+    for (const auto &[id, text] : texts) {
+        const QByteArray body = '\x03' + text.toUtf8(); // UTF-8
+        frames += id;
+        appendBig<quint32>(frames, quint32(body.size())); // below 128: the same when syncsafe
+        frames += QByteArray(2, '\0') + body;
+    }
+    QByteArray mp3("ID3\x04\x00\x00", 6);
+    const quint32 size = quint32(frames.size());
+    for (int shift : {21, 14, 7, 0})
+        mp3 += char((size >> shift) & 0x7F);
+    mp3 += frames;
+    // MPEG-1 layer III frames, 128 kbit/s at 44.1 kHz: 417 bytes each.
+    for (int i = 0; i < 4; ++i)
+        mp3 += QByteArray("\xFF\xFB\x90\x00", 4) + QByteArray(413, '\0');
+    return mp3;
+}
+
+QByteArray flacWithTags(const QString &artist, const QString &title, const QString &album, int track)
+{
+    QByteArray flac("fLaC\x00\x00\x00\x22", 8); // STREAMINFO, 34 bytes
+    appendBig<quint16>(flac, 4096);
+    appendBig<quint16>(flac, 4096);
+    flac += QByteArray(6, '\0');
+    // 44,100 Hz, 2 channels, 16 bits, no samples counted.
+    flac += QByteArray("\x0A\xC4\x42\xF0\x00\x00\x00\x00", 8) + QByteArray(16, '\0');
+    QByteArray comments;
+    appendLittle<quint32>(comments, 6);
+    comments += "velmix";
+    const QString fields[] = {QStringLiteral("ARTIST=") + artist, QStringLiteral("TITLE=") + title,
+                              QStringLiteral("ALBUM=") + album, QStringLiteral("TRACKNUMBER=") + QString::number(track)};
+    appendLittle<quint32>(comments, quint32(std::size(fields)));
+    for (const QString &field : fields) {
+        appendLittle<quint32>(comments, quint32(field.toUtf8().size()));
+        comments += field.toUtf8();
+    }
+    flac += char(0x84); // the last block: VORBIS_COMMENT
+    for (int shift : {16, 8, 0})
+        flac += char((comments.size() >> shift) & 0xFF);
+    return flac + comments;
+}
+
+QByteArray mp4CreatedAt(quint32 secondsSince1904)
+{
+    QByteArray header(4, '\0'); // version 0, no flags
+    appendBig(header, secondsSince1904);
+    appendBig(header, secondsSince1904);
+    appendBig<quint32>(header, 1000); // time scale
+    header += QByteArray(100 - header.size(), '\0');
+    return box("ftyp", QByteArray("isom\0\0\0\0isom", 12)) + box("moov", box("mvhd", header));
+}
+
+} // namespace velmix::test

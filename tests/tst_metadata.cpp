@@ -1,0 +1,276 @@
+#include "DateChain.h"
+#include "FolderMetadata.h"
+#include "LibraryTagReader.h"
+#include "PreviewSession.h"
+#include "SampleMedia.h"
+#include "TempFolder.h"
+#include "TestSupport.h"
+
+#include <QFile>
+#include <QTest>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+using namespace velmix;
+
+Q_DECLARE_METATYPE(DateSource)
+
+namespace {
+
+QDateTime at(const char *iso)
+{
+    const QDateTime written = QDateTime::fromString(QLatin1String(iso), Qt::ISODate);
+    return wallClock(written.date(), written.time());
+}
+
+// Answers with set metadata by name, counts the files it reads, and can stop early as a
+// cancel does.
+class FakeSource : public MetadataSource
+{
+public:
+    std::vector<std::optional<RowMetadata>> read(const NameColumn &names, const std::vector<quint32> &rows) override
+    {
+        std::vector<std::optional<RowMetadata>> result(rows.size());
+        for (size_t i = 0; i < rows.size() && qsizetype(i) != cancelAfter; ++i, ++reads)
+            result[i] = byName.value(names.at(rows[i]).toString());
+        cancelAfter = -1;
+        return result;
+    }
+    QHash<QString, RowMetadata> byName;
+    qsizetype reads = 0;
+    qsizetype cancelAfter = -1;
+};
+
+struct Session
+{
+    explicit Session(const QStringList &names)
+    {
+        preview.setMetadataSource(&source);
+        preview.loadFileList(test::column(names));
+    }
+    void typeBaseName(const QString &text)
+    {
+        preview.setBaseName(text);
+        preview.baseNameKeyReleased();
+    }
+    test::CountingBusyPointer busy;
+    FakeSource source;
+    PreviewSession preview{busy};
+    QStringList column(int which) const
+    {
+        QStringList cells;
+        for (qsizetype row = 0; row < preview.table().fileCount(); ++row)
+            cells.append(preview.table().text(row, which));
+        return cells;
+    }
+};
+
+const QStringList threeFiles{"a.jpg", "b.mp3", "c.txt"};
+
+void describeThreeFiles(FakeSource &source)
+{
+    source.byName["a.jpg"] = {at("2026-07-14T15:30:12"), DateSource::DateTimeOriginal, {}, {}, {}, 0};
+    source.byName["b.mp3"] = {at("2025-01-02T08:00:00"), DateSource::ModificationTime, "AC/DC", "Back: In Black",
+                              "Альбом", 3};
+    source.byName["c.txt"] = {};
+}
+
+} // namespace
+
+class TestMetadata : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void dateChain_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QDateTime>("original");
+        QTest::addColumn<QDateTime>("created");
+        QTest::addColumn<QDateTime>("quickTime");
+        QTest::addColumn<DateSource>("source");
+        QTest::addColumn<QDateTime>("date");
+        const QDateTime a = at("2026-07-14T10:00:00"), b = at("2026-07-14T11:00:00"), c = at("2026-07-14T12:00:00");
+        QTest::newRow("DateTimeOriginal first") << "IMG_20250101_000000.jpg" << a << b << c << DateSource::DateTimeOriginal << a;
+        QTest::newRow("CreateDate next") << "IMG_20250101_000000.jpg" << QDateTime() << b << c << DateSource::CreateDate << b;
+        QTest::newRow("QuickTime next") << "IMG_20250101_000000.mov" << QDateTime() << QDateTime() << c << DateSource::QuickTime << c;
+        QTest::newRow("compact name with time") << "IMG_20260714_153012.jpg" << QDateTime() << QDateTime() << QDateTime()
+                                                << DateSource::FileName << at("2026-07-14T15:30:12");
+        QTest::newRow("separated name") << "2026-07-14 море.jpg" << QDateTime() << QDateTime() << QDateTime()
+                                        << DateSource::FileName << at("2026-07-14T00:00:00");
+        QTest::newRow("dotted name with time") << "Снимок 2026.07.14 09.05.01.png" << QDateTime() << QDateTime()
+                                               << QDateTime() << DateSource::FileName << at("2026-07-14T09:05:01");
+        QTest::newRow("no such month") << "IMG_20261399_000000.jpg" << QDateTime() << QDateTime() << QDateTime()
+                                       << DateSource::ModificationTime << a;
+        QTest::newRow("digits around") << "x120260714.jpg" << QDateTime() << QDateTime() << QDateTime()
+                                       << DateSource::ModificationTime << a;
+    }
+    void dateChain()
+    {
+        QFETCH(QString, name);
+        QFETCH(QDateTime, original);
+        QFETCH(QDateTime, created);
+        QFETCH(QDateTime, quickTime);
+        QFETCH(DateSource, source);
+        QFETCH(QDateTime, date);
+        MediaTags tags;
+        tags.dateTimeOriginal = original;
+        tags.createDate = created;
+        tags.quickTimeCreated = quickTime;
+        const RowMetadata row = rowMetadata(tags, name, at("2026-07-14T10:00:00"));
+        QCOMPARE(row.source, source);
+        QCOMPARE(row.date, date);
+        QCOMPARE(rowMetadata(tags, name, {}).source == DateSource::None, source == DateSource::ModificationTime);
+    }
+
+    void fields_data()
+    {
+        QTest::addColumn<QString>("baseName");
+        QTest::addColumn<bool>("numbered");
+        QTest::addColumn<QStringList>("newNames");
+        QTest::addColumn<NameMark>("mark");
+        QTest::newRow("dash") << "-" << false << threeFiles << NameMark::None;
+        QTest::newRow("no braces") << "Отпуск" << true << QStringList{"Отпуск1.jpg", "Отпуск2.mp3", "Отпуск3.txt"}
+                                   << NameMark::None;
+        QTest::newRow("date") << "{дата} Отпуск " << true
+                              << QStringList{"2026-07-14 Отпуск 1.jpg", "2025-01-02 Отпуск 2.mp3", " Отпуск 3.txt"}
+                              << NameMark::None;
+        QTest::newRow("time and parts") << "{время}_{год}{месяц}{день}" << false
+                                        << QStringList{"15-30-12_20260714.jpg", "08-00-00_20250102.mp3", "_.txt"}
+                                        << NameMark::None;
+        QTest::newRow("own format, never a colon") << "{дата:yyyyMMdd HH:mm}" << false
+                                                   << QStringList{"20260714 15-30.jpg", "20250102 08-00.mp3", ".txt"}
+                                                   << NameMark::None;
+        QTest::newRow("tags made safe") << "{исполнитель} - {название} {номер_трека} {Альбом}" << false
+                                        << QStringList{" -   .jpg", "AC-DC - Back- In Black 03 Альбом.mp3", " -   .txt"}
+                                        << NameMark::None;
+        QTest::newRow("unknown field as typed") << "{камера} {дата}" << false
+                                                << QStringList{"{камера} 2026-07-14.jpg", "{камера} 2025-01-02.mp3",
+                                                               "{камера} .txt"}
+                                                << NameMark::FieldAsTyped;
+    }
+    void fields()
+    {
+        QFETCH(QString, baseName);
+        QFETCH(bool, numbered);
+        QFETCH(QStringList, newNames);
+        QFETCH(NameMark, mark);
+        Session session(threeFiles);
+        describeThreeFiles(session.source);
+        session.typeBaseName(baseName);
+        if (!numbered && session.preview.isTicked(Toggle::Numbering))
+            session.preview.ToggleOption(Toggle::Numbering);
+        QCOMPARE(session.preview.isTicked(Toggle::Numbering), numbered);
+        QCOMPARE(session.column(FileNameTable::NewName), newNames);
+        QCOMPARE(session.preview.table().mark(0), mark);
+        QCOMPARE(session.source.reads, baseName.contains(u'{') ? 3 : 0);
+        QCOMPARE(session.preview.table().dateNote(0).isEmpty(), !baseName.contains(u'{'));
+    }
+
+    void readOncePerListingAndAfterCancel()
+    {
+        Session session(threeFiles);
+        describeThreeFiles(session.source);
+        session.source.cancelAfter = 1;
+        session.typeBaseName("{год}");
+        QCOMPARE(session.column(FileNameTable::NewName), QStringList({"20261.jpg", "{год}2.mp3", "{год}3.txt"}));
+        QCOMPARE(session.preview.table().mark(1), NameMark::FieldAsTyped);
+        QVERIFY(session.preview.table().markReason(1).contains(u"не прочитаны"));
+        session.preview.ToggleOption(Toggle::UpperCase); // reads the two left
+        QCOMPARE(session.preview.table().mark(1), NameMark::None);
+        QVERIFY(session.preview.table().datedByFileTime(1));
+        session.preview.setNumberingOrder(NumberingOrder::ByDateTaken);
+        session.preview.RebuildNewNames();
+        QCOMPARE(session.source.reads, 3);
+        session.preview.loadFileList(test::column(threeFiles)); // a new listing reads again
+        session.preview.RebuildNewNames();
+        QCOMPARE(session.source.reads, 6);
+    }
+
+    void numbersInDateOrder()
+    {
+        // Two cameras whose clocks differ; ties keep the order by name, undated rows go last.
+        Session session({"A1.jpg", "A2.jpg", "B1.jpg", "B2.jpg", "C.jpg"});
+        session.source.byName["A1.jpg"] = {at("2026-07-14T10:00:00"), DateSource::DateTimeOriginal, {}, {}, {}, 0};
+        session.source.byName["A2.jpg"] = {at("2026-07-14T12:00:00"), DateSource::DateTimeOriginal, {}, {}, {}, 0};
+        session.source.byName["B1.jpg"] = {};
+        session.source.byName["B2.jpg"] = {at("2026-07-14T11:00:00"), DateSource::FileName, {}, {}, {}, 0};
+        session.source.byName["C.jpg"] = {at("2026-07-14T10:00:00"), DateSource::ModificationTime, {}, {}, {}, 0};
+        session.typeBaseName("Отпуск ");
+        session.preview.setNumberingOrder(NumberingOrder::ByDateTaken);
+        QCOMPARE(session.preview.options().Order, NumberingOrder::ByDateTaken);
+        QCOMPARE(session.column(FileNameTable::CurrentName), QStringList({"A1.jpg", "C.jpg", "B2.jpg", "A2.jpg", "B1.jpg"}));
+        QCOMPARE(session.column(FileNameTable::NewName).at(1), "Отпуск 2.jpg");
+        QVERIFY(session.preview.table().datedByFileTime(1));
+        session.preview.setNumberingOrder(NumberingOrder::ByName);
+        QCOMPARE(session.column(FileNameTable::CurrentName), QStringList({"A1.jpg", "A2.jpg", "B1.jpg", "B2.jpg", "C.jpg"}));
+        QCOMPARE(session.column(FileNameTable::NewName).at(1), "Отпуск 2.jpg");
+        QCOMPARE(session.source.reads, 5);
+    }
+
+    void filesOnDisk_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<DateSource>("source");
+        QTest::addColumn<QString>("expected"); // the date, or the tags joined by "|"
+        const QByteArray exif = test::jpegWithExif("2026:07:14 15:30:12", "2026:07:14 15:31:00");
+        const QString fileTime = "2020-05-06T07:08:09";
+        QTest::newRow("EXIF original") << "P1.jpg" << exif << DateSource::DateTimeOriginal << "2026-07-14T15:30:12";
+        QTest::newRow("EXIF create date") << "P2.JPG" << test::jpegWithExif({}, "2026:07:14 15:31:00")
+                                          << DateSource::CreateDate << "2026-07-14T15:31:00";
+        QTest::newRow("no EXIF, date in name") << "IMG_20260714_101010.jpg" << test::jpegWithExif({})
+                                               << DateSource::FileName << "2026-07-14T10:10:10";
+        QTest::newRow("truncated JPEG") << "P3.jpg" << exif.left(40) << DateSource::ModificationTime << fileTime;
+        QTest::newRow("random bytes") << "P4.jpg" << QByteArray("\x13\x37\xFF\xD8 not a picture", 18)
+                                      << DateSource::ModificationTime << fileTime;
+        QTest::newRow("empty") << "P5.jpg" << QByteArray() << DateSource::ModificationTime << fileTime;
+        QTest::newRow("movie header") << "V1.mp4" << test::mp4CreatedAt(3867386400u) // 2026-07-20 10:00:00 UTC
+                                      << DateSource::QuickTime
+                                      << QDateTime(QDate(2026, 7, 20), QTime(10, 0), Qt::UTC).toLocalTime().toString(u"yyyy-MM-ddTHH:mm:ss");
+        QTest::newRow("huge sparse movie") << "V2.mov" << QByteArray("sparse") << DateSource::ModificationTime << fileTime;
+        QTest::newRow("ID3v2") << "song.mp3" << test::mp3WithTags("Исполнитель", "Песня", "Альбом", 7)
+                               << DateSource::ModificationTime << "Исполнитель|Песня|Альбом|7";
+        QTest::newRow("FLAC") << "song.flac" << test::flacWithTags("Группа", "Пьеса", "Диск", 12)
+                              << DateSource::ModificationTime << "Группа|Пьеса|Диск|12";
+    }
+    void filesOnDisk()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(DateSource, source);
+        QFETCH(QString, expected);
+        test::TempFolder dir;
+        if (content == "sparse") {
+            // 2 GiB of a movie whose header never comes: an mdat box running to the end.
+            const QByteArray path = QFile::encodeName(dir.filePath(name));
+            const int fd = ::open(path.constData(), O_CREAT | O_WRONLY, 0644);
+            QVERIFY(fd >= 0);
+            const QByteArray head = QByteArray("\0\0\0\x14" "ftypqt  \0\0\0\0qt  " "\0\0\0\1mdat\0\0\0\0\x7f\xff\xff\xe4", 36);
+            QCOMPARE(::write(fd, head.constData(), head.size()), head.size());
+            QCOMPARE(::ftruncate(fd, 0x80000000LL), 0);
+            ::close(fd);
+        } else {
+            dir.createFile(QFile::encodeName(name), content);
+        }
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(QDateTime(QDate(2020, 5, 6), QTime(7, 8, 9)), QFileDevice::FileModificationTime));
+        file.close();
+        const std::unique_ptr<TagReader> reader = makeLibraryTagReader();
+        const std::vector<std::optional<RowMetadata>> read =
+            FolderMetadata::readFiles(*reader, dir.path(), test::column({name}), {0}, nullptr);
+        QVERIFY(read.size() == 1 && read[0]);
+        QCOMPARE(read[0]->source, source);
+        if (expected.contains(u'|'))
+            QCOMPARE(QStringList({read[0]->artist, read[0]->title, read[0]->album, QString::number(read[0]->track)})
+                         .join(u'|'),
+                     expected);
+        else
+            QCOMPARE(read[0]->date.toString(u"yyyy-MM-ddTHH:mm:ss"), expected);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMetadata)
+#include "tst_metadata.moc"
