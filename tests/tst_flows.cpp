@@ -448,13 +448,16 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("files");
         QTest::addColumn<bool>("inCycle");
-        QTest::newRow("at half") << 1500 << false;
-        QTest::newRow("in a cycle") << 9 << true;
+        QTest::addColumn<int>("goneFromMove"); // the medium stops answering there instead; 0: never
+        QTest::newRow("at half") << 1500 << false << 0;
+        QTest::newRow("in a cycle") << 9 << true << 0;
+        QTest::newRow("medium pulled") << 20 << false << 8;
     }
     void cancelledApplyLeavesTheDiskAsReported()
     {
         QFETCH(int, files);
         QFETCH(bool, inCycle);
+        QFETCH(int, goneFromMove);
         test::TempFolder dir;
         for (int i = 1; i <= files; ++i) {
             const QByteArray name = inCycle ? "a" + QByteArray::number(i) + ".txt"
@@ -463,6 +466,7 @@ private Q_SLOTS:
         }
         test::CoreFixture fixture(dir.path());
         test::SlowFileMover slowMover(std::chrono::milliseconds(1));
+        slowMover.goneFromMove = goneFromMove;
         RenamerCore core({fixture.busy, fixture.messages, fixture.drives, slowMover, fixture.work}, dir.path());
         core.startUp();
         PreviewSession &preview = core.preview();
@@ -477,8 +481,8 @@ private Q_SLOTS:
             };
         } else {
             preview.ToggleOption(Toggle::UpperCase);
-            fixture.work.onProgress = [](WorkProgress &progress) {
-                if (progress.done() * 2 >= progress.total())
+            fixture.work.onProgress = [=](WorkProgress &progress) {
+                if (goneFromMove == 0 && progress.done() * 2 >= progress.total())
                     progress.cancel();
             };
         }
@@ -491,6 +495,13 @@ private Q_SLOTS:
         QCOMPARE(disk.renamed + disk.unchanged, qsizetype(inCycle ? 8 : files)); // none lost
         QVERIFY(disk.renamed > 0 && disk.unchanged > 0);
         QCOMPARE(fixture.messages.shown.size(), 1);
+        if (goneFromMove > 0) { // one line, nothing called lost
+            QCOMPARE(disk.renamed, goneFromMove - 1);
+            QCOMPARE(fixture.messages.shown[0].second,
+                     QStringLiteral("Диск отключён или не отвечает: переименовано файлов: %1, остальные файлы не тронуты.")
+                         .arg(disk.renamed));
+            return;
+        }
         QCOMPARE(fixture.messages.shown[0].first, "Velmix V2.0");
         QCOMPARE(fixture.messages.shown[0].second, QStringLiteral("Переименование прервано. Переименовано файлов: %1, "
                                                                   "осталось без изменений: %2.")

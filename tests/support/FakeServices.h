@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <chrono>
+#include <cerrno>
 #include <functional>
 #include <thread>
 
@@ -63,6 +64,8 @@ public:
     // The first this many look-ups find a file whatever the name, as in a folder that
     // ignores letter case.
     int lookUpsFindingAny = 0;
+    // From this move on (counted from 1) the medium answers nothing; 0: never.
+    int goneFromMove = 0;
 
     std::unique_ptr<FolderMover> openFolder(const QByteArray &folder, int &error) override
     {
@@ -83,6 +86,8 @@ private:
             if (m_owner.beforeMove)
                 m_owner.beforeMove(from, to);
             std::this_thread::sleep_for(m_owner.m_delay);
+            if (m_owner.goneFromMove > 0 && ++m_owner.m_moves >= m_owner.goneFromMove)
+                return ENOTCONN;
             return m_inner->move(from, to);
         }
         bool holdsFile(const QByteArray &name) override
@@ -100,6 +105,7 @@ private:
 
     PosixFileMover m_mover;
     const std::chrono::microseconds m_delay;
+    int m_moves = 0;
 };
 
 // Stands in for the window's side of long work: records what it was shown and lets a
