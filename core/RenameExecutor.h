@@ -6,6 +6,7 @@
 #include "NameColumn.h"
 #include "RenameFailure.h"
 
+#include <functional>
 #include <vector>
 
 namespace velmix {
@@ -27,8 +28,11 @@ struct RenameOutcome
 // folder's `rules` as its listing read them (the marks judged by the same). With
 // `progress`, its total is the number of files to rename, it advances as each one gets
 // its name, and a cancel stops the work after the move in progress, finishing a cycle
-// already begun so that no file is left under a temporary name.
+// already begun so that no file is left under a temporary name. `beforeMoves` sees the
+// plan before the first move (the journal writes it down).
+struct RenamePlan;
 [[nodiscard]] RenameOutcome renameFiles(FolderMover &mover, const NameColumn &currentNames, const NameColumn &newNames,
-                                        const FolderRules &rules, WorkProgress *progress = nullptr);
+                                        const FolderRules &rules, WorkProgress *progress = nullptr,
+                                        const std::function<void(const RenamePlan &)> &beforeMoves = {});
 
 } // namespace velmix

@@ -29,11 +29,13 @@
 namespace velmix {
 
 VelmixWindow::VelmixWindow(DriveList &driveList, FileMover &fileMover, const QString &startFolder,
-                           MessageBox *messageBox, QWidget *parent)
+                           MessageBox *messageBox, StateFolder *stateFolder, FileIdentities *fileIdentities,
+                           QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
     , m_ownMessageBox(this)
     , m_workDisplay(this)
-    , m_core({m_busyPointer, messageBox ? *messageBox : m_ownMessageBox, driveList, fileMover, m_workDisplay},
+    , m_core({m_busyPointer, messageBox ? *messageBox : m_ownMessageBox, driveList, fileMover, m_workDisplay,
+              stateFolder, fileIdentities},
              startFolder)
     , m_model(m_core.table())
     , m_background(Skin::picture(QStringLiteral("background"), {570, 580}))
@@ -67,6 +69,8 @@ VelmixWindow::VelmixWindow(DriveList &driveList, FileMover &fileMover, const QSt
     connectControls();
     Form_Load();
     m_ui.PicMini->setFocus();
+    // Once the window shows, so that the repair's box stands over it.
+    QMetaObject::invokeMethod(this, [this] { runFlow([&] { m_core.repairUnfinishedBatches(); }); }, Qt::QueuedConnection);
 }
 
 void VelmixWindow::Form_Load()
