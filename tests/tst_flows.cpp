@@ -3,6 +3,7 @@
 #include "DirectoryReader.h"
 #include "FakeServices.h"
 #include "FileNameCodec.h"
+#include "JournalFormat.h"
 #include "MountDriveList.h"
 #include "RenameFolder.h"
 #include "TempFolder.h"
@@ -421,6 +422,77 @@ private Q_SLOTS:
         // The other folder's apply and its journal stay; nothing else is left.
         QCOMPARE(dir.files("sub"), QStringList{change == "folder" ? "B.TXT" : "b.txt"});
         QCOMPARE(QDir(fixture.state.path()).entryList(QDir::Files).size(), change == "folder" ? 1 : 0);
+    }
+
+    // A journal cut short in its plan, one with a changed byte, one from a later version:
+    // each is told in one line and set aside, never trusted, and no file moves. A changed
+    // byte inside a finished apply's rows shows only when its undo reads them.
+    void badJournalsAreSetAside_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<QString>("told");
+        QTest::addColumn<bool>("atStart");
+        QTest::newRow("cut short") << "cut" << "оборван до первого переименования (файлы не тронуты)" << true;
+        QTest::newRow("a changed byte") << "byte" << "повреждён" << false;
+        QTest::newRow("a later version") << "version" << "записан более новой версией Velmix" << true;
+    }
+    void badJournalsAreSetAside()
+    {
+        QFETCH(QString, damage);
+        QFETCH(QString, told);
+        QFETCH(bool, atStart);
+        test::TempFolder dir;
+        dir.createFiles({"a.txt", "b.txt", "c.txt"});
+        test::CoreFixture fixture(dir.path());
+        fixture.core.startUp();
+        fixture.core.preview().ToggleOption(Toggle::UpperCase);
+        fixture.core.applyNewNames();
+        const QString name = fixture.state.journals().value(0);
+        QFile journal(fixture.state.path() + u'/' + name);
+        QVERIFY(journal.open(QIODevice::ReadWrite));
+        QByteArray bytes = journal.readAll();
+        if (damage == "cut")
+            bytes.truncate(bytes.indexOf("\nP ") / 2);
+        else if (damage == "byte")
+            bytes[bytes.indexOf("\nR ") + 5] ^= 1;
+        else
+            bytes = JournalFormat::record("V 2") + bytes.mid(bytes.indexOf('\n') + 1);
+        QVERIFY(journal.resize(0) && journal.write(bytes) == bytes.size());
+        journal.close();
+
+        RenamerCore restarted(fixture.services(fixture.mover), dir.path());
+        restarted.startUp();
+        restarted.repairUnfinishedBatches();
+        QCOMPARE(restarted.canUndo(), !atStart);
+        fixture.messages.answers = {true};
+        restarted.undoLastApply();
+        const QString line = "Журнал «" + fixture.state.path() + u'/' + name + "» " + told + ", отложен как «" + name + ".bad».";
+        QCOMPARE(fixture.messages.shown, (QList<std::pair<QString, QString>>{{"Velmix V2.0", line}}));
+        QVERIFY(fixture.messages.asked.isEmpty());
+        QCOMPARE(dir.files(), QStringList({"A.TXT", "B.TXT", "C.TXT"}));
+        QCOMPARE(QDir(fixture.state.path()).entryList(QDir::Files), QStringList{name + ".bad"});
+    }
+
+    // A state folder that cannot be made (here a file holds its place) leaves renaming and
+    // undo working for this run, with one warning that crash repair is off.
+    void applyWithoutStateFolderWarnsOnce()
+    {
+        test::TempFolder dir;
+        dir.createFiles({"a.txt"});
+        test::CoreFixture fixture(dir.path());
+        QVERIFY(QFile(fixture.state.path()).open(QIODevice::WriteOnly));
+        fixture.core.startUp();
+        for (const Toggle toggle : {Toggle::UpperCase, Toggle::LowerCase}) {
+            fixture.core.preview().ToggleOption(toggle);
+            fixture.core.applyNewNames();
+        }
+        QCOMPARE(dir.files(), QStringList{"a.txt"});
+        QCOMPARE(fixture.messages.shown.size(), 1);
+        QVERIFY2(fixture.messages.shown[0].second.endsWith("восстановление после сбоя отключено."),
+                 qPrintable(fixture.messages.shown[0].second));
+        fixture.messages.answers = {true};
+        fixture.core.undoLastApply();
+        QCOMPARE(dir.files(), QStringList{"A.TXT"});
     }
 
     // The folder goes before the apply, or while it moves files (which it does inside the
