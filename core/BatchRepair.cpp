@@ -48,7 +48,7 @@ BatchState locateBatch(const JournalContent &content, const QSet<QByteArray> &on
         for (size_t i = 0; i < candidates.size(); ++i) {
             const Candidate &candidate = candidates[i];
             if (!state.current[candidate.row].isEmpty() || !seen[i] || claimed.contains(candidate.name)
-                || !rows[candidate.row].identity.sameFileAs(*seen[i]))
+                || !rows[candidate.row].identity.sameFileAs(*seen[i], !content.plan.rules.windows))
                 continue;
             state.current[candidate.row] = candidate.name;
             claimed.insert(candidate.name);

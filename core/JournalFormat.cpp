@@ -3,6 +3,7 @@
 #include <QList>
 
 #include <array>
+#include <charconv>
 #include <optional>
 
 namespace velmix::JournalFormat {
@@ -26,12 +27,49 @@ quint32 crc32(QByteArrayView data)
     return ~c;
 }
 
+constexpr char HexDigits[] = "0123456789abcdef";
+
+// Ends the record begun at `start` of `out` with its checksum and the line end.
+void closeRecord(QByteArray &out, qsizetype start)
+{
+    const quint32 sum = crc32(QByteArrayView(out).sliced(start));
+    char tail[10] = {' '};
+    for (int i = 0; i < 8; ++i)
+        tail[1 + i] = HexDigits[(sum >> (28 - 4 * i)) & 0xFu];
+    tail[9] = '\n';
+    out.append(tail, sizeof tail);
+}
+
 void appendRecord(QByteArray &out, QByteArrayView body)
 {
+    const qsizetype start = out.size();
     out += body;
+    closeRecord(out, start);
+}
+
+// A name as a field: its bytes in hex, "-" for none. Written in place: a large batch
+// writes hundreds of thousands of them.
+void appendName(QByteArray &out, const QByteArray &name)
+{
     out += ' ';
-    out += QByteArray::number(crc32(body), 16).rightJustified(8, '0');
-    out += '\n';
+    if (name.isEmpty()) {
+        out += '-';
+        return;
+    }
+    const qsizetype at = out.size();
+    out.resize(at + name.size() * 2);
+    char *hex = out.data() + at;
+    for (const char byte : name) {
+        *hex++ = HexDigits[(uchar(byte) >> 4) & 0xFu];
+        *hex++ = HexDigits[uchar(byte) & 0xFu];
+    }
+}
+
+void appendNumber(QByteArray &out, qint64 value)
+{
+    char digits[24] = {' '};
+    const auto end = std::to_chars(digits + 1, digits + sizeof digits, value).ptr;
+    out.append(digits, end - digits);
 }
 
 QByteArray record(std::initializer_list<QByteArrayView> fields)
@@ -61,7 +99,9 @@ std::optional<QList<QByteArray>> fieldsOf(QByteArrayView line)
 
 QByteArray hex(const QByteArray &name)
 {
-    return name.isEmpty() ? QByteArrayLiteral("-") : name.toHex();
+    QByteArray field;
+    appendName(field, name);
+    return field.mid(1);
 }
 
 std::optional<QByteArray> unhex(const QByteArray &field)
@@ -231,28 +271,31 @@ QByteArray plan(const JournalPlan &plan)
     out += record({"B", plan.kind == BatchKind::Apply ? "a" : "u", hex(plan.undoes.toUtf8()), hex(plan.folder),
                    QByteArray::number(plan.rules.nameMax), plan.rules.ignoresCase ? "1" : "0",
                    plan.rules.windows ? "1" : "0", QByteArray::number(qsizetype(plan.rows.size()))});
-    out.reserve(out.size() + qsizetype(plan.rows.size()) * 96);
-    QByteArray body;
+    qsizetype room = out.size() + 16;
+    for (const JournalRow &row : plan.rows)
+        room += 2 * (row.from.size() + row.to.size()) + 80;
+    out.reserve(room);
     for (const JournalRow &row : plan.rows) {
-        body.clear();
-        body += "R ";
-        body += hex(row.from);
-        body += ' ';
-        body += hex(row.to);
+        const qsizetype start = out.size();
+        out += 'R';
+        appendName(out, row.from);
+        appendName(out, row.to);
         for (const qint64 value : {qint64(row.identity.device), qint64(row.identity.inode), row.identity.size,
-                                   row.identity.modifiedNs, qint64(row.targetFree)}) {
-            body += ' ';
-            body += QByteArray::number(value);
-        }
-        appendRecord(out, body);
+                                   row.identity.modifiedNs, qint64(row.targetFree)})
+            appendNumber(out, value);
+        closeRecord(out, start);
     }
     out += record({"P"});
     return out;
 }
 
-QByteArray moved(const QByteArray &from, const QByteArray &to)
+void appendMoved(QByteArray &out, const QByteArray &from, const QByteArray &to)
 {
-    return record({"M", hex(from), hex(to)});
+    const qsizetype start = out.size();
+    out += 'M';
+    appendName(out, from);
+    appendName(out, to);
+    closeRecord(out, start);
 }
 
 QByteArray done()

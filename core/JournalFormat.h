@@ -57,7 +57,8 @@ constexpr int Version = 1;
 // One record: its fields, blank-separated, and their checksum.
 [[nodiscard]] QByteArray record(QByteArrayView body);
 [[nodiscard]] QByteArray plan(const JournalPlan &plan);
-[[nodiscard]] QByteArray moved(const QByteArray &from, const QByteArray &to);
+// Appends the record of a move that worked.
+void appendMoved(QByteArray &out, const QByteArray &from, const QByteArray &to);
 [[nodiscard]] QByteArray done();
 // Opens a later session of records on a journal: a line an earlier one left cut short
 // before it counts as torn, not as damage.

@@ -39,7 +39,7 @@ void JournalWriter::moved(const QByteArray &from, const QByteArray &to)
 {
     if (m_failed)
         return;
-    m_pending += JournalFormat::moved(from, to);
+    JournalFormat::appendMoved(m_pending, from, to);
     if (++m_pendingMoves >= MovesPerWrite)
         flush();
 }

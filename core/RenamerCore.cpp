@@ -4,12 +4,9 @@
 #include "BatchRepair.h"
 #include "DirectoryReader.h"
 #include "FileNameCodec.h"
-#include "FolderCase.h"
 #include "FolderToOpen.h"
 #include "JournalReport.h"
-#include "JournalingMover.h"
 #include "RenameExecutor.h"
-#include "RenamePlanner.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -339,7 +336,7 @@ void RenamerCore::applyNewNames()
     if (!m_preview.namesPending())
         return;
     const RenameBatch batch = plannedApply();
-    const std::optional<MovedFiles> moved = renameInFolder(batch);
+    const std::optional<JournaledOutcome> moved = renameInFolder(batch);
     if (!moved)
         return;
     // Kept also where the folder could not be read again afterwards and the selection fell
@@ -407,7 +404,7 @@ void RenamerCore::undoLastApply()
     const UndoHistory::Entry taken = std::move(*entry);
     m_history.remove(entry);
     QStringList changed;
-    const std::optional<MovedFiles> moved = renameInFolder(undoBatch(taken, changed));
+    const std::optional<JournaledOutcome> moved = renameInFolder(undoBatch(taken, changed));
     if (!changed.isEmpty())
         m_services.messageBox.showMessage(ApplyReport::Title, JournalReport::changedSinceApply(changed));
     // The undo's end mark is on disk: the apply it took back goes, then the undo's journal.
@@ -434,7 +431,7 @@ RenamerCore::RenameBatch RenamerCore::undoBatch(const UndoHistory::Entry &entry,
         const std::optional<FileIdentity> &then = record.identities()[size_t(row)];
         const std::optional<FileIdentity> seen = size_t(row) < now.size() ? now[size_t(row)] : std::nullopt;
         // A file gone is tried all the same, and reported as not found.
-        if (then && seen && !then->sameFileAs(*seen)) {
+        if (then && seen && !then->sameFileAs(*seen, !record.rules().windows)) {
             changed << folderPath + record.currentNames().at(row).toString();
             continue;
         }
@@ -506,11 +503,11 @@ void RenamerCore::repairBatch(const QString &journal)
     }
 }
 
-std::optional<RenamerCore::MovedFiles> RenamerCore::renameInFolder(const RenameBatch &batch)
+std::optional<JournaledOutcome> RenamerCore::renameInFolder(const RenameBatch &batch)
 {
     // Every listing from here on must show what is on disk.
     const QScopedValueRollback showDisk(m_listingCancellable, false);
-    std::optional<MovedFiles> outcome;
+    std::optional<JournaledOutcome> outcome;
     QString stepFailure;
     {
         BusyGuard busy(m_services.busyPointer); // the re-read belongs to the busy time too
@@ -529,7 +526,7 @@ std::optional<RenamerCore::MovedFiles> RenamerCore::renameInFolder(const RenameB
     return outcome;
 }
 
-std::optional<RenamerCore::MovedFiles> RenamerCore::moveFiles(const RenameBatch &batch)
+std::optional<JournaledOutcome> RenamerCore::moveFiles(const RenameBatch &batch)
 {
     int error = 0;
     const std::optional<QByteArray> folderBytes = FileNameCodec::encode(batch.folder);
@@ -537,55 +534,13 @@ std::optional<RenamerCore::MovedFiles> RenamerCore::moveFiles(const RenameBatch 
     if (!mover)
         return std::nullopt;
     WorkProgress progress;
+    const JournaledBatch journaled{batch.kind == WorkKind::Undoing ? BatchKind::Undo : BatchKind::Apply,
+                                   *folderBytes, batch.from, batch.to, batch.rules, batch.unlisted, batch.undoes,
+                                   batch.resumes};
     RenameJournal *journal = m_journal ? &*m_journal : nullptr;
-    FileIdentities *identities = m_services.fileIdentities;
-    return m_runner.run(batch.kind, progress, [mover, batch, folder = *folderBytes, journal, identities, &progress] {
-        MovedFiles moved;
-        std::unique_ptr<JournalWriter> writer;
-        // The files are looked at and the plan made durable before the first move.
-        const auto beforeMoves = [&](const RenamePlan &plan) {
-            if (!identities)
-                return;
-            std::vector<QByteArray> moving(plan.sources.size());
-            for (size_t row = 0; row < moving.size(); ++row)
-                moving[row] = plan.targets[row].isEmpty() ? QByteArray() : plan.sources[row];
-            moved.identities = identities->identify(folder, moving);
-            if (!journal)
-                return;
-            writer = batch.resumes.isEmpty() ? journal->begin(journalPlan(batch, folder, plan, moved.identities), moved.journalError)
-                                             : journal->resume(batch.resumes, moved.journalError);
-            if (writer)
-                moved.journal = writer->name();
-        };
-        JournalingMover journaled(*mover, writer);
-        moved.outcome = renameFiles(journaled, batch.from, batch.to, batch.rules, &progress, beforeMoves);
-        if (writer && !writer->finish()) {
-            // An end mark that did not reach the disk would ask for a repair of a batch
-            // that ended: the journal goes, and this apply's undo lasts for this run.
-            moved.journalError = EIO;
-            writer.reset();
-            if (batch.resumes.isEmpty())
-                journal->remove(std::exchange(moved.journal, {}));
-        }
-        return moved;
+    return m_runner.run(batch.kind, progress, [mover, journaled, identities = m_services.fileIdentities, journal, &progress] {
+        return renameJournaled(*mover, journaled, identities, journal, &progress);
     });
-}
-
-JournalPlan RenamerCore::journalPlan(const RenameBatch &batch, const QByteArray &folder, const RenamePlan &plan,
-                                     const std::vector<std::optional<FileIdentity>> &identities)
-{
-    JournalPlan journal{batch.kind == WorkKind::Undoing ? BatchKind::Undo : BatchKind::Apply, batch.undoes, folder,
-                        plan.rules, {}};
-    QSet<QByteArray> held; // names other entries held: an empty file there is theirs
-    for (qsizetype i = 0; i < batch.unlisted.size(); ++i)
-        held.insert(nameKey(FileNameCodec::encode(batch.unlisted.at(i)).value_or(QByteArray()), plan.rules.ignoresCase));
-    for (size_t row = 0; row < plan.sources.size(); ++row) {
-        if (plan.targets[row].isEmpty() || !identities[row])
-            continue; // not moved, or not there to move
-        journal.rows.push_back({plan.sources[row], plan.targets[row], *identities[row],
-                                !held.contains(nameKey(plan.targets[row], plan.rules.ignoresCase))});
-    }
-    return journal;
 }
 
 void RenamerCore::tellIfJournalFailed(int error)
@@ -606,7 +561,7 @@ QString RenamerCore::rereadAfterMoves()
     return {};
 }
 
-void RenamerCore::reportMoves(const RenameBatch &batch, const std::optional<MovedFiles> &moved)
+void RenamerCore::reportMoves(const RenameBatch &batch, const std::optional<JournaledOutcome> &moved)
 {
     if (!moved)
         return;

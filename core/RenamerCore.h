@@ -8,6 +8,7 @@
 #include "MessageBox.h"
 #include "PreviewSession.h"
 #include "RenameExecutor.h"
+#include "JournaledRename.h"
 #include "RenameJournal.h"
 #include "UndoHistory.h"
 #include "WorkRunner.h"
@@ -144,25 +145,14 @@ private:
         QString undoes = {};      // an undo's apply, by its journal
         QString resumes = {};     // a repair's interrupted journal, which records it
     };
-    struct MovedFiles
-    {
-        RenameOutcome outcome;
-        std::vector<std::optional<FileIdentity>> identities; // per row, of the files moved
-        QString journal; // empty where none was written
-        int journalError = 0;
-    };
     // The apply's batch: the table's current names to its new ones in the chosen folder.
     [[nodiscard]] RenameBatch plannedApply() const;
     // Runs the batch, reads the folder again and reports: a cancel, then the rows that
     // failed. Nothing when the folder cannot be opened.
-    std::optional<MovedFiles> renameInFolder(const RenameBatch &batch);
+    std::optional<JournaledOutcome> renameInFolder(const RenameBatch &batch);
     // Makes the moves on the work runner, journaled where there is a journal; nothing when
     // the folder cannot be opened.
-    [[nodiscard]] std::optional<MovedFiles> moveFiles(const RenameBatch &batch);
-    // The journal's plan of a batch, for the rows `plan` moves.
-    [[nodiscard]] static JournalPlan journalPlan(const RenameBatch &batch, const QByteArray &folder,
-                                                 const RenamePlan &plan,
-                                                 const std::vector<std::optional<FileIdentity>> &identities);
+    [[nodiscard]] std::optional<JournaledOutcome> moveFiles(const RenameBatch &batch);
     // Says once per run that batches go without a journal.
     void tellIfJournalFailed(int error);
     // Adds an apply to the history; the journals of those dropped beyond its depth go.
@@ -182,7 +172,7 @@ private:
     // read any more, else empty.
     [[nodiscard]] QString rereadAfterMoves();
     // Tells of a cancel, then of the rows that failed.
-    void reportMoves(const RenameBatch &batch, const std::optional<MovedFiles> &moved);
+    void reportMoves(const RenameBatch &batch, const std::optional<JournaledOutcome> &moved);
 
     // Where the folder cannot be read, moves the selection to the nearest folder that
     // can and reloads from it.

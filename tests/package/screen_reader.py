@@ -97,8 +97,10 @@ def run(program):
         # The registry sends the keys and clicks asked of it to this display.
         os.environ["DISPLAY"] = ":" + server.stdout.readline().decode().strip()
         children.append(subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"]))
+        # Its journals go to the test's folder, never to the user's state.
         children.append(subprocess.Popen([program], cwd=folder, env=dict(
-            os.environ, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")))
+            os.environ, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
+            XDG_STATE_HOME=os.path.join(folder, ".state"))))
         desktop = Atspi.get_desktop(0)
         app = wait_for("the program on the AT-SPI bus", lambda: next(
             (a for a in descendants(desktop, ("application",)) if a.get_name() == "velmix"), None))
