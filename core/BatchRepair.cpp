@@ -101,6 +101,8 @@ BatchState locateBatch(const JournalContent &content, const QSet<QByteArray> &on
     }
 
     for (size_t row = 0; row < rows.size(); ++row) {
+        if (!state.current[row].isEmpty() && state.current[row] != recorded[row])
+            state.unrecorded.emplace_back(recorded[row], state.current[row]);
         if (state.current[row].isEmpty())
             ++state.missing;
         else if (state.current[row] == rows[row].to)

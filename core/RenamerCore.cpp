@@ -476,7 +476,8 @@ void RenamerCore::repairBatch(const QString &journal)
     for (const BatchState::Leftover &leftover : state.leftovers)
         (void)m_services.fileIdentities->removeIfSame(plan.folder, leftover.name, leftover.identity);
 
-    RenameBatch batch{undo ? WorkKind::Undoing : WorkKind::Renaming, folder, {}, {}, plan.rules, {}, {}, journal};
+    RenameBatch batch{undo ? WorkKind::Undoing : WorkKind::Renaming, folder, {}, {}, plan.rules, {}, {}, journal,
+                      state.unrecorded};
     for (size_t row = 0; row < plan.rows.size(); ++row) {
         const QByteArray &target = finish ? plan.rows[row].to : plan.rows[row].from;
         if (!state.current[row].isEmpty() && state.current[row] != target) {
@@ -486,8 +487,11 @@ void RenamerCore::repairBatch(const QString &journal)
     }
     if (batch.from.isEmpty()) {
         int error = 0;
-        if (const std::unique_ptr<JournalWriter> writer = m_journal->resume(journal, error))
+        if (const std::unique_ptr<JournalWriter> writer = m_journal->resume(journal, error)) {
+            for (const auto &[from, to] : state.unrecorded)
+                writer->moved(from, to);
             (void)writer->finish();
+        }
         resetAndRelist();
     } else {
         (void)renameInFolder(batch);
@@ -536,7 +540,7 @@ std::optional<JournaledOutcome> RenamerCore::moveFiles(const RenameBatch &batch)
     WorkProgress progress;
     const JournaledBatch journaled{batch.kind == WorkKind::Undoing ? BatchKind::Undo : BatchKind::Apply,
                                    *folderBytes, batch.from, batch.to, batch.rules, batch.unlisted, batch.undoes,
-                                   batch.resumes};
+                                   batch.resumes, batch.unrecorded};
     RenameJournal *journal = m_journal ? &*m_journal : nullptr;
     return m_runner.run(batch.kind, progress, [mover, journaled, identities = m_services.fileIdentities, journal, &progress] {
         return renameJournaled(*mover, journaled, identities, journal, &progress);

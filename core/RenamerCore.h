@@ -144,6 +144,7 @@ private:
         NameColumn unlisted = {}; // the folder's other entries as listed
         QString undoes = {};      // an undo's apply, by its journal
         QString resumes = {};     // a repair's interrupted journal, which records it
+        std::vector<std::pair<QByteArray, QByteArray>> unrecorded = {}; // its moves found on disk
     };
     // The apply's batch: the table's current names to its new ones in the chosen folder.
     [[nodiscard]] RenameBatch plannedApply() const;

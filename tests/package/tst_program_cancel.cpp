@@ -176,7 +176,9 @@ private Q_SLOTS:
 
         start(); // the repair's box, over the window
         answerYes("Прерванное переименование");
-        QTRY_VERIFY_WITH_TIMEOUT(allNamed(folder, [](int i) { return newName(i); }), 30000);
+        if (!QTest::qWaitFor([&] { return allNamed(folder, [](int i) { return newName(i); }); }, 60000))
+            qInfo() << QDir(QFile::decodeName(folder)).entryList() << QDir(x.stateFolder()).entryList();
+        QVERIFY(allNamed(folder, [](int i) { return newName(i); }));
         qInfo("%lld entries after the kill, all %d files under their new names after the repair",
               qlonglong(killed.size()), Files);
 
@@ -197,7 +199,9 @@ private Q_SLOTS:
             QVERIFY(x.click(window + velmix::WindowLayout::placeOf("FlexGrid1").center()));
             QVERIFY(x.run("xdotool", {"key", "ctrl+z"}));
             answerYes("Возврат прежних имён");
-            QTRY_VERIFY_WITH_TIMEOUT(allNamed(folder, expected), 30000);
+            if (!QTest::qWaitFor([&] { return allNamed(folder, expected); }, 60000))
+                qInfo() << windowNames() << QDir(QFile::decodeName(folder)).entryList().mid(0, 4);
+            QVERIFY(allNamed(folder, expected));
         }
         QVERIFY(QDir(x.stateFolder()).entryList({"*.journal"}).isEmpty());
     }
