@@ -7,8 +7,9 @@
 //       once going, kills itself after the <kill>-th call that changes the folder (never
 //       for 0), or at a call of the journal: "journal" just before the journal is made,
 //       "torn" half-way through writing its plan, "done" just before its end mark;
-//   apply_child write <folder> <prefix> <count> <exclusive|plain>  appends "writer" to
-//       <prefix>1.txt … as fast as it can, printing each name it wrote to; "exclusive"
+//   apply_child write <folder> <prefix> <count> <exclusive|plain>  once the folder holds
+//       <prefix>1.txt (the apply's first move), appends "writer" to <prefix><count>.txt,
+//       down to <prefix>1.txt, as fast as it can, printing each name it wrote to; "exclusive"
 //       only ever creates a name (O_EXCL), "plain" also opens one that is there.
 #include "FakeServices.h"
 #include "JournalFormat.h"
@@ -160,7 +161,13 @@ int write(const QString &folder, const QString &prefix, int count, bool exclusiv
     const int flags = O_CREAT | O_WRONLY | O_APPEND | (exclusive ? O_EXCL : 0);
     std::printf("ready\n");
     waitForGo();
-    for (int i = 1; i <= count; ++i) {
+    const QByteArray first = QFile::encodeName(folder + u'/' + prefix + QStringLiteral("1.txt"));
+    for (int waited = 0; ::access(first.constData(), F_OK) != 0; ++waited) {
+        if (waited == 600000)
+            return 2; // a minute without a move of the apply
+        ::usleep(100);
+    }
+    for (int i = count; i >= 1; --i) {
         const QByteArray name = QFile::encodeName(prefix + QString::number(i) + QStringLiteral(".txt"));
         const int fd = ::open((QFile::encodeName(folder) + '/' + name).constData(), flags, 0644);
         if (fd < 0)

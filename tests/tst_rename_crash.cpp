@@ -226,10 +226,15 @@ private Q_SLOTS:
         const QByteArray folder = QFile::encodeName(dir.path());
         for (int i = 1; i <= RaceFiles; ++i)
             velmix::test::createFile(folder, "a" + QByteArray::number(i) + ".txt", original(i));
-        // Let go together, both from b1.txt up: the writer is ahead while the apply is
-        // still planning, and the apply, whose failed moves cost next to nothing, then
-        // catches up and races it name for name.
+        // The apply goes from b1.txt up, the writer from the last name down, starting at the
+        // apply's first move (planning and the journal's sync would otherwise let it take
+        // every name first): they meet and race name for name where they do.
+        // The apply's state goes to a folder of the test's own.
+        QTemporaryDir state;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_STATE_HOME"), state.path());
         QProcess applier, writer;
+        applier.setProcessEnvironment(environment);
         applier.start(child(), {"apply", dir.path(), "b", "1", "1", methodArgument(method), "0"});
         writer.start(child(), {"write", dir.path(), "b", QString::number(RaceFiles), exclusiveWriter ? "exclusive" : "plain"});
         QVERIFY(waitForLine(applier, "ready "));

@@ -103,7 +103,7 @@ private Q_SLOTS:
         if (windowManager && !x.startWindowManager())
             QSKIP("openbox is not installed");
         QVERIFY(x.launch(VELMIX_PROGRAM, QFile::decodeName(folder), {}));
-        const auto found = x.run("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Velmix V2.0"});
+        const auto found = x.run("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Velmix V2.0.1"});
         QVERIFY(found);
         const QString main = found->split('\n', Qt::SkipEmptyParts).value(0);
         QTRY_VERIFY_WITH_TIMEOUT(x.visibleWindows().size() == 1, 10000);
@@ -180,9 +180,9 @@ private Q_SLOTS:
         QPoint window;
         const auto start = [&] {
             QVERIFY(x.launch(VELMIX_PROGRAM, QFile::decodeName(folder), {}));
-            QVERIFY(x.run("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Velmix V2.0"}));
-            QTRY_VERIFY_WITH_TIMEOUT(!x.visibleWindows("Velmix V2.0").isEmpty(), 10000);
-            window = x.visibleWindows("Velmix V2.0").first().topLeft();
+            QVERIFY(x.run("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Velmix V2.0.1"}));
+            QTRY_VERIFY_WITH_TIMEOUT(!x.visibleWindows("Velmix V2.0.1").isEmpty(), 10000);
+            window = x.visibleWindows("Velmix V2.0.1").first().topLeft();
         };
         const auto apply = [&](const char *base) {
             QVERIFY(x.click(window + velmix::WindowLayout::placeOf("TxtName").center()));
@@ -221,7 +221,7 @@ private Q_SLOTS:
                 names << x.run("xdotool", {"getwindowname", id}).value_or("?").trimmed();
             return names;
         };
-        QTRY_COMPARE_WITH_TIMEOUT(windowNames(), QStringList{"Velmix V2.0"}, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(windowNames(), QStringList{"Velmix V2.0.1"}, 10000);
         apply("pic");
         QTRY_VERIFY_WITH_TIMEOUT(allStartWith(folder, "pic"), 30000);
         QTRY_VERIFY_WITH_TIMEOUT(x.visibleWindows().size() == 1, 10000);

@@ -67,7 +67,7 @@ private Q_SLOTS:
         // Started elsewhere with the folder named, as "Open with" does.
         QVERIFY(m_x.launch(VELMIX_PROGRAM, m_elsewhere.path(), {}, {m_folder.path()}));
 
-        const auto found = m_x.run("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Velmix V2.0"});
+        const auto found = m_x.run("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Velmix V2.0.1"});
         QVERIFY(found);
         const QString window = found->split('\n', Qt::SkipEmptyParts).value(0);
         QVERIFY(!window.isEmpty());
@@ -207,7 +207,7 @@ private Q_SLOTS:
         if (!x.startWindowManager())
             QSKIP("openbox is not installed");
         QVERIFY(x.launch(VELMIX_PROGRAM, folder.path(), {}));
-        QVERIFY(x.run("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Velmix V2.0"}));
+        QVERIFY(x.run("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Velmix V2.0.1"}));
         QTRY_VERIFY_WITH_TIMEOUT(x.run("xdotool", {"getwindowfocus", "getwindowname"}).value_or("").startsWith("Velmix"),
                                  10000);
         // From the folder list: the mask, the grid, the base name; then past the numbering
