@@ -232,10 +232,10 @@ QRect placeOf(const QString &name)
     return {};
 }
 
-Built buildControls(QWidget *surface, const QList<ControlSpec> &specs)
+Built buildControls(QWidget *surface, const QList<ControlSpec> &entries)
 {
     Built built;
-    for (const ControlSpec &entry : specs) {
+    for (const ControlSpec &entry : entries) {
         QWidget *parent = entry.parent.isEmpty() ? surface : built[entry.parent];
         QWidget *control = create(entry, parent);
         built.insert(entry.name, control);
@@ -251,7 +251,7 @@ Built buildControls(QWidget *surface, const QList<ControlSpec> &specs)
             control->setAccessibleName(entry.text);
         }
     }
-    for (const ControlSpec &entry : specs)
+    for (const ControlSpec &entry : entries)
         if (!entry.buddy.isEmpty())
             static_cast<QLabel *>(built[entry.name])->setBuddy(built[entry.buddy]);
     return built;

@@ -94,7 +94,7 @@ inline constexpr QSize WindowSize(601, 594);
 
 // Creates the given controls on `surface` as build() does (places in the surface's
 // pixels, texts, looks, screen-reader names, label buddies), without a tab order.
-[[nodiscard]] QHash<QString, QWidget *> buildControls(QWidget *surface, const QList<ControlSpec> &specs);
+[[nodiscard]] QHash<QString, QWidget *> buildControls(QWidget *surface, const QList<ControlSpec> &entries);
 
 } // namespace WindowLayout
 } // namespace velmix
