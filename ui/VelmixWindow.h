@@ -25,11 +25,9 @@ class VelmixWindow : public QWidget
     Q_OBJECT
 
 public:
-    // Without a message box of its own the window shows the core's messages itself; with
-    // a state folder and file identities the batches are journaled (see RenamerCore).
+    // Without a message box of its own the window shows the core's messages itself.
     VelmixWindow(DriveList &driveList, FileMover &fileMover, const QString &startFolder,
-                 MessageBox *messageBox = nullptr, StateFolder *stateFolder = nullptr,
-                 FileIdentities *fileIdentities = nullptr, QWidget *parent = nullptr);
+                 MessageBox *messageBox = nullptr, QWidget *parent = nullptr);
 
     [[nodiscard]] const RenamerCore &core() const { return m_core; }
 

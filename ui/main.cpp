@@ -3,9 +3,7 @@
 #include "FileNameCodec.h"
 #include "VelmixWindow.h"
 #include "MountDriveList.h"
-#include "PosixFileIdentities.h"
 #include "PosixFileMover.h"
-#include "PosixStateFolder.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -34,9 +32,7 @@ int main(int argc, char *argv[])
     }
     velmix::MountDriveList drives(start.folder);
     velmix::PosixFileMover mover;
-    velmix::PosixStateFolder state;
-    velmix::PosixFileIdentities identities;
-    velmix::VelmixWindow window(drives, mover, start.folder, nullptr, &state, &identities);
+    velmix::VelmixWindow window(drives, mover, start.folder);
     window.show();
     return app.exec();
 }
