@@ -11,7 +11,10 @@
 #include "FolderMetadata.h"
 #include "LibraryTagReader.h"
 #include "NameOrder.h"
+#include "JournaledRename.h"
+#include "PosixFileIdentities.h"
 #include "PosixFileMover.h"
+#include "PosixStateFolder.h"
 #include "PreviewSession.h"
 #include "RenameExecutor.h"
 #include "VelmixWindow.h"
@@ -280,13 +283,27 @@ RenamePairs renamePairs(const QString &folder, bool upperCaseOnly, BusyPointer &
     return pairsOf(preview.table().currentNames(), preview.table().newNames());
 }
 
-double ourRenameMs(const QString &folder, const RenamePairs &pairs)
+// The apply's moves as the program makes them: every file looked at and the plan synced
+// to a journal before the first move, each move recorded; without the journal, the bare
+// moves of the executor.
+double ourRenameMs(const QString &folder, const RenamePairs &pairs, bool journaled = true)
 {
     PosixFileMover fileMover;
     int error = 0;
     auto mover = fileMover.openFolder(QFile::encodeName(folder), error);
     const FolderRules rules = readFolderRules(*mover, pairs.current);
-    return timeMs([&] { (void)renameFiles(*mover, pairs.current, pairs.fresh, rules); });
+    if (!journaled)
+        return timeMs([&] { (void)renameFiles(*mover, pairs.current, pairs.fresh, rules); });
+    const QTemporaryDir state;
+    PosixStateFolder stateFolder(state.path());
+    PosixFileIdentities identities;
+    RenameJournal journal(stateFolder);
+    const JournaledBatch batch{BatchKind::Apply, QFile::encodeName(folder), pairs.current, pairs.fresh, rules};
+    JournaledOutcome outcome;
+    const double ms = timeMs([&] { outcome = renameJournaled(*mover, batch, &identities, &journal); });
+    if (outcome.journal.isEmpty())
+        std::fprintf(stderr, "apply: no journal was written (error %d)\n", outcome.journalError);
+    return ms;
 }
 
 double bareRenameMs(const QString &folder, const RenamePairs &pairs)
@@ -650,21 +667,25 @@ int main(int argc, char **argv)
         BenchFolder b(root.filePath(QStringLiteral("apply-b")), 100000);
         if (runs("apply")) {
             const RenamePairs pairs = renamePairs(a.path(), false, busy);
-            std::vector<double> ours, bare, stalls;
+            std::vector<double> ours, unjournaled, bare, stalls;
             for (int run = 0; run < Runs; ++run) {
-                if (run % 2) {
+                // Each in turn first, so that neither always meets a warmer cache.
+                const bool journaledFirst = run % 2 == 0;
+                if (!journaledFirst)
                     bare.push_back(bareRenameMs(b.path(), pairs));
-                    ours.push_back(ourRenameMs(a.path(), pairs));
-                } else {
-                    ours.push_back(ourRenameMs(a.path(), pairs));
-                    bare.push_back(bareRenameMs(b.path(), pairs));
+                for (const bool journaled : {journaledFirst, !journaledFirst}) {
+                    (journaled ? ours : unjournaled).push_back(ourRenameMs(a.path(), pairs, journaled));
+                    renameBack(a.path(), pairs.bytes);
                 }
-                renameBack(a.path(), pairs.bytes);
+                if (journaledFirst)
+                    bare.push_back(bareRenameMs(b.path(), pairs));
                 renameBack(b.path(), pairs.bytes);
             }
             report("apply_100k_ms", median(ours), "ms");
             report("apply_100k_bare_ms", median(bare), "ms");
             report("apply_100k_ratio", median(ours) / median(bare), "");
+            report("apply_100k_unjournaled_ms", median(unjournaled), "ms");
+            report("apply_journal_overhead", median(ours) / median(unjournaled), "");
             for (int run = 0; run < Runs; ++run)
                 stalls.push_back(applyStallMs(a.path()));
             report("apply_stall_100k_ms", median(stalls), "ms");

@@ -13,8 +13,6 @@
 namespace velmix {
 namespace {
 
-constexpr int TemporaryAttempts = 100;
-
 // The errors of a medium pulled out or of a FUSE daemon that died: nothing more can be done.
 bool mediumGone(int error)
 {
@@ -202,9 +200,12 @@ private:
 } // namespace
 
 RenameOutcome renameFiles(FolderMover &mover, const NameColumn &currentNames, const NameColumn &newNames,
-                          const FolderRules &rules, WorkProgress *progress)
+                          const FolderRules &rules, WorkProgress *progress,
+                          const std::function<void(const RenamePlan &)> &beforeMoves)
 {
     RenamePlan plan = planRenames(currentNames, newNames, rules);
+    if (beforeMoves)
+        beforeMoves(plan);
     if (progress)
         progress->setTotal(qsizetype(std::count_if(plan.moves.cbegin(), plan.moves.cend(), [](const PlannedMove &move) {
             return move.kind != PlannedMove::FromTemporary;

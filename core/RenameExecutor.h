@@ -6,6 +6,7 @@
 #include "NameColumn.h"
 #include "RenameFailure.h"
 
+#include <functional>
 #include <vector>
 
 namespace velmix {
@@ -30,7 +31,10 @@ struct RenameOutcome
 // its name, and a cancel stops the work after the move in progress, finishing a cycle
 // already begun so that no file is left under a temporary name. A medium that stops
 // answering stops the work at once: the rows not yet moved are left as they were.
+// `beforeMoves` sees the plan before the first move (the journal writes it down).
+struct RenamePlan;
 [[nodiscard]] RenameOutcome renameFiles(FolderMover &mover, const NameColumn &currentNames, const NameColumn &newNames,
-                                        const FolderRules &rules, WorkProgress *progress = nullptr);
+                                        const FolderRules &rules, WorkProgress *progress = nullptr,
+                                        const std::function<void(const RenamePlan &)> &beforeMoves = {});
 
 } // namespace velmix

@@ -42,5 +42,7 @@ struct RenamePlan
 // the first attempt, never starts with a dot, and fits the folder's length limit. Empty
 // when no such name can be made.
 [[nodiscard]] QByteArray temporaryName(QStringView currentName, int attempt, const FolderRules &rules);
+// How many temporary names a file that must step aside tries.
+constexpr int TemporaryAttempts = 100;
 
 } // namespace velmix

@@ -1,10 +1,12 @@
 #include "RenamerCore.h"
 
 #include "ApplyReport.h"
+#include "BatchRepair.h"
 #include "DirectoryReader.h"
 #include "FileNameCodec.h"
 #include "FolderToOpen.h"
 #include "LibraryTagReader.h"
+#include "JournalReport.h"
 #include "RenameExecutor.h"
 
 #include <QDir>
@@ -42,6 +44,8 @@ RenamerCore::RenamerCore(Services services, const QString &startFolder)
     m_preview.setMetadataSource(&m_metadata);
     m_selection.folder = normalizedFolder(startFolder);
     m_selection.driveIndex = driveIndexHolding(m_selection.folder);
+    if (services.stateFolder && services.fileIdentities)
+        m_journal.emplace(*services.stateFolder);
 }
 
 void RenamerCore::setFolder(const QString &path)
@@ -150,6 +154,13 @@ void RenamerCore::startUp()
     // So does a cancelled listing: the listing goes back to naming no folder, so the
     // table loaded below is empty.
     const QScopedValueRollback startingUp(m_startingUp, true);
+    if (m_journal) {
+        RenameJournal::Scan scan = m_journal->scan();
+        for (const RenameJournal::Entry &apply : scan.finishedApplies)
+            remember({FileNameCodec::decode(apply.content.plan.folder), apply.name, std::nullopt});
+        m_unfinishedJournals = std::move(scan.unfinished);
+        m_journalProblems = std::move(scan.problems);
+    }
     m_preview.clearPending();
     cancellable([&] {
         m_selection.maskText = Masks.first();
@@ -192,8 +203,7 @@ RenamerCore::Listed RenamerCore::relist()
 {
     if (loadFileList() == Listed::Cancelled)
         return Listed::Cancelled;
-    if (m_undo && m_undo->folder() != m_selection.folder)
-        m_undo.reset(); // undo belongs to the folder it was made in
+    m_undoElsewhere.clear(); // a folder picked: Ctrl+Z is that folder's
     resetOptions();
     m_preview.RebuildNewNames();
     m_preview.clearPending();
@@ -331,10 +341,19 @@ void RenamerCore::applyNewNames()
     if (!m_preview.namesPending())
         return;
     const RenameBatch batch = plannedApply();
-    const std::optional<RenameOutcome> outcome = renameInFolder(batch);
+    const std::optional<JournaledOutcome> moved = renameInFolder(batch);
+    if (!moved)
+        return;
     // Kept also where the folder could not be read again afterwards and the selection fell
     // back from it: the files were renamed all the same.
-    m_undo = outcome ? UndoRecord::after(*outcome, batch.folder) : std::nullopt;
+    std::optional<UndoRecord> record = UndoRecord::after(moved->outcome, batch.folder, moved->identities);
+    if (!record) {
+        if (!moved->journal.isEmpty())
+            m_journal->remove(moved->journal);
+        return;
+    }
+    remember({batch.folder, moved->journal, std::move(record)});
+    m_undoElsewhere = m_selection.folder != batch.folder ? batch.folder : QString();
 }
 
 RenamerCore::RenameBatch RenamerCore::plannedApply() const
@@ -342,34 +361,168 @@ RenamerCore::RenameBatch RenamerCore::plannedApply() const
     std::vector<bool> marked(size_t(table().fileCount()));
     for (qsizetype row = 0; row < table().fileCount(); ++row)
         marked[size_t(row)] = table().mark(row) == NameMark::Refused;
-    return {WorkKind::Renaming, m_selection.folder, table().currentNames(), table().newNames(), m_listing.rules(),
-            std::move(marked)};
+    RenameBatch batch{WorkKind::Renaming, m_selection.folder, table().currentNames(), table().newNames(),
+                      m_listing.rules(), m_listing.unlistedNames()};
+    batch.markedAhead = std::move(marked);
+    return batch;
+}
+
+void RenamerCore::remember(UndoHistory::Entry entry)
+{
+    for (const QString &dropped : m_history.add(std::move(entry)))
+        m_journal->remove(dropped);
+}
+
+QString RenamerCore::undoFolder() const
+{
+    if (m_history.holds(m_selection.folder))
+        return m_selection.folder;
+    return m_history.holds(m_undoElsewhere) ? m_undoElsewhere : QString();
+}
+
+bool RenamerCore::loadRecord(UndoHistory::Entry &entry)
+{
+    if (entry.record)
+        return true;
+    QString problem;
+    if (const std::optional<JournalContent> content = m_journal->read(entry.journal, problem))
+        entry.record = UndoRecord::fromJournal(*content);
+    if (!problem.isEmpty())
+        m_services.messageBox.showMessage(JournalReport::Title, problem);
+    else if (!entry.record)
+        m_journal->remove(entry.journal);
+    if (!entry.record)
+        m_history.remove(&entry);
+    return entry.record.has_value();
 }
 
 void RenamerCore::undoLastApply()
 {
-    if (!m_undo || !m_services.messageBox.ask(UndoRecord::QuestionTitle, m_undo->question()))
+    const QString folder = undoFolder();
+    UndoHistory::Entry *entry = folder.isEmpty() ? nullptr : m_history.lastIn(folder);
+    if (!entry || !loadRecord(*entry) || !m_services.messageBox.ask(UndoRecord::QuestionTitle, entry->record->question()))
         return;
-    if (m_selection.folder != m_undo->folder()) { // the selection fell back from a folder that went away
-        const UndoRecord waiting = *m_undo;
-        setFolder(waiting.folder());
-        if (m_selection.folder != waiting.folder()) { // still gone: the undo waits for it
-            m_undo = waiting;
-            m_services.messageBox.showMessage(ApplyReport::Title, ApplyReport::folderUnavailable(waiting.folder()));
+    if (m_selection.folder != folder) { // the selection fell back from a folder that went away
+        setFolder(folder);
+        if (m_selection.folder != folder) { // still gone: the undo waits for it
+            m_undoElsewhere = folder;
+            m_services.messageBox.showMessage(ApplyReport::Title, ApplyReport::folderUnavailable(folder));
             return;
         }
+        entry = m_history.lastIn(folder);
     }
-    const UndoRecord record = std::move(*m_undo);
-    m_undo.reset();
-    (void)renameInFolder({WorkKind::Undoing, record.folder(), record.currentNames(), record.oldNames(), record.rules()});
+    const UndoHistory::Entry taken = std::move(*entry);
+    m_history.remove(entry);
+    QStringList changed;
+    const std::optional<JournaledOutcome> moved = renameInFolder(undoBatch(taken, changed));
+    if (!changed.isEmpty())
+        m_services.messageBox.showMessage(ApplyReport::Title, JournalReport::changedSinceApply(changed));
+    // The undo's end mark is on disk: the apply it took back goes, then the undo's journal.
+    if (!taken.journal.isEmpty())
+        m_journal->remove(taken.journal);
+    if (moved && !moved->journal.isEmpty())
+        m_journal->remove(moved->journal);
 }
 
-std::optional<RenameOutcome> RenamerCore::renameInFolder(const RenameBatch &batch)
+RenamerCore::RenameBatch RenamerCore::undoBatch(const UndoHistory::Entry &entry, QStringList &changed) const
+{
+    const UndoRecord &record = *entry.record;
+    RenameBatch batch{WorkKind::Undoing, record.folder(), {}, {}, record.rules(), m_listing.unlistedNames(), entry.journal};
+    std::vector<std::optional<FileIdentity>> now;
+    const std::optional<QByteArray> folder = FileNameCodec::encode(record.folder());
+    if (m_services.fileIdentities && folder) {
+        std::vector<QByteArray> names;
+        for (qsizetype row = 0; row < record.fileCount(); ++row)
+            names.push_back(FileNameCodec::encode(record.currentNames().at(row)).value_or(QByteArray()));
+        now = m_services.fileIdentities->identify(*folder, names);
+    }
+    const QString folderPath = record.folder().endsWith(u'/') ? record.folder() : record.folder() + u'/';
+    for (qsizetype row = 0; row < record.fileCount(); ++row) {
+        const std::optional<FileIdentity> &then = record.identities()[size_t(row)];
+        const std::optional<FileIdentity> seen = size_t(row) < now.size() ? now[size_t(row)] : std::nullopt;
+        // A file gone is tried all the same, and reported as not found.
+        if (then && seen && !then->sameFileAs(*seen, !record.rules().windows)) {
+            changed << folderPath + record.currentNames().at(row).toString();
+            continue;
+        }
+        batch.from.append(record.currentNames().at(row));
+        batch.to.append(record.oldNames().at(row));
+    }
+    return batch;
+}
+
+void RenamerCore::repairUnfinishedBatches()
+{
+    if (!m_journalProblems.isEmpty())
+        m_services.messageBox.showMessage(JournalReport::Title, std::exchange(m_journalProblems, {}).join(u'\n'));
+    for (const QString &journal : std::exchange(m_unfinishedJournals, {}))
+        repairBatch(journal);
+}
+
+void RenamerCore::repairBatch(const QString &journal)
+{
+    QString problem;
+    const std::optional<JournalContent> content = m_journal->read(journal, problem);
+    if (!content) {
+        m_services.messageBox.showMessage(JournalReport::Title, problem);
+        return;
+    }
+    const JournalPlan &plan = content->plan;
+    const QString folder = FileNameCodec::decode(plan.folder);
+    NameColumn listed, unlisted;
+    if (content->state != JournalContent::State::Unfinished || readFolder(folder, WildcardMask(), listed, &unlisted) != 0) {
+        if (content->state == JournalContent::State::Unfinished) // kept for a start that finds the folder
+            m_services.messageBox.showMessage(JournalReport::Title, JournalReport::folderUnreachable(folder));
+        return;
+    }
+    QSet<QByteArray> onDisk;
+    for (const NameColumn *names : {&listed, &unlisted})
+        for (qsizetype i = 0; i < names->size(); ++i)
+            onDisk.insert(FileNameCodec::encode(names->at(i)).value_or(QByteArray()));
+    const BatchState state = locateBatch(*content, onDisk, *m_services.fileIdentities);
+    const bool undo = plan.kind == BatchKind::Undo;
+    const bool finish = m_services.messageBox.ask(
+        JournalReport::RepairTitle, JournalReport::repairQuestion(undo, folder, state.moved, state.notMoved, state.missing));
+    for (const BatchState::Leftover &leftover : state.leftovers)
+        (void)m_services.fileIdentities->removeIfSame(plan.folder, leftover.name, leftover.identity);
+
+    RenameBatch batch{undo ? WorkKind::Undoing : WorkKind::Renaming, folder, {}, {}, plan.rules, {}, {}, journal,
+                      state.unrecorded};
+    for (size_t row = 0; row < plan.rows.size(); ++row) {
+        const QByteArray &target = finish ? plan.rows[row].to : plan.rows[row].from;
+        if (!state.current[row].isEmpty() && state.current[row] != target) {
+            batch.from.append(FileNameCodec::decode(state.current[row]));
+            batch.to.append(FileNameCodec::decode(target));
+        }
+    }
+    if (batch.from.isEmpty()) {
+        int error = 0;
+        if (const std::unique_ptr<JournalWriter> writer = m_journal->resume(journal, error)) {
+            for (const auto &[from, to] : state.unrecorded)
+                writer->moved(from, to);
+            (void)writer->finish();
+        }
+        resetAndRelist();
+    } else {
+        (void)renameInFolder(batch);
+    }
+    if (!finish) {
+        m_journal->remove(journal); // for an undo put back, its apply stays undoable
+    } else if (undo) {
+        m_history.removeJournal(plan.undoes);
+        m_journal->remove(plan.undoes);
+        m_journal->remove(journal);
+    } else {
+        remember({folder, journal, std::nullopt});
+    }
+}
+
+std::optional<JournaledOutcome> RenamerCore::renameInFolder(const RenameBatch &batch)
 {
     // Every listing from here on must show what is on disk.
     const QScopedValueRollback showDisk(m_listingCancellable, false);
     m_lastSummary.clear();
-    std::optional<RenameOutcome> outcome;
+    std::optional<JournaledOutcome> outcome;
     QString stepFailure;
     {
         BusyGuard busy(m_services.busyPointer); // the re-read belongs to the busy time too
@@ -382,11 +535,13 @@ std::optional<RenameOutcome> RenamerCore::renameInFolder(const RenameBatch &batc
         (void)listSelection(Pointer::Busy);
     }
     m_preview.clearPending();
+    if (outcome)
+        tellIfJournalFailed(outcome->journalError);
     reportMoves(batch, outcome);
     return outcome;
 }
 
-std::optional<RenameOutcome> RenamerCore::moveFiles(const RenameBatch &batch)
+std::optional<JournaledOutcome> RenamerCore::moveFiles(const RenameBatch &batch)
 {
     int error = 0;
     const std::optional<QByteArray> folderBytes = FileNameCodec::encode(batch.folder);
@@ -394,9 +549,21 @@ std::optional<RenameOutcome> RenamerCore::moveFiles(const RenameBatch &batch)
     if (!mover)
         return std::nullopt;
     WorkProgress progress;
-    return m_runner.run(batch.kind, progress, [mover, from = batch.from, to = batch.to, rules = batch.rules, &progress] {
-        return renameFiles(*mover, from, to, rules, &progress);
+    const JournaledBatch journaled{batch.kind == WorkKind::Undoing ? BatchKind::Undo : BatchKind::Apply,
+                                   *folderBytes, batch.from, batch.to, batch.rules, batch.unlisted, batch.undoes,
+                                   batch.resumes, batch.unrecorded};
+    RenameJournal *journal = m_journal ? &*m_journal : nullptr;
+    return m_runner.run(batch.kind, progress, [mover, journaled, identities = m_services.fileIdentities, journal, &progress] {
+        return renameJournaled(*mover, journaled, identities, journal, &progress);
     });
+}
+
+void RenamerCore::tellIfJournalFailed(int error)
+{
+    if (error == 0 || m_toldJournalFailed || !m_journal)
+        return;
+    m_toldJournalFailed = true;
+    m_services.messageBox.showMessage(JournalReport::Title, JournalReport::repairOff(m_journal->path(), error));
 }
 
 QString RenamerCore::rereadAfterMoves()
@@ -409,10 +576,11 @@ QString RenamerCore::rereadAfterMoves()
     return {};
 }
 
-void RenamerCore::reportMoves(const RenameBatch &batch, const std::optional<RenameOutcome> &outcome)
+void RenamerCore::reportMoves(const RenameBatch &batch, const std::optional<JournaledOutcome> &moved)
 {
-    if (!outcome)
+    if (!moved)
         return;
+    const RenameOutcome *outcome = &moved->outcome;
     m_lastSummary = ApplyReport::summary(batch.kind, outcome->renamed,
                                          outcome->renamed + qsizetype(outcome->failures.size()) + outcome->notReached);
     if (outcome->mediumGone)

@@ -9,7 +9,9 @@
 #include "MessageBox.h"
 #include "PreviewSession.h"
 #include "RenameExecutor.h"
-#include "UndoRecord.h"
+#include "JournaledRename.h"
+#include "RenameJournal.h"
+#include "UndoHistory.h"
 #include "WorkRunner.h"
 
 #include <QHash>
@@ -35,6 +37,10 @@ public:
         DriveList &driveList;
         FileMover &fileMover;
         WorkDisplay &workDisplay;
+        // Where both are given, every batch is journaled, repaired after a crash and
+        // undoable after a restart; without them undo lasts for this run.
+        StateFolder *stateFolder = nullptr;
+        FileIdentities *fileIdentities = nullptr;
     };
 
     // The mask list's own entries, always its first ones.
@@ -73,18 +79,22 @@ public:
     // mask WildcardMask::fromTyped refuses.
     bool setTypedMask(const QString &typed);
 
-    // The core's part of start-up: pending off, first mask, first digit width, options
-    // reset, the drive remembered, and the table loaded once more.
+    // The core's part of start-up: the journals read, pending off, first mask, first digit
+    // width, options reset, the drive remembered, and the table loaded once more.
     void startUp();
+    // Once the window shows: tells of journals set aside, and for each batch a crash cut
+    // short asks whether to finish it or to put every name back, and does so.
+    void repairUnfinishedBatches();
 
     // The Reset button: the folder is read again and the options reset.
     void resetAndRelist();
     // Renames the files of the chosen folder to the new names, then reads the folder again.
     void applyNewNames();
-    // Takes the last apply back once the user agrees: every file it renamed goes back to
-    // its old name. Does nothing when there is nothing to take back.
+    // Takes the folder's last apply back once the user agrees: every file it renamed goes
+    // back to its old name, but a file changed since, which is named in a box. Again for
+    // the apply before. Does nothing when there is nothing to take back.
     void undoLastApply();
-    [[nodiscard]] bool canUndo() const { return m_undo.has_value(); }
+    [[nodiscard]] bool canUndo() const { return !undoFolder().isEmpty(); }
     // What the last apply or undo did, in one line ("Переименовано 3 из 4"); empty where
     // it could not start.
     [[nodiscard]] const QString &lastSummary() const { return m_lastSummary; }
@@ -140,20 +150,40 @@ private:
         NameColumn from;
         NameColumn to;
         FolderRules rules;
+        NameColumn unlisted = {}; // the folder's other entries as listed
+        QString undoes = {};      // an undo's apply, by its journal
+        QString resumes = {};     // a repair's interrupted journal, which records it
+        std::vector<std::pair<QByteArray, QByteArray>> unrecorded = {}; // its moves found on disk
         std::vector<bool> markedAhead = {}; // per row, refused in the grid before the apply
     };
     // The apply's batch: the table's current names to its new ones in the chosen folder.
     [[nodiscard]] RenameBatch plannedApply() const;
     // Runs the batch, reads the folder again and reports: a cancel, then the rows that
     // failed. Nothing when the folder cannot be opened.
-    std::optional<RenameOutcome> renameInFolder(const RenameBatch &batch);
-    // Makes the moves on the work runner; nothing when the folder cannot be opened.
-    [[nodiscard]] std::optional<RenameOutcome> moveFiles(const RenameBatch &batch);
+    std::optional<JournaledOutcome> renameInFolder(const RenameBatch &batch);
+    // Makes the moves on the work runner, journaled where there is a journal; nothing when
+    // the folder cannot be opened.
+    [[nodiscard]] std::optional<JournaledOutcome> moveFiles(const RenameBatch &batch);
+    // Says once per run that batches go without a journal.
+    void tellIfJournalFailed(int error);
+    // Adds an apply to the history; the journals of those dropped beyond its depth go.
+    void remember(UndoHistory::Entry entry);
+    // The folder whose last apply Ctrl+Z takes back: the one shown, or the one an apply
+    // just left when it could not be read again; empty when there is none.
+    [[nodiscard]] QString undoFolder() const;
+    // Reads an entry's journal where it was not read yet; false, the entry dropped, where
+    // it holds nothing to take back.
+    bool loadRecord(UndoHistory::Entry &entry);
+    // Puts a batch a crash cut short in order, as the user chooses.
+    void repairBatch(const QString &journal);
+    // The files of the undo that are still what the apply left, to move back; the paths of
+    // those changed since go to `changed`.
+    [[nodiscard]] RenameBatch undoBatch(const UndoHistory::Entry &entry, QStringList &changed) const;
     // Reads the folder again after the moves; the message for a folder that cannot be
     // read any more, else empty.
     [[nodiscard]] QString rereadAfterMoves();
     // Tells of a cancel, then of the rows that failed.
-    void reportMoves(const RenameBatch &batch, const std::optional<RenameOutcome> &outcome);
+    void reportMoves(const RenameBatch &batch, const std::optional<JournaledOutcome> &moved);
 
     // Where the folder cannot be read, moves the selection to the nearest folder that
     // can and reloads from it.
@@ -177,7 +207,12 @@ private:
     Selection m_selection;
     bool m_startingUp = false;
     bool m_listingCancellable = true;
-    std::optional<UndoRecord> m_undo; // the last apply in this folder, until taken back
+    std::optional<RenameJournal> m_journal;
+    UndoHistory m_history;
+    QStringList m_unfinishedJournals;
+    QStringList m_journalProblems;
+    QString m_undoElsewhere;
+    bool m_toldJournalFailed = false;
     QString m_lastSummary;
 };
 

@@ -2,24 +2,67 @@
 
 #include "FileNameCodec.h"
 
+#include <QHash>
+
 namespace velmix {
 
-std::optional<UndoRecord> UndoRecord::after(const RenameOutcome &outcome, const QString &folder)
+std::optional<UndoRecord> UndoRecord::after(const RenameOutcome &outcome, const QString &folder,
+                                            const std::vector<std::optional<FileIdentity>> &identities)
 {
     UndoRecord record;
     record.m_folder = folder;
-    record.m_rules = outcome.rules;
-    // The old names were on this very medium: giving them back is never refused.
-    record.m_rules.refusesWindowsNames = false;
+    record.setRules(outcome.rules);
     for (size_t row = 0; row < outcome.finalNames.size(); ++row) {
         if (outcome.finalNames[row] == outcome.sources[row])
             continue;
         record.m_currentNames.append(FileNameCodec::decode(outcome.finalNames[row]));
         record.m_oldNames.append(FileNameCodec::decode(outcome.sources[row]));
+        record.m_identities.push_back(row < identities.size() ? identities[row] : std::nullopt);
     }
     if (record.m_currentNames.isEmpty())
         return std::nullopt;
     return record;
+}
+
+std::optional<UndoRecord> UndoRecord::fromJournal(const JournalContent &content)
+{
+    const std::vector<JournalRow> &rows = content.plan.rows;
+    // Each file's name now: the moves replayed from the names before.
+    std::vector<QByteArray> finalNames(rows.size());
+    QHash<QByteArray, size_t> rowNamed;
+    for (size_t row = 0; row < rows.size(); ++row) {
+        finalNames[row] = rows[row].from;
+        rowNamed.insert(rows[row].from, row);
+    }
+    for (const auto &[from, to] : content.moves) {
+        const auto it = rowNamed.constFind(from);
+        if (it == rowNamed.constEnd())
+            continue;
+        const size_t row = *it;
+        rowNamed.erase(it);
+        rowNamed.insert(to, row);
+        finalNames[row] = to;
+    }
+    UndoRecord record;
+    record.m_folder = FileNameCodec::decode(content.plan.folder);
+    record.setRules(content.plan.rules);
+    for (size_t row = 0; row < rows.size(); ++row) {
+        if (finalNames[row] == rows[row].from)
+            continue;
+        record.m_currentNames.append(FileNameCodec::decode(finalNames[row]));
+        record.m_oldNames.append(FileNameCodec::decode(rows[row].from));
+        record.m_identities.push_back(rows[row].identity);
+    }
+    if (record.m_currentNames.isEmpty())
+        return std::nullopt;
+    return record;
+}
+
+void UndoRecord::setRules(const FolderRules &rules)
+{
+    m_rules = rules;
+    // The old names were on this very medium: giving them back is never refused.
+    m_rules.refusesWindowsNames = false;
 }
 
 QString UndoRecord::question() const

@@ -3,12 +3,16 @@
 // can be let go at once.
 //   apply_child apply <folder> <base> <start> <step> <method> <kill>  renames the folder's
 //       files with a base name and numbering, starting from move method <method> (0, 1
-//       or 2); prints "ready <rows to rename>" and, once going, kills itself after the
-//       <kill>-th call that changes the folder (never for 0);
-//   apply_child write <folder> <prefix> <count> <exclusive|plain>  appends "writer" to
-//       <prefix>1.txt … as fast as it can, printing each name it wrote to; "exclusive"
+//       or 2), journaled in $XDG_STATE_HOME/velmix; prints "ready <rows to rename>" and,
+//       once going, kills itself after the <kill>-th call that changes the folder (never
+//       for 0), or at a call of the journal: "journal" just before the journal is made,
+//       "torn" half-way through writing its plan, "done" just before its end mark;
+//   apply_child write <folder> <prefix> <count> <exclusive|plain>  once the folder holds
+//       <prefix>1.txt (the apply's first move), appends "writer" to <prefix><count>.txt,
+//       down to <prefix>1.txt, as fast as it can, printing each name it wrote to; "exclusive"
 //       only ever creates a name (O_EXCL), "plain" also opens one that is there.
 #include "FakeServices.h"
+#include "JournalFormat.h"
 #include "PosixFolderCalls.h"
 
 #include <QCoreApplication>
@@ -75,6 +79,50 @@ private:
     const int m_killAfter;
 };
 
+// The state folder on disk, but the process kills itself at the journal's call named.
+class KillingStateFolder : public PosixStateFolder
+{
+public:
+    explicit KillingStateFolder(QString killAt)
+        : m_killAt(std::move(killAt))
+    {
+    }
+    std::unique_ptr<StateFile> create(const QString &name, int &error) override
+    {
+        if (m_killAt == u"journal")
+            ::kill(::getpid(), SIGKILL);
+        std::unique_ptr<StateFile> file = PosixStateFolder::create(name, error);
+        return file ? std::make_unique<File>(std::move(file), m_killAt) : nullptr;
+    }
+
+private:
+    class File : public StateFile
+    {
+    public:
+        File(std::unique_ptr<StateFile> inner, const QString &killAt)
+            : m_inner(std::move(inner)), m_killAt(killAt)
+        {
+        }
+        int append(const QByteArray &bytes) override
+        {
+            if (m_killAt == u"torn") {
+                (void)m_inner->append(bytes.first(bytes.size() / 2));
+                ::kill(::getpid(), SIGKILL);
+            }
+            if (m_killAt == u"done" && bytes == JournalFormat::done())
+                ::kill(::getpid(), SIGKILL);
+            return m_inner->append(bytes);
+        }
+        int sync() override { return m_inner->sync(); }
+
+    private:
+        std::unique_ptr<StateFile> m_inner;
+        const QString m_killAt;
+    };
+
+    const QString m_killAt;
+};
+
 void waitForGo()
 {
     std::fflush(stdout);
@@ -89,7 +137,9 @@ int apply(const QStringList &args)
     test::FixedDriveList drives;
     test::RecordingWorkDisplay work;
     KillingFileMover mover(MoveMethod(args[6].toInt()), args[7].toInt());
-    RenamerCore core({busy, messages, drives, mover, work}, args[2]);
+    KillingStateFolder state(args[7]);
+    PosixFileIdentities identities;
+    RenamerCore core({busy, messages, drives, mover, work, &state, &identities}, args[2]);
     core.startUp();
     PreviewSession &preview = core.preview();
     preview.setBaseName(args[3]);
@@ -111,7 +161,13 @@ int write(const QString &folder, const QString &prefix, int count, bool exclusiv
     const int flags = O_CREAT | O_WRONLY | O_APPEND | (exclusive ? O_EXCL : 0);
     std::printf("ready\n");
     waitForGo();
-    for (int i = 1; i <= count; ++i) {
+    const QByteArray first = QFile::encodeName(folder + u'/' + prefix + QStringLiteral("1.txt"));
+    for (int waited = 0; ::access(first.constData(), F_OK) != 0; ++waited) {
+        if (waited == 600000)
+            return 2; // a minute without a move of the apply
+        ::usleep(100);
+    }
+    for (int i = count; i >= 1; --i) {
         const QByteArray name = QFile::encodeName(prefix + QString::number(i) + QStringLiteral(".txt"));
         const int fd = ::open((QFile::encodeName(folder) + '/' + name).constData(), flags, 0644);
         if (fd < 0)

@@ -1,11 +1,16 @@
+#include "FakeServices.h"
+#include "MountedImage.h"
 #include "NoReplaceMover.h"
 #include "RenameFolder.h"
+#include "TestMedia.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
 
 #include <optional>
+#include <tuple>
 
 Q_DECLARE_METATYPE(velmix::MoveMethod)
 
@@ -41,6 +46,55 @@ std::optional<QByteArray> waitForLine(QProcess &process, const QByteArray &prefi
     }
 }
 
+// Each old name to the new one the child's apply gives it.
+QMap<QByteArray, QByteArray> plannedNames(const QString &folder)
+{
+    velmix::test::CoreFixture fixture(folder);
+    fixture.core.startUp();
+    fixture.core.preview().setStartText(QString::number(KillFiles));
+    fixture.core.preview().setStepText(QStringLiteral("-1"));
+    fixture.core.preview().setBaseName(QString());
+    fixture.core.preview().baseNameKeyReleased();
+    QMap<QByteArray, QByteArray> names;
+    const velmix::FileNameTable &table = fixture.core.table();
+    for (qsizetype row = 0; row < table.fileCount(); ++row)
+        names.insert(table.currentNames().at(row).toUtf8(), table.newNames().at(row).toUtf8());
+    return names;
+}
+
+// A folder of files that each hold their old name.
+struct FolderState
+{
+    QSet<QByteArray> kept; // the contents, so the old names, of the files there
+    int files = 0;         // not counting placeholders
+    int renamed = 0;       // under their new names
+    int temporaries = 0;
+    int placeholders = 0;
+};
+
+FolderState folderState(const QByteArray &folder, const QMap<QByteArray, QByteArray> &newNames)
+{
+    FolderState state;
+    const QMap<QByteArray, QByteArray> after = velmix::test::folderContents(folder);
+    for (auto it = after.begin(); it != after.end(); ++it) {
+        if (it.value().isEmpty()) {
+            ++state.placeholders;
+            continue;
+        }
+        state.kept.insert(it.value());
+        ++state.files;
+        // Under its old name, its new one, or a temporary name that shows the old one.
+        const bool temporary = it.key().contains("~velmix");
+        const bool renamed = it.key() != it.value() && newNames.value(it.value()) == it.key();
+        [&] { QVERIFY2(temporary ? it.key().startsWith(it.value().chopped(4) + "~velmix")
+                                 : renamed || it.key() == it.value(),
+                       it.key().constData()); }();
+        state.temporaries += temporary;
+        state.renamed += renamed;
+    }
+    return state;
+}
+
 // The files a1.txt … hold "a1\n" …: a line end, so that no content starts another.
 QByteArray original(int i)
 {
@@ -55,62 +109,100 @@ class TestRenameCrash : public QObject
 
 private Q_SLOTS:
     // Numbers 1..N renamed to N..1 (start N, step -1) in the listing's order form long
-    // cycles through temporary names. The child kills itself mid-apply, after a tenth,
-    // three tenths and half as many calls as files, each time at another call of a move:
-    // every file must still be somewhere in the folder, and reserving names may leave one
-    // empty placeholder at most.
+    // cycles through temporary names. The child kills itself mid-apply at a chosen call:
+    // before its journal, half-way through writing it, at another call of a move after a
+    // tenth, three tenths and half as many calls as files, or before the end mark. Every
+    // file must still be somewhere in the folder, and reserving names may leave one empty
+    // placeholder at most. Then the core starts again on the same state folder and the
+    // user finishes the batch or puts every name back: each file has its old name or its
+    // new one (all the new ones, or all the old ones, as answered), its content as it
+    // was, and no temporary name or placeholder is left.
     void killMidApplyLosesNothing_data()
     {
+        QTest::addColumn<bool>("exFat");
         QTest::addColumn<velmix::MoveMethod>("method");
-        QTest::addColumn<int>("placeholdersAllowed");
-        QTest::newRow("renameat2") << velmix::MoveMethod::RenameNoReplace << 0;
-        QTest::newRow("reserve, then rename") << velmix::MoveMethod::ReserveThenRename << 1;
+        QTest::addColumn<QString>("kill");
+        QTest::addColumn<bool>("finish");
+        const std::pair<const char *, QString> kills[] = {
+            {"before the journal", "journal"},
+            {"mid-journal", "torn"},
+            {"between moves, a tenth in", QString::number(KillFiles / 10)},
+            {"between moves, three tenths in", QString::number(KillFiles * 3 / 10 + 1)},
+            {"between moves, half-way", QString::number(KillFiles / 2 + 2)},
+            {"before the done mark", "done"}};
+        for (const auto &[medium, exFat, method] :
+             {std::tuple{"ext4, renameat2", false, velmix::MoveMethod::RenameNoReplace},
+              std::tuple{"ext4, reserve then rename", false, velmix::MoveMethod::ReserveThenRename},
+              std::tuple{"exFAT", true, velmix::MoveMethod::RenameNoReplace}}) {
+            bool finish = false;
+            for (const auto &[name, kill] : kills)
+                QTest::addRow("%s, %s", medium, name) << exFat << method << kill << (finish = !finish);
+        }
     }
     void killMidApplyLosesNothing()
     {
+        QFETCH(bool, exFat);
         QFETCH(velmix::MoveMethod, method);
-        QFETCH(int, placeholdersAllowed);
-        for (int round = 0; round < 3; ++round) {
-            QTemporaryDir dir;
-            const QByteArray folder = QFile::encodeName(dir.path());
-            QSet<QByteArray> contents;
-            for (int i = 1; i <= KillFiles; ++i) {
-                const QByteArray name = QByteArray::number(i) + ".txt";
-                velmix::test::createFile(folder, name, name);
-                contents.insert(name);
-            }
-            const int killAt = KillFiles * (1 + 2 * round) / 10 + round;
-            QProcess process;
-            process.start(child(), {"apply", dir.path(), "", QString::number(KillFiles), "-1", methodArgument(method),
-                                    QString::number(killAt)});
-            const int changing = waitForLine(process, "ready ").value_or("0").toInt();
-            process.write("go\n");
-            QVERIFY(changing > KillFiles / 2);
-            QVERIFY(process.waitForFinished());
-            QCOMPARE(process.exitStatus(), QProcess::CrashExit);
-
-            const QMap<QByteArray, QByteArray> after = velmix::test::folderContents(folder);
-            int temporaries = 0, renamed = 0, placeholders = 0;
-            QSet<QByteArray> kept;
-            for (auto it = after.begin(); it != after.end(); ++it) {
-                if (it.value().isEmpty()) {
-                    ++placeholders;
-                    continue;
-                }
-                kept.insert(it.value());
-                // Under its old name, a new one, or a temporary name that shows the old one.
-                const bool temporary = it.key().contains("~velmix");
-                QVERIFY2(!temporary || it.key().startsWith(it.value().chopped(4) + "~velmix"), it.key().constData());
-                temporaries += temporary;
-                renamed += !temporary && it.key() != it.value();
-            }
-            QCOMPARE(kept, contents);
-            QCOMPARE(after.size(), KillFiles + placeholders);
-            QVERIFY(placeholders <= placeholdersAllowed);
-            QVERIFY2(renamed > 0 && renamed < changing, qPrintable(QString::number(renamed)));
-            qInfo("killed after %d calls: %d of %d files renamed, %d under a temporary name, %d placeholders, none lost",
-                  killAt, renamed, changing, temporaries, placeholders);
+        QFETCH(QString, kill);
+        QFETCH(bool, finish);
+        if (exFat && !m_exFat)
+            m_exFat.emplace(velmix::test::MountedImage::FileSystem::ExFat, velmix::test::mediaRoot());
+        if (exFat && !m_exFat->skipReason().isEmpty())
+            QSKIP(qPrintable(m_exFat->skipReason()));
+        QVERIFY2(!exFat || m_exFat->failure().isEmpty(), qPrintable(m_exFat->failure()));
+        QTemporaryDir state;
+        QTemporaryDir local(exFat ? m_exFat->mountPoint() + QStringLiteral("/crash-XXXXXX") : QString());
+        QVERIFY(local.isValid());
+        const QString path = local.path();
+        const QByteArray folder = QFile::encodeName(path);
+        for (int i = 1; i <= KillFiles; ++i) {
+            const QByteArray name = QByteArray::number(i) + ".txt";
+            velmix::test::createFile(folder, name, name);
         }
+        const QMap<QByteArray, QByteArray> newNames = plannedNames(path);
+        const bool killsAMove = kill.toInt() > 0;
+        const int placeholdersAllowed = method == velmix::MoveMethod::ReserveThenRename || exFat ? 1 : 0;
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_STATE_HOME"), state.path());
+        process.setProcessEnvironment(environment);
+        process.start(child(), {"apply", path, "", QString::number(KillFiles), "-1", methodArgument(method), kill});
+        const int changing = waitForLine(process, "ready ").value_or("0").toInt();
+        process.write("go\n");
+        QVERIFY(changing > KillFiles / 2);
+        QVERIFY(process.waitForFinished());
+        QCOMPARE(process.exitStatus(), QProcess::CrashExit);
+
+        const FolderState killed = folderState(folder, newNames);
+        QCOMPARE(killed.kept, QSet<QByteArray>(newNames.keyBegin(), newNames.keyEnd())); // none lost
+        QCOMPARE(killed.files, KillFiles);
+        QVERIFY(killed.placeholders <= placeholdersAllowed);
+        if (killsAMove)
+            QVERIFY2(killed.renamed > 0 && killed.renamed < changing, qPrintable(QString::number(killed.renamed)));
+        else
+            QCOMPARE(killed.renamed, kill == u"done" ? changing : 0);
+
+        velmix::test::CoreFixture restart(path);
+        velmix::PosixStateFolder stateFolder(state.filePath(QStringLiteral("velmix"))); // the child's
+        velmix::RenamerCore core({restart.busy, restart.messages, restart.drives, restart.mover, restart.work,
+                                  &stateFolder, &restart.identities},
+                                 path);
+        restart.messages.answers = {finish};
+        core.startUp();
+        core.repairUnfinishedBatches();
+        const bool asked = killsAMove || kill == u"done";
+        QCOMPARE(restart.messages.asked.size(), asked ? 1 : 0);
+        const FolderState repaired = folderState(folder, newNames);
+        QCOMPARE(repaired.kept, killed.kept);
+        QCOMPARE(repaired.files, KillFiles);
+        QCOMPARE(repaired.temporaries, 0);
+        QCOMPARE(repaired.placeholders, 0);
+        QCOMPARE(repaired.renamed, asked && finish ? changing : 0);
+        QCOMPARE(QDir(state.filePath(QStringLiteral("velmix"))).entryList(QDir::Files).size(),
+                 kill == u"journal" || (asked && !finish) ? 0 : 1); // the finished apply, or the journal set aside
+        qInfo("killed at %s: %d of %d files renamed, %d under a temporary name, %d placeholders, none lost; "
+              "after the repair %d renamed",
+              qPrintable(kill), killed.renamed, changing, killed.temporaries, killed.placeholders, repaired.renamed);
     }
 
     // Another program creates the same names while the apply runs. One that creates them
@@ -134,10 +226,15 @@ private Q_SLOTS:
         const QByteArray folder = QFile::encodeName(dir.path());
         for (int i = 1; i <= RaceFiles; ++i)
             velmix::test::createFile(folder, "a" + QByteArray::number(i) + ".txt", original(i));
-        // Let go together, both from b1.txt up: the writer is ahead while the apply is
-        // still planning, and the apply, whose failed moves cost next to nothing, then
-        // catches up and races it name for name.
+        // The apply goes from b1.txt up, the writer from the last name down, starting at the
+        // apply's first move (planning and the journal's sync would otherwise let it take
+        // every name first): they meet and race name for name where they do.
+        // The apply's state goes to a folder of the test's own.
+        QTemporaryDir state;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_STATE_HOME"), state.path());
         QProcess applier, writer;
+        applier.setProcessEnvironment(environment);
         applier.start(child(), {"apply", dir.path(), "b", "1", "1", methodArgument(method), "0"});
         writer.start(child(), {"write", dir.path(), "b", QString::number(RaceFiles), exclusiveWriter ? "exclusive" : "plain"});
         QVERIFY(waitForLine(applier, "ready "));
@@ -178,6 +275,9 @@ private Q_SLOTS:
         QVERIFY(renamed > 0);
         qInfo("%d files renamed; the writer wrote to %d names, and %d of those writes were lost", renamed, written, lost);
     }
+
+private:
+    std::optional<velmix::test::MountedImage> m_exFat;
 };
 
 QTEST_GUILESS_MAIN(TestRenameCrash)

@@ -239,7 +239,7 @@ private Q_SLOTS:
             }
 
             // Undo gives every file its old name back, byte for byte.
-            if (const std::optional<UndoRecord> record = UndoRecord::after(outcome, {})) {
+            if (const std::optional<UndoRecord> record = UndoRecord::after(outcome, {}, {})) {
                 const RenameOutcome undo =
                     renameFiles(*folder->mover(), record->currentNames(), record->oldNames(), record->rules());
                 QVERIFY(undo.failures.empty());

@@ -32,12 +32,13 @@
 namespace velmix {
 
 VelmixWindow::VelmixWindow(DriveList &driveList, FileMover &fileMover, const QString &startFolder,
-                           MessageBox *messageBox, QWidget *parent)
+                           MessageBox *messageBox, StateFolder *stateFolder, FileIdentities *fileIdentities,
+                           QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
     , m_ownMessageBox(this)
     , m_workDisplay(this)
     , m_messages(messageBox ? *messageBox : m_ownMessageBox)
-    , m_core({m_busyPointer, m_messages, driveList, fileMover, m_workDisplay}, startFolder)
+    , m_core({m_busyPointer, m_messages, driveList, fileMover, m_workDisplay, stateFolder, fileIdentities}, startFolder)
     , m_model(m_core.table())
     , m_background(Skin::picture(QStringLiteral("background"), {570, 580}))
 {
@@ -72,6 +73,8 @@ VelmixWindow::VelmixWindow(DriveList &driveList, FileMover &fileMover, const QSt
     connectControls();
     Form_Load();
     m_ui.Dir1->setFocus(); // where the work starts
+    // Once the window shows, so that the repair's box stands over it.
+    QMetaObject::invokeMethod(this, [this] { runFlow([&] { m_core.repairUnfinishedBatches(); }); }, Qt::QueuedConnection);
 }
 
 void VelmixWindow::Form_Load()

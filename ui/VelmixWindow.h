@@ -25,9 +25,11 @@ class VelmixWindow : public QWidget
     Q_OBJECT
 
 public:
-    // Without a message box of its own the window shows the core's messages itself.
+    // Without a message box of its own the window shows the core's messages itself; with
+    // a state folder and file identities the batches are journaled (see RenamerCore).
     VelmixWindow(DriveList &driveList, FileMover &fileMover, const QString &startFolder,
-                 MessageBox *messageBox = nullptr, QWidget *parent = nullptr);
+                 MessageBox *messageBox = nullptr, StateFolder *stateFolder = nullptr,
+                 FileIdentities *fileIdentities = nullptr, QWidget *parent = nullptr);
 
     [[nodiscard]] const RenamerCore &core() const { return m_core; }
 

@@ -3,7 +3,9 @@
 #include "FileNameCodec.h"
 #include "VelmixWindow.h"
 #include "MountDriveList.h"
+#include "PosixFileIdentities.h"
 #include "PosixFileMover.h"
+#include "PosixStateFolder.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -32,7 +34,9 @@ int main(int argc, char *argv[])
     }
     velmix::MountDriveList drives(start.folder);
     velmix::PosixFileMover mover;
-    velmix::VelmixWindow window(drives, mover, start.folder);
+    velmix::PosixStateFolder state;
+    velmix::PosixFileIdentities identities;
+    velmix::VelmixWindow window(drives, mover, start.folder, nullptr, &state, &identities);
     window.show();
     return app.exec();
 }

@@ -6,15 +6,19 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSet>
 
+#include <functional>
 #include <optional>
 
 // The real program on its own X server renames files on a FAT image mounted through
 // fusefat, where each rename takes milliseconds: the apply outlasts the delay, its
 // progress window shows, and a click on "Отмена" there stops it, as does closing that
 // window as a window manager asks (Alt+F4, its close button), or closing the Velmix
-// window, with or without a window manager, after which the program ends. Every file is then under its
-// old name or its new one, none under a temporary name and none lost.
+// window, with or without a window manager, after which the program ends. Every file is
+// then under its old name or its new one, none under a temporary name and none lost.
+// Killed instead, the program started again offers to finish the batch, and then takes
+// back that apply and one more, one Ctrl+Z each, after another restart.
 namespace {
 
 constexpr int Files = 150;
@@ -30,6 +34,29 @@ QByteArray oldName(int i)
 QByteArray newName(int i)
 {
     return "photo" + QByteArray::number(i) + ".JPG";
+}
+
+// Whether the folder holds every file under a name starting with `prefix`, and nothing else.
+bool allStartWith(const QByteArray &folder, const QByteArray &prefix)
+{
+    const QMap<QByteArray, QByteArray> contents = velmix::test::folderContents(folder);
+    QSet<QByteArray> kept;
+    for (auto it = contents.begin(); it != contents.end(); ++it)
+        if (it.key().startsWith(prefix))
+            kept.insert(it.value());
+    return contents.size() == Files && kept.size() == Files;
+}
+
+// Whether every file of the folder has the name `name` gives it, and nothing else is there.
+bool allNamed(const QByteArray &folder, const std::function<QByteArray(int)> &name)
+{
+    const QMap<QByteArray, QByteArray> contents = velmix::test::folderContents(folder);
+    if (contents.size() != Files)
+        return false;
+    for (int i = 1; i <= Files; ++i)
+        if (contents.value(name(i)) != oldName(i))
+            return false;
+    return true;
 }
 
 } // namespace
@@ -76,7 +103,7 @@ private Q_SLOTS:
         if (windowManager && !x.startWindowManager())
             QSKIP("openbox is not installed");
         QVERIFY(x.launch(VELMIX_PROGRAM, QFile::decodeName(folder), {}));
-        const auto found = x.run("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Velmix V2.0"});
+        const auto found = x.run("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Velmix V2.0.1"});
         QVERIFY(found);
         const QString main = found->split('\n', Qt::SkipEmptyParts).value(0);
         QTRY_VERIFY_WITH_TIMEOUT(x.visibleWindows().size() == 1, 10000);
@@ -132,6 +159,84 @@ private Q_SLOTS:
         }
         qInfo("%d of %d files renamed before the cancel", renamed, Files);
         QVERIFY(renamed > 0 && renamed < Files);
+    }
+
+    void killedApplyIsRepairedThenUndoneAfterRestarts()
+    {
+        std::optional<velmix::test::MountedImage> mounted;
+        velmix::test::XvfbSession x;
+        if (const QString tool = velmix::test::XvfbSession::missingTool(); !tool.isEmpty())
+            QSKIP(qPrintable(tool + " is not installed"));
+        QDir().mkpath(VELMIX_TEST_MEDIA_ROOT);
+        mounted.emplace(velmix::test::MountedImage::FileSystem::Fat, VELMIX_TEST_MEDIA_ROOT);
+        if (!mounted->skipReason().isEmpty())
+            QSKIP(qPrintable(mounted->skipReason()));
+        QVERIFY2(mounted->failure().isEmpty(), qPrintable(mounted->failure()));
+        const QByteArray folder = QFile::encodeName(mounted->mountPoint()) + "/photos";
+        QVERIFY(QDir().mkdir(QFile::decodeName(folder)));
+        for (int i = 1; i <= Files; ++i)
+            velmix::test::createFile(folder, oldName(i), oldName(i));
+        QVERIFY(x.start("1000x800"));
+        QPoint window;
+        const auto start = [&] {
+            QVERIFY(x.launch(VELMIX_PROGRAM, QFile::decodeName(folder), {}));
+            QVERIFY(x.run("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Velmix V2.0.1"}));
+            QTRY_VERIFY_WITH_TIMEOUT(!x.visibleWindows("Velmix V2.0.1").isEmpty(), 10000);
+            window = x.visibleWindows("Velmix V2.0.1").first().topLeft();
+        };
+        const auto apply = [&](const char *base) {
+            QVERIFY(x.click(window + velmix::WindowLayout::placeOf("TxtName").center()));
+            QVERIFY(x.run("xdotool", {"key", "--delay", "50", "End", "BackSpace"}));
+            QVERIFY(x.run("xdotool", {"type", "--delay", "50", base}));
+            QVERIFY(x.click(window + velmix::WindowLayout::placeOf("ImgApply").center()));
+        };
+        // A box is answered "Да", its default, with Enter once a click gave it the focus.
+        const auto answerYes = [&](const QString &title) {
+            QTRY_VERIFY_WITH_TIMEOUT(!x.visibleWindows(title).isEmpty(), 20000);
+            QVERIFY(x.click(x.visibleWindows(title).first().topLeft() + QPoint(8, 8)));
+            QVERIFY(x.run("xdotool", {"key", "Return"}));
+            QTRY_VERIFY_WITH_TIMEOUT(x.visibleWindows(title).isEmpty(), 10000);
+        };
+
+        start();
+        apply("photo");
+        // Killed once some files have their new names.
+        QTRY_VERIFY_WITH_TIMEOUT(!QDir(QFile::decodeName(folder)).entryList({"photo*"}).isEmpty(), 20000);
+        QVERIFY(x.killProgram());
+        const QMap<QByteArray, QByteArray> killed = velmix::test::folderContents(folder);
+        QVERIFY(!allNamed(folder, [](int i) { return newName(i); }));
+        QCOMPARE(QDir(x.stateFolder()).entryList({"*.journal"}).size(), 1);
+
+        start(); // the repair's box, over the window
+        answerYes("Прерванное переименование");
+        if (!QTest::qWaitFor([&] { return allNamed(folder, [](int i) { return newName(i); }); }, 60000))
+            qInfo() << QDir(QFile::decodeName(folder)).entryList() << QDir(x.stateFolder()).entryList();
+        QVERIFY(allNamed(folder, [](int i) { return newName(i); }));
+        qInfo("%lld entries after the kill, all %d files under their new names after the repair",
+              qlonglong(killed.size()), Files);
+
+        const auto windowNames = [&] {
+            QStringList names;
+            for (const QString &id : x.visibleWindowIds())
+                names << x.run("xdotool", {"getwindowname", id}).value_or("?").trimmed();
+            return names;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(windowNames(), QStringList{"Velmix V2.0.1"}, 10000);
+        apply("pic");
+        QTRY_VERIFY_WITH_TIMEOUT(allStartWith(folder, "pic"), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(x.visibleWindows().size() == 1, 10000);
+        QVERIFY(x.killProgram());
+        start();
+        for (const auto &expected : {std::function<QByteArray(int)>([](int i) { return newName(i); }),
+                                     std::function<QByteArray(int)>(oldName)}) {
+            QVERIFY(x.click(window + velmix::WindowLayout::placeOf("FlexGrid1").center()));
+            QVERIFY(x.run("xdotool", {"key", "ctrl+z"}));
+            answerYes("Возврат прежних имён");
+            if (!QTest::qWaitFor([&] { return allNamed(folder, expected); }, 60000))
+                qInfo() << windowNames() << QDir(QFile::decodeName(folder)).entryList().mid(0, 4);
+            QVERIFY(allNamed(folder, expected));
+        }
+        QVERIFY(QDir(x.stateFolder()).entryList({"*.journal"}).isEmpty());
     }
 };
 

@@ -3,11 +3,14 @@
 #include "DriveList.h"
 #include "LongWork.h"
 #include "MessageBox.h"
+#include "PosixFileIdentities.h"
 #include "PosixFileMover.h"
+#include "PosixStateFolder.h"
 #include "RenamerCore.h"
 #include "TestSupport.h"
 
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <chrono>
 #include <cerrno>
@@ -141,19 +144,28 @@ private:
     WorkProgress *m_progress = nullptr;
 };
 
-// A core on real folders with services a test can inspect.
+// A core on real folders with services a test can inspect, its journals in a state
+// folder of its own.
 struct CoreFixture
 {
     explicit CoreFixture(const QString &startFolder, QStringList mountPoints = {QStringLiteral("/")})
         : drives(std::move(mountPoints))
-        , core({busy, messages, drives, mover, work}, startFolder)
+        , core(services(mover), startFolder)
     {
+    }
+    // The fixture's services with another mover, for a second core (a restart).
+    [[nodiscard]] RenamerCore::Services services(FileMover &fileMover)
+    {
+        return {busy, messages, drives, fileMover, work, &state, &identities};
     }
     CountingBusyPointer busy;
     RecordingMessageBox messages;
     FixedDriveList drives;
     PosixFileMover mover;
     RecordingWorkDisplay work;
+    QTemporaryDir stateRoot;
+    PosixStateFolder state{stateRoot.filePath(QStringLiteral("velmix"))};
+    PosixFileIdentities identities;
     RenamerCore core;
 };
 

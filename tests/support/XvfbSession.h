@@ -6,6 +6,7 @@
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <optional>
@@ -67,13 +68,15 @@ public:
     // Whether a window manager has announced itself on the root window.
     bool hasWindowManager() const;
 
-    // Starts `program` in `folder` with the extra environment and its arguments.
+    // Starts `program` in `folder` with the extra environment and its arguments. Its
+    // state (the journals) goes to the session's own folder, the same for every start.
     bool launch(const QString &program, const QString &folder, const QStringList &environment,
                 const QStringList &arguments = {})
     {
         QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
         variables.insert("DISPLAY", m_display);
         variables.insert("QT_QPA_PLATFORM", "xcb");
+        variables.insert("XDG_STATE_HOME", m_state.path());
         for (const QString &variable : environment)
             variables.insert(variable.section('=', 0, 0), variable.section('=', 1));
         m_program.setProcessEnvironment(variables);
@@ -81,6 +84,16 @@ public:
         m_program.start(program, arguments);
         return m_program.waitForStarted();
     }
+
+    // Ends the program at once, as a crash or a power cut would.
+    bool killProgram()
+    {
+        m_program.kill();
+        return m_program.waitForFinished(10000);
+    }
+
+    // Where the program keeps its journals.
+    [[nodiscard]] QString stateFolder() const { return m_state.filePath("velmix"); }
 
     // What a tool prints on this display; nothing when it fails.
     std::optional<QString> run(const QString &tool, const QStringList &arguments) const
@@ -159,6 +172,7 @@ private:
     QProcess m_server;
     QProcess m_program;
     QProcess m_windowManager;
+    QTemporaryDir m_state;
 };
 
 } // namespace velmix::test

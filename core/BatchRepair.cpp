@@ -1,0 +1,116 @@
+#include "BatchRepair.h"
+
+#include "FileNameCodec.h"
+#include "RenamePlanner.h"
+
+#include <QHash>
+
+namespace velmix {
+namespace {
+
+struct Candidate
+{
+    size_t row;
+    QByteArray name;
+};
+
+} // namespace
+
+BatchState locateBatch(const JournalContent &content, const QSet<QByteArray> &onDisk, FileIdentities &identities)
+{
+    const std::vector<JournalRow> &rows = content.plan.rows;
+    const QByteArray &folder = content.plan.folder;
+    // The last recorded name of each file, from the moves replayed.
+    std::vector<QByteArray> recorded(rows.size());
+    QHash<QByteArray, size_t> rowNamed;
+    for (size_t row = 0; row < rows.size(); ++row) {
+        recorded[row] = rows[row].from;
+        rowNamed.insert(rows[row].from, row);
+    }
+    for (const auto &[from, to] : content.moves) {
+        if (const auto it = rowNamed.constFind(from); it != rowNamed.constEnd()) {
+            const size_t row = *it;
+            rowNamed.erase(it);
+            rowNamed.insert(to, row);
+            recorded[row] = to;
+        }
+    }
+
+    BatchState state;
+    state.current.resize(rows.size());
+    QSet<QByteArray> claimed;
+    // Looks the candidates up in one pass; each name goes to the first file it is.
+    auto settle = [&](const std::vector<Candidate> &candidates) {
+        std::vector<QByteArray> names;
+        for (const Candidate &candidate : candidates)
+            names.push_back(candidate.name);
+        const std::vector<std::optional<FileIdentity>> seen = identities.identify(folder, names);
+        for (size_t i = 0; i < candidates.size(); ++i) {
+            const Candidate &candidate = candidates[i];
+            if (!state.current[candidate.row].isEmpty() || !seen[i] || claimed.contains(candidate.name)
+                || !rows[candidate.row].identity.sameFileAs(*seen[i], !content.plan.rules.windows))
+                continue;
+            state.current[candidate.row] = candidate.name;
+            claimed.insert(candidate.name);
+        }
+    };
+    std::vector<Candidate> first;
+    for (size_t row = 0; row < rows.size(); ++row) {
+        for (const QByteArray &name : {recorded[row], rows[row].to, rows[row].from}) {
+            if (onDisk.contains(name))
+                first.push_back({row, name});
+        }
+    }
+    settle(first);
+    std::vector<Candidate> temporaries;
+    for (size_t row = 0; row < rows.size(); ++row) {
+        if (!state.current[row].isEmpty())
+            continue;
+        const QString from = FileNameCodec::decode(rows[row].from);
+        for (int attempt = 1; attempt <= TemporaryAttempts; ++attempt) {
+            const QByteArray name = temporaryName(from, attempt, content.plan.rules);
+            if (onDisk.contains(name))
+                temporaries.push_back({row, name});
+        }
+    }
+    settle(temporaries);
+
+    // What the move in progress may have left: a placeholder under the new name of a file
+    // that did not get there, or the old name still linked to a file that did.
+    std::vector<Candidate> leftovers;
+    for (size_t row = 0; row < rows.size(); ++row) {
+        const JournalRow &plan = rows[row];
+        if (state.current[row] == plan.to && onDisk.contains(plan.from) && !claimed.contains(plan.from))
+            leftovers.push_back({row, plan.from});
+        else if (state.current[row] != plan.to && plan.targetFree && onDisk.contains(plan.to) && !claimed.contains(plan.to))
+            leftovers.push_back({row, plan.to});
+    }
+    std::vector<QByteArray> names;
+    for (const Candidate &candidate : leftovers)
+        names.push_back(candidate.name);
+    const std::vector<std::optional<FileIdentity>> seen = identities.identify(folder, names);
+    for (size_t i = 0; i < leftovers.size(); ++i) {
+        const JournalRow &plan = rows[leftovers[i].row];
+        if (!seen[i])
+            continue;
+        const bool secondLink = leftovers[i].name == plan.from && *seen[i] == plan.identity;
+        const bool placeholder = leftovers[i].name == plan.to && seen[i]->size == 0
+                                 && !(seen[i]->device == plan.identity.device && seen[i]->inode == plan.identity.inode);
+        if (secondLink || placeholder)
+            state.leftovers.push_back({leftovers[i].name, *seen[i]});
+    }
+
+    for (size_t row = 0; row < rows.size(); ++row) {
+        if (!state.current[row].isEmpty() && state.current[row] != recorded[row])
+            state.unrecorded.emplace_back(recorded[row], state.current[row]);
+        if (state.current[row].isEmpty())
+            ++state.missing;
+        else if (state.current[row] == rows[row].to)
+            ++state.moved;
+        else
+            ++state.notMoved;
+    }
+    return state;
+}
+
+} // namespace velmix

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QByteArray>
+#include <QtGlobal>
+
+#include <optional>
+#include <vector>
+
+namespace velmix {
+
+// What tells one file from another across a rename: a rename keeps all four.
+struct FileIdentity
+{
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = 0;
+    qint64 modifiedNs = 0; // since the epoch
+
+    bool operator==(const FileIdentity &) const = default;
+
+    // Whether `seen` is still this file, unchanged. Where the device is another one (a
+    // medium mounted again numbers its files anew) size and time decide alone. Without
+    // `timeKept` the time does not count: on FAT, exFAT and NTFS some drivers (fusefat)
+    // set it when they rename a file.
+    [[nodiscard]] bool sameFileAs(const FileIdentity &seen, bool timeKept = true) const
+    {
+        return size == seen.size && (!timeKept || modifiedNs == seen.modifiedNs)
+               && (device != seen.device || inode == seen.inode);
+    }
+};
+
+// Looks files up by name inside one folder, and removes what a crash left over.
+class FileIdentities
+{
+public:
+    virtual ~FileIdentities() = default;
+    // Per name, what the entry of that name in `folder` is (a link not followed), or
+    // nothing where it is not a plain file or cannot be looked up.
+    [[nodiscard]] virtual std::vector<std::optional<FileIdentity>> identify(const QByteArray &folder,
+                                                                            const std::vector<QByteArray> &names) = 0;
+    // Removes the entry `name` of `folder` while it is still `expected` (an empty
+    // placeholder or a second link a crash left); 0 or the error number.
+    virtual int removeIfSame(const QByteArray &folder, const QByteArray &name, const FileIdentity &expected) = 0;
+};
+
+} // namespace velmix

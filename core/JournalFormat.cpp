@@ -1,0 +1,316 @@
+#include "JournalFormat.h"
+
+#include <QList>
+
+#include <array>
+#include <charconv>
+#include <optional>
+
+namespace velmix::JournalFormat {
+namespace {
+
+quint32 crc32(QByteArrayView data)
+{
+    static constexpr std::array<quint32, 256> table = [] {
+        std::array<quint32, 256> entries{};
+        for (quint32 i = 0; i < 256; ++i) {
+            quint32 c = i;
+            for (int bit = 0; bit < 8; ++bit)
+                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            entries[i] = c;
+        }
+        return entries;
+    }();
+    quint32 c = 0xFFFFFFFFu;
+    for (const char byte : data)
+        c = table[(c ^ quint8(byte)) & 0xFFu] ^ (c >> 8);
+    return ~c;
+}
+
+constexpr char HexDigits[] = "0123456789abcdef";
+
+// Ends the record begun at `start` of `out` with its checksum and the line end.
+void closeRecord(QByteArray &out, qsizetype start)
+{
+    const quint32 sum = crc32(QByteArrayView(out).sliced(start));
+    char tail[10] = {' '};
+    for (int i = 0; i < 8; ++i)
+        tail[1 + i] = HexDigits[(sum >> (28 - 4 * i)) & 0xFu];
+    tail[9] = '\n';
+    out.append(tail, sizeof tail);
+}
+
+void appendRecord(QByteArray &out, QByteArrayView body)
+{
+    const qsizetype start = out.size();
+    out += body;
+    closeRecord(out, start);
+}
+
+// A name as a field: its bytes in hex, "-" for none. Written in place: a large batch
+// writes hundreds of thousands of them.
+void appendName(QByteArray &out, const QByteArray &name)
+{
+    out += ' ';
+    if (name.isEmpty()) {
+        out += '-';
+        return;
+    }
+    const qsizetype at = out.size();
+    out.resize(at + name.size() * 2);
+    char *hex = out.data() + at;
+    for (const char byte : name) {
+        *hex++ = HexDigits[(uchar(byte) >> 4) & 0xFu];
+        *hex++ = HexDigits[uchar(byte) & 0xFu];
+    }
+}
+
+void appendNumber(QByteArray &out, qint64 value)
+{
+    char digits[24] = {' '};
+    const auto end = std::to_chars(digits + 1, digits + sizeof digits, value).ptr;
+    out.append(digits, end - digits);
+}
+
+QByteArray record(std::initializer_list<QByteArrayView> fields)
+{
+    QByteArray body;
+    for (QByteArrayView field : fields) {
+        if (!body.isEmpty())
+            body += ' ';
+        body += field;
+    }
+    return JournalFormat::record(body);
+}
+
+// The fields of a line whose checksum holds; nothing otherwise. An empty name is "-".
+std::optional<QList<QByteArray>> fieldsOf(QByteArrayView line)
+{
+    const qsizetype space = line.lastIndexOf(' ');
+    if (space <= 0 || line.size() - space != 9)
+        return std::nullopt;
+    bool ok = false;
+    const quint32 sum = line.sliced(space + 1).toUInt(&ok, 16);
+    const QByteArrayView body = line.first(space);
+    if (!ok || sum != crc32(body))
+        return std::nullopt;
+    return body.toByteArray().split(' ');
+}
+
+QByteArray hex(const QByteArray &name)
+{
+    QByteArray field;
+    appendName(field, name);
+    return field.mid(1);
+}
+
+std::optional<QByteArray> unhex(const QByteArray &field)
+{
+    if (field == "-")
+        return QByteArray();
+    if (field.isEmpty() || field.size() % 2 != 0)
+        return std::nullopt;
+    QByteArray name = QByteArray::fromHex(field);
+    if (name.size() * 2 != field.size())
+        return std::nullopt;
+    return name;
+}
+
+std::optional<qint64> number(const QByteArray &field)
+{
+    bool ok = false;
+    const qint64 value = field.toLongLong(&ok);
+    return ok ? std::optional(value) : std::nullopt;
+}
+
+// Reads the records in order; where a step fails the journal is damaged.
+class Reader
+{
+public:
+    explicit Reader(const QByteArray &content)
+    {
+        QList<QByteArray> lines = content.split('\n');
+        lines.removeLast(); // what follows the last line end: empty, or a line cut short
+        m_lines = std::move(lines);
+    }
+
+    JournalContent read(Depth depth)
+    {
+        JournalContent result;
+        const auto version = next();
+        if (!version)
+            return endOfPlan(result);
+        if (version->size() != 2 || version->at(0) != "V" || !number(version->at(1)))
+            return result;
+        if (*number(version->at(1)) > Version) {
+            result.state = JournalContent::State::Newer;
+            return result;
+        }
+        const auto batch = next();
+        if (!batch)
+            return endOfPlan(result);
+        if (!readBatch(*batch, result.plan, m_rows))
+            return result;
+        if (depth == Depth::Summary && lastIsDone()) {
+            result.state = JournalContent::State::Finished;
+            return result;
+        }
+        for (qint64 row = 0; row < m_rows; ++row) {
+            const auto fields = next();
+            if (!fields)
+                return endOfPlan(result);
+            if (!readRow(*fields, result.plan))
+                return result;
+        }
+        const auto planEnd = next();
+        if (!planEnd)
+            return endOfPlan(result);
+        if (*planEnd != QList<QByteArray>{"P"})
+            return result;
+        while (const auto fields = next()) {
+            if (fields->value(0) == "D" && fields->size() == 1) {
+                result.state = JournalContent::State::Finished;
+                return result;
+            }
+            if (fields->value(0) == "C" && fields->size() == 1)
+                continue;
+            const auto from = fields->size() == 3 && fields->at(0) == "M" ? unhex(fields->at(1)) : std::nullopt;
+            const auto to = from ? unhex(fields->at(2)) : std::nullopt;
+            if (!to)
+                return result;
+            result.moves.emplace_back(*from, *to);
+        }
+        result.state = m_damaged ? JournalContent::State::Damaged : JournalContent::State::Unfinished;
+        return result;
+    }
+
+private:
+    // The next record; nothing at the end, or at a line that fails its checksum. Such a
+    // line is torn where it is the last or a later session resumed after it, and damage
+    // anywhere else.
+    std::optional<QList<QByteArray>> next()
+    {
+        while (m_next < m_lines.size()) {
+            const QByteArray &line = m_lines[m_next++];
+            if (auto fields = fieldsOf(line))
+                return fields;
+            const bool last = m_next == m_lines.size();
+            const bool resumedAfter = !last && fieldsOf(m_lines[m_next]) == QList<QByteArray>{"C"};
+            if (!last && !resumedAfter) {
+                m_damaged = true;
+                return std::nullopt;
+            }
+        }
+        return std::nullopt;
+    }
+
+    [[nodiscard]] bool lastIsDone() const
+    {
+        return !m_lines.isEmpty() && fieldsOf(m_lines.last()) == QList<QByteArray>{"D"};
+    }
+
+    // The plan ends early: cut short by a crash before any move, unless a line is damaged.
+    JournalContent &endOfPlan(JournalContent &result) const
+    {
+        result.state = m_damaged ? JournalContent::State::Damaged : JournalContent::State::NotStarted;
+        return result;
+    }
+
+    static bool readBatch(const QList<QByteArray> &fields, JournalPlan &plan, qint64 &rowCount)
+    {
+        if (fields.size() != 8 || fields[0] != "B" || (fields[1] != "a" && fields[1] != "u"))
+            return false;
+        const auto undoes = unhex(fields[2]);
+        const auto folder = unhex(fields[3]);
+        const auto nameMax = number(fields[4]), flags = number(fields[5]), windows = number(fields[6]),
+                   rows = number(fields[7]);
+        if (!undoes || !folder || folder->isEmpty() || !nameMax || !flags || !windows || !rows || *rows < 0)
+            return false;
+        plan.kind = fields[1] == "a" ? BatchKind::Apply : BatchKind::Undo;
+        plan.undoes = QString::fromUtf8(*undoes);
+        plan.folder = *folder;
+        plan.rules.nameMax = qsizetype(*nameMax);
+        plan.rules.ignoresCase = *flags != 0;
+        plan.rules.windows = *windows != 0;
+        rowCount = *rows;
+        plan.rows.reserve(size_t(qMin<qint64>(*rows, 1'000'000)));
+        return true;
+    }
+
+    static bool readRow(const QList<QByteArray> &fields, JournalPlan &plan)
+    {
+        if (fields.size() != 8 || fields[0] != "R")
+            return false;
+        const auto from = unhex(fields[1]), to = unhex(fields[2]);
+        const auto device = number(fields[3]), inode = number(fields[4]), size = number(fields[5]),
+                   modified = number(fields[6]), free = number(fields[7]);
+        if (!from || !to || !device || !inode || !size || !modified || !free)
+            return false;
+        plan.rows.push_back({*from, *to, {quint64(*device), quint64(*inode), *size, *modified}, *free != 0});
+        return true;
+    }
+
+    QList<QByteArray> m_lines;
+    qsizetype m_next = 0;
+    qint64 m_rows = 0;
+    bool m_damaged = false;
+};
+
+} // namespace
+
+QByteArray record(QByteArrayView body)
+{
+    QByteArray out;
+    appendRecord(out, body);
+    return out;
+}
+
+QByteArray plan(const JournalPlan &plan)
+{
+    QByteArray out = record({"V", QByteArray::number(Version)});
+    out += record({"B", plan.kind == BatchKind::Apply ? "a" : "u", hex(plan.undoes.toUtf8()), hex(plan.folder),
+                   QByteArray::number(plan.rules.nameMax), plan.rules.ignoresCase ? "1" : "0",
+                   plan.rules.windows ? "1" : "0", QByteArray::number(qsizetype(plan.rows.size()))});
+    qsizetype room = out.size() + 16;
+    for (const JournalRow &row : plan.rows)
+        room += 2 * (row.from.size() + row.to.size()) + 80;
+    out.reserve(room);
+    for (const JournalRow &row : plan.rows) {
+        const qsizetype start = out.size();
+        out += 'R';
+        appendName(out, row.from);
+        appendName(out, row.to);
+        for (const qint64 value : {qint64(row.identity.device), qint64(row.identity.inode), row.identity.size,
+                                   row.identity.modifiedNs, qint64(row.targetFree)})
+            appendNumber(out, value);
+        closeRecord(out, start);
+    }
+    out += record({"P"});
+    return out;
+}
+
+void appendMoved(QByteArray &out, const QByteArray &from, const QByteArray &to)
+{
+    const qsizetype start = out.size();
+    out += 'M';
+    appendName(out, from);
+    appendName(out, to);
+    closeRecord(out, start);
+}
+
+QByteArray done()
+{
+    return record({"D"});
+}
+
+QByteArray resumed()
+{
+    return record({"C"});
+}
+
+JournalContent parse(const QByteArray &content, Depth depth)
+{
+    return Reader(content).read(depth);
+}
+
+} // namespace velmix::JournalFormat

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "FileIdentity.h"
+#include "FolderRules.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <utility>
+#include <vector>
+
+namespace velmix {
+
+// One file of a batch as planned: its name before, its name after, and what it is.
+struct JournalRow
+{
+    QByteArray from;
+    QByteArray to;
+    FileIdentity identity;
+    // Whether no other entry held the new name when the batch was planned: only then can
+    // an empty file found there be a placeholder the move left.
+    bool targetFree = true;
+};
+
+enum class BatchKind { Apply, Undo };
+
+struct JournalPlan
+{
+    BatchKind kind = BatchKind::Apply;
+    QString undoes; // for an undo, the journal of the apply it takes back
+    QByteArray folder;
+    FolderRules rules;
+    std::vector<JournalRow> rows;
+};
+
+// What a journal file says.
+struct JournalContent
+{
+    enum class State {
+        Finished,   // the batch ended
+        Unfinished, // the plan is whole, the end mark missing: files may have moved
+        NotStarted, // the plan was cut short, so no file was moved
+        Damaged,
+        Newer, // written by a later version of the program
+    };
+    State state = State::Damaged;
+    JournalPlan plan;
+    std::vector<std::pair<QByteArray, QByteArray>> moves; // finished, in order
+};
+
+// The journal's records: one line each, "<type> <fields…> <CRC-32>", names in hex, so
+// that a line cut short or changed is told at once.
+namespace JournalFormat {
+
+constexpr int Version = 1;
+
+// One record: its fields, blank-separated, and their checksum.
+[[nodiscard]] QByteArray record(QByteArrayView body);
+[[nodiscard]] QByteArray plan(const JournalPlan &plan);
+// Appends the record of a move that worked.
+void appendMoved(QByteArray &out, const QByteArray &from, const QByteArray &to);
+[[nodiscard]] QByteArray done();
+// Opens a later session of records on a journal: a line an earlier one left cut short
+// before it counts as torn, not as damage.
+[[nodiscard]] QByteArray resumed();
+
+enum class Depth { Full, Summary };
+// With Summary, a finished journal's rows and moves are not read (its kind, folder and
+// state are); anything else is read in full.
+[[nodiscard]] JournalContent parse(const QByteArray &content, Depth depth = Depth::Full);
+
+} // namespace JournalFormat
+} // namespace velmix

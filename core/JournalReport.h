@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace velmix {
+
+// The texts the journal's repair and the persisted undo show.
+namespace JournalReport {
+
+inline const QString Title = QStringLiteral("Velmix V2.0");
+inline const QString RepairTitle = QStringLiteral("Прерванное переименование");
+
+enum class Trouble { Unreadable, Truncated, Damaged, Newer };
+// One line for a journal not trusted; `aside` is the name it was moved to, empty where
+// it could not be moved.
+[[nodiscard]] QString setAside(const QString &path, Trouble trouble, const QString &aside);
+
+// The box at start-up: the batch in `folder` was cut short with `moved` files renamed
+// and `notMoved` not; "Да" finishes it, "Нет" puts every name back.
+[[nodiscard]] QString repairQuestion(bool undo, const QString &folder, qsizetype moved, qsizetype notMoved,
+                                     qsizetype missing);
+[[nodiscard]] QString folderUnreachable(const QString &folder);
+// The state folder takes no journal: renaming goes on without crash repair.
+[[nodiscard]] QString repairOff(const QString &stateFolder, int error);
+// The files an undo left alone since they changed after the apply.
+[[nodiscard]] QString changedSinceApply(const QStringList &paths);
+
+} // namespace JournalReport
+} // namespace velmix

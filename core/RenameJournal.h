@@ -1,0 +1,84 @@
+#pragma once
+
+#include "JournalFormat.h"
+#include "JournalReport.h"
+#include "StateFolder.h"
+
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace velmix {
+
+// Records one batch as it goes. Moves are written in groups, so that a large apply
+// costs a few writes, not one per file; the repair looks at the disk itself for the
+// moves a crash kept from being written. Once writing fails, the rest is dropped.
+class JournalWriter
+{
+public:
+    JournalWriter(std::unique_ptr<StateFile> file, QString name);
+    [[nodiscard]] const QString &name() const { return m_name; }
+    void moved(const QByteArray &from, const QByteArray &to);
+    // Writes the moves still held, then the end mark, and syncs; false where that failed.
+    bool finish();
+
+private:
+    void flush();
+
+    std::unique_ptr<StateFile> m_file;
+    QString m_name;
+    QByteArray m_pending;
+    qsizetype m_pendingMoves = 0;
+    bool m_failed = false;
+};
+
+// The journals of the batches in the state folder: each apply and each undo is planned
+// there, synced, before its first move; a finished apply's journal is its undo, kept
+// for the last HistoryDepth applies.
+class RenameJournal
+{
+public:
+    static constexpr int HistoryDepth = 20;
+
+    explicit RenameJournal(StateFolder &folder)
+        : m_folder(folder)
+    {
+    }
+    [[nodiscard]] QString path() const { return m_folder.path(); }
+
+    // Nothing, with `error` set, where the plan cannot be made durable.
+    std::unique_ptr<JournalWriter> begin(const JournalPlan &plan, int &error);
+    // Reopens an interrupted batch's journal for the moves that repair it.
+    std::unique_ptr<JournalWriter> resume(const QString &name, int &error);
+
+    struct Entry
+    {
+        QString name;
+        JournalContent content; // a finished apply's without its rows
+    };
+    struct Scan
+    {
+        std::vector<Entry> finishedApplies; // oldest first
+        QStringList unfinished;             // no running program holds them
+        QStringList problems;               // one line per journal set aside
+    };
+    // Looks at every journal: sets aside those it cannot trust, removes those whose batch
+    // never began or was taken back, and drops applies beyond the history's depth.
+    [[nodiscard]] Scan scan();
+    // A journal in full; nothing where it cannot be trusted, which then is set aside and
+    // `problem` says so in one line.
+    [[nodiscard]] std::optional<JournalContent> read(const QString &name, QString &problem);
+    void remove(const QString &name) { (void)m_folder.remove(name); }
+    // Drops the oldest of `applies` (oldest first) beyond the history's depth.
+    void trim(QStringList &applies);
+
+private:
+    // Renames a journal out of the way and says so in one line.
+    [[nodiscard]] QString setAside(const QString &name, JournalReport::Trouble trouble);
+
+    StateFolder &m_folder;
+};
+
+} // namespace velmix

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "FileIdentity.h"
+
+namespace velmix {
+
+class PosixFileIdentities : public FileIdentities
+{
+public:
+    std::vector<std::optional<FileIdentity>> identify(const QByteArray &folder,
+                                                      const std::vector<QByteArray> &names) override;
+    int removeIfSame(const QByteArray &folder, const QByteArray &name, const FileIdentity &expected) override;
+};
+
+} // namespace velmix

@@ -1,0 +1,147 @@
+#include "PosixStateFolder.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace velmix {
+namespace {
+
+const QString JournalSuffix = QStringLiteral(".journal");
+
+class PosixStateFile : public StateFile
+{
+public:
+    explicit PosixStateFile(int fd)
+        : m_fd(fd)
+    {
+    }
+    ~PosixStateFile() override { ::close(m_fd); }
+
+    int append(const QByteArray &bytes) override
+    {
+        for (qsizetype done = 0; done < bytes.size();) {
+            const ssize_t written = ::write(m_fd, bytes.constData() + done, size_t(bytes.size() - done));
+            if (written < 0 && errno != EINTR)
+                return errno;
+            done += std::max<ssize_t>(written, 0);
+        }
+        return 0;
+    }
+    int sync() override { return ::fsync(m_fd) == 0 ? 0 : errno; }
+
+private:
+    const int m_fd;
+};
+
+int syncFolder(const QByteArray &folder)
+{
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    const int error = ::fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    return error;
+}
+
+// The file open and held for this program; -1 with `error` set otherwise.
+int openHeld(const QByteArray &path, int flags, int &error)
+{
+    const int fd = ::open(path.constData(), flags | O_WRONLY | O_APPEND | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        error = errno;
+        return -1;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        error = errno;
+        ::close(fd);
+        return -1;
+    }
+    error = 0;
+    return fd;
+}
+
+} // namespace
+
+PosixStateFolder::PosixStateFolder(QString path)
+    : m_path(std::move(path))
+{
+}
+
+QString PosixStateFolder::defaultPath()
+{
+    QString base = qEnvironmentVariable("XDG_STATE_HOME");
+    if (!QDir::isAbsolutePath(base))
+        base = QDir::homePath() + QStringLiteral("/.local/state");
+    return base + QStringLiteral("/velmix");
+}
+
+QByteArray PosixStateFolder::pathOf(const QString &name) const
+{
+    return QFile::encodeName(m_path + u'/' + name);
+}
+
+std::unique_ptr<StateFile> PosixStateFolder::create(const QString &name, int &error)
+{
+    if (!QDir().mkpath(m_path)) {
+        error = EACCES;
+        return nullptr;
+    }
+    const int fd = openHeld(pathOf(name), O_CREAT | O_EXCL, error);
+    if (fd < 0)
+        return nullptr;
+    auto file = std::make_unique<PosixStateFile>(fd);
+    if ((error = syncFolder(QFile::encodeName(m_path))) != 0)
+        return nullptr;
+    return file;
+}
+
+std::unique_ptr<StateFile> PosixStateFolder::reopen(const QString &name, int &error)
+{
+    const int fd = openHeld(pathOf(name), 0, error);
+    return fd < 0 ? nullptr : std::make_unique<PosixStateFile>(fd);
+}
+
+QStringList PosixStateFolder::journals()
+{
+    QStringList names = QDir(m_path).entryList({u'*' + JournalSuffix}, QDir::Files | QDir::Hidden, QDir::Name);
+    return names;
+}
+
+int PosixStateFolder::read(const QString &name, QByteArray &content)
+{
+    QFile file(QFile::decodeName(pathOf(name)));
+    if (!file.open(QIODevice::ReadOnly))
+        return file.error() == QFileDevice::PermissionsError ? EACCES : EIO;
+    content = file.readAll();
+    return file.error() == QFileDevice::NoError ? 0 : EIO;
+}
+
+bool PosixStateFolder::heldElsewhere(const QString &name)
+{
+    const int fd = ::open(pathOf(name).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return held;
+}
+
+int PosixStateFolder::rename(const QString &from, const QString &to)
+{
+    if (::renameat2(AT_FDCWD, pathOf(from).constData(), AT_FDCWD, pathOf(to).constData(), RENAME_NOREPLACE) != 0)
+        return errno;
+    return syncFolder(QFile::encodeName(m_path));
+}
+
+int PosixStateFolder::remove(const QString &name)
+{
+    return ::unlink(pathOf(name).constData()) == 0 ? 0 : errno;
+}
+
+} // namespace velmix
