@@ -3,7 +3,6 @@
 #include "FileNameCodec.h"
 #include "RenamePlanner.h"
 
-#include <QHash>
 
 namespace velmix {
 namespace {
@@ -20,21 +19,7 @@ BatchState locateBatch(const JournalContent &content, const QSet<QByteArray> &on
 {
     const std::vector<JournalRow> &rows = content.plan.rows;
     const QByteArray &folder = content.plan.folder;
-    // The last recorded name of each file, from the moves replayed.
-    std::vector<QByteArray> recorded(rows.size());
-    QHash<QByteArray, size_t> rowNamed;
-    for (size_t row = 0; row < rows.size(); ++row) {
-        recorded[row] = rows[row].from;
-        rowNamed.insert(rows[row].from, row);
-    }
-    for (const auto &[from, to] : content.moves) {
-        if (const auto it = rowNamed.constFind(from); it != rowNamed.constEnd()) {
-            const size_t row = *it;
-            rowNamed.erase(it);
-            rowNamed.insert(to, row);
-            recorded[row] = to;
-        }
-    }
+    const std::vector<QByteArray> &recorded = content.namesNow; // the last name recorded
 
     BatchState state;
     state.current.resize(rows.size());
@@ -102,7 +87,7 @@ BatchState locateBatch(const JournalContent &content, const QSet<QByteArray> &on
 
     for (size_t row = 0; row < rows.size(); ++row) {
         if (!state.current[row].isEmpty() && state.current[row] != recorded[row])
-            state.unrecorded.emplace_back(recorded[row], state.current[row]);
+            state.unrecorded.push_back({row, state.current[row]});
         if (state.current[row].isEmpty())
             ++state.missing;
         else if (state.current[row] == rows[row].to)

@@ -21,9 +21,8 @@ struct BatchState
         FileIdentity identity;
     };
     std::vector<QByteArray> current; // per row; empty where the file is not found
-    // The moves a crash kept from the journal, as found: the last name recorded to the
-    // name now.
-    std::vector<std::pair<QByteArray, QByteArray>> unrecorded;
+    // The names of the files whose last moves a crash kept from the journal.
+    std::vector<FoundName> unrecorded;
     std::vector<Leftover> leftovers;
     qsizetype moved = 0;    // under their names after
     qsizetype notMoved = 0; // under their names before, or a temporary name

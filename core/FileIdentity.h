@@ -19,13 +19,13 @@ struct FileIdentity
     bool operator==(const FileIdentity &) const = default;
 
     // Whether `seen` is still this file, unchanged. Where the device is another one (a
-    // medium mounted again numbers its files anew) size and time decide alone. Without
-    // `timeKept` the time does not count: on FAT, exFAT and NTFS some drivers (fusefat)
-    // set it when they rename a file.
-    [[nodiscard]] bool sameFileAs(const FileIdentity &seen, bool timeKept = true) const
+    // medium mounted again numbers its files anew) size and time decide alone, and so
+    // they do without `numbersKept`. Without `timeKept` the time does not count: on FAT,
+    // exFAT and NTFS some drivers (fusefat) set it when they rename a file.
+    [[nodiscard]] bool sameFileAs(const FileIdentity &seen, bool timeKept, bool numbersKept = true) const
     {
         return size == seen.size && (!timeKept || modifiedNs == seen.modifiedNs)
-               && (device != seen.device || inode == seen.inode);
+               && (!numbersKept || device != seen.device || inode == seen.inode);
     }
 };
 

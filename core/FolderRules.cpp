@@ -42,6 +42,7 @@ FolderRules readFolderRules(FolderMover &mover, const NameColumn &listedNames)
     rules.windows = kind == FileSystemKind::Windows || kind == FileSystemKind::FuseFat
                     || (kind == FileSystemKind::UnknownFuse && rules.ignoresCase);
     rules.asciiOnly = kind == FileSystemKind::FuseFat;
+    rules.numbersKept = kind == FileSystemKind::Other && !rules.windows;
     rules.refusesWindowsNames = rules.windows;
     rules.writeError = mover.writeError();
     return rules;

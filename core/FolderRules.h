@@ -30,6 +30,9 @@ struct FolderRules
     bool windows = false;
     bool refusesWindowsNames = false;
     bool asciiOnly = false; // fusefat's own limit
+    // Whether a file keeps its inode number while the medium stays mounted: FUSE and
+    // FAT-family drivers may number files anew once the kernel forgets them.
+    bool numbersKept = true;
     // Why no file of the folder can be renamed, known before any try (see
     // FolderMover::writeError); 0 otherwise.
     int writeError = 0;

@@ -1,5 +1,6 @@
 #include "JournalFormat.h"
 
+#include <QHash>
 #include <QList>
 
 #include <array>
@@ -123,6 +124,57 @@ std::optional<qint64> number(const QByteArray &field)
     return ok ? std::optional(value) : std::nullopt;
 }
 
+// Each row's name as the move and found records have it, replayed in order.
+class NamesNow
+{
+public:
+    explicit NamesNow(const std::vector<JournalRow> &rows)
+    {
+        m_names.reserve(rows.size());
+        for (const JournalRow &row : rows)
+            m_names.push_back(row.from);
+    }
+
+    // False where the record is neither a move nor a found name.
+    bool read(const QList<QByteArray> &fields)
+    {
+        if (fields.size() == 3 && fields[0] == "M") {
+            const auto from = unhex(fields[1]), to = unhex(fields[2]);
+            if (!from || !to)
+                return false;
+            moved(*from, *to);
+            return true;
+        }
+        const auto row = fields.size() == 3 && fields[0] == "F" ? number(fields[1]) : std::nullopt;
+        const auto name = row ? unhex(fields[2]) : std::nullopt;
+        if (!name || *row < 0 || size_t(*row) >= m_names.size())
+            return false;
+        m_names[size_t(*row)] = *name;
+        m_rowNamed.clear(); // built again at the next move
+        return true;
+    }
+    std::vector<QByteArray> take() { return std::move(m_names); }
+
+private:
+    void moved(const QByteArray &from, const QByteArray &to)
+    {
+        if (m_rowNamed.isEmpty()) {
+            for (size_t row = 0; row < m_names.size(); ++row)
+                m_rowNamed.insert(m_names[row], row);
+        }
+        const auto it = m_rowNamed.constFind(from);
+        if (it == m_rowNamed.constEnd())
+            return; // no row is under that name: nothing to follow
+        const size_t row = *it;
+        m_rowNamed.erase(it);
+        m_rowNamed.insert(to, row);
+        m_names[row] = to;
+    }
+
+    std::vector<QByteArray> m_names;
+    QHash<QByteArray, size_t> m_rowNamed;
+};
+
 // Reads the records in order; where a step fails the journal is damaged.
 class Reader
 {
@@ -167,19 +219,19 @@ public:
             return endOfPlan(result);
         if (*planEnd != QList<QByteArray>{"P"})
             return result;
+        NamesNow names(result.plan.rows);
         while (const auto fields = next()) {
             if (fields->value(0) == "D" && fields->size() == 1) {
                 result.state = JournalContent::State::Finished;
+                result.namesNow = names.take();
                 return result;
             }
             if (fields->value(0) == "C" && fields->size() == 1)
                 continue;
-            const auto from = fields->size() == 3 && fields->at(0) == "M" ? unhex(fields->at(1)) : std::nullopt;
-            const auto to = from ? unhex(fields->at(2)) : std::nullopt;
-            if (!to)
+            if (!names.read(*fields))
                 return result;
-            result.moves.emplace_back(*from, *to);
         }
+        result.namesNow = names.take();
         result.state = m_damaged ? JournalContent::State::Damaged : JournalContent::State::Unfinished;
         return result;
     }
@@ -230,7 +282,8 @@ private:
         plan.undoes = QString::fromUtf8(*undoes);
         plan.folder = *folder;
         plan.rules.nameMax = qsizetype(*nameMax);
-        plan.rules.ignoresCase = *flags != 0;
+        plan.rules.ignoresCase = (*flags & 1) != 0;
+        plan.rules.numbersKept = (*flags & 2) == 0;
         plan.rules.windows = *windows != 0;
         rowCount = *rows;
         plan.rows.reserve(size_t(qMin<qint64>(*rows, 1'000'000)));
@@ -269,7 +322,7 @@ QByteArray plan(const JournalPlan &plan)
 {
     QByteArray out = record({"V", QByteArray::number(Version)});
     out += record({"B", plan.kind == BatchKind::Apply ? "a" : "u", hex(plan.undoes.toUtf8()), hex(plan.folder),
-                   QByteArray::number(plan.rules.nameMax), plan.rules.ignoresCase ? "1" : "0",
+                   QByteArray::number(plan.rules.nameMax), QByteArray::number(int(plan.rules.ignoresCase) | (plan.rules.numbersKept ? 0 : 2)),
                    plan.rules.windows ? "1" : "0", QByteArray::number(qsizetype(plan.rows.size()))});
     qsizetype room = out.size() + 16;
     for (const JournalRow &row : plan.rows)
@@ -287,6 +340,15 @@ QByteArray plan(const JournalPlan &plan)
     }
     out += record({"P"});
     return out;
+}
+
+void appendFound(QByteArray &out, const FoundName &found)
+{
+    const qsizetype start = out.size();
+    out += 'F';
+    appendNumber(out, qint64(found.row));
+    appendName(out, found.name);
+    closeRecord(out, start);
 }
 
 void appendMoved(QByteArray &out, const QByteArray &from, const QByteArray &to)

@@ -24,6 +24,14 @@ struct JournalRow
 
 enum class BatchKind { Apply, Undo };
 
+// Where a repair found a file whose last moves the journal missed: row `row` of the plan
+// is under `name`. Found names stand all at once, so cycles among them need no order.
+struct FoundName
+{
+    size_t row;
+    QByteArray name;
+};
+
 struct JournalPlan
 {
     BatchKind kind = BatchKind::Apply;
@@ -45,7 +53,8 @@ struct JournalContent
     };
     State state = State::Damaged;
     JournalPlan plan;
-    std::vector<std::pair<QByteArray, QByteArray>> moves; // finished, in order
+    // Per row, the name the records leave the file under (read in full only).
+    std::vector<QByteArray> namesNow;
 };
 
 // The journal's records: one line each, "<type> <fields…> <CRC-32>", names in hex, so
@@ -59,6 +68,7 @@ constexpr int Version = 1;
 [[nodiscard]] QByteArray plan(const JournalPlan &plan);
 // Appends the record of a move that worked.
 void appendMoved(QByteArray &out, const QByteArray &from, const QByteArray &to);
+void appendFound(QByteArray &out, const FoundName &found);
 [[nodiscard]] QByteArray done();
 // Opens a later session of records on a journal: a line an earlier one left cut short
 // before it counts as torn, not as damage.

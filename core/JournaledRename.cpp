@@ -64,9 +64,9 @@ JournaledOutcome renameJournaled(FolderMover &mover, const JournaledBatch &batch
                                          : journal->resume(batch.resumes, moved.journalError);
         if (writer)
             moved.journal = writer->name();
-        for (const auto &[from, to] : batch.unrecorded)
+        for (const FoundName &found : batch.unrecorded)
             if (writer)
-                writer->moved(from, to);
+                writer->found(found);
     };
     JournalingMover journaled(mover, writer);
     moved.outcome = renameFiles(journaled, batch.from, batch.to, batch.rules, progress, beforeMoves);

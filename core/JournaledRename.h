@@ -20,8 +20,8 @@ struct JournaledBatch
     NameColumn unlisted = {}; // the folder's other entries as listed
     QString undoes = {};      // an undo's apply, by its journal
     QString resumes = {};     // a repair's interrupted journal, which records it
-    // For a repair, the moves the interrupted batch made but did not record.
-    std::vector<std::pair<QByteArray, QByteArray>> unrecorded = {};
+    // For a repair, where the files are whose moves the interrupted batch did not record.
+    std::vector<FoundName> unrecorded = {};
 };
 
 struct JournaledOutcome

@@ -44,6 +44,15 @@ void JournalWriter::moved(const QByteArray &from, const QByteArray &to)
         flush();
 }
 
+void JournalWriter::found(const FoundName &found)
+{
+    if (m_failed)
+        return;
+    JournalFormat::appendFound(m_pending, found);
+    if (++m_pendingMoves >= MovesPerWrite)
+        flush();
+}
+
 void JournalWriter::flush()
 {
     if (!m_failed && !m_pending.isEmpty())

@@ -21,6 +21,7 @@ public:
     JournalWriter(std::unique_ptr<StateFile> file, QString name);
     [[nodiscard]] const QString &name() const { return m_name; }
     void moved(const QByteArray &from, const QByteArray &to);
+    void found(const FoundName &found);
     // Writes the moves still held, then the end mark, and syncs; false where that failed.
     bool finish();
 

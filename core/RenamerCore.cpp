@@ -440,8 +440,10 @@ RenamerCore::RenameBatch RenamerCore::undoBatch(const UndoHistory::Entry &entry,
     for (qsizetype row = 0; row < record.fileCount(); ++row) {
         const std::optional<FileIdentity> &then = record.identities()[size_t(row)];
         const std::optional<FileIdentity> seen = size_t(row) < now.size() ? now[size_t(row)] : std::nullopt;
-        // A file gone is tried all the same, and reported as not found.
-        if (then && seen && !then->sameFileAs(*seen, !record.rules().windows)) {
+        // A file gone is tried all the same, and reported as not found. Where the driver
+        // numbers files anew its number does not count (the undo never moves a file over
+        // another, so a mistaken one costs nothing).
+        if (then && seen && !then->sameFileAs(*seen, !record.rules().windows, record.rules().numbersKept)) {
             changed << folderPath + record.currentNames().at(row).toString();
             continue;
         }
@@ -498,8 +500,8 @@ void RenamerCore::repairBatch(const QString &journal)
     if (batch.from.isEmpty()) {
         int error = 0;
         if (const std::unique_ptr<JournalWriter> writer = m_journal->resume(journal, error)) {
-            for (const auto &[from, to] : state.unrecorded)
-                writer->moved(from, to);
+            for (const FoundName &found : state.unrecorded)
+                writer->found(found);
             (void)writer->finish();
         }
         resetAndRelist();

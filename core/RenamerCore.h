@@ -153,7 +153,7 @@ private:
         NameColumn unlisted = {}; // the folder's other entries as listed
         QString undoes = {};      // an undo's apply, by its journal
         QString resumes = {};     // a repair's interrupted journal, which records it
-        std::vector<std::pair<QByteArray, QByteArray>> unrecorded = {}; // its moves found on disk
+        std::vector<FoundName> unrecorded = {}; // its files found on disk
         std::vector<bool> markedAhead = {}; // per row, refused in the grid before the apply
     };
     // The apply's batch: the table's current names to its new ones in the chosen folder.

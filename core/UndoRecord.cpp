@@ -2,7 +2,6 @@
 
 #include "FileNameCodec.h"
 
-#include <QHash>
 
 namespace velmix {
 
@@ -27,22 +26,7 @@ std::optional<UndoRecord> UndoRecord::after(const RenameOutcome &outcome, const 
 std::optional<UndoRecord> UndoRecord::fromJournal(const JournalContent &content)
 {
     const std::vector<JournalRow> &rows = content.plan.rows;
-    // Each file's name now: the moves replayed from the names before.
-    std::vector<QByteArray> finalNames(rows.size());
-    QHash<QByteArray, size_t> rowNamed;
-    for (size_t row = 0; row < rows.size(); ++row) {
-        finalNames[row] = rows[row].from;
-        rowNamed.insert(rows[row].from, row);
-    }
-    for (const auto &[from, to] : content.moves) {
-        const auto it = rowNamed.constFind(from);
-        if (it == rowNamed.constEnd())
-            continue;
-        const size_t row = *it;
-        rowNamed.erase(it);
-        rowNamed.insert(to, row);
-        finalNames[row] = to;
-    }
+    const std::vector<QByteArray> &finalNames = content.namesNow;
     UndoRecord record;
     record.m_folder = FileNameCodec::decode(content.plan.folder);
     record.setRules(content.plan.rules);
