@@ -46,6 +46,7 @@ void MountedImage::mount(FileSystem fileSystem, int fatRootEntries)
         return;
     }
     file.close();
+    m_fileSystem = fileSystem;
     switch (fileSystem) {
     case FileSystem::ExFat:
         if (!hasTool(QStringLiteral("mkfs.exfat")) || !hasTool(QStringLiteral("mount.exfat-fuse"))
@@ -58,32 +59,64 @@ void MountedImage::mount(FileSystem fileSystem, int fatRootEntries)
             return;
         }
         m_loopDevice = m_loopDevice.trimmed();
+        break;
+    case FileSystem::Fat:
+    case FileSystem::Fat32:
+        if (!hasTool(QStringLiteral("mkfs.vfat")) || !hasTool(QStringLiteral("fusefat"))
+            || !run(QStringLiteral("mkfs.vfat"),
+                    fileSystem == FileSystem::Fat32
+                        ? QStringList{QStringLiteral("-F"), QStringLiteral("32"), image}
+                        : QStringList{QStringLiteral("-r"), QString::number(fatRootEntries), QStringLiteral("-F"),
+                                      QStringLiteral("16"), image}))
+            return;
+        break;
+    case FileSystem::Ntfs:
+        if (!hasTool(QStringLiteral("mkntfs")) || !hasTool(QStringLiteral("ntfs-3g"))
+            || !run(QStringLiteral("mkntfs"), {QStringLiteral("-F"), QStringLiteral("-Q"), QStringLiteral("-q"), image}))
+            return;
+        break;
+    }
+    attach();
+}
+
+// Mounts the image built (or the loop device over it) at the mount point.
+void MountedImage::attach()
+{
+    const QString image = m_folder.filePath(QStringLiteral("image"));
+    switch (m_fileSystem) {
+    case FileSystem::ExFat:
         m_mounted = run(QStringLiteral("mount.exfat-fuse"), {m_loopDevice, mountPoint()});
         break;
     case FileSystem::Fat:
     case FileSystem::Fat32:
-        m_mounted = hasTool(QStringLiteral("mkfs.vfat")) && hasTool(QStringLiteral("fusefat"))
-                    && run(QStringLiteral("mkfs.vfat"),
-                           fileSystem == FileSystem::Fat32
-                               ? QStringList{QStringLiteral("-F"), QStringLiteral("32"), image}
-                               : QStringList{QStringLiteral("-r"), QString::number(fatRootEntries), QStringLiteral("-F"),
-                                             QStringLiteral("16"), image})
-                    && run(QStringLiteral("fusefat"), {QStringLiteral("-o"), QStringLiteral("rw+"), image, mountPoint()});
+        m_mounted = run(QStringLiteral("fusefat"), {QStringLiteral("-o"), QStringLiteral("rw+"), image, mountPoint()});
         break;
     case FileSystem::Ntfs:
-        m_mounted = hasTool(QStringLiteral("mkntfs")) && hasTool(QStringLiteral("ntfs-3g"))
-                    && run(QStringLiteral("mkntfs"), {QStringLiteral("-F"), QStringLiteral("-Q"), QStringLiteral("-q"), image})
-                    && run(QStringLiteral("ntfs-3g"), {image, mountPoint()});
+        m_mounted = run(QStringLiteral("ntfs-3g"), {image, mountPoint()});
         break;
     }
     if (m_mounted && !isMountPoint(mountPoint()))
         m_failure = QStringLiteral("the mount command returned, but nothing is mounted at ") + mountPoint();
 }
 
-MountedImage::~MountedImage()
+bool MountedImage::remount()
+{
+    unmount();
+    m_failure.clear();
+    attach();
+    return m_failure.isEmpty();
+}
+
+void MountedImage::unmount()
 {
     if (m_mounted && !run(QStringLiteral("umount"), {mountPoint()}))
         run(QStringLiteral("umount"), {QStringLiteral("-l"), mountPoint()});
+    m_mounted = false;
+}
+
+MountedImage::~MountedImage()
+{
+    unmount();
     if (!m_loopDevice.isEmpty())
         run(QStringLiteral("losetup"), {QStringLiteral("-d"), m_loopDevice});
 }

@@ -27,13 +27,19 @@ public:
     // What went wrong while building or mounting it; empty when it is mounted.
     [[nodiscard]] const QString &failure() const { return m_failure; }
     [[nodiscard]] QString mountPoint() const { return m_folder.filePath(QStringLiteral("mnt")); }
+    // Unmounts it and mounts the same image again, as a user does after the driver's
+    // daemon died; false (with failure() saying why) when the second mount fails.
+    bool remount();
 
 private:
     bool run(const QString &program, const QStringList &arguments, QString *output = nullptr);
     bool hasTool(const QString &program);
     void mount(FileSystem fileSystem, int fatRootEntries);
+    void attach();
+    void unmount();
 
     QTemporaryDir m_folder;
+    FileSystem m_fileSystem = FileSystem::ExFat;
     QString m_loopDevice;
     QString m_skipReason;
     QString m_failure;
