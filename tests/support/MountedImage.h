@@ -27,6 +27,9 @@ public:
     // What went wrong while building or mounting it; empty when it is mounted.
     [[nodiscard]] const QString &failure() const { return m_failure; }
     [[nodiscard]] QString mountPoint() const { return m_folder.filePath(QStringLiteral("mnt")); }
+    // Has the kernel forget the files it knows, as it does under memory pressure: a FUSE
+    // driver then numbers them anew. False where this process may not.
+    static bool forgetCachedFiles();
 
 private:
     bool run(const QString &program, const QStringList &arguments, QString *output = nullptr);
