@@ -3,6 +3,8 @@
 #include "FileNameCodec.h"
 #include "RenamePlanner.h"
 
+#include <QHash>
+
 
 namespace velmix {
 namespace {
@@ -24,6 +26,17 @@ BatchState locateBatch(const JournalContent &content, const QSet<QByteArray> &on
     BatchState state;
     state.current.resize(rows.size());
     QSet<QByteArray> claimed;
+    // Where the driver numbers files anew, a name only one file can be under is taken on
+    // its size (and time); a name two files may be under still wants the number.
+    QHash<QByteArray, int> filesNamed;
+    for (size_t row = 0; row < rows.size(); ++row) {
+        const QByteArray &last = recorded[row], &to = rows[row].to, &from = rows[row].from;
+        ++filesNamed[last];
+        if (to != last)
+            ++filesNamed[to];
+        if (from != last && from != to)
+            ++filesNamed[from];
+    }
     // Looks the candidates up in one pass; each name goes to the first file it is.
     auto settle = [&](const std::vector<Candidate> &candidates) {
         std::vector<QByteArray> names;
@@ -32,8 +45,9 @@ BatchState locateBatch(const JournalContent &content, const QSet<QByteArray> &on
         const std::vector<std::optional<FileIdentity>> seen = identities.identify(folder, names);
         for (size_t i = 0; i < candidates.size(); ++i) {
             const Candidate &candidate = candidates[i];
+            const bool byNumber = content.plan.rules.numbersKept || filesNamed.value(candidate.name) > 1;
             if (!state.current[candidate.row].isEmpty() || !seen[i] || claimed.contains(candidate.name)
-                || !rows[candidate.row].identity.sameFileAs(*seen[i], !content.plan.rules.windows))
+                || !rows[candidate.row].identity.sameFileAs(*seen[i], !content.plan.rules.windows, byNumber))
                 continue;
             state.current[candidate.row] = candidate.name;
             claimed.insert(candidate.name);
@@ -54,8 +68,10 @@ BatchState locateBatch(const JournalContent &content, const QSet<QByteArray> &on
         const QString from = FileNameCodec::decode(rows[row].from);
         for (int attempt = 1; attempt <= TemporaryAttempts; ++attempt) {
             const QByteArray name = temporaryName(from, attempt, content.plan.rules);
-            if (onDisk.contains(name))
+            if (onDisk.contains(name)) {
                 temporaries.push_back({row, name});
+                ++filesNamed[name];
+            }
         }
     }
     settle(temporaries);

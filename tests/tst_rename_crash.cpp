@@ -13,7 +13,6 @@
 #include <memory>
 #include <optional>
 #include <tuple>
-#include <unistd.h>
 
 Q_DECLARE_METATYPE(velmix::MoveMethod)
 Q_DECLARE_METATYPE(std::optional<velmix::test::MountedImage::FileSystem>)
@@ -66,15 +65,6 @@ QMap<QByteArray, QByteArray> plannedNames(const QString &folder, int files)
     for (qsizetype row = 0; row < table.fileCount(); ++row)
         names.insert(table.currentNames().at(row).toUtf8(), table.newNames().at(row).toUtf8());
     return names;
-}
-
-// Has the kernel forget the files it knows, as it does under memory pressure: a FUSE
-// driver then numbers them anew. False where this process may not.
-bool forgetCachedFiles()
-{
-    ::sync();
-    QFile control(QStringLiteral("/proc/sys/vm/drop_caches"));
-    return control.open(QIODevice::WriteOnly) && control.write("2\n") == 2;
 }
 
 // A folder of files that each hold their old name.
@@ -233,7 +223,7 @@ private Q_SLOTS:
               qPrintable(kill), killed.renamed, changing, killed.temporaries, killed.placeholders, repaired.renamed);
         if (!(asked && finish))
             return;
-        QVERIFY(forgetCachedFiles() || !image);
+        QVERIFY(velmix::test::MountedImage::forgetCachedFiles() || !image);
         restart.messages.answers = {true};
         const std::unique_ptr<velmix::RenamerCore> third = startAgain();
         third->undoLastApply();

@@ -7,6 +7,7 @@
 #include <QStandardPaths>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace velmix::test {
 namespace {
@@ -127,6 +128,13 @@ bool MountedImage::hasTool(const QString &program)
         return true;
     m_skipReason = program + QStringLiteral(" is not installed (make deps installs it)");
     return false;
+}
+
+bool MountedImage::forgetCachedFiles()
+{
+    ::sync();
+    QFile control(QStringLiteral("/proc/sys/vm/drop_caches"));
+    return control.open(QIODevice::WriteOnly) && control.write("2\n") == 2;
 }
 
 bool MountedImage::run(const QString &program, const QStringList &arguments, QString *output)

@@ -30,6 +30,9 @@ public:
     // Unmounts it and mounts the same image again, as a user does after the driver's
     // daemon died; false (with failure() saying why) when the second mount fails.
     bool remount();
+    // Has the kernel forget the files it knows, as it does under memory pressure: a FUSE
+    // driver then numbers them anew. False where this process may not.
+    static bool forgetCachedFiles();
 
 private:
     bool run(const QString &program, const QStringList &arguments, QString *output = nullptr);
