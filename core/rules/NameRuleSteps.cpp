@@ -91,19 +91,19 @@ void NameRuleSteps::apply(FileNameTable &table) const
     ruled.beginRewrite(rows, bound);
     const qsizetype half = rows >= PartedRows && m_rules.transliteration != Transliteration::BgnPcgn ? rows / 2 : rows;
     QSemaphore secondDone;
-    const auto runSecond = [&] {
-        m_secondPart.beginRewrite(rows - half, bound);
-        ruleRows(names, half, rows, m_parts[1], m_secondPart);
-        m_secondPart.endRewrite();
-        secondDone.release();
-    };
-    const bool parted = half < rows && QThreadPool::globalInstance()->tryStart(runSecond);
+    if (half < rows) {
+        // Queued, not tried: a try finds no thread while the last rebuild's is winding up.
+        // Nothing in the program keeps the global pool busy for long.
+        QThreadPool::globalInstance()->start([&] {
+            m_secondPart.beginRewrite(rows - half, bound);
+            ruleRows(names, half, rows, m_parts[1], m_secondPart);
+            m_secondPart.endRewrite();
+            secondDone.release();
+        });
+    }
     ruleRows(names, 0, half, m_parts[0], ruled);
     if (half < rows) {
-        if (parted)
-            secondDone.acquire();
-        else
-            runSecond();
+        secondDone.acquire();
         for (qsizetype i = 0; i < m_secondPart.size(); ++i)
             ruled.writeGrowing(m_secondPart.at(i));
     }

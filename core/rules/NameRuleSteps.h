@@ -32,8 +32,9 @@ public:
 
 private:
     // What one part's rows share, kept from row to row: the two buffers a name passes
-    // between and the expression's match buffer.
-    struct Part
+    // between and the expression's match buffer. A cache line of its own, as the two
+    // parts write their buffers' sizes at every character.
+    struct alignas(64) Part
     {
         TextBuffer first;
         TextBuffer second;
@@ -49,7 +50,7 @@ private:
     FindReplace m_find;
     Transliterator m_latin;
     mutable std::array<Part, 2> m_parts;
-    mutable NameColumn m_secondPart; // the second part's names, before they join the first's
+    alignas(64) mutable NameColumn m_secondPart; // the second part's names, before they join the first's
 };
 
 // The length of the name before its extension: up to the last dot, where that dot is
