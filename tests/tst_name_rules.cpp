@@ -159,6 +159,8 @@ private Q_SLOTS:
         QTest::newRow("rest lower") << "ПЕСНЯ_ПРО ЗАЙЦЕВ.MP3" << true << "Песня_Про Зайцев.MP3";
         QTest::newRow("digits start a word") << "01_intro 2nd.mp3" << true << "01_Intro 2nd.mp3";
         QTest::newRow("a leading apostrophe") << "'78 hits" << false << "'78 Hits";
+        QTest::newRow("ASCII and other letters within a word")
+            << "д'артаньян и l’eau 3D-МАКС" << true << "Д'артаньян И L’eau 3d-Макс";
         QTest::newRow("undecodable bytes inside a word") << "caf" + byte(0xE9) + "s" << false << "Caf" + byte(0xE9) + "s";
     }
     void titleCase()
@@ -222,6 +224,28 @@ private Q_SLOTS:
         NameRules rules;
         rules.transliteration = scheme;
         QCOMPARE(Ruled({cyrillic}, rules).newNames(), QStringList{latin});
+    }
+
+    // A table large enough to run in two parts gives every row the name small tables,
+    // run in one, give it.
+    void largeTableAsRowsAlone()
+    {
+        const QStringList samples = {"IMG_0001.JPG", "Фото 12.jpg", "a" + byte(0xFF) + "b 7.txt", "е\u0301ж 3.png",
+                                     "backup.2.tar.gz", "ПЕСНЯ_ПРО ЗАЙЦЕВ 1.MP3", ".hidden 9", "a👍🏽b 5"};
+        NameRules rules = replacing("(\\d+)", "№\\1", true);
+        rules.cutCount = 1;
+        rules.position = 1;
+        rules.positionFromEnd = true;
+        rules.insertText = "-";
+        rules.titleCase = TitleCase::RestLower;
+        rules.transliteration = Transliteration::Gost779B;
+        QStringList names;
+        for (int i = 0; i < 20000; ++i)
+            names.append(QString::number(i) + samples[i % samples.size()]);
+        QStringList inSmallTables;
+        for (qsizetype from = 0; from < names.size(); from += 4000)
+            inSmallTables += Ruled(names.mid(from, 4000), rules).newNames();
+        QCOMPARE(Ruled(names, rules).newNames(), inSmallTables);
     }
 
     // The rules run after the options, in the panel's order, and Reset turns them all off.

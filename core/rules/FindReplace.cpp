@@ -16,14 +16,21 @@ bool isLoneSurrogateAt(QStringView text, qsizetype at)
 
 struct FindReplace::Compiled
 {
-    ~Compiled()
-    {
-        pcre2_match_data_free(matches);
-        pcre2_code_free(code);
-    }
+    ~Compiled() { pcre2_code_free(code); }
     pcre2_code *code = nullptr;
+    bool jit = false;
+};
+
+struct FindReplace::MatchBuffer::Data
+{
+    ~Data() { pcre2_match_data_free(matches); }
     pcre2_match_data *matches = nullptr;
 };
+
+FindReplace::MatchBuffer::MatchBuffer() = default;
+FindReplace::MatchBuffer::~MatchBuffer() = default;
+FindReplace::MatchBuffer::MatchBuffer(MatchBuffer &&) noexcept = default;
+FindReplace::MatchBuffer &FindReplace::MatchBuffer::operator=(MatchBuffer &&) noexcept = default;
 
 FindReplace::FindReplace() = default;
 FindReplace::~FindReplace() = default;
@@ -58,8 +65,7 @@ FindReplace::FindReplace(const NameRules &rules)
                       .arg(QStringView(reinterpret_cast<const char16_t *>(message), qMax(0, length)));
         return;
     }
-    pcre2_jit_compile(compiled->code, PCRE2_JIT_COMPLETE); // where JIT is missing, the interpreter runs
-    compiled->matches = pcre2_match_data_create_from_pattern(compiled->code, nullptr);
+    compiled->jit = pcre2_jit_compile(compiled->code, PCRE2_JIT_COMPLETE) == 0; // else the interpreter runs
     m_compiled = std::move(compiled);
     // The replacement is read once: "\3" or "$3" names group 3; a backslash or dollar
     // before anything else stands for itself.
@@ -81,7 +87,17 @@ FindReplace::FindReplace(const NameRules &rules)
     m_on = true;
 }
 
-void FindReplace::appendReplaced(QStringView text, TextBuffer &out) const
+FindReplace::MatchBuffer FindReplace::matchBuffer() const
+{
+    MatchBuffer buffer;
+    if (m_compiled) {
+        buffer.m_data = std::make_unique<MatchBuffer::Data>();
+        buffer.m_data->matches = pcre2_match_data_create_from_pattern(m_compiled->code, nullptr);
+    }
+    return buffer;
+}
+
+void FindReplace::appendReplaced(QStringView text, MatchBuffer &matches, TextBuffer &out) const
 {
     if (!m_on) {
         out.append(text);
@@ -95,11 +111,11 @@ void FindReplace::appendReplaced(QStringView text, TextBuffer &out) const
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (!text[i].isSurrogate() || !isLoneSurrogateAt(text, i))
             continue;
-        appendMatched(text.sliced(runStart, i - runStart), out);
+        appendMatched(text.sliced(runStart, i - runStart), matches, out);
         out.append(text[i].unicode());
         runStart = i + 1;
     }
-    appendMatched(text.sliced(runStart), out);
+    appendMatched(text.sliced(runStart), matches, out);
 }
 
 void FindReplace::appendPlain(QStringView text, TextBuffer &out) const
@@ -114,18 +130,25 @@ void FindReplace::appendPlain(QStringView text, TextBuffer &out) const
 
 // Every match, as QRegularExpression's global match finds them: after an empty match the
 // next one must not be empty at the same place, else the search moves on a character.
-void FindReplace::appendMatched(QStringView text, TextBuffer &out) const
+void FindReplace::appendMatched(QStringView text, MatchBuffer &buffer, TextBuffer &out) const
 {
     const auto subject = reinterpret_cast<PCRE2_SPTR>(text.utf16());
     const auto length = PCRE2_SIZE(text.size());
-    pcre2_match_data *matches = m_compiled->matches;
+    pcre2_match_data *matches = buffer.m_data->matches;
     const PCRE2_SIZE *groups = pcre2_get_ovector_pointer(matches);
     const auto groupCount = int(pcre2_get_ovector_count(matches));
+    // The JIT's own entry skips the checks the general one makes on every call; a search
+    // anchored at match time only the general one takes.
+    const auto match = [&](PCRE2_SIZE start, uint32_t options) {
+        return m_compiled->jit && !(options & PCRE2_ANCHORED)
+                   ? pcre2_jit_match(m_compiled->code, subject, length, start, options, matches, nullptr)
+                   : pcre2_match(m_compiled->code, subject, length, start, options, matches, nullptr);
+    };
     PCRE2_SIZE from = 0; // copied up to here
     PCRE2_SIZE at = 0;   // next search from here
     uint32_t options = PCRE2_NO_UTF_CHECK;
     while (at <= length) {
-        const int found = pcre2_match(m_compiled->code, subject, length, at, options, matches, nullptr);
+        const int found = match(at, options);
         if (found < 0) {
             if (!(options & PCRE2_NOTEMPTY_ATSTART) || at >= length)
                 break;

@@ -13,11 +13,27 @@ namespace velmix {
 
 // Find and replace, compiled once from the rules: plain text, or a regular expression in
 // QRegularExpression's syntax (the same PCRE2 engine, run here with one match buffer for
-// all rows, as Qt's wrapper allocates several per match), whose replacement may name
-// groups as \1 to \9 or $1 to $9 (\0 and $0: the whole match).
+// all the rows a thread runs, as Qt's wrapper allocates several per match), whose
+// replacement may name groups as \1 to \9 or $1 to $9 (\0 and $0: the whole match).
+// The compiled pattern is only read while rows run, so threads may share it.
 class FindReplace
 {
 public:
+    // Where one thread's matches land; empty for plain text.
+    class MatchBuffer
+    {
+    public:
+        MatchBuffer();
+        ~MatchBuffer();
+        MatchBuffer(MatchBuffer &&) noexcept;
+        MatchBuffer &operator=(MatchBuffer &&) noexcept;
+
+    private:
+        friend class FindReplace;
+        struct Data;
+        std::unique_ptr<Data> m_data;
+    };
+
     FindReplace();
     explicit FindReplace(const NameRules &rules);
     ~FindReplace();
@@ -29,9 +45,10 @@ public:
     // Why the pattern does not compile, with the place; else empty.
     [[nodiscard]] const QString &error() const { return m_error; }
 
+    [[nodiscard]] MatchBuffer matchBuffer() const;
     // Appends `text` with every match replaced. Undecodable bytes (lone surrogates) are
     // never matched by an expression: it runs on the text between them.
-    void appendReplaced(QStringView text, TextBuffer &out) const;
+    void appendReplaced(QStringView text, MatchBuffer &matches, TextBuffer &out) const;
 
 private:
     // A piece of the replacement: literal text, or a group's number (`group` >= 0).
@@ -40,9 +57,9 @@ private:
         QString text;
         int group = -1;
     };
-    struct Compiled; // the PCRE2 pattern and its match buffer
+    struct Compiled; // the PCRE2 pattern
     void appendPlain(QStringView text, TextBuffer &out) const;
-    void appendMatched(QStringView text, TextBuffer &out) const;
+    void appendMatched(QStringView text, MatchBuffer &matches, TextBuffer &out) const;
 
     bool m_on = false;
     QString m_find;

@@ -3,6 +3,9 @@
 #include "CutInsert.h"
 #include "TitleCase.h"
 
+#include <QSemaphore>
+#include <QThreadPool>
+
 #include <tuple>
 
 namespace velmix {
@@ -18,6 +21,13 @@ NameRuleSteps::NameRuleSteps(const NameRules &rules)
     , m_find(rules)
     , m_latin(rules.transliteration)
 {
+    makeMatchBuffers();
+}
+
+void NameRuleSteps::makeMatchBuffers()
+{
+    for (Part &part : m_parts)
+        part.matches = m_find.matchBuffer();
 }
 
 void NameRuleSteps::update(const NameRules &rules)
@@ -25,50 +35,78 @@ void NameRuleSteps::update(const NameRules &rules)
     const auto findSettings = [](const NameRules &r) {
         return std::tie(r.findText, r.replaceText, r.ignoreCase, r.regularExpression);
     };
-    if (findSettings(rules) != findSettings(m_rules))
+    if (findSettings(rules) != findSettings(m_rules)) {
         m_find = FindReplace(rules);
+        makeMatchBuffers();
+    }
     if (rules.transliteration != m_rules.transliteration)
         m_latin = Transliterator(rules.transliteration);
     m_rules = rules;
 }
 
-QStringView NameRuleSteps::ruled(QStringView name) const
+QStringView NameRuleSteps::ruled(QStringView name, Part &part) const
 {
-    // Each rule reads one scratch buffer and writes the other; both keep their memory
-    // from row to row.
-    TextBuffer *from = &m_scratch;
-    TextBuffer *to = &m_scratch2;
-    from->clear();
-    from->append(name);
+    // The first rule reads the name itself; each one after reads the buffer the one before
+    // wrote and writes the other. Both keep their memory from row to row.
+    QStringView text = name;
+    TextBuffer *to = &part.first;
+    TextBuffer *spare = &part.second;
     const auto step = [&](auto rule, bool beforeExtension) {
         to->clear();
-        const QStringView text = from->view();
         const qsizetype end = beforeExtension ? lengthBeforeExtension(text) : text.size();
         rule(text.first(end), *to);
         to->append(text.sliced(end));
-        std::swap(from, to);
+        text = to->view();
+        std::swap(to, spare);
     };
     if (m_find.isOn())
-        step([&](QStringView text, TextBuffer &out) { m_find.appendReplaced(text, out); },
+        step([&](QStringView piece, TextBuffer &out) { m_find.appendReplaced(piece, part.matches, out); },
              m_rules.replaceScope == ReplaceScope::NameBeforeExtension);
     if (m_rules.cutsOrInserts())
-        step([&](QStringView text, TextBuffer &out) { appendCutAndInserted(text, m_rules, out); }, true);
+        step([&](QStringView piece, TextBuffer &out) { appendCutAndInserted(piece, m_rules, out); }, true);
     if (m_rules.titleCase != TitleCase::Off)
-        step([&](QStringView text, TextBuffer &out) { appendTitleCased(text, m_rules.titleCase, out); }, true);
-    if (m_latin.isOn())
-        step([&](QStringView text, TextBuffer &out) { m_latin.appendLatin(text, out); }, false);
-    return from->view();
+        step([&](QStringView piece, TextBuffer &out) { appendTitleCased(piece, m_rules.titleCase, out); }, true);
+    if (m_latin.changes(text)) // most names hold no Cyrillic: nothing to copy
+        step([&](QStringView piece, TextBuffer &out) { m_latin.appendLatin(piece, out); }, false);
+    return text;
+}
+
+void NameRuleSteps::ruleRows(const NameColumn &names, qsizetype from, qsizetype to, Part &part, NameColumn &out) const
+{
+    for (qsizetype i = from; i < to; ++i)
+        out.writeGrowing(ruled(names.at(i), part));
 }
 
 void NameRuleSteps::apply(FileNameTable &table) const
 {
     if (!m_rules.anyOn())
         return;
+    // Below this, handing rows to another thread costs more than it saves. ICU's rules
+    // run one text at a time whatever the threads, behind its own lock.
+    constexpr qsizetype PartedRows = 8192;
     const NameColumn &names = table.newNames();
+    const qsizetype rows = names.size();
+    const qsizetype bound = names.totalLength() + rows * 8;
     NameColumn &ruled = table.spareColumn();
-    ruled.beginRewrite(names.size(), names.totalLength() + names.size() * 8);
-    for (qsizetype i = 0; i < names.size(); ++i)
-        ruled.writeGrowing(this->ruled(names.at(i)));
+    ruled.beginRewrite(rows, bound);
+    const qsizetype half = rows >= PartedRows && m_rules.transliteration != Transliteration::BgnPcgn ? rows / 2 : rows;
+    QSemaphore secondDone;
+    if (half < rows) {
+        // Queued, not tried: a try finds no thread while the last rebuild's is winding up.
+        // Nothing in the program keeps the global pool busy for long.
+        QThreadPool::globalInstance()->start([&] {
+            m_secondPart.beginRewrite(rows - half, bound);
+            ruleRows(names, half, rows, m_parts[1], m_secondPart);
+            m_secondPart.endRewrite();
+            secondDone.release();
+        });
+    }
+    ruleRows(names, 0, half, m_parts[0], ruled);
+    if (half < rows) {
+        secondDone.acquire();
+        for (qsizetype i = 0; i < m_secondPart.size(); ++i)
+            ruled.writeGrowing(m_secondPart.at(i));
+    }
     ruled.endRewrite();
     table.takeSpareAsNewNames();
 }

@@ -50,6 +50,16 @@ void appendTitleCased(QStringView text, TitleCase titleCase, TextBuffer &out)
 {
     bool inWord = false;
     for (qsizetype i = 0; i < text.size();) {
+        if (const char16_t u = text[i].unicode(); u < 0x80) { // most names: no pair, no look-up
+            const char16_t lower = u | 0x20;
+            const bool letter = lower >= u'a' && lower <= u'z';
+            if (!letter)
+                inWord = (u >= u'0' && u <= u'9') || (inWord && u == u'\'');
+            out.append(!letter ? u : !inWord ? char16_t(lower - 32) : titleCase == TitleCase::RestLower ? lower : u);
+            inWord = inWord || letter;
+            ++i;
+            continue;
+        }
         const qsizetype units = characterUnitsAt(text, i);
         const char32_t c = units == 2 ? QChar::surrogateToUcs4(text[i], text[i + 1]) : text[i].unicode();
         i += units;

@@ -90,6 +90,18 @@ Transliterator::~Transliterator() = default;
 Transliterator::Transliterator(Transliterator &&) noexcept = default;
 Transliterator &Transliterator::operator=(Transliterator &&) noexcept = default;
 
+bool Transliterator::changes(QStringView text) const
+{
+    switch (m_scheme) {
+    case Transliteration::Off: return false;
+    case Transliteration::Gost779B:
+    case Transliteration::Passport:
+        return std::any_of(text.begin(), text.end(), [](QChar c) { return rowOf(c.unicode()) >= 0; });
+    case Transliteration::BgnPcgn: return m_icu && std::any_of(text.begin(), text.end(), isCyrillic);
+    }
+    return false;
+}
+
 void Transliterator::appendLatin(QStringView text, TextBuffer &out) const
 {
     switch (m_scheme) {
@@ -133,8 +145,7 @@ void Transliterator::appendFromTable(QStringView text, TextBuffer &out) const
 
 void Transliterator::appendFromIcu(QStringView text, TextBuffer &out) const
 {
-    const auto cyrillic = std::find_if(text.begin(), text.end(), isCyrillic);
-    if (!m_icu || cyrillic == text.end()) {
+    if (!changes(text)) {
         out.append(text);
         return;
     }

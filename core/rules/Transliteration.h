@@ -21,6 +21,9 @@ public:
     Transliterator &operator=(Transliterator &&) noexcept;
 
     [[nodiscard]] bool isOn() const { return m_scheme != Transliteration::Off; }
+    // Whether appendLatin() would give anything but `text` itself: some letter the scheme
+    // spells in Latin.
+    [[nodiscard]] bool changes(QStringView text) const;
     void appendLatin(QStringView text, TextBuffer &out) const;
 
 private:
