@@ -13,10 +13,10 @@ namespace velmix {
 struct JournaledBatch
 {
     BatchKind kind = BatchKind::Apply;
-    QByteArray folder;
-    NameColumn from;
-    NameColumn to;
-    FolderRules rules;
+    QByteArray folder = {};
+    NameColumn from = {};
+    NameColumn to = {};
+    FolderRules rules = {};
     NameColumn unlisted = {}; // the folder's other entries as listed
     QString undoes = {};      // an undo's apply, by its journal
     QString resumes = {};     // a repair's interrupted journal, which records it

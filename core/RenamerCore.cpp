@@ -361,8 +361,9 @@ RenamerCore::RenameBatch RenamerCore::plannedApply() const
     std::vector<bool> marked(size_t(table().fileCount()));
     for (qsizetype row = 0; row < table().fileCount(); ++row)
         marked[size_t(row)] = table().mark(row) == NameMark::Refused;
-    RenameBatch batch{WorkKind::Renaming, m_selection.folder, table().currentNames(), table().newNames(),
-                      m_listing.rules(), m_listing.unlistedNames()};
+    RenameBatch batch{WorkKind::Renaming, m_selection.folder,
+                      {.from = table().currentNames(), .to = table().newNames(), .rules = m_listing.rules(),
+                       .unlisted = m_listing.unlistedNames()}};
     batch.markedAhead = std::move(marked);
     return batch;
 }
@@ -427,7 +428,8 @@ void RenamerCore::undoLastApply()
 RenamerCore::RenameBatch RenamerCore::undoBatch(const UndoHistory::Entry &entry, QStringList &changed) const
 {
     const UndoRecord &record = *entry.record;
-    RenameBatch batch{WorkKind::Undoing, record.folder(), {}, {}, record.rules(), m_listing.unlistedNames(), entry.journal};
+    RenameBatch batch{WorkKind::Undoing, record.folder(),
+                      {.rules = record.rules(), .unlisted = m_listing.unlistedNames(), .undoes = entry.journal}};
     std::vector<std::optional<FileIdentity>> now;
     const std::optional<QByteArray> folder = FileNameCodec::encode(record.folder());
     if (m_services.fileIdentities && folder) {
@@ -447,8 +449,8 @@ RenamerCore::RenameBatch RenamerCore::undoBatch(const UndoHistory::Entry &entry,
             changed << folderPath + record.currentNames().at(row).toString();
             continue;
         }
-        batch.from.append(record.currentNames().at(row));
-        batch.to.append(record.oldNames().at(row));
+        batch.moves.from.append(record.currentNames().at(row));
+        batch.moves.to.append(record.oldNames().at(row));
     }
     return batch;
 }
@@ -488,16 +490,16 @@ void RenamerCore::repairBatch(const QString &journal)
     for (const BatchState::Leftover &leftover : state.leftovers)
         (void)m_services.fileIdentities->removeIfSame(plan.folder, leftover.name, leftover.identity);
 
-    RenameBatch batch{undo ? WorkKind::Undoing : WorkKind::Renaming, folder, {}, {}, plan.rules, {}, {}, journal,
-                      state.unrecorded};
+    RenameBatch batch{undo ? WorkKind::Undoing : WorkKind::Renaming, folder,
+                      {.rules = plan.rules, .resumes = journal, .unrecorded = state.unrecorded}};
     for (size_t row = 0; row < plan.rows.size(); ++row) {
         const QByteArray &target = finish ? plan.rows[row].to : plan.rows[row].from;
         if (!state.current[row].isEmpty() && state.current[row] != target) {
-            batch.from.append(FileNameCodec::decode(state.current[row]));
-            batch.to.append(FileNameCodec::decode(target));
+            batch.moves.from.append(FileNameCodec::decode(state.current[row]));
+            batch.moves.to.append(FileNameCodec::decode(target));
         }
     }
-    if (batch.from.isEmpty()) {
+    if (batch.moves.from.isEmpty()) {
         int error = 0;
         if (const std::unique_ptr<JournalWriter> writer = m_journal->resume(journal, error)) {
             for (const FoundName &found : state.unrecorded)
@@ -551,9 +553,9 @@ std::optional<JournaledOutcome> RenamerCore::moveFiles(const RenameBatch &batch)
     if (!mover)
         return std::nullopt;
     WorkProgress progress;
-    const JournaledBatch journaled{batch.kind == WorkKind::Undoing ? BatchKind::Undo : BatchKind::Apply,
-                                   *folderBytes, batch.from, batch.to, batch.rules, batch.unlisted, batch.undoes,
-                                   batch.resumes, batch.unrecorded};
+    JournaledBatch journaled = batch.moves;
+    journaled.kind = batch.kind == WorkKind::Undoing ? BatchKind::Undo : BatchKind::Apply;
+    journaled.folder = *folderBytes;
     RenameJournal *journal = m_journal ? &*m_journal : nullptr;
     return m_runner.run(batch.kind, progress, [mover, journaled, identities = m_services.fileIdentities, journal, &progress] {
         return renameJournaled(*mover, journaled, identities, journal, &progress);
@@ -596,7 +598,7 @@ void RenamerCore::reportMoves(const RenameBatch &batch, const std::optional<Jour
             return size_t(f.row) < batch.markedAhead.size() && batch.markedAhead[size_t(f.row)];
         });
         m_services.messageBox.showMessage(
-            ApplyReport::Title, ApplyReport::failedRows(batch.from, batch.to, folderPath, outcome->failures, markedAhead));
+            ApplyReport::Title, ApplyReport::failedRows(batch.moves.from, batch.moves.to, folderPath, outcome->failures, markedAhead));
     }
 }
 

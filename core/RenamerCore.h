@@ -147,13 +147,7 @@ private:
     {
         WorkKind kind;
         QString folder;
-        NameColumn from;
-        NameColumn to;
-        FolderRules rules;
-        NameColumn unlisted = {}; // the folder's other entries as listed
-        QString undoes = {};      // an undo's apply, by its journal
-        QString resumes = {};     // a repair's interrupted journal, which records it
-        std::vector<FoundName> unrecorded = {}; // its files found on disk
+        JournaledBatch moves; // its kind and folder's bytes are set as the moves start
         std::vector<bool> markedAhead = {}; // per row, refused in the grid before the apply
     };
     // The apply's batch: the table's current names to its new ones in the chosen folder.
