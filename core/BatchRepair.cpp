@@ -28,15 +28,22 @@ BatchState locateBatch(const JournalContent &content, const QSet<QByteArray> &on
     QSet<QByteArray> claimed;
     // Where the driver numbers files anew, a name only one file can be under is taken on
     // its size (and time); a name two files may be under still wants the number.
+    // Counted over the files not yet found: once the others are found elsewhere, a name
+    // only one of those left can be under is taken on its size too.
     QHash<QByteArray, int> filesNamed;
-    for (size_t row = 0; row < rows.size(); ++row) {
-        const QByteArray &last = recorded[row], &to = rows[row].to, &from = rows[row].from;
-        ++filesNamed[last];
-        if (to != last)
-            ++filesNamed[to];
-        if (from != last && from != to)
-            ++filesNamed[from];
-    }
+    const auto countNames = [&] {
+        filesNamed.clear();
+        for (size_t row = 0; row < rows.size(); ++row) {
+            const QByteArray &last = recorded[row], &to = rows[row].to, &from = rows[row].from;
+            if (!state.current[row].isEmpty())
+                continue;
+            ++filesNamed[last];
+            if (to != last)
+                ++filesNamed[to];
+            if (from != last && from != to)
+                ++filesNamed[from];
+        }
+    };
     // Looks the candidates up in one pass; each name goes to the first file it is.
     auto settle = [&](const std::vector<Candidate> &candidates) {
         std::vector<QByteArray> names;
@@ -60,7 +67,12 @@ BatchState locateBatch(const JournalContent &content, const QSet<QByteArray> &on
                 first.push_back({row, name});
         }
     }
+    countNames();
     settle(first);
+    if (!content.plan.rules.numbersKept) {
+        countNames();
+        settle(first);
+    }
     std::vector<Candidate> temporaries;
     for (size_t row = 0; row < rows.size(); ++row) {
         if (!state.current[row].isEmpty())

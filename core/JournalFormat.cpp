@@ -143,11 +143,14 @@ std::optional<qint64> number(const QByteArray &field)
 class NamesNow
 {
 public:
-    explicit NamesNow(const std::vector<JournalRow> &rows)
+    // Takes in the rows of the plan from the first not yet taken in.
+    void add(const std::vector<JournalRow> &rows)
     {
-        m_names.reserve(rows.size());
-        for (const JournalRow &row : rows)
-            m_names.push_back(row.from);
+        for (size_t row = m_names.size(); row < rows.size(); ++row) {
+            m_names.push_back(rows[row].from);
+            if (!m_rowNamed.isEmpty())
+                m_rowNamed.insert(rows[row].from, row);
+        }
     }
 
     // False where the record is neither a move nor a found name.
@@ -222,31 +225,43 @@ public:
             result.state = JournalContent::State::Finished;
             return result;
         }
-        for (qint64 row = 0; row < m_rows; ++row) {
-            const auto fields = next();
-            if (!fields)
-                return endOfPlan(result);
-            if (!readRow(*fields, result.plan))
-                return result;
-        }
-        const auto planEnd = next();
-        if (!planEnd)
-            return endOfPlan(result);
-        if (*planEnd != QList<QByteArray>{"P"})
-            return result;
-        NamesNow names(result.plan.rows);
+        std::vector<JournalRow> &rows = result.plan.rows;
+        NamesNow names;
+        size_t closedRows = 0; // the rows of the parts whose end is written
+        bool closed = false;
         while (const auto fields = next()) {
-            if (fields->value(0) == "D" && fields->size() == 1) {
+            const QByteArray type = fields->value(0);
+            if (type == "R") {
+                if (qint64(rows.size()) >= m_rows || !readRow(*fields, result.plan))
+                    return result;
+                continue;
+            }
+            if (type == "P" && fields->size() == 1) {
+                closedRows = rows.size();
+                closed = true;
+                continue;
+            }
+            // The rows of a part cut short belong to files that did not move.
+            rows.resize(closedRows);
+            if (!closed)
+                return result;
+            names.add(rows);
+            if (type == "D" && fields->size() == 1) {
                 result.state = JournalContent::State::Finished;
                 result.namesNow = names.take();
                 return result;
             }
-            if (fields->value(0) == "C" && fields->size() == 1)
+            if (type == "C" && fields->size() == 1)
                 continue;
             if (!names.read(*fields))
                 return result;
         }
+        if (!closed)
+            return endOfPlan(result);
+        rows.resize(closedRows);
+        names.add(rows);
         result.namesNow = names.take();
+        result.unwrittenRows = qsizetype(m_rows) - qsizetype(closedRows);
         result.state = m_damaged ? JournalContent::State::Damaged : JournalContent::State::Unfinished;
         return result;
     }
@@ -333,17 +348,23 @@ QByteArray record(QByteArrayView body)
     return out;
 }
 
-QByteArray plan(const JournalPlan &plan)
+QByteArray header(const JournalPlan &plan, qsizetype rows)
 {
-    QByteArray out = record({"V", QByteArray::number(Version)});
-    out += record({"B", plan.kind == BatchKind::Apply ? "a" : "u", hex(plan.undoes.toUtf8()), hex(plan.folder),
-                   QByteArray::number(plan.rules.nameMax), QByteArray::number(int(plan.rules.ignoresCase) | (plan.rules.numbersKept ? 0 : 2)),
-                   plan.rules.windows ? "1" : "0", QByteArray::number(qsizetype(plan.rows.size()))});
-    qsizetype room = out.size() + 16;
-    for (const JournalRow &row : plan.rows)
+    return record({"V", QByteArray::number(Version)})
+           + record({"B", plan.kind == BatchKind::Apply ? "a" : "u", hex(plan.undoes.toUtf8()), hex(plan.folder),
+                     QByteArray::number(plan.rules.nameMax),
+                     QByteArray::number(int(plan.rules.ignoresCase) | (plan.rules.numbersKept ? 0 : 2)),
+                     plan.rules.windows ? "1" : "0", QByteArray::number(rows)});
+}
+
+QByteArray planPart(const std::vector<JournalRow> &rows)
+{
+    QByteArray out;
+    qsizetype room = 16;
+    for (const JournalRow &row : rows)
         room += 2 * (row.from.size() + row.to.size()) + 80;
     out.reserve(room);
-    for (const JournalRow &row : plan.rows) {
+    for (const JournalRow &row : rows) {
         const qsizetype start = out.size();
         out += 'R';
         appendName(out, row.from);

@@ -55,17 +55,25 @@ struct JournalContent
     JournalPlan plan;
     // Per row, the name the records leave the file under (read in full only).
     std::vector<QByteArray> namesNow;
+    // Of an unfinished batch, the rows whose part of the plan a crash kept from being
+    // written: files the batch never touched.
+    qsizetype unwrittenRows = 0;
 };
 
 // The journal's records: one line each, "<type> <fields…> <CRC-32>", names in hex, so
 // that a line cut short or changed is told at once.
 namespace JournalFormat {
 
-constexpr int Version = 1;
+// 2: the plan may come in parts, each closed before the first of its moves.
+constexpr int Version = 2;
 
 // One record: its fields, blank-separated, and their checksum.
 [[nodiscard]] QByteArray record(QByteArrayView body);
-[[nodiscard]] QByteArray plan(const JournalPlan &plan);
+// What comes before the plan's rows; `rows` is how many the plan may hold in all.
+[[nodiscard]] QByteArray header(const JournalPlan &plan, qsizetype rows);
+// One part of the plan's rows and its closing record. A part's files move only once it
+// is on disk, so a row a crash kept from being written is a file that did not move.
+[[nodiscard]] QByteArray planPart(const std::vector<JournalRow> &rows);
 // Appends the record of a move that worked.
 void appendMoved(QByteArray &out, const QByteArray &from, const QByteArray &to);
 void appendFound(QByteArray &out, const FoundName &found);

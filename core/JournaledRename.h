@@ -32,9 +32,9 @@ struct JournaledOutcome
     int journalError = 0;
 };
 
-// renameFiles, with each file looked at and the plan made durable in `journal` before
-// the first move, and every move recorded; without a journal (or where it cannot be
-// written) the moves go all the same. Runs on the worker.
+// renameFiles, with each file looked at and its row of the plan made durable in
+// `journal` before its move, and every move recorded; without a journal (or where it
+// cannot be written) the moves go all the same. Runs on the worker.
 [[nodiscard]] JournaledOutcome renameJournaled(FolderMover &mover, const JournaledBatch &batch,
                                                FileIdentities *identities, RenameJournal *journal,
                                                WorkProgress *progress = nullptr);

@@ -40,8 +40,9 @@ RenameFailure failureOf(qsizetype row, int error)
 class Execution
 {
 public:
-    Execution(FolderMover &mover, const NameColumn &currentNames, RenamePlan &plan, WorkProgress *progress)
-        : m_mover(mover), m_currentNames(currentNames), m_plan(plan), m_progress(progress)
+    Execution(FolderMover &mover, const NameColumn &currentNames, RenamePlan &plan, WorkProgress *progress,
+              MoveGate *gate)
+        : m_mover(mover), m_currentNames(currentNames), m_plan(plan), m_progress(progress), m_gate(gate)
         , m_finalNames(plan.sources)
     {
     }
@@ -55,6 +56,8 @@ public:
                 break;
             if (m_mediumGone)
                 break;
+            if (m_gate)
+                m_gate->reaching(size_t(move - m_plan.moves.cbegin()));
             const QByteArray &source = m_plan.sources[size_t(move->row)];
             const QByteArray &target = m_plan.targets[size_t(move->row)];
             switch (move->kind) {
@@ -190,6 +193,7 @@ private:
     const NameColumn &m_currentNames;
     RenamePlan &m_plan;
     WorkProgress *const m_progress;
+    MoveGate *const m_gate;
     std::vector<QByteArray> m_finalNames;
     qsizetype m_renamed = 0;
     bool m_mediumGone = false;
@@ -201,16 +205,16 @@ private:
 
 RenameOutcome renameFiles(FolderMover &mover, const NameColumn &currentNames, const NameColumn &newNames,
                           const FolderRules &rules, WorkProgress *progress,
-                          const std::function<void(const RenamePlan &)> &beforeMoves)
+                          MoveGate *gate)
 {
     RenamePlan plan = planRenames(currentNames, newNames, rules);
-    if (beforeMoves)
-        beforeMoves(plan);
+    if (gate)
+        gate->planned(plan);
     if (progress)
         progress->setTotal(qsizetype(std::count_if(plan.moves.cbegin(), plan.moves.cend(), [](const PlannedMove &move) {
             return move.kind != PlannedMove::FromTemporary;
         })));
-    return Execution(mover, currentNames, plan, progress).run();
+    return Execution(mover, currentNames, plan, progress, gate).run();
 }
 
 } // namespace velmix

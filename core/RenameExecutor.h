@@ -6,7 +6,6 @@
 #include "NameColumn.h"
 #include "RenameFailure.h"
 
-#include <functional>
 #include <vector>
 
 namespace velmix {
@@ -31,10 +30,19 @@ struct RenameOutcome
 // its name, and a cancel stops the work after the move in progress, finishing a cycle
 // already begun so that no file is left under a temporary name. A medium that stops
 // answering stops the work at once: the rows not yet moved are left as they were.
-// `beforeMoves` sees the plan before the first move (the journal writes it down).
+// With `gate`, each move waits for it (the journal writes the plan down ahead of the moves).
 struct RenamePlan;
+class MoveGate
+{
+public:
+    virtual ~MoveGate() = default;
+    // The plan, before the first move.
+    virtual void planned(const RenamePlan &plan) = 0;
+    // Returns once move `index` of the plan may be made.
+    virtual void reaching(size_t index) = 0;
+};
 [[nodiscard]] RenameOutcome renameFiles(FolderMover &mover, const NameColumn &currentNames, const NameColumn &newNames,
                                         const FolderRules &rules, WorkProgress *progress = nullptr,
-                                        const std::function<void(const RenamePlan &)> &beforeMoves = {});
+                                        MoveGate *gate = nullptr);
 
 } // namespace velmix

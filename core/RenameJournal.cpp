@@ -35,10 +35,19 @@ JournalWriter::JournalWriter(std::unique_ptr<StateFile> file, QString name)
 {
 }
 
+bool JournalWriter::planned(const QByteArray &part)
+{
+    append(part);
+    // Synced outside the lock: the moves' records go on being written meanwhile.
+    const int synced = error() == 0 ? m_file->sync() : 0;
+    std::lock_guard lock(m_writing);
+    if (m_error == 0)
+        m_error = synced;
+    return m_error == 0;
+}
+
 void JournalWriter::moved(const QByteArray &from, const QByteArray &to)
 {
-    if (m_failed)
-        return;
     JournalFormat::appendMoved(m_pending, from, to);
     if (++m_pendingMoves >= MovesPerWrite)
         flush();
@@ -46,8 +55,6 @@ void JournalWriter::moved(const QByteArray &from, const QByteArray &to)
 
 void JournalWriter::found(const FoundName &found)
 {
-    if (m_failed)
-        return;
     JournalFormat::appendFound(m_pending, found);
     if (++m_pendingMoves >= MovesPerWrite)
         flush();
@@ -55,28 +62,44 @@ void JournalWriter::found(const FoundName &found)
 
 void JournalWriter::flush()
 {
-    if (!m_failed && !m_pending.isEmpty())
-        m_failed = m_file->append(m_pending) != 0;
+    if (!m_pending.isEmpty())
+        append(m_pending);
     m_pending.clear();
     m_pendingMoves = 0;
+}
+
+void JournalWriter::append(const QByteArray &bytes)
+{
+    std::lock_guard lock(m_writing);
+    if (m_error == 0)
+        m_error = m_file->append(bytes);
 }
 
 bool JournalWriter::finish()
 {
     flush();
-    m_failed = m_failed || m_file->append(JournalFormat::done()) != 0 || m_file->sync() != 0;
-    return !m_failed;
+    append(JournalFormat::done());
+    std::lock_guard lock(m_writing);
+    if (m_error == 0)
+        m_error = m_file->sync();
+    return m_error == 0;
 }
 
-std::unique_ptr<JournalWriter> RenameJournal::begin(const JournalPlan &plan, int &error)
+int JournalWriter::error() const
+{
+    std::lock_guard lock(m_writing);
+    return m_error;
+}
+
+std::unique_ptr<JournalWriter> RenameJournal::begin(const JournalPlan &plan, qsizetype rows, int &error)
 {
     const QString name = newJournalName();
     std::unique_ptr<StateFile> file = m_folder.create(name, error);
     if (!file)
         return nullptr;
-    if ((error = file->append(JournalFormat::plan(plan))) != 0 || (error = file->sync()) != 0) {
+    if ((error = file->append(JournalFormat::header(plan, rows))) != 0) {
         file.reset();
-        remove(name); // a plan that is not durable is no plan: the batch goes without
+        remove(name);
         return nullptr;
     }
     return std::make_unique<JournalWriter>(std::move(file), name);

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -14,25 +15,32 @@ namespace velmix {
 
 // Records one batch as it goes. Moves are written in groups, so that a large apply
 // costs a few writes, not one per file; the repair looks at the disk itself for the
-// moves a crash kept from being written. Once writing fails, the rest is dropped.
+// moves a crash kept from being written. Parts of the plan may be written from another
+// thread while the moves are recorded. Once writing fails, the rest is dropped.
 class JournalWriter
 {
 public:
     JournalWriter(std::unique_ptr<StateFile> file, QString name);
     [[nodiscard]] const QString &name() const { return m_name; }
+    // Writes one part of the plan and syncs it; false where that failed.
+    bool planned(const QByteArray &part);
     void moved(const QByteArray &from, const QByteArray &to);
     void found(const FoundName &found);
     // Writes the moves still held, then the end mark, and syncs; false where that failed.
     bool finish();
+    // The first write's error that failed, or 0.
+    [[nodiscard]] int error() const;
 
 private:
     void flush();
+    void append(const QByteArray &bytes);
 
     std::unique_ptr<StateFile> m_file;
     QString m_name;
-    QByteArray m_pending;
+    QByteArray m_pending; // the mover's alone
     qsizetype m_pendingMoves = 0;
-    bool m_failed = false;
+    mutable std::mutex m_writing; // over m_file's appends and m_error
+    int m_error = 0;
 };
 
 // The journals of the batches in the state folder: each apply and each undo is planned
@@ -49,8 +57,9 @@ public:
     }
     [[nodiscard]] QString path() const { return m_folder.path(); }
 
-    // Nothing, with `error` set, where the plan cannot be made durable.
-    std::unique_ptr<JournalWriter> begin(const JournalPlan &plan, int &error);
+    // A new journal with the plan's header, its rows to follow in parts (JournalWriter::
+    // planned); nothing, with `error` set, where it cannot be made.
+    std::unique_ptr<JournalWriter> begin(const JournalPlan &plan, qsizetype rows, int &error);
     // Reopens an interrupted batch's journal for the moves that repair it.
     std::unique_ptr<JournalWriter> resume(const QString &name, int &error);
 

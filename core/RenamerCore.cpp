@@ -486,7 +486,8 @@ void RenamerCore::repairBatch(const QString &journal)
     const BatchState state = locateBatch(*content, onDisk, *m_services.fileIdentities);
     const bool undo = plan.kind == BatchKind::Undo;
     const bool finish = m_services.messageBox.ask(
-        JournalReport::RepairTitle, JournalReport::repairQuestion(undo, folder, state.moved, state.notMoved, state.missing));
+        JournalReport::RepairTitle, JournalReport::repairQuestion(undo, folder, state.moved, state.notMoved, state.missing,
+                                                                     content->unwrittenRows));
     for (const BatchState::Leftover &leftover : state.leftovers)
         (void)m_services.fileIdentities->removeIfSame(plan.folder, leftover.name, leftover.identity);
 

@@ -6,7 +6,8 @@
 //       or 2), journaled in $XDG_STATE_HOME/velmix; prints "ready <rows to rename>" and,
 //       once going, kills itself after the <kill>-th call that changes the folder (never
 //       for 0), or at a call of the journal: "journal" just before the journal is made,
-//       "torn" half-way through writing its plan, "done" just before its end mark;
+//       "part1" or "part2" half-way through writing that part of its plan, "done" just
+//       before its end mark;
 //   apply_child write <folder> <prefix> <count> <exclusive|plain>  once the folder holds
 //       <prefix>1.txt (the apply's first move), appends "writer" to <prefix><count>.txt,
 //       down to <prefix>1.txt, as fast as it can, printing each name it wrote to; "exclusive"
@@ -105,7 +106,7 @@ private:
         }
         int append(const QByteArray &bytes) override
         {
-            if (m_killAt == u"torn") {
+            if (bytes.startsWith("R ") && m_killAt == QStringLiteral("part%1").arg(++m_parts)) {
                 (void)m_inner->append(bytes.first(bytes.size() / 2));
                 ::kill(::getpid(), SIGKILL);
             }
@@ -118,6 +119,7 @@ private:
     private:
         std::unique_ptr<StateFile> m_inner;
         const QString m_killAt;
+        int m_parts = 0;
     };
 
     const QString m_killAt;

@@ -482,7 +482,7 @@ private Q_SLOTS:
         else if (damage == "byte")
             bytes[bytes.indexOf("\nR ") + 5] ^= 1;
         else
-            bytes = JournalFormat::record("V 2") + bytes.mid(bytes.indexOf('\n') + 1);
+            bytes = JournalFormat::record("V " + QByteArray::number(JournalFormat::Version + 1)) + bytes.mid(bytes.indexOf('\n') + 1);
         QVERIFY(journal.resize(0) && journal.write(bytes) == bytes.size());
         journal.close();
 
