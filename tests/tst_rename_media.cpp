@@ -102,13 +102,20 @@ private Q_SLOTS:
                                    << (unitsCount ? Reasons{} : Reasons{Invalid});
             // Long names of ASCII letters, to lower case through a temporary name. Not on
             // msdos (8.3 names), nor on FAT16 through fusefat, which writes the entries of a
-            // folder that grows with long names over a file's data.
+            // folder that grows with long names over a file's data. The FAT32 image's
+            // clusters hold 16 entries: fusefat is let have names of 195 characters at most.
             if (!medium.endsWith(u"msdos") && medium != u"FAT") {
                 Names longNames;
-                for (int length : {200, 230, 255})
+                for (int length : {195, 200, 230, 255})
                     longNames.append(QByteArray(length - 5, 'L') + QByteArray::number(length % 10) + ".JPG");
-                row("long names, case only") << longNames << lowerCased(longNames)
-                                             << renamedContents(longNames, lowerCased(longNames)) << Reasons{};
+                const QStringList lower = lowerCased(longNames);
+                if (medium == u"FAT32")
+                    row("long names, case only") << longNames << lower
+                                                 << Contents{{lower[0].toUtf8(), longNames[0]}, {longNames[1], longNames[1]},
+                                                             {longNames[2], longNames[2]}, {longNames[3], longNames[3]}}
+                                                 << Reasons{10 + Invalid, 20 + Invalid, 30 + Invalid};
+                else
+                    row("long names, case only") << longNames << lower << renamedContents(longNames, lower) << Reasons{};
             }
             row("256 letters") << Names{"a.txt"} << QStringList{cyrillic256} << Contents{{"a.txt", "a.txt"}}
                                << Reasons{Invalid};
