@@ -30,6 +30,9 @@ public:
     // Why no file of the folder can be renamed, known before any try: EROFS on a
     // read-only mount, EACCES without the right to change the folder; 0 otherwise.
     [[nodiscard]] virtual int writeError() = 0;
+    // How many 32-byte entries one cluster of the folder holds, where that bounds a name
+    // (see FolderRules::nameEntriesMax); 0 where it is not known.
+    [[nodiscard]] virtual int clusterEntries() = 0;
 };
 
 class FileMover

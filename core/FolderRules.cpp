@@ -6,6 +6,8 @@
 namespace velmix {
 namespace {
 
+constexpr int LongestNameEntries = 21; // 255 units in entries of 13, and the short one
+
 bool isDeviceName(QStringView stem)
 {
     static constexpr QStringView Plain[] = {u"CON", u"PRN", u"AUX", u"NUL"};
@@ -42,6 +44,8 @@ FolderRules readFolderRules(FolderMover &mover, const NameColumn &listedNames)
     rules.windows = kind == FileSystemKind::Windows || kind == FileSystemKind::FuseFat
                     || (kind == FileSystemKind::UnknownFuse && rules.ignoresCase);
     rules.asciiOnly = kind == FileSystemKind::FuseFat;
+    if (const int entries = mover.clusterEntries(); rules.asciiOnly && entries > 0 && entries < LongestNameEntries)
+        rules.nameEntriesMax = entries;
     rules.numbersKept = kind == FileSystemKind::Other && !rules.windows;
     rules.refusesWindowsNames = rules.windows;
     rules.writeError = mover.writeError();

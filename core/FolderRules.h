@@ -30,6 +30,11 @@ struct FolderRules
     bool windows = false;
     bool refusesWindowsNames = false;
     bool asciiOnly = false; // fusefat's own limit
+    // The most directory entries a name may take (one per 13 UTF-16 units, and a short
+    // one); 0 for no such limit. fusefat refuses, and a rename of it loses the file, a
+    // name whose entries would reach past the folder's next cluster: where a cluster holds
+    // fewer entries than the longest name needs, no name longer than one cluster is let by.
+    qsizetype nameEntriesMax = 0;
     // Whether a file keeps its inode number while the medium stays mounted: FUSE and
     // FAT-family drivers may number files anew once the kernel forgets them.
     bool numbersKept = true;
@@ -46,6 +51,9 @@ constexpr qsizetype WindowsNameMax = 255;
 [[nodiscard]] inline bool nameFits(QStringView name, qsizetype bytes, const FolderRules &rules)
 {
     if (rules.asciiOnly && std::any_of(name.begin(), name.end(), [](QChar c) { return c.unicode() >= 0x80; }))
+        return false;
+    constexpr qsizetype UnitsPerEntry = 13;
+    if (rules.nameEntriesMax > 0 && (name.size() + UnitsPerEntry - 1) / UnitsPerEntry + 1 > rules.nameEntriesMax)
         return false;
     return rules.windows ? name.size() <= WindowsNameMax : bytes <= rules.nameMax;
 }

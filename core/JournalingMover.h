@@ -27,6 +27,7 @@ public:
     qsizetype nameMax() override { return m_inner.nameMax(); }
     FileSystemKind fileSystemKind() override { return m_inner.fileSystemKind(); }
     int writeError() override { return m_inner.writeError(); }
+    int clusterEntries() override { return m_inner.clusterEntries(); }
 
 private:
     FolderMover &m_inner;

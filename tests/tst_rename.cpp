@@ -359,6 +359,31 @@ private Q_SLOTS:
         QCOMPARE(calls->viaFuse() ? calls->placeholderRenamesViaFuse : calls->unreservedRenames, 0);
     }
 
+    // Where a cluster holds fewer entries than a 255-unit name takes, fusefat is let have
+    // only names that one whole cluster holds: entries of 13 UTF-16 units and a short one.
+    void fusefatNamesFitOneCluster_data()
+    {
+        QTest::addColumn<Driver>("driver");
+        QTest::addColumn<int>("clusterEntries");
+        QTest::addColumn<int>("longestName");
+        QTest::newRow("512-byte clusters") << Driver::Fusefat << 16 << 195;
+        QTest::newRow("1024-byte clusters") << Driver::Fusefat << 32 << 255;
+        QTest::newRow("cluster size not told") << Driver::Fusefat << 0 << 255;
+        QTest::newRow("not fusefat") << Driver::KernelVfat << 16 << 255;
+    }
+    void fusefatNamesFitOneCluster()
+    {
+        QFETCH(Driver, driver);
+        QFETCH(int, clusterEntries);
+        QFETCH(int, longestName);
+        auto calls = std::make_shared<test::FakeFolderCalls>(driver);
+        calls->clusterEntriesShown = clusterEntries;
+        NoReplaceMover mover(calls);
+        const FolderRules rules = readFolderRules(mover, test::decodedColumn({}));
+        QVERIFY(nameFits(QString(longestName, u'a'), longestName, rules));
+        QVERIFY(!nameFits(QString(longestName + 1, u'a'), longestName + 1, rules));
+    }
+
     // `listed` is the listing as read; `files` and `folders` are what the folder holds
     // when the apply starts.
     void folderIgnoresCase_data()

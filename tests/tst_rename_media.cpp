@@ -1,4 +1,3 @@
-#include "FileNameCodec.h"
 #include "NameTransforms.h"
 #include "PosixFileMover.h"
 #include "RenameExecutor.h"
@@ -10,6 +9,7 @@
 #include <QProcess>
 
 #include <atomic>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <thread>
@@ -101,13 +101,20 @@ private Q_SLOTS:
                                    << (unitsCount ? Reasons{} : Reasons{Invalid});
             // Long names of ASCII letters, to lower case through a temporary name. Not on
             // msdos (8.3 names), nor on FAT16 through fusefat, which writes the entries of a
-            // folder that grows with long names over a file's data.
+            // folder that grows with long names over a file's data. The FAT32 image's
+            // clusters hold 16 entries: fusefat is let have names of 195 characters at most.
             if (!medium.endsWith(u"msdos") && medium != u"FAT") {
                 Names longNames;
-                for (int length : {200, 230, 255})
+                for (int length : {195, 200, 230, 255})
                     longNames.append(QByteArray(length - 5, 'L') + QByteArray::number(length % 10) + ".JPG");
-                row("long names, case only") << longNames << lowerCased(longNames)
-                                             << renamedContents(longNames, lowerCased(longNames)) << Reasons{};
+                const QStringList lower = lowerCased(longNames);
+                if (medium == u"FAT32")
+                    row("long names, case only") << longNames << lower
+                                                 << Contents{{lower[0].toUtf8(), longNames[0]}, {longNames[1], longNames[1]},
+                                                             {longNames[2], longNames[2]}, {longNames[3], longNames[3]}}
+                                                 << Reasons{10 + Invalid, 20 + Invalid, 30 + Invalid};
+                else
+                    row("long names, case only") << longNames << lower << renamedContents(longNames, lower) << Reasons{};
             }
             row("256 letters") << Names{"a.txt"} << QStringList{cyrillic256} << Contents{{"a.txt", "a.txt"}}
                                << Reasons{Invalid};
@@ -141,13 +148,14 @@ private Q_SLOTS:
             QVERIFY2(outcome.rules.windows, "the kernel's FAT driver is not told by its mount");
         QCOMPARE(test::reasonsOf(outcome.failures), reasons);
         QCOMPARE(folder->contents(), test::TestMedia::asListed(on, expected));
-        // The grid marks the same, but for names only the driver refuses.
-        if (std::all_of(targets.cbegin(), targets.cend(), [&](const QString &t) { return on.takes(FileNameCodec::encode(t).value_or("")); }))
+        // The grid marks the same, but for a name only the driver refuses.
+        if (refusedRow < 0)
             QCOMPARE(test::markedReasons(sources, test::column(targets), {}, outcome.rules), reasons);
     }
 
-    // A thread lists the folder all through the apply, as a file manager does; on exFAT
-    // another process also reads every file again and again, as a thumbnailer does. FAT16
+    // A thread lists the folder all through the apply, as a file manager does; in the reader
+    // rows another process also reads every file again and again, as a thumbnailer does,
+    // and every byte is checked once it has stopped. FAT16
     // roots of 64 and 512 entries are nearly full, or full to their last entry, where no new
     // name with more entries fits.
     void nearlyFullFatFolderLosesNothing_data()
@@ -160,6 +168,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("runs");
         QTest::newRow("exFAT, a reader, 30 files") << true << true << 0 << 30 << false << 20;
         QTest::newRow("64-entry FAT16 root, 30 files") << false << false << 64 << 30 << false << 40;
+        QTest::newRow("64-entry FAT16 root, a reader, 30 files") << false << true << 64 << 30 << false << 40;
         QTest::newRow("64-entry FAT16 root full, longer names") << false << false << 64 << 32 << true << 5;
         QTest::newRow("512-entry FAT16 root, 253 files") << false << false << 512 << 253 << false << 3;
     }
@@ -189,10 +198,14 @@ private Q_SLOTS:
             while (listing)
                 (void)QDir(QFile::decodeName(root)).entryInfoList(QDir::Files);
         });
-        QProcess thumbnailer;
-        if (reader)
-            thumbnailer.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("while :; do cat \"$0\"/* > /dev/null 2>&1; done"),
-                                                     image.mountPoint()});
+        QProcess thumbnailer; // in a process group of its own, so that its `cat` stops with it
+        thumbnailer.setChildProcessModifier([] { (void)::setpgid(0, 0); });
+        auto stopReading = [&] {
+            if (thumbnailer.state() == QProcess::NotRunning)
+                return;
+            (void)::kill(-pid_t(thumbnailer.processId()), SIGKILL);
+            thumbnailer.waitForFinished();
+        };
         // exfat-fuse's daemon aborts now and then with a reader about, also while the files
         // are made and with no rename at all: the image is mounted again, and an apply it
         // stopped must have said so and lost nothing.
@@ -201,6 +214,9 @@ private Q_SLOTS:
             // Each run's own contents: a file of an earlier run that the reader held open
             // as it was removed stays as ".fuse_hidden…" for a while.
             auto content = [run](const QByteArray &name) { return name + '#' + QByteArray::number(run); };
+            if (reader)
+                thumbnailer.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("while :; do cat \"$0\"/* > /dev/null 2>&1; done"),
+                                                         image.mountPoint()});
             const bool made = std::all_of(sources.begin(), sources.end(), [&](const QByteArray &name) {
                 const int fd = ::open((root + '/' + name).constData(), O_CREAT | O_EXCL | O_WRONLY, 0644);
                 const bool written = fd >= 0 && ::write(fd, content(name).constData(), size_t(content(name).size())) == content(name).size();
@@ -212,6 +228,9 @@ private Q_SLOTS:
             const RenameOutcome outcome = applied ? test::renameAsListed(*mover, test::decodedColumn(sources), test::column(targets))
                                                   : RenameOutcome{};
             mover.reset(); // its open folder would keep a dead mount busy
+            // The files are read once the reader has stopped: fusefat hands out zeros now and
+            // then to a read made while another process reads, renamed files or not.
+            stopReading();
             struct stat folder;
             if (!applied || outcome.mediumGone || ::stat(root.constData(), &folder) != 0) {
                 ++deaths;
@@ -232,8 +251,6 @@ private Q_SLOTS:
             for (const QByteArray &name : contents.keys())
                 (void)::unlink((root + '/' + name).constData());
         }
-        thumbnailer.kill();
-        thumbnailer.waitForFinished();
         listing = false;
         lister.join();
         qInfo("%d runs of %d files: %d lost, %d rows with no room, the daemon died %d times", runs, files, lost, full, deaths);

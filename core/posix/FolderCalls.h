@@ -46,6 +46,9 @@ public:
     [[nodiscard]] virtual FileSystemKind fileSystemKind() = 0;
     // EROFS or EACCES where the folder cannot be changed at all; 0 otherwise.
     [[nodiscard]] virtual int writeError() = 0;
+    // How many 32-byte entries one cluster of the folder holds, where the driver is known
+    // to be fusefat and tells its cluster size; 0 otherwise.
+    [[nodiscard]] virtual int clusterEntries() = 0;
 };
 
 } // namespace velmix

@@ -36,6 +36,7 @@ public:
     qsizetype nameMax() override { return m_calls->nameMax(); }
     FileSystemKind fileSystemKind() override { return m_calls->fileSystemKind(); }
     int writeError() override { return m_calls->writeError(); }
+    int clusterEntries() override { return m_calls->clusterEntries(); }
 
 private:
     struct Answer

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
@@ -100,6 +101,19 @@ int PosixFolderCalls::writeError()
         return 0;
     const int error = errno;
     return error == EROFS || error == EACCES ? error : 0;
+}
+
+// fusefat tells no cluster size, but its counts give it away: f_files is the number of
+// clusters and f_blocks the bytes they hold in units of f_frsize, rounded down per cluster,
+// so 0 where a cluster is smaller than a unit (then it is FAT's smallest, 512 bytes).
+int PosixFolderCalls::clusterEntries()
+{
+    constexpr unsigned long EntryBytes = 32, SmallestCluster = 512;
+    struct statvfs info;
+    if (fileSystemKind() != FileSystemKind::FuseFat || ::fstatvfs(m_folderFd, &info) != 0 || info.f_files == 0)
+        return 0;
+    const unsigned long clusterBytes = info.f_blocks < info.f_files ? SmallestCluster : info.f_blocks / info.f_files * info.f_frsize;
+    return int(clusterBytes / EntryBytes);
 }
 
 } // namespace velmix

@@ -29,6 +29,7 @@ public:
     qsizetype nameMax() override;
     FileSystemKind fileSystemKind() override;
     int writeError() override;
+    int clusterEntries() override;
 
 private:
     const int m_folderFd;

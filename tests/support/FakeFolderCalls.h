@@ -46,6 +46,8 @@ public:
     // onto a placeholder through FUSE.
     int unreservedRenames = 0;
     int placeholderRenamesViaFuse = 0;
+    // What clusterEntries() answers.
+    int clusterEntriesShown = 0;
 
     [[nodiscard]] bool ignoresCase() const;
     void addFile(const QByteArray &name, const QByteArray &content);
@@ -65,6 +67,7 @@ public:
     qsizetype nameMax() override { return 255; }
     FileSystemKind fileSystemKind() override;
     int writeError() override { return 0; }
+    int clusterEntries() override { return clusterEntriesShown; }
 
 private:
     struct Entry

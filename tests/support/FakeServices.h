@@ -100,6 +100,7 @@ private:
         qsizetype nameMax() override { return m_inner->nameMax(); }
         FileSystemKind fileSystemKind() override { return m_inner->fileSystemKind(); }
         int writeError() override { return m_inner->writeError(); }
+        int clusterEntries() override { return m_inner->clusterEntries(); }
 
     private:
         SlowFileMover &m_owner;
