@@ -71,6 +71,7 @@ BatchState locateBatch(const JournalContent &content, const QSet<QByteArray> &on
     settle(first);
     if (!content.plan.rules.numbersKept) {
         countNames();
+        std::erase_if(first, [&](const Candidate &candidate) { return !state.current[candidate.row].isEmpty(); });
         settle(first);
     }
     std::vector<Candidate> temporaries;
