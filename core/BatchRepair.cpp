@@ -89,9 +89,22 @@ BatchState locateBatch(const JournalContent &content, const QSet<QByteArray> &on
     }
     settle(temporaries);
 
-    // What the move in progress may have left: a placeholder under the new name of a file
-    // that did not get there, or the old name still linked to a file that did.
+    // What the move in progress may have left: a placeholder under the new name (or a
+    // temporary name) of a file that did not get there, or the old name still linked to
+    // a file that did.
     std::vector<Candidate> leftovers;
+    for (size_t row = 0; row < rows.size(); ++row) {
+        if (state.current[row].isEmpty())
+            continue; // its file not found: an empty file under its names may be it
+        const QString from = FileNameCodec::decode(rows[row].from);
+        for (int attempt = 1; attempt <= TemporaryAttempts; ++attempt) {
+            const QByteArray name = temporaryName(from, attempt, content.plan.rules);
+            if (!onDisk.contains(name))
+                break; // the names are tried in order, so the one a move left follows names taken
+            if (!claimed.contains(name))
+                leftovers.push_back({row, name});
+        }
+    }
     for (size_t row = 0; row < rows.size(); ++row) {
         const JournalRow &plan = rows[row];
         if (state.current[row] == plan.to && onDisk.contains(plan.from) && !claimed.contains(plan.from))
@@ -108,7 +121,7 @@ BatchState locateBatch(const JournalContent &content, const QSet<QByteArray> &on
         if (!seen[i])
             continue;
         const bool secondLink = leftovers[i].name == plan.from && *seen[i] == plan.identity;
-        const bool placeholder = leftovers[i].name == plan.to && seen[i]->size == 0
+        const bool placeholder = leftovers[i].name != plan.from && seen[i]->size == 0
                                  && !(seen[i]->device == plan.identity.device && seen[i]->inode == plan.identity.inode);
         if (secondLink || placeholder)
             state.leftovers.push_back({leftovers[i].name, *seen[i]});
