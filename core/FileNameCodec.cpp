@@ -85,37 +85,49 @@ QString decode(QByteArrayView bytes)
 
 std::optional<QByteArray> encode(QStringView name)
 {
-    QByteArray out;
-    out.reserve(name.size() * 3);
+    // Sized first, then written through a pointer: one allocation of the exact size per
+    // name and no capacity check per byte, which a batch of 100,000 names feels.
     const qsizetype size = name.size();
+    qsizetype bytes = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t unit = name[i].unicode();
+        if (unit < 0x80 || (unit >= EscapeBase + 0x80 && unit <= EscapeBase + 0xFF))
+            bytes += 1;
+        else if (isSurrogatePairAt(name, i))
+            bytes += 4, ++i;
+        else if (QChar::isSurrogate(unit))
+            return std::nullopt;
+        else
+            bytes += unit < 0x800 ? 2 : 3;
+    }
+    QByteArray encoded(bytes, Qt::Uninitialized);
+    char *out = encoded.data();
     for (qsizetype i = 0; i < size; ++i) {
         const char16_t unit = name[i].unicode();
         char32_t codePoint = unit;
         if (unit < 0x80) {
-            out.append(char(unit));
+            *out++ = char(unit);
             continue;
         }
         if (isSurrogatePairAt(name, i)) {
             codePoint = QChar::surrogateToUcs4(unit, name[++i].unicode());
         } else if (unit >= EscapeBase + 0x80 && unit <= EscapeBase + 0xFF) {
-            out.append(char(unit - EscapeBase));
+            *out++ = char(unit - EscapeBase);
             continue;
-        } else if (QChar::isSurrogate(unit)) {
-            return std::nullopt;
         }
         if (codePoint < 0x800) {
-            out.append(char(0xC0 | (codePoint >> 6)));
+            *out++ = char(0xC0 | (codePoint >> 6));
         } else if (codePoint < 0x10000) {
-            out.append(char(0xE0 | (codePoint >> 12)));
-            out.append(char(0x80 | ((codePoint >> 6) & 0x3F)));
+            *out++ = char(0xE0 | (codePoint >> 12));
+            *out++ = char(0x80 | ((codePoint >> 6) & 0x3F));
         } else {
-            out.append(char(0xF0 | (codePoint >> 18)));
-            out.append(char(0x80 | ((codePoint >> 12) & 0x3F)));
-            out.append(char(0x80 | ((codePoint >> 6) & 0x3F)));
+            *out++ = char(0xF0 | (codePoint >> 18));
+            *out++ = char(0x80 | ((codePoint >> 12) & 0x3F));
+            *out++ = char(0x80 | ((codePoint >> 6) & 0x3F));
         }
-        out.append(char(0x80 | (codePoint & 0x3F)));
+        *out++ = char(0x80 | (codePoint & 0x3F));
     }
-    return out;
+    return encoded;
 }
 
 } // namespace velmix::FileNameCodec
