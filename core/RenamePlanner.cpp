@@ -5,6 +5,9 @@
 #include "NameTransforms.h"
 #include "Surrogates.h"
 
+#include <system_error>
+#include <thread>
+
 namespace velmix {
 
 QByteArray temporaryName(QStringView currentName, int attempt, const FolderRules &rules)
@@ -32,21 +35,56 @@ QByteArray temporaryName(QStringView currentName, int attempt, const FolderRules
     }
 }
 
+namespace {
+
+void encodeRows(const NameColumn &names, std::vector<QByteArray> &bytes, qsizetype from, qsizetype to,
+                const NameColumn *unlessEqualTo = nullptr)
+{
+    for (qsizetype row = from; row < to; ++row) {
+        if (!unlessEqualTo || names.at(row) != unlessEqualTo->at(row))
+            bytes[size_t(row)] = FileNameCodec::encode(names.at(row)).value_or(QByteArray());
+    }
+}
+
+} // namespace
+
 RenamePlan planRenames(const NameColumn &currentNames, const NameColumn &newNames, const FolderRules &rules)
 {
-    // The file system itself is the judge of entries not listed (they may have come or
-    // gone since the listing): such rows are tried, and fail as it answers.
-    const NameJudgement judgement = judgeNewNames(FolderNames(currentNames, rules), newNames);
+    // On a large folder, writing both columns out as bytes takes as long again as judging
+    // the new names; a second thread does its share meanwhile. New names are encoded
+    // whether or not they move, and kept only for the rows that do.
+    constexpr qsizetype SharedFrom = 8192;
     const qsizetype rows = currentNames.size();
     RenamePlan plan;
     plan.rules = rules;
     plan.sources.resize(size_t(rows));
     plan.targets.resize(size_t(rows));
+    qsizetype split = rows < SharedFrom ? rows : rows / 2; // the new names from here on are the helper's
+    NameJudgement judgement;
+    {
+        std::jthread helper;
+        if (split < rows) {
+            try {
+                helper = std::jthread([&] {
+                    encodeRows(currentNames, plan.sources, 0, rows);
+                    encodeRows(newNames, plan.targets, split, rows, &currentNames);
+                });
+            } catch (const std::system_error &) {
+                split = rows; // no thread to be had: all of it here
+            }
+        }
+        // The file system itself is the judge of entries not listed (they may have come or
+        // gone since the listing): such rows are tried, and fail as it answers.
+        judgement = judgeNewNames(FolderNames(currentNames, rules), newNames);
+        encodeRows(newNames, plan.targets, 0, split, &currentNames);
+        if (!helper.joinable())
+            encodeRows(currentNames, plan.sources, 0, rows);
+    }
     for (qsizetype row = 0; row < rows; ++row) {
-        plan.sources[size_t(row)] = FileNameCodec::encode(currentNames.at(row)).value_or(QByteArray());
         if (judgement.fates[size_t(row)] == RowFate::Moves)
-            plan.targets[size_t(row)] = *FileNameCodec::encode(newNames.at(row));
-        else if (const std::optional<RenameReason> reason = refusalOf(judgement.fates[size_t(row)]))
+            continue;
+        plan.targets[size_t(row)].clear();
+        if (const std::optional<RenameReason> reason = refusalOf(judgement.fates[size_t(row)]))
             plan.failures.push_back({row, *reason});
     }
 

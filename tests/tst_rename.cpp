@@ -453,6 +453,40 @@ private Q_SLOTS:
         QCOMPARE(temporaryName(name, attempt, FolderRules{nameMax, false, nameMax == 0}), temporary);
     }
 
+    // A large batch is planned with part of the work on another thread; each block of it
+    // must come out as it does planned alone.
+    void largeBatchPlansAsItsBlocks()
+    {
+        const auto block = [](int k, QStringList &sources, QStringList &targets) {
+            const QString n = QString::number(k);
+            sources << "a" + n << "b" + n << "c" + n << "d" + n << "e" + n << QStringLiteral("f") + QChar(0xDCE9) + n;
+            targets << "b" + n << "x" + n << "x" + n << "" << "e" + n << QStringLiteral("F") + QChar(0xDCE9) + n;
+        };
+        QStringList sources, targets;
+        constexpr int Blocks = 2000; // far past the size from which the work is shared
+        for (int k = 0; k < Blocks; ++k)
+            block(k, sources, targets);
+        const RenamePlan large = planRenames(test::column(sources), test::column(targets), FolderRules{});
+        const qsizetype size = sources.size() / Blocks;
+        qsizetype failure = 0;
+        for (int k = 0; k < Blocks; ++k) {
+            QStringList blockSources, blockTargets;
+            block(k, blockSources, blockTargets);
+            const RenamePlan alone = planRenames(test::column(blockSources), test::column(blockTargets), FolderRules{});
+            for (qsizetype row = 0; row < size; ++row) {
+                QCOMPARE(large.sources[size_t(k * size + row)], alone.sources[size_t(row)]);
+                QCOMPARE(large.targets[size_t(k * size + row)], alone.targets[size_t(row)]);
+            }
+            while (failure < qsizetype(large.failures.size()) && large.failures[size_t(failure)].row < k * size)
+                ++failure;
+            for (const RenameFailure &expected : alone.failures) {
+                QCOMPARE(large.failures[size_t(failure)].row, k * size + expected.row);
+                QCOMPARE(large.failures[size_t(failure++)].reason, expected.reason);
+            }
+        }
+        QCOMPARE(large.failures.size(), size_t(Blocks * 2));
+    }
+
     void noTemporaryNameLeavesCycleUnmoved()
     {
         const QByteArray a = "a." + QByteArray(250, 'x');
