@@ -100,8 +100,9 @@ private Q_SLOTS:
                                    << (unitsCount ? renamedContents({"a.txt"}, {cyrillic255}) : Contents{{"a.txt", "a.txt"}})
                                    << (unitsCount ? Reasons{} : Reasons{Invalid});
             // Long names of ASCII letters, to lower case through a temporary name. Not on
-            // msdos (8.3 names), nor on FAT16 through fusefat, which writes the entries of a
-            // folder that grows with long names over a file's data. The FAT32 image's
+            // msdos (8.3 names), nor on FAT16 through fusefat, which damages a file when it
+            // moves one whose entries straddle two clusters of its folder (these four names
+            // need 75 entries, more than one cluster of the image holds). The FAT32 image's
             // clusters hold 16 entries: fusefat is let have names of 195 characters at most.
             if (!medium.endsWith(u"msdos") && medium != u"FAT") {
                 Names longNames;

@@ -98,8 +98,9 @@ TestMedia::TestMedia()
     auto anyName = [](const QByteArray &) { return true; };
     m_media[u"local"_s] = {u"local"_s, false, false, {}, anyName, {}, {}, folders([this] { return m_localRoot.path(); })};
     m_media[u"exFAT"_s] = {u"exFAT"_s, true, false, u"caf"_s + QChar(0xDCE9) + u".jpg"_s, isUtf8, {}, {}, imageFolders(u"exFAT"_s)};
-    // fusefat damages files when a FAT16 folder grows with names of 200 characters, and
-    // refuses some such names in a FAT32 folder of long names; the batches keep below.
+    // fusefat refuses some names of 200 characters in a FAT32 folder of long names, and on
+    // FAT16 damages a file when it moves one whose entries straddle two clusters; the
+    // batches keep below, and their folders within one cluster.
     auto fatTakes = [](const QByteArray &name) { return isAscii(name) && name.size() < 200; };
     m_media[u"FAT"_s] = {u"FAT"_s, true, false, u"caf\u00E9.jpg"_s, fatTakes, {}, {}, imageFolders(u"FAT"_s)};
     m_media[u"FAT32"_s] = {u"FAT32"_s, true, false, u"caf\u00E9.jpg"_s, fatTakes, {}, {}, imageFolders(u"FAT32"_s)};
