@@ -33,6 +33,8 @@ public:
     // How many 32-byte entries one cluster of the folder holds, where that bounds a name
     // (see FolderRules::nameEntriesMax); 0 where it is not known.
     [[nodiscard]] virtual int clusterEntries() = 0;
+    // See FolderRules::movesDamageFiles.
+    [[nodiscard]] virtual bool movesDamageFiles() = 0;
 };
 
 class FileMover

@@ -46,6 +46,7 @@ FolderRules readFolderRules(FolderMover &mover, const NameColumn &listedNames)
     rules.asciiOnly = kind == FileSystemKind::FuseFat;
     if (const int entries = mover.clusterEntries(); rules.asciiOnly && entries > 0 && entries < LongestNameEntries)
         rules.nameEntriesMax = entries;
+    rules.movesDamageFiles = mover.movesDamageFiles();
     rules.numbersKept = kind == FileSystemKind::Other && !rules.windows;
     rules.refusesWindowsNames = rules.windows;
     rules.writeError = mover.writeError();

@@ -35,6 +35,10 @@ struct FolderRules
     // name whose entries would reach past the folder's next cluster: where a cluster holds
     // fewer entries than the longest name needs, no name longer than one cluster is let by.
     qsizetype nameEntriesMax = 0;
+    // fusefat damages files when it moves one whose entries straddle two clusters of a
+    // FAT12 or FAT16 subfolder, and it does not tell where a name's entries lie: no file
+    // of such a folder is moved. The root folder lies outside the clusters.
+    bool movesDamageFiles = false;
     // Whether a file keeps its inode number while the medium stays mounted: FUSE and
     // FAT-family drivers may number files anew once the kernel forgets them.
     bool numbersKept = true;

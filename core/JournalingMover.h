@@ -28,6 +28,7 @@ public:
     FileSystemKind fileSystemKind() override { return m_inner.fileSystemKind(); }
     int writeError() override { return m_inner.writeError(); }
     int clusterEntries() override { return m_inner.clusterEntries(); }
+    bool movesDamageFiles() override { return m_inner.movesDamageFiles(); }
 
 private:
     FolderMover &m_inner;

@@ -157,6 +157,7 @@ std::optional<RenameReason> refusalOf(RowFate fate)
     case RowFate::TakenByOtherRow: return RenameReason::TakenByOtherRow;
     case RowFate::InvalidName: return RenameReason::InvalidName;
     case RowFate::NotForWindows: return RenameReason::NotForWindows;
+    case RowFate::UnsafeFolder: return RenameReason::UnsafeFolder;
     }
     return std::nullopt;
 }
@@ -271,6 +272,19 @@ public:
         }
     }
 
+    // Where moving any file may damage others (see FolderRules::movesDamageFiles).
+    void refuseUnsafeMoves()
+    {
+        if (!m_rules.movesDamageFiles)
+            return;
+        for (qsizetype row = 0; row < m_current.size(); ++row) {
+            if (fate(row) == RowFate::Moves) {
+                fate(row) = RowFate::UnsafeFolder;
+                m_judgement.blockers[size_t(row)] = m_judgement.waiters[size_t(row)] = NoRow;
+            }
+        }
+    }
+
 private:
     RowFate &fate(qsizetype row) { return m_judgement.fates[size_t(row)]; }
 
@@ -300,6 +314,7 @@ void judgeNewNames(const FolderNames &folder, const NameColumn &newNames, NameJu
     judging.collectTargets();
     judging.claimTargets();
     judging.passOnHeldNames();
+    judging.refuseUnsafeMoves();
 }
 
 } // namespace velmix

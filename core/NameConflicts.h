@@ -73,7 +73,7 @@ private:
 };
 
 // What the apply will make of one row's new name.
-enum class RowFate : quint8 { Stays, Moves, TargetExists, TakenByOtherRow, InvalidName, NotForWindows };
+enum class RowFate : quint8 { Stays, Moves, TargetExists, TakenByOtherRow, InvalidName, NotForWindows, UnsafeFolder };
 
 // Why the apply refuses a row of that fate; nothing for rows that stay or move.
 [[nodiscard]] std::optional<RenameReason> refusalOf(RowFate fate);
@@ -97,7 +97,8 @@ struct NameJudgement
 // folder of the Windows family; a repeated
 // new name fails for every row after the first; a new name held by an unlisted entry or
 // by a listed file that stays fails, and so does every row waiting on it in turn. The
-// apply and the marks in the grid both decide by this.
+// apply and the marks in the grid both decide by this. No row moves in a folder where
+// moving a file may damage others (see FolderRules::movesDamageFiles).
 [[nodiscard]] NameJudgement judgeNewNames(const FolderNames &folder, const NameColumn &newNames);
 // The same into a judgement made before, whose memory it reuses.
 void judgeNewNames(const FolderNames &folder, const NameColumn &newNames, NameJudgement &judgement);

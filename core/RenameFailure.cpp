@@ -39,6 +39,8 @@ QString reasonOnly(const RenameFailure &failure)
     case RenameReason::TakenByOtherRow: return QStringLiteral("это имя получает другой файл");
     case RenameReason::InvalidName: return QStringLiteral("недопустимое имя файла");
     case RenameReason::NotForWindows: return QStringLiteral("имя недопустимо в Windows");
+    case RenameReason::UnsafeFolder:
+        return QStringLiteral("в подпапках FAT16 драйвер fusefat может повредить файлы; подключите диск драйвером vfat");
     case RenameReason::SourceMissing: return QStringLiteral("исходный файл не найден");
     case RenameReason::SourceLost: return QStringLiteral("файл утрачен при переименовании (ошибка файловой системы)");
     case RenameReason::FileSystemError: return fileSystemError(failure.error);

@@ -10,6 +10,7 @@ enum class RenameReason {
     TakenByOtherRow, // an earlier row gets the same new name
     InvalidName,     // the file system cannot hold the name
     NotForWindows,   // a name Windows cannot open, on FAT, exFAT or NTFS
+    UnsafeFolder,    // a folder where the driver may damage files as it moves one
     SourceMissing,   // the file is gone
     SourceLost,      // the file system lost the file in a failed rename
     FileSystemError, // anything else the file system reported

@@ -138,9 +138,9 @@ private Q_SLOTS:
              {std::tuple{"ext4, renameat2", std::optional<FileSystem>(), velmix::MoveMethod::RenameNoReplace, KillFiles},
               std::tuple{"ext4, reserve then rename", std::optional<FileSystem>(), velmix::MoveMethod::ReserveThenRename, KillFiles},
               std::tuple{"exFAT", std::optional(FileSystem::ExFat), velmix::MoveMethod::RenameNoReplace, KillFiles},
-              std::tuple{"FAT through fusefat", std::optional(FileSystem::Fat), velmix::MoveMethod::RenameNoReplace, FatKillFiles}}) {
+              std::tuple{"FAT32 through fusefat", std::optional(FileSystem::Fat32), velmix::MoveMethod::RenameNoReplace, FatKillFiles}}) {
             // fusefat's moves make more calls each: a look-up and the probe of the name.
-            const int calls = medium == FileSystem::Fat ? 3 : 1;
+            const int calls = medium == FileSystem::Fat32 ? 3 : 1;
             std::vector<std::pair<const char *, QString>> kills = {
                 {"before the journal", "journal"},
                 {"mid-journal", "part1"},

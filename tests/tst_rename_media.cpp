@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 using namespace velmix;
+using namespace Qt::StringLiterals;
 using test::Reasons;
 
 namespace {
@@ -25,6 +26,7 @@ using Contents = QMap<QByteArray, QByteArray>;
 
 constexpr int Invalid = int(RenameReason::InvalidName);
 constexpr int NotForWindows = int(RenameReason::NotForWindows);
+constexpr int Unsafe = int(RenameReason::UnsafeFolder);
 // Stands in a table row for the name that the medium's file system refuses.
 const QString Refused = QStringLiteral("<refused>");
 constexpr int CameraFiles = 20; // fusefat grows slow as a folder fills
@@ -99,12 +101,10 @@ private Q_SLOTS:
                 row("255 letters") << Names{"a.txt"} << QStringList{cyrillic255}
                                    << (unitsCount ? renamedContents({"a.txt"}, {cyrillic255}) : Contents{{"a.txt", "a.txt"}})
                                    << (unitsCount ? Reasons{} : Reasons{Invalid});
-            // Long names of ASCII letters, to lower case through a temporary name. Not on
-            // msdos (8.3 names), nor on FAT16 through fusefat, which damages a file when it
-            // moves one whose entries straddle two clusters of its folder (these four names
-            // need 75 entries, more than one cluster of the image holds). The FAT32 image's
-            // clusters hold 16 entries: fusefat is let have names of 195 characters at most.
-            if (!medium.endsWith(u"msdos") && medium != u"FAT") {
+            // Long names of ASCII letters, to lower case through a temporary name; not on
+            // msdos (8.3 names). The FAT32 image's clusters hold 16 entries: fusefat is let
+            // have names of 195 characters at most.
+            if (!medium.endsWith(u"msdos")) {
                 Names longNames;
                 for (int length : {195, 200, 230, 255})
                     longNames.append(QByteArray(length - 5, 'L') + QByteArray::number(length % 10) + ".JPG");
@@ -152,6 +152,46 @@ private Q_SLOTS:
         // The grid marks the same, but for a name only the driver refuses.
         if (refusedRow < 0)
             QCOMPARE(test::markedReasons(sources, test::column(targets), {}, outcome.rules), reasons);
+    }
+
+    // fusefat damages files when it moves one whose entries straddle two clusters of a
+    // FAT16 subfolder: there no file moves, and the grid marks the same rows. Its root
+    // folder lies outside the clusters; FAT32's subfolders are safe.
+    void fusefatMovesNothingInFat16Subfolders_data()
+    {
+        QTest::addColumn<QString>("medium");
+        QTest::addColumn<bool>("nested"); // in a subfolder of the medium's test folder
+        QTest::addColumn<bool>("moves");
+        QTest::newRow("FAT16 subfolder") << u"FAT"_s << true << false;
+        QTest::newRow("FAT16 root") << u"FAT"_s << false << true;
+        QTest::newRow("FAT32 subfolder") << u"FAT32"_s << false << true;
+    }
+    void fusefatMovesNothingInFat16Subfolders()
+    {
+        QFETCH(QString, medium);
+        QFETCH(bool, nested);
+        QFETCH(bool, moves);
+        if (!test::TestMedia::Names.contains(medium))
+            QSKIP("the kernel's own drivers are tried instead");
+        test::Medium &on = m_media.medium(medium);
+        if (!on.skipReason.isEmpty())
+            QSKIP(qPrintable(on.skipReason));
+        QVERIFY2(on.failure.isEmpty(), qPrintable(on.failure));
+        const auto outer = on.newFolder();
+        const auto inner = nested ? std::make_unique<test::TestFolder>(outer->path() + u"/photos"_s) : nullptr;
+        test::TestFolder &folder = nested ? *inner : *outer;
+        const Names sources{"a.txt", "b.txt", "IMG_0001.JPG", "d.txt"};
+        const QStringList targets{"b.txt", "c.txt", "img_0001.jpg", u"caf\u00E9.txt"_s};
+        for (const QByteArray &name : sources)
+            folder.create(name, name);
+        const RenameOutcome outcome = test::renameAsListed(*folder.mover(), test::decodedColumn(sources), test::column(targets));
+        const Reasons reasons = moves ? Reasons{30 + Invalid} : Reasons{Unsafe, 10 + Unsafe, 20 + Unsafe, 30 + Invalid};
+        QCOMPARE(outcome.rules.movesDamageFiles, !moves);
+        QCOMPARE(test::reasonsOf(outcome.failures), reasons);
+        QCOMPARE(test::markedReasons(sources, test::column(targets), {}, outcome.rules), reasons);
+        const QStringList kept = test::names(test::decodedColumn(sources));
+        const QStringList renamed{"b.txt", "c.txt", "img_0001.jpg", "d.txt"};
+        QCOMPARE(folder.contents(), renamedContents(sources, moves ? renamed : kept));
     }
 
     // A thread lists the folder all through the apply, as a file manager does; in the reader

@@ -49,6 +49,8 @@ public:
     // How many 32-byte entries one cluster of the folder holds, where the driver is known
     // to be fusefat and tells its cluster size; 0 otherwise.
     [[nodiscard]] virtual int clusterEntries() = 0;
+    // See FolderRules::movesDamageFiles.
+    [[nodiscard]] virtual bool movesDamageFiles() = 0;
 };
 
 } // namespace velmix

@@ -40,7 +40,7 @@ QList<Mount> readMountTable(const QString &path)
         if (fields.size() < 5 || separator < 0 || separator + 2 >= fields.size())
             continue;
         mounts.append({FileNameCodec::decode(unescaped(fields[4])), fields[2], fields[separator + 1],
-                       unescaped(fields[separator + 2])});
+                       unescaped(fields[separator + 2]), unescaped(fields[3])});
     }
     return mounts;
 }

@@ -13,6 +13,7 @@ struct Mount
     QByteArray device; // "major:minor", as a folder on it shows in its st_dev
     QByteArray type;
     QByteArray source; // with its \ooo escapes undone
+    QByteArray root = "/"; // the folder of the file system mounted there (a bind mount's own)
 };
 
 // The mounts listed in `path`, in its order (a later mount covers an earlier one at the

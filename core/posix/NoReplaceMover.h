@@ -37,6 +37,7 @@ public:
     FileSystemKind fileSystemKind() override { return m_calls->fileSystemKind(); }
     int writeError() override { return m_calls->writeError(); }
     int clusterEntries() override { return m_calls->clusterEntries(); }
+    bool movesDamageFiles() override { return m_calls->movesDamageFiles(); }
 
 private:
     struct Answer

@@ -2,12 +2,16 @@
 
 #include "FileSystemKind.h"
 #include "Logging.h"
+#include "MountTable.h"
+
+#include <QFile>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/statvfs.h>
 #include <sys/vfs.h>
 #include <unistd.h>
@@ -114,6 +118,29 @@ int PosixFolderCalls::clusterEntries()
         return 0;
     const unsigned long clusterBytes = info.f_blocks < info.f_files ? SmallestCluster : info.f_blocks / info.f_files * info.f_frsize;
     return int(clusterBytes / EntryBytes);
+}
+
+// FAT12 and FAT16 have fewer than 65,525 clusters, a count fusefat gives as f_files. The
+// root folder is the one at a mount point that shows the file system's own root.
+bool PosixFolderCalls::movesDamageFiles()
+{
+    constexpr unsigned long Fat32Clusters = 65525;
+    struct statvfs volume;
+    struct stat folder;
+    if (fileSystemKind() != FileSystemKind::FuseFat)
+        return false;
+    if (::fstatvfs(m_folderFd, &volume) == 0 && volume.f_files >= Fat32Clusters)
+        return false;
+    if (::fstat(m_folderFd, &folder) != 0)
+        return true; // nor is a folder it cannot tell from the root
+    const QByteArray device = QByteArray::number(major(folder.st_dev)) + ':' + QByteArray::number(minor(folder.st_dev));
+    for (const Mount &mount : readMountTable()) {
+        struct stat point;
+        if (mount.device == device && mount.root == "/" && ::stat(QFile::encodeName(mount.mountPoint).constData(), &point) == 0
+            && point.st_dev == folder.st_dev && point.st_ino == folder.st_ino)
+            return false;
+    }
+    return true;
 }
 
 } // namespace velmix

@@ -30,6 +30,7 @@ public:
     FileSystemKind fileSystemKind() override;
     int writeError() override;
     int clusterEntries() override;
+    bool movesDamageFiles() override;
 
 private:
     const int m_folderFd;

@@ -48,6 +48,8 @@ public:
     int placeholderRenamesViaFuse = 0;
     // What clusterEntries() answers.
     int clusterEntriesShown = 0;
+    // What movesDamageFiles() answers.
+    bool movesDamageFilesShown = false;
 
     [[nodiscard]] bool ignoresCase() const;
     void addFile(const QByteArray &name, const QByteArray &content);
@@ -68,6 +70,7 @@ public:
     FileSystemKind fileSystemKind() override;
     int writeError() override { return 0; }
     int clusterEntries() override { return clusterEntriesShown; }
+    bool movesDamageFiles() override { return movesDamageFilesShown; }
 
 private:
     struct Entry

@@ -101,6 +101,7 @@ private:
         FileSystemKind fileSystemKind() override { return m_inner->fileSystemKind(); }
         int writeError() override { return m_inner->writeError(); }
         int clusterEntries() override { return m_inner->clusterEntries(); }
+        bool movesDamageFiles() override { return m_inner->movesDamageFiles(); }
 
     private:
         SlowFileMover &m_owner;

@@ -52,17 +52,22 @@ QString mediaRoot()
     return root;
 }
 
-TestFolder::TestFolder(const QString &path)
+TestFolder::TestFolder(const QString &path, bool root)
     : m_path(QFile::encodeName(path))
+    , m_root(root)
 {
-    QVERIFY2(::mkdir(m_path.constData(), 0755) == 0, m_path.constData());
+    if (root)
+        QVERIFY2(folderContents(m_path).isEmpty(), m_path.constData());
+    else
+        QVERIFY2(::mkdir(m_path.constData(), 0755) == 0, m_path.constData());
 }
 
 TestFolder::~TestFolder()
 {
     for (const QByteArray &name : folderContents(m_path).keys())
         (void)::unlink((m_path + '/' + name).constData());
-    (void)::rmdir(m_path.constData());
+    if (!m_root)
+        (void)::rmdir(m_path.constData());
 }
 
 QMap<QByteArray, QByteArray> TestFolder::contents() const
@@ -98,11 +103,11 @@ TestMedia::TestMedia()
     auto anyName = [](const QByteArray &) { return true; };
     m_media[u"local"_s] = {u"local"_s, false, false, {}, anyName, {}, {}, folders([this] { return m_localRoot.path(); })};
     m_media[u"exFAT"_s] = {u"exFAT"_s, true, false, u"caf"_s + QChar(0xDCE9) + u".jpg"_s, isUtf8, {}, {}, imageFolders(u"exFAT"_s)};
-    // fusefat refuses some names of 200 characters in a FAT32 folder of long names, and on
-    // FAT16 damages a file when it moves one whose entries straddle two clusters; the
-    // batches keep below, and their folders within one cluster.
+    // fusefat refuses some names of 200 characters in a FAT32 folder of long names; the
+    // batches keep below. It moves no file in a subfolder of FAT16, whose root folder,
+    // outside the clusters, the FAT16 rows use.
     auto fatTakes = [](const QByteArray &name) { return isAscii(name) && name.size() < 200; };
-    m_media[u"FAT"_s] = {u"FAT"_s, true, false, u"caf\u00E9.jpg"_s, fatTakes, {}, {}, imageFolders(u"FAT"_s)};
+    m_media[u"FAT"_s] = {u"FAT"_s, true, false, u"caf\u00E9.jpg"_s, fatTakes, {}, {}, imageRoot(u"FAT"_s)};
     m_media[u"FAT32"_s] = {u"FAT32"_s, true, false, u"caf\u00E9.jpg"_s, fatTakes, {}, {}, imageFolders(u"FAT32"_s)};
     m_media[u"NTFS"_s] = {u"NTFS"_s, false, false, u"caf"_s + QChar(0xDCE9) + u".jpg"_s, isUtf8, {}, {}, imageFolders(u"NTFS"_s)};
 }
@@ -141,6 +146,11 @@ std::function<std::unique_ptr<TestFolder>()> TestMedia::folders(std::function<QS
 std::function<std::unique_ptr<TestFolder>()> TestMedia::imageFolders(const QString &name)
 {
     return folders([this, name] { return m_images.at(name)->mountPoint(); });
+}
+
+std::function<std::unique_ptr<TestFolder>()> TestMedia::imageRoot(const QString &name)
+{
+    return [this, name] { return std::make_unique<TestFolder>(m_images.at(name)->mountPoint(), true); };
 }
 
 } // namespace velmix::test

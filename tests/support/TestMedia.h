@@ -22,19 +22,21 @@ namespace velmix::test {
 [[nodiscard]] QString mediaRoot();
 
 // A fresh empty folder of its own on a medium, removed again with everything in it, so
-// that a FAT folder never fills up across batches.
+// that a FAT folder never fills up across batches; or a medium's root folder, emptied.
 class TestFolder
 {
 public:
-    explicit TestFolder(const QString &path);
+    explicit TestFolder(const QString &path, bool root = false);
     ~TestFolder();
     void create(const QByteArray &name, const QByteArray &content) { createFile(m_path, name, content); }
+    [[nodiscard]] QString path() const { return QFile::decodeName(m_path); }
     // The name of every entry to its content.
     [[nodiscard]] QMap<QByteArray, QByteArray> contents() const;
     [[nodiscard]] std::unique_ptr<FolderMover> mover() const;
 
 private:
     const QByteArray m_path;
+    const bool m_root;
 };
 
 // A file system the rename step is tried on, with what a test needs to know of it.
@@ -73,6 +75,7 @@ public:
 private:
     std::function<std::unique_ptr<TestFolder>()> folders(std::function<QString()> root);
     std::function<std::unique_ptr<TestFolder>()> imageFolders(const QString &name);
+    std::function<std::unique_ptr<TestFolder>()> imageRoot(const QString &name);
 
     QTemporaryDir m_localRoot;
     std::map<QString, Medium> m_media;
