@@ -41,8 +41,10 @@ QString mediumGone(qsizetype renamed)
 QString failedRows(const NameColumn &sources, const NameColumn &targets, const QString &folderPath,
                    const std::vector<RenameFailure> &failures, qsizetype markedAhead)
 {
+    // A reason of the folder's own is given once.
     const bool folderTrouble = failures.size() > 1 && std::all_of(failures.begin(), failures.end(), [&](const RenameFailure &f) {
-        return f.reason == RenameReason::FileSystemError && f.error == failures.front().error && f.temporaryName.isEmpty();
+        const bool folderWide = f.reason == RenameReason::FileSystemError || f.reason == RenameReason::UnsafeFolder;
+        return folderWide && f.reason == failures.front().reason && f.error == failures.front().error && f.temporaryName.isEmpty();
     });
     QStringList lines{FirstLine};
     const size_t shown = qMin(failures.size(), size_t(ListedRowsLimit));

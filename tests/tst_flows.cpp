@@ -334,6 +334,32 @@ private Q_SLOTS:
         QCOMPARE(dir.files(), QStringList({"B.txt", "a.txt"}));
     }
 
+    // Where moving a file may damage others, every row that would move is marked and none
+    // is tried; the report gives the folder's reason once.
+    void unsafeFolderMovesNothing()
+    {
+        test::TempFolder dir;
+        dir.createFiles({"a.txt", "b.txt"});
+        test::CoreFixture fixture(dir.path());
+        test::SlowFileMover mover(std::chrono::microseconds(0));
+        mover.movesDamageFiles = true;
+        int moves = 0;
+        mover.beforeMove = [&](const QByteArray &, const QByteArray &) { ++moves; };
+        RenamerCore core(fixture.services(mover), dir.path());
+        core.startUp();
+        core.preview().ToggleOption(Toggle::UpperCase);
+        const QString reason = core.table().markReason(0);
+        QCOMPARE(reason, core.table().markReason(1));
+        QVERIFY(reason.contains(u"fusefat"));
+        core.applyNewNames();
+        QCOMPARE(moves, 0);
+        QCOMPARE(fixture.messages.shown.size(), 1);
+        const QStringList lines = fixture.messages.shown.first().second.split(u'\n');
+        QCOMPARE(lines.filter("Причина: "), QStringList{"Причина: " + reason});
+        QCOMPARE(lines.last(), "Не переименовано файлов: 2, отмечены заранее: 2");
+        QCOMPARE(dir.files(), QStringList({"a.txt", "b.txt"}));
+    }
+
     // Between the apply and its undo one file went, one old name was taken, one file was
     // renamed elsewhere and one was written to: all four are reported, the changed one
     // left alone, the rest go back, nothing is lost.

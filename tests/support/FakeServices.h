@@ -69,6 +69,8 @@ public:
     int lookUpsFindingAny = 0;
     // From this move on (counted from 1) the medium answers nothing; 0: never.
     int goneFromMove = 0;
+    // Answers as fusefat in a FAT16 subfolder does.
+    bool movesDamageFiles = false;
 
     std::unique_ptr<FolderMover> openFolder(const QByteArray &folder, int &error) override
     {
@@ -101,7 +103,7 @@ private:
         FileSystemKind fileSystemKind() override { return m_inner->fileSystemKind(); }
         int writeError() override { return m_inner->writeError(); }
         int clusterEntries() override { return m_inner->clusterEntries(); }
-        bool movesDamageFiles() override { return m_inner->movesDamageFiles(); }
+        bool movesDamageFiles() override { return m_owner.movesDamageFiles || m_inner->movesDamageFiles(); }
 
     private:
         SlowFileMover &m_owner;
