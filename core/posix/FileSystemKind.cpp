@@ -18,7 +18,7 @@ namespace {
 // mount on top, so the last one counts.
 Mount mountOf(dev_t device)
 {
-    const QByteArray wanted = QByteArray::number(major(device)) + ':' + QByteArray::number(minor(device));
+    const QByteArray wanted = deviceField(device);
     Mount found;
     for (const Mount &mount : readMountTable()) {
         if (mount.device == wanted)

@@ -4,6 +4,8 @@
 
 #include <QFile>
 
+#include <sys/sysmacros.h>
+
 namespace velmix {
 namespace {
 
@@ -43,6 +45,11 @@ QList<Mount> readMountTable(const QString &path)
                        unescaped(fields[separator + 2]), unescaped(fields[3])});
     }
     return mounts;
+}
+
+QByteArray deviceField(dev_t device)
+{
+    return QByteArray::number(major(device)) + ':' + QByteArray::number(minor(device));
 }
 
 } // namespace velmix

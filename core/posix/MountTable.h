@@ -4,6 +4,8 @@
 #include <QList>
 #include <QString>
 
+#include <sys/types.h>
+
 namespace velmix {
 
 // One line of the mount table (/proc/self/mountinfo).
@@ -19,5 +21,8 @@ struct Mount
 // The mounts listed in `path`, in its order (a later mount covers an earlier one at the
 // same point); empty when it cannot be read.
 [[nodiscard]] QList<Mount> readMountTable(const QString &path = QStringLiteral("/proc/self/mountinfo"));
+
+// A device number as Mount::device gives it.
+[[nodiscard]] QByteArray deviceField(dev_t device);
 
 } // namespace velmix

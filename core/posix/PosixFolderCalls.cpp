@@ -11,7 +11,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <sys/statvfs.h>
 #include <sys/vfs.h>
 #include <unistd.h>
@@ -133,7 +132,7 @@ bool PosixFolderCalls::movesDamageFiles()
         return false;
     if (::fstat(m_folderFd, &folder) != 0)
         return true; // nor is a folder it cannot tell from the root
-    const QByteArray device = QByteArray::number(major(folder.st_dev)) + ':' + QByteArray::number(minor(folder.st_dev));
+    const QByteArray device = deviceField(folder.st_dev);
     for (const Mount &mount : readMountTable()) {
         struct stat point;
         if (mount.device == device && mount.root == "/" && ::stat(QFile::encodeName(mount.mountPoint).constData(), &point) == 0

@@ -74,10 +74,12 @@ TestFolder::TestFolder(const QString &path, bool root)
     : m_path(QFile::encodeName(path))
     , m_root(root)
 {
-    if (root)
-        QVERIFY2(entryNames(m_path).isEmpty(), entryNames(m_path).join('|').constData());
-    else
+    if (!root) {
         QVERIFY2(::mkdir(m_path.constData(), 0755) == 0, m_path.constData());
+        return;
+    }
+    const QList<QByteArray> left = entryNames(m_path);
+    QVERIFY2(left.isEmpty(), left.join('|').constData());
 }
 
 // A FUSE driver hears of a close only after close() returns, and hides a file removed in
