@@ -1,13 +1,13 @@
 #include "RenamerCore.h"
 
-#include "ApplyReport.h"
-#include "BatchRepair.h"
-#include "DirectoryReader.h"
-#include "FileNameCodec.h"
-#include "FolderToOpen.h"
-#include "LibraryTagReader.h"
-#include "JournalReport.h"
-#include "RenameExecutor.h"
+#include "apply/ApplyReport.h"
+#include "apply/RenameExecutor.h"
+#include "journal/BatchRepair.h"
+#include "journal/JournalReport.h"
+#include "listing/DirectoryReader.h"
+#include "listing/FolderToOpen.h"
+#include "metadata/LibraryTagReader.h"
+#include "text/FileNameCodec.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,12 +1,12 @@
-#include "CommandLine.h"
-#include "CurrentFolder.h"
-#include "DirectoryReader.h"
 #include "FakeServices.h"
-#include "FileNameCodec.h"
-#include "JournalFormat.h"
-#include "MountDriveList.h"
 #include "RenameFolder.h"
 #include "TempFolder.h"
+#include "journal/JournalFormat.h"
+#include "listing/CurrentFolder.h"
+#include "listing/DirectoryReader.h"
+#include "posix/MountDriveList.h"
+#include "program/CommandLine.h"
+#include "text/FileNameCodec.h"
 
 #include <QCommandLineParser>
 #include <QDir>

@@ -1,5 +1,5 @@
-#include "PreviewSession.h"
 #include "TestSupport.h"
+#include "preview/PreviewSession.h"
 
 #include <QTest>
 

@@ -2,13 +2,13 @@
 
 #include "ComboBoxAccessible.h"
 #include "KeyReleaseLineEdit.h"
-#include "NamingOptions.h"
 #include "PictureButton.h"
 #include "PictureCheckBox.h"
-#include "PreviewSession.h"
 #include "Skin.h"
 #include "WindowLayout.h"
 #include "WindowOutline.h"
+#include "preview/NamingOptions.h"
+#include "preview/PreviewSession.h"
 
 #include <QApplication>
 #include <QComboBox>

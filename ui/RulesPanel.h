@@ -1,6 +1,6 @@
 #pragma once
 
-#include "NameRules.h"
+#include "rules/NameRules.h"
 
 #include <QPixmap>
 #include <QRegion>

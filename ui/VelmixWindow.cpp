@@ -14,13 +14,13 @@
 #include "NumberLineEdit.h"
 #include "PictureButton.h"
 #include "PictureCheckBox.h"
-#include "ProgramTitle.h"
 #include "RoundTitleButton.h"
 #include "RulesPanel.h"
 #include "Skin.h"
 #include "WindowDragger.h"
 #include "WindowLayout.h"
 #include "WindowOutline.h"
+#include "program/ProgramTitle.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

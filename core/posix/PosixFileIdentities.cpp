@@ -1,4 +1,4 @@
-#include "PosixFileIdentities.h"
+#include "posix/PosixFileIdentities.h"
 
 #include <cerrno>
 #include <fcntl.h>

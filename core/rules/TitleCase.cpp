@@ -1,6 +1,6 @@
-#include "TitleCase.h"
+#include "rules/TitleCase.h"
 
-#include "Surrogates.h"
+#include "text/Surrogates.h"
 
 namespace velmix {
 namespace {

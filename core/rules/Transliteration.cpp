@@ -1,4 +1,4 @@
-#include "Transliteration.h"
+#include "rules/Transliteration.h"
 
 #include <unicode/translit.h>
 #include <unicode/unistr.h>

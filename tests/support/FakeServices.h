@@ -3,11 +3,11 @@
 #include "DriveList.h"
 #include "LongWork.h"
 #include "MessageBox.h"
-#include "PosixFileIdentities.h"
-#include "PosixFileMover.h"
-#include "PosixStateFolder.h"
 #include "RenamerCore.h"
 #include "TestSupport.h"
+#include "posix/PosixFileIdentities.h"
+#include "posix/PosixFileMover.h"
+#include "posix/PosixStateFolder.h"
 
 #include <QStringList>
 #include <QTemporaryDir>

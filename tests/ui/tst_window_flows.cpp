@@ -1,10 +1,10 @@
 #include "WindowFixture.h"
 
-#include "FileNameCodec.h"
 #include "HiddenFileList.h"
 #include "SampleMedia.h"
 #include "WidgetMessageBox.h"
 #include "WindowOutline.h"
+#include "text/FileNameCodec.h"
 
 #include <QAccessible>
 #include <QApplication>
