@@ -18,17 +18,6 @@
 #include <memory>
 
 namespace velmix {
-namespace {
-
-// Full path without a trailing separator, but "/" for the root.
-QString normalizedFolder(const QString &path)
-{
-    const QString clean = QDir::cleanPath(path);
-    return clean.isEmpty() ? QStringLiteral("/") : clean;
-}
-
-} // namespace
-
 const QStringList RenamerCore::Masks{
     QStringLiteral("*.*"),   QStringLiteral("*.mp3"), QStringLiteral("*.wav"), QStringLiteral("*.mp3;*.wav"),
     QStringLiteral("*.jpg"), QStringLiteral("*.bmp"), QStringLiteral("*.jpg;*.bmp"), QStringLiteral("*.gif"),
@@ -39,54 +28,44 @@ RenamerCore::RenamerCore(Services services, const QString &startFolder)
     , m_runner(services.workDisplay)
     , m_metadata(m_runner, makeLibraryTagReader())
     , m_preview(services.busyPointer)
-    , m_drives(services.driveList.drives())
+    , m_selection(services.driveList.drives(), startFolder, Masks.first())
+    , m_undo(services.stateFolder, services.fileIdentities, services.messageBox)
 {
     m_preview.setMetadataSource(&m_metadata);
-    m_selection.folder = normalizedFolder(startFolder);
-    m_selection.driveIndex = driveIndexHolding(m_selection.folder);
-    if (services.stateFolder && services.fileIdentities)
-        m_journal.emplace(*services.stateFolder);
 }
 
 void RenamerCore::setFolder(const QString &path)
 {
-    const QString folder = normalizedFolder(path);
-    if (folder == m_selection.folder)
+    const QString folder = FolderSelection::normalized(path);
+    if (folder == m_selection.folder())
         return;
     cancellable([&] {
-        m_selection.folder = folder;
+        m_selection.setFolder(folder);
         return listSelection(Pointer::Busy);
     });
 }
 
-int RenamerCore::savedDriveIndex() const
-{
-    return int(m_drives.indexOf(Drive{m_selection.savedDriveMount}));
-}
-
 void RenamerCore::selectDrive(int index)
 {
-    if (index < 0 || index >= m_drives.size())
+    if (index < 0 || index >= drives().size())
         return;
     cancellable([&] {
-        m_selection.driveIndex = index;
+        m_selection.setDriveIndex(index);
         return listSelectedDrive();
     });
 }
 
 bool RenamerCore::openFolder(const QString &path)
 {
-    const QString folder = folderToOpen(path, m_selection.folder).folder;
+    const QString folder = folderToOpen(path, m_selection.folder()).folder;
     if (folder.isEmpty())
         return false;
-    const int drive = driveIndexHolding(folder);
     cancellable([&] {
-        m_selection.driveIndex = drive;
-        if (drive >= 0)
-            m_selection.savedDriveMount = m_drives[drive].mountPoint;
-        if (folder == m_selection.folder)
+        m_selection.setDriveIndex(m_selection.driveIndexHolding(folder));
+        m_selection.saveDrive();
+        if (folder == m_selection.folder())
             return Listed::Read;
-        m_selection.folder = folder;
+        m_selection.setFolder(folder);
         return listSelection(Pointer::Busy);
     });
     return true;
@@ -97,7 +76,7 @@ void RenamerCore::selectMask(int index)
     if (index < 0 || index >= m_masks.size())
         return;
     cancellable([&] {
-        m_selection.maskText = m_masks[index];
+        m_selection.setMaskText(m_masks[index]);
         return listSelection(Pointer::AsIs);
     });
 }
@@ -112,10 +91,10 @@ bool RenamerCore::setTypedMask(const QString &typed)
         return true;
     }
     cancellable([&] {
-        m_selection.maskText = *mask;
+        m_selection.setMaskText(*mask);
         return listSelection(Pointer::AsIs);
     });
-    if (m_selection.maskText == *mask && table().holdsFiles())
+    if (maskText() == *mask && table().holdsFiles())
         m_masks.append(*mask);
     return true;
 }
@@ -124,7 +103,7 @@ template<typename Flow>
 void RenamerCore::cancellable(Flow flow)
 {
     const FolderListing listing = m_listing; // the names are shared, not copied
-    const Selection selection = m_selection;
+    const FolderSelection selection = m_selection;
     // Nothing of the table changed yet: every flow lists before it loads the table.
     if (flow() == Listed::Cancelled) {
         m_listing = listing;
@@ -154,23 +133,16 @@ void RenamerCore::startUp()
     // So does a cancelled listing: the listing goes back to naming no folder, so the
     // table loaded below is empty.
     const QScopedValueRollback startingUp(m_startingUp, true);
-    if (m_journal) {
-        RenameJournal::Scan scan = m_journal->scan();
-        for (const RenameJournal::Entry &apply : scan.finishedApplies)
-            remember({FileNameCodec::decode(apply.content.plan.folder), apply.name, std::nullopt});
-        m_unfinishedJournals = std::move(scan.unfinished);
-        m_journalProblems = std::move(scan.problems);
-    }
+    m_undo.readJournals();
     m_preview.clearPending();
     cancellable([&] {
-        m_selection.maskText = Masks.first();
+        m_selection.setMaskText(Masks.first());
         return listSelection(Pointer::AsIs);
     });
     m_preview.setDigitWidthIndex(0);
     m_preview.numberingInputChanged();
     resetOptions();
-    if (m_selection.driveIndex >= 0)
-        m_selection.savedDriveMount = m_drives[m_selection.driveIndex].mountPoint;
+    m_selection.saveDrive();
     (void)loadFileList(); // a cancel leaves the table as it was, empty
 }
 
@@ -203,7 +175,7 @@ RenamerCore::Listed RenamerCore::relist()
 {
     if (loadFileList() == Listed::Cancelled)
         return Listed::Cancelled;
-    m_undoElsewhere.clear(); // a folder picked: Ctrl+Z is that folder's
+    m_undo.folderShown(m_selection.folder());
     resetOptions();
     m_preview.RebuildNewNames();
     m_preview.clearPending();
@@ -215,7 +187,7 @@ RenamerCore::Listed RenamerCore::listSelection(Pointer pointer)
     std::optional<BusyGuard> busy;
     if (pointer == Pointer::Busy)
         busy.emplace(m_services.busyPointer);
-    m_listing.setPath(m_selection.folder);
+    m_listing.setPath(m_selection.folder());
     m_listing.setMask(maskText());
     return fallBackIfUnreadable() == Listed::Cancelled ? Listed::Cancelled : relist();
 }
@@ -225,115 +197,59 @@ RenamerCore::Listed RenamerCore::fallBackIfUnreadable()
     if (readListing() == Listed::Cancelled)
         return Listed::Cancelled;
     if (m_listing.readError() == 0) {
-        m_selection.lastReadableFolder = m_selection.folder;
-        if (m_selection.driveIndex >= 0)
-            m_selection.lastFolderOnDrive.insert(m_drives[m_selection.driveIndex].mountPoint, m_selection.folder);
+        m_selection.folderRead();
         return Listed::Read;
     }
     if (m_startingUp)
         return Listed::Read;
-    // Silently back to the last folder that could be read, else the nearest readable
-    // parent, else home, else the root; the table is then loaded from there.
-    QStringList candidates{m_selection.lastReadableFolder};
-    for (QString folder = m_selection.lastReadableFolder; !folder.isEmpty() && folder != u"/";) {
-        folder = QFileInfo(folder).path();
-        candidates.append(folder);
-    }
-    for (QString folder = m_selection.folder; folder != u"/";) {
-        folder = QFileInfo(folder).path();
-        candidates.append(folder);
-    }
-    candidates << normalizedFolder(QDir::homePath()) << QStringLiteral("/");
-    for (const QString &candidate : std::as_const(candidates)) {
-        if (candidate.isEmpty() || candidate == m_selection.folder)
-            continue;
+    // Silently to the nearest folder that can be read; the table is then loaded from there.
+    for (const QString &candidate : m_selection.fallbacks()) {
         m_listing.setPath(candidate);
         if (readListing() == Listed::Cancelled)
             return Listed::Cancelled;
         if (m_listing.readError() == 0) {
-            m_selection.folder = candidate;
-            m_selection.lastReadableFolder = candidate;
+            m_selection.fellBackTo(candidate);
             return Listed::Read;
         }
     }
-    m_listing.setPath(m_selection.folder);
+    m_listing.setPath(m_selection.folder());
     return Listed::Read;
 }
 
 RenamerCore::Listed RenamerCore::listSelectedDrive()
 {
-    const std::optional<Listed> listed = applyDrive(m_selection.driveIndex);
+    const std::optional<Listed> listed = applyDrive(m_selection.driveIndex());
     return listed ? *listed : recoverDrive();
 }
 
 std::optional<RenamerCore::Listed> RenamerCore::applyDrive(int index)
 {
-    if (index < 0 || index >= m_drives.size())
+    if (index < 0 || index >= drives().size())
         return std::nullopt;
-    const QString folder = readableFolderOn(index);
+    const QString folder = m_selection.readableFolderOn(index);
     if (folder.isEmpty())
         return std::nullopt; // the drive is not ready
     Listed listed;
-    if (folder != m_selection.folder) {
-        m_selection.folder = folder;
+    if (folder != m_selection.folder()) {
+        m_selection.setFolder(folder);
         listed = listSelection(Pointer::Busy);
     } else {
         m_listing.refresh(); // a pick of the drive shown reads its folder again
         listed = relist();
     }
-    m_selection.savedDriveMount = m_drives[index].mountPoint;
+    m_selection.saveDrive();
     return listed;
-}
-
-QString RenamerCore::readableFolderOn(int driveIndex) const
-{
-    // The drive's last folder may have gone since; its parents on the same drive come
-    // next, so the folder shown always belongs to the drive picked.
-    const QString &mountPoint = m_drives[driveIndex].mountPoint;
-    for (QString folder = shownFolderOf(driveIndex);; folder = QFileInfo(folder).path()) {
-        if (canReadFolder(folder))
-            return folder;
-        if (folder == mountPoint || folder == u"/")
-            return {};
-    }
 }
 
 RenamerCore::Listed RenamerCore::recoverDrive()
 {
-    // Back to the last good drive, found by its mount point since positions shift when
-    // a medium goes; failing that the home folder's drive, then the root. Never loops.
-    const int failed = m_selection.driveIndex;
-    const int candidates[] = {savedDriveIndex(), driveIndexHolding(normalizedFolder(QDir::homePath())),
-                              int(m_drives.indexOf(Drive{QStringLiteral("/")}))};
-    for (int candidate : candidates) {
-        if (candidate < 0 || candidate == failed)
-            continue;
-        m_selection.driveIndex = candidate;
+    // Back to the last good drive, failing that the home folder's drive, then the root.
+    for (const int candidate : m_selection.recoveryDrives()) {
+        m_selection.setDriveIndex(candidate);
         if (const std::optional<Listed> listed = applyDrive(candidate))
             return *listed;
     }
     return relist();
-}
-
-int RenamerCore::driveIndexHolding(const QString &path) const
-{
-    int best = -1;
-    for (int i = 0; i < m_drives.size(); ++i) {
-        const QString &point = m_drives[i].mountPoint;
-        const bool holds = point == u"/" || path == point || path.startsWith(point + u'/');
-        if (holds && (best < 0 || point.size() > m_drives[best].mountPoint.size()))
-            best = i;
-    }
-    return best;
-}
-
-QString RenamerCore::shownFolderOf(int driveIndex) const
-{
-    const QString &mountPoint = m_drives[driveIndex].mountPoint;
-    if (const auto last = m_selection.lastFolderOnDrive.constFind(mountPoint); last != m_selection.lastFolderOnDrive.constEnd())
-        return *last;
-    const QString home = normalizedFolder(QDir::homePath());
-    return driveIndexHolding(home) == driveIndex ? home : mountPoint;
 }
 
 void RenamerCore::applyNewNames()
@@ -341,19 +257,8 @@ void RenamerCore::applyNewNames()
     if (!m_preview.namesPending())
         return;
     const RenameBatch batch = plannedApply();
-    const std::optional<JournaledOutcome> moved = renameInFolder(batch);
-    if (!moved)
-        return;
-    // Kept also where the folder could not be read again afterwards and the selection fell
-    // back from it: the files were renamed all the same.
-    std::optional<UndoRecord> record = UndoRecord::after(moved->outcome, batch.folder, moved->identities);
-    if (!record) {
-        if (!moved->journal.isEmpty())
-            m_journal->remove(moved->journal);
-        return;
-    }
-    remember({batch.folder, moved->journal, std::move(record)});
-    m_undoElsewhere = m_selection.folder != batch.folder ? batch.folder : QString();
+    if (const std::optional<JournaledOutcome> moved = renameInFolder(batch))
+        m_undo.applied(batch.folder, *moved);
 }
 
 RenamerCore::RenameBatch RenamerCore::plannedApply() const
@@ -361,165 +266,84 @@ RenamerCore::RenameBatch RenamerCore::plannedApply() const
     std::vector<bool> marked(size_t(table().fileCount()));
     for (qsizetype row = 0; row < table().fileCount(); ++row)
         marked[size_t(row)] = table().mark(row) == NameMark::Refused;
-    RenameBatch batch{WorkKind::Renaming, m_selection.folder,
+    RenameBatch batch{WorkKind::Renaming, folder(),
                       {.from = table().currentNames(), .to = table().newNames(), .rules = m_listing.rules(),
                        .unlisted = m_listing.unlistedNames()}};
     batch.markedAhead = std::move(marked);
     return batch;
 }
 
-void RenamerCore::remember(UndoHistory::Entry entry)
-{
-    for (const QString &dropped : m_history.add(std::move(entry)))
-        m_journal->remove(dropped);
-}
-
-QString RenamerCore::undoFolder() const
-{
-    if (m_history.holds(m_selection.folder))
-        return m_selection.folder;
-    return m_history.holds(m_undoElsewhere) ? m_undoElsewhere : QString();
-}
-
-bool RenamerCore::loadRecord(UndoHistory::Entry &entry)
-{
-    if (entry.record)
-        return true;
-    QString problem;
-    if (const std::optional<JournalContent> content = m_journal->read(entry.journal, problem))
-        entry.record = UndoRecord::fromJournal(*content);
-    if (!problem.isEmpty())
-        m_services.messageBox.showMessage(JournalReport::Title, problem);
-    else if (!entry.record)
-        m_journal->remove(entry.journal);
-    if (!entry.record)
-        m_history.remove(&entry);
-    return entry.record.has_value();
-}
-
 void RenamerCore::undoLastApply()
 {
-    const QString folder = undoFolder();
-    UndoHistory::Entry *entry = folder.isEmpty() ? nullptr : m_history.lastIn(folder);
-    if (!entry || !loadRecord(*entry) || !m_services.messageBox.ask(UndoRecord::QuestionTitle, entry->record->question()))
+    const QString folder = m_undo.undoFolder();
+    const UndoRecord *record = m_undo.recordToUndo();
+    if (!record || !m_services.messageBox.ask(UndoRecord::QuestionTitle, record->question()))
         return;
-    if (m_selection.folder != folder) { // the selection fell back from a folder that went away
+    if (this->folder() != folder) { // the selection fell back from a folder that went away
         setFolder(folder);
-        if (m_selection.folder != folder) { // still gone: the undo waits for it
-            m_undoElsewhere = folder;
+        if (this->folder() != folder) { // still gone: the undo waits for it
+            m_undo.awaitFolder(folder);
             m_services.messageBox.showMessage(ApplyReport::Title, ApplyReport::folderUnavailable(folder));
             return;
         }
-        entry = m_history.lastIn(folder);
     }
-    const UndoHistory::Entry taken = std::move(*entry);
-    m_history.remove(entry);
     QStringList changed;
-    const std::optional<JournaledOutcome> moved = renameInFolder(undoBatch(taken, changed));
+    const RenameBatch batch{WorkKind::Undoing, folder, m_undo.takeUndo(folder, m_listing.unlistedNames(), changed)};
+    const std::optional<JournaledOutcome> moved = renameInFolder(batch);
     if (!changed.isEmpty())
         m_services.messageBox.showMessage(ApplyReport::Title, JournalReport::changedSinceApply(changed));
-    // The undo's end mark is on disk: the apply it took back goes, then the undo's journal.
-    if (!taken.journal.isEmpty())
-        m_journal->remove(taken.journal);
-    if (moved && !moved->journal.isEmpty())
-        m_journal->remove(moved->journal);
-}
-
-RenamerCore::RenameBatch RenamerCore::undoBatch(const UndoHistory::Entry &entry, QStringList &changed) const
-{
-    const UndoRecord &record = *entry.record;
-    RenameBatch batch{WorkKind::Undoing, record.folder(),
-                      {.rules = record.rules(), .unlisted = m_listing.unlistedNames(), .undoes = entry.journal}};
-    std::vector<std::optional<FileIdentity>> now;
-    const std::optional<QByteArray> folder = FileNameCodec::encode(record.folder());
-    if (m_services.fileIdentities && folder) {
-        std::vector<QByteArray> names;
-        for (qsizetype row = 0; row < record.fileCount(); ++row)
-            names.push_back(FileNameCodec::encode(record.currentNames().at(row)).value_or(QByteArray()));
-        now = m_services.fileIdentities->identify(*folder, names);
-    }
-    const QString folderPath = record.folder().endsWith(u'/') ? record.folder() : record.folder() + u'/';
-    for (qsizetype row = 0; row < record.fileCount(); ++row) {
-        const std::optional<FileIdentity> &then = record.identities()[size_t(row)];
-        const std::optional<FileIdentity> seen = size_t(row) < now.size() ? now[size_t(row)] : std::nullopt;
-        // A file gone is tried all the same, and reported as not found. Where the driver
-        // numbers files anew its number does not count (the undo never moves a file over
-        // another, so a mistaken one costs nothing).
-        if (then && seen && !then->sameFileAs(*seen, !record.rules().windows, record.rules().numbersKept)) {
-            changed << folderPath + record.currentNames().at(row).toString();
-            continue;
-        }
-        batch.moves.from.append(record.currentNames().at(row));
-        batch.moves.to.append(record.oldNames().at(row));
-    }
-    return batch;
+    m_undo.undone(batch.moves, moved ? moved->journal : QString());
 }
 
 void RenamerCore::repairUnfinishedBatches()
 {
-    if (!m_journalProblems.isEmpty())
-        m_services.messageBox.showMessage(JournalReport::Title, std::exchange(m_journalProblems, {}).join(u'\n'));
-    for (const QString &journal : std::exchange(m_unfinishedJournals, {}))
+    for (const QString &journal : m_undo.takeUnfinished())
         repairBatch(journal);
 }
 
 void RenamerCore::repairBatch(const QString &journal)
 {
-    QString problem;
-    const std::optional<JournalContent> content = m_journal->read(journal, problem);
-    if (!content) {
-        m_services.messageBox.showMessage(JournalReport::Title, problem);
+    const std::optional<JournalContent> content = m_undo.readUnfinished(journal);
+    if (!content || content->state != JournalContent::State::Unfinished)
         return;
-    }
     const JournalPlan &plan = content->plan;
     const QString folder = FileNameCodec::decode(plan.folder);
-    NameColumn listed, unlisted;
-    if (content->state != JournalContent::State::Unfinished || readFolder(folder, WildcardMask(), listed, &unlisted) != 0) {
-        if (content->state == JournalContent::State::Unfinished) // kept for a start that finds the folder
-            m_services.messageBox.showMessage(JournalReport::Title, JournalReport::folderUnreachable(folder));
+    const std::optional<BatchState> state = locateOnDisk(*content);
+    if (!state) { // the journal is kept for a start that finds the folder
+        m_services.messageBox.showMessage(JournalReport::Title, JournalReport::folderUnreachable(folder));
         return;
     }
-    QSet<QByteArray> onDisk;
-    for (const NameColumn *names : {&listed, &unlisted})
-        for (qsizetype i = 0; i < names->size(); ++i)
-            onDisk.insert(FileNameCodec::encode(names->at(i)).value_or(QByteArray()));
-    const BatchState state = locateBatch(*content, onDisk, *m_services.fileIdentities);
     const bool undo = plan.kind == BatchKind::Undo;
     const bool finish = m_services.messageBox.ask(
-        JournalReport::RepairTitle, JournalReport::repairQuestion(undo, folder, state.moved, state.notMoved, state.missing,
-                                                                     content->unwrittenRows));
-    for (const BatchState::Leftover &leftover : state.leftovers)
-        (void)m_services.fileIdentities->removeIfSame(plan.folder, leftover.name, leftover.identity);
-
-    RenameBatch batch{undo ? WorkKind::Undoing : WorkKind::Renaming, folder,
-                      {.rules = plan.rules, .resumes = journal, .unrecorded = state.unrecorded}};
-    for (size_t row = 0; row < plan.rows.size(); ++row) {
-        const QByteArray &target = finish ? plan.rows[row].to : plan.rows[row].from;
-        if (!state.current[row].isEmpty() && state.current[row] != target) {
-            batch.moves.from.append(FileNameCodec::decode(state.current[row]));
-            batch.moves.to.append(FileNameCodec::decode(target));
-        }
-    }
+        JournalReport::RepairTitle, JournalReport::repairQuestion(undo, folder, state->moved, state->notMoved,
+                                                                     state->missing, content->unwrittenRows));
+    const RenameBatch batch{undo ? WorkKind::Undoing : WorkKind::Renaming, folder,
+                            m_undo.repairMoves(journal, *content, *state, finish)};
     if (batch.moves.from.isEmpty()) {
-        int error = 0;
-        if (const std::unique_ptr<JournalWriter> writer = m_journal->resume(journal, error)) {
-            for (const FoundName &found : state.unrecorded)
-                writer->found(found);
-            (void)writer->finish();
-        }
+        m_undo.closeUnmoved(journal, *state);
         resetAndRelist();
     } else {
         (void)renameInFolder(batch);
     }
-    if (!finish) {
-        m_journal->remove(journal); // for an undo put back, its apply stays undoable
-    } else if (undo) {
-        m_history.removeJournal(plan.undoes);
-        m_journal->remove(plan.undoes);
-        m_journal->remove(journal);
-    } else {
-        remember({folder, journal, std::nullopt});
-    }
+    m_undo.repaired(journal, plan, finish);
+}
+
+std::optional<BatchState> RenamerCore::locateOnDisk(const JournalContent &content)
+{
+    WorkProgress progress(false);
+    return m_runner.run(WorkKind::ReadingFolder, progress,
+                        [&files = m_services.fileMover, identities = m_services.fileIdentities, &content,
+                         &progress]() -> std::optional<BatchState> {
+                            const FolderListing::Contents read = FolderListing::read(
+                                files, FileNameCodec::decode(content.plan.folder), QStringLiteral("*.*"), &progress);
+                            if (read.error != 0)
+                                return std::nullopt;
+                            QSet<QByteArray> onDisk;
+                            for (const NameColumn *names : {&read.names, &read.unlisted})
+                                for (qsizetype i = 0; i < names->size(); ++i)
+                                    onDisk.insert(FileNameCodec::encode(names->at(i)).value_or(QByteArray()));
+                            return locateBatch(content, onDisk, *identities);
+                        });
 }
 
 std::optional<JournaledOutcome> RenamerCore::renameInFolder(const RenameBatch &batch)
@@ -541,7 +365,7 @@ std::optional<JournaledOutcome> RenamerCore::renameInFolder(const RenameBatch &b
     }
     m_preview.clearPending();
     if (outcome)
-        tellIfJournalFailed(outcome->journalError);
+        m_undo.tellIfJournalFailed(outcome->journalError);
     reportMoves(batch, outcome);
     return outcome;
 }
@@ -557,26 +381,18 @@ std::optional<JournaledOutcome> RenamerCore::moveFiles(const RenameBatch &batch)
     JournaledBatch journaled = batch.moves;
     journaled.kind = batch.kind == WorkKind::Undoing ? BatchKind::Undo : BatchKind::Apply;
     journaled.folder = *folderBytes;
-    RenameJournal *journal = m_journal ? &*m_journal : nullptr;
+    RenameJournal *journal = m_undo.journal();
     return m_runner.run(batch.kind, progress, [mover, journaled, identities = m_services.fileIdentities, journal, &progress] {
         return renameJournaled(*mover, journaled, identities, journal, &progress);
     });
-}
-
-void RenamerCore::tellIfJournalFailed(int error)
-{
-    if (error == 0 || m_toldJournalFailed || !m_journal)
-        return;
-    m_toldJournalFailed = true;
-    m_services.messageBox.showMessage(JournalReport::Title, JournalReport::repairOff(m_journal->path(), error));
 }
 
 QString RenamerCore::rereadAfterMoves()
 {
     // A folder that cannot be read again is told alone, and the rows that failed, if any,
     // follow in their own box.
-    if (!canReadFolder(m_selection.folder))
-        return ApplyReport::folderGone(m_selection.folder);
+    if (!canReadFolder(folder()))
+        return ApplyReport::folderGone(folder());
     (void)listSelection(Pointer::Busy); // it cannot be cancelled: the listing shows what is on disk
     return {};
 }
@@ -595,11 +411,9 @@ void RenamerCore::reportMoves(const RenameBatch &batch, const std::optional<Jour
                                           ApplyReport::cancelled(outcome->renamed, outcome->notReached));
     if (!outcome->failures.empty()) {
         const QString folderPath = batch.folder.endsWith(u'/') ? batch.folder : batch.folder + u'/';
-        const auto markedAhead = std::count_if(outcome->failures.begin(), outcome->failures.end(), [&](const RenameFailure &f) {
-            return size_t(f.row) < batch.markedAhead.size() && batch.markedAhead[size_t(f.row)];
-        });
-        m_services.messageBox.showMessage(
-            ApplyReport::Title, ApplyReport::failedRows(batch.moves.from, batch.moves.to, folderPath, outcome->failures, markedAhead));
+        m_services.messageBox.showMessage(ApplyReport::Title, ApplyReport::failedRows(batch.moves.from, batch.moves.to,
+                                                                                    folderPath, outcome->failures,
+                                                                                    batch.markedAhead));
     }
 }
 

@@ -39,7 +39,7 @@ QString mediumGone(qsizetype renamed)
 }
 
 QString failedRows(const NameColumn &sources, const NameColumn &targets, const QString &folderPath,
-                   const std::vector<RenameFailure> &failures, qsizetype markedAhead)
+                   const std::vector<RenameFailure> &failures, const std::vector<bool> &markedAhead)
 {
     // A reason of the folder's own is given once.
     const bool folderTrouble = failures.size() > 1 && std::all_of(failures.begin(), failures.end(), [&](const RenameFailure &f) {
@@ -59,8 +59,11 @@ QString failedRows(const NameColumn &sources, const NameColumn &targets, const Q
         lines << QStringLiteral("… и ещё %1").arg(failures.size() - shown);
     if (folderTrouble)
         lines << ReasonLabel + reasonText(failures.front());
-    if (markedAhead > 0)
-        lines << QStringLiteral("Не переименовано файлов: %1, отмечены заранее: %2").arg(failures.size()).arg(markedAhead);
+    const auto marked = std::count_if(failures.begin(), failures.end(), [&](const RenameFailure &f) {
+        return size_t(f.row) < markedAhead.size() && markedAhead[size_t(f.row)];
+    });
+    if (marked > 0)
+        lines << QStringLiteral("Не переименовано файлов: %1, отмечены заранее: %2").arg(failures.size()).arg(marked);
     return lines.join(u'\n');
 }
 

@@ -32,10 +32,10 @@ constexpr int ListedRowsLimit = 20;
 
 // Every row that did not get its new name, gathered into one text: the file under its
 // name before, the name it was to get, and why; a trouble of the whole folder (every row
-// failing with the same error of the file system) is told once. `markedAhead` of the
-// failures were marked in the grid before the apply.
+// failing with the same error of the file system) is told once. `markedAhead` says, per
+// row, which were marked in the grid before the apply; their count closes the text.
 [[nodiscard]] QString failedRows(const NameColumn &sources, const NameColumn &targets, const QString &folderPath,
-                                 const std::vector<RenameFailure> &failures, qsizetype markedAhead = 0);
+                                 const std::vector<RenameFailure> &failures, const std::vector<bool> &markedAhead = {});
 
 // The line the window shows after an apply or an undo: how many files got their new
 // (or old) names.
