@@ -1,7 +1,6 @@
 #include "RenamerCore.h"
 
 #include "apply/ApplyReport.h"
-#include "apply/RenameExecutor.h"
 #include "journal/BatchRepair.h"
 #include "journal/JournalReport.h"
 #include "listing/DirectoryReader.h"
@@ -9,12 +8,8 @@
 #include "metadata/LibraryTagReader.h"
 #include "text/FileNameCodec.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QScopedValueRollback>
 
-#include <algorithm>
-#include <cerrno>
 #include <memory>
 
 namespace velmix {
@@ -28,7 +23,7 @@ RenamerCore::RenamerCore(Services services, const QString &startFolder)
     , m_runner(services.workDisplay)
     , m_metadata(m_runner, makeLibraryTagReader())
     , m_preview(services.busyPointer)
-    , m_selection(services.driveList.drives(), startFolder, Masks.first())
+    , m_folder(m_runner, services.fileMover, {services.driveList.drives(), startFolder, Masks.first()})
     , m_undo(services.stateFolder, services.fileIdentities, services.messageBox)
 {
     m_preview.setMetadataSource(&m_metadata);
@@ -37,10 +32,10 @@ RenamerCore::RenamerCore(Services services, const QString &startFolder)
 void RenamerCore::setFolder(const QString &path)
 {
     const QString folder = FolderSelection::normalized(path);
-    if (folder == m_selection.folder())
+    if (folder == m_folder.selection().folder())
         return;
     cancellable([&] {
-        m_selection.setFolder(folder);
+        m_folder.selection().setFolder(folder);
         return listSelection(Pointer::Busy);
     });
 }
@@ -50,22 +45,22 @@ void RenamerCore::selectDrive(int index)
     if (index < 0 || index >= drives().size())
         return;
     cancellable([&] {
-        m_selection.setDriveIndex(index);
+        m_folder.selection().setDriveIndex(index);
         return listSelectedDrive();
     });
 }
 
 bool RenamerCore::openFolder(const QString &path)
 {
-    const QString folder = folderToOpen(path, m_selection.folder()).folder;
+    const QString folder = folderToOpen(path, m_folder.selection().folder()).folder;
     if (folder.isEmpty())
         return false;
     cancellable([&] {
-        m_selection.setDriveIndex(m_selection.driveIndexHolding(folder));
-        m_selection.saveDrive();
-        if (folder == m_selection.folder())
+        m_folder.selection().setDriveIndex(m_folder.selection().driveIndexHolding(folder));
+        m_folder.selection().saveDrive();
+        if (folder == m_folder.selection().folder())
             return Listed::Read;
-        m_selection.setFolder(folder);
+        m_folder.selection().setFolder(folder);
         return listSelection(Pointer::Busy);
     });
     return true;
@@ -76,7 +71,7 @@ void RenamerCore::selectMask(int index)
     if (index < 0 || index >= m_masks.size())
         return;
     cancellable([&] {
-        m_selection.setMaskText(m_masks[index]);
+        m_folder.selection().setMaskText(m_masks[index]);
         return listSelection(Pointer::AsIs);
     });
 }
@@ -91,7 +86,7 @@ bool RenamerCore::setTypedMask(const QString &typed)
         return true;
     }
     cancellable([&] {
-        m_selection.setMaskText(*mask);
+        m_folder.selection().setMaskText(*mask);
         return listSelection(Pointer::AsIs);
     });
     if (maskText() == *mask && table().holdsFiles())
@@ -102,29 +97,10 @@ bool RenamerCore::setTypedMask(const QString &typed)
 template<typename Flow>
 void RenamerCore::cancellable(Flow flow)
 {
-    const FolderListing listing = m_listing; // the names are shared, not copied
-    const FolderSelection selection = m_selection;
+    const ChosenFolder::State before = m_folder.state();
     // Nothing of the table changed yet: every flow lists before it loads the table.
-    if (flow() == Listed::Cancelled) {
-        m_listing = listing;
-        m_selection = selection;
-    }
-}
-
-RenamerCore::Listed RenamerCore::readListing()
-{
-    if (!m_listing.stale())
-        return Listed::Read;
-    WorkProgress progress(m_listingCancellable);
-    FolderListing::Contents contents = m_runner.run(
-        WorkKind::ReadingFolder, progress,
-        [&files = m_services.fileMover, folder = m_listing.path(), mask = m_listing.mask(), &progress] {
-            return FolderListing::read(files, folder, mask, &progress);
-        });
-    if (progress.cancelled() && contents.error == ECANCELED)
-        return Listed::Cancelled;
-    m_listing.adopt(std::move(contents));
-    return Listed::Read;
+    if (flow() == Listed::Cancelled)
+        m_folder.restore(before);
 }
 
 void RenamerCore::startUp()
@@ -136,22 +112,22 @@ void RenamerCore::startUp()
     m_undo.readJournals();
     m_preview.clearPending();
     cancellable([&] {
-        m_selection.setMaskText(Masks.first());
+        m_folder.selection().setMaskText(Masks.first());
         return listSelection(Pointer::AsIs);
     });
     m_preview.setDigitWidthIndex(0);
     m_preview.numberingInputChanged();
     resetOptions();
-    m_selection.saveDrive();
+    m_folder.selection().saveDrive();
     (void)loadFileList(); // a cancel leaves the table as it was, empty
 }
 
-RenamerCore::Listed RenamerCore::loadFileList()
+Listed RenamerCore::loadFileList()
 {
-    if (readListing() == Listed::Cancelled)
+    if (m_folder.readListing(m_listingCancellable) == Listed::Cancelled)
         return Listed::Cancelled;
-    m_metadata.setFolder(m_listing.path());
-    m_preview.loadFileList(m_listing.names(), m_listing.rules(), m_listing.unlistedNames());
+    m_metadata.setFolder(m_folder.listing().path());
+    m_preview.loadFileList(m_folder.listing().names(), m_folder.listing().rules(), m_folder.listing().unlistedNames());
     return Listed::Read;
 }
 
@@ -159,93 +135,60 @@ void RenamerCore::resetOptions()
 {
     m_preview.ResetOptions();
     // The same mask again keeps the listing just read.
-    if (m_listing.mask() != maskText())
-        m_listing.setMask(maskText());
+    if (m_folder.listing().mask() != maskText())
+        m_folder.listing().setMask(maskText());
 }
 
 void RenamerCore::resetAndRelist()
 {
     cancellable([&] {
-        m_listing.refresh();
+        m_folder.listing().refresh();
         return relist();
     });
 }
 
-RenamerCore::Listed RenamerCore::relist()
+Listed RenamerCore::relist()
 {
     if (loadFileList() == Listed::Cancelled)
         return Listed::Cancelled;
-    m_undo.folderShown(m_selection.folder());
+    m_undo.folderShown(m_folder.selection().folder());
     resetOptions();
     m_preview.RebuildNewNames();
     m_preview.clearPending();
     return Listed::Read;
 }
 
-RenamerCore::Listed RenamerCore::listSelection(Pointer pointer)
+Listed RenamerCore::listSelection(Pointer pointer)
 {
     std::optional<BusyGuard> busy;
     if (pointer == Pointer::Busy)
         busy.emplace(m_services.busyPointer);
-    m_listing.setPath(m_selection.folder());
-    m_listing.setMask(maskText());
-    return fallBackIfUnreadable() == Listed::Cancelled ? Listed::Cancelled : relist();
+    return m_folder.listChoice(m_listingCancellable, !m_startingUp) == Listed::Cancelled ? Listed::Cancelled : relist();
 }
 
-RenamerCore::Listed RenamerCore::fallBackIfUnreadable()
+Listed RenamerCore::listSelectedDrive()
 {
-    if (readListing() == Listed::Cancelled)
-        return Listed::Cancelled;
-    if (m_listing.readError() == 0) {
-        m_selection.folderRead();
-        return Listed::Read;
-    }
-    if (m_startingUp)
-        return Listed::Read;
-    // Silently to the nearest folder that can be read; the table is then loaded from there.
-    for (const QString &candidate : m_selection.fallbacks()) {
-        m_listing.setPath(candidate);
-        if (readListing() == Listed::Cancelled)
-            return Listed::Cancelled;
-        if (m_listing.readError() == 0) {
-            m_selection.fellBackTo(candidate);
-            return Listed::Read;
-        }
-    }
-    m_listing.setPath(m_selection.folder());
-    return Listed::Read;
-}
-
-RenamerCore::Listed RenamerCore::listSelectedDrive()
-{
-    const std::optional<Listed> listed = applyDrive(m_selection.driveIndex());
+    const std::optional<Listed> listed = applyDrive(driveIndex());
     return listed ? *listed : recoverDrive();
 }
 
-std::optional<RenamerCore::Listed> RenamerCore::applyDrive(int index)
+std::optional<Listed> RenamerCore::applyDrive(int index)
 {
-    if (index < 0 || index >= drives().size())
-        return std::nullopt;
-    const QString folder = m_selection.readableFolderOn(index);
-    if (folder.isEmpty())
-        return std::nullopt; // the drive is not ready
-    Listed listed;
-    if (folder != m_selection.folder()) {
-        m_selection.setFolder(folder);
-        listed = listSelection(Pointer::Busy);
-    } else {
-        m_listing.refresh(); // a pick of the drive shown reads its folder again
-        listed = relist();
+    std::optional<Listed> listed;
+    switch (m_folder.chooseDrive(index)) {
+    case ChosenFolder::DriveStep::NotReady: return std::nullopt;
+    case ChosenFolder::DriveStep::OtherFolder: listed = listSelection(Pointer::Busy); break;
+    case ChosenFolder::DriveStep::SameFolder: listed = relist(); break;
     }
-    m_selection.saveDrive();
+    m_folder.selection().saveDrive();
     return listed;
 }
 
-RenamerCore::Listed RenamerCore::recoverDrive()
+Listed RenamerCore::recoverDrive()
 {
     // Back to the last good drive, failing that the home folder's drive, then the root.
-    for (const int candidate : m_selection.recoveryDrives()) {
-        m_selection.setDriveIndex(candidate);
+    for (const int candidate : m_folder.selection().recoveryDrives()) {
+        m_folder.selection().setDriveIndex(candidate);
         if (const std::optional<Listed> listed = applyDrive(candidate))
             return *listed;
     }
@@ -263,14 +206,10 @@ void RenamerCore::applyNewNames()
 
 RenamerCore::RenameBatch RenamerCore::plannedApply() const
 {
-    std::vector<bool> marked(size_t(table().fileCount()));
-    for (qsizetype row = 0; row < table().fileCount(); ++row)
-        marked[size_t(row)] = table().mark(row) == NameMark::Refused;
-    RenameBatch batch{WorkKind::Renaming, folder(),
-                      {.from = table().currentNames(), .to = table().newNames(), .rules = m_listing.rules(),
-                       .unlisted = m_listing.unlistedNames()}};
-    batch.markedAhead = std::move(marked);
-    return batch;
+    return {WorkKind::Renaming, folder(),
+            {.from = table().currentNames(), .to = table().newNames(), .rules = listing().rules(),
+             .unlisted = listing().unlistedNames()},
+            table().refusedRows()};
 }
 
 void RenamerCore::undoLastApply()
@@ -288,7 +227,7 @@ void RenamerCore::undoLastApply()
         }
     }
     QStringList changed;
-    const RenameBatch batch{WorkKind::Undoing, folder, m_undo.takeUndo(folder, m_listing.unlistedNames(), changed)};
+    const RenameBatch batch{WorkKind::Undoing, folder, m_undo.takeUndo(folder, m_folder.listing().unlistedNames(), changed)};
     const std::optional<JournaledOutcome> moved = renameInFolder(batch);
     if (!changed.isEmpty())
         m_services.messageBox.showMessage(ApplyReport::Title, JournalReport::changedSinceApply(changed));
@@ -308,7 +247,10 @@ void RenamerCore::repairBatch(const QString &journal)
         return;
     const JournalPlan &plan = content->plan;
     const QString folder = FileNameCodec::decode(plan.folder);
-    const std::optional<BatchState> state = locateOnDisk(*content);
+    WorkProgress progress(false);
+    const std::optional<BatchState> state = m_runner.run(WorkKind::ReadingFolder, progress, [&] {
+        return locateBatchInFolder(m_services.fileMover, *m_services.fileIdentities, *content, &progress);
+    });
     if (!state) { // the journal is kept for a start that finds the folder
         m_services.messageBox.showMessage(JournalReport::Title, JournalReport::folderUnreachable(folder));
         return;
@@ -326,24 +268,6 @@ void RenamerCore::repairBatch(const QString &journal)
         (void)renameInFolder(batch);
     }
     m_undo.repaired(journal, plan, finish);
-}
-
-std::optional<BatchState> RenamerCore::locateOnDisk(const JournalContent &content)
-{
-    WorkProgress progress(false);
-    return m_runner.run(WorkKind::ReadingFolder, progress,
-                        [&files = m_services.fileMover, identities = m_services.fileIdentities, &content,
-                         &progress]() -> std::optional<BatchState> {
-                            const FolderListing::Contents read = FolderListing::read(
-                                files, FileNameCodec::decode(content.plan.folder), QStringLiteral("*.*"), &progress);
-                            if (read.error != 0)
-                                return std::nullopt;
-                            QSet<QByteArray> onDisk;
-                            for (const NameColumn *names : {&read.names, &read.unlisted})
-                                for (qsizetype i = 0; i < names->size(); ++i)
-                                    onDisk.insert(FileNameCodec::encode(names->at(i)).value_or(QByteArray()));
-                            return locateBatch(content, onDisk, *identities);
-                        });
 }
 
 std::optional<JournaledOutcome> RenamerCore::renameInFolder(const RenameBatch &batch)
@@ -364,9 +288,11 @@ std::optional<JournaledOutcome> RenamerCore::renameInFolder(const RenameBatch &b
         (void)listSelection(Pointer::Busy);
     }
     m_preview.clearPending();
-    if (outcome)
+    if (outcome) {
         m_undo.tellIfJournalFailed(outcome->journalError);
-    reportMoves(batch, outcome);
+        m_lastSummary = ApplyReport::tell(m_services.messageBox, batch.kind, batch.folder, batch.moves,
+                                          outcome->outcome, batch.markedAhead);
+    }
     return outcome;
 }
 
@@ -395,26 +321,6 @@ QString RenamerCore::rereadAfterMoves()
         return ApplyReport::folderGone(folder());
     (void)listSelection(Pointer::Busy); // it cannot be cancelled: the listing shows what is on disk
     return {};
-}
-
-void RenamerCore::reportMoves(const RenameBatch &batch, const std::optional<JournaledOutcome> &moved)
-{
-    if (!moved)
-        return;
-    const RenameOutcome *outcome = &moved->outcome;
-    m_lastSummary = ApplyReport::summary(batch.kind, outcome->renamed,
-                                         outcome->renamed + qsizetype(outcome->failures.size()) + outcome->notReached);
-    if (outcome->mediumGone)
-        m_services.messageBox.showMessage(ApplyReport::Title, ApplyReport::mediumGone(outcome->renamed));
-    else if (outcome->notReached > 0)
-        m_services.messageBox.showMessage(ApplyReport::CancelTitle,
-                                          ApplyReport::cancelled(outcome->renamed, outcome->notReached));
-    if (!outcome->failures.empty()) {
-        const QString folderPath = batch.folder.endsWith(u'/') ? batch.folder : batch.folder + u'/';
-        m_services.messageBox.showMessage(ApplyReport::Title, ApplyReport::failedRows(batch.moves.from, batch.moves.to,
-                                                                                    folderPath, outcome->failures,
-                                                                                    batch.markedAhead));
-    }
 }
 
 } // namespace velmix

@@ -8,10 +8,9 @@
 #include "apply/JournaledRename.h"
 #include "apply/RenameExecutor.h"
 #include "journal/RenameJournal.h"
-#include "listing/FolderListing.h"
+#include "listing/ChosenFolder.h"
 #include "metadata/FolderMetadata.h"
 #include "preview/PreviewSession.h"
-#include "listing/FolderSelection.h"
 #include "undo/UndoKeeper.h"
 #include "work/WorkRunner.h"
 
@@ -51,10 +50,10 @@ public:
     [[nodiscard]] PreviewSession &preview() { return m_preview; }
     [[nodiscard]] const PreviewSession &preview() const { return m_preview; }
     [[nodiscard]] const FileNameTable &table() const { return m_preview.table(); }
-    [[nodiscard]] const FolderListing &listing() const { return m_listing; }
+    [[nodiscard]] const FolderListing &listing() const { return m_folder.listing(); }
 
     // The folder list: the chosen folder as a full path, no trailing separator but at "/".
-    [[nodiscard]] const QString &folder() const { return m_selection.folder(); }
+    [[nodiscard]] const QString &folder() const { return m_folder.selection().folder(); }
     // Gives the folder list another folder; a change lists it.
     void setFolder(const QString &path);
     // Opens a folder named from outside the lists (a drop): a folder itself, a file the
@@ -62,9 +61,9 @@ public:
     // leads to no folder that can be read.
     bool openFolder(const QString &path);
 
-    [[nodiscard]] const QList<Drive> &drives() const { return m_selection.drives(); }
-    [[nodiscard]] int driveIndex() const { return m_selection.driveIndex(); }
-    [[nodiscard]] int savedDriveIndex() const { return m_selection.savedDriveIndex(); }
+    [[nodiscard]] const QList<Drive> &drives() const { return m_folder.selection().drives(); }
+    [[nodiscard]] int driveIndex() const { return m_folder.selection().driveIndex(); }
+    [[nodiscard]] int savedDriveIndex() const { return m_folder.selection().savedDriveIndex(); }
     // Puts the drive list at `index` and lists its folder, a pick of the same drive included.
     void selectDrive(int index);
 
@@ -72,7 +71,7 @@ public:
     [[nodiscard]] const QStringList &masks() const { return m_masks; }
     // The entry shown, or -1 for a typed mask that is not an entry.
     [[nodiscard]] int maskIndex() const { return int(m_masks.indexOf(maskText())); }
-    [[nodiscard]] const QString &maskText() const { return m_selection.maskText(); }
+    [[nodiscard]] const QString &maskText() const { return m_folder.selection().maskText(); }
     // Picks a mask entry and lists the folder with it.
     void selectMask(int index);
     // Takes a mask the user typed as a pick of an entry; false, changing nothing, for a
@@ -106,14 +105,10 @@ public:
     void setNumberingOrder(NumberingOrder order) { m_preview.setNumberingOrder(order); }
 
 private:
-    // The steps below come to Listed::Cancelled where the user cancels a folder's read.
-    enum class Listed { Read, Cancelled };
     // Runs a flow that may list a folder; where the user cancels the listing, the
     // selection and the listing go back, silently, as a failed folder change does.
     template<typename Flow>
     void cancellable(Flow flow);
-    // Reads the listing if it is stale.
-    [[nodiscard]] Listed readListing();
     // Fills the table from the listing, reading it first if it is stale.
     Listed loadFileList();
     // The options back to their defaults; the listing takes the mask in use.
@@ -150,18 +145,9 @@ private:
     [[nodiscard]] std::optional<JournaledOutcome> moveFiles(const RenameBatch &batch);
     // Puts a batch a crash cut short in order, as the user chooses.
     void repairBatch(const QString &journal);
-    // Where the interrupted batch's files are, the folder read on the work runner like a
-    // listing; nothing where the folder cannot be read.
-    [[nodiscard]] std::optional<BatchState> locateOnDisk(const JournalContent &content);
     // Reads the folder again after the moves; the message for a folder that cannot be
     // read any more, else empty.
     [[nodiscard]] QString rereadAfterMoves();
-    // Tells of a cancel, then of the rows that failed.
-    void reportMoves(const RenameBatch &batch, const std::optional<JournaledOutcome> &moved);
-
-    // Where the folder cannot be read, moves the selection to the nearest folder that
-    // can and reloads from it.
-    [[nodiscard]] Listed fallBackIfUnreadable();
     // Nothing where the drive is not ready.
     std::optional<Listed> applyDrive(int index);
     Listed recoverDrive();
@@ -170,9 +156,8 @@ private:
     WorkRunner m_runner;
     FolderMetadata m_metadata; // the dates and tags of the listed folder's files
     PreviewSession m_preview;
-    FolderListing m_listing;
+    ChosenFolder m_folder;
     QStringList m_masks = Masks;
-    FolderSelection m_selection;
     bool m_startingUp = false;
     bool m_listingCancellable = true;
     UndoKeeper m_undo;

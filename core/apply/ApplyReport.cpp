@@ -67,6 +67,20 @@ QString failedRows(const NameColumn &sources, const NameColumn &targets, const Q
     return lines.join(u'\n');
 }
 
+QString tell(MessageBox &boxes, WorkKind kind, const QString &folder, const JournaledBatch &moves,
+             const RenameOutcome &outcome, const std::vector<bool> &markedAhead)
+{
+    if (outcome.mediumGone)
+        boxes.showMessage(Title, mediumGone(outcome.renamed));
+    else if (outcome.notReached > 0)
+        boxes.showMessage(CancelTitle, cancelled(outcome.renamed, outcome.notReached));
+    if (!outcome.failures.empty()) {
+        const QString folderPath = folder.endsWith(u'/') ? folder : folder + u'/';
+        boxes.showMessage(Title, failedRows(moves.from, moves.to, folderPath, outcome.failures, markedAhead));
+    }
+    return summary(kind, outcome.renamed, outcome.renamed + qsizetype(outcome.failures.size()) + outcome.notReached);
+}
+
 QString summary(WorkKind kind, qsizetype renamed, qsizetype meant)
 {
     if (kind == WorkKind::Undoing)

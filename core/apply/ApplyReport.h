@@ -1,6 +1,9 @@
 #pragma once
 
 #include "LongWork.h"
+#include "MessageBox.h"
+#include "apply/JournaledBatch.h"
+#include "apply/RenameExecutor.h"
 #include "marks/RenameFailure.h"
 #include "program/ProgramTitle.h"
 #include "text/NameColumn.h"
@@ -36,6 +39,11 @@ constexpr int ListedRowsLimit = 20;
 // row, which were marked in the grid before the apply; their count closes the text.
 [[nodiscard]] QString failedRows(const NameColumn &sources, const NameColumn &targets, const QString &folderPath,
                                  const std::vector<RenameFailure> &failures, const std::vector<bool> &markedAhead = {});
+
+// Tells of a cancel or a medium gone, then of the rows of `moves` that failed, each in a
+// box of its own; returns the summary line.
+QString tell(MessageBox &boxes, WorkKind kind, const QString &folder, const JournaledBatch &moves,
+             const RenameOutcome &outcome, const std::vector<bool> &markedAhead);
 
 // The line the window shows after an apply or an undo: how many files got their new
 // (or old) names.

@@ -1,6 +1,7 @@
 #include "journal/BatchRepair.h"
 
 #include "apply/RenamePlanner.h"
+#include "listing/FolderListing.h"
 #include "text/FileNameCodec.h"
 
 #include <QHash>
@@ -138,6 +139,20 @@ BatchState locateBatch(const JournalContent &content, const QSet<QByteArray> &on
             ++state.notMoved;
     }
     return state;
+}
+
+std::optional<BatchState> locateBatchInFolder(FileMover &files, FileIdentities &identities,
+                                              const JournalContent &content, WorkProgress *progress)
+{
+    const FolderListing::Contents read =
+        FolderListing::read(files, FileNameCodec::decode(content.plan.folder), QStringLiteral("*.*"), progress);
+    if (read.error != 0)
+        return std::nullopt;
+    QSet<QByteArray> onDisk;
+    for (const NameColumn *names : {&read.names, &read.unlisted})
+        for (qsizetype i = 0; i < names->size(); ++i)
+            onDisk.insert(FileNameCodec::encode(names->at(i)).value_or(QByteArray()));
+    return locateBatch(content, onDisk, identities);
 }
 
 } // namespace velmix

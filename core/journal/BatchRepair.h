@@ -1,11 +1,14 @@
 #pragma once
 
 #include "FileIdentity.h"
+#include "FileMover.h"
+#include "LongWork.h"
 #include "journal/JournalFormat.h"
 
 #include <QByteArray>
 #include <QSet>
 
+#include <optional>
 #include <vector>
 
 namespace velmix {
@@ -32,5 +35,9 @@ struct BatchState
 // `onDisk` holds the folder's entries, spelled exactly as on disk.
 [[nodiscard]] BatchState locateBatch(const JournalContent &content, const QSet<QByteArray> &onDisk,
                                      FileIdentities &identities);
+
+// The same, the batch's folder read as a listing reads it; nothing where it cannot be read.
+[[nodiscard]] std::optional<BatchState> locateBatchInFolder(FileMover &files, FileIdentities &identities,
+                                                            const JournalContent &content, WorkProgress *progress);
 
 } // namespace velmix

@@ -17,6 +17,14 @@ NameMark FileNameTable::mark(qsizetype row) const
     return fate == RowFate::Moves && (unread || !m_unknownFields.isEmpty()) ? NameMark::FieldAsTyped : NameMark::None;
 }
 
+std::vector<bool> FileNameTable::refusedRows() const
+{
+    std::vector<bool> refused(static_cast<size_t>(fileCount()));
+    for (qsizetype row = 0; row < fileCount(); ++row)
+        refused[size_t(row)] = mark(row) == NameMark::Refused;
+    return refused;
+}
+
 QString FileNameTable::markReason(qsizetype row) const
 {
     switch (mark(row)) {

@@ -46,6 +46,8 @@ public:
     // none past the files.
     [[nodiscard]] NameMark mark(qsizetype row) const;
     [[nodiscard]] QString markReason(qsizetype row) const;
+    // Per row, whether the apply is known to refuse its new name.
+    [[nodiscard]] std::vector<bool> refusedRows() const;
     // What the apply will make of each row's new name, as last judged.
     void setFates(const std::vector<RowFate> &fates) { m_fates = fates; }
     // Why no file of the folder can be renamed (an error number), or 0: every row that
