@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <stdexcept>
@@ -368,11 +369,15 @@ private Q_SLOTS:
         test::TempFolder dir;
         dir.createFiles({"a.txt", "b.txt", "c.txt", "d.txt", "e.txt"});
         test::CoreFixture fixture(dir.path());
+        QSignalSpy available(&fixture.core.undo(), &UndoKeeper::undoAvailable);
+        QSignalSpy text(&fixture.core.undo(), &UndoKeeper::undoTextChanged);
         fixture.core.startUp();
         fixture.core.preview().setBaseName("x");
         fixture.core.preview().baseNameKeyReleased();
         fixture.core.applyNewNames();
         QCOMPARE(dir.files(), QStringList({"x1.txt", "x2.txt", "x3.txt", "x4.txt", "x5.txt"}));
+        QCOMPARE(available, QList<QVariantList>{{true}});
+        QCOMPARE(text.last().first().toString(), "Ctrl+Z: вернуть прежние имена в папке " + dir.path());
         fixture.messages.answers = {false};
         fixture.core.undoLastApply();
         QCOMPARE(fixture.messages.asked, (QList<std::pair<QString, QString>>{{"Возврат прежних имён", "Вернуть прежние имена? Файлов: 5"}}));
@@ -408,6 +413,8 @@ private Q_SLOTS:
         QVERIFY(!fixture.core.preview().isTicked(Toggle::UpperCase));
         QVERIFY(!fixture.core.preview().namesPending());
         QVERIFY(!fixture.core.canUndo());
+        QCOMPARE(available, (QList<QVariantList>{{true}, {false}}));
+        QCOMPARE(text.last().first().toString(), QString());
         fixture.core.undoLastApply();
         QCOMPARE(fixture.messages.asked.size(), 2);
         QCOMPARE(fixture.busy.depth, 0);
