@@ -11,6 +11,28 @@
 namespace velmix::JournalFormat {
 namespace {
 
+// Each record's first field: what the record is.
+namespace Tag {
+constexpr QByteArrayView Version = "V";
+constexpr QByteArrayView Batch = "B";
+constexpr QByteArrayView Row = "R";
+constexpr QByteArrayView PartEnd = "P";
+constexpr QByteArrayView Moved = "M";
+constexpr QByteArrayView Found = "F";
+constexpr QByteArrayView Done = "D";
+constexpr QByteArrayView Resumed = "C";
+} // namespace Tag
+
+// The batch record's kind field.
+constexpr QByteArrayView ApplyKind = "a";
+constexpr QByteArrayView UndoKind = "u";
+
+// Whether a record is the bare tag alone, as the end marks are.
+bool isMark(const std::optional<QList<QByteArray>> &fields, QByteArrayView tag)
+{
+    return fields && fields->size() == 1 && fields->front() == tag;
+}
+
 // CRC-32 eight bytes a step (slicing by eight): the plan of a large batch is megabytes.
 quint32 crc32(QByteArrayView data)
 {
@@ -156,14 +178,14 @@ public:
     // False where the record is neither a move nor a found name.
     bool read(const QList<QByteArray> &fields)
     {
-        if (fields.size() == 3 && fields[0] == "M") {
+        if (fields.size() == 3 && fields[0] == Tag::Moved) {
             const auto from = unhex(fields[1]), to = unhex(fields[2]);
             if (!from || !to)
                 return false;
             moved(*from, *to);
             return true;
         }
-        const auto row = fields.size() == 3 && fields[0] == "F" ? number(fields[1]) : std::nullopt;
+        const auto row = fields.size() == 3 && fields[0] == Tag::Found ? number(fields[1]) : std::nullopt;
         const auto name = row ? unhex(fields[2]) : std::nullopt;
         if (!name || *row < 0 || size_t(*row) >= m_names.size())
             return false;
@@ -210,7 +232,7 @@ public:
         const auto version = next();
         if (!version)
             return endOfPlan(result);
-        if (version->size() != 2 || version->at(0) != "V" || !number(version->at(1)))
+        if (version->size() != 2 || version->at(0) != Tag::Version || !number(version->at(1)))
             return result;
         if (*number(version->at(1)) > Version) {
             result.state = JournalContent::State::Newer;
@@ -231,12 +253,12 @@ public:
         bool closed = false;
         while (const auto fields = next()) {
             const QByteArray type = fields->value(0);
-            if (type == "R") {
+            if (type == Tag::Row) {
                 if (qint64(rows.size()) >= m_rows || !readRow(*fields, result.plan))
                     return result;
                 continue;
             }
-            if (type == "P" && fields->size() == 1) {
+            if (isMark(fields, Tag::PartEnd)) {
                 closedRows = rows.size();
                 closed = true;
                 continue;
@@ -246,12 +268,12 @@ public:
             if (!closed)
                 return result;
             names.add(rows);
-            if (type == "D" && fields->size() == 1) {
+            if (isMark(fields, Tag::Done)) {
                 result.state = JournalContent::State::Finished;
                 result.namesNow = names.take();
                 return result;
             }
-            if (type == "C" && fields->size() == 1)
+            if (isMark(fields, Tag::Resumed))
                 continue;
             if (!names.read(*fields))
                 return result;
@@ -277,7 +299,7 @@ private:
             if (auto fields = fieldsOf(line))
                 return fields;
             const bool last = m_next == m_lines.size();
-            const bool resumedAfter = !last && fieldsOf(m_lines[m_next]) == QList<QByteArray>{"C"};
+            const bool resumedAfter = !last && isMark(fieldsOf(m_lines[m_next]), Tag::Resumed);
             if (!last && !resumedAfter) {
                 m_damaged = true;
                 return std::nullopt;
@@ -288,7 +310,7 @@ private:
 
     [[nodiscard]] bool lastIsDone() const
     {
-        return !m_lines.isEmpty() && fieldsOf(m_lines.last()) == QList<QByteArray>{"D"};
+        return !m_lines.isEmpty() && isMark(fieldsOf(m_lines.last()), Tag::Done);
     }
 
     // The plan ends early: cut short by a crash before any move, unless a line is damaged.
@@ -300,7 +322,7 @@ private:
 
     static bool readBatch(const QList<QByteArray> &fields, JournalPlan &plan, qint64 &rowCount)
     {
-        if (fields.size() != 8 || fields[0] != "B" || (fields[1] != "a" && fields[1] != "u"))
+        if (fields.size() != 8 || fields[0] != Tag::Batch || (fields[1] != ApplyKind && fields[1] != UndoKind))
             return false;
         const auto undoes = unhex(fields[2]);
         const auto folder = unhex(fields[3]);
@@ -308,7 +330,7 @@ private:
                    rows = number(fields[7]);
         if (!undoes || !folder || folder->isEmpty() || !nameMax || !flags || !windows || !rows || *rows < 0)
             return false;
-        plan.kind = fields[1] == "a" ? BatchKind::Apply : BatchKind::Undo;
+        plan.kind = fields[1] == ApplyKind ? BatchKind::Apply : BatchKind::Undo;
         plan.undoes = QString::fromUtf8(*undoes);
         plan.folder = *folder;
         plan.rules.nameMax = qsizetype(*nameMax);
@@ -322,7 +344,7 @@ private:
 
     static bool readRow(const QList<QByteArray> &fields, JournalPlan &plan)
     {
-        if (fields.size() != 8 || fields[0] != "R")
+        if (fields.size() != 8 || fields[0] != Tag::Row)
             return false;
         const auto from = unhex(fields[1]), to = unhex(fields[2]);
         const auto device = number(fields[3]), inode = number(fields[4]), size = number(fields[5]),
@@ -350,8 +372,8 @@ QByteArray record(QByteArrayView body)
 
 QByteArray header(const JournalPlan &plan, qsizetype rows)
 {
-    return record({"V", QByteArray::number(Version)})
-           + record({"B", plan.kind == BatchKind::Apply ? "a" : "u", hex(plan.undoes.toUtf8()), hex(plan.folder),
+    return record({Tag::Version, QByteArray::number(Version)})
+           + record({Tag::Batch, plan.kind == BatchKind::Apply ? ApplyKind : UndoKind, hex(plan.undoes.toUtf8()), hex(plan.folder),
                      QByteArray::number(plan.rules.nameMax),
                      QByteArray::number(int(plan.rules.ignoresCase) | (plan.rules.numbersKept ? 0 : 2)),
                      plan.rules.windows ? "1" : "0", QByteArray::number(rows)});
@@ -366,7 +388,7 @@ QByteArray planPart(const std::vector<JournalRow> &rows)
     out.reserve(room);
     for (const JournalRow &row : rows) {
         const qsizetype start = out.size();
-        out += 'R';
+        out += Tag::Row;
         appendName(out, row.from);
         appendName(out, row.to);
         for (const qint64 value : {qint64(row.identity.device), qint64(row.identity.inode), row.identity.size,
@@ -374,14 +396,14 @@ QByteArray planPart(const std::vector<JournalRow> &rows)
             appendNumber(out, value);
         closeRecord(out, start);
     }
-    out += record({"P"});
+    out += record({Tag::PartEnd});
     return out;
 }
 
 void appendFound(QByteArray &out, const FoundName &found)
 {
     const qsizetype start = out.size();
-    out += 'F';
+    out += Tag::Found;
     appendNumber(out, qint64(found.row));
     appendName(out, found.name);
     closeRecord(out, start);
@@ -390,7 +412,7 @@ void appendFound(QByteArray &out, const FoundName &found)
 void appendMoved(QByteArray &out, const QByteArray &from, const QByteArray &to)
 {
     const qsizetype start = out.size();
-    out += 'M';
+    out += Tag::Moved;
     appendName(out, from);
     appendName(out, to);
     closeRecord(out, start);
@@ -398,12 +420,12 @@ void appendMoved(QByteArray &out, const QByteArray &from, const QByteArray &to)
 
 QByteArray done()
 {
-    return record({"D"});
+    return record({Tag::Done});
 }
 
 QByteArray resumed()
 {
-    return record({"C"});
+    return record({Tag::Resumed});
 }
 
 JournalContent parse(const QByteArray &content, Depth depth)

@@ -10,6 +10,13 @@ namespace velmix {
     return at >= 0 && at + 1 < text.size() && text[at].isHighSurrogate() && text[at + 1].isLowSurrogate();
 }
 
+// Whether the unit at `at` is a surrogate that is half of no pair: an undecodable byte
+// as the file name codec keeps it.
+[[nodiscard]] inline bool isLoneSurrogateAt(QStringView text, qsizetype at)
+{
+    return text[at].isSurrogate() && !isSurrogatePairAt(text, at) && !isSurrogatePairAt(text, at - 1);
+}
+
 // The units the character at `at` takes: 2 for a surrogate pair, else 1.
 [[nodiscard]] inline qsizetype characterUnitsAt(QStringView text, qsizetype at)
 {

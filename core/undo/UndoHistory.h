@@ -1,5 +1,6 @@
 #pragma once
 
+#include "journal/RenameJournal.h"
 #include "undo/UndoRecord.h"
 
 #include <QString>
@@ -16,7 +17,8 @@ namespace velmix {
 class UndoHistory
 {
 public:
-    static constexpr qsizetype Depth = 20;
+    // As many as the journals kept for their undo.
+    static constexpr qsizetype Depth = RenameJournal::HistoryDepth;
 
     struct Entry
     {
