@@ -7,6 +7,7 @@
 #include "posix/MountDriveList.h"
 #include "program/CommandLine.h"
 #include "text/FileNameCodec.h"
+#include "work/AsyncTask.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -16,7 +17,9 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <atomic>
 #include <stdexcept>
+#include <thread>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -825,6 +828,59 @@ private Q_SLOTS:
         QCOMPARE(display.progress(), nullptr);
         QCOMPARE(runner.run(WorkKind::Undoing, progress, [] { return 7; }), 7);
         QCOMPARE(display.kinds, QList<WorkKind>({WorkKind::Renaming, WorkKind::Undoing}));
+    }
+
+    // A task's work runs on a thread of its own or, where none is wanted, in take(); either
+    // way its result or its exception comes out of take().
+    void asyncTaskGivesWhatItsWorkGave_data()
+    {
+        QTest::addColumn<bool>("wantsThread");
+        QTest::addColumn<bool>("throws");
+        QTest::newRow("thread") << true << false;
+        QTest::newRow("thread, throws") << true << true;
+        QTest::newRow("here") << false << false;
+        QTest::newRow("here, throws") << false << true;
+    }
+    void asyncTaskGivesWhatItsWorkGave()
+    {
+        QFETCH(bool, wantsThread);
+        QFETCH(bool, throws);
+        AsyncTask task(
+            [throws] {
+                if (throws)
+                    throw std::runtime_error("failed");
+                return std::this_thread::get_id();
+            },
+            wantsThread);
+        QCOMPARE(task.hasThread(), wantsThread);
+        if (throws)
+            QVERIFY_THROWS_EXCEPTION(std::runtime_error, task.take());
+        else
+            QCOMPARE(task.take() != std::this_thread::get_id(), wantsThread);
+    }
+
+    // A task dropped untaken asks its work to stop and waits for it; work that was to run
+    // in take() never runs.
+    void droppedAsyncTaskWaitsForItsWork_data()
+    {
+        QTest::addColumn<bool>("wantsThread");
+        QTest::newRow("thread") << true;
+        QTest::newRow("here") << false;
+    }
+    void droppedAsyncTaskWaitsForItsWork()
+    {
+        QFETCH(bool, wantsThread);
+        std::atomic<bool> stopped = false;
+        {
+            const AsyncTask task(
+                [&stopped](const std::stop_token &stop) {
+                    while (!stop.stop_requested())
+                        std::this_thread::yield();
+                    stopped = true;
+                },
+                wantsThread);
+        }
+        QCOMPARE(stopped.load(), wantsThread);
     }
 
     void mountTableGivesUserVolumes()

@@ -21,13 +21,6 @@ PlanAhead::PlanAhead(const JournaledBatch &batch, FileIdentities &identities, Re
 {
 }
 
-PlanAhead::~PlanAhead()
-{
-    m_stop = true;
-    if (m_thread.joinable())
-        m_thread.join();
-}
-
 void PlanAhead::planned(const RenamePlan &plan)
 {
     m_rules = plan.rules;
@@ -35,7 +28,11 @@ void PlanAhead::planned(const RenamePlan &plan)
     m_targets = plan.targets;
     m_moves = plan.moves;
     m_seen.assign(plan.sources.size(), std::nullopt);
-    m_thread = std::thread(&PlanAhead::run, this);
+    // A plan that failed half-way would leave the moves waiting for a part never released:
+    // an exception ends the program instead.
+    m_planning.emplace([this](std::stop_token stop) noexcept { run(stop); });
+    if (!m_planning->hasThread())
+        m_planning->take(); // no thread to be had: all of the plan before the first move
 }
 
 void PlanAhead::reaching(size_t index)
@@ -48,9 +45,7 @@ void PlanAhead::reaching(size_t index)
 
 std::vector<std::optional<FileIdentity>> PlanAhead::finish(int &journalError)
 {
-    m_stop = true;
-    if (m_thread.joinable())
-        m_thread.join();
+    m_planning.reset(); // the parts not yet written are not needed
     journalError = m_journalError;
     return std::move(m_seen);
 }
@@ -64,7 +59,7 @@ void PlanAhead::release(size_t moves)
     m_releasedMore.notify_all();
 }
 
-void PlanAhead::run()
+void PlanAhead::run(const std::stop_token &stop)
 {
     openJournal();
     size_t from = 0;
@@ -81,7 +76,7 @@ void PlanAhead::run()
         release(to);
         from = to;
         part = std::min(part * 2, LargestPart);
-    } while (from < m_moves.size() && !m_stop);
+    } while (from < m_moves.size() && !stop.stop_requested());
     release(m_moves.size());
 }
 

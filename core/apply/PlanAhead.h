@@ -5,6 +5,7 @@
 #include "apply/RenameExecutor.h"
 #include "apply/RenamePlanner.h"
 #include "journal/RenameJournal.h"
+#include "work/AsyncTask.h"
 
 #include <QSet>
 
@@ -13,7 +14,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <thread>
+#include <stop_token>
 #include <vector>
 
 namespace velmix {
@@ -29,7 +30,6 @@ public:
     // batch resumes); without `journal` the files are only looked at.
     PlanAhead(const JournaledBatch &batch, FileIdentities &identities, RenameJournal *journal,
               std::unique_ptr<JournalWriter> &writer);
-    ~PlanAhead() override;
 
     void planned(const RenamePlan &plan) override;
     void reaching(size_t index) override;
@@ -38,7 +38,7 @@ public:
     [[nodiscard]] std::vector<std::optional<FileIdentity>> finish(int &journalError);
 
 private:
-    void run();
+    void run(const std::stop_token &stop);
     void openJournal();
     void writePart(size_t from, size_t to);
     void release(size_t moves);
@@ -57,10 +57,10 @@ private:
     QSet<QByteArray> m_held; // names other entries held: an empty file there is theirs
 
     std::atomic<size_t> m_released{0}; // the moves that may be made
-    std::atomic<bool> m_stop{false};
     std::mutex m_mutex;
     std::condition_variable m_releasedMore;
-    std::thread m_thread;
+    // Last, so that it is stopped and waited for before anything it uses goes.
+    std::optional<AsyncTask<void>> m_planning;
 };
 
 } // namespace velmix

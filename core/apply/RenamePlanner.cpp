@@ -4,9 +4,7 @@
 #include "preview/NameTransforms.h"
 #include "text/FileNameCodec.h"
 #include "text/Surrogates.h"
-
-#include <system_error>
-#include <thread>
+#include "work/AsyncTask.h"
 
 namespace velmix {
 
@@ -59,27 +57,19 @@ RenamePlan planRenames(const NameColumn &currentNames, const NameColumn &newName
     plan.rules = rules;
     plan.sources.resize(size_t(rows));
     plan.targets.resize(size_t(rows));
-    qsizetype split = rows < SharedFrom ? rows : rows / 2; // the new names from here on are the helper's
-    NameJudgement judgement;
-    {
-        std::jthread helper;
-        if (split < rows) {
-            try {
-                helper = std::jthread([&] {
-                    encodeRows(currentNames, plan.sources, 0, rows);
-                    encodeRows(newNames, plan.targets, split, rows, &currentNames);
-                });
-            } catch (const std::system_error &) {
-                split = rows; // no thread to be had: all of it here
-            }
-        }
-        // The file system itself is the judge of entries not listed (they may have come or
-        // gone since the listing): such rows are tried, and fail as it answers.
-        judgement = judgeNewNames(FolderNames(currentNames, rules), newNames);
-        encodeRows(newNames, plan.targets, 0, split, &currentNames);
-        if (!helper.joinable())
+    const qsizetype split = rows < SharedFrom ? rows : rows / 2; // the new names from here on are the helper's
+    // A small folder, or one without a thread to be had, gets all of it done here.
+    AsyncTask helper(
+        [&] {
             encodeRows(currentNames, plan.sources, 0, rows);
-    }
+            encodeRows(newNames, plan.targets, split, rows, &currentNames);
+        },
+        split < rows);
+    // The file system itself is the judge of entries not listed (they may have come or
+    // gone since the listing): such rows are tried, and fail as it answers.
+    const NameJudgement judgement = judgeNewNames(FolderNames(currentNames, rules), newNames);
+    encodeRows(newNames, plan.targets, 0, split, &currentNames);
+    helper.take();
     for (qsizetype row = 0; row < rows; ++row) {
         if (judgement.fates[size_t(row)] == RowFate::Moves)
             continue;

@@ -1,15 +1,14 @@
 #include "listing/NameSort.h"
 
 #include "text/NameOrder.h"
+#include "work/AsyncTask.h"
 
 #include <QtEndian>
 
 #include <algorithm>
 #include <cstring>
-#include <future>
 #include <span>
 #include <string>
-#include <system_error>
 
 namespace velmix {
 namespace {
@@ -23,18 +22,9 @@ constexpr qsizetype NamesWorthAThread = 4096;
 template<typename Front, typename Back>
 void runSideBySide(bool worthAThread, Front front, Back back)
 {
-    std::future<void> backDone;
-    if (worthAThread) {
-        try {
-            backDone = std::async(std::launch::async, back);
-        } catch (const std::system_error &) {
-        }
-    }
+    AsyncTask backDone(back, worthAThread);
     front();
-    if (backDone.valid())
-        backDone.get();
-    else
-        back();
+    backDone.take();
 }
 
 // One name in the sort. `head` caches eight bytes of the key at the depth being sorted,

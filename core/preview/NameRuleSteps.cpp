@@ -2,10 +2,9 @@
 
 #include "rules/CutInsert.h"
 #include "rules/TitleCase.h"
+#include "work/AsyncTask.h"
 
-#include <QSemaphore>
-#include <QThreadPool>
-
+#include <optional>
 #include <tuple>
 
 namespace velmix {
@@ -90,20 +89,17 @@ void NameRuleSteps::apply(FileNameTable &table) const
     NameColumn &ruled = table.spareColumn();
     ruled.beginRewrite(rows, bound);
     const qsizetype half = rows >= PartedRows && m_rules.transliteration != Transliteration::BgnPcgn ? rows / 2 : rows;
-    QSemaphore secondDone;
+    std::optional<AsyncTask<void>> second;
     if (half < rows) {
-        // Queued, not tried: a try finds no thread while the last rebuild's is winding up.
-        // Nothing in the program keeps the global pool busy for long.
-        QThreadPool::globalInstance()->start([&] {
+        second.emplace([&] {
             m_secondPart.beginRewrite(rows - half, bound);
             ruleRows(names, half, rows, m_parts[1], m_secondPart);
             m_secondPart.endRewrite();
-            secondDone.release();
         });
     }
     ruleRows(names, 0, half, m_parts[0], ruled);
-    if (half < rows) {
-        secondDone.acquire();
+    if (second) {
+        second->take();
         for (qsizetype i = 0; i < m_secondPart.size(); ++i)
             ruled.writeGrowing(m_secondPart.at(i));
     }
