@@ -681,9 +681,11 @@ private Q_SLOTS:
         QVERIFY(!preview.namesPending());
         QCOMPARE(fixture.busy.depth, 0);
 
-        // The part done is taken back like any apply, on the runner as an undo.
+        // The part done is taken back like any apply, on the runner as an undo; at full speed,
+        // as nothing here stops it.
         fixture.work.onProgress = nullptr;
         slowMover.beforeMove = nullptr;
+        slowMover.delay = {};
         fixture.messages.answers = {true};
         core.undoLastApply();
         QVERIFY(fixture.work.kinds.contains(WorkKind::Undoing));
