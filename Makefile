@@ -13,7 +13,7 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 # What test-kernel needs besides: an emulator, Debian's kernel and a shell for its initramfs.
 KERNEL_PACKAGES = qemu-system-x86 linux-image-amd64 busybox-static kmod cpio
 
-.PHONY: deps configure build test test-sanitize test-kernel test-long run clean bench package package-check
+.PHONY: deps configure build test test-unit test-sanitize test-kernel test-long run clean bench package package-check
 
 # Installs only what is missing, so a second call is quiet and fast.
 deps:
@@ -33,6 +33,11 @@ build: configure
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
 
+# The core's fast tests alone (the `unit` label: no window, no mounted image, no X server),
+# a few seconds once built.
+test-unit: build
+	cd $(BUILD) && ctest --output-on-failure -j$(JOBS) -L unit
+
 # The core and its tests in a Debug build (assertions on) with AddressSanitizer and
 # UndefinedBehaviorSanitizer; any finding fails the test that hit it.
 test-sanitize: deps
@@ -44,9 +49,10 @@ test-sanitize: deps
 
 # The rename tests on the kernel's own exfat, vfat and msdos drivers, in a virtual machine
 # that boots Debian's kernel (tests/kernel); skipped with the reason where it cannot boot.
-# The cases too slow for every `make test`: a full 512-entry FAT root renamed on fusefat.
+# The cases too slow for every `make test`: a full 512-entry FAT root renamed on fusefat,
+# and more random batches; tests of their own (label `long`), with a time limit to match.
 test-long: build
-	cd $(BUILD) && VELMIX_LONG_TESTS=1 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -R '^tst_rename_(media|random)$$'
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -C Long -L long
 
 test-kernel: configure
 	@$(MAKE) --no-print-directory deps PACKAGES="$(KERNEL_PACKAGES)"

@@ -7,17 +7,17 @@
 #include "MountedImage.h"
 #include "SampleMedia.h"
 
-#include "FolderListing.h"
-#include "FolderMetadata.h"
-#include "LibraryTagReader.h"
-#include "NameOrder.h"
-#include "JournaledRename.h"
-#include "PosixFileIdentities.h"
-#include "PosixFileMover.h"
-#include "PosixStateFolder.h"
-#include "PreviewSession.h"
-#include "RenameExecutor.h"
 #include "VelmixWindow.h"
+#include "apply/JournaledRename.h"
+#include "apply/RenameExecutor.h"
+#include "listing/FolderListing.h"
+#include "metadata/FolderMetadata.h"
+#include "metadata/LibraryTagReader.h"
+#include "posix/PosixFileIdentities.h"
+#include "posix/PosixFileMover.h"
+#include "posix/PosixStateFolder.h"
+#include "preview/PreviewSession.h"
+#include "text/NameOrder.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>

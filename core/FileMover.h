@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FolderRules.h"
+#include "FileSystemKind.h"
 
 #include <QByteArray>
 

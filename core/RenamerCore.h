@@ -3,18 +3,17 @@
 #include "BusyPointer.h"
 #include "DriveList.h"
 #include "FileMover.h"
-#include "FolderListing.h"
-#include "FolderMetadata.h"
 #include "LongWork.h"
 #include "MessageBox.h"
-#include "PreviewSession.h"
-#include "RenameExecutor.h"
-#include "JournaledRename.h"
-#include "RenameJournal.h"
-#include "UndoHistory.h"
-#include "WorkRunner.h"
+#include "apply/JournaledRename.h"
+#include "apply/RenameExecutor.h"
+#include "journal/RenameJournal.h"
+#include "listing/ChosenFolder.h"
+#include "metadata/FolderMetadata.h"
+#include "preview/PreviewSession.h"
+#include "undo/UndoKeeper.h"
+#include "work/WorkRunner.h"
 
-#include <QHash>
 #include <QStringList>
 
 #include <optional>
@@ -51,10 +50,10 @@ public:
     [[nodiscard]] PreviewSession &preview() { return m_preview; }
     [[nodiscard]] const PreviewSession &preview() const { return m_preview; }
     [[nodiscard]] const FileNameTable &table() const { return m_preview.table(); }
-    [[nodiscard]] const FolderListing &listing() const { return m_listing; }
+    [[nodiscard]] const FolderListing &listing() const { return m_folder.listing(); }
 
     // The folder list: the chosen folder as a full path, no trailing separator but at "/".
-    [[nodiscard]] const QString &folder() const { return m_selection.folder; }
+    [[nodiscard]] const QString &folder() const { return m_folder.selection().folder(); }
     // Gives the folder list another folder; a change lists it.
     void setFolder(const QString &path);
     // Opens a folder named from outside the lists (a drop): a folder itself, a file the
@@ -62,17 +61,17 @@ public:
     // leads to no folder that can be read.
     bool openFolder(const QString &path);
 
-    [[nodiscard]] const QList<Drive> &drives() const { return m_drives; }
-    [[nodiscard]] int driveIndex() const { return m_selection.driveIndex; }
-    [[nodiscard]] int savedDriveIndex() const;
+    [[nodiscard]] const QList<Drive> &drives() const { return m_folder.selection().drives(); }
+    [[nodiscard]] int driveIndex() const { return m_folder.selection().driveIndex(); }
+    [[nodiscard]] int savedDriveIndex() const { return m_folder.selection().savedDriveIndex(); }
     // Puts the drive list at `index` and lists its folder, a pick of the same drive included.
     void selectDrive(int index);
 
     // The entries: Masks, then every typed mask that listed files, for this run only.
     [[nodiscard]] const QStringList &masks() const { return m_masks; }
     // The entry shown, or -1 for a typed mask that is not an entry.
-    [[nodiscard]] int maskIndex() const { return int(m_masks.indexOf(m_selection.maskText)); }
-    [[nodiscard]] const QString &maskText() const { return m_selection.maskText; }
+    [[nodiscard]] int maskIndex() const { return int(m_masks.indexOf(maskText())); }
+    [[nodiscard]] const QString &maskText() const { return m_folder.selection().maskText(); }
     // Picks a mask entry and lists the folder with it.
     void selectMask(int index);
     // Takes a mask the user typed as a pick of an entry; false, changing nothing, for a
@@ -94,7 +93,9 @@ public:
     // back to its old name, but a file changed since, which is named in a box. Again for
     // the apply before. Does nothing when there is nothing to take back.
     void undoLastApply();
-    [[nodiscard]] bool canUndo() const { return !undoFolder().isEmpty(); }
+    [[nodiscard]] bool canUndo() const { return !m_undo.undoFolder().isEmpty(); }
+    // Tells when Ctrl+Z has something to take back, and what.
+    [[nodiscard]] const UndoKeeper &undo() const { return m_undo; }
     // What the last apply or undo did, in one line ("Переименовано 3 из 4"); empty where
     // it could not start.
     [[nodiscard]] const QString &lastSummary() const { return m_lastSummary; }
@@ -104,25 +105,10 @@ public:
     void setNumberingOrder(NumberingOrder order) { m_preview.setNumberingOrder(order); }
 
 private:
-    // The drive, folder and mask the user chose, with what the choice remembers.
-    struct Selection
-    {
-        QString folder;
-        QString lastReadableFolder;
-        int driveIndex = -1;
-        QString savedDriveMount;
-        QHash<QString, QString> lastFolderOnDrive;
-        QString maskText = Masks.first();
-    };
-
-    // The steps below come to Listed::Cancelled where the user cancels a folder's read.
-    enum class Listed { Read, Cancelled };
     // Runs a flow that may list a folder; where the user cancels the listing, the
     // selection and the listing go back, silently, as a failed folder change does.
     template<typename Flow>
     void cancellable(Flow flow);
-    // Reads the listing if it is stale.
-    [[nodiscard]] Listed readListing();
     // Fills the table from the listing, reading it first if it is stale.
     Listed loadFileList();
     // The options back to their defaults; the listing takes the mask in use.
@@ -139,10 +125,9 @@ private:
     // the chosen one is not ready.
     Listed listSelectedDrive();
 
-    // One batch of renames in one folder: row i of `from` becomes row i of `to`. The
-    // columns are copies (they share their storage): the re-read replaces the table's and
-    // the listing's. `rules` are the folder's as its listing read them, the ones the marks
-    // judged by.
+    // One batch of renames in one folder: row i of `moves.from` becomes row i of
+    // `moves.to`. The columns are copies (they share their storage): the re-read replaces
+    // the table's and the listing's.
     struct RenameBatch
     {
         WorkKind kind;
@@ -158,55 +143,24 @@ private:
     // Makes the moves on the work runner, journaled where there is a journal; nothing when
     // the folder cannot be opened.
     [[nodiscard]] std::optional<JournaledOutcome> moveFiles(const RenameBatch &batch);
-    // Says once per run that batches go without a journal.
-    void tellIfJournalFailed(int error);
-    // Adds an apply to the history; the journals of those dropped beyond its depth go.
-    void remember(UndoHistory::Entry entry);
-    // The folder whose last apply Ctrl+Z takes back: the one shown, or the one an apply
-    // just left when it could not be read again; empty when there is none.
-    [[nodiscard]] QString undoFolder() const;
-    // Reads an entry's journal where it was not read yet; false, the entry dropped, where
-    // it holds nothing to take back.
-    bool loadRecord(UndoHistory::Entry &entry);
     // Puts a batch a crash cut short in order, as the user chooses.
     void repairBatch(const QString &journal);
-    // The files of the undo that are still what the apply left, to move back; the paths of
-    // those changed since go to `changed`.
-    [[nodiscard]] RenameBatch undoBatch(const UndoHistory::Entry &entry, QStringList &changed) const;
     // Reads the folder again after the moves; the message for a folder that cannot be
     // read any more, else empty.
     [[nodiscard]] QString rereadAfterMoves();
-    // Tells of a cancel, then of the rows that failed.
-    void reportMoves(const RenameBatch &batch, const std::optional<JournaledOutcome> &moved);
-
-    // Where the folder cannot be read, moves the selection to the nearest folder that
-    // can and reloads from it.
-    [[nodiscard]] Listed fallBackIfUnreadable();
     // Nothing where the drive is not ready.
     std::optional<Listed> applyDrive(int index);
     Listed recoverDrive();
-    [[nodiscard]] int driveIndexHolding(const QString &path) const;
-    [[nodiscard]] QString shownFolderOf(int driveIndex) const;
-    // The drive's folder to show, or the nearest readable parent on it; empty when not
-    // even the drive's root can be read.
-    [[nodiscard]] QString readableFolderOn(int driveIndex) const;
 
     Services m_services;
     WorkRunner m_runner;
     FolderMetadata m_metadata; // the dates and tags of the listed folder's files
     PreviewSession m_preview;
-    FolderListing m_listing;
-    QList<Drive> m_drives;
+    ChosenFolder m_folder;
     QStringList m_masks = Masks;
-    Selection m_selection;
     bool m_startingUp = false;
     bool m_listingCancellable = true;
-    std::optional<RenameJournal> m_journal;
-    UndoHistory m_history;
-    QStringList m_unfinishedJournals;
-    QStringList m_journalProblems;
-    QString m_undoElsewhere;
-    bool m_toldJournalFailed = false;
+    UndoKeeper m_undo;
     QString m_lastSummary;
 };
 

@@ -13,8 +13,8 @@
 //       down to <prefix>1.txt, as fast as it can, printing each name it wrote to; "exclusive"
 //       only ever creates a name (O_EXCL), "plain" also opens one that is there.
 #include "FakeServices.h"
-#include "JournalFormat.h"
-#include "PosixFolderCalls.h"
+#include "journal/JournalFormat.h"
+#include "posix/PosixFolderCalls.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,5 +1,5 @@
 // Links the core alone, so that its shared library dependencies can be inspected.
-#include "FolderListing.h"
+#include "listing/FolderListing.h"
 
 int main()
 {

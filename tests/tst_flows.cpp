@@ -1,21 +1,25 @@
-#include "CommandLine.h"
-#include "CurrentFolder.h"
-#include "DirectoryReader.h"
 #include "FakeServices.h"
-#include "FileNameCodec.h"
-#include "JournalFormat.h"
-#include "MountDriveList.h"
 #include "RenameFolder.h"
 #include "TempFolder.h"
+#include "journal/JournalFormat.h"
+#include "listing/CurrentFolder.h"
+#include "listing/DirectoryReader.h"
+#include "posix/MountDriveList.h"
+#include "program/CommandLine.h"
+#include "text/FileNameCodec.h"
+#include "work/AsyncTask.h"
 
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
 #include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QSignalSpy>
 #include <QTest>
 
+#include <atomic>
 #include <stdexcept>
+#include <thread>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -368,11 +372,15 @@ private Q_SLOTS:
         test::TempFolder dir;
         dir.createFiles({"a.txt", "b.txt", "c.txt", "d.txt", "e.txt"});
         test::CoreFixture fixture(dir.path());
+        QSignalSpy available(&fixture.core.undo(), &UndoKeeper::undoAvailable);
+        QSignalSpy text(&fixture.core.undo(), &UndoKeeper::undoTextChanged);
         fixture.core.startUp();
         fixture.core.preview().setBaseName("x");
         fixture.core.preview().baseNameKeyReleased();
         fixture.core.applyNewNames();
         QCOMPARE(dir.files(), QStringList({"x1.txt", "x2.txt", "x3.txt", "x4.txt", "x5.txt"}));
+        QCOMPARE(available, QList<QVariantList>{{true}});
+        QCOMPARE(text.last().first().toString(), "Ctrl+Z: вернуть прежние имена в папке " + dir.path());
         fixture.messages.answers = {false};
         fixture.core.undoLastApply();
         QCOMPARE(fixture.messages.asked, (QList<std::pair<QString, QString>>{{"Возврат прежних имён", "Вернуть прежние имена? Файлов: 5"}}));
@@ -408,6 +416,8 @@ private Q_SLOTS:
         QVERIFY(!fixture.core.preview().isTicked(Toggle::UpperCase));
         QVERIFY(!fixture.core.preview().namesPending());
         QVERIFY(!fixture.core.canUndo());
+        QCOMPARE(available, (QList<QVariantList>{{true}, {false}}));
+        QCOMPARE(text.last().first().toString(), QString());
         fixture.core.undoLastApply();
         QCOMPARE(fixture.messages.asked.size(), 2);
         QCOMPARE(fixture.busy.depth, 0);
@@ -671,9 +681,11 @@ private Q_SLOTS:
         QVERIFY(!preview.namesPending());
         QCOMPARE(fixture.busy.depth, 0);
 
-        // The part done is taken back like any apply, on the runner as an undo.
+        // The part done is taken back like any apply, on the runner as an undo; at full speed,
+        // as nothing here stops it.
         fixture.work.onProgress = nullptr;
         slowMover.beforeMove = nullptr;
+        slowMover.delay = {};
         fixture.messages.answers = {true};
         core.undoLastApply();
         QVERIFY(fixture.work.kinds.contains(WorkKind::Undoing));
@@ -818,6 +830,59 @@ private Q_SLOTS:
         QCOMPARE(display.progress(), nullptr);
         QCOMPARE(runner.run(WorkKind::Undoing, progress, [] { return 7; }), 7);
         QCOMPARE(display.kinds, QList<WorkKind>({WorkKind::Renaming, WorkKind::Undoing}));
+    }
+
+    // A task's work runs on a thread of its own or, where none is wanted, in take(); either
+    // way its result or its exception comes out of take().
+    void asyncTaskGivesWhatItsWorkGave_data()
+    {
+        QTest::addColumn<bool>("wantsThread");
+        QTest::addColumn<bool>("throws");
+        QTest::newRow("thread") << true << false;
+        QTest::newRow("thread, throws") << true << true;
+        QTest::newRow("here") << false << false;
+        QTest::newRow("here, throws") << false << true;
+    }
+    void asyncTaskGivesWhatItsWorkGave()
+    {
+        QFETCH(bool, wantsThread);
+        QFETCH(bool, throws);
+        AsyncTask task(
+            [throws] {
+                if (throws)
+                    throw std::runtime_error("failed");
+                return std::this_thread::get_id();
+            },
+            wantsThread);
+        QCOMPARE(task.hasThread(), wantsThread);
+        if (throws)
+            QVERIFY_THROWS_EXCEPTION(std::runtime_error, task.take());
+        else
+            QCOMPARE(task.take() != std::this_thread::get_id(), wantsThread);
+    }
+
+    // A task dropped untaken asks its work to stop and waits for it; work that was to run
+    // in take() never runs.
+    void droppedAsyncTaskWaitsForItsWork_data()
+    {
+        QTest::addColumn<bool>("wantsThread");
+        QTest::newRow("thread") << true;
+        QTest::newRow("here") << false;
+    }
+    void droppedAsyncTaskWaitsForItsWork()
+    {
+        QFETCH(bool, wantsThread);
+        std::atomic<bool> stopped = false;
+        {
+            const AsyncTask task(
+                [&stopped](const std::stop_token &stop) {
+                    while (!stop.stop_requested())
+                        std::this_thread::yield();
+                    stopped = true;
+                },
+                wantsThread);
+        }
+        QCOMPARE(stopped.load(), wantsThread);
     }
 
     void mountTableGivesUserVolumes()

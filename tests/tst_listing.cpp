@@ -1,12 +1,12 @@
-#include "FileNameCodec.h"
-#include "FolderListing.h"
-#include "NameOrder.h"
-#include "NaturalSort.h"
-#include "NameSort.h"
-#include "PosixFileMover.h"
 #include "TempFolder.h"
 #include "TestSupport.h"
-#include "WildcardMask.h"
+#include "listing/FolderListing.h"
+#include "listing/NameSort.h"
+#include "listing/WildcardMask.h"
+#include "posix/PosixFileMover.h"
+#include "text/FileNameCodec.h"
+#include "text/NameOrder.h"
+#include "text/NaturalSort.h"
 
 #include <QDir>
 #include <QFile>

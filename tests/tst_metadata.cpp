@@ -1,10 +1,10 @@
-#include "DateChain.h"
-#include "FolderMetadata.h"
-#include "LibraryTagReader.h"
-#include "PreviewSession.h"
 #include "SampleMedia.h"
 #include "TempFolder.h"
 #include "TestSupport.h"
+#include "metadata/DateChain.h"
+#include "metadata/FolderMetadata.h"
+#include "metadata/LibraryTagReader.h"
+#include "preview/PreviewSession.h"
 
 #include <QFile>
 #include <QTest>

@@ -1,5 +1,5 @@
-#include "PreviewSession.h"
 #include "TestSupport.h"
+#include "preview/PreviewSession.h"
 
 #include <QTest>
 
@@ -97,6 +97,9 @@ private Q_SLOTS:
         QTest::newRow("undecodable bytes stay, the text around them is matched")
             << QStringList{"a" + byte(0xFF) + "a.txt", "ab.txt"} << replacing("a", "я", expression)
             << QStringList{"я" + byte(0xFF) + "я.txt", "яb.txt"} << none;
+        QTest::newRow("empty matches step over a pair, an undecodable byte beside it stays")
+            << QStringList{"😀" + byte(0xFF) + "😀", "b"} << replacing("x*", "-", expression)
+            << QStringList{"-😀-" + byte(0xFF) + "-😀-", "-b-"} << none;
         QTest::newRow("plain text over undecodable bytes") << QStringList{"a" + byte(0xFF) + "b", "b"}
                                                            << replacing(byte(0xFF), "_")
                                                            << QStringList{"a_b", "b"} << none;

@@ -1,5 +1,5 @@
-#include "Numbering.h"
 #include "TestSupport.h"
+#include "preview/Numbering.h"
 
 #include <QTest>
 

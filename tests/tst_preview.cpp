@@ -1,6 +1,6 @@
-#include "KeyRelease.h"
-#include "PreviewSession.h"
 #include "TestSupport.h"
+#include "preview/KeyRelease.h"
+#include "preview/PreviewSession.h"
 
 #include <QTest>
 

@@ -1,9 +1,9 @@
 #include "FakeFolderCalls.h"
 #include "FakeServices.h"
-#include "FolderCase.h"
-#include "RenameExecutor.h"
 #include "RenameFolder.h"
-#include "RenamePlanner.h"
+#include "apply/RenameExecutor.h"
+#include "apply/RenamePlanner.h"
+#include "listing/FolderCase.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>

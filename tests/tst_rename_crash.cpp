@@ -1,8 +1,8 @@
 #include "FakeServices.h"
 #include "MountedImage.h"
-#include "NoReplaceMover.h"
 #include "RenameFolder.h"
 #include "TestMedia.h"
+#include "posix/NoReplaceMover.h"
 
 #include <QDir>
 #include <QProcess>

@@ -1,9 +1,9 @@
-#include "NameTransforms.h"
-#include "PosixFileMover.h"
-#include "RenameExecutor.h"
 #include "RenameFolder.h"
 #include "TestMedia.h"
 #include "TestSupport.h"
+#include "apply/RenameExecutor.h"
+#include "posix/PosixFileMover.h"
+#include "preview/NameTransforms.h"
 
 #include <QDir>
 #include <QProcess>

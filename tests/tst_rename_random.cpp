@@ -1,9 +1,9 @@
-#include "FileNameCodec.h"
-#include "RenameExecutor.h"
 #include "RenameFolder.h"
 #include "TestMedia.h"
 #include "TestSupport.h"
-#include "UndoRecord.h"
+#include "apply/RenameExecutor.h"
+#include "text/FileNameCodec.h"
+#include "undo/UndoRecord.h"
 
 #include <cctype>
 #include <QRandomGenerator>

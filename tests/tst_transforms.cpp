@@ -1,5 +1,5 @@
-#include "NameTransforms.h"
 #include "TestSupport.h"
+#include "preview/NameTransforms.h"
 
 #include <QTest>
 

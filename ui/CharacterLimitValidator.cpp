@@ -1,6 +1,6 @@
 #include "CharacterLimitValidator.h"
 
-#include "CharacterLimit.h"
+#include "text/CharacterLimit.h"
 
 #include <algorithm>
 

@@ -1,5 +1,7 @@
 #include "ControlPictureDelegate.h"
 
+#include "text/Surrogates.h"
+
 #include <QApplication>
 #include <QPainter>
 
@@ -41,10 +43,10 @@ void ControlPictureDelegate::paint(QPainter *painter, const QStyleOptionViewItem
     };
     // The text in characters, a surrogate pair counting as one.
     std::vector<QStringView> characters;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype length = characterUnitsAt(text, i);
         characters.push_back(QStringView(text).mid(i, length));
-        i += length - 1;
+        i += length;
     }
     const QRectF room = style->subElementRect(QStyle::SE_ItemViewItemText, &cell, cell.widget).adjusted(2, 0, -2, 0);
     double used = 0;

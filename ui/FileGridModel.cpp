@@ -1,7 +1,7 @@
 #include "FileGridModel.h"
 
-#include "FileNameTable.h"
-#include "VisibleText.h"
+#include "preview/FileNameTable.h"
+#include "text/VisibleText.h"
 
 #include <QApplication>
 #include <QColor>

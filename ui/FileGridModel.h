@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TableObserver.h"
+#include "preview/TableObserver.h"
 
 #include <QAbstractTableModel>
 

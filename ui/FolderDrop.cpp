@@ -1,6 +1,6 @@
 #include "FolderDrop.h"
 
-#include "FileNameCodec.h"
+#include "text/FileNameCodec.h"
 
 #include <QDropEvent>
 #include <QMimeData>

@@ -1,6 +1,6 @@
 #include "HiddenFileList.h"
 
-#include "FolderListing.h"
+#include "listing/FolderListing.h"
 
 namespace velmix {
 

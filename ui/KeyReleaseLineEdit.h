@@ -1,6 +1,6 @@
 #pragma once
 
-#include "KeyRelease.h"
+#include "preview/KeyRelease.h"
 
 #include <QLineEdit>
 

@@ -2,13 +2,13 @@
 
 #include "ComboBoxAccessible.h"
 #include "KeyReleaseLineEdit.h"
-#include "NamingOptions.h"
 #include "PictureButton.h"
 #include "PictureCheckBox.h"
-#include "PreviewSession.h"
 #include "Skin.h"
 #include "WindowLayout.h"
 #include "WindowOutline.h"
+#include "preview/NamingOptions.h"
+#include "preview/PreviewSession.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -73,6 +73,16 @@ const QList<ControlSpec> &panelControls()
     return layout;
 }
 
+RulesPanelControls typedControls(const QHash<QString, QWidget *> &built)
+{
+    using WindowLayout::typed;
+    const auto field = [&](const char *name) { return typed<KeyReleaseLineEdit>(built, name); };
+    const auto box = [&](const char *name) { return typed<PictureCheckBox>(built, name); };
+    return {field("TxtFind"), field("TxtReplace"), field("TxtPosition"), field("TxtCut"), field("TxtInsert"),
+            box("PicIgnoreCase"), box("PicRegExp"), box("PicWholeName"), box("PicFromEnd"), box("PicTitleCase"),
+            box("PicRestLower"), typed<QComboBox>(built, "CboLatin"), typed<QLabel>(built, "LblFindError")};
+}
+
 } // namespace
 
 RulesPanel::RulesPanel(QWidget *window, PreviewSession &preview, const QPixmap &checked, const QPixmap &unchecked)
@@ -91,44 +101,49 @@ RulesPanel::RulesPanel(QWidget *window, PreviewSession &preview, const QPixmap &
     m_button->setAccessibleName(u"Ещё правила"_s);
     connect(m_button, &QAbstractButton::clicked, this, &RulesPanel::ImgRules_Click);
 
-    m_controls = WindowLayout::buildControls(this, panelControls());
-    const auto edit = [&](const char *name) { return static_cast<KeyReleaseLineEdit *>(m_controls.value(QLatin1String(name))); };
-    const auto box = [&](const char *name) { return static_cast<PictureCheckBox *>(m_controls.value(QLatin1String(name))); };
-    for (QWidget *control : std::as_const(m_controls))
-        if (auto *picture = qobject_cast<PictureCheckBox *>(control))
-            picture->setPictures(checked, unchecked);
-    QPalette warning = m_controls.value(u"LblFindError"_s)->palette();
+    const QHash<QString, QWidget *> built = WindowLayout::buildControls(this, panelControls());
+    m_ui = typedControls(built);
+    for (const ControlSpec &entry : panelControls()) {
+        if (entry.focusOrder < 0)
+            built[entry.name]->setFocusPolicy(Qt::NoFocus);
+        else
+            m_tabOrder.append(built[entry.name]);
+    }
+    for (PictureCheckBox *box : {m_ui.PicIgnoreCase, m_ui.PicRegExp, m_ui.PicWholeName, m_ui.PicFromEnd,
+                                 m_ui.PicTitleCase, m_ui.PicRestLower})
+        box->setPictures(checked, unchecked);
+    QPalette warning = m_ui.LblFindError->palette();
     warning.setColor(QPalette::WindowText, Skin::red);
-    m_controls.value(u"LblFindError"_s)->setPalette(warning);
+    m_ui.LblFindError->setPalette(warning);
 
-    const auto onText = [&](const char *name, void (*put)(NameRules &, const QString &)) {
+    const auto onText = [&](KeyReleaseLineEdit *box, void (*put)(NameRules &, const QString &)) {
         // Every change, also one a screen reader makes; the redraws set texts silently.
-        connect(edit(name), &QLineEdit::textChanged, this,
+        connect(box, &QLineEdit::textChanged, this,
                 [this, put](const QString &text) { changeRules([&](NameRules &rules) { put(rules, text); }); });
     };
-    onText("TxtFind", [](NameRules &r, const QString &t) { r.findText = t; });
-    onText("TxtReplace", [](NameRules &r, const QString &t) { r.replaceText = t; });
-    onText("TxtPosition", [](NameRules &r, const QString &t) { r.position = t.toInt(); });
-    onText("TxtCut", [](NameRules &r, const QString &t) { r.cutCount = t.toInt(); });
-    onText("TxtInsert", [](NameRules &r, const QString &t) { r.insertText = t; });
-    const auto onClick = [&](const char *name, void (*toggle)(NameRules &)) {
-        connect(box(name), &QAbstractButton::clicked, this, [this, toggle] { changeRules(toggle); });
+    onText(m_ui.TxtFind, [](NameRules &r, const QString &t) { r.findText = t; });
+    onText(m_ui.TxtReplace, [](NameRules &r, const QString &t) { r.replaceText = t; });
+    onText(m_ui.TxtPosition, [](NameRules &r, const QString &t) { r.position = t.toInt(); });
+    onText(m_ui.TxtCut, [](NameRules &r, const QString &t) { r.cutCount = t.toInt(); });
+    onText(m_ui.TxtInsert, [](NameRules &r, const QString &t) { r.insertText = t; });
+    const auto onClick = [&](PictureCheckBox *box, void (*toggle)(NameRules &)) {
+        connect(box, &QAbstractButton::clicked, this, [this, toggle] { changeRules(toggle); });
     };
-    onClick("PicIgnoreCase", [](NameRules &r) { r.ignoreCase = !r.ignoreCase; });
-    onClick("PicRegExp", [](NameRules &r) { r.regularExpression = !r.regularExpression; });
-    onClick("PicWholeName", [](NameRules &r) {
+    onClick(m_ui.PicIgnoreCase, [](NameRules &r) { r.ignoreCase = !r.ignoreCase; });
+    onClick(m_ui.PicRegExp, [](NameRules &r) { r.regularExpression = !r.regularExpression; });
+    onClick(m_ui.PicWholeName, [](NameRules &r) {
         r.replaceScope = r.replaceScope == ReplaceScope::WholeName ? ReplaceScope::NameBeforeExtension
                                                                     : ReplaceScope::WholeName;
     });
-    onClick("PicFromEnd", [](NameRules &r) { r.positionFromEnd = !r.positionFromEnd; });
-    onClick("PicTitleCase", [](NameRules &r) {
+    onClick(m_ui.PicFromEnd, [](NameRules &r) { r.positionFromEnd = !r.positionFromEnd; });
+    onClick(m_ui.PicTitleCase, [](NameRules &r) {
         r.titleCase = r.titleCase == TitleCase::Off ? TitleCase::RestAsTyped : TitleCase::Off;
     });
     // Small letters after the first need title case: ticking it turns that on too.
-    onClick("PicRestLower", [](NameRules &r) {
+    onClick(m_ui.PicRestLower, [](NameRules &r) {
         r.titleCase = r.titleCase == TitleCase::RestLower ? TitleCase::RestAsTyped : TitleCase::RestLower;
     });
-    connect(static_cast<QComboBox *>(m_controls.value(u"CboLatin"_s)), &QComboBox::activated, this, [this](int index) {
+    connect(m_ui.CboLatin, &QComboBox::activated, this, [this](int index) {
         changeRules([&](NameRules &r) { r.transliteration = Transliteration(index); });
     });
     showRules();
@@ -143,12 +158,7 @@ void RulesPanel::continueTabOrder(QWidget *last)
 {
     QWidget::setTabOrder(last, m_button);
     last = m_button;
-    for (const ControlSpec &entry : panelControls()) {
-        QWidget *control = m_controls.value(entry.name);
-        if (entry.focusOrder < 0) {
-            control->setFocusPolicy(Qt::NoFocus);
-            continue;
-        }
+    for (QWidget *control : std::as_const(m_tabOrder)) {
         QWidget::setTabOrder(last, control);
         last = control;
     }
@@ -165,7 +175,7 @@ void RulesPanel::ImgRules_Click()
     window->setMask(open ? WindowOutline::mainWindow() + outline() : WindowOutline::mainWindow());
     m_button->setPicture(Skin::picture(open ? u"fewerrules"_s : u"morerules"_s, ButtonPlace.size()));
     if (open)
-        m_controls.value(u"TxtFind"_s)->setFocus(); // the first rule, ready to type
+        m_ui.TxtFind->setFocus(); // the first rule, ready to type
 }
 
 void RulesPanel::changeRules(const std::function<void(NameRules &)> &change)
@@ -176,21 +186,18 @@ void RulesPanel::changeRules(const std::function<void(NameRules &)> &change)
     showRules();
 }
 
-QList<KeyReleaseLineEdit *> RulesPanel::textBoxes() const
+std::array<KeyReleaseLineEdit *, 5> RulesPanel::textBoxes() const
 {
-    QList<KeyReleaseLineEdit *> boxes;
-    for (const char *name : {"TxtFind", "TxtReplace", "TxtPosition", "TxtCut", "TxtInsert"})
-        boxes.append(static_cast<KeyReleaseLineEdit *>(m_controls.value(QLatin1String(name))));
-    return boxes;
+    return {m_ui.TxtFind, m_ui.TxtReplace, m_ui.TxtPosition, m_ui.TxtCut, m_ui.TxtInsert};
 }
 
 void RulesPanel::showRules()
 {
     const NameRules &rules = m_preview.nameRules();
-    const QList<KeyReleaseLineEdit *> boxes = textBoxes();
+    const auto boxes = textBoxes();
     const QString texts[] = {rules.findText, rules.replaceText, QString::number(rules.position),
                              QString::number(rules.cutCount), rules.insertText};
-    for (qsizetype i = 0; i < boxes.size(); ++i) {
+    for (size_t i = 0; i < boxes.size(); ++i) {
         // A number box being typed in keeps its text: emptied, it reads 0 without showing it.
         const bool number = i == 2 || i == 3;
         if (number && boxes[i]->hasFocus() && boxes[i]->text().toInt() == texts[i].toInt())
@@ -198,28 +205,27 @@ void RulesPanel::showRules()
         const QSignalBlocker blocker(boxes[i]);
         boxes[i]->showText(texts[i]);
     }
-    const std::pair<const char *, bool> ticks[] = {
-        {"PicIgnoreCase", rules.ignoreCase},
-        {"PicRegExp", rules.regularExpression},
-        {"PicWholeName", rules.replaceScope == ReplaceScope::WholeName},
-        {"PicFromEnd", rules.positionFromEnd},
-        {"PicTitleCase", rules.titleCase != TitleCase::Off},
-        {"PicRestLower", rules.titleCase == TitleCase::RestLower},
+    const std::pair<PictureCheckBox *, bool> ticks[] = {
+        {m_ui.PicIgnoreCase, rules.ignoreCase},
+        {m_ui.PicRegExp, rules.regularExpression},
+        {m_ui.PicWholeName, rules.replaceScope == ReplaceScope::WholeName},
+        {m_ui.PicFromEnd, rules.positionFromEnd},
+        {m_ui.PicTitleCase, rules.titleCase != TitleCase::Off},
+        {m_ui.PicRestLower, rules.titleCase == TitleCase::RestLower},
     };
-    for (const auto &[name, ticked] : ticks) {
-        auto *box = static_cast<PictureCheckBox *>(m_controls.value(QLatin1String(name)));
+    for (const auto &[box, ticked] : ticks) {
         const QSignalBlocker blocker(box);
         box->setChecked(ticked);
     }
-    auto *latin = static_cast<QComboBox *>(m_controls.value(u"CboLatin"_s));
+    QComboBox *latin = m_ui.CboLatin;
     {
         const QSignalBlocker blocker(latin);
         latin->setCurrentIndex(int(rules.transliteration));
     }
     ComboBoxAccessible::selectCurrentEntry(latin);
     const QString &error = m_preview.findError();
-    static_cast<QLabel *>(m_controls.value(u"LblFindError"_s))->setText(error);
-    boxes[0]->setAccessibleDescription(error);
+    m_ui.LblFindError->setText(error);
+    m_ui.TxtFind->setAccessibleDescription(error);
 }
 
 void RulesPanel::forgetEdits()

@@ -1,11 +1,12 @@
 #pragma once
 
-#include "NameRules.h"
+#include "rules/NameRules.h"
 
 #include <QPixmap>
 #include <QRegion>
 #include <QWidget>
 
+#include <array>
 #include <functional>
 
 class QComboBox;
@@ -17,6 +18,15 @@ class KeyReleaseLineEdit;
 class PictureButton;
 class PictureCheckBox;
 class PreviewSession;
+
+// The panel's controls it works with, named as their object names.
+struct RulesPanelControls
+{
+    KeyReleaseLineEdit *TxtFind, *TxtReplace, *TxtPosition, *TxtCut, *TxtInsert;
+    PictureCheckBox *PicIgnoreCase, *PicRegExp, *PicWholeName, *PicFromEnd, *PicTitleCase, *PicRestLower;
+    QComboBox *CboLatin;
+    QLabel *LblFindError;
+};
 
 // The second skinned panel beside the window, with the rules that run after the naming
 // options. Closed, the window is exactly as it always was; ImgRules opens it, the window
@@ -48,12 +58,13 @@ protected:
 private:
     void ImgRules_Click();
     void changeRules(const std::function<void(NameRules &)> &change);
-    [[nodiscard]] QList<KeyReleaseLineEdit *> textBoxes() const;
+    [[nodiscard]] std::array<KeyReleaseLineEdit *, 5> textBoxes() const;
 
     PreviewSession &m_preview;
     QPixmap m_background;
     PictureButton *m_button;
-    QHash<QString, QWidget *> m_controls;
+    RulesPanelControls m_ui{};
+    QList<QWidget *> m_tabOrder; // the controls that take the focus, in order
 };
 
 } // namespace velmix

@@ -14,13 +14,13 @@
 #include "NumberLineEdit.h"
 #include "PictureButton.h"
 #include "PictureCheckBox.h"
-#include "ProgramTitle.h"
 #include "RoundTitleButton.h"
 #include "RulesPanel.h"
 #include "Skin.h"
 #include "WindowDragger.h"
 #include "WindowLayout.h"
 #include "WindowOutline.h"
+#include "program/ProgramTitle.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -157,6 +157,9 @@ void VelmixWindow::connectControls()
     connect(m_ui.PicClose, &QAbstractButton::clicked, this, &VelmixWindow::PicClose_Click);
     // Anywhere in the window but a text box with edits of its own to undo.
     connect(new QShortcut(QKeySequence::Undo, this), &QShortcut::activated, this, &VelmixWindow::undoApply);
+    connect(&m_core.undo(), &UndoKeeper::undoAvailable, this, [this](bool available) { m_undoAvailable = available; });
+    // Resting the pointer on the status line tells what Ctrl+Z would take back.
+    connect(&m_core.undo(), &UndoKeeper::undoTextChanged, m_ui.LblStatus, &QWidget::setToolTip);
 }
 
 void VelmixWindow::redraw()
@@ -292,7 +295,7 @@ void VelmixWindow::ImgHelp_Click()
 
 void VelmixWindow::undoApply()
 {
-    if (m_core.canUndo())
+    if (m_undoAvailable)
         runFlow([&] { m_core.undoLastApply(); }, Status::Summary);
 }
 

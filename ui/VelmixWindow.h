@@ -84,6 +84,7 @@ private:
     WindowControls m_ui{};
     RulesPanel *m_rulesPanel = nullptr;
     int m_flowDepth = 0;
+    bool m_undoAvailable = false; // as the core last told
     bool m_closeAfterFlow = false;
 };
 

@@ -140,15 +140,6 @@ void setTabOrder(const Built &built)
         QWidget::setTabOrder(built[focusable[i - 1]->name], built[focusable[i]->name]);
 }
 
-// The built control of that name; its type is fixed by its kind in the layout.
-template<typename T>
-T *typed(const Built &built, const char *name)
-{
-    auto *control = qobject_cast<T *>(built.value(QLatin1String(name)));
-    Q_ASSERT(control);
-    return control;
-}
-
 WindowControls typedControls(const Built &built)
 {
     const auto box = [&](const char *name) { return typed<PictureCheckBox>(built, name); };

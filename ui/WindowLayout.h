@@ -5,10 +5,10 @@
 #include <QRect>
 #include <QString>
 #include <QStringList>
+#include <QWidget>
 
 class QComboBox;
 class QLabel;
-class QWidget;
 
 namespace velmix {
 
@@ -95,6 +95,15 @@ inline constexpr QSize WindowSize(601, 594);
 // Creates the given controls on `surface` as build() does (places in the surface's
 // pixels, texts, looks, screen-reader names, label buddies), without a tab order.
 [[nodiscard]] QHash<QString, QWidget *> buildControls(QWidget *surface, const QList<ControlSpec> &entries);
+
+// The built control of that name; its type is fixed by its kind in the layout.
+template<typename T>
+[[nodiscard]] T *typed(const QHash<QString, QWidget *> &built, const char *name)
+{
+    auto *control = qobject_cast<T *>(built.value(QLatin1String(name)));
+    Q_ASSERT(control);
+    return control;
+}
 
 } // namespace WindowLayout
 } // namespace velmix

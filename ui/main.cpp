@@ -1,11 +1,11 @@
-#include "CommandLine.h"
-#include "CurrentFolder.h"
-#include "FileNameCodec.h"
 #include "VelmixWindow.h"
-#include "MountDriveList.h"
-#include "PosixFileIdentities.h"
-#include "PosixFileMover.h"
-#include "PosixStateFolder.h"
+#include "listing/CurrentFolder.h"
+#include "posix/MountDriveList.h"
+#include "posix/PosixFileIdentities.h"
+#include "posix/PosixFileMover.h"
+#include "posix/PosixStateFolder.h"
+#include "program/CommandLine.h"
+#include "text/FileNameCodec.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -1,4 +1,4 @@
-#include "DateChain.h"
+#include "metadata/DateChain.h"
 
 #include <QLocale>
 #include <QRegularExpression>

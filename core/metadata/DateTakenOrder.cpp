@@ -1,4 +1,4 @@
-#include "DateTakenOrder.h"
+#include "metadata/DateTakenOrder.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DateChain.h"
+#include "metadata/DateChain.h"
 
 #include <optional>
 #include <vector>

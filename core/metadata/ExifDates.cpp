@@ -1,4 +1,4 @@
-#include "ExifDates.h"
+#include "metadata/ExifDates.h"
 
 #include <QtEndian>
 

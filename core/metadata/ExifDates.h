@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QByteArrayView>
-#include "MediaTags.h"
+#include "metadata/MediaTags.h"
 
 #include <QDateTime>
 

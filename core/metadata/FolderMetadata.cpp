@@ -1,6 +1,6 @@
-#include "FolderMetadata.h"
+#include "metadata/FolderMetadata.h"
 
-#include "FileNameCodec.h"
+#include "text/FileNameCodec.h"
 
 #include <sys/stat.h>
 

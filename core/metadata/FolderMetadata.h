@@ -1,9 +1,9 @@
 #pragma once
 
 #include "LongWork.h"
-#include "MediaTags.h"
-#include "MetadataSource.h"
-#include "WorkRunner.h"
+#include "metadata/MediaTags.h"
+#include "metadata/MetadataSource.h"
+#include "work/WorkRunner.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
-#include "LibraryTagReader.h"
+#include "metadata/LibraryTagReader.h"
 
-#include "ExifDates.h"
-#include "QuickTimeHeader.h"
+#include "metadata/ExifDates.h"
+#include "metadata/QuickTimeHeader.h"
 
 #include <exiv2/exiv2.hpp>
 #include <taglib/fileref.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MediaTags.h"
+#include "metadata/MediaTags.h"
 
 #include <memory>
 

@@ -1,4 +1,4 @@
-#include "ListingMetadata.h"
+#include "metadata/ListingMetadata.h"
 
 namespace velmix {
 

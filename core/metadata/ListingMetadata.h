@@ -1,8 +1,8 @@
 #pragma once
 
-#include "DateChain.h"
-#include "MetadataSource.h"
-#include "NameColumn.h"
+#include "metadata/DateChain.h"
+#include "metadata/MetadataSource.h"
+#include "text/NameColumn.h"
 
 #include <optional>
 #include <vector>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DateChain.h"
-#include "NameColumn.h"
+#include "metadata/DateChain.h"
+#include "text/NameColumn.h"
 
 #include <optional>
 #include <vector>

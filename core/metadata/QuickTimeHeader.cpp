@@ -1,4 +1,4 @@
-#include "QuickTimeHeader.h"
+#include "metadata/QuickTimeHeader.h"
 
 #include <QtEndian>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QByteArray>
-#include "MediaTags.h"
+#include "metadata/MediaTags.h"
 
 #include <QDateTime>
 

@@ -1,6 +1,6 @@
-#include "CurrentFolder.h"
+#include "listing/CurrentFolder.h"
 
-#include "FileNameCodec.h"
+#include "text/FileNameCodec.h"
 
 #include <QByteArray>
 

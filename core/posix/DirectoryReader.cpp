@@ -1,7 +1,7 @@
-#include "DirectoryReader.h"
+#include "listing/DirectoryReader.h"
 
-#include "FileNameCodec.h"
-#include "NameOrder.h"
+#include "text/FileNameCodec.h"
+#include "text/NameOrder.h"
 
 #include <algorithm>
 #include <cerrno>

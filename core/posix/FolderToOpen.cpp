@@ -1,6 +1,6 @@
-#include "FolderToOpen.h"
+#include "listing/FolderToOpen.h"
 
-#include "FileNameCodec.h"
+#include "text/FileNameCodec.h"
 
 #include <QDir>
 

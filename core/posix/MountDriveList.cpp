@@ -1,8 +1,8 @@
-#include "MountDriveList.h"
+#include "posix/MountDriveList.h"
 
-#include "FileNameCodec.h"
-#include "MountTable.h"
-#include "NameOrder.h"
+#include "posix/MountTable.h"
+#include "text/FileNameCodec.h"
+#include "text/NameOrder.h"
 
 #include <QSet>
 

@@ -1,6 +1,6 @@
-#include "MountTable.h"
+#include "posix/MountTable.h"
 
-#include "FileNameCodec.h"
+#include "text/FileNameCodec.h"
 
 #include <QFile>
 

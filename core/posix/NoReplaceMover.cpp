@@ -1,6 +1,6 @@
-#include "NoReplaceMover.h"
+#include "posix/NoReplaceMover.h"
 
-#include "Logging.h"
+#include "program/Logging.h"
 
 #include <algorithm>
 #include <cerrno>

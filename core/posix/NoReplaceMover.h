@@ -1,7 +1,7 @@
 #pragma once
 
 #include "FileMover.h"
-#include "FolderCalls.h"
+#include "posix/FolderCalls.h"
 
 #include <memory>
 

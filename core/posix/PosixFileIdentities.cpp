@@ -1,8 +1,10 @@
-#include "PosixFileIdentities.h"
+#include "posix/PosixFileIdentities.h"
+
+#include "work/AsyncTask.h"
 
 #include <cerrno>
 #include <fcntl.h>
-#include <thread>
+#include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,22 +27,23 @@ std::optional<FileIdentity> identityOf(int folderFd, const QByteArray &name)
 std::vector<std::optional<FileIdentity>> PosixFileIdentities::identify(const QByteArray &folder,
                                                                        const std::vector<QByteArray> &names)
 {
-    std::vector<std::optional<FileIdentity>> identities(names.size());
     const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
-        return identities;
-    const auto lookUp = [&](size_t from, size_t to) {
-        for (size_t i = from; i < to; ++i) {
-            if (!names[i].isEmpty())
-                identities[i] = identityOf(fd, names[i]);
-        }
+        return std::vector<std::optional<FileIdentity>>(names.size());
+    const auto lookUp = [&names, fd](size_t from, size_t to) {
+        std::vector<std::optional<FileIdentity>> found;
+        found.reserve(to - from);
+        for (size_t i = from; i < to; ++i)
+            found.push_back(names[i].isEmpty() ? std::nullopt : identityOf(fd, names[i]));
+        return found;
     };
     // A large batch is looked at from two threads: the look-ups are what the journal
     // adds to an apply's time.
     const size_t half = names.size() > ParallelFrom ? names.size() / 2 : names.size();
-    std::thread other(lookUp, half, names.size());
-    lookUp(0, half);
-    other.join();
+    AsyncTask secondHalf([&] { return lookUp(half, names.size()); }, half < names.size());
+    std::vector<std::optional<FileIdentity>> identities = lookUp(0, half);
+    std::vector<std::optional<FileIdentity>> rest = secondHalf.take();
+    identities.insert(identities.end(), std::make_move_iterator(rest.begin()), std::make_move_iterator(rest.end()));
     ::close(fd);
     return identities;
 }

@@ -1,7 +1,7 @@
-#include "PosixFileMover.h"
+#include "posix/PosixFileMover.h"
 
-#include "Logging.h"
-#include "PosixFolderCalls.h"
+#include "posix/PosixFolderCalls.h"
+#include "program/Logging.h"
 
 #include <cerrno>
 #include <cstring>

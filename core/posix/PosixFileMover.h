@@ -1,7 +1,7 @@
 #pragma once
 
 #include "FileMover.h"
-#include "NoReplaceMover.h"
+#include "posix/NoReplaceMover.h"
 
 namespace velmix {
 

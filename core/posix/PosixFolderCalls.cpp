@@ -1,8 +1,8 @@
-#include "PosixFolderCalls.h"
+#include "posix/PosixFolderCalls.h"
 
-#include "FileSystemKind.h"
-#include "Logging.h"
-#include "MountTable.h"
+#include "posix/FileSystemKindOf.h"
+#include "posix/MountTable.h"
+#include "program/Logging.h"
 
 #include <QFile>
 

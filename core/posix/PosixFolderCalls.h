@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FolderCalls.h"
+#include "posix/FolderCalls.h"
 
 #include <optional>
 

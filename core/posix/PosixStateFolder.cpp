@@ -1,4 +1,4 @@
-#include "PosixStateFolder.h"
+#include "posix/PosixStateFolder.h"
 
 #include <QDir>
 #include <QFile>

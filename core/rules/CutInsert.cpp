@@ -1,4 +1,4 @@
-#include "CutInsert.h"
+#include "rules/CutInsert.h"
 
 #include <QList>
 #include <QTextBoundaryFinder>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "NameRules.h"
-#include "TextBuffer.h"
+#include "rules/NameRules.h"
+#include "rules/TextBuffer.h"
 
 #include <QStringView>
 

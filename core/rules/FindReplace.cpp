@@ -1,18 +1,11 @@
-#include "FindReplace.h"
+#include "rules/FindReplace.h"
+
+#include "text/Surrogates.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <pcre2.h>
 
 namespace velmix {
-namespace {
-
-bool isLoneSurrogateAt(QStringView text, qsizetype at)
-{
-    return text[at].isSurrogate() && !(text[at].isHighSurrogate() && at + 1 < text.size() && text[at + 1].isLowSurrogate())
-           && !(text[at].isLowSurrogate() && at > 0 && text[at - 1].isHighSurrogate());
-}
-
-} // namespace
 
 struct FindReplace::Compiled
 {
@@ -109,7 +102,7 @@ void FindReplace::appendReplaced(QStringView text, MatchBuffer &matches, TextBuf
     }
     qsizetype runStart = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (!text[i].isSurrogate() || !isLoneSurrogateAt(text, i))
+        if (!isLoneSurrogateAt(text, i))
             continue;
         appendMatched(text.sliced(runStart, i - runStart), matches, out);
         out.append(text[i].unicode());
@@ -152,7 +145,7 @@ void FindReplace::appendMatched(QStringView text, MatchBuffer &buffer, TextBuffe
         if (found < 0) {
             if (!(options & PCRE2_NOTEMPTY_ATSTART) || at >= length)
                 break;
-            at += (text[qsizetype(at)].isHighSurrogate() && at + 1 < length) ? 2 : 1;
+            at += PCRE2_SIZE(characterUnitsAt(text, qsizetype(at)));
             options = PCRE2_NO_UTF_CHECK;
             continue;
         }

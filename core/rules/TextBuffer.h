@@ -29,12 +29,12 @@ public:
     }
     void appendCodePoint(char32_t c)
     {
-        if (c < 0x10000) {
+        if (!QChar::requiresSurrogates(c)) {
             append(char16_t(c));
             return;
         }
-        append(char16_t(0xD7C0 + (c >> 10)));
-        append(char16_t(0xDC00 | (c & 0x3FF)));
+        append(QChar::highSurrogate(c));
+        append(QChar::lowSurrogate(c));
     }
 
 private:

@@ -1,6 +1,6 @@
-#include "TitleCase.h"
+#include "rules/TitleCase.h"
 
-#include "Surrogates.h"
+#include "text/Surrogates.h"
 
 namespace velmix {
 namespace {
@@ -8,40 +8,31 @@ namespace {
 enum class Kind { Letter, WordPart, Other };
 
 // Digits, marks and undecodable bytes belong to the word they stand in or start; an
-// apostrophe only to a word already begun ("l'eau" is one word, "'78" is not). Latin and
-// Cyrillic letters are told without a look-up.
+// apostrophe only to a word already begun ("l’eau" is one word, "’78" is not). ASCII
+// never comes here: appendTitleCased tells it itself, by the same rules. Cyrillic letters
+// are told without a look-up.
 Kind kindOf(char32_t c, bool inWord)
 {
-    if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= 0x400 && c < 0x460))
-        return Kind::Letter;
-    if (c < 0x80) {
-        if (c >= u'0' && c <= u'9')
-            return Kind::WordPart;
-        return inWord && c == u'\'' ? Kind::WordPart : Kind::Other;
-    }
-    if (QChar::isLetter(c))
+    if ((c >= 0x400 && c < 0x460) || QChar::isLetter(c))
         return Kind::Letter;
     if (QChar::isNumber(c) || QChar::isMark(c) || QChar::isSurrogate(c))
         return Kind::WordPart;
     return inWord && c == u'’' ? Kind::WordPart : Kind::Other;
 }
 
+// Of a letter beyond ASCII, as kindOf; Russian letters without a look-up.
 char32_t capital(char32_t c)
 {
-    if (c >= u'a' && c <= u'z')
-        return c - 32;
     if (c >= u'а' && c <= u'я')
         return c - 32;
-    return c < 0x80 || (c >= u'А' && c <= u'Я') ? c : QChar::toTitleCase(c);
+    return c >= u'А' && c <= u'Я' ? c : QChar::toTitleCase(c);
 }
 
 char32_t small(char32_t c)
 {
-    if (c >= u'A' && c <= u'Z')
-        return c + 32;
     if (c >= u'А' && c <= u'Я')
         return c + 32;
-    return c < 0x80 || (c >= u'а' && c <= u'я') ? c : QChar::toLower(c);
+    return c >= u'а' && c <= u'я' ? c : QChar::toLower(c);
 }
 
 } // namespace

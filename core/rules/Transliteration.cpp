@@ -1,4 +1,6 @@
-#include "Transliteration.h"
+#include "rules/Transliteration.h"
+
+#include "text/Surrogates.h"
 
 #include <unicode/translit.h>
 #include <unicode/unistr.h>
@@ -158,12 +160,8 @@ void Transliterator::appendFromIcu(QStringView text, TextBuffer &out) const
         runStart = end;
     };
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (!text[i].isSurrogate())
+        if (!isLoneSurrogateAt(text, i))
             continue;
-        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            ++i;
-            continue;
-        }
         appendRun(i);
         out.append(text[i].unicode());
         runStart = i + 1;

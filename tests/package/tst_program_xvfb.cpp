@@ -1,5 +1,5 @@
-#include "TempFolder.h"
 #include "RulesPanel.h"
+#include "TempFolder.h"
 #include "WindowLayout.h"
 #include "WindowOutline.h"
 #include "XvfbSession.h"

@@ -1,6 +1,6 @@
 #include "FakeFolderCalls.h"
 
-#include "FileNameCodec.h"
+#include "text/FileNameCodec.h"
 
 #include <algorithm>
 #include <cerrno>

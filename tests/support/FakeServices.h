@@ -3,11 +3,11 @@
 #include "DriveList.h"
 #include "LongWork.h"
 #include "MessageBox.h"
-#include "PosixFileIdentities.h"
-#include "PosixFileMover.h"
-#include "PosixStateFolder.h"
 #include "RenamerCore.h"
 #include "TestSupport.h"
+#include "posix/PosixFileIdentities.h"
+#include "posix/PosixFileMover.h"
+#include "posix/PosixStateFolder.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
@@ -59,10 +59,12 @@ public:
 class SlowFileMover : public FileMover
 {
 public:
-    explicit SlowFileMover(std::chrono::microseconds delay)
-        : m_delay(delay)
+    explicit SlowFileMover(std::chrono::microseconds moveDelay)
+        : delay(moveDelay)
     {
     }
+    // What each move waits; a test may lift it once the slow part is over.
+    std::chrono::microseconds delay;
     std::function<void(const QByteArray &from, const QByteArray &to)> beforeMove;
     // The first this many look-ups find a file whatever the name, as in a folder that
     // ignores letter case.
@@ -90,7 +92,7 @@ private:
         {
             if (m_owner.beforeMove)
                 m_owner.beforeMove(from, to);
-            std::this_thread::sleep_for(m_owner.m_delay);
+            std::this_thread::sleep_for(m_owner.delay);
             if (m_owner.goneFromMove > 0 && ++m_owner.m_moves >= m_owner.goneFromMove)
                 return ENOTCONN;
             return m_inner->move(from, to);
@@ -111,7 +113,6 @@ private:
     };
 
     PosixFileMover m_mover;
-    const std::chrono::microseconds m_delay;
     int m_moves = 0;
 };
 

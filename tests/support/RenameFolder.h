@@ -1,10 +1,10 @@
 #pragma once
 
-#include "FileNameCodec.h"
-#include "NameColumn.h"
-#include "NameConflicts.h"
-#include "RenameExecutor.h"
-#include "RenameFailure.h"
+#include "apply/RenameExecutor.h"
+#include "marks/NameConflicts.h"
+#include "marks/RenameFailure.h"
+#include "text/FileNameCodec.h"
+#include "text/NameColumn.h"
 
 #include <QByteArray>
 #include <QList>

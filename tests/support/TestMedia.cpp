@@ -1,7 +1,7 @@
 #include "TestMedia.h"
 
-#include "PosixFileMover.h"
 #include "RenameFolder.h"
+#include "posix/PosixFileMover.h"
 
 #include <QDir>
 #include <QRegularExpression>

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "FileMover.h"
-#include "FolderRules.h"
 #include "MountedImage.h"
 #include "RenameFolder.h"
+#include "listing/FolderRules.h"
 
 #include <QByteArray>
 #include <QMap>

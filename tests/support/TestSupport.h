@@ -1,8 +1,8 @@
 #pragma once
 
 #include "BusyPointer.h"
-#include "FileNameTable.h"
-#include "NameColumn.h"
+#include "preview/FileNameTable.h"
+#include "text/NameColumn.h"
 
 #include <QStringList>
 

@@ -1,10 +1,10 @@
 #include "WindowFixture.h"
 
-#include "FileNameCodec.h"
 #include "HiddenFileList.h"
 #include "SampleMedia.h"
 #include "WidgetMessageBox.h"
 #include "WindowOutline.h"
+#include "text/FileNameCodec.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -213,7 +213,6 @@ private Q_SLOTS:
         QCOMPARE(drive1->count(), 2);
         test::WindowFixture::pick(drive1, 1);
         QCOMPARE(drive1->currentText(), other.path());
-        QCOMPARE(f.window->core().folder(), other.path());
         QCOMPARE(f.cell(0, 0), "on other drive.txt");
         verifyReset(f);
         auto *dir1 = f.control<QTreeWidget>("Dir1");
@@ -364,7 +363,7 @@ private Q_SLOTS:
     }
 
     // Ctrl+Z undoes a text box's own typing since the last apply first; elsewhere it takes
-    // the last apply back, once "Да" is answered.
+    // the last apply back, once "Да" is answered (the question and a "Нет" are the core's).
     void ctrlZ()
     {
         test::WindowFixture f({"one two.txt", "three.TXT"});
@@ -398,17 +397,13 @@ private Q_SLOTS:
 
         f.grid()->setFocus();
         QTRY_VERIFY(f.grid()->hasFocus());
-        f.messages.answers = {false};
-        ctrlZ(f.grid());
-        QCOMPARE(f.messages.asked.size(), 1);
-        QCOMPARE(f.messages.asked[0].second, "Вернуть прежние имена? Файлов: 2");
-        QCOMPARE(f.folder.files(), QStringList({"ONE TWO.TXT", "THREE.TXT"}));
         f.messages.answers = {true};
         ctrlZ(f.grid());
+        QCOMPARE(f.messages.asked.size(), 1);
         QCOMPARE(f.folder.files(), QStringList({"one two.txt", "three.TXT"}));
         QCOMPARE(f.control<QLabel>("LblStatus")->text(), "Возвращено 2");
         ctrlZ(f.grid()); // nothing left to take back
-        QCOMPARE(f.messages.asked.size(), 2);
+        QCOMPARE(f.messages.asked.size(), 1);
         QVERIFY(f.messages.shown.isEmpty());
     }
 
@@ -492,7 +487,7 @@ private Q_SLOTS:
     // An apply of moves that take a millisecond each: from the first moment the window
     // takes no clicks; after half a second the progress window shows and counts; the
     // user stops the work with Esc there, or by closing the Velmix window, which closes
-    // once the work has stopped.
+    // once the work has stopped. What the cancel leaves on disk is the core's to prove.
     void longApplyShowsProgressAndStops_data()
     {
         QTest::addColumn<bool>("byClosing");
@@ -563,10 +558,6 @@ private Q_SLOTS:
         QCOMPARE(f.window->findChild<QWidget *>("ProgressWindow"), nullptr);
         QCOMPARE(f.messages.shown.size(), 1);
         QVERIFY(f.messages.shown[0].second.startsWith("Переименование прервано."));
-        const QStringList onDisk = f.folder.files();
-        QCOMPARE(onDisk.size(), Files);
-        QVERIFY(onDisk.filter("~velmix").isEmpty());
-        QVERIFY(onDisk.filter(".TXT").size() > 0 && onDisk.filter(".txt").size() > 0);
     }
 };
 

@@ -1,0 +1,131 @@
+#include "apply/PlanAhead.h"
+
+#include "listing/FolderCase.h"
+#include "text/FileNameCodec.h"
+
+#include <algorithm>
+
+namespace velmix {
+namespace {
+
+// The first part is small so that the moves start soon; later ones grow, since each
+// costs a sync, up to a size whose look-ups stay well ahead of its moves.
+constexpr size_t FirstPart = 256;
+constexpr size_t LargestPart = 16384;
+
+} // namespace
+
+PlanAhead::PlanAhead(const JournaledBatch &batch, FileIdentities &identities, RenameJournal *journal,
+                     std::unique_ptr<JournalWriter> &writer)
+    : m_batch(batch), m_identities(identities), m_journal(journal), m_writer(writer)
+{
+}
+
+void PlanAhead::planned(const RenamePlan &plan)
+{
+    m_rules = plan.rules;
+    m_sources = plan.sources;
+    m_targets = plan.targets;
+    m_moves = plan.moves;
+    m_seen.assign(plan.sources.size(), std::nullopt);
+    // A plan that failed half-way would leave the moves waiting for a part never released:
+    // an exception ends the program instead.
+    m_planning.emplace([this](std::stop_token stop) noexcept { run(stop); });
+    if (!m_planning->hasThread())
+        m_planning->take(); // no thread to be had: all of the plan before the first move
+}
+
+void PlanAhead::reaching(size_t index)
+{
+    if (index < m_released.load(std::memory_order_acquire))
+        return;
+    std::unique_lock lock(m_mutex);
+    m_releasedMore.wait(lock, [&] { return index < m_released.load(std::memory_order_acquire); });
+}
+
+std::vector<std::optional<FileIdentity>> PlanAhead::finish(int &journalError)
+{
+    m_planning.reset(); // the parts not yet written are not needed
+    journalError = m_journalError;
+    return std::move(m_seen);
+}
+
+void PlanAhead::release(size_t moves)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_released.store(moves, std::memory_order_release);
+    }
+    m_releasedMore.notify_all();
+}
+
+void PlanAhead::run(const std::stop_token &stop)
+{
+    openJournal();
+    size_t from = 0;
+    size_t part = FirstPart;
+    qsizetype openCycles = 0;
+    do { // an empty plan still gets its one, empty, part
+        size_t to = from;
+        while (to < m_moves.size() && (to < from + part || openCycles > 0)) {
+            openCycles += m_moves[to].kind == PlannedMove::ToTemporary;
+            openCycles -= m_moves[to].kind == PlannedMove::FromTemporary;
+            ++to;
+        }
+        writePart(from, to);
+        release(to);
+        from = to;
+        part = std::min(part * 2, LargestPart);
+    } while (from < m_moves.size() && !stop.stop_requested());
+    release(m_moves.size());
+}
+
+void PlanAhead::openJournal()
+{
+    if (!m_journal)
+        return;
+    if (!m_batch.resumes.isEmpty()) {
+        m_writer = m_journal->resume(m_batch.resumes, m_journalError);
+        // Written before the first move is released, so before the mover's own records.
+        for (const FoundName &found : m_batch.unrecorded)
+            if (m_writer)
+                m_writer->found(found);
+        return;
+    }
+    const qsizetype rows = std::count_if(m_moves.cbegin(), m_moves.cend(),
+                                         [](const PlannedMove &move) { return move.kind != PlannedMove::FromTemporary; });
+    m_writer = m_journal->begin({m_batch.kind, m_batch.undoes, m_batch.folder, m_rules, {}}, rows, m_journalError);
+    for (qsizetype i = 0; i < m_batch.unlisted.size(); ++i)
+        m_held.insert(nameKey(FileNameCodec::encode(m_batch.unlisted.at(i)).value_or(QByteArray()), m_rules.ignoresCase));
+}
+
+void PlanAhead::writePart(size_t from, size_t to)
+{
+    std::vector<qsizetype> rows;
+    std::vector<QByteArray> names;
+    for (size_t i = from; i < to; ++i) {
+        if (m_moves[i].kind != PlannedMove::FromTemporary) {
+            rows.push_back(m_moves[i].row);
+            names.push_back(m_sources[size_t(m_moves[i].row)]);
+        }
+    }
+    const std::vector<std::optional<FileIdentity>> seen = m_identities.identify(m_batch.folder, names);
+    for (size_t i = 0; i < rows.size(); ++i)
+        m_seen[size_t(rows[i])] = seen[i];
+    if (!m_writer || !m_batch.resumes.isEmpty())
+        return;
+    std::vector<JournalRow> part;
+    part.reserve(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (!seen[i])
+            continue; // not there to move
+        const size_t row = size_t(rows[i]);
+        part.push_back({m_sources[row], m_targets[row], *seen[i],
+                        m_held.isEmpty() || !m_held.contains(nameKey(m_targets[row], m_rules.ignoresCase))});
+    }
+    // A part that could not be written leaves the batch without a sound journal; its moves
+    // go all the same, as they do where none could be begun.
+    (void)m_writer->planned(JournalFormat::planPart(part));
+}
+
+} // namespace velmix

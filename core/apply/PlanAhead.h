@@ -1,0 +1,66 @@
+#pragma once
+
+#include "FileIdentity.h"
+#include "apply/JournaledBatch.h"
+#include "apply/RenameExecutor.h"
+#include "apply/RenamePlanner.h"
+#include "journal/RenameJournal.h"
+#include "work/AsyncTask.h"
+
+#include <QSet>
+
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <stop_token>
+#include <vector>
+
+namespace velmix {
+
+// Looks at the files and writes the journal's plan a part at a time, on a thread of its
+// own, ahead of the moves: a move waits only until its part is on disk, so a large batch
+// starts moving after its first few hundred files instead of after all of them. A part
+// never ends inside a cycle, so the rows written always make a batch a repair can finish.
+class PlanAhead : public MoveGate
+{
+public:
+    // `writer` receives the journal once it is made (a new one, or the interrupted one the
+    // batch resumes); without `journal` the files are only looked at.
+    PlanAhead(const JournaledBatch &batch, FileIdentities &identities, RenameJournal *journal,
+              std::unique_ptr<JournalWriter> &writer);
+
+    void planned(const RenamePlan &plan) override;
+    void reaching(size_t index) override;
+    // Once the moves are done: per row, what each file moved was before its move; and
+    // the error that kept the journal from being begun, or 0.
+    [[nodiscard]] std::vector<std::optional<FileIdentity>> finish(int &journalError);
+
+private:
+    void run(const std::stop_token &stop);
+    void openJournal();
+    void writePart(size_t from, size_t to);
+    void release(size_t moves);
+
+    const JournaledBatch &m_batch;
+    FileIdentities &m_identities;
+    RenameJournal *const m_journal;
+    std::unique_ptr<JournalWriter> &m_writer;
+    int m_journalError = 0;
+
+    // The plan's parts this thread reads: the moves change the plan as they go.
+    FolderRules m_rules;
+    std::vector<QByteArray> m_sources, m_targets;
+    std::vector<PlannedMove> m_moves;
+    std::vector<std::optional<FileIdentity>> m_seen;
+    QSet<QByteArray> m_held; // names other entries held: an empty file there is theirs
+
+    std::atomic<size_t> m_released{0}; // the moves that may be made
+    std::mutex m_mutex;
+    std::condition_variable m_releasedMore;
+    // Last, so that it is stopped and waited for before anything it uses goes.
+    std::optional<AsyncTask<void>> m_planning;
+};
+
+} // namespace velmix

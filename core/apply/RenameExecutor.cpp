@@ -1,0 +1,220 @@
+#include "apply/RenameExecutor.h"
+
+#include "apply/RenamePlanner.h"
+#include "listing/FolderCase.h"
+#include "text/FileNameCodec.h"
+
+#include <QSet>
+
+#include <algorithm>
+#include <cerrno>
+#include <optional>
+
+namespace velmix {
+namespace {
+
+// The errors of a medium pulled out or of a FUSE daemon that died: nothing more can be done.
+bool mediumGone(int error)
+{
+    return error == ENOTCONN || error == ENODEV || error == ENXIO || error == EIO || error == ECONNABORTED
+           || error == ESHUTDOWN;
+}
+
+RenameFailure failureOf(qsizetype row, int error)
+{
+    switch (error) {
+    case EEXIST:
+    case ENOTEMPTY:
+        return {row, RenameReason::TargetExists};
+    case ENOENT:
+        return {row, RenameReason::SourceMissing};
+    case EINVAL:
+    case EILSEQ:
+    case ENAMETOOLONG:
+        return {row, RenameReason::InvalidName};
+    default:
+        return {row, RenameReason::FileSystemError, error};
+    }
+}
+
+class Execution
+{
+public:
+    Execution(FolderMover &mover, const NameColumn &currentNames, RenamePlan &plan, WorkProgress *progress,
+              MoveGate *gate)
+        : m_mover(mover), m_currentNames(currentNames), m_plan(plan), m_progress(progress), m_gate(gate)
+        , m_finalNames(plan.sources)
+    {
+    }
+
+    RenameOutcome run()
+    {
+        qsizetype openCycle = -1; // the row parked under a temporary name, if any
+        auto move = m_plan.moves.cbegin();
+        for (; move != m_plan.moves.cend(); ++move) {
+            if (openCycle < 0 && m_progress && m_progress->cancelled())
+                break;
+            if (m_mediumGone)
+                break;
+            if (m_gate)
+                m_gate->reaching(size_t(move - m_plan.moves.cbegin()));
+            const QByteArray &source = m_plan.sources[size_t(move->row)];
+            const QByteArray &target = m_plan.targets[size_t(move->row)];
+            switch (move->kind) {
+            case PlannedMove::Direct:
+                if (const int error = m_mover.move(source, target); error != 0)
+                    m_plan.failures.push_back(failedMove(move->row, source, error));
+                else
+                    renamed(move->row, target);
+                break;
+            case PlannedMove::ToTemporary:
+                if (const std::optional<RenameFailure> failure = stepAside(move->row, source))
+                    m_plan.failures.push_back(*failure);
+                else
+                    openCycle = move->row;
+                break;
+            case PlannedMove::FromTemporary:
+                if (m_temporary.contains(move->row))
+                    finishFromTemporary(move->row, source, target);
+                openCycle = -1;
+                break;
+            }
+        }
+        RenameOutcome outcome;
+        for (; move != m_plan.moves.cend(); ++move)
+            outcome.notReached += move->kind != PlannedMove::FromTemporary;
+        if (m_mediumGone)
+            stopOnGoneMedium(outcome);
+        std::stable_sort(m_plan.failures.begin(), m_plan.failures.end(),
+                         [](const RenameFailure &a, const RenameFailure &b) { return a.row < b.row; });
+        outcome.failures = std::move(m_plan.failures);
+        outcome.finalNames = std::move(m_finalNames);
+        outcome.sources = std::move(m_plan.sources);
+        outcome.renamed = m_renamed;
+        outcome.rules = m_plan.rules;
+        return outcome;
+    }
+
+private:
+    std::optional<RenameFailure> stepAside(qsizetype row, const QByteArray &source)
+    {
+        int error = EEXIST;
+        for (int attempt = 1; attempt <= TemporaryAttempts; ++attempt) {
+            const QByteArray name = temporaryName(m_currentNames.at(row), attempt, m_plan.rules);
+            if (name.isEmpty())
+                return RenameFailure{row, RenameReason::InvalidName}; // no temporary name fits
+            if (plannedNames().contains(nameKey(name, m_plan.rules.ignoresCase)))
+                continue;
+            error = m_mover.move(source, name);
+            if (error == 0) {
+                m_temporary.insert(row, name);
+                return std::nullopt;
+            }
+            if (error != EEXIST)
+                return failedMove(row, source, error);
+        }
+        return RenameFailure{row, RenameReason::FileSystemError, error};
+    }
+
+    void finishFromTemporary(qsizetype row, const QByteArray &source, const QByteArray &target)
+    {
+        const QByteArray temporary = m_temporary.take(row);
+        const int error = m_mover.move(temporary, target);
+        if (error == 0) {
+            renamed(row, target);
+            return;
+        }
+        RenameFailure failure = failedMove(row, temporary, error);
+        // Back to the old name where it is free again; otherwise the file keeps the
+        // temporary name, which still shows its old one, and the report says so.
+        if (failure.reason != RenameReason::SourceLost && m_mover.move(temporary, source) != 0) {
+            failure.temporaryName = FileNameCodec::decode(temporary);
+            m_finalNames[size_t(row)] = temporary;
+        }
+        m_plan.failures.push_back(failure);
+    }
+
+    // Why a move of `from` failed. Some drivers drop the file itself in a failed rename
+    // (fusefat in a nearly full folder), so whether it is still there is looked at; a
+    // medium that stopped answering tells nothing of its files, which are not called lost.
+    RenameFailure failedMove(qsizetype row, const QByteArray &from, int error)
+    {
+        if (mediumGone(error)) {
+            m_mediumGone = true;
+            return failureOf(row, error);
+        }
+        if (error != ENOENT && m_mover.isGone(from))
+            return {row, RenameReason::SourceLost};
+        return failureOf(row, error);
+    }
+
+    // The row the medium failed on counts among the rows left as they were, unless its
+    // file was left under a temporary name; that one is still reported.
+    void stopOnGoneMedium(RenameOutcome &outcome)
+    {
+        outcome.mediumGone = true;
+        for (auto parked = m_temporary.cbegin(); parked != m_temporary.cend(); ++parked) {
+            m_finalNames[size_t(parked.key())] = parked.value();
+            m_plan.failures.push_back({parked.key(), RenameReason::FileSystemError, ENOTCONN,
+                                       FileNameCodec::decode(parked.value())});
+        }
+        const auto last = std::find_if(m_plan.failures.rbegin(), m_plan.failures.rend(), [](const RenameFailure &failure) {
+            return failure.temporaryName.isEmpty() && failure.reason == RenameReason::FileSystemError
+                   && mediumGone(failure.error);
+        });
+        if (last != m_plan.failures.rend()) {
+            m_plan.failures.erase(std::next(last).base());
+            ++outcome.notReached;
+        }
+    }
+
+    void renamed(qsizetype row, const QByteArray &target)
+    {
+        m_finalNames[size_t(row)] = target;
+        ++m_renamed;
+        if (m_progress)
+            m_progress->advance();
+    }
+
+    // Names no temporary name may take, built only when a file first steps aside.
+    const QSet<QByteArray> &plannedNames()
+    {
+        if (m_plannedNames.isEmpty()) {
+            m_plannedNames.reserve(qsizetype(m_plan.sources.size() * 2));
+            for (const auto *names : {&m_plan.sources, &m_plan.targets}) {
+                for (const QByteArray &name : *names)
+                    m_plannedNames.insert(nameKey(name, m_plan.rules.ignoresCase));
+            }
+        }
+        return m_plannedNames;
+    }
+
+    FolderMover &m_mover;
+    const NameColumn &m_currentNames;
+    RenamePlan &m_plan;
+    WorkProgress *const m_progress;
+    MoveGate *const m_gate;
+    std::vector<QByteArray> m_finalNames;
+    qsizetype m_renamed = 0;
+    bool m_mediumGone = false;
+    QHash<qsizetype, QByteArray> m_temporary;
+    QSet<QByteArray> m_plannedNames;
+};
+
+} // namespace
+
+RenameOutcome renameFiles(FolderMover &mover, const NameColumn &currentNames, const NameColumn &newNames,
+                          const FolderRules &rules, WorkProgress *progress,
+                          MoveGate *gate)
+{
+    RenamePlan plan = planRenames(currentNames, newNames, rules);
+    if (gate)
+        gate->planned(plan);
+    if (progress)
+        progress->setTotal(qsizetype(std::count_if(plan.moves.cbegin(), plan.moves.cend(), [](const PlannedMove &move) {
+            return move.kind != PlannedMove::FromTemporary;
+        })));
+    return Execution(mover, currentNames, plan, progress, gate).run();
+}
+
+} // namespace velmix

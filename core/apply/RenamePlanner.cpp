@@ -1,0 +1,107 @@
+#include "apply/RenamePlanner.h"
+
+#include "marks/NameConflicts.h"
+#include "preview/NameTransforms.h"
+#include "text/FileNameCodec.h"
+#include "text/Surrogates.h"
+#include "work/AsyncTask.h"
+
+namespace velmix {
+
+QByteArray temporaryName(QStringView currentName, int attempt, const FolderRules &rules)
+{
+    constexpr qsizetype ShortStem = 8;
+    const qsizetype tail = tailLength(currentName);
+    const QString mark = QStringLiteral("~velmix%1").arg(attempt);
+    // Later attempts leave the old name out: msdos keeps 8.3 names and cuts a longer
+    // temporary name back to the file's own, so only a short one gets the file aside.
+    QStringView stem = attempt > 1 ? QStringView() : currentName.first(currentName.size() - tail);
+    // Eight letters of the old name at most: fusefat can fail the rename of a long name to
+    // another long one in a folder of long names, and then drops the file; a short name
+    // always fits where the long one was.
+    const qsizetype longest = mark.size() + tail + ShortStem;
+    for (;;) {
+        const QString text = stem.toString() + mark + currentName.last(tail).toString();
+        const std::optional<QByteArray> name = FileNameCodec::encode(text);
+        if (!name)
+            return {};
+        if (text.size() <= longest && nameFits(text, name->size(), rules) && !name->startsWith('.'))
+            return *name;
+        if (stem.isEmpty())
+            return {};
+        stem.chop(lastCharacterUnits(stem));
+    }
+}
+
+namespace {
+
+void encodeRows(const NameColumn &names, std::vector<QByteArray> &bytes, qsizetype from, qsizetype to,
+                const NameColumn *unlessEqualTo = nullptr)
+{
+    for (qsizetype row = from; row < to; ++row) {
+        if (!unlessEqualTo || names.at(row) != unlessEqualTo->at(row))
+            bytes[size_t(row)] = FileNameCodec::encode(names.at(row)).value_or(QByteArray());
+    }
+}
+
+} // namespace
+
+RenamePlan planRenames(const NameColumn &currentNames, const NameColumn &newNames, const FolderRules &rules)
+{
+    // On a large folder, writing both columns out as bytes takes as long again as judging
+    // the new names; a second thread does its share meanwhile. New names are encoded
+    // whether or not they move, and kept only for the rows that do.
+    constexpr qsizetype SharedFrom = 8192;
+    const qsizetype rows = currentNames.size();
+    RenamePlan plan;
+    plan.rules = rules;
+    plan.sources.resize(size_t(rows));
+    plan.targets.resize(size_t(rows));
+    const qsizetype split = rows < SharedFrom ? rows : rows / 2; // the new names from here on are the helper's
+    // A small folder, or one without a thread to be had, gets all of it done here.
+    AsyncTask helper(
+        [&] {
+            encodeRows(currentNames, plan.sources, 0, rows);
+            encodeRows(newNames, plan.targets, split, rows, &currentNames);
+        },
+        split < rows);
+    // The file system itself is the judge of entries not listed (they may have come or
+    // gone since the listing): such rows are tried, and fail as it answers.
+    const NameJudgement judgement = judgeNewNames(FolderNames(currentNames, rules), newNames);
+    encodeRows(newNames, plan.targets, 0, split, &currentNames);
+    helper.take();
+    for (qsizetype row = 0; row < rows; ++row) {
+        if (judgement.fates[size_t(row)] == RowFate::Moves)
+            continue;
+        plan.targets[size_t(row)].clear();
+        if (const std::optional<RenameReason> reason = refusalOf(judgement.fates[size_t(row)]))
+            plan.failures.push_back({row, *reason});
+    }
+
+    const auto moving = [&](qsizetype row) { return judgement.fates[size_t(row)] == RowFate::Moves; };
+    std::vector<bool> planned(size_t(rows), false);
+    // Walks from `from` to the rows waiting on it, appending each move once room is made.
+    auto planWaiters = [&](qsizetype from) {
+        for (qsizetype row = from; row != NoRow && !planned[size_t(row)]; row = judgement.waiters[size_t(row)]) {
+            planned[size_t(row)] = true;
+            plan.moves.push_back({row, PlannedMove::Direct});
+        }
+    };
+    // A chain starts at the row whose new name is free (it waits for nobody).
+    for (qsizetype row = 0; row < rows; ++row) {
+        if (moving(row) && judgement.blockers[size_t(row)] == NoRow)
+            planWaiters(row);
+    }
+    // What is left are cycles: the first row steps aside to a temporary name.
+    for (qsizetype row = 0; row < rows; ++row) {
+        if (!moving(row) || planned[size_t(row)])
+            continue;
+        planned[size_t(row)] = true;
+        plan.moves.push_back({row, PlannedMove::ToTemporary});
+        planWaiters(judgement.waiters[size_t(row)]);
+        plan.moves.push_back({row, PlannedMove::FromTemporary});
+    }
+    return plan;
+}
+
+} // namespace velmix

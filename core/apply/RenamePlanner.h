@@ -1,0 +1,48 @@
+#pragma once
+
+#include "listing/FolderRules.h"
+#include "marks/RenameFailure.h"
+#include "text/NameColumn.h"
+
+#include <QByteArray>
+
+#include <vector>
+
+namespace velmix {
+
+// One move of a plan. A cycle's first file goes to a temporary name first and from there
+// to its new name last, once the others have made room.
+struct PlannedMove
+{
+    enum Kind { Direct, ToTemporary, FromTemporary };
+    qsizetype row;
+    Kind kind;
+};
+
+struct RenamePlan
+{
+    FolderRules rules;
+    std::vector<QByteArray> sources; // on-disk names, per row
+    std::vector<QByteArray> targets; // per row; empty when the row is not moved
+    std::vector<PlannedMove> moves;  // in the order to carry out
+    std::vector<RenameFailure> failures;
+};
+
+// Plans the moves that give every file its new name as a whole, from the names alone:
+// unchanged rows stay, invalid names and repeated new names fail, so does a new name
+// held by a listed file that stays, a file moves only after the file holding its new
+// name has moved away, and cycles go through a temporary name. In a folder that ignores
+// letter case names are compared case-folded, and a change of case alone is a cycle of
+// one file.
+[[nodiscard]] RenamePlan planRenames(const NameColumn &currentNames, const NameColumn &newNames,
+                                     const FolderRules &rules);
+
+// A temporary name in the same folder for a file that must step aside: it keeps the
+// name's tail (so the mask still lists it), shows the old name's first eight letters on
+// the first attempt, never starts with a dot, and fits the folder's length limit. Empty
+// when no such name can be made.
+[[nodiscard]] QByteArray temporaryName(QStringView currentName, int attempt, const FolderRules &rules);
+// How many temporary names a file that must step aside tries.
+constexpr int TemporaryAttempts = 100;
+
+} // namespace velmix

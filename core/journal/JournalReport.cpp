@@ -1,0 +1,75 @@
+#include "journal/JournalReport.h"
+
+#include "apply/ApplyReport.h"
+#include "text/VisibleText.h"
+
+#include <cerrno>
+
+namespace velmix::JournalReport {
+
+QString setAside(const QString &path, Trouble trouble, const QString &aside)
+{
+    QString what;
+    switch (trouble) {
+    case Trouble::Unreadable:
+        what = QStringLiteral("не читается");
+        break;
+    case Trouble::Truncated:
+        what = QStringLiteral("оборван до первого переименования (файлы не тронуты)");
+        break;
+    case Trouble::Damaged:
+        what = QStringLiteral("повреждён");
+        break;
+    case Trouble::Newer:
+        what = QStringLiteral("записан более новой версией Velmix");
+        break;
+    }
+    const QString done = aside.isEmpty() ? QStringLiteral("он не учитывается")
+                                         : QStringLiteral("отложен как «%1»").arg(withControlPictures(aside));
+    return QStringLiteral("Журнал «%1» %2, %3.").arg(withControlPictures(path), what, done);
+}
+
+QString repairQuestion(bool undo, const QString &folder, qsizetype moved, qsizetype notMoved, qsizetype missing,
+                       qsizetype untouched)
+{
+    QString text = undo ? QStringLiteral("Возврат прежних имён в папке «%1» был прерван.\n"
+                                         "Возвращено файлов: %2, не возвращено: %3.")
+                        : QStringLiteral("Переименование в папке «%1» было прервано.\n"
+                                         "Переименовано файлов: %2, не переименовано: %3.");
+    text = text.arg(withControlPictures(folder)).arg(moved).arg(notMoved);
+    if (missing > 0)
+        text += QStringLiteral("\nНе найдено файлов: %1.").arg(missing);
+    if (untouched > 0)
+        text += QStringLiteral("\nЕщё не тронуто файлов: %1, их имена останутся как есть.").arg(untouched);
+    return text + (undo ? QStringLiteral("\n«Да» — завершить возврат, «Нет» — оставить файлам новые имена.")
+                        : QStringLiteral("\n«Да» — завершить переименование, «Нет» — вернуть всем файлам прежние имена."));
+}
+
+QString folderUnreachable(const QString &folder)
+{
+    return QStringLiteral("Папка «%1» недоступна: прерванное переименование в ней будет исправлено при следующем "
+                          "запуске, когда она появится.")
+        .arg(withControlPictures(folder));
+}
+
+QString repairOff(const QString &stateFolder, int error)
+{
+    const QString why = error == ENOSPC ? QStringLiteral("на диске нет места")
+                        : error == EROFS ? QStringLiteral("диск только для чтения")
+                        : error == EACCES || error == EPERM ? QStringLiteral("нет прав на запись")
+                                                            : QStringLiteral("ошибка %1").arg(error);
+    return QStringLiteral("Журнал не записать в «%1» (%2): восстановление после сбоя отключено.")
+        .arg(withControlPictures(stateFolder), why);
+}
+
+QString changedSinceApply(const QStringList &paths)
+{
+    QStringList lines{QStringLiteral("Изменены после переименования и оставлены как есть:")};
+    for (qsizetype i = 0; i < qMin(paths.size(), qsizetype(ApplyReport::ListedRowsLimit)); ++i)
+        lines << withControlPictures(paths[i]);
+    if (paths.size() > ApplyReport::ListedRowsLimit)
+        lines << QStringLiteral("… и ещё %1").arg(paths.size() - ApplyReport::ListedRowsLimit);
+    return lines.join(u'\n');
+}
+
+} // namespace velmix::JournalReport

@@ -1,0 +1,190 @@
+#include "journal/RenameJournal.h"
+
+#include "journal/JournalReport.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+
+#include <atomic>
+
+namespace velmix {
+namespace {
+
+// Moves per write: a write costs about as much as a few hundred moves' records.
+constexpr qsizetype MovesPerWrite = 512;
+
+// Names sort in the order the journals were made, also across programs.
+QString newJournalName()
+{
+    static std::atomic<int> counter{0};
+    return QStringLiteral("%1-%2-%3.journal")
+        .arg(QDateTime::currentMSecsSinceEpoch(), 15, 10, QChar(u'0'))
+        .arg(QCoreApplication::applicationPid())
+        .arg(++counter);
+}
+
+JournalReport::Trouble troubleOf(JournalContent::State state)
+{
+    return state == JournalContent::State::Newer ? JournalReport::Trouble::Newer : JournalReport::Trouble::Damaged;
+}
+
+} // namespace
+
+JournalWriter::JournalWriter(std::unique_ptr<StateFile> file, QString name)
+    : m_file(std::move(file)), m_name(std::move(name))
+{
+}
+
+bool JournalWriter::planned(const QByteArray &part)
+{
+    append(part);
+    // Synced outside the lock: the moves' records go on being written meanwhile.
+    const int synced = error() == 0 ? m_file->sync() : 0;
+    std::lock_guard lock(m_writing);
+    if (m_error == 0)
+        m_error = synced;
+    return m_error == 0;
+}
+
+void JournalWriter::moved(const QByteArray &from, const QByteArray &to)
+{
+    JournalFormat::appendMoved(m_pending, from, to);
+    if (++m_pendingMoves >= MovesPerWrite)
+        flush();
+}
+
+void JournalWriter::found(const FoundName &found)
+{
+    JournalFormat::appendFound(m_pending, found);
+    if (++m_pendingMoves >= MovesPerWrite)
+        flush();
+}
+
+void JournalWriter::flush()
+{
+    if (!m_pending.isEmpty())
+        append(m_pending);
+    m_pending.clear();
+    m_pendingMoves = 0;
+}
+
+void JournalWriter::append(const QByteArray &bytes)
+{
+    std::lock_guard lock(m_writing);
+    if (m_error == 0)
+        m_error = m_file->append(bytes);
+}
+
+bool JournalWriter::finish()
+{
+    flush();
+    append(JournalFormat::done());
+    std::lock_guard lock(m_writing);
+    if (m_error == 0)
+        m_error = m_file->sync();
+    return m_error == 0;
+}
+
+int JournalWriter::error() const
+{
+    std::lock_guard lock(m_writing);
+    return m_error;
+}
+
+std::unique_ptr<JournalWriter> RenameJournal::begin(const JournalPlan &plan, qsizetype rows, int &error)
+{
+    const QString name = newJournalName();
+    std::unique_ptr<StateFile> file = m_folder.create(name, error);
+    if (!file)
+        return nullptr;
+    if ((error = file->append(JournalFormat::header(plan, rows))) != 0) {
+        file.reset();
+        remove(name);
+        return nullptr;
+    }
+    return std::make_unique<JournalWriter>(std::move(file), name);
+}
+
+std::unique_ptr<JournalWriter> RenameJournal::resume(const QString &name, int &error)
+{
+    std::unique_ptr<StateFile> file = m_folder.reopen(name, error);
+    // The line end closes a line a crash may have cut short.
+    if (!file || (error = file->append('\n' + JournalFormat::resumed())) != 0)
+        return nullptr;
+    return std::make_unique<JournalWriter>(std::move(file), name);
+}
+
+RenameJournal::Scan RenameJournal::scan()
+{
+    Scan scan;
+    std::vector<Entry> finishedUndos;
+    for (const QString &name : m_folder.journals()) {
+        QByteArray bytes;
+        if (m_folder.read(name, bytes) != 0) {
+            scan.problems << setAside(name, JournalReport::Trouble::Unreadable);
+            continue;
+        }
+        JournalContent content = JournalFormat::parse(bytes, JournalFormat::Depth::Summary);
+        switch (content.state) {
+        case JournalContent::State::Finished:
+            (content.plan.kind == BatchKind::Apply ? scan.finishedApplies : finishedUndos).push_back({name, std::move(content)});
+            break;
+        case JournalContent::State::Unfinished:
+        case JournalContent::State::NotStarted:
+            if (m_folder.heldElsewhere(name))
+                break; // another running program's batch
+            if (content.state == JournalContent::State::Unfinished)
+                scan.unfinished << name;
+            else // cut short before its first move: nothing to repair, nothing to trust
+                scan.problems << setAside(name, JournalReport::Trouble::Truncated);
+            break;
+        case JournalContent::State::Damaged:
+        case JournalContent::State::Newer:
+            scan.problems << setAside(name, troubleOf(content.state));
+            break;
+        }
+    }
+    // An undo that ended takes its apply out of the history; a crash may have come
+    // between its end mark and that.
+    for (const Entry &undo : finishedUndos) {
+        std::erase_if(scan.finishedApplies, [&](const Entry &apply) { return apply.name == undo.content.plan.undoes; });
+        remove(undo.content.plan.undoes);
+        remove(undo.name);
+    }
+    QStringList applies;
+    for (const Entry &apply : scan.finishedApplies)
+        applies << apply.name;
+    trim(applies);
+    std::erase_if(scan.finishedApplies, [&](const Entry &apply) { return !applies.contains(apply.name); });
+    return scan;
+}
+
+std::optional<JournalContent> RenameJournal::read(const QString &name, QString &problem)
+{
+    QByteArray bytes;
+    if (m_folder.read(name, bytes) != 0) {
+        problem = setAside(name, JournalReport::Trouble::Unreadable);
+        return std::nullopt;
+    }
+    JournalContent content = JournalFormat::parse(bytes);
+    if (content.state == JournalContent::State::Damaged || content.state == JournalContent::State::Newer) {
+        problem = setAside(name, troubleOf(content.state));
+        return std::nullopt;
+    }
+    return content;
+}
+
+void RenameJournal::trim(QStringList &applies)
+{
+    while (applies.size() > HistoryDepth)
+        remove(applies.takeFirst());
+}
+
+QString RenameJournal::setAside(const QString &name, JournalReport::Trouble trouble)
+{
+    const QString aside = name + QStringLiteral(".bad");
+    const bool moved = m_folder.rename(name, aside) == 0;
+    return JournalReport::setAside(m_folder.path() + u'/' + name, trouble, moved ? aside : QString());
+}
+
+} // namespace velmix

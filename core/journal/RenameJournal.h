@@ -1,0 +1,94 @@
+#pragma once
+
+#include "StateFolder.h"
+#include "journal/JournalFormat.h"
+#include "journal/JournalReport.h"
+
+#include <QStringList>
+
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+namespace velmix {
+
+// Records one batch as it goes. Moves are written in groups, so that a large apply
+// costs a few writes, not one per file; the repair looks at the disk itself for the
+// moves a crash kept from being written. Parts of the plan may be written from another
+// thread while the moves are recorded. Once writing fails, the rest is dropped.
+class JournalWriter
+{
+public:
+    JournalWriter(std::unique_ptr<StateFile> file, QString name);
+    [[nodiscard]] const QString &name() const { return m_name; }
+    // Writes one part of the plan and syncs it; false where that failed.
+    bool planned(const QByteArray &part);
+    void moved(const QByteArray &from, const QByteArray &to);
+    void found(const FoundName &found);
+    // Writes the moves still held, then the end mark, and syncs; false where that failed.
+    bool finish();
+    // The first write's error that failed, or 0.
+    [[nodiscard]] int error() const;
+
+private:
+    void flush();
+    void append(const QByteArray &bytes);
+
+    std::unique_ptr<StateFile> m_file;
+    QString m_name;
+    QByteArray m_pending; // the mover's alone
+    qsizetype m_pendingMoves = 0;
+    mutable std::mutex m_writing; // over m_file's appends and m_error
+    int m_error = 0;
+};
+
+// The journals of the batches in the state folder: each apply and each undo is planned
+// there, synced, before its first move; a finished apply's journal is its undo, kept
+// for the last HistoryDepth applies.
+class RenameJournal
+{
+public:
+    static constexpr int HistoryDepth = 20;
+
+    explicit RenameJournal(StateFolder &folder)
+        : m_folder(folder)
+    {
+    }
+    [[nodiscard]] QString path() const { return m_folder.path(); }
+
+    // A new journal with the plan's header, its rows to follow in parts (JournalWriter::
+    // planned); nothing, with `error` set, where it cannot be made.
+    std::unique_ptr<JournalWriter> begin(const JournalPlan &plan, qsizetype rows, int &error);
+    // Reopens an interrupted batch's journal for the moves that repair it.
+    std::unique_ptr<JournalWriter> resume(const QString &name, int &error);
+
+    struct Entry
+    {
+        QString name;
+        JournalContent content; // a finished apply's without its rows
+    };
+    struct Scan
+    {
+        std::vector<Entry> finishedApplies; // oldest first
+        QStringList unfinished;             // no running program holds them
+        QStringList problems;               // one line per journal set aside
+    };
+    // Looks at every journal: sets aside those it cannot trust, removes those whose batch
+    // never began or was taken back, and drops applies beyond the history's depth.
+    [[nodiscard]] Scan scan();
+    // A journal in full; nothing where it cannot be trusted, which then is set aside and
+    // `problem` says so in one line.
+    [[nodiscard]] std::optional<JournalContent> read(const QString &name, QString &problem);
+    void remove(const QString &name) { (void)m_folder.remove(name); }
+    // Drops the oldest of `applies` (oldest first) beyond the history's depth.
+    void trim(QStringList &applies);
+
+private:
+    // Renames a journal out of the way and says so in one line.
+    [[nodiscard]] QString setAside(const QString &name, JournalReport::Trouble trouble);
+
+    StateFolder &m_folder;
+};
+
+} // namespace velmix

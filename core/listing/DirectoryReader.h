@@ -1,0 +1,26 @@
+#pragma once
+
+#include "LongWork.h"
+#include "listing/WildcardMask.h"
+#include "text/NameColumn.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace velmix {
+
+// Appends to `names`, in the order the folder gives them, the plain files of `folder`
+// that match `mask`: no subfolders, no hidden files, links only when they point to a
+// file. Reads the platform's own directory listing, since Qt's leaves out names that
+// are not valid UTF-8. With `unlisted`, every other entry's name goes there, hidden ones
+// included; with `subfolders`, the visible subfolders (links to folders included) go
+// there in the listing's order. With `progress`, it counts the files taken, and a cancel
+// stops the read with ECANCELED. Returns 0, or the error number when the folder cannot
+// be read.
+int readFolder(const QString &folder, const WildcardMask &mask, NameColumn &names, NameColumn *unlisted = nullptr,
+               QStringList *subfolders = nullptr, WorkProgress *progress = nullptr);
+
+// Whether `folder` can be opened for reading.
+[[nodiscard]] bool canReadFolder(const QString &folder);
+
+} // namespace velmix

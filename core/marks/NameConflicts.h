@@ -1,0 +1,106 @@
+#pragma once
+
+#include "listing/FolderRules.h"
+#include "marks/RenameFailure.h"
+#include "text/NameColumn.h"
+
+#include <QtGlobal>
+
+#include <optional>
+#include <vector>
+
+namespace velmix {
+
+// No row: a name no listed file holds, a row nobody waits on.
+constexpr qint32 NoRow = -1;
+
+// Rows by the hash of a name, with open addressing: a million names cost one array.
+class NameIndex
+{
+public:
+    void reserve(qsizetype names);
+    // The row whose name `same` accepts among those stored with `hash`, or NoRow.
+    template<typename Same>
+    [[nodiscard]] qint32 find(size_t hash, Same same) const
+    {
+        if (m_slots.empty())
+            return NoRow;
+        for (size_t slot = hash & m_mask;; slot = (slot + 1) & m_mask) {
+            const quint64 entry = m_slots[slot];
+            if (entry == 0)
+                return NoRow;
+            const auto row = qint32(quint32(entry) - 1);
+            if ((entry >> 32) == (hash >> 32 & 0xFFFFFFFF) && same(row))
+                return row;
+        }
+    }
+    void insert(size_t hash, qint32 row);
+    // Asks for the slot of `hash` ahead of its use: large indexes live outside the cache.
+    void prefetch(size_t hash) const
+    {
+        if (!m_slots.empty())
+            __builtin_prefetch(&m_slots[hash & m_mask]);
+    }
+
+private:
+    std::vector<quint64> m_slots; // upper half of the hash, row + 1; 0 is free
+    size_t m_mask = 0;
+};
+
+// The names a folder holds, compared as its file system compares them: the listed files
+// by row, and the entries the listing leaves out (hidden files, subfolders, files outside
+// the mask, links that lead to no file). Built once per listing, so judging new names
+// makes no system call. The listed names are taken as read from the folder.
+class FolderNames
+{
+public:
+    FolderNames(const NameColumn &listed, const FolderRules &rules, const NameColumn &unlisted = {});
+
+    [[nodiscard]] const NameColumn &listed() const { return m_listed; }
+    [[nodiscard]] const FolderRules &rules() const { return m_rules; }
+    // The listed row whose name has the key, or NoRow.
+    [[nodiscard]] qint32 rowHolding(QStringView key, size_t hash) const;
+    [[nodiscard]] bool unlistedHolds(QStringView key, size_t hash) const;
+    void prefetch(size_t hash) const { m_listedIndex.prefetch(hash); }
+
+private:
+    NameColumn m_listed;
+    FolderRules m_rules;
+    NameColumn m_listedKeys; // empty where the names are their own keys
+    NameIndex m_listedIndex;
+    NameColumn m_unlistedKeys;
+    NameIndex m_unlistedIndex;
+};
+
+// What the apply will make of one row's new name.
+enum class RowFate : quint8 { Stays, Moves, TargetExists, TakenByOtherRow, InvalidName, NotForWindows, UnsafeFolder };
+
+// Why the apply refuses a row of that fate; nothing for rows that stay or move.
+[[nodiscard]] std::optional<RenameReason> refusalOf(RowFate fate);
+
+struct NameJudgement
+{
+    std::vector<RowFate> fates;
+    // Per moving row, the moving row whose file holds its new name, or NoRow; the rows
+    // form simple chains and cycles, since each new name goes to one row only.
+    std::vector<qint32> blockers;
+    std::vector<qint32> waiters; // the reverse: the moving row waiting for this one, or NoRow
+
+    // Working space, kept so that judging again on every key release reuses its memory.
+    std::vector<size_t> hashes;
+    std::vector<qint32> asking;
+    NameIndex claimed;
+};
+
+// Decides, from the names alone, which rows move and why the others fail: unchanged rows
+// stay; invalid and too long names fail, and so do names Windows cannot open on a
+// folder of the Windows family; a repeated
+// new name fails for every row after the first; a new name held by an unlisted entry or
+// by a listed file that stays fails, and so does every row waiting on it in turn. The
+// apply and the marks in the grid both decide by this. No row moves in a folder where
+// moving a file may damage others (see FolderRules::movesDamageFiles).
+[[nodiscard]] NameJudgement judgeNewNames(const FolderNames &folder, const NameColumn &newNames);
+// The same into a judgement made before, whose memory it reuses.
+void judgeNewNames(const FolderNames &folder, const NameColumn &newNames, NameJudgement &judgement);
+
+} // namespace velmix

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "marks/NameConflicts.h"
+#include "text/NameColumn.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace velmix {
+
+// How a row's new name is marked in the grid before apply: not at all, as a name that
+// will hide the file, as one the apply will refuse, or as one that keeps a field in
+// braces as typed.
+enum class NameMark : quint8 { None, Hidden, Refused, FieldAsTyped };
+
+// What the files' own dates and tags say of a row, for its mark and its date's note.
+class RowDates
+{
+public:
+    virtual ~RowDates() = default;
+    // Whether the row's file was read.
+    [[nodiscard]] virtual bool read(qsizetype row) const = 0;
+    // Where the row's date came from, in words; empty for a row not read.
+    [[nodiscard]] virtual QString note(qsizetype row) const = 0;
+    // Whether the row's date came from its file's modification time alone.
+    [[nodiscard]] virtual bool byFileTime(qsizetype row) const = 0;
+};
+
+// The table the grid shows: one row per listed file, column 0 the current name and
+// column 1 the new name.
+class FileNameTable
+{
+public:
+    enum Column { CurrentName = 0, NewName = 1 };
+
+    [[nodiscard]] qsizetype fileCount() const { return m_current.size(); }
+    [[nodiscard]] bool holdsFiles() const { return !m_current.isEmpty(); }
+
+    // The cell's text; blank past the files.
+    [[nodiscard]] QStringView cell(qsizetype row, int column) const;
+    [[nodiscard]] QString text(qsizetype row, int column) const { return cell(row, column).toString(); }
+
+    // The new-name cell's mark in a row, and its reason as the apply's box words it;
+    // none past the files.
+    [[nodiscard]] NameMark mark(qsizetype row) const;
+    [[nodiscard]] QString markReason(qsizetype row) const;
+    // Per row, whether the apply is known to refuse its new name.
+    [[nodiscard]] std::vector<bool> refusedRows() const;
+    // What the apply will make of each row's new name, as last judged.
+    void setFates(const std::vector<RowFate> &fates) { m_fates = fates; }
+    // Why no file of the folder can be renamed (an error number), or 0: every row that
+    // would move is marked with it; the apply still tries them.
+    void setFolderWriteError(int error) { m_folderWriteError = error; }
+
+    // While the new names or the order use the files' dates and tags: those (else null),
+    // the typed fields no field is named so, and whether the fields need the files' own
+    // metadata (a row not read then keeps them as typed).
+    void setFields(const RowDates *dates, QStringList unknownFields, bool needMetadata);
+    // Where the row's date came from, in words; empty while no date is used.
+    [[nodiscard]] QString dateNote(qsizetype row) const;
+    // Whether the row's date came from its file's modification time alone.
+    [[nodiscard]] bool datedByFileTime(qsizetype row) const;
+
+    [[nodiscard]] const NameColumn &currentNames() const { return m_current; }
+    [[nodiscard]] const NameColumn &newNames() const { return m_new; }
+
+    // Both columns take the listed names; the new-name column shares their storage.
+    void load(const NameColumn &listedNames);
+
+    // The steps that rebuild the new names write into a spare column and then make it
+    // the new-name column; the two swap roles on every rebuild, so their memory is reused.
+    [[nodiscard]] NameColumn &spareColumn() { return m_spare; }
+    void takeSpareAsNewNames() { std::swap(m_new, m_spare); }
+    void keepCurrentNames();
+    // The new-name column for a step that edits it in place (never shared with column 0).
+    [[nodiscard]] NameColumn &newNamesForEdit();
+
+private:
+    NameColumn m_current;
+    NameColumn m_new;
+    NameColumn m_spare;
+    std::vector<RowFate> m_fates; // per file; empty before the first rebuild
+    int m_folderWriteError = 0;
+    const RowDates *m_dates = nullptr;
+    QStringList m_unknownFields;
+    bool m_fieldsNeedMetadata = false;
+};
+
+} // namespace velmix

@@ -1,0 +1,110 @@
+#include "preview/NameRuleSteps.h"
+
+#include "rules/CutInsert.h"
+#include "rules/TitleCase.h"
+#include "work/AsyncTask.h"
+
+#include <optional>
+#include <tuple>
+
+namespace velmix {
+
+qsizetype lengthBeforeExtension(QStringView name)
+{
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return dot > 0 ? dot : name.size();
+}
+
+NameRuleSteps::NameRuleSteps(const NameRules &rules)
+    : m_rules(rules)
+    , m_find(rules)
+    , m_latin(rules.transliteration)
+{
+    makeMatchBuffers();
+}
+
+void NameRuleSteps::makeMatchBuffers()
+{
+    for (Part &part : m_parts)
+        part.matches = m_find.matchBuffer();
+}
+
+void NameRuleSteps::update(const NameRules &rules)
+{
+    const auto findSettings = [](const NameRules &r) {
+        return std::tie(r.findText, r.replaceText, r.ignoreCase, r.regularExpression);
+    };
+    if (findSettings(rules) != findSettings(m_rules)) {
+        m_find = FindReplace(rules);
+        makeMatchBuffers();
+    }
+    if (rules.transliteration != m_rules.transliteration)
+        m_latin = Transliterator(rules.transliteration);
+    m_rules = rules;
+}
+
+QStringView NameRuleSteps::ruled(QStringView name, Part &part) const
+{
+    // The first rule reads the name itself; each one after reads the buffer the one before
+    // wrote and writes the other. Both keep their memory from row to row.
+    QStringView text = name;
+    TextBuffer *to = &part.first;
+    TextBuffer *spare = &part.second;
+    const auto step = [&](auto rule, bool beforeExtension) {
+        to->clear();
+        const qsizetype end = beforeExtension ? lengthBeforeExtension(text) : text.size();
+        rule(text.first(end), *to);
+        to->append(text.sliced(end));
+        text = to->view();
+        std::swap(to, spare);
+    };
+    if (m_find.isOn())
+        step([&](QStringView piece, TextBuffer &out) { m_find.appendReplaced(piece, part.matches, out); },
+             m_rules.replaceScope == ReplaceScope::NameBeforeExtension);
+    if (m_rules.cutsOrInserts())
+        step([&](QStringView piece, TextBuffer &out) { appendCutAndInserted(piece, m_rules, out); }, true);
+    if (m_rules.titleCase != TitleCase::Off)
+        step([&](QStringView piece, TextBuffer &out) { appendTitleCased(piece, m_rules.titleCase, out); }, true);
+    if (m_latin.changes(text)) // most names hold no Cyrillic: nothing to copy
+        step([&](QStringView piece, TextBuffer &out) { m_latin.appendLatin(piece, out); }, false);
+    return text;
+}
+
+void NameRuleSteps::ruleRows(const NameColumn &names, qsizetype from, qsizetype to, Part &part, NameColumn &out) const
+{
+    for (qsizetype i = from; i < to; ++i)
+        out.writeGrowing(ruled(names.at(i), part));
+}
+
+void NameRuleSteps::apply(FileNameTable &table) const
+{
+    if (!m_rules.anyOn())
+        return;
+    // Below this, handing rows to another thread costs more than it saves. ICU's rules
+    // run one text at a time whatever the threads, behind its own lock.
+    constexpr qsizetype PartedRows = 8192;
+    const NameColumn &names = table.newNames();
+    const qsizetype rows = names.size();
+    const qsizetype bound = names.totalLength() + rows * 8;
+    NameColumn &ruled = table.spareColumn();
+    ruled.beginRewrite(rows, bound);
+    const qsizetype half = rows >= PartedRows && m_rules.transliteration != Transliteration::BgnPcgn ? rows / 2 : rows;
+    std::optional<AsyncTask<void>> second;
+    if (half < rows) {
+        second.emplace([&] {
+            m_secondPart.beginRewrite(rows - half, bound);
+            ruleRows(names, half, rows, m_parts[1], m_secondPart);
+            m_secondPart.endRewrite();
+        });
+    }
+    ruleRows(names, 0, half, m_parts[0], ruled);
+    if (second) {
+        second->take();
+        for (qsizetype i = 0; i < m_secondPart.size(); ++i)
+            ruled.writeGrowing(m_secondPart.at(i));
+    }
+    ruled.endRewrite();
+    table.takeSpareAsNewNames();
+}
+
+} // namespace velmix

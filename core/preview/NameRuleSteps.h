@@ -1,0 +1,60 @@
+#pragma once
+
+#include "preview/FileNameTable.h"
+#include "rules/FindReplace.h"
+#include "rules/NameRules.h"
+#include "rules/Transliteration.h"
+
+#include <QString>
+
+#include <array>
+
+namespace velmix {
+
+// The rules compiled for the rows: the expression and the transliterator are built here,
+// once per change of the rules, never per row.
+class NameRuleSteps
+{
+public:
+    NameRuleSteps() = default;
+    explicit NameRuleSteps(const NameRules &rules);
+
+    [[nodiscard]] const NameRules &rules() const { return m_rules; }
+    // Takes new rules, compiling again only what their change touches.
+    void update(const NameRules &rules);
+    // Why the find text does not compile as an expression; else empty.
+    [[nodiscard]] const QString &findError() const { return m_find.error(); }
+
+    // Every new name of the table through the rules; nothing at all where all are off. A
+    // large table runs in two parts, the second on another core where one is free; each
+    // row's name depends on that row alone, so the result is the same either way.
+    void apply(FileNameTable &table) const;
+
+private:
+    // What one part's rows share, kept from row to row: the two buffers a name passes
+    // between and the expression's match buffer. A cache line of its own, as the two
+    // parts write their buffers' sizes at every character.
+    struct alignas(64) Part
+    {
+        TextBuffer first;
+        TextBuffer second;
+        FindReplace::MatchBuffer matches;
+    };
+    // One new name through every rule that is on, in the panel's order; the view holds
+    // until the part's next name.
+    [[nodiscard]] QStringView ruled(QStringView name, Part &part) const;
+    void ruleRows(const NameColumn &names, qsizetype from, qsizetype to, Part &part, NameColumn &out) const;
+    void makeMatchBuffers();
+
+    NameRules m_rules;
+    FindReplace m_find;
+    Transliterator m_latin;
+    mutable std::array<Part, 2> m_parts;
+    alignas(64) mutable NameColumn m_secondPart; // the second part's names, before they join the first's
+};
+
+// The length of the name before its extension: up to the last dot, where that dot is
+// not the first character.
+[[nodiscard]] qsizetype lengthBeforeExtension(QStringView name);
+
+} // namespace velmix

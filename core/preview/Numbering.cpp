@@ -1,0 +1,147 @@
+#include "preview/Numbering.h"
+
+#include "preview/NameTransforms.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+namespace velmix {
+namespace {
+
+constexpr double PlainDigitsLimit = 1e15;
+
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+qsizetype skipDigits(QStringView text, qsizetype at)
+{
+    while (at < text.size() && isDigit(text[at]))
+        ++at;
+    return at;
+}
+
+// Optional sign, digits with an optional fraction, an optional exponent; nothing else.
+bool isDecimalNumber(QStringView text)
+{
+    qsizetype at = 0;
+    if (at < text.size() && (text[at] == u'+' || text[at] == u'-'))
+        ++at;
+    const qsizetype wholeStart = at;
+    at = skipDigits(text, at);
+    qsizetype digits = at - wholeStart;
+    if (at < text.size() && text[at] == u'.') {
+        const qsizetype fractionStart = ++at;
+        at = skipDigits(text, at);
+        digits += at - fractionStart;
+    }
+    if (digits == 0)
+        return false;
+    if (at < text.size() && (text[at] == u'e' || text[at] == u'E')) {
+        ++at;
+        if (at < text.size() && (text[at] == u'+' || text[at] == u'-'))
+            ++at;
+        const qsizetype exponentStart = at;
+        at = skipDigits(text, at);
+        if (at == exponentStart)
+            return false;
+    }
+    return at == text.size();
+}
+
+// Writes `value` as printf's %.15G does, with a fast path for the whole numbers that
+// numbering nearly always produces. Returns the length.
+int generalFormat(double value, char *out, int capacity)
+{
+    if (std::abs(value) < PlainDigitsLimit && value == std::floor(value))
+        return int(std::to_chars(out, out + capacity, static_cast<long long>(value)).ptr - out);
+    return std::snprintf(out, size_t(capacity), "%.15G", value);
+}
+
+} // namespace
+
+bool keepsOwnNames(QStringView baseName)
+{
+    return baseName == u"*" || baseName == u"-";
+}
+
+double fieldNumber(QStringView text)
+{
+    if (!isDecimalNumber(text))
+        return 1;
+    const QByteArray latin = text.toLatin1();
+    const char *begin = latin.constData();
+    if (*begin == '+')
+        ++begin;
+    double value = 0;
+    const auto result = std::from_chars(begin, latin.constData() + latin.size(), value);
+    if (result.ec != std::errc() || !std::isfinite(value))
+        return 1;
+    return std::floor(value);
+}
+
+int writeNumberText(double value, int width, char16_t *out)
+{
+    if (!std::isfinite(value))
+        return -1;
+    char digits[NumberTextCapacity];
+    const int length = generalFormat(value + 0.0, digits, NumberTextCapacity); // + 0.0 turns -0 into 0
+    const int sign = digits[0] == '-' ? 1 : 0;
+    const int zeros = qMax(0, qMin(width, NumberTextCapacity) - length);
+    int written = 0;
+    for (int i = 0; i < sign; ++i)
+        out[written++] = u'-';
+    for (int i = 0; i < zeros; ++i)
+        out[written++] = u'0';
+    for (int i = sign; i < length; ++i)
+        out[written++] = char16_t(digits[i]);
+    return written;
+}
+
+void ApplyBaseName(FileNameTable &table, const QString &baseName)
+{
+    const NameColumn &current = table.currentNames();
+    if (keepsOwnNames(baseName)) {
+        table.keepCurrentNames();
+        return;
+    }
+    NameColumn &fresh = table.spareColumn();
+    fresh.beginRewrite(current.size(), current.totalLength() + current.size() * baseName.size());
+    for (qsizetype i = 0; i < current.size(); ++i) {
+        const QStringView name = current.at(i);
+        fresh.write({baseName, name.last(tailLength(name))});
+    }
+    fresh.endRewrite();
+    table.takeSpareAsNewNames();
+}
+
+void ApplyNumbering(FileNameTable &table, QStringView startText, QStringView stepText, int digitWidthIndex)
+{
+    const double start = fieldNumber(startText);
+    const double step = fieldNumber(stepText);
+    const int width = digitWidthIndex + 1;
+    const NameColumn &names = table.newNames();
+    NameColumn &numbered = table.spareColumn();
+    char16_t number[NumberTextCapacity];
+    numbered.beginRewrite(names.size(), names.totalLength() + names.size() * NumberTextCapacity);
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const QStringView name = names.at(i);
+        const qsizetype tail = tailLength(name);
+        const double value = start + step * double(i);
+        // From 10^15 on the number would be written in powers of ten, rounded or not at
+        // all: a null stands in its place, which no file name can hold, so the row is
+        // marked and refused rather than carrying a number the user did not ask for.
+        int numberLength = std::abs(value) < PlainDigitsLimit ? writeNumberText(value, width, number) : -1;
+        if (numberLength < 0) {
+            number[0] = u'\0';
+            numberLength = 1;
+        }
+        numbered.write({name.first(name.size() - tail), QStringView(number, numberLength), name.last(tail)});
+    }
+    numbered.endRewrite();
+    table.takeSpareAsNewNames();
+}
+
+} // namespace velmix

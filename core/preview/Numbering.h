@@ -1,0 +1,32 @@
+#pragma once
+
+#include "preview/FileNameTable.h"
+
+#include <QString>
+#include <QStringView>
+
+
+namespace velmix {
+
+// A start or step text read as a whole decimal number in the C locale and floored. Text
+// that is no such number, or that overflows a double, counts as 1.
+[[nodiscard]] double fieldNumber(QStringView text);
+
+// The running number as the general double format with at most 15 significant digits,
+// zero-filled to `width` characters (after the sign of a negative value), written into
+// `out`, which holds NumberTextCapacity units. Returns the length, or -1 (no text) for a
+// value that is not finite.
+constexpr int NumberTextCapacity = 40;
+int writeNumberText(double value, int width, char16_t *out);
+
+// Every new name afresh from its current name: unchanged for the base names "*" and "-",
+// otherwise the base name followed by the current name's tail.
+void ApplyBaseName(FileNameTable &table, const QString &baseName);
+
+// Puts the running number start + step * row (rows from 0) between the stem and the tail of
+// every new name; from 10^15 on, a null character instead, so the row is refused.
+void ApplyNumbering(FileNameTable &table, QStringView startText, QStringView stepText, int digitWidthIndex);
+
+[[nodiscard]] bool keepsOwnNames(QStringView baseName);
+
+} // namespace velmix

@@ -1,0 +1,270 @@
+#include "preview/PreviewSession.h"
+
+#include "metadata/DateTakenOrder.h"
+#include "preview/NameFields.h"
+#include "preview/NameTransforms.h"
+#include "preview/Numbering.h"
+#include "text/CharacterLimit.h"
+#include "text/NaturalSort.h"
+#include "text/Surrogates.h"
+
+#include <optional>
+
+namespace velmix {
+
+PreviewSession::PreviewSession(BusyPointer &busyPointer)
+    : m_busyPointer(busyPointer)
+{
+}
+
+bool &PreviewSession::flag(Toggle toggle)
+{
+    switch (toggle) {
+    case Toggle::UpperCase: return m_options.UpperCase;
+    case Toggle::LowerCase: return m_options.LowerCase;
+    case Toggle::FirstLetterCapital: return m_options.FirstLetterCapital;
+    case Toggle::SpacesToUnderscores: return m_options.SpacesToUnderscores;
+    case Toggle::UnderscoresToSpaces: return m_options.UnderscoresToSpaces;
+    case Toggle::Numbering: return m_options.Numbering;
+    }
+    Q_UNREACHABLE();
+    return m_options.Numbering;
+}
+
+bool PreviewSession::isTicked(Toggle toggle) const
+{
+    return const_cast<PreviewSession *>(this)->flag(toggle);
+}
+
+void PreviewSession::loadFileList(const NameColumn &listedNames, const FolderRules &rules,
+                                  const NameColumn &unlistedNames)
+{
+    m_listedNames = listedNames;
+    m_rules = rules;
+    m_unlistedNames = unlistedNames;
+    m_metadata.reset(listedNames.size()); // a new listing reads its files afresh
+    m_table.setFields(nullptr, {}, false);
+    // The date order would read every file of each folder opened: it is chosen anew.
+    if (m_options.Order == NumberingOrder::ByDateTaken)
+        m_options.Order = NumberingOrder::ByName;
+    (void)loadRows(m_options.Order);
+}
+
+bool PreviewSession::loadRows(NumberingOrder order)
+{
+    std::optional<BusyGuard> busy;
+    if (!m_listedNames.isEmpty())
+        busy.emplace(m_busyPointer);
+    std::vector<quint32> rows;
+    switch (order) {
+    case NumberingOrder::ByName:
+        break;
+    case NumberingOrder::ByNumbersInName:
+        rows = naturalOrder(m_listedNames);
+        break;
+    case NumberingOrder::ByDateTaken:
+        if (!m_listedNames.isEmpty()) {
+            if (!m_metadataSource || !m_metadata.readMissing(*m_metadataSource, m_listedNames))
+                return false;
+            rows = dateTakenOrder(m_metadata.byListing());
+        }
+        break;
+    }
+    arrangeRows(std::move(rows));
+    return true;
+}
+
+void PreviewSession::setNumberingOrder(NumberingOrder order)
+{
+    if (order == m_options.Order || !loadRows(order))
+        return;
+    m_options.Order = order;
+    if (m_namesPending)
+        RebuildNewNames();
+    else if (order == NumberingOrder::ByDateTaken)
+        m_table.setFields(&m_dates, {}, false); // each row tells where its date came from
+}
+
+void PreviewSession::RebuildNewNames()
+{
+    // Decided from the table itself: an empty new name must never freeze the preview.
+    if (!m_table.holdsFiles())
+        return;
+    m_namesPending = true;
+    BusyGuard busy(m_busyPointer);
+    if (m_options.StepText.isEmpty())
+        m_options.StepText = QStringLiteral("1");
+    if (m_options.StartText.isEmpty())
+        m_options.StartText = QStringLiteral("1");
+    applyBaseName();
+    if (m_options.Numbering)
+        ApplyNumbering(m_table, m_options.StartText, m_options.StepText, m_options.DigitWidthIndex);
+    if (m_options.UpperCase)
+        ToUpperCase(m_table);
+    if (m_options.LowerCase)
+        ToLowerCase(m_table);
+    if (m_options.SpacesToUnderscores)
+        ReplaceSpaces(m_table);
+    if (m_options.UnderscoresToSpaces)
+        ReplaceUnderscores(m_table);
+    if (m_options.FirstLetterCapital)
+        CapitalizeFirstLetter(m_table);
+    m_ruleSteps.apply(m_table);
+    markNewNames();
+    if (m_observer)
+        m_observer->newNamesRebuilt();
+}
+
+void PreviewSession::applyBaseName()
+{
+    const bool datesShown = m_options.Order == NumberingOrder::ByDateTaken;
+    if (!m_options.BaseName.contains(u'{')) { // no fields: the names as they always were
+        ApplyBaseName(m_table, m_options.BaseName);
+        m_table.setFields(datesShown ? &m_dates : nullptr, {}, false);
+        return;
+    }
+    const NameFields fields(m_options.BaseName);
+    if (fields.needsMetadata() && m_metadataSource)
+        (void)m_metadata.readMissing(*m_metadataSource, m_listedNames); // a cancel leaves rows unread, marked
+    ApplyFieldBaseName(m_table, fields, m_metadata);
+    m_table.setFields(datesShown || fields.needsMetadata() ? &m_dates : nullptr, fields.unknownFields(),
+                      fields.needsMetadata());
+}
+
+void PreviewSession::arrangeRows(std::vector<quint32> order)
+{
+    NameColumn names = m_listedNames;
+    if (!order.empty())
+        names.reorder(order);
+    m_metadata.setOrder(std::move(order));
+    m_folderNames.reset(); // built from the rows in their order
+    m_judgement = {};
+    if (m_observer)
+        m_observer->tableAboutToReload();
+    m_table.load(names);
+    m_table.setFolderWriteError(m_rules.writeError);
+    if (m_observer)
+        m_observer->tableReloaded();
+}
+
+void PreviewSession::markNewNames()
+{
+    // Every file keeps its name, as after a reload (steps write new names elsewhere, so
+    // shared storage means the same names): nothing to judge, and a large listing's index
+    // of names is not built on the window's thread until a row asks for another name.
+    if (m_table.newNames().sharesStorageWith(m_table.currentNames())) {
+        m_judgement.fates.assign(size_t(m_table.fileCount()), RowFate::Stays);
+        m_table.setFates(m_judgement.fates);
+        return;
+    }
+    if (!m_folderNames)
+        m_folderNames.emplace(m_table.currentNames(), m_rules, m_unlistedNames);
+    judgeNewNames(*m_folderNames, m_table.newNames(), m_judgement);
+    m_table.setFates(m_judgement.fates);
+}
+
+void PreviewSession::ToggleOption(Toggle toggle)
+{
+    bool &ticked = flag(toggle);
+    if (toggle == Toggle::Numbering) {
+        if (!ticked)
+            ticked = true;
+        else if (keepsOwnNames(m_options.BaseName) || NameFields(m_options.BaseName).holdsFields())
+            ticked = false; // fields can give every file a name of its own
+        else
+            return; // a base name holds numbering on, silently
+        RebuildNewNames();
+        return;
+    }
+    if (!ticked) {
+        ticked = true;
+        switch (toggle) {
+        case Toggle::UpperCase:
+            m_options.LowerCase = m_options.FirstLetterCapital = false;
+            break;
+        case Toggle::LowerCase:
+            m_options.UpperCase = m_options.FirstLetterCapital = false;
+            break;
+        case Toggle::FirstLetterCapital:
+            m_options.UpperCase = m_options.LowerCase = false;
+            break;
+        case Toggle::SpacesToUnderscores:
+            m_options.UnderscoresToSpaces = false;
+            break;
+        case Toggle::UnderscoresToSpaces:
+            m_options.SpacesToUnderscores = false;
+            break;
+        case Toggle::Numbering:
+            break;
+        }
+    } else {
+        ticked = false;
+    }
+    RebuildNewNames();
+}
+
+void PreviewSession::ResetOptions()
+{
+    // The chosen width and order stay.
+    const NamingOptions chosen = m_options;
+    m_options = NamingOptions();
+    m_options.DigitWidthIndex = chosen.DigitWidthIndex;
+    m_options.Order = chosen.Order;
+    m_ruleSteps = NameRuleSteps();
+}
+
+void PreviewSession::setNameRules(const NameRules &rules)
+{
+    if (rules == m_ruleSteps.rules())
+        return;
+    m_ruleSteps.update(rules);
+    RebuildNewNames();
+}
+
+void PreviewSession::setBaseName(const QString &text)
+{
+    m_options.BaseName = firstCharacters(text, NamingOptions::BaseNameLimit);
+}
+
+void PreviewSession::setStartText(const QString &text)
+{
+    m_options.StartText = text.left(NamingOptions::StartTextLimit);
+}
+
+void PreviewSession::setStepText(const QString &text)
+{
+    m_options.StepText = text;
+}
+
+void PreviewSession::setDigitWidthIndex(int index)
+{
+    if (index >= 0 && index < NamingOptions::DigitWidthCount)
+        m_options.DigitWidthIndex = index;
+}
+
+void PreviewSession::baseNameKeyReleased()
+{
+    if (!keepsOwnNames(m_options.BaseName))
+        m_options.Numbering = true;
+    RebuildNewNames();
+}
+
+void PreviewSession::numberingInputChanged()
+{
+    if (m_options.Numbering)
+        RebuildNewNames();
+}
+
+QString PreviewSession::MetadataDates::note(qsizetype row) const
+{
+    const RowMetadata *read = m_metadata.atRow(row);
+    return read ? dateNote(*read) : QString();
+}
+
+bool PreviewSession::MetadataDates::byFileTime(qsizetype row) const
+{
+    const RowMetadata *read = m_metadata.atRow(row);
+    return read && read->source == DateSource::ModificationTime;
+}
+
+} // namespace velmix

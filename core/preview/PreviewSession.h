@@ -1,0 +1,106 @@
+#pragma once
+
+#include "BusyPointer.h"
+#include "marks/NameConflicts.h"
+#include "metadata/ListingMetadata.h"
+#include "metadata/MetadataSource.h"
+#include "preview/FileNameTable.h"
+#include "preview/NameRuleSteps.h"
+#include "preview/NamingOptions.h"
+#include "preview/NumberingOrder.h"
+#include "preview/TableObserver.h"
+
+#include <optional>
+
+namespace velmix {
+
+// The table, the naming options and the pending flag, with the rules that change them:
+// the toggle clicks, the edits of the numbering fields and the preview pipeline.
+class PreviewSession
+{
+public:
+    explicit PreviewSession(BusyPointer &busyPointer);
+
+    [[nodiscard]] const FileNameTable &table() const { return m_table; }
+    [[nodiscard]] const NamingOptions &options() const { return m_options; }
+    [[nodiscard]] bool namesPending() const { return m_namesPending; }
+    [[nodiscard]] bool isTicked(Toggle toggle) const;
+    // The rules after the options (find and replace, cut and insert, title case, Cyrillic
+    // to Latin), and why the find text does not compile as an expression (else empty).
+    [[nodiscard]] const NameRules &nameRules() const { return m_ruleSteps.rules(); }
+    [[nodiscard]] const QString &findError() const { return m_ruleSteps.findError(); }
+
+    void setObserver(TableObserver *observer) { m_observer = observer; }
+    // Where the files' dates and tags come from, once a field or the order needs them.
+    void setMetadataSource(MetadataSource *source) { m_metadataSource = source; }
+
+    // Fills the table from the listed names, both columns alike. Every rebuild then marks
+    // the rows the apply will refuse, judged by the folder's rules and the names of the
+    // entries the listing leaves out.
+    void loadFileList(const NameColumn &listedNames, const FolderRules &rules = {},
+                      const NameColumn &unlistedNames = {});
+    void RebuildNewNames();
+    void ToggleOption(Toggle toggle);
+    // Puts every rule as given and rebuilds the preview at once; the expression and the
+    // transliterator are made again only when their own settings changed.
+    void setNameRules(const NameRules &rules);
+    // Every option and every rule back to its default: off and empty.
+    void ResetOptions();
+    void clearPending() { m_namesPending = false; }
+
+    // Every edit of a field box, typed or pasted, reaches these at once; they do not
+    // rebuild the preview (the key release of the base name, and numberingInputChanged,
+    // decide that).
+    void setBaseName(const QString &text);
+    void setStartText(const QString &text);
+    void setStepText(const QString &text);
+    void setDigitWidthIndex(int index);
+    // Puts the rows in that order, the order the numbers follow, and rebuilds a preview
+    // already shown. By date taken reads the files' dates first; a cancel of that read
+    // keeps the order as it was.
+    void setNumberingOrder(NumberingOrder order);
+
+    void baseNameKeyReleased();
+    // A new start, step or digit width: the preview follows while numbering is ticked,
+    // and an emptied start or step reads "1" again after that rebuild.
+    void numberingInputChanged();
+    void digitWidthDoubleClicked() { RebuildNewNames(); }
+
+private:
+    // The table takes the listed names in the numbering order; false, changing nothing,
+    // where the dates that order needs were not read (a cancel).
+    bool loadRows(NumberingOrder order);
+    void markNewNames();
+    // The table's rows in `order` (places in the listing; empty for the listing's order).
+    void arrangeRows(std::vector<quint32> order);
+    void applyBaseName();
+    bool &flag(Toggle toggle);
+
+    BusyPointer &m_busyPointer;
+    FileNameTable m_table;
+    NamingOptions m_options;
+    NameRuleSteps m_ruleSteps;
+    bool m_namesPending = false;
+    TableObserver *m_observer = nullptr;
+    NameColumn m_listedNames; // in the listing's order
+    FolderRules m_rules;
+    NameColumn m_unlistedNames;
+    std::optional<FolderNames> m_folderNames; // built on the first rebuild of a listing
+    NameJudgement m_judgement;
+    ListingMetadata m_metadata;
+    // The table's view of m_metadata.
+    class MetadataDates : public RowDates
+    {
+    public:
+        explicit MetadataDates(const ListingMetadata &metadata) : m_metadata(metadata) {}
+        [[nodiscard]] bool read(qsizetype row) const override { return m_metadata.atRow(row) != nullptr; }
+        [[nodiscard]] QString note(qsizetype row) const override;
+        [[nodiscard]] bool byFileTime(qsizetype row) const override;
+
+    private:
+        const ListingMetadata &m_metadata;
+    } m_dates{m_metadata};
+    MetadataSource *m_metadataSource = nullptr;
+};
+
+} // namespace velmix

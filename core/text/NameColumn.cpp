@@ -1,0 +1,82 @@
+#include "text/NameColumn.h"
+
+#include <algorithm>
+#include <limits>
+#include <stdexcept>
+
+namespace velmix {
+
+void NameColumn::clear()
+{
+    m_chars = QString();
+    m_spans = QList<Span>();
+    m_pendingStart = 0;
+}
+
+void NameColumn::append(QStringView name)
+{
+    m_pendingStart = m_chars.size();
+    m_chars.append(name);
+    closePendingName();
+}
+
+QStringView NameColumn::pendingName() const
+{
+    return QStringView(m_chars).mid(m_pendingStart);
+}
+
+void NameColumn::closePendingName()
+{
+    // Spans hold 32-bit offsets: four billion characters is far beyond any real folder.
+    if (m_chars.size() > std::numeric_limits<quint32>::max())
+        throw std::length_error("name column too large");
+    m_spans.append(Span{quint32(m_pendingStart), quint32(m_chars.size() - m_pendingStart)});
+    m_pendingStart = m_chars.size();
+}
+
+void NameColumn::discardPendingName()
+{
+    m_chars.truncate(m_pendingStart);
+}
+
+void NameColumn::beginRewrite(qsizetype names, qsizetype maxCharacters)
+{
+    if (maxCharacters > std::numeric_limits<quint32>::max())
+        throw std::length_error("name column too large");
+    if (!m_chars.isDetached() || !m_spans.isDetached()) {
+        m_chars = QString();
+        m_spans = QList<Span>();
+    }
+    m_chars.resize(maxCharacters);
+    m_spans.resize(0);
+    m_spans.reserve(names);
+    m_writeCursor = reinterpret_cast<char16_t *>(m_chars.data());
+    m_pendingStart = 0;
+}
+
+void NameColumn::growRewrite(qsizetype atLeast)
+{
+    const qsizetype size = std::max(atLeast, m_chars.size() * 2);
+    if (atLeast > std::numeric_limits<quint32>::max())
+        throw std::length_error("name column too large");
+    m_chars.resize(std::min<qsizetype>(size, std::numeric_limits<quint32>::max()));
+    m_writeCursor = reinterpret_cast<char16_t *>(m_chars.data());
+}
+
+void NameColumn::endRewrite()
+{
+    m_chars.resize(m_pendingStart);
+    m_writeCursor = nullptr;
+}
+
+void NameColumn::reorder(std::span<const quint32> order)
+{
+    NameColumn ordered;
+    ordered.beginRewrite(qsizetype(order.size()), totalLength());
+    for (quint32 index : order)
+        ordered.write({at(index)});
+    ordered.endRewrite();
+    *this = std::move(ordered);
+}
+
+} // namespace velmix

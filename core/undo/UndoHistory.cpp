@@ -1,0 +1,40 @@
+#include "undo/UndoHistory.h"
+
+#include <algorithm>
+
+namespace velmix {
+
+QStringList UndoHistory::add(Entry entry)
+{
+    m_entries.push_back(std::move(entry));
+    QStringList dropped;
+    while (qsizetype(m_entries.size()) > Depth) {
+        if (!m_entries.front().journal.isEmpty())
+            dropped << m_entries.front().journal;
+        m_entries.erase(m_entries.begin());
+    }
+    return dropped;
+}
+
+UndoHistory::Entry *UndoHistory::lastIn(const QString &folder)
+{
+    const auto last = std::find_if(m_entries.rbegin(), m_entries.rend(), [&](const Entry &e) { return e.folder == folder; });
+    return last == m_entries.rend() ? nullptr : &*last;
+}
+
+bool UndoHistory::holds(const QString &folder) const
+{
+    return std::any_of(m_entries.cbegin(), m_entries.cend(), [&](const Entry &e) { return e.folder == folder; });
+}
+
+void UndoHistory::remove(const Entry *entry)
+{
+    std::erase_if(m_entries, [&](const Entry &e) { return &e == entry; });
+}
+
+void UndoHistory::removeJournal(const QString &journal)
+{
+    std::erase_if(m_entries, [&](const Entry &e) { return !journal.isEmpty() && e.journal == journal; });
+}
+
+} // namespace velmix

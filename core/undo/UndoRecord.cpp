@@ -1,0 +1,57 @@
+#include "undo/UndoRecord.h"
+
+#include "text/FileNameCodec.h"
+
+
+namespace velmix {
+
+std::optional<UndoRecord> UndoRecord::after(const RenameOutcome &outcome, const QString &folder,
+                                            const std::vector<std::optional<FileIdentity>> &identities)
+{
+    UndoRecord record;
+    record.m_folder = folder;
+    record.setRules(outcome.rules);
+    for (size_t row = 0; row < outcome.finalNames.size(); ++row) {
+        if (outcome.finalNames[row] == outcome.sources[row])
+            continue;
+        record.m_currentNames.append(FileNameCodec::decode(outcome.finalNames[row]));
+        record.m_oldNames.append(FileNameCodec::decode(outcome.sources[row]));
+        record.m_identities.push_back(row < identities.size() ? identities[row] : std::nullopt);
+    }
+    if (record.m_currentNames.isEmpty())
+        return std::nullopt;
+    return record;
+}
+
+std::optional<UndoRecord> UndoRecord::fromJournal(const JournalContent &content)
+{
+    const std::vector<JournalRow> &rows = content.plan.rows;
+    const std::vector<QByteArray> &finalNames = content.namesNow;
+    UndoRecord record;
+    record.m_folder = FileNameCodec::decode(content.plan.folder);
+    record.setRules(content.plan.rules);
+    for (size_t row = 0; row < rows.size(); ++row) {
+        if (finalNames[row] == rows[row].from)
+            continue;
+        record.m_currentNames.append(FileNameCodec::decode(finalNames[row]));
+        record.m_oldNames.append(FileNameCodec::decode(rows[row].from));
+        record.m_identities.push_back(rows[row].identity);
+    }
+    if (record.m_currentNames.isEmpty())
+        return std::nullopt;
+    return record;
+}
+
+void UndoRecord::setRules(const FolderRules &rules)
+{
+    m_rules = rules;
+    // The old names were on this very medium: giving them back is never refused.
+    m_rules.refusesWindowsNames = false;
+}
+
+QString UndoRecord::question() const
+{
+    return QStringLiteral("Вернуть прежние имена? Файлов: %1").arg(fileCount());
+}
+
+} // namespace velmix
