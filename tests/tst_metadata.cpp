@@ -4,6 +4,7 @@
 #include "metadata/DateChain.h"
 #include "metadata/FolderMetadata.h"
 #include "metadata/LibraryTagReader.h"
+#include "metadata/OldTagText.h"
 #include "preview/PreviewSession.h"
 
 #include <QFile>
@@ -15,6 +16,7 @@
 using namespace velmix;
 
 Q_DECLARE_METATYPE(DateSource)
+Q_DECLARE_METATYPE(OldTagText)
 
 namespace {
 
@@ -65,6 +67,28 @@ struct Session
         return cells;
     }
 };
+
+// Russian letters as an old Windows player wrote them, one byte each.
+QByteArray cp1251(const QString &text)
+{
+    QByteArray bytes;
+    for (const QChar c : text) {
+        if (c == u'ё' || c == u'Ё' || c == u'—')
+            bytes += char(c == u'ё' ? 0xB8 : c == u'Ё' ? 0xA8 : 0x97);
+        else
+            bytes += c >= u'А' && c <= u'я' ? char(0xC0 + (c.unicode() - u'А')) : c.toLatin1();
+    }
+    return bytes;
+}
+
+// The tags of the only file `name` in a folder, as the names take them: "artist|title|album|track".
+QString tagsOnDisk(TagReader &reader, const QString &name, const QByteArray &content)
+{
+    test::TempFolder dir;
+    dir.createFile(QFile::encodeName(name), content);
+    const std::optional<RowMetadata> row = FolderMetadata::readFiles(reader, dir.path(), test::column({name}), {0}, nullptr)[0];
+    return row ? QStringList({row->artist, row->title, row->album, QString::number(row->track)}).join(u'|') : QString();
+}
 
 const QStringList threeFiles{"a.jpg", "b.mp3", "c.txt"};
 
@@ -209,6 +233,43 @@ private Q_SLOTS:
         QCOMPARE(session.source.reads, 5);
     }
 
+    void oldTagText_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<OldTagText>("choice");
+        QTest::addColumn<QString>("text");
+        const auto detect = OldTagText::Detect;
+        QTest::newRow("Russian words") << cp1251("Ночные Снайперы — Ёж") << detect << "Ночные Снайперы — Ёж";
+        QTest::newRow("Latin and Russian words") << cp1251("DJ Грув feat. Би-2") << detect << "DJ Грув feat. Би-2";
+        QTest::newRow("a lone Russian letter") << cp1251("Я") << detect << "Я";
+        QTest::newRow("accents among plain letters") << QByteArray("Beyonc\xE9 \xE0 Paris") << detect << "Beyoncé à Paris";
+        QTest::newRow("plain ASCII") << QByteArray("Track 01") << detect << "Track 01";
+        QTest::newRow("forced cp1251") << QByteArray("Beyonc\xE9") << OldTagText::Cp1251 << "Beyoncй";
+        QTest::newRow("forced Latin-1") << cp1251("Сплин") << OldTagText::Latin1 << "Ñïëèí";
+    }
+    void oldTagText()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(OldTagText, choice);
+        QFETCH(QString, text);
+        QCOMPARE(velmix::oldTagText(bytes, choice), text);
+    }
+
+    // The choice reaches TagLib's reading of both old kinds of tag, file after file.
+    void oldTagChoiceOverrides()
+    {
+        const QByteArray v1 = test::withId3v1(test::mp3WithLatin1Frames({}, {}), cp1251("Сплин"), "Mot\xF6rhead", 2);
+        const QByteArray v2 = test::mp3WithLatin1Frames(cp1251("Сплин"), "Mot\xF6rhead");
+        const std::unique_ptr<TagReader> reader = makeLibraryTagReader();
+        reader->setOldTagText(OldTagText::Latin1);
+        QCOMPARE(tagsOnDisk(*reader, "1.mp3", v1), "Ñïëèí|Motörhead||2");
+        QCOMPARE(tagsOnDisk(*reader, "2.mp3", v2), "Ñïëèí|Motörhead||0");
+        reader->setOldTagText(OldTagText::Cp1251);
+        QCOMPARE(tagsOnDisk(*reader, "1.mp3", v1), "Сплин|Motцrhead||2");
+        reader->setOldTagText(OldTagText::Detect);
+        QCOMPARE(tagsOnDisk(*reader, "2.mp3", v2), "Сплин|Motörhead||0");
+    }
+
     void filesOnDisk_data()
     {
         QTest::addColumn<QString>("name");
@@ -232,8 +293,20 @@ private Q_SLOTS:
         QTest::newRow("huge sparse movie") << "V2.mov" << QByteArray("sparse") << DateSource::ModificationTime << fileTime;
         QTest::newRow("ID3v2") << "song.mp3" << test::mp3WithTags("Исполнитель", "Песня", "Альбом", 7)
                                << DateSource::ModificationTime << "Исполнитель|Песня|Альбом|7";
-        QTest::newRow("FLAC") << "song.flac" << test::flacWithTags("Группа", "Пьеса", "Диск", 12)
-                              << DateSource::ModificationTime << "Группа|Пьеса|Диск|12";
+        QTest::newRow("FLAC, two artists") << "song.flac" << test::flacWithTags({"Группа", "Гость"}, "Пьеса", "Диск", 12)
+                                           << DateSource::ModificationTime << "Группа, Гость|Пьеса|Диск|12";
+        QTest::newRow("ID3v1 in cp1251") << "old.mp3"
+                                         << test::withId3v1(test::mp3WithLatin1Frames({}, {}), cp1251("Сплин"),
+                                                            cp1251("Выхода нет"), 3)
+                                         << DateSource::ModificationTime << "Сплин|Выхода нет||3";
+        QTest::newRow("ID3v2.3 Latin-1 frames in cp1251")
+            << "old.mp3" << test::mp3WithLatin1Frames(cp1251("Кино"), cp1251("Ёлка и Звезда"))
+            << DateSource::ModificationTime << "Кино|Ёлка и Звезда||0";
+        QTest::newRow("Latin-1 frames in Latin-1") << "old.mp3" << test::mp3WithLatin1Frames("Mot\xF6rhead", "Sigur R\xF3s")
+                                                   << DateSource::ModificationTime << "Motörhead|Sigur Rós||0";
+        QTest::newRow("ID3v2 wins, a stale ID3v1 fills nothing")
+            << "both.mp3" << test::withId3v1(test::mp3WithTags("Ария", "Ангел", "Альбом", 0), "Old", "Stale", 1)
+            << DateSource::ModificationTime << "Ария|Ангел|Альбом|0";
     }
     void filesOnDisk()
     {

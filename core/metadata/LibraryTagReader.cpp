@@ -1,11 +1,20 @@
 #include "metadata/LibraryTagReader.h"
 
 #include "metadata/ExifDates.h"
+#include "metadata/OldTagText.h"
 #include "metadata/QuickTimeHeader.h"
 
 #include <exiv2/exiv2.hpp>
+#include <taglib/apetag.h>
 #include <taglib/fileref.h>
+#include <taglib/id3v1tag.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
 #include <taglib/tag.h>
+#include <taglib/tpropertymap.h>
+
+#include <atomic>
+#include <mutex>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -125,16 +134,75 @@ QString text(const TagLib::String &value)
     return QString::fromStdString(value.to8Bit(true));
 }
 
+// TagLib's hooks for one-byte text are process-wide: they are set once, and each read
+// passes its choice through its own thread.
+thread_local OldTagText threadOldTagText = OldTagText::Detect;
+
+TagLib::String parseOldText(const TagLib::ByteVector &data)
+{
+    QByteArrayView bytes(data.data(), qsizetype(data.size()));
+    if (const qsizetype end = bytes.indexOf('\0'); end >= 0)
+        bytes.truncate(end); // ID3v1 pads its fields with zeros
+    const QByteArray utf8 = oldTagText(bytes, threadOldTagText).trimmed().toUtf8();
+    return TagLib::String(TagLib::ByteVector(utf8.constData(), uint(utf8.size())), TagLib::String::UTF8);
+}
+
+class OldV1Text final : public TagLib::ID3v1::StringHandler
+{
+public:
+    TagLib::String parse(const TagLib::ByteVector &data) const override { return parseOldText(data); }
+};
+
+class OldV2Text final : public TagLib::ID3v2::Latin1StringHandler
+{
+public:
+    TagLib::String parse(const TagLib::ByteVector &data) const override { return parseOldText(data); }
+};
+
+void setOldTextHandlers()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        static const OldV1Text v1;
+        static const OldV2Text v2;
+        TagLib::ID3v1::Tag::setStringHandler(&v1);
+        TagLib::ID3v2::Tag::setLatin1StringHandler(&v2);
+    });
+}
+
+// The one tag of an MP3 the names take, whole, the newest kind first, so a stale ID3v1
+// tag never fills a field its ID3v2 tag leaves empty.
+TagLib::Tag *chosenTag(TagLib::MPEG::File *mpeg)
+{
+    if (mpeg->hasID3v2Tag())
+        return mpeg->ID3v2Tag();
+    if (mpeg->hasAPETag())
+        return mpeg->APETag();
+    return mpeg->hasID3v1Tag() ? mpeg->ID3v1Tag() : nullptr;
+}
+
+// Several values of one field (two ARTIST comments, an ID3v2.4 frame's list) join with ", ".
+QString joined(const TagLib::PropertyMap &properties, const char *key)
+{
+    const auto found = properties.find(key);
+    return found == properties.end() ? QString() : text(found->second.toString(", "));
+}
+
 void readMusic(const QByteArray &path, MediaTags &tags)
 {
     try {
         const TagLib::FileRef file(path.constData(), false);
-        const TagLib::Tag *tag = file.isNull() ? nullptr : file.tag();
+        if (file.isNull())
+            return;
+        auto *mpeg = dynamic_cast<TagLib::MPEG::File *>(file.file());
+        TagLib::Tag *tag = mpeg ? chosenTag(mpeg) : file.tag();
         if (!tag)
             return;
-        tags.artist = text(tag->artist());
-        tags.title = text(tag->title());
-        tags.album = text(tag->album());
+        // The file's own map where it is no MP3: the base tag's lists only its first values.
+        const TagLib::PropertyMap properties = mpeg ? tag->properties() : file.file()->properties();
+        tags.artist = joined(properties, "ARTIST");
+        tags.title = joined(properties, "TITLE");
+        tags.album = joined(properties, "ALBUM");
         tags.track = int(qMin(tag->track(), 9999u));
     } catch (...) {
     }
@@ -148,10 +216,12 @@ public:
         Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
         Exiv2::XmpParser::initialize(); // once, before any pool thread parses XMP
         Exiv2::enableBMFF(true);        // HEIC and AVIF
+        setOldTextHandlers();
     }
 
     MediaTags read(const QByteArray &path) override
     {
+        threadOldTagText = m_oldTagText.load(std::memory_order_relaxed);
         MediaTags tags;
         switch (familyOf(path)) {
         case Family::Picture: readPicture(path, m_head, tags); break;
@@ -165,8 +235,11 @@ public:
         return tags;
     }
 
+    void setOldTagText(OldTagText choice) override { m_oldTagText.store(choice, std::memory_order_relaxed); }
+
 private:
     QByteArray m_head; // reused from file to file
+    std::atomic<OldTagText> m_oldTagText{OldTagText::Detect};
 };
 
 } // namespace

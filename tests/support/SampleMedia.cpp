@@ -73,29 +73,62 @@ QByteArray jpegWithExif(const QString &dateTimeOriginal, const QString &createDa
     return jpeg;
 }
 
-QByteArray mp3WithTags(const QString &artist, const QString &title, const QString &album, int track)
+namespace {
+
+// An MP3 with an ID3v2 tag of `version` holding text frames (id, encoding byte, text);
+// with none, an MP3 with no ID3v2 tag.
+QByteArray mp3WithFrames(char version, const QList<std::pair<const char *, QByteArray>> &texts)
 {
     QByteArray frames;
-    const std::pair<const char *, QString> texts[] = {
-        {"TPE1", artist}, {"TIT2", title}, {"TALB", album}, {"TRCK", QString::number(track)}};
-    for (const auto &[id, text] : texts) {
-        const QByteArray body = '\x03' + text.toUtf8(); // UTF-8
+    for (const auto &[id, body] : texts) {
         frames += id;
         appendBig<quint32>(frames, quint32(body.size())); // below 128: the same when syncsafe
         frames += QByteArray(2, '\0') + body;
     }
-    QByteArray mp3("ID3\x04\x00\x00", 6);
-    const quint32 size = quint32(frames.size());
-    for (int shift : {21, 14, 7, 0})
-        mp3 += char((size >> shift) & 0x7F);
-    mp3 += frames;
+    QByteArray mp3;
+    if (!texts.isEmpty()) {
+        mp3 = QByteArray("ID3", 3) + version + QByteArray(2, '\0');
+        const quint32 size = quint32(frames.size());
+        for (int shift : {21, 14, 7, 0})
+            mp3 += char((size >> shift) & 0x7F);
+        mp3 += frames;
+    }
     // MPEG-1 layer III frames, 128 kbit/s at 44.1 kHz: 417 bytes each.
     for (int i = 0; i < 4; ++i)
         mp3 += QByteArray("\xFF\xFB\x90\x00", 4) + QByteArray(413, '\0');
     return mp3;
 }
 
-QByteArray flacWithTags(const QString &artist, const QString &title, const QString &album, int track)
+} // namespace
+
+QByteArray mp3WithTags(const QString &artist, const QString &title, const QString &album, int track)
+{
+    QList<std::pair<const char *, QByteArray>> texts = {
+        {"TPE1", '\x03' + artist.toUtf8()}, {"TIT2", '\x03' + title.toUtf8()}, {"TALB", '\x03' + album.toUtf8()}};
+    if (track > 0)
+        texts.append({"TRCK", '\x03' + QByteArray::number(track)});
+    return mp3WithFrames(4, texts);
+}
+
+QByteArray mp3WithLatin1Frames(const QByteArray &artist, const QByteArray &title)
+{
+    QList<std::pair<const char *, QByteArray>> texts;
+    if (!artist.isEmpty())
+        texts.append({"TPE1", '\0' + artist});
+    if (!title.isEmpty())
+        texts.append({"TIT2", '\0' + title});
+    return mp3WithFrames(3, texts);
+}
+
+QByteArray withId3v1(QByteArray mp3, const QByteArray &artist, const QByteArray &title, int track)
+{
+    const auto field = [](const QByteArray &text, int size) { return text.left(size).leftJustified(size, '\0'); };
+    // ID3v1.1: the comment's last two bytes are a zero and the track.
+    return mp3 + "TAG" + field(title, 30) + field(artist, 30) + field({}, 30) + field({}, 4) + field({}, 28) + '\0' +
+           char(track) + char(255);
+}
+
+QByteArray flacWithTags(const QStringList &artists, const QString &title, const QString &album, int track)
 {
     QByteArray flac("fLaC\x00\x00\x00\x22", 8); // STREAMINFO, 34 bytes
     appendBig<quint16>(flac, 4096);
@@ -106,9 +139,11 @@ QByteArray flacWithTags(const QString &artist, const QString &title, const QStri
     QByteArray comments;
     appendLittle<quint32>(comments, 6);
     comments += "velmix";
-    const QString fields[] = {QStringLiteral("ARTIST=") + artist, QStringLiteral("TITLE=") + title,
-                              QStringLiteral("ALBUM=") + album, QStringLiteral("TRACKNUMBER=") + QString::number(track)};
-    appendLittle<quint32>(comments, quint32(std::size(fields)));
+    QStringList fields{QStringLiteral("TITLE=") + title, QStringLiteral("ALBUM=") + album,
+                       QStringLiteral("TRACKNUMBER=") + QString::number(track)};
+    for (const QString &artist : artists)
+        fields.append(QStringLiteral("ARTIST=") + artist);
+    appendLittle<quint32>(comments, quint32(fields.size()));
     for (const QString &field : fields) {
         appendLittle<quint32>(comments, quint32(field.toUtf8().size()));
         comments += field.toUtf8();

@@ -309,7 +309,7 @@ private Q_SLOTS:
                                 << QStringList{"2026-07-14 Отпуск 1.jpg", "2026-07-14 Отпуск 2.jpg",
                                                "2026-07-14 Отпуск 3.jpg", "2026-07-14 Отпуск 4.jpg"};
         const QList<QByteArray> music{test::mp3WithTags("Ансамбль", "Первая", "Диск", 1),
-                                      test::flacWithTags("Оркестр", "Вторая", "Диск", 2)};
+                                      test::flacWithTags({"Оркестр"}, "Вторая", "Диск", 2)};
         QTest::newRow("music") << "{исполнитель} - {название}" << music << false
                                << QStringList{"Ансамбль - Первая.mp3", "Оркестр - Вторая.flac"};
     }
