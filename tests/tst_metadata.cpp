@@ -125,10 +125,29 @@ private Q_SLOTS:
                                         << DateSource::FileName << at("2026-07-14T00:00:00");
         QTest::newRow("dotted name with time") << "Снимок 2026.07.14 09.05.01.png" << QDateTime() << QDateTime()
                                                << QDateTime() << DateSource::FileName << at("2026-07-14T09:05:01");
+        const QList<std::pair<const char *, const char *>> phones = {
+            {"PXL_20260714_153012345.jpg", "2026-07-14T15:30:12"},
+            {"WhatsApp Image 2026-07-14 at 15.30.12.jpeg", "2026-07-14T15:30:12"},
+            {"signal-2026-07-14-153012.jpg", "2026-07-14T15:30:12"},
+            {"Screenshot_2026-07-14-15-30-12.png", "2026-07-14T15:30:12"},
+            {"VID_20260714_153012.mp4", "2026-07-14T15:30:12"},
+            {"14.07.2026 море.jpg", "2026-07-14T00:00:00"},
+            {"4-7-2026 15-30-12.jpg", "2026-07-04T15:30:12"},
+            {"2026-7-4.jpg", "2026-07-04T00:00:00"},
+            {"2026_7_14_25-61-00.jpg", "2026-07-14T00:00:00"}, // no such time: the date alone
+        };
+        for (const auto &[name, date] : phones)
+            QTest::newRow(name) << name << QDateTime() << QDateTime() << QDateTime() << DateSource::FileName << at(date);
         QTest::newRow("no such month") << "IMG_20261399_000000.jpg" << QDateTime() << QDateTime() << QDateTime()
                                        << DateSource::ModificationTime << a;
         QTest::newRow("digits around") << "x120260714.jpg" << QDateTime() << QDateTime() << QDateTime()
                                        << DateSource::ModificationTime << a;
+        QTest::newRow("no such day, Russian order") << "31.06.2026.jpg" << QDateTime() << QDateTime() << QDateTime()
+                                                    << DateSource::ModificationTime << a;
+        QTest::newRow("mixed separators") << "2026-7.14.jpg" << QDateTime() << QDateTime() << QDateTime()
+                                          << DateSource::ModificationTime << a;
+        QTest::newRow("a version, not a year") << "v1.2.3456.txt" << QDateTime() << QDateTime() << QDateTime()
+                                               << DateSource::ModificationTime << a;
     }
     void dateChain()
     {
