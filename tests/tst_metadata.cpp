@@ -309,6 +309,19 @@ private Q_SLOTS:
         QTest::newRow("movie header") << "V1.mp4" << test::mp4CreatedAt(3867386400u) // 2026-07-20 10:00:00 UTC
                                       << DateSource::QuickTime
                                       << QDateTime(QDate(2026, 7, 20), QTime(10, 0), Qt::UTC).toLocalTime().toString(u"yyyy-MM-ddTHH:mm:ss");
+        const QByteArray heic = test::heifWithExif("2026:07:14 15:30:12"), avif = test::heifWithExif("2026:07:15 06:00:00", true);
+        QVERIFY2(!heic.isEmpty() && !avif.isEmpty(), "libheif has no encoder to make the samples");
+        QTest::newRow("HEIC, EXIF through libheif") << "IMG_0001.HEIC" << heic
+                                                    << DateSource::DateTimeOriginal << "2026-07-14T15:30:12";
+        const QByteArray freeBox = QByteArray("\0\1\x11\x78" "free", 8) + QByteArray(70000, '\0'); // past the 64 KiB head
+        QTest::newRow("large HEIC, read from the file") << "P8.heif" << heic + freeBox << DateSource::DateTimeOriginal
+                                                        << "2026-07-14T15:30:12";
+        QTest::newRow("AVIF") << "P6.avif" << avif << DateSource::DateTimeOriginal
+                              << "2026-07-15T06:00:00";
+        QTest::newRow("HEIC without EXIF, date in name") << "IMG_20260714_101010.heic" << test::heifWithExif({})
+                                                         << DateSource::FileName << "2026-07-14T10:10:10";
+        QTest::newRow("HEIC cut short") << "P7.heic" << heic.left(300)
+                                        << DateSource::ModificationTime << fileTime;
         QTest::newRow("huge sparse movie") << "V2.mov" << QByteArray("sparse") << DateSource::ModificationTime << fileTime;
         QTest::newRow("ID3v2") << "song.mp3" << test::mp3WithTags("Исполнитель", "Песня", "Альбом", 7)
                                << DateSource::ModificationTime << "Исполнитель|Песня|Альбом|7";

@@ -1,10 +1,12 @@
 #include "metadata/LibraryTagReader.h"
 
 #include "metadata/ExifDates.h"
+#include "metadata/HeifExif.h"
 #include "metadata/OldTagText.h"
 #include "metadata/QuickTimeHeader.h"
 
 #include <exiv2/exiv2.hpp>
+#include <libheif/heif.h>
 #include <taglib/apetag.h>
 #include <taglib/fileref.h>
 #include <taglib/id3v1tag.h>
@@ -22,13 +24,13 @@
 namespace velmix {
 namespace {
 
-enum class Family { None, Picture, Music, Movie };
+enum class Family { None, Picture, Heif, Music, Movie };
 
 Family familyOf(const QByteArray &path)
 {
     static const std::pair<const char *, Family> extensions[] = {
         {"jpg", Family::Picture},  {"jpeg", Family::Picture}, {"jpe", Family::Picture},  {"tif", Family::Picture},
-        {"tiff", Family::Picture}, {"heic", Family::Picture}, {"heif", Family::Picture}, {"avif", Family::Picture},
+        {"tiff", Family::Picture}, {"heic", Family::Heif},    {"heif", Family::Heif},    {"avif", Family::Heif},
         {"png", Family::Picture},  {"webp", Family::Picture}, {"dng", Family::Picture},  {"cr2", Family::Picture},
         {"cr3", Family::Picture},  {"nef", Family::Picture},  {"arw", Family::Picture},  {"orf", Family::Picture},
         {"rw2", Family::Picture},  {"raf", Family::Picture},  {"pef", Family::Picture},  {"srw", Family::Picture},
@@ -99,13 +101,17 @@ bool readHead(const QByteArray &path, QByteArray &head)
     return true;
 }
 
-void readPicture(const QByteArray &path, QByteArray &head, MediaTags &tags)
+void readPicture(const QByteArray &path, Family family, QByteArray &head, MediaTags &tags)
 {
-    // Most photos are JPEGs with their dates in EXIF: read from the head alone. Exiv2
-    // parses the rest, and a JPEG without an original date there, for its XMP.
+    // Most photos are JPEGs with their dates in EXIF: read from the head alone. A HEIF's
+    // EXIF block is found by libheif, for Exiv2 finds none there. Exiv2 parses the rest,
+    // and a picture without an original date there, for its XMP.
     if (!readHead(path, head))
         return;
-    if (readJpegExifDates(head, tags.dateTimeOriginal, tags.createDate) && tags.dateTimeOriginal.isValid())
+    const bool found = family == Family::Heif
+                           ? readHeifExifDates(path, head, head.size() <= HeadSize, tags.dateTimeOriginal, tags.createDate)
+                           : readJpegExifDates(head, tags.dateTimeOriginal, tags.createDate);
+    if (found && tags.dateTimeOriginal.isValid())
         return;
     try {
         const bool whole = head.size() <= HeadSize;
@@ -217,14 +223,18 @@ public:
         Exiv2::XmpParser::initialize(); // once, before any pool thread parses XMP
         Exiv2::enableBMFF(true);        // HEIC and AVIF
         setOldTextHandlers();
+        heif_init(nullptr);
     }
+    ~LibraryTagReader() override { heif_deinit(); }
 
     MediaTags read(const QByteArray &path) override
     {
         threadOldTagText = m_oldTagText.load(std::memory_order_relaxed);
         MediaTags tags;
-        switch (familyOf(path)) {
-        case Family::Picture: readPicture(path, m_head, tags); break;
+        const Family family = familyOf(path);
+        switch (family) {
+        case Family::Picture:
+        case Family::Heif: readPicture(path, family, m_head, tags); break;
         case Family::Music: readMusic(path, tags); break;
         case Family::Movie:
             tags.quickTimeCreated = quickTimeCreation(path);
