@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 #include "metadata/DateChain.h"
 #include "metadata/FolderMetadata.h"
+#include "metadata/HeifExif.h"
 #include "metadata/LibraryTagReader.h"
 #include "metadata/OldTagText.h"
 #include "preview/PreviewSession.h"
@@ -229,6 +230,13 @@ private Q_SLOTS:
         session.preview.loadFileList(test::column(threeFiles)); // a new listing reads again
         session.preview.RebuildNewNames();
         QCOMPARE(session.source.reads, 6);
+        session.source.byName["b.mp3"].artist = "Ария"; // as another reading of its old tags gives
+        session.typeBaseName("{исполнитель}");
+        session.preview.setNumberingOrder(NumberingOrder::ByDateTaken);
+        session.preview.rereadMetadata(); // read again, in the order they need
+        QCOMPARE(session.source.reads, 9);
+        QCOMPARE(session.preview.options().Order, NumberingOrder::ByDateTaken);
+        QCOMPARE(session.column(FileNameTable::NewName).at(0), "АРИЯ1.MP3"); // the oldest first, in capitals
     }
 
     void numbersInDateOrder()
@@ -289,6 +297,31 @@ private Q_SLOTS:
         QCOMPARE(tagsOnDisk(*reader, "2.mp3", v2), "Сплин|Motörhead||0");
     }
 
+    // The usual layout is walked by hand; any other is left to libheif.
+    void heifExifRange_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<bool>("found");
+        const QByteArray usual = test::heifWithExif("2026:07:14 15:30:12", false, false);
+        QTest::newRow("HEIC") << usual << true;
+        QTest::newRow("AVIF") << test::heifWithExif("2026:07:14 15:30:12", true, false) << true;
+        QTest::newRow("EXIF in two extents") << test::heifWithExif("2026:07:14 15:30:12") << false;
+        QTest::newRow("no EXIF") << test::heifWithExif({}) << false;
+        QTest::newRow("meta cut short") << usual.left(usual.indexOf("iloc")) << false;
+        QTest::newRow("JPEG") << test::jpegWithExif("2026:07:14 15:30:12") << false;
+        QTest::newRow("a box of 2^64 - 1 bytes") << QByteArray("\0\0\0\1meta\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF", 16) << false;
+    }
+    void heifExifRange()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(bool, found);
+        QVERIFY(!file.isEmpty());
+        const std::optional<FileRange> range = velmix::heifExifRange(file);
+        QCOMPARE(range.has_value(), found);
+        if (found) // where its TIFF header is, then the header
+            QCOMPARE(file.mid(qsizetype(range->offset), 6), QByteArray("\0\0\0\0II", 6));
+    }
+
     void filesOnDisk_data()
     {
         QTest::addColumn<QString>("name");
@@ -311,6 +344,8 @@ private Q_SLOTS:
                                       << QDateTime(QDate(2026, 7, 20), QTime(10, 0), Qt::UTC).toLocalTime().toString(u"yyyy-MM-ddTHH:mm:ss");
         const QByteArray heic = test::heifWithExif("2026:07:14 15:30:12"), avif = test::heifWithExif("2026:07:15 06:00:00", true);
         QVERIFY2(!heic.isEmpty() && !avif.isEmpty(), "libheif has no encoder to make the samples");
+        QTest::newRow("HEIC as libheif writes it") << "IMG_0002.heic" << test::heifWithExif("2026:07:14 15:30:13", false, false)
+                                                   << DateSource::DateTimeOriginal << "2026-07-14T15:30:13";
         QTest::newRow("HEIC, EXIF through libheif") << "IMG_0001.HEIC" << heic
                                                     << DateSource::DateTimeOriginal << "2026-07-14T15:30:12";
         const QByteArray freeBox = QByteArray("\0\1\x11\x78" "free", 8) + QByteArray(70000, '\0'); // past the 64 KiB head

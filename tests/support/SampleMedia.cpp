@@ -228,7 +228,7 @@ QByteArray flacWithTags(const QStringList &artists, const QString &title, const 
     return flac + comments;
 }
 
-QByteArray heifWithExif(const QString &dateTimeOriginal, bool av1)
+QByteArray heifWithExif(const QString &dateTimeOriginal, bool av1, bool twoExtents)
 {
     // A grey 64×64 picture, encoded by libheif's own encoders (x265, aom).
     heif_init(nullptr);
@@ -258,7 +258,7 @@ QByteArray heifWithExif(const QString &dateTimeOriginal, bool av1)
     heif_encoder_release(encoder);
     heif_context_free(context);
     heif_deinit();
-    return dateTimeOriginal.isEmpty() ? file : exifInTwoExtents(file);
+    return dateTimeOriginal.isEmpty() || !twoExtents ? file : exifInTwoExtents(file);
 }
 
 QByteArray mp4CreatedAt(quint32 secondsSince1904)
