@@ -3,7 +3,7 @@
 #include "TestSupport.h"
 #include "metadata/DateChain.h"
 #include "metadata/FolderMetadata.h"
-#include "metadata/HeifExif.h"
+#include "metadata/HeifBoxes.h"
 #include "metadata/LibraryTagReader.h"
 #include "metadata/OldTagText.h"
 #include "preview/PreviewSession.h"
