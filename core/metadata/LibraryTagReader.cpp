@@ -104,8 +104,9 @@ bool readHead(const QByteArray &path, QByteArray &head)
 void readPicture(const QByteArray &path, Family family, QByteArray &head, MediaTags &tags)
 {
     // Most photos are JPEGs with their dates in EXIF: read from the head alone. A HEIF's
-    // EXIF block is found by libheif, for Exiv2 finds none there. Exiv2 parses the rest,
-    // and a picture without an original date there, for its XMP.
+    // EXIF item is found by a walk of its boxes or by libheif, for Exiv2 0.27 finds none
+    // in many. Exiv2 parses the rest, and a picture without an original date there, for
+    // its XMP.
     if (!readHead(path, head))
         return;
     const bool found = family == Family::Heif
