@@ -323,4 +323,12 @@ QString RenamerCore::rereadAfterMoves()
     return {};
 }
 
+void RenamerCore::setOldTagText(OldTagText choice)
+{
+    if (choice == m_metadata.oldTagText())
+        return;
+    m_metadata.setOldTagText(choice);
+    m_preview.rereadMetadata();
+}
+
 } // namespace velmix

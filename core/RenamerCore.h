@@ -103,6 +103,9 @@ public:
     // Numbers (and shows) the rows in that order. Here, not in the preview alone: an order
     // that needs more of each file than its name reads it as long work.
     void setNumberingOrder(NumberingOrder order) { m_preview.setNumberingOrder(order); }
+    // How old tags' text is read; a change reads the files' tags again.
+    void setOldTagText(OldTagText choice);
+    [[nodiscard]] OldTagText oldTagText() const { return m_metadata.oldTagText(); }
 
 private:
     // Runs a flow that may list a folder; where the user cancels the listing, the

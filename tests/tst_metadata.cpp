@@ -3,7 +3,9 @@
 #include "TestSupport.h"
 #include "metadata/DateChain.h"
 #include "metadata/FolderMetadata.h"
+#include "metadata/HeifBoxes.h"
 #include "metadata/LibraryTagReader.h"
+#include "metadata/OldTagText.h"
 #include "preview/PreviewSession.h"
 
 #include <QFile>
@@ -15,6 +17,7 @@
 using namespace velmix;
 
 Q_DECLARE_METATYPE(DateSource)
+Q_DECLARE_METATYPE(OldTagText)
 
 namespace {
 
@@ -66,6 +69,28 @@ struct Session
     }
 };
 
+// Russian letters as an old Windows player wrote them, one byte each.
+QByteArray cp1251(const QString &text)
+{
+    QByteArray bytes;
+    for (const QChar c : text) {
+        if (c == u'ё' || c == u'Ё' || c == u'—')
+            bytes += char(c == u'ё' ? 0xB8 : c == u'Ё' ? 0xA8 : 0x97);
+        else
+            bytes += c >= u'А' && c <= u'я' ? char(0xC0 + (c.unicode() - u'А')) : c.toLatin1();
+    }
+    return bytes;
+}
+
+// The tags of the only file `name` in a folder, as the names take them: "artist|title|album|track".
+QString tagsOnDisk(TagReader &reader, const QString &name, const QByteArray &content)
+{
+    test::TempFolder dir;
+    dir.createFile(QFile::encodeName(name), content);
+    const std::optional<RowMetadata> row = FolderMetadata::readFiles(reader, dir.path(), test::column({name}), {0}, nullptr)[0];
+    return row ? QStringList({row->artist, row->title, row->album, QString::number(row->track)}).join(u'|') : QString();
+}
+
 const QStringList threeFiles{"a.jpg", "b.mp3", "c.txt"};
 
 void describeThreeFiles(FakeSource &source)
@@ -101,10 +126,29 @@ private Q_SLOTS:
                                         << DateSource::FileName << at("2026-07-14T00:00:00");
         QTest::newRow("dotted name with time") << "Снимок 2026.07.14 09.05.01.png" << QDateTime() << QDateTime()
                                                << QDateTime() << DateSource::FileName << at("2026-07-14T09:05:01");
+        const QList<std::pair<const char *, const char *>> phones = {
+            {"PXL_20260714_153012345.jpg", "2026-07-14T15:30:12"},
+            {"WhatsApp Image 2026-07-14 at 15.30.12.jpeg", "2026-07-14T15:30:12"},
+            {"signal-2026-07-14-153012.jpg", "2026-07-14T15:30:12"},
+            {"Screenshot_2026-07-14-15-30-12.png", "2026-07-14T15:30:12"},
+            {"VID_20260714_153012.mp4", "2026-07-14T15:30:12"},
+            {"14.07.2026 море.jpg", "2026-07-14T00:00:00"},
+            {"4-7-2026 15-30-12.jpg", "2026-07-04T15:30:12"},
+            {"2026-7-4.jpg", "2026-07-04T00:00:00"},
+            {"2026_7_14_25-61-00.jpg", "2026-07-14T00:00:00"}, // no such time: the date alone
+        };
+        for (const auto &[name, date] : phones)
+            QTest::newRow(name) << name << QDateTime() << QDateTime() << QDateTime() << DateSource::FileName << at(date);
         QTest::newRow("no such month") << "IMG_20261399_000000.jpg" << QDateTime() << QDateTime() << QDateTime()
                                        << DateSource::ModificationTime << a;
         QTest::newRow("digits around") << "x120260714.jpg" << QDateTime() << QDateTime() << QDateTime()
                                        << DateSource::ModificationTime << a;
+        QTest::newRow("no such day, Russian order") << "31.06.2026.jpg" << QDateTime() << QDateTime() << QDateTime()
+                                                    << DateSource::ModificationTime << a;
+        QTest::newRow("mixed separators") << "2026-7.14.jpg" << QDateTime() << QDateTime() << QDateTime()
+                                          << DateSource::ModificationTime << a;
+        QTest::newRow("a version, not a year") << "v1.2.3456.txt" << QDateTime() << QDateTime() << QDateTime()
+                                               << DateSource::ModificationTime << a;
     }
     void dateChain()
     {
@@ -186,6 +230,13 @@ private Q_SLOTS:
         session.preview.loadFileList(test::column(threeFiles)); // a new listing reads again
         session.preview.RebuildNewNames();
         QCOMPARE(session.source.reads, 6);
+        session.source.byName["b.mp3"].artist = "Ария"; // as another reading of its old tags gives
+        session.typeBaseName("{исполнитель}");
+        session.preview.setNumberingOrder(NumberingOrder::ByDateTaken);
+        session.preview.rereadMetadata(); // read again, in the order they need
+        QCOMPARE(session.source.reads, 9);
+        QCOMPARE(session.preview.options().Order, NumberingOrder::ByDateTaken);
+        QCOMPARE(session.column(FileNameTable::NewName).at(0), "АРИЯ1.MP3"); // the oldest first, in capitals
     }
 
     void numbersInDateOrder()
@@ -209,6 +260,68 @@ private Q_SLOTS:
         QCOMPARE(session.source.reads, 5);
     }
 
+    void oldTagText_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<OldTagText>("choice");
+        QTest::addColumn<QString>("text");
+        const auto detect = OldTagText::Detect;
+        QTest::newRow("Russian words") << cp1251("Ночные Снайперы — Ёж") << detect << "Ночные Снайперы — Ёж";
+        QTest::newRow("Latin and Russian words") << cp1251("DJ Грув feat. Би-2") << detect << "DJ Грув feat. Би-2";
+        QTest::newRow("a lone Russian letter") << cp1251("Я") << detect << "Я";
+        QTest::newRow("accents among plain letters") << QByteArray("Beyonc\xE9 \xE0 Paris") << detect << "Beyoncé à Paris";
+        QTest::newRow("plain ASCII") << QByteArray("Track 01") << detect << "Track 01";
+        QTest::newRow("forced cp1251") << QByteArray("Beyonc\xE9") << OldTagText::Cp1251 << "Beyoncй";
+        QTest::newRow("forced Latin-1") << cp1251("Сплин") << OldTagText::Latin1 << "Ñïëèí";
+    }
+    void oldTagText()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(OldTagText, choice);
+        QFETCH(QString, text);
+        QCOMPARE(velmix::oldTagText(bytes, choice), text);
+    }
+
+    // The choice reaches TagLib's reading of both old kinds of tag, file after file.
+    void oldTagChoiceOverrides()
+    {
+        const QByteArray v1 = test::withId3v1(test::mp3WithLatin1Frames({}, {}), cp1251("Сплин"), "Mot\xF6rhead", 2);
+        const QByteArray v2 = test::mp3WithLatin1Frames(cp1251("Сплин"), "Mot\xF6rhead");
+        const std::unique_ptr<TagReader> reader = makeLibraryTagReader();
+        reader->setOldTagText(OldTagText::Latin1);
+        QCOMPARE(tagsOnDisk(*reader, "1.mp3", v1), "Ñïëèí|Motörhead||2");
+        QCOMPARE(tagsOnDisk(*reader, "2.mp3", v2), "Ñïëèí|Motörhead||0");
+        reader->setOldTagText(OldTagText::Cp1251);
+        QCOMPARE(tagsOnDisk(*reader, "1.mp3", v1), "Сплин|Motцrhead||2");
+        reader->setOldTagText(OldTagText::Detect);
+        QCOMPARE(tagsOnDisk(*reader, "2.mp3", v2), "Сплин|Motörhead||0");
+    }
+
+    // The usual layout is walked by hand; any other is left to libheif.
+    void heifExifRange_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<bool>("found");
+        const QByteArray usual = test::heifWithExif("2026:07:14 15:30:12", false, false);
+        QTest::newRow("HEIC") << usual << true;
+        QTest::newRow("AVIF") << test::heifWithExif("2026:07:14 15:30:12", true, false) << true;
+        QTest::newRow("EXIF in two extents") << test::heifWithExif("2026:07:14 15:30:12") << false;
+        QTest::newRow("no EXIF") << test::heifWithExif({}) << false;
+        QTest::newRow("meta cut short") << usual.left(usual.indexOf("iloc")) << false;
+        QTest::newRow("JPEG") << test::jpegWithExif("2026:07:14 15:30:12") << false;
+        QTest::newRow("a box of 2^64 - 1 bytes") << QByteArray("\0\0\0\1meta\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF", 16) << false;
+    }
+    void heifExifRange()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(bool, found);
+        QVERIFY(!file.isEmpty());
+        const std::optional<FileRange> range = velmix::heifExifRange(file);
+        QCOMPARE(range.has_value(), found);
+        if (found) // where its TIFF header is, then the header
+            QCOMPARE(file.mid(qsizetype(range->offset), 6), QByteArray("\0\0\0\0II", 6));
+    }
+
     void filesOnDisk_data()
     {
         QTest::addColumn<QString>("name");
@@ -229,11 +342,38 @@ private Q_SLOTS:
         QTest::newRow("movie header") << "V1.mp4" << test::mp4CreatedAt(3867386400u) // 2026-07-20 10:00:00 UTC
                                       << DateSource::QuickTime
                                       << QDateTime(QDate(2026, 7, 20), QTime(10, 0), Qt::UTC).toLocalTime().toString(u"yyyy-MM-ddTHH:mm:ss");
+        const QByteArray heic = test::heifWithExif("2026:07:14 15:30:12"), avif = test::heifWithExif("2026:07:15 06:00:00", true);
+        QVERIFY2(!heic.isEmpty() && !avif.isEmpty(), "libheif has no encoder to make the samples");
+        QTest::newRow("HEIC as libheif writes it") << "IMG_0002.heic" << test::heifWithExif("2026:07:14 15:30:13", false, false)
+                                                   << DateSource::DateTimeOriginal << "2026-07-14T15:30:13";
+        QTest::newRow("HEIC, EXIF through libheif") << "IMG_0001.HEIC" << heic
+                                                    << DateSource::DateTimeOriginal << "2026-07-14T15:30:12";
+        const QByteArray freeBox = QByteArray("\0\1\x11\x78" "free", 8) + QByteArray(70000, '\0'); // past the 64 KiB head
+        QTest::newRow("large HEIC, read from the file") << "P8.heif" << heic + freeBox << DateSource::DateTimeOriginal
+                                                        << "2026-07-14T15:30:12";
+        QTest::newRow("AVIF") << "P6.avif" << avif << DateSource::DateTimeOriginal
+                              << "2026-07-15T06:00:00";
+        QTest::newRow("HEIC without EXIF, date in name") << "IMG_20260714_101010.heic" << test::heifWithExif({})
+                                                         << DateSource::FileName << "2026-07-14T10:10:10";
+        QTest::newRow("HEIC cut short") << "P7.heic" << heic.left(300)
+                                        << DateSource::ModificationTime << fileTime;
         QTest::newRow("huge sparse movie") << "V2.mov" << QByteArray("sparse") << DateSource::ModificationTime << fileTime;
         QTest::newRow("ID3v2") << "song.mp3" << test::mp3WithTags("Исполнитель", "Песня", "Альбом", 7)
                                << DateSource::ModificationTime << "Исполнитель|Песня|Альбом|7";
-        QTest::newRow("FLAC") << "song.flac" << test::flacWithTags("Группа", "Пьеса", "Диск", 12)
-                              << DateSource::ModificationTime << "Группа|Пьеса|Диск|12";
+        QTest::newRow("FLAC, two artists") << "song.flac" << test::flacWithTags({"Группа", "Гость"}, "Пьеса", "Диск", 12)
+                                           << DateSource::ModificationTime << "Группа, Гость|Пьеса|Диск|12";
+        QTest::newRow("ID3v1 in cp1251") << "old.mp3"
+                                         << test::withId3v1(test::mp3WithLatin1Frames({}, {}), cp1251("Сплин"),
+                                                            cp1251("Выхода нет"), 3)
+                                         << DateSource::ModificationTime << "Сплин|Выхода нет||3";
+        QTest::newRow("ID3v2.3 Latin-1 frames in cp1251")
+            << "old.mp3" << test::mp3WithLatin1Frames(cp1251("Кино"), cp1251("Ёлка и Звезда"))
+            << DateSource::ModificationTime << "Кино|Ёлка и Звезда||0";
+        QTest::newRow("Latin-1 frames in Latin-1") << "old.mp3" << test::mp3WithLatin1Frames("Mot\xF6rhead", "Sigur R\xF3s")
+                                                   << DateSource::ModificationTime << "Motörhead|Sigur Rós||0";
+        QTest::newRow("ID3v2 wins, a stale ID3v1 fills nothing")
+            << "both.mp3" << test::withId3v1(test::mp3WithTags("Ария", "Ангел", "Альбом", 0), "Old", "Stale", 1)
+            << DateSource::ModificationTime << "Ария|Ангел|Альбом|0";
     }
     void filesOnDisk()
     {

@@ -214,6 +214,13 @@ private Q_SLOTS:
         QTest::newRow("passport: the signs") << passport << "Подъезд Мать" << "Podieezd Mat";
         QTest::newRow("BGN: е and ё by place, the middle dot")
             << Transliteration::BgnPcgn << "Ель поёт Тсой" << "Yelʹ poyët T·soy";
+        // Capitals, the same rule in every scheme: a word in capitals stays so, elsewhere a
+        // capital gives one capital, a lone one too.
+        const QString capitals = "МЕСТОРОЖДЕНИЕ ЪЕ Ё Ёлка ЩУКА-Щука Щ";
+        QTest::newRow("GOST: words in capitals") << gost << capitals << "MESTOROZHDENIE ``E Yo Yolka SHHUKA-Shhuka Shh";
+        QTest::newRow("passport: words in capitals") << passport << capitals << "MESTOROZHDENIE IEE E Elka SHCHUKA-Shchuka Shch";
+        QTest::newRow("BGN: words in capitals") << Transliteration::BgnPcgn << capitals + " ЁЖ"
+                                                << "MESTOROZHDENIYE ʺYE Yë Yëlka SHCHUKA-Shchuka Shch YËZH";
         QTest::newRow("Latin, digits and undecodable bytes stay")
             << Transliteration::BgnPcgn << "IMG 01 " + byte(0xFF) + "Жук" << "IMG 01 " + byte(0xFF) + "Zhuk";
         QTest::newRow("the song for a car stereo") << Transliteration::BgnPcgn << "Песня про зайцев.mp3"

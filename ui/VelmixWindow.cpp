@@ -24,7 +24,9 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QActionGroup>
 #include <QLabel>
+#include <QMenu>
 #include <QPainter>
 #include <QShortcut>
 #include <QSignalBlocker>
@@ -66,6 +68,8 @@ VelmixWindow::VelmixWindow(DriveList &driveList, FileMover &fileMover, const QSt
 
     m_ui.FlexGrid1->setModel(&m_model);
     connect(&m_model, &FileGridModel::markedRowsChanged, m_ui.FlexGrid1, &FileGrid::showMarkedRows);
+    m_ui.FlexGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_ui.FlexGrid1, &QWidget::customContextMenuRequested, this, &VelmixWindow::FlexGrid1_ContextMenu);
     m_core.preview().setObserver(&m_model);
     new WindowDragger(this);
     // Queued: a drop from another program ends before the folder is read.
@@ -247,6 +251,24 @@ void VelmixWindow::CboOrder_Click(int index)
 {
     m_core.setNumberingOrder(NumberingOrder(index));
     redraw();
+}
+
+// The rare old tag whose encoding is guessed wrong is read again in the one chosen here.
+void VelmixWindow::FlexGrid1_ContextMenu(const QPoint &at)
+{
+    QMenu menu(this);
+    auto *choices = new QActionGroup(&menu);
+    const std::pair<const char *, OldTagText> items[] = {{"Старые теги: определять", OldTagText::Detect},
+                                                         {"Старые теги: cp1251", OldTagText::Cp1251},
+                                                         {"Старые теги: Latin-1", OldTagText::Latin1}};
+    for (const auto &[text, choice] : items) {
+        QAction *action = menu.addAction(QString::fromUtf8(text));
+        action->setCheckable(true);
+        action->setChecked(m_core.oldTagText() == choice);
+        action->setActionGroup(choices);
+        connect(action, &QAction::triggered, this, [this, choice = choice] { runFlow([&] { m_core.setOldTagText(choice); }); });
+    }
+    menu.exec(m_ui.FlexGrid1->viewport()->mapToGlobal(at));
 }
 
 void VelmixWindow::cboMask_Click(int index)

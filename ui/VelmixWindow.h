@@ -59,6 +59,7 @@ private:
     void CboRazr_Click(int index);
     void CboRazr_DblClick();
     void CboOrder_Click(int index);
+    void FlexGrid1_ContextMenu(const QPoint &at);
 
     void cboMask_Click(int index);
     void cboMask_Validate(const QString &text);

@@ -31,14 +31,21 @@ QDateTime fromParts(const QRegularExpressionMatch &match)
 
 QDateTime dateInName(QStringView name)
 {
-    // 20260714, optionally with _153012 or -153012 after it; or 2026-07-14 (also with dots
-    // or underscores), optionally with a time of three two-digit parts.
-    static const QRegularExpression compact(
-        QStringLiteral("(?<!\\d)(?<y>\\d{4})(?<mo>\\d{2})(?<d>\\d{2})(?:[_-]?(?<h>\\d{2})(?<mi>\\d{2})(?<s>\\d{2}))?(?!\\d)"));
-    static const QRegularExpression separated(QStringLiteral(
-        "(?<!\\d)(?<y>\\d{4})([-._])(?<mo>\\d{2})\\2(?<d>\\d{2})(?:[ _T-](?<h>\\d{2})[-._:](?<mi>\\d{2})[-._:](?<s>\\d{2}))?(?!\\d)"));
-    for (const QRegularExpression *pattern : {&separated, &compact}) {
-        QRegularExpressionMatchIterator matches = pattern->globalMatch(name.toString());
+    // The time after a date: three two-digit parts, apart or run together, as cameras and
+    // phones write it (PXL_20260714_153012345, "at 15.30.12", -153012, -15-30-12), with
+    // milliseconds after it left aside.
+    static const QString time =
+        QStringLiteral("(?:(?:[ _T-]| at )(?<h>\\d{2})(?<ts>[-._:]?)(?<mi>\\d{2})\\k<ts>(?<s>\\d{2})(?:[-._]?\\d{3})?)?(?!\\d)");
+    // 20260714; 2026-07-14 or 2026-7-4 (dots, dashes or underscores); 14.07.2026, the
+    // Russian order.
+    static const QRegularExpression patterns[] = {
+        QRegularExpression(QStringLiteral("(?<!\\d)(?<y>\\d{4})([-._])(?<mo>\\d{1,2})\\2(?<d>\\d{1,2})") + time),
+        QRegularExpression(QStringLiteral("(?<!\\d)(?<y>\\d{4})(?<mo>\\d{2})(?<d>\\d{2})") + time),
+        QRegularExpression(QStringLiteral("(?<!\\d)(?<d>\\d{1,2})([-._])(?<mo>\\d{1,2})\\2(?<y>\\d{4})") + time),
+    };
+    const QString text = name.toString();
+    for (const QRegularExpression &pattern : patterns) {
+        QRegularExpressionMatchIterator matches = pattern.globalMatch(text);
         while (matches.hasNext()) {
             const QDateTime date = fromParts(matches.next());
             if (date.isValid())

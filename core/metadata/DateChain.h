@@ -21,8 +21,11 @@ struct RowMetadata
     int track = 0;
 };
 
-// A date written in a file name: 20260714 (with a time after it, as in
-// IMG_20260714_153012) or 2026-07-14; digits around it break the match.
+// A date written in a file name, with the time written after it: 20260714 (as in
+// IMG_20260714_153012 or PXL_20260714_153012345), 2026-07-14 or 2026-7-4 (as in
+// "WhatsApp Image 2026-07-14 at 15.30.12" or signal-2026-07-14-153012), 14.07.2026;
+// digits around it, or a date that does not exist, break the match (a time that does not
+// exist is left out).
 [[nodiscard]] QDateTime dateInName(QStringView name);
 
 // The first of the tags' dates, the name's date and the modification time that holds one.

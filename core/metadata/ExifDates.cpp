@@ -64,7 +64,9 @@ QDateTime dateAt(const Tiff &tiff, quint16 type, quint32 count, qint64 valueAt)
     return exifDateTime(tiff.bytes(text, DateLength));
 }
 
-bool readTiff(QByteArrayView block, QDateTime &original, QDateTime &created)
+} // namespace
+
+bool readTiffExifDates(QByteArrayView block, QDateTime &original, QDateTime &created)
 {
     const Tiff tiff(block);
     if (!tiff.has(0, 8) || !(block.startsWith("II") || block.startsWith("MM")) || tiff.u16(2) != 42)
@@ -82,8 +84,6 @@ bool readTiff(QByteArrayView block, QDateTime &original, QDateTime &created)
                    created = dateAt(tiff, type, count, valueAt);
            });
 }
-
-} // namespace
 
 QDateTime exifDateTime(QByteArrayView text)
 {
@@ -123,7 +123,7 @@ bool readJpegExifDates(QByteArrayView head, QDateTime &original, QDateTime &crea
             return false;
         const QByteArrayView body = head.sliced(at + 4, length - 2);
         if (marker == 0xE1 && body.startsWith(QByteArrayView("Exif\0\0", 6)))
-            return readTiff(body.sliced(6), original, created);
+            return readTiffExifDates(body.sliced(6), original, created);
         at += 2 + length;
     }
     return false;

@@ -15,5 +15,8 @@ namespace velmix {
 [[nodiscard]] QDateTime exifDateTime(QByteArrayView text);
 
 bool readJpegExifDates(QByteArrayView head, QDateTime &original, QDateTime &created);
+// The same from an EXIF block's TIFF structure itself ("II*" or "MM*"), as other
+// containers hold it.
+bool readTiffExifDates(QByteArrayView tiff, QDateTime &original, QDateTime &created);
 
 } // namespace velmix

@@ -18,6 +18,13 @@ class FolderMetadata final : public MetadataSource
 public:
     FolderMetadata(WorkRunner &runner, std::unique_ptr<TagReader> reader);
     void setFolder(const QString &folder) { m_folder = folder; }
+    // How the text of old tags is read from the next file on.
+    void setOldTagText(OldTagText choice)
+    {
+        m_oldTagText = choice;
+        m_reader->setOldTagText(choice);
+    }
+    [[nodiscard]] OldTagText oldTagText() const { return m_oldTagText; }
     std::vector<std::optional<RowMetadata>> read(const NameColumn &names, const std::vector<quint32> &rows) override;
 
     // The reading itself, on any thread: each file's tags, its name and its modification
@@ -30,6 +37,7 @@ private:
     WorkRunner &m_runner;
     std::shared_ptr<TagReader> m_reader;
     QString m_folder;
+    OldTagText m_oldTagText = OldTagText::Detect;
 };
 
 } // namespace velmix

@@ -1,11 +1,22 @@
 #include "metadata/LibraryTagReader.h"
 
 #include "metadata/ExifDates.h"
+#include "metadata/HeifExif.h"
+#include "metadata/OldTagText.h"
 #include "metadata/QuickTimeHeader.h"
 
 #include <exiv2/exiv2.hpp>
+#include <libheif/heif.h>
+#include <taglib/apetag.h>
 #include <taglib/fileref.h>
+#include <taglib/id3v1tag.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
 #include <taglib/tag.h>
+#include <taglib/tpropertymap.h>
+
+#include <atomic>
+#include <mutex>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -13,13 +24,13 @@
 namespace velmix {
 namespace {
 
-enum class Family { None, Picture, Music, Movie };
+enum class Family { None, Picture, Heif, Music, Movie };
 
 Family familyOf(const QByteArray &path)
 {
     static const std::pair<const char *, Family> extensions[] = {
         {"jpg", Family::Picture},  {"jpeg", Family::Picture}, {"jpe", Family::Picture},  {"tif", Family::Picture},
-        {"tiff", Family::Picture}, {"heic", Family::Picture}, {"heif", Family::Picture}, {"avif", Family::Picture},
+        {"tiff", Family::Picture}, {"heic", Family::Heif},    {"heif", Family::Heif},    {"avif", Family::Heif},
         {"png", Family::Picture},  {"webp", Family::Picture}, {"dng", Family::Picture},  {"cr2", Family::Picture},
         {"cr3", Family::Picture},  {"nef", Family::Picture},  {"arw", Family::Picture},  {"orf", Family::Picture},
         {"rw2", Family::Picture},  {"raf", Family::Picture},  {"pef", Family::Picture},  {"srw", Family::Picture},
@@ -90,13 +101,18 @@ bool readHead(const QByteArray &path, QByteArray &head)
     return true;
 }
 
-void readPicture(const QByteArray &path, QByteArray &head, MediaTags &tags)
+void readPicture(const QByteArray &path, Family family, QByteArray &head, MediaTags &tags)
 {
-    // Most photos are JPEGs with their dates in EXIF: read from the head alone. Exiv2
-    // parses the rest, and a JPEG without an original date there, for its XMP.
+    // Most photos are JPEGs with their dates in EXIF: read from the head alone. A HEIF's
+    // EXIF item is found by a walk of its boxes or by libheif, for Exiv2 0.27 finds none
+    // in many. Exiv2 parses the rest, and a picture without an original date there, for
+    // its XMP.
     if (!readHead(path, head))
         return;
-    if (readJpegExifDates(head, tags.dateTimeOriginal, tags.createDate) && tags.dateTimeOriginal.isValid())
+    const bool found = family == Family::Heif
+                           ? readHeifExifDates(path, head, head.size() <= HeadSize, tags.dateTimeOriginal, tags.createDate)
+                           : readJpegExifDates(head, tags.dateTimeOriginal, tags.createDate);
+    if (found && tags.dateTimeOriginal.isValid())
         return;
     try {
         const bool whole = head.size() <= HeadSize;
@@ -125,16 +141,75 @@ QString text(const TagLib::String &value)
     return QString::fromStdString(value.to8Bit(true));
 }
 
+// TagLib's hooks for one-byte text are process-wide: they are set once, and each read
+// passes its choice through its own thread.
+thread_local OldTagText threadOldTagText = OldTagText::Detect;
+
+TagLib::String parseOldText(const TagLib::ByteVector &data)
+{
+    QByteArrayView bytes(data.data(), qsizetype(data.size()));
+    if (const qsizetype end = bytes.indexOf('\0'); end >= 0)
+        bytes.truncate(end); // ID3v1 pads its fields with zeros
+    const QByteArray utf8 = oldTagText(bytes, threadOldTagText).trimmed().toUtf8();
+    return TagLib::String(TagLib::ByteVector(utf8.constData(), uint(utf8.size())), TagLib::String::UTF8);
+}
+
+class OldV1Text final : public TagLib::ID3v1::StringHandler
+{
+public:
+    TagLib::String parse(const TagLib::ByteVector &data) const override { return parseOldText(data); }
+};
+
+class OldV2Text final : public TagLib::ID3v2::Latin1StringHandler
+{
+public:
+    TagLib::String parse(const TagLib::ByteVector &data) const override { return parseOldText(data); }
+};
+
+void setOldTextHandlers()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        static const OldV1Text v1;
+        static const OldV2Text v2;
+        TagLib::ID3v1::Tag::setStringHandler(&v1);
+        TagLib::ID3v2::Tag::setLatin1StringHandler(&v2);
+    });
+}
+
+// The one tag of an MP3 the names take, whole, the newest kind first, so a stale ID3v1
+// tag never fills a field its ID3v2 tag leaves empty.
+TagLib::Tag *chosenTag(TagLib::MPEG::File *mpeg)
+{
+    if (mpeg->hasID3v2Tag())
+        return mpeg->ID3v2Tag();
+    if (mpeg->hasAPETag())
+        return mpeg->APETag();
+    return mpeg->hasID3v1Tag() ? mpeg->ID3v1Tag() : nullptr;
+}
+
+// Several values of one field (two ARTIST comments, an ID3v2.4 frame's list) join with ", ".
+QString joined(const TagLib::PropertyMap &properties, const char *key)
+{
+    const auto found = properties.find(key);
+    return found == properties.end() ? QString() : text(found->second.toString(", "));
+}
+
 void readMusic(const QByteArray &path, MediaTags &tags)
 {
     try {
         const TagLib::FileRef file(path.constData(), false);
-        const TagLib::Tag *tag = file.isNull() ? nullptr : file.tag();
+        if (file.isNull())
+            return;
+        auto *mpeg = dynamic_cast<TagLib::MPEG::File *>(file.file());
+        TagLib::Tag *tag = mpeg ? chosenTag(mpeg) : file.tag();
         if (!tag)
             return;
-        tags.artist = text(tag->artist());
-        tags.title = text(tag->title());
-        tags.album = text(tag->album());
+        // The file's own map where it is no MP3: the base tag's lists only its first values.
+        const TagLib::PropertyMap properties = mpeg ? tag->properties() : file.file()->properties();
+        tags.artist = joined(properties, "ARTIST");
+        tags.title = joined(properties, "TITLE");
+        tags.album = joined(properties, "ALBUM");
         tags.track = int(qMin(tag->track(), 9999u));
     } catch (...) {
     }
@@ -148,13 +223,19 @@ public:
         Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
         Exiv2::XmpParser::initialize(); // once, before any pool thread parses XMP
         Exiv2::enableBMFF(true);        // HEIC and AVIF
+        setOldTextHandlers();
+        heif_init(nullptr);
     }
+    ~LibraryTagReader() override { heif_deinit(); }
 
     MediaTags read(const QByteArray &path) override
     {
+        threadOldTagText = m_oldTagText.load(std::memory_order_relaxed);
         MediaTags tags;
-        switch (familyOf(path)) {
-        case Family::Picture: readPicture(path, m_head, tags); break;
+        const Family family = familyOf(path);
+        switch (family) {
+        case Family::Picture:
+        case Family::Heif: readPicture(path, family, m_head, tags); break;
         case Family::Music: readMusic(path, tags); break;
         case Family::Movie:
             tags.quickTimeCreated = quickTimeCreation(path);
@@ -165,8 +246,11 @@ public:
         return tags;
     }
 
+    void setOldTagText(OldTagText choice) override { m_oldTagText.store(choice, std::memory_order_relaxed); }
+
 private:
     QByteArray m_head; // reused from file to file
+    std::atomic<OldTagText> m_oldTagText{OldTagText::Detect};
 };
 
 } // namespace

@@ -26,6 +26,10 @@ struct MediaTags
     int track = 0;
 };
 
+// How the text of old tags (ID3v1, ID3v2's Latin-1 frames), one byte a letter, is read:
+// as cp1251 where it reads as Russian words and not as Latin-1 text, or always as one.
+enum class OldTagText : quint8 { Detect, Cp1251, Latin1 };
+
 // Reads the tags of one file. Never throws; a file it cannot read gives empty tags.
 // Called on a pool thread, one file at a time.
 class TagReader
@@ -33,6 +37,8 @@ class TagReader
 public:
     virtual ~TagReader() = default;
     [[nodiscard]] virtual MediaTags read(const QByteArray &path) = 0;
+    // Takes effect from the next file read; may be called from any thread.
+    virtual void setOldTagText(OldTagText choice) = 0;
 };
 
 } // namespace velmix

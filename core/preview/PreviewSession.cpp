@@ -50,6 +50,16 @@ void PreviewSession::loadFileList(const NameColumn &listedNames, const FolderRul
     (void)loadRows(m_options.Order);
 }
 
+void PreviewSession::rereadMetadata()
+{
+    m_metadata.reset(m_listedNames.size());
+    if (!loadRows(m_options.Order)) {
+        m_options.Order = NumberingOrder::ByName;
+        (void)loadRows(m_options.Order);
+    }
+    RebuildNewNames();
+}
+
 bool PreviewSession::loadRows(NumberingOrder order)
 {
     std::optional<BusyGuard> busy;

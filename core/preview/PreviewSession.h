@@ -40,6 +40,9 @@ public:
     void loadFileList(const NameColumn &listedNames, const FolderRules &rules = {},
                       const NameColumn &unlistedNames = {});
     void RebuildNewNames();
+    // Forgets the files' dates and tags read so far and reads them again, as the names
+    // and the order need them (the order falls back to by name where a cancel stops it).
+    void rereadMetadata();
     void ToggleOption(Toggle toggle);
     // Puts every rule as given and rebuilds the preview at once; the expression and the
     // transliterator are made again only when their own settings changed.

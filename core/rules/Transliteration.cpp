@@ -44,9 +44,32 @@ char16_t asciiUpper(char16_t c)
     return c >= u'a' && c <= u'z' ? char16_t(c - 32) : c;
 }
 
-bool isUpperLetter(QChar c)
+bool isWordPart(QChar c)
 {
-    return c.isLetter() && c.isUpper();
+    return c.isLetter() || c.isMark();
+}
+
+// The word that starts at `at` and how its capitals come out, the same in every scheme: a
+// word of two letters or more with no small letter stays in capitals (ЩУКА: SHCHUKA);
+// elsewhere a capital spelled with several letters gives one capital (Щука: Shchuka).
+struct Word
+{
+    qsizetype end;
+    bool inCapitals;
+};
+
+Word wordAt(QStringView text, qsizetype at)
+{
+    qsizetype end = at;
+    int letters = 0;
+    bool small = false;
+    for (; end < text.size() && isWordPart(text[end]); ++end) {
+        if (text[end].isLetter()) {
+            ++letters;
+            small = small || text[end].isLower();
+        }
+    }
+    return {end, letters >= 2 && !small};
 }
 
 // The Latin letter the text goes on with after position `at`, lower case, or 0.
@@ -64,6 +87,13 @@ char16_t nextLatin(QStringView text, qsizetype at, const Table &table)
 bool isCyrillic(QChar c)
 {
     return c.unicode() >= 0x400 && c.unicode() < 0x530;
+}
+
+QString icuLatin(const icu::Transliterator &rules, QStringView text)
+{
+    icu::UnicodeString run(false, reinterpret_cast<const UChar *>(text.utf16()), int32_t(text.size()));
+    rules.transliterate(run);
+    return QString(reinterpret_cast<const QChar *>(run.getBuffer()), run.length());
 }
 
 } // namespace
@@ -117,8 +147,11 @@ void Transliterator::appendLatin(QStringView text, TextBuffer &out) const
 void Transliterator::appendFromTable(QStringView text, TextBuffer &out) const
 {
     const Table &table = m_scheme == Transliteration::Gost779B ? gost779B : passport;
+    Word word{0, false};
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
+        if (i >= word.end && isWordPart(c))
+            word = wordAt(text, i);
         const int row = rowOf(c.unicode());
         if (row < 0) {
             out.append(c.unicode());
@@ -134,13 +167,9 @@ void Transliterator::appendFromTable(QStringView text, TextBuffer &out) const
                 out.append(char16_t(letter));
             continue;
         }
-        // A capital spelled with several letters is all capitals within a word in
-        // capitals (ЩУКА: SHCHUKA), else capital first (Щука: Shchuka).
-        const bool nextIsLetter = i + 1 < text.size() && text[i + 1].isLetter();
-        const bool inCapitals = nextIsLetter ? isUpperLetter(text[i + 1]) : i > 0 && isUpperLetter(text[i - 1]);
         for (qsizetype k = 0; k < latin.size(); ++k) {
             const auto letter = char16_t(latin[k].unicode());
-            out.append(k == 0 || inCapitals ? asciiUpper(letter) : letter);
+            out.append(k == 0 || word.inCapitals ? asciiUpper(letter) : letter);
         }
     }
 }
@@ -151,20 +180,41 @@ void Transliterator::appendFromIcu(QStringView text, TextBuffer &out) const
         out.append(text);
         return;
     }
-    // ICU sees only the runs of well-formed text; an undecodable byte stays as it is.
+    // ICU sees only the runs of well-formed text; an undecodable byte stays as it is. ICU
+    // keeps a word in capitals only in part (MESTOROZHDENIYe) and a lone capital Ё as Ë,
+    // so such words are spelled in small letters and given their capitals after.
+    const icu::Transliterator &rules = *m_icu->rules;
     qsizetype runStart = 0;
     const auto appendRun = [&](qsizetype end) {
-        icu::UnicodeString run(false, reinterpret_cast<const UChar *>(text.utf16() + runStart), int32_t(end - runStart));
-        m_icu->rules->transliterate(run);
-        out.append(QStringView(reinterpret_cast<const char16_t *>(run.getBuffer()), run.length()));
+        if (end > runStart)
+            out.append(icuLatin(rules, text.sliced(runStart, end - runStart)));
         runStart = end;
     };
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (!isLoneSurrogateAt(text, i))
+    for (qsizetype i = 0; i < text.size();) {
+        if (isLoneSurrogateAt(text, i)) {
+            appendRun(i);
+            out.append(text[i].unicode());
+            runStart = ++i;
             continue;
-        appendRun(i);
-        out.append(text[i].unicode());
-        runStart = i + 1;
+        }
+        if (!isWordPart(text[i])) {
+            ++i;
+            continue;
+        }
+        const Word word = wordAt(text, i);
+        const QStringView letters = text.sliced(i, word.end - i);
+        const bool loneCapital = letters.size() == 1 && letters[0].isUpper();
+        if ((word.inCapitals || loneCapital) && std::any_of(letters.begin(), letters.end(), isCyrillic)) {
+            appendRun(i);
+            QString latin = icuLatin(rules, letters.toString().toLower());
+            if (word.inCapitals)
+                latin = latin.toUpper();
+            else if (!latin.isEmpty())
+                latin[0] = latin[0].toUpper();
+            out.append(latin);
+            runStart = word.end;
+        }
+        i = word.end;
     }
     appendRun(text.size());
 }

@@ -296,7 +296,8 @@ private Q_SLOTS:
 
     // Fields in the base name take each file's date or tags; the disk then shows exactly
     // the preview. Photos of two cameras whose clocks differ, one without EXIF, are numbered
-    // in shooting order; music loses the numbers once the box is unticked.
+    // in shooting order, camera B's HEIC among them; music, old cp1251 tags too, loses the
+    // numbers once the box is unticked.
     void fieldsRenameOnDisk_data()
     {
         QTest::addColumn<QString>("baseName");
@@ -304,14 +305,16 @@ private Q_SLOTS:
         QTest::addColumn<bool>("byDateTaken");
         QTest::addColumn<QStringList>("preview");
         const QList<QByteArray> photos{test::jpegWithExif("2026:07:14 10:00:00"), test::jpegWithExif("2026:07:14 12:00:00"),
-                                       test::jpegWithExif("2026:07:14 10:30:00"), test::jpegWithExif({})};
+                                       test::heifWithExif("2026:07:14 10:30:00"), test::jpegWithExif({})};
         QTest::newRow("photos") << "{дата} Отпуск " << photos << true
-                                << QStringList{"2026-07-14 Отпуск 1.jpg", "2026-07-14 Отпуск 2.jpg",
+                                << QStringList{"2026-07-14 Отпуск 1.jpg", "2026-07-14 Отпуск 2.heic",
                                                "2026-07-14 Отпуск 3.jpg", "2026-07-14 Отпуск 4.jpg"};
         const QList<QByteArray> music{test::mp3WithTags("Ансамбль", "Первая", "Диск", 1),
-                                      test::flacWithTags("Оркестр", "Вторая", "Диск", 2)};
+                                      test::flacWithTags({"Оркестр"}, "Вторая", "Диск", 2),
+                                      test::mp3WithLatin1Frames("\xD1\xEF\xEB\xE8\xED", // cp1251
+                                                                "\xC2\xFB\xF5\xEE\xE4\xE0 \xED\xE5\xF2")};
         QTest::newRow("music") << "{исполнитель} - {название}" << music << false
-                               << QStringList{"Ансамбль - Первая.mp3", "Оркестр - Вторая.flac"};
+                               << QStringList{"Ансамбль - Первая.mp3", "Оркестр - Вторая.flac", "Сплин - Выхода нет.mp3"};
     }
     void fieldsRenameOnDisk()
     {
@@ -319,8 +322,8 @@ private Q_SLOTS:
         QFETCH(QList<QByteArray>, contents);
         QFETCH(bool, byDateTaken);
         QFETCH(QStringList, preview);
-        const QStringList files = byDateTaken ? QStringList{"A_0001.jpg", "A_0002.jpg", "DSC_0001.jpg", "DSC_0002.jpg"}
-                                              : QStringList{"01.mp3", "02.flac"};
+        const QStringList files = byDateTaken ? QStringList{"A_0001.jpg", "A_0002.jpg", "DSC_0001.heic", "DSC_0002.jpg"}
+                                              : QStringList{"01.mp3", "02.flac", "03.mp3"};
         test::WindowFixture f(files);
         for (int i = 0; i < files.size(); ++i) { // the window has listed them; nothing is read yet
             QFile file(f.folder.filePath(files[i]));
@@ -344,7 +347,7 @@ private Q_SLOTS:
             QTest::mouseClick(f.button("PicNum"), Qt::LeftButton);
         QCOMPARE(f.newNames(), preview);
         if (byDateTaken) {
-            QCOMPARE(f.cell(1, 0), "DSC_0001.jpg"); // camera B's 10:30 between camera A's two
+            QCOMPARE(f.cell(1, 0), "DSC_0001.heic"); // camera B's 10:30 between camera A's two
             QCOMPARE(f.cell(2, 0), "DSC_0002.jpg");
             const QModelIndex dated = f.grid()->model()->index(2, 0);
             QVERIFY(dated.data(Qt::FontRole).value<QFont>().italic());
@@ -358,7 +361,7 @@ private Q_SLOTS:
         QCOMPARE(f.folder.files(), sorted);
         QFile third(f.folder.filePath(preview.value(2, preview.last())));
         QVERIFY(third.open(QIODevice::ReadOnly));
-        QCOMPARE(third.readAll(), contents[byDateTaken ? 3 : 1]);
+        QCOMPARE(third.readAll(), contents[byDateTaken ? 3 : 2]);
         QVERIFY(f.messages.shown.isEmpty());
     }
 
