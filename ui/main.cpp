@@ -1,3 +1,5 @@
+#include "CommandLineRun.h"
+#include "CliCommand.h"
 #include "VelmixWindow.h"
 #include "listing/CurrentFolder.h"
 #include "posix/MountDriveList.h"
@@ -14,6 +16,9 @@
 
 int main(int argc, char *argv[])
 {
+    // The command line runs with no display, so before any QApplication is made.
+    if (velmix::cli::wantsCommandLine(velmix::CommandLine::arguments(argc, argv).mid(1)))
+        return velmix::cli::run(argc, argv);
     QApplication app(argc, argv); // takes Qt's own options out of argv
     // Lets a Wayland desktop match the window to its menu entry.
     QGuiApplication::setDesktopFileName(QStringLiteral(VELMIX_APP_ID));

@@ -220,34 +220,6 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(folder.files(), QStringList({"x1.txt", "x2.txt"}), 10000);
     }
 
-    void helpAndVersion_data()
-    {
-        QTest::addColumn<QString>("option");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("printed");
-        QTest::newRow("version") << "--version" << 0 << "velmix " VELMIX_VERSION "\n";
-        QTest::newRow("help") << "--help" << 0 // Qt's own headings would be English
-                              << "Использование: velmix [параметры] [папка]\nVelmix: пакетное переименование файлов одной "
-                                 "папки.\n\nПараметры:\n  -h, --help     Показать эту справку и выйти.\n  -v, --version  "
-                                 "Показать версию программы и выйти.\n\nАргументы:\n  папка          Папка, которую открыть; "
-                                 "для файла — папка, где он лежит.\n";
-        QTest::newRow("unknown option") << "--bogus" << 1
-                                        << "velmix: неизвестный параметр «bogus»\nСправка: velmix --help\n";
-    }
-    void helpAndVersion()
-    {
-        QFETCH(QString, option);
-        QFETCH(int, status);
-        QFETCH(QString, printed);
-        QProcess program;
-        program.start(VELMIX_PROGRAM, {option});
-        QVERIFY(program.waitForFinished(20000));
-        QCOMPARE(program.exitCode(), status);
-        // Qt may warn first on standard error (a runtime folder not set).
-        const QString output = QString::fromUtf8(status == 0 ? program.readAllStandardOutput() : program.readAllStandardError());
-        QVERIFY2(output.endsWith(printed), qPrintable(output));
-    }
-
 private:
     int m_ratio = 0;
     velmix::test::TempFolder m_folder;
