@@ -1,6 +1,10 @@
 #include "CliCommand.h"
 
+#include "sets/RuleSetStore.h"
+
 #include <QRegularExpression>
+
+#include <algorithm>
 
 namespace velmix::cli {
 namespace {
@@ -40,6 +44,22 @@ QString takeAction(Command &command, Action action)
     return {};
 }
 
+// The switches that exclude each other put the others off, so they win over a set's.
+QString letterCase(Command &command, bool upper, bool lower, bool capital)
+{
+    command.options.UpperCase = upper;
+    command.options.LowerCase = lower;
+    command.options.FirstLetterCapital = capital;
+    return {};
+}
+
+QString spaces(Command &command, bool toUnderscores, bool toSpaces)
+{
+    command.options.SpacesToUnderscores = toUnderscores;
+    command.options.UnderscoresToSpaces = toSpaces;
+    return {};
+}
+
 const QList<Option> &options()
 {
     using C = Command;
@@ -58,6 +78,8 @@ const QList<Option> &options()
          [](C &c, S) { c.apply = true; return QString(); }},
         {u"tsv"_s, {}, u"Строки через табуляцию: старое имя, новое, причина отметки; имена как на диске."_s,
          [](C &c, S) { c.tsv = true; return QString(); }},
+        {u"set"_s, u"НАБОР"_s, u"Взять сохранённый набор правил («Последний применённый» — настройки последнего применения); параметры после него его уточняют."_s,
+         [](C &, S) { return QString(); }},
         {u"mask"_s, u"МАСКА"_s, u"Какие файлы взять, например *.jpg;*.png (по умолчанию *.*)."_s,
          [](C &c, S v) { c.mask = v; return QString(); }},
         {u"base"_s, u"ИМЯ"_s, u"Новое имя файлов, поля в фигурных скобках; «*» или «-» — свои имена. Включает нумерацию."_s,
@@ -101,14 +123,14 @@ const QList<Option> &options()
              c.options.Order = NumberingOrder(Names.indexOf(v));
              return QString();
          }},
-        {u"upper"_s, {}, u"ВСЕ БУКВЫ ПРОПИСНЫЕ."_s, [](C &c, S) { c.options.UpperCase = true; return QString(); }},
-        {u"lower"_s, {}, u"все буквы строчные."_s, [](C &c, S) { c.options.LowerCase = true; return QString(); }},
+        {u"upper"_s, {}, u"ВСЕ БУКВЫ ПРОПИСНЫЕ."_s, [](C &c, S) { return letterCase(c, true, false, false); }},
+        {u"lower"_s, {}, u"все буквы строчные."_s, [](C &c, S) { return letterCase(c, false, true, false); }},
         {u"capital"_s, {}, u"Первая буква прописная."_s,
-         [](C &c, S) { c.options.FirstLetterCapital = true; return QString(); }},
+         [](C &c, S) { return letterCase(c, false, false, true); }},
         {u"spaces-to-underscores"_s, {}, u"Пробелы в подчёркивания."_s,
-         [](C &c, S) { c.options.SpacesToUnderscores = true; return QString(); }},
+         [](C &c, S) { return spaces(c, true, false); }},
         {u"underscores-to-spaces"_s, {}, u"Подчёркивания в пробелы."_s,
-         [](C &c, S) { c.options.UnderscoresToSpaces = true; return QString(); }},
+         [](C &c, S) { return spaces(c, false, true); }},
         {u"find"_s, u"ТЕКСТ"_s, u"Найти в имени (до расширения)."_s,
          [](C &c, S v) { c.rules.findText = v; return QString(); }},
         {u"replace"_s, u"ТЕКСТ"_s, u"Заменить найденное на это; с --regex \\1 — первая группа."_s,
@@ -184,12 +206,14 @@ QStringView optionName(const QString &argument)
 
 // Where the settings cannot be taken as they are: two that exclude each other, a switch
 // of one action given to another.
-QString conflict(const Command &command, const QString &renameOnly, qsizetype folders)
+QString conflict(const Command &command, const QStringList &given, const QString &renameOnly, qsizetype folders)
 {
-    const NamingOptions &o = command.options;
-    if (int(o.UpperCase) + int(o.LowerCase) + int(o.FirstLetterCapital) > 1)
+    const auto count = [&](const QStringList &names) {
+        return std::count_if(names.begin(), names.end(), [&](const QString &name) { return given.contains(name); });
+    };
+    if (count({u"upper"_s, u"lower"_s, u"capital"_s}) > 1)
         return u"можно только одно из --upper, --lower, --capital"_s;
-    if (o.SpacesToUnderscores && o.UnderscoresToSpaces)
+    if (count({u"spaces-to-underscores"_s, u"underscores-to-spaces"_s}) > 1)
         return u"можно только одно из --spaces-to-underscores, --underscores-to-spaces"_s;
     switch (command.action) {
     case Action::None: return u"укажите --rename, --undo или --repair"_s;
@@ -216,51 +240,71 @@ QString conflict(const Command &command, const QString &renameOnly, qsizetype fo
 
 } // namespace
 
-ParsedCommand parseCommand(const QStringList &arguments)
+ParsedCommand parseCommand(const QStringList &arguments, const RuleSetStore &sets)
 {
     ParsedCommand parsed;
     Command &command = parsed.command;
     QStringList folders;
+    QStringList given;
     QString renameOnly; // the first setting of the new names given
-    bool optionsEnd = false;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString &argument = arguments[i];
-        if (optionsEnd || !argument.startsWith(u'-') || argument == u"-") {
-            folders.append(argument);
-            continue;
-        }
-        if (argument == u"--") {
-            optionsEnd = true;
-            continue;
-        }
-        const QStringView name = optionName(argument);
-        const Option *option = optionNamed(name);
-        if (!option) {
-            parsed.problem = u"неизвестный параметр «%1»"_s.arg(argument);
-            return parsed;
-        }
-        const qsizetype equals = argument.indexOf(u'=');
-        QString value;
-        if (option->value.isEmpty()) {
-            if (equals >= 0) {
-                parsed.problem = u"параметр --%1 не принимает значения"_s.arg(option->name);
-                return parsed;
+    QString setName;
+    // Takes each option in turn; or, with `setOnly`, notes the set's name alone, so the set
+    // is read before the options that refine it.
+    const auto walk = [&](bool setOnly) -> QString {
+        bool optionsEnd = false;
+        for (qsizetype i = 0; i < arguments.size(); ++i) {
+            const QString &argument = arguments[i];
+            if (optionsEnd || !argument.startsWith(u'-') || argument == u"-") {
+                if (!setOnly)
+                    folders.append(argument);
+                continue;
             }
-        } else if (equals >= 0) {
-            value = argument.sliced(equals + 1);
-        } else if (i + 1 < arguments.size()) {
-            value = arguments[++i];
-        } else {
-            parsed.problem = u"у параметра --%1 нет значения"_s.arg(option->name);
-            return parsed;
+            if (argument == u"--") {
+                optionsEnd = true;
+                continue;
+            }
+            const Option *option = optionNamed(optionName(argument));
+            if (!option)
+                return u"неизвестный параметр «%1»"_s.arg(argument);
+            const qsizetype equals = argument.indexOf(u'=');
+            QString value;
+            if (option->value.isEmpty()) {
+                if (equals >= 0)
+                    return u"параметр --%1 не принимает значения"_s.arg(option->name);
+            } else if (equals >= 0) {
+                value = argument.sliced(equals + 1);
+            } else if (i + 1 < arguments.size()) {
+                value = arguments[++i];
+            } else {
+                return u"у параметра --%1 нет значения"_s.arg(option->name);
+            }
+            if (setOnly) {
+                if (option->name == u"set")
+                    setName = value;
+                continue;
+            }
+            given.append(option->name);
+            if (option->renameOnly && renameOnly.isEmpty())
+                renameOnly = option->name;
+            if (const QString problem = option->take(command, value); !problem.isEmpty())
+                return problem;
         }
-        if (option->renameOnly && renameOnly.isEmpty())
-            renameOnly = option->name;
-        parsed.problem = option->take(command, value);
-        if (!parsed.problem.isEmpty())
-            return parsed;
+        return {};
+    };
+    parsed.problem = walk(true);
+    if (parsed.problem.isEmpty() && !setName.isEmpty()) {
+        QString problem;
+        if (const std::optional<RuleSet> set = sets.load(setName, problem)) {
+            command.options = set->options;
+            command.rules = set->rules;
+        } else {
+            parsed.problem = problem;
+        }
     }
-    parsed.problem = conflict(command, renameOnly, folders.size());
+    if (parsed.problem.isEmpty())
+        parsed.problem = walk(false);
+    if (parsed.problem.isEmpty())
+        parsed.problem = conflict(command, given, renameOnly, folders.size());
     if (!folders.isEmpty())
         command.folder = folders.first();
     return parsed;

@@ -8,6 +8,10 @@
 
 #include <optional>
 
+namespace velmix {
+class RuleSetStore;
+}
+
 namespace velmix::cli {
 
 // What the command line asks for without a window.
@@ -33,8 +37,8 @@ struct ParsedCommand
 };
 
 // Reads the arguments after the program's name: `--name value` or `--name=value`, a
-// folder, `--` ending the options.
-[[nodiscard]] ParsedCommand parseCommand(const QStringList &arguments);
+// folder, `--` ending the options. `--set` starts from a set of `sets`, whatever its place.
+[[nodiscard]] ParsedCommand parseCommand(const QStringList &arguments, const RuleSetStore &sets);
 
 // Whether the arguments hold a long option or -h, -v, so the program runs with no window.
 [[nodiscard]] bool wantsCommandLine(const QStringList &arguments);

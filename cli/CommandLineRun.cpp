@@ -10,6 +10,7 @@
 #include "posix/PosixFileMover.h"
 #include "posix/PosixStateFolder.h"
 #include "program/CommandLine.h"
+#include "sets/RuleSetStore.h"
 #include "text/FileNameCodec.h"
 #include "text/VisibleText.h"
 
@@ -120,6 +121,8 @@ int rename(const Command &command, const QString &folder)
     if (!command.apply)
         return printPreview(core.table(), command.tsv);
     const int shownBefore = console.messages.shown();
+    if (const QString problem = RuleSetStore().keepLastApplied(RuleSet::of(core.preview())); !problem.isEmpty())
+        print(stderr, u"velmix: %1\n"_s.arg(problem));
     core.applyNewNames();
     if (!core.lastSummary().isEmpty())
         print(stdout, core.lastSummary() + u'\n');
@@ -164,7 +167,7 @@ int run(int argc, char *argv[])
 {
     const QStringList arguments = CommandLine::arguments(argc, argv).mid(1);
     QCoreApplication app(argc, argv);
-    const ParsedCommand parsed = parseCommand(arguments);
+    const ParsedCommand parsed = parseCommand(arguments, RuleSetStore());
     if (!parsed.problem.isEmpty())
         return usageError(parsed.problem);
     const Command &command = parsed.command;

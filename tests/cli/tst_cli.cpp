@@ -2,6 +2,7 @@
 // folders of this machine and of an exFAT image through FUSE.
 #include "FakeServices.h"
 #include "TestMedia.h"
+#include "sets/RuleSetStore.h"
 
 #include <QDir>
 #include <QProcess>
@@ -200,6 +201,34 @@ private Q_SLOTS:
         QCOMPARE(none.out, QByteArray("Прерванных переименований нет.\n"));
         QVERIFY(!finish || velmix({u"--undo"_s, folder->path()}).status == 0); // a finished apply is undoable
         QCOMPARE(namesIn(*folder), files);
+    }
+
+    // A saved set, refined by options after it; the apply keeps its settings as the last
+    // applied set, which renames the next folder the same way; a damaged set is refused.
+    void setsByName()
+    {
+        RuleSetStore store(m_home.filePath(u"config/velmix/sets"_s));
+        RuleSet trip;
+        trip.options.UpperCase = true;
+        trip.rules.findText = u"IMG_"_s;
+        trip.rules.replaceText = u"Vac_"_s;
+        trip.rules.ignoreCase = true; // the rules run after the options: on "img_001.jpg"
+        QCOMPARE(store.save(u"Отпуск"_s, trip), QString());
+        const QStringList files{u"IMG_001.jpg"_s, u"IMG_002.jpg"_s};
+        const std::unique_ptr<test::TestFolder> first = folderOf(medium(u"local"_s), files);
+        const Run run = velmix({u"--rename"_s, u"--set"_s, u"Отпуск"_s, u"--lower"_s, u"--apply"_s, first->path()});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(namesIn(*first), QStringList({u"Vac_001.jpg"_s, u"Vac_002.jpg"_s}));
+        const std::unique_ptr<test::TestFolder> second = folderOf(medium(u"exFAT"_s), files);
+        QCOMPARE(velmix({u"--rename"_s, u"--apply"_s, u"--set="_s + RuleSetStore::LastApplied, second->path()}).status, 0);
+        QCOMPARE(namesIn(*second), namesIn(*first));
+
+        QFile damaged(store.folder() + u"/Отпуск.ini"_s);
+        QVERIFY(damaged.open(QIODevice::Append) && damaged.write("width=0\n") > 0);
+        damaged.close();
+        const Run refused = velmix({u"--rename"_s, u"--set"_s, u"Отпуск"_s, first->path()});
+        QCOMPARE(refused.status, 2);
+        QVERIFY2(refused.err.startsWith(u"velmix: Набор «Отпуск» повреждён"_s), qPrintable(refused.err));
     }
 
     // The window's core, driven as its controls are, and the command line, given the same
