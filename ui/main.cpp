@@ -7,6 +7,7 @@
 #include "posix/PosixFileMover.h"
 #include "posix/PosixStateFolder.h"
 #include "program/CommandLine.h"
+#include "sets/RuleSetStore.h"
 #include "text/FileNameCodec.h"
 
 #include <QApplication>
@@ -41,7 +42,8 @@ int main(int argc, char *argv[])
     velmix::PosixFileMover mover;
     velmix::PosixStateFolder state;
     velmix::PosixFileIdentities identities;
-    velmix::VelmixWindow window(drives, mover, start.folder, nullptr, &state, &identities);
+    velmix::RuleSetStore ruleSets;
+    velmix::VelmixWindow window(drives, mover, start.folder, nullptr, &state, &identities, &ruleSets);
     window.show();
     return app.exec();
 }
