@@ -264,9 +264,8 @@ void RulesPanel::showRuleSets()
         m_ui.CboSets->setCurrentIndex(int(listing.names.indexOf(shown)));
     }
     ComboBoxAccessible::selectCurrentEntry(m_ui.CboSets);
-    for (QWidget *control : {static_cast<QWidget *>(m_ui.CboSets), static_cast<QWidget *>(m_ui.ImgSaveSet)})
+    for (QWidget *control : std::initializer_list<QWidget *>{m_ui.CboSets, m_ui.ImgSaveSet, m_ui.ImgDeleteSet})
         control->setEnabled(m_sets);
-    m_ui.ImgDeleteSet->setEnabled(m_sets && !listing.names.isEmpty());
     QStringList untold;
     for (const QString &line : listing.skipped) {
         if (!m_toldSkipped.contains(line))
