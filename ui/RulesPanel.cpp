@@ -186,8 +186,10 @@ void RulesPanel::ImgRules_Click()
     window->setFixedSize(open ? OpenWindowSize : WindowLayout::WindowSize);
     window->setMask(open ? WindowOutline::mainWindow() + outline() : WindowOutline::mainWindow());
     m_button->setPicture(Skin::picture(open ? u"fewerrules"_s : u"morerules"_s, ButtonPlace.size()));
-    if (open)
+    if (open) {
         m_ui.TxtFind->setFocus(); // the first rule, ready to type
+        showRuleSets(); // another program may have saved one meanwhile
+    }
 }
 
 void RulesPanel::changeRules(const std::function<void(NameRules &)> &change)
@@ -271,7 +273,8 @@ void RulesPanel::showRuleSets()
         if (!m_toldSkipped.contains(line))
             untold.append(line);
     }
-    if (m_messages && !untold.isEmpty()) {
+    // Told while the panel is open, never over the window's start.
+    if (m_messages && isVisible() && !untold.isEmpty()) {
         m_toldSkipped.unite(QSet<QString>(untold.begin(), untold.end()));
         m_messages->showMessage(u"Наборы правил"_s, untold.join(u'\n'));
     }

@@ -60,7 +60,8 @@ public:
     // The rule sets' list and buttons work on `store`, telling their problems in
     // `messages`; without a store they stay disabled.
     void setRuleSets(RuleSetStore *store, MessageBox &messages);
-    // Lists the sets again, and tells once in this run of each set skipped.
+    // Lists the sets again and, while the panel is open, tells once in this run of each
+    // set skipped.
     void showRuleSets();
 
 Q_SIGNALS:

@@ -297,7 +297,8 @@ private Q_SLOTS:
 
     // Rule sets: one saved under a typed name fills every control again after a reset and
     // after a restart; the apply keeps its settings first in the list; a name with "/" is
-    // refused with its reason; a damaged set is told once and skipped; a deleted one goes.
+    // refused with its reason; a damaged set is told once, on opening the panel, and skipped;
+    // a deleted one goes.
     void ruleSets()
     {
         test::WindowFixture f({"IMG_0001.JPG", "IMG_0002.JPG"});
@@ -313,7 +314,14 @@ private Q_SLOTS:
             QTest::mouseClick(f.button("ImgSaveSet"), Qt::LeftButton);
         };
         QComboBox *sets = f.list("CboSets");
+        QVERIFY(f.ruleSets.save("Отпуск", RuleSet()).isEmpty());
+        QFile damaged(f.configHome.filePath("Отпуск.ini"));
+        QVERIFY(damaged.open(QIODevice::Append) && damaged.write("case=loud\n") > 0);
+        damaged.close();
+        QVERIFY(f.messages.shown.isEmpty()); // told on opening the panel, which reads the list again
         QTest::mouseClick(f.button("ImgRules"), Qt::LeftButton);
+        QCOMPARE(f.messages.shown.size(), 1);
+        QVERIFY(damaged.remove());
         QTest::keyClicks(f.textBox("TxtFind"), "IMG_");
         QTest::keyClicks(f.textBox("TxtReplace"), "Trip ");
         QTest::mouseClick(f.button("PicSmall"), Qt::LeftButton);
@@ -335,7 +343,6 @@ private Q_SLOTS:
 
         saveAs("a/b");
         QVERIFY(f.messages.shown.last().second.contains("«/»"));
-        QFile damaged(f.configHome.filePath("Отпуск.ini"));
         QVERIFY(damaged.open(QIODevice::Append) && damaged.write("case=loud\n") > 0);
         damaged.close();
         saveAs("Второй");
@@ -347,7 +354,9 @@ private Q_SLOTS:
         test::WindowFixture::pick(sets, 1);
         f.messages.answers = {true};
         QTest::mouseClick(f.button("ImgDeleteSet"), Qt::LeftButton);
+        const qsizetype told = f.messages.shown.size();
         VelmixWindow restarted(f.drives, f.mover, f.folder.path(), &f.messages, nullptr, nullptr, &f.ruleSets);
+        QCOMPARE(f.messages.shown.size(), told); // nothing over the window's start
         QComboBox *restartedSets = restarted.findChild<QComboBox *>("CboSets");
         QCOMPARE(restartedSets->count(), 2);
         QCOMPARE(restartedSets->itemText(0), RuleSetStore::LastApplied);
