@@ -3,6 +3,7 @@
 #include "WindowLayout.h"
 #include "WindowOutline.h"
 #include "XvfbSession.h"
+#include "sets/RuleSetStore.h"
 
 #include <QFile>
 
@@ -192,6 +193,43 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(m_folder.files(),
                                   QStringList({"2025-03-04 shot1.heic", "2025-03-04 shot2.HEIC", "a file.txt", "b file.txt",
                                                "pesnya pro zaytsev.txt"}), 10000);
+    }
+
+    // A set saved by an earlier run is listed when the panel opens, a damaged one beside
+    // it told in one line and skipped; the set picked with the keyboard renames on apply,
+    // which keeps its settings as the last applied.
+    void ruleSetsSurviveARestart()
+    {
+        if (m_ratio != 1)
+            QSKIP("the sets do not depend on the scale");
+        velmix::test::XvfbSession x;
+        velmix::test::TempFolder folder;
+        folder.createFiles({"a.txt", "b.txt"});
+        velmix::RuleSetStore store(x.ruleSetFolder());
+        velmix::RuleSet trip;
+        trip.rules.findText = "a";
+        trip.rules.replaceText = "Отпуск";
+        QCOMPARE(store.save("Отпуск", trip), QString());
+        QFile damaged(x.ruleSetFolder() + "/Сломанный.ini");
+        QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write("[General]\nversion=1\nbase=\n") > 0);
+        damaged.close();
+        QVERIFY(x.start("1000x800"));
+        QVERIFY(x.launch(VELMIX_PROGRAM, folder.path(), {}));
+        const auto found = x.run("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Velmix V2.0.1"});
+        QVERIFY(found);
+        const QRect window = x.geometry(found->split('\n', Qt::SkipEmptyParts).value(0));
+        const auto click = [&](QPoint logical) { return x.click(window.topLeft() + logical); };
+        QTRY_VERIFY_WITH_TIMEOUT(x.screen().pixelColor(window.topLeft() + QPoint(300, 40)) == QColor(255, 243, 195), 10000);
+        QVERIFY(click({254, 551})); // ImgRules
+        QVERIFY(x.run("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Наборы правил"}));
+        QVERIFY(x.run("xdotool", {"key", "--delay", "80", "Return"}));
+        // The list at the panel's foot: a click opens it, Escape closes it, Down picks.
+        QVERIFY(click(velmix::RulesPanel::Place.topLeft() + QPoint(100, 529)));
+        QVERIFY(x.run("xdotool", {"key", "--delay", "150", "Escape", "Down"}));
+        QVERIFY(click(velmix::WindowLayout::placeOf("ImgApply").center()));
+        QTRY_COMPARE_WITH_TIMEOUT(folder.files(), QStringList({"b.txt", "Отпуск.txt"}), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(store.list().names.contains(velmix::RuleSetStore::LastApplied), 5000);
+        QVERIFY(QFile::exists(x.ruleSetFolder() + "/Сломанный.ini")); // skipped, never rewritten
     }
 
     // Under a window manager the window takes the keyboard at start, at the folder list:
