@@ -197,11 +197,12 @@ const Option *optionNamed(QStringView name)
 // The name an argument gives an option, without its dashes and value; empty for no option.
 QStringView optionName(const QString &argument)
 {
-    if (argument.startsWith(u"--"))
-        return QStringView(argument).sliced(2).left(argument.indexOf(u'=') < 0 ? -1 : argument.indexOf(u'=') - 2);
     if (argument == u"-h" || argument == u"-v")
         return QStringView(argument).sliced(1);
-    return {};
+    if (!argument.startsWith(u"--"))
+        return {};
+    const QStringView name = QStringView(argument).sliced(2);
+    return name.left(name.indexOf(u'=')); // the whole of it where there is no "="
 }
 
 // Where the settings cannot be taken as they are: two that exclude each other, a switch
