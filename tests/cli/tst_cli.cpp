@@ -150,7 +150,8 @@ private Q_SLOTS:
             QVERIFY2(help.contains(QString::fromLatin1(option)), option);
     }
 
-    // The apply, then its undo from another run, on each medium; a second undo has nothing left.
+    // The apply, then its undo from another run, on each medium; the window sees the apply
+    // too, and a second undo has nothing left.
     void undoTakesBackTheLastApply_data()
     {
         QTest::addColumn<QString>("medium");
@@ -164,6 +165,14 @@ private Q_SLOTS:
         const std::unique_ptr<test::TestFolder> folder = folderOf(this->medium(medium), files);
         QCOMPARE(velmix({u"--rename"_s, u"--upper"_s, u"--apply"_s, folder->path()}).status, 0);
         QCOMPARE(namesIn(*folder), QStringList({u"A.TXT"_s, u"B C.TXT"_s}));
+        { // the window, started on the same history, has it for Ctrl+Z
+            test::CoreFixture window(folder->path());
+            PosixStateFolder history(m_home.filePath(u"state/velmix"_s));
+            RenamerCore core({window.busy, window.messages, window.drives, window.mover, window.work, &history,
+                              &window.identities}, folder->path());
+            core.startUp();
+            QCOMPARE(core.undo().undoFolder(), folder->path());
+        }
         const Run undo = velmix({u"--undo"_s, folder->path()});
         QCOMPARE(undo.status, 0);
         QCOMPARE(namesIn(*folder), files);
