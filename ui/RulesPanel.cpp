@@ -154,6 +154,7 @@ RulesPanel::RulesPanel(QWidget *window, PreviewSession &preview, const QPixmap &
     connect(m_ui.CboLatin, &QComboBox::activated, this, [this](int index) {
         changeRules([&](NameRules &r) { r.transliteration = Transliteration(index); });
     });
+    m_ui.CboSets->setPlaceholderText(u"Наборы правил"_s); // no set shown: the list says what it is
     connect(m_ui.CboSets, &QComboBox::activated, this, &RulesPanel::CboSets_Click);
     connect(m_ui.ImgSaveSet, &QAbstractButton::clicked, this, &RulesPanel::ImgSaveSet_Click);
     connect(m_ui.ImgDeleteSet, &QAbstractButton::clicked, this, &RulesPanel::ImgDeleteSet_Click);
