@@ -167,6 +167,34 @@ void drawRulesPanel(QPainter &painter)
     painter.drawRoundedRect(rulesPanel.adjusted(rimWidth, rimWidth, -rimWidth, -rimWidth), innerRadius, innerRadius);
 }
 
+// The rule sets' two buttons beside their list: a red disc with a plus (save) or a cross
+// (delete), on the panel's cream.
+void drawSetButton(QPainter &painter, bool save)
+{
+    painter.fillRect(QRectF(0, 0, 31, 31), cream);
+    drawRoundButtonFace(painter, QRectF(2, 2, 27, 27));
+    painter.setPen(symbolPen(white, 3));
+    const qreal arm = 6.5;
+    if (save) {
+        painter.drawLine(QPointF(15.5 - arm, 15.5), QPointF(15.5 + arm, 15.5));
+        painter.drawLine(QPointF(15.5, 15.5 - arm), QPointF(15.5, 15.5 + arm));
+    } else {
+        const qreal d = arm * 0.75;
+        painter.drawLine(QPointF(15.5 - d, 15.5 - d), QPointF(15.5 + d, 15.5 + d));
+        painter.drawLine(QPointF(15.5 - d, 15.5 + d), QPointF(15.5 + d, 15.5 - d));
+    }
+}
+
+void drawSaveSet(QPainter &painter)
+{
+    drawSetButton(painter, true);
+}
+
+void drawDeleteSet(QPainter &painter)
+{
+    drawSetButton(painter, false);
+}
+
 void drawHelp(QPainter &painter)
 {
     drawPill(painter);
@@ -256,6 +284,8 @@ const Picture pictures[] = {
     {"morerules", {52, 39}, drawMoreRules},
     {"fewerrules", {52, 39}, drawFewerRules},
     {"rulespanel", {300, 555}, drawRulesPanel},
+    {"saveset", {31, 31}, drawSaveSet},
+    {"deleteset", {31, 31}, drawDeleteSet},
 };
 
 // Drawn on a 256 × 256 square and scaled to each size.

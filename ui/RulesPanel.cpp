@@ -9,9 +9,12 @@
 #include "WindowOutline.h"
 #include "preview/NamingOptions.h"
 #include "preview/PreviewSession.h"
+#include "MessageBox.h"
+#include "sets/RuleSetStore.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QInputDialog>
 #include <QLabel>
 #include <QPainter>
 #include <QSignalBlocker>
@@ -69,6 +72,9 @@ const QList<ControlSpec> &panelControls()
         {u"FraLatin"_s, K::Frame, {}, -1, {15, 458, 270, 50}, u"Кириллица латиницей"_s},
         {u"CboLatin"_s, K::ChoiceList, u"FraLatin"_s, 0, {23, 476, 254, 21}, u"Кириллица латиницей"_s, {}, {}, 0,
          {u"Не менять"_s, u"ГОСТ 7.79-2000, система Б"_s, u"Загранпаспорт (ICAO 9303)"_s, u"BGN/PCGN"_s}},
+        {u"CboSets"_s, K::ChoiceList, {}, 0, {15, 519, 190, 21}, u"Наборы правил"_s},
+        {u"ImgSaveSet"_s, K::PictureButton, {}, 0, {214, 514, 31, 31}, {}, u"saveset"_s, u"Сохранить набор…"_s},
+        {u"ImgDeleteSet"_s, K::PictureButton, {}, 0, {252, 514, 31, 31}, {}, u"deleteset"_s, u"Удалить набор"_s},
     };
     return layout;
 }
@@ -80,7 +86,9 @@ RulesPanelControls typedControls(const QHash<QString, QWidget *> &built)
     const auto box = [&](const char *name) { return typed<PictureCheckBox>(built, name); };
     return {field("TxtFind"), field("TxtReplace"), field("TxtPosition"), field("TxtCut"), field("TxtInsert"),
             box("PicIgnoreCase"), box("PicRegExp"), box("PicWholeName"), box("PicFromEnd"), box("PicTitleCase"),
-            box("PicRestLower"), typed<QComboBox>(built, "CboLatin"), typed<QLabel>(built, "LblFindError")};
+            box("PicRestLower"), typed<QComboBox>(built, "CboLatin"), typed<QLabel>(built, "LblFindError"),
+            typed<QComboBox>(built, "CboSets"), typed<PictureButton>(built, "ImgSaveSet"),
+            typed<PictureButton>(built, "ImgDeleteSet")};
 }
 
 } // namespace
@@ -146,7 +154,12 @@ RulesPanel::RulesPanel(QWidget *window, PreviewSession &preview, const QPixmap &
     connect(m_ui.CboLatin, &QComboBox::activated, this, [this](int index) {
         changeRules([&](NameRules &r) { r.transliteration = Transliteration(index); });
     });
+    m_ui.CboSets->setPlaceholderText(u"Наборы правил"_s); // no set shown: the list says what it is
+    connect(m_ui.CboSets, &QComboBox::activated, this, &RulesPanel::CboSets_Click);
+    connect(m_ui.ImgSaveSet, &QAbstractButton::clicked, this, &RulesPanel::ImgSaveSet_Click);
+    connect(m_ui.ImgDeleteSet, &QAbstractButton::clicked, this, &RulesPanel::ImgDeleteSet_Click);
     showRules();
+    showRuleSets();
 }
 
 QRegion RulesPanel::outline()
@@ -174,8 +187,10 @@ void RulesPanel::ImgRules_Click()
     window->setFixedSize(open ? OpenWindowSize : WindowLayout::WindowSize);
     window->setMask(open ? WindowOutline::mainWindow() + outline() : WindowOutline::mainWindow());
     m_button->setPicture(Skin::picture(open ? u"fewerrules"_s : u"morerules"_s, ButtonPlace.size()));
-    if (open)
+    if (open) {
         m_ui.TxtFind->setFocus(); // the first rule, ready to type
+        showRuleSets(); // another program may have saved one meanwhile
+    }
 }
 
 void RulesPanel::changeRules(const std::function<void(NameRules &)> &change)
@@ -232,6 +247,75 @@ void RulesPanel::forgetEdits()
 {
     for (KeyReleaseLineEdit *box : textBoxes())
         box->forgetEdits();
+}
+
+void RulesPanel::setRuleSets(RuleSetStore *store, MessageBox &messages)
+{
+    m_sets = store;
+    m_messages = &messages;
+    showRuleSets();
+}
+
+void RulesPanel::showRuleSets()
+{
+    const RuleSetStore::Listing listing = m_sets ? m_sets->list() : RuleSetStore::Listing();
+    const QString shown = m_ui.CboSets->currentText();
+    {
+        const QSignalBlocker blocker(m_ui.CboSets);
+        m_ui.CboSets->clear();
+        m_ui.CboSets->addItems(listing.names);
+        m_ui.CboSets->setCurrentIndex(int(listing.names.indexOf(shown)));
+    }
+    ComboBoxAccessible::selectCurrentEntry(m_ui.CboSets);
+    for (QWidget *control : std::initializer_list<QWidget *>{m_ui.CboSets, m_ui.ImgSaveSet, m_ui.ImgDeleteSet})
+        control->setEnabled(m_sets);
+    QStringList untold;
+    for (const QString &line : listing.skipped) {
+        if (!m_toldSkipped.contains(line))
+            untold.append(line);
+    }
+    // Told while the panel is open, never over the window's start.
+    if (m_messages && isVisible() && !untold.isEmpty()) {
+        m_toldSkipped.unite(QSet<QString>(untold.begin(), untold.end()));
+        m_messages->showMessage(u"Наборы правил"_s, untold.join(u'\n'));
+    }
+}
+
+void RulesPanel::CboSets_Click(int index)
+{
+    QString problem;
+    if (const std::optional<RuleSet> set = m_sets->load(m_ui.CboSets->itemText(index), problem)) {
+        Q_EMIT ruleSetPicked(*set);
+    } else {
+        m_messages->showMessage(u"Наборы правил"_s, problem);
+        showRuleSets();
+    }
+}
+
+void RulesPanel::ImgSaveSet_Click()
+{
+    bool given = false;
+    const QString name = QInputDialog::getText(this, u"Сохранить набор"_s, u"Имя набора правил:"_s, QLineEdit::Normal,
+                                               m_ui.CboSets->currentText(), &given);
+    if (!given)
+        return;
+    if (const QString problem = m_sets->save(name, RuleSet::of(m_preview)); !problem.isEmpty()) {
+        m_messages->showMessage(u"Наборы правил"_s, problem);
+        return;
+    }
+    showRuleSets();
+    m_ui.CboSets->setCurrentIndex(m_ui.CboSets->findText(name));
+    ComboBoxAccessible::selectCurrentEntry(m_ui.CboSets);
+}
+
+void RulesPanel::ImgDeleteSet_Click()
+{
+    const QString name = m_ui.CboSets->currentText();
+    if (name.isEmpty() || !m_messages->ask(u"Наборы правил"_s, u"Удалить набор «%1»?"_s.arg(name)))
+        return;
+    if (const QString problem = m_sets->remove(name); !problem.isEmpty())
+        m_messages->showMessage(u"Наборы правил"_s, problem);
+    showRuleSets();
 }
 
 void RulesPanel::paintEvent(QPaintEvent *)

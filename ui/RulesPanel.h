@@ -1,9 +1,11 @@
 #pragma once
 
 #include "rules/NameRules.h"
+#include "sets/RuleSet.h"
 
 #include <QPixmap>
 #include <QRegion>
+#include <QSet>
 #include <QWidget>
 
 #include <array>
@@ -15,9 +17,11 @@ class QLabel;
 namespace velmix {
 
 class KeyReleaseLineEdit;
+class MessageBox;
 class PictureButton;
 class PictureCheckBox;
 class PreviewSession;
+class RuleSetStore;
 
 // The panel's controls it works with, named as their object names.
 struct RulesPanelControls
@@ -26,6 +30,8 @@ struct RulesPanelControls
     PictureCheckBox *PicIgnoreCase, *PicRegExp, *PicWholeName, *PicFromEnd, *PicTitleCase, *PicRestLower;
     QComboBox *CboLatin;
     QLabel *LblFindError;
+    QComboBox *CboSets;
+    PictureButton *ImgSaveSet, *ImgDeleteSet;
 };
 
 // The second skinned panel beside the window, with the rules that run after the naming
@@ -51,6 +57,16 @@ public:
     void showRules();
     // Ends the text boxes' own undo histories, as the window's fields do after a flow.
     void forgetEdits();
+    // The rule sets' list and buttons work on `store`, telling their problems in
+    // `messages`; without a store they stay disabled.
+    void setRuleSets(RuleSetStore *store, MessageBox &messages);
+    // Lists the sets again and, while the panel is open, tells once in this run of each
+    // set skipped.
+    void showRuleSets();
+
+Q_SIGNALS:
+    // A set picked in the list, read whole: the window fills every setting from it.
+    void ruleSetPicked(const velmix::RuleSet &set);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -58,6 +74,9 @@ protected:
 private:
     void ImgRules_Click();
     void changeRules(const std::function<void(NameRules &)> &change);
+    void CboSets_Click(int index);
+    void ImgSaveSet_Click();
+    void ImgDeleteSet_Click();
     [[nodiscard]] std::array<KeyReleaseLineEdit *, 5> textBoxes() const;
 
     PreviewSession &m_preview;
@@ -65,6 +84,9 @@ private:
     PictureButton *m_button;
     RulesPanelControls m_ui{};
     QList<QWidget *> m_tabOrder; // the controls that take the focus, in order
+    RuleSetStore *m_sets = nullptr;
+    MessageBox *m_messages = nullptr;
+    QSet<QString> m_toldSkipped;
 };
 
 } // namespace velmix

@@ -16,6 +16,7 @@
 #include "PictureCheckBox.h"
 #include "RoundTitleButton.h"
 #include "RulesPanel.h"
+#include "sets/RuleSetStore.h"
 #include "Skin.h"
 #include "WindowDragger.h"
 #include "WindowLayout.h"
@@ -35,7 +36,7 @@ namespace velmix {
 
 VelmixWindow::VelmixWindow(DriveList &driveList, FileMover &fileMover, const QString &startFolder,
                            MessageBox *messageBox, StateFolder *stateFolder, FileIdentities *fileIdentities,
-                           QWidget *parent)
+                           RuleSetStore *ruleSets, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
     , m_ownMessageBox(this)
     , m_workDisplay(this)
@@ -43,6 +44,7 @@ VelmixWindow::VelmixWindow(DriveList &driveList, FileMover &fileMover, const QSt
     , m_core({m_busyPointer, m_messages, driveList, fileMover, m_workDisplay, stateFolder, fileIdentities}, startFolder)
     , m_model(m_core.table())
     , m_background(Skin::picture(QStringLiteral("background"), {570, 580}))
+    , m_ruleSets(ruleSets)
 {
     setObjectName(QStringLiteral("frmVelmix"));
     setWindowTitle(ProgramTitle);
@@ -65,6 +67,9 @@ VelmixWindow::VelmixWindow(DriveList &driveList, FileMover &fileMover, const QSt
         box->setPictures(m_ui.ImgChecked->pixmap(), m_ui.ImgUnchecked->pixmap());
     m_rulesPanel = new RulesPanel(this, m_core.preview(), m_ui.ImgChecked->pixmap(), m_ui.ImgUnchecked->pixmap());
     m_rulesPanel->continueTabOrder(m_ui.ImgApply);
+    m_rulesPanel->setRuleSets(ruleSets, m_messages);
+    connect(m_rulesPanel, &RulesPanel::ruleSetPicked, this,
+            [this](const RuleSet &set) { runFlow([&] { set.applyTo(m_core.preview()); }); });
 
     m_ui.FlexGrid1->setModel(&m_model);
     connect(&m_model, &FileGridModel::markedRowsChanged, m_ui.FlexGrid1, &FileGrid::showMarkedRows);
@@ -299,7 +304,12 @@ void VelmixWindow::Form_DragDrop(const QString &path)
 
 void VelmixWindow::ImgApply_Click()
 {
+    // Kept before the apply resets every setting; a set that cannot be written costs only
+    // the next pick of it.
+    if (m_ruleSets && m_core.preview().namesPending())
+        (void)m_ruleSets->keepLastApplied(RuleSet::of(m_core.preview()));
     runFlow([&] { m_core.applyNewNames(); }, Status::Summary);
+    m_rulesPanel->showRuleSets();
 }
 
 void VelmixWindow::ImgChancel_Click()

@@ -16,6 +16,7 @@
 
 namespace velmix {
 
+class RuleSetStore;
 class RulesPanel;
 
 // frmVelmix, the program's one window: the skinned, shaped view over the core. Each
@@ -26,10 +27,12 @@ class VelmixWindow : public QWidget
 
 public:
     // Without a message box of its own the window shows the core's messages itself; with
-    // a state folder and file identities the batches are journaled (see RenamerCore).
+    // a state folder and file identities the batches are journaled (see RenamerCore); with
+    // a store of rule sets the rules panel lists them and every apply keeps the last one.
     VelmixWindow(DriveList &driveList, FileMover &fileMover, const QString &startFolder,
                  MessageBox *messageBox = nullptr, StateFolder *stateFolder = nullptr,
-                 FileIdentities *fileIdentities = nullptr, QWidget *parent = nullptr);
+                 FileIdentities *fileIdentities = nullptr, RuleSetStore *ruleSets = nullptr,
+                 QWidget *parent = nullptr);
 
     [[nodiscard]] const RenamerCore &core() const { return m_core; }
 
@@ -84,6 +87,7 @@ private:
     std::array<std::pair<PictureCheckBox *, Toggle>, 6> m_toggles{};
     WindowControls m_ui{};
     RulesPanel *m_rulesPanel = nullptr;
+    RuleSetStore *m_ruleSets;
     int m_flowDepth = 0;
     bool m_undoAvailable = false; // as the core last told
     bool m_closeAfterFlow = false;

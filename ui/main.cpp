@@ -1,3 +1,5 @@
+#include "CommandLineRun.h"
+#include "CliCommand.h"
 #include "VelmixWindow.h"
 #include "listing/CurrentFolder.h"
 #include "posix/MountDriveList.h"
@@ -5,6 +7,7 @@
 #include "posix/PosixFileMover.h"
 #include "posix/PosixStateFolder.h"
 #include "program/CommandLine.h"
+#include "sets/RuleSetStore.h"
 #include "text/FileNameCodec.h"
 
 #include <QApplication>
@@ -14,6 +17,9 @@
 
 int main(int argc, char *argv[])
 {
+    // The command line runs with no display, so before any QApplication is made.
+    if (velmix::cli::wantsCommandLine(velmix::CommandLine::arguments(argc, argv).mid(1)))
+        return velmix::cli::run(argc, argv);
     QApplication app(argc, argv); // takes Qt's own options out of argv
     // Lets a Wayland desktop match the window to its menu entry.
     QGuiApplication::setDesktopFileName(QStringLiteral(VELMIX_APP_ID));
@@ -36,7 +42,8 @@ int main(int argc, char *argv[])
     velmix::PosixFileMover mover;
     velmix::PosixStateFolder state;
     velmix::PosixFileIdentities identities;
-    velmix::VelmixWindow window(drives, mover, start.folder, nullptr, &state, &identities);
+    velmix::RuleSetStore ruleSets;
+    velmix::VelmixWindow window(drives, mover, start.folder, nullptr, &state, &identities, &ruleSets);
     window.show();
     return app.exec();
 }

@@ -231,6 +231,23 @@ void PreviewSession::setNameRules(const NameRules &rules)
     RebuildNewNames();
 }
 
+void PreviewSession::setSettings(const NamingOptions &options, const NameRules &rules)
+{
+    setNumberingOrder(options.Order);
+    const NumberingOrder order = m_options.Order;
+    m_options = options;
+    m_options.Order = order;
+    setBaseName(options.BaseName);
+    setStartText(options.StartText);
+    if (options.DigitWidthIndex < 0 || options.DigitWidthIndex >= NamingOptions::DigitWidthCount)
+        m_options.DigitWidthIndex = 0;
+    if (!keepsOwnNames(m_options.BaseName))
+        m_options.Numbering = true;
+    if (rules != m_ruleSteps.rules())
+        m_ruleSteps.update(rules);
+    RebuildNewNames();
+}
+
 void PreviewSession::setBaseName(const QString &text)
 {
     m_options.BaseName = firstCharacters(text, NamingOptions::BaseNameLimit);

@@ -49,6 +49,10 @@ public:
     void setNameRules(const NameRules &rules);
     // Every option and every rule back to its default: off and empty.
     void ResetOptions();
+    // Puts every option and rule as given, as if typed into each control, and rebuilds
+    // the preview at once: a base name that names files holds numbering on, as its key
+    // release does, and a date order that could not be read keeps the order as it was.
+    void setSettings(const NamingOptions &options, const NameRules &rules);
     void clearPending() { m_namesPending = false; }
 
     // Every edit of a field box, typed or pasted, reaches these at once; they do not

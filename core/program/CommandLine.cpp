@@ -19,26 +19,11 @@ namespace {
 
 const QString Description = QStringLiteral("Velmix: пакетное переименование файлов одной папки.");
 const QString FolderHelp = QStringLiteral("Папка, которую открыть; для файла — папка, где он лежит.");
-const QCommandLineOption HelpOption({QStringLiteral("h"), QStringLiteral("help")},
-                                    QStringLiteral("Показать эту справку и выйти."));
-const QCommandLineOption VersionOption({QStringLiteral("v"), QStringLiteral("version")},
-                                       QStringLiteral("Показать версию программы и выйти."));
-
-// Qt's own help text has English headings; this one is written out.
-QString helpText()
-{
-    return QStringLiteral("Использование: velmix [параметры] [папка]\n%1\n\nПараметры:\n"
-                          "  -h, --help     %2\n  -v, --version  %3\n\nАргументы:\n  папка          %4\n")
-        .arg(Description, HelpOption.description(), VersionOption.description(), FolderHelp);
-}
-
 } // namespace
 
 void describe(QCommandLineParser &parser)
 {
     parser.setApplicationDescription(Description);
-    parser.addOption(HelpOption);
-    parser.addOption(VersionOption);
     parser.addPositionalArgument(QStringLiteral("папка"), FolderHelp, QStringLiteral("[папка]"));
 }
 
@@ -48,12 +33,8 @@ std::optional<Reply> reply(QCommandLineParser &parser, const QStringList &argume
         const QStringList unknown = parser.unknownOptionNames();
         const QString problem = unknown.isEmpty() ? parser.errorText()
                                                   : QStringLiteral("неизвестный параметр «%1»").arg(unknown.first());
-        return Reply{QStringLiteral("velmix: %1\nСправка: velmix --help\n").arg(problem), 1};
+        return Reply{QStringLiteral("velmix: %1\nСправка: velmix --help\n").arg(problem), 2};
     }
-    if (parser.isSet(HelpOption))
-        return Reply{helpText()};
-    if (parser.isSet(VersionOption))
-        return Reply{QStringLiteral("velmix " VELMIX_VERSION "\n")};
     return std::nullopt;
 }
 

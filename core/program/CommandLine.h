@@ -13,12 +13,13 @@ namespace velmix::CommandLine {
 // is not valid UTF-8 still opens.
 [[nodiscard]] QStringList arguments(int argc, const char *const *argv);
 
-// `velmix [папка]`, with --help and --version.
+// `velmix [папка]`, the window's start; the command line's options (--help among them)
+// never reach it.
 void describe(QCommandLineParser &parser);
 
-// What the program prints, and its exit status, where the command line asks for no
-// window: --help, --version, or an option it does not know (status 1, on standard
-// error). Nothing where the window is to start. Every word in Russian.
+// What the program prints, and its exit status, where the window cannot start: an option
+// it does not know (status 2, on standard error). Nothing where the window is to start.
+// Every word in Russian.
 struct Reply
 {
     QString text;

@@ -91,6 +91,7 @@ def run(program):
     children = [server]
     folder = tempfile.mkdtemp(prefix="velmix-screen-reader-")
     state = tempfile.mkdtemp(prefix="velmix-screen-reader-state-")
+    config = tempfile.mkdtemp(prefix="velmix-screen-reader-config-")
     try:
         for name in ["a b.txt", "c_d.TXT", "song.mp3", "e.txt"]:
             open(os.path.join(folder, name), "w").close()
@@ -98,10 +99,10 @@ def run(program):
         # The registry sends the keys and clicks asked of it to this display.
         os.environ["DISPLAY"] = ":" + server.stdout.readline().decode().strip()
         children.append(subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"]))
-        # Its journals go to the test's folder, never to the user's state.
+        # Its journals and rule sets go to the test's folders, never to the user's.
         children.append(subprocess.Popen([program], cwd=folder, env=dict(
             os.environ, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
-            XDG_STATE_HOME=state)))
+            XDG_STATE_HOME=state, XDG_CONFIG_HOME=config)))
         desktop = Atspi.get_desktop(0)
         app = wait_for("the program on the AT-SPI bus", lambda: next(
             (a for a in descendants(desktop, ("application",)) if a.get_name() == "velmix"), None))
@@ -187,6 +188,7 @@ def run(program):
             child.wait(10)
         shutil.rmtree(folder, ignore_errors=True)
         shutil.rmtree(state, ignore_errors=True)
+        shutil.rmtree(config, ignore_errors=True)
 
 
 def main():

@@ -69,7 +69,8 @@ public:
     bool hasWindowManager() const;
 
     // Starts `program` in `folder` with the extra environment and its arguments. Its
-    // state (the journals) goes to the session's own folder, the same for every start.
+    // state (the journals) and its settings (the rule sets) go to the session's own
+    // folders, the same for every start.
     bool launch(const QString &program, const QString &folder, const QStringList &environment,
                 const QStringList &arguments = {})
     {
@@ -77,6 +78,7 @@ public:
         variables.insert("DISPLAY", m_display);
         variables.insert("QT_QPA_PLATFORM", "xcb");
         variables.insert("XDG_STATE_HOME", m_state.path());
+        variables.insert("XDG_CONFIG_HOME", m_config.path());
         for (const QString &variable : environment)
             variables.insert(variable.section('=', 0, 0), variable.section('=', 1));
         m_program.setProcessEnvironment(variables);
@@ -94,6 +96,8 @@ public:
 
     // Where the program keeps its journals.
     [[nodiscard]] QString stateFolder() const { return m_state.filePath("velmix"); }
+    // Where the program keeps its rule sets.
+    [[nodiscard]] QString ruleSetFolder() const { return m_config.filePath("velmix/sets"); }
 
     // What a tool prints on this display; nothing when it fails.
     std::optional<QString> run(const QString &tool, const QStringList &arguments) const
@@ -173,6 +177,7 @@ private:
     QProcess m_program;
     QProcess m_windowManager;
     QTemporaryDir m_state;
+    QTemporaryDir m_config;
 };
 
 } // namespace velmix::test

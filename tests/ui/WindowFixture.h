@@ -3,6 +3,7 @@
 #include "FakeServices.h"
 #include "TempFolder.h"
 #include "VelmixWindow.h"
+#include "sets/RuleSetStore.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemModelTester>
@@ -26,7 +27,8 @@ struct WindowFixture
         : drives(std::move(mountPoints))
     {
         folder.createFiles(files);
-        window = std::make_unique<VelmixWindow>(drives, fileMover ? *fileMover : mover, folder.path(), &messages);
+        window = std::make_unique<VelmixWindow>(drives, fileMover ? *fileMover : mover, folder.path(), &messages,
+                                                nullptr, nullptr, &ruleSets);
         modelTester = std::make_unique<QAbstractItemModelTester>(
             grid()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         window->show();
@@ -79,6 +81,8 @@ struct WindowFixture
     FixedDriveList drives;
     RecordingMessageBox messages;
     PosixFileMover mover;
+    QTemporaryDir configHome; // the rule sets of this window alone
+    RuleSetStore ruleSets{configHome.path()};
     std::unique_ptr<VelmixWindow> window;
     std::unique_ptr<QAbstractItemModelTester> modelTester;
 };

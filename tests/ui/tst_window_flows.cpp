@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QDropEvent>
 #include <QElapsedTimer>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
@@ -292,6 +293,74 @@ private Q_SLOTS:
         QVERIFY(!panel->isVisible());
         QCOMPARE(f.window->size(), WindowLayout::WindowSize);
         QCOMPARE(f.window->mask(), WindowOutline::mainWindow());
+    }
+
+    // Rule sets: one saved under a typed name fills every control again after a reset and
+    // after a restart; the apply keeps its settings first in the list; a name with "/" is
+    // refused with its reason; a damaged set is told once, on opening the panel, and skipped;
+    // a deleted one goes.
+    void ruleSets()
+    {
+        test::WindowFixture f({"IMG_0001.JPG", "IMG_0002.JPG"});
+        const auto saveAs = [&](const QString &name) {
+            QTimer answer;
+            QObject::connect(&answer, &QTimer::timeout, &answer, [&] {
+                if (auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget())) {
+                    dialog->setTextValue(name);
+                    dialog->accept();
+                }
+            });
+            answer.start(10);
+            QTest::mouseClick(f.button("ImgSaveSet"), Qt::LeftButton);
+        };
+        QComboBox *sets = f.list("CboSets");
+        QVERIFY(f.ruleSets.save("Отпуск", RuleSet()).isEmpty());
+        QFile damaged(f.configHome.filePath("Отпуск.ini"));
+        QVERIFY(damaged.open(QIODevice::Append) && damaged.write("case=loud\n") > 0);
+        damaged.close();
+        QVERIFY(f.messages.shown.isEmpty()); // told on opening the panel, which reads the list again
+        QTest::mouseClick(f.button("ImgRules"), Qt::LeftButton);
+        QCOMPARE(f.messages.shown.size(), 1);
+        QVERIFY(damaged.remove());
+        QTest::keyClicks(f.textBox("TxtFind"), "IMG_");
+        QTest::keyClicks(f.textBox("TxtReplace"), "Trip ");
+        QTest::mouseClick(f.button("PicSmall"), Qt::LeftButton);
+        QTest::mouseClick(f.button("PicIgnoreCase"), Qt::LeftButton);
+        const QStringList preview = f.newNames();
+        QCOMPARE(preview, QStringList({"Trip 0001.jpg", "Trip 0002.jpg"}));
+        saveAs("Отпуск");
+        QCOMPARE(sets->currentText(), "Отпуск");
+        QTest::mouseClick(f.button("ImgChancel"), Qt::LeftButton);
+        QCOMPARE(f.textBox("TxtFind")->text(), QString());
+        test::WindowFixture::pick(sets, 0);
+        QCOMPARE(f.textBox("TxtReplace")->text(), "Trip ");
+        QCOMPARE(f.ticked(), QStringList{"PicSmall"});
+        QVERIFY(f.button("PicIgnoreCase")->isChecked());
+        QCOMPARE(f.newNames(), preview);
+        QTest::mouseClick(f.button("ImgApply"), Qt::LeftButton);
+        QCOMPARE(f.folder.files(), preview);
+        QCOMPARE(sets->itemText(0), RuleSetStore::LastApplied);
+
+        saveAs("a/b");
+        QVERIFY(f.messages.shown.last().second.contains("«/»"));
+        QVERIFY(damaged.open(QIODevice::Append) && damaged.write("case=loud\n") > 0);
+        damaged.close();
+        saveAs("Второй");
+        saveAs("Третий");
+        QCOMPARE(std::count_if(f.messages.shown.begin(), f.messages.shown.end(),
+                               [](const auto &box) { return box.second == "Набор «Отпуск» повреждён и пропущен"; }),
+                 1);
+        QCOMPARE(sets->count(), 3);
+        test::WindowFixture::pick(sets, 1);
+        f.messages.answers = {true};
+        QTest::mouseClick(f.button("ImgDeleteSet"), Qt::LeftButton);
+        const qsizetype told = f.messages.shown.size();
+        VelmixWindow restarted(f.drives, f.mover, f.folder.path(), &f.messages, nullptr, nullptr, &f.ruleSets);
+        QCOMPARE(f.messages.shown.size(), told); // nothing over the window's start
+        QComboBox *restartedSets = restarted.findChild<QComboBox *>("CboSets");
+        QCOMPARE(restartedSets->count(), 2);
+        QCOMPARE(restartedSets->itemText(0), RuleSetStore::LastApplied);
+        QCOMPARE(restartedSets->itemText(1), "Третий");
     }
 
     // Fields in the base name take each file's date or tags; the disk then shows exactly

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "preview/NamingOptions.h"
+#include "rules/NameRules.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace velmix {
+class RuleSetStore;
+}
+
+namespace velmix::cli {
+
+// What the command line asks for without a window.
+enum class Action { None, Rename, Undo, Repair, Help, Version };
+
+struct Command
+{
+    Action action = Action::None;
+    QString folder; // as typed
+    NamingOptions options;
+    NameRules rules;
+    QString mask;
+    bool apply = false;
+    bool tsv = false;
+    std::optional<bool> answer; // --yes or --no, for the repair's question
+};
+
+// The command, or why it cannot be run (one line, in Russian).
+struct ParsedCommand
+{
+    Command command;
+    QString problem;
+};
+
+// Reads the arguments after the program's name: `--name value` or `--name=value`, a
+// folder, `--` ending the options. `--set` starts from a set of `sets`, whatever its place.
+[[nodiscard]] ParsedCommand parseCommand(const QStringList &arguments, const RuleSetStore &sets);
+
+// Whether the arguments hold a long option or -h, -v, so the program runs with no window.
+[[nodiscard]] bool wantsCommandLine(const QStringList &arguments);
+
+// Every option, in Russian, from the same table the parser reads.
+[[nodiscard]] QString helpText();
+
+} // namespace velmix::cli

@@ -1,0 +1,190 @@
+#include "CommandLineRun.h"
+
+#include "CliCommand.h"
+#include "ConsoleServices.h"
+#include "RenamerCore.h"
+#include "listing/CurrentFolder.h"
+#include "listing/FolderSelection.h"
+#include "posix/MountDriveList.h"
+#include "posix/PosixFileIdentities.h"
+#include "posix/PosixFileMover.h"
+#include "posix/PosixStateFolder.h"
+#include "program/CommandLine.h"
+#include "sets/RuleSetStore.h"
+#include "text/FileNameCodec.h"
+#include "text/VisibleText.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace velmix::cli {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+constexpr int Renamed = 0;
+constexpr int Refused = 1;
+constexpr int UsageError = 2;
+
+int usageError(const QString &problem)
+{
+    print(stderr, u"velmix: %1\nСправка: velmix --help\n"_s.arg(problem));
+    return UsageError;
+}
+
+// A name as the bytes it has on disk, with the characters that would break a row written
+// as \t, \n, \r and \\.
+QByteArray tsvField(const QString &name)
+{
+    QByteArray bytes = FileNameCodec::encode(name).value_or(name.toUtf8());
+    return bytes.replace('\\', "\\\\").replace('\t', "\\t").replace('\n', "\\n").replace('\r', "\\r");
+}
+
+// Every row that changes its name or is marked, one a line; the status says whether any is
+// marked.
+int printPreview(const FileNameTable &table, bool tsv)
+{
+    bool marked = false;
+    for (qsizetype row = 0; row < table.fileCount(); ++row) {
+        const bool isMarked = table.mark(row) != NameMark::None;
+        const QStringView from = table.currentNames().at(row);
+        const QStringView to = table.newNames().at(row);
+        if (!isMarked && from == to)
+            continue;
+        marked = marked || isMarked;
+        const QString reason = isMarked ? table.markReason(row) : QString();
+        if (tsv) {
+            const QByteArray line = tsvField(from.toString()) + '\t' + tsvField(to.toString()) + '\t'
+                                    + tsvField(reason) + '\n';
+            std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+        } else {
+            print(stdout, withControlPictures(from) + u" → "_s + withControlPictures(to)
+                              + (isMarked ? u"   [%1]"_s.arg(reason) : QString()) + u'\n');
+        }
+    }
+    return marked ? Refused : Renamed;
+}
+
+// The folder named, as a full path; empty, the reason printed, where it is none.
+QString namedFolder(const QString &typed)
+{
+    const QString path = QDir(currentFolder()).absoluteFilePath(typed);
+    if (!QFileInfo(path).isDir()) {
+        print(stderr, u"velmix: «%1» — не папка\n"_s.arg(withControlPictures(typed)));
+        return {};
+    }
+    return FolderSelection::normalized(QDir::cleanPath(path));
+}
+
+struct Console
+{
+    explicit Console(const QString &folder, bool answer)
+        : messages(answer), drives(folder)
+    {
+    }
+    [[nodiscard]] RenamerCore::Services services()
+    {
+        return {busy, messages, drives, mover, work, &state, &identities};
+    }
+    NoBusyPointer busy;
+    ConsoleMessageBox messages;
+    MountDriveList drives;
+    PosixFileMover mover;
+    ConsoleWorkDisplay work;
+    PosixStateFolder state;
+    PosixFileIdentities identities;
+};
+
+// The core with the folder listed, as the window has it after its start; false, the
+// reason printed, where the folder cannot be read.
+bool startCore(RenamerCore &core, const QString &folder)
+{
+    core.startUp();
+    if (core.folder() == folder)
+        return true;
+    print(stderr, u"velmix: папку «%1» не удалось прочитать\n"_s.arg(withControlPictures(folder)));
+    return false;
+}
+
+int rename(const Command &command, const QString &folder)
+{
+    Console console(folder, false);
+    RenamerCore core(console.services(), folder);
+    if (!startCore(core, folder))
+        return UsageError;
+    if (!command.mask.isEmpty() && !core.setTypedMask(command.mask))
+        return usageError(u"маска «%1» не подходит"_s.arg(command.mask));
+    core.preview().setSettings(command.options, command.rules);
+    if (!core.preview().findError().isEmpty())
+        return usageError(u"выражение «%1»: %2"_s.arg(command.rules.findText, core.preview().findError()));
+    if (!command.apply)
+        return printPreview(core.table(), command.tsv);
+    const int shownBefore = console.messages.shown();
+    if (const QString problem = RuleSetStore().keepLastApplied(RuleSet::of(core.preview())); !problem.isEmpty())
+        print(stderr, u"velmix: %1\n"_s.arg(problem));
+    core.applyNewNames();
+    if (!core.lastSummary().isEmpty())
+        print(stdout, core.lastSummary() + u'\n');
+    return console.messages.shown() == shownBefore ? Renamed : Refused;
+}
+
+int undo(const QString &folder)
+{
+    Console console(folder, true);
+    RenamerCore core(console.services(), folder);
+    if (!startCore(core, folder))
+        return UsageError;
+    if (core.undo().undoFolder() != folder) {
+        print(stderr, u"velmix: в папке «%1» нечего отменять\n"_s.arg(withControlPictures(folder)));
+        return Refused;
+    }
+    const int shownBefore = console.messages.shown();
+    core.undoLastApply();
+    if (!core.lastSummary().isEmpty())
+        print(stdout, core.lastSummary() + u'\n');
+    return console.messages.shown() == shownBefore ? Renamed : Refused;
+}
+
+int repair(bool finish)
+{
+    const QString folder = currentFolder();
+    Console console(folder, finish);
+    RenamerCore core(console.services(), folder);
+    core.startUp();
+    const int shownBefore = console.messages.shown();
+    core.repairUnfinishedBatches();
+    if (console.messages.asked() == 0 && console.messages.shown() == shownBefore)
+        print(stdout, u"Прерванных переименований нет.\n"_s);
+    else if (!core.lastSummary().isEmpty())
+        print(stdout, core.lastSummary() + u'\n');
+    return console.messages.shown() == shownBefore ? Renamed : Refused;
+}
+
+} // namespace
+
+int run(int argc, char *argv[])
+{
+    const QStringList arguments = CommandLine::arguments(argc, argv).mid(1);
+    QCoreApplication app(argc, argv);
+    const ParsedCommand parsed = parseCommand(arguments, RuleSetStore());
+    if (!parsed.problem.isEmpty())
+        return usageError(parsed.problem);
+    const Command &command = parsed.command;
+    switch (command.action) {
+    case Action::Help: print(stdout, helpText()); return 0;
+    case Action::Version: print(stdout, u"velmix " VELMIX_VERSION "\n"_s); return 0;
+    case Action::Repair: return repair(*command.answer);
+    case Action::None: break; // refused by the parser
+    case Action::Rename:
+    case Action::Undo: {
+        const QString folder = namedFolder(command.folder);
+        if (folder.isEmpty())
+            return UsageError;
+        return command.action == Action::Rename ? rename(command, folder) : undo(folder);
+    }
+    }
+    return UsageError;
+}
+
+} // namespace velmix::cli

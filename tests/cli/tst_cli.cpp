@@ -1,0 +1,364 @@
+// The command line as a script runs it: the real program, with no display, on real
+// folders of this machine and of an exFAT image through FUSE.
+#include "FakeServices.h"
+#include "TestMedia.h"
+#include "sets/RuleSetStore.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTest>
+
+using namespace velmix;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Run
+{
+    int status = -1;
+    QByteArray out;
+    QString err;
+};
+
+} // namespace
+
+class TestCli : public QObject
+{
+    Q_OBJECT
+
+    // Runs the program in `folder` with no display and a state and config folder of the test's own.
+    Run velmix(const QStringList &arguments, const QString &folder = QDir::tempPath())
+    {
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(QString::fromLatin1(name));
+        environment.insert(u"XDG_STATE_HOME"_s, m_home.filePath(u"state"_s));
+        environment.insert(u"XDG_CONFIG_HOME"_s, m_home.filePath(u"config"_s));
+        program.setProcessEnvironment(environment);
+        program.setWorkingDirectory(folder);
+        program.start(QStringLiteral(VELMIX_PROGRAM), arguments);
+        if (!program.waitForFinished(60000))
+            return {};
+        return {program.exitCode(), program.readAllStandardOutput(), QString::fromUtf8(program.readAllStandardError())};
+    }
+
+    // Each file holds its own first name, so a rename traces back.
+    static std::unique_ptr<test::TestFolder> folderOf(test::Medium &medium, const QStringList &names)
+    {
+        std::unique_ptr<test::TestFolder> folder = medium.newFolder();
+        for (const QString &name : names)
+            folder->create(name.toUtf8(), name.toUtf8());
+        return folder;
+    }
+
+    static QStringList namesIn(const test::TestFolder &folder)
+    {
+        QStringList names;
+        for (const QByteArray &name : folder.contents().keys())
+            names.append(QString::fromUtf8(name));
+        return names;
+    }
+
+    test::Medium &medium(const QString &name)
+    {
+        test::Medium &medium = m_media.medium(name);
+        if (!medium.skipReason.isEmpty())
+            QTest::qSkip(qPrintable(medium.skipReason), __FILE__, __LINE__);
+        return medium;
+    }
+
+private Q_SLOTS:
+    void commands_data()
+    {
+        QTest::addColumn<QString>("medium");
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err"); // a part of standard error
+        QTest::addColumn<QStringList>("after"); // empty: as before
+        const QStringList photos{u"IMG_001.jpg"_s, u"IMG_002.jpg"_s, u"a b.txt"_s, u"x.txt"_s};
+        for (const QString &medium : {u"local"_s, u"exFAT"_s}) {
+            const auto row = [&](const char *name) { return &(QTest::addRow("%s, %s", qPrintable(medium), name) << medium); };
+            *row("dry run") << photos << QStringList{u"--rename"_s, u"--regex"_s, u"--find"_s, u"IMG_(\\d+)"_s, u"--replace"_s, u"Vac_\\1"_s, u"."_s}
+                            << 0 << u"IMG_001.jpg → Vac_001.jpg\nIMG_002.jpg → Vac_002.jpg\n"_s << QString() << QStringList();
+            *row("dry run, a marked row as tsv") << photos
+                << QStringList{u"--rename"_s, u"--tsv"_s, u"--find=a b"_s, u"--replace"_s, u"x"_s, u"."_s}
+                << 1 << u"a b.txt\tx.txt\tфайл с таким именем уже существует\n"_s << QString() << QStringList();
+            *row("apply, numbered") << QStringList{u"b.txt"_s, u"a.txt"_s, u"c.jpg"_s}
+                << QStringList{u"--rename"_s, u"--base"_s, u"Фото"_s, u"--start"_s, u"5"_s, u"--step"_s, u"5"_s,
+                               u"--width"_s, u"3"_s, u"--apply"_s, u"."_s}
+                << 0 << u"Переименовано 3 из 3\n"_s << QString()
+                << QStringList{u"Фото005.txt"_s, u"Фото010.txt"_s, u"Фото015.jpg"_s};
+            *row("apply by mask, upper case") << photos
+                << QStringList{u"--rename"_s, u"--mask"_s, u"*.jpg"_s, u"--upper"_s, u"--apply"_s, u"."_s}
+                << 0 << u"Переименовано 2 из 2\n"_s << QString()
+                << QStringList{u"IMG_001.JPG"_s, u"IMG_002.JPG"_s, u"a b.txt"_s, u"x.txt"_s};
+            *row("apply, a row refused") << photos
+                << QStringList{u"--rename"_s, u"--find"_s, u"a b"_s, u"--replace"_s, u"x"_s, u"--apply"_s, u"."_s}
+                << 1 << u"Переименовано 0 из 1\n"_s << u"Не переименовано файлов: 1, отмечены заранее: 1"_s << QStringList();
+        }
+        const auto bad = [](const char *name, const QStringList &arguments, const QString &err) {
+            QTest::newRow(name) << u"local"_s << QStringList{u"a.txt"_s} << arguments << 2 << QString() << err << QStringList();
+        };
+        bad("two cases", {u"--rename"_s, u"--upper"_s, u"--lower"_s, u"."_s}, u"только одно из --upper, --lower"_s);
+        bad("width past 5", {u"--rename"_s, u"--width"_s, u"7"_s, u"."_s}, u"ширина номера «7»"_s);
+        bad("an order it has not", {u"--rename"_s, u"--order=size"_s, u"."_s}, u"порядок «size»"_s);
+        bad("no value", {u"--rename"_s, u"."_s, u"--find"_s}, u"у параметра --find нет значения"_s);
+        bad("no folder", {u"--rename"_s, u"--upper"_s}, u"не указана папка"_s);
+        bad("not a folder", {u"--rename"_s, u"a.txt"_s}, u"«a.txt» — не папка"_s);
+        bad("a broken expression", {u"--rename"_s, u"--regex"_s, u"--find"_s, u"("_s, u"."_s}, u"выражение «(»"_s);
+        bad("a refused mask", {u"--rename"_s, u"--mask"_s, u"a/b"_s, u"."_s}, u"маска «a/b»"_s);
+        bad("a setting for undo", {u"--undo"_s, u"--upper"_s, u"."_s}, u"--upper — только для --rename"_s);
+        bad("repair unanswered", {u"--repair"_s}, u"для --repair нужно --yes или --no"_s);
+        bad("unknown", {u"--bogus"_s}, u"velmix: неизвестный параметр «--bogus»\nСправка: velmix --help\n"_s);
+        QTest::newRow("version") << u"local"_s << QStringList() << QStringList{u"--version"_s} << 0
+                                 << u"velmix " VELMIX_VERSION "\n"_s << QString() << QStringList();
+    }
+    void commands()
+    {
+        QFETCH(QString, medium);
+        QFETCH(QStringList, files);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        QFETCH(QStringList, after);
+        const std::unique_ptr<test::TestFolder> folder = folderOf(this->medium(medium), files);
+        const Run run = velmix(arguments, folder->path());
+        QCOMPARE(run.status, status);
+        QCOMPARE(QString::fromUtf8(run.out), out);
+        QVERIFY2(run.err.contains(err), qPrintable(run.err));
+        if (after.isEmpty()) {
+            after = files;
+            after.sort();
+        }
+        QCOMPARE(namesIn(*folder), after);
+    }
+
+    void helpListsEveryOption()
+    {
+        const Run run = velmix({u"--help"_s});
+        QCOMPARE(run.status, 0);
+        const QString help = QString::fromUtf8(run.out);
+        for (const char *option : {"--rename", "--undo", "--repair --yes|--no", "--apply", "--tsv", "--mask", "--base",
+                                   "--start", "--step", "--width", "--order", "--capital", "--spaces-to-underscores",
+                                   "--regex", "--ignore-case", "--with-extension", "--cut-from", "--from-end",
+                                   "--title-case-lower", "--latin gost|passport|bgn"})
+            QVERIFY2(help.contains(QString::fromLatin1(option)), option);
+    }
+
+    // The apply, then its undo from another run, on each medium; the window sees the apply
+    // too, and a second undo has nothing left.
+    void undoTakesBackTheLastApply_data()
+    {
+        QTest::addColumn<QString>("medium");
+        QTest::newRow("local") << u"local"_s;
+        QTest::newRow("exFAT") << u"exFAT"_s;
+    }
+    void undoTakesBackTheLastApply()
+    {
+        QFETCH(QString, medium);
+        const QStringList files{u"a.txt"_s, u"b c.txt"_s};
+        const std::unique_ptr<test::TestFolder> folder = folderOf(this->medium(medium), files);
+        QCOMPARE(velmix({u"--rename"_s, u"--upper"_s, u"--apply"_s, folder->path()}).status, 0);
+        QCOMPARE(namesIn(*folder), QStringList({u"A.TXT"_s, u"B C.TXT"_s}));
+        { // the window, started on the same history, has it for Ctrl+Z
+            test::CoreFixture window(folder->path());
+            PosixStateFolder history(m_home.filePath(u"state/velmix"_s));
+            RenamerCore core({window.busy, window.messages, window.drives, window.mover, window.work, &history,
+                              &window.identities}, folder->path());
+            core.startUp();
+            QCOMPARE(core.undo().undoFolder(), folder->path());
+        }
+        const Run undo = velmix({u"--undo"_s, folder->path()});
+        QCOMPARE(undo.status, 0);
+        QCOMPARE(namesIn(*folder), files);
+        const Run again = velmix({u"--undo"_s, folder->path()});
+        QCOMPARE(again.status, 1);
+        QVERIFY2(again.err.contains(u"нечего отменять"_s), qPrintable(again.err));
+    }
+
+    // An apply cut short after its first move: --yes finishes it, --no puts every name back.
+    void repairFinishesOrPutsBack_data()
+    {
+        QTest::addColumn<bool>("finish");
+        QTest::newRow("yes") << true;
+        QTest::newRow("no") << false;
+    }
+    void repairFinishesOrPutsBack()
+    {
+        QFETCH(bool, finish);
+        const QStringList files{u"a.txt"_s, u"b.txt"_s, u"c.txt"_s};
+        const std::unique_ptr<test::TestFolder> folder = folderOf(medium(u"local"_s), files);
+        QCOMPARE(velmix({u"--rename"_s, u"--upper"_s, u"--apply"_s, folder->path()}).status, 0);
+        const QDir state(m_home.filePath(u"state/velmix"_s));
+        const QString journalPath = state.filePath(state.entryList(QDir::Files, QDir::Name).value(-1 + state.entryList(QDir::Files).size()));
+        QFile journal(journalPath);
+        QVERIFY(journal.open(QIODevice::ReadWrite));
+        const QByteArray bytes = journal.readAll();
+        const qsizetype secondMove = bytes.indexOf("\nM ", bytes.indexOf("\nM ") + 1) + 1;
+        QVERIFY(secondMove > 0 && journal.resize(secondMove));
+        journal.close();
+        QVERIFY(QDir(folder->path()).rename(u"B.TXT"_s, u"b.txt"_s) && QDir(folder->path()).rename(u"C.TXT"_s, u"c.txt"_s));
+        const Run repair = velmix({u"--repair"_s, finish ? u"--yes"_s : u"--no"_s});
+        QCOMPARE(repair.status, 0);
+        QCOMPARE(namesIn(*folder), finish ? QStringList({u"A.TXT"_s, u"B.TXT"_s, u"C.TXT"_s}) : files);
+        const Run none = velmix({u"--repair"_s, u"--yes"_s});
+        QCOMPARE(none.out, QByteArray("Прерванных переименований нет.\n"));
+        QVERIFY(!finish || velmix({u"--undo"_s, folder->path()}).status == 0); // a finished apply is undoable
+        QCOMPARE(namesIn(*folder), files);
+    }
+
+    // A saved set, refined by options after it; the apply keeps its settings as the last
+    // applied set, which renames the next folder the same way; a damaged set is refused.
+    void setsByName()
+    {
+        RuleSetStore store(m_home.filePath(u"config/velmix/sets"_s));
+        RuleSet trip;
+        trip.options.UpperCase = true;
+        trip.rules.findText = u"IMG_"_s;
+        trip.rules.replaceText = u"Vac_"_s;
+        trip.rules.ignoreCase = true; // the rules run after the options: on "img_001.jpg"
+        QCOMPARE(store.save(u"Отпуск"_s, trip), QString());
+        const QStringList files{u"IMG_001.jpg"_s, u"IMG_002.jpg"_s};
+        const std::unique_ptr<test::TestFolder> first = folderOf(medium(u"local"_s), files);
+        const Run run = velmix({u"--rename"_s, u"--set"_s, u"Отпуск"_s, u"--lower"_s, u"--apply"_s, first->path()});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(namesIn(*first), QStringList({u"Vac_001.jpg"_s, u"Vac_002.jpg"_s}));
+        const std::unique_ptr<test::TestFolder> second = folderOf(medium(u"exFAT"_s), files);
+        QCOMPARE(velmix({u"--rename"_s, u"--apply"_s, u"--set="_s + RuleSetStore::LastApplied, second->path()}).status, 0);
+        QCOMPARE(namesIn(*second), namesIn(*first));
+
+        QFile damaged(store.folder() + u"/Отпуск.ini"_s);
+        QVERIFY(damaged.open(QIODevice::Append) && damaged.write("width=0\n") > 0);
+        damaged.close();
+        const Run refused = velmix({u"--rename"_s, u"--set"_s, u"Отпуск"_s, first->path()});
+        QCOMPARE(refused.status, 2);
+        QVERIFY2(refused.err.startsWith(u"velmix: Набор «Отпуск» повреждён"_s), qPrintable(refused.err));
+    }
+
+    // The window's core, driven as its controls are, and the command line, given the same
+    // settings over the same randomized folder: the same rows, marks and renamed files.
+    void sameNamesAsTheWindow()
+    {
+        QRandomGenerator random(20261208);
+        const QStringList pieces{u"a"_s, u"B"_s, u"ж"_s, u" "_s, u"_"_s, u"7"_s, u"12"_s, u"."_s, u"x"_s, u"Я"_s};
+        int roundsRenaming = 0; // so the comparison is never of empty previews alone
+        for (int round = 0; round < 12; ++round) {
+            QStringList names;
+            for (int file = 0, count = random.bounded(1, 12); file < count; ++file) {
+                QString name;
+                for (int i = 0, length = random.bounded(1, 6); i < length; ++i)
+                    name += pieces[random.bounded(pieces.size())];
+                if (name != u"."_s && name != u".."_s && !names.contains(name))
+                    names.append(name + (random.bounded(2) ? u".txt"_s : QString()));
+            }
+            names.removeDuplicates();
+            NamingOptions options;
+            NameRules rules;
+            QStringList arguments{u"--rename"_s, u"--tsv"_s};
+            const QStringList bases{u"-"_s, u"фото"_s, u"x_"_s};
+            options.BaseName = bases[random.bounded(bases.size())];
+            options.Numbering = options.BaseName != u"-"_s || random.bounded(2);
+            if (options.Numbering) {
+                options.StartText = QString::number(random.bounded(100));
+                options.StepText = QString::number(random.bounded(1, 10));
+                options.DigitWidthIndex = random.bounded(NamingOptions::DigitWidthCount);
+                arguments << u"--number"_s << u"--base"_s << options.BaseName << u"--start"_s << options.StartText
+                          << u"--step"_s << options.StepText << u"--width"_s << QString::number(options.DigitWidthIndex + 1);
+            }
+            const int letterCase = random.bounded(4);
+            const int spaces = random.bounded(3);
+            if (letterCase > 0)
+                arguments << QStringList{u"--upper"_s, u"--lower"_s, u"--capital"_s}[letterCase - 1];
+            if (spaces > 0)
+                arguments << QStringList{u"--spaces-to-underscores"_s, u"--underscores-to-spaces"_s}[spaces - 1];
+            if (random.bounded(2)) {
+                options.Order = NumberingOrder::ByNumbersInName;
+                arguments << u"--order"_s << u"numbers"_s;
+            }
+            const QStringList finds{u"a"_s, u"(\\d+)"_s, u"_"_s};
+            if (const int find = random.bounded(finds.size() + 1); find > 0) {
+                rules.findText = finds[find - 1];
+                rules.regularExpression = find == 2;
+                rules.replaceText = rules.regularExpression ? u"<\\1>"_s : u"Ё"_s;
+                rules.ignoreCase = random.bounded(2);
+                arguments << u"--find"_s << rules.findText << u"--replace"_s << rules.replaceText;
+                if (rules.regularExpression)
+                    arguments << u"--regex"_s;
+                if (rules.ignoreCase)
+                    arguments << u"--ignore-case"_s;
+                if (random.bounded(2)) {
+                    rules.replaceScope = ReplaceScope::WholeName;
+                    arguments << u"--with-extension"_s;
+                }
+            }
+            rules.cutCount = random.bounded(3);
+            rules.position = random.bounded(4);
+            rules.positionFromEnd = random.bounded(2);
+            rules.insertText = random.bounded(2) ? u"+"_s : QString();
+            arguments << u"--cut"_s << QString::number(rules.cutCount) << u"--cut-from"_s << QString::number(rules.position)
+                      << u"--insert="_s + rules.insertText;
+            if (rules.positionFromEnd)
+                arguments << u"--from-end"_s;
+            rules.titleCase = TitleCase(random.bounded(3));
+            if (rules.titleCase != TitleCase::Off)
+                arguments << (rules.titleCase == TitleCase::RestAsTyped ? u"--title-case"_s : u"--title-case-lower"_s);
+            rules.transliteration = Transliteration(random.bounded(4));
+            if (rules.transliteration != Transliteration::Off)
+                arguments << u"--latin"_s << QStringList{u"gost"_s, u"passport"_s, u"bgn"_s}[int(rules.transliteration) - 1];
+
+            const std::unique_ptr<test::TestFolder> windowFolder = folderOf(medium(u"local"_s), names);
+            const std::unique_ptr<test::TestFolder> cliFolder = folderOf(medium(u"local"_s), names);
+            test::CoreFixture window(windowFolder->path());
+            RenamerCore &core = window.core;
+            core.startUp();
+            PreviewSession &preview = core.preview();
+            if (options.Numbering) { // typed into the boxes, then the base name's key released
+                preview.setStartText(options.StartText);
+                preview.setStepText(options.StepText);
+                preview.setDigitWidthIndex(options.DigitWidthIndex);
+                preview.setBaseName(options.BaseName);
+                preview.baseNameKeyReleased();
+                if (!preview.isTicked(Toggle::Numbering))
+                    preview.ToggleOption(Toggle::Numbering);
+            }
+            if (letterCase > 0)
+                preview.ToggleOption(std::array{Toggle::UpperCase, Toggle::LowerCase, Toggle::FirstLetterCapital}[letterCase - 1]);
+            if (spaces > 0)
+                preview.ToggleOption(spaces == 1 ? Toggle::SpacesToUnderscores : Toggle::UnderscoresToSpaces);
+            core.setNumberingOrder(options.Order);
+            preview.setNameRules(rules);
+            QByteArray rows;
+            bool anyMarked = false;
+            const FileNameTable &table = core.table();
+            for (qsizetype row = 0; row < table.fileCount(); ++row) {
+                const bool marked = table.mark(row) != NameMark::None;
+                anyMarked = anyMarked || marked;
+                if (marked || table.currentNames().at(row) != table.newNames().at(row))
+                    rows += table.text(row, 0).toUtf8() + '\t' + table.text(row, 1).toUtf8() + '\t'
+                            + (marked ? table.markReason(row).toUtf8() : QByteArray()) + '\n';
+            }
+            const QString context = arguments.join(u' ') + u" on "_s + names.join(u'|');
+            const Run cli = velmix(arguments << cliFolder->path());
+            roundsRenaming += rows.isEmpty() ? 0 : 1;
+            QVERIFY2(cli.status == (anyMarked ? 1 : 0), qPrintable(context));
+            QVERIFY2(cli.out == rows, qPrintable(context + u'\n' + QString::fromUtf8(cli.out) + u"≠\n"_s + QString::fromUtf8(rows)));
+            core.applyNewNames();
+            arguments.insert(arguments.size() - 1, u"--apply"_s);
+            QVERIFY2(velmix(arguments).status == (window.messages.shown.isEmpty() ? 0 : 1), qPrintable(context));
+            QVERIFY2(windowFolder->contents() == cliFolder->contents(), qPrintable(context));
+        }
+        QVERIFY(roundsRenaming >= 8);
+    }
+
+private:
+    QTemporaryDir m_home;
+    test::TestMedia m_media;
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"

@@ -1,0 +1,141 @@
+// The rule sets' store: every setting survives a save and a load, and a set that cannot be
+// trusted is skipped whole, named in one line.
+#include "sets/RuleSetStore.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace velmix;
+using namespace Qt::StringLiterals;
+
+class TestRuleSets : public QObject
+{
+    Q_OBJECT
+
+    static RuleSet randomSet(QRandomGenerator &random)
+    {
+        const auto text = [&] {
+            const QStringList pieces{u"a"_s, u"Ж"_s, u" "_s, u"="_s, u";"_s, u"\\1"_s, u"\""_s, u"["_s, u"#"_s, u"%"_s};
+            QString result;
+            for (int i = 0, length = random.bounded(5); i < length; ++i)
+                result += pieces[random.bounded(pieces.size())];
+            return result;
+        };
+        RuleSet set;
+        NamingOptions &o = set.options;
+        o.BaseName = text();
+        o.Numbering = random.bounded(2);
+        o.StartText = QString::number(random.bounded(100000));
+        o.StepText = QString::number(random.bounded(1, 1000));
+        o.DigitWidthIndex = random.bounded(NamingOptions::DigitWidthCount);
+        o.Order = NumberingOrder(random.bounded(3));
+        const int letterCase = random.bounded(4);
+        o.UpperCase = letterCase == 1;
+        o.LowerCase = letterCase == 2;
+        o.FirstLetterCapital = letterCase == 3;
+        o.SpacesToUnderscores = random.bounded(2);
+        NameRules &r = set.rules;
+        r.findText = text();
+        r.replaceText = text();
+        r.regularExpression = random.bounded(2);
+        r.ignoreCase = random.bounded(2);
+        r.replaceScope = ReplaceScope(random.bounded(2));
+        r.position = random.bounded(1000);
+        r.cutCount = random.bounded(1000);
+        r.insertText = text();
+        r.positionFromEnd = random.bounded(2);
+        r.titleCase = TitleCase(random.bounded(3));
+        r.transliteration = Transliteration(random.bounded(4));
+        return set;
+    }
+
+private Q_SLOTS:
+    void everySettingSurvives()
+    {
+        QTemporaryDir home;
+        RuleSetStore store(home.path());
+        QRandomGenerator random(38);
+        for (int round = 0; round < 50; ++round) {
+            const RuleSet set = randomSet(random);
+            QCOMPARE(store.save(u"Отпуск %1"_s.arg(round % 7), set), QString());
+            QString problem;
+            const std::optional<RuleSet> loaded = RuleSetStore(home.path()).load(u"Отпуск %1"_s.arg(round % 7), problem);
+            QVERIFY2(loaded && *loaded == set, qPrintable(problem));
+        }
+        QCOMPARE(store.keepLastApplied(RuleSet()), QString());
+        QCOMPARE(store.list().names.first(), RuleSetStore::LastApplied);
+        QCOMPARE(store.list().names.size(), 8);
+        QCOMPARE(store.remove(u"Отпуск 3"_s), QString());
+        QCOMPARE(store.list().names.size(), 7);
+    }
+
+    void namesRefused_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("slash") << u"a/b"_s << u"«/»"_s;
+        QTest::newRow("newline") << u"a\nb"_s << u"управляющих"_s;
+        QTest::newRow("tab") << u"\ta"_s << u"управляющих"_s;
+        QTest::newRow("blank") << u"  "_s << u"должно быть имя"_s;
+        QTest::newRow("dot") << u".."_s << u"точки"_s;
+        QTest::newRow("last applied") << RuleSetStore::LastApplied << u"занято"_s;
+    }
+    void namesRefused()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, reason);
+        QTemporaryDir home;
+        RuleSetStore store(home.path());
+        const QString problem = store.save(name, RuleSet());
+        QVERIFY2(problem.contains(reason), qPrintable(problem));
+        QVERIFY(store.list().names.isEmpty());
+    }
+
+    void untrustedSetsSkipped_data()
+    {
+        QTest::addColumn<QByteArray>("from");
+        QTest::addColumn<QByteArray>("to");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("later version") << QByteArray("version=1") << QByteArray("version=2") << u"более новой версией"_s;
+        QTest::newRow("a key gone") << QByteArray("latin=") << QByteArray("lat=") << u"повреждён"_s;
+        QTest::newRow("width out of range") << QByteArray("width=") << QByteArray("width=9") << u"повреждён"_s;
+        QTest::newRow("a flag not a flag") << QByteArray("regex=") << QByteArray("regex=maybe") << u"повреждён"_s;
+        QTest::newRow("no version") << QByteArray("version=1") << QByteArray() << u"повреждён"_s;
+        QTest::newRow("cut short") << QByteArray("find=") << QByteArray() << u"повреждён"_s;
+    }
+    void untrustedSetsSkipped()
+    {
+        QFETCH(QByteArray, from);
+        QFETCH(QByteArray, to);
+        QFETCH(QString, told);
+        QTemporaryDir home;
+        RuleSetStore store(home.path());
+        QCOMPARE(store.save(u"good"_s, RuleSet()), QString());
+        QCOMPARE(store.save(u"bad"_s, RuleSet()), QString());
+        QFile file(home.filePath(u"bad.ini"_s));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QByteArray bytes = file.readAll();
+        file.close();
+        const qsizetype at = bytes.indexOf(from);
+        QVERIFY(at >= 0);
+        if (QTest::currentDataTag() == QByteArrayView("cut short"))
+            bytes.truncate(at);
+        else
+            bytes.replace(at, bytes.indexOf('\n', at) - at, to);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size());
+        file.close();
+        const RuleSetStore::Listing listing = RuleSetStore(home.path()).list();
+        QCOMPARE(listing.names, QStringList{u"good"_s});
+        QCOMPARE(listing.skipped.size(), 1);
+        QVERIFY2(listing.skipped.first().contains(u"«bad»"_s) && listing.skipped.first().contains(told),
+                 qPrintable(listing.skipped.first()));
+        QString problem;
+        QVERIFY(!RuleSetStore(home.path()).load(u"bad"_s, problem));
+        QCOMPARE(problem, listing.skipped.first());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRuleSets)
+#include "tst_rule_sets.moc"
