@@ -5,6 +5,7 @@
 
 #include <QHeaderView>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
@@ -26,6 +27,9 @@ FileGrid::FileGrid(QWidget *parent)
     setTextElideMode(Qt::ElideMiddle);
     setItemDelegate(new ControlPictureDelegate(this));
     setTabKeyNavigation(false); // Tab moves on to the next control
+    // A single click keeps showing the tooltip; the keys and a double-click open an editor
+    // (only the new-name column takes one).
+    setEditTriggers(QAbstractItemView::EditKeyPressed);
     setMouseTracking(true);
 
     QPalette colours = palette();
@@ -89,6 +93,31 @@ void FileGrid::FlexGrid1_MouseMove(double pointerX)
         setToolTip(QString());
         QToolTip::hideText();
     }
+}
+
+void FileGrid::keyPressEvent(QKeyEvent *event)
+{
+    // From either column, the keys open the current row's new name.
+    const bool editKey = event->key() == Qt::Key_F2 || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (editKey && event->modifiers() == Qt::NoModifier && state() != EditingState && currentIndex().isValid()) {
+        const QModelIndex newName = currentIndex().siblingAtColumn(1);
+        setCurrentIndex(newName);
+        edit(newName);
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void FileGrid::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && index.isValid() && (index.flags() & Qt::ItemIsEditable)) {
+        setCurrentIndex(index);
+        edit(index);
+        return;
+    }
+    QTableView::mouseDoubleClickEvent(event);
 }
 
 void FileGrid::mouseMoveEvent(QMouseEvent *event)

@@ -8,7 +8,8 @@ namespace velmix {
 // its number and extension stay in sight. A click shows the clicked cell's full text as
 // the grid's tooltip (and the reason of its mark below), which stays until the pointer has
 // moved more than 10 pixels sideways from where it first moved after the click; resting
-// the pointer on a cell shows the same.
+// the pointer on a cell shows the same. F2, Enter or a double-click opens the row's new
+// name for editing in its cell; Enter keeps the typed name, Esc leaves it.
 class FileGrid : public QTableView
 {
     Q_OBJECT
@@ -27,7 +28,9 @@ public:
     static inline const QString NoFilesText = QStringLiteral("Нет файлов");
 
 protected:
+    void keyPressEvent(QKeyEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     bool viewportEvent(QEvent *event) override;
 

@@ -145,6 +145,7 @@ void VelmixWindow::connectControls()
     connect(m_ui.CboRazr, &QComboBox::activated, this, &VelmixWindow::CboRazr_Click);
     connect(m_ui.CboRazr, &DigitWidthBox::doubleClicked, this, &VelmixWindow::CboRazr_DblClick);
     connect(m_ui.CboOrder, &QComboBox::activated, this, &VelmixWindow::CboOrder_Click);
+    connect(&m_model, &FileGridModel::newNameTyped, this, &VelmixWindow::FlexGrid1_AfterEdit);
     connect(m_ui.cboMask, &QComboBox::activated, this, &VelmixWindow::cboMask_Click);
     connect(m_ui.cboMask, &MaskComboBox::maskTyped, this, &VelmixWindow::cboMask_Validate);
     connect(m_ui.Drive1, &QComboBox::activated, this, &VelmixWindow::Drive1_Click);
@@ -246,6 +247,13 @@ void VelmixWindow::CboRazr_DblClick()
 void VelmixWindow::CboOrder_Click(int index)
 {
     m_core.setNumberingOrder(NumberingOrder(index));
+    redraw();
+}
+
+// A name typed into the grid's new-name cell; an emptied one gives the row back.
+void VelmixWindow::FlexGrid1_AfterEdit(int row, const QString &name)
+{
+    m_core.preview().setHandName(row, name);
     redraw();
 }
 

@@ -60,6 +60,8 @@ private:
     void CboRazr_DblClick();
     void CboOrder_Click(int index);
 
+    void FlexGrid1_AfterEdit(int row, const QString &name);
+
     void cboMask_Click(int index);
     void cboMask_Validate(const QString &text);
     void Drive1_Click(int index);

@@ -255,6 +255,60 @@ private Q_SLOTS:
         verifyReset(f);
     }
 
+    // A new name typed in the grid: F2 or Enter or a double-click opens it, Esc leaves it,
+    // Enter keeps it through the options' rebuilds with a pencil and its words; the apply
+    // renames by it and Ctrl+Z takes it back; an emptied edit gives the row back.
+    void nameEditedByHand()
+    {
+        test::WindowFixture f({"IMG_0001.JPG", "IMG_0002.JPG"});
+        QTableView *grid = f.grid();
+        const auto typeInto = [&](Qt::Key opener, const QString &text, Qt::Key closer) {
+            grid->setFocus();
+            grid->setCurrentIndex(grid->model()->index(0, 0));
+            test::typeKey(grid, opener);
+            auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+            QVERIFY(editor);
+            QCOMPARE(editor->text(), f.cell(0, 1));
+            editor->selectAll();
+            editor->insert(text); // as typed: QTest types ASCII only
+            QTest::keyClick(editor, closer);
+            QTRY_COMPARE(QApplication::focusWidget(), grid); // the editor closed
+        };
+        typeInto(Qt::Key_F2, "Отпуск", Qt::Key_Escape);
+        QCOMPARE(f.cell(0, 1), "IMG_0001.JPG");
+        typeInto(Qt::Key_Return, "Отпуск.JPG", Qt::Key_Return);
+        QCOMPARE(f.newNames(), QStringList({"Отпуск.JPG", "IMG_0002.JPG"}));
+        QVERIFY(f.pending());
+        QTest::mouseClick(f.button("PicSmall"), Qt::LeftButton);
+        QCOMPARE(f.newNames(), QStringList({"Отпуск.JPG", "img_0002.jpg"}));
+        const QModelIndex edited = grid->model()->index(0, 1);
+        QCOMPARE(edited.data(Qt::AccessibleDescriptionRole).toString(), "изменено вручную");
+        QVERIFY(edited.data(Qt::DecorationRole).canConvert<QIcon>());
+        QVERIFY(!grid->model()->index(1, 1).data(Qt::DecorationRole).isValid());
+
+        // A double-click on the other row's new name; its name taken twice is marked.
+        const QRect second = grid->visualRect(grid->model()->index(1, 1));
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, second.center());
+        QTRY_VERIFY(qobject_cast<QLineEdit *>(QApplication::focusWidget()));
+        auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+        editor->selectAll();
+        editor->insert("Отпуск.JPG");
+        QTest::keyClick(editor, Qt::Key_Enter);
+        QTRY_COMPARE(QApplication::focusWidget(), grid);
+        QCOMPARE(grid->model()->index(1, 1).data(Qt::AccessibleDescriptionRole).toString(),
+                 "это имя получает другой файл; изменено вручную");
+        typeInto(Qt::Key_F2, QString(), Qt::Key_Return); // emptied: row 0 back to the options
+        QCOMPARE(f.newNames(), QStringList({"img_0001.jpg", "Отпуск.JPG"}));
+        QVERIFY(!edited.data(Qt::AccessibleDescriptionRole).isValid());
+
+        QTest::mouseClick(f.button("ImgApply"), Qt::LeftButton);
+        QCOMPARE(f.folder.files(), QStringList({"img_0001.jpg", "Отпуск.JPG"}));
+        QVERIFY(!grid->model()->index(1, 1).data(Qt::DecorationRole).isValid()); // the apply ends it
+        f.messages.answers = {true};
+        test::typeKey(grid, Qt::Key_Z, "z", Qt::ControlModifier);
+        QCOMPARE(f.folder.files(), QStringList({"IMG_0001.JPG", "IMG_0002.JPG"}));
+    }
+
     // The rules panel: closed, the window keeps its size and outline; open, every change
     // rebuilds the preview, a bad expression marks nothing and says why, apply renames by
     // the rules, and Reset turns them off.
