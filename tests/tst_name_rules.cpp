@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 #include "preview/PreviewSession.h"
+#include "rules/FindReplace.h"
 
 #include <QTest>
 
@@ -114,6 +115,30 @@ private Q_SLOTS:
         QCOMPARE(ruled.newNames(), expected);
         QCOMPARE(ruled.reasons(), reasons);
         QCOMPARE(ruled.preview.findError().isEmpty(), QTest::currentDataTag() != QByteArray("a bad pattern marks nothing"));
+    }
+
+    // A bad expression is told in Russian: its place, and what is wrong where a user errs.
+    void expressionErrors_data()
+    {
+        QTest::addColumn<QString>("find");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("unclosed class") << "IMG_[0-9" << "Ошибка в выражении (знак 9): нет закрывающей ] у набора знаков";
+        QTest::newRow("unclosed group") << "(a" << "Ошибка в выражении (знак 3): нет закрывающей скобки )";
+        QTest::newRow("stray parenthesis") << "a)" << "Ошибка в выражении (знак 2): лишняя закрывающая скобка )";
+        QTest::newRow("nothing to repeat") << "*a" << "Ошибка в выражении (знак 1): повторять нечего: *, + или ? стоит не после знака";
+        QTest::newRow("backwards range") << "[z-a]" << "Ошибка в выражении (знак 4): неверный диапазон в наборе знаков";
+        QTest::newRow("backslash at the end") << "a\\" << "Ошибка в выражении (знак 3): \\ в конце выражения";
+        QTest::newRow("rare: place only") << "(*LIMIT_DEPTH=x)a" << "Ошибка в выражении (знак 15)";
+    }
+    void expressionErrors()
+    {
+        QFETCH(QString, find);
+        QFETCH(QString, error);
+        NameRules rules;
+        rules.findText = find;
+        rules.regularExpression = true;
+        const FindReplace compiled(rules);
+        QCOMPARE(compiled.error(), error);
     }
 
     void cutAndInsert_data()

@@ -305,6 +305,8 @@ void VelmixWindow::undoApply()
 {
     if (m_undoAvailable)
         runFlow([&] { m_core.undoLastApply(); }, Status::Summary);
+    else
+        m_ui.LblStatus->setText(NothingToUndo);
 }
 
 void VelmixWindow::PicMini_Click()

@@ -33,6 +33,9 @@ public:
 
     [[nodiscard]] const RenamerCore &core() const { return m_core; }
 
+    // The status line's answer to Ctrl+Z with no apply left to take back.
+    static inline const QString NothingToUndo = QStringLiteral("Нечего возвращать");
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     // Closing during long work cancels it first; the window closes once the work and

@@ -423,6 +423,7 @@ private Q_SLOTS:
         test::WindowFixture f({"one two.txt", "three.TXT"});
         const auto ctrlZ = [](QWidget *widget) { test::typeKey(widget, Qt::Key_Z, "z", Qt::ControlModifier); };
         ctrlZ(f.grid()); // nothing to take back yet
+        QCOMPARE(f.control<QLabel>("LblStatus")->text(), "Нечего возвращать");
         QTest::mouseClick(f.button("PicBig"), Qt::LeftButton);
         QLineEdit *step = f.textBox("TxtShag");
         step->setFocus();
@@ -458,6 +459,7 @@ private Q_SLOTS:
         QCOMPARE(f.control<QLabel>("LblStatus")->text(), "Возвращено 2");
         ctrlZ(f.grid()); // nothing left to take back
         QCOMPARE(f.messages.asked.size(), 1);
+        QCOMPARE(f.control<QLabel>("LblStatus")->text(), "Нечего возвращать");
         QVERIFY(f.messages.shown.isEmpty());
     }
 
