@@ -201,6 +201,19 @@ private Q_SLOTS:
         QCOMPARE(Ruled({name}, rules).newNames(), QStringList{expected});
     }
 
+    // The extension's letters change, the rest of the name and a name without one stay.
+    void extensionCase()
+    {
+        const QStringList names = {"IMG_0001.JPG", "Архив.Тар", ".Hidden", "Без Расширения", "a.Tar.Gz", "a.😀b"};
+        NameRules rules;
+        rules.extensionCase = ExtensionCase::Lower;
+        QCOMPARE(Ruled(names, rules).newNames(),
+                 QStringList({"IMG_0001.jpg", "Архив.тар", ".Hidden", "Без Расширения", "a.Tar.gz", "a.😀b"}));
+        rules.extensionCase = ExtensionCase::Upper;
+        QCOMPARE(Ruled(names, rules).newNames(),
+                 QStringList({"IMG_0001.JPG", "Архив.ТАР", ".Hidden", "Без Расширения", "a.Tar.GZ", "a.😀B"}));
+    }
+
     // Each letter of the Russian alphabet, small alone and capital before a small к, as
     // the scheme's published table spells it; then the rules that depend on the letters
     // around.
@@ -267,6 +280,7 @@ private Q_SLOTS:
         rules.insertText = "-";
         rules.titleCase = TitleCase::RestLower;
         rules.transliteration = Transliteration::Gost779B;
+        rules.extensionCase = ExtensionCase::Upper;
         QStringList names;
         for (int i = 0; i < 20000; ++i)
             names.append(QString::number(i) + samples[i % samples.size()]);
@@ -284,9 +298,10 @@ private Q_SLOTS:
         rules.insertText = "с";
         rules.titleCase = TitleCase::RestLower;
         rules.transliteration = Transliteration::Passport;
+        rules.extensionCase = ExtensionCase::Lower;
         Ruled ruled({"фото моря.jpg"}, rules);
         ruled.preview.ToggleOption(Toggle::UpperCase); // ФОТО МОРЯ.JPG, then фото МОРЯ, сото МОРЯ, Сото Моря
-        QCOMPARE(ruled.newNames(), QStringList{"Soto Moria.JPG"});
+        QCOMPARE(ruled.newNames(), QStringList{"Soto Moria.jpg"});
         ruled.preview.ResetOptions();
         QCOMPARE(ruled.preview.nameRules(), NameRules());
         ruled.preview.RebuildNewNames();

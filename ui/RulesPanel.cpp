@@ -69,6 +69,9 @@ const QList<ControlSpec> &panelControls()
         {u"FraLatin"_s, K::Frame, {}, -1, {15, 458, 270, 50}, u"Кириллица латиницей"_s},
         {u"CboLatin"_s, K::ChoiceList, u"FraLatin"_s, 0, {23, 476, 254, 21}, u"Кириллица латиницей"_s, {}, {}, 0,
          {u"Не менять"_s, u"ГОСТ 7.79-2000, система Б"_s, u"Загранпаспорт (ICAO 9303)"_s, u"BGN/PCGN"_s}},
+        {u"LblExtension"_s, K::Label, {}, -1, {23, 516, 80, 21}, u"Расширение"_s, {}, {}, 0, {}, u"CboExtension"_s},
+        {u"CboExtension"_s, K::ChoiceList, {}, 0, {105, 516, 172, 21}, u"Расширение"_s, {}, {}, 0,
+         {u"как есть"_s, u"маленькими"_s, u"большими"_s}},
     };
     return layout;
 }
@@ -80,7 +83,8 @@ RulesPanelControls typedControls(const QHash<QString, QWidget *> &built)
     const auto box = [&](const char *name) { return typed<PictureCheckBox>(built, name); };
     return {field("TxtFind"), field("TxtReplace"), field("TxtPosition"), field("TxtCut"), field("TxtInsert"),
             box("PicIgnoreCase"), box("PicRegExp"), box("PicWholeName"), box("PicFromEnd"), box("PicTitleCase"),
-            box("PicRestLower"), typed<QComboBox>(built, "CboLatin"), typed<QLabel>(built, "LblFindError")};
+            box("PicRestLower"), typed<QComboBox>(built, "CboLatin"), typed<QLabel>(built, "LblFindError"),
+            typed<QComboBox>(built, "CboExtension")};
 }
 
 } // namespace
@@ -145,6 +149,9 @@ RulesPanel::RulesPanel(QWidget *window, PreviewSession &preview, const QPixmap &
     });
     connect(m_ui.CboLatin, &QComboBox::activated, this, [this](int index) {
         changeRules([&](NameRules &r) { r.transliteration = Transliteration(index); });
+    });
+    connect(m_ui.CboExtension, &QComboBox::activated, this, [this](int index) {
+        changeRules([&](NameRules &r) { r.extensionCase = ExtensionCase(index); });
     });
     showRules();
 }
@@ -217,12 +224,14 @@ void RulesPanel::showRules()
         const QSignalBlocker blocker(box);
         box->setChecked(ticked);
     }
-    QComboBox *latin = m_ui.CboLatin;
-    {
-        const QSignalBlocker blocker(latin);
-        latin->setCurrentIndex(int(rules.transliteration));
+    for (const auto &[list, entry] : {std::pair{m_ui.CboLatin, int(rules.transliteration)},
+                                      std::pair{m_ui.CboExtension, int(rules.extensionCase)}}) {
+        {
+            const QSignalBlocker blocker(list);
+            list->setCurrentIndex(entry);
+        }
+        ComboBoxAccessible::selectCurrentEntry(list);
     }
-    ComboBoxAccessible::selectCurrentEntry(latin);
     const QString &error = m_preview.findError();
     m_ui.LblFindError->setText(error);
     m_ui.TxtFind->setAccessibleDescription(error);

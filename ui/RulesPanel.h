@@ -26,6 +26,7 @@ struct RulesPanelControls
     PictureCheckBox *PicIgnoreCase, *PicRegExp, *PicWholeName, *PicFromEnd, *PicTitleCase, *PicRestLower;
     QComboBox *CboLatin;
     QLabel *LblFindError;
+    QComboBox *CboExtension;
 };
 
 // The second skinned panel beside the window, with the rules that run after the naming

@@ -336,11 +336,16 @@ private Q_SLOTS:
         QCOMPARE(f.newNames(), QStringList({"Trip0001.JPG", "Trip0002.JPG", "песня.mp3"}));
         test::WindowFixture::pick(f.list("CboLatin"), 3);
         QCOMPARE(f.cell(2, 1), "pesnya.mp3");
+        test::WindowFixture::pick(f.list("CboExtension"), 2);
+        QCOMPARE(f.newNames(), QStringList({"Trip0001.JPG", "Trip0002.JPG", "pesnya.MP3"}));
+        test::WindowFixture::pick(f.list("CboExtension"), 1);
+        QCOMPARE(f.newNames(), QStringList({"Trip0001.jpg", "Trip0002.jpg", "pesnya.mp3"}));
         QTest::mouseClick(f.button("ImgApply"), Qt::LeftButton);
-        QCOMPARE(f.folder.files(), QStringList({"Trip0001.JPG", "Trip0002.JPG", "pesnya.mp3"}));
+        QCOMPARE(f.folder.files(), QStringList({"Trip0001.jpg", "Trip0002.jpg", "pesnya.mp3"}));
 
         QCOMPARE(find->text(), QString()); // the apply resets every rule
         QCOMPARE(f.list("CboLatin")->currentIndex(), 0);
+        QCOMPARE(f.list("CboExtension")->currentIndex(), 0);
         QVERIFY(!f.button("PicRegExp")->isChecked());
         QTest::mouseClick(f.button("ImgRules"), Qt::LeftButton);
         QVERIFY(!panel->isVisible());

@@ -54,6 +54,7 @@ const QList<Spoken> &spokenControls()
         {"PicTitleCase", QAccessible::CheckBox, "Каждое слово с большой буквы"},
         {"PicRestLower", QAccessible::CheckBox, "Остальные буквы маленькие"},
         {"CboLatin", QAccessible::ComboBox, "Кириллица латиницей"},
+        {"CboExtension", QAccessible::ComboBox, "Расширение"},
         {"PicMini", QAccessible::Button, "Свернуть"},
         {"PicClose", QAccessible::Button, "Закрыть"},
     };
@@ -184,7 +185,8 @@ private Q_SLOTS:
         test::WindowFixture f;
         QTRY_COMPARE(QApplication::focusWidget(), f.control("Dir1"));
         const QStringList panel = {"TxtFind", "TxtReplace", "PicIgnoreCase", "PicRegExp", "PicWholeName", "TxtPosition",
-                                   "TxtCut", "TxtInsert", "PicFromEnd", "PicTitleCase", "PicRestLower", "CboLatin"};
+                                   "TxtCut", "TxtInsert", "PicFromEnd", "PicTitleCase", "PicRestLower", "CboLatin",
+                                   "CboExtension"};
         if (panelOpen) {
             QTest::mouseClick(f.button("ImgRules"), Qt::LeftButton);
             f.control("Dir1")->setFocus();
