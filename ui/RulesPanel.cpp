@@ -14,7 +14,10 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPainter>
+#include <QScreen>
 #include <QSignalBlocker>
+
+#include <algorithm>
 
 namespace velmix {
 
@@ -70,7 +73,8 @@ const QList<ControlSpec> &panelControls()
         {u"CboLatin"_s, K::ChoiceList, u"FraLatin"_s, 0, {23, 476, 254, 21}, u"Кириллица латиницей"_s, {}, {}, 0,
          {u"Не менять"_s, u"ГОСТ 7.79-2000, система Б"_s, u"Загранпаспорт (ICAO 9303)"_s, u"BGN/PCGN"_s}},
         {u"LblExtension"_s, K::Label, {}, -1, {23, 516, 80, 21}, u"Расширение"_s, {}, {}, 0, {}, u"CboExtension"_s},
-        {u"CboExtension"_s, K::ChoiceList, {}, 0, {105, 516, 172, 21}, u"Расширение"_s, {}, {}, 0,
+        // Narrow: over the window, the panel leaves room for ImgRules at its lower right.
+        {u"CboExtension"_s, K::ChoiceList, {}, 0, {105, 516, 110, 21}, u"Расширение"_s, {}, {}, 0,
          {u"как есть"_s, u"маленькими"_s, u"большими"_s}},
     };
     return layout;
@@ -171,15 +175,32 @@ void RulesPanel::continueTabOrder(QWidget *last)
     }
 }
 
+RulesPanel::Opening RulesPanel::opening(const QRect &window, const QRect &available)
+{
+    if (available.width() < OpenWindowSize.width())
+        return {window.topLeft(), false};
+    // Left only as far as the panel needs, never past the screen's left edge.
+    const int x = std::max(available.left(), std::min(window.left(), available.right() + 1 - OpenWindowSize.width()));
+    return {{x, window.top()}, true};
+}
+
 void RulesPanel::ImgRules_Click()
 {
     const bool open = isHidden();
     if (!open && isAncestorOf(QApplication::focusWidget()))
         m_button->setFocus();
-    setVisible(open);
     QWidget *window = parentWidget();
-    window->setFixedSize(open ? OpenWindowSize : WindowLayout::WindowSize);
-    window->setMask(open ? WindowOutline::mainWindow() + outline() : WindowOutline::mainWindow());
+    const Opening opened = opening(window->geometry(), window->screen()->availableGeometry());
+    const bool beside = !open || opened.beside;
+    move(beside ? Place.topLeft() : OverPlace);
+    setVisible(open);
+    raise();
+    m_button->raise(); // over the panel where it lies over the window
+    window->setFixedSize(open && beside ? OpenWindowSize : WindowLayout::WindowSize);
+    if (open && beside && opened.windowPos != window->pos())
+        window->move(opened.windowPos);
+    const QRegion panel = outline().translated(pos() - Place.topLeft());
+    window->setMask(open ? WindowOutline::mainWindow() + panel : WindowOutline::mainWindow());
     m_button->setPicture(Skin::picture(open ? u"fewerrules"_s : u"morerules"_s, ButtonPlace.size()));
     if (open)
         m_ui.TxtFind->setFocus(); // the first rule, ready to type

@@ -1,6 +1,7 @@
 #include "WindowFixture.h"
 
 #include "HiddenFileList.h"
+#include "RulesPanel.h"
 #include "SampleMedia.h"
 #include "WidgetMessageBox.h"
 #include "WindowOutline.h"
@@ -320,8 +321,15 @@ private Q_SLOTS:
         QVERIFY(!panel->isVisible());
         QTest::mouseClick(f.button("ImgRules"), Qt::LeftButton);
         QVERIFY(panel->isVisible());
-        QVERIFY(f.window->size().width() > WindowLayout::WindowSize.width());
+        // The offscreen screen is 800 pixels wide: no room beside, the panel lies over the
+        // window's left side (the table below tries wider screens).
+        const QRect screen = f.window->screen()->availableGeometry();
+        QCOMPARE(f.window->size(), screen.width() < RulesPanel::OpenWindowSize.width() ? WindowLayout::WindowSize
+                                                                                       : RulesPanel::OpenWindowSize);
+        QVERIFY(screen.contains(QRect(panel->mapToGlobal(QPoint()), panel->size())));
         QVERIFY(f.window->mask().contains(panel->geometry().center()));
+        QVERIFY(panel->isAncestorOf(f.window->childAt(panel->geometry().topLeft() + QPoint(150, 486)))); // on top
+        QCOMPARE(f.window->childAt(f.button("ImgRules")->geometry().center()), f.button("ImgRules"));
 
         QLineEdit *find = f.textBox("TxtFind");
         QCOMPARE(QApplication::focusWidget(), find);
@@ -351,6 +359,34 @@ private Q_SLOTS:
         QVERIFY(!panel->isVisible());
         QCOMPARE(f.window->size(), WindowLayout::WindowSize);
         QCOMPARE(f.window->mask(), WindowOutline::mainWindow());
+    }
+
+    // Opening the panel moves the window left only as far as the panel needs, within the
+    // screen's available area; a screen too narrow for both gets the panel over the window.
+    void panelStaysOnScreen_data()
+    {
+        QTest::addColumn<QRect>("available");
+        QTest::addColumn<int>("windowX");
+        QTest::addColumn<int>("openedX");
+        QTest::addColumn<bool>("beside");
+        const QRect laptop(0, 0, 1366, 740);
+        QTest::newRow("room on the right") << laptop << 100 << 100 << true;
+        QTest::newRow("right half") << laptop << 900 << 1366 - 872 << true;
+        QTest::newRow("partly past the left edge") << laptop << -50 << 0 << true;
+        QTest::newRow("second screen, right edge") << QRect(1366, 0, 1280, 1024) << 2500 << 1366 + 1280 - 872 << true;
+        QTest::newRow("exactly wide enough") << QRect(0, 0, 872, 600) << 200 << 0 << true;
+        QTest::newRow("too narrow") << QRect(0, 0, 800, 600) << 150 << 150 << false;
+    }
+    void panelStaysOnScreen()
+    {
+        QFETCH(QRect, available);
+        QFETCH(int, windowX);
+        QFETCH(int, openedX);
+        QFETCH(bool, beside);
+        const RulesPanel::Opening opened =
+            RulesPanel::opening(QRect(QPoint(windowX, 30), WindowLayout::WindowSize), available);
+        QCOMPARE(opened.beside, beside);
+        QCOMPARE(opened.windowPos, QPoint(openedX, 30));
     }
 
     // Fields in the base name take each file's date or tags; the disk then shows exactly
