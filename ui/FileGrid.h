@@ -9,7 +9,8 @@ namespace velmix {
 // the grid's tooltip (and the reason of its mark below), which stays until the pointer has
 // moved more than 10 pixels sideways from where it first moved after the click; resting
 // the pointer on a cell shows the same. F2, Enter or a double-click opens the row's new
-// name for editing in its cell; Enter keeps the typed name, Esc leaves it.
+// name for editing in its cell; Enter keeps the typed name, Esc leaves it. A double-click
+// on the border between the headers fits the first column to its longest name.
 class FileGrid : public QTableView
 {
     Q_OBJECT
@@ -17,6 +18,8 @@ class FileGrid : public QTableView
 public:
     explicit FileGrid(QWidget *parent = nullptr);
 
+    // The two columns share the width evenly (the first takes an odd pixel) until the user
+    // drags the border between their headers; the second then takes what the first leaves.
     void splitColumnsEvenly();
     // Tells screen readers how many rows are marked, which they cannot find among
     // thousands of rows themselves.
@@ -33,6 +36,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     bool viewportEvent(QEvent *event) override;
+    [[nodiscard]] int sizeHintForColumn(int column) const override;
 
 private:
     void FlexGrid1_Click(const QModelIndex &index);
@@ -40,6 +44,10 @@ private:
 
     [[nodiscard]] QString tipOf(const QModelIndex &index) const;
 
+    void keepEvenSplit();
+
+    bool m_evenSplit = false;
+    bool m_splitting = false; // the grid itself sets the width, not the user
     bool m_noFiles = false;
     bool m_tipPending = false;
     int m_tipAnchorX = 0;
