@@ -214,7 +214,8 @@ private Q_SLOTS:
         QCOMPARE(session.preview.options().StepText, "1");
     }
 
-    // 50 characters, where a surrogate pair (an emoji) is one and is never split.
+    // 50 characters, where a surrogate pair (an emoji) is one and is never split; 200 with
+    // a known field in the name (an unknown one gives no more).
     void baseNameLimit_data()
     {
         const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80");
@@ -226,6 +227,10 @@ private Q_SLOTS:
         QTest::newRow("emoji as the 51st") << x49 + u'x' + emoji << x49 + u'x';
         QTest::newRow("two emoji from the 50th") << x49 + emoji + emoji << x49 + emoji;
         QTest::newRow("50 emoji") << emoji.repeated(51) << emoji.repeated(50);
+        const QString tags = "{исполнитель} - {название} - {альбом} - {номер_трека}";
+        QTest::newRow("tag fields, 53") << tags << tags;
+        QTest::newRow("a field, then 250 more") << "{год}" + QString(250, u'y') << "{год}" + QString(195, u'y');
+        QTest::newRow("an unknown field") << "{номер_тре}" + QString(60, u'y') << "{номер_тре}" + QString(39, u'y');
     }
     void baseNameLimit()
     {

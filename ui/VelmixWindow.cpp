@@ -1,6 +1,7 @@
 #include "VelmixWindow.h"
 
 #include "AccessibleInterfaces.h"
+#include "BaseNameFields.h"
 #include "ComboBoxAccessible.h"
 #include "DigitWidthBox.h"
 #include "DriveComboBox.h"
@@ -141,6 +142,11 @@ void VelmixWindow::connectControls()
     connect(m_ui.TxtNach, &QLineEdit::textEdited, this, &VelmixWindow::TxtNach_Change);
     connect(m_ui.TxtShag, &QLineEdit::textEdited, this, &VelmixWindow::TxtShag_Change);
     connect(m_ui.TxtName, &KeyReleaseLineEdit::keyReleased, this, &VelmixWindow::TxtName_KeyUp);
+    // A field inserted from the menu is an edit and a key release at once.
+    BaseNameFields::offer(m_ui.TxtName, [this] {
+        TxtName_Change(m_ui.TxtName->text());
+        TxtName_KeyUp();
+    });
     // A user's pick raises activated, the same entry again included, as the lists' click did.
     connect(m_ui.CboRazr, &QComboBox::activated, this, &VelmixWindow::CboRazr_Click);
     connect(m_ui.CboRazr, &DigitWidthBox::doubleClicked, this, &VelmixWindow::CboRazr_DblClick);

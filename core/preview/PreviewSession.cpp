@@ -237,7 +237,7 @@ void PreviewSession::setNameRules(const NameRules &rules)
 
 void PreviewSession::setBaseName(const QString &text)
 {
-    m_options.BaseName = firstCharacters(text, NamingOptions::BaseNameLimit);
+    m_options.BaseName = firstCharacters(text, NameFields::limitOf(text));
 }
 
 void PreviewSession::setStartText(const QString &text)

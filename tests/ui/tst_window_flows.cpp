@@ -12,6 +12,7 @@
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
@@ -359,6 +360,44 @@ private Q_SLOTS:
         QVERIFY(!panel->isVisible());
         QCOMPARE(f.window->size(), WindowLayout::WindowSize);
         QCOMPARE(f.window->mask(), WindowOutline::mainWindow());
+    }
+
+    // The base-name box tells of the fields and inserts one at the cursor from its menu, the
+    // preview following; with a field it holds 200 characters, without one 50.
+    void baseNameFields()
+    {
+        test::WindowFixture f({"песня.mp3"});
+        QLineEdit *name = f.textBox("TxtName");
+        QVERIFY(name->toolTip().contains("{исполнитель}"));
+        QVERIFY(name->toolTip().contains("Например: {дата} Отпуск"));
+        name->setFocus();
+        name->selectAll();
+        name->insert("Альбом ");
+        QMenu *fields = nullptr;
+        QTimer::singleShot(0, [&] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            QVERIFY(menu);
+            for (QAction *action : menu->actions())
+                if (action->menu() && action->text() == "Вставить поле")
+                    fields = action->menu();
+            QVERIFY(fields);
+            for (QAction *action : fields->actions())
+                if (action->text() == "{год}")
+                    action->trigger();
+            menu->close();
+        });
+        Q_EMIT name->customContextMenuRequested(QPoint(5, 5));
+        QTRY_VERIFY(fields);
+        QCOMPARE(name->text(), "Альбом {год}");
+        QVERIFY(f.pending());
+        QVERIFY(f.cell(0, 1).startsWith("Альбом 20")); // the file's modification year
+        const QString tags = "{исполнитель} - {название} - {альбом} - {номер_трека}";
+        name->selectAll();
+        name->insert(tags);
+        QCOMPARE(name->text(), tags);
+        name->selectAll();
+        name->insert(QString(60, u'y'));
+        QCOMPARE(name->text(), QString(50, u'y'));
     }
 
     // Opening the panel moves the window left only as far as the panel needs, within the
