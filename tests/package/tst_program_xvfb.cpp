@@ -194,6 +194,21 @@ private Q_SLOTS:
                                                "pesnya pro zaytsev.txt"}), 10000);
     }
 
+    // A new name typed by hand in the grid: F2 opens the first row's, Enter keeps it, apply.
+    void nameTypedInTheGridIsApplied()
+    {
+        const auto key = [&](const QStringList &keys) { return m_x.run("xdotool", QStringList{"key", "--delay", "50"} + keys); };
+        const QRect grid = velmix::WindowLayout::placeOf("FlexGrid1");
+        QVERIFY(m_x.click(m_window.topLeft() + QPoint(grid.left() + grid.width() * 3 / 4, grid.top() + 30) * m_ratio));
+        QVERIFY(key({"F2", "ctrl+a"}));
+        QVERIFY(m_x.run("xdotool", {"type", "--delay", "50", "first.heic"}));
+        QVERIFY(key({"Return"}));
+        QVERIFY(m_x.click(m_window.topLeft() + velmix::WindowLayout::placeOf("ImgApply").center() * m_ratio));
+        QTRY_COMPARE_WITH_TIMEOUT(m_folder.files(),
+                                  QStringList({"2025-03-04 shot2.HEIC", "a file.txt", "b file.txt", "first.heic",
+                                               "pesnya pro zaytsev.txt"}), 10000);
+    }
+
     // Under a window manager the window takes the keyboard at start, at the folder list:
     // a first Space leaves it on screen, and Tab leads on through the controls to apply.
     void keyboardAloneUnderAWindowManager()
