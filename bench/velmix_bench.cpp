@@ -173,6 +173,21 @@ double previewMs(const QString &folder, BusyPointer &busy)
     return median(samples);
 }
 
+// The same rebuild with a name typed by hand on every hundredth row (1,000 of 100,000).
+double previewHandMs(const QString &folder, BusyPointer &busy)
+{
+    const FolderListing::Contents listing = listed(folder);
+    PreviewSession preview(busy);
+    preview.loadFileList(listing.names, listing.rules, listing.unlisted);
+    setPreviewOptions(preview);
+    for (qsizetype row = 0; row < listing.names.size(); row += 100)
+        preview.setHandName(row, QStringLiteral("вручную %1.txt").arg(row));
+    std::vector<double> samples;
+    for (int run = 0; run < Runs; ++run)
+        samples.push_back(timeMs([&] { preview.RebuildNewNames(); }));
+    return median(samples);
+}
+
 // Every rule after the options on: an expression with a group, a cut, an insert, title
 // case and the passport's Latin. One rebuild, marks included.
 NameRules everyRule()
@@ -668,6 +683,7 @@ int main(int argc, char **argv)
         report("list_100k_floor_ms", times.floor, "ms");
         report("list_100k_floor_ratio", times.ours / times.floor, "");
         report("preview_100k_ms", previewMs(folder.path(), busy), "ms");
+        report("preview_hand_100k_ms", previewHandMs(folder.path(), busy), "ms");
         report("preview_conflicts_100k_ms", previewConflictsMs(root.filePath(QStringLiteral("conflicts")), busy), "ms");
         report("keystroke_100k_ms", keystrokeMs(folder.path()), "ms");
     }

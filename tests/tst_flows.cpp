@@ -383,7 +383,8 @@ private Q_SLOTS:
         QCOMPARE(text.last().first().toString(), "Ctrl+Z: вернуть прежние имена в папке " + dir.path());
         fixture.messages.answers = {false};
         fixture.core.undoLastApply();
-        QCOMPARE(fixture.messages.asked, (QList<std::pair<QString, QString>>{{"Возврат прежних имён", "Вернуть прежние имена? Файлов: 5"}}));
+        const QString question = "Вернуть прежние имена в папке " + dir.path() + "?\nФайлов: 5, например:\nx1.txt → a.txt";
+        QCOMPARE(fixture.messages.asked, (QList<std::pair<QString, QString>>{{"Возврат прежних имён", question}}));
         QCOMPARE(dir.files(), QStringList({"x1.txt", "x2.txt", "x3.txt", "x4.txt", "x5.txt"}));
 
         QFile written(dir.filePath("x5.txt"));

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 #include "preview/PreviewSession.h"
+#include "rules/FindReplace.h"
 
 #include <QTest>
 
@@ -116,6 +117,30 @@ private Q_SLOTS:
         QCOMPARE(ruled.preview.findError().isEmpty(), QTest::currentDataTag() != QByteArray("a bad pattern marks nothing"));
     }
 
+    // A bad expression is told in Russian: its place, and what is wrong where a user errs.
+    void expressionErrors_data()
+    {
+        QTest::addColumn<QString>("find");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("unclosed class") << "IMG_[0-9" << "Ошибка в выражении (знак 9): нет закрывающей ] у набора знаков";
+        QTest::newRow("unclosed group") << "(a" << "Ошибка в выражении (знак 3): нет закрывающей скобки )";
+        QTest::newRow("stray parenthesis") << "a)" << "Ошибка в выражении (знак 2): лишняя закрывающая скобка )";
+        QTest::newRow("nothing to repeat") << "*a" << "Ошибка в выражении (знак 1): повторять нечего: *, + или ? стоит не после знака";
+        QTest::newRow("backwards range") << "[z-a]" << "Ошибка в выражении (знак 4): неверный диапазон в наборе знаков";
+        QTest::newRow("backslash at the end") << "a\\" << "Ошибка в выражении (знак 3): \\ в конце выражения";
+        QTest::newRow("rare: place only") << "(*LIMIT_DEPTH=x)a" << "Ошибка в выражении (знак 15)";
+    }
+    void expressionErrors()
+    {
+        QFETCH(QString, find);
+        QFETCH(QString, error);
+        NameRules rules;
+        rules.findText = find;
+        rules.regularExpression = true;
+        const FindReplace compiled(rules);
+        QCOMPARE(compiled.error(), error);
+    }
+
     void cutAndInsert_data()
     {
         QTest::addColumn<QString>("name");
@@ -174,6 +199,19 @@ private Q_SLOTS:
         NameRules rules;
         rules.titleCase = restLower ? TitleCase::RestLower : TitleCase::RestAsTyped;
         QCOMPARE(Ruled({name}, rules).newNames(), QStringList{expected});
+    }
+
+    // The extension's letters change, the rest of the name and a name without one stay.
+    void extensionCase()
+    {
+        const QStringList names = {"IMG_0001.JPG", "Архив.Тар", ".Hidden", "Без Расширения", "a.Tar.Gz", "a.😀b"};
+        NameRules rules;
+        rules.extensionCase = ExtensionCase::Lower;
+        QCOMPARE(Ruled(names, rules).newNames(),
+                 QStringList({"IMG_0001.jpg", "Архив.тар", ".Hidden", "Без Расширения", "a.Tar.gz", "a.😀b"}));
+        rules.extensionCase = ExtensionCase::Upper;
+        QCOMPARE(Ruled(names, rules).newNames(),
+                 QStringList({"IMG_0001.JPG", "Архив.ТАР", ".Hidden", "Без Расширения", "a.Tar.GZ", "a.😀B"}));
     }
 
     // Each letter of the Russian alphabet, small alone and capital before a small к, as
@@ -249,6 +287,7 @@ private Q_SLOTS:
         rules.insertText = "-";
         rules.titleCase = TitleCase::RestLower;
         rules.transliteration = Transliteration::Gost779B;
+        rules.extensionCase = ExtensionCase::Upper;
         QStringList names;
         for (int i = 0; i < 20000; ++i)
             names.append(QString::number(i) + samples[i % samples.size()]);
@@ -266,9 +305,10 @@ private Q_SLOTS:
         rules.insertText = "с";
         rules.titleCase = TitleCase::RestLower;
         rules.transliteration = Transliteration::Passport;
+        rules.extensionCase = ExtensionCase::Lower;
         Ruled ruled({"фото моря.jpg"}, rules);
         ruled.preview.ToggleOption(Toggle::UpperCase); // ФОТО МОРЯ.JPG, then фото МОРЯ, сото МОРЯ, Сото Моря
-        QCOMPARE(ruled.newNames(), QStringList{"Soto Moria.JPG"});
+        QCOMPARE(ruled.newNames(), QStringList{"Soto Moria.jpg"});
         ruled.preview.ResetOptions();
         QCOMPARE(ruled.preview.nameRules(), NameRules());
         ruled.preview.RebuildNewNames();

@@ -165,6 +165,34 @@ private Q_SLOTS:
         QCOMPARE(session.busy.depth, 0);
     }
 
+    // A typed name stands over the options through every rebuild, follows its file to a new
+    // place, is judged like any other, gives the row back when emptied, and goes with a reload.
+    void handNames()
+    {
+        Session session({"p10.txt", "p2.TXT", "p2.txt"});
+        const PreviewSession &preview = session.preview;
+        session.preview.setHandName(0, "Отпуск.txt");
+        session.preview.setHandName(2, "p2.TXT"); // the name p2.TXT keeps
+        session.preview.setHandName(7, "past the files");
+        QCOMPARE(session.newNames(), QStringList({"Отпуск.txt", "p2.TXT", "p2.TXT"}));
+        QCOMPARE(preview.table().mark(2), NameMark::Refused);
+        session.preview.ToggleOption(Toggle::UpperCase);
+        QCOMPARE(session.newNames(), QStringList({"Отпуск.txt", "P2.TXT", "p2.TXT"}));
+        QCOMPARE(preview.table().mark(2), NameMark::None); // p2.TXT now moves out of its way
+        session.preview.setNumberingOrder(NumberingOrder::ByNumbersInName);
+        QCOMPARE(test::names(preview.table().currentNames()), QStringList({"p2.TXT", "p2.txt", "p10.txt"}));
+        QCOMPARE(session.newNames(), QStringList({"P2.TXT", "p2.TXT", "Отпуск.txt"}));
+        QCOMPARE(QList<bool>({preview.table().editedByHand(0), preview.table().editedByHand(1),
+                              preview.table().editedByHand(2)}),
+                 QList<bool>({false, true, true}));
+        session.preview.setHandName(1, QString());
+        QCOMPARE(session.newNames(), QStringList({"P2.TXT", "P2.TXT", "Отпуск.txt"}));
+        QCOMPARE(preview.handNames().size(), 1);
+        session.preview.loadFileList(test::column({"p10.txt"}));
+        QVERIFY(preview.handNames().isEmpty());
+        QVERIFY(!preview.table().editedByHand(0));
+    }
+
     void digitWidthList()
     {
         Session session({"a.txt"});
@@ -186,7 +214,8 @@ private Q_SLOTS:
         QCOMPARE(session.preview.options().StepText, "1");
     }
 
-    // 50 characters, where a surrogate pair (an emoji) is one and is never split.
+    // 50 characters, where a surrogate pair (an emoji) is one and is never split; 200 with
+    // a known field in the name (an unknown one gives no more).
     void baseNameLimit_data()
     {
         const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80");
@@ -198,6 +227,10 @@ private Q_SLOTS:
         QTest::newRow("emoji as the 51st") << x49 + u'x' + emoji << x49 + u'x';
         QTest::newRow("two emoji from the 50th") << x49 + emoji + emoji << x49 + emoji;
         QTest::newRow("50 emoji") << emoji.repeated(51) << emoji.repeated(50);
+        const QString tags = "{исполнитель} - {название} - {альбом} - {номер_трека}";
+        QTest::newRow("tag fields, 53") << tags << tags;
+        QTest::newRow("a field, then 250 more") << "{год}" + QString(250, u'y') << "{год}" + QString(195, u'y');
+        QTest::newRow("an unknown field") << "{номер_тре}" + QString(60, u'y') << "{номер_тре}" + QString(39, u'y');
     }
     void baseNameLimit()
     {

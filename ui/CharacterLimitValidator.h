@@ -2,6 +2,8 @@
 
 #include <QValidator>
 
+#include <functional>
+
 namespace velmix {
 
 // Holds a text box to a number of characters, a surrogate pair counting as one, where
@@ -13,11 +15,13 @@ class CharacterLimitValidator : public QValidator
 
 public:
     CharacterLimitValidator(int limit, QObject *parent);
+    // A limit that depends on the text itself (a base name with fields holds more).
+    CharacterLimitValidator(std::function<int(QStringView)> limitOf, QObject *parent);
 
     State validate(QString &text, int &cursor) const override;
 
 private:
-    int m_limit;
+    std::function<int(QStringView)> m_limitOf;
 };
 
 } // namespace velmix

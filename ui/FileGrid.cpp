@@ -5,10 +5,12 @@
 
 #include <QHeaderView>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
 
+#include <algorithm>
 #include <cmath>
 
 namespace velmix {
@@ -26,6 +28,9 @@ FileGrid::FileGrid(QWidget *parent)
     setTextElideMode(Qt::ElideMiddle);
     setItemDelegate(new ControlPictureDelegate(this));
     setTabKeyNavigation(false); // Tab moves on to the next control
+    // A single click keeps showing the tooltip; the keys and a double-click open an editor
+    // (only the new-name column takes one).
+    setEditTriggers(QAbstractItemView::EditKeyPressed);
     setMouseTracking(true);
 
     QPalette colours = palette();
@@ -42,8 +47,49 @@ FileGrid::FileGrid(QWidget *parent)
 void FileGrid::splitColumnsEvenly()
 {
     // Halves of the visible width, so neither the frame nor a vertical scroll bar pushes
-    // the second column out of sight; the user does not resize them.
-    horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    // the second column out of sight.
+    QHeaderView *header = horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    header->setStretchLastSection(true);
+    m_evenSplit = true;
+    connect(header, &QHeaderView::sectionResized, this, [this](int section) {
+        if (section == 0 && !m_splitting)
+            m_evenSplit = false; // the user's width stays
+    });
+    keepEvenSplit();
+}
+
+void FileGrid::keepEvenSplit()
+{
+    if (!m_evenSplit)
+        return;
+    m_splitting = true;
+    setColumnWidth(0, (viewport()->width() + 1) / 2);
+    m_splitting = false;
+}
+
+int FileGrid::sizeHintForColumn(int column) const
+{
+    // The visible rows and the row with the most characters, which holds the longest name
+    // in all but the rarest fonts: no row beyond them is measured, however many there are.
+    int widest = QTableView::sizeHintForColumn(column);
+    const QAbstractItemModel *names = model();
+    int longestRow = -1;
+    qsizetype longest = -1;
+    for (int row = 0; row < names->rowCount(); ++row) {
+        const qsizetype length = names->index(row, column).data().toString().size();
+        if (length > longest) {
+            longest = length;
+            longestRow = row;
+        }
+    }
+    if (longestRow >= 0) {
+        QStyleOptionViewItem option;
+        initViewItemOption(&option);
+        const QModelIndex index = names->index(longestRow, column);
+        widest = std::max(widest, itemDelegateForIndex(index)->sizeHint(option, index).width() + (showGrid() ? 1 : 0));
+    }
+    return widest;
 }
 
 void FileGrid::showMarkedRows(int count)
@@ -91,6 +137,31 @@ void FileGrid::FlexGrid1_MouseMove(double pointerX)
     }
 }
 
+void FileGrid::keyPressEvent(QKeyEvent *event)
+{
+    // From either column, the keys open the current row's new name.
+    const bool editKey = event->key() == Qt::Key_F2 || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (editKey && event->modifiers() == Qt::NoModifier && state() != EditingState && currentIndex().isValid()) {
+        const QModelIndex newName = currentIndex().siblingAtColumn(1);
+        setCurrentIndex(newName);
+        edit(newName);
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void FileGrid::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && index.isValid() && (index.flags() & Qt::ItemIsEditable)) {
+        setCurrentIndex(index);
+        edit(index);
+        return;
+    }
+    QTableView::mouseDoubleClickEvent(event);
+}
+
 void FileGrid::mouseMoveEvent(QMouseEvent *event)
 {
     FlexGrid1_MouseMove(event->position().x());
@@ -99,6 +170,8 @@ void FileGrid::mouseMoveEvent(QMouseEvent *event)
 
 bool FileGrid::viewportEvent(QEvent *event)
 {
+    if (event->type() == QEvent::Resize)
+        keepEvenSplit();
     // The tooltip belongs to the grid as a whole, not to a cell.
     if (event->type() == QEvent::ToolTip) {
         const auto *help = static_cast<QHelpEvent *>(event);

@@ -8,7 +8,9 @@ namespace velmix {
 // its number and extension stay in sight. A click shows the clicked cell's full text as
 // the grid's tooltip (and the reason of its mark below), which stays until the pointer has
 // moved more than 10 pixels sideways from where it first moved after the click; resting
-// the pointer on a cell shows the same.
+// the pointer on a cell shows the same. F2, Enter or a double-click opens the row's new
+// name for editing in its cell; Enter keeps the typed name, Esc leaves it. A double-click
+// on the border between the headers fits the first column to its longest name.
 class FileGrid : public QTableView
 {
     Q_OBJECT
@@ -16,6 +18,8 @@ class FileGrid : public QTableView
 public:
     explicit FileGrid(QWidget *parent = nullptr);
 
+    // The two columns share the width evenly (the first takes an odd pixel) until the user
+    // drags the border between their headers; the second then takes what the first leaves.
     void splitColumnsEvenly();
     // Tells screen readers how many rows are marked, which they cannot find among
     // thousands of rows themselves.
@@ -27,9 +31,12 @@ public:
     static inline const QString NoFilesText = QStringLiteral("Нет файлов");
 
 protected:
+    void keyPressEvent(QKeyEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     bool viewportEvent(QEvent *event) override;
+    [[nodiscard]] int sizeHintForColumn(int column) const override;
 
 private:
     void FlexGrid1_Click(const QModelIndex &index);
@@ -37,6 +44,10 @@ private:
 
     [[nodiscard]] QString tipOf(const QModelIndex &index) const;
 
+    void keepEvenSplit();
+
+    bool m_evenSplit = false;
+    bool m_splitting = false; // the grid itself sets the width, not the user
     bool m_noFiles = false;
     bool m_tipPending = false;
     int m_tipAnchorX = 0;

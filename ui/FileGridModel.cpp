@@ -7,6 +7,8 @@
 #include <QColor>
 #include <QFont>
 #include <QIcon>
+#include <QPainter>
+#include <QPixmap>
 #include <QStyle>
 
 namespace velmix {
@@ -29,6 +31,31 @@ const QIcon &markSign(NameMark mark)
     static const QIcon warning = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
     static const QIcon information = QApplication::style()->standardIcon(QStyle::SP_MessageBoxInformation);
     return mark == NameMark::Refused ? warning : information;
+}
+
+// A small pencil, drawn rather than shipped, sharp at any scale of the screen.
+const QIcon &pencilSign()
+{
+    static const QIcon pencil = [] {
+        QIcon icon;
+        for (const int side : {16, 32}) {
+            QPixmap picture(side, side);
+            picture.fill(Qt::transparent);
+            QPainter painter(&picture);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.scale(side / 16.0, side / 16.0);
+            painter.translate(8, 8);
+            painter.rotate(45);
+            painter.setPen(QPen(QColor(60, 60, 60), 0.8));
+            painter.setBrush(QColor(240, 180, 40));
+            painter.drawRect(QRectF(-2, -7, 4, 10)); // the body
+            painter.setBrush(QColor(230, 205, 160));
+            painter.drawPolygon(QPolygonF({QPointF(-2, 3), QPointF(2, 3), QPointF(0, 7)})); // the point
+            icon.addPixmap(picture);
+        }
+        return icon;
+    }();
+    return pencil;
 }
 } // namespace
 
@@ -56,6 +83,8 @@ QVariant FileGridModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
         return withControlPictures(m_table.text(index.row(), index.column()));
+    case Qt::EditRole: // the name itself, without pictures of its control characters
+        return m_table.text(index.row(), index.column());
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(Qt::AlignLeft | Qt::AlignBottom);
     case Qt::ToolTipRole: // where the row's date came from, the grid's tooltip adds it
@@ -77,19 +106,46 @@ QVariant FileGridModel::data(const QModelIndex &index, int role) const
         default: return {};
         }
     }
-    const NameMark mark = index.column() == FileNameTable::NewName ? m_table.mark(index.row()) : NameMark::None;
-    if (mark == NameMark::None)
+    const NameMark mark = m_table.mark(index.row());
+    const bool byHand = m_table.editedByHand(index.row());
+    if (mark == NameMark::None && !byHand)
         return {};
     switch (role) {
     case Qt::BackgroundRole:
+        if (mark == NameMark::None)
+            return {};
         return mark == NameMark::Hidden ? hiddenTint : mark == NameMark::FieldAsTyped ? fieldTint : refusedTint;
     case Qt::DecorationRole:
-        return markSign(mark);
-    case Qt::AccessibleDescriptionRole:
-        return m_table.markReason(index.row());
+        return mark == NameMark::None ? pencilSign() : markSign(mark);
+    case Qt::AccessibleDescriptionRole: {
+        QStringList says;
+        if (mark != NameMark::None)
+            says.append(m_table.markReason(index.row()));
+        if (byHand)
+            says.append(HandEditedText);
+        return says.join(QStringLiteral("; "));
+    }
     default:
         return {};
     }
+}
+
+Qt::ItemFlags FileGridModel::flags(const QModelIndex &index) const
+{
+    const Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    const bool editable = index.isValid() && index.column() == FileNameTable::NewName && m_table.holdsFiles();
+    return editable ? flags | Qt::ItemIsEditable : flags;
+}
+
+bool FileGridModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
+        return false;
+    const QString name = value.toString();
+    if (name == m_table.cell(index.row(), FileNameTable::NewName))
+        return false; // Enter on an unchanged name keeps the row as the options make it
+    Q_EMIT newNameTyped(index.row(), name);
+    return true;
 }
 
 QVariant FileGridModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -10,7 +10,8 @@ class FileNameTable;
 
 // The grid's view of the core's table, cell by cell without copies, under the grid's
 // own header. A rebuild of the new names is one dataChanged over that column, so selection and scroll
-// position stay; only a reload resets the model.
+// position stay; only a reload resets the model. A new name typed by hand shows a pencil
+// and says so in its description.
 class FileGridModel : public QAbstractTableModel, public TableObserver
 {
     Q_OBJECT
@@ -22,16 +23,23 @@ public:
     [[nodiscard]] int columnCount(const QModelIndex &parent = {}) const override;
     [[nodiscard]] QVariant data(const QModelIndex &index, int role) const override;
     [[nodiscard]] QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    // A new-name cell takes a name typed in the grid; the core decides what becomes of it.
+    [[nodiscard]] Qt::ItemFlags flags(const QModelIndex &index) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role) override;
 
     void tableAboutToReload() override;
     void tableReloaded() override;
     void newNamesRebuilt() override;
+
+    static inline const QString HandEditedText = QStringLiteral("изменено вручную");
 
     // How many rows have a marked new name, as last rebuilt.
     [[nodiscard]] int markedRows() const { return m_markedRows; }
 
 Q_SIGNALS:
     void markedRowsChanged(int count);
+    // A name other than the one shown was typed into a row's new-name cell (empty: erased).
+    void newNameTyped(int row, const QString &name);
 
 private:
     void countMarkedRows();

@@ -17,7 +17,10 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QPainter>
+#include <QScreen>
 #include <QSignalBlocker>
+
+#include <algorithm>
 
 namespace velmix {
 
@@ -34,47 +37,52 @@ constexpr int PositionDigits = 3;
 const QList<ControlSpec> &panelControls()
 {
     static const QList<ControlSpec> layout = {
-        {u"LblRules"_s, K::TitleLabel, {}, -1, {15, 4, 200, 20}, u"Ещё правила"_s},
-        {u"FraFind"_s, K::Frame, {}, -1, {15, 30, 270, 190}, u"Найти и заменить"_s},
-        {u"LblFind"_s, K::Label, u"FraFind"_s, -1, {23, 50, 80, 21}, u"Найти"_s, {}, {}, 0, {}, u"TxtFind"_s},
-        {u"TxtFind"_s, K::TextBox, u"FraFind"_s, 0, {105, 48, 172, 21}, {}, {}, u"Найти"_s},
-        {u"LblReplace"_s, K::Label, u"FraFind"_s, -1, {23, 76, 80, 21}, u"Заменить на"_s, {}, {}, 0, {}, u"TxtReplace"_s},
-        {u"TxtReplace"_s, K::TextBox, u"FraFind"_s, 0, {105, 74, 172, 21}, {}, {}, u"Заменить на"_s},
-        {u"LblFindError"_s, K::Label, u"FraFind"_s, -1, {23, 98, 254, 28}},
-        {u"PicIgnoreCase"_s, K::PictureCheckBox, u"FraFind"_s, 0, {23, 128, 31, 31}, u"Без учёта регистра"_s},
-        {u"LblIgnoreCase"_s, K::Label, u"FraFind"_s, -1, {58, 134, 219, 21}, u"Без учёта регистра"_s, {}, {}, 0, {},
+        {u"LblRules"_s, K::TitleLabel, {}, -1, {15, 10, 118, 20}, u"Ещё правила"_s},
+        // The sets beside the title, where the rules begin.
+        {u"CboSets"_s, K::ChoiceList, {}, 0, {134, 10, 84, 21}, u"Наборы правил"_s},
+        {u"ImgSaveSet"_s, K::PictureButton, {}, 0, {222, 5, 31, 31}, {}, u"saveset"_s, u"Сохранить набор…"_s},
+        {u"ImgDeleteSet"_s, K::PictureButton, {}, 0, {256, 5, 31, 31}, {}, u"deleteset"_s, u"Удалить набор"_s},
+        {u"FraFind"_s, K::Frame, {}, -1, {15, 40, 270, 190}, u"Найти и заменить"_s},
+        {u"LblFind"_s, K::Label, u"FraFind"_s, -1, {23, 60, 80, 21}, u"Найти"_s, {}, {}, 0, {}, u"TxtFind"_s},
+        {u"TxtFind"_s, K::TextBox, u"FraFind"_s, 0, {105, 58, 172, 21}, {}, {}, u"Найти"_s},
+        {u"LblReplace"_s, K::Label, u"FraFind"_s, -1, {23, 86, 80, 21}, u"Заменить на"_s, {}, {}, 0, {}, u"TxtReplace"_s},
+        {u"TxtReplace"_s, K::TextBox, u"FraFind"_s, 0, {105, 84, 172, 21}, {}, {}, u"Заменить на"_s},
+        {u"LblFindError"_s, K::Label, u"FraFind"_s, -1, {23, 108, 254, 28}},
+        {u"PicIgnoreCase"_s, K::PictureCheckBox, u"FraFind"_s, 0, {23, 138, 31, 31}, u"Без учёта регистра"_s},
+        {u"LblIgnoreCase"_s, K::Label, u"FraFind"_s, -1, {58, 144, 219, 21}, u"Без учёта регистра"_s, {}, {}, 0, {},
          u"PicIgnoreCase"_s},
-        {u"PicRegExp"_s, K::PictureCheckBox, u"FraFind"_s, 0, {23, 156, 31, 31}, u"Регулярное выражение"_s},
-        {u"LblRegExp"_s, K::Label, u"FraFind"_s, -1, {58, 162, 219, 21}, u"Регулярное выражение"_s, {}, {}, 0, {},
+        {u"PicRegExp"_s, K::PictureCheckBox, u"FraFind"_s, 0, {23, 166, 31, 31}, u"Регулярное выражение"_s},
+        {u"LblRegExp"_s, K::Label, u"FraFind"_s, -1, {58, 172, 219, 21}, u"Регулярное выражение"_s, {}, {}, 0, {},
          u"PicRegExp"_s},
-        {u"PicWholeName"_s, K::PictureCheckBox, u"FraFind"_s, 0, {23, 184, 31, 31}, u"Включая расширение"_s},
-        {u"LblWholeName"_s, K::Label, u"FraFind"_s, -1, {58, 190, 219, 21}, u"Включая расширение"_s, {}, {}, 0, {},
+        {u"PicWholeName"_s, K::PictureCheckBox, u"FraFind"_s, 0, {23, 194, 31, 31}, u"Включая расширение"_s},
+        {u"LblWholeName"_s, K::Label, u"FraFind"_s, -1, {58, 200, 219, 21}, u"Включая расширение"_s, {}, {}, 0, {},
          u"PicWholeName"_s},
-        {u"FraCut"_s, K::Frame, {}, -1, {15, 226, 270, 140}, u"Вырезать и вставить"_s},
-        {u"LblPosition"_s, K::Label, u"FraCut"_s, -1, {23, 246, 170, 21}, u"С позиции"_s, {}, {}, 0, {},
+        {u"FraCut"_s, K::Frame, {}, -1, {15, 236, 270, 140}, u"Вырезать и вставить"_s},
+        {u"LblPosition"_s, K::Label, u"FraCut"_s, -1, {23, 256, 170, 21}, u"С позиции"_s, {}, {}, 0, {},
          u"TxtPosition"_s},
-        {u"TxtPosition"_s, K::NumberBox, u"FraCut"_s, 0, {205, 244, 72, 21}, u"0"_s, {}, u"С позиции"_s, PositionDigits},
-        {u"LblCut"_s, K::Label, u"FraCut"_s, -1, {23, 272, 170, 21}, u"Вырезать знаков"_s, {}, {}, 0, {}, u"TxtCut"_s},
-        {u"TxtCut"_s, K::NumberBox, u"FraCut"_s, 0, {205, 270, 72, 21}, u"0"_s, {}, u"Вырезать знаков"_s, PositionDigits},
-        {u"LblInsert"_s, K::Label, u"FraCut"_s, -1, {23, 298, 80, 21}, u"Вставить"_s, {}, {}, 0, {}, u"TxtInsert"_s},
-        {u"TxtInsert"_s, K::TextBox, u"FraCut"_s, 0, {105, 296, 172, 21}, {}, {}, u"Вставить"_s,
+        {u"TxtPosition"_s, K::NumberBox, u"FraCut"_s, 0, {205, 254, 72, 21}, u"0"_s, {}, u"С позиции"_s, PositionDigits},
+        {u"LblCut"_s, K::Label, u"FraCut"_s, -1, {23, 282, 170, 21}, u"Вырезать знаков"_s, {}, {}, 0, {}, u"TxtCut"_s},
+        {u"TxtCut"_s, K::NumberBox, u"FraCut"_s, 0, {205, 280, 72, 21}, u"0"_s, {}, u"Вырезать знаков"_s, PositionDigits},
+        {u"LblInsert"_s, K::Label, u"FraCut"_s, -1, {23, 308, 80, 21}, u"Вставить"_s, {}, {}, 0, {}, u"TxtInsert"_s},
+        {u"TxtInsert"_s, K::TextBox, u"FraCut"_s, 0, {105, 306, 172, 21}, {}, {}, u"Вставить"_s,
          NamingOptions::BaseNameLimit},
-        {u"PicFromEnd"_s, K::PictureCheckBox, u"FraCut"_s, 0, {23, 322, 31, 31}, u"Считать с конца"_s},
-        {u"LblFromEnd"_s, K::Label, u"FraCut"_s, -1, {58, 328, 219, 21}, u"Считать с конца"_s, {}, {}, 0, {},
+        {u"PicFromEnd"_s, K::PictureCheckBox, u"FraCut"_s, 0, {23, 332, 31, 31}, u"Считать с конца"_s},
+        {u"LblFromEnd"_s, K::Label, u"FraCut"_s, -1, {58, 338, 219, 21}, u"Считать с конца"_s, {}, {}, 0, {},
          u"PicFromEnd"_s},
-        {u"FraWords"_s, K::Frame, {}, -1, {15, 372, 270, 80}, u"Слова"_s},
-        {u"PicTitleCase"_s, K::PictureCheckBox, u"FraWords"_s, 0, {23, 388, 31, 31}, u"Каждое слово с большой буквы"_s},
-        {u"LblTitleCase"_s, K::Label, u"FraWords"_s, -1, {58, 394, 219, 21}, u"Каждое слово с большой буквы"_s, {}, {},
+        {u"FraWords"_s, K::Frame, {}, -1, {15, 382, 270, 80}, u"Слова"_s},
+        {u"PicTitleCase"_s, K::PictureCheckBox, u"FraWords"_s, 0, {23, 398, 31, 31}, u"Каждое слово с большой буквы"_s},
+        {u"LblTitleCase"_s, K::Label, u"FraWords"_s, -1, {58, 404, 219, 21}, u"Каждое слово с большой буквы"_s, {}, {},
          0, {}, u"PicTitleCase"_s},
-        {u"PicRestLower"_s, K::PictureCheckBox, u"FraWords"_s, 0, {23, 416, 31, 31}, u"Остальные буквы маленькие"_s},
-        {u"LblRestLower"_s, K::Label, u"FraWords"_s, -1, {58, 422, 219, 21}, u"Остальные буквы маленькие"_s, {}, {},
+        {u"PicRestLower"_s, K::PictureCheckBox, u"FraWords"_s, 0, {23, 426, 31, 31}, u"Остальные буквы маленькие"_s},
+        {u"LblRestLower"_s, K::Label, u"FraWords"_s, -1, {58, 432, 219, 21}, u"Остальные буквы маленькие"_s, {}, {},
          0, {}, u"PicRestLower"_s},
-        {u"FraLatin"_s, K::Frame, {}, -1, {15, 458, 270, 50}, u"Кириллица латиницей"_s},
-        {u"CboLatin"_s, K::ChoiceList, u"FraLatin"_s, 0, {23, 476, 254, 21}, u"Кириллица латиницей"_s, {}, {}, 0,
+        {u"FraLatin"_s, K::Frame, {}, -1, {15, 468, 270, 50}, u"Кириллица латиницей"_s},
+        {u"CboLatin"_s, K::ChoiceList, u"FraLatin"_s, 0, {23, 486, 254, 21}, u"Кириллица латиницей"_s, {}, {}, 0,
          {u"Не менять"_s, u"ГОСТ 7.79-2000, система Б"_s, u"Загранпаспорт (ICAO 9303)"_s, u"BGN/PCGN"_s}},
-        {u"CboSets"_s, K::ChoiceList, {}, 0, {15, 519, 190, 21}, u"Наборы правил"_s},
-        {u"ImgSaveSet"_s, K::PictureButton, {}, 0, {214, 514, 31, 31}, {}, u"saveset"_s, u"Сохранить набор…"_s},
-        {u"ImgDeleteSet"_s, K::PictureButton, {}, 0, {252, 514, 31, 31}, {}, u"deleteset"_s, u"Удалить набор"_s},
+        {u"LblExtension"_s, K::Label, {}, -1, {23, 526, 80, 21}, u"Расширение"_s, {}, {}, 0, {}, u"CboExtension"_s},
+        // Narrow: over the window, the panel leaves room for ImgRules at its lower right.
+        {u"CboExtension"_s, K::ChoiceList, {}, 0, {105, 526, 110, 21}, u"Расширение"_s, {}, {}, 0,
+         {u"как есть"_s, u"маленькими"_s, u"большими"_s}},
     };
     return layout;
 }
@@ -87,8 +95,8 @@ RulesPanelControls typedControls(const QHash<QString, QWidget *> &built)
     return {field("TxtFind"), field("TxtReplace"), field("TxtPosition"), field("TxtCut"), field("TxtInsert"),
             box("PicIgnoreCase"), box("PicRegExp"), box("PicWholeName"), box("PicFromEnd"), box("PicTitleCase"),
             box("PicRestLower"), typed<QComboBox>(built, "CboLatin"), typed<QLabel>(built, "LblFindError"),
-            typed<QComboBox>(built, "CboSets"), typed<PictureButton>(built, "ImgSaveSet"),
-            typed<PictureButton>(built, "ImgDeleteSet")};
+            typed<QComboBox>(built, "CboExtension"), typed<QComboBox>(built, "CboSets"),
+            typed<PictureButton>(built, "ImgSaveSet"), typed<PictureButton>(built, "ImgDeleteSet")};
 }
 
 } // namespace
@@ -154,7 +162,12 @@ RulesPanel::RulesPanel(QWidget *window, PreviewSession &preview, const QPixmap &
     connect(m_ui.CboLatin, &QComboBox::activated, this, [this](int index) {
         changeRules([&](NameRules &r) { r.transliteration = Transliteration(index); });
     });
-    m_ui.CboSets->setPlaceholderText(u"Наборы правил"_s); // no set shown: the list says what it is
+    connect(m_ui.CboExtension, &QComboBox::activated, this, [this](int index) {
+        changeRules([&](NameRules &r) { r.extensionCase = ExtensionCase(index); });
+    });
+    // No set shown: the list says what it is, in short beside the title; its tooltip and
+    // accessible name say it in full.
+    m_ui.CboSets->setPlaceholderText(u"Наборы"_s);
     connect(m_ui.CboSets, &QComboBox::activated, this, &RulesPanel::CboSets_Click);
     connect(m_ui.ImgSaveSet, &QAbstractButton::clicked, this, &RulesPanel::ImgSaveSet_Click);
     connect(m_ui.ImgDeleteSet, &QAbstractButton::clicked, this, &RulesPanel::ImgDeleteSet_Click);
@@ -177,15 +190,32 @@ void RulesPanel::continueTabOrder(QWidget *last)
     }
 }
 
+RulesPanel::Opening RulesPanel::opening(const QRect &window, const QRect &available)
+{
+    if (available.width() < OpenWindowSize.width())
+        return {window.topLeft(), false};
+    // Left only as far as the panel needs, never past the screen's left edge.
+    const int x = std::max(available.left(), std::min(window.left(), available.right() + 1 - OpenWindowSize.width()));
+    return {{x, window.top()}, true};
+}
+
 void RulesPanel::ImgRules_Click()
 {
     const bool open = isHidden();
     if (!open && isAncestorOf(QApplication::focusWidget()))
         m_button->setFocus();
-    setVisible(open);
     QWidget *window = parentWidget();
-    window->setFixedSize(open ? OpenWindowSize : WindowLayout::WindowSize);
-    window->setMask(open ? WindowOutline::mainWindow() + outline() : WindowOutline::mainWindow());
+    const Opening opened = opening(window->geometry(), window->screen()->availableGeometry());
+    const bool beside = !open || opened.beside;
+    move(beside ? Place.topLeft() : OverPlace);
+    setVisible(open);
+    raise();
+    m_button->raise(); // over the panel where it lies over the window
+    window->setFixedSize(open && beside ? OpenWindowSize : WindowLayout::WindowSize);
+    if (open && beside && opened.windowPos != window->pos())
+        window->move(opened.windowPos);
+    const QRegion panel = outline().translated(pos() - Place.topLeft());
+    window->setMask(open ? WindowOutline::mainWindow() + panel : WindowOutline::mainWindow());
     m_button->setPicture(Skin::picture(open ? u"fewerrules"_s : u"morerules"_s, ButtonPlace.size()));
     if (open) {
         m_ui.TxtFind->setFocus(); // the first rule, ready to type
@@ -232,12 +262,14 @@ void RulesPanel::showRules()
         const QSignalBlocker blocker(box);
         box->setChecked(ticked);
     }
-    QComboBox *latin = m_ui.CboLatin;
-    {
-        const QSignalBlocker blocker(latin);
-        latin->setCurrentIndex(int(rules.transliteration));
+    for (const auto &[list, entry] : {std::pair{m_ui.CboLatin, int(rules.transliteration)},
+                                      std::pair{m_ui.CboExtension, int(rules.extensionCase)}}) {
+        {
+            const QSignalBlocker blocker(list);
+            list->setCurrentIndex(entry);
+        }
+        ComboBoxAccessible::selectCurrentEntry(list);
     }
-    ComboBoxAccessible::selectCurrentEntry(latin);
     const QString &error = m_preview.findError();
     m_ui.LblFindError->setText(error);
     m_ui.TxtFind->setAccessibleDescription(error);

@@ -30,6 +30,7 @@ struct RulesPanelControls
     PictureCheckBox *PicIgnoreCase, *PicRegExp, *PicWholeName, *PicFromEnd, *PicTitleCase, *PicRestLower;
     QComboBox *CboLatin;
     QLabel *LblFindError;
+    QComboBox *CboExtension;
     QComboBox *CboSets;
     PictureButton *ImgSaveSet, *ImgDeleteSet;
 };
@@ -45,6 +46,18 @@ class RulesPanel : public QWidget
 public:
     static constexpr QRect Place{566, 24, 300, 555}; // in the window's pixels
     static constexpr QSize OpenWindowSize{872, 594};
+    // On a screen too narrow for the window and the panel side by side, the panel lies
+    // here, over the window's left side.
+    static constexpr QPoint OverPlace{5, 24};
+
+    // Where the window stands once the panel opens, so that both stay within the screen's
+    // available area, and whether the panel fits beside it (else it lies over it).
+    struct Opening
+    {
+        QPoint windowPos;
+        bool beside;
+    };
+    [[nodiscard]] static Opening opening(const QRect &window, const QRect &available);
 
     // Builds the panel and its button on `window`; the panel starts closed.
     RulesPanel(QWidget *window, PreviewSession &preview, const QPixmap &checked, const QPixmap &unchecked);

@@ -1,6 +1,7 @@
 #include "VelmixWindow.h"
 
 #include "AccessibleInterfaces.h"
+#include "BaseNameFields.h"
 #include "ComboBoxAccessible.h"
 #include "DigitWidthBox.h"
 #include "DriveComboBox.h"
@@ -150,10 +151,16 @@ void VelmixWindow::connectControls()
     connect(m_ui.TxtNach, &QLineEdit::textEdited, this, &VelmixWindow::TxtNach_Change);
     connect(m_ui.TxtShag, &QLineEdit::textEdited, this, &VelmixWindow::TxtShag_Change);
     connect(m_ui.TxtName, &KeyReleaseLineEdit::keyReleased, this, &VelmixWindow::TxtName_KeyUp);
+    // A field inserted from the menu is an edit and a key release at once.
+    BaseNameFields::offer(m_ui.TxtName, [this] {
+        TxtName_Change(m_ui.TxtName->text());
+        TxtName_KeyUp();
+    });
     // A user's pick raises activated, the same entry again included, as the lists' click did.
     connect(m_ui.CboRazr, &QComboBox::activated, this, &VelmixWindow::CboRazr_Click);
     connect(m_ui.CboRazr, &DigitWidthBox::doubleClicked, this, &VelmixWindow::CboRazr_DblClick);
     connect(m_ui.CboOrder, &QComboBox::activated, this, &VelmixWindow::CboOrder_Click);
+    connect(&m_model, &FileGridModel::newNameTyped, this, &VelmixWindow::FlexGrid1_AfterEdit);
     connect(m_ui.cboMask, &QComboBox::activated, this, &VelmixWindow::cboMask_Click);
     connect(m_ui.cboMask, &MaskComboBox::maskTyped, this, &VelmixWindow::cboMask_Validate);
     connect(m_ui.Drive1, &QComboBox::activated, this, &VelmixWindow::Drive1_Click);
@@ -276,6 +283,13 @@ void VelmixWindow::FlexGrid1_ContextMenu(const QPoint &at)
     menu.exec(m_ui.FlexGrid1->viewport()->mapToGlobal(at));
 }
 
+// A name typed into the grid's new-name cell; an emptied one gives the row back.
+void VelmixWindow::FlexGrid1_AfterEdit(int row, const QString &name)
+{
+    m_core.preview().setHandName(row, name);
+    redraw();
+}
+
 void VelmixWindow::cboMask_Click(int index)
 {
     runFlow([&] { m_core.selectMask(index); });
@@ -329,6 +343,8 @@ void VelmixWindow::undoApply()
 {
     if (m_undoAvailable)
         runFlow([&] { m_core.undoLastApply(); }, Status::Summary);
+    else
+        m_ui.LblStatus->setText(NothingToUndo);
 }
 
 void VelmixWindow::PicMini_Click()

@@ -36,6 +36,9 @@ public:
 
     [[nodiscard]] const RenamerCore &core() const { return m_core; }
 
+    // The status line's answer to Ctrl+Z with no apply left to take back.
+    static inline const QString NothingToUndo = QStringLiteral("Нечего возвращать");
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     // Closing during long work cancels it first; the window closes once the work and
@@ -63,6 +66,8 @@ private:
     void CboRazr_DblClick();
     void CboOrder_Click(int index);
     void FlexGrid1_ContextMenu(const QPoint &at);
+
+    void FlexGrid1_AfterEdit(int row, const QString &name);
 
     void cboMask_Click(int index);
     void cboMask_Validate(const QString &text);

@@ -1,6 +1,7 @@
 #include "preview/FileNameTable.h"
 
 #include "marks/RenameFailure.h"
+#include "preview/HandNames.h"
 
 namespace velmix {
 
@@ -54,6 +55,11 @@ void FileNameTable::setFields(const RowDates *dates, QStringList unknownFields, 
     m_dates = dates;
     m_unknownFields = std::move(unknownFields);
     m_fieldsNeedMetadata = needMetadata;
+}
+
+bool FileNameTable::editedByHand(qsizetype row) const
+{
+    return m_handNames && m_handNames->contains(row);
 }
 
 QString FileNameTable::dateNote(qsizetype row) const

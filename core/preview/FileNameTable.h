@@ -10,6 +10,8 @@
 
 namespace velmix {
 
+class HandNames;
+
 // How a row's new name is marked in the grid before apply: not at all, as a name that
 // will hide the file, as one the apply will refuse, or as one that keeps a field in
 // braces as typed.
@@ -58,6 +60,10 @@ public:
     // the typed fields no field is named so, and whether the fields need the files' own
     // metadata (a row not read then keeps them as typed).
     void setFields(const RowDates *dates, QStringList unknownFields, bool needMetadata);
+    // The names the user typed into the grid; whether the row's new name is one of them.
+    void setHandNames(const HandNames *names) { m_handNames = names; }
+    [[nodiscard]] bool editedByHand(qsizetype row) const;
+
     // Where the row's date came from, in words; empty while no date is used.
     [[nodiscard]] QString dateNote(qsizetype row) const;
     // Whether the row's date came from its file's modification time alone.
@@ -86,6 +92,7 @@ private:
     const RowDates *m_dates = nullptr;
     QStringList m_unknownFields;
     bool m_fieldsNeedMetadata = false;
+    const HandNames *m_handNames = nullptr;
 };
 
 } // namespace velmix

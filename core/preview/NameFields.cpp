@@ -1,6 +1,7 @@
 #include "preview/NameFields.h"
 
 #include "preview/NameTransforms.h"
+#include "preview/NamingOptions.h"
 
 #include <QLocale>
 
@@ -20,6 +21,19 @@ void appendNameSafe(QString &out, QStringView text)
 }
 
 } // namespace
+
+QStringList NameFields::names()
+{
+    return {QStringLiteral("дата"),        QStringLiteral("время"),    QStringLiteral("год"),
+            QStringLiteral("месяц"),       QStringLiteral("день"),     QStringLiteral("исполнитель"),
+            QStringLiteral("название"),    QStringLiteral("альбом"),   QStringLiteral("номер_трека")};
+}
+
+int NameFields::limitOf(QStringView baseName)
+{
+    const bool field = baseName.contains(u'{') && NameFields(baseName).needsMetadata();
+    return field ? NamingOptions::FieldBaseNameLimit : NamingOptions::BaseNameLimit;
+}
 
 NameFields::NameFields(QStringView baseName)
 {

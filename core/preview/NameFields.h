@@ -20,6 +20,11 @@ class NameFields
 public:
     explicit NameFields(QStringView baseName);
 
+    // The fields' names, without braces, in the order a list of them shows.
+    [[nodiscard]] static QStringList names();
+    // How many characters the base name may hold: more where it holds a known field.
+    [[nodiscard]] static int limitOf(QStringView baseName);
+
     // Whether the base name holds anything in braces, known or not.
     [[nodiscard]] bool holdsFields() const { return m_holdsFields; }
     // Whether a field needs the file's date or tags.

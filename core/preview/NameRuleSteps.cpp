@@ -67,6 +67,18 @@ QStringView NameRuleSteps::ruled(QStringView name, Part &part) const
         step([&](QStringView piece, TextBuffer &out) { appendTitleCased(piece, m_rules.titleCase, out); }, true);
     if (m_latin.changes(text)) // most names hold no Cyrillic: nothing to copy
         step([&](QStringView piece, TextBuffer &out) { m_latin.appendLatin(piece, out); }, false);
+    const qsizetype extension = lengthBeforeExtension(text);
+    if (m_rules.extensionCase != ExtensionCase::AsIs && extension < text.size()) {
+        const bool upper = m_rules.extensionCase == ExtensionCase::Upper;
+        to->clear();
+        to->append(text.first(extension));
+        // Unit by unit: an extension's letters are in the basic plane, a pair stays as is.
+        for (const QChar unit : text.sliced(extension)) {
+            const char32_t c = unit.unicode();
+            to->appendCodePoint(unit.isSurrogate() ? c : upper ? QChar::toUpper(c) : QChar::toLower(c));
+        }
+        text = to->view();
+    }
     return text;
 }
 

@@ -10,6 +10,8 @@ namespace velmix {
 struct NamingOptions
 {
     static constexpr int BaseNameLimit = 50;
+    // A base name holding a known field, whose names are long, takes this many characters.
+    static constexpr int FieldBaseNameLimit = 200;
     static constexpr int StartTextLimit = 5;
     static constexpr int DigitWidthCount = 5;
 

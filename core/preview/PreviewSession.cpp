@@ -15,6 +15,7 @@ namespace velmix {
 PreviewSession::PreviewSession(BusyPointer &busyPointer)
     : m_busyPointer(busyPointer)
 {
+    m_table.setHandNames(&m_handNames);
 }
 
 bool &PreviewSession::flag(Toggle toggle)
@@ -43,6 +44,7 @@ void PreviewSession::loadFileList(const NameColumn &listedNames, const FolderRul
     m_rules = rules;
     m_unlistedNames = unlistedNames;
     m_metadata.reset(listedNames.size()); // a new listing reads its files afresh
+    m_handNames.clear();
     m_table.setFields(nullptr, {}, false);
     // The date order would read every file of each folder opened: it is chosen anew.
     if (m_options.Order == NumberingOrder::ByDateTaken)
@@ -120,6 +122,7 @@ void PreviewSession::RebuildNewNames()
     if (m_options.FirstLetterCapital)
         CapitalizeFirstLetter(m_table);
     m_ruleSteps.apply(m_table);
+    m_handNames.applyTo(m_table);
     markNewNames();
     if (m_observer)
         m_observer->newNamesRebuilt();
@@ -151,7 +154,9 @@ void PreviewSession::arrangeRows(std::vector<quint32> order)
     m_judgement = {};
     if (m_observer)
         m_observer->tableAboutToReload();
+    const NameColumn before = m_table.currentNames();
     m_table.load(names);
+    m_handNames.follow(before, m_table.currentNames());
     m_table.setFolderWriteError(m_rules.writeError);
     if (m_observer)
         m_observer->tableReloaded();
@@ -221,6 +226,15 @@ void PreviewSession::ResetOptions()
     m_options.DigitWidthIndex = chosen.DigitWidthIndex;
     m_options.Order = chosen.Order;
     m_ruleSteps = NameRuleSteps();
+    m_handNames.clear();
+}
+
+void PreviewSession::setHandName(qsizetype row, const QString &name)
+{
+    if (row < 0 || row >= m_table.fileCount())
+        return;
+    m_handNames.set(row, name);
+    RebuildNewNames();
 }
 
 void PreviewSession::setNameRules(const NameRules &rules)
@@ -250,7 +264,7 @@ void PreviewSession::setSettings(const NamingOptions &options, const NameRules &
 
 void PreviewSession::setBaseName(const QString &text)
 {
-    m_options.BaseName = firstCharacters(text, NamingOptions::BaseNameLimit);
+    m_options.BaseName = firstCharacters(text, NameFields::limitOf(text));
 }
 
 void PreviewSession::setStartText(const QString &text)

@@ -5,6 +5,7 @@
 #include "metadata/ListingMetadata.h"
 #include "metadata/MetadataSource.h"
 #include "preview/FileNameTable.h"
+#include "preview/HandNames.h"
 #include "preview/NameRuleSteps.h"
 #include "preview/NamingOptions.h"
 #include "preview/NumberingOrder.h"
@@ -72,6 +73,10 @@ public:
     // and an emptied start or step reads "1" again after that rebuild.
     void numberingInputChanged();
     void digitWidthDoubleClicked() { RebuildNewNames(); }
+    // A new name typed into the grid for a row, kept over the options and rules until
+    // the listing is loaded again; an empty one gives the row back to them.
+    void setHandName(qsizetype row, const QString &name);
+    [[nodiscard]] const HandNames &handNames() const { return m_handNames; }
 
 private:
     // The table takes the listed names in the numbering order; false, changing nothing,
@@ -87,6 +92,7 @@ private:
     FileNameTable m_table;
     NamingOptions m_options;
     NameRuleSteps m_ruleSteps;
+    HandNames m_handNames;
     bool m_namesPending = false;
     TableObserver *m_observer = nullptr;
     NameColumn m_listedNames; // in the listing's order

@@ -1,5 +1,6 @@
 #include "rules/FindReplace.h"
 
+#include "rules/ExpressionError.h"
 #include "text/Surrogates.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 16
@@ -50,12 +51,7 @@ FindReplace::FindReplace(const NameRules &rules)
                                    PCRE2_UTF | PCRE2_UCP | (rules.ignoreCase ? PCRE2_CASELESS : 0), &errorCode, &errorOffset,
                                    nullptr);
     if (!compiled->code) {
-        PCRE2_UCHAR message[256];
-        const int length = pcre2_get_error_message(errorCode, message, sizeof message / sizeof *message);
-        // PCRE2 words the fault itself, in English; where it lies is told in Russian.
-        m_error = QStringLiteral("Ошибка в выражении (знак %1): %2")
-                      .arg(errorOffset + 1)
-                      .arg(QStringView(reinterpret_cast<const char16_t *>(message), qMax(0, length)));
+        m_error = expressionError(errorCode, qsizetype(errorOffset) + 1);
         return;
     }
     compiled->jit = pcre2_jit_compile(compiled->code, PCRE2_JIT_COMPLETE) == 0; // else the interpreter runs

@@ -11,9 +11,12 @@ enum class ReplaceScope : quint8 { NameBeforeExtension, WholeName };
 enum class TitleCase : quint8 { Off, RestAsTyped, RestLower };
 // Cyrillic to Latin: off, or one of the schemes.
 enum class Transliteration : quint8 { Off, Gost779B, Passport, BgnPcgn };
+// The extension's letters: as they are, small or capital.
+enum class ExtensionCase : quint8 { AsIs, Lower, Upper };
 
 // The rules that run on every new name after the naming options, in this order: find
-// and replace, cut and insert at a position, title case, Cyrillic to Latin. All off and
+// and replace, cut and insert at a position, title case, Cyrillic to Latin, the
+// extension's letter case. All off and
 // empty (the default) leaves every new name as the options made it.
 struct NameRules
 {
@@ -32,12 +35,14 @@ struct NameRules
 
     TitleCase titleCase = TitleCase::Off;
     Transliteration transliteration = Transliteration::Off;
+    ExtensionCase extensionCase = ExtensionCase::AsIs;
 
     [[nodiscard]] bool replaces() const { return !findText.isEmpty(); }
     [[nodiscard]] bool cutsOrInserts() const { return cutCount > 0 || !insertText.isEmpty(); }
     [[nodiscard]] bool anyOn() const
     {
-        return replaces() || cutsOrInserts() || titleCase != TitleCase::Off || transliteration != Transliteration::Off;
+        return replaces() || cutsOrInserts() || titleCase != TitleCase::Off || transliteration != Transliteration::Off
+               || extensionCase != ExtensionCase::AsIs;
     }
 
     friend bool operator==(const NameRules &, const NameRules &) = default;

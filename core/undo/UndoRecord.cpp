@@ -51,7 +51,11 @@ void UndoRecord::setRules(const FolderRules &rules)
 
 QString UndoRecord::question() const
 {
-    return QStringLiteral("Вернуть прежние имена? Файлов: %1").arg(fileCount());
+    // The folder and one of the names, so the user sees which apply is meant.
+    return QStringLiteral("Вернуть прежние имена в папке %1?\nФайлов: %2, например:\n%3 → %4")
+        .arg(m_folder)
+        .arg(fileCount())
+        .arg(m_currentNames.at(0), m_oldNames.at(0));
 }
 
 } // namespace velmix

@@ -223,13 +223,28 @@ private Q_SLOTS:
         QVERIFY(click({254, 551})); // ImgRules
         QVERIFY(x.run("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Наборы правил"}));
         QVERIFY(x.run("xdotool", {"key", "--delay", "80", "Return"}));
-        // The list at the panel's foot: a click opens it, Escape closes it, Down picks.
-        QVERIFY(click(velmix::RulesPanel::Place.topLeft() + QPoint(100, 529)));
+        // The list beside the panel's title: a click opens it, Escape closes it, Down picks.
+        QVERIFY(click(velmix::RulesPanel::Place.topLeft() + QPoint(176, 20)));
         QVERIFY(x.run("xdotool", {"key", "--delay", "150", "Escape", "Down"}));
         QVERIFY(click(velmix::WindowLayout::placeOf("ImgApply").center()));
         QTRY_COMPARE_WITH_TIMEOUT(folder.files(), QStringList({"b.txt", "Отпуск.txt"}), 10000);
         QTRY_VERIFY_WITH_TIMEOUT(store.list().names.contains(velmix::RuleSetStore::LastApplied), 5000);
         QVERIFY(QFile::exists(x.ruleSetFolder() + "/Сломанный.ini")); // skipped, never rewritten
+    }
+
+    // A new name typed by hand in the grid: F2 opens the first row's, Enter keeps it, apply.
+    void nameTypedInTheGridIsApplied()
+    {
+        const auto key = [&](const QStringList &keys) { return m_x.run("xdotool", QStringList{"key", "--delay", "50"} + keys); };
+        const QRect grid = velmix::WindowLayout::placeOf("FlexGrid1");
+        QVERIFY(m_x.click(m_window.topLeft() + QPoint(grid.left() + grid.width() * 3 / 4, grid.top() + 30) * m_ratio));
+        QVERIFY(key({"F2", "ctrl+a"}));
+        QVERIFY(m_x.run("xdotool", {"type", "--delay", "50", "first.heic"}));
+        QVERIFY(key({"Return"}));
+        QVERIFY(m_x.click(m_window.topLeft() + velmix::WindowLayout::placeOf("ImgApply").center() * m_ratio));
+        QTRY_COMPARE_WITH_TIMEOUT(m_folder.files(),
+                                  QStringList({"2025-03-04 shot2.HEIC", "a file.txt", "b file.txt", "first.heic",
+                                               "pesnya pro zaytsev.txt"}), 10000);
     }
 
     // Under a window manager the window takes the keyboard at start, at the folder list:

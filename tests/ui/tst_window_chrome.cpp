@@ -2,7 +2,10 @@
 
 #include "HelpPage.h"
 
+#include <QApplication>
 #include <QDesktopServices>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QIcon>
 #include <QHelpEvent>
 #include <QMouseEvent>
@@ -231,6 +234,41 @@ private Q_SLOTS:
             QVERIFY(!plain.data(role).isValid());
         QTest::mouseClick(cells, Qt::LeftButton, {}, grid->visualRect(marked).center());
         QCOMPARE(grid->toolTip(), "q1.txt\nфайл с таким именем уже существует");
+    }
+
+    // The columns split the width evenly, a scroll bar included, until the border between
+    // the headers is dragged; a double-click on it fits the longest name, however far down.
+    void columnsDragAndFit()
+    {
+        QStringList names;
+        for (int i = 0; i < 60; ++i)
+            names.append(QString("n%1.txt").arg(i, 2, 10, QChar('0')));
+        const QString longest = "Holiday_in_the_mountains_of_the_far_north_2026.JPG";
+        names.append(longest); // listed last, far below the visible rows
+        test::WindowFixture f(names);
+        QTableView *grid = f.grid();
+        QHeaderView *header = grid->horizontalHeader();
+        QVERIFY(grid->verticalScrollBar()->isVisible());
+        const int width = grid->viewport()->width();
+        QCOMPARE(QList<int>({header->sectionSize(0), header->sectionSize(1)}),
+                 QList<int>({(width + 1) / 2, width / 2}));
+
+        const auto mouse = [&](QEvent::Type type, int x, Qt::MouseButtons held) {
+            const QPoint at(x, header->height() / 2);
+            QMouseEvent event(type, at, header->viewport()->mapToGlobal(at), Qt::LeftButton, held, {});
+            QApplication::sendEvent(header->viewport(), &event);
+        };
+        const int border = header->sectionSize(0);
+        mouse(QEvent::MouseButtonPress, border - 1, Qt::LeftButton);
+        mouse(QEvent::MouseMove, border - 60, Qt::LeftButton);
+        mouse(QEvent::MouseButtonRelease, border - 60, Qt::NoButton);
+        QCOMPARE(header->sectionSize(0), border - 59);
+        QCOMPARE(header->sectionSize(0) + header->sectionSize(1), width);
+
+        const int fitted = grid->fontMetrics().horizontalAdvance(longest);
+        QTest::mouseDClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionSize(0) - 1, header->height() / 2));
+        QVERIFY(header->sectionSize(0) > fitted);
+        QVERIFY(header->sectionSize(0) < fitted + 30);
     }
 
     // A long name loses its middle, so siblings that differ in their number still read

@@ -1,6 +1,7 @@
 #include "WindowFixture.h"
 
 #include "HiddenFileList.h"
+#include "RulesPanel.h"
 #include "SampleMedia.h"
 #include "WidgetMessageBox.h"
 #include "WindowOutline.h"
@@ -12,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QInputDialog>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
@@ -256,6 +258,60 @@ private Q_SLOTS:
         verifyReset(f);
     }
 
+    // A new name typed in the grid: F2 or Enter or a double-click opens it, Esc leaves it,
+    // Enter keeps it through the options' rebuilds with a pencil and its words; the apply
+    // renames by it and Ctrl+Z takes it back; an emptied edit gives the row back.
+    void nameEditedByHand()
+    {
+        test::WindowFixture f({"IMG_0001.JPG", "IMG_0002.JPG"});
+        QTableView *grid = f.grid();
+        const auto typeInto = [&](Qt::Key opener, const QString &text, Qt::Key closer) {
+            grid->setFocus();
+            grid->setCurrentIndex(grid->model()->index(0, 0));
+            test::typeKey(grid, opener);
+            auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+            QVERIFY(editor);
+            QCOMPARE(editor->text(), f.cell(0, 1));
+            editor->selectAll();
+            editor->insert(text); // as typed: QTest types ASCII only
+            QTest::keyClick(editor, closer);
+            QTRY_COMPARE(QApplication::focusWidget(), grid); // the editor closed
+        };
+        typeInto(Qt::Key_F2, "Отпуск", Qt::Key_Escape);
+        QCOMPARE(f.cell(0, 1), "IMG_0001.JPG");
+        typeInto(Qt::Key_Return, "Отпуск.JPG", Qt::Key_Return);
+        QCOMPARE(f.newNames(), QStringList({"Отпуск.JPG", "IMG_0002.JPG"}));
+        QVERIFY(f.pending());
+        QTest::mouseClick(f.button("PicSmall"), Qt::LeftButton);
+        QCOMPARE(f.newNames(), QStringList({"Отпуск.JPG", "img_0002.jpg"}));
+        const QModelIndex edited = grid->model()->index(0, 1);
+        QCOMPARE(edited.data(Qt::AccessibleDescriptionRole).toString(), "изменено вручную");
+        QVERIFY(edited.data(Qt::DecorationRole).canConvert<QIcon>());
+        QVERIFY(!grid->model()->index(1, 1).data(Qt::DecorationRole).isValid());
+
+        // A double-click on the other row's new name; its name taken twice is marked.
+        const QRect second = grid->visualRect(grid->model()->index(1, 1));
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, second.center());
+        QTRY_VERIFY(qobject_cast<QLineEdit *>(QApplication::focusWidget()));
+        auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+        editor->selectAll();
+        editor->insert("Отпуск.JPG");
+        QTest::keyClick(editor, Qt::Key_Enter);
+        QTRY_COMPARE(QApplication::focusWidget(), grid);
+        QCOMPARE(grid->model()->index(1, 1).data(Qt::AccessibleDescriptionRole).toString(),
+                 "это имя получает другой файл; изменено вручную");
+        typeInto(Qt::Key_F2, QString(), Qt::Key_Return); // emptied: row 0 back to the options
+        QCOMPARE(f.newNames(), QStringList({"img_0001.jpg", "Отпуск.JPG"}));
+        QVERIFY(!edited.data(Qt::AccessibleDescriptionRole).isValid());
+
+        QTest::mouseClick(f.button("ImgApply"), Qt::LeftButton);
+        QCOMPARE(f.folder.files(), QStringList({"img_0001.jpg", "Отпуск.JPG"}));
+        QVERIFY(!grid->model()->index(1, 1).data(Qt::DecorationRole).isValid()); // the apply ends it
+        f.messages.answers = {true};
+        test::typeKey(grid, Qt::Key_Z, "z", Qt::ControlModifier);
+        QCOMPARE(f.folder.files(), QStringList({"IMG_0001.JPG", "IMG_0002.JPG"}));
+    }
+
     // The rules panel: closed, the window keeps its size and outline; open, every change
     // rebuilds the preview, a bad expression marks nothing and says why, apply renames by
     // the rules, and Reset turns them off.
@@ -267,8 +323,15 @@ private Q_SLOTS:
         QVERIFY(!panel->isVisible());
         QTest::mouseClick(f.button("ImgRules"), Qt::LeftButton);
         QVERIFY(panel->isVisible());
-        QVERIFY(f.window->size().width() > WindowLayout::WindowSize.width());
+        // The offscreen screen is 800 pixels wide: no room beside, the panel lies over the
+        // window's left side (the table below tries wider screens).
+        const QRect screen = f.window->screen()->availableGeometry();
+        QCOMPARE(f.window->size(), screen.width() < RulesPanel::OpenWindowSize.width() ? WindowLayout::WindowSize
+                                                                                       : RulesPanel::OpenWindowSize);
+        QVERIFY(screen.contains(QRect(panel->mapToGlobal(QPoint()), panel->size())));
         QVERIFY(f.window->mask().contains(panel->geometry().center()));
+        QVERIFY(panel->isAncestorOf(f.window->childAt(panel->geometry().topLeft() + QPoint(150, 486)))); // on top
+        QCOMPARE(f.window->childAt(f.button("ImgRules")->geometry().center()), f.button("ImgRules"));
 
         QLineEdit *find = f.textBox("TxtFind");
         QCOMPARE(QApplication::focusWidget(), find);
@@ -283,11 +346,16 @@ private Q_SLOTS:
         QCOMPARE(f.newNames(), QStringList({"Trip0001.JPG", "Trip0002.JPG", "песня.mp3"}));
         test::WindowFixture::pick(f.list("CboLatin"), 3);
         QCOMPARE(f.cell(2, 1), "pesnya.mp3");
+        test::WindowFixture::pick(f.list("CboExtension"), 2);
+        QCOMPARE(f.newNames(), QStringList({"Trip0001.JPG", "Trip0002.JPG", "pesnya.MP3"}));
+        test::WindowFixture::pick(f.list("CboExtension"), 1);
+        QCOMPARE(f.newNames(), QStringList({"Trip0001.jpg", "Trip0002.jpg", "pesnya.mp3"}));
         QTest::mouseClick(f.button("ImgApply"), Qt::LeftButton);
-        QCOMPARE(f.folder.files(), QStringList({"Trip0001.JPG", "Trip0002.JPG", "pesnya.mp3"}));
+        QCOMPARE(f.folder.files(), QStringList({"Trip0001.jpg", "Trip0002.jpg", "pesnya.mp3"}));
 
         QCOMPARE(find->text(), QString()); // the apply resets every rule
         QCOMPARE(f.list("CboLatin")->currentIndex(), 0);
+        QCOMPARE(f.list("CboExtension")->currentIndex(), 0);
         QVERIFY(!f.button("PicRegExp")->isChecked());
         QTest::mouseClick(f.button("ImgRules"), Qt::LeftButton);
         QVERIFY(!panel->isVisible());
@@ -361,6 +429,72 @@ private Q_SLOTS:
         QCOMPARE(restartedSets->count(), 2);
         QCOMPARE(restartedSets->itemText(0), RuleSetStore::LastApplied);
         QCOMPARE(restartedSets->itemText(1), "Третий");
+    }
+
+    // The base-name box tells of the fields and inserts one at the cursor from its menu, the
+    // preview following; with a field it holds 200 characters, without one 50.
+    void baseNameFields()
+    {
+        test::WindowFixture f({"песня.mp3"});
+        QLineEdit *name = f.textBox("TxtName");
+        QVERIFY(name->toolTip().contains("{исполнитель}"));
+        QVERIFY(name->toolTip().contains("Например: {дата} Отпуск"));
+        name->setFocus();
+        name->selectAll();
+        name->insert("Альбом ");
+        QMenu *fields = nullptr;
+        QTimer::singleShot(0, [&] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            QVERIFY(menu);
+            for (QAction *action : menu->actions())
+                if (action->menu() && action->text() == "Вставить поле")
+                    fields = action->menu();
+            QVERIFY(fields);
+            for (QAction *action : fields->actions())
+                if (action->text() == "{год}")
+                    action->trigger();
+            menu->close();
+        });
+        Q_EMIT name->customContextMenuRequested(QPoint(5, 5));
+        QTRY_VERIFY(fields);
+        QCOMPARE(name->text(), "Альбом {год}");
+        QVERIFY(f.pending());
+        QVERIFY(f.cell(0, 1).startsWith("Альбом 20")); // the file's modification year
+        const QString tags = "{исполнитель} - {название} - {альбом} - {номер_трека}";
+        name->selectAll();
+        name->insert(tags);
+        QCOMPARE(name->text(), tags);
+        name->selectAll();
+        name->insert(QString(60, u'y'));
+        QCOMPARE(name->text(), QString(50, u'y'));
+    }
+
+    // Opening the panel moves the window left only as far as the panel needs, within the
+    // screen's available area; a screen too narrow for both gets the panel over the window.
+    void panelStaysOnScreen_data()
+    {
+        QTest::addColumn<QRect>("available");
+        QTest::addColumn<int>("windowX");
+        QTest::addColumn<int>("openedX");
+        QTest::addColumn<bool>("beside");
+        const QRect laptop(0, 0, 1366, 740);
+        QTest::newRow("room on the right") << laptop << 100 << 100 << true;
+        QTest::newRow("right half") << laptop << 900 << 1366 - 872 << true;
+        QTest::newRow("partly past the left edge") << laptop << -50 << 0 << true;
+        QTest::newRow("second screen, right edge") << QRect(1366, 0, 1280, 1024) << 2500 << 1366 + 1280 - 872 << true;
+        QTest::newRow("exactly wide enough") << QRect(0, 0, 872, 600) << 200 << 0 << true;
+        QTest::newRow("too narrow") << QRect(0, 0, 800, 600) << 150 << 150 << false;
+    }
+    void panelStaysOnScreen()
+    {
+        QFETCH(QRect, available);
+        QFETCH(int, windowX);
+        QFETCH(int, openedX);
+        QFETCH(bool, beside);
+        const RulesPanel::Opening opened =
+            RulesPanel::opening(QRect(QPoint(windowX, 30), WindowLayout::WindowSize), available);
+        QCOMPARE(opened.beside, beside);
+        QCOMPARE(opened.windowPos, QPoint(openedX, 30));
     }
 
     // Fields in the base name take each file's date or tags; the disk then shows exactly
@@ -441,6 +575,7 @@ private Q_SLOTS:
         test::WindowFixture f({"one two.txt", "three.TXT"});
         const auto ctrlZ = [](QWidget *widget) { test::typeKey(widget, Qt::Key_Z, "z", Qt::ControlModifier); };
         ctrlZ(f.grid()); // nothing to take back yet
+        QCOMPARE(f.control<QLabel>("LblStatus")->text(), "Нечего возвращать");
         QTest::mouseClick(f.button("PicBig"), Qt::LeftButton);
         QLineEdit *step = f.textBox("TxtShag");
         step->setFocus();
@@ -476,6 +611,7 @@ private Q_SLOTS:
         QCOMPARE(f.control<QLabel>("LblStatus")->text(), "Возвращено 2");
         ctrlZ(f.grid()); // nothing left to take back
         QCOMPARE(f.messages.asked.size(), 1);
+        QCOMPARE(f.control<QLabel>("LblStatus")->text(), "Нечего возвращать");
         QVERIFY(f.messages.shown.isEmpty());
     }
 

@@ -42,6 +42,9 @@ const QList<Spoken> &spokenControls()
         {"ImgChancel", QAccessible::Button, "Сбросить настройки"},
         {"ImgApply", QAccessible::Button, "Применить настройки"},
         {"ImgRules", QAccessible::Button, "Ещё правила"},
+        {"CboSets", QAccessible::ComboBox, "Наборы правил"},
+        {"ImgSaveSet", QAccessible::Button, "Сохранить набор…"},
+        {"ImgDeleteSet", QAccessible::Button, "Удалить набор"},
         {"TxtFind", QAccessible::EditableText, "Найти"},
         {"TxtReplace", QAccessible::EditableText, "Заменить на"},
         {"PicIgnoreCase", QAccessible::CheckBox, "Без учёта регистра"},
@@ -54,9 +57,7 @@ const QList<Spoken> &spokenControls()
         {"PicTitleCase", QAccessible::CheckBox, "Каждое слово с большой буквы"},
         {"PicRestLower", QAccessible::CheckBox, "Остальные буквы маленькие"},
         {"CboLatin", QAccessible::ComboBox, "Кириллица латиницей"},
-        {"CboSets", QAccessible::ComboBox, "Наборы правил"},
-        {"ImgSaveSet", QAccessible::Button, "Сохранить набор…"},
-        {"ImgDeleteSet", QAccessible::Button, "Удалить набор"},
+        {"CboExtension", QAccessible::ComboBox, "Расширение"},
         {"PicMini", QAccessible::Button, "Свернуть"},
         {"PicClose", QAccessible::Button, "Закрыть"},
     };
@@ -186,9 +187,9 @@ private Q_SLOTS:
         QFETCH(bool, panelOpen);
         test::WindowFixture f;
         QTRY_COMPARE(QApplication::focusWidget(), f.control("Dir1"));
-        const QStringList panel = {"TxtFind", "TxtReplace", "PicIgnoreCase", "PicRegExp", "PicWholeName", "TxtPosition",
-                                   "TxtCut", "TxtInsert", "PicFromEnd", "PicTitleCase", "PicRestLower", "CboLatin",
-                                   "CboSets", "ImgSaveSet", "ImgDeleteSet"};
+        const QStringList panel = {"CboSets", "ImgSaveSet", "ImgDeleteSet", "TxtFind", "TxtReplace", "PicIgnoreCase",
+                                   "PicRegExp", "PicWholeName", "TxtPosition", "TxtCut", "TxtInsert", "PicFromEnd",
+                                   "PicTitleCase", "PicRestLower", "CboLatin", "CboExtension"};
         if (panelOpen) {
             QTest::mouseClick(f.button("ImgRules"), Qt::LeftButton);
             f.control("Dir1")->setFocus();

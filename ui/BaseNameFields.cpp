@@ -1,0 +1,39 @@
+#include "BaseNameFields.h"
+
+#include "CharacterLimitValidator.h"
+#include "preview/NameFields.h"
+#include "preview/NamingOptions.h"
+
+#include <QLineEdit>
+#include <QMenu>
+
+namespace velmix::BaseNameFields {
+
+void offer(QLineEdit *box, const std::function<void()> &inserted)
+{
+    box->setValidator(new CharacterLimitValidator(&NameFields::limitOf, box));
+    QStringList fields;
+    for (const QString &name : NameFields::names())
+        fields.append(u'{' + name + u'}');
+    box->setToolTip(QStringLiteral("Поля: %1, {дата:yyyy.MM.dd}.\n"
+                                   "Например: {дата} Отпуск — 2026-07-14 Отпуск 1.JPG.\n"
+                                   "С полем имя до %2 знаков, без поля до %3.")
+                        .arg(fields.join(QStringLiteral(", ")))
+                        .arg(NamingOptions::FieldBaseNameLimit)
+                        .arg(NamingOptions::BaseNameLimit));
+    box->setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(box, &QWidget::customContextMenuRequested, box, [box, inserted, fields](const QPoint &at) {
+        QMenu *menu = box->createStandardContextMenu();
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        QMenu *submenu = menu->addMenu(MenuTitle);
+        for (const QString &field : fields) {
+            QObject::connect(submenu->addAction(field), &QAction::triggered, box, [box, inserted, field] {
+                box->insert(field);
+                inserted();
+            });
+        }
+        menu->popup(box->mapToGlobal(at));
+    });
+}
+
+} // namespace velmix::BaseNameFields

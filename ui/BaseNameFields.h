@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QLineEdit;
+
+namespace velmix {
+
+// Makes the base-name box tell of the fields: its tooltip lists them with an example, its
+// context menu inserts one at the cursor (then `inserted` runs, as after a typed key), and
+// it holds more characters while a field is in it.
+namespace BaseNameFields {
+
+void offer(QLineEdit *box, const std::function<void()> &inserted);
+
+// The context menu's submenu.
+inline const QString MenuTitle = QStringLiteral("Вставить поле");
+
+} // namespace BaseNameFields
+
+} // namespace velmix
