@@ -258,7 +258,7 @@ void RenamerCore::repairBatch(const QString &journal)
     const bool undo = plan.kind == BatchKind::Undo;
     const bool finish = m_services.messageBox.ask(
         JournalReport::RepairTitle, JournalReport::repairQuestion(undo, folder, state->moved, state->notMoved,
-                                                                     state->missing, content->unwrittenRows));
+                                                                     state->missing));
     const RenameBatch batch{undo ? WorkKind::Undoing : WorkKind::Renaming, folder,
                             m_undo.repairMoves(journal, *content, *state, finish)};
     if (batch.moves.from.isEmpty()) {

@@ -29,8 +29,7 @@ QString setAside(const QString &path, Trouble trouble, const QString &aside)
     return QStringLiteral("Журнал «%1» %2, %3.").arg(withControlPictures(path), what, done);
 }
 
-QString repairQuestion(bool undo, const QString &folder, qsizetype moved, qsizetype notMoved, qsizetype missing,
-                       qsizetype untouched)
+QString repairQuestion(bool undo, const QString &folder, qsizetype moved, qsizetype notMoved, qsizetype missing)
 {
     QString text = undo ? QStringLiteral("Возврат прежних имён в папке «%1» был прерван.\n"
                                          "Возвращено файлов: %2, не возвращено: %3.")
@@ -39,8 +38,6 @@ QString repairQuestion(bool undo, const QString &folder, qsizetype moved, qsizet
     text = text.arg(withControlPictures(folder)).arg(moved).arg(notMoved);
     if (missing > 0)
         text += QStringLiteral("\nНе найдено файлов: %1.").arg(missing);
-    if (untouched > 0)
-        text += QStringLiteral("\nЕщё не тронуто файлов: %1, их имена останутся как есть.").arg(untouched);
     return text + (undo ? QStringLiteral("\n«Да» — завершить возврат, «Нет» — оставить файлам новые имена.")
                         : QStringLiteral("\n«Да» — завершить переименование, «Нет» — вернуть всем файлам прежние имена."));
 }

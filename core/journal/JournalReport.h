@@ -17,10 +17,9 @@ enum class Trouble { Unreadable, Truncated, Damaged, Newer };
 [[nodiscard]] QString setAside(const QString &path, Trouble trouble, const QString &aside);
 
 // The box at start-up: the batch in `folder` was cut short with `moved` files renamed
-// and `notMoved` not, and `untouched` more it had not yet written down; "Да" finishes it,
-// "Нет" puts every name back.
+// and `notMoved` not; "Да" finishes it, "Нет" puts every name back.
 [[nodiscard]] QString repairQuestion(bool undo, const QString &folder, qsizetype moved, qsizetype notMoved,
-                                     qsizetype missing, qsizetype untouched);
+                                     qsizetype missing);
 [[nodiscard]] QString folderUnreachable(const QString &folder);
 // The state folder takes no journal: renaming goes on without crash repair.
 [[nodiscard]] QString repairOff(const QString &stateFolder, int error);
