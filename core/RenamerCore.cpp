@@ -24,7 +24,7 @@ RenamerCore::RenamerCore(Services services, const QString &startFolder)
     , m_metadata(m_runner, makeLibraryTagReader())
     , m_preview(services.busyPointer)
     , m_folder(m_runner, services.fileMover, {services.driveList.drives(), startFolder, Masks.first()})
-    , m_undo(services.stateFolder, services.fileIdentities, services.messageBox)
+    , m_undo(services.stateFolder, services.fileIdentities, services.fileMover, services.messageBox)
 {
     m_preview.setMetadataSource(&m_metadata);
 }

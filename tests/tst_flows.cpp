@@ -486,23 +486,29 @@ private Q_SLOTS:
         QCOMPARE(QDir(fixture.state.path()).entryList(QDir::Files).size(), change == "folder" ? 1 : 0);
     }
 
-    // A journal cut short in its plan, one with a changed byte, one from a later version:
-    // each is told in one line and set aside, never trusted, and no file moves. A changed
-    // byte inside a finished apply's rows shows only when its undo reads them.
+    // A journal cut short in its plan, one with a changed byte, one from a later version,
+    // and entries so named that are no file (never followed, never waited on): each is told
+    // in one line and set aside, never trusted, and no file moves. A changed byte inside a
+    // finished apply's rows shows only when its undo reads them. Names in the form of a
+    // kill's temporary names in the journal's folder are listed, and stay.
     void badJournalsAreSetAside_data()
     {
         QTest::addColumn<QString>("damage");
         QTest::addColumn<QString>("told");
         QTest::addColumn<bool>("atStart");
-        QTest::newRow("cut short") << "cut" << "оборван до первого переименования (файлы не тронуты)" << true;
-        QTest::newRow("a changed byte") << "byte" << "повреждён" << false;
-        QTest::newRow("a later version") << "version" << "записан более новой версией Velmix" << true;
+        QTest::addColumn<QStringList>("left");
+        QTest::newRow("cut short") << "cut" << "оборван до первого переименования (файлы не тронуты)" << true << QStringList();
+        QTest::newRow("a changed byte") << "byte" << "повреждён" << false << QStringList{"b~velmix1.txt", "~velmix7"};
+        QTest::newRow("a later version") << "version" << "записан более новой версией Velmix" << true << QStringList();
+        for (const char *entry : {"folder", "pipe", "link to itself"})
+            QTest::newRow(entry) << entry << "не читается" << true << QStringList();
     }
     void badJournalsAreSetAside()
     {
         QFETCH(QString, damage);
         QFETCH(QString, told);
         QFETCH(bool, atStart);
+        QFETCH(QStringList, left);
         test::TempFolder dir;
         dir.createFiles({"a.txt", "b.txt", "c.txt"});
         test::CoreFixture fixture(dir.path());
@@ -521,6 +527,14 @@ private Q_SLOTS:
             bytes = JournalFormat::record("V " + QByteArray::number(JournalFormat::Version + 1)) + bytes.mid(bytes.indexOf('\n') + 1);
         QVERIFY(journal.resize(0) && journal.write(bytes) == bytes.size());
         journal.close();
+        const QByteArray path = QFile::encodeName(journal.fileName());
+        if (damage == "folder" || damage == "pipe" || damage == "link to itself") {
+            QVERIFY(journal.remove());
+            QVERIFY(damage == "folder" ? ::mkdir(path.constData(), 0700) == 0
+                    : damage == "pipe" ? ::mkfifo(path.constData(), 0600) == 0
+                                       : ::symlink(path.constData(), path.constData()) == 0);
+        }
+        dir.createFiles(left);
 
         RenamerCore restarted(fixture.services(fixture.mover), dir.path());
         restarted.startUp();
@@ -528,11 +542,15 @@ private Q_SLOTS:
         QCOMPARE(restarted.canUndo(), !atStart);
         fixture.messages.answers = {true};
         restarted.undoLastApply();
-        const QString line = "Журнал «" + fixture.state.path() + u'/' + name + "» " + told + ", отложен как «" + name + ".bad».";
+        QString line = "Журнал «" + fixture.state.path() + u'/' + name + "» " + told + ", отложен как «" + name + ".bad».";
+        if (!left.isEmpty())
+            line += "\nВ папке «" + dir.path() + "» есть временные имена Velmix; их прежние имена неизвестны, файлы оставлены как есть:\n"
+                    + left.join(u'\n');
         QCOMPARE(fixture.messages.shown, (QList<std::pair<QString, QString>>{{"Velmix V2.0", line}}));
         QVERIFY(fixture.messages.asked.isEmpty());
-        QCOMPARE(dir.files(), QStringList({"A.TXT", "B.TXT", "C.TXT"}));
-        QCOMPARE(QDir(fixture.state.path()).entryList(QDir::Files), QStringList{name + ".bad"});
+        QCOMPARE(dir.files(), (QStringList{"A.TXT", "B.TXT", "C.TXT"} + left));
+        QCOMPARE(QDir(fixture.state.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
+                 QStringList{name + ".bad"});
     }
 
     // A state folder that cannot be made (here a file holds its place) leaves renaming and

@@ -49,6 +49,18 @@ QString folderUnreachable(const QString &folder)
         .arg(withControlPictures(folder));
 }
 
+QString temporaryNamesLeft(const QString &folder, const QStringList &names)
+{
+    QStringList lines{QStringLiteral("В папке «%1» есть временные имена Velmix; их прежние имена неизвестны, "
+                                     "файлы оставлены как есть:")
+                          .arg(withControlPictures(folder))};
+    for (qsizetype i = 0; i < qMin(names.size(), qsizetype(ApplyReport::ListedRowsLimit)); ++i)
+        lines << withControlPictures(names[i]);
+    if (names.size() > ApplyReport::ListedRowsLimit)
+        lines << QStringLiteral("… и ещё %1").arg(names.size() - ApplyReport::ListedRowsLimit);
+    return lines.join(u'\n');
+}
+
 QString repairOff(const QString &stateFolder, int error)
 {
     const QString why = error == ENOSPC ? QStringLiteral("на диске нет места")

@@ -21,6 +21,9 @@ enum class Trouble { Unreadable, Truncated, Damaged, Newer };
 [[nodiscard]] QString repairQuestion(bool undo, const QString &folder, qsizetype moved, qsizetype notMoved,
                                      qsizetype missing);
 [[nodiscard]] QString folderUnreachable(const QString &folder);
+// Names in the form of the temporary names a kill may leave, found in the folder of a
+// journal set aside: without the journal their old names are unknown.
+[[nodiscard]] QString temporaryNamesLeft(const QString &folder, const QStringList &names);
 // The state folder takes no journal: renaming goes on without crash repair.
 [[nodiscard]] QString repairOff(const QString &stateFolder, int error);
 // The files an undo left alone since they changed after the apply.
