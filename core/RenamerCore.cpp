@@ -259,14 +259,18 @@ void RenamerCore::repairBatch(const QString &journal)
     const bool finish = m_services.messageBox.ask(
         JournalReport::RepairTitle, JournalReport::repairQuestion(undo, folder, state->moved, state->notMoved,
                                                                      state->missing));
-    const RenameBatch batch{undo ? WorkKind::Undoing : WorkKind::Renaming, folder,
+    // The old names come back where an apply is put back or an undo finished.
+    const bool namesBack = undo == finish;
+    const RenameBatch batch{namesBack ? WorkKind::Undoing : WorkKind::Renaming, folder,
                             m_undo.repairMoves(journal, *content, *state, finish)};
+    qsizetype renamed = 0;
     if (batch.moves.from.isEmpty()) {
         m_undo.closeUnmoved(journal, *state);
         resetAndRelist();
-    } else {
-        (void)renameInFolder(batch);
+    } else if (const std::optional<JournaledOutcome> moved = renameInFolder(batch)) {
+        renamed = moved->outcome.renamed;
     }
+    m_lastSummary = JournalReport::repaired(namesBack, namesBack ? renamed : state->moved + renamed);
     m_undo.repaired(journal, plan, finish);
 }
 

@@ -546,7 +546,7 @@ private Q_SLOTS:
         if (!left.isEmpty())
             line += "\nВ папке «" + dir.path() + "» есть временные имена Velmix; их прежние имена неизвестны, файлы оставлены как есть:\n"
                     + left.join(u'\n');
-        QCOMPARE(fixture.messages.shown, (QList<std::pair<QString, QString>>{{"Velmix V2.0", line}}));
+        QCOMPARE(fixture.messages.shown, (QList<std::pair<QString, QString>>{{ProgramTitle, line}}));
         QVERIFY(fixture.messages.asked.isEmpty());
         QCOMPARE(dir.files(), (QStringList{"A.TXT", "B.TXT", "C.TXT"} + left));
         QCOMPARE(QDir(fixture.state.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),

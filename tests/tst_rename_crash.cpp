@@ -224,9 +224,14 @@ private Q_SLOTS:
             return core;
         };
         restart.messages.answers = {finish};
-        (void)startAgain();
+        const QString summary = startAgain()->lastSummary();
         const bool asked = killsAMove || secondPart || kill == u"done";
         QCOMPARE(restart.messages.asked.size(), asked ? 1 : 0);
+        // The status line says what the repair did, and "Нет" shows as the undo it is.
+        if (asked && finish)
+            QCOMPARE(summary, QStringLiteral("Завершено переименование: %1 файлов").arg(changing));
+        QVERIFY2(!asked || finish || summary.startsWith("Возвращено "), qPrintable(summary));
+        QVERIFY(!restart.work.kinds.contains(finish ? velmix::WorkKind::Undoing : velmix::WorkKind::Renaming));
         const FolderState repaired = folderState(folder, newNames);
         QCOMPARE(repaired.kept, killed.kept);
         QCOMPARE(repaired.files, files);

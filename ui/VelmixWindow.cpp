@@ -74,7 +74,8 @@ VelmixWindow::VelmixWindow(DriveList &driveList, FileMover &fileMover, const QSt
     Form_Load();
     m_ui.Dir1->setFocus(); // where the work starts
     // Once the window shows, so that the repair's box stands over it.
-    QMetaObject::invokeMethod(this, [this] { runFlow([&] { m_core.repairUnfinishedBatches(); }); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this] { runFlow([&] { m_core.repairUnfinishedBatches(); }, Status::Summary); },
+                              Qt::QueuedConnection);
 }
 
 void VelmixWindow::Form_Load()

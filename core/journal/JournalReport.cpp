@@ -42,6 +42,12 @@ QString repairQuestion(bool undo, const QString &folder, qsizetype moved, qsizet
                         : QStringLiteral("\n«Да» — завершить переименование, «Нет» — вернуть всем файлам прежние имена."));
 }
 
+QString repaired(bool namesBack, qsizetype files)
+{
+    return namesBack ? QStringLiteral("Возвращено %1").arg(files)
+                     : QStringLiteral("Завершено переименование: %1 файлов").arg(files);
+}
+
 QString folderUnreachable(const QString &folder)
 {
     return QStringLiteral("Папка «%1» недоступна: прерванное переименование в ней будет исправлено при следующем "
