@@ -83,6 +83,7 @@ void VelmixWindow::Form_Load()
     ShapeMainWindow();
     ShapeRoundButton(m_ui.PicMini);
     ShapeRoundButton(m_ui.PicClose);
+    m_workDisplay.letThrough({m_ui.PicMini, m_ui.PicClose});
     m_core.startUp();
     m_ui.FlexGrid1->splitColumnsEvenly();
     m_ui.Label9->setText(m_ui.Label9->text() + QStringLiteral(VELMIX_VERSION));
@@ -307,7 +308,7 @@ void VelmixWindow::PicMini_Click()
 
 void VelmixWindow::PicClose_Click()
 {
-    // Ends at once: nothing is asked, pending new names are dropped.
+    // Nothing is asked, pending new names are dropped; work under way is cancelled first.
     close();
 }
 
