@@ -29,17 +29,6 @@ QString oneLineEach(const QString &text, const QFontMetrics &metrics, int width)
     return lines.join(u'\n');
 }
 
-// Centred on the window, not where a window manager puts a box of a window it has only
-// just mapped (the repair's box comes right after the window shows).
-void centreOn(QWidget &box, const QWidget *owner)
-{
-    if (!owner || !owner->isVisible())
-        return;
-    box.ensurePolished();
-    box.adjustSize();
-    box.move(owner->frameGeometry().center() - QPoint(box.width() / 2, box.height() / 2));
-}
-
 } // namespace
 
 void WidgetMessageBox::showMessage(const QString &title, const QString &text)
@@ -75,7 +64,6 @@ void WidgetMessageBox::showMessage(const QString &title, const QString &text)
     const bool scrolls = wanted.height() > room;
     scroll->setFixedSize(wanted.width() + (scrolls ? scroll->verticalScrollBar()->sizeHint().width() : 0),
                          std::min(wanted.height(), room));
-    centreOn(box, m_owner);
     box.exec();
 }
 
@@ -87,7 +75,6 @@ bool WidgetMessageBox::ask(const QString &title, const QString &text)
     QPushButton *yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
     box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
     box.setDefaultButton(yes);
-    centreOn(box, m_owner);
     box.exec();
     return box.clickedButton() == yes;
 }
