@@ -4,6 +4,7 @@
 #include <QList>
 #include <QtEndian>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <optional>
@@ -118,6 +119,10 @@ void appendRawName(QByteArray &out, const QByteArray &name)
     out += ' ';
     if (name.isEmpty() || name == "-") {
         out += name.isEmpty() ? "-" : "\\2d";
+        return;
+    }
+    if (std::none_of(name.cbegin(), name.cend(), escaped)) {
+        out += name; // nearly every name: in one piece
         return;
     }
     for (const char byte : name) {
