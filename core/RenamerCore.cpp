@@ -24,7 +24,7 @@ RenamerCore::RenamerCore(Services services, const QString &startFolder)
     , m_metadata(m_runner, makeLibraryTagReader())
     , m_preview(services.busyPointer)
     , m_folder(m_runner, services.fileMover, {services.driveList.drives(), startFolder, Masks.first()})
-    , m_undo(services.stateFolder, services.fileIdentities, services.messageBox)
+    , m_undo(services.stateFolder, services.fileIdentities, services.fileMover, services.messageBox)
 {
     m_preview.setMetadataSource(&m_metadata);
 }
@@ -258,15 +258,19 @@ void RenamerCore::repairBatch(const QString &journal)
     const bool undo = plan.kind == BatchKind::Undo;
     const bool finish = m_services.messageBox.ask(
         JournalReport::RepairTitle, JournalReport::repairQuestion(undo, folder, state->moved, state->notMoved,
-                                                                     state->missing, content->unwrittenRows));
-    const RenameBatch batch{undo ? WorkKind::Undoing : WorkKind::Renaming, folder,
+                                                                     state->missing));
+    // The old names come back where an apply is put back or an undo finished.
+    const bool namesBack = undo == finish;
+    const RenameBatch batch{namesBack ? WorkKind::Undoing : WorkKind::Renaming, folder,
                             m_undo.repairMoves(journal, *content, *state, finish)};
+    qsizetype renamed = 0;
     if (batch.moves.from.isEmpty()) {
         m_undo.closeUnmoved(journal, *state);
         resetAndRelist();
-    } else {
-        (void)renameInFolder(batch);
+    } else if (const std::optional<JournaledOutcome> moved = renameInFolder(batch)) {
+        renamed = moved->outcome.renamed;
     }
+    m_lastSummary = JournalReport::repaired(namesBack, namesBack ? renamed : state->moved + renamed);
     m_undo.repaired(journal, plan, finish);
 }
 

@@ -106,7 +106,8 @@ private:
         }
         int append(const QByteArray &bytes) override
         {
-            if (bytes.startsWith("R ") && m_killAt == QStringLiteral("part%1").arg(++m_parts)) {
+            const bool part = bytes.startsWith("N ") || bytes.startsWith("R "); // the first goes with the names
+            if (part && m_killAt == QStringLiteral("part%1").arg(++m_parts)) {
                 (void)m_inner->append(bytes.first(bytes.size() / 2));
                 ::kill(::getpid(), SIGKILL);
             }

@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
 
@@ -116,16 +115,16 @@ class TestRenameCrash : public QObject
 private Q_SLOTS:
     // Numbers 1..N renamed to N..1 (start N, step -1) in the listing's order form long
     // cycles through temporary names. The child kills itself mid-apply at a chosen call:
-    // before its journal, half-way through writing its plan's first or second part (the
-    // first part's files moving meanwhile), at another call of a move after a
-    // tenth, three tenths and half as many calls as files, or before the end mark. Every
-    // file must still be somewhere in the folder, and reserving names may leave one empty
-    // placeholder at most. Then the core starts again on the same state folder and the
-    // user finishes the batch or puts every name back: each file has its old name or its
-    // new one (all the new ones, or all the old ones, as answered; those of the plan's
-    // written part alone where its second part was cut short), its content as it
-    // was, and no temporary name or placeholder is left. A finished batch is then undone
-    // by a third start, after the kernel forgot the files.
+    // before its journal, half-way through writing its plan (the whole batch) or the
+    // second part of the files' identities (the first part's files moving meanwhile), at
+    // another call of a move after a tenth, three tenths and half as many calls as files,
+    // between the link and the unlink of a move, or before the end mark. Every file must
+    // still be somewhere in the folder, reserving names may leave one empty placeholder
+    // at most, a link one second name. Then the core starts again on the same state
+    // folder and the user finishes the batch or puts every name back: each file has its
+    // new name, or its old one, as answered, its content as it was, and no second name,
+    // temporary name or placeholder is left. A finished batch is then undone by a third
+    // start, after the kernel forgot the files.
     void killMidApplyLosesNothing_data()
     {
         using FileSystem = velmix::test::MountedImage::FileSystem;
@@ -137,10 +136,14 @@ private Q_SLOTS:
         for (const auto &[label, medium, method, files] :
              {std::tuple{"ext4, renameat2", std::optional<FileSystem>(), velmix::MoveMethod::RenameNoReplace, KillFiles},
               std::tuple{"ext4, reserve then rename", std::optional<FileSystem>(), velmix::MoveMethod::ReserveThenRename, KillFiles},
+              std::tuple{"ext4, link then unlink", std::optional<FileSystem>(), velmix::MoveMethod::LinkThenUnlink, KillFiles},
+              std::tuple{"NTFS", std::optional(FileSystem::Ntfs), velmix::MoveMethod::LinkThenUnlink, KillFiles},
               std::tuple{"exFAT", std::optional(FileSystem::ExFat), velmix::MoveMethod::RenameNoReplace, KillFiles},
               std::tuple{"FAT32 through fusefat", std::optional(FileSystem::Fat32), velmix::MoveMethod::RenameNoReplace, FatKillFiles}}) {
-            // fusefat's moves make more calls each: a look-up and the probe of the name.
-            const int calls = medium == FileSystem::Fat32 ? 3 : 1;
+            // fusefat's moves make more calls each: a look-up and the probe of the name; a
+            // link and an unlink make two, and an odd count stops between them.
+            const bool links = method == velmix::MoveMethod::LinkThenUnlink;
+            const int calls = medium == FileSystem::Fat32 ? 3 : links ? 2 : 1;
             std::vector<std::pair<const char *, QString>> kills = {
                 {"before the journal", "journal"},
                 {"mid-journal", "part1"},
@@ -150,6 +153,11 @@ private Q_SLOTS:
                 {"before the done mark", "done"}};
             if (files == KillFiles) // the plan's second part, while the first one's files move
                 kills.insert(kills.begin() + 2, {"mid-journal, its second part", "part2"});
+            if (links) {
+                kills.insert(kills.begin() + 2, {"between the first link and its unlink", "1"});
+                for (auto &[name, kill] : kills)
+                    kill = kill.toInt() > 1 ? QString::number(kill.toInt() + 1) : kill;
+            }
             bool finish = false;
             for (const auto &[name, kill] : kills)
                 QTest::addRow("%s, %s", label, name) << medium << method << kill << (finish = !finish) << files;
@@ -181,6 +189,7 @@ private Q_SLOTS:
         const bool killsAMove = kill.toInt() > 0;
         const bool secondPart = kill == u"part2"; // the first part's files may have moved
         const int placeholdersAllowed = method == velmix::MoveMethod::ReserveThenRename || image ? 1 : 0;
+        const int secondNamesAllowed = method == velmix::MoveMethod::LinkThenUnlink && killsAMove ? 1 : 0;
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_STATE_HOME"), state.path());
@@ -194,10 +203,10 @@ private Q_SLOTS:
 
         const FolderState killed = folderState(folder, newNames);
         QCOMPARE(killed.kept, QSet<QByteArray>(newNames.keyBegin(), newNames.keyEnd())); // none lost
-        QCOMPARE(killed.files, files);
+        QVERIFY(killed.files >= files && killed.files <= files + secondNamesAllowed);
         QVERIFY(killed.placeholders <= placeholdersAllowed);
         if (killsAMove)
-            QVERIFY2(killed.renamed > 0 && killed.renamed < changing, qPrintable(QString::number(killed.renamed)));
+            QVERIFY2(killed.renamed < changing && (killed.renamed > 0 || kill == u"1"), qPrintable(QString::number(killed.renamed)));
         else if (secondPart)
             QVERIFY(killed.renamed < changing);
         else
@@ -215,20 +224,20 @@ private Q_SLOTS:
             return core;
         };
         restart.messages.answers = {finish};
-        (void)startAgain();
+        const QString summary = startAgain()->lastSummary();
         const bool asked = killsAMove || secondPart || kill == u"done";
         QCOMPARE(restart.messages.asked.size(), asked ? 1 : 0);
+        // The status line says what the repair did, and "Нет" shows as the undo it is.
+        if (asked && finish)
+            QCOMPARE(summary, QStringLiteral("Завершено переименование: %1 файлов").arg(changing));
+        QVERIFY2(!asked || finish || summary.startsWith("Возвращено "), qPrintable(summary));
+        QVERIFY(!restart.work.kinds.contains(finish ? velmix::WorkKind::Undoing : velmix::WorkKind::Renaming));
         const FolderState repaired = folderState(folder, newNames);
         QCOMPARE(repaired.kept, killed.kept);
         QCOMPARE(repaired.files, files);
         QCOMPARE(repaired.temporaries, 0);
         QCOMPARE(repaired.placeholders, 0);
-        // A crash before the plan was written in full leaves the files of its later parts
-        // untouched, and the box says how many: the kill in the second part always does.
-        const QRegularExpression untouchedLine(QStringLiteral("Ещё не тронуто файлов: (\\d+), их имена останутся как есть."));
-        const int untouched = untouchedLine.match(restart.messages.asked.value(0).second).captured(1).toInt();
-        QVERIFY(untouched > 0 || !secondPart);
-        QCOMPARE(repaired.renamed, asked && finish ? changing - untouched : 0);
+        QCOMPARE(repaired.renamed, asked && finish ? changing : 0);
         QCOMPARE(QDir(state.filePath(QStringLiteral("velmix"))).entryList(QDir::Files).size(),
                  kill == u"journal" || (asked && !finish) ? 0 : 1); // the finished apply, or the journal set aside
         qInfo("killed at %s: %d of %d files renamed, %d under a temporary name, %d placeholders, none lost; "

@@ -84,7 +84,8 @@ VelmixWindow::VelmixWindow(DriveList &driveList, FileMover &fileMover, const QSt
     Form_Load();
     m_ui.Dir1->setFocus(); // where the work starts
     // Once the window shows, so that the repair's box stands over it.
-    QMetaObject::invokeMethod(this, [this] { runFlow([&] { m_core.repairUnfinishedBatches(); }); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this] { runFlow([&] { m_core.repairUnfinishedBatches(); }, Status::Summary); },
+                              Qt::QueuedConnection);
 }
 
 void VelmixWindow::Form_Load()
@@ -92,6 +93,7 @@ void VelmixWindow::Form_Load()
     ShapeMainWindow();
     ShapeRoundButton(m_ui.PicMini);
     ShapeRoundButton(m_ui.PicClose);
+    m_workDisplay.letThrough({m_ui.PicMini, m_ui.PicClose});
     m_core.startUp();
     m_ui.FlexGrid1->splitColumnsEvenly();
     m_ui.Label9->setText(m_ui.Label9->text() + QStringLiteral(VELMIX_VERSION));
@@ -354,7 +356,7 @@ void VelmixWindow::PicMini_Click()
 
 void VelmixWindow::PicClose_Click()
 {
-    // Ends at once: nothing is asked, pending new names are dropped.
+    // Nothing is asked, pending new names are dropped; work under way is cancelled first.
     close();
 }
 

@@ -6,6 +6,8 @@
 #include <QEvent>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace velmix {
 namespace {
 
@@ -92,6 +94,10 @@ bool WidgetWorkDisplay::eventFilter(QObject *watched, QEvent *event)
     if (!isUserInput(event->type()))
         return false;
     const QWidget *widget = widgetOf(watched);
+    const bool mouse = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease
+                       || event->type() == QEvent::MouseMove;
+    if (mouse && std::find(m_letThrough.cbegin(), m_letThrough.cend(), widget) != m_letThrough.cend())
+        return false;
     return widget && !(m_progressWindow && widget->window() == m_progressWindow);
 }
 

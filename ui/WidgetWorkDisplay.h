@@ -5,6 +5,9 @@
 #include <QObject>
 #include <QPointer>
 
+#include <initializer_list>
+#include <vector>
+
 class QWidget;
 
 namespace velmix {
@@ -12,14 +15,18 @@ namespace velmix {
 class ProgressWindow;
 
 // The window's side of long work: from its first moment every click and key meant for
-// the Velmix window is dropped (not queued for later), while painting goes on; work that
-// outlasts the runner's delay gets a progress window with a cancel button.
+// the Velmix window is dropped (not queued for later), but for the mouse on its round
+// title buttons, while painting goes on; work that outlasts the runner's delay gets a
+// progress window with a cancel button.
 class WidgetWorkDisplay : public QObject, public WorkDisplay
 {
     Q_OBJECT
 
 public:
     explicit WidgetWorkDisplay(QWidget *window);
+    // The buttons whose clicks go through during the work: closing (which cancels the
+    // work first) and minimising.
+    void letThrough(std::initializer_list<const QWidget *> buttons) { m_letThrough = buttons; }
 
     void workStarted(WorkKind kind, WorkProgress &progress) override;
     void showProgress() override;
@@ -36,6 +43,7 @@ private:
     WorkKind m_kind = WorkKind::ReadingFolder;
     WorkProgress *m_progress = nullptr;
     QPointer<ProgressWindow> m_progressWindow;
+    std::vector<const QWidget *> m_letThrough;
 };
 
 } // namespace velmix

@@ -3,6 +3,8 @@
 #include "listing/FolderCase.h"
 #include "text/FileNameCodec.h"
 
+#include <QSet>
+
 #include <algorithm>
 
 namespace velmix {
@@ -92,11 +94,19 @@ void PlanAhead::openJournal()
                 m_writer->found(found);
         return;
     }
-    const qsizetype rows = std::count_if(m_moves.cbegin(), m_moves.cend(),
-                                         [](const PlannedMove &move) { return move.kind != PlannedMove::FromTemporary; });
-    m_writer = m_journal->begin({m_batch.kind, m_batch.undoes, m_batch.folder, m_rules, {}}, rows, m_journalError);
+    QSet<QByteArray> held; // names other entries held: an empty file there is theirs
     for (qsizetype i = 0; i < m_batch.unlisted.size(); ++i)
-        m_held.insert(nameKey(FileNameCodec::encode(m_batch.unlisted.at(i)).value_or(QByteArray()), m_rules.ignoresCase));
+        held.insert(nameKey(FileNameCodec::encode(m_batch.unlisted.at(i)).value_or(QByteArray()), m_rules.ignoresCase));
+    std::vector<JournalRow> rows;
+    for (const PlannedMove &move : m_moves) {
+        if (move.kind == PlannedMove::FromTemporary)
+            continue;
+        const size_t row = size_t(move.row);
+        rows.push_back({m_sources[row], m_targets[row], {}, held.isEmpty() || !held.contains(nameKey(m_targets[row], m_rules.ignoresCase))});
+    }
+    m_writer = m_journal->begin({m_batch.kind, m_batch.undoes, m_batch.folder, m_rules, {}}, qsizetype(rows.size()), m_journalError);
+    if (m_writer)
+        m_wholeBatch = JournalFormat::wholeBatch(rows); // synced with the first part
 }
 
 void PlanAhead::writePart(size_t from, size_t to)
@@ -110,22 +120,18 @@ void PlanAhead::writePart(size_t from, size_t to)
         }
     }
     const std::vector<std::optional<FileIdentity>> seen = m_identities.identify(m_batch.folder, names);
-    for (size_t i = 0; i < rows.size(); ++i)
+    std::vector<std::pair<size_t, FileIdentity>> part;
+    for (size_t i = 0; i < rows.size(); ++i) {
         m_seen[size_t(rows[i])] = seen[i];
+        if (seen[i]) // else not there to move
+            part.emplace_back(m_journalRows + i, *seen[i]);
+    }
+    m_journalRows += rows.size();
     if (!m_writer || !m_batch.resumes.isEmpty())
         return;
-    std::vector<JournalRow> part;
-    part.reserve(rows.size());
-    for (size_t i = 0; i < rows.size(); ++i) {
-        if (!seen[i])
-            continue; // not there to move
-        const size_t row = size_t(rows[i]);
-        part.push_back({m_sources[row], m_targets[row], *seen[i],
-                        m_held.isEmpty() || !m_held.contains(nameKey(m_targets[row], m_rules.ignoresCase))});
-    }
     // A part that could not be written leaves the batch without a sound journal; its moves
     // go all the same, as they do where none could be begun.
-    (void)m_writer->planned(JournalFormat::planPart(part));
+    (void)m_writer->planned(std::exchange(m_wholeBatch, {}) + JournalFormat::identityPart(part, m_journalRows));
 }
 
 } // namespace velmix

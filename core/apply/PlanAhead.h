@@ -7,8 +7,6 @@
 #include "journal/RenameJournal.h"
 #include "work/AsyncTask.h"
 
-#include <QSet>
-
 #include <atomic>
 #include <condition_variable>
 #include <memory>
@@ -19,10 +17,11 @@
 
 namespace velmix {
 
-// Looks at the files and writes the journal's plan a part at a time, on a thread of its
-// own, ahead of the moves: a move waits only until its part is on disk, so a large batch
-// starts moving after its first few hundred files instead of after all of them. A part
-// never ends inside a cycle, so the rows written always make a batch a repair can finish.
+// Writes the whole batch's names in the journal, then looks at the files and writes their
+// identities a part at a time, on a thread of its own, ahead of the moves: a move waits
+// only until its part is on disk, so a large batch starts moving after its first few
+// hundred files are looked at instead of after all of them, and a repair always knows
+// every move of the batch. A part never ends inside a cycle.
 class PlanAhead : public MoveGate
 {
 public:
@@ -54,7 +53,8 @@ private:
     std::vector<QByteArray> m_sources, m_targets;
     std::vector<PlannedMove> m_moves;
     std::vector<std::optional<FileIdentity>> m_seen;
-    QSet<QByteArray> m_held; // names other entries held: an empty file there is theirs
+    QByteArray m_wholeBatch; // the journal's names, not yet written
+    size_t m_journalRows = 0; // the journal's rows whose part is written
 
     std::atomic<size_t> m_released{0}; // the moves that may be made
     std::mutex m_mutex;

@@ -16,6 +16,36 @@ struct Candidate
     QByteArray name;
 };
 
+// The files of the rows whose identities a crash kept from being written never moved in
+// the batch; a repair cut short may have moved them since. Each is taken where its records
+// leave it, else under its new name (where that was free), its old one or a temporary
+// name: the first of those not another file's.
+void settleUnlooked(const JournalContent &content, const QSet<QByteArray> &onDisk, BatchState &state,
+                    QSet<QByteArray> &claimed)
+{
+    const std::vector<JournalRow> &rows = content.plan.rows;
+    const auto take = [&](size_t row, const QByteArray &name) {
+        if (!state.current[row].isEmpty() || name.isEmpty() || !onDisk.contains(name) || claimed.contains(name))
+            return;
+        state.current[row] = name;
+        claimed.insert(name);
+    };
+    for (size_t row = 0; row < rows.size(); ++row) {
+        if (rows[row].seen == JournalRow::Seen::NotYet)
+            take(row, content.namesNow[row]);
+    }
+    for (size_t row = 0; row < rows.size(); ++row) {
+        if (rows[row].seen != JournalRow::Seen::NotYet || !state.current[row].isEmpty())
+            continue;
+        if (rows[row].targetFree)
+            take(row, rows[row].to);
+        take(row, rows[row].from);
+        const QString from = FileNameCodec::decode(rows[row].from);
+        for (int attempt = 1; attempt <= TemporaryAttempts && state.current[row].isEmpty(); ++attempt)
+            take(row, temporaryName(from, attempt, content.plan.rules));
+    }
+}
+
 } // namespace
 
 BatchState locateBatch(const JournalContent &content, const QSet<QByteArray> &onDisk, FileIdentities &identities)
@@ -26,7 +56,9 @@ BatchState locateBatch(const JournalContent &content, const QSet<QByteArray> &on
 
     BatchState state;
     state.current.resize(rows.size());
+    std::vector<std::optional<FileIdentity>> found(rows.size()); // what each file is now
     QSet<QByteArray> claimed;
+    const auto looked = [&](size_t row) { return rows[row].seen == JournalRow::Seen::File; };
     // Where the driver numbers files anew, a name only one file can be under is taken on
     // its size (and time); a name two files may be under still wants the number.
     // Counted over the files not yet found: once the others are found elsewhere, a name
@@ -36,7 +68,7 @@ BatchState locateBatch(const JournalContent &content, const QSet<QByteArray> &on
         filesNamed.clear();
         for (size_t row = 0; row < rows.size(); ++row) {
             const QByteArray &last = recorded[row], &to = rows[row].to, &from = rows[row].from;
-            if (!state.current[row].isEmpty())
+            if (!state.current[row].isEmpty() || rows[row].seen == JournalRow::Seen::NotThere)
                 continue;
             ++filesNamed[last];
             if (to != last)
@@ -58,12 +90,14 @@ BatchState locateBatch(const JournalContent &content, const QSet<QByteArray> &on
                 || !rows[candidate.row].identity.sameFileAs(*seen[i], !content.plan.rules.windows, byNumber))
                 continue;
             state.current[candidate.row] = candidate.name;
+            found[candidate.row] = seen[i];
             claimed.insert(candidate.name);
         }
     };
     std::vector<Candidate> first;
     for (size_t row = 0; row < rows.size(); ++row) {
-        for (const QByteArray &name : {recorded[row], rows[row].to, rows[row].from}) {
+        if (looked(row))
+            for (const QByteArray &name : {recorded[row], rows[row].to, rows[row].from}) {
             if (onDisk.contains(name))
                 first.push_back({row, name});
         }
@@ -77,7 +111,7 @@ BatchState locateBatch(const JournalContent &content, const QSet<QByteArray> &on
     }
     std::vector<Candidate> temporaries;
     for (size_t row = 0; row < rows.size(); ++row) {
-        if (!state.current[row].isEmpty())
+        if (!state.current[row].isEmpty() || !looked(row))
             continue;
         const QString from = FileNameCodec::decode(rows[row].from);
         for (int attempt = 1; attempt <= TemporaryAttempts; ++attempt) {
@@ -89,13 +123,14 @@ BatchState locateBatch(const JournalContent &content, const QSet<QByteArray> &on
         }
     }
     settle(temporaries);
+    settleUnlooked(content, onDisk, state, claimed);
 
     // What the move in progress may have left: a placeholder under the new name (or a
-    // temporary name) of a file that did not get there, or the old name still linked to
-    // a file that did.
+    // temporary name) of a file that did not get there, or a second name of a file, left
+    // where a crash came between a move's link and its unlink.
     std::vector<Candidate> leftovers;
     for (size_t row = 0; row < rows.size(); ++row) {
-        if (state.current[row].isEmpty())
+        if (state.current[row].isEmpty() || !looked(row))
             continue; // its file not found: an empty file under its names may be it
         const QString from = FileNameCodec::decode(rows[row].from);
         for (int attempt = 1; attempt <= TemporaryAttempts; ++attempt) {
@@ -105,32 +140,35 @@ BatchState locateBatch(const JournalContent &content, const QSet<QByteArray> &on
             if (!claimed.contains(name))
                 leftovers.push_back({row, name});
         }
-    }
-    for (size_t row = 0; row < rows.size(); ++row) {
-        const JournalRow &plan = rows[row];
-        if (state.current[row] == plan.to && onDisk.contains(plan.from) && !claimed.contains(plan.from))
-            leftovers.push_back({row, plan.from});
-        else if (state.current[row] != plan.to && plan.targetFree && onDisk.contains(plan.to) && !claimed.contains(plan.to))
-            leftovers.push_back({row, plan.to});
+        for (const QByteArray &name : {rows[row].from, rows[row].to}) {
+            if (name != state.current[row] && onDisk.contains(name) && !claimed.contains(name))
+                leftovers.push_back({row, name});
+        }
     }
     std::vector<QByteArray> names;
     for (const Candidate &candidate : leftovers)
         names.push_back(candidate.name);
     const std::vector<std::optional<FileIdentity>> seen = identities.identify(folder, names);
     for (size_t i = 0; i < leftovers.size(); ++i) {
-        const JournalRow &plan = rows[leftovers[i].row];
+        const size_t row = leftovers[i].row;
+        const JournalRow &plan = rows[row];
+        const QByteArray &name = leftovers[i].name;
         if (!seen[i])
             continue;
-        const bool secondLink = leftovers[i].name == plan.from && *seen[i] == plan.identity;
-        const bool placeholder = leftovers[i].name != plan.from && seen[i]->size == 0
+        // The very file the row is under: device, number, size and time alike at once.
+        const bool secondName = *seen[i] == *found[row];
+        const bool mayBePlaceholder = name != plan.from && (name != plan.to || plan.targetFree);
+        const bool placeholder = mayBePlaceholder && seen[i]->size == 0
                                  && !(seen[i]->device == plan.identity.device && seen[i]->inode == plan.identity.inode);
-        if (secondLink || placeholder)
-            state.leftovers.push_back({leftovers[i].name, *seen[i]});
+        if (secondName || placeholder)
+            state.leftovers.push_back({name, *seen[i]});
     }
 
     for (size_t row = 0; row < rows.size(); ++row) {
         if (!state.current[row].isEmpty() && state.current[row] != recorded[row])
             state.unrecorded.push_back({row, state.current[row]});
+        if (rows[row].seen == JournalRow::Seen::NotThere)
+            continue;
         if (state.current[row].isEmpty())
             ++state.missing;
         else if (state.current[row] == rows[row].to)

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QtEndian>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <optional>
@@ -15,6 +16,8 @@ namespace {
 namespace Tag {
 constexpr QByteArrayView Version = "V";
 constexpr QByteArrayView Batch = "B";
+constexpr QByteArrayView Name = "N";
+constexpr QByteArrayView Whole = "W";
 constexpr QByteArrayView Row = "R";
 constexpr QByteArrayView PartEnd = "P";
 constexpr QByteArrayView Moved = "M";
@@ -101,6 +104,56 @@ void appendName(QByteArray &out, const QByteArray &name)
         *hex++ = HexDigits[(uchar(byte) >> 4) & 0xFu];
         *hex++ = HexDigits[uchar(byte) & 0xFu];
     }
+}
+
+// A name as it is, but for the bytes that end a field or a line, the escape itself and a
+// lone "-" (the empty name): half the size of hex for the batch's names, written before
+// the first move.
+bool escaped(char byte)
+{
+    return byte == ' ' || byte == '\n' || byte == '\\' || byte == '\r';
+}
+
+void appendRawName(QByteArray &out, const QByteArray &name)
+{
+    out += ' ';
+    if (name.isEmpty() || name == "-") {
+        out += name.isEmpty() ? "-" : "\\2d";
+        return;
+    }
+    if (std::none_of(name.cbegin(), name.cend(), escaped)) {
+        out += name; // nearly every name: in one piece
+        return;
+    }
+    for (const char byte : name) {
+        if (!escaped(byte)) {
+            out += byte;
+            continue;
+        }
+        const char code[3] = {'\\', HexDigits[(uchar(byte) >> 4) & 0xFu], HexDigits[uchar(byte) & 0xFu]};
+        out.append(code, 3);
+    }
+}
+
+std::optional<QByteArray> rawName(const QByteArray &field)
+{
+    if (field == "-")
+        return QByteArray();
+    QByteArray name;
+    name.reserve(field.size());
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        if (field[i] != '\\') {
+            name += field[i];
+            continue;
+        }
+        bool ok = false;
+        const uint byte = field.mid(i + 1, 2).toUInt(&ok, 16);
+        if (!ok || i + 2 >= field.size())
+            return std::nullopt;
+        name += char(byte);
+        i += 2;
+    }
+    return name.isEmpty() ? std::nullopt : std::optional(name);
 }
 
 void appendNumber(QByteArray &out, qint64 value)
@@ -247,28 +300,22 @@ public:
             result.state = JournalContent::State::Finished;
             return result;
         }
+        m_whole = *number(version->at(1)) >= 3;
         std::vector<JournalRow> &rows = result.plan.rows;
         NamesNow names;
-        size_t closedRows = 0; // the rows of the parts whose end is written
-        bool closed = false;
         while (const auto fields = next()) {
-            const QByteArray type = fields->value(0);
-            if (type == Tag::Row) {
-                if (qint64(rows.size()) >= m_rows || !readRow(*fields, result.plan))
-                    return result;
+            const std::optional<bool> planRecord = m_whole ? readWhole(*fields, rows) : readParts(*fields, rows);
+            if (!planRecord)
+                return result;
+            if (*planRecord)
                 continue;
-            }
-            if (isMark(fields, Tag::PartEnd)) {
-                closedRows = rows.size();
-                closed = true;
-                continue;
-            }
-            // The rows of a part cut short belong to files that did not move.
-            rows.resize(closedRows);
-            if (!closed)
+            if (!m_whole)
+                rows.resize(m_covered); // the rows of a part cut short belong to files that did not move
+            if (!m_planWritten)
                 return result;
             names.add(rows);
             if (isMark(fields, Tag::Done)) {
+                endParts(rows);
                 result.state = JournalContent::State::Finished;
                 result.namesNow = names.take();
                 return result;
@@ -278,12 +325,11 @@ public:
             if (!names.read(*fields))
                 return result;
         }
-        if (!closed)
+        if (!m_planWritten)
             return endOfPlan(result);
-        rows.resize(closedRows);
+        endParts(rows);
         names.add(rows);
         result.namesNow = names.take();
-        result.unwrittenRows = qsizetype(m_rows) - qsizetype(closedRows);
         result.state = m_damaged ? JournalContent::State::Damaged : JournalContent::State::Unfinished;
         return result;
     }
@@ -320,6 +366,81 @@ private:
         return result;
     }
 
+    // Whether a record of this version is one of the plan's, read into `rows`; nothing
+    // where it is out of place or does not read.
+    std::optional<bool> readWhole(const QList<QByteArray> &fields, std::vector<JournalRow> &rows)
+    {
+        const QByteArray &type = fields.value(0);
+        if (type == Tag::Name) {
+            const auto from = fields.size() == 4 ? rawName(fields[1]) : std::nullopt;
+            const auto to = from ? rawName(fields[2]) : std::nullopt;
+            if (m_namesWritten || !to || qint64(rows.size()) >= m_rows)
+                return std::nullopt;
+            rows.push_back({*from, *to, {}, fields[3] != "0", JournalRow::Seen::NotYet});
+            return true;
+        }
+        if (isMark(fields, Tag::Whole)) {
+            if (m_namesWritten || qint64(rows.size()) != m_rows)
+                return std::nullopt;
+            m_namesWritten = true;
+            return true;
+        }
+        if (type == Tag::Row) {
+            if (!m_namesWritten || fields.size() != 6)
+                return std::nullopt;
+            qint64 values[5] = {};
+            for (qsizetype i = 0; i < 5; ++i) {
+                const auto value = number(fields[i + 1]);
+                if (!value)
+                    return std::nullopt;
+                values[i] = *value;
+            }
+            if (values[0] < 0 || size_t(values[0]) >= rows.size())
+                return std::nullopt;
+            m_seen.push_back({size_t(values[0]), {quint64(values[1]), quint64(values[2]), values[3], values[4]}});
+            return true;
+        }
+        if (type == Tag::PartEnd) {
+            const auto covered = fields.size() == 2 ? number(fields[1]) : std::nullopt;
+            if (!m_namesWritten || !covered || size_t(*covered) < m_covered || size_t(*covered) > rows.size())
+                return std::nullopt;
+            m_planWritten = true; // the first moves may go
+            for (const auto &[row, identity] : std::exchange(m_seen, {})) {
+                rows[row].identity = identity;
+                rows[row].seen = JournalRow::Seen::File;
+            }
+            for (; m_covered < size_t(*covered); ++m_covered) {
+                if (rows[m_covered].seen == JournalRow::Seen::NotYet)
+                    rows[m_covered].seen = JournalRow::Seen::NotThere;
+            }
+            return true;
+        }
+        return false;
+    }
+
+    // The same for the earlier version, whose plan came in parts of whole rows.
+    std::optional<bool> readParts(const QList<QByteArray> &fields, std::vector<JournalRow> &rows)
+    {
+        if (fields.value(0) == Tag::Row) {
+            if (qint64(rows.size()) >= m_rows || !readRow(fields, rows))
+                return std::nullopt;
+            return true;
+        }
+        if (isMark(fields, Tag::PartEnd)) {
+            m_covered = rows.size();
+            m_planWritten = true;
+            return true;
+        }
+        return false;
+    }
+
+    // The rows whose part a crash cut short are files that did not move.
+    void endParts(std::vector<JournalRow> &rows) const
+    {
+        if (!m_whole)
+            rows.resize(m_covered);
+    }
+
     static bool readBatch(const QList<QByteArray> &fields, JournalPlan &plan, qint64 &rowCount)
     {
         if (fields.size() != 8 || fields[0] != Tag::Batch || (fields[1] != ApplyKind && fields[1] != UndoKind))
@@ -342,7 +463,7 @@ private:
         return true;
     }
 
-    static bool readRow(const QList<QByteArray> &fields, JournalPlan &plan)
+    static bool readRow(const QList<QByteArray> &fields, std::vector<JournalRow> &rows)
     {
         if (fields.size() != 8 || fields[0] != Tag::Row)
             return false;
@@ -351,7 +472,7 @@ private:
                    modified = number(fields[6]), free = number(fields[7]);
         if (!from || !to || !device || !inode || !size || !modified || !free)
             return false;
-        plan.rows.push_back({*from, *to, {quint64(*device), quint64(*inode), *size, *modified}, *free != 0});
+        rows.push_back({*from, *to, {quint64(*device), quint64(*inode), *size, *modified}, *free != 0});
         return true;
     }
 
@@ -359,6 +480,11 @@ private:
     qsizetype m_next = 0;
     qint64 m_rows = 0;
     bool m_damaged = false;
+    bool m_whole = false;       // the whole batch written first
+    bool m_namesWritten = false;
+    bool m_planWritten = false; // a part closed: files may have moved
+    size_t m_covered = 0;       // the rows of the parts closed
+    std::vector<std::pair<size_t, FileIdentity>> m_seen; // of the part not yet closed
 };
 
 } // namespace
@@ -379,24 +505,40 @@ QByteArray header(const JournalPlan &plan, qsizetype rows)
                      plan.rules.windows ? "1" : "0", QByteArray::number(rows)});
 }
 
-QByteArray planPart(const std::vector<JournalRow> &rows)
+QByteArray wholeBatch(const std::vector<JournalRow> &rows)
 {
     QByteArray out;
     qsizetype room = 16;
     for (const JournalRow &row : rows)
-        room += 2 * (row.from.size() + row.to.size()) + 80;
+        room += row.from.size() + row.to.size() + 20;
     out.reserve(room);
     for (const JournalRow &row : rows) {
         const qsizetype start = out.size();
+        out += Tag::Name;
+        appendRawName(out, row.from);
+        appendRawName(out, row.to);
+        out += row.targetFree ? " 1" : " 0";
+        closeRecord(out, start);
+    }
+    out += record({Tag::Whole});
+    return out;
+}
+
+QByteArray identityPart(const std::vector<std::pair<size_t, FileIdentity>> &seen, size_t covered)
+{
+    QByteArray out;
+    out.reserve(qsizetype(seen.size()) * 80 + 24);
+    for (const auto &[row, identity] : seen) {
+        const qsizetype start = out.size();
         out += Tag::Row;
-        appendName(out, row.from);
-        appendName(out, row.to);
-        for (const qint64 value : {qint64(row.identity.device), qint64(row.identity.inode), row.identity.size,
-                                   row.identity.modifiedNs, qint64(row.targetFree)})
+        for (const qint64 value : {qint64(row), qint64(identity.device), qint64(identity.inode), identity.size, identity.modifiedNs})
             appendNumber(out, value);
         closeRecord(out, start);
     }
-    out += record({Tag::PartEnd});
+    const qsizetype start = out.size();
+    out += Tag::PartEnd;
+    appendNumber(out, qint64(covered));
+    closeRecord(out, start);
     return out;
 }
 

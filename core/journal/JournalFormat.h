@@ -20,6 +20,12 @@ struct JournalRow
     // Whether no other entry held the new name when the batch was planned: only then can
     // an empty file found there be a placeholder the move left.
     bool targetFree = true;
+    // Whether `identity` was written before the file's move. The whole batch is written
+    // before the first move and the identities follow in parts, each before its moves: a
+    // row whose part a crash cut short is a file that did not move, one looked at and not
+    // found was not there to move.
+    enum class Seen { File, NotThere, NotYet };
+    Seen seen = Seen::File;
 };
 
 enum class BatchKind { Apply, Undo };
@@ -55,25 +61,27 @@ struct JournalContent
     JournalPlan plan;
     // Per row, the name the records leave the file under (read in full only).
     std::vector<QByteArray> namesNow;
-    // Of an unfinished batch, the rows whose part of the plan a crash kept from being
-    // written: files the batch never touched.
-    qsizetype unwrittenRows = 0;
 };
 
-// The journal's records: one line each, "<type> <fields…> <CRC-32>", names in hex, so
-// that a line cut short or changed is told at once.
+// The journal's records: one line each, "<type> <fields…> <CRC-32>", so that a line cut
+// short or changed is told at once. The batch's names are written as they are, blanks,
+// line ends and backslashes escaped; other names in hex.
 namespace JournalFormat {
 
 // 2: the plan may come in parts, each closed before the first of its moves.
-constexpr int Version = 2;
+// 3: the whole batch's names first, the files' identities in parts.
+constexpr int Version = 3;
 
 // One record: its fields, blank-separated, and their checksum.
 [[nodiscard]] QByteArray record(QByteArrayView body);
 // What comes before the plan's rows; `rows` is how many the plan may hold in all.
 [[nodiscard]] QByteArray header(const JournalPlan &plan, qsizetype rows);
-// One part of the plan's rows and its closing record. A part's files move only once it
-// is on disk, so a row a crash kept from being written is a file that did not move.
-[[nodiscard]] QByteArray planPart(const std::vector<JournalRow> &rows);
+// Every row's names and whether its new name was free, then the mark that they are all
+// there: nothing moves before that is on disk.
+[[nodiscard]] QByteArray wholeBatch(const std::vector<JournalRow> &rows);
+// The identities of the files of rows up to `covered` (by index) and the part's closing
+// record. A part's files move only once it is on disk.
+[[nodiscard]] QByteArray identityPart(const std::vector<std::pair<size_t, FileIdentity>> &seen, size_t covered);
 // Appends the record of a move that worked.
 void appendMoved(QByteArray &out, const QByteArray &from, const QByteArray &to);
 void appendFound(QByteArray &out, const FoundName &found);

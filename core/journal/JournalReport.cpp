@@ -29,8 +29,7 @@ QString setAside(const QString &path, Trouble trouble, const QString &aside)
     return QStringLiteral("Журнал «%1» %2, %3.").arg(withControlPictures(path), what, done);
 }
 
-QString repairQuestion(bool undo, const QString &folder, qsizetype moved, qsizetype notMoved, qsizetype missing,
-                       qsizetype untouched)
+QString repairQuestion(bool undo, const QString &folder, qsizetype moved, qsizetype notMoved, qsizetype missing)
 {
     QString text = undo ? QStringLiteral("Возврат прежних имён в папке «%1» был прерван.\n"
                                          "Возвращено файлов: %2, не возвращено: %3.")
@@ -39,10 +38,14 @@ QString repairQuestion(bool undo, const QString &folder, qsizetype moved, qsizet
     text = text.arg(withControlPictures(folder)).arg(moved).arg(notMoved);
     if (missing > 0)
         text += QStringLiteral("\nНе найдено файлов: %1.").arg(missing);
-    if (untouched > 0)
-        text += QStringLiteral("\nЕщё не тронуто файлов: %1, их имена останутся как есть.").arg(untouched);
     return text + (undo ? QStringLiteral("\n«Да» — завершить возврат, «Нет» — оставить файлам новые имена.")
                         : QStringLiteral("\n«Да» — завершить переименование, «Нет» — вернуть всем файлам прежние имена."));
+}
+
+QString repaired(bool namesBack, qsizetype files)
+{
+    return namesBack ? QStringLiteral("Возвращено %1").arg(files)
+                     : QStringLiteral("Завершено переименование: %1 файлов").arg(files);
 }
 
 QString folderUnreachable(const QString &folder)
@@ -50,6 +53,18 @@ QString folderUnreachable(const QString &folder)
     return QStringLiteral("Папка «%1» недоступна: прерванное переименование в ней будет исправлено при следующем "
                           "запуске, когда она появится.")
         .arg(withControlPictures(folder));
+}
+
+QString temporaryNamesLeft(const QString &folder, const QStringList &names)
+{
+    QStringList lines{QStringLiteral("В папке «%1» есть временные имена Velmix; их прежние имена неизвестны, "
+                                     "файлы оставлены как есть:")
+                          .arg(withControlPictures(folder))};
+    for (qsizetype i = 0; i < qMin(names.size(), qsizetype(ApplyReport::ListedRowsLimit)); ++i)
+        lines << withControlPictures(names[i]);
+    if (names.size() > ApplyReport::ListedRowsLimit)
+        lines << QStringLiteral("… и ещё %1").arg(names.size() - ApplyReport::ListedRowsLimit);
+    return lines.join(u'\n');
 }
 
 QString repairOff(const QString &stateFolder, int error)

@@ -136,11 +136,11 @@ RenameJournal::Scan RenameJournal::scan()
             if (content.state == JournalContent::State::Unfinished)
                 scan.unfinished << name;
             else // cut short before its first move: nothing to repair, nothing to trust
-                scan.problems << setAside(name, JournalReport::Trouble::Truncated);
+                scan.problems << setAside(name, JournalReport::Trouble::Truncated, content.plan.folder);
             break;
         case JournalContent::State::Damaged:
         case JournalContent::State::Newer:
-            scan.problems << setAside(name, troubleOf(content.state));
+            scan.problems << setAside(name, troubleOf(content.state), content.plan.folder);
             break;
         }
     }
@@ -168,7 +168,7 @@ std::optional<JournalContent> RenameJournal::read(const QString &name, QString &
     }
     JournalContent content = JournalFormat::parse(bytes);
     if (content.state == JournalContent::State::Damaged || content.state == JournalContent::State::Newer) {
-        problem = setAside(name, troubleOf(content.state));
+        problem = setAside(name, troubleOf(content.state), content.plan.folder);
         return std::nullopt;
     }
     return content;
@@ -180,8 +180,10 @@ void RenameJournal::trim(QStringList &applies)
         remove(applies.takeFirst());
 }
 
-QString RenameJournal::setAside(const QString &name, JournalReport::Trouble trouble)
+QString RenameJournal::setAside(const QString &name, JournalReport::Trouble trouble, const QByteArray &folder)
 {
+    if (!folder.isEmpty() && !m_asideFolders.contains(folder))
+        m_asideFolders << folder;
     const QString aside = name + QStringLiteral(".bad");
     const bool moved = m_folder.rename(name, aside) == 0;
     return JournalReport::setAside(m_folder.path() + u'/' + name, trouble, moved ? aside : QString());

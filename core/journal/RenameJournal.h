@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <mutex>
+#include <utility>
 #include <optional>
 #include <vector>
 
@@ -83,12 +84,16 @@ public:
     void remove(const QString &name) { (void)m_folder.remove(name); }
     // Drops the oldest of `applies` (oldest first) beyond the history's depth.
     void trim(QStringList &applies);
+    // The folders the journals set aside since the last call name, where they could be read:
+    // a kill's temporary names there are to be told.
+    [[nodiscard]] QList<QByteArray> takeAsideFolders() { return std::exchange(m_asideFolders, {}); }
 
 private:
     // Renames a journal out of the way and says so in one line.
-    [[nodiscard]] QString setAside(const QString &name, JournalReport::Trouble trouble);
+    [[nodiscard]] QString setAside(const QString &name, JournalReport::Trouble trouble, const QByteArray &folder = {});
 
     StateFolder &m_folder;
+    QList<QByteArray> m_asideFolders;
 };
 
 } // namespace velmix

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace velmix {
@@ -109,22 +110,32 @@ std::unique_ptr<StateFile> PosixStateFolder::reopen(const QString &name, int &er
 
 QStringList PosixStateFolder::journals()
 {
-    QStringList names = QDir(m_path).entryList({u'*' + JournalSuffix}, QDir::Files | QDir::Hidden, QDir::Name);
-    return names;
+    // Every entry so named, whatever it is: one that is not a file fails its reading and is
+    // set aside like any journal that cannot be read.
+    return QDir(m_path).entryList({u'*' + JournalSuffix}, QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
+                                  QDir::Name);
 }
 
 int PosixStateFolder::read(const QString &name, QByteArray &content)
 {
-    QFile file(QFile::decodeName(pathOf(name)));
-    if (!file.open(QIODevice::ReadOnly))
-        return file.error() == QFileDevice::PermissionsError ? EACCES : EIO;
+    // Never followed, never waited on: a link, a pipe or a folder is no journal.
+    const int fd = ::open(pathOf(name).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    struct stat status {};
+    QFile file;
+    const bool regular = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+    if (!regular || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return regular ? EIO : EINVAL;
+    }
     content = file.readAll();
     return file.error() == QFileDevice::NoError ? 0 : EIO;
 }
 
 bool PosixStateFolder::heldElsewhere(const QString &name)
 {
-    const int fd = ::open(pathOf(name).constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(pathOf(name).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return false;
     const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;

@@ -1,12 +1,16 @@
 #include "undo/UndoKeeper.h"
 
 #include "journal/JournalReport.h"
+#include "listing/FolderListing.h"
 #include "text/FileNameCodec.h"
+
+#include <QRegularExpression>
 
 namespace velmix {
 
-UndoKeeper::UndoKeeper(StateFolder *stateFolder, FileIdentities *identities, MessageBox &messages)
+UndoKeeper::UndoKeeper(StateFolder *stateFolder, FileIdentities *identities, FileMover &files, MessageBox &messages)
     : m_identities(identities)
+    , m_files(files)
     , m_messages(messages)
 {
     if (stateFolder && identities)
@@ -28,7 +32,7 @@ void UndoKeeper::readJournals()
 QStringList UndoKeeper::takeUnfinished()
 {
     if (!m_problems.isEmpty())
-        m_messages.showMessage(JournalReport::Title, std::exchange(m_problems, {}).join(u'\n'));
+        tellSetAside(std::exchange(m_problems, {}).join(u'\n'));
     return std::exchange(m_unfinished, {});
 }
 
@@ -87,7 +91,7 @@ const UndoRecord *UndoKeeper::recordToUndo()
     if (entry->record)
         return &*entry->record;
     if (!problem.isEmpty())
-        m_messages.showMessage(JournalReport::Title, problem); // set aside, not removed
+        tellSetAside(problem); // set aside, not removed
     else
         removeJournal(entry->journal);
     m_history.remove(entry);
@@ -141,7 +145,7 @@ std::optional<JournalContent> UndoKeeper::readUnfinished(const QString &journal)
     QString problem;
     std::optional<JournalContent> content = m_journal->read(journal, problem);
     if (!content)
-        m_messages.showMessage(JournalReport::Title, problem);
+        tellSetAside(problem);
     return content;
 }
 
@@ -190,6 +194,25 @@ void UndoKeeper::remember(UndoHistory::Entry entry)
 {
     for (const QString &dropped : m_history.add(std::move(entry)))
         removeJournal(dropped);
+}
+
+void UndoKeeper::tellSetAside(QString lines)
+{
+    static const QRegularExpression temporary(QStringLiteral("~velmix[0-9]+"));
+    for (const QByteArray &folder : m_journal->takeAsideFolders()) {
+        const QString path = FileNameCodec::decode(folder);
+        const FolderListing::Contents read = FolderListing::read(m_files, path, QStringLiteral("*.*"), nullptr);
+        QStringList names;
+        for (const NameColumn *column : {&read.names, &read.unlisted}) {
+            for (qsizetype i = 0; i < column->size(); ++i) {
+                if (temporary.match(column->at(i)).hasMatch())
+                    names << column->at(i).toString();
+            }
+        }
+        if (read.error == 0 && !names.isEmpty())
+            lines += u'\n' + JournalReport::temporaryNamesLeft(path, names);
+    }
+    m_messages.showMessage(JournalReport::Title, lines);
 }
 
 void UndoKeeper::removeJournal(const QString &journal)

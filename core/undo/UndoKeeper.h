@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FileIdentity.h"
+#include "FileMover.h"
 #include "MessageBox.h"
 #include "StateFolder.h"
 #include "apply/JournaledRename.h"
@@ -26,7 +27,7 @@ class UndoKeeper : public QObject
 
 public:
     // Without both services batches go unjournaled and undo lasts for this run.
-    UndoKeeper(StateFolder *stateFolder, FileIdentities *identities, MessageBox &messages);
+    UndoKeeper(StateFolder *stateFolder, FileIdentities *identities, FileMover &files, MessageBox &messages);
 
     // Where the batches are journaled, else null.
     [[nodiscard]] RenameJournal *journal() { return m_journal ? &*m_journal : nullptr; }
@@ -77,12 +78,15 @@ Q_SIGNALS:
 
 private:
     void remember(UndoHistory::Entry entry);
+    // Shows the lines of the journals set aside, with the temporary names in their folders.
+    void tellSetAside(QString lines);
     void removeJournal(const QString &journal);
     // Tells the window where what Ctrl+Z takes back changed.
     void announce();
 
     std::optional<RenameJournal> m_journal;
     FileIdentities *m_identities;
+    FileMover &m_files;
     MessageBox &m_messages;
     UndoHistory m_history;
     QStringList m_unfinished;

@@ -35,7 +35,8 @@ std::optional<UndoRecord> UndoRecord::fromJournal(const JournalContent &content)
             continue;
         record.m_currentNames.append(FileNameCodec::decode(finalNames[row]));
         record.m_oldNames.append(FileNameCodec::decode(rows[row].from));
-        record.m_identities.push_back(rows[row].identity);
+        record.m_identities.push_back(rows[row].seen == JournalRow::Seen::File ? std::optional(rows[row].identity)
+                                                                               : std::nullopt);
     }
     if (record.m_currentNames.isEmpty())
         return std::nullopt;

@@ -15,7 +15,8 @@
 // fusefat, where each rename takes milliseconds: the apply outlasts the delay, its
 // progress window shows, and a click on "Отмена" there stops it, as does closing that
 // window as a window manager asks (Alt+F4, its close button), or closing the Velmix
-// window, with or without a window manager, after which the program ends. Every file is
+// window, with or without a window manager or by its own round button, after which the
+// program ends. Every file is
 // then under its old name or its new one, none under a temporary name and none lost.
 // Killed instead, the program started again offers to finish the batch, and then takes
 // back that apply and one more, one Ctrl+Z each, after another restart.
@@ -26,8 +27,9 @@ constexpr int Files = 150;
 // keep short the four whole batches that follow on fusefat, a slow rename each.
 constexpr int KilledFiles = 60;
 
-// What stops the apply: "Отмена", closing the progress window, or closing the Velmix window.
-enum class Stop { Cancel, CloseProgress, CloseWindow };
+// What stops the apply: "Отмена", closing the progress window, or closing the Velmix window
+// as asked from outside or by its round button.
+enum class Stop { Cancel, CloseProgress, CloseWindow, RoundButton };
 
 QByteArray oldName(int i)
 {
@@ -81,6 +83,7 @@ private Q_SLOTS:
         // Closing the Velmix window stops the work, and the program ends once it has stopped.
         QTest::newRow("closing the window") << Stop::CloseWindow << false;
         QTest::newRow("closing the window, openbox") << Stop::CloseWindow << true;
+        QTest::newRow("the round close button, openbox") << Stop::RoundButton << true;
     }
     void cancelStopsAnApplyOnFat()
     {
@@ -138,8 +141,11 @@ private Q_SLOTS:
             using By = velmix::test::XvfbSession::CloseBy;
             QVERIFY(x.requestClose(main, windowManager ? By::WindowManager : By::Message));
             break;
+        case Stop::RoundButton:
+            QVERIFY(x.click(window + velmix::WindowLayout::placeOf("PicClose").center()));
+            break;
         }
-        if (stop == Stop::CloseWindow) {
+        if (stop == Stop::CloseWindow || stop == Stop::RoundButton) {
             // No box holds it open: the cancel's summary goes to standard error.
             QTRY_VERIFY_WITH_TIMEOUT(x.programEnded(), 60000);
             QVERIFY(x.programErrors().contains("Переименование прервано."));
