@@ -1,5 +1,7 @@
 #include "CliCommand.h"
 
+#include "preview/NameFields.h"
+
 #include "sets/RuleSetStore.h"
 
 #include <QRegularExpression>
@@ -84,8 +86,8 @@ const QList<Option> &options()
          [](C &c, S v) { c.mask = v; return QString(); }},
         {u"base"_s, u"ИМЯ"_s, u"Новое имя файлов, поля в фигурных скобках; «*» или «-» — свои имена. Включает нумерацию."_s,
          [](C &c, S v) {
-             if (v.size() > NamingOptions::BaseNameLimit)
-                 return u"имя длиннее %1 знаков"_s.arg(NamingOptions::BaseNameLimit);
+             if (const int limit = NameFields::limitOf(v); v.size() > limit)
+                 return u"имя длиннее %1 знаков"_s.arg(limit);
              c.options.BaseName = v;
              return QString();
          }},
@@ -171,6 +173,14 @@ const QList<Option> &options()
              if (!Names.contains(v))
                  return u"схема «%1» — не gost, passport или bgn"_s.arg(v);
              c.rules.transliteration = Transliteration(Names.indexOf(v) + 1);
+             return QString();
+         }},
+        {u"extension"_s, u"as-is|lower|upper"_s, u"Буквы расширения: как есть, маленькими или большими."_s,
+         [](C &c, S v) {
+             static const QStringList Names{u"as-is"_s, u"lower"_s, u"upper"_s};
+             if (!Names.contains(v))
+                 return u"«%1» — не as-is, lower или upper"_s.arg(v);
+             c.rules.extensionCase = ExtensionCase(Names.indexOf(v));
              return QString();
          }},
         {u"help"_s, {}, u"Показать эту справку и выйти."_s, [](C &c, S) { c.action = Action::Help; return QString(); },

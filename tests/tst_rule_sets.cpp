@@ -46,6 +46,7 @@ class TestRuleSets : public QObject
         r.position = random.bounded(1000);
         r.cutCount = random.bounded(1000);
         r.insertText = text();
+        r.extensionCase = ExtensionCase(random.bounded(3));
         r.positionFromEnd = random.bounded(2);
         r.titleCase = TitleCase(random.bounded(3));
         r.transliteration = Transliteration(random.bounded(4));

@@ -1,5 +1,7 @@
 #include "sets/RuleSetStore.h"
 
+#include "preview/NameFields.h"
+
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -23,6 +25,7 @@ const QStringList Cases{u"none"_s, u"upper"_s, u"lower"_s, u"capital"_s};
 const QStringList Spaces{u"none"_s, u"to-underscores"_s, u"to-spaces"_s};
 const QStringList Titles{u"off"_s, u"keep"_s, u"lower"_s};
 const QStringList Latins{u"off"_s, u"gost"_s, u"passport"_s, u"bgn"_s};
+const QStringList Extensions{u"as-is"_s, u"lower"_s, u"upper"_s};
 
 // Reads the keys of one set, each checked; the first key missing or out of range makes the
 // whole set damaged.
@@ -75,7 +78,8 @@ RuleSet readKeys(QSettings &settings, bool &ok)
     Reader in(settings);
     RuleSet set;
     NamingOptions &o = set.options;
-    o.BaseName = in.text("base", NamingOptions::BaseNameLimit);
+    o.BaseName = in.text("base", NamingOptions::FieldBaseNameLimit);
+    ok = o.BaseName.size() <= NameFields::limitOf(o.BaseName); // a plain name keeps the shorter limit
     o.Numbering = in.flag("numbering");
     o.StartText = in.digits("start", NamingOptions::StartTextLimit);
     o.StepText = in.digits("step", 9);
@@ -100,7 +104,8 @@ RuleSet readKeys(QSettings &settings, bool &ok)
     r.positionFromEnd = in.flag("from_end");
     r.titleCase = TitleCase(in.choice("title_case", Titles));
     r.transliteration = Transliteration(in.choice("latin", Latins));
-    ok = in.ok();
+    r.extensionCase = ExtensionCase(in.choice("extension", Extensions));
+    ok = ok && in.ok();
     return set;
 }
 
@@ -129,6 +134,7 @@ void writeKeys(QSettings &out, const RuleSet &set)
     out.setValue(u"from_end"_s, flag(r.positionFromEnd));
     out.setValue(u"title_case"_s, Titles.value(int(r.titleCase)));
     out.setValue(u"latin"_s, Latins.value(int(r.transliteration)));
+    out.setValue(u"extension"_s, Extensions.value(int(r.extensionCase)));
 }
 
 } // namespace

@@ -310,6 +310,9 @@ private Q_SLOTS:
             rules.transliteration = Transliteration(random.bounded(4));
             if (rules.transliteration != Transliteration::Off)
                 arguments << u"--latin"_s << QStringList{u"gost"_s, u"passport"_s, u"bgn"_s}[int(rules.transliteration) - 1];
+            rules.extensionCase = ExtensionCase(random.bounded(3));
+            if (rules.extensionCase != ExtensionCase::AsIs)
+                arguments << u"--extension"_s << QStringList{u"lower"_s, u"upper"_s}[int(rules.extensionCase) - 1];
 
             const std::unique_ptr<test::TestFolder> windowFolder = folderOf(medium(u"local"_s), names);
             const std::unique_ptr<test::TestFolder> cliFolder = folderOf(medium(u"local"_s), names);
