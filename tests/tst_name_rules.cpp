@@ -50,6 +50,7 @@ QString byte(uchar value)
 
 Q_DECLARE_METATYPE(NameRules)
 Q_DECLARE_METATYPE(Transliteration)
+Q_DECLARE_METATYPE(QList<Toggle>)
 
 class TestNameRules : public QObject
 {
@@ -274,10 +275,19 @@ private Q_SLOTS:
         QCOMPARE(Ruled({cyrillic}, rules).newNames(), QStringList{latin});
     }
 
-    // A table large enough to run in two parts gives every row the name small tables,
-    // run in one, give it.
+    // A table large enough to run in two parts gives every row the name and the mark
+    // small tables, run in one, give it: the rules, the options before them and the marks.
+    void largeTableAsRowsAlone_data()
+    {
+        QTest::addColumn<QList<Toggle>>("options");
+        QTest::newRow("rules alone") << QList<Toggle>{};
+        QTest::newRow("upper case, spaces") << QList<Toggle>{Toggle::UpperCase, Toggle::SpacesToUnderscores};
+        QTest::newRow("first capital, underscores") << QList<Toggle>{Toggle::FirstLetterCapital, Toggle::UnderscoresToSpaces};
+        QTest::newRow("lower case") << QList<Toggle>{Toggle::LowerCase};
+    }
     void largeTableAsRowsAlone()
     {
+        QFETCH(QList<Toggle>, options);
         const QStringList samples = {"IMG_0001.JPG", "Фото 12.jpg", "a" + byte(0xFF) + "b 7.txt", "е\u0301ж 3.png",
                                      "backup.2.tar.gz", "ПЕСНЯ_ПРО ЗАЙЦЕВ 1.MP3", ".hidden 9", "a👍🏽b 5"};
         NameRules rules = replacing("(\\d+)", "№\\1", true);
@@ -291,10 +301,21 @@ private Q_SLOTS:
         QStringList names;
         for (int i = 0; i < 20000; ++i)
             names.append(QString::number(i) + samples[i % samples.size()]);
-        QStringList inSmallTables;
-        for (qsizetype from = 0; from < names.size(); from += 4000)
-            inSmallTables += Ruled(names.mid(from, 4000), rules).newNames();
-        QCOMPARE(Ruled(names, rules).newNames(), inSmallTables);
+        const auto withOptions = [&](const QStringList &rows) {
+            auto ruled = std::make_unique<Ruled>(rows, rules);
+            for (const Toggle option : options)
+                ruled->preview.ToggleOption(option);
+            return ruled;
+        };
+        QStringList inSmallTables, smallReasons;
+        for (qsizetype from = 0; from < names.size(); from += 4000) {
+            const auto small = withOptions(names.mid(from, 4000));
+            inSmallTables += small->newNames();
+            smallReasons += small->reasons();
+        }
+        const auto large = withOptions(names);
+        QCOMPARE(large->newNames(), inSmallTables);
+        QCOMPARE(large->reasons(), smallReasons);
     }
 
     // The rules run after the options, in the panel's order, and Reset turns them all off.

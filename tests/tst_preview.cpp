@@ -319,6 +319,50 @@ private Q_SLOTS:
         QCOMPARE(table.mark(3), NameMark::None); // past the files
     }
 
+    // A large table is judged in two parts; a row of the second part asking for a name a
+    // row of the first asked for is refused, a name held by a row of the second part that
+    // stays holds a row of the first, and the names holding escapes, keyed after the
+    // parts, come out as in one part.
+    void judgedInParts_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::newRow("one part") << 300;
+        QTest::newRow("two parts") << 20000;
+    }
+    void judgedInParts()
+    {
+        QFETCH(int, rows);
+        const int half = rows / 2;
+        QStringList current, fresh;
+        for (int i = 0; i < rows; ++i)
+            current.append(QString(QChar(i >= half && i % 3 == 2 && i % 2 == 0 ? u'é' : u'f')) + QString::number(i) + ".txt");
+        std::vector<RowFate> expected;
+        for (int i = 0; i < rows; ++i) {
+            const QString n = QString::number(i);
+            if (i < half) {
+                fresh.append(i % 7 == 0 ? current[i + half] : "g" + n + ".txt");
+                expected.push_back(i % 7 == 0 ? RowFate::TargetExists : RowFate::Moves);
+            } else if ((i - half) % 7 == 0) {
+                fresh.append(current[i]);
+                expected.push_back(RowFate::Stays);
+            } else if (i % 3 == 0) {
+                fresh.append("g" + QString::number(i - half) + ".txt");
+                expected.push_back(RowFate::TakenByOtherRow);
+            } else if (i % 3 == 1) {
+                fresh.append("a/b" + n);
+                expected.push_back(RowFate::InvalidName);
+            } else if (i % 2 == 0) {
+                fresh.append(QString(QChar(0xDCC3)) + QChar(0xDCA9) + n + ".txt"); // the bytes of é, typed
+                expected.push_back(RowFate::Stays);
+            } else {
+                fresh.append("h" + n + QChar(0xDCE9) + ".txt");
+                expected.push_back(RowFate::Moves);
+            }
+        }
+        const FolderNames folder(test::column(current), FolderRules{});
+        QCOMPARE(judgeNewNames(folder, test::column(fresh)).fates, expected);
+    }
+
     void busyPointerBalancesWhenAStepThrows()
     {
         test::CountingBusyPointer busy;

@@ -45,7 +45,9 @@ private Q_SLOTS:
         QTest::newRow("upper keeps sharp s") << "upper" << "straße.txt" << "STRAßE.TXT";
         QTest::newRow("upper supplementary pair") << "upper" << QString::fromUtf8("\xF0\x90\x90\xA8.txt") << QString::fromUtf8("\xF0\x90\x90\x80.TXT");
         QTest::newRow("upper leaves escaped byte") << "upper" << QStringLiteral("caf") + QChar(0xDCE9) << QStringLiteral("CAF") + QChar(0xDCE9);
+        QTest::newRow("upper: the letters' neighbours in ASCII stay") << "upper" << "@[`{az~" << "@[`{AZ~";
         QTest::newRow("lower") << "lower" << "IMG_0042.JPG" << "img_0042.jpg";
+        QTest::newRow("lower: the letters' neighbours in ASCII stay") << "lower" << "@[`{AZ\x7f" << "@[`{az\x7f";
         QTest::newRow("lower cyrillic") << "lower" << "Отчёт.DOC" << "отчёт.doc";
         QTest::newRow("capital") << "capital" << "mY HOLIDAY.JPG" << "My holiday.jpg";
         QTest::newRow("capital digit first") << "capital" << "2ND TRY.TXT" << "2nd try.txt";

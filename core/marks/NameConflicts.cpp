@@ -2,9 +2,11 @@
 
 #include "text/FileNameCodec.h"
 #include "text/Surrogates.h"
+#include "work/AsyncTask.h"
 
 #include <QHash>
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -89,6 +91,14 @@ struct NameScan
 NameScan scan(QStringView name)
 {
     NameScan result;
+    // Most names are ASCII without the two characters no name may hold: one pass without
+    // a branch per character tells, and then the size is the length.
+    const char16_t *units = name.utf16();
+    unsigned odd = 0;
+    for (qsizetype i = 0; i < name.size(); ++i)
+        odd |= unsigned(unsigned(units[i]) - 1 >= 0x7F) | unsigned(units[i] == u'/');
+    if (odd == 0)
+        return {name.size(), false};
     for (qsizetype i = 0; i < name.size(); ++i) {
         const char16_t unit = name[i].unicode();
         if (unit < 0x80) {
@@ -135,6 +145,15 @@ FolderNames::FolderNames(const NameColumn &listed, const FolderRules &rules, con
 {
     indexAll(m_listedIndex, m_listedKeys.isEmpty() ? m_listed : m_listedKeys);
     indexAll(m_unlistedIndex, m_unlistedKeys);
+    for (qsizetype row = 0; row < m_listed.size(); ++row) {
+        if (scan(m_listed.at(row)).bytes < 0)
+            m_unwritable.push_back(qint32(row));
+    }
+}
+
+bool FolderNames::writable(qint32 row) const
+{
+    return !std::binary_search(m_unwritable.begin(), m_unwritable.end(), row);
 }
 
 qint32 FolderNames::rowHolding(QStringView key, size_t hash) const
@@ -189,29 +208,67 @@ public:
         judgement.asking.clear();
     }
 
-    // The rows whose new name differs, with their keys' hashes; names no file can have
-    // fail here.
+    // The rows whose new name differs, with their keys' hashes, in the order of the rows;
+    // names no file can have fail here. A large table in two parts, the second on another
+    // core: what a row's name tells depends on that row alone.
     void collectTargets()
     {
-        for (qsizetype row = 0; row < m_current.size(); ++row) {
+        const qsizetype rows = m_current.size();
+        const qsizetype half = rows >= PartedRows ? rows / 2 : rows;
+        std::vector<qint32> &asking = m_judgement.asking;
+        std::vector<qint32> secondAsking, escaped, secondEscaped;
+        std::optional<AsyncTask<void>> second;
+        if (half < rows)
+            second.emplace([&] { collectRows(half, rows, secondAsking, secondEscaped); });
+        collectRows(0, half, asking, escaped);
+        if (second) {
+            second->take();
+            asking.insert(asking.end(), secondAsking.begin(), secondAsking.end());
+            escaped.insert(escaped.end(), secondEscaped.begin(), secondEscaped.end());
+        }
+        if (!escaped.empty())
+            keyEscapedRows(escaped);
+    }
+
+    // The rows from `from` up to `to`: a row asking for another name goes to `asking`
+    // with its key's hash, and also to `escaped` where its name holds an escape, whose
+    // key is made afterwards, one row at a time.
+    void collectRows(qsizetype from, qsizetype to, std::vector<qint32> &asking, std::vector<qint32> &escaped)
+    {
+        for (qsizetype row = from; row < to; ++row) {
             const QStringView target = m_newNames.at(row);
             if (target == m_current.at(row))
                 continue;
             const NameScan name = scan(target);
             if (name.bytes <= 0 || !nameFits(target, name.bytes, m_rules) || target == u"." || target == u".."
-                || scan(m_current.at(row)).bytes < 0) {
+                || !m_folder.writable(qint32(row))) {
                 fate(row) = RowFate::InvalidName;
                 continue;
             }
-            if (name.escapes) {
-                if (FileNameCodec::encode(target) == FileNameCodec::encode(m_current.at(row)))
-                    continue; // another spelling of the same bytes
-                if (!m_rules.ignoresCase)
-                    m_escapedKeys.insert(qint32(row), keyOf(target, false));
-            }
-            m_judgement.hashes[size_t(row)] = hashOf(keyAt(qint32(row)));
-            m_judgement.asking.push_back(qint32(row));
+            if (name.escapes)
+                escaped.push_back(qint32(row));
+            else
+                m_judgement.hashes[size_t(row)] = hashOf(keyAt(qint32(row)));
+            asking.push_back(qint32(row));
         }
+    }
+
+    // Rows whose new names hold escapes: another spelling of the same bytes stays, the
+    // others are keyed by their bytes.
+    void keyEscapedRows(const std::vector<qint32> &escaped)
+    {
+        std::vector<qint32> same;
+        for (const qint32 row : escaped) {
+            const QStringView target = m_newNames.at(row);
+            if (FileNameCodec::encode(target) == FileNameCodec::encode(m_current.at(row))) {
+                same.push_back(row);
+                continue;
+            }
+            if (!m_rules.ignoresCase)
+                m_escapedKeys.insert(row, keyOf(target, false));
+            m_judgement.hashes[size_t(row)] = hashOf(keyAt(row));
+        }
+        std::erase_if(m_judgement.asking, [&](qint32 row) { return std::binary_search(same.begin(), same.end(), row); });
     }
 
     // The first row asking for a name claims it; the holder of each claimed name, if

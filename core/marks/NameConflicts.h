@@ -62,6 +62,9 @@ public:
     [[nodiscard]] qint32 rowHolding(QStringView key, size_t hash) const;
     [[nodiscard]] bool unlistedHolds(QStringView key, size_t hash) const;
     void prefetch(size_t hash) const { m_listedIndex.prefetch(hash); }
+    // Whether the listed row's name can be written back to the folder as it is: a name
+    // that cannot (a lone surrogate, a separator) gives no row to rename.
+    [[nodiscard]] bool writable(qint32 row) const;
 
 private:
     NameColumn m_listed;
@@ -70,6 +73,7 @@ private:
     NameIndex m_listedIndex;
     NameColumn m_unlistedKeys;
     NameIndex m_unlistedIndex;
+    std::vector<qint32> m_unwritable; // rows in order; nearly always none
 };
 
 // What the apply will make of one row's new name.

@@ -4,7 +4,9 @@ namespace velmix {
 
 void ListingMetadata::reset(qsizetype files)
 {
-    m_rows.assign(size_t(files), std::nullopt);
+    // The rows are made on the first read: a listing whose files are never read costs
+    // no memory per file here.
+    m_rows = {};
     m_order.clear();
     m_unread = files;
 }
@@ -13,6 +15,8 @@ bool ListingMetadata::readMissing(MetadataSource &source, const NameColumn &list
 {
     if (complete())
         return true;
+    if (m_rows.empty())
+        m_rows.resize(size_t(m_unread));
     std::vector<quint32> missing;
     missing.reserve(size_t(m_unread));
     for (size_t i = 0; i < m_rows.size(); ++i) {

@@ -92,9 +92,7 @@ void NameRuleSteps::apply(FileNameTable &table) const
 {
     if (!m_rules.anyOn())
         return;
-    // Below this, handing rows to another thread costs more than it saves. ICU's rules
-    // run one text at a time whatever the threads, behind its own lock.
-    constexpr qsizetype PartedRows = 8192;
+    // ICU's rules run one text at a time whatever the threads, behind its own lock.
     const NameColumn &names = table.newNames();
     const qsizetype rows = names.size();
     const qsizetype bound = names.totalLength() + rows * 8;

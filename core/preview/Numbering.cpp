@@ -51,13 +51,27 @@ bool isDecimalNumber(QStringView text)
     return at == text.size();
 }
 
-// Writes `value` as printf's %.15G does, with a fast path for the whole numbers that
-// numbering nearly always produces. Returns the length.
-int generalFormat(double value, char *out, int capacity)
+// The whole numbers numbering nearly always produces, written digit by digit straight into
+// `out`, zero-filled as writeNumberText says. Returns the length.
+int writeWholeNumber(long long value, int width, char16_t *out)
 {
-    if (std::abs(value) < PlainDigitsLimit && value == std::floor(value))
-        return int(std::to_chars(out, out + capacity, static_cast<long long>(value)).ptr - out);
-    return std::snprintf(out, size_t(capacity), "%.15G", value);
+    const int sign = value < 0 ? 1 : 0;
+    unsigned long long magnitude = sign ? 0ull - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+    char16_t digits[20];
+    int count = 0;
+    do {
+        digits[count++] = char16_t(u'0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    const int zeros = qMax(0, qMin(width, NumberTextCapacity) - sign - count);
+    int written = 0;
+    if (sign)
+        out[written++] = u'-';
+    for (int i = 0; i < zeros; ++i)
+        out[written++] = u'0';
+    while (count > 0)
+        out[written++] = digits[--count];
+    return written;
 }
 
 } // namespace
@@ -86,8 +100,11 @@ int writeNumberText(double value, int width, char16_t *out)
 {
     if (!std::isfinite(value))
         return -1;
+    if (std::abs(value) < PlainDigitsLimit && value == std::floor(value))
+        return writeWholeNumber(static_cast<long long>(value), width, out); // -0 becomes 0
+    // Else as printf's %.15G writes it.
     char digits[NumberTextCapacity];
-    const int length = generalFormat(value + 0.0, digits, NumberTextCapacity); // + 0.0 turns -0 into 0
+    const int length = std::snprintf(digits, NumberTextCapacity, "%.15G", value);
     const int sign = digits[0] == '-' ? 1 : 0;
     const int zeros = qMax(0, qMin(width, NumberTextCapacity) - length);
     int written = 0;

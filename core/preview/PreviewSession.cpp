@@ -40,7 +40,6 @@ bool PreviewSession::isTicked(Toggle toggle) const
 void PreviewSession::loadFileList(const NameColumn &listedNames, const FolderRules &rules,
                                   const NameColumn &unlistedNames)
 {
-    m_listedNames = listedNames;
     m_rules = rules;
     m_unlistedNames = unlistedNames;
     m_metadata.reset(listedNames.size()); // a new listing reads its files afresh
@@ -49,46 +48,60 @@ void PreviewSession::loadFileList(const NameColumn &listedNames, const FolderRul
     // The date order would read every file of each folder opened: it is chosen anew.
     if (m_options.Order == NumberingOrder::ByDateTaken)
         m_options.Order = NumberingOrder::ByName;
-    (void)loadRows(m_options.Order);
+    (void)loadRows(m_options.Order, listedNames);
 }
 
 void PreviewSession::rereadMetadata()
 {
-    m_metadata.reset(m_listedNames.size());
-    if (!loadRows(m_options.Order)) {
+    const NameColumn listed = listedNames(); // before the reset forgets the rows' order
+    m_metadata.reset(listed.size());
+    if (!loadRows(m_options.Order, listed)) {
         m_options.Order = NumberingOrder::ByName;
-        (void)loadRows(m_options.Order);
+        (void)loadRows(m_options.Order, listed);
     }
     RebuildNewNames();
 }
 
-bool PreviewSession::loadRows(NumberingOrder order)
+NameColumn PreviewSession::listedNames() const
+{
+    const std::vector<quint32> &order = m_metadata.order();
+    if (order.empty())
+        return m_table.currentNames();
+    std::vector<quint32> rowOf(order.size());
+    for (size_t row = 0; row < order.size(); ++row)
+        rowOf[order[row]] = quint32(row);
+    NameColumn listed = m_table.currentNames();
+    listed.reorder(rowOf);
+    return listed;
+}
+
+bool PreviewSession::loadRows(NumberingOrder order, const NameColumn &listed)
 {
     std::optional<BusyGuard> busy;
-    if (!m_listedNames.isEmpty())
+    if (!listed.isEmpty())
         busy.emplace(m_busyPointer);
     std::vector<quint32> rows;
     switch (order) {
     case NumberingOrder::ByName:
         break;
     case NumberingOrder::ByNumbersInName:
-        rows = naturalOrder(m_listedNames);
+        rows = naturalOrder(listed);
         break;
     case NumberingOrder::ByDateTaken:
-        if (!m_listedNames.isEmpty()) {
-            if (!m_metadataSource || !m_metadata.readMissing(*m_metadataSource, m_listedNames))
+        if (!listed.isEmpty()) {
+            if (!m_metadataSource || !m_metadata.readMissing(*m_metadataSource, listed))
                 return false;
             rows = dateTakenOrder(m_metadata.byListing());
         }
         break;
     }
-    arrangeRows(std::move(rows));
+    arrangeRows(listed, std::move(rows));
     return true;
 }
 
 void PreviewSession::setNumberingOrder(NumberingOrder order)
 {
-    if (order == m_options.Order || !loadRows(order))
+    if (order == m_options.Order || !loadRows(order, listedNames()))
         return;
     m_options.Order = order;
     if (m_namesPending)
@@ -138,15 +151,15 @@ void PreviewSession::applyBaseName()
     }
     const NameFields fields(m_options.BaseName);
     if (fields.needsMetadata() && m_metadataSource)
-        (void)m_metadata.readMissing(*m_metadataSource, m_listedNames); // a cancel leaves rows unread, marked
+        (void)m_metadata.readMissing(*m_metadataSource, listedNames()); // a cancel leaves rows unread, marked
     ApplyFieldBaseName(m_table, fields, m_metadata);
     m_table.setFields(datesShown || fields.needsMetadata() ? &m_dates : nullptr, fields.unknownFields(),
                       fields.needsMetadata());
 }
 
-void PreviewSession::arrangeRows(std::vector<quint32> order)
+void PreviewSession::arrangeRows(const NameColumn &listed, std::vector<quint32> order)
 {
-    NameColumn names = m_listedNames;
+    NameColumn names = listed;
     if (!order.empty())
         names.reorder(order);
     m_metadata.setOrder(std::move(order));

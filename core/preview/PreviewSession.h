@@ -81,10 +81,14 @@ public:
 private:
     // The table takes the listed names in the numbering order; false, changing nothing,
     // where the dates that order needs were not read (a cancel).
-    bool loadRows(NumberingOrder order);
+    bool loadRows(NumberingOrder order, const NameColumn &listed);
+    // The names in the listing's order, put back from the table's rows by their places in
+    // the listing: the table holds the only copy, and the order is a permutation.
+    [[nodiscard]] NameColumn listedNames() const;
     void markNewNames();
-    // The table's rows in `order` (places in the listing; empty for the listing's order).
-    void arrangeRows(std::vector<quint32> order);
+    // The table's rows: the listed names in `order` (places in the listing; empty for
+    // the listing's order).
+    void arrangeRows(const NameColumn &listed, std::vector<quint32> order);
     void applyBaseName();
     bool &flag(Toggle toggle);
 
@@ -95,7 +99,6 @@ private:
     HandNames m_handNames;
     bool m_namesPending = false;
     TableObserver *m_observer = nullptr;
-    NameColumn m_listedNames; // in the listing's order
     FolderRules m_rules;
     NameColumn m_unlistedNames;
     std::optional<FolderNames> m_folderNames; // built on the first rebuild of a listing

@@ -68,15 +68,20 @@ public:
     // large folder then reads memory in sequence instead of jumping across it.
     void reorder(std::span<const quint32> order);
 
-    // Rewrites every name in place; `edit` gets a pointer to the name's first unit and
-    // its length, and must not change the length.
+    // Rewrites the names from `from` up to `to` in place; `edit` gets a pointer to the
+    // name's first unit and its length, and must not change the length. Two threads may
+    // edit rows of their own at once after detach().
     template<typename Edit>
-    void editEach(Edit edit)
+    void editRows(qsizetype from, qsizetype to, Edit edit)
     {
         char16_t *chars = reinterpret_cast<char16_t *>(m_chars.data());
-        for (const Span &span : std::as_const(m_spans))
+        for (qsizetype row = from; row < to; ++row) {
+            const Span span = std::as_const(m_spans)[row];
             edit(chars + span.offset, qsizetype(span.length));
+        }
     }
+    // Takes a copy of the characters of its own where another column shares them.
+    void detach() { m_chars.detach(); }
 
 private:
     void growRewrite(qsizetype atLeast);

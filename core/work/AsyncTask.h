@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <exception>
 #include <functional>
 #include <optional>
@@ -10,6 +11,10 @@
 #include <utility>
 
 namespace velmix {
+
+// From this many rows on, a step over every row of a table runs in two parts on two
+// cores; below it, handing rows to another thread costs more than it saves.
+constexpr std::ptrdiff_t PartedRows = 8192;
 
 template<typename Work>
 using WorkResult = typename std::conditional_t<std::is_invocable_v<Work, std::stop_token>,
