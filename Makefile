@@ -45,6 +45,7 @@ test-sanitize: deps
 	  -DVELMIX_SANITIZE=ON -DVELMIX_WITH_UI=OFF
 	cmake --build $(SANITIZE_BUILD) -j$(JOBS)
 	cd $(SANITIZE_BUILD) && ASAN_OPTIONS=halt_on_error=1:detect_stack_use_after_return=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/support/leaks.supp \
 	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -j$(JOBS)
 
 # The rename tests on the kernel's own exfat, vfat and msdos drivers, in a virtual machine
