@@ -10,14 +10,7 @@
 
 #include <QScopedValueRollback>
 
-#include <memory>
-
 namespace velmix {
-const QStringList RenamerCore::Masks{
-    QStringLiteral("*.*"),   QStringLiteral("*.mp3"), QStringLiteral("*.wav"), QStringLiteral("*.mp3;*.wav"),
-    QStringLiteral("*.jpg"), QStringLiteral("*.bmp"), QStringLiteral("*.jpg;*.bmp"), QStringLiteral("*.gif"),
-    QStringLiteral("*.avi"), QStringLiteral("*.mpg"), QStringLiteral("*.avi;*.mpg")};
-
 RenamerCore::RenamerCore(Services services, const QString &startFolder)
     : m_services(services)
     , m_runner(services.workDisplay)
@@ -105,9 +98,8 @@ void RenamerCore::cancellable(Flow flow)
 
 void RenamerCore::startUp()
 {
-    // An unreadable working folder shows an empty table; nothing to fall back from yet.
-    // So does a cancelled listing: the listing goes back to naming no folder, so the
-    // table loaded below is empty.
+    // An unreadable working folder shows an empty table, with nothing to fall back from yet;
+    // so does a cancelled listing, which goes back to naming no folder.
     const QScopedValueRollback startingUp(m_startingUp, true);
     m_undo.readJournals();
     m_preview.clearPending();
@@ -329,10 +321,8 @@ QString RenamerCore::rereadAfterMoves()
 
 void RenamerCore::setOldTagText(OldTagText choice)
 {
-    if (choice == m_metadata.oldTagText())
-        return;
-    m_metadata.setOldTagText(choice);
-    m_preview.rereadMetadata();
+    if (m_metadata.setOldTagText(choice))
+        m_preview.rereadMetadata();
 }
 
 } // namespace velmix

@@ -43,7 +43,10 @@ public:
     };
 
     // The mask list's own entries, always its first ones.
-    static const QStringList Masks;
+    static inline const QStringList Masks{
+        QStringLiteral("*.*"),   QStringLiteral("*.mp3"), QStringLiteral("*.wav"), QStringLiteral("*.mp3;*.wav"),
+        QStringLiteral("*.jpg"), QStringLiteral("*.bmp"), QStringLiteral("*.jpg;*.bmp"), QStringLiteral("*.gif"),
+        QStringLiteral("*.avi"), QStringLiteral("*.mpg"), QStringLiteral("*.avi;*.mpg")};
 
     RenamerCore(Services services, const QString &startFolder);
 

@@ -18,11 +18,14 @@ class FolderMetadata final : public MetadataSource
 public:
     FolderMetadata(WorkRunner &runner, std::unique_ptr<TagReader> reader);
     void setFolder(const QString &folder) { m_folder = folder; }
-    // How the text of old tags is read from the next file on.
-    void setOldTagText(OldTagText choice)
+    // How the text of old tags is read from the next file on; false where it already was.
+    bool setOldTagText(OldTagText choice)
     {
+        if (choice == m_oldTagText)
+            return false;
         m_oldTagText = choice;
         m_reader->setOldTagText(choice);
+        return true;
     }
     [[nodiscard]] OldTagText oldTagText() const { return m_oldTagText; }
     std::vector<std::optional<RowMetadata>> read(const NameColumn &names, const std::vector<quint32> &rows) override;
