@@ -824,6 +824,7 @@ int main(int argc, char **argv)
         report("cli_regex_100k_ms", median(ours), "ms");
         report("perl_rename_regex_100k_ms", median(perl), "ms");
         report("cli_regex_vs_perl_rename", median(ours) / median(perl), "");
+    }
     if (runs("regex")) {
         BenchFolder a(root.filePath(QStringLiteral("regex-a")), 100000);
         BenchFolder b(root.filePath(QStringLiteral("regex-b")), 100000);
