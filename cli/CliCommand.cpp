@@ -46,6 +46,17 @@ QString takeAction(Command &command, Action action)
     return {};
 }
 
+// An option that takes one word of `words`: its place in them, or the reason it is none,
+// `what` naming the option ("порядок «x» — не name, numbers или date").
+QString oneOf(const QString &what, const QStringList &words, const QString &value, int &index)
+{
+    index = int(words.indexOf(value));
+    if (index >= 0)
+        return {};
+    const QString listed = words.mid(0, words.size() - 1).join(u", "_s) + u" или "_s + words.last();
+    return (what.isEmpty() ? u"«%1» — не %2"_s : what + u" «%1» — не %2"_s).arg(value, listed);
+}
+
 // The switches that exclude each other put the others off, so they win over a set's.
 QString letterCase(Command &command, bool upper, bool lower, bool capital)
 {
@@ -119,11 +130,11 @@ const QList<Option> &options()
          }},
         {u"order"_s, u"name|numbers|date"_s, u"Порядок нумерации: по имени, по числам в имени, по дате съёмки."_s,
          [](C &c, S v) {
-             static const QStringList Names{u"name"_s, u"numbers"_s, u"date"_s};
-             if (!Names.contains(v))
-                 return u"порядок «%1» — не name, numbers или date"_s.arg(v);
-             c.options.Order = NumberingOrder(Names.indexOf(v));
-             return QString();
+             int order = 0;
+             const QString problem = oneOf(u"порядок"_s, {u"name"_s, u"numbers"_s, u"date"_s}, v, order);
+             if (problem.isEmpty())
+                 c.options.Order = NumberingOrder(order);
+             return problem;
          }},
         {u"upper"_s, {}, u"ВСЕ БУКВЫ ПРОПИСНЫЕ."_s, [](C &c, S) { return letterCase(c, true, false, false); }},
         {u"lower"_s, {}, u"все буквы строчные."_s, [](C &c, S) { return letterCase(c, false, true, false); }},
@@ -169,19 +180,19 @@ const QList<Option> &options()
          [](C &c, S) { c.rules.titleCase = TitleCase::RestLower; return QString(); }},
         {u"latin"_s, u"gost|passport|bgn"_s, u"Кириллицу латиницей: ГОСТ 7.79 Б, загранпаспорт, BGN/PCGN."_s,
          [](C &c, S v) {
-             static const QStringList Names{u"gost"_s, u"passport"_s, u"bgn"_s};
-             if (!Names.contains(v))
-                 return u"схема «%1» — не gost, passport или bgn"_s.arg(v);
-             c.rules.transliteration = Transliteration(Names.indexOf(v) + 1);
-             return QString();
+             int scheme = -1;
+             const QString problem = oneOf(u"схема"_s, {u"gost"_s, u"passport"_s, u"bgn"_s}, v, scheme);
+             if (problem.isEmpty())
+                 c.rules.transliteration = Transliteration(scheme + 1);
+             return problem;
          }},
         {u"extension"_s, u"as-is|lower|upper"_s, u"Буквы расширения: как есть, маленькими или большими."_s,
          [](C &c, S v) {
-             static const QStringList Names{u"as-is"_s, u"lower"_s, u"upper"_s};
-             if (!Names.contains(v))
-                 return u"«%1» — не as-is, lower или upper"_s.arg(v);
-             c.rules.extensionCase = ExtensionCase(Names.indexOf(v));
-             return QString();
+             int letters = 0;
+             const QString problem = oneOf({}, {u"as-is"_s, u"lower"_s, u"upper"_s}, v, letters);
+             if (problem.isEmpty())
+                 c.rules.extensionCase = ExtensionCase(letters);
+             return problem;
          }},
         {u"help"_s, {}, u"Показать эту справку и выйти."_s, [](C &c, S) { c.action = Action::Help; return QString(); },
          false},

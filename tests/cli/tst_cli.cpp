@@ -106,6 +106,7 @@ private Q_SLOTS:
         bad("two cases", {u"--rename"_s, u"--upper"_s, u"--lower"_s, u"."_s}, u"только одно из --upper, --lower"_s);
         bad("width past 5", {u"--rename"_s, u"--width"_s, u"7"_s, u"."_s}, u"ширина номера «7»"_s);
         bad("an order it has not", {u"--rename"_s, u"--order=size"_s, u"."_s}, u"порядок «size»"_s);
+        bad("a case it has not", {u"--rename"_s, u"--extension"_s, u"up"_s, u"."_s}, u"«up» — не as-is, lower или upper"_s);
         bad("no value", {u"--rename"_s, u"."_s, u"--find"_s}, u"у параметра --find нет значения"_s);
         bad("no folder", {u"--rename"_s, u"--upper"_s}, u"не указана папка"_s);
         bad("not a folder", {u"--rename"_s, u"a.txt"_s}, u"«a.txt» — не папка"_s);
