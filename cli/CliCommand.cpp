@@ -38,6 +38,16 @@ QString notDigits(const QString &text, int limit)
     return u"«%1» — не число из 1–%2 цифр"_s.arg(text).arg(limit);
 }
 
+// Puts a number of at most `limit` digits into `field`; else the reason.
+QString readDigits(const QString &text, int limit, int &field)
+{
+    const std::optional<int> number = digits(text, limit);
+    if (!number)
+        return notDigits(text, limit);
+    field = *number;
+    return {};
+}
+
 QString takeAction(Command &command, Action action)
 {
     if (command.action != Action::None && command.action != action)
@@ -155,21 +165,9 @@ const QList<Option> &options()
         {u"with-extension"_s, {}, u"Искать во всём имени, с расширением."_s,
          [](C &c, S) { c.rules.replaceScope = ReplaceScope::WholeName; return QString(); }},
         {u"cut-from"_s, u"ЧИСЛО"_s, u"С какой позиции вырезать и вставлять (до 3 цифр)."_s,
-         [](C &c, S v) {
-             const std::optional<int> position = digits(v, 3);
-             if (!position)
-                 return notDigits(v, 3);
-             c.rules.position = *position;
-             return QString();
-         }},
+         [](C &c, S v) { return readDigits(v, 3, c.rules.position); }},
         {u"cut"_s, u"ЧИСЛО"_s, u"Сколько знаков вырезать (до 3 цифр)."_s,
-         [](C &c, S v) {
-             const std::optional<int> count = digits(v, 3);
-             if (!count)
-                 return notDigits(v, 3);
-             c.rules.cutCount = *count;
-             return QString();
-         }},
+         [](C &c, S v) { return readDigits(v, 3, c.rules.cutCount); }},
         {u"insert"_s, u"ТЕКСТ"_s, u"Что вставить на место вырезанного."_s,
          [](C &c, S v) { c.rules.insertText = v; return QString(); }},
         {u"from-end"_s, {}, u"Считать позицию с конца имени."_s,
