@@ -2,9 +2,6 @@
 BUILD   ?= build
 SANITIZE_BUILD ?= build-sanitize
 JOBS    ?= 2
-# Tests spend most of their time waiting on X servers, FUSE daemons and child programs, so
-# one more runs beside them than there are cores.
-TEST_JOBS ?= 3
 DIR     ?=
 PACKAGES = cmake make g++ qt6-base-dev libicu-dev libpcre2-dev libtag1-dev libexiv2-dev libheif-dev pkg-config libx11-dev xvfb xdotool x11-xkb-utils openbox imagemagick fonts-dejavu-core fonts-freefont-ttf \
            desktop-file-utils appstream dpkg-dev file \
@@ -34,7 +31,7 @@ build: configure
 	cmake --build $(BUILD) -j$(JOBS)
 
 test: build
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(TEST_JOBS)
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
 
 # The core's fast tests alone (the `unit` label: no window, no mounted image, no X server),
 # a few seconds once built.
