@@ -189,7 +189,8 @@ private Q_SLOTS:
         const bool killsAMove = kill.toInt() > 0;
         const bool secondPart = kill == u"part2"; // the first part's files may have moved
         const int placeholdersAllowed = method == velmix::MoveMethod::ReserveThenRename || image ? 1 : 0;
-        const int secondNamesAllowed = method == velmix::MoveMethod::LinkThenUnlink && killsAMove ? 1 : 0;
+        // A kill in the plan's second part may land between a link and its unlink too.
+        const int secondNamesAllowed = method == velmix::MoveMethod::LinkThenUnlink && (killsAMove || secondPart) ? 1 : 0;
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_STATE_HOME"), state.path());
