@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QSet>
 
+#include <cstdlib>
 #include <functional>
 #include <optional>
 
@@ -219,7 +220,13 @@ private Q_SLOTS:
 
         // As after a while or under memory pressure: fusefat numbers the files anew.
         QVERIFY(velmix::test::MountedImage::forgetCachedFiles());
-        start(); // the repair's box, over the window
+        start(); // the repair's box, centred over the window
+        QTRY_VERIFY_WITH_TIMEOUT(!x.visibleWindows("Прерванное переименование").isEmpty(), 20000);
+        // Within the room a window manager's frame takes.
+        const QPoint offCentre = x.visibleWindows("Прерванное переименование").first().center()
+                                 - x.visibleWindows("Velmix V2.0.1").first().center();
+        QVERIFY2(std::abs(offCentre.x()) <= 48 && std::abs(offCentre.y()) <= 48,
+                 qPrintable(QStringLiteral("%1, %2").arg(offCentre.x()).arg(offCentre.y())));
         answerYes("Прерванное переименование");
         if (!QTest::qWaitFor([&] { return allNamed(folder, [](int i) { return newName(i); }, KilledFiles); }, 60000))
             qInfo() << QDir(QFile::decodeName(folder)).entryList() << QDir(x.stateFolder()).entryList();

@@ -615,6 +615,43 @@ private Q_SLOTS:
         QVERIFY(f.messages.shown.isEmpty());
     }
 
+    // A batch killed before its end mark: the next start offers to finish it, and the status
+    // line says what the repair did, either way.
+    void repairSaysWhatItDid_data()
+    {
+        QTest::addColumn<bool>("finish");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QStringList>("files");
+        QTest::newRow("Да") << true << "Завершено переименование: 2 файлов" << QStringList{"A.TXT", "B.TXT"};
+        QTest::newRow("Нет") << false << "Возвращено 2" << QStringList{"a.txt", "b.txt"};
+    }
+    void repairSaysWhatItDid()
+    {
+        QFETCH(bool, finish);
+        QFETCH(QString, status);
+        QFETCH(QStringList, files);
+        test::TempFolder dir;
+        dir.createFiles({"a.txt", "b.txt"});
+        test::CoreFixture killed(dir.path());
+        killed.core.startUp();
+        killed.core.preview().ToggleOption(Toggle::UpperCase);
+        killed.core.applyNewNames();
+        QFile journal(killed.state.path() + u'/' + killed.state.journals().value(0));
+        QVERIFY(journal.open(QIODevice::ReadWrite));
+        const QByteArray bytes = journal.readAll();
+        QVERIFY(journal.resize(bytes.lastIndexOf('\n', bytes.size() - 2) + 1)); // the end mark gone
+        journal.close();
+
+        test::RecordingMessageBox messages;
+        messages.answers = {finish};
+        VelmixWindow window(killed.drives, killed.mover, dir.path(), &messages, &killed.state, &killed.identities);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_COMPARE(window.findChild<QLabel *>(QStringLiteral("LblStatus"))->text(), status);
+        QCOMPARE(messages.asked.size(), 1);
+        QCOMPARE(dir.files(), files);
+    }
+
     // The window's question box: "Да" is the default, so Enter or Space confirms.
     void questionBox_data()
     {
