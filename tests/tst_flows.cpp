@@ -488,10 +488,14 @@ private Q_SLOTS:
     }
 
     // The batch's names are written as they are but for a few escaped bytes: every name
-    // reads back as it was, and a row whose identity part was closed reads as looked at.
+    // reads back as it was, in its place (a batch this large is written in two parts on
+    // two cores), and a row whose identity part was closed reads as looked at.
     void journalNamesReadBack()
     {
-        const std::vector<QByteArray> names = {"a b.txt", "line\nend", "back\\slash", "-", "\\2d", "\\", "x\r y", "\xff\x01"};
+        const std::vector<QByteArray> odd = {"a b.txt", "line\nend", "back\\slash", "-", "\\2d", "\\", "x\r y", "\xff\x01"};
+        std::vector<QByteArray> names;
+        for (qsizetype row = 0; row <= PartedRows; ++row)
+            names.push_back(row < qsizetype(odd.size()) ? odd[size_t(row)] : odd[size_t(row) % odd.size()] + QByteArray::number(row));
         JournalPlan plan;
         plan.folder = "/f";
         for (const QByteArray &name : names)

@@ -283,12 +283,25 @@ private Q_SLOTS:
             }
             for (const RenameFailure &failure : outcome.failures)
                 full += reasonText(failure) == u"на диске нет места";
-            const QMap<QByteArray, QByteArray> contents = test::folderContents(root);
-            for (qsizetype row = 0; applied && row < sources.size(); ++row) {
-                const QList<QByteArray> names = contents.keys(content(sources[row]));
-                lost += names.size() != 1
-                        || !QList<QByteArray>{sources[row], targets[row].toUtf8(), outcome.finalNames.at(size_t(row))}.contains(names[0]);
+            // Each file once, under its old name, its new one or where the apply said it left it.
+            const auto lostIn = [&](const QMap<QByteArray, QByteArray> &contents) {
+                int missing = 0;
+                for (qsizetype row = 0; applied && row < sources.size(); ++row) {
+                    const QList<QByteArray> names = contents.keys(content(sources[row]));
+                    missing += names.size() != 1
+                               || !QList<QByteArray>{sources[row], targets[row].toUtf8(), outcome.finalNames.at(size_t(row))}.contains(names[0]);
+                }
+                return missing;
+            };
+            QMap<QByteArray, QByteArray> contents = test::folderContents(root);
+            if (lostIn(contents) > 0) {
+                // A read the reader raced may have left zeros in the kernel's cache, not on
+                // the medium: the medium is asked again, and the first answer shown.
+                qInfo() << "read while a reader was about:" << contents;
+                QVERIFY(test::MountedImage::forgetCachedFiles());
+                contents = test::folderContents(root);
             }
+            lost += lostIn(contents);
             for (const QByteArray &name : contents.keys())
                 (void)::unlink((root + '/' + name).constData());
         }

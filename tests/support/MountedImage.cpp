@@ -134,7 +134,7 @@ bool MountedImage::forgetCachedFiles()
 {
     ::sync();
     QFile control(QStringLiteral("/proc/sys/vm/drop_caches"));
-    return control.open(QIODevice::WriteOnly) && control.write("2\n") == 2;
+    return control.open(QIODevice::WriteOnly) && control.write("3\n") == 2;
 }
 
 bool MountedImage::run(const QString &program, const QStringList &arguments, QString *output)

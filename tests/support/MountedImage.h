@@ -30,8 +30,8 @@ public:
     // Unmounts it and mounts the same image again, as a user does after the driver's
     // daemon died; false (with failure() saying why) when the second mount fails.
     bool remount();
-    // Has the kernel forget the files it knows, as it does under memory pressure: a FUSE
-    // driver then numbers them anew. False where this process may not.
+    // Has the kernel forget the files it knows and their cached contents, as it does under
+    // memory pressure: a FUSE driver then numbers them anew. False where this process may not.
     static bool forgetCachedFiles();
 
 private:
