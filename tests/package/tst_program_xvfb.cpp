@@ -249,6 +249,8 @@ private Q_SLOTS:
 
     // Under a window manager the window takes the keyboard at start, at the folder list:
     // a first Space leaves it on screen, and Tab leads on through the controls to apply.
+    // The window manager grows the window, the grid's frame with it; the next start comes
+    // back at that size.
     void keyboardAloneUnderAWindowManager()
     {
         if (m_ratio != 1)
@@ -260,9 +262,19 @@ private Q_SLOTS:
         if (!x.startWindowManager())
             QSKIP("openbox is not installed");
         QVERIFY(x.launch(VELMIX_PROGRAM, folder.path(), {}));
-        QVERIFY(x.run("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Velmix V2.0.1"}));
+        const auto found = x.run("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Velmix V2.0.1"});
+        QVERIFY(found);
+        const QString window = found->split('\n', Qt::SkipEmptyParts).value(0);
         QTRY_VERIFY_WITH_TIMEOUT(x.run("xdotool", {"getwindowfocus", "getwindowname"}).value_or("").startsWith("Velmix"),
                                  10000);
+        const QSize grown = velmix::WindowLayout::WindowSize + QSize(200, 100);
+        QVERIFY(x.run("xdotool", {"windowsize", window, QString::number(grown.width()), QString::number(grown.height())}));
+        QTRY_COMPARE_WITH_TIMEOUT(x.geometry(window).size(), grown, 10000);
+        // The grid's frame: its right side, red, 200 pixels further right; the grid where it was.
+        const QRect frame = velmix::WindowLayout::placeOf("FraFile");
+        const QPoint at = x.geometry(window).topLeft() + QPoint(frame.right(), 200);
+        QTRY_VERIFY_WITH_TIMEOUT(isRimRed(x.screen().pixelColor(at + QPoint(200, 0))), 10000);
+        QVERIFY(!isRimRed(x.screen().pixelColor(at)));
         // From the folder list: the mask, the grid, the base name; then past the numbering
         // and formatting controls, help and reset, to apply.
         QStringList keys{"space", "Tab", "Tab", "Tab", "ctrl+a", "x"};
@@ -271,6 +283,13 @@ private Q_SLOTS:
         keys << "space";
         QVERIFY(x.run("xdotool", QStringList{"key", "--delay", "80"} + keys));
         QTRY_COMPARE_WITH_TIMEOUT(folder.files(), QStringList({"x1.txt", "x2.txt"}), 10000);
+
+        QVERIFY(x.requestClose(window));
+        QTRY_VERIFY_WITH_TIMEOUT(x.programEnded(), 10000);
+        QVERIFY(x.launch(VELMIX_PROGRAM, folder.path(), {}));
+        const auto again = x.run("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Velmix V2.0.1"});
+        QVERIFY(again);
+        QTRY_COMPARE_WITH_TIMEOUT(x.geometry(again->split('\n', Qt::SkipEmptyParts).value(0)).size(), grown, 10000);
     }
 
 private:
