@@ -48,7 +48,7 @@ VelmixWindow::VelmixWindow(DriveList &driveList, FileMover &fileMover, const QSt
     , m_messages(messageBox ? *messageBox : m_ownMessageBox)
     , m_core({m_busyPointer, m_messages, driveList, fileMover, m_workDisplay, stateFolder, fileIdentities}, startFolder)
     , m_model(m_core.table())
-    , m_background(Skin::picture(QStringLiteral("background"), {570, 580}))
+    , m_background(Skin::picture(QStringLiteral("background"), SkinDrawing::BackgroundSize))
     , m_ruleSets(ruleSets)
     , m_sizes(sizes)
 {
@@ -87,7 +87,7 @@ VelmixWindow::VelmixWindow(DriveList &driveList, FileMover &fileMover, const QSt
     // After the dragger, so it sees a press on the edges first.
     new WindowResizer(this, [this] {
         const QSize grown = growth();
-        return QRect(QPoint(5, 24), QPoint(559 + grown.width(), 578 + grown.height()));
+        return SkinDrawing::Panel.toRect().adjusted(0, 0, grown.width(), grown.height());
     });
     // Queued: a drop from another program ends before the folder is read.
     connect(new FolderDrop(this), &FolderDrop::dropped, this, &VelmixWindow::Form_DragDrop, Qt::QueuedConnection);
