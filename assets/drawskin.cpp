@@ -1,6 +1,8 @@
 // Draws the window's skin pictures, so they can be changed here and redrawn instead of
 // being edited by hand. Usage: velmix_drawskin <output folder>
 
+#include "SkinDrawing.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QImage>
@@ -15,11 +17,12 @@
 
 namespace {
 
-const QColor cream(255, 243, 195);
-const QColor red(200, 0, 0);
-const QColor ringRed(165, 0, 0);
-const QColor faceTop(226, 34, 30);
-const QColor faceBottom(188, 0, 0);
+using velmix::SkinDrawing::cream;
+using velmix::SkinDrawing::drawBackground;
+using velmix::SkinDrawing::drawRoundButtonFace;
+using velmix::SkinDrawing::faceGradient;
+using velmix::SkinDrawing::red;
+using velmix::SkinDrawing::ringRed;
 const QColor white(255, 255, 255);
 
 constexpr int jpegQuality = 92;
@@ -29,59 +32,7 @@ QPen symbolPen(const QColor &colour, qreal width)
     return QPen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
 }
 
-QLinearGradient faceGradient(const QRectF &area)
-{
-    QLinearGradient gradient(area.topLeft(), area.bottomLeft());
-    gradient.setColorAt(0, faceTop);
-    gradient.setColorAt(1, faceBottom);
-    return gradient;
-}
-
-// The ring is drawn inside the bounds, so the face covers exactly the given ellipse.
-void drawRoundButtonFace(QPainter &painter, const QRectF &bounds)
-{
-    constexpr qreal ringWidth = 1.5;
-    const QRectF ring = bounds.adjusted(ringWidth / 2, ringWidth / 2, -ringWidth / 2, -ringWidth / 2);
-    painter.setPen(QPen(ringRed, ringWidth));
-    painter.setBrush(faceGradient(bounds));
-    painter.drawEllipse(ring);
-}
-
-// The outline the window is masked to: the panel united with the two title buttons.
-constexpr QRectF panel(5, 24, 555, 555);
-constexpr qreal panelCornerRadius = 10.5;
-constexpr QRectF minimiseCircle(481, 12, 34, 33);
-constexpr QRectF closeCircle(515, 12, 33, 34);
-
-void drawBackground(QPainter &painter)
-{
-    constexpr qreal rimWidth = 3;
-    // The rim bleeds a pixel past the outline, so the hard-edged mask never cuts into a
-    // half-blended pixel and the window edge stays cleanly red.
-    constexpr qreal bleed = 1;
-
-    painter.fillRect(QRectF(0, 0, 570, 580), cream);
-
-    QPainterPath outline;
-    outline.addRoundedRect(panel, panelCornerRadius, panelCornerRadius);
-    outline.addEllipse(minimiseCircle);
-    outline.addEllipse(closeCircle);
-    outline = outline.simplified();
-    QPainterPathStroker widen;
-    widen.setWidth(2 * bleed);
-    widen.setJoinStyle(Qt::RoundJoin);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(red);
-    painter.drawPath(outline.united(widen.createStroke(outline)));
-
-    const qreal innerRadius = panelCornerRadius - rimWidth;
-    painter.setBrush(cream);
-    painter.drawRoundedRect(panel.adjusted(rimWidth, rimWidth, -rimWidth, -rimWidth), innerRadius,
-                            innerRadius);
-
-    drawRoundButtonFace(painter, minimiseCircle);
-    drawRoundButtonFace(painter, closeCircle);
-}
+constexpr qreal panelCornerRadius = velmix::SkinDrawing::PanelCornerRadius;
 
 constexpr QRectF titleButtonCircle(2, 1, 35, 35);
 
@@ -273,7 +224,7 @@ struct Picture {
 };
 
 const Picture pictures[] = {
-    {"background", {570, 580}, drawBackground},
+    {"background", velmix::SkinDrawing::BackgroundSize, [](QPainter &painter) { drawBackground(painter); }},
     {"close", {40, 40}, drawClose},
     {"minimise", {40, 40}, drawMinimise},
     {"help", {84, 39}, drawHelp},

@@ -8,6 +8,7 @@
 #include "SampleMedia.h"
 
 #include "VelmixWindow.h"
+#include "WindowLayout.h"
 #include "apply/JournaledRename.h"
 #include "apply/RenameExecutor.h"
 #include "listing/FolderListing.h"
@@ -23,6 +24,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QKeyEvent>
@@ -586,6 +588,50 @@ double applyStallMs(const QString &folder)
     return ms;
 }
 
+// The longest time the window's event loop does not turn while the window is resized out
+// by 600 × 400 pixels and back in 40 steps, as a window manager's drag does, with every file
+// of the folder in the grid; each step's layout and painting run in the loop.
+double resizeWorstMs(const QString &folder, qsizetype files)
+{
+    BenchWindow bench(folder);
+    VelmixWindow &window = bench.window;
+    if (window.core().table().fileCount() != files) {
+        std::fprintf(stderr, "resize: the grid holds %lld rows\n", qlonglong(window.core().table().fileCount()));
+        return -1;
+    }
+    constexpr int Steps = 40;
+    QElapsedTimer clock;
+    qint64 last = 0;
+    qint64 longest = 0;
+    QEventLoop loop;
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    tick.setInterval(1);
+    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        longest = std::max(longest, now - last);
+        last = now;
+    });
+    int step = 0;
+    QTimer drag;
+    drag.setInterval(15);
+    QObject::connect(&drag, &QTimer::timeout, &loop, [&] {
+        const int out = ++step <= Steps / 2 ? step : Steps - step;
+        window.resize(WindowLayout::WindowSize + QSize(out * 30, out * 20));
+        if (step == Steps)
+            QTimer::singleShot(50, &loop, &QEventLoop::quit); // the last step's painting too
+    });
+    clock.start();
+    tick.start();
+    drag.start();
+    loop.exec();
+    if (window.size() != WindowLayout::WindowSize) {
+        std::fprintf(stderr, "resize: the window did not come back to its size\n");
+        return -1;
+    }
+    return double(longest) / 1e6;
+}
+
 // The longest stall of the window's event loop while the Reset button reads the folder again.
 double listStallMs(const QString &folder, qsizetype files)
 {
@@ -744,6 +790,7 @@ int main(int argc, char **argv)
         report("list_1m_floor_ratio", times.ours / times.floor, "");
         report("window_1m_ms", windowMs(folder.path(), 1000000), "ms");
         report("list_stall_1m_ms", listStallMs(folder.path(), 1000000), "ms");
+        report("resize_1m_worst_ms", resizeWorstMs(folder.path(), 1000000), "ms");
         report("preview_1m_ms", previewMs(folder.path(), busy), "ms");
         BenchFolder empty(root.filePath(QStringLiteral("empty")), 0);
         const long full = childPeakKb(folder.path());

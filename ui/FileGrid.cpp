@@ -56,11 +56,33 @@ void FileGrid::splitColumnsEvenly()
         if (section == 0 && !m_splitting)
             m_evenSplit = false; // the user's width stays
     });
-    keepEvenSplit();
+    followWidth();
 }
 
-void FileGrid::keepEvenSplit()
+int FileGrid::firstColumnWidthKept() const
 {
+    return m_evenSplit ? 0 : columnWidth(0);
+}
+
+void FileGrid::keepFirstColumnWidth(int width)
+{
+    if (width <= 0)
+        return;
+    m_evenSplit = false;
+    m_keptWidth = width;
+    if (isVisible())
+        followWidth();
+}
+
+void FileGrid::followWidth()
+{
+    if (m_keptWidth > 0) {
+        // The stretched second column never narrows below the header's default size.
+        const int least = horizontalHeader()->minimumSectionSize();
+        const int most = viewport()->width() - horizontalHeader()->defaultSectionSize();
+        setColumnWidth(0, std::clamp(m_keptWidth, least, std::max(least, most)));
+        m_keptWidth = 0;
+    }
     if (!m_evenSplit)
         return;
     m_splitting = true;
@@ -171,7 +193,7 @@ void FileGrid::mouseMoveEvent(QMouseEvent *event)
 bool FileGrid::viewportEvent(QEvent *event)
 {
     if (event->type() == QEvent::Resize)
-        keepEvenSplit();
+        followWidth();
     // The tooltip belongs to the grid as a whole, not to a cell.
     if (event->type() == QEvent::ToolTip) {
         const auto *help = static_cast<QHelpEvent *>(event);

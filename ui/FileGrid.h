@@ -21,6 +21,12 @@ public:
     // The two columns share the width evenly (the first takes an odd pixel) until the user
     // drags the border between their headers; the second then takes what the first leaves.
     void splitColumnsEvenly();
+    // The first column's width the user gave it, to keep between runs; 0 while the columns
+    // share the width evenly.
+    [[nodiscard]] int firstColumnWidthKept() const;
+    // Gives the first column a width kept from an earlier run (0: none), once the grid
+    // has its width, never so wide that the second column leaves the grid.
+    void keepFirstColumnWidth(int width);
     // Tells screen readers how many rows are marked, which they cannot find among
     // thousands of rows themselves.
     void showMarkedRows(int count);
@@ -44,9 +50,12 @@ private:
 
     [[nodiscard]] QString tipOf(const QModelIndex &index) const;
 
-    void keepEvenSplit();
+    // On a resize: the kept width is given once; an even split stays even. Nothing is
+    // measured row by row, so a resize costs the same for any number of rows.
+    void followWidth();
 
     bool m_evenSplit = false;
+    int m_keptWidth = 0; // to give the first column at the next resize
     bool m_splitting = false; // the grid itself sets the width, not the user
     bool m_noFiles = false;
     bool m_tipPending = false;

@@ -192,11 +192,30 @@ void RulesPanel::continueTabOrder(QWidget *last)
 
 RulesPanel::Opening RulesPanel::opening(const QRect &window, const QRect &available)
 {
-    if (available.width() < OpenWindowSize.width())
+    const int width = window.width() + BesideWidth;
+    if (available.width() < width)
         return {window.topLeft(), false};
     // Left only as far as the panel needs, never past the screen's left edge.
-    const int x = std::max(available.left(), std::min(window.left(), available.right() + 1 - OpenWindowSize.width()));
+    const int x = std::max(available.left(), std::min(window.left(), available.right() + 1 - width));
     return {{x, window.top()}, true};
+}
+
+QRegion RulesPanel::shownOutline() const
+{
+    return isHidden() ? QRegion() : outline().translated(pos() - Place.topLeft());
+}
+
+int RulesPanel::besideWidth() const
+{
+    return !isHidden() && m_beside ? BesideWidth : 0;
+}
+
+void RulesPanel::followWindow(QSize growth)
+{
+    m_growth = growth;
+    m_button->setGeometry(ButtonPlace.translated(growth.width(), growth.height()));
+    if (m_beside)
+        move(Place.topLeft() + QPoint(growth.width(), 0));
 }
 
 void RulesPanel::ImgRules_Click()
@@ -205,17 +224,19 @@ void RulesPanel::ImgRules_Click()
     if (!open && isAncestorOf(QApplication::focusWidget()))
         m_button->setFocus();
     QWidget *window = parentWidget();
-    const Opening opened = opening(window->geometry(), window->screen()->availableGeometry());
-    const bool beside = !open || opened.beside;
-    move(beside ? Place.topLeft() : OverPlace);
+    const QSize skin = window->size() - QSize(besideWidth(), 0);
+    const Opening opened = opening(QRect(window->pos(), skin), window->screen()->availableGeometry());
+    m_beside = !open || opened.beside;
+    move(m_beside ? Place.topLeft() + QPoint(m_growth.width(), 0) : OverPlace);
     setVisible(open);
     raise();
     m_button->raise(); // over the panel where it lies over the window
-    window->setFixedSize(open && beside ? OpenWindowSize : WindowLayout::WindowSize);
-    if (open && beside && opened.windowPos != window->pos())
+    const QSize beside(besideWidth(), 0);
+    window->setMinimumSize(WindowLayout::WindowSize + beside);
+    window->resize(skin + beside);
+    if (open && m_beside && opened.windowPos != window->pos())
         window->move(opened.windowPos);
-    const QRegion panel = outline().translated(pos() - Place.topLeft());
-    window->setMask(open ? WindowOutline::mainWindow() + panel : WindowOutline::mainWindow());
+    Q_EMIT shapeChanged();
     m_button->setPicture(Skin::picture(open ? u"fewerrules"_s : u"morerules"_s, ButtonPlace.size()));
     if (open) {
         m_ui.TxtFind->setFocus(); // the first rule, ready to type

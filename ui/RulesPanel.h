@@ -2,6 +2,7 @@
 
 #include "rules/NameRules.h"
 #include "sets/RuleSet.h"
+#include "WindowLayout.h"
 
 #include <QPixmap>
 #include <QRegion>
@@ -37,7 +38,8 @@ struct RulesPanelControls
 
 // The second skinned panel beside the window, with the rules that run after the naming
 // options. Closed, the window is exactly as it always was; ImgRules opens it, the window
-// then growing by the panel. Every change of a control hands the core the rules the
+// then growing by the panel, which stands beside the window's right edge however wide
+// the window is. Every change of a control hands the core the rules the
 // panel shows, which rebuilds the preview at once; redraws show the core's rules again.
 class RulesPanel : public QWidget
 {
@@ -46,12 +48,15 @@ class RulesPanel : public QWidget
 public:
     static constexpr QRect Place{566, 24, 300, 555}; // in the window's pixels
     static constexpr QSize OpenWindowSize{872, 594};
+    // How much wider the window is while the panel stands beside it.
+    static constexpr int BesideWidth = OpenWindowSize.width() - WindowLayout::WindowSize.width();
     // On a screen too narrow for the window and the panel side by side, the panel lies
     // here, over the window's left side.
     static constexpr QPoint OverPlace{5, 24};
 
-    // Where the window stands once the panel opens, so that both stay within the screen's
-    // available area, and whether the panel fits beside it (else it lies over it).
+    // Where the window (`window`: without the panel) stands once the panel opens, so that
+    // both stay within the screen's available area, and whether the panel fits beside it
+    // (else it lies over it).
     struct Opening
     {
         QPoint windowPos;
@@ -64,6 +69,12 @@ public:
 
     // The panel's own outline, to unite with the window's while it is open.
     [[nodiscard]] static QRegion outline();
+    // The outline where the panel stands now; empty while it is closed.
+    [[nodiscard]] QRegion shownOutline() const;
+    // What the panel adds to the window's width: BesideWidth while it stands beside it.
+    [[nodiscard]] int besideWidth() const;
+    // Keeps the panel beside, and its button below, a window grown by `growth`.
+    void followWindow(QSize growth);
     // The panel's controls join the window's tab order after `last`, the button first.
     void continueTabOrder(QWidget *last);
     // Shows the core's rules and the find text's error.
@@ -80,6 +91,8 @@ public:
 Q_SIGNALS:
     // A set picked in the list, read whole: the window fills every setting from it.
     void ruleSetPicked(const velmix::RuleSet &set);
+    // The panel opened or closed: the window's outline changes.
+    void shapeChanged();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -100,6 +113,8 @@ private:
     RuleSetStore *m_sets = nullptr;
     MessageBox *m_messages = nullptr;
     QSet<QString> m_toldSkipped;
+    QSize m_growth; // the window's, past its designed size
+    bool m_beside = true;
 };
 
 } // namespace velmix

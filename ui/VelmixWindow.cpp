@@ -19,9 +19,12 @@
 #include "RulesPanel.h"
 #include "sets/RuleSetStore.h"
 #include "Skin.h"
+#include "SkinDrawing.h"
 #include "WindowDragger.h"
 #include "WindowLayout.h"
 #include "WindowOutline.h"
+#include "WindowResizer.h"
+#include "WindowSizeStore.h"
 #include "program/ProgramTitle.h"
 
 #include <QCloseEvent>
@@ -30,6 +33,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
+#include <QScreen>
 #include <QShortcut>
 #include <QSignalBlocker>
 
@@ -37,20 +41,21 @@ namespace velmix {
 
 VelmixWindow::VelmixWindow(DriveList &driveList, FileMover &fileMover, const QString &startFolder,
                            MessageBox *messageBox, StateFolder *stateFolder, FileIdentities *fileIdentities,
-                           RuleSetStore *ruleSets, QWidget *parent)
+                           RuleSetStore *ruleSets, WindowSizeStore *sizes, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
     , m_ownMessageBox(this)
     , m_workDisplay(this)
     , m_messages(messageBox ? *messageBox : m_ownMessageBox)
     , m_core({m_busyPointer, m_messages, driveList, fileMover, m_workDisplay, stateFolder, fileIdentities}, startFolder)
     , m_model(m_core.table())
-    , m_background(Skin::picture(QStringLiteral("background"), {570, 580}))
+    , m_background(Skin::picture(QStringLiteral("background"), SkinDrawing::BackgroundSize))
     , m_ruleSets(ruleSets)
+    , m_sizes(sizes)
 {
     setObjectName(QStringLiteral("frmVelmix"));
     setWindowTitle(ProgramTitle);
     setWindowIcon(Skin::windowIcon());
-    setFixedSize(WindowLayout::WindowSize);
+    setMinimumSize(WindowLayout::WindowSize);
     // Nothing outside the outline is drawn, also where a window system takes the mask
     // for input only.
     setAttribute(Qt::WA_TranslucentBackground);
@@ -71,6 +76,7 @@ VelmixWindow::VelmixWindow(DriveList &driveList, FileMover &fileMover, const QSt
     m_rulesPanel->setRuleSets(ruleSets, m_messages);
     connect(m_rulesPanel, &RulesPanel::ruleSetPicked, this,
             [this](const RuleSet &set) { runFlow([&] { set.applyTo(m_core.preview()); }); });
+    connect(m_rulesPanel, &RulesPanel::shapeChanged, this, &VelmixWindow::ShapeMainWindow);
 
     m_ui.FlexGrid1->setModel(&m_model);
     connect(&m_model, &FileGridModel::markedRowsChanged, m_ui.FlexGrid1, &FileGrid::showMarkedRows);
@@ -78,10 +84,16 @@ VelmixWindow::VelmixWindow(DriveList &driveList, FileMover &fileMover, const QSt
     connect(m_ui.FlexGrid1, &QWidget::customContextMenuRequested, this, &VelmixWindow::FlexGrid1_ContextMenu);
     m_core.preview().setObserver(&m_model);
     new WindowDragger(this);
+    // After the dragger, so it sees a press on the edges first.
+    new WindowResizer(this, [this] {
+        const QSize grown = growth();
+        return SkinDrawing::Panel.toRect().adjusted(0, 0, grown.width(), grown.height());
+    });
     // Queued: a drop from another program ends before the folder is read.
     connect(new FolderDrop(this), &FolderDrop::dropped, this, &VelmixWindow::Form_DragDrop, Qt::QueuedConnection);
     connectControls();
     Form_Load();
+    restoreShape();
     m_ui.Dir1->setFocus(); // where the work starts
     // Once the window shows, so that the repair's box stands over it.
     QMetaObject::invokeMethod(this, [this] { runFlow([&] { m_core.repairUnfinishedBatches(); }, Status::Summary); },
@@ -101,9 +113,28 @@ void VelmixWindow::Form_Load()
     redraw();
 }
 
+// A kept size below the designed one grows to it; one larger than the screen's
+// available area shrinks to that.
+void VelmixWindow::restoreShape()
+{
+    if (!m_sizes)
+        return;
+    const WindowSizeStore::Shape shape = m_sizes->load();
+    if (shape.size.isValid()) {
+        const QSize room = screen()->availableGeometry().size();
+        resize(shape.size.boundedTo(room).expandedTo(WindowLayout::WindowSize));
+    }
+    m_ui.FlexGrid1->keepFirstColumnWidth(shape.firstColumn);
+}
+
+QSize VelmixWindow::growth() const
+{
+    return (size() - QSize(m_rulesPanel->besideWidth(), 0) - WindowLayout::WindowSize).expandedTo(QSize(0, 0));
+}
+
 void VelmixWindow::ShapeMainWindow()
 {
-    setMask(WindowOutline::mainWindow());
+    setMask(WindowOutline::mainWindow(growth()) + m_rulesPanel->shownOutline());
 }
 
 void VelmixWindow::ShapeRoundButton(QWidget *button)
@@ -111,10 +142,25 @@ void VelmixWindow::ShapeRoundButton(QWidget *button)
     button->setMask(WindowOutline::roundButton());
 }
 
+// At the designed size the skin's picture, pixel for pixel; grown, the same skin drawn
+// for the size.
 void VelmixWindow::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.drawPixmap(0, 0, m_background);
+    const QSize grown = growth();
+    if (grown.isNull())
+        painter.drawPixmap(0, 0, m_background);
+    else
+        SkinDrawing::drawBackground(painter, grown);
+}
+
+void VelmixWindow::resizeEvent(QResizeEvent *event)
+{
+    const QSize grown = growth();
+    WindowLayout::follow(this, grown);
+    m_rulesPanel->followWindow(grown);
+    ShapeMainWindow();
+    QWidget::resizeEvent(event);
 }
 
 void VelmixWindow::closeEvent(QCloseEvent *event)
@@ -125,6 +171,12 @@ void VelmixWindow::closeEvent(QCloseEvent *event)
         m_closeAfterFlow = true;
         event->ignore();
         return;
+    }
+    if (m_sizes) {
+        // A maximised window keeps the size it returns to.
+        const QSize size = isMaximized() ? normalGeometry().size() - QSize(m_rulesPanel->besideWidth(), 0)
+                                         : WindowLayout::WindowSize + growth();
+        m_sizes->save({size, m_ui.FlexGrid1->firstColumnWidthKept()});
     }
     QWidget::closeEvent(event);
 }

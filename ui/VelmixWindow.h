@@ -18,6 +18,7 @@ namespace velmix {
 
 class RuleSetStore;
 class RulesPanel;
+class WindowSizeStore;
 
 // frmVelmix, the program's one window: the skinned, shaped view over the core. Each
 // handler forwards one event to the core and then redraws every control from its state.
@@ -28,25 +29,32 @@ class VelmixWindow : public QWidget
 public:
     // Without a message box of its own the window shows the core's messages itself; with
     // a state folder and file identities the batches are journaled (see RenamerCore); with
-    // a store of rule sets the rules panel lists them and every apply keeps the last one.
+    // a store of rule sets the rules panel lists them and every apply keeps the last one;
+    // with a store of sizes the window starts at the size and columns it closed with.
     VelmixWindow(DriveList &driveList, FileMover &fileMover, const QString &startFolder,
                  MessageBox *messageBox = nullptr, StateFolder *stateFolder = nullptr,
                  FileIdentities *fileIdentities = nullptr, RuleSetStore *ruleSets = nullptr,
-                 QWidget *parent = nullptr);
+                 WindowSizeStore *sizes = nullptr, QWidget *parent = nullptr);
 
     [[nodiscard]] const RenamerCore &core() const { return m_core; }
 
     // The status line's answer to Ctrl+Z with no apply left to take back.
     static inline const QString NothingToUndo = QStringLiteral("Нечего возвращать");
 
+    // How far the window (without the rules panel beside it) is grown past its designed size.
+    [[nodiscard]] QSize growth() const;
+
 protected:
     void paintEvent(QPaintEvent *event) override;
+    // The grid takes the growth; the controls below and right of it follow their edges.
+    void resizeEvent(QResizeEvent *event) override;
     // Closing during long work cancels it first; the window closes once the work and
     // what follows it (the re-read, the reports) are over.
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void Form_Load();
+    void restoreShape();
     void ShapeMainWindow();
     static void ShapeRoundButton(QWidget *button);
     void connectControls();
@@ -93,6 +101,7 @@ private:
     WindowControls m_ui{};
     RulesPanel *m_rulesPanel = nullptr;
     RuleSetStore *m_ruleSets;
+    WindowSizeStore *m_sizes;
     int m_flowDepth = 0;
     bool m_undoAvailable = false; // as the core last told
     bool m_closeAfterFlow = false;

@@ -215,12 +215,67 @@ const QList<ControlSpec> &controls()
     return layout;
 }
 
-QRect placeOf(const QString &name)
+namespace {
+
+const ControlSpec *entryOf(const QString &name)
 {
     for (const ControlSpec &entry : controls())
         if (entry.name == name)
-            return entry.place;
-    return {};
+            return &entry;
+    return nullptr;
+}
+
+} // namespace
+
+Anchor anchorOf(const ControlSpec &entry)
+{
+    // A frame's controls go where their frame goes; the grid grows with its frame.
+    static const QHash<QString, Anchor> anchors = {
+        {u"FraFile"_s, Anchor::Grows},       {u"FlexGrid1"_s, Anchor::Grows},   {u"FraFormat"_s, Anchor::Down},
+        {u"ImgHelp"_s, Anchor::DownRight},   {u"ImgChancel"_s, Anchor::DownRight},
+        {u"ImgApply"_s, Anchor::DownRight},  {u"PicMini"_s, Anchor::Right},     {u"PicClose"_s, Anchor::Right},
+        {u"LblStatus"_s, Anchor::Wider},
+    };
+    return anchors.value(entry.name, anchors.value(entry.parent, Anchor::Stays));
+}
+
+QRect placeOf(const ControlSpec &entry, QSize growth)
+{
+    const int dw = growth.width(), dh = growth.height();
+    switch (anchorOf(entry)) {
+    case Anchor::Stays:
+        return entry.place;
+    case Anchor::Down:
+        return entry.place.translated(0, dh);
+    case Anchor::DownRight:
+        return entry.place.translated(dw, dh);
+    case Anchor::Right:
+        return entry.place.translated(dw, 0);
+    case Anchor::Wider:
+        return entry.place.adjusted(0, 0, dw, 0);
+    case Anchor::Grows:
+        return entry.place.adjusted(0, 0, dw, dh);
+    }
+    Q_UNREACHABLE();
+    return entry.place;
+}
+
+void follow(QWidget *window, QSize growth)
+{
+    for (const ControlSpec &entry : controls()) {
+        if (anchorOf(entry) == Anchor::Stays)
+            continue;
+        const ControlSpec *parent = entryOf(entry.parent);
+        const QPoint origin = parent ? placeOf(*parent, growth).topLeft() : QPoint();
+        if (auto *control = window->findChild<QWidget *>(entry.name))
+            control->setGeometry(placeOf(entry, growth).translated(-origin));
+    }
+}
+
+QRect placeOf(const QString &name)
+{
+    const ControlSpec *entry = entryOf(name);
+    return entry ? entry->place : QRect();
 }
 
 Built buildControls(QWidget *surface, const QList<ControlSpec> &entries)

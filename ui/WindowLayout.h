@@ -81,7 +81,16 @@ struct WindowControls
 
 namespace WindowLayout {
 
-inline constexpr QSize WindowSize(601, 594);
+inline constexpr QSize WindowSize(601, 594); // the designed size, the smallest
+
+// How a control follows a window grown past its designed size: the grid takes all the
+// growth, what lies below it goes down and what lies right of it goes right with the edge.
+enum class Anchor { Stays, Down, DownRight, Right, Wider, Grows };
+[[nodiscard]] Anchor anchorOf(const ControlSpec &entry);
+// The control's place in window pixels in a window grown by `growth`.
+[[nodiscard]] QRect placeOf(const ControlSpec &entry, QSize growth);
+// Moves and sizes the controls that follow the growth; the others never move.
+void follow(QWidget *window, QSize growth);
 
 // Every control in the order the layout defines them; parents come before children.
 [[nodiscard]] const QList<ControlSpec> &controls();

@@ -63,11 +63,12 @@ QRegion roundedRect(const QRect &box, int cornerWidth, int cornerHeight)
     return region;
 }
 
-QRegion mainWindow()
+QRegion mainWindow(QSize growth)
 {
-    return roundedRect(QRect(QPoint(5, 24), QPoint(559, 578)), 21, 21)
-        + ellipse(QRect(QPoint(481, 12), QPoint(514, 44)))
-        + ellipse(QRect(QPoint(515, 12), QPoint(547, 45)));
+    const int right = growth.width();
+    return roundedRect(QRect(QPoint(5, 24), QPoint(559, 578) + QPoint(right, growth.height())), 21, 21)
+        + ellipse(QRect(QPoint(481, 12), QPoint(514, 44)).translated(right, 0))
+        + ellipse(QRect(QPoint(515, 12), QPoint(547, 45)).translated(right, 0));
 }
 
 QRegion roundButton()

@@ -2,6 +2,7 @@
 
 #include <QRect>
 #include <QRegion>
+#include <QSize>
 
 namespace velmix {
 
@@ -14,8 +15,9 @@ namespace WindowOutline {
 [[nodiscard]] QRegion ellipse(const QRect &box);
 [[nodiscard]] QRegion roundedRect(const QRect &box, int cornerWidth, int cornerHeight);
 
-// The skin's rounded panel united with the circles of the minimise and close buttons.
-[[nodiscard]] QRegion mainWindow();
+// The skin's rounded panel united with the circles of the minimise and close buttons, at
+// the designed size grown by `growth`; the circles stay at the right edge.
+[[nodiscard]] QRegion mainWindow(QSize growth = QSize(0, 0));
 // The circle of a 40 x 40 round title button.
 [[nodiscard]] QRegion roundButton();
 

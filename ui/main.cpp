@@ -1,6 +1,7 @@
 #include "CommandLineRun.h"
 #include "CliCommand.h"
 #include "VelmixWindow.h"
+#include "WindowSizeStore.h"
 #include "listing/CurrentFolder.h"
 #include "posix/MountDriveList.h"
 #include "posix/PosixFileIdentities.h"
@@ -43,7 +44,8 @@ int main(int argc, char *argv[])
     velmix::PosixStateFolder state;
     velmix::PosixFileIdentities identities;
     velmix::RuleSetStore ruleSets;
-    velmix::VelmixWindow window(drives, mover, start.folder, nullptr, &state, &identities, &ruleSets);
+    velmix::WindowSizeStore sizes;
+    velmix::VelmixWindow window(drives, mover, start.folder, nullptr, &state, &identities, &ruleSets, &sizes);
     window.show();
     return app.exec();
 }

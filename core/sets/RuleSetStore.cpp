@@ -1,6 +1,7 @@
 #include "sets/RuleSetStore.h"
 
 #include "preview/NameFields.h"
+#include "program/ConfigFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -146,10 +147,7 @@ RuleSetStore::RuleSetStore(QString folder)
 
 QString RuleSetStore::defaultFolder()
 {
-    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (!QDir::isAbsolutePath(base))
-        base = QDir::homePath() + u"/.config"_s;
-    return base + u"/velmix/sets"_s;
+    return configFolder() + u"/sets"_s;
 }
 
 QString RuleSetStore::pathOf(const QString &name) const

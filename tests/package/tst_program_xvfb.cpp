@@ -64,15 +64,15 @@ private Q_SLOTS:
             QVERIFY(file.open(QIODevice::ReadWrite));
             QVERIFY(file.setFileTime(QDateTime(QDate(2025, 3, 4), QTime(9, 0)), QFileDevice::FileModificationTime));
         }
-        QVERIFY(m_x.start("1800x1300")); // room for the rules panel at ratio 2
+        QVERIFY(m_x.start("1800x1400")); // room for the rules panel, and a grown window, at ratio 2
         // Started elsewhere with the folder named, as "Open with" does.
         QVERIFY(m_x.launch(VELMIX_PROGRAM, m_elsewhere.path(), {}, {m_folder.path()}));
 
         const auto found = m_x.run("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Velmix V2.0.1"});
         QVERIFY(found);
-        const QString window = found->split('\n', Qt::SkipEmptyParts).value(0);
-        QVERIFY(!window.isEmpty());
-        m_window = m_x.geometry(window);
+        m_windowId = found->split('\n', Qt::SkipEmptyParts).value(0);
+        QVERIFY(!m_windowId.isEmpty());
+        m_window = m_x.geometry(m_windowId);
         QVERIFY(m_window.isValid());
 
         // The window draws itself; wait until the skin shows on the bare panel.
@@ -88,16 +88,35 @@ private Q_SLOTS:
     }
 
     // Every device pixel of the window: outside the outline the white desktop shows; each
-    // pixel on the outline's edge shows the skin's red rim.
+    // pixel on the outline's edge shows the skin's red rim. Grown, the skin drawn for the
+    // size fits the outline of that size as the picture fits the designed one.
+    void outlineFitsTheSkin_data()
+    {
+        QTest::addColumn<QSize>("growth");
+        QTest::newRow("designed") << QSize(0, 0);
+        QTest::newRow("grown") << QSize(130, 40);
+    }
     void outlineFitsTheSkin()
     {
-        const QRegion outline = velmix::WindowOutline::mainWindow();
+        QFETCH(QSize, growth);
+        QImage shot = m_shot;
+        QRect window = m_window;
+        if (!growth.isNull()) {
+            const QSize size = (velmix::WindowLayout::WindowSize + growth) * m_ratio;
+            QVERIFY(m_x.run("xdotool", {"windowsize", m_windowId, QString::number(size.width()),
+                                        QString::number(size.height())}));
+            QTRY_COMPARE_WITH_TIMEOUT(m_x.geometry(m_windowId).size(), size, 10000);
+            window = m_x.geometry(m_windowId);
+            const QPoint bottom = window.topLeft() + QPoint(300, 578 + growth.height()) * m_ratio;
+            QTRY_VERIFY_WITH_TIMEOUT(isRimRed((shot = m_x.screen()).pixelColor(bottom)), 10000);
+        }
+        const QRegion outline = velmix::WindowOutline::mainWindow(growth);
         int desktopChecked = 0;
         int rimChecked = 0;
-        for (int y = 0; y < m_window.height(); ++y) {
-            for (int x = 0; x < m_window.width(); ++x) {
+        for (int y = 0; y < window.height(); ++y) {
+            for (int x = 0; x < window.width(); ++x) {
                 const QPoint logical(x / m_ratio, y / m_ratio);
-                const QColor shown = m_shot.pixelColor(m_window.topLeft() + QPoint(x, y));
+                const QColor shown = shot.pixelColor(window.topLeft() + QPoint(x, y));
                 const QString where = QString("device pixel %1,%2 shows %3").arg(x).arg(y).arg(shown.name());
                 if (!outline.contains(logical)) {
                     QVERIFY2(shown == QColor(Qt::white), qPrintable(where));
@@ -114,6 +133,14 @@ private Q_SLOTS:
         }
         QVERIFY(desktopChecked > 10000);
         QVERIFY(rimChecked > 2000 * m_ratio);
+        if (!growth.isNull()) { // the tests below work at the designed size
+            const QSize size = velmix::WindowLayout::WindowSize * m_ratio;
+            QVERIFY(m_x.run("xdotool", {"windowsize", m_windowId, QString::number(size.width()),
+                                        QString::number(size.height())}));
+            QTRY_COMPARE_WITH_TIMEOUT(m_x.geometry(m_windowId).size(), size, 10000);
+            QTRY_COMPARE_WITH_TIMEOUT(m_x.screen().pixelColor(m_window.topLeft() + QPoint(300, 578) * m_ratio),
+                                      m_shot.pixelColor(m_window.topLeft() + QPoint(300, 578) * m_ratio), 10000);
+        }
     }
 
     // Pixel for pixel the drawings made for the density; at ratio 2 the @2x ones, where the
@@ -249,6 +276,8 @@ private Q_SLOTS:
 
     // Under a window manager the window takes the keyboard at start, at the folder list:
     // a first Space leaves it on screen, and Tab leads on through the controls to apply.
+    // The window manager grows the window, the grid's frame with it; the next start comes
+    // back at that size.
     void keyboardAloneUnderAWindowManager()
     {
         if (m_ratio != 1)
@@ -260,9 +289,19 @@ private Q_SLOTS:
         if (!x.startWindowManager())
             QSKIP("openbox is not installed");
         QVERIFY(x.launch(VELMIX_PROGRAM, folder.path(), {}));
-        QVERIFY(x.run("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Velmix V2.0.1"}));
+        const auto found = x.run("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Velmix V2.0.1"});
+        QVERIFY(found);
+        const QString window = found->split('\n', Qt::SkipEmptyParts).value(0);
         QTRY_VERIFY_WITH_TIMEOUT(x.run("xdotool", {"getwindowfocus", "getwindowname"}).value_or("").startsWith("Velmix"),
                                  10000);
+        const QSize grown = velmix::WindowLayout::WindowSize + QSize(200, 100);
+        QVERIFY(x.run("xdotool", {"windowsize", window, QString::number(grown.width()), QString::number(grown.height())}));
+        QTRY_COMPARE_WITH_TIMEOUT(x.geometry(window).size(), grown, 10000);
+        // The grid's frame: its right side, red, 200 pixels further right; the grid where it was.
+        const QRect frame = velmix::WindowLayout::placeOf("FraFile");
+        const QPoint at = x.geometry(window).topLeft() + QPoint(frame.right(), 200);
+        QTRY_VERIFY_WITH_TIMEOUT(isRimRed(x.screen().pixelColor(at + QPoint(200, 0))), 10000);
+        QVERIFY(!isRimRed(x.screen().pixelColor(at)));
         // From the folder list: the mask, the grid, the base name; then past the numbering
         // and formatting controls, help and reset, to apply.
         QStringList keys{"space", "Tab", "Tab", "Tab", "ctrl+a", "x"};
@@ -271,6 +310,13 @@ private Q_SLOTS:
         keys << "space";
         QVERIFY(x.run("xdotool", QStringList{"key", "--delay", "80"} + keys));
         QTRY_COMPARE_WITH_TIMEOUT(folder.files(), QStringList({"x1.txt", "x2.txt"}), 10000);
+
+        QVERIFY(x.requestClose(window));
+        QTRY_VERIFY_WITH_TIMEOUT(x.programEnded(), 10000);
+        QVERIFY(x.launch(VELMIX_PROGRAM, folder.path(), {}));
+        const auto again = x.run("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Velmix V2.0.1"});
+        QVERIFY(again);
+        QTRY_COMPARE_WITH_TIMEOUT(x.geometry(again->split('\n', Qt::SkipEmptyParts).value(0)).size(), grown, 10000);
     }
 
 private:
@@ -278,6 +324,7 @@ private:
     velmix::test::TempFolder m_folder;
     velmix::test::TempFolder m_elsewhere;
     velmix::test::XvfbSession m_x;
+    QString m_windowId;
     QRect m_window;
     QImage m_shot;
 };

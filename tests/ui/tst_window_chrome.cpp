@@ -1,11 +1,16 @@
 #include "WindowFixture.h"
 
 #include "HelpPage.h"
+#include "WindowLayout.h"
+#include "WindowOutline.h"
+#include "WindowSizeStore.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QHeaderView>
 #include <QScrollBar>
+#include <QScreen>
+#include <QSettings>
 #include <QIcon>
 #include <QHelpEvent>
 #include <QMouseEvent>
@@ -170,6 +175,130 @@ private Q_SLOTS:
         QTest::mouseMove(target, at + QPoint(30, 30));
         QTest::mouseRelease(target, Qt::LeftButton, {}, at + QPoint(30, 30));
         QCOMPARE(f.window->pos(), start);
+    }
+
+    // The window grows by resize() (as a window manager does it) or by a drag of its skin's
+    // edges, here followed by the window itself as no window system takes the drag: the
+    // grid takes all the growth, what lies below and right of it follows, the rest stays;
+    // the designed size is the least. The grown skin keeps its rounded corners and rim.
+    void windowGrows_data()
+    {
+        QTest::addColumn<QPoint>("pressAt"); // none: resize() by `by`
+        QTest::addColumn<QPoint>("by");
+        QTest::addColumn<int>("arrows"); // the pointer's shape over the press point
+        QTest::addColumn<QSize>("growth");
+        QTest::addColumn<int>("movedLeft");
+        QTest::newRow("resized") << QPoint() << QPoint(200, 150) << -1 << QSize(200, 150) << 0;
+        QTest::newRow("below the least") << QPoint() << QPoint(-100, -1) << -1 << QSize(0, 0) << 0;
+        QTest::newRow("right edge") << QPoint(557, 300) << QPoint(120, 40) << int(Qt::SizeHorCursor) << QSize(120, 0) << 0;
+        QTest::newRow("bottom right corner") << QPoint(552, 573) << QPoint(80, 60) << int(Qt::SizeFDiagCursor)
+                                             << QSize(80, 60) << 0;
+        QTest::newRow("left edge") << QPoint(7, 300) << QPoint(-70, 9) << int(Qt::SizeHorCursor) << QSize(70, 0) << 70;
+        QTest::newRow("top edge, inward") << QPoint(300, 26) << QPoint(0, 50) << int(Qt::SizeVerCursor) << QSize(0, 0) << 0;
+        QTest::newRow("bare skin") << QPoint(300, 38) << QPoint(50, 50) << int(Qt::ArrowCursor) << QSize(0, 0) << -50;
+    }
+    void windowGrows()
+    {
+        QFETCH(QPoint, pressAt);
+        QFETCH(QPoint, by);
+        QFETCH(int, arrows);
+        QFETCH(QSize, growth);
+        QFETCH(int, movedLeft);
+        test::WindowFixture f;
+        QWidget *window = f.window.get();
+        const QPoint start = window->pos();
+        const auto placeOf = [&](const char *name) { return f.control(name)->mapTo(window, QPoint()); };
+        const QSize gridSize = f.grid()->size();
+        if (pressAt.isNull()) {
+            window->resize(window->size() + QSize(by.x(), by.y()));
+        } else {
+            const auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButtons held) {
+                QMouseEvent event(type, at, window->mapToGlobal(at), held ? Qt::LeftButton : Qt::NoButton, held, {});
+                QApplication::sendEvent(window, &event);
+            };
+            send(QEvent::MouseMove, pressAt, {});
+            QCOMPARE(int(window->cursor().shape()), arrows);
+            const QPoint global = window->mapToGlobal(pressAt);
+            send(QEvent::MouseButtonPress, pressAt, Qt::LeftButton);
+            send(QEvent::MouseMove, window->mapFromGlobal(global + by), Qt::LeftButton);
+            send(QEvent::MouseButtonRelease, window->mapFromGlobal(global + by), {});
+        }
+        QTRY_COMPARE(window->size(), WindowLayout::WindowSize + growth);
+        QCOMPARE(window->pos().x(), start.x() - movedLeft);
+        QCOMPARE(f.grid()->size(), gridSize + growth);
+        const QPoint right(growth.width(), 0), down(0, growth.height());
+        const std::pair<const char *, QPoint> moves[] = {{"ImgApply", right + down}, {"ImgRules", right + down},
+                                                         {"FraFormat", down}, {"PicClose", right}, {"Dir1", {}},
+                                                         {"TxtName", {}}, {"PicBig", down}};
+        for (const auto &[name, moved] : moves) {
+            const QRect designed = name == QLatin1String("ImgRules") ? QRect(228, 532, 52, 39) : WindowLayout::placeOf(name);
+            QCOMPARE(placeOf(name), designed.topLeft() + moved);
+        }
+
+        // The rounded outline and its red rim, drawn at the grown size.
+        const QRect panel(QPoint(5, 24), QPoint(559, 578) + right + down);
+        const QRegion outline = window->mask();
+        QCOMPARE(outline, WindowOutline::mainWindow(growth));
+        QVERIFY(!outline.contains(panel.bottomRight()) && !outline.contains(panel.topLeft()));
+        const QImage skin = window->grab().toImage();
+        const auto isRed = [&](QPoint at) {
+            const QColor shown = skin.pixelColor(at);
+            return outline.contains(at) && shown.red() > 150 && shown.green() < 60;
+        };
+        for (const QPoint &edge : {QPoint(panel.right(), 300), QPoint(300, panel.bottom()), QPoint(panel.left(), 300),
+                                   panel.bottomRight() - QPoint(4, 4)})
+            QVERIFY2(isRed(edge), qPrintable(QString("%1,%2").arg(edge.x()).arg(edge.y())));
+        const QColor inside = skin.pixelColor(panel.bottomRight() - QPoint(12, 12)); // the picture's cream at the least
+        QVERIFY(qAbs(inside.red() - 255) + qAbs(inside.green() - 243) + qAbs(inside.blue() - 195) <= 2);
+    }
+
+    // The size and the first column's width the window closed with come back at the next
+    // start, as far as the screen and the designed size allow; what cannot be read is left.
+    void sizeKeptBetweenRuns_data()
+    {
+        QTest::addColumn<QString>("kept"); // the file's size line; empty: the first run writes it
+        QTest::addColumn<QString>("keptColumn");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("column"); // 0: an even split
+        QTest::newRow("written by the first run") << QString() << QString() << QSize(700, 650) << 120;
+        QTest::newRow("below the least") << "300x200" << "1" << WindowLayout::WindowSize << 1;
+        QTest::newRow("larger than the screen") << "9000x7000" << "9000" << QSize(9000, 7000) << 9000;
+        QTest::newRow("not a size") << "wide" << "-3" << WindowLayout::WindowSize << 0;
+    }
+    void sizeKeptBetweenRuns()
+    {
+        QFETCH(QString, kept);
+        QFETCH(QString, keptColumn);
+        QFETCH(QSize, size);
+        QFETCH(int, column);
+        QTemporaryDir config;
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+        WindowSizeStore sizes;
+        QCOMPARE(sizes.defaultFile(), config.filePath("velmix/window.ini"));
+        test::WindowFixture f;
+        if (kept.isEmpty()) {
+            VelmixWindow first(f.drives, f.mover, f.folder.path(), &f.messages, nullptr, nullptr, nullptr, &sizes);
+            first.show();
+            first.resize(size);
+            first.findChild<QTableView *>("FlexGrid1")->horizontalHeader()->resizeSection(0, column);
+            QVERIFY(first.close());
+        } else {
+            QSettings file(sizes.defaultFile(), QSettings::IniFormat);
+            file.setValue("size", kept);
+            file.setValue("firstColumn", keptColumn);
+        }
+        VelmixWindow next(f.drives, f.mover, f.folder.path(), &f.messages, nullptr, nullptr, nullptr, &sizes);
+        next.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&next));
+        QCOMPARE(next.size(), size.boundedTo(next.screen()->availableGeometry().size()));
+        auto *grid = next.findChild<QTableView *>("FlexGrid1");
+        const QHeaderView *header = grid->horizontalHeader();
+        const int width = grid->viewport()->width();
+        QCOMPARE(grid->columnWidth(0), column == 0 ? (width + 1) / 2
+                                                   : std::clamp(column, header->minimumSectionSize(),
+                                                                width - header->defaultSectionSize()));
+        QCOMPARE(grid->columnWidth(0) + grid->columnWidth(1), width);
+        qunsetenv("XDG_CONFIG_HOME");
     }
 
     void minimise()

@@ -475,24 +475,28 @@ private Q_SLOTS:
     {
         QTest::addColumn<QRect>("available");
         QTest::addColumn<int>("windowX");
+        QTest::addColumn<int>("grown"); // the window's width past the designed one
         QTest::addColumn<int>("openedX");
         QTest::addColumn<bool>("beside");
         const QRect laptop(0, 0, 1366, 740);
-        QTest::newRow("room on the right") << laptop << 100 << 100 << true;
-        QTest::newRow("right half") << laptop << 900 << 1366 - 872 << true;
-        QTest::newRow("partly past the left edge") << laptop << -50 << 0 << true;
-        QTest::newRow("second screen, right edge") << QRect(1366, 0, 1280, 1024) << 2500 << 1366 + 1280 - 872 << true;
-        QTest::newRow("exactly wide enough") << QRect(0, 0, 872, 600) << 200 << 0 << true;
-        QTest::newRow("too narrow") << QRect(0, 0, 800, 600) << 150 << 150 << false;
+        QTest::newRow("room on the right") << laptop << 100 << 0 << 100 << true;
+        QTest::newRow("right half") << laptop << 900 << 0 << 1366 - 872 << true;
+        QTest::newRow("partly past the left edge") << laptop << -50 << 0 << 0 << true;
+        QTest::newRow("second screen, right edge") << QRect(1366, 0, 1280, 1024) << 2500 << 0 << 1366 + 1280 - 872 << true;
+        QTest::newRow("exactly wide enough") << QRect(0, 0, 872, 600) << 200 << 0 << 0 << true;
+        QTest::newRow("too narrow") << QRect(0, 0, 800, 600) << 150 << 0 << 150 << false;
+        QTest::newRow("grown window") << laptop << 300 << 400 << 1366 - 872 - 400 << true;
+        QTest::newRow("grown too wide for both") << laptop << 100 << 600 << 100 << false;
     }
     void panelStaysOnScreen()
     {
         QFETCH(QRect, available);
         QFETCH(int, windowX);
+        QFETCH(int, grown);
         QFETCH(int, openedX);
         QFETCH(bool, beside);
-        const RulesPanel::Opening opened =
-            RulesPanel::opening(QRect(QPoint(windowX, 30), WindowLayout::WindowSize), available);
+        const RulesPanel::Opening opened = RulesPanel::opening(
+            QRect(QPoint(windowX, 30), WindowLayout::WindowSize + QSize(grown, 0)), available);
         QCOMPARE(opened.beside, beside);
         QCOMPARE(opened.windowPos, QPoint(openedX, 30));
     }

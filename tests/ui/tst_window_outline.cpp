@@ -86,6 +86,23 @@ private Q_SLOTS:
         QCOMPARE(WindowOutline::roundButton().boundingRect(), QRect(QPoint(2, 1), QPoint(36, 35)));
     }
 
+    // Grown, the panel's corners keep their arcs and the title buttons' circles go with
+    // the right edge.
+    void grownWindowKeepsItsShape()
+    {
+        const QRegion grown = WindowOutline::mainWindow(QSize(100, 50));
+        QCOMPARE(grown.boundingRect(), QRect(QPoint(5, 12), QPoint(659, 628)));
+        for (const QPoint corner : {QPoint(5, 24), QPoint(659, 24), QPoint(5, 628), QPoint(659, 628)}) {
+            QVERIFY(!grown.contains(corner));
+            // On the diagonal the arc (radius 10.5) passes between the second and third pixel.
+            const QPoint inward(corner.x() < 300 ? 1 : -1, corner.y() < 300 ? 1 : -1);
+            QVERIFY(grown.contains(corner + inward * 3));
+            QVERIFY(!grown.contains(corner + inward * 2));
+        }
+        QCOMPARE(grown.intersected(QRect(400, 0, 400, 24)),
+                 WindowOutline::mainWindow().intersected(QRect(300, 0, 400, 24)).translated(100, 0));
+    }
+
     void ellipseIsSymmetric()
     {
         const QRegion circle = WindowOutline::ellipse(QRect(0, 0, 35, 35));
