@@ -18,7 +18,7 @@ SKIPPED = 77
 ON_BUS = "VELMIX_SCREEN_READER_BUS"
 
 
-def wait_for(what, probe, seconds=20):
+def wait_for(what, probe, seconds=45):
     """The probe's first true answer; fails the test when none comes in time."""
     end = time.monotonic() + seconds
     while time.monotonic() < end:
