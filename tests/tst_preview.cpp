@@ -115,6 +115,41 @@ private Q_SLOTS:
         QCOMPARE(session.newNames(), QStringList({"1.txt", "2.txt"}));
     }
 
+    // {n} puts the running number where it stands, as wide as chosen or as it says, with
+    // the start and step, and none at the end.
+    void numberWhereTyped_data()
+    {
+        QTest::addColumn<QString>("baseName");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("step");
+        QTest::addColumn<int>("widthIndex");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("the chosen width") << "Отпуск {n} море" << "1" << "1" << 2
+                                          << QStringList{"Отпуск 001 море.jpg", "Отпуск 002 море.txt"};
+        QTest::newRow("widths of its own, start and step") << "{n:4}-{n:1}" << "9" << "5" << 2
+                                                           << QStringList{"0009-9.jpg", "0014-14.txt"};
+        QTest::newRow("negative start") << "x{n:3}" << "-1" << "1" << 0 << QStringList{"x-01.jpg", "x000.txt"};
+        QTest::newRow("blanks inside the braces") << "{ n : 2 }" << "1" << "1" << 0 << QStringList{"01.jpg", "02.txt"};
+        QTest::newRow("from 10^15 a null, refused") << "{n}" << "1e15" << "1" << 0
+                                                    << QStringList{QString(QChar(0)) + ".jpg", QString(QChar(0)) + ".txt"};
+    }
+    void numberWhereTyped()
+    {
+        QFETCH(QString, baseName);
+        QFETCH(QString, start);
+        QFETCH(QString, step);
+        QFETCH(int, widthIndex);
+        QFETCH(QStringList, expected);
+        Session session({"a.jpg", "b.txt"});
+        session.preview.setStartText(start);
+        session.preview.setStepText(step);
+        session.preview.setDigitWidthIndex(widthIndex);
+        session.preview.setBaseName(baseName);
+        session.preview.baseNameKeyReleased();
+        QVERIFY(session.preview.isTicked(Toggle::Numbering));
+        QCOMPARE(session.newNames(), expected);
+    }
+
     void emptyFieldsReturnAsOne()
     {
         Session session;
@@ -231,6 +266,8 @@ private Q_SLOTS:
         QTest::newRow("tag fields, 53") << tags << tags;
         QTest::newRow("a field, then 250 more") << "{год}" + QString(250, u'y') << "{год}" + QString(195, u'y');
         QTest::newRow("an unknown field") << "{номер_тре}" + QString(60, u'y') << "{номер_тре}" + QString(39, u'y');
+        QTest::newRow("the number, then 250 more") << "{n}" + QString(250, u'y') << "{n}" + QString(197, u'y');
+        QTest::newRow("a bad width") << "{n:0}" + QString(60, u'y') << "{n:0}" + QString(45, u'y');
     }
     void baseNameLimit()
     {
