@@ -439,6 +439,9 @@ private Q_SLOTS:
         QLineEdit *name = f.textBox("TxtName");
         QVERIFY(name->toolTip().contains("{исполнитель}"));
         QVERIFY(name->toolTip().contains("Например: {дата} Отпуск"));
+        QVERIFY(name->toolTip().contains("{n:3} — из трёх цифр"));
+        QCOMPARE(f.textBox("TxtInsert")->toolTip(), name->toolTip()); // the inserted text takes fields too
+        QStringList offered;
         name->setFocus();
         name->selectAll();
         name->insert("Альбом ");
@@ -450,14 +453,17 @@ private Q_SLOTS:
                 if (action->menu() && action->text() == "Вставить поле")
                     fields = action->menu();
             QVERIFY(fields);
-            for (QAction *action : fields->actions())
+            for (QAction *action : fields->actions()) {
+                offered.append(action->text());
                 if (action->text() == "{год}")
                     action->trigger();
+            }
             menu->close();
         });
         Q_EMIT name->customContextMenuRequested(QPoint(5, 5));
         QTRY_VERIFY(fields);
         QCOMPARE(name->text(), "Альбом {год}");
+        QVERIFY(offered.contains("{n}") && offered.contains("{n:3}"));
         QVERIFY(f.pending());
         QVERIFY(f.cell(0, 1).startsWith("Альбом 20")); // the file's modification year
         const QString tags = "{исполнитель} - {название} - {альбом} - {номер_трека}";
