@@ -205,6 +205,7 @@ void PreviewSession::ToggleOption(Toggle toggle)
 {
     bool &ticked = flag(toggle);
     if (toggle == Toggle::Numbering) {
+        m_numberingByTyping = false; // the user's own choice from now on
         if (!ticked)
             ticked = true;
         else if (const NameFields fields(m_options.BaseName);
@@ -251,6 +252,7 @@ void PreviewSession::ResetOptions()
     m_options.Order = chosen.Order;
     m_ruleSteps = NameRuleSteps();
     m_handNames.clear();
+    m_numberingByTyping = false;
 }
 
 void PreviewSession::setHandName(qsizetype row, const QString &name)
@@ -281,6 +283,7 @@ void PreviewSession::setSettings(const NamingOptions &options, const NameRules &
         m_options.DigitWidthIndex = 0;
     if (typingTicksNumbering(m_options.BaseName))
         m_options.Numbering = true;
+    m_numberingByTyping = false;
     if (rules != m_ruleSteps.rules())
         m_ruleSteps.update(rules);
     RebuildNewNames();
@@ -309,8 +312,14 @@ void PreviewSession::setDigitWidthIndex(int index)
 
 void PreviewSession::baseNameKeyReleased()
 {
-    if (typingTicksNumbering(m_options.BaseName))
+    // Typed key by key, a name of tags alone passes through texts that tick numbering
+    // ("{и"): the tick typing made goes again once the tags alone stand; one clicked stays.
+    if (typingTicksNumbering(m_options.BaseName)) {
+        m_numberingByTyping = m_numberingByTyping || !m_options.Numbering;
         m_options.Numbering = true;
+    } else if (m_numberingByTyping && NameFields(m_options.BaseName).tagsAlone()) {
+        m_options.Numbering = m_numberingByTyping = false;
+    }
     RebuildNewNames();
 }
 

@@ -101,6 +101,7 @@ private:
     NameRuleSteps m_ruleSteps;
     HandNames m_handNames;
     bool m_namesPending = false;
+    bool m_numberingByTyping = false; // ticked by a key release, not by a click or a set
     TableObserver *m_observer = nullptr;
     FolderRules m_rules;
     NameColumn m_unlistedNames;
