@@ -105,7 +105,7 @@ const QList<Option> &options()
          [](C &, S) { return QString(); }},
         {u"mask"_s, u"МАСКА"_s, u"Какие файлы взять, например *.jpg;*.png (по умолчанию *.*)."_s,
          [](C &c, S v) { c.mask = v; return QString(); }},
-        {u"base"_s, u"ИМЯ"_s, u"Новое имя файлов, поля в фигурных скобках; «*» или «-» — свои имена. Включает нумерацию."_s,
+        {u"base"_s, u"ИМЯ"_s, u"Новое имя файлов, поля в фигурных скобках, {n} — номер; «*» или «-» — свои имена. Включает нумерацию, кроме имени из одних полей тегов."_s,
          [](C &c, S v) {
              if (const int limit = NameFields::limitOf(v); v.size() > limit)
                  return u"имя длиннее %1 знаков"_s.arg(limit);
@@ -168,7 +168,7 @@ const QList<Option> &options()
          [](C &c, S v) { return readDigits(v, 3, c.rules.position); }},
         {u"cut"_s, u"ЧИСЛО"_s, u"Сколько знаков вырезать (до 3 цифр)."_s,
          [](C &c, S v) { return readDigits(v, 3, c.rules.cutCount); }},
-        {u"insert"_s, u"ТЕКСТ"_s, u"Что вставить на место вырезанного."_s,
+        {u"insert"_s, u"ТЕКСТ"_s, u"Что вставить на место вырезанного; поля — как в имени."_s,
          [](C &c, S v) { c.rules.insertText = v; return QString(); }},
         {u"from-end"_s, {}, u"Считать позицию с конца имени."_s,
          [](C &c, S) { c.rules.positionFromEnd = true; return QString(); }},

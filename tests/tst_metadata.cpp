@@ -168,48 +168,88 @@ private Q_SLOTS:
         QCOMPARE(rowMetadata(tags, name, {}).source == DateSource::None, source == DateSource::ModificationTime);
     }
 
+    // Typing the base name ticks numbering unless it keeps the names or is made of tag
+    // fields alone; a click then unticks it, unless {n} holds the number.
     void fields_data()
     {
         QTest::addColumn<QString>("baseName");
-        QTest::addColumn<bool>("numbered");
+        QTest::addColumn<bool>("ticks");
+        QTest::addColumn<bool>("click");
         QTest::addColumn<QStringList>("newNames");
         QTest::addColumn<NameMark>("mark");
-        QTest::newRow("dash") << "-" << false << threeFiles << NameMark::None;
-        QTest::newRow("no braces") << "Отпуск" << true << QStringList{"Отпуск1.jpg", "Отпуск2.mp3", "Отпуск3.txt"}
+        QTest::newRow("dash") << "-" << false << false << threeFiles << NameMark::None;
+        QTest::newRow("no braces") << "Отпуск" << true << false << QStringList{"Отпуск1.jpg", "Отпуск2.mp3", "Отпуск3.txt"}
                                    << NameMark::None;
-        QTest::newRow("date") << "{дата} Отпуск " << true
+        QTest::newRow("date") << "{дата} Отпуск " << true << false
                               << QStringList{"2026-07-14 Отпуск 1.jpg", "2025-01-02 Отпуск 2.mp3", " Отпуск 3.txt"}
                               << NameMark::None;
-        QTest::newRow("time and parts") << "{время}_{год}{месяц}{день}" << false
+        QTest::newRow("time and parts") << "{время}_{год}{месяц}{день}" << true << true
                                         << QStringList{"15-30-12_20260714.jpg", "08-00-00_20250102.mp3", "_.txt"}
                                         << NameMark::None;
-        QTest::newRow("own format, never a colon") << "{дата:yyyyMMdd HH:mm}" << false
+        QTest::newRow("own format, never a colon") << "{дата:yyyyMMdd HH:mm}" << true << true
                                                    << QStringList{"20260714 15-30.jpg", "20250102 08-00.mp3", ".txt"}
                                                    << NameMark::None;
-        QTest::newRow("tags made safe") << "{исполнитель} - {название} {номер_трека} {Альбом}" << false
-                                        << QStringList{" -   .jpg", "AC-DC - Back- In Black 03 Альбом.mp3", " -   .txt"}
-                                        << NameMark::None;
-        QTest::newRow("unknown field as typed") << "{камера} {дата}" << false
+        QTest::newRow("tags alone made safe") << "{исполнитель} - {название} {номер_трека} {Альбом}" << false << false
+                                              << QStringList{" -   .jpg", "AC-DC - Back- In Black 03 Альбом.mp3", " -   .txt"}
+                                              << NameMark::None;
+        QTest::newRow("a tag and a word") << "{исполнитель} live" << true << true
+                                          << QStringList{" live.jpg", "AC-DC live.mp3", " live.txt"} << NameMark::None;
+        QTest::newRow("unknown field as typed") << "{камера} {дата}" << true << true
                                                 << QStringList{"{камера} 2026-07-14.jpg", "{камера} 2025-01-02.mp3",
                                                                "{камера} .txt"}
                                                 << NameMark::FieldAsTyped;
+        QTest::newRow("number where typed, held") << "Отпуск {n:3} {дата}" << true << true
+                                                  << QStringList{"Отпуск 001 2026-07-14.jpg", "Отпуск 002 2025-01-02.mp3",
+                                                                 "Отпуск 003 .txt"}
+                                                  << NameMark::None;
+        QTest::newRow("number and tags") << "{N}. {исполнитель}" << true << false
+                                         << QStringList{"1. .jpg", "2. AC-DC.mp3", "3. .txt"} << NameMark::None;
+        QTest::newRow("bad widths as typed, number at the end")
+            << "{год}{n:0}{n:abc}{n:99}" << true << false
+            << QStringList{"2026{n:0}{n:abc}{n:99}1.jpg", "2025{n:0}{n:abc}{n:99}2.mp3", "{n:0}{n:abc}{n:99}3.txt"}
+            << NameMark::FieldAsTyped;
     }
     void fields()
     {
         QFETCH(QString, baseName);
-        QFETCH(bool, numbered);
+        QFETCH(bool, ticks);
+        QFETCH(bool, click);
         QFETCH(QStringList, newNames);
         QFETCH(NameMark, mark);
         Session session(threeFiles);
         describeThreeFiles(session.source);
         session.typeBaseName(baseName);
-        if (!numbered && session.preview.isTicked(Toggle::Numbering))
+        QCOMPARE(session.preview.isTicked(Toggle::Numbering), ticks);
+        if (click)
             session.preview.ToggleOption(Toggle::Numbering);
-        QCOMPARE(session.preview.isTicked(Toggle::Numbering), numbered);
+        QCOMPARE(session.preview.isTicked(Toggle::Numbering), ticks && !(click && !baseName.contains(u"{n")));
         QCOMPARE(session.column(FileNameTable::NewName), newNames);
         QCOMPARE(session.preview.table().mark(0), mark);
         QCOMPARE(session.source.reads, baseName.contains(u'{') ? 3 : 0);
         QCOMPARE(session.preview.table().dateNote(0).isEmpty(), !baseName.contains(u'{'));
+        NamingOptions stored = session.preview.options(); // a rule set or the command line: the same tick
+        stored.Numbering = false;
+        session.preview.setSettings(stored, {});
+        QCOMPARE(session.preview.isTicked(Toggle::Numbering), ticks);
+    }
+
+    // The inserted text's fields take each row's tags and number; {n} there leaves the
+    // end without a number, and an unknown field marks the rows.
+    void insertedFields()
+    {
+        Session session(threeFiles);
+        describeThreeFiles(session.source);
+        NameRules rules;
+        rules.insertText = "{исполнитель}_{n:2}_";
+        session.preview.setNameRules(rules);
+        session.typeBaseName("x");
+        QVERIFY(session.preview.isTicked(Toggle::Numbering));
+        QCOMPARE(session.column(FileNameTable::NewName), QStringList({"_01_x.jpg", "AC-DC_02_x.mp3", "_03_x.txt"}));
+        QCOMPARE(session.source.reads, 3);
+        rules.insertText = "{камера}";
+        session.preview.setNameRules(rules);
+        QCOMPARE(session.column(FileNameTable::NewName), QStringList({"{камера}x1.jpg", "{камера}x2.mp3", "{камера}x3.txt"}));
+        QCOMPARE(session.preview.table().mark(1), NameMark::FieldAsTyped);
     }
 
     void readOncePerListingAndAfterCancel()
@@ -236,7 +276,8 @@ private Q_SLOTS:
         session.preview.rereadMetadata(); // read again, in the order they need
         QCOMPARE(session.source.reads, 9);
         QCOMPARE(session.preview.options().Order, NumberingOrder::ByDateTaken);
-        QCOMPARE(session.column(FileNameTable::NewName).at(0), "АРИЯ1.MP3"); // the oldest first, in capitals
+        // The oldest first, in capitals; the tick "{год}" made went with the tags alone.
+        QCOMPARE(session.column(FileNameTable::NewName).at(0), "АРИЯ.MP3");
     }
 
     void numbersInDateOrder()

@@ -161,6 +161,8 @@ private Q_SLOTS:
         QTest::newRow("an accent stays with its letter") << "е\u0301ж.txt" << 0 << 1 << fromStart << "_" << "е\u0301_ж.txt";
         QTest::newRow("an undecodable byte is one") << "a" + byte(0xE9) + "b" << 1 << 1 << fromEnd << "" << "ab";
         QTest::newRow("a hidden file's name has no extension") << ".bashrc" << 1 << 0 << fromStart << "" << "bashrc";
+        QTest::newRow("the number inserted") << "IMG_0001.JPG" << 4 << 0 << fromStart << "{n:3}_" << "001_0001.JPG";
+        QTest::newRow("a date not read stays as typed") << "a.txt" << 0 << 1 << fromStart << "{год}" << "a{год}.txt";
     }
     void cutAndInsert()
     {
@@ -316,6 +318,16 @@ private Q_SLOTS:
         const auto large = withOptions(names);
         QCOMPARE(large->newNames(), inSmallTables);
         QCOMPARE(large->reasons(), smallReasons);
+    }
+
+    // Each row's number in the inserted text, in both parts of a large table.
+    void insertedNumberInBothParts()
+    {
+        NameRules rules;
+        rules.insertText = "{n:5}-";
+        const QStringList ruled = Ruled(QStringList(20000, "f.txt"), rules).newNames();
+        QCOMPARE(QStringList({ruled.first(), ruled.at(15000), ruled.last()}),
+                 QStringList({"00001-f.txt", "15001-f.txt", "20000-f.txt"}));
     }
 
     // The rules run after the options, in the panel's order, and Reset turns them all off.

@@ -134,7 +134,7 @@ private Q_SLOTS:
         FileNameTable table = test::table(current);
         ApplyBaseName(table, base);
         if (numbering)
-            ApplyNumbering(table, start, step, widthIndex);
+            ApplyNumbering(table, RunningNumber(start, step, widthIndex));
         QCOMPARE(test::names(table.newNames()), expected);
         QCOMPARE(test::names(table.currentNames()), current);
     }
@@ -146,7 +146,7 @@ private Q_SLOTS:
             current.append(QStringLiteral("f.txt"));
         FileNameTable table = test::table(current);
         ApplyBaseName(table, QStringLiteral("n"));
-        ApplyNumbering(table, u"1", u"1", 4);
+        ApplyNumbering(table, RunningNumber(u"1", u"1", 4));
         QCOMPARE(table.fileCount(), 40000);
         QCOMPARE(table.text(32767, 1), "n32768.txt");
         QCOMPARE(table.text(39999, 1), "n40000.txt");

@@ -115,6 +115,54 @@ private Q_SLOTS:
         QCOMPARE(session.newNames(), QStringList({"1.txt", "2.txt"}));
     }
 
+    // {n} puts the running number where it stands, as wide as chosen or as it says, with
+    // the start and step, and none at the end.
+    void numberWhereTyped_data()
+    {
+        QTest::addColumn<QString>("baseName");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("step");
+        QTest::addColumn<int>("widthIndex");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("the chosen width") << "Отпуск {n} море" << "1" << "1" << 2
+                                          << QStringList{"Отпуск 001 море.jpg", "Отпуск 002 море.txt"};
+        QTest::newRow("widths of its own, start and step") << "{n:4}-{n:1}" << "9" << "5" << 2
+                                                           << QStringList{"0009-9.jpg", "0014-14.txt"};
+        QTest::newRow("blanks inside the braces") << "x{ n : 3 }" << "-1" << "1" << 0 << QStringList{"x-01.jpg", "x000.txt"};
+    }
+    void numberWhereTyped()
+    {
+        QFETCH(QString, baseName);
+        QFETCH(QString, start);
+        QFETCH(QString, step);
+        QFETCH(int, widthIndex);
+        QFETCH(QStringList, expected);
+        Session session({"a.jpg", "b.txt"});
+        session.preview.setStartText(start);
+        session.preview.setStepText(step);
+        session.preview.setDigitWidthIndex(widthIndex);
+        session.preview.setBaseName(baseName);
+        session.preview.baseNameKeyReleased();
+        QVERIFY(session.preview.isTicked(Toggle::Numbering));
+        QCOMPARE(session.newNames(), expected);
+    }
+
+    // Typed key by key, tags alone pass through "{а", which ticks numbering: that tick goes
+    // again once the tags alone stand, one the user clicked stays.
+    void tagsTypedKeyByKey()
+    {
+        Session session({"a.txt"});
+        for (const bool clicked : {false, true}) {
+            if (clicked)
+                session.preview.ToggleOption(Toggle::Numbering);
+            for (const char *text : {"{", "{а", "{альбом}"}) {
+                session.preview.setBaseName(QString::fromUtf8(text));
+                session.preview.baseNameKeyReleased();
+            }
+            QCOMPARE(session.preview.isTicked(Toggle::Numbering), clicked);
+        }
+    }
+
     void emptyFieldsReturnAsOne()
     {
         Session session;
@@ -231,6 +279,8 @@ private Q_SLOTS:
         QTest::newRow("tag fields, 53") << tags << tags;
         QTest::newRow("a field, then 250 more") << "{год}" + QString(250, u'y') << "{год}" + QString(195, u'y');
         QTest::newRow("an unknown field") << "{номер_тре}" + QString(60, u'y') << "{номер_тре}" + QString(39, u'y');
+        QTest::newRow("the number, then 250 more") << "{n}" + QString(250, u'y') << "{n}" + QString(197, u'y');
+        QTest::newRow("a bad width") << "{n:0}" + QString(60, u'y') << "{n:0}" + QString(45, u'y');
     }
     void baseNameLimit()
     {

@@ -16,8 +16,11 @@ void offer(QLineEdit *box, const std::function<void()> &inserted)
     for (const QString &name : NameFields::names())
         fields.append(u'{' + name + u'}');
     box->setToolTip(QStringLiteral("Поля: %1, {дата:yyyy.MM.dd}.\n"
-                                   "Например: {дата} Отпуск — 2026-07-14 Отпуск 1.JPG.\n"
-                                   "С полем имя до %2 знаков, без поля до %3.")
+                                   "{n} — номер по порядку, цифр столько, сколько выбрано в нумерации;\n"
+                                   "{n:3} — из трёх цифр (от 1 до 9); где стоит {n}, в конце номера нет.\n"
+                                   "Например: {дата} Отпуск — 2026-07-14 Отпуск 1.JPG,\n"
+                                   "Отпуск {n:3} {дата} — Отпуск 001 2026-07-14.JPG.\n"
+                                   "С полем до %2 знаков, без поля до %3.")
                         .arg(fields.join(QStringLiteral(", ")))
                         .arg(NamingOptions::FieldBaseNameLimit)
                         .arg(NamingOptions::BaseNameLimit));

@@ -8,9 +8,9 @@ class QLineEdit;
 
 namespace velmix {
 
-// Makes the base-name box tell of the fields: its tooltip lists them with an example, its
-// context menu inserts one at the cursor (then `inserted` runs, as after a typed key), and
-// it holds more characters while a field is in it.
+// Makes a box that takes fields (the base name, the inserted text) tell of them: its tooltip
+// lists them with examples, its context menu inserts one at the cursor (then `inserted`
+// runs, as after a typed key), and it holds more characters while a field is in it.
 namespace BaseNameFields {
 
 void offer(QLineEdit *box, const std::function<void()> &inserted);

@@ -1,5 +1,6 @@
 #include "RulesPanel.h"
 
+#include "BaseNameFields.h"
 #include "ComboBoxAccessible.h"
 #include "KeyReleaseLineEdit.h"
 #include "PictureButton.h"
@@ -142,6 +143,7 @@ RulesPanel::RulesPanel(QWidget *window, PreviewSession &preview, const QPixmap &
     onText(m_ui.TxtPosition, [](NameRules &r, const QString &t) { r.position = t.toInt(); });
     onText(m_ui.TxtCut, [](NameRules &r, const QString &t) { r.cutCount = t.toInt(); });
     onText(m_ui.TxtInsert, [](NameRules &r, const QString &t) { r.insertText = t; });
+    BaseNameFields::offer(m_ui.TxtInsert, [] {}); // an inserted field is a text change, taken above
     const auto onClick = [&](PictureCheckBox *box, void (*toggle)(NameRules &)) {
         connect(box, &QAbstractButton::clicked, this, [this, toggle] { changeRules(toggle); });
     };

@@ -5,6 +5,8 @@
 
 #include <QLocale>
 
+#include <algorithm>
+
 namespace velmix {
 namespace {
 
@@ -26,52 +28,80 @@ QStringList NameFields::names()
 {
     return {QStringLiteral("дата"),        QStringLiteral("время"),    QStringLiteral("год"),
             QStringLiteral("месяц"),       QStringLiteral("день"),     QStringLiteral("исполнитель"),
-            QStringLiteral("название"),    QStringLiteral("альбом"),   QStringLiteral("номер_трека")};
+            QStringLiteral("название"),    QStringLiteral("альбом"),   QStringLiteral("номер_трека"),
+            QStringLiteral("n"),           QStringLiteral("n:3")};
 }
 
-int NameFields::limitOf(QStringView baseName)
+int NameFields::limitOf(QStringView text)
 {
-    const bool field = baseName.contains(u'{') && NameFields(baseName).needsMetadata();
+    const bool field = text.contains(u'{') && NameFields(text).holdsKnownField();
     return field ? NamingOptions::FieldBaseNameLimit : NamingOptions::BaseNameLimit;
 }
 
-NameFields::NameFields(QStringView baseName)
+NameFields::Part NameFields::field(QStringView typed)
 {
     static const std::pair<QStringView, Kind> names[] = {
         {u"дата", Kind::Date},           {u"время", Kind::Time},      {u"год", Kind::Year},
         {u"месяц", Kind::Month},         {u"день", Kind::Day},        {u"исполнитель", Kind::Artist},
         {u"название", Kind::Title},      {u"альбом", Kind::Album},    {u"номер_трека", Kind::Track},
+        {u"n", Kind::Number},
+    };
+    const QStringView inner = typed.sliced(1, typed.size() - 2).trimmed();
+    Part part{Kind::Unknown, {}, typed.toString()};
+    for (const auto &[name, kind] : names) {
+        if (inner.compare(name, Qt::CaseInsensitive) == 0)
+            part.kind = kind;
+    }
+    const QStringView customPrefix = u"дата:";
+    if (inner.startsWith(customPrefix, Qt::CaseInsensitive) && inner.size() > customPrefix.size()) {
+        part.kind = Kind::DateFormat;
+        part.text = inner.sliced(customPrefix.size()).toString();
+    }
+    // One digit from 1 to 9; any other width is no field, kept as typed and marked.
+    if (const qsizetype colon = inner.indexOf(u':');
+        colon > 0 && inner.first(colon).trimmed().compare(u"n", Qt::CaseInsensitive) == 0) {
+        const QStringView width = inner.sliced(colon + 1).trimmed();
+        if (width.size() == 1 && width[0] >= u'1' && width[0] <= u'9') {
+            part.kind = Kind::Number;
+            part.width = width[0].unicode() - u'0';
+        }
+    }
+    return part;
+}
+
+NameFields::NameFields(QStringView text)
+{
+    bool tagsAlone = true;
+    const auto addText = [&](QStringView literal) {
+        tagsAlone = tagsAlone && std::none_of(literal.begin(), literal.end(), [](QChar c) { return c.isLetterOrNumber(); });
+        m_parts.push_back({Kind::Text, literal.toString(), {}});
     };
     qsizetype at = 0;
-    while (at < baseName.size()) {
-        const qsizetype open = baseName.indexOf(u'{', at);
-        const qsizetype close = open < 0 ? -1 : baseName.indexOf(u'}', open);
+    while (at < text.size()) {
+        const qsizetype open = text.indexOf(u'{', at);
+        const qsizetype close = open < 0 ? -1 : text.indexOf(u'}', open);
         if (close < 0) {
-            m_parts.push_back({Kind::Text, baseName.mid(at).toString(), {}});
+            addText(text.mid(at));
             break;
         }
         if (open > at)
-            m_parts.push_back({Kind::Text, baseName.sliced(at, open - at).toString(), {}});
+            addText(text.sliced(at, open - at));
         m_holdsFields = true;
-        const QStringView typed = baseName.sliced(open, close + 1 - open);
-        const QStringView inner = typed.sliced(1, typed.size() - 2).trimmed();
-        Part part{Kind::Unknown, {}, typed.toString()};
-        for (const auto &[name, kind] : names) {
-            if (inner.compare(name, Qt::CaseInsensitive) == 0)
-                part.kind = kind;
-        }
-        const QStringView customPrefix = u"дата:";
-        if (inner.startsWith(customPrefix, Qt::CaseInsensitive) && inner.size() > customPrefix.size())
-            part = {Kind::DateFormat, inner.sliced(customPrefix.size()).toString(), typed.toString()};
+        Part part = field(text.sliced(open, close + 1 - open));
         if (part.kind == Kind::Unknown && !m_unknown.contains(part.typed))
             m_unknown.append(part.typed);
-        m_needsMetadata = m_needsMetadata || part.kind != Kind::Unknown;
+        m_placesNumber = m_placesNumber || part.kind == Kind::Number;
+        m_needsMetadata = m_needsMetadata || (part.kind != Kind::Unknown && part.kind != Kind::Number);
+        tagsAlone = tagsAlone
+                    && (part.kind == Kind::Artist || part.kind == Kind::Title || part.kind == Kind::Album
+                        || part.kind == Kind::Track);
         m_parts.push_back(std::move(part));
         at = close + 1;
     }
+    m_tagsAlone = m_holdsFields && tagsAlone;
 }
 
-void NameFields::expand(const RowMetadata *row, QString &out) const
+void NameFields::expand(const RowMetadata *metadata, qsizetype row, const RunningNumber &number, QString &out) const
 {
     const QLocale c = QLocale::c();
     for (const Part &part : m_parts) {
@@ -79,11 +109,17 @@ void NameFields::expand(const RowMetadata *row, QString &out) const
             out.append(part.text);
             continue;
         }
-        if (part.kind == Kind::Unknown || !row) {
+        if (part.kind == Kind::Number) {
+            char16_t digits[NumberTextCapacity];
+            const int length = number.write(row, part.width > 0 ? part.width : number.width(), digits);
+            out.append(reinterpret_cast<const QChar *>(digits), length);
+            continue;
+        }
+        if (part.kind == Kind::Unknown || !metadata) {
             out.append(part.typed);
             continue;
         }
-        const QDateTime &date = row->date;
+        const QDateTime &date = metadata->date;
         switch (part.kind) {
         case Kind::Date: appendNameSafe(out, c.toString(date, u"yyyy-MM-dd")); break;
         case Kind::Time: appendNameSafe(out, c.toString(date, u"HH-mm-ss")); break;
@@ -91,33 +127,39 @@ void NameFields::expand(const RowMetadata *row, QString &out) const
         case Kind::Month: appendNameSafe(out, c.toString(date, u"MM")); break;
         case Kind::Day: appendNameSafe(out, c.toString(date, u"dd")); break;
         case Kind::DateFormat: appendNameSafe(out, c.toString(date, part.text)); break;
-        case Kind::Artist: appendNameSafe(out, row->artist.trimmed()); break;
-        case Kind::Title: appendNameSafe(out, row->title.trimmed()); break;
-        case Kind::Album: appendNameSafe(out, row->album.trimmed()); break;
+        case Kind::Artist: appendNameSafe(out, metadata->artist.trimmed()); break;
+        case Kind::Title: appendNameSafe(out, metadata->title.trimmed()); break;
+        case Kind::Album: appendNameSafe(out, metadata->album.trimmed()); break;
         case Kind::Track:
-            if (row->track > 0)
-                out.append(QString::number(row->track).rightJustified(2, u'0'));
+            if (metadata->track > 0)
+                out.append(QString::number(metadata->track).rightJustified(2, u'0'));
             break;
         case Kind::Text:
-        case Kind::Unknown: break;
+        case Kind::Unknown:
+        case Kind::Number: break;
         }
     }
 }
 
-void ApplyFieldBaseName(FileNameTable &table, const NameFields &fields, const ListingMetadata &metadata)
+bool typingTicksNumbering(QStringView baseName)
+{
+    return !keepsOwnNames(baseName) && !(baseName.contains(u'{') && NameFields(baseName).tagsAlone());
+}
+
+void ApplyFieldBaseName(FileNameTable &table, const NameFields &fields, const ListingMetadata &metadata,
+                        const RunningNumber &number)
 {
     const NameColumn &current = table.currentNames();
     NameColumn &fresh = table.spareColumn();
-    std::vector<QString> stems(size_t(current.size()));
-    qsizetype total = current.totalLength();
+    // Each name is made in one buffer kept from row to row; the column grows as it needs.
+    QString name;
+    fresh.beginRewrite(current.size(), current.totalLength() + current.size() * 16);
     for (qsizetype i = 0; i < current.size(); ++i) {
-        fields.expand(metadata.atRow(i), stems[size_t(i)]);
-        total += stems[size_t(i)].size();
-    }
-    fresh.beginRewrite(current.size(), total);
-    for (qsizetype i = 0; i < current.size(); ++i) {
-        const QStringView name = current.at(i);
-        fresh.write({stems[size_t(i)], name.last(tailLength(name))});
+        const QStringView was = current.at(i);
+        name.resize(0);
+        fields.expand(metadata.atRow(i), i, number, name);
+        name.append(was.last(tailLength(was)));
+        fresh.writeGrowing(name);
     }
     fresh.endRewrite();
     table.takeSpareAsNewNames();

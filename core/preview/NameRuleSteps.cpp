@@ -21,6 +21,17 @@ NameRuleSteps::NameRuleSteps(const NameRules &rules)
     , m_latin(rules.transliteration)
 {
     makeMatchBuffers();
+    compileInsertFields();
+}
+
+void NameRuleSteps::compileInsertFields()
+{
+    m_insertFields.reset();
+    if (!m_rules.insertText.contains(u'{'))
+        return;
+    NameFields fields(m_rules.insertText);
+    if (fields.holdsFields())
+        m_insertFields = std::move(fields);
 }
 
 void NameRuleSteps::makeMatchBuffers()
@@ -40,10 +51,13 @@ void NameRuleSteps::update(const NameRules &rules)
     }
     if (rules.transliteration != m_rules.transliteration)
         m_latin = Transliterator(rules.transliteration);
+    const bool newInsert = rules.insertText != m_rules.insertText;
     m_rules = rules;
+    if (newInsert)
+        compileInsertFields();
 }
 
-QStringView NameRuleSteps::ruled(QStringView name, Part &part) const
+QStringView NameRuleSteps::ruled(QStringView name, qsizetype row, const FieldValues &values, Part &part) const
 {
     // The first rule reads the name itself; each one after reads the buffer the one before
     // wrote and writes the other. Both keep their memory from row to row.
@@ -61,8 +75,15 @@ QStringView NameRuleSteps::ruled(QStringView name, Part &part) const
     if (m_find.isOn())
         step([&](QStringView piece, TextBuffer &out) { m_find.appendReplaced(piece, part.matches, out); },
              m_rules.replaceScope == ReplaceScope::NameBeforeExtension);
-    if (m_rules.cutsOrInserts())
-        step([&](QStringView piece, TextBuffer &out) { appendCutAndInserted(piece, m_rules, out); }, true);
+    if (m_rules.cutsOrInserts()) {
+        QStringView inserted = m_rules.insertText;
+        if (m_insertFields) {
+            part.inserted.resize(0);
+            m_insertFields->expand(values.metadata.atRow(row), row, values.number, part.inserted);
+            inserted = part.inserted;
+        }
+        step([&](QStringView piece, TextBuffer &out) { appendCutAndInserted(piece, m_rules, inserted, out); }, true);
+    }
     if (m_rules.titleCase != TitleCase::Off)
         step([&](QStringView piece, TextBuffer &out) { appendTitleCased(piece, m_rules.titleCase, out); }, true);
     if (m_latin.changes(text)) // most names hold no Cyrillic: nothing to copy
@@ -82,18 +103,20 @@ QStringView NameRuleSteps::ruled(QStringView name, Part &part) const
     return text;
 }
 
-void NameRuleSteps::ruleRows(const NameColumn &names, qsizetype from, qsizetype to, Part &part, NameColumn &out) const
+void NameRuleSteps::ruleRows(const NameColumn &names, qsizetype from, qsizetype to, const FieldValues &values,
+                             Part &part, NameColumn &out) const
 {
     for (qsizetype i = from; i < to; ++i)
-        out.writeGrowing(ruled(names.at(i), part));
+        out.writeGrowing(ruled(names.at(i), i, values, part));
 }
 
-void NameRuleSteps::apply(FileNameTable &table) const
+void NameRuleSteps::apply(FileNameTable &table, const ListingMetadata &metadata, const RunningNumber &number) const
 {
     if (!m_rules.anyOn())
         return;
     // ICU's rules run one text at a time whatever the threads, behind its own lock.
     const NameColumn &names = table.newNames();
+    const FieldValues values{metadata, number};
     const qsizetype rows = names.size();
     const qsizetype bound = names.totalLength() + rows * 8;
     NameColumn &ruled = table.spareColumn();
@@ -103,11 +126,11 @@ void NameRuleSteps::apply(FileNameTable &table) const
     if (half < rows) {
         second.emplace([&] {
             m_secondPart.beginRewrite(rows - half, bound);
-            ruleRows(names, half, rows, m_parts[1], m_secondPart);
+            ruleRows(names, half, rows, values, m_parts[1], m_secondPart);
             m_secondPart.endRewrite();
         });
     }
-    ruleRows(names, 0, half, m_parts[0], ruled);
+    ruleRows(names, 0, half, values, m_parts[0], ruled);
     if (second) {
         second->take();
         for (qsizetype i = 0; i < m_secondPart.size(); ++i)

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "metadata/ListingMetadata.h"
 #include "preview/FileNameTable.h"
+#include "preview/NameFields.h"
+#include "preview/Numbering.h"
 #include "rules/FindReplace.h"
 #include "rules/NameRules.h"
 #include "rules/Transliteration.h"
@@ -8,6 +11,7 @@
 #include <QString>
 
 #include <array>
+#include <optional>
 
 namespace velmix {
 
@@ -24,11 +28,14 @@ public:
     void update(const NameRules &rules);
     // Why the find text does not compile as an expression; else empty.
     [[nodiscard]] const QString &findError() const { return m_find.error(); }
+    // The fields of the inserted text; null where it holds nothing in braces.
+    [[nodiscard]] const NameFields *insertFields() const { return m_insertFields ? &*m_insertFields : nullptr; }
 
     // Every new name of the table through the rules; nothing at all where all are off. A
     // large table runs in two parts, the second on another core where one is free; each
-    // row's name depends on that row alone, so the result is the same either way.
-    void apply(FileNameTable &table) const;
+    // row's name depends on that row alone, so the result is the same either way. The
+    // inserted text's fields take each row's metadata and number from these.
+    void apply(FileNameTable &table, const ListingMetadata &metadata, const RunningNumber &number) const;
 
 private:
     // What one part's rows share, kept from row to row: the two buffers a name passes
@@ -39,16 +46,26 @@ private:
         TextBuffer first;
         TextBuffer second;
         FindReplace::MatchBuffer matches;
+        QString inserted; // the inserted text with the row's fields
+    };
+    // What the inserted text's fields read, while apply runs.
+    struct FieldValues
+    {
+        const ListingMetadata &metadata;
+        const RunningNumber &number;
     };
     // One new name through every rule that is on, in the panel's order; the view holds
     // until the part's next name.
-    [[nodiscard]] QStringView ruled(QStringView name, Part &part) const;
-    void ruleRows(const NameColumn &names, qsizetype from, qsizetype to, Part &part, NameColumn &out) const;
+    [[nodiscard]] QStringView ruled(QStringView name, qsizetype row, const FieldValues &values, Part &part) const;
+    void ruleRows(const NameColumn &names, qsizetype from, qsizetype to, const FieldValues &values, Part &part,
+                  NameColumn &out) const;
     void makeMatchBuffers();
+    void compileInsertFields();
 
     NameRules m_rules;
     FindReplace m_find;
     Transliterator m_latin;
+    std::optional<NameFields> m_insertFields;
     mutable std::array<Part, 2> m_parts;
     alignas(64) mutable NameColumn m_secondPart; // the second part's names, before they join the first's
 };

@@ -134,28 +134,37 @@ void ApplyBaseName(FileNameTable &table, const QString &baseName)
     table.takeSpareAsNewNames();
 }
 
-void ApplyNumbering(FileNameTable &table, QStringView startText, QStringView stepText, int digitWidthIndex)
+RunningNumber::RunningNumber(QStringView startText, QStringView stepText, int digitWidthIndex)
+    : m_start(fieldNumber(startText))
+    , m_step(fieldNumber(stepText))
+    , m_width(digitWidthIndex + 1)
 {
-    const double start = fieldNumber(startText);
-    const double step = fieldNumber(stepText);
-    const int width = digitWidthIndex + 1;
+}
+
+int RunningNumber::write(qsizetype row, int width, char16_t *out) const
+{
+    const double value = m_start + m_step * double(row);
+    // From 10^15 on the number would be written in powers of ten, rounded or not at all: a
+    // null stands in its place, which no file name can hold, so the row is marked and
+    // refused rather than carrying a number the user did not ask for.
+    const int length = std::abs(value) < PlainDigitsLimit ? writeNumberText(value, width, out) : -1;
+    if (length >= 0)
+        return length;
+    out[0] = u'\0';
+    return 1;
+}
+
+void ApplyNumbering(FileNameTable &table, const RunningNumber &number)
+{
     const NameColumn &names = table.newNames();
     NameColumn &numbered = table.spareColumn();
-    char16_t number[NumberTextCapacity];
+    char16_t text[NumberTextCapacity];
     numbered.beginRewrite(names.size(), names.totalLength() + names.size() * NumberTextCapacity);
     for (qsizetype i = 0; i < names.size(); ++i) {
         const QStringView name = names.at(i);
         const qsizetype tail = tailLength(name);
-        const double value = start + step * double(i);
-        // From 10^15 on the number would be written in powers of ten, rounded or not at
-        // all: a null stands in its place, which no file name can hold, so the row is
-        // marked and refused rather than carrying a number the user did not ask for.
-        int numberLength = std::abs(value) < PlainDigitsLimit ? writeNumberText(value, width, number) : -1;
-        if (numberLength < 0) {
-            number[0] = u'\0';
-            numberLength = 1;
-        }
-        numbered.write({name.first(name.size() - tail), QStringView(number, numberLength), name.last(tail)});
+        const int length = number.write(i, number.width(), text);
+        numbered.write({name.first(name.size() - tail), QStringView(text, length), name.last(tail)});
     }
     numbered.endRewrite();
     table.takeSpareAsNewNames();

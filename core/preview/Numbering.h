@@ -5,7 +5,6 @@
 #include <QString>
 #include <QStringView>
 
-
 namespace velmix {
 
 // A start or step text read as a whole decimal number in the C locale and floored. Text
@@ -19,13 +18,31 @@ namespace velmix {
 constexpr int NumberTextCapacity = 40;
 int writeNumberText(double value, int width, char16_t *out);
 
+// The running number of each row, start + step * row (rows from 0), as the numbering
+// options give it.
+class RunningNumber
+{
+public:
+    RunningNumber(QStringView startText, QStringView stepText, int digitWidthIndex);
+
+    // The width the options chose, in digits.
+    [[nodiscard]] int width() const { return m_width; }
+    // Writes the row's number zero-filled to `width` into `out` (NumberTextCapacity units)
+    // and returns its length; from 10^15 on, a null character instead, so the row is refused.
+    int write(qsizetype row, int width, char16_t *out) const;
+
+private:
+    double m_start;
+    double m_step;
+    int m_width;
+};
+
 // Every new name afresh from its current name: unchanged for the base names "*" and "-",
 // otherwise the base name followed by the current name's tail.
 void ApplyBaseName(FileNameTable &table, const QString &baseName);
 
-// Puts the running number start + step * row (rows from 0) between the stem and the tail of
-// every new name; from 10^15 on, a null character instead, so the row is refused.
-void ApplyNumbering(FileNameTable &table, QStringView startText, QStringView stepText, int digitWidthIndex);
+// Puts the running number between the stem and the tail of every new name.
+void ApplyNumbering(FileNameTable &table, const RunningNumber &number);
 
 [[nodiscard]] bool keepsOwnNames(QStringView baseName);
 

@@ -121,9 +121,10 @@ void PreviewSession::RebuildNewNames()
         m_options.StepText = QStringLiteral("1");
     if (m_options.StartText.isEmpty())
         m_options.StartText = QStringLiteral("1");
-    applyBaseName();
-    if (m_options.Numbering)
-        ApplyNumbering(m_table, m_options.StartText, m_options.StepText, m_options.DigitWidthIndex);
+    const RunningNumber number(m_options.StartText, m_options.StepText, m_options.DigitWidthIndex);
+    // Where {n} stands, the number goes there and not also at the end.
+    if (!applyBaseName(number) && m_options.Numbering)
+        ApplyNumbering(m_table, number);
     if (m_options.UpperCase)
         ToUpperCase(m_table);
     if (m_options.LowerCase)
@@ -134,27 +135,36 @@ void PreviewSession::RebuildNewNames()
         ReplaceUnderscores(m_table);
     if (m_options.FirstLetterCapital)
         CapitalizeFirstLetter(m_table);
-    m_ruleSteps.apply(m_table);
+    m_ruleSteps.apply(m_table, m_metadata, number);
     m_handNames.applyTo(m_table);
     markNewNames();
     if (m_observer)
         m_observer->newNamesRebuilt();
 }
 
-void PreviewSession::applyBaseName()
+bool PreviewSession::applyBaseName(const RunningNumber &number)
 {
     const bool datesShown = m_options.Order == NumberingOrder::ByDateTaken;
-    if (!m_options.BaseName.contains(u'{')) { // no fields: the names as they always were
+    const NameFields *inserted = m_ruleSteps.insertFields();
+    if (!m_options.BaseName.contains(u'{') && !inserted) { // no fields: the names as they always were
         ApplyBaseName(m_table, m_options.BaseName);
         m_table.setFields(datesShown ? &m_dates : nullptr, {}, false);
-        return;
+        return false;
     }
-    const NameFields fields(m_options.BaseName);
-    if (fields.needsMetadata() && m_metadataSource)
+    const NameFields base(m_options.BaseName);
+    const bool needsMetadata = base.needsMetadata() || (inserted && inserted->needsMetadata());
+    if (needsMetadata && m_metadataSource)
         (void)m_metadata.readMissing(*m_metadataSource, listedNames()); // a cancel leaves rows unread, marked
-    ApplyFieldBaseName(m_table, fields, m_metadata);
-    m_table.setFields(datesShown || fields.needsMetadata() ? &m_dates : nullptr, fields.unknownFields(),
-                      fields.needsMetadata());
+    if (base.holdsFields())
+        ApplyFieldBaseName(m_table, base, m_metadata, number);
+    else
+        ApplyBaseName(m_table, m_options.BaseName);
+    QStringList unknown = base.unknownFields();
+    for (const QString &field : inserted ? inserted->unknownFields() : QStringList())
+        if (!unknown.contains(field))
+            unknown.append(field);
+    m_table.setFields(datesShown || needsMetadata ? &m_dates : nullptr, std::move(unknown), needsMetadata);
+    return base.placesNumber() || (inserted && inserted->placesNumber());
 }
 
 void PreviewSession::arrangeRows(const NameColumn &listed, std::vector<quint32> order)
@@ -195,10 +205,12 @@ void PreviewSession::ToggleOption(Toggle toggle)
 {
     bool &ticked = flag(toggle);
     if (toggle == Toggle::Numbering) {
+        m_numberingByTyping = false; // the user's own choice from now on
         if (!ticked)
             ticked = true;
-        else if (keepsOwnNames(m_options.BaseName) || NameFields(m_options.BaseName).holdsFields())
-            ticked = false; // fields can give every file a name of its own
+        else if (const NameFields fields(m_options.BaseName);
+                 keepsOwnNames(m_options.BaseName) || (fields.holdsFields() && !fields.placesNumber()))
+            ticked = false; // fields can give every file a name of its own; {n} holds the number
         else
             return; // a base name holds numbering on, silently
         RebuildNewNames();
@@ -240,6 +252,7 @@ void PreviewSession::ResetOptions()
     m_options.Order = chosen.Order;
     m_ruleSteps = NameRuleSteps();
     m_handNames.clear();
+    m_numberingByTyping = false;
 }
 
 void PreviewSession::setHandName(qsizetype row, const QString &name)
@@ -268,8 +281,9 @@ void PreviewSession::setSettings(const NamingOptions &options, const NameRules &
     setStartText(options.StartText);
     if (options.DigitWidthIndex < 0 || options.DigitWidthIndex >= NamingOptions::DigitWidthCount)
         m_options.DigitWidthIndex = 0;
-    if (!keepsOwnNames(m_options.BaseName))
+    if (typingTicksNumbering(m_options.BaseName))
         m_options.Numbering = true;
+    m_numberingByTyping = false;
     if (rules != m_ruleSteps.rules())
         m_ruleSteps.update(rules);
     RebuildNewNames();
@@ -298,8 +312,14 @@ void PreviewSession::setDigitWidthIndex(int index)
 
 void PreviewSession::baseNameKeyReleased()
 {
-    if (!keepsOwnNames(m_options.BaseName))
+    // Typed key by key, a name of tags alone passes through texts that tick numbering
+    // ("{и"): the tick typing made goes again once the tags alone stand; one clicked stays.
+    if (typingTicksNumbering(m_options.BaseName)) {
+        m_numberingByTyping = m_numberingByTyping || !m_options.Numbering;
         m_options.Numbering = true;
+    } else if (m_numberingByTyping && NameFields(m_options.BaseName).tagsAlone()) {
+        m_options.Numbering = m_numberingByTyping = false;
+    }
     RebuildNewNames();
 }
 

@@ -8,6 +8,7 @@
 #include "preview/HandNames.h"
 #include "preview/NameRuleSteps.h"
 #include "preview/NamingOptions.h"
+#include "preview/Numbering.h"
 #include "preview/NumberingOrder.h"
 #include "preview/TableObserver.h"
 
@@ -51,8 +52,8 @@ public:
     // Every option and every rule back to its default: off and empty.
     void ResetOptions();
     // Puts every option and rule as given, as if typed into each control, and rebuilds
-    // the preview at once: a base name that names files holds numbering on, as its key
-    // release does, and a date order that could not be read keeps the order as it was.
+    // the preview at once: a base name that ticks numbering as typed holds it on, as its
+    // key release does, and a date order that could not be read keeps the order as it was.
     void setSettings(const NamingOptions &options, const NameRules &rules);
     void clearPending() { m_namesPending = false; }
 
@@ -89,7 +90,9 @@ private:
     // The table's rows: the listed names in `order` (places in the listing; empty for
     // the listing's order).
     void arrangeRows(const NameColumn &listed, std::vector<quint32> order);
-    void applyBaseName();
+    // The base name with its fields, the files' metadata read where it or the inserted text
+    // needs it; whether {n} stands in either.
+    bool applyBaseName(const RunningNumber &number);
     bool &flag(Toggle toggle);
 
     BusyPointer &m_busyPointer;
@@ -98,6 +101,7 @@ private:
     NameRuleSteps m_ruleSteps;
     HandNames m_handNames;
     bool m_namesPending = false;
+    bool m_numberingByTyping = false; // ticked by a key release, not by a click or a set
     TableObserver *m_observer = nullptr;
     FolderRules m_rules;
     NameColumn m_unlistedNames;

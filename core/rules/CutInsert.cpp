@@ -48,7 +48,7 @@ QList<qsizetype> characterBoundaries(QStringView text)
 
 } // namespace
 
-void appendCutAndInserted(QStringView text, const NameRules &rules, TextBuffer &out)
+void appendCutAndInserted(QStringView text, const NameRules &rules, QStringView inserted, TextBuffer &out)
 {
     const bool simple = unitsAreCharacters(text);
     const QList<qsizetype> boundaries = simple ? QList<qsizetype>() : characterBoundaries(text);
@@ -60,7 +60,7 @@ void appendCutAndInserted(QStringView text, const NameRules &rules, TextBuffer &
     const qsizetype cutEnd = rules.positionFromEnd ? characters - position : std::min(characters, position + cut);
     const qsizetype cutStart = rules.positionFromEnd ? std::max<qsizetype>(0, cutEnd - cut) : position;
     out.append(text.first(unitAt(cutStart)));
-    out.append(rules.insertText);
+    out.append(inserted);
     out.append(text.sliced(unitAt(cutEnd)));
 }
 

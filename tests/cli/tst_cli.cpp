@@ -261,7 +261,7 @@ private Q_SLOTS:
             NamingOptions options;
             NameRules rules;
             QStringList arguments{u"--rename"_s, u"--tsv"_s};
-            const QStringList bases{u"-"_s, u"фото"_s, u"x_"_s};
+            const QStringList bases{u"-"_s, u"фото"_s, u"x_"_s, u"{n:2}-ж"_s};
             options.BaseName = bases[random.bounded(bases.size())];
             options.Numbering = options.BaseName != u"-"_s || random.bounded(2);
             if (options.Numbering) {
@@ -300,7 +300,7 @@ private Q_SLOTS:
             rules.cutCount = random.bounded(3);
             rules.position = random.bounded(4);
             rules.positionFromEnd = random.bounded(2);
-            rules.insertText = random.bounded(2) ? u"+"_s : QString();
+            rules.insertText = QStringList{QString(), u"+"_s, u"{n}"_s}[random.bounded(3)];
             arguments << u"--cut"_s << QString::number(rules.cutCount) << u"--cut-from"_s << QString::number(rules.position)
                       << u"--insert="_s + rules.insertText;
             if (rules.positionFromEnd)

@@ -159,16 +159,35 @@ private Q_SLOTS:
         QCOMPARE(f.folder.files(), fresh);
     }
 
+    // A key typed into the base name ticks numbering, but not where tag fields alone give
+    // each file a name of its own, typed key by key.
+    void baseNameTicksNumbering_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QStringList>("ticked");
+        QTest::addColumn<QStringList>("newNames");
+        QTest::newRow("plain text") << "" << "Ж" << QStringList{"PicNum"} << QStringList{"Ж1.txt", "Ж2.txt"};
+        QTest::newRow("tags alone, key by key") << "" << "{исполнитель} - {название}" << QStringList{}
+                                                << QStringList{" - .txt", " - .txt"};
+        QTest::newRow("the number where typed") << "{n:2} x" << "Ж" << QStringList{"PicNum"}
+                                                << QStringList{"01 xЖ.txt", "02 xЖ.txt"};
+    }
     void baseNameTicksNumbering()
     {
+        QFETCH(QString, before);
+        QFETCH(QString, typed);
+        QFETCH(QStringList, ticked);
+        QFETCH(QStringList, newNames);
         test::WindowFixture f({"a.txt", "b.txt"});
         QLineEdit *name = f.textBox("TxtName");
         focus(name);
-        name->selectAll();
-        test::typeKey(name, Qt::Key(0x416), "Ж");
-        QCOMPARE(name->text(), "Ж");
-        QCOMPARE(f.ticked(), QStringList{"PicNum"});
-        QCOMPARE(f.newNames(), QStringList({"Ж1.txt", "Ж2.txt"}));
+        name->setText(before);
+        for (const QChar c : typed)
+            test::typeKey(name, Qt::Key(c.toUpper().unicode()), c);
+        QCOMPARE(name->text(), before + typed);
+        QCOMPARE(f.ticked(), ticked);
+        QCOMPARE(f.newNames(), newNames);
     }
 
     // The core's tests cover the cut at 50 characters; here what comes in is cut at its
