@@ -316,7 +316,19 @@ private Q_SLOTS:
         QVERIFY(x.launch(VELMIX_PROGRAM, folder.path(), {}));
         const auto again = x.run("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Velmix V2.0.1"});
         QVERIFY(again);
-        QTRY_COMPARE_WITH_TIMEOUT(x.geometry(again->split('\n', Qt::SkipEmptyParts).value(0)).size(), grown, 10000);
+        const QString restarted = again->split('\n', Qt::SkipEmptyParts).value(0);
+        QTRY_COMPARE_WITH_TIMEOUT(x.geometry(restarted).size(), grown, 10000);
+
+        // At the designed size by the screen's right edge, the panel opens beside the window:
+        // the window moves left just as far as it must.
+        const QSize designed = velmix::WindowLayout::WindowSize;
+        QVERIFY(x.run("xdotool", {"windowsize", restarted, QString::number(designed.width()), QString::number(designed.height())}));
+        QVERIFY(x.run("xdotool", {"windowmove", restarted, QString::number(1000 - designed.width()), "50"}));
+        QTRY_COMPARE_WITH_TIMEOUT(x.geometry(restarted), QRect(QPoint(1000 - designed.width(), 50), designed), 10000);
+        QVERIFY(x.click(x.geometry(restarted).topLeft() + QPoint(254, 551))); // ImgRules
+        QTRY_COMPARE_WITH_TIMEOUT(x.geometry(restarted),
+                                  QRect(QPoint(1000 - velmix::RulesPanel::OpenWindowSize.width(), 50), velmix::RulesPanel::OpenWindowSize),
+                                  10000);
     }
 
 private:
