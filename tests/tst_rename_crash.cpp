@@ -246,7 +246,9 @@ private Q_SLOTS:
               qPrintable(kill), killed.renamed, changing, killed.temporaries, killed.placeholders, repaired.renamed);
         if (!(asked && finish))
             return;
-        QVERIFY(velmix::test::MountedImage::forgetCachedFiles() || !image);
+        // fusefat and the other daemons number the files anew once mounted again, as after a
+        // while or under memory pressure; only this medium is touched, not other tests'.
+        QVERIFY(!image || image->remount());
         restart.messages.answers = {true};
         const std::unique_ptr<velmix::RenamerCore> third = startAgain();
         third->undoLastApply();

@@ -130,13 +130,6 @@ bool MountedImage::hasTool(const QString &program)
     return false;
 }
 
-bool MountedImage::forgetCachedFiles()
-{
-    ::sync();
-    QFile control(QStringLiteral("/proc/sys/vm/drop_caches"));
-    return control.open(QIODevice::WriteOnly) && control.write("3\n") == 2;
-}
-
 bool MountedImage::run(const QString &program, const QStringList &arguments, QString *output)
 {
     QProcess process;

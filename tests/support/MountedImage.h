@@ -28,11 +28,9 @@ public:
     [[nodiscard]] const QString &failure() const { return m_failure; }
     [[nodiscard]] QString mountPoint() const { return m_folder.filePath(QStringLiteral("mnt")); }
     // Unmounts it and mounts the same image again, as a user does after the driver's
-    // daemon died; false (with failure() saying why) when the second mount fails.
+    // daemon died: the files are numbered anew and nothing read before is cached. False
+    // (with failure() saying why) when the second mount fails.
     bool remount();
-    // Has the kernel forget the files it knows and their cached contents, as it does under
-    // memory pressure: a FUSE driver then numbers them anew. False where this process may not.
-    static bool forgetCachedFiles();
 
 private:
     bool run(const QString &program, const QStringList &arguments, QString *output = nullptr);
