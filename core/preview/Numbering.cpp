@@ -1,12 +1,10 @@
 #include "preview/Numbering.h"
 
 #include "preview/NameTransforms.h"
-#include "work/AsyncTask.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <optional>
 
 namespace velmix {
 namespace {
@@ -85,30 +83,6 @@ int writeWholeNumber(long long value, int width, char16_t *out)
     return length;
 }
 
-// Writes every row's new name, by `writeRows(out, from, to)`, into the spare column and
-// makes it the new-name column. A large table runs in two parts, the second on another
-// core where one is free, each in its own stretch of the column's memory: each row's name
-// depends on that row alone. `boundBefore(row)` bounds the characters of the rows before.
-template<typename Bound, typename WriteRows>
-void rewriteNewNames(FileNameTable &table, qsizetype rows, Bound boundBefore, WriteRows writeRows)
-{
-    NameColumn &out = table.spareColumn();
-    out.beginRewrite(rows, boundBefore(rows));
-    const qsizetype half = rows >= PartedRows ? rows / 2 : rows;
-    const qsizetype offset = boundBefore(half);
-    NameColumn::Writer second = out.secondPart(half, offset);
-    std::optional<AsyncTask<void>> task;
-    if (half < rows)
-        task.emplace([&] { writeRows(second, half, rows); });
-    writeRows(out, 0, half);
-    if (task) {
-        task->take();
-        out.joinSecondPart(second, offset);
-    }
-    out.endRewrite();
-    table.takeSpareAsNewNames();
-}
-
 } // namespace
 
 bool keepsOwnNames(QStringView baseName)
@@ -159,15 +133,14 @@ void ApplyBaseName(FileNameTable &table, const QString &baseName)
         table.keepCurrentNames();
         return;
     }
-    rewriteNewNames(
-        table, current.size(),
-        [&](qsizetype row) { return current.charactersBefore(row) + row * baseName.size(); },
-        [&](auto &out, qsizetype from, qsizetype to) {
-            for (qsizetype i = from; i < to; ++i) {
-                const QStringView name = current.at(i);
-                out.write({baseName, name.last(tailLength(name))});
-            }
-        });
+    NameColumn &fresh = table.spareColumn();
+    fresh.beginRewrite(current.size(), current.totalLength() + current.size() * baseName.size());
+    for (qsizetype i = 0; i < current.size(); ++i) {
+        const QStringView name = current.at(i);
+        fresh.write({baseName, name.last(tailLength(name))});
+    }
+    fresh.endRewrite();
+    table.takeSpareAsNewNames();
 }
 
 void ApplyNumbering(FileNameTable &table, QStringView startText, QStringView stepText, int digitWidthIndex)
@@ -176,25 +149,25 @@ void ApplyNumbering(FileNameTable &table, QStringView startText, QStringView ste
     const double step = fieldNumber(stepText);
     const int width = digitWidthIndex + 1;
     const NameColumn &names = table.newNames();
-    rewriteNewNames(
-        table, names.size(), [&](qsizetype row) { return names.charactersBefore(row) + row * NumberTextCapacity; },
-        [&](auto &out, qsizetype from, qsizetype to) {
-            char16_t number[NumberTextCapacity];
-            for (qsizetype i = from; i < to; ++i) {
-                const QStringView name = names.at(i);
-                const qsizetype tail = tailLength(name);
-                const double value = start + step * double(i);
-                // From 10^15 on the number would be written in powers of ten, rounded or not
-                // at all: a null stands in its place, which no file name can hold, so the row
-                // is marked and refused rather than carrying a number the user did not ask for.
-                int numberLength = std::abs(value) < PlainDigitsLimit ? writeNumberText(value, width, number) : -1;
-                if (numberLength < 0) {
-                    number[0] = u'\0';
-                    numberLength = 1;
-                }
-                out.write({name.first(name.size() - tail), QStringView(number, numberLength), name.last(tail)});
-            }
-        });
+    NameColumn &numbered = table.spareColumn();
+    char16_t number[NumberTextCapacity];
+    numbered.beginRewrite(names.size(), names.totalLength() + names.size() * NumberTextCapacity);
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const QStringView name = names.at(i);
+        const qsizetype tail = tailLength(name);
+        const double value = start + step * double(i);
+        // From 10^15 on the number would be written in powers of ten, rounded or not at
+        // all: a null stands in its place, which no file name can hold, so the row is
+        // marked and refused rather than carrying a number the user did not ask for.
+        int numberLength = std::abs(value) < PlainDigitsLimit ? writeNumberText(value, width, number) : -1;
+        if (numberLength < 0) {
+            number[0] = u'\0';
+            numberLength = 1;
+        }
+        numbered.write({name.first(name.size() - tail), QStringView(number, numberLength), name.last(tail)});
+    }
+    numbered.endRewrite();
+    table.takeSpareAsNewNames();
 }
 
 } // namespace velmix

@@ -49,27 +49,10 @@ void NameColumn::beginRewrite(qsizetype names, qsizetype maxCharacters)
     }
     m_chars.resize(maxCharacters);
     m_spans.resize(names); // as many as the last rewrite, nearly always: nothing to fill
-    m_writer = secondPart(0, 0);
-}
-
-NameColumn::Writer NameColumn::secondPart(qsizetype row, qsizetype offset)
-{
-    Writer writer;
-    writer.m_chars = reinterpret_cast<char16_t *>(m_chars.data());
-    writer.m_spans = m_spans.data();
-    writer.m_at = offset;
-    writer.m_row = row;
-    return writer;
-}
-
-void NameColumn::joinSecondPart(const Writer &second, qsizetype offset)
-{
-    const qsizetype gap = offset - m_writer.m_at;
-    std::copy(m_writer.m_chars + offset, m_writer.m_chars + second.m_at, m_writer.m_chars + m_writer.m_at);
-    for (qsizetype row = m_writer.m_row; row < second.m_row; ++row)
-        m_writer.m_spans[row].offset -= quint32(gap);
-    m_writer.m_at = second.m_at - gap;
-    m_writer.m_row = second.m_row;
+    m_spanCursor = m_spans.data();
+    m_writtenNames = 0;
+    m_writeCursor = reinterpret_cast<char16_t *>(m_chars.data());
+    m_pendingStart = 0;
 }
 
 void NameColumn::growRewrite(qsizetype atLeast)
@@ -78,15 +61,15 @@ void NameColumn::growRewrite(qsizetype atLeast)
     if (atLeast > std::numeric_limits<quint32>::max())
         throw std::length_error("name column too large");
     m_chars.resize(std::min<qsizetype>(size, std::numeric_limits<quint32>::max()));
-    m_writer.m_chars = reinterpret_cast<char16_t *>(m_chars.data());
+    m_writeCursor = reinterpret_cast<char16_t *>(m_chars.data());
 }
 
 void NameColumn::endRewrite()
 {
-    m_chars.resize(m_writer.m_at);
-    m_spans.resize(m_writer.m_row);
-    m_pendingStart = m_writer.m_at;
-    m_writer = Writer();
+    m_chars.resize(m_pendingStart);
+    m_spans.resize(m_writtenNames);
+    m_writeCursor = nullptr;
+    m_spanCursor = nullptr;
 }
 
 void NameColumn::reorder(std::span<const quint32> order)

@@ -16,12 +16,6 @@ namespace velmix {
 // until a transform writes to it.
 class NameColumn
 {
-    struct Span
-    {
-        quint32 offset;
-        quint32 length;
-    };
-
 public:
     [[nodiscard]] qsizetype size() const { return m_spans.size(); }
     [[nodiscard]] bool isEmpty() const { return m_spans.isEmpty(); }
@@ -46,52 +40,23 @@ public:
     void beginRewrite(qsizetype names, qsizetype maxCharacters);
     void write(std::initializer_list<QStringView> parts)
     {
-        Q_ASSERT(m_writer.m_row < m_spans.size()); // no more names than beginRewrite said
-        m_writer.write(parts);
-        Q_ASSERT(m_writer.m_at <= m_chars.size()); // within beginRewrite's bound
+        const qsizetype start = m_pendingStart;
+        for (QStringView part : parts) {
+            Q_ASSERT(m_pendingStart + part.size() <= m_chars.size()); // within beginRewrite's bound
+            std::copy_n(part.utf16(), part.size(), m_writeCursor + m_pendingStart);
+            m_pendingStart += part.size();
+        }
+        // Into the spans beginRewrite sized: a store, where QList's append checks its
+        // sharing and room on every name.
+        Q_ASSERT(m_writtenNames < m_spans.size()); // no more names than beginRewrite said
+        m_spanCursor[m_writtenNames++] = Span{quint32(start), quint32(m_pendingStart - start)};
     }
     // Like write(), for a name whose length no bound foresaw: the buffer grows to take it.
     void writeGrowing(QStringView name)
     {
-        if (m_writer.m_at + name.size() > m_chars.size())
-            growRewrite(m_writer.m_at + name.size());
+        if (m_pendingStart + name.size() > m_chars.size())
+            growRewrite(m_pendingStart + name.size());
         write({name});
-    }
-
-    // Writes the names of a rewrite from one row on, on a thread of its own while write()
-    // fills the rows before, each in its own part of the memory: no lock between them.
-    class Writer
-    {
-    public:
-        void write(std::initializer_list<QStringView> parts)
-        {
-            const qsizetype start = m_at;
-            for (QStringView part : parts) {
-                std::copy_n(part.utf16(), part.size(), m_chars + m_at);
-                m_at += part.size();
-            }
-            // A store into the spans beginRewrite sized, where QList's append checks its
-            // sharing and room on every name.
-            m_spans[m_row++] = Span{quint32(start), quint32(m_at - start)};
-        }
-
-    private:
-        friend class NameColumn;
-        char16_t *m_chars = nullptr;
-        Span *m_spans = nullptr;
-        qsizetype m_at = 0; // in characters
-        qsizetype m_row = 0;
-    };
-    // The writer of the rows from `row` on, whose characters start at `offset`: past what
-    // the rows before may take. write() then goes on up to `row`, and joinSecondPart()
-    // moves the second part's characters up behind the first's.
-    [[nodiscard]] Writer secondPart(qsizetype row, qsizetype offset);
-    void joinSecondPart(const Writer &second, qsizetype offset);
-    // The characters of the names before `row`: they lie front to back, as every write
-    // and append lays them.
-    [[nodiscard]] qsizetype charactersBefore(qsizetype row) const
-    {
-        return row < size() ? qsizetype(m_spans[row].offset) : totalLength();
     }
     void endRewrite();
 
@@ -123,12 +88,19 @@ public:
     void detach() { m_chars.detach(); }
 
 private:
+    struct Span
+    {
+        quint32 offset;
+        quint32 length;
+    };
     void growRewrite(qsizetype atLeast);
 
     QString m_chars;
     QList<Span> m_spans;
     qsizetype m_pendingStart = 0;
-    Writer m_writer; // while a rewrite is under way
+    char16_t *m_writeCursor = nullptr;
+    Span *m_spanCursor = nullptr; // the spans' memory while a rewrite is under way
+    qsizetype m_writtenNames = 0;
 };
 
 } // namespace velmix
