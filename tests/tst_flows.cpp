@@ -8,6 +8,7 @@
 #include "program/CommandLine.h"
 #include "text/FileNameCodec.h"
 #include "work/AsyncTask.h"
+#include "work/VectorRegisters.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -22,6 +23,10 @@
 #include <thread>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#if defined(__x86_64__)
+#include <cpuid.h>
+#endif
 
 using namespace velmix;
 
@@ -930,6 +935,29 @@ private Q_SLOTS:
         }
         QCOMPARE(stopped.load(), wantsThread);
     }
+
+#if defined(__x86_64__)
+    // The upper halves of the AVX registers, left in use by whatever ran before, are free
+    // again after the clear that starts a pass over the rows.
+    void upperVectorHalvesCleared()
+    {
+        unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+        if (!__builtin_cpu_supports("avx") || !__get_cpuid_count(0xd, 1, &eax, &ebx, &ecx, &edx) || !(eax & 4))
+            QSKIP("the processor does not tell which of its registers are in use");
+        const auto upperInUse = [] {
+            unsigned low = 0, high = 0;
+            asm volatile("xgetbv" : "=a"(low), "=d"(high) : "c"(1));
+            return (low & 4) != 0;
+        };
+        asm volatile("vpcmpeqd %%ymm1, %%ymm1, %%ymm1" ::: "xmm1");
+        const bool dirtied = upperInUse();
+        asm volatile("vpcmpeqd %%ymm1, %%ymm1, %%ymm1" ::: "xmm1");
+        clearUpperVectorHalves();
+        const bool afterClear = upperInUse();
+        QVERIFY(dirtied);
+        QVERIFY(!afterClear);
+    }
+#endif
 
     void mountTableGivesUserVolumes()
     {

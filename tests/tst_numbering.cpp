@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 using namespace velmix;
@@ -82,6 +83,23 @@ private Q_SLOTS:
         QFETCH(int, width);
         QFETCH(QString, text);
         QCOMPARE(number(value, width), text);
+    }
+
+    // Whole numbers below 10^15, of every count of digits, with a zero or a nine at either
+    // end, as printf zero-fills them (the sign counted in the width).
+    void wholeNumbersAsPrintf()
+    {
+        for (long long power = 1; power < 1000000000000000; power *= 10) {
+            for (const long long magnitude : {power - 1, power, power + 1, power * 9 + 9, power * 5 / 2}) {
+                for (const long long value : {magnitude, -magnitude}) {
+                    for (int width = 1; width <= 18; width += 3) {
+                        char expected[NumberTextCapacity];
+                        std::snprintf(expected, sizeof expected, "%0*lld", width, value);
+                        QCOMPARE(number(double(value), width), QString::fromLatin1(expected));
+                    }
+                }
+            }
+        }
     }
 
     void workedExamples_data()

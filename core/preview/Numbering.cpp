@@ -51,27 +51,36 @@ bool isDecimalNumber(QStringView text)
     return at == text.size();
 }
 
-// The whole numbers numbering nearly always produces, written digit by digit straight into
-// `out`, zero-filled as writeNumberText says. Returns the length.
+// The whole numbers numbering nearly always produces, written straight into `out` from
+// its end, two digits at a time, zero-filled as writeNumberText says. Returns the length.
 int writeWholeNumber(long long value, int width, char16_t *out)
 {
+    static constexpr char Pairs[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+                                    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+                                    "8081828384858687888990919293949596979899";
     const int sign = value < 0 ? 1 : 0;
-    unsigned long long magnitude = sign ? 0ull - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
-    char16_t digits[20];
-    int count = 0;
-    do {
-        digits[count++] = char16_t(u'0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
-    const int zeros = qMax(0, qMin(width, NumberTextCapacity) - sign - count);
-    int written = 0;
+    const unsigned long long magnitude = sign ? 0ull - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+    int count = 1;
+    for (unsigned long long rest = magnitude; rest >= 10; rest /= 10)
+        ++count;
+    const int length = sign + qMax(count, qMin(width, NumberTextCapacity) - sign);
+    char16_t *at = out + length;
+    const auto writePair = [&](unsigned pair) {
+        *--at = char16_t(Pairs[pair * 2 + 1]);
+        *--at = char16_t(Pairs[pair * 2]);
+    };
+    unsigned long long rest = magnitude;
+    for (; rest >= 100; rest /= 100)
+        writePair(unsigned(rest % 100));
+    if (rest >= 10)
+        writePair(unsigned(rest));
+    else
+        *--at = char16_t(u'0' + rest);
+    while (at > out + sign)
+        *--at = u'0';
     if (sign)
-        out[written++] = u'-';
-    for (int i = 0; i < zeros; ++i)
-        out[written++] = u'0';
-    while (count > 0)
-        out[written++] = digits[--count];
-    return written;
+        out[0] = u'-';
+    return length;
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "text/CharacterLimit.h"
 #include "text/NaturalSort.h"
 #include "text/Surrogates.h"
+#include "work/VectorRegisters.h"
 
 #include <optional>
 
@@ -117,6 +118,7 @@ void PreviewSession::RebuildNewNames()
         return;
     m_namesPending = true;
     BusyGuard busy(m_busyPointer);
+    clearUpperVectorHalves(); // whatever the window ran last may have left them in use
     if (m_options.StepText.isEmpty())
         m_options.StepText = QStringLiteral("1");
     if (m_options.StartText.isEmpty())

@@ -48,8 +48,9 @@ void NameColumn::beginRewrite(qsizetype names, qsizetype maxCharacters)
         m_spans = QList<Span>();
     }
     m_chars.resize(maxCharacters);
-    m_spans.resize(0);
-    m_spans.reserve(names);
+    m_spans.resize(names); // as many as the last rewrite, nearly always: nothing to fill
+    m_spanCursor = m_spans.data();
+    m_writtenNames = 0;
     m_writeCursor = reinterpret_cast<char16_t *>(m_chars.data());
     m_pendingStart = 0;
 }
@@ -66,7 +67,9 @@ void NameColumn::growRewrite(qsizetype atLeast)
 void NameColumn::endRewrite()
 {
     m_chars.resize(m_pendingStart);
+    m_spans.resize(m_writtenNames);
     m_writeCursor = nullptr;
+    m_spanCursor = nullptr;
 }
 
 void NameColumn::reorder(std::span<const quint32> order)

@@ -35,7 +35,8 @@ public:
 
     // Writes a whole new set of names over this column, in the memory it already holds
     // where nobody shares it: a preview rebuilt on every key release then reuses the same
-    // pages instead of faulting in fresh ones. `maxCharacters` bounds what is written.
+    // pages instead of faulting in fresh ones. `names` is how many names are written,
+    // `maxCharacters` bounds their characters.
     void beginRewrite(qsizetype names, qsizetype maxCharacters);
     void write(std::initializer_list<QStringView> parts)
     {
@@ -45,7 +46,10 @@ public:
             std::copy_n(part.utf16(), part.size(), m_writeCursor + m_pendingStart);
             m_pendingStart += part.size();
         }
-        m_spans.append(Span{quint32(start), quint32(m_pendingStart - start)});
+        // Into the spans beginRewrite sized: a store, where QList's append checks its
+        // sharing and room on every name.
+        Q_ASSERT(m_writtenNames < m_spans.size()); // no more names than beginRewrite said
+        m_spanCursor[m_writtenNames++] = Span{quint32(start), quint32(m_pendingStart - start)};
     }
     // Like write(), for a name whose length no bound foresaw: the buffer grows to take it.
     void writeGrowing(QStringView name)
@@ -84,17 +88,19 @@ public:
     void detach() { m_chars.detach(); }
 
 private:
-    void growRewrite(qsizetype atLeast);
-
     struct Span
     {
         quint32 offset;
         quint32 length;
     };
+    void growRewrite(qsizetype atLeast);
+
     QString m_chars;
     QList<Span> m_spans;
     qsizetype m_pendingStart = 0;
     char16_t *m_writeCursor = nullptr;
+    Span *m_spanCursor = nullptr; // the spans' memory while a rewrite is under way
+    qsizetype m_writtenNames = 0;
 };
 
 } // namespace velmix
