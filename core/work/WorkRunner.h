@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LongWork.h"
+#include "work/VectorRegisters.h"
 
 #include <QFuture>
 #include <QPromise>
@@ -37,6 +38,7 @@ public:
         promise->start();
         m_display.workStarted(kind, progress); // before the work can see a cancel
         m_pool.start([promise, work = std::move(work)]() mutable {
+            clearUpperVectorHalves(); // the thread may have been started while they were in use
             try {
                 if constexpr (std::is_void_v<Result>)
                     work();
