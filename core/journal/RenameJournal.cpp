@@ -64,7 +64,7 @@ void JournalWriter::flush()
 {
     if (!m_pending.isEmpty())
         append(m_pending);
-    m_pending.clear();
+    m_pending.resize(0); // its room kept for the next records: a large batch writes hundreds of writes' worth
     m_pendingMoves = 0;
 }
 
