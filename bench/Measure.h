@@ -21,3 +21,17 @@ double timeMs(Work work)
     work();
     return double(timer.nsecsElapsed()) / 1e6;
 }
+
+// Both sides of one run, in the other order than the run before, so that neither a warmer
+// cache nor the other's writes behind always favour one of them.
+template<typename First, typename Second>
+void inTurn(int run, First first, Second second)
+{
+    if (run % 2 == 0) {
+        first();
+        second();
+    } else {
+        second();
+        first();
+    }
+}

@@ -865,15 +865,9 @@ int main(int argc, char **argv)
                 pairs.emplace_back(name, "Vac_" + name.mid(4));
         }
         std::vector<double> ours, perl;
-        // Each run in the other order, so that neither a warmer cache nor the other's
-        // writes behind favour one of them.
         for (int run = 0; run < Runs; ++run) {
-            for (int way = 0; way < 2; ++way) {
-                if ((run + way) % 2 == 0)
-                    ours.push_back(cliRegexMs(a.path(), root.path()));
-                else
-                    perl.push_back(perlExpressionMs(b.path()));
-            }
+            inTurn(run, [&] { ours.push_back(cliRegexMs(a.path(), root.path())); },
+                   [&] { perl.push_back(perlExpressionMs(b.path())); });
             renameBack(a.path(), pairs);
             renameBack(b.path(), pairs);
         }
@@ -886,14 +880,9 @@ int main(int argc, char **argv)
         BenchFolder b(root.filePath(QStringLiteral("regex-b")), 100000);
         std::vector<double> ours, perl;
         RenamePairs renamed;
-        // Each run in the other order than the one before, so neither side always finds the
-        // cache warmer.
         for (int run = 0; run < Runs; ++run) {
-            if (run % 2 == 0)
-                ours.push_back(expressionPathMs(a.path(), busy, renamed));
-            perl.push_back(perlExpressionMs(b.path()));
-            if (run % 2 == 1)
-                ours.push_back(expressionPathMs(a.path(), busy, renamed));
+            inTurn(run, [&] { ours.push_back(expressionPathMs(a.path(), busy, renamed)); },
+                   [&] { perl.push_back(perlExpressionMs(b.path())); });
             if (!QFile::exists(b.path() + QStringLiteral("/Vac_0000000.JPG"))
                 || !QFile::exists(a.path() + QStringLiteral("/Vac_0000000.JPG"))) {
                 std::fprintf(stderr, "regex: the files were not renamed\n");
