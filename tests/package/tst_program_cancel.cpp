@@ -96,16 +96,22 @@ private Q_SLOTS:
         if (const QString tool = velmix::test::XvfbSession::missingTool(); !tool.isEmpty())
             QSKIP(qPrintable(tool + " is not installed"));
         QDir().mkpath(VELMIX_TEST_MEDIA_ROOT);
-        mounted.emplace(velmix::test::MountedImage::FileSystem::Fat32, VELMIX_TEST_MEDIA_ROOT);
+        // FAT32: fusefat moves no file in a subfolder of FAT16, which it may damage. The
+        // files are made through fusefat once; each row takes a copy of that image.
+        if (!m_photos) {
+            m_photos.emplace(velmix::test::MountedImage::FileSystem::Fat32, VELMIX_TEST_MEDIA_ROOT);
+            const QByteArray made = QFile::encodeName(m_photos->mountPoint()) + "/photos";
+            if (m_photos->skipReason().isEmpty() && m_photos->failure().isEmpty() && QDir().mkdir(QFile::decodeName(made)))
+                for (int i = 1; i <= Files; ++i)
+                    velmix::test::createFile(made, oldName(i), oldName(i));
+        }
+        mounted.emplace(*m_photos, VELMIX_TEST_MEDIA_ROOT);
         const velmix::test::MountedImage &image = *mounted;
         if (!image.skipReason().isEmpty())
             QSKIP(qPrintable(image.skipReason()));
         QVERIFY2(image.failure().isEmpty(), qPrintable(image.failure()));
-        // FAT32: fusefat moves no file in a subfolder of FAT16, which it may damage.
         const QByteArray folder = QFile::encodeName(image.mountPoint()) + "/photos";
-        QVERIFY(QDir().mkdir(QFile::decodeName(folder)));
-        for (int i = 1; i <= Files; ++i)
-            velmix::test::createFile(folder, oldName(i), oldName(i));
+        QVERIFY(allNamed(folder, oldName, Files));
 
         QVERIFY(x.start("1000x800"));
         if (windowManager && !x.startWindowManager())
@@ -118,8 +124,8 @@ private Q_SLOTS:
         const QPoint window = x.visibleWindows().first().topLeft();
 
         QVERIFY(x.click(window + velmix::WindowLayout::placeOf("TxtName").center()));
-        QVERIFY(x.run("xdotool", {"key", "--delay", "50", "End", "BackSpace"}));
-        QVERIFY(x.run("xdotool", {"type", "--delay", "50", "photo"}));
+        QVERIFY(x.run("xdotool", {"key", "--delay", "15", "End", "BackSpace"}));
+        QVERIFY(x.run("xdotool", {"type", "--delay", "15", "photo"}));
         QVERIFY(x.click(window + velmix::WindowLayout::placeOf("ImgApply").center()));
 
         QRect progress;
@@ -197,8 +203,8 @@ private Q_SLOTS:
         };
         const auto apply = [&](const char *base) {
             QVERIFY(x.click(window + velmix::WindowLayout::placeOf("TxtName").center()));
-            QVERIFY(x.run("xdotool", {"key", "--delay", "50", "End", "BackSpace"}));
-            QVERIFY(x.run("xdotool", {"type", "--delay", "50", base}));
+            QVERIFY(x.run("xdotool", {"key", "--delay", "15", "End", "BackSpace"}));
+            QVERIFY(x.run("xdotool", {"type", "--delay", "15", base}));
             QVERIFY(x.click(window + velmix::WindowLayout::placeOf("ImgApply").center()));
         };
         // A box is answered "Да", its default, with Enter once a click gave it the focus.
@@ -259,6 +265,9 @@ private Q_SLOTS:
         }
         QVERIFY(QDir(x.stateFolder()).entryList({"*.journal"}).isEmpty());
     }
+
+private:
+    std::optional<velmix::test::MountedImage> m_photos; // the files every cancel row starts from
 };
 
 QTEST_MAIN(TestProgramCancel)

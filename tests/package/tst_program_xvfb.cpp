@@ -8,6 +8,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <vector>
 #include <utility>
 
 // The real program on its own X server, run once at scale factor 1 and once at 2
@@ -38,6 +39,27 @@ int largestDifference(const QImage &shown, QPoint at, const QImage &picture, con
             }
     return largest;
 }
+
+// A region's points as a table, read a million times where QRegion::contains would search.
+class Inside
+{
+public:
+    explicit Inside(const QRegion &region) : m_bounds(region.boundingRect()), m_points(size_t(m_bounds.width()) * size_t(m_bounds.height()))
+    {
+        for (const QRect &rect : region)
+            for (int y = rect.top(); y <= rect.bottom(); ++y)
+                std::fill_n(m_points.begin() + index(QPoint(rect.left(), y)), rect.width(), true);
+    }
+    bool contains(QPoint point) const { return m_bounds.contains(point) && m_points[index(point)]; }
+
+private:
+    size_t index(QPoint point) const
+    {
+        return size_t(point.y() - m_bounds.top()) * size_t(m_bounds.width()) + size_t(point.x() - m_bounds.left());
+    }
+    QRect m_bounds;
+    std::vector<bool> m_points;
+};
 
 QImage skinPicture(const QString &name, int scale)
 {
@@ -110,23 +132,23 @@ private Q_SLOTS:
             const QPoint bottom = window.topLeft() + QPoint(300, 578 + growth.height()) * m_ratio;
             QTRY_VERIFY_WITH_TIMEOUT(isRimRed((shot = m_x.screen()).pixelColor(bottom)), 10000);
         }
-        const QRegion outline = velmix::WindowOutline::mainWindow(growth);
+        const Inside outline(velmix::WindowOutline::mainWindow(growth));
         int desktopChecked = 0;
         int rimChecked = 0;
         for (int y = 0; y < window.height(); ++y) {
             for (int x = 0; x < window.width(); ++x) {
                 const QPoint logical(x / m_ratio, y / m_ratio);
-                const QColor shown = shot.pixelColor(window.topLeft() + QPoint(x, y));
-                const QString where = QString("device pixel %1,%2 shows %3").arg(x).arg(y).arg(shown.name());
+                const QColor shown = QColor::fromRgb(shot.pixel(window.topLeft() + QPoint(x, y)));
+                const auto where = [&] { return QString("device pixel %1,%2 shows %3").arg(x).arg(y).arg(shown.name()); };
                 if (!outline.contains(logical)) {
-                    QVERIFY2(shown == QColor(Qt::white), qPrintable(where));
+                    QVERIFY2(shown == QColor(Qt::white), qPrintable(where()));
                     ++desktopChecked;
                     continue;
                 }
                 const bool onEdge = !outline.contains(logical + QPoint(1, 0)) || !outline.contains(logical - QPoint(1, 0))
                                     || !outline.contains(logical + QPoint(0, 1)) || !outline.contains(logical - QPoint(0, 1));
                 if (onEdge) {
-                    QVERIFY2(isRimRed(shown), qPrintable(where));
+                    QVERIFY2(isRimRed(shown), qPrintable(where()));
                     ++rimChecked;
                 }
             }
@@ -183,16 +205,16 @@ private Q_SLOTS:
         const auto click = [&](QPoint logical) { return m_x.click(m_window.topLeft() + logical * m_ratio); };
         // A click gives the window the focus (there is no window manager).
         QVERIFY(click(velmix::WindowLayout::placeOf("cboMask").center()));
-        QVERIFY(m_x.run("xdotool", {"key", "--delay", "50", "ctrl+a"}));
-        QVERIFY(m_x.run("xdotool", {"type", "--delay", "50", "*.heic"}));
-        QVERIFY(m_x.run("xdotool", {"key", "--delay", "50", "Return"}));
+        QVERIFY(m_x.run("xdotool", {"key", "--delay", "15", "ctrl+a"}));
+        QVERIFY(m_x.run("xdotool", {"type", "--delay", "15", "*.heic"}));
+        QVERIFY(m_x.run("xdotool", {"key", "--delay", "15", "Return"}));
         QVERIFY(click(velmix::WindowLayout::placeOf("TxtName").center()));
-        QVERIFY(m_x.run("xdotool", {"key", "--delay", "50", "End", "BackSpace"}));
+        QVERIFY(m_x.run("xdotool", {"key", "--delay", "15", "End", "BackSpace"}));
         QVERIFY(m_x.run("setxkbmap", {"-layout", "us,ru", "-option", "numpad:mac"})); // Cyrillic for xdotool
         // xdotool maps the Cyrillic letters onto spare keys as it goes; the keys right after
         // such a change of the keyboard map can be lost, so the Latin ones follow on their own.
-        QVERIFY(m_x.run("xdotool", {"type", "--delay", "50", "{дата}"}));
-        QVERIFY(m_x.run("xdotool", {"type", "--delay", "50", " photo"}));
+        QVERIFY(m_x.run("xdotool", {"type", "--delay", "15", "{дата}"}));
+        QVERIFY(m_x.run("xdotool", {"type", "--delay", "15", " photo"}));
         // The click queues behind the keys on the X connection, so it comes after them.
         QVERIFY(click(velmix::WindowLayout::placeOf("ImgApply").center()));
         QTRY_COMPARE_WITH_TIMEOUT(m_folder.files(),
@@ -204,15 +226,15 @@ private Q_SLOTS:
     void rulesPanelReplacesAndSpellsInLatin()
     {
         const auto click = [&](QPoint logical) { return m_x.click(m_window.topLeft() + logical * m_ratio); };
-        const auto key = [&](const QStringList &keys) { return m_x.run("xdotool", QStringList{"key", "--delay", "50"} + keys); };
+        const auto key = [&](const QStringList &keys) { return m_x.run("xdotool", QStringList{"key", "--delay", "15"} + keys); };
         QVERIFY(click(velmix::WindowLayout::placeOf("cboMask").center()));
         QVERIFY(key({"ctrl+a"}));
-        QVERIFY(m_x.run("xdotool", {"type", "--delay", "50", "*.*"}));
+        QVERIFY(m_x.run("xdotool", {"type", "--delay", "15", "*.*"}));
         QVERIFY(key({"Return"}));
         QVERIFY(click({254, 551})); // ImgRules; the find box takes the focus
-        QVERIFY(m_x.run("xdotool", {"type", "--delay", "50", "photo"}));
+        QVERIFY(m_x.run("xdotool", {"type", "--delay", "15", "photo"}));
         QVERIFY(key({"Tab"}));
-        QVERIFY(m_x.run("xdotool", {"type", "--delay", "50", "shot"}));
+        QVERIFY(m_x.run("xdotool", {"type", "--delay", "15", "shot"}));
         // The Latin list, in the panel's frame at the bottom, picked with the keyboard.
         QVERIFY(click(velmix::RulesPanel::Place.topLeft() + QPoint(150, 486)));
         QVERIFY(key({"End", "Return"}));
@@ -249,7 +271,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(x.screen().pixelColor(window.topLeft() + QPoint(300, 40)) == QColor(255, 243, 195), 10000);
         QVERIFY(click({254, 551})); // ImgRules
         QVERIFY(x.run("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Наборы правил"}));
-        QVERIFY(x.run("xdotool", {"key", "--delay", "80", "Return"}));
+        QVERIFY(x.run("xdotool", {"key", "--delay", "30", "Return"}));
         // The list beside the panel's title: a click opens it, Escape closes it, Down picks.
         QVERIFY(click(velmix::RulesPanel::Place.topLeft() + QPoint(176, 20)));
         QVERIFY(x.run("xdotool", {"key", "--delay", "150", "Escape", "Down"}));
@@ -262,11 +284,11 @@ private Q_SLOTS:
     // A new name typed by hand in the grid: F2 opens the first row's, Enter keeps it, apply.
     void nameTypedInTheGridIsApplied()
     {
-        const auto key = [&](const QStringList &keys) { return m_x.run("xdotool", QStringList{"key", "--delay", "50"} + keys); };
+        const auto key = [&](const QStringList &keys) { return m_x.run("xdotool", QStringList{"key", "--delay", "15"} + keys); };
         const QRect grid = velmix::WindowLayout::placeOf("FlexGrid1");
         QVERIFY(m_x.click(m_window.topLeft() + QPoint(grid.left() + grid.width() * 3 / 4, grid.top() + 30) * m_ratio));
         QVERIFY(key({"F2", "ctrl+a"}));
-        QVERIFY(m_x.run("xdotool", {"type", "--delay", "50", "first.heic"}));
+        QVERIFY(m_x.run("xdotool", {"type", "--delay", "15", "first.heic"}));
         QVERIFY(key({"Return"}));
         QVERIFY(m_x.click(m_window.topLeft() + velmix::WindowLayout::placeOf("ImgApply").center() * m_ratio));
         QTRY_COMPARE_WITH_TIMEOUT(m_folder.files(),
@@ -308,7 +330,7 @@ private Q_SLOTS:
         for (int i = 0; i < 13; ++i)
             keys << "Tab";
         keys << "space";
-        QVERIFY(x.run("xdotool", QStringList{"key", "--delay", "80"} + keys));
+        QVERIFY(x.run("xdotool", QStringList{"key", "--delay", "30"} + keys));
         QTRY_COMPARE_WITH_TIMEOUT(folder.files(), QStringList({"x1.txt", "x2.txt"}), 10000);
 
         QVERIFY(x.requestClose(window));

@@ -51,15 +51,8 @@ void MountedImage::mount(FileSystem fileSystem, int fatRootEntries)
     switch (fileSystem) {
     case FileSystem::ExFat:
         if (!hasTool(QStringLiteral("mkfs.exfat")) || !hasTool(QStringLiteral("mount.exfat-fuse"))
-            || !hasTool(QStringLiteral("losetup")) || !run(QStringLiteral("mkfs.exfat"), {image}))
+            || !hasTool(QStringLiteral("losetup")) || !run(QStringLiteral("mkfs.exfat"), {image}) || !attachLoopDevice())
             return;
-        if (!QFileInfo::exists(QStringLiteral("/dev/loop-control"))
-            || !run(QStringLiteral("losetup"), {QStringLiteral("-f"), QStringLiteral("--show"), image}, &m_loopDevice)) {
-            m_skipReason = QStringLiteral("no loop device to mount the exFAT image from: ") + m_failure;
-            m_failure.clear();
-            return;
-        }
-        m_loopDevice = m_loopDevice.trimmed();
         break;
     case FileSystem::Fat:
     case FileSystem::Fat32:
@@ -78,6 +71,39 @@ void MountedImage::mount(FileSystem fileSystem, int fatRootEntries)
         break;
     }
     attach();
+}
+
+MountedImage::MountedImage(MountedImage &pattern, const QString &root)
+    : m_folder(QDir(root).filePath(QStringLiteral("image-XXXXXX")))
+{
+    m_skipReason = pattern.m_skipReason;
+    if (!m_skipReason.isEmpty() || !pattern.m_failure.isEmpty()) {
+        m_failure = pattern.m_failure;
+        return;
+    }
+    if (!m_folder.isValid() || !QDir(m_folder.path()).mkdir(QStringLiteral("mnt"))) {
+        m_failure = QStringLiteral("cannot make a folder under ") + root;
+        return;
+    }
+    m_fileSystem = pattern.m_fileSystem;
+    pattern.unmount(); // so that every file it holds is written out
+    if (run(QStringLiteral("cp"), {QStringLiteral("--sparse=always"), pattern.m_folder.filePath(QStringLiteral("image")),
+                                   m_folder.filePath(QStringLiteral("image"))})
+        && (m_fileSystem != FileSystem::ExFat || attachLoopDevice()))
+        attach();
+}
+
+bool MountedImage::attachLoopDevice()
+{
+    if (!QFileInfo::exists(QStringLiteral("/dev/loop-control"))
+        || !run(QStringLiteral("losetup"), {QStringLiteral("-f"), QStringLiteral("--show"), m_folder.filePath(QStringLiteral("image"))},
+                &m_loopDevice)) {
+        m_skipReason = QStringLiteral("no loop device to mount the exFAT image from: ") + m_failure;
+        m_failure.clear();
+        return false;
+    }
+    m_loopDevice = m_loopDevice.trimmed();
+    return true;
 }
 
 // Mounts the image built (or the loop device over it) at the mount point.

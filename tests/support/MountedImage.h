@@ -17,6 +17,10 @@ public:
     // Builds and mounts the image in a fresh folder under `root`; a FAT image's root
     // folder holds `fatRootEntries` entries (512 is FAT16's own default).
     MountedImage(FileSystem fileSystem, const QString &root, int fatRootEntries = 512);
+    // A fresh medium holding what `pattern` holds, in a fresh folder under `root`, far
+    // quicker than making the same files again through a slow driver: the pattern is
+    // unmounted and its image copied (it stays unmounted).
+    MountedImage(MountedImage &pattern, const QString &root);
     ~MountedImage();
     MountedImage(const MountedImage &) = delete;
     MountedImage &operator=(const MountedImage &) = delete;
@@ -36,6 +40,7 @@ private:
     bool run(const QString &program, const QStringList &arguments, QString *output = nullptr);
     bool hasTool(const QString &program);
     void mount(FileSystem fileSystem, int fatRootEntries);
+    bool attachLoopDevice();
     void attach();
     void unmount();
 

@@ -28,6 +28,13 @@ public:
     int depth = 0;
 };
 
+// Whether this is `make test-long`, which repeats the randomized and stress cases more
+// often than every `make test` can afford.
+inline bool longLane()
+{
+    return !qEnvironmentVariableIsEmpty("VELMIX_LONG_TESTS");
+}
+
 inline NameColumn column(const QStringList &names)
 {
     NameColumn result;
