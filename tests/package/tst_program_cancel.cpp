@@ -117,9 +117,8 @@ private Q_SLOTS:
         if (windowManager && !x.startWindowManager())
             QSKIP("openbox is not installed");
         QVERIFY(x.launch(VELMIX_PROGRAM, QFile::decodeName(folder), {}));
-        const auto found = x.run("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Velmix V2.0.1"});
-        QVERIFY(found);
-        const QString main = found->split('\n', Qt::SkipEmptyParts).value(0);
+        const QString main = x.waitForWindow("Velmix V2.0.1");
+        QVERIFY(!main.isEmpty());
         QTRY_VERIFY_WITH_TIMEOUT(x.visibleWindows().size() == 1, 10000);
         const QPoint window = x.visibleWindows().first().topLeft();
 
@@ -197,7 +196,7 @@ private Q_SLOTS:
         QPoint window;
         const auto start = [&] {
             QVERIFY(x.launch(VELMIX_PROGRAM, QFile::decodeName(folder), {}));
-            QVERIFY(x.run("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Velmix V2.0.1"}));
+            QVERIFY(!x.waitForWindow("Velmix V2.0.1").isEmpty());
             QTRY_VERIFY_WITH_TIMEOUT(!x.visibleWindows("Velmix V2.0.1").isEmpty(), 10000);
             window = x.visibleWindows("Velmix V2.0.1").first().topLeft();
         };

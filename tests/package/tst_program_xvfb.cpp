@@ -90,9 +90,7 @@ private Q_SLOTS:
         // Started elsewhere with the folder named, as "Open with" does.
         QVERIFY(m_x.launch(VELMIX_PROGRAM, m_elsewhere.path(), {}, {m_folder.path()}));
 
-        const auto found = m_x.run("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Velmix V2.0.1"});
-        QVERIFY(found);
-        m_windowId = found->split('\n', Qt::SkipEmptyParts).value(0);
+        m_windowId = m_x.waitForWindow("Velmix V2.0.1");
         QVERIFY(!m_windowId.isEmpty());
         m_window = m_x.geometry(m_windowId);
         QVERIFY(m_window.isValid());
@@ -264,13 +262,13 @@ private Q_SLOTS:
         damaged.close();
         QVERIFY(x.start("1000x800"));
         QVERIFY(x.launch(VELMIX_PROGRAM, folder.path(), {}));
-        const auto found = x.run("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Velmix V2.0.1"});
-        QVERIFY(found);
-        const QRect window = x.geometry(found->split('\n', Qt::SkipEmptyParts).value(0));
+        const QString found = x.waitForWindow("Velmix V2.0.1");
+        QVERIFY(!found.isEmpty());
+        const QRect window = x.geometry(found);
         const auto click = [&](QPoint logical) { return x.click(window.topLeft() + logical); };
         QTRY_VERIFY_WITH_TIMEOUT(x.screen().pixelColor(window.topLeft() + QPoint(300, 40)) == QColor(255, 243, 195), 10000);
         QVERIFY(click({254, 551})); // ImgRules
-        QVERIFY(x.run("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Наборы правил"}));
+        QVERIFY(!x.waitForWindow("Наборы правил").isEmpty());
         QVERIFY(x.run("xdotool", {"key", "--delay", "30", "Return"}));
         // The list beside the panel's title: a click opens it, Escape closes it, Down picks.
         QVERIFY(click(velmix::RulesPanel::Place.topLeft() + QPoint(176, 20)));
@@ -311,9 +309,8 @@ private Q_SLOTS:
         if (!x.startWindowManager())
             QSKIP("openbox is not installed");
         QVERIFY(x.launch(VELMIX_PROGRAM, folder.path(), {}));
-        const auto found = x.run("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Velmix V2.0.1"});
-        QVERIFY(found);
-        const QString window = found->split('\n', Qt::SkipEmptyParts).value(0);
+        const QString window = x.waitForWindow("Velmix V2.0.1");
+        QVERIFY(!window.isEmpty());
         QTRY_VERIFY_WITH_TIMEOUT(x.run("xdotool", {"getwindowfocus", "getwindowname"}).value_or("").startsWith("Velmix"),
                                  10000);
         const QSize grown = velmix::WindowLayout::WindowSize + QSize(200, 100);
@@ -336,9 +333,8 @@ private Q_SLOTS:
         QVERIFY(x.requestClose(window));
         QTRY_VERIFY_WITH_TIMEOUT(x.programEnded(), 10000);
         QVERIFY(x.launch(VELMIX_PROGRAM, folder.path(), {}));
-        const auto again = x.run("xdotool", {"search", "--sync", "--onlyvisible", "--name", "Velmix V2.0.1"});
-        QVERIFY(again);
-        const QString restarted = again->split('\n', Qt::SkipEmptyParts).value(0);
+        const QString restarted = x.waitForWindow("Velmix V2.0.1");
+        QVERIFY(!restarted.isEmpty());
         QTRY_COMPARE_WITH_TIMEOUT(x.geometry(restarted).size(), grown, 10000);
 
         // At the designed size by the screen's right edge, the panel opens beside the window:

@@ -144,6 +144,15 @@ public:
         return ids ? ids->split('\n', Qt::SkipEmptyParts) : QStringList();
     }
 
+    // The first visible window of a name matching `name`, once one shows (xdotool's own
+    // --sync looks only every half second); empty when none shows within `timeoutMs`.
+    QString waitForWindow(const QString &name, int timeoutMs = 20000) const
+    {
+        QString id;
+        (void)QTest::qWaitFor([&] { return !(id = visibleWindowIds(name).value(0)).isEmpty(); }, timeoutMs);
+        return id;
+    }
+
     // Where each visible window of a name matching `name` lies.
     QList<QRect> visibleWindows(const QString &name = ".") const
     {
