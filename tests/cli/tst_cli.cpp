@@ -1,5 +1,6 @@
 // The command line as a script runs it: the real program, with no display, on real
 // folders of this machine and of an exFAT image through FUSE.
+#include "ConsoleServices.h"
 #include "FakeServices.h"
 #include "TestMedia.h"
 #include "sets/RuleSetStore.h"
@@ -8,6 +9,9 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTest>
+
+#include <pty.h>
+#include <unistd.h>
 
 using namespace velmix;
 using namespace Qt::StringLiterals;
@@ -239,6 +243,47 @@ private Q_SLOTS:
         const Run refused = velmix({u"--rename"_s, u"--set"_s, u"Отпуск"_s, first->path()});
         QCOMPARE(refused.status, 2);
         QVERIFY2(refused.err.startsWith(u"velmix: Набор «Отпуск» повреждён"_s), qPrintable(refused.err));
+    }
+
+    // A long run's count goes to standard error on one line, rewritten in place, when that
+    // is a terminal; a script's pipe gets none of it.
+    void progressOnATerminalOnly_data()
+    {
+        QTest::addColumn<bool>("terminal");
+        QTest::addColumn<QByteArray>("shown");
+        QTest::newRow("terminal") << true << "\rПереименование: 3 из 10\rПереименование: 7 из 10\r\n"_ba;
+        QTest::newRow("pipe") << false << QByteArray();
+    }
+    void progressOnATerminalOnly()
+    {
+        QFETCH(bool, terminal);
+        QFETCH(QByteArray, shown);
+        int ends[2]; // read, write
+        QVERIFY(terminal ? ::openpty(&ends[0], &ends[1], nullptr, nullptr, nullptr) == 0 : ::pipe(ends) == 0);
+        std::fflush(stderr);
+        const int savedError = ::dup(STDERR_FILENO);
+        QVERIFY(::dup2(ends[1], STDERR_FILENO) == STDERR_FILENO);
+        {
+            cli::ConsoleWorkDisplay display;
+            WorkProgress progress;
+            progress.setTotal(10);
+            display.workStarted(WorkKind::Renaming, progress);
+            for (int step : {3, 4}) {
+                progress.advance(step);
+                display.showProgress();
+            }
+            display.workFinished();
+        }
+        std::fflush(stderr);
+        ::dup2(savedError, STDERR_FILENO);
+        ::close(savedError);
+        ::close(ends[1]);
+        QByteArray written;
+        char buffer[256];
+        for (ssize_t got; (got = ::read(ends[0], buffer, sizeof buffer)) > 0;) // a terminal's end says EIO when drained
+            written.append(buffer, got);
+        ::close(ends[0]);
+        QCOMPARE(written, shown); // the terminal writes the line's end as \r\n
     }
 
     // The window's core, driven as its controls are, and the command line, given the same
