@@ -559,6 +559,29 @@ private Q_SLOTS:
         else
             QVERIFY(!f.ticked().contains("PicNum")); // the tags alone name each file
         QCOMPARE(f.newNames(), preview);
+        if (!byDateTaken) {
+            // The grid's menu reads the old tags again in the encoding picked: Latin-1 garbles
+            // the cp1251 one, as before; the guess puts it right.
+            const auto pickOldTags = [&](const QString &text) {
+                bool picked = false;
+                QTimer::singleShot(0, [&] {
+                    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+                    QVERIFY(menu);
+                    for (QAction *action : menu->actions())
+                        if (action->text() == text && !action->isChecked()) {
+                            action->trigger();
+                            picked = true;
+                        }
+                    menu->close();
+                });
+                Q_EMIT f.grid()->customContextMenuRequested(QPoint(5, 5));
+                QTRY_VERIFY(picked);
+            };
+            pickOldTags("Старые теги: Latin-1");
+            QCOMPARE(f.newNames().value(2), "Ñïëèí - Âûõîäà íåò.mp3");
+            pickOldTags("Старые теги: определять");
+            QCOMPARE(f.newNames(), preview);
+        }
         if (byDateTaken) {
             QCOMPARE(f.cell(1, 0), "DSC_0001.heic"); // camera B's 10:30 between camera A's two
             QCOMPARE(f.cell(2, 0), "DSC_0002.jpg");
