@@ -210,9 +210,10 @@ private Q_SLOTS:
         QVERIFY(m_x.run("xdotool", {"key", "--delay", "15", "End", "BackSpace"}));
         QVERIFY(m_x.run("setxkbmap", {"-layout", "us,ru", "-option", "numpad:mac"})); // Cyrillic for xdotool
         // xdotool maps the Cyrillic letters onto spare keys as it goes; the keys right after
-        // such a change of the keyboard map can be lost, so the Latin ones follow on their own.
-        QVERIFY(m_x.run("xdotool", {"type", "--delay", "15", "{дата}"}));
-        QVERIFY(m_x.run("xdotool", {"type", "--delay", "15", " photo"}));
+        // such a change of the keyboard map can be lost, so the Latin ones follow on their own,
+        // and these keys go slower than the others: at 15 ms apart a loaded machine lost one.
+        QVERIFY(m_x.run("xdotool", {"type", "--delay", "50", "{дата}"}));
+        QVERIFY(m_x.run("xdotool", {"type", "--delay", "50", " photo"}));
         // The click queues behind the keys on the X connection, so it comes after them.
         QVERIFY(click(velmix::WindowLayout::placeOf("ImgApply").center()));
         QTRY_COMPARE_WITH_TIMEOUT(m_folder.files(),

@@ -146,7 +146,7 @@ public:
 
     // The first visible window of a name matching `name`, once one shows (xdotool's own
     // --sync looks only every half second); empty when none shows within `timeoutMs`.
-    QString waitForWindow(const QString &name, int timeoutMs = 20000) const
+    QString waitForWindow(const QString &name, int timeoutMs = 60000) const
     {
         QString id;
         (void)QTest::qWaitFor([&] { return !(id = visibleWindowIds(name).value(0)).isEmpty(); }, timeoutMs);
