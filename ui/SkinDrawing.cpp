@@ -7,13 +7,6 @@
 
 namespace velmix::SkinDrawing {
 
-namespace {
-
-constexpr QRectF MinimiseCircle(481, 12, 34, 33);
-constexpr QRectF CloseCircle(515, 12, 33, 34);
-
-} // namespace
-
 QLinearGradient faceGradient(const QRectF &area)
 {
     QLinearGradient gradient(area.topLeft(), area.bottomLeft());

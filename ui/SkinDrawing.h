@@ -22,6 +22,9 @@ inline constexpr QSize BackgroundSize(570, 580);
 // The rounded panel the window is masked to, and its corners' radius.
 inline constexpr QRectF Panel(5, 24, 555, 555);
 inline constexpr qreal PanelCornerRadius = 10.5;
+// The round title buttons' circles, at the designed size.
+inline constexpr QRectF MinimiseCircle(481, 12, 34, 33);
+inline constexpr QRectF CloseCircle(515, 12, 33, 34);
 
 // The red faces' gradient, top to bottom of `area`.
 [[nodiscard]] QLinearGradient faceGradient(const QRectF &area);

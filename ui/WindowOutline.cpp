@@ -1,5 +1,7 @@
 #include "WindowOutline.h"
 
+#include "SkinDrawing.h"
+
 #include <cmath>
 
 namespace velmix::WindowOutline {
@@ -65,10 +67,11 @@ QRegion roundedRect(const QRect &box, int cornerWidth, int cornerHeight)
 
 QRegion mainWindow(QSize growth)
 {
+    // The pixels of the shapes the skin is drawn with.
     const int right = growth.width();
-    return roundedRect(QRect(QPoint(5, 24), QPoint(559, 578) + QPoint(right, growth.height())), 21, 21)
-        + ellipse(QRect(QPoint(481, 12), QPoint(514, 44)).translated(right, 0))
-        + ellipse(QRect(QPoint(515, 12), QPoint(547, 45)).translated(right, 0));
+    return roundedRect(SkinDrawing::Panel.toRect().adjusted(0, 0, right, growth.height()), 21, 21)
+        + ellipse(SkinDrawing::MinimiseCircle.toRect().translated(right, 0))
+        + ellipse(SkinDrawing::CloseCircle.toRect().translated(right, 0));
 }
 
 QRegion roundButton()
