@@ -85,7 +85,7 @@ struct Console
     }
     [[nodiscard]] RenamerCore::Services services()
     {
-        return {busy, messages, drives, mover, work, &state, &identities};
+        return {busy, messages, drives, mover, work, &state, &identities, &ruleSets};
     }
     NoBusyPointer busy;
     ConsoleMessageBox messages;
@@ -94,7 +94,21 @@ struct Console
     ConsoleWorkDisplay work;
     PosixStateFolder state;
     PosixFileIdentities identities;
+    RuleSetStore ruleSets;
 };
+
+// A flow's report as the command line shows it: each box on standard error, the summary
+// line on standard output; the status says whether all went.
+int printReport(ConsoleMessageBox &messages, const BatchReport &report)
+{
+    if (!report.ruleSetProblem.isEmpty())
+        print(stderr, u"velmix: %1\n"_s.arg(report.ruleSetProblem));
+    for (const BatchReport::Box &box : report.boxes())
+        messages.showMessage(box.title, box.text);
+    if (!report.summary.isEmpty())
+        print(stdout, report.summary + u'\n');
+    return report.clean() ? Renamed : Refused;
+}
 
 // The core with the folder listed, as the window has it after its start; false, the
 // reason printed, where the folder cannot be read.
@@ -120,13 +134,7 @@ int rename(const Command &command, const QString &folder)
         return usageError(u"выражение «%1»: %2"_s.arg(command.rules.findText, core.preview().findError()));
     if (!command.apply)
         return printPreview(core.table(), command.tsv);
-    const int shownBefore = console.messages.shown();
-    if (const QString problem = RuleSetStore().keepLastApplied(RuleSet::of(core.preview())); !problem.isEmpty())
-        print(stderr, u"velmix: %1\n"_s.arg(problem));
-    core.applyNewNames();
-    if (!core.lastSummary().isEmpty())
-        print(stdout, core.lastSummary() + u'\n');
-    return console.messages.shown() == shownBefore ? Renamed : Refused;
+    return printReport(console.messages, core.applyNewNames());
 }
 
 int undo(const QString &folder)
@@ -139,11 +147,7 @@ int undo(const QString &folder)
         print(stderr, u"velmix: в папке «%1» нечего отменять\n"_s.arg(withControlPictures(folder)));
         return Refused;
     }
-    const int shownBefore = console.messages.shown();
-    core.undoLastApply();
-    if (!core.lastSummary().isEmpty())
-        print(stdout, core.lastSummary() + u'\n');
-    return console.messages.shown() == shownBefore ? Renamed : Refused;
+    return printReport(console.messages, core.undoLastApply());
 }
 
 int repair(bool finish)
@@ -152,13 +156,12 @@ int repair(bool finish)
     Console console(folder, finish);
     RenamerCore core(console.services(), folder);
     core.startUp();
-    const int shownBefore = console.messages.shown();
-    core.repairUnfinishedBatches();
-    if (console.messages.asked() == 0 && console.messages.shown() == shownBefore)
+    const BatchReport report = core.repairUnfinishedBatches();
+    if (!report.ran && report.clean()) {
         print(stdout, u"Прерванных переименований нет.\n"_s);
-    else if (!core.lastSummary().isEmpty())
-        print(stdout, core.lastSummary() + u'\n');
-    return console.messages.shown() == shownBefore ? Renamed : Refused;
+        return Renamed;
+    }
+    return printReport(console.messages, report);
 }
 
 } // namespace

@@ -396,7 +396,7 @@ private Q_SLOTS:
             roundsRenaming += rows.isEmpty() ? 0 : 1;
             QVERIFY2(cli.status == (anyMarked ? 1 : 0), qPrintable(context));
             QVERIFY2(cli.out == rows, qPrintable(context + u'\n' + QString::fromUtf8(cli.out) + u"≠\n"_s + QString::fromUtf8(rows)));
-            core.applyNewNames();
+            window.messages.show(core.applyNewNames());
             arguments.insert(arguments.size() - 1, u"--apply"_s);
             QVERIFY2(velmix(arguments).status == (window.messages.shown.isEmpty() ? 0 : 1), qPrintable(context));
             QVERIFY2(windowFolder->contents() == cliFolder->contents(), qPrintable(context));
