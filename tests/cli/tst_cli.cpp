@@ -186,6 +186,33 @@ private Q_SLOTS:
         QVERIFY2(again.err.contains(u"нечего отменять"_s), qPrintable(again.err));
     }
 
+    // The window open all along takes back with Ctrl+Z the command line's applies, the
+    // newest first: it reads the history when it acts, not only at its start.
+    void windowUndoTakesTheNewestApplyOfAnyProgram()
+    {
+        const std::unique_ptr<test::TestFolder> folder = folderOf(medium(u"local"_s), {u"a.txt"_s});
+        test::CoreFixture window(folder->path());
+        PosixStateFolder history(m_home.filePath(u"state/velmix"_s));
+        RenamerCore core({window.busy, window.messages, window.drives, window.mover, window.work, &history,
+                          &window.identities}, folder->path());
+        core.startUp();
+        const auto undoInWindow = [&](const QString &expected) {
+            window.messages.answers = {true};
+            window.messages.show(core.undoLastApply());
+            QCOMPARE(namesIn(*folder), QStringList{expected});
+            QCOMPARE(window.messages.shown, (QList<std::pair<QString, QString>>()));
+        };
+        QCOMPARE(velmix({u"--rename"_s, u"--upper"_s, u"--apply"_s, folder->path()}).status, 0);
+        undoInWindow(u"a.txt"_s);
+        QCOMPARE(velmix({u"--rename"_s, u"--upper"_s, u"--apply"_s, folder->path()}).status, 0);
+        QCOMPARE(velmix({u"--rename"_s, u"--base"_s, u"x"_s, u"--apply"_s, folder->path()}).status, 0);
+        QCOMPARE(namesIn(*folder), QStringList{u"x1.TXT"_s});
+        undoInWindow(u"A.TXT"_s);
+        undoInWindow(u"a.txt"_s);
+        QCOMPARE(window.messages.asked.size(), 3);
+        QCOMPARE(QDir(history.path()).entryList(QDir::Files), QStringList());
+    }
+
     // An apply cut short after its first move: --yes finishes it, --no puts every name back.
     void repairFinishesOrPutsBack_data()
     {
