@@ -82,6 +82,9 @@ private Q_SLOTS:
         QTest::newRow("a dot in an expression is any character")
             << QStringList{"a.b.txt", "axb.txt"} << replacing("a.b", "x", expression) << QStringList{"x.txt", "x.txt"}
             << QStringList{"", "это имя получает другой файл"};
+        QTest::newRow("before a compound extension; a suffix with a blank is none")
+            << QStringList{"archive.tar.gz", "Dr. Who"} << replacing("[ro]", "_", expression)
+            << QStringList{"a_chive.tar.gz", "D_. Wh_"} << none;
         QTest::newRow("whole name: the extension too") << QStringList{"a.jpg", "b.JPG"}
                                                        << replacing("jpg", "png", false, ignoreCase, whole)
                                                        << QStringList{"a.png", "b.png"} << none;
@@ -160,6 +163,7 @@ private Q_SLOTS:
         QTest::newRow("an emoji with its skin tone is one") << "a👍🏽b.png" << 1 << 1 << fromStart << "" << "ab.png";
         QTest::newRow("an accent stays with its letter") << "е\u0301ж.txt" << 0 << 1 << fromStart << "_" << "е\u0301_ж.txt";
         QTest::newRow("an undecodable byte is one") << "a" + byte(0xE9) + "b" << 1 << 1 << fromEnd << "" << "ab";
+        QTest::newRow("a suffix with a blank is no extension") << "Dr. Who" << 0 << 0 << fromEnd << "!" << "Dr. Who!";
         QTest::newRow("a hidden file's name has no extension") << ".bashrc" << 1 << 0 << fromStart << "" << "bashrc";
         QTest::newRow("the number inserted") << "IMG_0001.JPG" << 4 << 0 << fromStart << "{n:3}_" << "001_0001.JPG";
         QTest::newRow("a date not read stays as typed") << "a.txt" << 0 << 1 << fromStart << "{год}" << "a{год}.txt";
@@ -186,6 +190,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("restLower");
         QTest::addColumn<QString>("expected");
         QTest::newRow("Cyrillic, extension kept") << "песня про зайцев.mp3" << false << "Песня Про Зайцев.mp3";
+        QTest::newRow("a suffix with a blank is no extension") << "dr. who.tar.gz" << false << "Dr. Who.tar.gz";
         QTest::newRow("rest as typed") << "mcDonald's old_tape-b.avi" << false << "McDonald's Old_Tape-B.avi";
         QTest::newRow("rest lower") << "ПЕСНЯ_ПРО ЗАЙЦЕВ.MP3" << true << "Песня_Про Зайцев.MP3";
         QTest::newRow("digits start a word") << "01_intro 2nd.mp3" << true << "01_Intro 2nd.mp3";
@@ -207,14 +212,14 @@ private Q_SLOTS:
     // The extension's letters change, the rest of the name and a name without one stay.
     void extensionCase()
     {
-        const QStringList names = {"IMG_0001.JPG", "Архив.Тар", ".Hidden", "Без Расширения", "a.Tar.Gz", "a.😀b"};
+        const QStringList names = {"IMG_0001.JPG", "Архив.Тар", ".Hidden", "Без Расширения", "a.Tar.Gz", "a.😀b", "Dr. Who"};
         NameRules rules;
         rules.extensionCase = ExtensionCase::Lower;
         QCOMPARE(Ruled(names, rules).newNames(),
-                 QStringList({"IMG_0001.jpg", "Архив.тар", ".Hidden", "Без Расширения", "a.Tar.gz", "a.😀b"}));
+                 QStringList({"IMG_0001.jpg", "Архив.тар", ".Hidden", "Без Расширения", "a.tar.gz", "a.😀b", "Dr. Who"}));
         rules.extensionCase = ExtensionCase::Upper;
         QCOMPARE(Ruled(names, rules).newNames(),
-                 QStringList({"IMG_0001.JPG", "Архив.ТАР", ".Hidden", "Без Расширения", "a.Tar.GZ", "a.😀B"}));
+                 QStringList({"IMG_0001.JPG", "Архив.ТАР", ".Hidden", "Без Расширения", "a.TAR.GZ", "a.😀B", "Dr. Who"}));
     }
 
     // Each letter of the Russian alphabet, small alone and capital before a small к, as

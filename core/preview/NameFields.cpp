@@ -1,7 +1,7 @@
 #include "preview/NameFields.h"
 
-#include "preview/NameTransforms.h"
 #include "preview/NamingOptions.h"
+#include "text/FileExtension.h"
 
 #include <QLocale>
 
@@ -158,7 +158,7 @@ void ApplyFieldBaseName(FileNameTable &table, const NameFields &fields, const Li
         const QStringView was = current.at(i);
         name.resize(0);
         fields.expand(metadata.atRow(i), i, number, name);
-        name.append(was.last(tailLength(was)));
+        name.append(was.last(extensionLength(was)));
         fresh.writeGrowing(name);
     }
     fresh.endRewrite();
