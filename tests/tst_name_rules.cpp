@@ -1,7 +1,11 @@
 #include "TestSupport.h"
 #include "preview/PreviewSession.h"
 #include "rules/FindReplace.h"
+#include "text/FileNameCodec.h"
 
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QStandardPaths>
 #include <QTest>
 
 using namespace velmix;
@@ -105,6 +109,9 @@ private Q_SLOTS:
         QTest::newRow("empty matches step over a pair, an undecodable byte beside it stays")
             << QStringList{"😀" + byte(0xFF) + "😀", "b"} << replacing("x*", "-", expression)
             << QStringList{"-😀-" + byte(0xFF) + "-😀-", "-b-"} << none;
+        QTest::newRow("a name that is not UTF-8 is one subject") << QStringList{"a" + byte(0xE9) + "b.txt", "b"}
+                                                                << replacing("^", "Z_", expression)
+                                                                << QStringList{"Z_a" + byte(0xE9) + "b.txt", "Z_b"} << none;
         QTest::newRow("plain text over undecodable bytes") << QStringList{"a" + byte(0xFF) + "b", "b"}
                                                            << replacing(byte(0xFF), "_")
                                                            << QStringList{"a_b", "b"} << none;
@@ -119,6 +126,68 @@ private Q_SLOTS:
         QCOMPARE(ruled.newNames(), expected);
         QCOMPARE(ruled.reasons(), reasons);
         QCOMPARE(ruled.preview.findError().isEmpty(), QTest::currentDataTag() != QByteArray("a bad pattern marks nothing"));
+    }
+
+    // Expressions side by side with perl's s///g (what perl's rename runs) on the same bytes,
+    // names that are not UTF-8 among them: perl reads the UTF-8 in a name as characters and
+    // each other byte as a character of its own, which none of these patterns matches.
+    void expressionsAsPerl()
+    {
+        const QString perl = QStandardPaths::findExecutable(QStringLiteral("perl"));
+        if (perl.isEmpty())
+            QSKIP("perl is not installed");
+        const QList<QByteArray> pieces = {"a", "b", "A", "я", "Ж", "1", "_", " ", "\xE9", "\xFF", "\xD0", "\x80"};
+        const QStringList patterns = {"^", "$", "\\b", "\\B", "x*", "a*", "(a)|b", "\\w+", "(\\d)(\\w)?", "^\\w",
+                                      "\\w$", "(?i)я", "(?<=a)", "a|$", "\\s", "b?", "^|a", "(?=b)", "(a)?(?:b|$)", "\\b\\w"};
+        const QStringList replacements = {"<$0>", "-", "[$1|$2]", ""};
+        QRandomGenerator random(20261209);
+        struct Case
+        {
+            QString pattern, replacement;
+            QByteArray name;
+        };
+        std::vector<Case> cases;
+        QByteArray input;
+        for (int i = 0; i < 2000; ++i) {
+            Case c{patterns[random.bounded(patterns.size())], replacements[random.bounded(replacements.size())], {}};
+            for (int k = 0, length = random.bounded(7); k < length; ++k)
+                c.name += pieces[random.bounded(pieces.size())];
+            input += c.pattern.toUtf8().toHex() + '\t' + c.replacement.toUtf8().toHex() + '\t' + c.name.toHex() + '\n';
+            cases.push_back(c);
+        }
+        QProcess process;
+        process.start(perl, {"-Mfeature=unicode_strings", "-MEncode", "-e", R"(
+            while (my $line = <STDIN>) {
+                chomp $line;
+                my ($p, $r, $n) = map { pack 'H*', $_ } split /\t/, $line, -1;
+                ($p, $r) = (decode('UTF-8', $p), decode('UTF-8', $r));
+                my $s = join '', map { length > 1 || ord() < 0x80 ? decode('UTF-8', $_) : chr(0xDC00 + ord) } $n =~
+                    /([\x00-\x7F]|[\xC2-\xDF][\x80-\xBF]|\xE0[\xA0-\xBF][\x80-\xBF]|[\xE1-\xEC\xEE\xEF][\x80-\xBF]{2}
+                     |\xED[\x80-\x9F][\x80-\xBF]|\xF0[\x90-\xBF][\x80-\xBF]{2}|[\xF1-\xF3][\x80-\xBF]{3}
+                     |\xF4[\x80-\x8F][\x80-\xBF]{2}|[\x80-\xFF])/gsx;
+                $s =~ s{$p}{ my @g = ($&, @{^CAPTURE}); (my $t = $r) =~ s{\$(\d)}{$g[$1] // ''}ge; $t }ge;
+                no warnings;
+                print unpack('H*', join '', map { my $c = ord; $c >= 0xDC80 && $c <= 0xDCFF ? chr($c - 0xDC00)
+                                                                                            : encode('UTF-8', $_) } split //, $s), "\n";
+            })"});
+        QVERIFY(process.waitForStarted());
+        process.write(input);
+        process.closeWriteChannel();
+        QVERIFY(process.waitForFinished());
+        const QList<QByteArray> expected = process.readAllStandardOutput().split('\n');
+        QCOMPARE(expected.size(), qsizetype(cases.size()) + 1);
+        TextBuffer out;
+        for (size_t i = 0; i < cases.size(); ++i) {
+            const Case &c = cases[i];
+            const FindReplace rule(replacing(c.pattern, c.replacement, true));
+            FindReplace::MatchBuffer matches = rule.matchBuffer();
+            out.clear();
+            rule.appendReplaced(FileNameCodec::decode(c.name), matches, out);
+            const QByteArray ours = FileNameCodec::encode(out.view()).value_or("<no bytes>");
+            QVERIFY2(ours == QByteArray::fromHex(expected[qsizetype(i)]),
+                     qPrintable(c.pattern + " → " + c.replacement + " on " + c.name.toHex(' ') + ": " + ours.toHex(' ')
+                                + " ≠ perl's " + QByteArray::fromHex(expected[qsizetype(i)]).toHex(' ')));
+        }
     }
 
     // A bad expression is told in Russian: its place, and what is wrong where a user errs.
