@@ -336,6 +336,8 @@ private Q_SLOTS:
         QTest::newRow("passport: words in capitals") << passport << capitals << "MESTOROZHDENIE IEE E Elka SHCHUKA-Shchuka Shch";
         QTest::newRow("BGN: words in capitals") << Transliteration::BgnPcgn << capitals + " ЁЖ"
                                                 << "MESTOROZHDENIYE ʺYE Yë Yëlka SHCHUKA-Shchuka Shch YËZH";
+        QTest::newRow("BGN: a capital beside the middle dot gives one capital")
+            << Transliteration::BgnPcgn << "Хэллоуин Шэрон Цэр МакХэл Ыы" << "Kh·ellouin Sh·eron Ts·er MakKh·el Y·y";
         QTest::newRow("Latin, digits and undecodable bytes stay")
             << Transliteration::BgnPcgn << "IMG 01 " + byte(0xFF) + "Жук" << "IMG 01 " + byte(0xFF) + "Zhuk";
         QTest::newRow("the song for a car stereo") << Transliteration::BgnPcgn << "Песня про зайцев.mp3"
