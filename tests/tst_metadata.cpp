@@ -136,6 +136,8 @@ private Q_SLOTS:
             {"4-7-2026 15-30-12.jpg", "2026-07-04T15:30:12"},
             {"2026-7-4.jpg", "2026-07-04T00:00:00"},
             {"2026_7_14_25-61-00.jpg", "2026-07-14T00:00:00"}, // no such time: the date alone
+            {"20260714153012.jpg", "2026-07-14T15:30:12"},
+            {"IMG20260714153012.jpg", "2026-07-14T15:30:12"},
         };
         for (const auto &[name, date] : phones)
             QTest::newRow(name) << name << QDateTime() << QDateTime() << QDateTime() << DateSource::FileName << at(date);
@@ -394,6 +396,8 @@ private Q_SLOTS:
                                                         << "2026-07-14T15:30:12";
         QTest::newRow("AVIF") << "P6.avif" << avif << DateSource::DateTimeOriginal
                               << "2026-07-15T06:00:00";
+        QTest::newRow("HEIC with CreateDate alone") << "P9.heic" << test::heifWithExif({}, false, true, "2026:07:14 15:31:00")
+                                                   << DateSource::CreateDate << "2026-07-14T15:31:00";
         QTest::newRow("HEIC without EXIF, date in name") << "IMG_20260714_101010.heic" << test::heifWithExif({})
                                                          << DateSource::FileName << "2026-07-14T10:10:10";
         QTest::newRow("HEIC cut short") << "P7.heic" << heic.left(300)
@@ -401,6 +405,8 @@ private Q_SLOTS:
         QTest::newRow("huge sparse movie") << "V2.mov" << QByteArray("sparse") << DateSource::ModificationTime << fileTime;
         QTest::newRow("ID3v2") << "song.mp3" << test::mp3WithTags("Исполнитель", "Песня", "Альбом", 7)
                                << DateSource::ModificationTime << "Исполнитель|Песня|Альбом|7";
+        QTest::newRow("ID3v2.4, two artists") << "duo.mp3" << test::mp3WithTags(QString("Группа") + QChar(0) + "Гость", "Пьеса", "Диск", 0)
+                                              << DateSource::ModificationTime << "Группа, Гость|Пьеса|Диск|0";
         QTest::newRow("FLAC, two artists") << "song.flac" << test::flacWithTags({"Группа", "Гость"}, "Пьеса", "Диск", 12)
                                            << DateSource::ModificationTime << "Группа, Гость|Пьеса|Диск|12";
         QTest::newRow("ID3v1 in cp1251") << "old.mp3"
