@@ -123,7 +123,8 @@ void PreviewSession::RebuildNewNames()
         m_options.StepText = QStringLiteral("1");
     if (m_options.StartText.isEmpty())
         m_options.StartText = QStringLiteral("1");
-    const RunningNumber number(m_options.StartText, m_options.StepText, m_options.DigitWidthIndex);
+    RunningNumber number(m_options.StartText, m_options.StepText, m_options.DigitWidthIndex);
+    number.skipRows(m_handNames.rows());
     // Where {n} stands, the number goes there and not also at the end.
     if (!applyBaseName(number) && m_options.Numbering)
         ApplyNumbering(m_table, number);
