@@ -9,6 +9,7 @@
 #include "preview/PreviewSession.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <fcntl.h>
@@ -228,7 +229,10 @@ private Q_SLOTS:
         QCOMPARE(session.column(FileNameTable::NewName), newNames);
         QCOMPARE(session.preview.table().mark(0), mark);
         QCOMPARE(session.source.reads, baseName.contains(u'{') ? 3 : 0);
-        QCOMPARE(session.preview.table().dateNote(0).isEmpty(), !baseName.contains(u'{'));
+        // Where the date came from, only where a date field is used.
+        const bool dated = baseName.contains(QRegularExpression(QStringLiteral("\\{(дата|время|год|месяц|день)")));
+        QCOMPARE(session.preview.table().dateNote(0).isEmpty(), !dated);
+        QCOMPARE(session.preview.table().datedByFileTime(1), dated);
         NamingOptions stored = session.preview.options(); // a rule set or the command line: the same tick
         stored.Numbering = false;
         session.preview.setSettings(stored, {});

@@ -92,6 +92,7 @@ NameFields::NameFields(QStringView text)
             m_unknown.append(part.typed);
         m_placesNumber = m_placesNumber || part.kind == Kind::Number;
         m_needsMetadata = m_needsMetadata || (part.kind != Kind::Unknown && part.kind != Kind::Number);
+        m_usesDate = m_usesDate || (part.kind >= Kind::Date && part.kind <= Kind::DateFormat);
         tagsAlone = tagsAlone
                     && (part.kind == Kind::Artist || part.kind == Kind::Title || part.kind == Kind::Album
                         || part.kind == Kind::Track);
