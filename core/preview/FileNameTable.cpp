@@ -50,11 +50,12 @@ QStringView FileNameTable::cell(qsizetype row, int column) const
     return column == CurrentName ? m_current.at(row) : m_new.at(row);
 }
 
-void FileNameTable::setFields(const RowDates *dates, QStringList unknownFields, bool needMetadata)
+void FileNameTable::setFields(const RowDates *dates, QStringList unknownFields, bool needMetadata, DatesUse datesUse)
 {
     m_dates = dates;
     m_unknownFields = std::move(unknownFields);
     m_fieldsNeedMetadata = needMetadata;
+    m_datesUse = dates ? datesUse : DatesUse::None;
 }
 
 bool FileNameTable::editedByHand(qsizetype row) const
@@ -62,14 +63,20 @@ bool FileNameTable::editedByHand(qsizetype row) const
     return m_handNames && m_handNames->contains(row);
 }
 
+bool FileNameTable::showsDate(qsizetype row) const
+{
+    const bool used = m_datesUse == DatesUse::Order || (m_datesUse == DatesUse::Fields && !editedByHand(row));
+    return used && row >= 0 && row < fileCount();
+}
+
 QString FileNameTable::dateNote(qsizetype row) const
 {
-    return m_dates && row >= 0 && row < fileCount() ? m_dates->note(row) : QString();
+    return showsDate(row) ? m_dates->note(row) : QString();
 }
 
 bool FileNameTable::datedByFileTime(qsizetype row) const
 {
-    return m_dates && row >= 0 && row < fileCount() && m_dates->byFileTime(row);
+    return showsDate(row) && m_dates->byFileTime(row);
 }
 
 void FileNameTable::load(const NameColumn &listedNames)

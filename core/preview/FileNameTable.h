@@ -57,9 +57,11 @@ public:
     void setFolderWriteError(int error) { m_folderWriteError = error; }
 
     // While the new names or the order use the files' dates and tags: those (else null),
-    // the typed fields no field is named so, and whether the fields need the files' own
-    // metadata (a row not read then keeps them as typed).
-    void setFields(const RowDates *dates, QStringList unknownFields, bool needMetadata);
+    // the typed fields no field is named so, whether the fields need the files' own
+    // metadata (a row not read then keeps them as typed), and what takes the dates: each
+    // row then tells where its date came from (a row named by hand only in the order).
+    enum class DatesUse : quint8 { None, Fields, Order };
+    void setFields(const RowDates *dates, QStringList unknownFields, bool needMetadata, DatesUse datesUse);
     // The names the user typed into the grid; whether the row's new name is one of them.
     void setHandNames(const HandNames *names) { m_handNames = names; }
     [[nodiscard]] bool editedByHand(qsizetype row) const;
@@ -84,6 +86,8 @@ public:
     [[nodiscard]] NameColumn &newNamesForEdit();
 
 private:
+    [[nodiscard]] bool showsDate(qsizetype row) const;
+
     NameColumn m_current;
     NameColumn m_new;
     NameColumn m_spare;
@@ -92,6 +96,7 @@ private:
     const RowDates *m_dates = nullptr;
     QStringList m_unknownFields;
     bool m_fieldsNeedMetadata = false;
+    DatesUse m_datesUse = DatesUse::None;
     const HandNames *m_handNames = nullptr;
 };
 

@@ -2,18 +2,13 @@
 
 #include "rules/CutInsert.h"
 #include "rules/TitleCase.h"
+#include "text/FileExtension.h"
 #include "work/AsyncTask.h"
 
 #include <optional>
 #include <tuple>
 
 namespace velmix {
-
-qsizetype lengthBeforeExtension(QStringView name)
-{
-    const qsizetype dot = name.lastIndexOf(u'.');
-    return dot > 0 ? dot : name.size();
-}
 
 NameRuleSteps::NameRuleSteps(const NameRules &rules)
     : m_rules(rules)

@@ -70,8 +70,4 @@ private:
     alignas(64) mutable NameColumn m_secondPart; // the second part's names, before they join the first's
 };
 
-// The length of the name before its extension: up to the last dot, where that dot is
-// not the first character.
-[[nodiscard]] qsizetype lengthBeforeExtension(QStringView name);
-
 } // namespace velmix

@@ -46,8 +46,9 @@ public:
     [[nodiscard]] const QString &error() const { return m_error; }
 
     [[nodiscard]] MatchBuffer matchBuffer() const;
-    // Appends `text` with every match replaced. Undecodable bytes (lone surrogates) are
-    // never matched by an expression: it runs on the text between them.
+    // Appends `text` with every match replaced. An expression takes the text as one
+    // subject and never matches its undecodable bytes (lone surrogates): ^, $, \b, empty
+    // matches and groups come out as perl's rename gives them on the same bytes.
     void appendReplaced(QStringView text, MatchBuffer &matches, TextBuffer &out) const;
 
 private:
