@@ -1,7 +1,9 @@
 #include "CommandLineRun.h"
 
+#include "AppliedRows.h"
 #include "CliCommand.h"
 #include "ConsoleServices.h"
+#include "StopSignals.h"
 #include "RenamerCore.h"
 #include "listing/CurrentFolder.h"
 #include "listing/FolderSelection.h"
@@ -16,7 +18,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
+
+#include <sys/stat.h>
 
 namespace velmix::cli {
 namespace {
@@ -31,14 +34,6 @@ int usageError(const QString &problem)
 {
     print(stderr, u"velmix: %1\nСправка: velmix --help\n"_s.arg(problem));
     return UsageError;
-}
-
-// A name as the bytes it has on disk, with the characters that would break a row written
-// as \t, \n, \r and \\.
-QByteArray tsvField(const QString &name)
-{
-    QByteArray bytes = FileNameCodec::encode(name).value_or(name.toUtf8());
-    return bytes.replace('\\', "\\\\").replace('\t', "\\t").replace('\n', "\\n").replace('\r', "\\r");
 }
 
 // Every row that changes its name or is marked, one a line; the status says whether any is
@@ -69,12 +64,15 @@ int printPreview(const FileNameTable &table, bool tsv)
 // The folder named, as a full path; empty, the reason printed, where it is none.
 QString namedFolder(const QString &typed)
 {
-    const QString path = QDir(currentFolder()).absoluteFilePath(typed);
-    if (!QFileInfo(path).isDir()) {
-        print(stderr, u"velmix: «%1» — не папка\n"_s.arg(withControlPictures(typed)));
+    // Looked at as the bytes it was typed in: a folder's name need not be UTF-8.
+    const QString path = QDir::cleanPath(QDir(currentFolder()).absoluteFilePath(typed));
+    const std::optional<QByteArray> bytes = FileNameCodec::encode(path);
+    struct stat status{};
+    if (!bytes || ::stat(bytes->constData(), &status) != 0 || !S_ISDIR(status.st_mode)) {
+        usageError(u"«%1» — не папка"_s.arg(withControlPictures(typed)));
         return {};
     }
-    return FolderSelection::normalized(QDir::cleanPath(path));
+    return FolderSelection::normalized(path);
 }
 
 struct Console
@@ -123,9 +121,17 @@ int rename(const Command &command, const QString &folder)
     const int shownBefore = console.messages.shown();
     if (const QString problem = RuleSetStore().keepLastApplied(RuleSet::of(core.preview())); !problem.isEmpty())
         print(stderr, u"velmix: %1\n"_s.arg(problem));
+    std::optional<AppliedRows> rows;
+    if (command.tsv)
+        rows.emplace(core.table(), folder);
+    StopSignals stops(console.work);
     core.applyNewNames();
+    if (rows)
+        rows->print();
     if (!core.lastSummary().isEmpty())
-        print(stdout, core.lastSummary() + u'\n');
+        print(command.tsv ? stderr : stdout, core.lastSummary() + u'\n'); // standard output holds the rows alone
+    if (const int signal = stops.received())
+        return StopSignals::exitStatus(signal);
     return console.messages.shown() == shownBefore ? Renamed : Refused;
 }
 

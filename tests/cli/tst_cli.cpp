@@ -10,7 +10,10 @@
 #include <QRandomGenerator>
 #include <QTest>
 
+#include <fcntl.h>
 #include <pty.h>
+#include <sys/stat.h>
+#include <csignal>
 #include <unistd.h>
 
 using namespace velmix;
@@ -31,10 +34,9 @@ class TestCli : public QObject
 {
     Q_OBJECT
 
-    // Runs the program in `folder` with no display and a state and config folder of the test's own.
-    Run velmix(const QStringList &arguments, const QString &folder = QDir::tempPath())
+    // No display, and a state and config folder of the test's own.
+    void prepare(QProcess &program, const QString &folder)
     {
-        QProcess program;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             environment.remove(QString::fromLatin1(name));
@@ -42,6 +44,13 @@ class TestCli : public QObject
         environment.insert(u"XDG_CONFIG_HOME"_s, m_home.filePath(u"config"_s));
         program.setProcessEnvironment(environment);
         program.setWorkingDirectory(folder);
+    }
+
+    // Runs the program in `folder`.
+    Run velmix(const QStringList &arguments, const QString &folder = QDir::tempPath())
+    {
+        QProcess program;
+        prepare(program, folder);
         program.start(QStringLiteral(VELMIX_PROGRAM), arguments);
         if (!program.waitForFinished(60000))
             return {};
@@ -104,6 +113,12 @@ private Q_SLOTS:
                 << QStringList{u"--rename"_s, u"--find"_s, u"a b"_s, u"--replace"_s, u"x"_s, u"--apply"_s, u"."_s}
                 << 1 << u"Переименовано 0 из 1\n"_s << u"Не переименовано файлов: 1, отмечены заранее: 1"_s << QStringList();
         }
+        QTest::newRow("dry run as -n") << u"local"_s << photos << QStringList{u"--rename"_s, u"-n"_s, u"--mask=*.jpg"_s, u"--upper"_s, u"."_s}
+                                       << 0 << u"IMG_001.jpg → IMG_001.JPG\nIMG_002.jpg → IMG_002.JPG\n"_s << QString() << QStringList();
+        QTest::newRow("apply as tsv, a row refused") << u"local"_s << QStringList{u"a b.txt"_s, u"x.txt"_s, u"Y.txt"_s}
+            << QStringList{u"--rename"_s, u"--tsv"_s, u"--lower"_s, u"--find"_s, u"a b"_s, u"--replace"_s, u"x"_s, u"--apply"_s, u"."_s}
+            << 1 << u"a b.txt\tx.txt\tфайл с таким именем уже существует\nY.txt\ty.txt\t\n"_s << u"Переименовано 1 из 2"_s
+            << QStringList{u"a b.txt"_s, u"x.txt"_s, u"y.txt"_s};
         const auto bad = [](const char *name, const QStringList &arguments, const QString &err) {
             QTest::newRow(name) << u"local"_s << QStringList{u"a.txt"_s} << arguments << 2 << QString() << err << QStringList();
         };
@@ -113,12 +128,17 @@ private Q_SLOTS:
         bad("a case it has not", {u"--rename"_s, u"--extension"_s, u"up"_s, u"."_s}, u"«up» — не as-is, lower или upper"_s);
         bad("no value", {u"--rename"_s, u"."_s, u"--find"_s}, u"у параметра --find нет значения"_s);
         bad("no folder", {u"--rename"_s, u"--upper"_s}, u"не указана папка"_s);
-        bad("not a folder", {u"--rename"_s, u"a.txt"_s}, u"«a.txt» — не папка"_s);
+        bad("not a folder", {u"--rename"_s, u"a.txt"_s}, u"«a.txt» — не папка\nСправка: velmix --help\n"_s);
+        bad("no such folder", {u"--undo"_s, u"nosuch"_s}, u"«nosuch» — не папка\nСправка: velmix --help\n"_s);
+        bad("the window without a display", {u"."_s}, u"velmix: дисплей не задан"_s);
+        bad("an unknown option without a display", {u"-x"_s, u"."_s}, u"velmix: неизвестный параметр «-x»\nСправка"_s);
+        bad("an empty set", {u"--rename"_s, u"--set="_s, u"."_s}, u"у параметра --set пустое имя набора"_s);
         bad("a broken expression", {u"--rename"_s, u"--regex"_s, u"--find"_s, u"("_s, u"."_s}, u"выражение «(»"_s);
         bad("a refused mask", {u"--rename"_s, u"--mask"_s, u"a/b"_s, u"."_s}, u"маска «a/b»"_s);
         bad("a setting for undo", {u"--undo"_s, u"--upper"_s, u"."_s}, u"--upper — только для --rename"_s);
         bad("repair unanswered", {u"--repair"_s}, u"для --repair нужно --yes или --no"_s);
         bad("unknown", {u"--bogus"_s}, u"velmix: неизвестный параметр «--bogus»\nСправка: velmix --help\n"_s);
+        bad("a typo", {u"--rename"_s, u"--lowr"_s, u"."_s}, u"неизвестный параметр «--lowr»; может быть, --lower?"_s);
         QTest::newRow("version") << u"local"_s << QStringList() << QStringList{u"--version"_s} << 0
                                  << u"velmix " VELMIX_VERSION "\n"_s << QString() << QStringList();
     }
@@ -214,6 +234,99 @@ private Q_SLOTS:
         const Run none = velmix({u"--repair"_s, u"--yes"_s});
         QCOMPARE(none.out, QByteArray("Прерванных переименований нет.\n"));
         QVERIFY(!finish || velmix({u"--undo"_s, folder->path()}).status == 0); // a finished apply is undoable
+        QCOMPARE(namesIn(*folder), files);
+    }
+
+    // A folder whose own name is not UTF-8 is taken as the bytes it was typed in.
+    void folderNamedInBytes()
+    {
+        const std::unique_ptr<test::TestFolder> parent = medium(u"local"_s).newFolder();
+        const QByteArray name("d\xe9");
+        const QByteArray path = parent->path().toUtf8() + '/' + name;
+        QVERIFY(::mkdir(path.constData(), 0755) == 0);
+        QVERIFY(::close(::creat((path + "/a.txt").constData(), 0644)) == 0);
+        QProcess shell; // the argument's bytes as they are, past QProcess's text
+        prepare(shell, parent->path());
+        shell.start(u"sh"_s, {u"-c"_s, u"exec \"$0\" --rename --upper --apply \"$(printf 'd\\351')\""_s, QStringLiteral(VELMIX_PROGRAM)});
+        QVERIFY(shell.waitForFinished(60000));
+        QCOMPARE(shell.readAllStandardError(), QByteArray());
+        QCOMPARE(shell.exitCode(), 0);
+        QVERIFY(::access((path + "/A.TXT").constData(), F_OK) == 0);
+        // QDir, which removes the test's folders, passes over a name that is not UTF-8
+        QVERIFY(::unlink((path + "/A.TXT").constData()) == 0 && ::rmdir(path.constData()) == 0);
+    }
+
+    // Ctrl+C or TERM during an apply: the move under way ends, the files moved so far make
+    // an ordinary batch the undo takes back. A second Ctrl+C ends the program at once, and
+    // the repair finishes that batch.
+    void stopSignals_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("status"); // -1: ended by the signal
+        QTest::newRow("Ctrl+C") << SIGINT << 1 << 130;
+        QTest::newRow("TERM") << SIGTERM << 1 << 143;
+        QTest::newRow("Ctrl+C twice") << SIGINT << 2 << -1;
+    }
+    void stopSignals()
+    {
+        QFETCH(int, signal);
+        QFETCH(int, count);
+        QFETCH(int, status);
+        QStringList files;
+        for (int i = 0; i < 600; ++i)
+            files.append(u"f"_s + QString::number(i).rightJustified(3, u'0') + u".txt"_s);
+        // exFAT through FUSE: moves slow enough for a signal to land among them
+        const std::unique_ptr<test::TestFolder> folder = folderOf(medium(u"exFAT"_s), files);
+        const QDir state(m_home.filePath(u"state/velmix"_s));
+        const QStringList journalsBefore = state.entryList({u"*.journal"_s});
+        QProcess program;
+        prepare(program, folder->path());
+        program.start(QStringLiteral(VELMIX_PROGRAM), {u"--rename"_s, u"--upper"_s, u"--apply"_s, u"."_s});
+        QVERIFY(program.waitForStarted());
+        const auto moving = [&] { // the new journal holds a move
+            for (const QString &name : state.entryList({u"*.journal"_s})) {
+                QFile journal(state.filePath(name));
+                if (!journalsBefore.contains(name) && journal.open(QIODevice::ReadOnly) && journal.readAll().contains("\nM "))
+                    return true;
+            }
+            return false;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(moving(), 30000);
+        // Whether the program still catches the signal: its handler gives way to the
+        // default once it ran. A second signal sent before would merge with the first.
+        const auto catches = [&] {
+            QFile file(u"/proc/%1/status"_s.arg(program.processId()));
+            if (!file.open(QIODevice::ReadOnly))
+                return false;
+            const QByteArray text = file.readAll();
+            const qsizetype at = text.indexOf("SigCgt:\t") + 8;
+            return ((text.mid(at, 16).toULongLong(nullptr, 16) >> (signal - 1)) & 1) != 0;
+        };
+        QVERIFY(catches());
+        for (int i = 0; i < count; ++i) {
+            if (i > 0)
+                QTRY_VERIFY(!catches());
+            ::kill(pid_t(program.processId()), signal);
+        }
+        QVERIFY(program.waitForFinished(60000));
+        const QString out = QString::fromUtf8(program.readAllStandardOutput());
+        if (status < 0) {
+            // The second signal lands in the batch, which the repair finishes, or just
+            // after it was closed as stopped; either way the undo then takes back all.
+            QCOMPARE(program.exitStatus(), QProcess::CrashExit);
+            QCOMPARE(velmix({u"--repair"_s, u"--yes"_s}).status, 0);
+            QCOMPARE(velmix({u"--undo"_s, folder->path()}).status, 0);
+            QCOMPARE(namesIn(*folder), files);
+            return;
+        }
+        QCOMPARE(program.exitCode(), status);
+        const QStringList now = namesIn(*folder);
+        const qsizetype moved = std::count_if(now.begin(), now.end(), [](const QString &name) { return name.endsWith(u".TXT"_s); });
+        QVERIFY2(moved > 0 && moved < files.size(), qPrintable(out));
+        QVERIFY2(out.startsWith(u"Переименовано %1 из"_s.arg(moved)), qPrintable(out));
+        QCOMPARE(velmix({u"--repair"_s, u"--yes"_s}).out, QByteArray("Прерванных переименований нет.\n"));
+        QCOMPARE(velmix({u"--undo"_s, folder->path()}).status, 0);
         QCOMPARE(namesIn(*folder), files);
     }
 
