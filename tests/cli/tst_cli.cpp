@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <fcntl.h>
@@ -254,6 +255,27 @@ private Q_SLOTS:
         QVERIFY(::access((path + "/A.TXT").constData(), F_OK) == 0);
         // QDir, which removes the test's folders, passes over a name that is not UTF-8
         QVERIFY(::unlink((path + "/A.TXT").constData()) == 0 && ::rmdir(path.constData()) == 0);
+    }
+
+    // A state folder on a read-only medium is told as that, not as a lack of rights; the
+    // files are renamed all the same, without a journal.
+    void readOnlyStateFolder()
+    {
+        QTemporaryDir readOnly;
+        if (QProcess::execute(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"ro,size=64k"_s, u"tmpfs"_s, readOnly.path()}) != 0)
+            QSKIP("mounting a read-only tmpfs needs root");
+        const auto unmount = qScopeGuard([&] { QProcess::execute(u"umount"_s, {readOnly.path()}); });
+        const std::unique_ptr<test::TestFolder> folder = folderOf(medium(u"local"_s), {u"a.txt"_s});
+        QProcess program;
+        prepare(program, folder->path());
+        QProcessEnvironment environment = program.processEnvironment();
+        environment.insert(u"XDG_STATE_HOME"_s, readOnly.path() + u"/state"_s);
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(VELMIX_PROGRAM), {u"--rename"_s, u"--upper"_s, u"--apply"_s, u"."_s});
+        QVERIFY(program.waitForFinished(60000));
+        const QString err = QString::fromUtf8(program.readAllStandardError());
+        QVERIFY2(err.contains(u"(диск только для чтения): восстановление после сбоя отключено"_s), qPrintable(err));
+        QCOMPARE(namesIn(*folder), QStringList{u"A.TXT"_s});
     }
 
     // Ctrl+C or TERM during an apply: the move under way ends, the files moved so far make
