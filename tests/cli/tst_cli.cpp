@@ -296,7 +296,7 @@ private Q_SLOTS:
         QFETCH(int, count);
         QFETCH(int, status);
         QStringList files;
-        for (int i = 0; i < 600; ++i)
+        for (int i = 0; i < 300; ++i)
             files.append(u"f"_s + QString::number(i).rightJustified(3, u'0') + u".txt"_s);
         // exFAT through FUSE: moves slow enough for a signal to land among them
         const std::unique_ptr<test::TestFolder> folder = folderOf(medium(u"exFAT"_s), files);
