@@ -112,7 +112,7 @@ QString manPage()
             ".TP\n.I $XDG_CONFIG_HOME/velmix/window.ini\nРазмер окна и ширина первого столбца.\n"
             ".TP\n.I $XDG_STATE_HOME/velmix/\nЖурналы переименований для отмены и восстановления "
             "после сбоя (обычно в ~/.local/state); рядом с файлами ничего не пишется.\n"
-            ".TP\n.I /usr/share/velmix/help/help.html\nСправка, которую показывает окно по F1.\n"_s;
+            ".TP\n.I /usr/share/velmix/help/help.html\nСправка, которую открывает кнопка помощи в окне.\n"_s;
     return page;
 }
 
