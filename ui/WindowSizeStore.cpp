@@ -3,8 +3,6 @@
 #include "program/ConfigFolder.h"
 #include "program/SettingsFile.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QSettings>
 
 namespace velmix {
@@ -55,8 +53,6 @@ WindowSizeStore::Shape WindowSizeStore::load() const
 
 void WindowSizeStore::save(const Shape &shape) const
 {
-    if (!QDir().mkpath(QFileInfo(m_file).path()))
-        return;
     (void)SettingsFile::write(m_file, [&](QSettings &settings) {
         settings.setValue(SizeKey, u"%1x%2"_s.arg(shape.size.width()).arg(shape.size.height()));
         settings.setValue(ColumnKey, shape.firstColumn);

@@ -4,6 +4,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -24,6 +25,19 @@ QString errorText(int error)
     case EPERM: return u"нет прав на запись"_s;
     default: return u"ошибка %1"_s.arg(error);
     }
+}
+
+// Makes the folder and any parent missing; 0, or the error that stopped it.
+int makeFolders(const QByteArray &path)
+{
+    if (::mkdir(path.constData(), 0700) == 0 || errno == EEXIST)
+        return 0;
+    const qsizetype slash = path.lastIndexOf('/');
+    if (errno != ENOENT || slash <= 0)
+        return errno;
+    if (const int error = makeFolders(path.left(slash)))
+        return error;
+    return ::mkdir(path.constData(), 0700) == 0 || errno == EEXIST ? 0 : errno;
 }
 
 } // namespace
@@ -60,6 +74,8 @@ QString SettingsFile::notRegular(const QString &path)
 QString SettingsFile::write(const QString &path, const std::function<void(QSettings &)> &fill)
 {
     const QByteArray target = QFile::encodeName(path);
+    if (const int error = makeFolders(target.left(std::max<qsizetype>(target.lastIndexOf('/'), 1))))
+        return u"не удалось записать «%1» (%2)"_s.arg(withControlPictures(path), errorText(error));
     struct stat status{};
     if (::lstat(target.constData(), &status) == 0 && !S_ISREG(status.st_mode))
         return notRegular(path);

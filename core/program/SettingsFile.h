@@ -24,8 +24,8 @@ public:
     // The keys read, where found() is Regular; else null.
     [[nodiscard]] QSettings *settings() const { return m_settings.get(); }
 
-    // Writes the keys `fill` sets into a new file of the folder, which replaces `path`;
-    // empty, or why not in one line (an entry there that is not a regular file included).
+    // Writes the keys `fill` sets into a new file of the folder (made where missing), which
+    // replaces `path`; empty, or why not in one line (an entry there that is not a regular file included).
     static QString write(const QString &path, const std::function<void(QSettings &)> &fill);
     // The line that tells of an entry that is not a regular file.
     [[nodiscard]] static QString notRegular(const QString &path);

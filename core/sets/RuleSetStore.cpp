@@ -236,8 +236,6 @@ QString RuleSetStore::keepLastApplied(const RuleSet &set)
 
 QString RuleSetStore::write(const QString &name, const RuleSet &set)
 {
-    if (!QDir().mkpath(m_folder))
-        return u"Не удалось создать папку «%1»"_s.arg(m_folder);
     if (const QString problem = SettingsFile::write(pathOf(name), [&](QSettings &out) { writeKeys(out, set); });
         !problem.isEmpty())
         return u"Не удалось записать набор «%1»: %2"_s.arg(name, problem);

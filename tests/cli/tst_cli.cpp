@@ -259,8 +259,8 @@ private Q_SLOTS:
         QVERIFY(::unlink((path + "/A.TXT").constData()) == 0 && ::rmdir(path.constData()) == 0);
     }
 
-    // A state folder on a read-only medium is told as that, not as a lack of rights; the
-    // files are renamed all the same, without a journal.
+    // A state and a config folder on a read-only medium are told as that, not as a lack of
+    // rights; the files are renamed all the same, without a journal.
     void readOnlyStateFolder()
     {
         QTemporaryDir readOnly;
@@ -272,11 +272,15 @@ private Q_SLOTS:
         prepare(program, folder->path());
         QProcessEnvironment environment = program.processEnvironment();
         environment.insert(u"XDG_STATE_HOME"_s, readOnly.path() + u"/state"_s);
+        environment.insert(u"XDG_CONFIG_HOME"_s, readOnly.path() + u"/config"_s);
         program.setProcessEnvironment(environment);
         program.start(QStringLiteral(VELMIX_PROGRAM), {u"--rename"_s, u"--upper"_s, u"--apply"_s, u"."_s});
         QVERIFY(program.waitForFinished(60000));
         const QString err = QString::fromUtf8(program.readAllStandardError());
         QVERIFY2(err.contains(u"(диск только для чтения): восстановление после сбоя отключено"_s), qPrintable(err));
+        QVERIFY2(err.contains(u"Не удалось записать набор «Последний применённый»"_s) && !err.contains(u"нет прав"_s),
+                 qPrintable(err));
+        QVERIFY2(err.contains(u"/config/velmix/sets/Последний применённый.ini» (диск только для чтения)"_s), qPrintable(err));
         QCOMPARE(namesIn(*folder), QStringList{u"A.TXT"_s});
     }
 
