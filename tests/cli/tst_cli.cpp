@@ -392,6 +392,11 @@ private Q_SLOTS:
         const Run refused = velmix({u"--rename"_s, u"--set"_s, u"Отпуск"_s, first->path()});
         QCOMPARE(refused.status, 2);
         QVERIFY2(refused.err.startsWith(u"velmix: Набор «Отпуск» повреждён"_s), qPrintable(refused.err));
+        // A FIFO named like a set is told, never waited on.
+        QVERIFY(::mkfifo(QFile::encodeName(store.folder() + u"/Канал.ini"_s).constData(), 0600) == 0);
+        const Run fifo = velmix({u"--rename"_s, u"--set"_s, u"Канал"_s, first->path()});
+        QCOMPARE(fifo.status, 2);
+        QVERIFY2(fifo.err.contains(u"не обычный файл"_s), qPrintable(fifo.err));
     }
 
     // A long run's count goes to standard error on one line, rewritten in place, when that
