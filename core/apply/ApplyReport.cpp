@@ -10,6 +10,9 @@ namespace velmix::ApplyReport {
 namespace {
 
 const QString FirstLine = QStringLiteral("Произошла непредвиденная ошибка");
+// When every row the report holds was marked in the grid before the apply: nothing
+// unforeseen happened, each row's mark says why.
+const QString MarkedFirstLine = QStringLiteral("Не переименованы файлы, отмеченные заранее");
 const QString SourceLabel = QStringLiteral("Исходный файл: ");
 const QString TargetLabel = QStringLiteral("Результирующий файл: ");
 const QString ReasonLabel = QStringLiteral("Причина: ");
@@ -46,7 +49,10 @@ QString failedRows(const NameColumn &sources, const NameColumn &targets, const Q
         const bool folderWide = f.reason == RenameReason::FileSystemError || f.reason == RenameReason::UnsafeFolder;
         return folderWide && f.reason == failures.front().reason && f.error == failures.front().error && f.temporaryName.isEmpty();
     });
-    QStringList lines{FirstLine};
+    const auto marked = std::count_if(failures.begin(), failures.end(), [&](const RenameFailure &f) {
+        return size_t(f.row) < markedAhead.size() && markedAhead[size_t(f.row)];
+    });
+    QStringList lines{size_t(marked) == failures.size() ? MarkedFirstLine : FirstLine};
     const size_t shown = qMin(failures.size(), size_t(ListedRowsLimit));
     for (size_t i = 0; i < shown; ++i) {
         const qsizetype row = failures[i].row;
@@ -59,9 +65,6 @@ QString failedRows(const NameColumn &sources, const NameColumn &targets, const Q
         lines << QStringLiteral("… и ещё %1").arg(failures.size() - shown);
     if (folderTrouble)
         lines << ReasonLabel + reasonText(failures.front());
-    const auto marked = std::count_if(failures.begin(), failures.end(), [&](const RenameFailure &f) {
-        return size_t(f.row) < markedAhead.size() && markedAhead[size_t(f.row)];
-    });
     if (marked > 0)
         lines << QStringLiteral("Не переименовано файлов: %1, отмечены заранее: %2").arg(failures.size()).arg(marked);
     return lines.join(u'\n');
