@@ -6,6 +6,8 @@
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <pcre2.h>
 
+#include <algorithm>
+
 namespace velmix {
 
 struct FindReplace::Compiled
@@ -152,7 +154,12 @@ bool FindReplace::appendMatched(QStringView text, MatchBuffer &buffer, TextBuffe
     };
     // No match is no error; any other error is a bound the match ran past.
     const auto bounded = [](int found) { return found < 0 && found != PCRE2_ERROR_NOMATCH; };
-    const auto isByte = [&](PCRE2_SIZE at) { return at < length && isLoneSurrogateAt(text, qsizetype(at)); };
+    // Most names hold no surrogate at all: one tight pass tells, and spares the look at
+    // every place between matches.
+    const bool holdsSurrogates = std::any_of(text.begin(), text.end(), [](QChar c) { return c.isSurrogate(); });
+    const auto isByte = [&](PCRE2_SIZE at) {
+        return holdsSurrogates && at < length && isLoneSurrogateAt(text, qsizetype(at));
+    };
     PCRE2_SIZE from = 0; // copied up to here
     const auto replace = [&](pcre2_match_data *found) {
         const PCRE2_SIZE *groups = pcre2_get_ovector_pointer(found);
@@ -192,7 +199,7 @@ bool FindReplace::appendMatched(QStringView text, MatchBuffer &buffer, TextBuffe
             continue;
         }
         const PCRE2_SIZE start = found < 0 ? length : groups[0];
-        for (PCRE2_SIZE between = at + 1; between < start; ++between) {
+        for (PCRE2_SIZE between = at + 1; holdsSurrogates && between < start; ++between) {
             const int empty = isByte(between) ? matchEmptyAt(between) : PCRE2_ERROR_NOMATCH;
             if (bounded(empty))
                 return false;
