@@ -112,6 +112,10 @@ private Q_SLOTS:
         QTest::newRow("a name that is not UTF-8 is one subject") << QStringList{"a" + byte(0xE9) + "b.txt", "b"}
                                                                 << replacing("^", "Z_", expression)
                                                                 << QStringList{"Z_a" + byte(0xE9) + "b.txt", "Z_b"} << none;
+        QTest::newRow("a match past its bound leaves the name, marked")
+            << QStringList{QString(30, u'a') + "b.txt", "aaa.txt"} << replacing("(a+)+$", "x", expression)
+            << QStringList{QString(30, u'a') + "b.txt", "x.txt"}
+            << QStringList{"выражение слишком сложное для этого имени", ""};
         QTest::newRow("plain text over undecodable bytes") << QStringList{"a" + byte(0xFF) + "b", "b"}
                                                            << replacing(byte(0xFF), "_")
                                                            << QStringList{"a_b", "b"} << none;
@@ -182,7 +186,7 @@ private Q_SLOTS:
             const FindReplace rule(replacing(c.pattern, c.replacement, true));
             FindReplace::MatchBuffer matches = rule.matchBuffer();
             out.clear();
-            rule.appendReplaced(FileNameCodec::decode(c.name), matches, out);
+            QVERIFY(rule.appendReplaced(FileNameCodec::decode(c.name), matches, out));
             const QByteArray ours = FileNameCodec::encode(out.view()).value_or("<no bytes>");
             QVERIFY2(ours == QByteArray::fromHex(expected[qsizetype(i)]),
                      qPrintable(c.pattern + " → " + c.replacement + " on " + c.name.toHex(' ') + ": " + ours.toHex(' ')

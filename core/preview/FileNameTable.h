@@ -13,9 +13,9 @@ namespace velmix {
 class HandNames;
 
 // How a row's new name is marked in the grid before apply: not at all, as a name that
-// will hide the file, as one the apply will refuse, or as one that keeps a field in
-// braces as typed.
-enum class NameMark : quint8 { None, Hidden, Refused, FieldAsTyped };
+// will hide the file, as one the apply will refuse, as one that keeps a field in braces
+// as typed, or as one the expression was too complex to finish on.
+enum class NameMark : quint8 { None, Hidden, Refused, FieldAsTyped, ExpressionBound };
 
 // What the files' own dates and tags say of a row, for its mark and its date's note.
 class RowDates
@@ -65,6 +65,8 @@ public:
     // The names the user typed into the grid; whether the row's new name is one of them.
     void setHandNames(const HandNames *names) { m_handNames = names; }
     [[nodiscard]] bool editedByHand(qsizetype row) const;
+    // The rows, in increasing order, whose names the expression did not finish.
+    void setBoundedRows(std::vector<qsizetype> rows) { m_boundedRows = std::move(rows); }
 
     // Where the row's date came from, in words; empty while no date is used.
     [[nodiscard]] QString dateNote(qsizetype row) const;
@@ -98,6 +100,7 @@ private:
     bool m_fieldsNeedMetadata = false;
     DatesUse m_datesUse = DatesUse::None;
     const HandNames *m_handNames = nullptr;
+    std::vector<qsizetype> m_boundedRows;
 };
 
 } // namespace velmix

@@ -6,12 +6,19 @@
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <pcre2.h>
 
+#include <algorithm>
+
 namespace velmix {
 
 struct FindReplace::Compiled
 {
-    ~Compiled() { pcre2_code_free(code); }
+    ~Compiled()
+    {
+        pcre2_match_context_free(bounds);
+        pcre2_code_free(code);
+    }
     pcre2_code *code = nullptr;
+    pcre2_match_context *bounds = nullptr; // the match and depth limits
     bool jit = false;
 };
 
@@ -62,6 +69,9 @@ FindReplace::FindReplace(const NameRules &rules)
         return;
     }
     compiled->jit = pcre2_jit_compile(compiled->code, PCRE2_JIT_COMPLETE) == 0; // else the interpreter runs
+    compiled->bounds = pcre2_match_context_create(nullptr);
+    pcre2_set_match_limit(compiled->bounds, MatchLimit);
+    pcre2_set_depth_limit(compiled->bounds, DepthLimit);
     m_compiled = std::move(compiled);
     // The replacement is read once: "\3" or "$3" names group 3; a backslash or dollar
     // before anything else stands for itself.
@@ -94,17 +104,22 @@ FindReplace::MatchBuffer FindReplace::matchBuffer() const
     return buffer;
 }
 
-void FindReplace::appendReplaced(QStringView text, MatchBuffer &matches, TextBuffer &out) const
+bool FindReplace::appendReplaced(QStringView text, MatchBuffer &matches, TextBuffer &out) const
 {
     if (!m_on) {
         out.append(text);
-        return;
+        return true;
     }
     if (!m_compiled) {
         appendPlain(text, out);
-        return;
+        return true;
     }
-    appendMatched(text, matches, out);
+    const qsizetype before = out.size();
+    if (appendMatched(text, matches, out))
+        return true;
+    out.truncate(before);
+    out.append(text);
+    return false;
 }
 
 void FindReplace::appendPlain(QStringView text, TextBuffer &out) const
@@ -121,7 +136,7 @@ void FindReplace::appendPlain(QStringView text, TextBuffer &out) const
 // empty at the same place, else the search moves on a character. A search never tries the
 // place before an undecodable byte, where perl may find an empty match: that one is asked
 // for alone, of the name up to there, as no pattern matches the byte after it.
-void FindReplace::appendMatched(QStringView text, MatchBuffer &buffer, TextBuffer &out) const
+bool FindReplace::appendMatched(QStringView text, MatchBuffer &buffer, TextBuffer &out) const
 {
     const auto subject = reinterpret_cast<PCRE2_SPTR>(text.utf16());
     const auto length = PCRE2_SIZE(text.size());
@@ -131,13 +146,20 @@ void FindReplace::appendMatched(QStringView text, MatchBuffer &buffer, TextBuffe
     // anchored at match time only the general one takes.
     const auto search = [&](PCRE2_SIZE start, uint32_t options) {
         return m_compiled->jit && !(options & PCRE2_ANCHORED)
-                   ? pcre2_jit_match(m_compiled->code, subject, length, start, options, matches, nullptr)
-                   : pcre2_match(m_compiled->code, subject, length, start, options, matches, nullptr);
+                   ? pcre2_jit_match(m_compiled->code, subject, length, start, options, matches, m_compiled->bounds)
+                   : pcre2_match(m_compiled->code, subject, length, start, options, matches, m_compiled->bounds);
     };
-    const auto matchesEmptyAt = [&](PCRE2_SIZE at) {
-        return pcre2_match(m_compiled->code, subject, at, at, PCRE2_ANCHORED | PCRE2_NOTEOL, atByte, nullptr) >= 0;
+    const auto matchEmptyAt = [&](PCRE2_SIZE at) {
+        return pcre2_match(m_compiled->code, subject, at, at, PCRE2_ANCHORED | PCRE2_NOTEOL, atByte, m_compiled->bounds);
     };
-    const auto isByte = [&](PCRE2_SIZE at) { return at < length && isLoneSurrogateAt(text, qsizetype(at)); };
+    // No match is no error; any other error is a bound the match ran past.
+    const auto bounded = [](int found) { return found < 0 && found != PCRE2_ERROR_NOMATCH; };
+    // Most names hold no surrogate at all: one tight pass tells, and spares the look at
+    // every place between matches.
+    const bool holdsSurrogates = std::any_of(text.begin(), text.end(), [](QChar c) { return c.isSurrogate(); });
+    const auto isByte = [&](PCRE2_SIZE at) {
+        return holdsSurrogates && at < length && isLoneSurrogateAt(text, qsizetype(at));
+    };
     PCRE2_SIZE from = 0; // copied up to here
     const auto replace = [&](pcre2_match_data *found) {
         const PCRE2_SIZE *groups = pcre2_get_ovector_pointer(found);
@@ -156,13 +178,18 @@ void FindReplace::appendMatched(QStringView text, MatchBuffer &buffer, TextBuffe
     bool afterEmpty = false; // an empty match ended at `at`
     while (at <= length) {
         if (isByte(at)) {
-            if (!afterEmpty && matchesEmptyAt(at))
+            const int empty = afterEmpty ? PCRE2_ERROR_NOMATCH : matchEmptyAt(at);
+            if (bounded(empty))
+                return false;
+            if (empty >= 0)
                 replace(atByte);
             afterEmpty = false;
             ++at;
             continue;
         }
         int found = search(at, afterEmpty ? PCRE2_NOTEMPTY_ATSTART | PCRE2_ANCHORED : 0);
+        if (bounded(found))
+            return false;
         const PCRE2_SIZE *groups = pcre2_get_ovector_pointer(matches);
         if (afterEmpty && found >= 0 && groups[0] != at)
             found = -1; // the anchor holds only within a run of valid text: a match further on is none
@@ -172,8 +199,11 @@ void FindReplace::appendMatched(QStringView text, MatchBuffer &buffer, TextBuffe
             continue;
         }
         const PCRE2_SIZE start = found < 0 ? length : groups[0];
-        for (PCRE2_SIZE between = at + 1; between < start; ++between) {
-            if (isByte(between) && matchesEmptyAt(between))
+        for (PCRE2_SIZE between = at + 1; holdsSurrogates && between < start; ++between) {
+            const int empty = isByte(between) ? matchEmptyAt(between) : PCRE2_ERROR_NOMATCH;
+            if (bounded(empty))
+                return false;
+            if (empty >= 0)
                 replace(atByte);
         }
         if (found < 0)
@@ -183,6 +213,7 @@ void FindReplace::appendMatched(QStringView text, MatchBuffer &buffer, TextBuffe
         at = groups[1];
     }
     out.append(text.sliced(qsizetype(from)));
+    return true;
 }
 
 } // namespace velmix
