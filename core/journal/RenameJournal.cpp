@@ -120,23 +120,30 @@ RenameJournal::Scan RenameJournal::scan()
     std::vector<Entry> finishedUndos;
     for (const QString &name : m_folder.journals()) {
         QByteArray bytes;
-        if (m_folder.read(name, bytes) != 0) {
+        int error = m_folder.read(name, bytes);
+        JournalContent content = JournalFormat::parse(bytes, JournalFormat::Depth::Summary);
+        if (error != 0 || content.state != JournalContent::State::Finished) {
+            // Another running program's batch, whatever it reads as half-written; once
+            // nobody holds it, it is read again, as its writer may have ended meanwhile.
+            if (m_folder.heldElsewhere(name))
+                continue;
+            bytes.clear();
+            error = m_folder.read(name, bytes);
+            content = JournalFormat::parse(bytes, JournalFormat::Depth::Summary);
+        }
+        if (error != 0) {
             scan.problems << setAside(name, JournalReport::Trouble::Unreadable);
             continue;
         }
-        JournalContent content = JournalFormat::parse(bytes, JournalFormat::Depth::Summary);
         switch (content.state) {
         case JournalContent::State::Finished:
             (content.plan.kind == BatchKind::Apply ? scan.finishedApplies : finishedUndos).push_back({name, std::move(content)});
             break;
         case JournalContent::State::Unfinished:
-        case JournalContent::State::NotStarted:
-            if (m_folder.heldElsewhere(name))
-                break; // another running program's batch
-            if (content.state == JournalContent::State::Unfinished)
-                scan.unfinished << name;
-            else // cut short before its first move: nothing to repair, nothing to trust
-                scan.problems << setAside(name, JournalReport::Trouble::Truncated, content.plan.folder);
+            scan.unfinished << name;
+            break;
+        case JournalContent::State::NotStarted: // cut short before its first move: nothing to repair, nothing to trust
+            scan.problems << setAside(name, JournalReport::Trouble::Truncated, content.plan.folder);
             break;
         case JournalContent::State::Damaged:
         case JournalContent::State::Newer:

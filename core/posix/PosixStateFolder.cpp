@@ -67,6 +67,36 @@ int openHeld(const QByteArray &path, int flags, int &error)
     return fd;
 }
 
+// A new file `path` in `folder`, held before anyone can see it: another program's scan
+// that met it between its open and its lock would take it for an abandoned journal. It
+// is made without a name and linked into place; where the file system cannot, under a
+// name no scan looks at. Never over a file that is there.
+int createHeld(const QByteArray &folder, const QByteArray &path, int &error)
+{
+    int fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_APPEND | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, path.constData(), AT_SYMLINK_FOLLOW) == 0) {
+            error = 0;
+            return fd;
+        }
+        error = errno;
+        ::close(fd);
+        if (error == EEXIST)
+            return -1;
+    }
+    const QByteArray unseen = path + ".new";
+    if ((fd = openHeld(unseen, O_CREAT | O_EXCL, error)) < 0)
+        return -1;
+    error = ::link(unseen.constData(), path.constData()) == 0 ? 0 : errno;
+    (void)::unlink(unseen.constData());
+    if (error != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 } // namespace
 
 PosixStateFolder::PosixStateFolder(QString path)
@@ -93,7 +123,7 @@ std::unique_ptr<StateFile> PosixStateFolder::create(const QString &name, int &er
         error = EACCES;
         return nullptr;
     }
-    const int fd = openHeld(pathOf(name), O_CREAT | O_EXCL, error);
+    const int fd = createHeld(QFile::encodeName(m_path), pathOf(name), error);
     if (fd < 0)
         return nullptr;
     auto file = std::make_unique<PosixStateFile>(fd);
