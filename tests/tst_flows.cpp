@@ -5,6 +5,7 @@
 #include "listing/CurrentFolder.h"
 #include "listing/DirectoryReader.h"
 #include "posix/MountDriveList.h"
+#include "posix/PosixFolderLocks.h"
 #include "program/CommandLine.h"
 #include "text/FileNameCodec.h"
 #include "work/AsyncTask.h"
@@ -584,6 +585,50 @@ private Q_SLOTS:
         QCOMPARE(dir.files(), (QStringList{"A.TXT", "B.TXT", "C.TXT"} + left));
         QCOMPARE(QDir(fixture.state.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
                  QStringList{name + ".bad"});
+    }
+
+    // One program per folder: a second hold of the folder, by its path or by another one,
+    // is refused while the first lasts and granted once it ends; another folder is free
+    // meanwhile. A waiting hold gets the folder when the first lets go. The lock is kept
+    // in the state folder, never beside the files.
+    void folderLocksKeepOneProgramPerFolder_data()
+    {
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<bool>("firstEnded");
+        QTest::addColumn<bool>("held");
+        QTest::newRow("the same folder") << "same" << false << false;
+        QTest::newRow("the same folder through a link") << "link" << false << false;
+        QTest::newRow("the same folder, the first hold over") << "same" << true << true;
+        QTest::newRow("another folder") << "other" << false << true;
+    }
+    void folderLocksKeepOneProgramPerFolder()
+    {
+        QFETCH(QString, second);
+        QFETCH(bool, firstEnded);
+        QFETCH(bool, held);
+        test::TempFolder dir, other;
+        QTemporaryDir state;
+        const QByteArray folder = QFile::encodeName(dir.path());
+        const QByteArray link = QFile::encodeName(state.filePath("link"));
+        QVERIFY(::symlink(folder.constData(), link.constData()) == 0);
+        PosixFolderLocks locks(state.filePath("velmix"), PosixFolderLocks::Busy::Refuse);
+        std::unique_ptr<FolderHold> first = locks.hold(folder);
+        QVERIFY(first);
+        if (firstEnded)
+            first.reset();
+        const QByteArray path = second == "same" ? folder : second == "link" ? link : QFile::encodeName(other.path());
+        QCOMPARE(bool(locks.hold(path)), held);
+        QCOMPARE(dir.files(), QStringList());
+        if (first) { // a second program that waits gets the folder once the first is done
+            PosixFolderLocks waiting(state.filePath("velmix"), PosixFolderLocks::Busy::Wait);
+            std::atomic<bool> released = false, heldAfter = false;
+            std::thread waited([&] { heldAfter = waiting.hold(folder) && released; });
+            QTest::qWait(50);
+            released = true;
+            first.reset();
+            waited.join();
+            QVERIFY(heldAfter);
+        }
     }
 
     // A state folder that cannot be made (here a file holds its place) leaves renaming and
