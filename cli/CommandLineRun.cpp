@@ -3,6 +3,7 @@
 #include "CliCommand.h"
 #include "ConsoleServices.h"
 #include "RenamerCore.h"
+#include "journal/ReadOnlyStateFolder.h"
 #include "listing/CurrentFolder.h"
 #include "listing/FolderSelection.h"
 #include "posix/MountDriveList.h"
@@ -83,9 +84,10 @@ struct Console
         : messages(answer), drives(folder)
     {
     }
-    [[nodiscard]] RenamerCore::Services services()
+    // A dry run changes nothing in the state folder either.
+    [[nodiscard]] RenamerCore::Services services(bool dryRun = false)
     {
-        return {busy, messages, drives, mover, work, &state, &identities};
+        return {busy, messages, drives, mover, work, dryRun ? &readOnlyState : static_cast<StateFolder *>(&state), &identities};
     }
     NoBusyPointer busy;
     ConsoleMessageBox messages;
@@ -93,6 +95,7 @@ struct Console
     PosixFileMover mover;
     ConsoleWorkDisplay work;
     PosixStateFolder state;
+    ReadOnlyStateFolder readOnlyState{state};
     PosixFileIdentities identities;
 };
 
@@ -101,6 +104,7 @@ struct Console
 bool startCore(RenamerCore &core, const QString &folder)
 {
     core.startUp();
+    core.tellJournalsSetAside();
     if (core.folder() == folder)
         return true;
     print(stderr, u"velmix: папку «%1» не удалось прочитать\n"_s.arg(withControlPictures(folder)));
@@ -110,7 +114,7 @@ bool startCore(RenamerCore &core, const QString &folder)
 int rename(const Command &command, const QString &folder)
 {
     Console console(folder, false);
-    RenamerCore core(console.services(), folder);
+    RenamerCore core(console.services(!command.apply), folder);
     if (!startCore(core, folder))
         return UsageError;
     if (!command.mask.isEmpty() && !core.setTypedMask(command.mask))

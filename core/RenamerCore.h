@@ -87,6 +87,8 @@ public:
     // Once the window shows: tells of journals set aside, and for each batch a crash cut
     // short asks whether to finish it or to put every name back, and does so.
     void repairUnfinishedBatches();
+    // Tells of the journals the start set aside, where no repair follows to tell them.
+    void tellJournalsSetAside() { m_undo.tellJournalsSetAside(); }
 
     // The Reset button: the folder is read again and the options reset.
     void resetAndRelist();

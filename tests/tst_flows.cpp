@@ -522,7 +522,8 @@ private Q_SLOTS:
 
     // A journal cut short in its plan, one with a changed byte, one from a later version,
     // and entries so named that are no file (never followed, never waited on): each is told
-    // in one line and set aside, never trusted, and no file moves. A changed byte inside a
+    // in one line, with its folder where it names one, and set aside, never trusted, and no
+    // file moves. A changed byte inside a
     // finished apply's rows shows only when its undo reads them. Names in the form of a
     // kill's temporary names in the journal's folder are listed, and stay.
     void badJournalsAreSetAside_data()
@@ -531,11 +532,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("told");
         QTest::addColumn<bool>("atStart");
         QTest::addColumn<QStringList>("left");
-        QTest::newRow("cut short") << "cut" << "оборван до первого переименования (файлы не тронуты)" << true << QStringList();
-        QTest::newRow("a changed byte") << "byte" << "повреждён" << false << QStringList{"b~velmix1.txt", "~velmix7"};
-        QTest::newRow("a later version") << "version" << "записан более новой версией Velmix" << true << QStringList();
+        QTest::newRow("cut short") << "cut" << " (папка «%1») оборван до первого переименования (файлы не тронуты)" << true
+                                   << QStringList();
+        QTest::newRow("a changed byte") << "byte" << " (папка «%1») повреждён" << false << QStringList{"b~velmix1.txt", "~velmix7"};
+        QTest::newRow("a later version") << "version" << " записан более новой версией Velmix" << true << QStringList();
         for (const char *entry : {"folder", "pipe", "link to itself"})
-            QTest::newRow(entry) << entry << "не читается" << true << QStringList();
+            QTest::newRow(entry) << entry << " не читается" << true << QStringList();
     }
     void badJournalsAreSetAside()
     {
@@ -576,7 +578,8 @@ private Q_SLOTS:
         QCOMPARE(restarted.canUndo(), !atStart);
         fixture.messages.answers = {true};
         restarted.undoLastApply();
-        QString line = "Журнал «" + fixture.state.path() + u'/' + name + "» " + told + ", отложен как «" + name + ".bad».";
+        QString line = "Журнал «" + fixture.state.path() + u'/' + name + "»" + told.replace("%1", dir.path()) + ", отложен как «"
+                       + name + ".bad».";
         if (!left.isEmpty())
             line += "\nВ папке «" + dir.path() + "» есть временные имена Velmix; их прежние имена неизвестны, файлы оставлены как есть:\n"
                     + left.join(u'\n');

@@ -1,6 +1,7 @@
 #include "journal/RenameJournal.h"
 
 #include "journal/JournalReport.h"
+#include "text/FileNameCodec.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -193,7 +194,8 @@ QString RenameJournal::setAside(const QString &name, JournalReport::Trouble trou
         m_asideFolders << folder;
     const QString aside = name + QStringLiteral(".bad");
     const bool moved = m_folder.rename(name, aside) == 0;
-    return JournalReport::setAside(m_folder.path() + u'/' + name, trouble, moved ? aside : QString());
+    return JournalReport::setAside(m_folder.path() + u'/' + name, trouble, moved ? aside : QString(),
+                                   FileNameCodec::decode(folder));
 }
 
 } // namespace velmix

@@ -31,9 +31,14 @@ void UndoKeeper::readJournals()
 
 QStringList UndoKeeper::takeUnfinished()
 {
+    tellJournalsSetAside();
+    return std::exchange(m_unfinished, {});
+}
+
+void UndoKeeper::tellJournalsSetAside()
+{
     if (!m_problems.isEmpty())
         tellSetAside(std::exchange(m_problems, {}).join(u'\n'));
-    return std::exchange(m_unfinished, {});
 }
 
 void UndoKeeper::tellIfJournalFailed(int error)

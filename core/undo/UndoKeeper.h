@@ -37,6 +37,8 @@ public:
     void readJournals();
     // Tells of the journals set aside and hands over the batches to repair.
     [[nodiscard]] QStringList takeUnfinished();
+    // Tells of the journals set aside, once.
+    void tellJournalsSetAside();
     // Says once per run that batches go without a journal.
     void tellIfJournalFailed(int error);
 

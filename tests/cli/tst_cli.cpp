@@ -3,14 +3,17 @@
 #include "ConsoleServices.h"
 #include "FakeServices.h"
 #include "TestMedia.h"
+#include "journal/JournalFormat.h"
 #include "sets/RuleSetStore.h"
 
 #include <QDir>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <pty.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace velmix;
@@ -184,6 +187,56 @@ private Q_SLOTS:
         const Run again = velmix({u"--undo"_s, folder->path()});
         QCOMPARE(again.status, 1);
         QVERIFY2(again.err.contains(u"нечего отменять"_s), qPrintable(again.err));
+    }
+
+    // A journal that cannot be trusted, a folder or a pipe so named is told on standard
+    // error, with the folder the journal names, by a dry run, an apply and an undo alike,
+    // each of which goes on and ends well; the dry run leaves the state folder as it was.
+    void journalsSetAsideAreTold_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QStringList>("command"); // the folder follows
+        for (const QString &entry : {u"damaged"_s, u"folder"_s, u"pipe"_s}) {
+            QTest::addRow("%s, dry run", qPrintable(entry)) << entry << QStringList{u"--rename"_s, u"--lower"_s};
+            QTest::addRow("%s, apply", qPrintable(entry)) << entry << QStringList{u"--rename"_s, u"--lower"_s, u"--apply"_s};
+            QTest::addRow("%s, undo", qPrintable(entry)) << entry << QStringList{u"--undo"_s};
+        }
+    }
+    void journalsSetAsideAreTold()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QStringList, command);
+        const std::unique_ptr<test::TestFolder> folder = folderOf(medium(u"local"_s), {u"a.txt"_s});
+        QCOMPARE(velmix({u"--rename"_s, u"--upper"_s, u"--apply"_s, folder->path()}).status, 0);
+        const QDir state(m_home.filePath(u"state/velmix"_s));
+        const QString planted = state.filePath(u"0-planted.journal"_s);
+        const QByteArray path = QFile::encodeName(planted);
+        const auto cleanUp = qScopeGuard([&] {
+            for (const QString &name : {planted, planted + u".bad"_s})
+                QFile::remove(name) || QDir().rmdir(name);
+        });
+        if (entry == u"damaged") {
+            JournalPlan plan;
+            plan.folder = QFile::encodeName(folder->path());
+            QFile file(planted);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(JournalFormat::header(plan, 1) + "a changed line\nand another\n");
+        } else {
+            QVERIFY(entry == u"folder" ? ::mkdir(path.constData(), 0700) == 0 : ::mkfifo(path.constData(), 0600) == 0);
+        }
+        const QStringList before = state.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+        const bool dryRun = !command.contains(u"--apply"_s) && !command.contains(u"--undo"_s);
+
+        const Run run = velmix(command + QStringList{folder->path()});
+        QCOMPARE(run.status, 0);
+        const QString line = u"Журнал «%1»%2 %3, %4.\n"_s.arg(
+            planted, entry == u"damaged" ? u" (папка «%1»)"_s.arg(folder->path()) : QString(),
+            entry == u"damaged" ? u"повреждён"_s : u"не читается"_s,
+            dryRun ? u"он не учитывается"_s : u"отложен как «0-planted.journal.bad»"_s);
+        QVERIFY2(run.err.contains(line), qPrintable(run.err));
+        if (dryRun)
+            QCOMPARE(state.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot), before);
+        QCOMPARE(namesIn(*folder), QStringList{dryRun ? u"A.TXT"_s : u"a.txt"_s});
     }
 
     // An apply cut short after its first move: --yes finishes it, --no puts every name back.
