@@ -87,7 +87,8 @@ struct Console
     // A dry run changes nothing in the state folder either.
     [[nodiscard]] RenamerCore::Services services(bool dryRun = false)
     {
-        return {busy, messages, drives, mover, work, dryRun ? &readOnlyState : static_cast<StateFolder *>(&state), &identities};
+        return {busy, messages, drives, mover, work, dryRun ? &readOnlyState : static_cast<StateFolder *>(&state),
+                &identities, &ruleSets};
     }
     NoBusyPointer busy;
     ConsoleMessageBox messages;
@@ -97,14 +98,35 @@ struct Console
     PosixStateFolder state;
     ReadOnlyStateFolder readOnlyState{state};
     PosixFileIdentities identities;
+    RuleSetStore ruleSets;
 };
+
+// A flow's report as the command line shows it: each box on standard error, the summary
+// line on standard output; the status says whether all went.
+int printReport(ConsoleMessageBox &messages, const BatchReport &report)
+{
+    if (!report.ruleSetProblem.isEmpty())
+        print(stderr, u"velmix: %1\n"_s.arg(report.ruleSetProblem));
+    for (const BatchReport::Box &box : report.boxes())
+        messages.showMessage(box.title, box.text);
+    if (!report.summary.isEmpty())
+        print(stdout, report.summary + u'\n');
+    return report.clean() ? Renamed : Refused;
+}
+
+// The journals the start set aside, where no report of a batch tells them.
+void printSetAside(ConsoleMessageBox &messages, RenamerCore &core)
+{
+    BatchReport told;
+    told.setAside = core.journalsSetAside();
+    (void)printReport(messages, told);
+}
 
 // The core with the folder listed, as the window has it after its start; false, the
 // reason printed, where the folder cannot be read.
 bool startCore(RenamerCore &core, const QString &folder)
 {
     core.startUp();
-    core.tellJournalsSetAside();
     if (core.folder() == folder)
         return true;
     print(stderr, u"velmix: папку «%1» не удалось прочитать\n"_s.arg(withControlPictures(folder)));
@@ -122,15 +144,11 @@ int rename(const Command &command, const QString &folder)
     core.preview().setSettings(command.options, command.rules);
     if (!core.preview().findError().isEmpty())
         return usageError(u"выражение «%1»: %2"_s.arg(command.rules.findText, core.preview().findError()));
-    if (!command.apply)
+    if (!command.apply) {
+        printSetAside(console.messages, core);
         return printPreview(core.table(), command.tsv);
-    const int shownBefore = console.messages.shown();
-    if (const QString problem = RuleSetStore().keepLastApplied(RuleSet::of(core.preview())); !problem.isEmpty())
-        print(stderr, u"velmix: %1\n"_s.arg(problem));
-    core.applyNewNames();
-    if (!core.lastSummary().isEmpty())
-        print(stdout, core.lastSummary() + u'\n');
-    return console.messages.shown() == shownBefore ? Renamed : Refused;
+    }
+    return printReport(console.messages, core.applyNewNames());
 }
 
 int undo(const QString &folder)
@@ -140,14 +158,11 @@ int undo(const QString &folder)
     if (!startCore(core, folder))
         return UsageError;
     if (core.undo().undoFolder() != folder) {
+        printSetAside(console.messages, core);
         print(stderr, u"velmix: в папке «%1» нечего отменять\n"_s.arg(withControlPictures(folder)));
         return Refused;
     }
-    const int shownBefore = console.messages.shown();
-    core.undoLastApply();
-    if (!core.lastSummary().isEmpty())
-        print(stdout, core.lastSummary() + u'\n');
-    return console.messages.shown() == shownBefore ? Renamed : Refused;
+    return printReport(console.messages, core.undoLastApply());
 }
 
 int repair(bool finish)
@@ -156,13 +171,12 @@ int repair(bool finish)
     Console console(folder, finish);
     RenamerCore core(console.services(), folder);
     core.startUp();
-    const int shownBefore = console.messages.shown();
-    core.repairUnfinishedBatches();
-    if (console.messages.asked() == 0 && console.messages.shown() == shownBefore)
+    const BatchReport report = core.repairUnfinishedBatches();
+    if (!report.ran && report.clean()) {
         print(stdout, u"Прерванных переименований нет.\n"_s);
-    else if (!core.lastSummary().isEmpty())
-        print(stdout, core.lastSummary() + u'\n');
-    return console.messages.shown() == shownBefore ? Renamed : Refused;
+        return Renamed;
+    }
+    return printReport(console.messages, report);
 }
 
 } // namespace

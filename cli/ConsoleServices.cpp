@@ -14,13 +14,11 @@ void print(std::FILE *stream, const QString &text)
 
 void ConsoleMessageBox::showMessage(const QString &title, const QString &text)
 {
-    ++m_shown;
     print(stderr, title + u'\n' + text + u"\n\n"_s);
 }
 
 bool ConsoleMessageBox::ask(const QString &title, const QString &text)
 {
-    ++m_asked;
     print(stderr, title + u'\n' + text + (m_answer ? u"\nОтвет: да\n\n"_s : u"\nОтвет: нет\n\n"_s));
     return m_answer;
 }

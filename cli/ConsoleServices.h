@@ -22,8 +22,8 @@ public:
     void restore() override {}
 };
 
-// The boxes' texts on standard error, counted; every question gets the answer the
-// command line gave, and is printed with it.
+// The boxes' texts on standard error; every question gets the answer the command line
+// gave, and is printed with it.
 class ConsoleMessageBox : public MessageBox
 {
 public:
@@ -34,13 +34,8 @@ public:
     void showMessage(const QString &title, const QString &text) override;
     bool ask(const QString &title, const QString &text) override;
 
-    [[nodiscard]] int shown() const { return m_shown; }
-    [[nodiscard]] int asked() const { return m_asked; }
-
 private:
     bool m_answer;
-    int m_shown = 0;
-    int m_asked = 0;
 };
 
 // A long piece of work's progress on one line of standard error, where that is a terminal.

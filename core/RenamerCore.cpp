@@ -1,8 +1,6 @@
 #include "RenamerCore.h"
 
 #include "apply/ApplyReport.h"
-#include "journal/BatchRepair.h"
-#include "journal/JournalReport.h"
 #include "listing/DirectoryReader.h"
 #include "listing/FolderToOpen.h"
 #include "metadata/LibraryTagReader.h"
@@ -17,7 +15,10 @@ RenamerCore::RenamerCore(Services services, const QString &startFolder)
     , m_metadata(m_runner, makeLibraryTagReader())
     , m_preview(services.busyPointer)
     , m_folder(m_runner, services.fileMover, {services.driveList.drives(), startFolder, Masks.first()})
-    , m_undo(services.stateFolder, services.fileIdentities, services.fileMover, services.messageBox)
+    , m_undo(services.stateFolder, services.fileIdentities, services.fileMover, services.messageBox, m_runner,
+             [this](const RenameBatch &batch, RenameJournal *journal, BatchReport &report) {
+                 return renameInFolder(batch, journal, report);
+             })
 {
     m_preview.setMetadataSource(&m_metadata);
 }
@@ -187,16 +188,18 @@ Listed RenamerCore::recoverDrive()
     return relist();
 }
 
-void RenamerCore::applyNewNames()
+BatchReport RenamerCore::applyNewNames()
 {
     if (!m_preview.namesPending())
-        return;
-    const RenameBatch batch = plannedApply();
-    if (const std::optional<JournaledOutcome> moved = renameInFolder(batch))
-        m_undo.applied(batch.folder, *moved);
+        return {};
+    // Kept before the apply resets every setting.
+    const QString setProblem = m_services.ruleSets ? m_services.ruleSets->keepLastApplied(RuleSet::of(m_preview)) : QString();
+    BatchReport report = m_undo.apply(plannedApply());
+    report.ruleSetProblem = setProblem;
+    return report;
 }
 
-RenamerCore::RenameBatch RenamerCore::plannedApply() const
+RenameBatch RenamerCore::plannedApply() const
 {
     return {WorkKind::Renaming, folder(),
             {.from = table().currentNames(), .to = table().newNames(), .rules = listing().rules(),
@@ -204,95 +207,53 @@ RenamerCore::RenameBatch RenamerCore::plannedApply() const
             table().refusedRows()};
 }
 
-void RenamerCore::undoLastApply()
+std::optional<JournaledOutcome> RenamerCore::renameInFolder(const RenameBatch &batch, RenameJournal *journal,
+                                                           BatchReport &report)
 {
-    const QString folder = m_undo.undoFolder();
-    const UndoRecord *record = m_undo.recordToUndo();
-    if (!record || !m_services.messageBox.ask(UndoRecord::QuestionTitle, record->question()))
-        return;
-    if (this->folder() != folder) { // the selection fell back from a folder that went away
-        setFolder(folder);
-        if (this->folder() != folder) { // still gone: the undo waits for it
-            m_undo.awaitFolder(folder);
-            m_services.messageBox.showMessage(ApplyReport::Title, ApplyReport::folderUnavailable(folder));
-            return;
+    report.kind = batch.kind;
+    report.folder = batch.folder;
+    RenameBatch planned = batch;
+    if (batch.listFolderFirst) {
+        if (folder() != batch.folder) // the selection fell back from a folder that went away
+            setFolder(batch.folder);
+        if (folder() != batch.folder) { // still gone
+            report.folderTrouble = BatchReport::FolderTrouble::Unavailable;
+            return std::nullopt;
         }
+        planned.moves.unlisted = m_folder.listing().unlistedNames();
     }
-    QStringList changed;
-    const RenameBatch batch{WorkKind::Undoing, folder, m_undo.takeUndo(folder, m_folder.listing().unlistedNames(), changed)};
-    const std::optional<JournaledOutcome> moved = renameInFolder(batch);
-    if (!changed.isEmpty())
-        m_services.messageBox.showMessage(ApplyReport::Title, JournalReport::changedSinceApply(changed));
-    m_undo.undone(batch.moves, moved ? moved->journal : QString());
-}
-
-void RenamerCore::repairUnfinishedBatches()
-{
-    for (const QString &journal : m_undo.takeUnfinished())
-        repairBatch(journal);
-}
-
-void RenamerCore::repairBatch(const QString &journal)
-{
-    const std::optional<JournalContent> content = m_undo.readUnfinished(journal);
-    if (!content || content->state != JournalContent::State::Unfinished)
-        return;
-    const JournalPlan &plan = content->plan;
-    const QString folder = FileNameCodec::decode(plan.folder);
-    WorkProgress progress(false);
-    const std::optional<BatchState> state = m_runner.run(WorkKind::ReadingFolder, progress, [&] {
-        return locateBatchInFolder(m_services.fileMover, *m_services.fileIdentities, *content, &progress);
-    });
-    if (!state) { // the journal is kept for a start that finds the folder
-        m_services.messageBox.showMessage(JournalReport::Title, JournalReport::folderUnreachable(folder));
-        return;
-    }
-    const bool undo = plan.kind == BatchKind::Undo;
-    const bool finish = m_services.messageBox.ask(
-        JournalReport::RepairTitle, JournalReport::repairQuestion(undo, folder, state->moved, state->notMoved,
-                                                                     state->missing));
-    // The old names come back where an apply is put back or an undo finished.
-    const bool namesBack = undo == finish;
-    const RenameBatch batch{namesBack ? WorkKind::Undoing : WorkKind::Renaming, folder,
-                            m_undo.repairMoves(journal, *content, *state, finish)};
-    qsizetype renamed = 0;
-    if (batch.moves.from.isEmpty()) {
-        m_undo.closeUnmoved(journal, *state);
-        resetAndRelist();
-    } else if (const std::optional<JournaledOutcome> moved = renameInFolder(batch)) {
-        renamed = moved->outcome.renamed;
-    }
-    m_lastSummary = JournalReport::repaired(namesBack, namesBack ? renamed : state->moved + renamed);
-    m_undo.repaired(journal, plan, finish);
-}
-
-std::optional<JournaledOutcome> RenamerCore::renameInFolder(const RenameBatch &batch)
-{
     // Every listing from here on must show what is on disk.
     const QScopedValueRollback showDisk(m_listingCancellable, false);
-    m_lastSummary.clear();
     std::optional<JournaledOutcome> outcome;
-    QString stepFailure;
     {
         BusyGuard busy(m_services.busyPointer); // the re-read belongs to the busy time too
-        outcome = moveFiles(batch);
-        stepFailure = outcome ? rereadAfterMoves() : ApplyReport::folderUnavailable(batch.folder);
+        outcome = moveFiles(planned, journal);
+        if (!outcome)
+            report.folderTrouble = BatchReport::FolderTrouble::Unavailable;
+        else if (!rereadAfterMoves())
+            report.folderTrouble = BatchReport::FolderTrouble::Gone;
     }
-    // A folder that went away is reported before the selection falls back from it.
-    if (!stepFailure.isEmpty()) {
-        m_services.messageBox.showMessage(ApplyReport::Title, stepFailure);
-        (void)listSelection(Pointer::Busy);
-    }
+    if (report.folderTrouble != BatchReport::FolderTrouble::None)
+        (void)listSelection(Pointer::Busy); // falls back from the folder gone
     m_preview.clearPending();
-    if (outcome) {
-        m_undo.tellIfJournalFailed(outcome->journalError);
-        m_lastSummary = ApplyReport::tell(m_services.messageBox, batch.kind, batch.folder, batch.moves,
-                                          outcome->outcome, batch.markedAhead);
+    if (!outcome)
+        return outcome;
+    const RenameOutcome &moved = outcome->outcome;
+    report.ran = true;
+    report.renamed = moved.renamed;
+    report.notReached = moved.notReached;
+    report.mediumGone = moved.mediumGone;
+    for (const RenameFailure &failure : moved.failures) {
+        const size_t row = size_t(failure.row);
+        report.refused.push_back({planned.moves.from.at(failure.row).toString(), planned.moves.to.at(failure.row).toString(),
+                                  failure, row < batch.markedAhead.size() && batch.markedAhead[row]});
     }
+    report.summary = ApplyReport::summary(batch.kind, moved.renamed,
+                                          moved.renamed + qsizetype(moved.failures.size()) + moved.notReached);
     return outcome;
 }
 
-std::optional<JournaledOutcome> RenamerCore::moveFiles(const RenameBatch &batch)
+std::optional<JournaledOutcome> RenamerCore::moveFiles(const RenameBatch &batch, RenameJournal *journal)
 {
     int error = 0;
     const std::optional<QByteArray> folderBytes = FileNameCodec::encode(batch.folder);
@@ -303,20 +264,17 @@ std::optional<JournaledOutcome> RenamerCore::moveFiles(const RenameBatch &batch)
     JournaledBatch journaled = batch.moves;
     journaled.kind = batch.kind == WorkKind::Undoing ? BatchKind::Undo : BatchKind::Apply;
     journaled.folder = *folderBytes;
-    RenameJournal *journal = m_undo.journal();
     return m_runner.run(batch.kind, progress, [mover, journaled, identities = m_services.fileIdentities, journal, &progress] {
         return renameJournaled(*mover, journaled, identities, journal, &progress);
     });
 }
 
-QString RenamerCore::rereadAfterMoves()
+bool RenamerCore::rereadAfterMoves()
 {
-    // A folder that cannot be read again is told alone, and the rows that failed, if any,
-    // follow in their own box.
     if (!canReadFolder(folder()))
-        return ApplyReport::folderGone(folder());
+        return false;
     (void)listSelection(Pointer::Busy); // it cannot be cancelled: the listing shows what is on disk
-    return {};
+    return true;
 }
 
 void RenamerCore::setOldTagText(OldTagText choice)

@@ -5,12 +5,13 @@
 #include "FileMover.h"
 #include "LongWork.h"
 #include "MessageBox.h"
-#include "apply/JournaledRename.h"
-#include "apply/RenameExecutor.h"
+#include "apply/BatchReport.h"
+#include "apply/RenameStep.h"
 #include "journal/RenameJournal.h"
 #include "listing/ChosenFolder.h"
 #include "metadata/FolderMetadata.h"
 #include "preview/PreviewSession.h"
+#include "sets/RuleSetStore.h"
 #include "undo/UndoKeeper.h"
 #include "work/WorkRunner.h"
 
@@ -40,6 +41,8 @@ public:
         // undoable after a restart; without them undo lasts for this run.
         StateFolder *stateFolder = nullptr;
         FileIdentities *fileIdentities = nullptr;
+        // Where given, each apply's settings are kept first as the last applied set.
+        RuleSetStore *ruleSets = nullptr;
     };
 
     // The mask list's own entries, always its first ones.
@@ -86,24 +89,24 @@ public:
     void startUp();
     // Once the window shows: tells of journals set aside, and for each batch a crash cut
     // short asks whether to finish it or to put every name back, and does so.
-    void repairUnfinishedBatches();
-    // Tells of the journals the start set aside, where no repair follows to tell them.
-    void tellJournalsSetAside() { m_undo.tellJournalsSetAside(); }
+    [[nodiscard]] BatchReport repairUnfinishedBatches() { return m_undo.repair(); }
+    // The journals the start set aside, in lines, where no apply, undo or repair follows
+    // to tell them.
+    [[nodiscard]] QStringList journalsSetAside() { return m_undo.takeSetAside(); }
 
     // The Reset button: the folder is read again and the options reset.
     void resetAndRelist();
-    // Renames the files of the chosen folder to the new names, then reads the folder again.
-    void applyNewNames();
-    // Takes the folder's last apply back once the user agrees: every file it renamed goes
-    // back to its old name, but a file changed since, which is named in a box. Again for
-    // the apply before. Does nothing when there is nothing to take back.
-    void undoLastApply();
+    // Keeps the settings as the last applied set, renames the files of the chosen folder
+    // to the new names, then reads the folder again. Nothing happens (`ran` false) where
+    // no name is pending.
+    [[nodiscard]] BatchReport applyNewNames();
+    // Takes the folder's newest apply back, whichever program made it, once the user
+    // agrees: every file it renamed goes back to its old name, but a file changed since.
+    // Again for the apply before. Nothing happens when there is nothing to take back.
+    [[nodiscard]] BatchReport undoLastApply() { return m_undo.undo(); }
     [[nodiscard]] bool canUndo() const { return !m_undo.undoFolder().isEmpty(); }
     // Tells when Ctrl+Z has something to take back, and what.
     [[nodiscard]] const UndoKeeper &undo() const { return m_undo; }
-    // What the last apply or undo did, in one line ("Переименовано 3 из 4"); empty where
-    // it could not start.
-    [[nodiscard]] const QString &lastSummary() const { return m_lastSummary; }
 
     // Numbers (and shows) the rows in that order. Here, not in the preview alone: an order
     // that needs more of each file than its name reads it as long work.
@@ -133,29 +136,16 @@ private:
     // the chosen one is not ready.
     Listed listSelectedDrive();
 
-    // One batch of renames in one folder: row i of `moves.from` becomes row i of
-    // `moves.to`. The columns are copies (they share their storage): the re-read replaces
-    // the table's and the listing's.
-    struct RenameBatch
-    {
-        WorkKind kind;
-        QString folder;
-        JournaledBatch moves; // its kind and folder's bytes are set as the moves start
-        std::vector<bool> markedAhead = {}; // per row, refused in the grid before the apply
-    };
     // The apply's batch: the table's current names to its new ones in the chosen folder.
     [[nodiscard]] RenameBatch plannedApply() const;
-    // Runs the batch, reads the folder again and reports: a cancel, then the rows that
-    // failed. Nothing when the folder cannot be opened.
-    std::optional<JournaledOutcome> renameInFolder(const RenameBatch &batch);
+    // The rename step every batch runs through (the undo room's RenameStep).
+    std::optional<JournaledOutcome> renameInFolder(const RenameBatch &batch, RenameJournal *journal,
+                                                   BatchReport &report);
     // Makes the moves on the work runner, journaled where there is a journal; nothing when
     // the folder cannot be opened.
-    [[nodiscard]] std::optional<JournaledOutcome> moveFiles(const RenameBatch &batch);
-    // Puts a batch a crash cut short in order, as the user chooses.
-    void repairBatch(const QString &journal);
-    // Reads the folder again after the moves; the message for a folder that cannot be
-    // read any more, else empty.
-    [[nodiscard]] QString rereadAfterMoves();
+    [[nodiscard]] std::optional<JournaledOutcome> moveFiles(const RenameBatch &batch, RenameJournal *journal);
+    // Reads the folder again after the moves; false where it cannot be read any more.
+    [[nodiscard]] bool rereadAfterMoves();
     // Nothing where the drive is not ready.
     std::optional<Listed> applyDrive(int index);
     Listed recoverDrive();
@@ -169,7 +159,6 @@ private:
     bool m_startingUp = false;
     bool m_listingCancellable = true;
     UndoKeeper m_undo;
-    QString m_lastSummary;
 };
 
 } // namespace velmix

@@ -157,7 +157,7 @@ int apply(const QStringList &args)
         changing += core.table().currentNames().at(row) != core.table().newNames().at(row);
     std::printf("ready %lld\n", static_cast<long long>(changing));
     waitForGo();
-    core.applyNewNames();
+    messages.show(core.applyNewNames());
     std::printf("done %lld\n", static_cast<long long>(messages.shown.size()));
     return 0;
 }

@@ -158,7 +158,7 @@ private Q_SLOTS:
         for (qsizetype row = 0; row < table.fileCount(); ++row)
             QCOMPARE(table.text(row, 1), table.text(row, 0));
         QCOMPARE(table.text(0, 0), change == "folder" || change == "opened file" ? "c.txt" : "a b.mp3");
-        fixture.core.applyNewNames(); // nothing pending: nothing happens
+        fixture.messages.show(fixture.core.applyNewNames()); // nothing pending: nothing happens
         QVERIFY(QFile::exists(dir.filePath("a b.mp3")));
         QCOMPARE(fixture.busy.depth, 0);
     }
@@ -251,7 +251,7 @@ private Q_SLOTS:
         fixture.core.preview().ToggleOption(Toggle::UpperCase);
         QStringList shownWhenIdle; // the re-read must be over before the busy pointer goes
         fixture.busy.whenIdle = [&] { shownWhenIdle.append(fixture.core.table().text(0, 0)); };
-        fixture.core.applyNewNames();
+        fixture.messages.show(fixture.core.applyNewNames());
         QCOMPARE(shownWhenIdle.first(), "FILE_1.TXT");
         QCOMPARE(dir.files(), QStringList({"FILE_1.TXT", "FILE_2.TXT"}));
         QCOMPARE(fixture.core.table().text(0, 0), "FILE_1.TXT");
@@ -261,7 +261,7 @@ private Q_SLOTS:
         QVERIFY(fixture.messages.shown.isEmpty());
         QCOMPARE(fixture.busy.depth, 0);
         const int shown = fixture.busy.shown;
-        fixture.core.applyNewNames(); // a second click does nothing
+        fixture.messages.show(fixture.core.applyNewNames()); // a second click does nothing
         QCOMPARE(fixture.busy.shown, shown);
     }
 
@@ -282,7 +282,7 @@ private Q_SLOTS:
         rules.titleCase = TitleCase::RestAsTyped;
         rules.transliteration = Transliteration::Passport;
         fixture.core.preview().setNameRules(rules);
-        fixture.core.applyNewNames();
+        fixture.messages.show(fixture.core.applyNewNames());
         QVERIFY(::access(renamed.constData(), F_OK) == 0);
         QCOMPARE(dir.files(), QStringList({"Pesnia №2.txt"}));
         QCOMPARE(fixture.core.preview().nameRules(), NameRules()); // reset with the options
@@ -302,7 +302,7 @@ private Q_SLOTS:
         fixture.core.preview().setBaseName("same");
         fixture.core.preview().ToggleOption(Toggle::UpperCase);
         QCOMPARE(fixture.core.table().text(1, 1), "SAME.TXT");
-        fixture.core.applyNewNames();
+        fixture.messages.show(fixture.core.applyNewNames());
         QCOMPARE(fixture.messages.shown.size(), 1);
         const auto &[title, text] = fixture.messages.shown.first();
         QCOMPARE(title, "Ошибка !!!");
@@ -314,7 +314,7 @@ private Q_SLOTS:
         QCOMPARE(lines[3], "Причина: это имя получает другой файл");
         QCOMPARE(lines[61], "… и ещё 4");
         QCOMPARE(lines.last(), "Не переименовано файлов: 24, отмечены заранее: 24"); // the grid marked them all
-        QCOMPARE(fixture.core.lastSummary(), "Переименовано 1 из 25");
+        QCOMPARE(fixture.messages.summary, "Переименовано 1 из 25");
         QVERIFY(dir.files().contains("SAME.TXT"));
         QCOMPARE(dir.files().size(), 25);
     }
@@ -337,7 +337,7 @@ private Q_SLOTS:
         core.preview().setBaseName("b"); // both ask for B.TXT, which B.txt holds where case is ignored
         core.preview().ToggleOption(Toggle::UpperCase);
         const QStringList marked{"Причина: " + core.table().markReason(0), "Причина: " + core.table().markReason(1)};
-        core.applyNewNames();
+        fixture.messages.show(core.applyNewNames());
         QCOMPARE(fixture.messages.shown.size(), 1);
         const QStringList reported = fixture.messages.shown.first().second.split(u'\n').filter("Причина: ");
         QCOMPARE(reported, marked);
@@ -361,7 +361,7 @@ private Q_SLOTS:
         const QString reason = core.table().markReason(0);
         QCOMPARE(reason, core.table().markReason(1));
         QVERIFY(reason.contains(u"fusefat"));
-        core.applyNewNames();
+        fixture.messages.show(core.applyNewNames());
         QCOMPARE(moves, 0);
         QCOMPARE(fixture.messages.shown.size(), 1);
         const QStringList lines = fixture.messages.shown.first().second.split(u'\n');
@@ -372,7 +372,8 @@ private Q_SLOTS:
 
     // Between the apply and its undo one file went, one old name was taken, one file was
     // renamed elsewhere and one was written to: all four are reported, the changed one
-    // left alone, the rest go back, nothing is lost.
+    // left alone, the rest go back, nothing is lost. The files that did not come back
+    // stay undoable, also after a restart, until they do.
     void undoTakesTheLastApplyBack()
     {
         test::TempFolder dir;
@@ -383,12 +384,12 @@ private Q_SLOTS:
         fixture.core.startUp();
         fixture.core.preview().setBaseName("x");
         fixture.core.preview().baseNameKeyReleased();
-        fixture.core.applyNewNames();
+        fixture.messages.show(fixture.core.applyNewNames());
         QCOMPARE(dir.files(), QStringList({"x1.txt", "x2.txt", "x3.txt", "x4.txt", "x5.txt"}));
         QCOMPARE(available, QList<QVariantList>{{true}});
         QCOMPARE(text.last().first().toString(), "Ctrl+Z: вернуть прежние имена в папке " + dir.path());
         fixture.messages.answers = {false};
-        fixture.core.undoLastApply();
+        fixture.messages.show(fixture.core.undoLastApply());
         const QString question = "Вернуть прежние имена в папке " + dir.path() + "?\nФайлов: 5, например:\nx1.txt → a.txt";
         QCOMPARE(fixture.messages.asked, (QList<std::pair<QString, QString>>{{"Возврат прежних имён", question}}));
         QCOMPARE(dir.files(), QStringList({"x1.txt", "x2.txt", "x3.txt", "x4.txt", "x5.txt"}));
@@ -401,10 +402,11 @@ private Q_SLOTS:
         QVERIFY(QFile::rename(dir.filePath("x3.txt"), dir.filePath("elsewhere.txt")));
         fixture.core.preview().ToggleOption(Toggle::UpperCase);
         fixture.messages.answers = {true};
-        fixture.core.undoLastApply();
+        fixture.messages.show(fixture.core.undoLastApply());
         QCOMPARE(dir.files(), QStringList({"b.txt", "d.txt", "elsewhere.txt", "x2.txt", "x5.txt"}));
-        QCOMPARE(fixture.core.lastSummary(), "Возвращено 1");
-        QCOMPARE(fixture.messages.shown.size(), 2);
+        QCOMPARE(fixture.messages.summary, "Возвращено 1");
+        QCOMPARE(fixture.messages.shown.size(), 3);
+        QVERIFY(fixture.messages.shown[2].second.startsWith("Не возвращено файлов: 3."));
         QCOMPARE(fixture.messages.shown[1].second, "Изменены после переименования и оставлены как есть:\n" + dir.filePath("x5.txt"));
         const QString path = dir.path() + u'/';
         QCOMPARE(fixture.messages.shown[0].second.split(u'\n'),
@@ -418,15 +420,24 @@ private Q_SLOTS:
         QFile taken(dir.filePath("b.txt"));
         QVERIFY(taken.open(QIODevice::ReadOnly));
         QCOMPARE(taken.readAll(), "theirs");
-        // Listing read again, options as after an apply, and nothing left to take back.
+        // Listing read again, options as after an apply.
         QCOMPARE(fixture.core.table().text(0, 0), "b.txt");
         QVERIFY(!fixture.core.preview().isTicked(Toggle::UpperCase));
         QVERIFY(!fixture.core.preview().namesPending());
-        QVERIFY(!fixture.core.canUndo());
-        QCOMPARE(available, (QList<QVariantList>{{true}, {false}}));
-        QCOMPARE(text.last().first().toString(), QString());
-        fixture.core.undoLastApply();
-        QCOMPARE(fixture.messages.asked.size(), 2);
+        QVERIFY(fixture.core.canUndo());
+
+        QVERIFY(QFile::rename(dir.filePath("b.txt"), dir.filePath("theirs.txt")));
+        QVERIFY(QFile::rename(dir.filePath("elsewhere.txt"), dir.filePath("x3.txt")));
+        RenamerCore restarted(fixture.services(fixture.mover), dir.path());
+        restarted.startUp();
+        fixture.messages.answers = {true};
+        fixture.messages.show(restarted.undoLastApply());
+        QCOMPARE(fixture.messages.asked.last().second,
+                 "Вернуть прежние имена в папке " + dir.path() + "?\nФайлов: 3, например:\nx1.txt → a.txt");
+        QCOMPARE(dir.files(), QStringList({"b.txt", "c.txt", "d.txt", "theirs.txt", "x5.txt"}));
+        QVERIFY(fixture.messages.shown.last().second.startsWith("Не возвращено файлов: 1."));
+        QCOMPARE(QDir(fixture.state.path()).entryList(QDir::Files).size(), 1);
+        QVERIFY(restarted.canUndo());
         QCOMPARE(fixture.busy.depth, 0);
     }
 
@@ -449,7 +460,7 @@ private Q_SLOTS:
         RenamerCore *core = &fixture.core;
         core->startUp();
         core->preview().ToggleOption(Toggle::UpperCase);
-        core->applyNewNames();
+        fixture.messages.show(core->applyNewNames());
         if (change == "mask") {
             core->selectMask(1);
             core->selectMask(0);
@@ -458,33 +469,33 @@ private Q_SLOTS:
         } else if (change == "folder") {
             core->setFolder(dir.filePath("sub"));
             core->preview().ToggleOption(Toggle::UpperCase);
-            core->applyNewNames();
+            fixture.messages.show(core->applyNewNames());
             core->setFolder(dir.path());
         } else if (change == "drive") {
             core->selectDrive(2);
             core->selectDrive(1);
         } else if (change == "apply with nothing renamed") {
             core->preview().ToggleOption(Toggle::UpperCase);
-            core->applyNewNames();
+            fixture.messages.show(core->applyNewNames());
         }
         core->preview().setBaseName("x");
         core->preview().baseNameKeyReleased();
-        core->applyNewNames();
+        fixture.messages.show(core->applyNewNames());
         QCOMPARE(dir.files(), QStringList({"x1.TXT"}));
         std::optional<RenamerCore> restarted;
         if (change == "restart") {
             restarted.emplace(fixture.services(fixture.mover), other.path());
             restarted->startUp();
-            restarted->repairUnfinishedBatches();
+            fixture.messages.show(restarted->repairUnfinishedBatches());
             QVERIFY(!restarted->canUndo()); // the other folder's own: none
             restarted->setFolder(dir.path());
             core = &*restarted;
         }
         QVERIFY(core->canUndo());
         fixture.messages.answers = {true, true};
-        core->undoLastApply();
+        fixture.messages.show(core->undoLastApply());
         QCOMPARE(dir.files(), QStringList({"A.TXT"}));
-        core->undoLastApply();
+        fixture.messages.show(core->undoLastApply());
         QCOMPARE(dir.files(), QStringList({"a.txt"}));
         QVERIFY(!core->canUndo());
         QCOMPARE(fixture.messages.shown, (QList<std::pair<QString, QString>>()));
@@ -550,7 +561,7 @@ private Q_SLOTS:
         test::CoreFixture fixture(dir.path());
         fixture.core.startUp();
         fixture.core.preview().ToggleOption(Toggle::UpperCase);
-        fixture.core.applyNewNames();
+        fixture.messages.show(fixture.core.applyNewNames());
         const QString name = fixture.state.journals().value(0);
         QFile journal(fixture.state.path() + u'/' + name);
         QVERIFY(journal.open(QIODevice::ReadWrite));
@@ -574,10 +585,10 @@ private Q_SLOTS:
 
         RenamerCore restarted(fixture.services(fixture.mover), dir.path());
         restarted.startUp();
-        restarted.repairUnfinishedBatches();
+        fixture.messages.show(restarted.repairUnfinishedBatches());
         QCOMPARE(restarted.canUndo(), !atStart);
         fixture.messages.answers = {true};
-        restarted.undoLastApply();
+        fixture.messages.show(restarted.undoLastApply());
         QString line = "Журнал «" + fixture.state.path() + u'/' + name + "»" + told.replace("%1", dir.path()) + ", отложен как «"
                        + name + ".bad».";
         if (!left.isEmpty())
@@ -645,14 +656,14 @@ private Q_SLOTS:
         fixture.core.startUp();
         for (const Toggle toggle : {Toggle::UpperCase, Toggle::LowerCase}) {
             fixture.core.preview().ToggleOption(toggle);
-            fixture.core.applyNewNames();
+            fixture.messages.show(fixture.core.applyNewNames());
         }
         QCOMPARE(dir.files(), QStringList{"a.txt"});
         QCOMPARE(fixture.messages.shown.size(), 1);
         QVERIFY2(fixture.messages.shown[0].second.endsWith("восстановление после сбоя отключено."),
                  qPrintable(fixture.messages.shown[0].second));
         fixture.messages.answers = {true};
-        fixture.core.undoLastApply();
+        fixture.messages.show(fixture.core.undoLastApply());
         QCOMPARE(dir.files(), QStringList{"A.TXT"});
     }
 
@@ -680,7 +691,7 @@ private Q_SLOTS:
             mover.beforeMove = [&](const QByteArray &, const QByteArray &) { QDir().rename(folder, dir.filePath("away")); };
         else
             QVERIFY(QDir(folder).removeRecursively());
-        core.applyNewNames();
+        fixture.messages.show(core.applyNewNames());
         QCOMPARE(fixture.messages.shown.size(), 1);
         QCOMPARE(fixture.messages.shown[0].second, QString(duringMoves ? "" : "Произошла непредвиденная ошибка\n")
                                                        + "Папка недоступна: «" + folder + "»");
@@ -692,10 +703,10 @@ private Q_SLOTS:
             mover.beforeMove = {};
             QCOMPARE(dir.files("away"), QStringList{"A.TXT"});
             fixture.messages.answers = {true, true};
-            core.undoLastApply(); // still gone: the undo waits
+            fixture.messages.show(core.undoLastApply()); // still gone: the undo waits
             QVERIFY(core.canUndo());
             QVERIFY(QDir().rename(dir.filePath("away"), folder));
-            core.undoLastApply();
+            fixture.messages.show(core.undoLastApply());
             QCOMPARE(dir.files("work"), QStringList{"a.txt"});
         }
     }
@@ -747,7 +758,7 @@ private Q_SLOTS:
         }
         const QStringList oldNames = test::names(core.table().currentNames());
         const QStringList newNames = test::names(core.table().newNames());
-        core.applyNewNames();
+        fixture.messages.show(core.applyNewNames());
 
         const DiskState disk = diskState(dir.path(), oldNames, newNames);
         QCOMPARE(disk.strays, QList<QByteArray>());
@@ -786,7 +797,7 @@ private Q_SLOTS:
         slowMover.beforeMove = nullptr;
         slowMover.delay = {};
         fixture.messages.answers = {true};
-        core.undoLastApply();
+        fixture.messages.show(core.undoLastApply());
         QVERIFY(fixture.work.kinds.contains(WorkKind::Undoing));
         QCOMPARE(dir.files(), oldNames);
     }

@@ -231,11 +231,12 @@ private Q_SLOTS:
                                  &stateFolder, &restart.identities},
                 path);
             core->startUp();
-            core->repairUnfinishedBatches();
+            restart.messages.show(core->repairUnfinishedBatches());
             return core;
         };
         restart.messages.answers = {finish};
-        const QString summary = startAgain()->lastSummary();
+        (void)startAgain();
+        const QString summary = restart.messages.summary;
         const bool asked = killsAMove || secondPart || kill == u"done";
         QCOMPARE(restart.messages.asked.size(), asked ? 1 : 0);
         // The status line says what the repair did, and "Нет" shows as the undo it is.
@@ -261,7 +262,7 @@ private Q_SLOTS:
         QVERIFY(!image || image->remount());
         restart.messages.answers = {true};
         const std::unique_ptr<velmix::RenamerCore> third = startAgain();
-        third->undoLastApply();
+        restart.messages.show(third->undoLastApply());
         const FolderState undone = folderState(folder, newNames);
         QCOMPARE(undone.kept, killed.kept);
         QCOMPARE(undone.renamed, 0);

@@ -46,7 +46,8 @@ VelmixWindow::VelmixWindow(DriveList &driveList, FileMover &fileMover, const QSt
     , m_ownMessageBox(this)
     , m_workDisplay(this)
     , m_messages(messageBox ? *messageBox : m_ownMessageBox)
-    , m_core({m_busyPointer, m_messages, driveList, fileMover, m_workDisplay, stateFolder, fileIdentities}, startFolder)
+    , m_core({m_busyPointer, m_messages, driveList, fileMover, m_workDisplay, stateFolder, fileIdentities, ruleSets},
+             startFolder)
     , m_model(m_core.table())
     , m_background(Skin::picture(QStringLiteral("background"), SkinDrawing::BackgroundSize))
     , m_ruleSets(ruleSets)
@@ -96,7 +97,7 @@ VelmixWindow::VelmixWindow(DriveList &driveList, FileMover &fileMover, const QSt
     restoreShape();
     m_ui.Dir1->setFocus(); // where the work starts
     // Once the window shows, so that the repair's box stands over it.
-    QMetaObject::invokeMethod(this, [this] { runFlow([&] { m_core.repairUnfinishedBatches(); }, Status::Summary); },
+    QMetaObject::invokeMethod(this, [this] { runReported([&] { return m_core.repairUnfinishedBatches(); }); },
                               Qt::QueuedConnection);
 }
 
@@ -181,11 +182,21 @@ void VelmixWindow::closeEvent(QCloseEvent *event)
     QWidget::closeEvent(event);
 }
 
+void VelmixWindow::runReported(const std::function<BatchReport()> &flow)
+{
+    runFlow([&] {
+        const BatchReport report = flow();
+        for (const BatchReport::Box &box : report.boxes())
+            m_messages.showMessage(box.title, box.text);
+        m_summary = report.summary;
+    }, Status::Summary);
+}
+
 void VelmixWindow::runFlow(const std::function<void()> &flow, Status status)
 {
     ++m_flowDepth;
     flow();
-    m_ui.LblStatus->setText(status == Status::Summary ? m_core.lastSummary() : QString());
+    m_ui.LblStatus->setText(status == Status::Summary ? std::exchange(m_summary, {}) : QString());
     redraw();
     // The flows reset the fields, so the typing before them is no longer the boxes' to
     // undo: after an apply, Ctrl+Z anywhere offers to take the apply back.
@@ -227,7 +238,6 @@ void VelmixWindow::connectControls()
     connect(m_ui.PicClose, &QAbstractButton::clicked, this, &VelmixWindow::PicClose_Click);
     // Anywhere in the window but a text box with edits of its own to undo.
     connect(new QShortcut(QKeySequence::Undo, this), &QShortcut::activated, this, &VelmixWindow::undoApply);
-    connect(&m_core.undo(), &UndoKeeper::undoAvailable, this, [this](bool available) { m_undoAvailable = available; });
     // Resting the pointer on the status line tells what Ctrl+Z would take back.
     connect(&m_core.undo(), &UndoKeeper::undoTextChanged, m_ui.LblStatus, &QWidget::setToolTip);
 }
@@ -372,11 +382,8 @@ void VelmixWindow::Form_DragDrop(const QString &path)
 
 void VelmixWindow::ImgApply_Click()
 {
-    // Kept before the apply resets every setting; a set that cannot be written costs only
-    // the next pick of it.
-    if (m_ruleSets && m_core.preview().namesPending())
-        (void)m_ruleSets->keepLastApplied(RuleSet::of(m_core.preview()));
-    runFlow([&] { m_core.applyNewNames(); }, Status::Summary);
+    // A set that cannot be kept costs only the next pick of it: no box.
+    runReported([&] { return m_core.applyNewNames(); });
     m_rulesPanel->showRuleSets();
 }
 
@@ -395,9 +402,14 @@ void VelmixWindow::ImgHelp_Click()
 
 void VelmixWindow::undoApply()
 {
-    if (m_undoAvailable)
-        runFlow([&] { m_core.undoLastApply(); }, Status::Summary);
-    else
+    // Asked each time: another program may have applied or undone since.
+    bool ran = false;
+    runReported([&] {
+        BatchReport report = m_core.undoLastApply();
+        ran = report.ran || !report.clean();
+        return report;
+    });
+    if (!ran && !m_core.canUndo())
         m_ui.LblStatus->setText(NothingToUndo);
 }
 

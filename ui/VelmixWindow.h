@@ -63,6 +63,8 @@ private:
     // apply or undo did, and goes after any other flow.
     enum class Status { Clear, Summary };
     void runFlow(const std::function<void()> &flow, Status status = Status::Clear);
+    // A flow with a report: its boxes shown, its summary on the status line.
+    void runReported(const std::function<BatchReport()> &flow);
 
     void PicToggle_Click(Toggle toggle);
 
@@ -103,7 +105,7 @@ private:
     RuleSetStore *m_ruleSets;
     WindowSizeStore *m_sizes;
     int m_flowDepth = 0;
-    bool m_undoAvailable = false; // as the core last told
+    QString m_summary; // the status line a reported flow leaves
     bool m_closeAfterFlow = false;
 };
 

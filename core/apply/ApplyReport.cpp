@@ -1,5 +1,6 @@
 #include "apply/ApplyReport.h"
 
+#include "text/CappedList.h"
 #include "text/VisibleText.h"
 
 #include <QStringList>
@@ -38,47 +39,30 @@ QString mediumGone(qsizetype renamed)
     return QStringLiteral("Диск отключён или не отвечает: переименовано файлов: %1, остальные файлы не тронуты.").arg(renamed);
 }
 
-QString failedRows(const NameColumn &sources, const NameColumn &targets, const QString &folderPath,
-                   const std::vector<RenameFailure> &failures, const std::vector<bool> &markedAhead)
+QString failedRows(const std::vector<BatchReport::RefusedRow> &rows, const QString &folderPath)
 {
     // A reason of the folder's own is given once.
-    const bool folderTrouble = failures.size() > 1 && std::all_of(failures.begin(), failures.end(), [&](const RenameFailure &f) {
+    const RenameFailure &first = rows.front().failure;
+    const bool folderTrouble = rows.size() > 1 && std::all_of(rows.begin(), rows.end(), [&](const BatchReport::RefusedRow &row) {
+        const RenameFailure &f = row.failure;
         const bool folderWide = f.reason == RenameReason::FileSystemError || f.reason == RenameReason::UnsafeFolder;
-        return folderWide && f.reason == failures.front().reason && f.error == failures.front().error && f.temporaryName.isEmpty();
+        return folderWide && f.reason == first.reason && f.error == first.error && f.temporaryName.isEmpty();
     });
     QStringList lines{FirstLine};
-    const size_t shown = qMin(failures.size(), size_t(ListedRowsLimit));
-    for (size_t i = 0; i < shown; ++i) {
-        const qsizetype row = failures[i].row;
-        lines << SourceLabel + withControlPictures(folderPath + sources.at(row).toString())
-              << TargetLabel + withControlPictures(folderPath + targets.at(row).toString());
+    lines += cappedList(qsizetype(rows.size()), [&](qsizetype i) {
+        const BatchReport::RefusedRow &row = rows[size_t(i)];
+        QStringList lines{SourceLabel + withControlPictures(folderPath + row.from),
+                          TargetLabel + withControlPictures(folderPath + row.to)};
         if (!folderTrouble)
-            lines << ReasonLabel + reasonText(failures[i]);
-    }
-    if (failures.size() > shown)
-        lines << QStringLiteral("… и ещё %1").arg(failures.size() - shown);
-    if (folderTrouble)
-        lines << ReasonLabel + reasonText(failures.front());
-    const auto marked = std::count_if(failures.begin(), failures.end(), [&](const RenameFailure &f) {
-        return size_t(f.row) < markedAhead.size() && markedAhead[size_t(f.row)];
+            lines << ReasonLabel + reasonText(row.failure);
+        return lines;
     });
+    if (folderTrouble)
+        lines << ReasonLabel + reasonText(first);
+    const auto marked = std::count_if(rows.begin(), rows.end(), [](const BatchReport::RefusedRow &row) { return row.markedAhead; });
     if (marked > 0)
-        lines << QStringLiteral("Не переименовано файлов: %1, отмечены заранее: %2").arg(failures.size()).arg(marked);
+        lines << QStringLiteral("Не переименовано файлов: %1, отмечены заранее: %2").arg(rows.size()).arg(marked);
     return lines.join(u'\n');
-}
-
-QString tell(MessageBox &boxes, WorkKind kind, const QString &folder, const JournaledBatch &moves,
-             const RenameOutcome &outcome, const std::vector<bool> &markedAhead)
-{
-    if (outcome.mediumGone)
-        boxes.showMessage(Title, mediumGone(outcome.renamed));
-    else if (outcome.notReached > 0)
-        boxes.showMessage(CancelTitle, cancelled(outcome.renamed, outcome.notReached));
-    if (!outcome.failures.empty()) {
-        const QString folderPath = folder.endsWith(u'/') ? folder : folder + u'/';
-        boxes.showMessage(Title, failedRows(moves.from, moves.to, folderPath, outcome.failures, markedAhead));
-    }
-    return summary(kind, outcome.renamed, outcome.renamed + qsizetype(outcome.failures.size()) + outcome.notReached);
 }
 
 QString summary(WorkKind kind, qsizetype renamed, qsizetype meant)

@@ -24,12 +24,8 @@ JournaledOutcome renameJournaled(FolderMover &mover, const JournaledBatch &batch
         return moved;
     moved.journal = writer->name();
     if (!writer->finish()) {
-        // An end mark that did not reach the disk would ask for a repair of a batch that
-        // ended: the journal goes, and the batch's undo lasts for this run.
         moved.journalError = writer->error() != 0 ? writer->error() : EIO;
-        writer.reset();
-        if (batch.resumes.isEmpty())
-            journal->remove(std::exchange(moved.journal, {}));
+        moved.journalUnended = true;
     }
     return moved;
 }

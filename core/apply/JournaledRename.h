@@ -16,6 +16,9 @@ struct JournaledOutcome
     std::vector<std::optional<FileIdentity>> identities; // per row, of the files moved
     QString journal; // empty where none was written
     int journalError = 0;
+    // The journal's end mark did not reach the disk: it would ask for the repair of a
+    // batch that ended, so the undo room removes it (but a repair's own).
+    bool journalUnended = false;
 };
 
 // renameFiles, with each file looked at and its row of the plan made durable in

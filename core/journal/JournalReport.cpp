@@ -1,6 +1,6 @@
 #include "journal/JournalReport.h"
 
-#include "apply/ApplyReport.h"
+#include "text/CappedList.h"
 #include "text/VisibleText.h"
 
 #include <cerrno>
@@ -61,10 +61,7 @@ QString temporaryNamesLeft(const QString &folder, const QStringList &names)
     QStringList lines{QStringLiteral("В папке «%1» есть временные имена Velmix; их прежние имена неизвестны, "
                                      "файлы оставлены как есть:")
                           .arg(withControlPictures(folder))};
-    for (qsizetype i = 0; i < qMin(names.size(), qsizetype(ApplyReport::ListedRowsLimit)); ++i)
-        lines << withControlPictures(names[i]);
-    if (names.size() > ApplyReport::ListedRowsLimit)
-        lines << QStringLiteral("… и ещё %1").arg(names.size() - ApplyReport::ListedRowsLimit);
+    lines += cappedList(names.size(), [&](qsizetype i) { return QStringList{withControlPictures(names[i])}; });
     return lines.join(u'\n');
 }
 
@@ -81,11 +78,15 @@ QString repairOff(const QString &stateFolder, int error)
 QString changedSinceApply(const QStringList &paths)
 {
     QStringList lines{QStringLiteral("Изменены после переименования и оставлены как есть:")};
-    for (qsizetype i = 0; i < qMin(paths.size(), qsizetype(ApplyReport::ListedRowsLimit)); ++i)
-        lines << withControlPictures(paths[i]);
-    if (paths.size() > ApplyReport::ListedRowsLimit)
-        lines << QStringLiteral("… и ещё %1").arg(paths.size() - ApplyReport::ListedRowsLimit);
+    lines += cappedList(paths.size(), [&](qsizetype i) { return QStringList{withControlPictures(paths[i])}; });
     return lines.join(u'\n');
+}
+
+QString keptForUndo(qsizetype files)
+{
+    return QStringLiteral("Не возвращено файлов: %1. Их прежние имена сохранены: Ctrl+Z (или velmix --undo) "
+                          "вернёт их, когда это станет возможно.")
+        .arg(files);
 }
 
 } // namespace velmix::JournalReport

@@ -32,6 +32,8 @@ enum class Trouble { Unreadable, Truncated, Damaged, Newer };
 [[nodiscard]] QString repairOff(const QString &stateFolder, int error);
 // The files an undo left alone since they changed after the apply.
 [[nodiscard]] QString changedSinceApply(const QStringList &paths);
+// An undo brought back only some files: the others stay in the history for a later undo.
+[[nodiscard]] QString keptForUndo(qsizetype files);
 
 } // namespace JournalReport
 } // namespace velmix

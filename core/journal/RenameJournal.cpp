@@ -94,7 +94,12 @@ int JournalWriter::error() const
 
 std::unique_ptr<JournalWriter> RenameJournal::begin(const JournalPlan &plan, qsizetype rows, int &error)
 {
-    const QString name = newJournalName();
+    return begin(newJournalName(), plan, rows, error);
+}
+
+std::unique_ptr<JournalWriter> RenameJournal::begin(const QString &name, const JournalPlan &plan, qsizetype rows,
+                                                    int &error)
+{
     std::unique_ptr<StateFile> file = m_folder.create(name, error);
     if (!file)
         return nullptr;
@@ -152,18 +157,7 @@ RenameJournal::Scan RenameJournal::scan()
             break;
         }
     }
-    // An undo that ended takes its apply out of the history; a crash may have come
-    // between its end mark and that.
-    for (const Entry &undo : finishedUndos) {
-        std::erase_if(scan.finishedApplies, [&](const Entry &apply) { return apply.name == undo.content.plan.undoes; });
-        remove(undo.content.plan.undoes);
-        remove(undo.name);
-    }
-    QStringList applies;
-    for (const Entry &apply : scan.finishedApplies)
-        applies << apply.name;
-    trim(applies);
-    std::erase_if(scan.finishedApplies, [&](const Entry &apply) { return !applies.contains(apply.name); });
+    scan.finishedUndos = std::move(finishedUndos);
     return scan;
 }
 
@@ -182,10 +176,30 @@ std::optional<JournalContent> RenameJournal::read(const QString &name, QString &
     return content;
 }
 
-void RenameJournal::trim(QStringList &applies)
+QString RenameJournal::writeRemainder(const QString &original, const JournalPlan &plan,
+                                      const std::vector<QByteArray> &namesNow, int &error)
 {
-    while (applies.size() > HistoryDepth)
-        remove(applies.takeFirst());
+    QString name = original;
+    name.insert(name.size() - int(qstrlen(".journal")), QStringLiteral("-r"));
+    std::unique_ptr<JournalWriter> writer = begin(name, plan, qsizetype(plan.rows.size()), error);
+    if (!writer)
+        return {};
+    std::vector<std::pair<size_t, FileIdentity>> seen;
+    for (size_t row = 0; row < plan.rows.size(); ++row) {
+        if (plan.rows[row].seen == JournalRow::Seen::File)
+            seen.emplace_back(row, plan.rows[row].identity);
+    }
+    if (writer->planned(JournalFormat::wholeBatch(plan.rows)) && writer->planned(JournalFormat::identityPart(seen, plan.rows.size()))) {
+        // Where the files are, all at once: the names may run in a cycle.
+        for (size_t row = 0; row < plan.rows.size(); ++row)
+            writer->found({row, namesNow[row]});
+        if (writer->finish())
+            return name;
+    }
+    error = writer->error();
+    writer.reset();
+    remove(name);
+    return {};
 }
 
 QString RenameJournal::setAside(const QString &name, JournalReport::Trouble trouble, const QByteArray &folder)

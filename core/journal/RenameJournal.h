@@ -67,28 +67,35 @@ public:
     struct Entry
     {
         QString name;
-        JournalContent content; // a finished apply's without its rows
+        JournalContent content; // a finished batch's without its rows
     };
     struct Scan
     {
         std::vector<Entry> finishedApplies; // oldest first
+        std::vector<Entry> finishedUndos;   // each takes its apply with it
         QStringList unfinished;             // no running program holds them
         QStringList problems;               // one line per journal set aside
     };
-    // Looks at every journal: sets aside those it cannot trust, removes those whose batch
-    // never began or was taken back, and drops applies beyond the history's depth.
+    // Looks at every journal and sets aside those it cannot trust; removes none.
     [[nodiscard]] Scan scan();
     // A journal in full; nothing where it cannot be trusted, which then is set aside and
     // `problem` says so in one line.
     [[nodiscard]] std::optional<JournalContent> read(const QString &name, QString &problem);
-    void remove(const QString &name) { (void)m_folder.remove(name); }
-    // Drops the oldest of `applies` (oldest first) beyond the history's depth.
-    void trim(QStringList &applies);
+    // Writes the finished apply that is what is left of `original`: each row's file is
+    // under `namesNow` and goes back to its `from`. Its name sorts just before the
+    // original's, so it keeps that apply's place in the history; empty, `error` set,
+    // where it cannot be written.
+    [[nodiscard]] QString writeRemainder(const QString &original, const JournalPlan &plan,
+                                         const std::vector<QByteArray> &namesNow, int &error);
     // The folders the journals set aside since the last call name, where they could be read:
     // a kill's temporary names there are to be told.
     [[nodiscard]] QList<QByteArray> takeAsideFolders() { return std::exchange(m_asideFolders, {}); }
 
 private:
+    friend class UndoKeeper; // it alone removes journals, each once its batch needs it no more
+    void remove(const QString &name) { (void)m_folder.remove(name); }
+    std::unique_ptr<JournalWriter> begin(const QString &name, const JournalPlan &plan, qsizetype rows, int &error);
+
     // Renames a journal out of the way and says so in one line.
     [[nodiscard]] QString setAside(const QString &name, JournalReport::Trouble trouble, const QByteArray &folder = {});
 

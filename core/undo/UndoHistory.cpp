@@ -7,6 +7,26 @@ namespace velmix {
 QStringList UndoHistory::add(Entry entry)
 {
     m_entries.push_back(std::move(entry));
+    return trim();
+}
+
+QStringList UndoHistory::readFrom(const std::vector<std::pair<QString, QString>> &journals)
+{
+    std::vector<Entry> entries;
+    for (const auto &[journal, folder] : journals) {
+        const auto known = std::find_if(m_entries.begin(), m_entries.end(), [&](const Entry &e) { return e.journal == journal; });
+        entries.push_back(known != m_entries.end() ? std::move(*known) : Entry{folder, journal, std::nullopt});
+    }
+    for (Entry &entry : m_entries) {
+        if (entry.journal.isEmpty())
+            entries.push_back(std::move(entry));
+    }
+    m_entries = std::move(entries);
+    return trim();
+}
+
+QStringList UndoHistory::trim()
+{
     QStringList dropped;
     while (qsizetype(m_entries.size()) > Depth) {
         if (!m_entries.front().journal.isEmpty())

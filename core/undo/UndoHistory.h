@@ -29,6 +29,11 @@ public:
 
     // Adds the newest entry; returns the journals of entries dropped beyond the depth.
     QStringList add(Entry entry);
+    // The history as the journals on disk tell it now, any program's (`journals` as
+    // name and folder, oldest first): the records read already are kept, and the entries
+    // that never had a journal stay the newest. Returns the journals dropped beyond the
+    // depth.
+    QStringList readFrom(const std::vector<std::pair<QString, QString>> &journals);
     // The last apply in `folder`, or null.
     [[nodiscard]] Entry *lastIn(const QString &folder);
     [[nodiscard]] bool holds(const QString &folder) const;
@@ -36,6 +41,9 @@ public:
     void removeJournal(const QString &journal);
 
 private:
+    // Drops the oldest entries beyond the depth; returns their journals.
+    QStringList trim();
+
     std::vector<Entry> m_entries;
 };
 

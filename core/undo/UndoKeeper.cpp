@@ -8,10 +8,13 @@
 
 namespace velmix {
 
-UndoKeeper::UndoKeeper(StateFolder *stateFolder, FileIdentities *identities, FileMover &files, MessageBox &messages)
+UndoKeeper::UndoKeeper(StateFolder *stateFolder, FileIdentities *identities, FileMover &files, MessageBox &messages,
+                       WorkRunner &runner, RenameStep step)
     : m_identities(identities)
     , m_files(files)
     , m_messages(messages)
+    , m_runner(runner)
+    , m_step(std::move(step))
 {
     if (stateFolder && identities)
         m_journal.emplace(*stateFolder);
@@ -19,34 +22,31 @@ UndoKeeper::UndoKeeper(StateFolder *stateFolder, FileIdentities *identities, Fil
 
 void UndoKeeper::readJournals()
 {
-    if (!m_journal)
-        return;
-    RenameJournal::Scan scan = m_journal->scan();
-    for (const RenameJournal::Entry &apply : scan.finishedApplies)
-        remember({FileNameCodec::decode(apply.content.plan.folder), apply.name, std::nullopt});
-    m_unfinished = std::move(scan.unfinished);
-    m_problems = std::move(scan.problems);
+    readHistory(true);
     announce();
 }
 
-QStringList UndoKeeper::takeUnfinished()
+void UndoKeeper::readHistory(bool atStart)
 {
-    tellJournalsSetAside();
-    return std::exchange(m_unfinished, {});
-}
-
-void UndoKeeper::tellJournalsSetAside()
-{
-    if (!m_problems.isEmpty())
-        tellSetAside(std::exchange(m_problems, {}).join(u'\n'));
-}
-
-void UndoKeeper::tellIfJournalFailed(int error)
-{
-    if (error == 0 || m_toldJournalFailed || !m_journal)
+    if (!m_journal)
         return;
-    m_toldJournalFailed = true;
-    m_messages.showMessage(JournalReport::Title, JournalReport::repairOff(m_journal->path(), error));
+    RenameJournal::Scan scan = m_journal->scan();
+    // An undo that ended takes its apply out of the history; a crash may have come
+    // between its end mark and that.
+    for (const RenameJournal::Entry &undo : scan.finishedUndos) {
+        std::erase_if(scan.finishedApplies,
+                      [&](const RenameJournal::Entry &apply) { return apply.name == undo.content.plan.undoes; });
+        removeJournal(undo.content.plan.undoes);
+        removeJournal(undo.name);
+    }
+    std::vector<std::pair<QString, QString>> applies;
+    for (const RenameJournal::Entry &apply : scan.finishedApplies)
+        applies.emplace_back(apply.name, FileNameCodec::decode(apply.content.plan.folder));
+    for (const QString &dropped : m_history.readFrom(applies))
+        removeJournal(dropped);
+    if (atStart)
+        m_unfinished = std::move(scan.unfinished); // later, another program's to repair
+    m_problems += scan.problems;
 }
 
 void UndoKeeper::folderShown(const QString &folder)
@@ -69,6 +69,30 @@ QString UndoKeeper::undoFolder() const
     return m_history.holds(m_awaitedFolder) ? m_awaitedFolder : QString();
 }
 
+std::optional<JournaledOutcome> UndoKeeper::runStep(const RenameBatch &batch, BatchReport &report)
+{
+    RenameJournal *journal = m_journal ? &*m_journal : nullptr;
+    std::optional<JournaledOutcome> moved = m_step(batch, journal, report);
+    if (!moved)
+        return moved;
+    // An end mark that did not reach the disk would ask for a repair of a batch that
+    // ended: the journal goes, and the batch's undo lasts for this run. A repair's own
+    // journal stays for the next start.
+    if (moved->journalUnended && batch.moves.resumes.isEmpty())
+        removeJournal(std::exchange(moved->journal, {}));
+    report.journalProblem = journalProblem(moved->journalError);
+    return moved;
+}
+
+BatchReport UndoKeeper::apply(const RenameBatch &batch)
+{
+    BatchReport report;
+    report.setAside = takeSetAside();
+    if (const std::optional<JournaledOutcome> moved = runStep(batch, report))
+        applied(batch.folder, *moved);
+    return report;
+}
+
 void UndoKeeper::applied(const QString &folder, const JournaledOutcome &moved)
 {
     // Kept also where the folder could not be read again afterwards and the selection fell
@@ -84,36 +108,58 @@ void UndoKeeper::applied(const QString &folder, const JournaledOutcome &moved)
     announce();
 }
 
-const UndoRecord *UndoKeeper::recordToUndo()
+BatchReport UndoKeeper::undo()
 {
+    BatchReport report{.kind = WorkKind::Undoing};
+    readHistory(false);
     const QString folder = undoFolder();
     UndoHistory::Entry *entry = folder.isEmpty() ? nullptr : m_history.lastIn(folder);
-    if (!entry || entry->record)
-        return entry ? &*entry->record : nullptr;
-    QString problem;
-    if (const std::optional<JournalContent> content = m_journal->read(entry->journal, problem))
-        entry->record = UndoRecord::fromJournal(*content);
-    if (entry->record)
-        return &*entry->record;
-    if (!problem.isEmpty())
-        tellSetAside(problem); // set aside, not removed
-    else
-        removeJournal(entry->journal);
-    m_history.remove(entry);
+    const UndoRecord *record = entry ? recordOf(*entry) : nullptr;
+    report.setAside = setAsideLines(std::exchange(m_problems, {}));
     announce();
+    if (!record || !m_messages.ask(UndoRecord::QuestionTitle, record->question()))
+        return report;
+    report.ran = true;
+    const QString journal = entry->journal;
+    std::vector<qsizetype> rows;
+    QStringList changed;
+    RenameBatch batch{WorkKind::Undoing, folder, undoMoves(*record, rows, changed), {}, true};
+    batch.moves.undoes = journal;
+    const std::optional<JournaledOutcome> moved = runStep(batch, report);
+    if (!moved) { // the folder is not there: the undo waits for it
+        awaitFolder(folder);
+        return report;
+    }
+    report.changedSinceApply = changed;
+    // The step may have read the history's folder again: the entry is looked up anew.
+    entry = m_history.lastIn(folder);
+    if (entry && entry->journal == journal)
+        keepRemainder(*entry, batch.moves, rows, moved->outcome, report);
+    removeJournal(moved->journal);
+    announce();
+    return report;
+}
+
+const UndoRecord *UndoKeeper::recordOf(UndoHistory::Entry &entry)
+{
+    if (entry.record)
+        return &*entry.record;
+    QString problem;
+    if (const std::optional<JournalContent> content = m_journal->read(entry.journal, problem))
+        entry.record = UndoRecord::fromJournal(*content);
+    if (entry.record)
+        return &*entry.record;
+    if (!problem.isEmpty())
+        m_problems << problem; // set aside, not removed
+    else
+        removeJournal(entry.journal);
+    m_history.remove(&entry);
     return nullptr;
 }
 
-JournaledBatch UndoKeeper::takeUndo(const QString &folder, const NameColumn &unlisted, QStringList &changed)
+JournaledBatch UndoKeeper::undoMoves(const UndoRecord &record, std::vector<qsizetype> &rows, QStringList &changed) const
 {
-    UndoHistory::Entry *entry = m_history.lastIn(folder);
-    if (!entry || !entry->record)
-        return {};
-    const UndoHistory::Entry taken = std::move(*entry);
-    m_history.remove(entry);
-    announce();
-    const UndoRecord &record = *taken.record;
-    JournaledBatch batch{.rules = record.rules(), .unlisted = unlisted, .undoes = taken.journal};
+    JournaledBatch batch{.rules = record.rules()};
     std::vector<std::optional<FileIdentity>> now;
     const std::optional<QByteArray> folderBytes = FileNameCodec::encode(record.folder());
     if (m_identities && folderBytes) {
@@ -133,25 +179,101 @@ JournaledBatch UndoKeeper::takeUndo(const QString &folder, const NameColumn &unl
             changed << folderPath + record.currentNames().at(row).toString();
             continue;
         }
+        rows.push_back(row);
         batch.from.append(record.currentNames().at(row));
         batch.to.append(record.oldNames().at(row));
     }
     return batch;
 }
 
-void UndoKeeper::undone(const JournaledBatch &undo, const QString &undoJournal)
+void UndoKeeper::keepRemainder(UndoHistory::Entry &entry, const JournaledBatch &batch, const std::vector<qsizetype> &rows,
+                               const RenameOutcome &outcome, BatchReport &report)
 {
-    removeJournal(undo.undoes);
-    removeJournal(undoJournal);
+    const UndoRecord &record = *entry.record;
+    std::vector<qsizetype> left; // rows of the record
+    std::vector<QByteArray> namesNow;
+    for (size_t row = 0; row < rows.size() && row < outcome.finalNames.size(); ++row) {
+        if (outcome.finalNames[row] != FileNameCodec::encode(batch.to.at(qsizetype(row)))) {
+            left.push_back(rows[row]);
+            namesNow.push_back(outcome.finalNames[row]);
+        }
+    }
+    if (left.empty()) {
+        removeJournal(entry.journal);
+        m_history.remove(&entry);
+        return;
+    }
+    report.keptForUndo = qsizetype(left.size());
+    const UndoRecord remainder = record.rows(left, namesNow);
+    if (!entry.journal.isEmpty()) {
+        JournalPlan plan{.kind = BatchKind::Apply, .folder = FileNameCodec::encode(record.folder()).value_or(QByteArray()),
+                         .rules = record.rules()};
+        for (size_t i = 0; i < left.size(); ++i) {
+            const std::optional<FileIdentity> &identity = record.identities()[size_t(left[i])];
+            plan.rows.push_back({FileNameCodec::encode(remainder.oldNames().at(qsizetype(i))).value_or(QByteArray()),
+                                 namesNow[i], identity.value_or(FileIdentity{}), true,
+                                 identity ? JournalRow::Seen::File : JournalRow::Seen::NotThere});
+        }
+        int error = 0;
+        const QString written = m_journal->writeRemainder(entry.journal, plan, namesNow, error);
+        if (written.isEmpty()) {
+            // The whole apply stays on disk: its rows already back fail as not found then.
+            report.journalProblem = journalProblem(error);
+        } else {
+            removeJournal(std::exchange(entry.journal, written));
+        }
+    }
+    entry.record = remainder;
 }
 
-std::optional<JournalContent> UndoKeeper::readUnfinished(const QString &journal)
+BatchReport UndoKeeper::repair()
 {
+    BatchReport report;
+    report.setAside = setAsideLines(std::exchange(m_problems, {}));
+    for (const QString &journal : std::exchange(m_unfinished, {}))
+        report.followedBy(repairBatch(journal));
+    return report;
+}
+
+BatchReport UndoKeeper::repairBatch(const QString &journal)
+{
+    BatchReport report;
     QString problem;
-    std::optional<JournalContent> content = m_journal->read(journal, problem);
-    if (!content)
-        tellSetAside(problem);
-    return content;
+    const std::optional<JournalContent> content = m_journal->read(journal, problem);
+    if (!content) {
+        report.setAside = setAsideLines({problem});
+        return report;
+    }
+    if (content->state != JournalContent::State::Unfinished)
+        return report;
+    report.ran = true;
+    const JournalPlan &plan = content->plan;
+    const QString folder = FileNameCodec::decode(plan.folder);
+    WorkProgress progress(false);
+    const std::optional<BatchState> state = m_runner.run(WorkKind::ReadingFolder, progress, [&] {
+        return locateBatchInFolder(m_files, *m_identities, *content, &progress);
+    });
+    if (!state) { // the journal is kept for a start that finds the folder
+        report.unreachable << folder;
+        return report;
+    }
+    const bool undo = plan.kind == BatchKind::Undo;
+    const bool finish = m_messages.ask(JournalReport::RepairTitle, JournalReport::repairQuestion(
+                                                                      undo, folder, state->moved, state->notMoved, state->missing));
+    // The old names come back where an apply is put back or an undo finished.
+    const bool namesBack = undo == finish;
+    const RenameBatch batch{namesBack ? WorkKind::Undoing : WorkKind::Renaming, folder,
+                            repairMoves(journal, *content, *state, finish)};
+    qsizetype renamed = 0;
+    if (batch.moves.from.isEmpty()) {
+        closeUnmoved(journal, *state);
+        (void)m_step(batch, nullptr, report); // nothing moves: the folder is read again
+    } else if (const std::optional<JournaledOutcome> moved = runStep(batch, report)) {
+        renamed = moved->outcome.renamed;
+    }
+    report.summary = JournalReport::repaired(namesBack, namesBack ? renamed : state->moved + renamed);
+    repaired(journal, plan, finish);
+    return report;
 }
 
 JournaledBatch UndoKeeper::repairMoves(const QString &journal, const JournalContent &content, const BatchState &state,
@@ -201,8 +323,11 @@ void UndoKeeper::remember(UndoHistory::Entry entry)
         removeJournal(dropped);
 }
 
-void UndoKeeper::tellSetAside(QString lines)
+QStringList UndoKeeper::setAsideLines(const QStringList &problems)
 {
+    if (problems.isEmpty() || !m_journal)
+        return problems;
+    QStringList lines = problems;
     static const QRegularExpression temporary(QStringLiteral("~velmix[0-9]+"));
     for (const QByteArray &folder : m_journal->takeAsideFolders()) {
         const QString path = FileNameCodec::decode(folder);
@@ -215,9 +340,17 @@ void UndoKeeper::tellSetAside(QString lines)
             }
         }
         if (read.error == 0 && !names.isEmpty())
-            lines += u'\n' + JournalReport::temporaryNamesLeft(path, names);
+            lines << JournalReport::temporaryNamesLeft(path, names);
     }
-    m_messages.showMessage(JournalReport::Title, lines);
+    return lines;
+}
+
+QString UndoKeeper::journalProblem(int error)
+{
+    if (error == 0 || m_toldJournalFailed || !m_journal)
+        return {};
+    m_toldJournalFailed = true;
+    return JournalReport::repairOff(m_journal->path(), error);
 }
 
 void UndoKeeper::removeJournal(const QString &journal)

@@ -4,74 +4,56 @@
 #include "FileMover.h"
 #include "MessageBox.h"
 #include "StateFolder.h"
-#include "apply/JournaledRename.h"
+#include "apply/BatchReport.h"
+#include "apply/RenameStep.h"
 #include "journal/BatchRepair.h"
 #include "journal/RenameJournal.h"
 #include "undo/UndoHistory.h"
+#include "work/WorkRunner.h"
 
 #include <QObject>
-#include <QSet>
 #include <QStringList>
 
 #include <optional>
 
 namespace velmix {
 
-// The bookkeeping after the moves: which applies can still be taken back, their
-// journals, and the batches a crash cut short. It alone removes journals, each once its
-// batch no longer needs it, and it tells the window when Ctrl+Z has something to take
-// back and what.
+// The undo room: which applies can still be taken back, their journals, and the batches a
+// crash cut short. It runs the apply, the undo and the repair through the hub's rename
+// step, asks its questions through the message port, and alone removes journals, each
+// once its batch no longer needs it. It tells the window when Ctrl+Z has something to
+// take back and what.
 class UndoKeeper : public QObject
 {
     Q_OBJECT
 
 public:
-    // Without both services batches go unjournaled and undo lasts for this run.
-    UndoKeeper(StateFolder *stateFolder, FileIdentities *identities, FileMover &files, MessageBox &messages);
-
-    // Where the batches are journaled, else null.
-    [[nodiscard]] RenameJournal *journal() { return m_journal ? &*m_journal : nullptr; }
+    // Without both `stateFolder` and `identities` batches go unjournaled and undo lasts
+    // for this run.
+    UndoKeeper(StateFolder *stateFolder, FileIdentities *identities, FileMover &files, MessageBox &messages,
+               WorkRunner &runner, RenameStep step);
 
     // At start-up: the finished applies become undoable; the batches a crash cut short
-    // and the journals set aside wait for the window.
+    // and the journals set aside wait for repair().
     void readJournals();
-    // Tells of the journals set aside and hands over the batches to repair.
-    [[nodiscard]] QStringList takeUnfinished();
-    // Tells of the journals set aside, once.
-    void tellJournalsSetAside();
-    // Says once per run that batches go without a journal.
-    void tellIfJournalFailed(int error);
-
     // The folder the window lists: Ctrl+Z takes back its last apply.
     void folderShown(const QString &folder);
-    // An apply in `folder` that the window could not list afterwards stays Ctrl+Z's.
-    void awaitFolder(const QString &folder);
-    // The folder whose last apply Ctrl+Z takes back; empty when there is none.
+    // The folder whose last apply Ctrl+Z takes back, as last read; empty when there is none.
     [[nodiscard]] QString undoFolder() const;
 
-    // Keeps an apply's outcome for its undo, or drops its journal where it moved nothing.
-    void applied(const QString &folder, const JournaledOutcome &moved);
-
-    // The last apply in the undo's folder, read from its journal where needed; null, the
-    // entry dropped and any problem told, where nothing is left to take back.
-    [[nodiscard]] const UndoRecord *recordToUndo();
-    // Takes the last apply in `folder` out of the history: the moves that put back the
-    // files still as it left them (its journal in `undoes`), the paths of those changed
-    // since in `changed`.
-    [[nodiscard]] JournaledBatch takeUndo(const QString &folder, const NameColumn &unlisted, QStringList &changed);
-    // The undo's end mark is on disk: its apply's journal goes, then its own.
-    void undone(const JournaledBatch &undo, const QString &undoJournal);
-
-    // The interrupted batch in full; nothing, the problem told, where it cannot be trusted.
-    [[nodiscard]] std::optional<JournalContent> readUnfinished(const QString &journal);
-    // The moves that finish the batch (or put every name back), its leftovers removed.
-    [[nodiscard]] JournaledBatch repairMoves(const QString &journal, const JournalContent &content,
-                                             const BatchState &state, bool finish);
-    // Closes the journal of a batch that needs no move, with where its files were found.
-    void closeUnmoved(const QString &journal, const BatchState &state);
-    // After the repair's moves: a batch put back is forgotten; a finished undo takes its
-    // apply with it; a finished apply becomes undoable.
-    void repaired(const QString &journal, const JournalPlan &plan, bool finish);
+    // Runs an apply's batch and keeps it for its undo.
+    [[nodiscard]] BatchReport apply(const RenameBatch &batch);
+    // Reads the history again (another program may have applied or undone since), then
+    // takes back the newest apply of the undo's folder once the user agrees: every file it
+    // renamed goes back to its old name but one changed since. Files that did not come
+    // back stay undoable. Nothing happens (`ran` false) when there is nothing to take back.
+    [[nodiscard]] BatchReport undo();
+    // Tells of the journals set aside and, for each batch a crash cut short, asks whether
+    // to finish it or to put every name back, and does so.
+    [[nodiscard]] BatchReport repair();
+    // The lines of the journals set aside not told yet, for a start that neither applies,
+    // undoes nor repairs (a dry run).
+    [[nodiscard]] QStringList takeSetAside() { return setAsideLines(std::exchange(m_problems, {})); }
 
 Q_SIGNALS:
     void undoAvailable(bool available);
@@ -79,9 +61,31 @@ Q_SIGNALS:
     void undoTextChanged(const QString &text);
 
 private:
+    // The history as the journals on disk have it now; at start the unfinished too.
+    void readHistory(bool atStart);
+    std::optional<JournaledOutcome> runStep(const RenameBatch &batch, BatchReport &report);
+    void applied(const QString &folder, const JournaledOutcome &moved);
+    // The entry's record, read from its journal where needed; null, the entry dropped and
+    // any problem kept to be told, where nothing is left to take back.
+    const UndoRecord *recordOf(UndoHistory::Entry &entry);
+    // The moves that put back the files of `record` still as it left them; the rows of
+    // the record they come from in `rows`, the paths of those changed since in `changed`.
+    [[nodiscard]] JournaledBatch undoMoves(const UndoRecord &record, std::vector<qsizetype> &rows,
+                                           QStringList &changed) const;
+    // After an undo: the files that did not come back stay undoable, in the apply's place.
+    void keepRemainder(UndoHistory::Entry &entry, const JournaledBatch &batch, const std::vector<qsizetype> &rows,
+                       const RenameOutcome &outcome, BatchReport &report);
+    BatchReport repairBatch(const QString &journal);
+    [[nodiscard]] JournaledBatch repairMoves(const QString &journal, const JournalContent &content,
+                                             const BatchState &state, bool finish);
+    void closeUnmoved(const QString &journal, const BatchState &state);
+    void repaired(const QString &journal, const JournalPlan &plan, bool finish);
     void remember(UndoHistory::Entry entry);
-    // Shows the lines of the journals set aside, with the temporary names in their folders.
-    void tellSetAside(QString lines);
+    void awaitFolder(const QString &folder);
+    // The problems' lines, with the temporary names left in the folders they name.
+    [[nodiscard]] QStringList setAsideLines(const QStringList &problems);
+    // The box for a journal that could not be written, once per run.
+    [[nodiscard]] QString journalProblem(int error);
     void removeJournal(const QString &journal);
     // Tells the window where what Ctrl+Z takes back changed.
     void announce();
@@ -90,6 +94,8 @@ private:
     FileIdentities *m_identities;
     FileMover &m_files;
     MessageBox &m_messages;
+    WorkRunner &m_runner;
+    RenameStep m_step;
     UndoHistory m_history;
     QStringList m_unfinished;
     QStringList m_problems;

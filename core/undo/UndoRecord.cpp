@@ -43,6 +43,19 @@ std::optional<UndoRecord> UndoRecord::fromJournal(const JournalContent &content)
     return record;
 }
 
+UndoRecord UndoRecord::rows(const std::vector<qsizetype> &rows, const std::vector<QByteArray> &namesNow) const
+{
+    UndoRecord record;
+    record.m_folder = m_folder;
+    record.m_rules = m_rules;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        record.m_currentNames.append(FileNameCodec::decode(namesNow[i]));
+        record.m_oldNames.append(m_oldNames.at(rows[i]));
+        record.m_identities.push_back(m_identities[size_t(rows[i])]);
+    }
+    return record;
+}
+
 void UndoRecord::setRules(const FolderRules &rules)
 {
     m_rules = rules;

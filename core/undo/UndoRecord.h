@@ -31,6 +31,8 @@ public:
     [[nodiscard]] const QString &folder() const { return m_folder; }
     [[nodiscard]] qsizetype fileCount() const { return m_currentNames.size(); }
     [[nodiscard]] QString question() const;
+    // The record of `rows` alone (by index), their files now under `namesNow`.
+    [[nodiscard]] UndoRecord rows(const std::vector<qsizetype> &rows, const std::vector<QByteArray> &namesNow) const;
     [[nodiscard]] const NameColumn &currentNames() const { return m_currentNames; }
     [[nodiscard]] const NameColumn &oldNames() const { return m_oldNames; }
     // Per file, what it was; nothing where it could not be looked up.

@@ -49,9 +49,17 @@ public:
         asked.append({title, text});
         return !answers.isEmpty() && answers.takeFirst();
     }
+    // Shows a flow's report as the window does, its summary line kept.
+    void show(const BatchReport &report)
+    {
+        for (const BatchReport::Box &box : report.boxes())
+            showMessage(box.title, box.text);
+        summary = report.summary;
+    }
     QList<std::pair<QString, QString>> shown;
     QList<std::pair<QString, QString>> asked;
     QList<bool> answers;
+    QString summary; // the last flow's
 };
 
 // Real moves that each take `delay` first, as on a slow medium; `beforeMove` sees each

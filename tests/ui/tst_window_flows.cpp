@@ -668,7 +668,7 @@ private Q_SLOTS:
         test::CoreFixture killed(dir.path());
         killed.core.startUp();
         killed.core.preview().ToggleOption(Toggle::UpperCase);
-        killed.core.applyNewNames();
+        killed.messages.show(killed.core.applyNewNames());
         QFile journal(killed.state.path() + u'/' + killed.state.journals().value(0));
         QVERIFY(journal.open(QIODevice::ReadWrite));
         const QByteArray bytes = journal.readAll();
