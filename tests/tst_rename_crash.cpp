@@ -386,7 +386,9 @@ private Q_SLOTS:
         velmix::RenamerCore last(services, dir.path());
         last.startUp();
         starts.messages.answers = {true};
-        last.undoLastApply();
+        starts.messages.show(last.undoLastApply());
+        QCOMPARE(starts.messages.shown, (QList<std::pair<QString, QString>>()));
+        QCOMPARE(starts.messages.asked.size(), 1);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"A.TXT"});
         qInfo("%d starts beside %d applies", started, Applies);
     }
