@@ -9,6 +9,7 @@
 #include "posix/MountDriveList.h"
 #include "posix/PosixFileIdentities.h"
 #include "posix/PosixFileMover.h"
+#include "posix/PosixFolderLocks.h"
 #include "posix/PosixStateFolder.h"
 #include "program/CommandLine.h"
 #include "sets/RuleSetStore.h"
@@ -80,15 +81,15 @@ QString namedFolder(const QString &typed)
 
 struct Console
 {
-    explicit Console(const QString &folder, bool answer)
-        : messages(answer), drives(folder)
+    Console(const QString &folder, bool answer, bool wait)
+        : messages(answer), drives(folder), locks(state.path(), wait ? PosixFolderLocks::Busy::Wait : PosixFolderLocks::Busy::Refuse)
     {
     }
     // A dry run changes nothing in the state folder either.
     [[nodiscard]] RenamerCore::Services services(bool dryRun = false)
     {
         return {busy, messages, drives, mover, work, dryRun ? &readOnlyState : static_cast<StateFolder *>(&state),
-                &identities, &ruleSets};
+                &identities, &ruleSets, &locks};
     }
     NoBusyPointer busy;
     ConsoleMessageBox messages;
@@ -99,6 +100,7 @@ struct Console
     ReadOnlyStateFolder readOnlyState{state};
     PosixFileIdentities identities;
     RuleSetStore ruleSets;
+    PosixFolderLocks locks;
 };
 
 // A flow's report as the command line shows it: each box on standard error, the summary
@@ -135,7 +137,7 @@ bool startCore(RenamerCore &core, const QString &folder)
 
 int rename(const Command &command, const QString &folder)
 {
-    Console console(folder, false);
+    Console console(folder, false, command.wait);
     RenamerCore core(console.services(!command.apply), folder);
     if (!startCore(core, folder))
         return UsageError;
@@ -151,9 +153,9 @@ int rename(const Command &command, const QString &folder)
     return printReport(console.messages, core.applyNewNames());
 }
 
-int undo(const QString &folder)
+int undo(const QString &folder, bool wait)
 {
-    Console console(folder, true);
+    Console console(folder, true, wait);
     RenamerCore core(console.services(), folder);
     if (!startCore(core, folder))
         return UsageError;
@@ -165,10 +167,10 @@ int undo(const QString &folder)
     return printReport(console.messages, core.undoLastApply());
 }
 
-int repair(bool finish)
+int repair(bool finish, bool wait)
 {
     const QString folder = currentFolder();
-    Console console(folder, finish);
+    Console console(folder, finish, wait);
     RenamerCore core(console.services(), folder);
     core.startUp();
     const BatchReport report = core.repairUnfinishedBatches();
@@ -192,14 +194,14 @@ int run(int argc, char *argv[])
     switch (command.action) {
     case Action::Help: print(stdout, helpText()); return 0;
     case Action::Version: print(stdout, u"velmix " VELMIX_VERSION "\n"_s); return 0;
-    case Action::Repair: return repair(*command.answer);
+    case Action::Repair: return repair(*command.answer, command.wait);
     case Action::None: break; // refused by the parser
     case Action::Rename:
     case Action::Undo: {
         const QString folder = namedFolder(command.folder);
         if (folder.isEmpty())
             return UsageError;
-        return command.action == Action::Rename ? rename(command, folder) : undo(folder);
+        return command.action == Action::Rename ? rename(command, folder) : undo(folder, command.wait);
     }
     }
     return UsageError;

@@ -3,6 +3,7 @@
 #include "BusyPointer.h"
 #include "DriveList.h"
 #include "FileMover.h"
+#include "FolderLocks.h"
 #include "LongWork.h"
 #include "MessageBox.h"
 #include "apply/BatchReport.h"
@@ -43,6 +44,8 @@ public:
         FileIdentities *fileIdentities = nullptr;
         // Where given, each apply's settings are kept first as the last applied set.
         RuleSetStore *ruleSets = nullptr;
+        // Where given, an apply, undo or repair holds its folder against other programs.
+        FolderLocks *folderLocks = nullptr;
     };
 
     // The mask list's own entries, always its first ones.

@@ -645,6 +645,38 @@ private Q_SLOTS:
         }
     }
 
+    // While another program holds the folder, the window's apply and undo say so and touch
+    // nothing (the undo asks nothing); once it lets go, both go.
+    void heldFolderIsLeftAlone()
+    {
+        test::TempFolder dir;
+        dir.createFiles({"a.txt"});
+        test::CoreFixture fixture(dir.path());
+        PosixFolderLocks locks(fixture.state.path(), PosixFolderLocks::Busy::Refuse);
+        PosixFolderLocks other(fixture.state.path(), PosixFolderLocks::Busy::Refuse);
+        RenamerCore::Services services = fixture.services(fixture.mover);
+        services.folderLocks = &locks;
+        RenamerCore core(services, dir.path());
+        core.startUp();
+        const QList<std::pair<QString, QString>> busy{
+            {ProgramTitle, "Эту папку сейчас переименовывает другая программа Velmix: «" + dir.path()
+                               + "».\nДождитесь, пока она закончит, и повторите."}};
+        core.preview().ToggleOption(Toggle::UpperCase);
+        std::unique_ptr<FolderHold> held = other.hold(QFile::encodeName(dir.path()));
+        fixture.messages.show(core.applyNewNames());
+        QCOMPARE(fixture.messages.shown, busy);
+        QCOMPARE(dir.files(), QStringList{"a.txt"});
+        held.reset();
+        fixture.messages.show(core.applyNewNames());
+        QCOMPARE(dir.files(), QStringList{"A.TXT"});
+        held = other.hold(QFile::encodeName(dir.path()));
+        fixture.messages.answers = {true};
+        fixture.messages.show(core.undoLastApply());
+        QCOMPARE(fixture.messages.shown, busy + busy);
+        QVERIFY(fixture.messages.asked.isEmpty());
+        QCOMPARE(dir.files(), QStringList{"A.TXT"});
+    }
+
     // A state folder that cannot be made (here a file holds its place) leaves renaming and
     // undo working for this run, with one warning that crash repair is off.
     void applyWithoutStateFolderWarnsOnce()

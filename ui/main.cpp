@@ -6,6 +6,7 @@
 #include "posix/MountDriveList.h"
 #include "posix/PosixFileIdentities.h"
 #include "posix/PosixFileMover.h"
+#include "posix/PosixFolderLocks.h"
 #include "posix/PosixStateFolder.h"
 #include "program/CommandLine.h"
 #include "sets/RuleSetStore.h"
@@ -45,7 +46,8 @@ int main(int argc, char *argv[])
     velmix::PosixFileIdentities identities;
     velmix::RuleSetStore ruleSets;
     velmix::WindowSizeStore sizes;
-    velmix::VelmixWindow window(drives, mover, start.folder, nullptr, &state, &identities, &ruleSets, &sizes);
+    velmix::PosixFolderLocks locks(state.path(), velmix::PosixFolderLocks::Busy::Refuse);
+    velmix::VelmixWindow window(drives, mover, start.folder, nullptr, &state, &identities, &ruleSets, &sizes, &locks);
     window.show();
     return app.exec();
 }

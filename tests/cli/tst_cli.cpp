@@ -4,6 +4,7 @@
 #include "FakeServices.h"
 #include "TestMedia.h"
 #include "journal/JournalFormat.h"
+#include "posix/PosixFolderLocks.h"
 #include "sets/RuleSetStore.h"
 
 #include <QDir>
@@ -38,6 +39,13 @@ class TestCli : public QObject
     Run velmix(const QStringList &arguments, const QString &folder = QDir::tempPath())
     {
         QProcess program;
+        start(program, arguments, folder);
+        if (!program.waitForFinished(60000))
+            return {};
+        return {program.exitCode(), program.readAllStandardOutput(), QString::fromUtf8(program.readAllStandardError())};
+    }
+    void start(QProcess &program, const QStringList &arguments, const QString &folder)
+    {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             environment.remove(QString::fromLatin1(name));
@@ -46,9 +54,6 @@ class TestCli : public QObject
         program.setProcessEnvironment(environment);
         program.setWorkingDirectory(folder);
         program.start(QStringLiteral(VELMIX_PROGRAM), arguments);
-        if (!program.waitForFinished(60000))
-            return {};
-        return {program.exitCode(), program.readAllStandardOutput(), QString::fromUtf8(program.readAllStandardError())};
     }
 
     // Each file holds its own first name, so a rename traces back.
@@ -152,7 +157,7 @@ private Q_SLOTS:
         QCOMPARE(run.status, 0);
         const QString help = QString::fromUtf8(run.out);
         for (const char *option : {"--rename", "--undo", "--repair --yes|--no", "--apply", "--tsv", "--mask", "--base",
-                                   "--start", "--step", "--width", "--order", "--capital", "--spaces-to-underscores",
+                                   "--start", "--step", "--width", "--wait", "--order", "--capital", "--spaces-to-underscores",
                                    "--regex", "--ignore-case", "--with-extension", "--cut-from", "--from-end",
                                    "--title-case-lower", "--latin gost|passport|bgn"})
             QVERIFY2(help.contains(QString::fromLatin1(option)), option);
@@ -268,6 +273,42 @@ private Q_SLOTS:
         undoInWindow(u"a.txt"_s);
         QCOMPARE(window.messages.asked.size(), 3);
         QCOMPARE(QDir(history.path()).entryList(QDir::Files), before);
+    }
+
+    // Another program renames in the folder (the test holds the folder's lock, as its apply
+    // would): an apply and an undo are refused with status 1 and touch nothing; with
+    // --wait they wait for it, then go on.
+    void busyFolderRefusedOrWaitedFor_data()
+    {
+        QTest::addColumn<QStringList>("command"); // the folder follows
+        QTest::addColumn<bool>("wait");
+        for (const bool wait : {false, true}) {
+            const QStringList waiting = wait ? QStringList{u"--wait"_s} : QStringList();
+            QTest::addRow("apply%s", wait ? ", waiting" : "") << QStringList{u"--rename"_s, u"--lower"_s, u"--apply"_s} + waiting << wait;
+            QTest::addRow("undo%s", wait ? ", waiting" : "") << QStringList{u"--undo"_s} + waiting << wait;
+        }
+    }
+    void busyFolderRefusedOrWaitedFor()
+    {
+        QFETCH(QStringList, command);
+        QFETCH(bool, wait);
+        const std::unique_ptr<test::TestFolder> folder = folderOf(medium(u"local"_s), {u"a.txt"_s});
+        QCOMPARE(velmix({u"--rename"_s, u"--upper"_s, u"--apply"_s, folder->path()}).status, 0);
+        PosixFolderLocks other(m_home.filePath(u"state/velmix"_s), PosixFolderLocks::Busy::Refuse);
+        std::unique_ptr<FolderHold> held = other.hold(QFile::encodeName(folder->path()));
+        QVERIFY(held);
+        QProcess program;
+        start(program, command + QStringList{folder->path()}, QDir::tempPath());
+        if (wait) {
+            QVERIFY(!program.waitForFinished(500));
+            QCOMPARE(namesIn(*folder), QStringList{u"A.TXT"_s});
+            held.reset();
+        }
+        QVERIFY(program.waitForFinished(60000));
+        const QString err = QString::fromUtf8(program.readAllStandardError());
+        QCOMPARE(program.exitCode(), wait ? 0 : 1);
+        QCOMPARE(namesIn(*folder), QStringList{wait ? u"a.txt"_s : u"A.TXT"_s});
+        QCOMPARE(err.contains(u"Эту папку сейчас переименовывает другая программа Velmix: «%1»."_s.arg(folder->path())), !wait);
     }
 
     // An apply cut short after its first move: --yes finishes it, --no puts every name back.
