@@ -9,7 +9,7 @@
 #include "posix/PosixFileIdentities.h"
 #include "posix/PosixFileMover.h"
 #include "posix/PosixStateFolder.h"
-#include "program/CommandLine.h"
+#include "CommandLine.h"
 #include "sets/RuleSetStore.h"
 #include "text/FileNameCodec.h"
 #include "text/VisibleText.h"

@@ -5,7 +5,7 @@
 #include "listing/CurrentFolder.h"
 #include "listing/DirectoryReader.h"
 #include "posix/MountDriveList.h"
-#include "program/CommandLine.h"
+#include "CommandLine.h"
 #include "text/FileNameCodec.h"
 #include "work/AsyncTask.h"
 #include "work/VectorRegisters.h"

@@ -196,6 +196,7 @@ private Q_SLOTS:
         RenamerCore core({window.busy, window.messages, window.drives, window.mover, window.work, &history,
                           &window.identities}, folder->path());
         core.startUp();
+        const QStringList othersJournals = QDir(history.path()).entryList(QDir::Files);
         const auto undoInWindow = [&](const QString &expected) {
             window.messages.answers = {true};
             window.messages.show(core.undoLastApply());
@@ -210,7 +211,7 @@ private Q_SLOTS:
         undoInWindow(u"A.TXT"_s);
         undoInWindow(u"a.txt"_s);
         QCOMPARE(window.messages.asked.size(), 3);
-        QCOMPARE(QDir(history.path()).entryList(QDir::Files), QStringList());
+        QCOMPARE(QDir(history.path()).entryList(QDir::Files), othersJournals);
     }
 
     // An apply cut short after its first move: --yes finishes it, --no puts every name back.
