@@ -124,12 +124,18 @@ RenameJournal::Scan RenameJournal::scan()
     Scan scan;
     std::vector<Entry> finishedUndos;
     for (const QString &name : m_folder.journals()) {
-        QByteArray bytes;
-        if (m_folder.read(name, bytes) != 0) {
+        // A finished journal's rows are read only when it is undone: a start reads its ends.
+        QByteArray head, tail, bytes;
+        if (m_folder.readEnds(name, JournalFormat::SummaryHeadBytes, JournalFormat::SummaryTailBytes, head, tail) != 0) {
             scan.problems << setAside(name, JournalReport::Trouble::Unreadable);
             continue;
         }
-        JournalContent content = JournalFormat::parse(bytes, JournalFormat::Depth::Summary);
+        std::optional<JournalContent> summary = JournalFormat::finishedSummary(head, tail);
+        if (!summary && m_folder.read(name, bytes) != 0) {
+            scan.problems << setAside(name, JournalReport::Trouble::Unreadable);
+            continue;
+        }
+        JournalContent content = summary ? std::move(*summary) : JournalFormat::parse(bytes);
         switch (content.state) {
         case JournalContent::State::Finished:
             (content.plan.kind == BatchKind::Apply ? scan.finishedApplies : finishedUndos).push_back({name, std::move(content)});
