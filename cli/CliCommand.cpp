@@ -1,5 +1,7 @@
 #include "CliCommand.h"
 
+#include "CommandLine.h"
+
 #include "preview/NameFields.h"
 
 #include "sets/RuleSetStore.h"
@@ -351,8 +353,8 @@ QString helpText()
                    "  velmix [папка]                      открыть окно с папкой\n"
                    "  velmix --rename [параметры] папка   переименовать без окна\n"
                    "  velmix --undo папка                 отменить последнее переименование в папке\n"
-                   "  velmix --repair --yes|--no          довести до конца или откатить прерванное\n"
-                   "Velmix: пакетное переименование файлов одной папки.\n\nПараметры:\n"_s;
+                   "  velmix --repair --yes|--no          довести до конца или откатить прерванное\n"_s
+                   + CommandLine::Description + u"\n\nПараметры:\n"_s;
     for (const Option &option : options()) {
         const QString shortName = option.name == u"help" ? u"-h, "_s : option.name == u"version" ? u"-v, "_s : QString();
         const QString left = shortName + u"--"_s + option.name + (option.value.isEmpty() ? QString() : u' ' + option.value);

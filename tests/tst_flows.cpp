@@ -5,8 +5,8 @@
 #include "listing/CurrentFolder.h"
 #include "listing/DirectoryReader.h"
 #include "posix/MountDriveList.h"
+#include "CommandLine.h"
 #include "posix/PosixFolderLocks.h"
-#include "program/CommandLine.h"
 #include "text/FileNameCodec.h"
 #include "work/AsyncTask.h"
 #include "work/VectorRegisters.h"
@@ -439,6 +439,40 @@ private Q_SLOTS:
         QCOMPARE(QDir(fixture.state.path()).entryList(QDir::Files).size(), 1);
         QVERIFY(restarted.canUndo());
         QCOMPARE(fixture.busy.depth, 0);
+    }
+
+    // A start reads only the ends of the journals of the history; an undo reads the one
+    // journal it takes back.
+    void startReadsOnlyTheEndsOfJournals()
+    {
+        struct CountingStateFolder : PosixStateFolder
+        {
+            using PosixStateFolder::PosixStateFolder;
+            int read(const QString &name, QByteArray &content) override
+            {
+                ++wholeReads;
+                return PosixStateFolder::read(name, content);
+            }
+            int wholeReads = 0;
+        };
+        test::TempFolder dir;
+        dir.createFiles({"a.txt"});
+        test::CoreFixture fixture(dir.path());
+        fixture.core.startUp();
+        for (const Toggle toggle : {Toggle::UpperCase, Toggle::LowerCase}) {
+            fixture.core.preview().ToggleOption(toggle);
+            fixture.messages.show(fixture.core.applyNewNames());
+        }
+        CountingStateFolder state(fixture.state.path());
+        RenamerCore restarted({fixture.busy, fixture.messages, fixture.drives, fixture.mover, fixture.work, &state,
+                               &fixture.identities}, dir.path());
+        restarted.startUp();
+        QVERIFY(restarted.canUndo());
+        QCOMPARE(state.wholeReads, 0);
+        fixture.messages.answers = {true};
+        fixture.messages.show(restarted.undoLastApply());
+        QCOMPARE(dir.files(), QStringList({"A.TXT"}));
+        QCOMPARE(state.wholeReads, 1);
     }
 
     // Two applies in a folder with a change between them: Ctrl+Z takes the second back,

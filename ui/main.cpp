@@ -8,7 +8,7 @@
 #include "posix/PosixFileMover.h"
 #include "posix/PosixFolderLocks.h"
 #include "posix/PosixStateFolder.h"
-#include "program/CommandLine.h"
+#include "CommandLine.h"
 #include "sets/RuleSetStore.h"
 #include "text/FileNameCodec.h"
 

@@ -1,7 +1,7 @@
 #include "journal/BatchRepair.h"
 
-#include "apply/RenamePlanner.h"
 #include "listing/FolderListing.h"
+#include "listing/TemporaryName.h"
 #include "text/FileNameCodec.h"
 
 #include <QHash>

@@ -28,6 +28,10 @@ public:
     }
     [[nodiscard]] QStringList journals() override { return m_folder.journals(); }
     int read(const QString &name, QByteArray &content) override { return m_folder.read(name, content); }
+    int readEnds(const QString &name, qsizetype headBytes, qsizetype tailBytes, QByteArray &head, QByteArray &tail) override
+    {
+        return m_folder.readEnds(name, headBytes, tailBytes, head, tail);
+    }
     [[nodiscard]] bool heldElsewhere(const QString &name) override { return m_folder.heldElsewhere(name); }
     int rename(const QString &, const QString &) override { return EROFS; }
     int remove(const QString &) override { return EROFS; }

@@ -125,9 +125,13 @@ RenameJournal::Scan RenameJournal::scan()
     Scan scan;
     std::vector<Entry> finishedUndos;
     for (const QString &name : m_folder.journals()) {
-        QByteArray bytes;
-        int error = m_folder.read(name, bytes);
-        JournalContent content = JournalFormat::parse(bytes, JournalFormat::Depth::Summary);
+        // A finished journal's rows are read only when it is undone: a start reads its ends.
+        QByteArray head, tail, bytes;
+        int error = m_folder.readEnds(name, JournalFormat::SummaryHeadBytes, JournalFormat::SummaryTailBytes, head, tail);
+        std::optional<JournalContent> summary = error == 0 ? JournalFormat::finishedSummary(head, tail) : std::nullopt;
+        if (!summary && error == 0)
+            error = m_folder.read(name, bytes);
+        JournalContent content = summary ? std::move(*summary) : JournalFormat::parse(bytes);
         if (error != 0 || content.state != JournalContent::State::Finished) {
             // Another running program's batch, whatever it reads as half-written; once
             // nobody holds it, it is read again, as its writer may have ended meanwhile.
@@ -135,7 +139,7 @@ RenameJournal::Scan RenameJournal::scan()
                 continue;
             bytes.clear();
             error = m_folder.read(name, bytes);
-            content = JournalFormat::parse(bytes, JournalFormat::Depth::Summary);
+            content = JournalFormat::parse(bytes);
         }
         if (error != 0) {
             scan.problems << setAside(name, JournalReport::Trouble::Unreadable);

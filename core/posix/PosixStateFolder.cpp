@@ -185,4 +185,36 @@ int PosixStateFolder::remove(const QString &name)
     return ::unlink(pathOf(name).constData()) == 0 ? 0 : errno;
 }
 
+int PosixStateFolder::readEnds(const QString &name, qsizetype headBytes, qsizetype tailBytes, QByteArray &head,
+                               QByteArray &tail)
+{
+    // As read(): never followed, never waited on.
+    const int fd = ::open(pathOf(name).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    struct stat status {};
+    int error = ::fstat(fd, &status) != 0 ? errno : S_ISREG(status.st_mode) ? 0 : EINVAL;
+    const auto readAt = [&](QByteArray &into, qsizetype bytes, off_t at) {
+        into.resize(bytes);
+        qsizetype done = 0;
+        while (error == 0 && done < bytes) {
+            const ssize_t got = ::pread(fd, into.data() + done, size_t(bytes - done), at + done);
+            if (got < 0 && errno != EINTR)
+                error = errno;
+            else if (got == 0)
+                break; // shorter than it was a moment ago
+            else if (got > 0)
+                done += got;
+        }
+        into.resize(done);
+    };
+    if (error == 0) {
+        const qsizetype size = qsizetype(status.st_size);
+        readAt(head, qMin(size, headBytes), 0);
+        readAt(tail, qMin(size, tailBytes), off_t(size - qMin(size, tailBytes)));
+    }
+    ::close(fd);
+    return error;
+}
+
 } // namespace velmix

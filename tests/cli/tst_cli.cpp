@@ -254,10 +254,10 @@ private Q_SLOTS:
         const std::unique_ptr<test::TestFolder> folder = folderOf(medium(u"local"_s), {u"a.txt"_s});
         test::CoreFixture window(folder->path());
         PosixStateFolder history(m_home.filePath(u"state/velmix"_s));
-        const QStringList before = QDir(history.path()).entryList(QDir::Files); // the other tests' applies
         RenamerCore core({window.busy, window.messages, window.drives, window.mover, window.work, &history,
                           &window.identities}, folder->path());
         core.startUp();
+        const QStringList othersJournals = QDir(history.path()).entryList(QDir::Files);
         const auto undoInWindow = [&](const QString &expected) {
             window.messages.answers = {true};
             window.messages.show(core.undoLastApply());
@@ -272,7 +272,7 @@ private Q_SLOTS:
         undoInWindow(u"A.TXT"_s);
         undoInWindow(u"a.txt"_s);
         QCOMPARE(window.messages.asked.size(), 3);
-        QCOMPARE(QDir(history.path()).entryList(QDir::Files), before);
+        QCOMPARE(QDir(history.path()).entryList(QDir::Files), othersJournals);
     }
 
     // Another program renames in the folder (the test holds the folder's lock, as its apply

@@ -1,4 +1,4 @@
-#include "program/CommandLine.h"
+#include "CommandLine.h"
 
 #include "listing/FolderToOpen.h"
 #include "text/FileNameCodec.h"
@@ -17,7 +17,6 @@ QStringList arguments(int argc, const char *const *argv)
 
 namespace {
 
-const QString Description = QStringLiteral("Velmix: пакетное переименование файлов одной папки.");
 const QString FolderHelp = QStringLiteral("Папка, которую открыть; для файла — папка, где он лежит.");
 } // namespace
 
