@@ -1,7 +1,7 @@
 // Speed and memory figures on large folders. Each figure is the median of several runs;
 // each ratio is measured against its baseline in the same run on the same folder.
 // Arguments name the blocks to run (list-10k, list-100k, rules, list-1m, apply, perl, regex,
-// hostile, cli, exfat, metadata); none runs all; rules runs again within list-100k.
+// hostile, cli, history, exfat, metadata); none runs all; rules runs again within list-100k.
 #include "BenchFolder.h"
 #include "Measure.h"
 #include "MountedImage.h"
@@ -11,6 +11,7 @@
 #include "WindowLayout.h"
 #include "apply/JournaledRename.h"
 #include "apply/RenameExecutor.h"
+#include "journal/RenameJournal.h"
 #include "listing/FolderListing.h"
 #include "metadata/FolderMetadata.h"
 #include "metadata/LibraryTagReader.h"
@@ -350,15 +351,21 @@ double perlRenameMs(const QString &folder, const RenamePairs &pairs)
     });
 }
 
+// The program's settings and history under `home`, none of the user's.
+void runsUnder(QProcess &velmix, const QString &home)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_STATE_HOME"), home + QStringLiteral("/state"));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
+    velmix.setProcessEnvironment(environment);
+}
+
 // The command line as a whole process, renaming every IMG_ name of the folder by the same
 // expression as perlExpressionMs.
 double cliRegexMs(const QString &folder, const QString &home)
 {
     QProcess velmix;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_STATE_HOME"), home + QStringLiteral("/state"));
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
-    velmix.setProcessEnvironment(environment);
+    runsUnder(velmix, home);
     return timeMs([&] {
         velmix.start(QStringLiteral(VELMIX_PROGRAM),
                      {QStringLiteral("--rename"), QStringLiteral("--regex"), QStringLiteral("--find"),
@@ -373,15 +380,51 @@ double cliRegexMs(const QString &folder, const QString &home)
 double cliHostileMs(const QString &folder, const QString &home, const QString &pattern)
 {
     QProcess velmix;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_STATE_HOME"), home + QStringLiteral("/state"));
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
-    velmix.setProcessEnvironment(environment);
+    runsUnder(velmix, home);
     velmix.setStandardOutputFile(QProcess::nullDevice());
     return timeMs([&] {
         velmix.start(QStringLiteral(VELMIX_PROGRAM), {QStringLiteral("--rename"), QStringLiteral("--regex"),
                                                       QStringLiteral("--find"), pattern, QStringLiteral("--replace"),
                                                       QStringLiteral("x"), folder});
+        velmix.waitForFinished(-1);
+    });
+}
+
+// The history a start reads: `journals` finished applies of `rows` files each, in the
+// state folder under `home`, as applies in other folders leave them.
+void writeHistory(const QString &home, int journals, int rows)
+{
+    PosixStateFolder folder(home + QStringLiteral("/state/velmix"));
+    RenameJournal journal(folder);
+    std::vector<JournalRow> planRows;
+    std::vector<std::pair<size_t, FileIdentity>> seen;
+    for (int row = 0; row < rows; ++row) {
+        const QByteArray number = QByteArray::number(row).rightJustified(5, '0');
+        planRows.push_back({"IMG_" + number + ".JPG", "Vac_" + number + ".JPG", {1, quint64(row + 1), 4096, 1}});
+        seen.emplace_back(size_t(row), planRows.back().identity);
+    }
+    for (int made = 0; made < journals; ++made) {
+        const JournalPlan plan{.folder = "/tmp/velmix-bench-elsewhere-" + QByteArray::number(made)};
+        int error = 0;
+        const std::unique_ptr<JournalWriter> writer = journal.begin(plan, rows, error);
+        if (!writer || !writer->planned(JournalFormat::wholeBatch(planRows))
+            || !writer->planned(JournalFormat::identityPart(seen, planRows.size())))
+            qFatal("cannot write a journal in %s", qPrintable(folder.path()));
+        for (const JournalRow &row : planRows)
+            writer->moved(row.from, row.to);
+        if (!writer->finish())
+            qFatal("cannot finish a journal in %s", qPrintable(folder.path()));
+    }
+}
+
+// A start of the command line as a whole process, with the history under `home`, on a
+// folder with nothing to rename.
+double cliStartMs(const QString &home, const QString &folder)
+{
+    QProcess velmix;
+    runsUnder(velmix, home);
+    return timeMs([&] {
+        velmix.start(QStringLiteral(VELMIX_PROGRAM), {QStringLiteral("--rename"), QStringLiteral("--upper"), folder});
         velmix.waitForFinished(-1);
     });
 }
@@ -919,6 +962,20 @@ int main(int argc, char **argv)
         }
         report("regex_hostile_1k_ms", slowest, "ms");
         QDir(folder).removeRecursively();
+    }
+    if (runs("history")) {
+        const QString empty = root.filePath(QStringLiteral("history-empty"));
+        const QString withHistory = root.filePath(QStringLiteral("history-20")), without = root.filePath(QStringLiteral("history-0"));
+        QDir().mkpath(empty);
+        writeHistory(withHistory, 20, 20000);
+        std::vector<double> full, none;
+        for (int run = 0; run < 2 * Runs + 1; ++run) { // a whole start is short: more runs
+            inTurn(run, [&] { full.push_back(cliStartMs(withHistory, empty)); },
+                   [&] { none.push_back(cliStartMs(without, empty)); });
+        }
+        report("start_history_ms", median(full), "ms");
+        report("start_no_history_ms", median(none), "ms");
+        report("start_history_ratio", median(full) / median(none), "");
     }
     if (runs("regex")) {
         BenchFolder a(root.filePath(QStringLiteral("regex-a")), 100000);

@@ -26,6 +26,7 @@ struct Command
     QString mask;
     bool apply = false;
     bool tsv = false;
+    bool wait = false; // for a folder another program renames in
     std::optional<bool> answer; // --yes or --no, for the repair's question
 };
 

@@ -5,13 +5,15 @@
 #include "ConsoleServices.h"
 #include "StopSignals.h"
 #include "RenamerCore.h"
+#include "journal/ReadOnlyStateFolder.h"
 #include "listing/CurrentFolder.h"
 #include "listing/FolderSelection.h"
 #include "posix/MountDriveList.h"
 #include "posix/PosixFileIdentities.h"
 #include "posix/PosixFileMover.h"
+#include "posix/PosixFolderLocks.h"
 #include "posix/PosixStateFolder.h"
-#include "program/CommandLine.h"
+#include "CommandLine.h"
 #include "sets/RuleSetStore.h"
 #include "text/FileNameCodec.h"
 #include "text/VisibleText.h"
@@ -77,13 +79,15 @@ QString namedFolder(const QString &typed)
 
 struct Console
 {
-    explicit Console(const QString &folder, bool answer)
-        : messages(answer), drives(folder)
+    Console(const QString &folder, bool answer, bool wait)
+        : messages(answer), drives(folder), locks(state.path(), wait ? PosixFolderLocks::Busy::Wait : PosixFolderLocks::Busy::Refuse)
     {
     }
-    [[nodiscard]] RenamerCore::Services services()
+    // A dry run changes nothing in the state folder either.
+    [[nodiscard]] RenamerCore::Services services(bool dryRun = false)
     {
-        return {busy, messages, drives, mover, work, &state, &identities, &ruleSets};
+        return {busy, messages, drives, mover, work, dryRun ? &readOnlyState : static_cast<StateFolder *>(&state),
+                &identities, &ruleSets, &locks};
     }
     NoBusyPointer busy;
     ConsoleMessageBox messages;
@@ -91,8 +95,10 @@ struct Console
     PosixFileMover mover;
     ConsoleWorkDisplay work;
     PosixStateFolder state;
+    ReadOnlyStateFolder readOnlyState{state};
     PosixFileIdentities identities;
     RuleSetStore ruleSets;
+    PosixFolderLocks locks;
 };
 
 // A flow's report as the command line shows it: each box on standard error, the summary
@@ -108,6 +114,14 @@ int printReport(ConsoleMessageBox &messages, const BatchReport &report, FILE *su
     return report.clean() ? Renamed : Refused;
 }
 
+// The journals the start set aside, where no report of a batch tells them.
+void printSetAside(ConsoleMessageBox &messages, RenamerCore &core)
+{
+    BatchReport told;
+    told.setAside = core.journalsSetAside();
+    (void)printReport(messages, told);
+}
+
 // The core with the folder listed, as the window has it after its start; false, the
 // reason printed, where the folder cannot be read.
 bool startCore(RenamerCore &core, const QString &folder)
@@ -121,8 +135,8 @@ bool startCore(RenamerCore &core, const QString &folder)
 
 int rename(const Command &command, const QString &folder)
 {
-    Console console(folder, false);
-    RenamerCore core(console.services(), folder);
+    Console console(folder, false, command.wait);
+    RenamerCore core(console.services(!command.apply), folder);
     if (!startCore(core, folder))
         return UsageError;
     if (!command.mask.isEmpty() && !core.setTypedMask(command.mask))
@@ -130,8 +144,10 @@ int rename(const Command &command, const QString &folder)
     core.preview().setSettings(command.options, command.rules);
     if (!core.preview().findError().isEmpty())
         return usageError(u"выражение «%1»: %2"_s.arg(command.rules.findText, core.preview().findError()));
-    if (!command.apply)
+    if (!command.apply) {
+        printSetAside(console.messages, core);
         return printPreview(core.table(), command.tsv);
+    }
     std::optional<AppliedRows> rows;
     if (command.tsv)
         rows.emplace(core.table(), folder);
@@ -146,23 +162,24 @@ int rename(const Command &command, const QString &folder)
     return status;
 }
 
-int undo(const QString &folder)
+int undo(const QString &folder, bool wait)
 {
-    Console console(folder, true);
+    Console console(folder, true, wait);
     RenamerCore core(console.services(), folder);
     if (!startCore(core, folder))
         return UsageError;
     if (core.undo().undoFolder() != folder) {
+        printSetAside(console.messages, core);
         print(stderr, u"velmix: в папке «%1» нечего отменять\n"_s.arg(withControlPictures(folder)));
         return Refused;
     }
     return printReport(console.messages, core.undoLastApply());
 }
 
-int repair(bool finish)
+int repair(bool finish, bool wait)
 {
     const QString folder = currentFolder();
-    Console console(folder, finish);
+    Console console(folder, finish, wait);
     RenamerCore core(console.services(), folder);
     core.startUp();
     const BatchReport report = core.repairUnfinishedBatches();
@@ -186,14 +203,14 @@ int run(int argc, char *argv[])
     switch (command.action) {
     case Action::Help: print(stdout, helpText()); return 0;
     case Action::Version: print(stdout, u"velmix " VELMIX_VERSION "\n"_s); return 0;
-    case Action::Repair: return repair(*command.answer);
+    case Action::Repair: return repair(*command.answer, command.wait);
     case Action::None: break; // refused by the parser
     case Action::Rename:
     case Action::Undo: {
         const QString folder = namedFolder(command.folder);
         if (folder.isEmpty())
             return UsageError;
-        return command.action == Action::Rename ? rename(command, folder) : undo(folder);
+        return command.action == Action::Rename ? rename(command, folder) : undo(folder, command.wait);
     }
     }
     return UsageError;

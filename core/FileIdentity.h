@@ -15,6 +15,8 @@ struct FileIdentity
     quint64 inode = 0;
     qint64 size = 0;
     qint64 modifiedNs = 0; // since the epoch
+    // How many names the file has where it was looked up; 0 where not known (a journal's).
+    quint64 links = 0;
 
     bool operator==(const FileIdentity &) const = default;
 

@@ -15,7 +15,8 @@ RenamerCore::RenamerCore(Services services, const QString &startFolder)
     , m_metadata(m_runner, makeLibraryTagReader())
     , m_preview(services.busyPointer)
     , m_folder(m_runner, services.fileMover, {services.driveList.drives(), startFolder, Masks.first()})
-    , m_undo(services.stateFolder, services.fileIdentities, services.fileMover, services.messageBox, m_runner,
+    , m_undo(services.stateFolder, services.fileIdentities, services.folderLocks, services.fileMover, services.messageBox,
+             m_runner,
              [this](const RenameBatch &batch, RenameJournal *journal, BatchReport &report) {
                  return renameInFolder(batch, journal, report);
              })

@@ -3,6 +3,7 @@
 #include "BusyPointer.h"
 #include "DriveList.h"
 #include "FileMover.h"
+#include "FolderLocks.h"
 #include "LongWork.h"
 #include "MessageBox.h"
 #include "apply/BatchReport.h"
@@ -43,6 +44,8 @@ public:
         FileIdentities *fileIdentities = nullptr;
         // Where given, each apply's settings are kept first as the last applied set.
         RuleSetStore *ruleSets = nullptr;
+        // Where given, an apply, undo or repair holds its folder against other programs.
+        FolderLocks *folderLocks = nullptr;
     };
 
     // The mask list's own entries, always its first ones.
@@ -90,6 +93,9 @@ public:
     // Once the window shows: tells of journals set aside, and for each batch a crash cut
     // short asks whether to finish it or to put every name back, and does so.
     [[nodiscard]] BatchReport repairUnfinishedBatches() { return m_undo.repair(); }
+    // The journals the start set aside, in lines, where no apply, undo or repair follows
+    // to tell them.
+    [[nodiscard]] QStringList journalsSetAside() { return m_undo.takeSetAside(); }
 
     // The Reset button: the folder is read again and the options reset.
     void resetAndRelist();

@@ -36,6 +36,10 @@ public:
     [[nodiscard]] virtual QStringList journals() = 0;
     // 0 or the error number.
     virtual int read(const QString &name, QByteArray &content) = 0;
+    // The first and the last `bytes` bytes of a file (all of it in each, where shorter):
+    // a start reads no more of each journal. 0 or the error number.
+    virtual int readEnds(const QString &name, qsizetype headBytes, qsizetype tailBytes, QByteArray &head,
+                         QByteArray &tail) = 0;
     // Whether another running program holds the file (its apply is under way).
     [[nodiscard]] virtual bool heldElsewhere(const QString &name) = 0;
     // Moves a file out of the journals' way under another name; 0 or the error number.

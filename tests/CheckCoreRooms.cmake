@@ -1,5 +1,5 @@
-# Fails when a core header includes one from a room later on a name's way; the top
-# level (the services the window injects) includes only the top level, and only
+# Fails when a core header or source includes one from a room later on a name's way; the
+# top level (the services the window injects) includes only the top level, and only
 # RenamerCore sees every room.
 set(order text program work listing "metadata rules marks" preview "journal sets" apply undo posix)
 set(tier 0)
@@ -10,10 +10,10 @@ foreach(rooms IN LISTS order)
   endforeach()
   math(EXPR tier "${tier} + 1")
 endforeach()
-file(GLOB_RECURSE headers RELATIVE ${SOURCES} ${SOURCES}/*.h)
+file(GLOB_RECURSE headers RELATIVE ${SOURCES} ${SOURCES}/*.h ${SOURCES}/*.cpp)
 foreach(header IN LISTS headers)
   get_filename_component(room ${header} DIRECTORY)
-  if(header STREQUAL "RenamerCore.h")
+  if(header STREQUAL "RenamerCore.h" OR header STREQUAL "RenamerCore.cpp")
     continue()
   endif()
   file(STRINGS ${SOURCES}/${header} includes REGEX "^#include \"")

@@ -8,6 +8,9 @@
 //       for 0), or at a call of the journal: "journal" just before the journal is made,
 //       "part1" or "part2" half-way through writing that part of its plan, "done" just
 //       before its end mark;
+//   apply_child applies <folder> <count>  gives the folder's names upper case, then lower
+//       case, and so on, <count> applies in all, journaled as above; prints "ready", and
+//       "done <boxes shown>" at the end;
 //   apply_child write <folder> <prefix> <count> <exclusive|plain>  once the folder holds
 //       <prefix>1.txt (the apply's first move), appends "writer" to <prefix><count>.txt,
 //       down to <prefix>1.txt, as fast as it can, printing each name it wrote to; "exclusive"
@@ -159,6 +162,27 @@ int apply(const QStringList &args)
     return 0;
 }
 
+int applies(const QString &folder, int count)
+{
+    test::CountingBusyPointer busy;
+    test::RecordingMessageBox messages;
+    test::FixedDriveList drives;
+    test::RecordingWorkDisplay work;
+    PosixFileMover mover;
+    PosixStateFolder state;
+    PosixFileIdentities identities;
+    RenamerCore core({busy, messages, drives, mover, work, &state, &identities}, folder);
+    core.startUp();
+    std::printf("ready\n");
+    waitForGo();
+    for (int i = 0; i < count; ++i) {
+        core.preview().ToggleOption(i % 2 == 0 ? Toggle::UpperCase : Toggle::LowerCase);
+        core.applyNewNames();
+    }
+    std::printf("done %lld\n", static_cast<long long>(messages.shown.size()));
+    return 0;
+}
+
 int write(const QString &folder, const QString &prefix, int count, bool exclusive)
 {
     const int flags = O_CREAT | O_WRONLY | O_APPEND | (exclusive ? O_EXCL : 0);
@@ -192,6 +216,8 @@ int main(int argc, char **argv)
     const QStringList args = app.arguments();
     if (args.size() == 8 && args[1] == u"apply")
         return apply(args);
+    if (args.size() == 4 && args[1] == u"applies")
+        return applies(args[2], args[3].toInt());
     if (args.size() == 6 && args[1] == u"write")
         return write(args[2], args[3], args[4].toInt(), args[5] == u"exclusive");
     return 2;

@@ -5,7 +5,8 @@
 #include "listing/CurrentFolder.h"
 #include "listing/DirectoryReader.h"
 #include "posix/MountDriveList.h"
-#include "program/CommandLine.h"
+#include "CommandLine.h"
+#include "posix/PosixFolderLocks.h"
 #include "text/FileNameCodec.h"
 #include "work/AsyncTask.h"
 #include "work/VectorRegisters.h"
@@ -440,6 +441,40 @@ private Q_SLOTS:
         QCOMPARE(fixture.busy.depth, 0);
     }
 
+    // A start reads only the ends of the journals of the history; an undo reads the one
+    // journal it takes back.
+    void startReadsOnlyTheEndsOfJournals()
+    {
+        struct CountingStateFolder : PosixStateFolder
+        {
+            using PosixStateFolder::PosixStateFolder;
+            int read(const QString &name, QByteArray &content) override
+            {
+                ++wholeReads;
+                return PosixStateFolder::read(name, content);
+            }
+            int wholeReads = 0;
+        };
+        test::TempFolder dir;
+        dir.createFiles({"a.txt"});
+        test::CoreFixture fixture(dir.path());
+        fixture.core.startUp();
+        for (const Toggle toggle : {Toggle::UpperCase, Toggle::LowerCase}) {
+            fixture.core.preview().ToggleOption(toggle);
+            fixture.messages.show(fixture.core.applyNewNames());
+        }
+        CountingStateFolder state(fixture.state.path());
+        RenamerCore restarted({fixture.busy, fixture.messages, fixture.drives, fixture.mover, fixture.work, &state,
+                               &fixture.identities}, dir.path());
+        restarted.startUp();
+        QVERIFY(restarted.canUndo());
+        QCOMPARE(state.wholeReads, 0);
+        fixture.messages.answers = {true};
+        fixture.messages.show(restarted.undoLastApply());
+        QCOMPARE(dir.files(), QStringList({"A.TXT"}));
+        QCOMPARE(state.wholeReads, 1);
+    }
+
     // Two applies in a folder with a change between them: Ctrl+Z takes the second back,
     // then the first. A restart reads both back from their journals; an apply in another
     // folder is that folder's.
@@ -532,7 +567,8 @@ private Q_SLOTS:
 
     // A journal cut short in its plan, one with a changed byte, one from a later version,
     // and entries so named that are no file (never followed, never waited on): each is told
-    // in one line and set aside, never trusted, and no file moves. A changed byte inside a
+    // in one line, with its folder where it names one, and set aside, never trusted, and no
+    // file moves. A changed byte inside a
     // finished apply's rows shows only when its undo reads them. Names in the form of a
     // kill's temporary names in the journal's folder are listed, and stay.
     void badJournalsAreSetAside_data()
@@ -541,11 +577,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("told");
         QTest::addColumn<bool>("atStart");
         QTest::addColumn<QStringList>("left");
-        QTest::newRow("cut short") << "cut" << "оборван до первого переименования (файлы не тронуты)" << true << QStringList();
-        QTest::newRow("a changed byte") << "byte" << "повреждён" << false << QStringList{"b~velmix1.txt", "~velmix7"};
-        QTest::newRow("a later version") << "version" << "записан более новой версией Velmix" << true << QStringList();
+        QTest::newRow("cut short") << "cut" << " (папка «%1») оборван до первого переименования (файлы не тронуты)" << true
+                                   << QStringList();
+        QTest::newRow("a changed byte") << "byte" << " (папка «%1») повреждён" << false << QStringList{"b~velmix1.txt", "~velmix7"};
+        QTest::newRow("a later version") << "version" << " записан более новой версией Velmix" << true << QStringList();
         for (const char *entry : {"folder", "pipe", "link to itself"})
-            QTest::newRow(entry) << entry << "не читается" << true << QStringList();
+            QTest::newRow(entry) << entry << " не читается" << true << QStringList();
     }
     void badJournalsAreSetAside()
     {
@@ -586,7 +623,8 @@ private Q_SLOTS:
         QCOMPARE(restarted.canUndo(), !atStart);
         fixture.messages.answers = {true};
         fixture.messages.show(restarted.undoLastApply());
-        QString line = "Журнал «" + fixture.state.path() + u'/' + name + "» " + told + ", отложен как «" + name + ".bad».";
+        QString line = "Журнал «" + fixture.state.path() + u'/' + name + "»" + told.replace("%1", dir.path()) + ", отложен как «"
+                       + name + ".bad».";
         if (!left.isEmpty())
             line += "\nВ папке «" + dir.path() + "» есть временные имена Velmix; их прежние имена неизвестны, файлы оставлены как есть:\n"
                     + left.join(u'\n');
@@ -595,6 +633,82 @@ private Q_SLOTS:
         QCOMPARE(dir.files(), (QStringList{"A.TXT", "B.TXT", "C.TXT"} + left));
         QCOMPARE(QDir(fixture.state.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
                  QStringList{name + ".bad"});
+    }
+
+    // One program per folder: a second hold of the folder, by its path or by another one,
+    // is refused while the first lasts and granted once it ends; another folder is free
+    // meanwhile. A waiting hold gets the folder when the first lets go. The lock is kept
+    // in the state folder, never beside the files.
+    void folderLocksKeepOneProgramPerFolder_data()
+    {
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<bool>("firstEnded");
+        QTest::addColumn<bool>("held");
+        QTest::newRow("the same folder") << "same" << false << false;
+        QTest::newRow("the same folder through a link") << "link" << false << false;
+        QTest::newRow("the same folder, the first hold over") << "same" << true << true;
+        QTest::newRow("another folder") << "other" << false << true;
+    }
+    void folderLocksKeepOneProgramPerFolder()
+    {
+        QFETCH(QString, second);
+        QFETCH(bool, firstEnded);
+        QFETCH(bool, held);
+        test::TempFolder dir, other;
+        QTemporaryDir state;
+        const QByteArray folder = QFile::encodeName(dir.path());
+        const QByteArray link = QFile::encodeName(state.filePath("link"));
+        QVERIFY(::symlink(folder.constData(), link.constData()) == 0);
+        PosixFolderLocks locks(state.filePath("velmix"), PosixFolderLocks::Busy::Refuse);
+        std::unique_ptr<FolderHold> first = locks.hold(folder);
+        QVERIFY(first);
+        if (firstEnded)
+            first.reset();
+        const QByteArray path = second == "same" ? folder : second == "link" ? link : QFile::encodeName(other.path());
+        QCOMPARE(bool(locks.hold(path)), held);
+        QCOMPARE(dir.files(), QStringList());
+        if (first) { // a second program that waits gets the folder once the first is done
+            PosixFolderLocks waiting(state.filePath("velmix"), PosixFolderLocks::Busy::Wait);
+            std::atomic<bool> released = false, heldAfter = false;
+            std::thread waited([&] { heldAfter = waiting.hold(folder) && released; });
+            QTest::qWait(50);
+            released = true;
+            first.reset();
+            waited.join();
+            QVERIFY(heldAfter);
+        }
+    }
+
+    // While another program holds the folder, the window's apply and undo say so and touch
+    // nothing (the undo asks nothing); once it lets go, both go.
+    void heldFolderIsLeftAlone()
+    {
+        test::TempFolder dir;
+        dir.createFiles({"a.txt"});
+        test::CoreFixture fixture(dir.path());
+        PosixFolderLocks locks(fixture.state.path(), PosixFolderLocks::Busy::Refuse);
+        PosixFolderLocks other(fixture.state.path(), PosixFolderLocks::Busy::Refuse);
+        RenamerCore::Services services = fixture.services(fixture.mover);
+        services.folderLocks = &locks;
+        RenamerCore core(services, dir.path());
+        core.startUp();
+        const QList<std::pair<QString, QString>> busy{
+            {ProgramTitle, "Эту папку сейчас переименовывает другая программа Velmix: «" + dir.path()
+                               + "».\nДождитесь, пока она закончит, и повторите."}};
+        core.preview().ToggleOption(Toggle::UpperCase);
+        std::unique_ptr<FolderHold> held = other.hold(QFile::encodeName(dir.path()));
+        fixture.messages.show(core.applyNewNames());
+        QCOMPARE(fixture.messages.shown, busy);
+        QCOMPARE(dir.files(), QStringList{"a.txt"});
+        held.reset();
+        fixture.messages.show(core.applyNewNames());
+        QCOMPARE(dir.files(), QStringList{"A.TXT"});
+        held = other.hold(QFile::encodeName(dir.path()));
+        fixture.messages.answers = {true};
+        fixture.messages.show(core.undoLastApply());
+        QCOMPARE(fixture.messages.shown, busy + busy);
+        QVERIFY(fixture.messages.asked.isEmpty());
+        QCOMPARE(dir.files(), QStringList{"A.TXT"});
     }
 
     // A state folder that cannot be made (here a file holds its place) leaves renaming and

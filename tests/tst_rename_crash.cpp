@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QProcess>
 #include <QSet>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <map>
@@ -134,6 +135,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("kill");
         QTest::addColumn<bool>("finish");
         QTest::addColumn<int>("files");
+        QTest::addColumn<int>("first"); // the first file's number
         for (const auto &[label, medium, method, files] :
              {std::tuple{"ext4, renameat2", std::optional<FileSystem>(), velmix::MoveMethod::RenameNoReplace, KillFiles},
               std::tuple{"ext4, reserve then rename", std::optional<FileSystem>(), velmix::MoveMethod::ReserveThenRename, KillFiles},
@@ -170,8 +172,18 @@ private Q_SLOTS:
             for (const auto &[name, kill] : kills) {
                 finish = !finish; // each kill's answer stays the same in both lanes
                 if (everyRun(kill))
-                    QTest::addRow("%s, %s", label, name) << medium << method << kill << finish << files;
+                    QTest::addRow("%s, %s", label, name) << medium << method << kill << finish << files << 1;
             }
+        }
+        // Files 100.txt … 399.txt, all of one size, renamed 300 … 1: cycles of two files
+        // the same size, where the kill leaves one of them under a second name that the
+        // size alone does not tell from the other file.
+        // Every run takes the kill that lost a name before; the long lane all three.
+        for (const auto &[kill, finish] : {std::pair{2 * 151 + 1, false}, {1, true}, {2 * 49 + 1, true}}) {
+            if (kill == 2 * 151 + 1 || velmix::test::longLane())
+                QTest::addRow("NTFS, equal sizes, a link without its unlink after %d moves", kill / 2)
+                    << std::optional(FileSystem::Ntfs) << velmix::MoveMethod::LinkThenUnlink << QString::number(kill)
+                    << finish << KillFiles << 100;
         }
     }
     void killMidApplyLosesNothing()
@@ -181,6 +193,7 @@ private Q_SLOTS:
         QFETCH(QString, kill);
         QFETCH(bool, finish);
         QFETCH(int, files);
+        QFETCH(int, first);
         velmix::test::MountedImage *image = medium ? &mounted(*medium) : nullptr;
         if (image) {
             if (!image->skipReason().isEmpty())
@@ -192,7 +205,7 @@ private Q_SLOTS:
         QVERIFY(local.isValid());
         const QString path = local.path();
         const QByteArray folder = QFile::encodeName(path);
-        for (int i = 1; i <= files; ++i) {
+        for (int i = first; i < first + files; ++i) {
             const QByteArray name = QByteArray::number(i) + ".txt";
             velmix::test::createFile(folder, name, name);
         }
@@ -341,6 +354,57 @@ private Q_SLOTS:
         QVERIFY(written > 0);
         QVERIFY(renamed > 0);
         qInfo("%d files renamed; the writer wrote to %d names, and %d of those writes were lost", renamed, written, lost);
+    }
+
+    // Programs start (and read the journals) while another applies batch after batch:
+    // none takes a journal being written for one cut short, and the applies keep every
+    // journal and their undo. Under strace each of the applier's locks waits first, as a
+    // busy machine may make it: a journal seen before it is held would be taken.
+    void startsBesideAppliesLeaveTheirJournals()
+    {
+        constexpr int Applies = 30;
+        QTemporaryDir dir, state;
+        velmix::test::createFile(QFile::encodeName(dir.path()), "a.txt", "a");
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_STATE_HOME"), state.path());
+        QProcess applier;
+        applier.setProcessEnvironment(environment);
+        const QStringList arguments{child(), "applies", dir.path(), QString::number(Applies)};
+        const QString strace = QStandardPaths::findExecutable(QStringLiteral("strace"));
+        if (strace.isEmpty())
+            applier.start(arguments[0], arguments.mid(1));
+        else
+            applier.start(strace, QStringList{"-f", "-qq", "-o", "/dev/null", "-e", "trace=flock", "-e",
+                                              "inject=flock:delay_enter=20000"} + arguments);
+        QVERIFY(waitForLine(applier, "ready"));
+        applier.write("go\n");
+        QVERIFY(applier.waitForBytesWritten());
+        velmix::test::CoreFixture starts(QDir::rootPath());
+        velmix::PosixStateFolder stateFolder(state.filePath(QStringLiteral("velmix"))); // the applier's
+        const velmix::RenamerCore::Services services{starts.busy, starts.messages, starts.drives, starts.mover,
+                                                     starts.work, &stateFolder, &starts.identities};
+        QTemporaryDir empty;
+        int started = 0;
+        for (; applier.state() == QProcess::Running; ++started) {
+            velmix::RenamerCore core(services, empty.path());
+            core.startUp();
+            core.repairUnfinishedBatches();
+            applier.waitForFinished(0);
+        }
+        QCOMPARE(waitForLine(applier, "done "), QByteArray("0")); // nor a journal it could not make
+        QCOMPARE(starts.messages.shown, (QList<std::pair<QString, QString>>()));
+        QVERIFY(starts.messages.asked.isEmpty());
+        QCOMPARE(QDir(stateFolder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).filter(".journal").size(),
+                 velmix::RenameJournal::HistoryDepth);
+        QVERIFY(QDir(stateFolder.path()).entryList({"*.bad"}).isEmpty());
+        velmix::RenamerCore last(services, dir.path());
+        last.startUp();
+        starts.messages.answers = {true};
+        starts.messages.show(last.undoLastApply());
+        QCOMPARE(starts.messages.shown, (QList<std::pair<QString, QString>>()));
+        QCOMPARE(starts.messages.asked.size(), 1);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"A.TXT"});
+        qInfo("%d starts beside %d applies", started, Applies);
     }
 
 private:

@@ -41,12 +41,13 @@ namespace velmix {
 
 VelmixWindow::VelmixWindow(DriveList &driveList, FileMover &fileMover, const QString &startFolder,
                            MessageBox *messageBox, StateFolder *stateFolder, FileIdentities *fileIdentities,
-                           RuleSetStore *ruleSets, WindowSizeStore *sizes, QWidget *parent)
+                           RuleSetStore *ruleSets, WindowSizeStore *sizes, FolderLocks *folderLocks, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
     , m_ownMessageBox(this)
     , m_workDisplay(this)
     , m_messages(messageBox ? *messageBox : m_ownMessageBox)
-    , m_core({m_busyPointer, m_messages, driveList, fileMover, m_workDisplay, stateFolder, fileIdentities, ruleSets},
+    , m_core({m_busyPointer, m_messages, driveList, fileMover, m_workDisplay, stateFolder, fileIdentities, ruleSets,
+              folderLocks},
              startFolder)
     , m_model(m_core.table())
     , m_background(Skin::picture(QStringLiteral("background"), SkinDrawing::BackgroundSize))

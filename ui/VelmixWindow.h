@@ -30,11 +30,12 @@ public:
     // Without a message box of its own the window shows the core's messages itself; with
     // a state folder and file identities the batches are journaled (see RenamerCore); with
     // a store of rule sets the rules panel lists them and every apply keeps the last one;
-    // with a store of sizes the window starts at the size and columns it closed with.
+    // with a store of sizes the window starts at the size and columns it closed with; with
+    // folder locks no other program renames in a folder while this one does.
     VelmixWindow(DriveList &driveList, FileMover &fileMover, const QString &startFolder,
                  MessageBox *messageBox = nullptr, StateFolder *stateFolder = nullptr,
                  FileIdentities *fileIdentities = nullptr, RuleSetStore *ruleSets = nullptr,
-                 WindowSizeStore *sizes = nullptr, QWidget *parent = nullptr);
+                 WindowSizeStore *sizes = nullptr, FolderLocks *folderLocks = nullptr, QWidget *parent = nullptr);
 
     [[nodiscard]] const RenamerCore &core() const { return m_core; }
 

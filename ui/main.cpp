@@ -7,8 +7,9 @@
 #include "posix/MountDriveList.h"
 #include "posix/PosixFileIdentities.h"
 #include "posix/PosixFileMover.h"
+#include "posix/PosixFolderLocks.h"
 #include "posix/PosixStateFolder.h"
-#include "program/CommandLine.h"
+#include "CommandLine.h"
 #include "sets/RuleSetStore.h"
 #include "text/FileNameCodec.h"
 
@@ -50,7 +51,8 @@ int main(int argc, char *argv[])
     velmix::PosixFileIdentities identities;
     velmix::RuleSetStore ruleSets;
     velmix::WindowSizeStore sizes;
-    velmix::VelmixWindow window(drives, mover, start.folder, nullptr, &state, &identities, &ruleSets, &sizes);
+    velmix::PosixFolderLocks locks(state.path(), velmix::PosixFolderLocks::Busy::Refuse);
+    velmix::VelmixWindow window(drives, mover, start.folder, nullptr, &state, &identities, &ruleSets, &sizes, &locks);
     window.show();
     return app.exec();
 }

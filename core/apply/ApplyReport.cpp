@@ -25,6 +25,13 @@ QString folderUnavailable(const QString &folderPath)
     return FirstLine + u'\n' + folderGone(folderPath);
 }
 
+QString folderBusy(const QString &folderPath)
+{
+    return QStringLiteral("Эту папку сейчас переименовывает другая программа Velmix: «%1».\n"
+                          "Дождитесь, пока она закончит, и повторите.")
+        .arg(withControlPictures(folderPath));
+}
+
 QString folderGone(const QString &folderPath)
 {
     return QStringLiteral("Папка недоступна: «%1»").arg(withControlPictures(folderPath));

@@ -20,6 +20,8 @@ inline const QString CancelTitle = ProgramTitle;
 
 // The folder could not be opened for the step at all.
 [[nodiscard]] QString folderUnavailable(const QString &folderPath);
+// Another Velmix program renames in the folder now.
+[[nodiscard]] QString folderBusy(const QString &folderPath);
 // The folder could not be read again after the moves.
 [[nodiscard]] QString folderGone(const QString &folderPath);
 

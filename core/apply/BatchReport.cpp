@@ -23,6 +23,8 @@ std::vector<BatchReport::Box> BatchReport::boxes() const
         boxes.push_back({ApplyReport::Title, ApplyReport::folderUnavailable(folder)});
     else if (folderTrouble == FolderTrouble::Gone)
         boxes.push_back({ApplyReport::Title, ApplyReport::folderGone(folder)});
+    else if (folderTrouble == FolderTrouble::Busy)
+        boxes.push_back({JournalReport::Title, ApplyReport::folderBusy(folder)}); // no error: nothing was tried
     if (!journalProblem.isEmpty())
         boxes.push_back({JournalReport::Title, journalProblem});
     if (mediumGone)

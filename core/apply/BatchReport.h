@@ -30,6 +30,7 @@ struct BatchReport
         None,
         Unavailable, // the folder could not be opened for the step at all
         Gone,        // it could not be read again after the moves
+        Busy,        // another Velmix program renames in it: nothing was done
     };
 
     WorkKind kind = WorkKind::Renaming;

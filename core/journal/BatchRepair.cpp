@@ -1,7 +1,7 @@
 #include "journal/BatchRepair.h"
 
-#include "apply/RenamePlanner.h"
 #include "listing/FolderListing.h"
+#include "listing/TemporaryName.h"
 #include "text/FileNameCodec.h"
 
 #include <QHash>
@@ -77,6 +77,10 @@ BatchState locateBatch(const JournalContent &content, const QSet<QByteArray> &on
                 ++filesNamed[from];
         }
     };
+    // The files found, by device and number: a name taken on size alone may be a second
+    // link of one of them (a crash between a move's link and its unlink), never another
+    // file of the same size.
+    QSet<std::pair<quint64, quint64>> foundFiles;
     // Looks the candidates up in one pass; each name goes to the first file it is.
     auto settle = [&](const std::vector<Candidate> &candidates) {
         std::vector<QByteArray> names;
@@ -89,9 +93,13 @@ BatchState locateBatch(const JournalContent &content, const QSet<QByteArray> &on
             if (!state.current[candidate.row].isEmpty() || !seen[i] || claimed.contains(candidate.name)
                 || !rows[candidate.row].identity.sameFileAs(*seen[i], !content.plan.rules.windows, byNumber))
                 continue;
+            const std::pair file{seen[i]->device, seen[i]->inode};
+            if (seen[i]->links > 1 && foundFiles.contains(file))
+                continue;
             state.current[candidate.row] = candidate.name;
             found[candidate.row] = seen[i];
             claimed.insert(candidate.name);
+            foundFiles.insert(file);
         }
     };
     std::vector<Candidate> first;

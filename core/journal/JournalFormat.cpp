@@ -281,7 +281,21 @@ public:
         m_lines = std::move(lines);
     }
 
-    JournalContent read(Depth depth)
+    // The version and batch records alone.
+    std::optional<JournalContent> header()
+    {
+        const auto version = next();
+        const auto batch = version ? next() : std::nullopt;
+        JournalContent result;
+        if (!batch || version->size() != 2 || version->at(0) != Tag::Version || !number(version->at(1))
+            || *number(version->at(1)) > Version || !readBatch(*batch, result.plan, m_rows))
+            return std::nullopt;
+        result.plan.rows.clear();
+        result.plan.rows.shrink_to_fit();
+        return result;
+    }
+
+    JournalContent read()
     {
         JournalContent result;
         const auto version = next();
@@ -298,10 +312,6 @@ public:
             return endOfPlan(result);
         if (!readBatch(*batch, result.plan, m_rows))
             return result;
-        if (depth == Depth::Summary && lastIsDone()) {
-            result.state = JournalContent::State::Finished;
-            return result;
-        }
         m_whole = *number(version->at(1)) >= 3;
         std::vector<JournalRow> &rows = result.plan.rows;
         NamesNow names;
@@ -354,11 +364,6 @@ private:
             }
         }
         return std::nullopt;
-    }
-
-    [[nodiscard]] bool lastIsDone() const
-    {
-        return !m_lines.isEmpty() && isMark(fieldsOf(m_lines.last()), Tag::Done);
     }
 
     // The plan ends early: cut short by a crash before any move, unless a line is damaged.
@@ -588,9 +593,19 @@ QByteArray resumed()
     return record({Tag::Resumed});
 }
 
-JournalContent parse(const QByteArray &content, Depth depth)
+JournalContent parse(const QByteArray &content)
 {
-    return Reader(content).read(depth);
+    return Reader(content).read();
+}
+
+std::optional<JournalContent> finishedSummary(const QByteArray &head, const QByteArray &tail)
+{
+    if (!tail.endsWith('\n' + done()))
+        return std::nullopt;
+    std::optional<JournalContent> content = Reader(head).header();
+    if (content)
+        content->state = JournalContent::State::Finished;
+    return content;
 }
 
 } // namespace velmix::JournalFormat

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -90,10 +91,15 @@ void appendFound(QByteArray &out, const FoundName &found);
 // before it counts as torn, not as damage.
 [[nodiscard]] QByteArray resumed();
 
-enum class Depth { Full, Summary };
-// With Summary, a finished journal's rows and moves are not read (its kind, folder and
-// state are); anything else is read in full.
-[[nodiscard]] JournalContent parse(const QByteArray &content, Depth depth = Depth::Full);
+[[nodiscard]] JournalContent parse(const QByteArray &content);
+// A finished journal's kind, folder and state from its first bytes (`head`, its header
+// in whole lines) and its last (`tail`, ending in the end mark), its rows not read: what
+// a start needs of the history. Nothing where these do not tell a finished journal:
+// it is then to be read in full.
+[[nodiscard]] std::optional<JournalContent> finishedSummary(const QByteArray &head, const QByteArray &tail);
+// What finishedSummary reads of each end.
+constexpr qsizetype SummaryHeadBytes = 16384; // the header's hex folder: up to 8 KiB
+constexpr qsizetype SummaryTailBytes = 64;
 
 } // namespace JournalFormat
 } // namespace velmix

@@ -7,7 +7,7 @@
 
 namespace velmix::JournalReport {
 
-QString setAside(const QString &path, Trouble trouble, const QString &aside)
+QString setAside(const QString &path, Trouble trouble, const QString &aside, const QString &folder)
 {
     QString what;
     switch (trouble) {
@@ -26,7 +26,8 @@ QString setAside(const QString &path, Trouble trouble, const QString &aside)
     }
     const QString done = aside.isEmpty() ? QStringLiteral("он не учитывается")
                                          : QStringLiteral("отложен как «%1»").arg(withControlPictures(aside));
-    return QStringLiteral("Журнал «%1» %2, %3.").arg(withControlPictures(path), what, done);
+    const QString of = folder.isEmpty() ? QString() : QStringLiteral(" (папка «%1»)").arg(withControlPictures(folder));
+    return QStringLiteral("Журнал «%1»%2 %3, %4.").arg(withControlPictures(path), of, what, done);
 }
 
 QString repairQuestion(bool undo, const QString &folder, qsizetype moved, qsizetype notMoved, qsizetype missing)

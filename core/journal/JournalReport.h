@@ -14,9 +14,9 @@ inline const QString Title = ProgramTitle;
 inline const QString RepairTitle = QStringLiteral("Прерванное переименование");
 
 enum class Trouble { Unreadable, Truncated, Damaged, Newer };
-// One line for a journal not trusted; `aside` is the name it was moved to, empty where
-// it could not be moved.
-[[nodiscard]] QString setAside(const QString &path, Trouble trouble, const QString &aside);
+// One line for a journal not trusted, with the folder of its batch where it names one;
+// `aside` is the name it was moved to, empty where it could not be moved.
+[[nodiscard]] QString setAside(const QString &path, Trouble trouble, const QString &aside, const QString &folder);
 
 // The box at start-up: the batch in `folder` was cut short with `moved` files renamed
 // and `notMoved` not; "Да" finishes it, "Нет" puts every name back.

@@ -1,6 +1,7 @@
 #include "journal/RenameJournal.h"
 
 #include "journal/JournalReport.h"
+#include "text/FileNameCodec.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -124,24 +125,35 @@ RenameJournal::Scan RenameJournal::scan()
     Scan scan;
     std::vector<Entry> finishedUndos;
     for (const QString &name : m_folder.journals()) {
-        QByteArray bytes;
-        if (m_folder.read(name, bytes) != 0) {
+        // A finished journal's rows are read only when it is undone: a start reads its ends.
+        QByteArray head, tail, bytes;
+        int error = m_folder.readEnds(name, JournalFormat::SummaryHeadBytes, JournalFormat::SummaryTailBytes, head, tail);
+        std::optional<JournalContent> summary = error == 0 ? JournalFormat::finishedSummary(head, tail) : std::nullopt;
+        if (!summary && error == 0)
+            error = m_folder.read(name, bytes);
+        JournalContent content = summary ? std::move(*summary) : JournalFormat::parse(bytes);
+        if (error != 0 || content.state != JournalContent::State::Finished) {
+            // Another running program's batch, whatever it reads as half-written; once
+            // nobody holds it, it is read again, as its writer may have ended meanwhile.
+            if (m_folder.heldElsewhere(name))
+                continue;
+            bytes.clear();
+            error = m_folder.read(name, bytes);
+            content = JournalFormat::parse(bytes);
+        }
+        if (error != 0) {
             scan.problems << setAside(name, JournalReport::Trouble::Unreadable);
             continue;
         }
-        JournalContent content = JournalFormat::parse(bytes, JournalFormat::Depth::Summary);
         switch (content.state) {
         case JournalContent::State::Finished:
             (content.plan.kind == BatchKind::Apply ? scan.finishedApplies : finishedUndos).push_back({name, std::move(content)});
             break;
         case JournalContent::State::Unfinished:
-        case JournalContent::State::NotStarted:
-            if (m_folder.heldElsewhere(name))
-                break; // another running program's batch
-            if (content.state == JournalContent::State::Unfinished)
-                scan.unfinished << name;
-            else // cut short before its first move: nothing to repair, nothing to trust
-                scan.problems << setAside(name, JournalReport::Trouble::Truncated, content.plan.folder);
+            scan.unfinished << name;
+            break;
+        case JournalContent::State::NotStarted: // cut short before its first move: nothing to repair, nothing to trust
+            scan.problems << setAside(name, JournalReport::Trouble::Truncated, content.plan.folder);
             break;
         case JournalContent::State::Damaged:
         case JournalContent::State::Newer:
@@ -200,7 +212,8 @@ QString RenameJournal::setAside(const QString &name, JournalReport::Trouble trou
         m_asideFolders << folder;
     const QString aside = name + QStringLiteral(".bad");
     const bool moved = m_folder.rename(name, aside) == 0;
-    return JournalReport::setAside(m_folder.path() + u'/' + name, trouble, moved ? aside : QString());
+    return JournalReport::setAside(m_folder.path() + u'/' + name, trouble, moved ? aside : QString(),
+                                   FileNameCodec::decode(folder));
 }
 
 } // namespace velmix

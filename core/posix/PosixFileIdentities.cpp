@@ -19,7 +19,7 @@ std::optional<FileIdentity> identityOf(int folderFd, const QByteArray &name)
     if (::fstatat(folderFd, name.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode))
         return std::nullopt;
     return FileIdentity{quint64(info.st_dev), quint64(info.st_ino), qint64(info.st_size),
-                        qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+                        qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec, quint64(info.st_nlink)};
 }
 
 } // namespace

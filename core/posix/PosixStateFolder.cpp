@@ -81,6 +81,36 @@ int makeFolders(const QByteArray &path)
     return ::mkdir(path.constData(), 0700) == 0 || errno == EEXIST ? 0 : errno;
 }
 
+// A new file `path` in `folder`, held before anyone can see it: another program's scan
+// that met it between its open and its lock would take it for an abandoned journal. It
+// is made without a name and linked into place; where the file system cannot, under a
+// name no scan looks at. Never over a file that is there.
+int createHeld(const QByteArray &folder, const QByteArray &path, int &error)
+{
+    int fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_APPEND | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, path.constData(), AT_SYMLINK_FOLLOW) == 0) {
+            error = 0;
+            return fd;
+        }
+        error = errno;
+        ::close(fd);
+        if (error == EEXIST)
+            return -1;
+    }
+    const QByteArray unseen = path + ".new";
+    if ((fd = openHeld(unseen, O_CREAT | O_EXCL, error)) < 0)
+        return -1;
+    error = ::link(unseen.constData(), path.constData()) == 0 ? 0 : errno;
+    (void)::unlink(unseen.constData());
+    if (error != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 } // namespace
 
 PosixStateFolder::PosixStateFolder(QString path)
@@ -105,7 +135,7 @@ std::unique_ptr<StateFile> PosixStateFolder::create(const QString &name, int &er
 {
     if ((error = makeFolders(QFile::encodeName(m_path))) != 0)
         return nullptr;
-    const int fd = openHeld(pathOf(name), O_CREAT | O_EXCL, error);
+    const int fd = createHeld(QFile::encodeName(m_path), pathOf(name), error);
     if (fd < 0)
         return nullptr;
     auto file = std::make_unique<PosixStateFile>(fd);
@@ -165,6 +195,38 @@ int PosixStateFolder::rename(const QString &from, const QString &to)
 int PosixStateFolder::remove(const QString &name)
 {
     return ::unlink(pathOf(name).constData()) == 0 ? 0 : errno;
+}
+
+int PosixStateFolder::readEnds(const QString &name, qsizetype headBytes, qsizetype tailBytes, QByteArray &head,
+                               QByteArray &tail)
+{
+    // As read(): never followed, never waited on.
+    const int fd = ::open(pathOf(name).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    struct stat status {};
+    int error = ::fstat(fd, &status) != 0 ? errno : S_ISREG(status.st_mode) ? 0 : EINVAL;
+    const auto readAt = [&](QByteArray &into, qsizetype bytes, off_t at) {
+        into.resize(bytes);
+        qsizetype done = 0;
+        while (error == 0 && done < bytes) {
+            const ssize_t got = ::pread(fd, into.data() + done, size_t(bytes - done), at + done);
+            if (got < 0 && errno != EINTR)
+                error = errno;
+            else if (got == 0)
+                break; // shorter than it was a moment ago
+            else if (got > 0)
+                done += got;
+        }
+        into.resize(done);
+    };
+    if (error == 0) {
+        const qsizetype size = qsizetype(status.st_size);
+        readAt(head, qMin(size, headBytes), 0);
+        readAt(tail, qMin(size, tailBytes), off_t(size - qMin(size, tailBytes)));
+    }
+    ::close(fd);
+    return error;
 }
 
 } // namespace velmix

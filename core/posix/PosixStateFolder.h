@@ -22,6 +22,8 @@ public:
     bool heldElsewhere(const QString &name) override;
     int rename(const QString &from, const QString &to) override;
     int remove(const QString &name) override;
+    int readEnds(const QString &name, qsizetype headBytes, qsizetype tailBytes, QByteArray &head,
+                 QByteArray &tail) override;
 
 private:
     [[nodiscard]] QByteArray pathOf(const QString &name) const;

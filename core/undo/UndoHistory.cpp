@@ -1,6 +1,7 @@
 #include "undo/UndoHistory.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace velmix {
 
@@ -12,15 +13,20 @@ QStringList UndoHistory::add(Entry entry)
 
 QStringList UndoHistory::readFrom(const std::vector<std::pair<QString, QString>> &journals)
 {
+    // The unjournaled entries are set apart first: an entry taken over below is left
+    // without its journal too, and must not come back as one of them.
+    std::vector<Entry> unjournaled;
+    for (Entry &entry : m_entries) {
+        if (entry.journal.isEmpty())
+            unjournaled.push_back(std::move(entry));
+    }
+    std::erase_if(m_entries, [](const Entry &e) { return e.journal.isEmpty(); });
     std::vector<Entry> entries;
     for (const auto &[journal, folder] : journals) {
         const auto known = std::find_if(m_entries.begin(), m_entries.end(), [&](const Entry &e) { return e.journal == journal; });
         entries.push_back(known != m_entries.end() ? std::move(*known) : Entry{folder, journal, std::nullopt});
     }
-    for (Entry &entry : m_entries) {
-        if (entry.journal.isEmpty())
-            entries.push_back(std::move(entry));
-    }
+    std::move(unjournaled.begin(), unjournaled.end(), std::back_inserter(entries));
     m_entries = std::move(entries);
     return trim();
 }

@@ -8,9 +8,11 @@
 
 namespace velmix {
 
-UndoKeeper::UndoKeeper(StateFolder *stateFolder, FileIdentities *identities, FileMover &files, MessageBox &messages,
+UndoKeeper::UndoKeeper(StateFolder *stateFolder, FileIdentities *identities, FolderLocks *locks, FileMover &files,
+                       MessageBox &messages,
                        WorkRunner &runner, RenameStep step)
     : m_identities(identities)
+    , m_locks(locks)
     , m_files(files)
     , m_messages(messages)
     , m_runner(runner)
@@ -84,9 +86,24 @@ std::optional<JournaledOutcome> UndoKeeper::runStep(const RenameBatch &batch, Ba
     return moved;
 }
 
+bool UndoKeeper::holdFolder(WorkKind kind, const QString &folder, std::unique_ptr<FolderHold> &held, BatchReport &report)
+{
+    const std::optional<QByteArray> bytes = FileNameCodec::encode(folder);
+    if (!m_locks || !bytes || (held = m_locks->hold(*bytes)))
+        return true;
+    report.kind = kind;
+    report.folder = folder;
+    report.folderTrouble = BatchReport::FolderTrouble::Busy;
+    return false;
+}
+
 BatchReport UndoKeeper::apply(const RenameBatch &batch)
 {
     BatchReport report;
+    report.setAside = takeSetAside();
+    std::unique_ptr<FolderHold> held;
+    if (!holdFolder(batch.kind, batch.folder, held, report))
+        return report;
     if (const std::optional<JournaledOutcome> moved = runStep(batch, report))
         applied(batch.folder, *moved);
     return report;
@@ -109,14 +126,17 @@ void UndoKeeper::applied(const QString &folder, const JournaledOutcome &moved)
 
 BatchReport UndoKeeper::undo()
 {
-    BatchReport report{.kind = WorkKind::Undoing};
+    BatchReport report;
+    report.kind = WorkKind::Undoing;
     readHistory(false);
     const QString folder = undoFolder();
     UndoHistory::Entry *entry = folder.isEmpty() ? nullptr : m_history.lastIn(folder);
     const UndoRecord *record = entry ? recordOf(*entry) : nullptr;
     report.setAside = setAsideLines(std::exchange(m_problems, {}));
     announce();
-    if (!record || !m_messages.ask(UndoRecord::QuestionTitle, record->question()))
+    std::unique_ptr<FolderHold> held; // taken before the question: a folder held elsewhere is not asked about
+    if (!record || !holdFolder(report.kind, folder, held, report)
+        || !m_messages.ask(UndoRecord::QuestionTitle, record->question()))
         return report;
     report.ran = true;
     const QString journal = entry->journal;
@@ -245,9 +265,12 @@ BatchReport UndoKeeper::repairBatch(const QString &journal)
     }
     if (content->state != JournalContent::State::Unfinished)
         return report;
-    report.ran = true;
     const JournalPlan &plan = content->plan;
     const QString folder = FileNameCodec::decode(plan.folder);
+    std::unique_ptr<FolderHold> held; // the journal stays for a start that finds the folder free
+    if (!holdFolder(WorkKind::Renaming, folder, held, report))
+        return report;
+    report.ran = true;
     WorkProgress progress(false);
     const std::optional<BatchState> state = m_runner.run(WorkKind::ReadingFolder, progress, [&] {
         return locateBatchInFolder(m_files, *m_identities, *content, &progress);

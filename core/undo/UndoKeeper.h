@@ -2,6 +2,7 @@
 
 #include "FileIdentity.h"
 #include "FileMover.h"
+#include "FolderLocks.h"
 #include "MessageBox.h"
 #include "StateFolder.h"
 #include "apply/BatchReport.h"
@@ -30,7 +31,9 @@ class UndoKeeper : public QObject
 public:
     // Without both `stateFolder` and `identities` batches go unjournaled and undo lasts
     // for this run.
-    UndoKeeper(StateFolder *stateFolder, FileIdentities *identities, FileMover &files, MessageBox &messages,
+    // With `locks`, each batch holds its folder against other programs from its planning
+    // to its end; a folder held elsewhere is not touched and the report says so.
+    UndoKeeper(StateFolder *stateFolder, FileIdentities *identities, FolderLocks *locks, FileMover &files, MessageBox &messages,
                WorkRunner &runner, RenameStep step);
 
     // At start-up: the finished applies become undoable; the batches a crash cut short
@@ -51,6 +54,9 @@ public:
     // Tells of the journals set aside and, for each batch a crash cut short, asks whether
     // to finish it or to put every name back, and does so.
     [[nodiscard]] BatchReport repair();
+    // The lines of the journals set aside not told yet, for a start that neither applies,
+    // undoes nor repairs (a dry run).
+    [[nodiscard]] QStringList takeSetAside() { return setAsideLines(std::exchange(m_problems, {})); }
 
 Q_SIGNALS:
     void undoAvailable(bool available);
@@ -61,6 +67,9 @@ private:
     // The history as the journals on disk have it now; at start the unfinished too.
     void readHistory(bool atStart);
     std::optional<JournaledOutcome> runStep(const RenameBatch &batch, BatchReport &report);
+    // Holds `folder` for a batch of `kind` in `held`; false, the report saying so, where
+    // another program holds it.
+    bool holdFolder(WorkKind kind, const QString &folder, std::unique_ptr<FolderHold> &held, BatchReport &report);
     void applied(const QString &folder, const JournaledOutcome &moved);
     // The entry's record, read from its journal where needed; null, the entry dropped and
     // any problem kept to be told, where nothing is left to take back.
@@ -89,6 +98,7 @@ private:
 
     std::optional<RenameJournal> m_journal;
     FileIdentities *m_identities;
+    FolderLocks *m_locks;
     FileMover &m_files;
     MessageBox &m_messages;
     WorkRunner &m_runner;

@@ -3,6 +3,8 @@
 #include "ConsoleServices.h"
 #include "FakeServices.h"
 #include "TestMedia.h"
+#include "journal/JournalFormat.h"
+#include "posix/PosixFolderLocks.h"
 #include "sets/RuleSetStore.h"
 
 #include <QDir>
@@ -49,12 +51,18 @@ class TestCli : public QObject
         program.setWorkingDirectory(folder);
     }
 
+    // Starts the program in `folder`.
+    void start(QProcess &program, const QStringList &arguments, const QString &folder)
+    {
+        prepare(program, folder);
+        program.start(QStringLiteral(VELMIX_PROGRAM), arguments);
+    }
+
     // Runs the program in `folder`.
     Run velmix(const QStringList &arguments, const QString &folder = QDir::tempPath())
     {
         QProcess program;
-        prepare(program, folder);
-        program.start(QStringLiteral(VELMIX_PROGRAM), arguments);
+        start(program, arguments, folder);
         if (!program.waitForFinished(60000))
             return {};
         return {program.exitCode(), program.readAllStandardOutput(), QString::fromUtf8(program.readAllStandardError())};
@@ -172,7 +180,7 @@ private Q_SLOTS:
         QCOMPARE(run.status, 0);
         const QString help = QString::fromUtf8(run.out);
         for (const char *option : {"--rename", "--undo", "--repair --yes|--no", "--apply", "--tsv", "--mask", "--base",
-                                   "--start", "--step", "--width", "--order", "--capital", "--spaces-to-underscores",
+                                   "--start", "--step", "--width", "--wait", "--order", "--capital", "--spaces-to-underscores",
                                    "--regex", "--ignore-case", "--with-extension", "--cut-from", "--from-end",
                                    "--title-case-lower", "--latin gost|passport|bgn"})
             QVERIFY2(help.contains(QString::fromLatin1(option)), option);
@@ -209,6 +217,59 @@ private Q_SLOTS:
         QVERIFY2(again.err.contains(u"нечего отменять"_s), qPrintable(again.err));
     }
 
+    // A journal that cannot be trusted, a folder or a pipe so named is told on standard
+    // error, with the folder the journal names, by a dry run, an apply and an undo alike,
+    // each of which goes on; the dry run leaves the state folder as it was.
+    void journalsSetAsideAreTold_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QStringList>("command"); // the folder follows
+        for (const QString &entry : {u"damaged"_s, u"folder"_s, u"pipe"_s}) {
+            QTest::addRow("%s, dry run", qPrintable(entry)) << entry << QStringList{u"--rename"_s, u"--lower"_s};
+            QTest::addRow("%s, apply", qPrintable(entry)) << entry << QStringList{u"--rename"_s, u"--lower"_s, u"--apply"_s};
+            QTest::addRow("%s, undo", qPrintable(entry)) << entry << QStringList{u"--undo"_s};
+        }
+    }
+    void journalsSetAsideAreTold()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QStringList, command);
+        const std::unique_ptr<test::TestFolder> folder = folderOf(medium(u"local"_s), {u"a.txt"_s});
+        const QDir state(m_home.filePath(u"state/velmix"_s));
+        const QStringList history = state.entryList(QDir::Files);
+        const QString planted = state.filePath(u"0-planted.journal"_s);
+        const QByteArray path = QFile::encodeName(planted);
+        const auto cleanUp = qScopeGuard([&] { // the history as it was, for the tests after
+            for (const QString &name : {planted, planted + u".bad"_s})
+                QFile::remove(name) || QDir().rmdir(name);
+            for (const QString &name : state.entryList(QDir::Files))
+                history.contains(name) || QFile::remove(state.filePath(name));
+        });
+        QCOMPARE(velmix({u"--rename"_s, u"--upper"_s, u"--apply"_s, folder->path()}).status, 0);
+        if (entry == u"damaged") {
+            JournalPlan plan;
+            plan.folder = QFile::encodeName(folder->path());
+            QFile file(planted);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(JournalFormat::header(plan, 1) + "a changed line\nand another\n");
+        } else {
+            QVERIFY(entry == u"folder" ? ::mkdir(path.constData(), 0700) == 0 : ::mkfifo(path.constData(), 0600) == 0);
+        }
+        const QStringList before = state.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+        const bool dryRun = !command.contains(u"--apply"_s) && !command.contains(u"--undo"_s);
+
+        const Run run = velmix(command + QStringList{folder->path()});
+        QCOMPARE(run.status, dryRun ? 0 : 1); // an apply's or an undo's report counts what it set aside
+        const QString line = u"Журнал «%1»%2 %3, %4.\n"_s.arg(
+            planted, entry == u"damaged" ? u" (папка «%1»)"_s.arg(folder->path()) : QString(),
+            entry == u"damaged" ? u"повреждён"_s : u"не читается"_s,
+            dryRun ? u"он не учитывается"_s : u"отложен как «0-planted.journal.bad»"_s);
+        QVERIFY2(run.err.contains(line), qPrintable(run.err));
+        if (dryRun)
+            QCOMPARE(state.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot), before);
+        QCOMPARE(namesIn(*folder), QStringList{dryRun ? u"A.TXT"_s : u"a.txt"_s});
+    }
+
     // The window open all along takes back with Ctrl+Z the command line's applies, the
     // newest first: it reads the history when it acts, not only at its start.
     void windowUndoTakesTheNewestApplyOfAnyProgram()
@@ -219,6 +280,7 @@ private Q_SLOTS:
         RenamerCore core({window.busy, window.messages, window.drives, window.mover, window.work, &history,
                           &window.identities}, folder->path());
         core.startUp();
+        const QStringList othersJournals = QDir(history.path()).entryList(QDir::Files);
         const auto undoInWindow = [&](const QString &expected) {
             window.messages.answers = {true};
             window.messages.show(core.undoLastApply());
@@ -233,7 +295,43 @@ private Q_SLOTS:
         undoInWindow(u"A.TXT"_s);
         undoInWindow(u"a.txt"_s);
         QCOMPARE(window.messages.asked.size(), 3);
-        QCOMPARE(QDir(history.path()).entryList(QDir::Files), QStringList());
+        QCOMPARE(QDir(history.path()).entryList(QDir::Files), othersJournals);
+    }
+
+    // Another program renames in the folder (the test holds the folder's lock, as its apply
+    // would): an apply and an undo are refused with status 1 and touch nothing; with
+    // --wait they wait for it, then go on.
+    void busyFolderRefusedOrWaitedFor_data()
+    {
+        QTest::addColumn<QStringList>("command"); // the folder follows
+        QTest::addColumn<bool>("wait");
+        for (const bool wait : {false, true}) {
+            const QStringList waiting = wait ? QStringList{u"--wait"_s} : QStringList();
+            QTest::addRow("apply%s", wait ? ", waiting" : "") << QStringList{u"--rename"_s, u"--lower"_s, u"--apply"_s} + waiting << wait;
+            QTest::addRow("undo%s", wait ? ", waiting" : "") << QStringList{u"--undo"_s} + waiting << wait;
+        }
+    }
+    void busyFolderRefusedOrWaitedFor()
+    {
+        QFETCH(QStringList, command);
+        QFETCH(bool, wait);
+        const std::unique_ptr<test::TestFolder> folder = folderOf(medium(u"local"_s), {u"a.txt"_s});
+        QCOMPARE(velmix({u"--rename"_s, u"--upper"_s, u"--apply"_s, folder->path()}).status, 0);
+        PosixFolderLocks other(m_home.filePath(u"state/velmix"_s), PosixFolderLocks::Busy::Refuse);
+        std::unique_ptr<FolderHold> held = other.hold(QFile::encodeName(folder->path()));
+        QVERIFY(held);
+        QProcess program;
+        start(program, command + QStringList{folder->path()}, QDir::tempPath());
+        if (wait) {
+            QVERIFY(!program.waitForFinished(500));
+            QCOMPARE(namesIn(*folder), QStringList{u"A.TXT"_s});
+            held.reset();
+        }
+        QVERIFY(program.waitForFinished(60000));
+        const QString err = QString::fromUtf8(program.readAllStandardError());
+        QCOMPARE(program.exitCode(), wait ? 0 : 1);
+        QCOMPARE(namesIn(*folder), QStringList{wait ? u"a.txt"_s : u"A.TXT"_s});
+        QCOMPARE(err.contains(u"Эту папку сейчас переименовывает другая программа Velmix: «%1»."_s.arg(folder->path())), !wait);
     }
 
     // An apply cut short after its first move: --yes finishes it, --no puts every name back.

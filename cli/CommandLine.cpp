@@ -1,4 +1,6 @@
-#include "program/CommandLine.h"
+#include "CommandLine.h"
+
+#include "CliOptions.h"
 
 #include "listing/FolderToOpen.h"
 #include "text/FileNameCodec.h"
@@ -17,13 +19,12 @@ QStringList arguments(int argc, const char *const *argv)
 
 namespace {
 
-const QString Description = QStringLiteral("Velmix: пакетное переименование файлов одной папки.");
 const QString FolderHelp = QStringLiteral("Папка, которую открыть; для файла — папка, где он лежит.");
 } // namespace
 
 void describe(QCommandLineParser &parser)
 {
-    parser.setApplicationDescription(Description);
+    parser.setApplicationDescription(cli::programDescription());
     parser.addPositionalArgument(QStringLiteral("папка"), FolderHelp, QStringLiteral("[папка]"));
 }
 
