@@ -50,8 +50,9 @@ test-sanitize: deps
 
 # The rename tests on the kernel's own exfat, vfat and msdos drivers, in a virtual machine
 # that boots Debian's kernel (tests/kernel); skipped with the reason where it cannot boot.
-# The cases too slow for every `make test`: a full 512-entry FAT root renamed on fusefat,
-# and more random batches; tests of their own (label `long`), with a time limit to match.
+# The cases too slow for every `make test` (CI runs them): a full 512-entry FAT root renamed
+# on fusefat, more random batches, every kill of the crash test and every way of stopping
+# an apply on FUSE media; tests of their own (label `long`), with a time limit to match.
 test-long: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -C Long -L long
 
@@ -91,7 +92,9 @@ bench:
 	build-release/bench/velmix_bench
 
 # The Debian package, in $(BUILD); its dependencies are worked out from the linked libraries.
-package: build
+# Builds only what it packs (the program, its man page and completions), not the tests.
+package: configure
+	cmake --build $(BUILD) -j$(JOBS) --target velmix cli_documents
 	rm -f $(BUILD)/velmix_*.deb
 	cd $(BUILD) && cpack -G DEB
 

@@ -1,7 +1,7 @@
 // Speed and memory figures on large folders. Each figure is the median of several runs;
 // each ratio is measured against its baseline in the same run on the same folder.
 // Arguments name the blocks to run (list-10k, list-100k, rules, list-1m, apply, perl, regex,
-// cli, history, exfat, metadata); none runs all; rules runs again within list-100k.
+// hostile, cli, history, exfat, metadata); none runs all; rules runs again within list-100k.
 #include "BenchFolder.h"
 #include "Measure.h"
 #include "MountedImage.h"
@@ -367,6 +367,38 @@ double cliRegexMs(const QString &folder, const QString &home)
                       QStringLiteral("--apply"), folder});
         velmix.waitForFinished(-1);
     });
+}
+
+// The command line's dry run as a whole process, an expression that backtracks without
+// end on every name of the folder: bounded per match and per rebuild, it must still answer.
+double cliHostileMs(const QString &folder, const QString &home, const QString &pattern)
+{
+    QProcess velmix;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_STATE_HOME"), home + QStringLiteral("/state"));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
+    velmix.setProcessEnvironment(environment);
+    velmix.setStandardOutputFile(QProcess::nullDevice());
+    return timeMs([&] {
+        velmix.start(QStringLiteral(VELMIX_PROGRAM), {QStringLiteral("--rename"), QStringLiteral("--regex"),
+                                                      QStringLiteral("--find"), pattern, QStringLiteral("--replace"),
+                                                      QStringLiteral("x"), folder});
+        velmix.waitForFinished(-1);
+    });
+}
+
+// 1,000 names of 255 characters, each 24 "a" and a "b" first: no pattern below matches,
+// and each tries every way to.
+QString hostileFolder(const QString &path)
+{
+    QDir().mkpath(path);
+    for (int i = 0; i < 1000; ++i) {
+        const QString stem = QString(24, u'a') + u'b' + QStringLiteral("%1").arg(i, 4, 10, QChar(u'0'));
+        QFile file(path + u'/' + stem + QString(255 - 4 - stem.size(), u'x') + QStringLiteral(".txt"));
+        if (!file.open(QIODevice::WriteOnly))
+            std::exit(1);
+    }
+    return path;
 }
 
 // The history a start reads: `journals` finished applies of `rows` files each, in the
@@ -931,6 +963,19 @@ int main(int argc, char **argv)
         report("start_history_ms", median(full), "ms");
         report("start_no_history_ms", median(none), "ms");
         report("start_history_ratio", median(full) / median(none), "");
+    }
+    if (runs("hostile")) {
+        const QString folder = hostileFolder(root.filePath(QStringLiteral("hostile")));
+        double slowest = 0;
+        for (const QString &pattern : {QStringLiteral("(.*a){25}"), QStringLiteral("(a+)+$"), QStringLiteral("(a|aa)+$")}) {
+            std::vector<double> ours;
+            for (int run = 0; run < Runs; ++run)
+                ours.push_back(cliHostileMs(folder, root.path(), pattern));
+            std::printf("  %-24s %12.3f ms\n", qPrintable(pattern), median(ours));
+            slowest = std::max(slowest, median(ours));
+        }
+        report("regex_hostile_1k_ms", slowest, "ms");
+        QDir(folder).removeRecursively();
     }
     if (runs("regex")) {
         BenchFolder a(root.filePath(QStringLiteral("regex-a")), 100000);

@@ -43,7 +43,18 @@ struct ParsedCommand
 // Whether the arguments hold a long option or -h, -v, so the program runs with no window.
 [[nodiscard]] bool wantsCommandLine(const QStringList &arguments);
 
+// Why an argument that looks like an option is none, with the nearest option where one is
+// near ("неизвестный параметр «--lowr»; может быть, --lower?").
+[[nodiscard]] QString unknownOptionProblem(const QString &argument);
+
 // Every option, in Russian, from the same table the parser reads.
 [[nodiscard]] QString helpText();
+// What each exit status means.
+struct ExitStatus
+{
+    int code;
+    QString meaning;
+};
+[[nodiscard]] const QList<ExitStatus> &exitStatuses();
 
 } // namespace velmix::cli

@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include "CliOptions.h"
+
 #include "listing/FolderToOpen.h"
 #include "text/FileNameCodec.h"
 
@@ -22,7 +24,7 @@ const QString FolderHelp = QStringLiteral("Папка, которую откры
 
 void describe(QCommandLineParser &parser)
 {
-    parser.setApplicationDescription(Description);
+    parser.setApplicationDescription(cli::programDescription()); // the command line's help says the same
     parser.addPositionalArgument(QStringLiteral("папка"), FolderHelp, QStringLiteral("[папка]"));
 }
 

@@ -9,9 +9,6 @@ class QCommandLineParser;
 
 namespace velmix::CommandLine {
 
-// What the program is, in one line: the window's --help and the command line's say it.
-inline const QString Description = QStringLiteral("Velmix: пакетное переименование файлов одной папки.");
-
 // The arguments as the bytes they are, decoded like file names, so a folder whose name
 // is not valid UTF-8 still opens.
 [[nodiscard]] QStringList arguments(int argc, const char *const *argv);

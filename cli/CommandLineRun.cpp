@@ -1,7 +1,9 @@
 #include "CommandLineRun.h"
 
+#include "AppliedRows.h"
 #include "CliCommand.h"
 #include "ConsoleServices.h"
+#include "StopSignals.h"
 #include "RenamerCore.h"
 #include "listing/CurrentFolder.h"
 #include "listing/FolderSelection.h"
@@ -16,7 +18,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
+
+#include <sys/stat.h>
 
 namespace velmix::cli {
 namespace {
@@ -31,14 +34,6 @@ int usageError(const QString &problem)
 {
     print(stderr, u"velmix: %1\nСправка: velmix --help\n"_s.arg(problem));
     return UsageError;
-}
-
-// A name as the bytes it has on disk, with the characters that would break a row written
-// as \t, \n, \r and \\.
-QByteArray tsvField(const QString &name)
-{
-    QByteArray bytes = FileNameCodec::encode(name).value_or(name.toUtf8());
-    return bytes.replace('\\', "\\\\").replace('\t', "\\t").replace('\n', "\\n").replace('\r', "\\r");
 }
 
 // Every row that changes its name or is marked, one a line; the status says whether any is
@@ -69,12 +64,15 @@ int printPreview(const FileNameTable &table, bool tsv)
 // The folder named, as a full path; empty, the reason printed, where it is none.
 QString namedFolder(const QString &typed)
 {
-    const QString path = QDir(currentFolder()).absoluteFilePath(typed);
-    if (!QFileInfo(path).isDir()) {
-        print(stderr, u"velmix: «%1» — не папка\n"_s.arg(withControlPictures(typed)));
+    // Looked at as the bytes it was typed in: a folder's name need not be UTF-8.
+    const QString path = QDir::cleanPath(QDir(currentFolder()).absoluteFilePath(typed));
+    const std::optional<QByteArray> bytes = FileNameCodec::encode(path);
+    struct stat status{};
+    if (!bytes || ::stat(bytes->constData(), &status) != 0 || !S_ISDIR(status.st_mode)) {
+        usageError(u"«%1» — не папка"_s.arg(withControlPictures(typed)));
         return {};
     }
-    return FolderSelection::normalized(QDir::cleanPath(path));
+    return FolderSelection::normalized(path);
 }
 
 struct Console
@@ -99,14 +97,14 @@ struct Console
 
 // A flow's report as the command line shows it: each box on standard error, the summary
 // line on standard output; the status says whether all went.
-int printReport(ConsoleMessageBox &messages, const BatchReport &report)
+int printReport(ConsoleMessageBox &messages, const BatchReport &report, FILE *summaryTo = stdout)
 {
     if (!report.ruleSetProblem.isEmpty())
         print(stderr, u"velmix: %1\n"_s.arg(report.ruleSetProblem));
     for (const BatchReport::Box &box : report.boxes())
         messages.showMessage(box.title, box.text);
     if (!report.summary.isEmpty())
-        print(stdout, report.summary + u'\n');
+        print(summaryTo, report.summary + u'\n');
     return report.clean() ? Renamed : Refused;
 }
 
@@ -134,7 +132,18 @@ int rename(const Command &command, const QString &folder)
         return usageError(u"выражение «%1»: %2"_s.arg(command.rules.findText, core.preview().findError()));
     if (!command.apply)
         return printPreview(core.table(), command.tsv);
-    return printReport(console.messages, core.applyNewNames());
+    std::optional<AppliedRows> rows;
+    if (command.tsv)
+        rows.emplace(core.table(), folder);
+    StopSignals stops(console.work);
+    const BatchReport report = core.applyNewNames();
+    if (rows)
+        rows->print(report);
+    // With --tsv standard output holds the rows alone.
+    const int status = printReport(console.messages, report, command.tsv ? stderr : stdout);
+    if (const int signal = stops.received())
+        return StopSignals::exitStatus(signal);
+    return status;
 }
 
 int undo(const QString &folder)

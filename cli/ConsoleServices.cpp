@@ -32,6 +32,15 @@ void ConsoleWorkDisplay::workStarted(WorkKind kind, WorkProgress &progress)
 {
     m_kind = kind;
     m_progress = &progress;
+    if (m_stopped)
+        progress.cancel();
+}
+
+void ConsoleWorkDisplay::stop()
+{
+    m_stopped = true;
+    if (m_progress)
+        m_progress->cancel();
 }
 
 void ConsoleWorkDisplay::showProgress()

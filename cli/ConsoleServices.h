@@ -46,9 +46,12 @@ public:
     void workStarted(WorkKind kind, WorkProgress &progress) override;
     void showProgress() override;
     void workFinished() override;
+    // Stops the work under way, and any started later, as a cancel in the window does.
+    void stop();
 
 private:
     const bool m_terminal;
+    bool m_stopped = false;
     WorkKind m_kind = WorkKind::ReadingFolder;
     WorkProgress *m_progress = nullptr;
     bool m_shown = false;

@@ -307,7 +307,7 @@ private Q_SLOTS:
         QCOMPARE(title, "Ошибка !!!");
         const QStringList lines = text.split(u'\n');
         QCOMPARE(lines.size(), 1 + 20 * 3 + 2);
-        QCOMPARE(lines[0], "Произошла непредвиденная ошибка");
+        QCOMPARE(lines[0], "Не переименованы файлы, отмеченные заранее"); // nothing unforeseen
         QCOMPARE(lines[1], "Исходный файл: " + dir.path() + QString::fromUtf8("/f\u240901.txt")); // a tab's picture
         QCOMPARE(lines[2], "Результирующий файл: " + dir.path() + "/SAME.TXT");
         QCOMPARE(lines[3], "Причина: это имя получает другой файл");

@@ -9,6 +9,7 @@
 #include "preview/PreviewSession.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <fcntl.h>
@@ -136,6 +137,8 @@ private Q_SLOTS:
             {"4-7-2026 15-30-12.jpg", "2026-07-04T15:30:12"},
             {"2026-7-4.jpg", "2026-07-04T00:00:00"},
             {"2026_7_14_25-61-00.jpg", "2026-07-14T00:00:00"}, // no such time: the date alone
+            {"20260714153012.jpg", "2026-07-14T15:30:12"},
+            {"IMG20260714153012.jpg", "2026-07-14T15:30:12"},
         };
         for (const auto &[name, date] : phones)
             QTest::newRow(name) << name << QDateTime() << QDateTime() << QDateTime() << DateSource::FileName << at(date);
@@ -226,7 +229,10 @@ private Q_SLOTS:
         QCOMPARE(session.column(FileNameTable::NewName), newNames);
         QCOMPARE(session.preview.table().mark(0), mark);
         QCOMPARE(session.source.reads, baseName.contains(u'{') ? 3 : 0);
-        QCOMPARE(session.preview.table().dateNote(0).isEmpty(), !baseName.contains(u'{'));
+        // Where the date came from, only where a date field is used.
+        const bool dated = baseName.contains(QRegularExpression(QStringLiteral("\\{(дата|время|год|месяц|день)")));
+        QCOMPARE(session.preview.table().dateNote(0).isEmpty(), !dated);
+        QCOMPARE(session.preview.table().datedByFileTime(1), dated);
         NamingOptions stored = session.preview.options(); // a rule set or the command line: the same tick
         stored.Numbering = false;
         session.preview.setSettings(stored, {});
@@ -394,6 +400,8 @@ private Q_SLOTS:
                                                         << "2026-07-14T15:30:12";
         QTest::newRow("AVIF") << "P6.avif" << avif << DateSource::DateTimeOriginal
                               << "2026-07-15T06:00:00";
+        QTest::newRow("HEIC with CreateDate alone") << "P9.heic" << test::heifWithExif({}, false, true, "2026:07:14 15:31:00")
+                                                   << DateSource::CreateDate << "2026-07-14T15:31:00";
         QTest::newRow("HEIC without EXIF, date in name") << "IMG_20260714_101010.heic" << test::heifWithExif({})
                                                          << DateSource::FileName << "2026-07-14T10:10:10";
         QTest::newRow("HEIC cut short") << "P7.heic" << heic.left(300)
@@ -401,6 +409,8 @@ private Q_SLOTS:
         QTest::newRow("huge sparse movie") << "V2.mov" << QByteArray("sparse") << DateSource::ModificationTime << fileTime;
         QTest::newRow("ID3v2") << "song.mp3" << test::mp3WithTags("Исполнитель", "Песня", "Альбом", 7)
                                << DateSource::ModificationTime << "Исполнитель|Песня|Альбом|7";
+        QTest::newRow("ID3v2.4, two artists") << "duo.mp3" << test::mp3WithTags(QString("Группа") + QChar(0) + "Гость", "Пьеса", "Диск", 0)
+                                              << DateSource::ModificationTime << "Группа, Гость|Пьеса|Диск|0";
         QTest::newRow("FLAC, two artists") << "song.flac" << test::flacWithTags({"Группа", "Гость"}, "Пьеса", "Диск", 12)
                                            << DateSource::ModificationTime << "Группа, Гость|Пьеса|Диск|12";
         QTest::newRow("ID3v1 in cp1251") << "old.mp3"

@@ -1,7 +1,11 @@
 #include "TestSupport.h"
 #include "preview/PreviewSession.h"
 #include "rules/FindReplace.h"
+#include "text/FileNameCodec.h"
 
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QStandardPaths>
 #include <QTest>
 
 using namespace velmix;
@@ -82,6 +86,9 @@ private Q_SLOTS:
         QTest::newRow("a dot in an expression is any character")
             << QStringList{"a.b.txt", "axb.txt"} << replacing("a.b", "x", expression) << QStringList{"x.txt", "x.txt"}
             << QStringList{"", "это имя получает другой файл"};
+        QTest::newRow("before a compound extension; a suffix with a blank is none")
+            << QStringList{"archive.tar.gz", "Dr. Who"} << replacing("[ro]", "_", expression)
+            << QStringList{"a_chive.tar.gz", "D_. Wh_"} << none;
         QTest::newRow("whole name: the extension too") << QStringList{"a.jpg", "b.JPG"}
                                                        << replacing("jpg", "png", false, ignoreCase, whole)
                                                        << QStringList{"a.png", "b.png"} << none;
@@ -102,6 +109,13 @@ private Q_SLOTS:
         QTest::newRow("empty matches step over a pair, an undecodable byte beside it stays")
             << QStringList{"😀" + byte(0xFF) + "😀", "b"} << replacing("x*", "-", expression)
             << QStringList{"-😀-" + byte(0xFF) + "-😀-", "-b-"} << none;
+        QTest::newRow("a name that is not UTF-8 is one subject") << QStringList{"a" + byte(0xE9) + "b.txt", "b"}
+                                                                << replacing("^", "Z_", expression)
+                                                                << QStringList{"Z_a" + byte(0xE9) + "b.txt", "Z_b"} << none;
+        QTest::newRow("a match past its bound leaves the name, marked")
+            << QStringList{QString(30, u'a') + "b.txt", "aaa.txt"} << replacing("(a+)+$", "x", expression)
+            << QStringList{QString(30, u'a') + "b.txt", "x.txt"}
+            << QStringList{"выражение слишком сложное для этого имени", ""};
         QTest::newRow("plain text over undecodable bytes") << QStringList{"a" + byte(0xFF) + "b", "b"}
                                                            << replacing(byte(0xFF), "_")
                                                            << QStringList{"a_b", "b"} << none;
@@ -116,6 +130,68 @@ private Q_SLOTS:
         QCOMPARE(ruled.newNames(), expected);
         QCOMPARE(ruled.reasons(), reasons);
         QCOMPARE(ruled.preview.findError().isEmpty(), QTest::currentDataTag() != QByteArray("a bad pattern marks nothing"));
+    }
+
+    // Expressions side by side with perl's s///g (what perl's rename runs) on the same bytes,
+    // names that are not UTF-8 among them: perl reads the UTF-8 in a name as characters and
+    // each other byte as a character of its own, which none of these patterns matches.
+    void expressionsAsPerl()
+    {
+        const QString perl = QStandardPaths::findExecutable(QStringLiteral("perl"));
+        if (perl.isEmpty())
+            QSKIP("perl is not installed");
+        const QList<QByteArray> pieces = {"a", "b", "A", "я", "Ж", "1", "_", " ", "\xE9", "\xFF", "\xD0", "\x80"};
+        const QStringList patterns = {"^", "$", "\\b", "\\B", "x*", "a*", "(a)|b", "\\w+", "(\\d)(\\w)?", "^\\w",
+                                      "\\w$", "(?i)я", "(?<=a)", "a|$", "\\s", "b?", "^|a", "(?=b)", "(a)?(?:b|$)", "\\b\\w"};
+        const QStringList replacements = {"<$0>", "-", "[$1|$2]", ""};
+        QRandomGenerator random(20261209);
+        struct Case
+        {
+            QString pattern, replacement;
+            QByteArray name;
+        };
+        std::vector<Case> cases;
+        QByteArray input;
+        for (int i = 0; i < 2000; ++i) {
+            Case c{patterns[random.bounded(patterns.size())], replacements[random.bounded(replacements.size())], {}};
+            for (int k = 0, length = random.bounded(7); k < length; ++k)
+                c.name += pieces[random.bounded(pieces.size())];
+            input += c.pattern.toUtf8().toHex() + '\t' + c.replacement.toUtf8().toHex() + '\t' + c.name.toHex() + '\n';
+            cases.push_back(c);
+        }
+        QProcess process;
+        process.start(perl, {"-Mfeature=unicode_strings", "-MEncode", "-e", R"(
+            while (my $line = <STDIN>) {
+                chomp $line;
+                my ($p, $r, $n) = map { pack 'H*', $_ } split /\t/, $line, -1;
+                ($p, $r) = (decode('UTF-8', $p), decode('UTF-8', $r));
+                my $s = join '', map { length > 1 || ord() < 0x80 ? decode('UTF-8', $_) : chr(0xDC00 + ord) } $n =~
+                    /([\x00-\x7F]|[\xC2-\xDF][\x80-\xBF]|\xE0[\xA0-\xBF][\x80-\xBF]|[\xE1-\xEC\xEE\xEF][\x80-\xBF]{2}
+                     |\xED[\x80-\x9F][\x80-\xBF]|\xF0[\x90-\xBF][\x80-\xBF]{2}|[\xF1-\xF3][\x80-\xBF]{3}
+                     |\xF4[\x80-\x8F][\x80-\xBF]{2}|[\x80-\xFF])/gsx;
+                $s =~ s{$p}{ my @g = ($&, @{^CAPTURE}); (my $t = $r) =~ s{\$(\d)}{$g[$1] // ''}ge; $t }ge;
+                no warnings;
+                print unpack('H*', join '', map { my $c = ord; $c >= 0xDC80 && $c <= 0xDCFF ? chr($c - 0xDC00)
+                                                                                            : encode('UTF-8', $_) } split //, $s), "\n";
+            })"});
+        QVERIFY(process.waitForStarted());
+        process.write(input);
+        process.closeWriteChannel();
+        QVERIFY(process.waitForFinished());
+        const QList<QByteArray> expected = process.readAllStandardOutput().split('\n');
+        QCOMPARE(expected.size(), qsizetype(cases.size()) + 1);
+        TextBuffer out;
+        for (size_t i = 0; i < cases.size(); ++i) {
+            const Case &c = cases[i];
+            const FindReplace rule(replacing(c.pattern, c.replacement, true));
+            FindReplace::MatchBuffer matches = rule.matchBuffer();
+            out.clear();
+            QVERIFY(rule.appendReplaced(FileNameCodec::decode(c.name), matches, out));
+            const QByteArray ours = FileNameCodec::encode(out.view()).value_or("<no bytes>");
+            QVERIFY2(ours == QByteArray::fromHex(expected[qsizetype(i)]),
+                     qPrintable(c.pattern + " → " + c.replacement + " on " + c.name.toHex(' ') + ": " + ours.toHex(' ')
+                                + " ≠ perl's " + QByteArray::fromHex(expected[qsizetype(i)]).toHex(' ')));
+        }
     }
 
     // A bad expression is told in Russian: its place, and what is wrong where a user errs.
@@ -160,6 +236,7 @@ private Q_SLOTS:
         QTest::newRow("an emoji with its skin tone is one") << "a👍🏽b.png" << 1 << 1 << fromStart << "" << "ab.png";
         QTest::newRow("an accent stays with its letter") << "е\u0301ж.txt" << 0 << 1 << fromStart << "_" << "е\u0301_ж.txt";
         QTest::newRow("an undecodable byte is one") << "a" + byte(0xE9) + "b" << 1 << 1 << fromEnd << "" << "ab";
+        QTest::newRow("a suffix with a blank is no extension") << "Dr. Who" << 0 << 0 << fromEnd << "!" << "Dr. Who!";
         QTest::newRow("a hidden file's name has no extension") << ".bashrc" << 1 << 0 << fromStart << "" << "bashrc";
         QTest::newRow("the number inserted") << "IMG_0001.JPG" << 4 << 0 << fromStart << "{n:3}_" << "001_0001.JPG";
         QTest::newRow("a date not read stays as typed") << "a.txt" << 0 << 1 << fromStart << "{год}" << "a{год}.txt";
@@ -186,6 +263,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("restLower");
         QTest::addColumn<QString>("expected");
         QTest::newRow("Cyrillic, extension kept") << "песня про зайцев.mp3" << false << "Песня Про Зайцев.mp3";
+        QTest::newRow("a suffix with a blank is no extension") << "dr. who.tar.gz" << false << "Dr. Who.tar.gz";
         QTest::newRow("rest as typed") << "mcDonald's old_tape-b.avi" << false << "McDonald's Old_Tape-B.avi";
         QTest::newRow("rest lower") << "ПЕСНЯ_ПРО ЗАЙЦЕВ.MP3" << true << "Песня_Про Зайцев.MP3";
         QTest::newRow("digits start a word") << "01_intro 2nd.mp3" << true << "01_Intro 2nd.mp3";
@@ -207,14 +285,14 @@ private Q_SLOTS:
     // The extension's letters change, the rest of the name and a name without one stay.
     void extensionCase()
     {
-        const QStringList names = {"IMG_0001.JPG", "Архив.Тар", ".Hidden", "Без Расширения", "a.Tar.Gz", "a.😀b"};
+        const QStringList names = {"IMG_0001.JPG", "Архив.Тар", ".Hidden", "Без Расширения", "a.Tar.Gz", "a.😀b", "Dr. Who"};
         NameRules rules;
         rules.extensionCase = ExtensionCase::Lower;
         QCOMPARE(Ruled(names, rules).newNames(),
-                 QStringList({"IMG_0001.jpg", "Архив.тар", ".Hidden", "Без Расширения", "a.Tar.gz", "a.😀b"}));
+                 QStringList({"IMG_0001.jpg", "Архив.тар", ".Hidden", "Без Расширения", "a.tar.gz", "a.😀b", "Dr. Who"}));
         rules.extensionCase = ExtensionCase::Upper;
         QCOMPARE(Ruled(names, rules).newNames(),
-                 QStringList({"IMG_0001.JPG", "Архив.ТАР", ".Hidden", "Без Расширения", "a.Tar.GZ", "a.😀B"}));
+                 QStringList({"IMG_0001.JPG", "Архив.ТАР", ".Hidden", "Без Расширения", "a.TAR.GZ", "a.😀B", "Dr. Who"}));
     }
 
     // Each letter of the Russian alphabet, small alone and capital before a small к, as
@@ -262,6 +340,8 @@ private Q_SLOTS:
         QTest::newRow("passport: words in capitals") << passport << capitals << "MESTOROZHDENIE IEE E Elka SHCHUKA-Shchuka Shch";
         QTest::newRow("BGN: words in capitals") << Transliteration::BgnPcgn << capitals + " ЁЖ"
                                                 << "MESTOROZHDENIYE ʺYE Yë Yëlka SHCHUKA-Shchuka Shch YËZH";
+        QTest::newRow("BGN: a capital beside the middle dot gives one capital")
+            << Transliteration::BgnPcgn << "Хэллоуин Шэрон Цэр МакХэл Ыы" << "Kh·ellouin Sh·eron Ts·er MakKh·el Y·y";
         QTest::newRow("Latin, digits and undecodable bytes stay")
             << Transliteration::BgnPcgn << "IMG 01 " + byte(0xFF) + "Жук" << "IMG 01 " + byte(0xFF) + "Zhuk";
         QTest::newRow("the song for a car stereo") << Transliteration::BgnPcgn << "Песня про зайцев.mp3"

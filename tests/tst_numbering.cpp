@@ -118,7 +118,7 @@ private Q_SLOTS:
         QTest::newRow("wider never cut") << "Disc" << true << "9" << "1" << 0 << QStringList{"a.mp3", "b.mp3", "c.mp3"}
                                          << QStringList{"Disc9.mp3", "Disc10.mp3", "Disc11.mp3"};
         QTest::newRow("own names numbered") << "-" << true << "1" << "1" << 1 << QStringList{"IMG_71.JPG", "archive.tar.gz", "x.y.z"}
-                                            << QStringList{"IMG_7101.JPG", "archive02.tar.gz", "x03.y.z"};
+                                            << QStringList{"IMG_7101.JPG", "archive02.tar.gz", "x.y03.z"};
         QTest::newRow("empty base") << "" << true << "1" << "1" << 0 << QStringList{"report.txt", "data.csv", "photo.jpg"}
                                     << QStringList{"1.txt", "2.csv", "3.jpg"};
         QTest::newRow("base alone") << "Holiday" << false << "1" << "1" << 0 << QStringList{"IMG_71.JPG", "notes.txt"}
@@ -126,9 +126,18 @@ private Q_SLOTS:
         QTest::newRow("star keeps names") << "*" << false << "1" << "1" << 0 << QStringList{"A b.Txt"} << QStringList{"A b.Txt"};
         QTest::newRow("dash blank is a base") << " -" << false << "1" << "1" << 0 << QStringList{"a.txt"} << QStringList{" -.txt"};
         QTest::newRow("empty base no numbering") << "" << false << "1" << "1" << 0 << QStringList{"report.txt"} << QStringList{".txt"};
-        QTest::newRow("first dot of current") << "Photo" << false << "1" << "1" << 0 << QStringList{"my.photo.jpg"} << QStringList{"Photo.photo.jpg"};
-        QTest::newRow("dot in base moves split") << "Vol.2" << true << "1" << "1" << 0 << QStringList{"song.mp3"} << QStringList{"Vol1.2.mp3"};
-        QTest::newRow("only dot last") << "Doc" << true << "1" << "1" << 0 << QStringList{"notes."} << QStringList{"Doc1."};
+        QTest::newRow("last dot of current") << "Photo" << false << "1" << "1" << 0 << QStringList{"my.photo.jpg"} << QStringList{"Photo.jpg"};
+        QTest::newRow("dots and blanks before the extension")
+            << "Отпуск" << true << "1" << "1" << 0
+            << QStringList{"WhatsApp Image 2026-07-14 at 15.30.12.jpeg", "14.07.2026 море.jpg", "Report v1.2.docx",
+                           "Dr. Who S01E01.mkv", "photo.backup.jpg", "archive.tar.gz"}
+            << QStringList{"Отпуск1.jpeg", "Отпуск2.jpg", "Отпуск3.docx", "Отпуск4.mkv", "Отпуск5.jpg", "Отпуск6.tar.gz"};
+        QTest::newRow("names with no extension") << "Doc" << true << "1" << "1" << 0
+                                                 << QStringList{".bashrc", "v1.2 notes", "Dr. Who", "notes.", "a.TAR.BZ2"}
+                                                 << QStringList{"Doc1", "Doc2", "Doc3", "Doc4", "Doc5.TAR.BZ2"};
+        QTest::newRow("dot in base keeps the extension") << "Vol.2" << true << "1" << "1" << 0 << QStringList{"song.mp3"} << QStringList{"Vol.21.mp3"};
+        QTest::newRow("empty base: the number before the extension") << "" << true << "1" << "1" << 0
+                                                                      << QStringList{"a.tar.gz", ".bashrc"} << QStringList{"1.tar.gz", "2"};
         QTest::newRow("no dot: empty tail") << "Doc" << true << "1" << "1" << 0 << QStringList{"README"} << QStringList{"Doc1"};
         QTest::newRow("no dot, no numbering") << "Doc" << false << "1" << "1" << 0 << QStringList{"README"} << QStringList{"Doc"};
         QTest::newRow("start 0") << "x" << true << "0" << "1" << 1 << QStringList{"a.b", "c.d"} << QStringList{"x00.b", "x01.d"};

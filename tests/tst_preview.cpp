@@ -236,6 +236,12 @@ private Q_SLOTS:
         session.preview.setHandName(1, QString());
         QCOMPARE(session.newNames(), QStringList({"P2.TXT", "P2.TXT", "Отпуск.txt"}));
         QCOMPARE(preview.handNames().size(), 1);
+        // A row named by hand takes no number: the others stay consecutive.
+        session.preview.setHandName(2, QString());
+        session.preview.setHandName(1, "Сам.txt");
+        session.preview.setBaseName("x");
+        session.preview.baseNameKeyReleased();
+        QCOMPARE(session.newNames(), QStringList({"X1.TXT", "Сам.txt", "X2.TXT"}));
         session.preview.loadFileList(test::column({"p10.txt"}));
         QVERIFY(preview.handNames().isEmpty());
         QVERIFY(!preview.table().editedByHand(0));

@@ -2,6 +2,7 @@
 #include "MountedImage.h"
 #include "RenameFolder.h"
 #include "TestMedia.h"
+#include "TestSupport.h"
 #include "posix/NoReplaceMover.h"
 
 #include <QDir>
@@ -158,9 +159,19 @@ private Q_SLOTS:
                 for (auto &[name, kill] : kills)
                     kill = kill.toInt() > 1 ? QString::number(kill.toInt() + 1) : kill;
             }
+            // Through FUSE each kill costs a batch on a slow daemon: every `make test` takes
+            // the kills that differ most (in the plan, between a link and its unlink, among
+            // the moves, before the end mark), `make test-long` all of them.
+            const auto everyRun = [&](const QString &kill) {
+                return !medium || velmix::test::longLane() || kill == u"part1" || kill == u"done"
+                       || kill == kills[links ? 4 : 3].second || (links && kill == u"1");
+            };
             bool finish = false;
-            for (const auto &[name, kill] : kills)
-                QTest::addRow("%s, %s", label, name) << medium << method << kill << (finish = !finish) << files;
+            for (const auto &[name, kill] : kills) {
+                finish = !finish; // each kill's answer stays the same in both lanes
+                if (everyRun(kill))
+                    QTest::addRow("%s, %s", label, name) << medium << method << kill << finish << files;
+            }
         }
     }
     void killMidApplyLosesNothing()

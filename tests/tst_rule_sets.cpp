@@ -3,10 +3,14 @@
 #include "sets/RuleSetStore.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace velmix;
 using namespace Qt::StringLiterals;
@@ -139,6 +143,43 @@ private Q_SLOTS:
         QString problem;
         QVERIFY(!RuleSetStore(home.path()).load(u"bad"_s, problem));
         QCOMPARE(problem, listing.skipped.first());
+    }
+
+    // A set's name holding a symbolic link or a FIFO: told in the list, refused by a load
+    // that never waits on it, and a save leaves it and what it points at as they are.
+    void otherEntriesLeftAlone_data()
+    {
+        QTest::addColumn<bool>("link");
+        QTest::newRow("symbolic link") << true;
+        QTest::newRow("FIFO") << false;
+    }
+    void otherEntriesLeftAlone()
+    {
+        QFETCH(bool, link);
+        QTemporaryDir home;
+        QTemporaryDir elsewhere;
+        const QString victim = elsewhere.filePath(u"victim"_s);
+        QFile file(victim);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("kept\n") == 5);
+        file.close();
+        RuleSetStore store(home.filePath(u"sets"_s));
+        QCOMPARE(store.save(u"good"_s, RuleSet()), QString());
+        const QByteArray entry = QFile::encodeName(store.folder() + u'/' + RuleSetStore::LastApplied + u".ini"_s);
+        QVERIFY(link ? ::symlink(QFile::encodeName(victim).constData(), entry.constData()) == 0
+                     : ::mkfifo(entry.constData(), 0600) == 0);
+        const RuleSetStore::Listing listing = store.list();
+        QCOMPARE(listing.names, QStringList{u"good"_s});
+        QCOMPARE(listing.skipped.size(), 1);
+        QVERIFY2(listing.skipped.first().contains(u"не обычный файл"_s), qPrintable(listing.skipped.first()));
+        QString problem;
+        QVERIFY(!store.load(RuleSetStore::LastApplied, problem));
+        QCOMPARE(problem, listing.skipped.first());
+        QVERIFY(store.keepLastApplied(RuleSet()).contains(u"не обычный файл"_s));
+        struct stat status{};
+        QVERIFY(::lstat(entry.constData(), &status) == 0 && (link ? S_ISLNK(status.st_mode) : S_ISFIFO(status.st_mode)));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("kept\n"));
+        QCOMPARE(QDir(store.folder()).entryList(QDir::Files | QDir::System).size(), 2); // no file written beside
     }
 };
 

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 #include "preview/NameTransforms.h"
+#include "text/FileExtension.h"
 
 #include <QTest>
 
@@ -10,29 +11,41 @@ class TestTransforms : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // The extension as file managers take it; the rows with a base name are in tst_numbering.
     void findExtensionDot_data()
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("dot");
-        QTest::addColumn<QString>("tail");
+        QTest::addColumn<QString>("extension");
         QTest::newRow("report.txt") << "report.txt" << 3 << ".txt";
-        QTest::newRow("first dot decides") << "archive.tar.gz" << 6 << ".tar.gz";
-        QTest::newRow("my.photo.jpg") << "my.photo.jpg" << 9 << ".photo.jpg";
-        QTest::newRow("leading dot") << ".profile" << 7 << ".profile";
-        QTest::newRow("only dot last") << "notes." << 0 << ".";
-        QTest::newRow("no dot: empty tail") << "README" << 0 << "";
+        QTest::newRow("the last dot decides") << "my.photo.jpg" << 3 << ".jpg";
+        QTest::newRow("a dated name") << "WhatsApp Image 2026-07-14 at 15.30.12.jpeg" << 4 << ".jpeg";
+        QTest::newRow("a compound stays whole") << "archive.tar.gz" << 6 << ".tar.gz";
+        QTest::newRow("a compound in any case") << "a.b.TAR.z" << 5 << ".TAR.z";
+        QTest::newRow("tar.lzma") << "x.tar.lzma" << 8 << ".tar.lzma";
+        QTest::newRow("tar alone") << "backup.tar" << 3 << ".tar";
+        QTest::newRow("no compound past its end") << "a.tar.gzip" << 4 << ".gzip";
+        QTest::newRow("a compound from the first character") << ".tar.gz" << 2 << ".gz";
+        QTest::newRow("a leading dot: none") << ".profile" << 0 << "";
+        QTest::newRow("a dot last: none") << "notes." << 0 << "";
+        QTest::newRow("dots inside and last") << "a.b." << 0 << "";
+        QTest::newRow("a suffix with a blank: none") << "Dr. Who" << 0 << "";
+        QTest::newRow("a version and a blank") << "v1.2 notes" << 0 << "";
+        QTest::newRow("a tab is a blank") << "a.b\tc" << 0 << "";
+        QTest::newRow("a blank before the last dot") << "Dr. Who S01E01.mkv" << 3 << ".mkv";
+        QTest::newRow("no dot") << "README" << 0 << "";
         QTest::newRow("one char") << "a" << 0 << "";
-        QTest::newRow("lone dot") << "." << 0 << ".";
+        QTest::newRow("lone dot") << "." << 0 << "";
         QTest::newRow("empty") << "" << 0 << "";
-        QTest::newRow("dots inside and last") << "a.b." << 2 << ".b.";
     }
     void findExtensionDot()
     {
         QFETCH(QString, name);
         QFETCH(int, dot);
-        QFETCH(QString, tail);
+        QFETCH(QString, extension);
         QCOMPARE(FindExtensionDot(name), dot);
-        QCOMPARE(name.right(tailLength(name)), tail);
+        QCOMPARE(name.right(extensionLength(name)), extension);
+        QCOMPARE(lengthBeforeExtension(name), name.size() - extension.size());
     }
 
     void perName_data()

@@ -3,11 +3,17 @@
 #include "CharacterLimitValidator.h"
 #include "preview/NameFields.h"
 #include "preview/NamingOptions.h"
+#include "preview/Numbering.h"
 
+#include <QEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QTimer>
 
 namespace velmix::BaseNameFields {
+
+// Set on a box whose keeping text a field inserted from the menu replaces.
+constexpr const char *ReplacesKeepingText = "replacesKeepingText";
 
 void offer(QLineEdit *box, const std::function<void()> &inserted)
 {
@@ -31,12 +37,42 @@ void offer(QLineEdit *box, const std::function<void()> &inserted)
         QMenu *submenu = menu->addMenu(MenuTitle);
         for (const QString &field : fields) {
             QObject::connect(submenu->addAction(field), &QAction::triggered, box, [box, inserted, field] {
+                if (box->property(ReplacesKeepingText).toBool() && keepsOwnNames(box->text()))
+                    box->selectAll();
                 box->insert(field);
                 inserted();
             });
         }
         menu->popup(box->mapToGlobal(at));
     });
+}
+
+namespace {
+
+class KeepingTextSelector : public QObject
+{
+public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *box = static_cast<QLineEdit *>(watched);
+        // After the click that gave the focus has put the caret where it fell.
+        if (event->type() == QEvent::FocusIn && keepsOwnNames(box->text()))
+            QTimer::singleShot(0, box, [box] {
+                if (keepsOwnNames(box->text()) && box->hasFocus())
+                    box->selectAll();
+            });
+        return false;
+    }
+};
+
+} // namespace
+
+void selectKeepingTextOnFocus(QLineEdit *box)
+{
+    box->setProperty(ReplacesKeepingText, true);
+    box->installEventFilter(new KeepingTextSelector(box));
 }
 
 } // namespace velmix::BaseNameFields

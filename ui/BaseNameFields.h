@@ -15,6 +15,10 @@ namespace BaseNameFields {
 
 void offer(QLineEdit *box, const std::function<void()> &inserted);
 
+// While the box holds only the text that keeps the files' names ("-" or "*"), taking the
+// focus selects it, however the focus comes, so a key typed or a field inserted replaces it.
+void selectKeepingTextOnFocus(QLineEdit *box);
+
 // The context menu's submenu.
 inline const QString MenuTitle = QStringLiteral("Вставить поле");
 

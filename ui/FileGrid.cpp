@@ -2,10 +2,12 @@
 
 #include "ControlPictureDelegate.h"
 #include "Skin.h"
+#include "text/FileExtension.h"
 
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
@@ -157,6 +159,15 @@ void FileGrid::FlexGrid1_MouseMove(double pointerX)
         setToolTip(QString());
         QToolTip::hideText();
     }
+}
+
+bool FileGrid::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
+{
+    if (!QTableView::edit(index, trigger, event))
+        return false;
+    if (auto *editor = qobject_cast<QLineEdit *>(indexWidget(index)))
+        editor->setSelection(0, int(lengthBeforeExtension(editor->text())));
+    return true;
 }
 
 void FileGrid::keyPressEvent(QKeyEvent *event)

@@ -9,7 +9,8 @@ namespace velmix {
 // the grid's tooltip (and the reason of its mark below), which stays until the pointer has
 // moved more than 10 pixels sideways from where it first moved after the click; resting
 // the pointer on a cell shows the same. F2, Enter or a double-click opens the row's new
-// name for editing in its cell; Enter keeps the typed name, Esc leaves it. A double-click
+// name for editing in its cell, the name before its extension selected, so what is typed
+// keeps the extension; Enter keeps the typed name, Esc leaves it. A double-click
 // on the border between the headers fits the first column to its longest name.
 class FileGrid : public QTableView
 {
@@ -36,7 +37,10 @@ public:
     static constexpr int TipTolerance = 10;
     static inline const QString NoFilesText = QStringLiteral("Нет файлов");
 
+    using QTableView::edit;
+
 protected:
+    bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;

@@ -20,7 +20,7 @@ const QColor headerText(255, 0, 0);
 // Light enough for black text: a row the apply will refuse, and a row that will hide its file.
 const QColor refusedTint(255, 204, 204);
 const QColor hiddenTint(255, 240, 190);
-// A new name that keeps a field as typed.
+// A new name that keeps a field as typed, or that the expression did not finish.
 const QColor fieldTint(210, 225, 255);
 // The current name of a file dated only by its modification time, which a copy resets.
 const QColor fileTimeText(110, 110, 110);
@@ -114,7 +114,7 @@ QVariant FileGridModel::data(const QModelIndex &index, int role) const
     case Qt::BackgroundRole:
         if (mark == NameMark::None)
             return {};
-        return mark == NameMark::Hidden ? hiddenTint : mark == NameMark::FieldAsTyped ? fieldTint : refusedTint;
+        return mark == NameMark::Hidden ? hiddenTint : mark == NameMark::Refused ? refusedTint : fieldTint;
     case Qt::DecorationRole:
         return mark == NameMark::None ? pencilSign() : markSign(mark);
     case Qt::AccessibleDescriptionRole: {

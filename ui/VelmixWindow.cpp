@@ -221,6 +221,7 @@ void VelmixWindow::connectControls()
         TxtName_Change(m_ui.TxtName->text());
         TxtName_KeyUp();
     });
+    BaseNameFields::selectKeepingTextOnFocus(m_ui.TxtName);
     // A user's pick raises activated, the same entry again included, as the lists' click did.
     connect(m_ui.CboRazr, &QComboBox::activated, this, &VelmixWindow::CboRazr_Click);
     connect(m_ui.CboRazr, &DigitWidthBox::doubleClicked, this, &VelmixWindow::CboRazr_DblClick);

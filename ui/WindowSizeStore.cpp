@@ -1,6 +1,7 @@
 #include "WindowSizeStore.h"
 
 #include "program/ConfigFolder.h"
+#include "program/SettingsFile.h"
 
 #include <QSettings>
 
@@ -35,9 +36,12 @@ QString WindowSizeStore::defaultFile()
 
 WindowSizeStore::Shape WindowSizeStore::load() const
 {
-    const QSettings settings(m_file, QSettings::IniFormat);
-    const QStringList size = settings.value(SizeKey).toString().split(u'x');
+    const SettingsFile file(m_file);
     Shape shape;
+    if (!file.settings())
+        return shape; // none kept, or not a regular file: the designed shape
+    const QSettings &settings = *file.settings();
+    const QStringList size = settings.value(SizeKey).toString().split(u'x');
     if (size.size() == 2) {
         const QSize read(positive(size[0]), positive(size[1]));
         if (!read.isEmpty())
@@ -49,9 +53,10 @@ WindowSizeStore::Shape WindowSizeStore::load() const
 
 void WindowSizeStore::save(const Shape &shape) const
 {
-    QSettings settings(m_file, QSettings::IniFormat);
-    settings.setValue(SizeKey, u"%1x%2"_s.arg(shape.size.width()).arg(shape.size.height()));
-    settings.setValue(ColumnKey, shape.firstColumn);
+    (void)SettingsFile::write(m_file, [&](QSettings &settings) {
+        settings.setValue(SizeKey, u"%1x%2"_s.arg(shape.size.width()).arg(shape.size.height()));
+        settings.setValue(ColumnKey, shape.firstColumn);
+    });
 }
 
 } // namespace velmix

@@ -1,5 +1,6 @@
 #include "CommandLineRun.h"
 #include "CliCommand.h"
+#include "WindowWithoutDisplay.h"
 #include "VelmixWindow.h"
 #include "WindowSizeStore.h"
 #include "listing/CurrentFolder.h"
@@ -19,8 +20,12 @@
 int main(int argc, char *argv[])
 {
     // The command line runs with no display, so before any QApplication is made.
-    if (velmix::cli::wantsCommandLine(velmix::CommandLine::arguments(argc, argv).mid(1)))
+    const QStringList arguments = velmix::CommandLine::arguments(argc, argv).mid(1);
+    if (velmix::cli::wantsCommandLine(arguments))
         return velmix::cli::run(argc, argv);
+    if (const std::optional<int> status = velmix::cli::refuseWindowWithoutDisplay(arguments))
+        return *status; // QApplication would abort
+
     QApplication app(argc, argv); // takes Qt's own options out of argv
     // Lets a Wayland desktop match the window to its menu entry.
     QGuiApplication::setDesktopFileName(QStringLiteral(VELMIX_APP_ID));

@@ -11,6 +11,9 @@ namespace velmix::ApplyReport {
 namespace {
 
 const QString FirstLine = QStringLiteral("Произошла непредвиденная ошибка");
+// When every row the report holds was marked in the grid before the apply: nothing
+// unforeseen happened, each row's mark says why.
+const QString MarkedFirstLine = QStringLiteral("Не переименованы файлы, отмеченные заранее");
 const QString SourceLabel = QStringLiteral("Исходный файл: ");
 const QString TargetLabel = QStringLiteral("Результирующий файл: ");
 const QString ReasonLabel = QStringLiteral("Причина: ");
@@ -48,18 +51,18 @@ QString failedRows(const std::vector<BatchReport::RefusedRow> &rows, const QStri
         const bool folderWide = f.reason == RenameReason::FileSystemError || f.reason == RenameReason::UnsafeFolder;
         return folderWide && f.reason == first.reason && f.error == first.error && f.temporaryName.isEmpty();
     });
-    QStringList lines{FirstLine};
+    const auto marked = std::count_if(rows.begin(), rows.end(), [](const BatchReport::RefusedRow &row) { return row.markedAhead; });
+    QStringList lines{size_t(marked) == rows.size() ? MarkedFirstLine : FirstLine};
     lines += cappedList(qsizetype(rows.size()), [&](qsizetype i) {
         const BatchReport::RefusedRow &row = rows[size_t(i)];
-        QStringList lines{SourceLabel + withControlPictures(folderPath + row.from),
+        QStringList entry{SourceLabel + withControlPictures(folderPath + row.from),
                           TargetLabel + withControlPictures(folderPath + row.to)};
         if (!folderTrouble)
-            lines << ReasonLabel + reasonText(row.failure);
-        return lines;
+            entry << ReasonLabel + reasonText(row.failure);
+        return entry;
     });
     if (folderTrouble)
         lines << ReasonLabel + reasonText(first);
-    const auto marked = std::count_if(rows.begin(), rows.end(), [](const BatchReport::RefusedRow &row) { return row.markedAhead; });
     if (marked > 0)
         lines << QStringLiteral("Не переименовано файлов: %1, отмечены заранее: %2").arg(rows.size()).arg(marked);
     return lines.join(u'\n');

@@ -1,7 +1,7 @@
 #include "apply/RenamePlanner.h"
 
 #include "marks/NameConflicts.h"
-#include "preview/NameTransforms.h"
+#include "text/FileExtension.h"
 #include "text/FileNameCodec.h"
 #include "text/Surrogates.h"
 #include "work/AsyncTask.h"

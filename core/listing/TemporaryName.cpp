@@ -1,7 +1,7 @@
 #include "listing/TemporaryName.h"
 
+#include "text/FileExtension.h"
 #include "text/FileNameCodec.h"
-#include "text/NameTail.h"
 #include "text/Surrogates.h"
 
 #include <QString>
@@ -11,7 +11,7 @@ namespace velmix {
 QByteArray temporaryName(QStringView currentName, int attempt, const FolderRules &rules)
 {
     constexpr qsizetype ShortStem = 8;
-    const qsizetype tail = tailLength(currentName);
+    const qsizetype tail = extensionLength(currentName);
     const QString mark = QStringLiteral("~velmix%1").arg(attempt);
     // Later attempts leave the old name out: msdos keeps 8.3 names and cuts a longer
     // temporary name back to the file's own, so only a short one gets the file aside.

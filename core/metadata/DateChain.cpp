@@ -33,15 +33,19 @@ QDateTime dateInName(QStringView name)
 {
     // The time after a date: three two-digit parts, apart or run together, as cameras and
     // phones write it (PXL_20260714_153012345, "at 15.30.12", -153012, -15-30-12), with
-    // milliseconds after it left aside.
-    static const QString time =
-        QStringLiteral("(?:(?:[ _T-]| at )(?<h>\\d{2})(?<ts>[-._:]?)(?<mi>\\d{2})\\k<ts>(?<s>\\d{2})(?:[-._]?\\d{3})?)?(?!\\d)");
+    // milliseconds after it left aside; after a date of digits alone, also with nothing
+    // between them (20260714153012).
+    const auto time = [](const QString &before) {
+        return QStringLiteral("(?:%1(?<h>\\d{2})(?<ts>[-._:]?)(?<mi>\\d{2})\\k<ts>(?<s>\\d{2})(?:[-._]?\\d{3})?)?(?!\\d)")
+            .arg(before);
+    };
+    static const QString apart = QStringLiteral("(?:[ _T-]| at )");
     // 20260714; 2026-07-14 or 2026-7-4 (dots, dashes or underscores); 14.07.2026, the
     // Russian order.
     static const QRegularExpression patterns[] = {
-        QRegularExpression(QStringLiteral("(?<!\\d)(?<y>\\d{4})([-._])(?<mo>\\d{1,2})\\2(?<d>\\d{1,2})") + time),
-        QRegularExpression(QStringLiteral("(?<!\\d)(?<y>\\d{4})(?<mo>\\d{2})(?<d>\\d{2})") + time),
-        QRegularExpression(QStringLiteral("(?<!\\d)(?<d>\\d{1,2})([-._])(?<mo>\\d{1,2})\\2(?<y>\\d{4})") + time),
+        QRegularExpression(QStringLiteral("(?<!\\d)(?<y>\\d{4})([-._])(?<mo>\\d{1,2})\\2(?<d>\\d{1,2})") + time(apart)),
+        QRegularExpression(QStringLiteral("(?<!\\d)(?<y>\\d{4})(?<mo>\\d{2})(?<d>\\d{2})") + time(apart + u'?')),
+        QRegularExpression(QStringLiteral("(?<!\\d)(?<d>\\d{1,2})([-._])(?<mo>\\d{1,2})\\2(?<y>\\d{4})") + time(apart)),
     };
     const QString text = name.toString();
     for (const QRegularExpression &pattern : patterns) {

@@ -124,11 +124,14 @@ void readPicture(const QByteArray &path, Family family, QByteArray &head, MediaT
         image->readMetadata();
         const Exiv2::ExifData &exif = image->exifData();
         const Exiv2::XmpData &xmp = image->xmpData();
-        tags.dateTimeOriginal = firstDate<Exiv2::ExifData, Exiv2::ExifKey>(exif, {"Exif.Photo.DateTimeOriginal"});
+        // Only what the EXIF block read above left empty: Exiv2 finds no EXIF in many a HEIF.
+        if (!tags.dateTimeOriginal.isValid())
+            tags.dateTimeOriginal = firstDate<Exiv2::ExifData, Exiv2::ExifKey>(exif, {"Exif.Photo.DateTimeOriginal"});
         if (!tags.dateTimeOriginal.isValid())
             tags.dateTimeOriginal = firstDate<Exiv2::XmpData, Exiv2::XmpKey>(
                 xmp, {"Xmp.exif.DateTimeOriginal", "Xmp.photoshop.DateCreated"});
-        tags.createDate = firstDate<Exiv2::ExifData, Exiv2::ExifKey>(exif, {"Exif.Photo.DateTimeDigitized"});
+        if (!tags.createDate.isValid())
+            tags.createDate = firstDate<Exiv2::ExifData, Exiv2::ExifKey>(exif, {"Exif.Photo.DateTimeDigitized"});
         if (!tags.createDate.isValid())
             tags.createDate = firstDate<Exiv2::XmpData, Exiv2::XmpKey>(xmp, {"Xmp.xmp.CreateDate"});
     } catch (...) {
@@ -178,14 +181,22 @@ void setOldTextHandlers()
 }
 
 // The one tag of an MP3 the names take, whole, the newest kind first, so a stale ID3v1
-// tag never fills a field its ID3v2 tag leaves empty.
-TagLib::Tag *chosenTag(TagLib::MPEG::File *mpeg)
+// tag never fills a field its ID3v2 tag leaves empty; and its fields, asked of the tag's
+// own kind, as Tag::properties() is not virtual and the base's gives one value a field.
+TagLib::Tag *chosenTag(TagLib::MPEG::File *mpeg, TagLib::PropertyMap &properties)
 {
-    if (mpeg->hasID3v2Tag())
+    if (mpeg->hasID3v2Tag()) {
+        properties = mpeg->ID3v2Tag()->properties();
         return mpeg->ID3v2Tag();
-    if (mpeg->hasAPETag())
+    }
+    if (mpeg->hasAPETag()) {
+        properties = mpeg->APETag()->properties();
         return mpeg->APETag();
-    return mpeg->hasID3v1Tag() ? mpeg->ID3v1Tag() : nullptr;
+    }
+    if (!mpeg->hasID3v1Tag())
+        return nullptr;
+    properties = mpeg->ID3v1Tag()->properties();
+    return mpeg->ID3v1Tag();
 }
 
 // Several values of one field (two ARTIST comments, an ID3v2.4 frame's list) join with ", ".
@@ -202,11 +213,13 @@ void readMusic(const QByteArray &path, MediaTags &tags)
         if (file.isNull())
             return;
         auto *mpeg = dynamic_cast<TagLib::MPEG::File *>(file.file());
-        TagLib::Tag *tag = mpeg ? chosenTag(mpeg) : file.tag();
+        TagLib::PropertyMap properties;
+        TagLib::Tag *tag = mpeg ? chosenTag(mpeg, properties) : file.tag();
         if (!tag)
             return;
         // The file's own map where it is no MP3: the base tag's lists only its first values.
-        const TagLib::PropertyMap properties = mpeg ? tag->properties() : file.file()->properties();
+        if (!mpeg)
+            properties = file.file()->properties();
         tags.artist = joined(properties, "ARTIST");
         tags.title = joined(properties, "TITLE");
         tags.album = joined(properties, "ALBUM");

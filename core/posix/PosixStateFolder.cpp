@@ -67,6 +67,20 @@ int openHeld(const QByteArray &path, int flags, int &error)
     return fd;
 }
 
+// Makes the folder and any parent missing; 0, or the error that stopped it, so a read-only
+// medium is told as one and not as a lack of rights.
+int makeFolders(const QByteArray &path)
+{
+    if (::mkdir(path.constData(), 0700) == 0 || errno == EEXIST)
+        return 0;
+    const qsizetype slash = path.lastIndexOf('/');
+    if (errno != ENOENT || slash <= 0)
+        return errno;
+    if (const int error = makeFolders(path.left(slash)))
+        return error;
+    return ::mkdir(path.constData(), 0700) == 0 || errno == EEXIST ? 0 : errno;
+}
+
 } // namespace
 
 PosixStateFolder::PosixStateFolder(QString path)
@@ -89,10 +103,8 @@ QByteArray PosixStateFolder::pathOf(const QString &name) const
 
 std::unique_ptr<StateFile> PosixStateFolder::create(const QString &name, int &error)
 {
-    if (!QDir().mkpath(m_path)) {
-        error = EACCES;
+    if ((error = makeFolders(QFile::encodeName(m_path))) != 0)
         return nullptr;
-    }
     const int fd = openHeld(pathOf(name), O_CREAT | O_EXCL, error);
     if (fd < 0)
         return nullptr;

@@ -3,6 +3,8 @@
 #include "marks/RenameFailure.h"
 #include "preview/HandNames.h"
 
+#include <algorithm>
+
 namespace velmix {
 
 NameMark FileNameTable::mark(qsizetype row) const
@@ -12,6 +14,8 @@ NameMark FileNameTable::mark(qsizetype row) const
     const RowFate fate = m_fates[size_t(row)];
     if (refusalOf(fate) || (fate == RowFate::Moves && m_folderWriteError != 0))
         return NameMark::Refused;
+    if (std::binary_search(m_boundedRows.begin(), m_boundedRows.end(), row) && !editedByHand(row))
+        return NameMark::ExpressionBound;
     if (fate == RowFate::Moves && m_new.at(row).startsWith(u'.'))
         return NameMark::Hidden;
     const bool unread = m_fieldsNeedMetadata && m_dates && !m_dates->read(row);
@@ -31,6 +35,7 @@ QString FileNameTable::markReason(qsizetype row) const
     switch (mark(row)) {
     case NameMark::None: return {};
     case NameMark::Hidden: return QStringLiteral("файл станет скрытым");
+    case NameMark::ExpressionBound: return QStringLiteral("выражение слишком сложное для этого имени");
     case NameMark::FieldAsTyped:
         return m_unknownFields.isEmpty() ? QStringLiteral("дата и теги файла не прочитаны, поля оставлены как набраны")
                                          : QStringLiteral("неизвестное поле: ") + m_unknownFields.join(QStringLiteral(", "));
@@ -50,11 +55,12 @@ QStringView FileNameTable::cell(qsizetype row, int column) const
     return column == CurrentName ? m_current.at(row) : m_new.at(row);
 }
 
-void FileNameTable::setFields(const RowDates *dates, QStringList unknownFields, bool needMetadata)
+void FileNameTable::setFields(const RowDates *dates, QStringList unknownFields, bool needMetadata, DatesUse datesUse)
 {
     m_dates = dates;
     m_unknownFields = std::move(unknownFields);
     m_fieldsNeedMetadata = needMetadata;
+    m_datesUse = dates ? datesUse : DatesUse::None;
 }
 
 bool FileNameTable::editedByHand(qsizetype row) const
@@ -62,18 +68,25 @@ bool FileNameTable::editedByHand(qsizetype row) const
     return m_handNames && m_handNames->contains(row);
 }
 
+bool FileNameTable::showsDate(qsizetype row) const
+{
+    const bool used = m_datesUse == DatesUse::Order || (m_datesUse == DatesUse::Fields && !editedByHand(row));
+    return used && row >= 0 && row < fileCount();
+}
+
 QString FileNameTable::dateNote(qsizetype row) const
 {
-    return m_dates && row >= 0 && row < fileCount() ? m_dates->note(row) : QString();
+    return showsDate(row) ? m_dates->note(row) : QString();
 }
 
 bool FileNameTable::datedByFileTime(qsizetype row) const
 {
-    return m_dates && row >= 0 && row < fileCount() && m_dates->byFileTime(row);
+    return showsDate(row) && m_dates->byFileTime(row);
 }
 
 void FileNameTable::load(const NameColumn &listedNames)
 {
+    m_boundedRows.clear();
     m_current = listedNames;
     m_new = listedNames;
     m_spare.clear();

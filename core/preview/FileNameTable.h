@@ -13,9 +13,9 @@ namespace velmix {
 class HandNames;
 
 // How a row's new name is marked in the grid before apply: not at all, as a name that
-// will hide the file, as one the apply will refuse, or as one that keeps a field in
-// braces as typed.
-enum class NameMark : quint8 { None, Hidden, Refused, FieldAsTyped };
+// will hide the file, as one the apply will refuse, as one that keeps a field in braces
+// as typed, or as one the expression was too complex to finish on.
+enum class NameMark : quint8 { None, Hidden, Refused, FieldAsTyped, ExpressionBound };
 
 // What the files' own dates and tags say of a row, for its mark and its date's note.
 class RowDates
@@ -57,12 +57,16 @@ public:
     void setFolderWriteError(int error) { m_folderWriteError = error; }
 
     // While the new names or the order use the files' dates and tags: those (else null),
-    // the typed fields no field is named so, and whether the fields need the files' own
-    // metadata (a row not read then keeps them as typed).
-    void setFields(const RowDates *dates, QStringList unknownFields, bool needMetadata);
+    // the typed fields no field is named so, whether the fields need the files' own
+    // metadata (a row not read then keeps them as typed), and what takes the dates: each
+    // row then tells where its date came from (a row named by hand only in the order).
+    enum class DatesUse : quint8 { None, Fields, Order };
+    void setFields(const RowDates *dates, QStringList unknownFields, bool needMetadata, DatesUse datesUse);
     // The names the user typed into the grid; whether the row's new name is one of them.
     void setHandNames(const HandNames *names) { m_handNames = names; }
     [[nodiscard]] bool editedByHand(qsizetype row) const;
+    // The rows, in increasing order, whose names the expression did not finish.
+    void setBoundedRows(std::vector<qsizetype> rows) { m_boundedRows = std::move(rows); }
 
     // Where the row's date came from, in words; empty while no date is used.
     [[nodiscard]] QString dateNote(qsizetype row) const;
@@ -84,6 +88,8 @@ public:
     [[nodiscard]] NameColumn &newNamesForEdit();
 
 private:
+    [[nodiscard]] bool showsDate(qsizetype row) const;
+
     NameColumn m_current;
     NameColumn m_new;
     NameColumn m_spare;
@@ -92,7 +98,9 @@ private:
     const RowDates *m_dates = nullptr;
     QStringList m_unknownFields;
     bool m_fieldsNeedMetadata = false;
+    DatesUse m_datesUse = DatesUse::None;
     const HandNames *m_handNames = nullptr;
+    std::vector<qsizetype> m_boundedRows;
 };
 
 } // namespace velmix

@@ -14,6 +14,15 @@ void HandNames::set(qsizetype row, const QString &name)
         m_names[row] = name;
 }
 
+std::vector<qsizetype> HandNames::rows() const
+{
+    std::vector<qsizetype> rows;
+    rows.reserve(m_names.size());
+    for (const auto &[row, name] : m_names)
+        rows.push_back(row);
+    return rows;
+}
+
 void HandNames::follow(const NameColumn &before, const NameColumn &after)
 {
     if (m_names.empty())

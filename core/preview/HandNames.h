@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <map>
+#include <vector>
 
 namespace velmix {
 
@@ -19,6 +20,8 @@ public:
     [[nodiscard]] bool isEmpty() const { return m_names.empty(); }
     [[nodiscard]] qsizetype size() const { return qsizetype(m_names.size()); }
     [[nodiscard]] bool contains(qsizetype row) const { return m_names.contains(row); }
+    // The rows named by hand, in increasing order.
+    [[nodiscard]] std::vector<qsizetype> rows() const;
     // An empty name gives the row back to the options and rules.
     void set(qsizetype row, const QString &name);
     void clear() { m_names.clear(); }

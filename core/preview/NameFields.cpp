@@ -1,7 +1,7 @@
 #include "preview/NameFields.h"
 
-#include "preview/NameTransforms.h"
 #include "preview/NamingOptions.h"
+#include "text/FileExtension.h"
 
 #include <QLocale>
 
@@ -92,6 +92,7 @@ NameFields::NameFields(QStringView text)
             m_unknown.append(part.typed);
         m_placesNumber = m_placesNumber || part.kind == Kind::Number;
         m_needsMetadata = m_needsMetadata || (part.kind != Kind::Unknown && part.kind != Kind::Number);
+        m_usesDate = m_usesDate || (part.kind >= Kind::Date && part.kind <= Kind::DateFormat);
         tagsAlone = tagsAlone
                     && (part.kind == Kind::Artist || part.kind == Kind::Title || part.kind == Kind::Album
                         || part.kind == Kind::Track);
@@ -158,7 +159,7 @@ void ApplyFieldBaseName(FileNameTable &table, const NameFields &fields, const Li
         const QStringView was = current.at(i);
         name.resize(0);
         fields.expand(metadata.atRow(i), i, number, name);
-        name.append(was.last(tailLength(was)));
+        name.append(was.last(extensionLength(was)));
         fresh.writeGrowing(name);
     }
     fresh.endRewrite();

@@ -34,6 +34,8 @@ public:
     [[nodiscard]] bool holdsKnownField() const { return m_needsMetadata || m_placesNumber; }
     // Whether a field needs the file's date or tags.
     [[nodiscard]] bool needsMetadata() const { return m_needsMetadata; }
+    // Whether a field takes the file's date.
+    [[nodiscard]] bool usesDate() const { return m_usesDate; }
     // Whether the running number stands in it.
     [[nodiscard]] bool placesNumber() const { return m_placesNumber; }
     // Whether it is made of tag fields alone, with nothing but blanks and signs between
@@ -47,6 +49,7 @@ public:
     void expand(const RowMetadata *metadata, qsizetype row, const RunningNumber &number, QString &out) const;
 
 private:
+    // The date's fields stand together, from Date to DateFormat.
     enum class Kind { Text, Unknown, Number, Date, Time, Year, Month, Day, DateFormat, Artist, Title, Album, Track };
     struct Part
     {
@@ -61,6 +64,7 @@ private:
     QStringList m_unknown;
     bool m_holdsFields = false;
     bool m_needsMetadata = false;
+    bool m_usesDate = false;
     bool m_placesNumber = false;
     bool m_tagsAlone = false;
 };

@@ -2,18 +2,13 @@
 
 #include "rules/CutInsert.h"
 #include "rules/TitleCase.h"
+#include "text/FileExtension.h"
 #include "work/AsyncTask.h"
 
 #include <optional>
 #include <tuple>
 
 namespace velmix {
-
-qsizetype lengthBeforeExtension(QStringView name)
-{
-    const qsizetype dot = name.lastIndexOf(u'.');
-    return dot > 0 ? dot : name.size();
-}
 
 NameRuleSteps::NameRuleSteps(const NameRules &rules)
     : m_rules(rules)
@@ -57,7 +52,8 @@ void NameRuleSteps::update(const NameRules &rules)
         compileInsertFields();
 }
 
-QStringView NameRuleSteps::ruled(QStringView name, qsizetype row, const FieldValues &values, Part &part) const
+QStringView NameRuleSteps::ruled(QStringView name, qsizetype row, const FieldValues &values, bool findInTime,
+                                 Part &part) const
 {
     // The first rule reads the name itself; each one after reads the buffer the one before
     // wrote and writes the other. Both keep their memory from row to row.
@@ -72,9 +68,17 @@ QStringView NameRuleSteps::ruled(QStringView name, qsizetype row, const FieldVal
         text = to->view();
         std::swap(to, spare);
     };
-    if (m_find.isOn())
-        step([&](QStringView piece, TextBuffer &out) { m_find.appendReplaced(piece, part.matches, out); },
-             m_rules.replaceScope == ReplaceScope::NameBeforeExtension);
+    // An expression past its bound, or past the rebuild's time, leaves the row's name as
+    // it was before it and the row marked.
+    if (m_find.isOn() && !findInTime)
+        part.bounded.push_back(row);
+    else if (m_find.isOn())
+        step(
+            [&](QStringView piece, TextBuffer &out) {
+                if (!m_find.appendReplaced(piece, part.matches, out))
+                    part.bounded.push_back(row);
+            },
+            m_rules.replaceScope == ReplaceScope::NameBeforeExtension);
     if (m_rules.cutsOrInserts()) {
         QStringView inserted = m_rules.insertText;
         if (m_insertFields) {
@@ -104,19 +108,32 @@ QStringView NameRuleSteps::ruled(QStringView name, qsizetype row, const FieldVal
 }
 
 void NameRuleSteps::ruleRows(const NameColumn &names, qsizetype from, qsizetype to, const FieldValues &values,
-                             Part &part, NameColumn &out) const
+                             const QDeadlineTimer &findTime, Part &part, NameColumn &out) const
 {
-    for (qsizetype i = from; i < to; ++i)
-        out.writeGrowing(ruled(names.at(i), i, values, part));
+    part.bounded.clear();
+    // While an expression runs, the clock is read every few rows and after each row it did
+    // not finish, the sign of a pattern that may take its bound on every row.
+    constexpr qsizetype RowsBetweenLooks = 8;
+    const bool timed = m_find.isExpression();
+    bool findInTime = true;
+    size_t boundedBefore = 0;
+    for (qsizetype i = from; i < to; ++i) {
+        if (findInTime && timed && ((i - from) % RowsBetweenLooks == 0 || part.bounded.size() > boundedBefore))
+            findInTime = !findTime.hasExpired();
+        boundedBefore = part.bounded.size();
+        out.writeGrowing(ruled(names.at(i), i, values, findInTime, part));
+    }
 }
 
 void NameRuleSteps::apply(FileNameTable &table, const ListingMetadata &metadata, const RunningNumber &number) const
 {
+    table.setBoundedRows({});
     if (!m_rules.anyOn())
         return;
     // ICU's rules run one text at a time whatever the threads, behind its own lock.
     const NameColumn &names = table.newNames();
     const FieldValues values{metadata, number};
+    const QDeadlineTimer findTime(FindTimeBudgetMs);
     const qsizetype rows = names.size();
     const qsizetype bound = names.totalLength() + rows * 8;
     NameColumn &ruled = table.spareColumn();
@@ -126,18 +143,21 @@ void NameRuleSteps::apply(FileNameTable &table, const ListingMetadata &metadata,
     if (half < rows) {
         second.emplace([&] {
             m_secondPart.beginRewrite(rows - half, bound);
-            ruleRows(names, half, rows, values, m_parts[1], m_secondPart);
+            ruleRows(names, half, rows, values, findTime, m_parts[1], m_secondPart);
             m_secondPart.endRewrite();
         });
     }
-    ruleRows(names, 0, half, values, m_parts[0], ruled);
+    ruleRows(names, 0, half, values, findTime, m_parts[0], ruled);
+    std::vector<qsizetype> bounded = m_parts[0].bounded;
     if (second) {
         second->take();
         for (qsizetype i = 0; i < m_secondPart.size(); ++i)
             ruled.writeGrowing(m_secondPart.at(i));
+        bounded.insert(bounded.end(), m_parts[1].bounded.begin(), m_parts[1].bounded.end());
     }
     ruled.endRewrite();
     table.takeSpareAsNewNames();
+    table.setBoundedRows(std::move(bounded));
 }
 
 } // namespace velmix

@@ -8,10 +8,12 @@
 #include "rules/NameRules.h"
 #include "rules/Transliteration.h"
 
+#include <QDeadlineTimer>
 #include <QString>
 
 #include <array>
 #include <optional>
+#include <vector>
 
 namespace velmix {
 
@@ -37,6 +39,11 @@ public:
     // inserted text's fields take each row's metadata and number from these.
     void apply(FileNameTable &table, const ListingMetadata &metadata, const RunningNumber &number) const;
 
+    // The time the expression may take in one rebuild, all rows together; the rows it
+    // does not reach in time keep their names before it, marked, so a hostile pattern
+    // never holds the window for long.
+    static constexpr int FindTimeBudgetMs = 1000;
+
 private:
     // What one part's rows share, kept from row to row: the two buffers a name passes
     // between and the expression's match buffer. A cache line of its own, as the two
@@ -47,6 +54,7 @@ private:
         TextBuffer second;
         FindReplace::MatchBuffer matches;
         QString inserted; // the inserted text with the row's fields
+        std::vector<qsizetype> bounded; // the rows the expression did not finish, in order
     };
     // What the inserted text's fields read, while apply runs.
     struct FieldValues
@@ -56,9 +64,10 @@ private:
     };
     // One new name through every rule that is on, in the panel's order; the view holds
     // until the part's next name.
-    [[nodiscard]] QStringView ruled(QStringView name, qsizetype row, const FieldValues &values, Part &part) const;
-    void ruleRows(const NameColumn &names, qsizetype from, qsizetype to, const FieldValues &values, Part &part,
-                  NameColumn &out) const;
+    [[nodiscard]] QStringView ruled(QStringView name, qsizetype row, const FieldValues &values, bool findInTime,
+                                    Part &part) const;
+    void ruleRows(const NameColumn &names, qsizetype from, qsizetype to, const FieldValues &values,
+                  const QDeadlineTimer &findTime, Part &part, NameColumn &out) const;
     void makeMatchBuffers();
     void compileInsertFields();
 
@@ -69,9 +78,5 @@ private:
     mutable std::array<Part, 2> m_parts;
     alignas(64) mutable NameColumn m_secondPart; // the second part's names, before they join the first's
 };
-
-// The length of the name before its extension: up to the last dot, where that dot is
-// not the first character.
-[[nodiscard]] qsizetype lengthBeforeExtension(QStringView name);
 
 } // namespace velmix

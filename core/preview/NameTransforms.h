@@ -1,7 +1,6 @@
 #pragma once
 
 #include "preview/FileNameTable.h"
-#include "text/NameTail.h"
 
 #include <QStringView>
 

@@ -1,7 +1,8 @@
 #include "preview/Numbering.h"
 
-#include "preview/NameTransforms.h"
+#include "text/FileExtension.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -83,6 +84,15 @@ int writeWholeNumber(long long value, int width, char16_t *out)
     return length;
 }
 
+// Where the number goes: before the extension the base name kept from the file's own
+// name, which the base name's text cannot move ("" on "report.txt" gives "1.txt", though
+// ".txt" alone has no extension).
+qsizetype numberedTail(QStringView name, QStringView currentName)
+{
+    const qsizetype kept = extensionLength(currentName);
+    return name.endsWith(currentName.last(kept)) ? kept : extensionLength(name);
+}
+
 } // namespace
 
 bool keepsOwnNames(QStringView baseName)
@@ -137,7 +147,7 @@ void ApplyBaseName(FileNameTable &table, const QString &baseName)
     fresh.beginRewrite(current.size(), current.totalLength() + current.size() * baseName.size());
     for (qsizetype i = 0; i < current.size(); ++i) {
         const QStringView name = current.at(i);
-        fresh.write({baseName, name.last(tailLength(name))});
+        fresh.write({baseName, name.last(extensionLength(name))});
     }
     fresh.endRewrite();
     table.takeSpareAsNewNames();
@@ -152,7 +162,8 @@ RunningNumber::RunningNumber(QStringView startText, QStringView stepText, int di
 
 int RunningNumber::write(qsizetype row, int width, char16_t *out) const
 {
-    const double value = m_start + m_step * double(row);
+    const auto skippedBefore = std::lower_bound(m_skipped.begin(), m_skipped.end(), row) - m_skipped.begin();
+    const double value = m_start + m_step * double(row - skippedBefore);
     // From 10^15 on the number would be written in powers of ten, rounded or not at all: a
     // null stands in its place, which no file name can hold, so the row is marked and
     // refused rather than carrying a number the user did not ask for.
@@ -169,9 +180,10 @@ void ApplyNumbering(FileNameTable &table, const RunningNumber &number)
     NameColumn &numbered = table.spareColumn();
     char16_t text[NumberTextCapacity];
     numbered.beginRewrite(names.size(), names.totalLength() + names.size() * NumberTextCapacity);
+    const NameColumn &current = table.currentNames();
     for (qsizetype i = 0; i < names.size(); ++i) {
         const QStringView name = names.at(i);
-        const qsizetype tail = tailLength(name);
+        const qsizetype tail = numberedTail(name, current.at(i));
         const int length = number.write(i, number.width(), text);
         numbered.write({name.first(name.size() - tail), QStringView(text, length), name.last(tail)});
     }

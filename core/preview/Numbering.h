@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <vector>
+
 namespace velmix {
 
 // A start or step text read as a whole decimal number in the C locale and floored. Text
@@ -18,13 +20,16 @@ namespace velmix {
 constexpr int NumberTextCapacity = 40;
 int writeNumberText(double value, int width, char16_t *out);
 
-// The running number of each row, start + step * row (rows from 0), as the numbering
-// options give it.
+// The running number of each row, start + step * place (places from 0), as the numbering
+// options give it; a row's place is its row, less the rows before it that take no number.
 class RunningNumber
 {
 public:
     RunningNumber(QStringView startText, QStringView stepText, int digitWidthIndex);
 
+    // The rows, in increasing order, that take no number (named by hand): the others stay
+    // consecutive.
+    void skipRows(std::vector<qsizetype> rows) { m_skipped = std::move(rows); }
     // The width the options chose, in digits.
     [[nodiscard]] int width() const { return m_width; }
     // Writes the row's number zero-filled to `width` into `out` (NumberTextCapacity units)
@@ -35,6 +40,7 @@ private:
     double m_start;
     double m_step;
     int m_width;
+    std::vector<qsizetype> m_skipped;
 };
 
 // Every new name afresh from its current name: unchanged for the base names "*" and "-",

@@ -45,7 +45,7 @@ void PreviewSession::loadFileList(const NameColumn &listedNames, const FolderRul
     m_unlistedNames = unlistedNames;
     m_metadata.reset(listedNames.size()); // a new listing reads its files afresh
     m_handNames.clear();
-    m_table.setFields(nullptr, {}, false);
+    m_table.setFields(nullptr, {}, false, FileNameTable::DatesUse::None);
     // The date order would read every file of each folder opened: it is chosen anew.
     if (m_options.Order == NumberingOrder::ByDateTaken)
         m_options.Order = NumberingOrder::ByName;
@@ -108,7 +108,7 @@ void PreviewSession::setNumberingOrder(NumberingOrder order)
     if (m_namesPending)
         RebuildNewNames();
     else if (order == NumberingOrder::ByDateTaken)
-        m_table.setFields(&m_dates, {}, false); // each row tells where its date came from
+        m_table.setFields(&m_dates, {}, false, FileNameTable::DatesUse::Order); // each row tells where its date came from
 }
 
 void PreviewSession::RebuildNewNames()
@@ -123,7 +123,8 @@ void PreviewSession::RebuildNewNames()
         m_options.StepText = QStringLiteral("1");
     if (m_options.StartText.isEmpty())
         m_options.StartText = QStringLiteral("1");
-    const RunningNumber number(m_options.StartText, m_options.StepText, m_options.DigitWidthIndex);
+    RunningNumber number(m_options.StartText, m_options.StepText, m_options.DigitWidthIndex);
+    number.skipRows(m_handNames.rows());
     // Where {n} stands, the number goes there and not also at the end.
     if (!applyBaseName(number) && m_options.Numbering)
         ApplyNumbering(m_table, number);
@@ -146,11 +147,11 @@ void PreviewSession::RebuildNewNames()
 
 bool PreviewSession::applyBaseName(const RunningNumber &number)
 {
-    const bool datesShown = m_options.Order == NumberingOrder::ByDateTaken;
+    const bool dateOrder = m_options.Order == NumberingOrder::ByDateTaken;
     const NameFields *inserted = m_ruleSteps.insertFields();
     if (!m_options.BaseName.contains(u'{') && !inserted) { // no fields: the names as they always were
         ApplyBaseName(m_table, m_options.BaseName);
-        m_table.setFields(datesShown ? &m_dates : nullptr, {}, false);
+        m_table.setFields(dateOrder ? &m_dates : nullptr, {}, false, FileNameTable::DatesUse::Order);
         return false;
     }
     const NameFields base(m_options.BaseName);
@@ -165,7 +166,10 @@ bool PreviewSession::applyBaseName(const RunningNumber &number)
     for (const QString &field : inserted ? inserted->unknownFields() : QStringList())
         if (!unknown.contains(field))
             unknown.append(field);
-    m_table.setFields(datesShown || needsMetadata ? &m_dates : nullptr, std::move(unknown), needsMetadata);
+    const bool usesDate = base.usesDate() || (inserted && inserted->usesDate());
+    using DatesUse = FileNameTable::DatesUse;
+    m_table.setFields(dateOrder || needsMetadata ? &m_dates : nullptr, std::move(unknown), needsMetadata,
+                      dateOrder ? DatesUse::Order : usesDate ? DatesUse::Fields : DatesUse::None);
     return base.placesNumber() || (inserted && inserted->placesNumber());
 }
 

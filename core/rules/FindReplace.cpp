@@ -6,19 +6,31 @@
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <pcre2.h>
 
+#include <algorithm>
+
 namespace velmix {
 
 struct FindReplace::Compiled
 {
-    ~Compiled() { pcre2_code_free(code); }
+    ~Compiled()
+    {
+        pcre2_match_context_free(bounds);
+        pcre2_code_free(code);
+    }
     pcre2_code *code = nullptr;
+    pcre2_match_context *bounds = nullptr; // the match and depth limits
     bool jit = false;
 };
 
 struct FindReplace::MatchBuffer::Data
 {
-    ~Data() { pcre2_match_data_free(matches); }
+    ~Data()
+    {
+        pcre2_match_data_free(matches);
+        pcre2_match_data_free(atByte);
+    }
     pcre2_match_data *matches = nullptr;
+    pcre2_match_data *atByte = nullptr; // an empty match at an undecodable byte, asked for alone
 };
 
 FindReplace::MatchBuffer::MatchBuffer() = default;
@@ -47,14 +59,19 @@ FindReplace::FindReplace(const NameRules &rules)
     int errorCode = 0;
     PCRE2_SIZE errorOffset = 0;
     auto compiled = std::make_unique<Compiled>();
+    // A name that is not UTF-8 is one subject: its undecodable bytes (lone surrogates)
+    // match nothing, and ^, $, \b and empty matches see the name whole.
     compiled->code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(m_find.utf16()), PCRE2_SIZE(m_find.size()),
-                                   PCRE2_UTF | PCRE2_UCP | (rules.ignoreCase ? PCRE2_CASELESS : 0), &errorCode, &errorOffset,
-                                   nullptr);
+                                   PCRE2_UTF | PCRE2_MATCH_INVALID_UTF | PCRE2_UCP | (rules.ignoreCase ? PCRE2_CASELESS : 0),
+                                   &errorCode, &errorOffset, nullptr);
     if (!compiled->code) {
         m_error = expressionError(errorCode, qsizetype(errorOffset) + 1);
         return;
     }
     compiled->jit = pcre2_jit_compile(compiled->code, PCRE2_JIT_COMPLETE) == 0; // else the interpreter runs
+    compiled->bounds = pcre2_match_context_create(nullptr);
+    pcre2_set_match_limit(compiled->bounds, MatchLimit);
+    pcre2_set_depth_limit(compiled->bounds, DepthLimit);
     m_compiled = std::move(compiled);
     // The replacement is read once: "\3" or "$3" names group 3; a backslash or dollar
     // before anything else stands for itself.
@@ -82,29 +99,27 @@ FindReplace::MatchBuffer FindReplace::matchBuffer() const
     if (m_compiled) {
         buffer.m_data = std::make_unique<MatchBuffer::Data>();
         buffer.m_data->matches = pcre2_match_data_create_from_pattern(m_compiled->code, nullptr);
+        buffer.m_data->atByte = pcre2_match_data_create_from_pattern(m_compiled->code, nullptr);
     }
     return buffer;
 }
 
-void FindReplace::appendReplaced(QStringView text, MatchBuffer &matches, TextBuffer &out) const
+bool FindReplace::appendReplaced(QStringView text, MatchBuffer &matches, TextBuffer &out) const
 {
     if (!m_on) {
         out.append(text);
-        return;
+        return true;
     }
     if (!m_compiled) {
         appendPlain(text, out);
-        return;
+        return true;
     }
-    qsizetype runStart = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (!isLoneSurrogateAt(text, i))
-            continue;
-        appendMatched(text.sliced(runStart, i - runStart), matches, out);
-        out.append(text[i].unicode());
-        runStart = i + 1;
-    }
-    appendMatched(text.sliced(runStart), matches, out);
+    const qsizetype before = out.size();
+    if (appendMatched(text, matches, out))
+        return true;
+    out.truncate(before);
+    out.append(text);
+    return false;
 }
 
 void FindReplace::appendPlain(QStringView text, TextBuffer &out) const
@@ -117,34 +132,38 @@ void FindReplace::appendPlain(QStringView text, TextBuffer &out) const
     out.append(text.sliced(from));
 }
 
-// Every match, as QRegularExpression's global match finds them: after an empty match the
-// next one must not be empty at the same place, else the search moves on a character.
-void FindReplace::appendMatched(QStringView text, MatchBuffer &buffer, TextBuffer &out) const
+// Every match, as perl's s///g finds them: after an empty match the next one must not be
+// empty at the same place, else the search moves on a character. A search never tries the
+// place before an undecodable byte, where perl may find an empty match: that one is asked
+// for alone, of the name up to there, as no pattern matches the byte after it.
+bool FindReplace::appendMatched(QStringView text, MatchBuffer &buffer, TextBuffer &out) const
 {
     const auto subject = reinterpret_cast<PCRE2_SPTR>(text.utf16());
     const auto length = PCRE2_SIZE(text.size());
     pcre2_match_data *matches = buffer.m_data->matches;
-    const PCRE2_SIZE *groups = pcre2_get_ovector_pointer(matches);
-    const auto groupCount = int(pcre2_get_ovector_count(matches));
+    pcre2_match_data *atByte = buffer.m_data->atByte;
     // The JIT's own entry skips the checks the general one makes on every call; a search
     // anchored at match time only the general one takes.
-    const auto match = [&](PCRE2_SIZE start, uint32_t options) {
+    const auto search = [&](PCRE2_SIZE start, uint32_t options) {
         return m_compiled->jit && !(options & PCRE2_ANCHORED)
-                   ? pcre2_jit_match(m_compiled->code, subject, length, start, options, matches, nullptr)
-                   : pcre2_match(m_compiled->code, subject, length, start, options, matches, nullptr);
+                   ? pcre2_jit_match(m_compiled->code, subject, length, start, options, matches, m_compiled->bounds)
+                   : pcre2_match(m_compiled->code, subject, length, start, options, matches, m_compiled->bounds);
+    };
+    const auto matchEmptyAt = [&](PCRE2_SIZE at) {
+        return pcre2_match(m_compiled->code, subject, at, at, PCRE2_ANCHORED | PCRE2_NOTEOL, atByte, m_compiled->bounds);
+    };
+    // No match is no error; any other error is a bound the match ran past.
+    const auto bounded = [](int found) { return found < 0 && found != PCRE2_ERROR_NOMATCH; };
+    // Most names hold no surrogate at all: one tight pass tells, and spares the look at
+    // every place between matches.
+    const bool holdsSurrogates = std::any_of(text.begin(), text.end(), [](QChar c) { return c.isSurrogate(); });
+    const auto isByte = [&](PCRE2_SIZE at) {
+        return holdsSurrogates && at < length && isLoneSurrogateAt(text, qsizetype(at));
     };
     PCRE2_SIZE from = 0; // copied up to here
-    PCRE2_SIZE at = 0;   // next search from here
-    uint32_t options = PCRE2_NO_UTF_CHECK;
-    while (at <= length) {
-        const int found = match(at, options);
-        if (found < 0) {
-            if (!(options & PCRE2_NOTEMPTY_ATSTART) || at >= length)
-                break;
-            at += PCRE2_SIZE(characterUnitsAt(text, qsizetype(at)));
-            options = PCRE2_NO_UTF_CHECK;
-            continue;
-        }
+    const auto replace = [&](pcre2_match_data *found) {
+        const PCRE2_SIZE *groups = pcre2_get_ovector_pointer(found);
+        const auto groupCount = int(pcre2_get_ovector_count(found));
         out.append(text.sliced(qsizetype(from), qsizetype(groups[0] - from)));
         for (const Part &part : m_parts) {
             if (part.group < 0)
@@ -153,10 +172,48 @@ void FindReplace::appendMatched(QStringView text, MatchBuffer &buffer, TextBuffe
                 out.append(text.sliced(qsizetype(groups[2 * part.group]),
                                        qsizetype(groups[2 * part.group + 1] - groups[2 * part.group])));
         }
-        from = at = groups[1];
-        options = PCRE2_NO_UTF_CHECK | (groups[0] == groups[1] ? PCRE2_NOTEMPTY_ATSTART | PCRE2_ANCHORED : 0);
+        from = groups[1];
+    };
+    PCRE2_SIZE at = 0;       // next search from here
+    bool afterEmpty = false; // an empty match ended at `at`
+    while (at <= length) {
+        if (isByte(at)) {
+            const int empty = afterEmpty ? PCRE2_ERROR_NOMATCH : matchEmptyAt(at);
+            if (bounded(empty))
+                return false;
+            if (empty >= 0)
+                replace(atByte);
+            afterEmpty = false;
+            ++at;
+            continue;
+        }
+        int found = search(at, afterEmpty ? PCRE2_NOTEMPTY_ATSTART | PCRE2_ANCHORED : 0);
+        if (bounded(found))
+            return false;
+        const PCRE2_SIZE *groups = pcre2_get_ovector_pointer(matches);
+        if (afterEmpty && found >= 0 && groups[0] != at)
+            found = -1; // the anchor holds only within a run of valid text: a match further on is none
+        if (found < 0 && afterEmpty) {
+            at += PCRE2_SIZE(characterUnitsAt(text, qsizetype(at)));
+            afterEmpty = false;
+            continue;
+        }
+        const PCRE2_SIZE start = found < 0 ? length : groups[0];
+        for (PCRE2_SIZE between = at + 1; holdsSurrogates && between < start; ++between) {
+            const int empty = isByte(between) ? matchEmptyAt(between) : PCRE2_ERROR_NOMATCH;
+            if (bounded(empty))
+                return false;
+            if (empty >= 0)
+                replace(atByte);
+        }
+        if (found < 0)
+            break;
+        replace(matches);
+        afterEmpty = groups[0] == groups[1];
+        at = groups[1];
     }
     out.append(text.sliced(qsizetype(from)));
+    return true;
 }
 
 } // namespace velmix

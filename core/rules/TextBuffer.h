@@ -13,6 +13,8 @@ class TextBuffer
 {
 public:
     void clear() { m_size = 0; }
+    // Drops what was appended after the buffer held `size` units.
+    void truncate(qsizetype size) { m_size = qMin(m_size, size); }
     [[nodiscard]] qsizetype size() const { return m_size; }
     [[nodiscard]] QStringView view() const { return QStringView(m_units.data(), m_size); }
 

@@ -96,6 +96,36 @@ QString icuLatin(const icu::Transliterator &rules, QStringView text)
     return QString(reinterpret_cast<const QChar *>(run.getBuffer()), run.length());
 }
 
+// ICU spells the letters on both sides of its middle dot in capitals where one is a
+// capital (Хэллоуин: KH·ellouin, Ыы: Y·Y). Such a run is spelled in small letters, and
+// each capital raises the first letter of its own spelling, which starts where the
+// spelling of the run before it ends.
+QString icuLatinKeepingCapitals(const icu::Transliterator &rules, QStringView run)
+{
+    QString latin = icuLatin(rules, run);
+    if (!latin.contains(u'\u00B7') || std::none_of(run.begin(), run.end(), [](QChar c) { return c.isUpper(); }))
+        return latin;
+    const QString small = run.toString().toLower();
+    if (small.size() != run.size())
+        return latin;
+    QString spelled = icuLatin(rules, small);
+    for (qsizetype i = 0; i < run.size(); ++i) {
+        if (!run[i].isUpper())
+            continue;
+        const QString before = icuLatin(rules, QStringView(small).first(i));
+        // Letter case aside, as the capitals before are raised already.
+        if (!spelled.startsWith(before, Qt::CaseInsensitive))
+            return latin; // the letters after changed the spelling before: left as ICU has it
+        for (qsizetype at = before.size(); at < spelled.size(); ++at) {
+            if (spelled[at].isLetter()) {
+                spelled[at] = spelled[at].toUpper();
+                break;
+            }
+        }
+    }
+    return spelled;
+}
+
 } // namespace
 
 struct Transliterator::IcuRules
@@ -187,7 +217,7 @@ void Transliterator::appendFromIcu(QStringView text, TextBuffer &out) const
     qsizetype runStart = 0;
     const auto appendRun = [&](qsizetype end) {
         if (end > runStart)
-            out.append(icuLatin(rules, text.sliced(runStart, end - runStart)));
+            out.append(icuLatinKeepingCapitals(rules, text.sliced(runStart, end - runStart)));
         runStart = end;
     };
     for (qsizetype i = 0; i < text.size();) {

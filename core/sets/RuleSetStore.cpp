@@ -2,6 +2,7 @@
 
 #include "preview/NameFields.h"
 #include "program/ConfigFolder.h"
+#include "program/SettingsFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -159,7 +160,8 @@ RuleSetStore::Listing RuleSetStore::list() const
 {
     Listing listing;
     QStringList names;
-    for (const QString &file : QDir(m_folder).entryList({u"*"_s + Suffix}, QDir::Files)) {
+    // Every entry so named, whatever it is: one that is not a regular file is told.
+    for (const QString &file : QDir(m_folder).entryList({u"*"_s + Suffix}, QDir::Files | QDir::System)) {
         const QString name = file.chopped(Suffix.size());
         QString problem;
         if (!load(name, problem))
@@ -178,11 +180,16 @@ RuleSetStore::Listing RuleSetStore::list() const
 std::optional<RuleSet> RuleSetStore::load(const QString &name, QString &problem) const
 {
     const QString path = pathOf(name);
-    if (!nameProblem(name).isEmpty() || !QFile::exists(path)) {
+    const SettingsFile file(path);
+    if (!nameProblem(name).isEmpty() || file.found() == SettingsFile::Found::None) {
         problem = u"Набора «%1» нет"_s.arg(name);
         return std::nullopt;
     }
-    QSettings settings(path, QSettings::IniFormat);
+    if (file.found() == SettingsFile::Found::Other) {
+        problem = u"Набор «%1» пропущен: %2"_s.arg(name, SettingsFile::notRegular(path));
+        return std::nullopt;
+    }
+    QSettings &settings = *file.settings();
     bool isNumber = false;
     const int version = settings.value(u"version"_s).toInt(&isNumber);
     if (settings.status() == QSettings::NoError && isNumber && version > Version) {
@@ -229,13 +236,10 @@ QString RuleSetStore::keepLastApplied(const RuleSet &set)
 
 QString RuleSetStore::write(const QString &name, const RuleSet &set)
 {
-    if (!QDir().mkpath(m_folder))
-        return u"Не удалось создать папку «%1»"_s.arg(m_folder);
-    QSettings settings(pathOf(name), QSettings::IniFormat);
-    settings.clear();
-    writeKeys(settings, set);
-    settings.sync();
-    return settings.status() == QSettings::NoError ? QString() : u"Не удалось записать набор «%1»"_s.arg(name);
+    if (const QString problem = SettingsFile::write(pathOf(name), [&](QSettings &out) { writeKeys(out, set); });
+        !problem.isEmpty())
+        return u"Не удалось записать набор «%1»: %2"_s.arg(name, problem);
+    return {};
 }
 
 QString RuleSetStore::remove(const QString &name)

@@ -92,6 +92,9 @@ private Q_SLOTS:
             icons.arg("256x256"),
             "usr/share/metainfo/" VELMIX_APP_ID ".metainfo.xml",
             "usr/share/velmix/help/help.html",
+            "usr/share/man/man1/velmix.1.gz",
+            "usr/share/bash-completion/completions/velmix",
+            "usr/share/zsh/vendor-completions/_velmix",
         };
         QStringList files;
         QDirIterator it(m_root.path(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
@@ -145,6 +148,24 @@ private Q_SLOTS:
     void programFindsItsInstalledHelpPage()
     {
         QCOMPARE(velmix::HelpPage::locate(rooted("usr/bin")), rooted("usr/share/velmix/help/help.html"));
+    }
+
+    // `man velmix` reads the page, and bash's completion loader finds the completion by
+    // the program's name.
+    void manPageAndCompletionsRead()
+    {
+        QProcess man;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("MANWIDTH", "200");
+        environment.insert("LANG", "C.UTF-8");
+        man.setProcessEnvironment(environment);
+        man.start("man", {"-l", rooted("usr/share/man/man1/velmix.1.gz")});
+        QVERIFY(man.waitForFinished());
+        const QString page = QString::fromUtf8(man.readAllStandardOutput());
+        QVERIFY2(page.contains("velmix - пакетное переименование") && page.contains("-n, --dry-run"), qPrintable(page));
+        const QString loaded = output("bash", {"-c", "source \"$0\"; complete -p velmix",
+                                               rooted("usr/share/bash-completion/completions/velmix")});
+        QCOMPARE(loaded, QString("complete -F _velmix velmix"));
     }
 
     void desktopEntryNamesInstalledProgramAndIcons()

@@ -228,7 +228,7 @@ QByteArray flacWithTags(const QStringList &artists, const QString &title, const 
     return flac + comments;
 }
 
-QByteArray heifWithExif(const QString &dateTimeOriginal, bool av1, bool twoExtents)
+QByteArray heifWithExif(const QString &dateTimeOriginal, bool av1, bool twoExtents, const QString &createDate)
 {
     // A grey 64×64 picture, encoded by libheif's own encoders (x265, aom).
     heif_init(nullptr);
@@ -246,7 +246,7 @@ QByteArray heifWithExif(const QString &dateTimeOriginal, bool av1, bool twoExten
             std::fill_n(heif_image_get_plane(image, channel, &stride), stride * side, uint8_t(128));
         }
         heif_encoder_set_lossy_quality(encoder, 10);
-        const QByteArray tiff = exifTiff(dateTimeOriginal, {});
+        const QByteArray tiff = exifTiff(dateTimeOriginal, createDate);
         heif_writer writer{1, appendWritten};
         if (heif_context_encode_image(context, image, encoder, nullptr, &handle).code == heif_error_Ok &&
             (tiff.isEmpty() || heif_context_add_exif_metadata(context, handle, tiff.constData(), int(tiff.size())).code ==
@@ -258,7 +258,7 @@ QByteArray heifWithExif(const QString &dateTimeOriginal, bool av1, bool twoExten
     heif_encoder_release(encoder);
     heif_context_free(context);
     heif_deinit();
-    return dateTimeOriginal.isEmpty() || !twoExtents ? file : exifInTwoExtents(file);
+    return (dateTimeOriginal.isEmpty() && createDate.isEmpty()) || !twoExtents ? file : exifInTwoExtents(file);
 }
 
 QByteArray mp4CreatedAt(quint32 secondsSince1904)

@@ -19,10 +19,12 @@ namespace velmix::test {
 // tag of Latin-1 frames (artist and title; no tag where both are empty), and an ID3v1 tag put at the end of `mp3`.
 [[nodiscard]] QByteArray mp3WithLatin1Frames(const QByteArray &artist, const QByteArray &title);
 [[nodiscard]] QByteArray withId3v1(QByteArray mp3, const QByteArray &artist, const QByteArray &title, int track);
-// A HEIC (or, with `av1`, an AVIF) picture whose EXIF block holds DateTimeOriginal (none
-// where it is empty), stored as libheif writes it or, with `twoExtents`, in two pieces as
-// Exiv2 0.27 cannot read it; empty where libheif has no encoder for it.
-[[nodiscard]] QByteArray heifWithExif(const QString &dateTimeOriginal, bool av1 = false, bool twoExtents = true);
+// A HEIC (or, with `av1`, an AVIF) picture whose EXIF block holds DateTimeOriginal and
+// CreateDate (none where empty; no block where both are), stored as libheif writes it or,
+// with `twoExtents`, in two pieces as Exiv2 0.27 cannot read it; empty where libheif has
+// no encoder for it.
+[[nodiscard]] QByteArray heifWithExif(const QString &dateTimeOriginal, bool av1 = false, bool twoExtents = true,
+                                      const QString &createDate = {});
 // An MP4 whose movie header says it was made at `secondsSince1904` (UTC).
 [[nodiscard]] QByteArray mp4CreatedAt(quint32 secondsSince1904);
 

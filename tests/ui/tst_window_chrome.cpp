@@ -17,6 +17,8 @@
 #include <QToolTip>
 #include <QSignalSpy>
 #include <QUrl>
+#include <QTemporaryDir>
+#include <QFileInfo>
 
 using namespace velmix;
 
@@ -463,6 +465,24 @@ private Q_SLOTS:
         QDir(prefix.path()).mkdir("bin");
         prefix.createFiles(pages);
         QCOMPARE(HelpPage::locate(prefix.filePath("bin")), prefix.filePath(found));
+    }
+
+    // A window.ini that is a symbolic link is neither read nor written through: the
+    // designed size, and the file it points at unchanged.
+    void windowShapeNotKeptThroughALink()
+    {
+        QTemporaryDir config;
+        QTemporaryDir elsewhere;
+        QFile victim(elsewhere.filePath("victim"));
+        QVERIFY(victim.open(QIODevice::WriteOnly) && victim.write("size=900x700\n") > 0);
+        victim.close();
+        QVERIFY(QFile::link(victim.fileName(), config.filePath("window.ini")));
+        const WindowSizeStore sizes(config.filePath("window.ini"));
+        QVERIFY(!sizes.load().size.isValid());
+        sizes.save({QSize(640, 480), 100});
+        QVERIFY(QFileInfo(config.filePath("window.ini")).isSymLink());
+        QVERIFY(victim.open(QIODevice::ReadOnly));
+        QCOMPARE(victim.readAll(), QByteArray("size=900x700\n"));
     }
 };
 

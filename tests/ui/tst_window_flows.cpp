@@ -272,6 +272,7 @@ private Q_SLOTS:
             auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
             QVERIFY(editor);
             QCOMPARE(editor->text(), f.cell(0, 1));
+            QCOMPARE(editor->selectedText(), f.cell(0, 1).chopped(4)); // the stem: what is typed keeps ".JPG"
             editor->selectAll();
             editor->insert(text); // as typed: QTest types ASCII only
             QTest::keyClick(editor, closer);

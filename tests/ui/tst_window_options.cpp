@@ -190,6 +190,19 @@ private Q_SLOTS:
         QCOMPARE(f.newNames(), newNames);
     }
 
+    // While the base name holds only "-" or "*", a click on it selects that text, so a key
+    // typed or a field inserted replaces it.
+    void keepingTextIsReplaced()
+    {
+        test::WindowFixture f({"a.txt"});
+        QLineEdit *name = f.textBox("TxtName");
+        QTest::mouseClick(name, Qt::LeftButton, {}, QPoint(name->width() - 3, name->height() / 2));
+        QTRY_COMPARE(name->selectedText(), "-");
+        test::typeKey(name, Qt::Key_D, "Д");
+        QCOMPARE(name->text(), "Д");
+        QCOMPARE(f.newNames(), QStringList{"Д1.txt"});
+    }
+
     // The core's tests cover the cut at 50 characters; here what comes in is cut at its
     // end, and the text that was there stays, however it comes in.
     void baseNameLimit_data()
