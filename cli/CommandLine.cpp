@@ -24,7 +24,7 @@ const QString FolderHelp = QStringLiteral("Папка, которую откры
 
 void describe(QCommandLineParser &parser)
 {
-    parser.setApplicationDescription(cli::programDescription());
+    parser.setApplicationDescription(cli::programDescription()); // the command line's help says the same
     parser.addPositionalArgument(QStringLiteral("папка"), FolderHelp, QStringLiteral("[папка]"));
 }
 

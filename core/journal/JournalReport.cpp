@@ -1,9 +1,8 @@
 #include "journal/JournalReport.h"
 
+#include "marks/RenameFailure.h"
 #include "text/CappedList.h"
 #include "text/VisibleText.h"
-
-#include <cerrno>
 
 namespace velmix::JournalReport {
 
@@ -67,12 +66,8 @@ QString temporaryNamesLeft(const QString &folder, const QStringList &names)
 
 QString repairOff(const QString &stateFolder, int error)
 {
-    const QString why = error == ENOSPC ? QStringLiteral("на диске нет места")
-                        : error == EROFS ? QStringLiteral("диск только для чтения")
-                        : error == EACCES || error == EPERM ? QStringLiteral("нет прав на запись")
-                                                            : QStringLiteral("ошибка %1").arg(error);
     return QStringLiteral("Журнал не записать в «%1» (%2): восстановление после сбоя отключено.")
-        .arg(withControlPictures(stateFolder), why);
+        .arg(withControlPictures(stateFolder), fileSystemErrorText(error));
 }
 
 QString changedSinceApply(const QStringList &paths)

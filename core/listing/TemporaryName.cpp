@@ -1,7 +1,7 @@
 #include "listing/TemporaryName.h"
 
-#include "text/FileNameCodec.h"
 #include "text/FileExtension.h"
+#include "text/FileNameCodec.h"
 #include "text/Surrogates.h"
 
 #include <QString>

@@ -1,7 +1,6 @@
 #include "marks/NameConflicts.h"
 
 #include "text/FileNameCodec.h"
-#include "text/Surrogates.h"
 #include "work/AsyncTask.h"
 
 #include <QHash>
@@ -15,11 +14,6 @@ namespace {
 
 constexpr qint32 HeldByUnlisted = -2;
 
-bool isEscape(char16_t unit)
-{
-    return unit >= 0xDC80 && unit <= 0xDCFF;
-}
-
 // A name decoded from the folder is its own key where case matters. Other names (a
 // typed escape can spell the same bytes as a real character) go through their bytes,
 // and are case-folded where case does not matter.
@@ -28,7 +22,7 @@ bool isOwnKey(QStringView name, bool ignoresCase)
     if (ignoresCase)
         return false;
     for (QChar c : name) {
-        if (isEscape(c.unicode()))
+        if (FileNameCodec::isEscape(c.unicode()))
             return false;
     }
     return true;
@@ -99,23 +93,14 @@ NameScan scan(QStringView name)
         odd |= unsigned(unsigned(units[i]) - 1 >= 0x7F) | unsigned(units[i] == u'/');
     if (odd == 0)
         return {name.size(), false};
-    for (qsizetype i = 0; i < name.size(); ++i) {
+    int spanned = 1;
+    for (qsizetype i = 0; i < name.size(); i += spanned) {
         const char16_t unit = name[i].unicode();
-        if (unit < 0x80) {
-            if (unit == u'/' || unit == 0)
-                return {-1, false};
-            result.bytes += 1;
-        } else if (isEscape(unit)) {
-            result.bytes += 1, result.escapes = true;
-        } else if (unit < 0x800) {
-            result.bytes += 2;
-        } else if (isSurrogatePairAt(name, i)) {
-            result.bytes += 4, ++i;
-        } else if (QChar::isSurrogate(unit)) {
+        const int bytes = FileNameCodec::encodedSize(name, i, spanned);
+        if (bytes == 0 || unit == u'/' || unit == 0)
             return {-1, false};
-        } else {
-            result.bytes += 3;
-        }
+        result.bytes += bytes;
+        result.escapes = result.escapes || FileNameCodec::isEscape(unit);
     }
     return result;
 }

@@ -5,11 +5,9 @@
 #include <cerrno>
 
 namespace velmix {
-namespace {
 
-// The common troubles of a medium in words; the rest by number. EPERM for a name the
-// file system refuses is told apart before it gets here.
-QString fileSystemError(int error)
+// EPERM for a name the file system refuses is told apart before it gets here.
+QString fileSystemErrorText(int error)
 {
     switch (error) {
     case ENOSPC:
@@ -32,6 +30,8 @@ QString fileSystemError(int error)
     }
 }
 
+namespace {
+
 QString reasonOnly(const RenameFailure &failure)
 {
     switch (failure.reason) {
@@ -43,7 +43,7 @@ QString reasonOnly(const RenameFailure &failure)
         return QStringLiteral("в подпапках FAT16 драйвер fusefat может повредить файлы; подключите диск драйвером vfat");
     case RenameReason::SourceMissing: return QStringLiteral("исходный файл не найден");
     case RenameReason::SourceLost: return QStringLiteral("файл утрачен при переименовании (ошибка файловой системы)");
-    case RenameReason::FileSystemError: return fileSystemError(failure.error);
+    case RenameReason::FileSystemError: return fileSystemErrorText(failure.error);
     }
     return {};
 }

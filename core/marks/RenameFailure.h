@@ -27,5 +27,8 @@ struct RenameFailure
 };
 
 [[nodiscard]] QString reasonText(const RenameFailure &failure);
+// An error number of the file system in words: the common troubles of a medium, the rest
+// by number. The journal's report says its own troubles in the same words.
+[[nodiscard]] QString fileSystemErrorText(int error);
 
 } // namespace velmix

@@ -89,16 +89,12 @@ std::optional<QByteArray> encode(QStringView name)
     // name and no capacity check per byte, which a batch of 100,000 names feels.
     const qsizetype size = name.size();
     qsizetype bytes = 0;
-    for (qsizetype i = 0; i < size; ++i) {
-        const char16_t unit = name[i].unicode();
-        if (unit < 0x80 || (unit >= EscapeBase + 0x80 && unit <= EscapeBase + 0xFF))
-            bytes += 1;
-        else if (isSurrogatePairAt(name, i))
-            bytes += 4, ++i;
-        else if (QChar::isSurrogate(unit))
+    int units = 1;
+    for (qsizetype i = 0; i < size; i += units) {
+        const int encoded = encodedSize(name, i, units);
+        if (encoded == 0)
             return std::nullopt;
-        else
-            bytes += unit < 0x800 ? 2 : 3;
+        bytes += encoded;
     }
     QByteArray encoded(bytes, Qt::Uninitialized);
     char *out = encoded.data();
@@ -111,7 +107,7 @@ std::optional<QByteArray> encode(QStringView name)
         }
         if (isSurrogatePairAt(name, i)) {
             codePoint = QChar::surrogateToUcs4(unit, name[++i].unicode());
-        } else if (unit >= EscapeBase + 0x80 && unit <= EscapeBase + 0xFF) {
+        } else if (isEscape(unit)) {
             *out++ = char(unit - EscapeBase);
             continue;
         }

@@ -295,7 +295,8 @@ private Q_SLOTS:
         undoInWindow(u"A.TXT"_s);
         undoInWindow(u"a.txt"_s);
         QCOMPARE(window.messages.asked.size(), 3);
-        QCOMPARE(QDir(history.path()).entryList(QDir::Files), othersJournals);
+        for (const QString &left : QDir(history.path()).entryList(QDir::Files)) // none of this folder's
+            QVERIFY2(othersJournals.contains(left), qPrintable(left));
     }
 
     // Another program renames in the folder (the test holds the folder's lock, as its apply
