@@ -225,8 +225,9 @@ void UndoKeeper::keepRemainder(UndoHistory::Entry &entry, const JournaledBatch &
     report.keptForUndo = qsizetype(left.size());
     const UndoRecord remainder = record.rows(left, namesNow);
     if (!entry.journal.isEmpty()) {
-        JournalPlan plan{.kind = BatchKind::Apply, .folder = FileNameCodec::encode(record.folder()).value_or(QByteArray()),
-                         .rules = record.rules()};
+        JournalPlan plan{.kind = BatchKind::Apply, .undoes = {},
+                         .folder = FileNameCodec::encode(record.folder()).value_or(QByteArray()), .rules = record.rules(),
+                         .rows = {}};
         for (size_t i = 0; i < left.size(); ++i) {
             const std::optional<FileIdentity> &identity = record.identities()[size_t(left[i])];
             plan.rows.push_back({FileNameCodec::encode(remainder.oldNames().at(qsizetype(i))).value_or(QByteArray()),
