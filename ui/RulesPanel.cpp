@@ -349,10 +349,18 @@ void RulesPanel::CboSets_Click(int index)
 
 void RulesPanel::ImgSaveSet_Click()
 {
-    bool given = false;
-    const QString name = QInputDialog::getText(this, u"Сохранить набор"_s, u"Имя набора правил:"_s, QLineEdit::Normal,
-                                               m_ui.CboSets->currentText(), &given);
-    if (!given)
+    // A box like the window's others: no icon, a title saying what happens, Russian buttons.
+    QInputDialog box(this);
+    box.setWindowTitle(u"Сохранить набор правил"_s);
+    box.setLabelText(u"Имя набора:"_s);
+    box.setTextValue(m_ui.CboSets->currentText());
+    box.setOkButtonText(u"Сохранить"_s);
+    box.setCancelButtonText(u"Отмена"_s);
+    if (box.exec() != QDialog::Accepted)
+        return;
+    const QString name = box.textValue();
+    if (m_sets->list().names.contains(name)
+        && !m_messages->askBeforeLoss(u"Наборы правил"_s, u"Набор «%1» уже есть. Заменить его?"_s.arg(name)))
         return;
     if (const QString problem = m_sets->save(name, RuleSet::of(m_preview)); !problem.isEmpty()) {
         m_messages->showMessage(u"Наборы правил"_s, problem);

@@ -1,6 +1,7 @@
 #include "CommandLineRun.h"
 #include "CliCommand.h"
 #include "WindowWithoutDisplay.h"
+#include "QtTranslations.h"
 #include "VelmixWindow.h"
 #include "WindowSizeStore.h"
 #include "listing/CurrentFolder.h"
@@ -27,6 +28,7 @@ int main(int argc, char *argv[])
         return *status; // QApplication would abort
 
     QApplication app(argc, argv); // takes Qt's own options out of argv
+    velmix::installQtRussian();
     // Lets a Wayland desktop match the window to its menu entry.
     QGuiApplication::setDesktopFileName(QStringLiteral(VELMIX_APP_ID));
     QCoreApplication::setApplicationVersion(QStringLiteral(VELMIX_VERSION));

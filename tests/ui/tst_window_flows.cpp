@@ -366,20 +366,25 @@ private Q_SLOTS:
     // Rule sets: one saved under a typed name fills every control again after a reset and
     // after a restart; the apply keeps its settings first in the list; a name with "/" is
     // refused with its reason; a damaged set is told once, on opening the panel, and skipped;
-    // a deleted one goes.
+    // an existing name is replaced only when the user agrees; a deleted one goes.
     void ruleSets()
     {
         test::WindowFixture f({"IMG_0001.JPG", "IMG_0002.JPG"});
         const auto saveAs = [&](const QString &name) {
             QTimer answer;
+            QString title, button;
             QObject::connect(&answer, &QTimer::timeout, &answer, [&] {
                 if (auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget())) {
+                    title = dialog->windowTitle();
+                    button = dialog->okButtonText();
                     dialog->setTextValue(name);
                     dialog->accept();
                 }
             });
             answer.start(10);
             QTest::mouseClick(f.button("ImgSaveSet"), Qt::LeftButton);
+            QCOMPARE(title, "Сохранить набор правил");
+            QCOMPARE(button, "Сохранить");
         };
         QComboBox *sets = f.list("CboSets");
         QVERIFY(f.ruleSets.save("Отпуск", RuleSet()).isEmpty());
@@ -419,6 +424,14 @@ private Q_SLOTS:
                                [](const auto &box) { return box.second == "Набор «Отпуск» повреждён и пропущен"; }),
                  1);
         QCOMPARE(sets->count(), 3);
+        QTest::mouseClick(f.button("PicBig"), Qt::LeftButton);
+        for (const bool replace : {false, true}) {
+            f.messages.answers = {replace};
+            saveAs("Третий");
+            QCOMPARE(f.messages.asked.last().second, "Набор «Третий» уже есть. Заменить его?");
+            QString problem;
+            QCOMPARE(f.ruleSets.load("Третий", problem)->options.UpperCase, replace);
+        }
         test::WindowFixture::pick(sets, 1);
         f.messages.answers = {true};
         QTest::mouseClick(f.button("ImgDeleteSet"), Qt::LeftButton);
@@ -685,17 +698,22 @@ private Q_SLOTS:
         QCOMPARE(dir.files(), files);
     }
 
-    // The window's question box: "Да" is the default, so Enter or Space confirms.
+    // The window's question box: "Да" is the default, so Enter or Space confirms; before a
+    // loss "Нет" is, so Enter keeps what there is.
     void questionBox_data()
     {
+        QTest::addColumn<bool>("beforeLoss");
         QTest::addColumn<Qt::Key>("key");
         QTest::addColumn<bool>("agreed");
-        QTest::newRow("Enter") << Qt::Key_Return << true;
-        QTest::newRow("Space") << Qt::Key_Space << true;
-        QTest::newRow("Escape") << Qt::Key_Escape << false;
+        QTest::newRow("Enter") << false << Qt::Key_Return << true;
+        QTest::newRow("Space") << false << Qt::Key_Space << true;
+        QTest::newRow("Escape") << false << Qt::Key_Escape << false;
+        QTest::newRow("Enter before a loss") << true << Qt::Key_Return << false;
+        QTest::newRow("Escape before a loss") << true << Qt::Key_Escape << false;
     }
     void questionBox()
     {
+        QFETCH(bool, beforeLoss);
         QFETCH(Qt::Key, key);
         QFETCH(bool, agreed);
         WidgetMessageBox box;
@@ -705,11 +723,14 @@ private Q_SLOTS:
             QVERIFY(shown);
             for (QAbstractButton *button : shown->buttons())
                 buttons.append(button->text());
-            QCOMPARE(shown->defaultButton()->text(), "Да");
+            QCOMPARE(shown->defaultButton()->text(), beforeLoss ? "Нет" : "Да");
             QCOMPARE(shown->windowTitle(), "Возврат прежних имён");
             QTest::keyClick(shown->focusWidget() ? shown->focusWidget() : shown, key);
         });
-        QCOMPARE(box.ask("Возврат прежних имён", "Вернуть прежние имена? Файлов: 1"), agreed);
+        const QString question = "Вернуть прежние имена? Файлов: 1";
+        QCOMPARE(beforeLoss ? box.askBeforeLoss("Возврат прежних имён", question)
+                            : box.ask("Возврат прежних имён", question),
+                 agreed);
         buttons.sort();
         QCOMPARE(buttons, QStringList({"Да", "Нет"}));
     }

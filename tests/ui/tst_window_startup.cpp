@@ -1,10 +1,12 @@
 #include "WindowFixture.h"
 
+#include "QtTranslations.h"
 #include "WindowLayout.h"
 
 #include <QAccessible>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 
 #include <algorithm>
 
@@ -123,6 +125,20 @@ private Q_SLOTS:
             for (int x = 0; x < below.width(); ++x)
                 written |= below.pixelColor(x, y) != QColor(255, 243, 195);
         QCOMPARE(written, saysNoFiles);
+    }
+
+    // Qt's own texts are Russian like the window's: a text box's context menu.
+    void qtTextsInRussian()
+    {
+        QVERIFY(installQtRussian());
+        test::WindowFixture f;
+        const std::unique_ptr<QMenu> menu(f.textBox("TxtName")->createStandardContextMenu());
+        QStringList texts;
+        for (const QAction *action : menu->actions())
+            texts.append(action->text());
+        const QString shown = texts.join(u'|');
+        QVERIFY2(shown.contains("&Отменить") && shown.contains("Выделить всё") && !shown.contains("Select"),
+                 qPrintable(shown));
     }
 
     void window()
