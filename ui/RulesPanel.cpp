@@ -173,6 +173,7 @@ RulesPanel::RulesPanel(QWidget *window, PreviewSession &preview, const QPixmap &
     connect(m_ui.CboSets, &QComboBox::activated, this, &RulesPanel::CboSets_Click);
     connect(m_ui.ImgSaveSet, &QAbstractButton::clicked, this, &RulesPanel::ImgSaveSet_Click);
     connect(m_ui.ImgDeleteSet, &QAbstractButton::clicked, this, &RulesPanel::ImgDeleteSet_Click);
+    connect(m_ui.CboSets, &QComboBox::currentIndexChanged, this, &RulesPanel::showDeletable);
     showRules();
     showRuleSets();
 }
@@ -322,8 +323,9 @@ void RulesPanel::showRuleSets()
         m_ui.CboSets->setCurrentIndex(int(listing.names.indexOf(shown)));
     }
     ComboBoxAccessible::selectCurrentEntry(m_ui.CboSets);
-    for (QWidget *control : std::initializer_list<QWidget *>{m_ui.CboSets, m_ui.ImgSaveSet, m_ui.ImgDeleteSet})
+    for (QWidget *control : std::initializer_list<QWidget *>{m_ui.CboSets, m_ui.ImgSaveSet})
         control->setEnabled(m_sets);
+    showDeletable();
     QStringList untold;
     for (const QString &line : listing.skipped) {
         if (!m_toldSkipped.contains(line))
@@ -334,6 +336,18 @@ void RulesPanel::showRuleSets()
         m_toldSkipped.unite(QSet<QString>(untold.begin(), untold.end()));
         m_messages->showMessage(u"Наборы правил"_s, untold.join(u'\n'));
     }
+}
+
+void RulesPanel::showNoSet()
+{
+    m_ui.CboSets->setCurrentIndex(-1);
+    ComboBoxAccessible::selectCurrentEntry(m_ui.CboSets);
+}
+
+void RulesPanel::showDeletable()
+{
+    m_ui.ImgDeleteSet->setEnabled(m_sets && m_ui.CboSets->currentIndex() >= 0
+                                  && m_ui.CboSets->currentText() != RuleSetStore::LastApplied);
 }
 
 void RulesPanel::CboSets_Click(int index)
@@ -374,7 +388,8 @@ void RulesPanel::ImgSaveSet_Click()
 void RulesPanel::ImgDeleteSet_Click()
 {
     const QString name = m_ui.CboSets->currentText();
-    if (name.isEmpty() || !m_messages->ask(u"Наборы правил"_s, u"Удалить набор «%1»?"_s.arg(name)))
+    if (name.isEmpty() || name == RuleSetStore::LastApplied
+        || !m_messages->askBeforeLoss(u"Наборы правил"_s, u"Удалить набор «%1»?"_s.arg(name)))
         return;
     if (const QString problem = m_sets->remove(name); !problem.isEmpty())
         m_messages->showMessage(u"Наборы правил"_s, problem);

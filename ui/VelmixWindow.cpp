@@ -383,13 +383,21 @@ void VelmixWindow::Form_DragDrop(const QString &path)
 void VelmixWindow::ImgApply_Click()
 {
     // A set that cannot be kept costs only the next pick of it: no box.
-    runReported([&] { return m_core.applyNewNames(); });
+    bool ran = false;
+    runReported([&] {
+        BatchReport report = m_core.applyNewNames();
+        ran = report.ran;
+        return report;
+    });
     m_rulesPanel->showRuleSets();
+    if (ran) // the apply reset the rules
+        m_rulesPanel->showNoSet();
 }
 
 void VelmixWindow::ImgChancel_Click()
 {
     runFlow([&] { m_core.resetAndRelist(); });
+    m_rulesPanel->showNoSet();
 }
 
 // Where no program opens the page, the user is told where it lies.

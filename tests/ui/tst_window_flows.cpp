@@ -366,7 +366,9 @@ private Q_SLOTS:
     // Rule sets: one saved under a typed name fills every control again after a reset and
     // after a restart; the apply keeps its settings first in the list; a name with "/" is
     // refused with its reason; a damaged set is told once, on opening the panel, and skipped;
-    // an existing name is replaced only when the user agrees; a deleted one goes.
+    // an existing name is replaced only when the user agrees; a deleted one goes. After a
+    // reset or an apply the list shows no set; only a set shown can be deleted, never the
+    // last applied one.
     void ruleSets()
     {
         test::WindowFixture f({"IMG_0001.JPG", "IMG_0002.JPG"});
@@ -387,6 +389,7 @@ private Q_SLOTS:
             QCOMPARE(button, "Сохранить");
         };
         QComboBox *sets = f.list("CboSets");
+        QAbstractButton *remove = f.button("ImgDeleteSet");
         QVERIFY(f.ruleSets.save("Отпуск", RuleSet()).isEmpty());
         QFile damaged(f.configHome.filePath("Отпуск.ini"));
         QVERIFY(damaged.open(QIODevice::Append) && damaged.write("case=loud\n") > 0);
@@ -401,10 +404,14 @@ private Q_SLOTS:
         QTest::mouseClick(f.button("PicIgnoreCase"), Qt::LeftButton);
         const QStringList preview = f.newNames();
         QCOMPARE(preview, QStringList({"Trip 0001.jpg", "Trip 0002.jpg"}));
+        QVERIFY(!remove->isEnabled());
         saveAs("Отпуск");
         QCOMPARE(sets->currentText(), "Отпуск");
+        QVERIFY(remove->isEnabled());
         QTest::mouseClick(f.button("ImgChancel"), Qt::LeftButton);
         QCOMPARE(f.textBox("TxtFind")->text(), QString());
+        QCOMPARE(sets->currentIndex(), -1);
+        QVERIFY(!remove->isEnabled());
         test::WindowFixture::pick(sets, 0);
         QCOMPARE(f.textBox("TxtReplace")->text(), "Trip ");
         QCOMPARE(f.ticked(), QStringList{"PicSmall"});
@@ -412,6 +419,12 @@ private Q_SLOTS:
         QCOMPARE(f.newNames(), preview);
         QTest::mouseClick(f.button("ImgApply"), Qt::LeftButton);
         QCOMPARE(f.folder.files(), preview);
+        QCOMPARE(sets->itemText(0), RuleSetStore::LastApplied);
+        QCOMPARE(sets->currentIndex(), -1);
+        test::WindowFixture::pick(sets, 0);
+        QVERIFY(!remove->isEnabled());
+        QTest::mouseClick(remove, Qt::LeftButton);
+        QCOMPARE(f.messages.asked.size(), 0);
         QCOMPARE(sets->itemText(0), RuleSetStore::LastApplied);
 
         saveAs("a/b");
@@ -434,7 +447,8 @@ private Q_SLOTS:
         }
         test::WindowFixture::pick(sets, 1);
         f.messages.answers = {true};
-        QTest::mouseClick(f.button("ImgDeleteSet"), Qt::LeftButton);
+        QTest::mouseClick(remove, Qt::LeftButton);
+        QCOMPARE(f.messages.asked.last().second, "Удалить набор «Второй»?");
         const qsizetype told = f.messages.shown.size();
         VelmixWindow restarted(f.drives, f.mover, f.folder.path(), &f.messages, nullptr, nullptr, &f.ruleSets);
         QCOMPARE(f.messages.shown.size(), told); // nothing over the window's start

@@ -212,7 +212,7 @@ private Q_SLOTS:
         }
         QStringList expected;
         for (const Spoken &row : spokenControls())
-            if (panelOpen || !panel.contains(row.control))
+            if ((panelOpen || !panel.contains(row.control)) && row.control != QString("ImgDeleteSet")) // no set shown
                 expected.append(row.control);
         expected.append(expected.takeFirst()); // Drive1, then the folder list again
         expected.append(expected.takeFirst());
