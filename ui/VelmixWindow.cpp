@@ -97,8 +97,11 @@ VelmixWindow::VelmixWindow(DriveList &driveList, FileMover &fileMover, const QSt
     restoreShape();
     m_ui.Dir1->setFocus(); // where the work starts
     // Once the window shows, so that the repair's box stands over it.
-    QMetaObject::invokeMethod(this, [this] { runReported([&] { return m_core.repairUnfinishedBatches(); }); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this] {
+        runReported([&] { return m_core.repairUnfinishedBatches(); });
+        if (m_ui.LblStatus->text().isEmpty()) // a repair's summary comes first
+            m_ui.LblStatus->setText(std::exchange(m_startProblem, {}));
+    }, Qt::QueuedConnection);
 }
 
 void VelmixWindow::Form_Load()

@@ -53,6 +53,7 @@ int main(int argc, char *argv[])
     velmix::RuleSetStore ruleSets;
     velmix::WindowSizeStore sizes;
     velmix::VelmixWindow window(drives, mover, start.folder, nullptr, &state, &identities, &ruleSets, &sizes);
+    window.tellStartProblem(start.problem);
     window.show();
     return app.exec();
 }

@@ -2,6 +2,7 @@
 
 #include "QtTranslations.h"
 #include "WindowLayout.h"
+#include "program/CommandLine.h"
 
 #include <QAccessible>
 #include <QHeaderView>
@@ -125,6 +126,20 @@ private Q_SLOTS:
             for (int x = 0; x < below.width(); ++x)
                 written |= below.pixelColor(x, y) != QColor(255, 243, 195);
         QCOMPARE(written, saysNoFiles);
+    }
+
+    // A folder named at the start that is not there (a card not mounted): the working folder
+    // shows, and the status line says why, not only standard error.
+    void startFolderNotThere()
+    {
+        test::WindowFixture f;
+        const CommandLine::Start start = CommandLine::startFolder({f.folder.path() + "/card"}, f.folder.path());
+        VelmixWindow window(f.drives, f.mover, start.folder, &f.messages);
+        window.tellStartProblem(start.problem);
+        window.show();
+        QTRY_COMPARE(window.findChild<QLabel *>("LblStatus")->text(),
+                     "«" + f.folder.path() + "/card» не открыть: нет такого файла или папки");
+        QCOMPARE(window.core().folder(), f.folder.path());
     }
 
     // Qt's own texts are Russian like the window's: a text box's context menu.
