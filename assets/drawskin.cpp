@@ -118,32 +118,34 @@ void drawRulesPanel(QPainter &painter)
     painter.drawRoundedRect(rulesPanel.adjusted(rimWidth, rimWidth, -rimWidth, -rimWidth), innerRadius, innerRadius);
 }
 
-// The rule sets' two buttons beside their list: a red disc with a plus (save) or a cross
-// (delete), on the panel's cream.
-void drawSetButton(QPainter &painter, bool save)
+// The rule sets' two buttons beside their list: a red disc with a plus (save) or a bin
+// (delete, unlike the window's close cross a few pixels away), on the panel's cream.
+void drawSetButton(QPainter &painter)
 {
     painter.fillRect(QRectF(0, 0, 31, 31), cream);
     drawRoundButtonFace(painter, QRectF(2, 2, 27, 27));
     painter.setPen(symbolPen(white, 3));
-    const qreal arm = 6.5;
-    if (save) {
-        painter.drawLine(QPointF(15.5 - arm, 15.5), QPointF(15.5 + arm, 15.5));
-        painter.drawLine(QPointF(15.5, 15.5 - arm), QPointF(15.5, 15.5 + arm));
-    } else {
-        const qreal d = arm * 0.75;
-        painter.drawLine(QPointF(15.5 - d, 15.5 - d), QPointF(15.5 + d, 15.5 + d));
-        painter.drawLine(QPointF(15.5 - d, 15.5 + d), QPointF(15.5 + d, 15.5 - d));
-    }
 }
 
 void drawSaveSet(QPainter &painter)
 {
-    drawSetButton(painter, true);
+    drawSetButton(painter);
+    constexpr qreal arm = 6.5;
+    painter.drawLine(QPointF(15.5 - arm, 15.5), QPointF(15.5 + arm, 15.5));
+    painter.drawLine(QPointF(15.5, 15.5 - arm), QPointF(15.5, 15.5 + arm));
 }
 
 void drawDeleteSet(QPainter &painter)
 {
-    drawSetButton(painter, false);
+    drawSetButton(painter);
+    painter.setPen(symbolPen(white, 1.8));
+    painter.drawLine(QPointF(9.5, 10.5), QPointF(21.5, 10.5)); // the lid
+    painter.drawLine(QPointF(13.5, 8.5), QPointF(17.5, 8.5)); // its handle
+    const QPointF body[] = {QPointF(11, 12.5), QPointF(12, 22.5), QPointF(19, 22.5), QPointF(20, 12.5)};
+    painter.drawPolyline(body, 4);
+    painter.setPen(symbolPen(white, 1.2));
+    for (const qreal x : {13.8, 15.5, 17.2})
+        painter.drawLine(QPointF(x, 14.5), QPointF(x, 20.5));
 }
 
 void drawHelp(QPainter &painter)

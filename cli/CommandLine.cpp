@@ -46,8 +46,13 @@ Start startFolder(const QStringList &named, const QString &workingFolder)
     const FolderToOpen target = folderToOpen(named.first(), workingFolder);
     if (target.folder.isEmpty())
         return {workingFolder, target.problem};
-    if (named.size() > 1)
-        return {target.folder, QStringLiteral("открыта только первая папка, не учтено: ") + named.mid(1).join(u' ')};
+    // A file manager's action hands over every selected file; those of the same folder open it.
+    QStringList elsewhere;
+    for (const QString &path : named.mid(1))
+        if (folderToOpen(path, workingFolder).folder != target.folder)
+            elsewhere.append(path);
+    if (!elsewhere.isEmpty())
+        return {target.folder, QStringLiteral("открыта только первая папка, не учтено: ") + elsewhere.join(u' ')};
     return {target.folder, {}};
 }
 

@@ -972,6 +972,8 @@ private Q_SLOTS:
                                         << "«sub/file.txt/x» не открыть: часть пути — не папка";
         QTest::newRow("two") << QByteArrayList{"sub", "x y"} << QByteArray("sub")
                              << "открыта только первая папка, не учтено: x y";
+        QTest::newRow("files of one folder") << QByteArrayList{"sub/file.txt", "sub", "./sub/file.txt", "x y"}
+                                             << QByteArray("sub") << "открыта только первая папка, не учтено: x y";
     }
     void startFolderFromCommandLine()
     {

@@ -29,6 +29,8 @@ void PictureButton::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    if (!isEnabled())
+        painter.setOpacity(DisabledOpacity); // faded into the cream behind
     painter.drawPixmap(rect(), m_picture);
     if (hasFocus()) {
         painter.setPen(QPen(Qt::white, 1, Qt::DotLine));

@@ -21,6 +21,7 @@ public:
     [[nodiscard]] QSize sizeHint() const override { return naturalSize(); }
 
     static constexpr int PressedShrink = 3;
+    static constexpr qreal DisabledOpacity = 0.35;
 
 protected:
     void paintEvent(QPaintEvent *event) override;

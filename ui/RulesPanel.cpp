@@ -173,6 +173,7 @@ RulesPanel::RulesPanel(QWidget *window, PreviewSession &preview, const QPixmap &
     connect(m_ui.CboSets, &QComboBox::activated, this, &RulesPanel::CboSets_Click);
     connect(m_ui.ImgSaveSet, &QAbstractButton::clicked, this, &RulesPanel::ImgSaveSet_Click);
     connect(m_ui.ImgDeleteSet, &QAbstractButton::clicked, this, &RulesPanel::ImgDeleteSet_Click);
+    connect(m_ui.CboSets, &QComboBox::currentIndexChanged, this, &RulesPanel::showDeletable);
     showRules();
     showRuleSets();
 }
@@ -322,8 +323,9 @@ void RulesPanel::showRuleSets()
         m_ui.CboSets->setCurrentIndex(int(listing.names.indexOf(shown)));
     }
     ComboBoxAccessible::selectCurrentEntry(m_ui.CboSets);
-    for (QWidget *control : std::initializer_list<QWidget *>{m_ui.CboSets, m_ui.ImgSaveSet, m_ui.ImgDeleteSet})
+    for (QWidget *control : std::initializer_list<QWidget *>{m_ui.CboSets, m_ui.ImgSaveSet})
         control->setEnabled(m_sets);
+    showDeletable();
     QStringList untold;
     for (const QString &line : listing.skipped) {
         if (!m_toldSkipped.contains(line))
@@ -334,6 +336,18 @@ void RulesPanel::showRuleSets()
         m_toldSkipped.unite(QSet<QString>(untold.begin(), untold.end()));
         m_messages->showMessage(u"Наборы правил"_s, untold.join(u'\n'));
     }
+}
+
+void RulesPanel::showNoSet()
+{
+    m_ui.CboSets->setCurrentIndex(-1);
+    ComboBoxAccessible::selectCurrentEntry(m_ui.CboSets);
+}
+
+void RulesPanel::showDeletable()
+{
+    m_ui.ImgDeleteSet->setEnabled(m_sets && m_ui.CboSets->currentIndex() >= 0
+                                  && m_ui.CboSets->currentText() != RuleSetStore::LastApplied);
 }
 
 void RulesPanel::CboSets_Click(int index)
@@ -349,10 +363,18 @@ void RulesPanel::CboSets_Click(int index)
 
 void RulesPanel::ImgSaveSet_Click()
 {
-    bool given = false;
-    const QString name = QInputDialog::getText(this, u"Сохранить набор"_s, u"Имя набора правил:"_s, QLineEdit::Normal,
-                                               m_ui.CboSets->currentText(), &given);
-    if (!given)
+    // A box like the window's others: no icon, a title saying what happens, Russian buttons.
+    QInputDialog box(this);
+    box.setWindowTitle(u"Сохранить набор правил"_s);
+    box.setLabelText(u"Имя набора:"_s);
+    box.setTextValue(m_ui.CboSets->currentText());
+    box.setOkButtonText(u"Сохранить"_s);
+    box.setCancelButtonText(u"Отмена"_s);
+    if (box.exec() != QDialog::Accepted)
+        return;
+    const QString name = box.textValue();
+    if (m_sets->list().names.contains(name)
+        && !m_messages->askBeforeLoss(u"Наборы правил"_s, u"Набор «%1» уже есть. Заменить его?"_s.arg(name)))
         return;
     if (const QString problem = m_sets->save(name, RuleSet::of(m_preview)); !problem.isEmpty()) {
         m_messages->showMessage(u"Наборы правил"_s, problem);
@@ -366,7 +388,8 @@ void RulesPanel::ImgSaveSet_Click()
 void RulesPanel::ImgDeleteSet_Click()
 {
     const QString name = m_ui.CboSets->currentText();
-    if (name.isEmpty() || !m_messages->ask(u"Наборы правил"_s, u"Удалить набор «%1»?"_s.arg(name)))
+    if (name.isEmpty() || name == RuleSetStore::LastApplied
+        || !m_messages->askBeforeLoss(u"Наборы правил"_s, u"Удалить набор «%1»?"_s.arg(name)))
         return;
     if (const QString problem = m_sets->remove(name); !problem.isEmpty())
         m_messages->showMessage(u"Наборы правил"_s, problem);

@@ -87,6 +87,8 @@ public:
     // Lists the sets again and, while the panel is open, tells once in this run of each
     // set skipped.
     void showRuleSets();
+    // No set in the list: after a reset or an apply none of a set's settings are in effect.
+    void showNoSet();
 
 Q_SIGNALS:
     // A set picked in the list, read whole: the window fills every setting from it.
@@ -103,6 +105,8 @@ private:
     void CboSets_Click(int index);
     void ImgSaveSet_Click();
     void ImgDeleteSet_Click();
+    // Only a set shown can be deleted, and never the one the last apply keeps.
+    void showDeletable();
     [[nodiscard]] std::array<KeyReleaseLineEdit *, 5> textBoxes() const;
 
     PreviewSession &m_preview;

@@ -98,8 +98,11 @@ VelmixWindow::VelmixWindow(DriveList &driveList, FileMover &fileMover, const QSt
     restoreShape();
     m_ui.Dir1->setFocus(); // where the work starts
     // Once the window shows, so that the repair's box stands over it.
-    QMetaObject::invokeMethod(this, [this] { runReported([&] { return m_core.repairUnfinishedBatches(); }); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this] {
+        runReported([&] { return m_core.repairUnfinishedBatches(); });
+        if (m_ui.LblStatus->text().isEmpty()) // a repair's summary comes first
+            m_ui.LblStatus->setText(std::exchange(m_startProblem, {}));
+    }, Qt::QueuedConnection);
 }
 
 void VelmixWindow::Form_Load()
@@ -385,13 +388,21 @@ void VelmixWindow::Form_DragDrop(const QString &path)
 void VelmixWindow::ImgApply_Click()
 {
     // A set that cannot be kept costs only the next pick of it: no box.
-    runReported([&] { return m_core.applyNewNames(); });
+    bool ran = false;
+    runReported([&] {
+        BatchReport report = m_core.applyNewNames();
+        ran = report.ran;
+        return report;
+    });
     m_rulesPanel->showRuleSets();
+    if (ran) // the apply reset the rules
+        m_rulesPanel->showNoSet();
 }
 
 void VelmixWindow::ImgChancel_Click()
 {
     runFlow([&] { m_core.resetAndRelist(); });
+    m_rulesPanel->showNoSet();
 }
 
 // Where no program opens the page, the user is told where it lies.

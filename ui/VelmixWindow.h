@@ -42,6 +42,10 @@ public:
     // The status line's answer to Ctrl+Z with no apply left to take back.
     static inline const QString NothingToUndo = QStringLiteral("Нечего возвращать");
 
+    // A folder named at the start that could not be opened, so the working folder shows: said
+    // in the status line once the window is up, where a user who started it from a menu sees it.
+    void tellStartProblem(const QString &problem) { m_startProblem = problem; }
+
     // How far the window (without the rules panel beside it) is grown past its designed size.
     [[nodiscard]] QSize growth() const;
 
@@ -107,6 +111,7 @@ private:
     WindowSizeStore *m_sizes;
     int m_flowDepth = 0;
     QString m_summary; // the status line a reported flow leaves
+    QString m_startProblem; // told by the status line once the window is up
     bool m_closeAfterFlow = false;
 };
 

@@ -69,12 +69,22 @@ void WidgetMessageBox::showMessage(const QString &title, const QString &text)
 
 bool WidgetMessageBox::ask(const QString &title, const QString &text)
 {
+    return question(title, text, true);
+}
+
+bool WidgetMessageBox::askBeforeLoss(const QString &title, const QString &text)
+{
+    return question(title, text, false);
+}
+
+bool WidgetMessageBox::question(const QString &title, const QString &text, bool yesByDefault)
+{
     if (m_closing)
         return false;
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::NoButton, m_owner);
     QPushButton *yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
-    box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
-    box.setDefaultButton(yes);
+    QPushButton *no = box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
+    box.setDefaultButton(yesByDefault ? yes : no);
     box.exec();
     return box.clickedButton() == yes;
 }

@@ -17,12 +17,15 @@ public:
 
     void showMessage(const QString &title, const QString &text) override;
     bool ask(const QString &title, const QString &text) override;
+    bool askBeforeLoss(const QString &title, const QString &text) override;
 
     // While the program closes, a box would hold it open: messages go to standard error
     // instead, and a question is answered "Нет".
     void closing() { m_closing = true; }
 
 private:
+    bool question(const QString &title, const QString &text, bool yesByDefault);
+
     QWidget *m_owner;
     bool m_closing = false;
 };

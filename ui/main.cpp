@@ -1,6 +1,7 @@
 #include "CommandLineRun.h"
 #include "CliCommand.h"
 #include "WindowWithoutDisplay.h"
+#include "QtTranslations.h"
 #include "VelmixWindow.h"
 #include "WindowSizeStore.h"
 #include "listing/CurrentFolder.h"
@@ -28,6 +29,7 @@ int main(int argc, char *argv[])
         return *status; // QApplication would abort
 
     QApplication app(argc, argv); // takes Qt's own options out of argv
+    velmix::installQtRussian();
     // Lets a Wayland desktop match the window to its menu entry.
     QGuiApplication::setDesktopFileName(QStringLiteral(VELMIX_APP_ID));
     QCoreApplication::setApplicationVersion(QStringLiteral(VELMIX_VERSION));
@@ -53,6 +55,7 @@ int main(int argc, char *argv[])
     velmix::WindowSizeStore sizes;
     velmix::PosixFolderLocks locks(state.path(), velmix::PosixFolderLocks::Busy::Refuse);
     velmix::VelmixWindow window(drives, mover, start.folder, nullptr, &state, &identities, &ruleSets, &sizes, &locks);
+    window.tellStartProblem(start.problem);
     window.show();
     return app.exec();
 }

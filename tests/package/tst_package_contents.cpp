@@ -95,6 +95,9 @@ private Q_SLOTS:
             "usr/share/man/man1/velmix.1.gz",
             "usr/share/bash-completion/completions/velmix",
             "usr/share/zsh/vendor-completions/_velmix",
+            "usr/share/kio/servicemenus/" VELMIX_APP_ID ".desktop",
+            "usr/share/nemo/actions/" VELMIX_APP_ID ".nemo_action",
+            "usr/share/file-manager/actions/" VELMIX_APP_ID ".desktop",
         };
         QStringList files;
         QDirIterator it(m_root.path(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
@@ -115,20 +118,25 @@ private Q_SLOTS:
         QVERIFY(!field("Description").isEmpty());
     }
 
-    // Computed from the libraries the program links, each with the version it needs.
+    // Computed from the libraries the program links, each with the version it needs; and
+    // Qt's translations, which it loads.
     void dependsOnTheLinkedLibraries_data()
     {
         QTest::addColumn<QString>("package");
+        QTest::addColumn<bool>("versioned");
         for (const char *package : {"libqt6widgets6", "libqt6gui6", "libqt6core6", "libexiv2-27", "libtag1v5",
                                     "libstdc++6", "libc6"})
-            QTest::newRow(package) << QString(package);
+            QTest::newRow(package) << QString(package) << true;
+        QTest::newRow("Qt's Russian texts") << "qt6-translations-l10n" << false;
     }
     void dependsOnTheLinkedLibraries()
     {
         QFETCH(QString, package);
+        QFETCH(bool, versioned);
         const QStringList depends = field("Depends").split(", ");
-        const QRegularExpression versioned('^' + QRegularExpression::escape(package) + R"( \(>= [0-9][^)]*\)$)");
-        QVERIFY2(!depends.filter(versioned).isEmpty(), qPrintable(field("Depends")));
+        const QRegularExpression named('^' + QRegularExpression::escape(package)
+                                       + (versioned ? R"( \(>= [0-9][^)]*\)$)" : "$"));
+        QVERIFY2(!depends.filter(named).isEmpty(), qPrintable(field("Depends")));
     }
     void dependsOnNoBuildPackages()
     {
@@ -172,15 +180,37 @@ private Q_SLOTS:
     {
         const QString entry = rooted("usr/share/applications/" VELMIX_APP_ID ".desktop");
         QCOMPARE(desktopValue(entry, "Name"), QString("Velmix"));
-        // A folder's "Open with" menu offers it and hands it the folder.
-        QCOMPARE(desktopValue(entry, "Exec"), QString("velmix %f"));
-        QCOMPARE(desktopValue(entry, "MimeType"), QString("inode/directory;"));
+        // "Open with" hands it the selection, and it claims no file type: a folder's
+        // default opener stays the file manager.
+        QCOMPARE(desktopValue(entry, "Exec"), QString("velmix %F"));
+        QVERIFY(desktopValue(entry, "MimeType").isEmpty());
         QVERIFY(QFileInfo(rooted("usr/bin/velmix")).isExecutable());
         const QString icon = desktopValue(entry, "Icon");
         for (const int size : {16, 32, 48, 256}) {
             const QString path = rooted(QString("usr/share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(icon));
             QCOMPARE(QImage(path).size(), QSize(size, size));
         }
+    }
+
+    // Each file manager's context menu offers the program for folders and files alike.
+    void fileManagerActions_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("filter"); // the line that lets folders and files in
+        QTest::newRow("Dolphin") << "usr/share/kio/servicemenus/" VELMIX_APP_ID ".desktop" << "MimeType=all/all;";
+        QTest::newRow("Nemo") << "usr/share/nemo/actions/" VELMIX_APP_ID ".nemo_action" << "Extensions=any;";
+        QTest::newRow("Caja, PCManFM-Qt") << "usr/share/file-manager/actions/" VELMIX_APP_ID ".desktop"
+                                          << "MimeTypes=all/all;";
+    }
+    void fileManagerActions()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, filter);
+        QFile file(rooted(path));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(file.readAll()).split('\n');
+        for (const QString &line : {QString("Name[ru]=Переименовать в Velmix"), QString("Exec=velmix %F"), filter})
+            QVERIFY2(lines.contains(line), qPrintable(path + ": " + line));
     }
 
     void metainfoMatchesPackage()

@@ -72,6 +72,20 @@ private Q_SLOTS:
         QCOMPARE(apply->size(), QSize(84, 39));
     }
 
+    // The delete button is a bin, not the close button's cross (white across the top, where
+    // a cross leaves the red disc), and fades while it cannot be used.
+    void deleteSetLook()
+    {
+        test::WindowFixture f;
+        QAbstractButton *remove = f.button("ImgDeleteSet");
+        QVERIFY(!remove->isEnabled());
+        const QImage dimmed = remove->grab().toImage();
+        remove->setEnabled(true);
+        const QImage shown = remove->grab().toImage();
+        QVERIFY(shown.pixelColor(15, 10).lightness() > 200); // the lid
+        QVERIFY(dimmed.pixelColor(4, 15).lightness() > shown.pixelColor(4, 15).lightness()); // the disc's edge
+    }
+
     void actionRunsOnClickDrawnReleased()
     {
         test::WindowFixture f;

@@ -367,22 +367,30 @@ private Q_SLOTS:
     // Rule sets: one saved under a typed name fills every control again after a reset and
     // after a restart; the apply keeps its settings first in the list; a name with "/" is
     // refused with its reason; a damaged set is told once, on opening the panel, and skipped;
-    // a deleted one goes.
+    // an existing name is replaced only when the user agrees; a deleted one goes. After a
+    // reset or an apply the list shows no set; only a set shown can be deleted, never the
+    // last applied one.
     void ruleSets()
     {
         test::WindowFixture f({"IMG_0001.JPG", "IMG_0002.JPG"});
         const auto saveAs = [&](const QString &name) {
             QTimer answer;
+            QString title, button;
             QObject::connect(&answer, &QTimer::timeout, &answer, [&] {
                 if (auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget())) {
+                    title = dialog->windowTitle();
+                    button = dialog->okButtonText();
                     dialog->setTextValue(name);
                     dialog->accept();
                 }
             });
             answer.start(10);
             QTest::mouseClick(f.button("ImgSaveSet"), Qt::LeftButton);
+            QCOMPARE(title, "Сохранить набор правил");
+            QCOMPARE(button, "Сохранить");
         };
         QComboBox *sets = f.list("CboSets");
+        QAbstractButton *remove = f.button("ImgDeleteSet");
         QVERIFY(f.ruleSets.save("Отпуск", RuleSet()).isEmpty());
         QFile damaged(f.configHome.filePath("Отпуск.ini"));
         QVERIFY(damaged.open(QIODevice::Append) && damaged.write("case=loud\n") > 0);
@@ -397,10 +405,14 @@ private Q_SLOTS:
         QTest::mouseClick(f.button("PicIgnoreCase"), Qt::LeftButton);
         const QStringList preview = f.newNames();
         QCOMPARE(preview, QStringList({"Trip 0001.jpg", "Trip 0002.jpg"}));
+        QVERIFY(!remove->isEnabled());
         saveAs("Отпуск");
         QCOMPARE(sets->currentText(), "Отпуск");
+        QVERIFY(remove->isEnabled());
         QTest::mouseClick(f.button("ImgChancel"), Qt::LeftButton);
         QCOMPARE(f.textBox("TxtFind")->text(), QString());
+        QCOMPARE(sets->currentIndex(), -1);
+        QVERIFY(!remove->isEnabled());
         test::WindowFixture::pick(sets, 0);
         QCOMPARE(f.textBox("TxtReplace")->text(), "Trip ");
         QCOMPARE(f.ticked(), QStringList{"PicSmall"});
@@ -408,6 +420,12 @@ private Q_SLOTS:
         QCOMPARE(f.newNames(), preview);
         QTest::mouseClick(f.button("ImgApply"), Qt::LeftButton);
         QCOMPARE(f.folder.files(), preview);
+        QCOMPARE(sets->itemText(0), RuleSetStore::LastApplied);
+        QCOMPARE(sets->currentIndex(), -1);
+        test::WindowFixture::pick(sets, 0);
+        QVERIFY(!remove->isEnabled());
+        QTest::mouseClick(remove, Qt::LeftButton);
+        QCOMPARE(f.messages.asked.size(), 0);
         QCOMPARE(sets->itemText(0), RuleSetStore::LastApplied);
 
         saveAs("a/b");
@@ -420,9 +438,18 @@ private Q_SLOTS:
                                [](const auto &box) { return box.second == "Набор «Отпуск» повреждён и пропущен"; }),
                  1);
         QCOMPARE(sets->count(), 3);
+        QTest::mouseClick(f.button("PicBig"), Qt::LeftButton);
+        for (const bool replace : {false, true}) {
+            f.messages.answers = {replace};
+            saveAs("Третий");
+            QCOMPARE(f.messages.asked.last().second, "Набор «Третий» уже есть. Заменить его?");
+            QString problem;
+            QCOMPARE(f.ruleSets.load("Третий", problem)->options.UpperCase, replace);
+        }
         test::WindowFixture::pick(sets, 1);
         f.messages.answers = {true};
-        QTest::mouseClick(f.button("ImgDeleteSet"), Qt::LeftButton);
+        QTest::mouseClick(remove, Qt::LeftButton);
+        QCOMPARE(f.messages.asked.last().second, "Удалить набор «Второй»?");
         const qsizetype told = f.messages.shown.size();
         VelmixWindow restarted(f.drives, f.mover, f.folder.path(), &f.messages, nullptr, nullptr, &f.ruleSets);
         QCOMPARE(f.messages.shown.size(), told); // nothing over the window's start
@@ -686,17 +713,22 @@ private Q_SLOTS:
         QCOMPARE(dir.files(), files);
     }
 
-    // The window's question box: "Да" is the default, so Enter or Space confirms.
+    // The window's question box: "Да" is the default, so Enter or Space confirms; before a
+    // loss "Нет" is, so Enter keeps what there is.
     void questionBox_data()
     {
+        QTest::addColumn<bool>("beforeLoss");
         QTest::addColumn<Qt::Key>("key");
         QTest::addColumn<bool>("agreed");
-        QTest::newRow("Enter") << Qt::Key_Return << true;
-        QTest::newRow("Space") << Qt::Key_Space << true;
-        QTest::newRow("Escape") << Qt::Key_Escape << false;
+        QTest::newRow("Enter") << false << Qt::Key_Return << true;
+        QTest::newRow("Space") << false << Qt::Key_Space << true;
+        QTest::newRow("Escape") << false << Qt::Key_Escape << false;
+        QTest::newRow("Enter before a loss") << true << Qt::Key_Return << false;
+        QTest::newRow("Escape before a loss") << true << Qt::Key_Escape << false;
     }
     void questionBox()
     {
+        QFETCH(bool, beforeLoss);
         QFETCH(Qt::Key, key);
         QFETCH(bool, agreed);
         WidgetMessageBox box;
@@ -706,11 +738,14 @@ private Q_SLOTS:
             QVERIFY(shown);
             for (QAbstractButton *button : shown->buttons())
                 buttons.append(button->text());
-            QCOMPARE(shown->defaultButton()->text(), "Да");
+            QCOMPARE(shown->defaultButton()->text(), beforeLoss ? "Нет" : "Да");
             QCOMPARE(shown->windowTitle(), "Возврат прежних имён");
             QTest::keyClick(shown->focusWidget() ? shown->focusWidget() : shown, key);
         });
-        QCOMPARE(box.ask("Возврат прежних имён", "Вернуть прежние имена? Файлов: 1"), agreed);
+        const QString question = "Вернуть прежние имена? Файлов: 1";
+        QCOMPARE(beforeLoss ? box.askBeforeLoss("Возврат прежних имён", question)
+                            : box.ask("Возврат прежних имён", question),
+                 agreed);
         buttons.sort();
         QCOMPARE(buttons, QStringList({"Да", "Нет"}));
     }
