@@ -2,7 +2,7 @@
 
 #include "QtTranslations.h"
 #include "WindowLayout.h"
-#include "program/CommandLine.h"
+#include "CommandLine.h"
 
 #include <QAccessible>
 #include <QHeaderView>
