@@ -1,5 +1,7 @@
 #include "posix/PosixStateFolder.h"
 
+#include "program/MakeFolders.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -65,20 +67,6 @@ int openHeld(const QByteArray &path, int flags, int &error)
     }
     error = 0;
     return fd;
-}
-
-// Makes the folder and any parent missing; 0, or the error that stopped it, so a read-only
-// medium is told as one and not as a lack of rights.
-int makeFolders(const QByteArray &path)
-{
-    if (::mkdir(path.constData(), 0700) == 0 || errno == EEXIST)
-        return 0;
-    const qsizetype slash = path.lastIndexOf('/');
-    if (errno != ENOENT || slash <= 0)
-        return errno;
-    if (const int error = makeFolders(path.left(slash)))
-        return error;
-    return ::mkdir(path.constData(), 0700) == 0 || errno == EEXIST ? 0 : errno;
 }
 
 // A new file `path` in `folder`, held before anyone can see it: another program's scan

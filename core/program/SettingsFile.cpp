@@ -1,5 +1,7 @@
 #include "program/SettingsFile.h"
 
+#include "program/MakeFolders.h"
+
 #include "text/VisibleText.h"
 
 #include <QFile>
@@ -25,19 +27,6 @@ QString errorText(int error)
     case EPERM: return u"нет прав на запись"_s;
     default: return u"ошибка %1"_s.arg(error);
     }
-}
-
-// Makes the folder and any parent missing; 0, or the error that stopped it.
-int makeFolders(const QByteArray &path)
-{
-    if (::mkdir(path.constData(), 0700) == 0 || errno == EEXIST)
-        return 0;
-    const qsizetype slash = path.lastIndexOf('/');
-    if (errno != ENOENT || slash <= 0)
-        return errno;
-    if (const int error = makeFolders(path.left(slash)))
-        return error;
-    return ::mkdir(path.constData(), 0700) == 0 || errno == EEXIST ? 0 : errno;
 }
 
 } // namespace
