@@ -7,6 +7,7 @@
 #include <QDateTime>
 
 #include <atomic>
+#include <cerrno>
 
 namespace velmix {
 namespace {
@@ -141,6 +142,8 @@ RenameJournal::Scan RenameJournal::scan()
             error = m_folder.read(name, bytes);
             content = JournalFormat::parse(bytes);
         }
+        if (error == ENOENT) // removed by its own program since the listing: nothing to tell
+            continue;
         if (error != 0) {
             scan.problems << setAside(name, JournalReport::Trouble::Unreadable);
             continue;
