@@ -213,7 +213,9 @@ private Q_SLOTS:
         QTest::newRow("64-entry FAT16 root, 30 files") << false << false << 64 << 30 << false << fatRuns;
         QTest::newRow("64-entry FAT16 root, a reader, 30 files") << false << true << 64 << 30 << false << fatRuns;
         QTest::newRow("64-entry FAT16 root full, longer names") << false << false << 64 << 32 << true << 5;
-        QTest::newRow("512-entry FAT16 root, 253 files") << false << false << 512 << 253 << false << 3;
+        // One run: with the lister about, fusefat spends minutes of CPU on a full 512-entry root
+        // on some machines (over ten here), and the lane must end within CI's time.
+        QTest::newRow("512-entry FAT16 root, 253 files") << false << false << 512 << 253 << false << 1;
     }
     void nearlyFullFatFolderLosesNothing()
     {
