@@ -182,7 +182,6 @@ QString zshCompletion()
                 others.append(u"--"_s + other.name);
         }
         QString names = u"--"_s + option.name;
-        QString spec;
         if (!option.shortName.isNull()) {
             others.append(u"-"_s + option.shortName);
             others.append(u"--"_s + option.name);

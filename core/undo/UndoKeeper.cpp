@@ -132,7 +132,7 @@ BatchReport UndoKeeper::undo()
     const QString folder = undoFolder();
     UndoHistory::Entry *entry = folder.isEmpty() ? nullptr : m_history.lastIn(folder);
     const UndoRecord *record = entry ? recordOf(*entry) : nullptr;
-    report.setAside = setAsideLines(std::exchange(m_problems, {}));
+    report.setAside = takeSetAside();
     announce();
     std::unique_ptr<FolderHold> held; // taken before the question: a folder held elsewhere is not asked about
     if (!record || !holdFolder(report.kind, folder, held, report)
@@ -249,7 +249,7 @@ void UndoKeeper::keepRemainder(UndoHistory::Entry &entry, const JournaledBatch &
 BatchReport UndoKeeper::repair()
 {
     BatchReport report;
-    report.setAside = setAsideLines(std::exchange(m_problems, {}));
+    report.setAside = takeSetAside();
     for (const QString &journal : std::exchange(m_unfinished, {}))
         report.followedBy(repairBatch(journal));
     return report;
