@@ -19,6 +19,7 @@ using namespace velmix;
 
 Q_DECLARE_METATYPE(DateSource)
 Q_DECLARE_METATYPE(OldTagText)
+Q_DECLARE_METATYPE(NumberingOrder)
 
 namespace {
 
@@ -307,6 +308,42 @@ private Q_SLOTS:
         QCOMPARE(session.source.reads, 5);
     }
 
+    // The orders by what the file system tells, and by name from the end; ties keep the
+    // order by name, files not read go last, and only the first two read the files.
+    void fileOrders_data()
+    {
+        QTest::addColumn<NumberingOrder>("order");
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<int>("reads");
+        QTest::newRow("size") << NumberingOrder::BySize << QStringList{"b.jpg", "d.jpg", "a.jpg", "c.jpg"} << 4;
+        QTest::newRow("mtime") << NumberingOrder::ByModified << QStringList{"d.jpg", "b.jpg", "a.jpg", "c.jpg"} << 4;
+        QTest::newRow("reverse-name") << NumberingOrder::ByReverseName << QStringList{"d.jpg", "c.jpg", "b.jpg", "a.jpg"}
+                                      << 0;
+    }
+    void fileOrders()
+    {
+        QFETCH(NumberingOrder, order);
+        QFETCH(QStringList, shown);
+        QFETCH(int, reads);
+        Session session({"a.jpg", "b.jpg", "c.jpg", "d.jpg"});
+        const auto file = [](qint64 size, const char *modified) {
+            RowMetadata row;
+            row.size = size;
+            row.modified = at(modified);
+            return row;
+        };
+        session.source.byName["a.jpg"] = file(300, "2026-07-14T12:00:00");
+        session.source.byName["b.jpg"] = file(100, "2026-07-14T09:00:00");
+        session.source.byName["c.jpg"] = {};
+        session.source.byName["d.jpg"] = file(100, "2026-07-14T08:00:00");
+        session.typeBaseName("x");
+        session.preview.setNumberingOrder(order);
+        QCOMPARE(session.preview.options().Order, order);
+        QCOMPARE(session.column(FileNameTable::CurrentName), shown);
+        QCOMPARE(session.column(FileNameTable::NewName).at(0), "x1.jpg");
+        QCOMPARE(session.source.reads, reads);
+    }
+
     void oldTagText_data()
     {
         QTest::addColumn<QByteArray>("bytes");
@@ -375,7 +412,7 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<DateSource>("source");
         QTest::addColumn<QString>("expected"); // the date, or the tags joined by "|"
-        const QByteArray exif = test::jpegWithExif("2026:07:14 15:30:12", "2026:07:14 15:31:00");
+        const QByteArray exif = test::jpegWithExif("2026:07:14 15:30:12", "2026:07:14 15:31:00", "25");
         const QString fileTime = "2020-05-06T07:08:09";
         QTest::newRow("EXIF original") << "P1.jpg" << exif << DateSource::DateTimeOriginal << "2026-07-14T15:30:12";
         QTest::newRow("EXIF create date") << "P2.JPG" << test::jpegWithExif({}, "2026:07:14 15:31:00")
@@ -460,6 +497,10 @@ private Q_SLOTS:
                      expected);
         else
             QCOMPARE(read[0]->date.toString(u"yyyy-MM-ddTHH:mm:ss"), expected);
+        // The burst's sub-second of the one sample that has it; the size and time the orders take.
+        QCOMPARE(read[0]->subSecond, QString(QTest::currentDataTag() == QByteArrayView("EXIF original") ? "25" : ""));
+        QCOMPARE(read[0]->size, content == "sparse" ? 0x80000000LL : qint64(content.size()));
+        QCOMPARE(read[0]->modified.toString(u"yyyy-MM-ddTHH:mm:ss"), "2020-05-06T07:08:09");
     }
 };
 

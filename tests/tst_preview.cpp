@@ -1,10 +1,13 @@
 #include "TestSupport.h"
+#include "conflicts/ConflictFixes.h"
 #include "preview/KeyRelease.h"
 #include "preview/PreviewSession.h"
 
 #include <QTest>
 
 using namespace velmix;
+
+Q_DECLARE_METATYPE(ConflictChoice)
 
 namespace {
 
@@ -213,6 +216,54 @@ private Q_SLOTS:
         QCOMPARE(session.busy.depth, 0);
     }
 
+    // Rows sorted by a column (natural order, either way) or moved by hand are numbered
+    // as shown, and the order says so. Listed: s1, s10, s2; the new names are x1… as shown.
+    void arrangedByHand_data()
+    {
+        QTest::addColumn<int>("sortColumn"); // -1: moved instead
+        QTest::addColumn<bool>("descending");
+        QTest::addColumn<QList<qsizetype>>("moved");
+        QTest::addColumn<int>("before");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("old names, up") << 0 << false << QList<qsizetype>{} << 0
+                                       << QStringList{"s1.txt", "s2.txt", "s10.txt"};
+        QTest::newRow("old names, down") << 0 << true << QList<qsizetype>{} << 0
+                                         << QStringList{"s10.txt", "s2.txt", "s1.txt"};
+        QTest::newRow("new names, down") << 1 << true << QList<qsizetype>{} << 0 // x2, x1, hand
+                                         << QStringList{"s10.txt", "s1.txt", "s2.txt"};
+        QTest::newRow("the last one up") << -1 << false << QList<qsizetype>{2} << 1
+                                         << QStringList{"s1.txt", "s2.txt", "s10.txt"};
+        QTest::newRow("two to the end, as a block") << -1 << false << QList<qsizetype>{1, 0} << 3
+                                                    << QStringList{"s2.txt", "s1.txt", "s10.txt"};
+        QTest::newRow("the first one up: stays") << -1 << false << QList<qsizetype>{0} << -1
+                                                 << QStringList{"s1.txt", "s10.txt", "s2.txt"};
+    }
+    void arrangedByHand()
+    {
+        QFETCH(int, sortColumn);
+        QFETCH(bool, descending);
+        QFETCH(QList<qsizetype>, moved);
+        QFETCH(int, before);
+        QFETCH(QStringList, shown);
+        Session session({"s1.txt", "s10.txt", "s2.txt"});
+        session.preview.setBaseName("x");
+        session.preview.baseNameKeyReleased();
+        session.preview.setHandName(2, "hand.txt"); // s2 keeps it wherever it goes
+        if (sortColumn >= 0)
+            session.preview.sortRows(sortColumn, descending);
+        else
+            QCOMPARE(session.preview.moveRows({moved.begin(), moved.end()}, before),
+                     std::min<qsizetype>(std::max(before, 0), 3 - moved.size()));
+        QCOMPARE(session.preview.options().Order, NumberingOrder::AsShown);
+        QCOMPARE(test::names(session.preview.table().currentNames()), shown);
+        QStringList expected;
+        for (int number = 1; const QString &name : shown)
+            expected.append(name == "s2.txt" ? "hand.txt" : QString("x%1.txt").arg(number++));
+        QCOMPARE(session.newNames(), expected);
+        session.preview.rereadMetadata(); // the rows stay where they were put
+        QCOMPARE(test::names(session.preview.table().currentNames()), shown);
+    }
+
     // A typed name stands over the options through every rebuild, follows its file to a new
     // place, is judged like any other, gives the row back when emptied, and goes with a reload.
     void handNames()
@@ -373,6 +424,83 @@ private Q_SLOTS:
         }
         QCOMPARE(shown, reasons);
         QCOMPARE(table.mark(3), NameMark::None); // past the files
+    }
+
+    // Taken names given free ones: by a number or a pattern before the extension, the
+    // first free one, judged against the other new names, listed files that stay and
+    // entries not listed, as the medium compares letter case; a burst by its sub-seconds.
+    // A row waiting on a file that is given a free name keeps its own.
+    void takenNamesFixed_data()
+    {
+        QTest::addColumn<QStringList>("current");
+        QTest::addColumn<QStringList>("newNames");
+        QTest::addColumn<QStringList>("unlisted");
+        QTest::addColumn<bool>("ignoresCase");
+        QTest::addColumn<ConflictChoice>("choice");
+        QTest::addColumn<QStringList>("subSeconds");
+        QTest::addColumn<QStringList>("fixed");
+        const ConflictChoice mark, number{ConflictRule::AddNumber, {}}, pattern{ConflictRule::Pattern, "_{n:2}"},
+            subSecond{ConflictRule::SubSecond, {}};
+        QTest::newRow("marked and left") << QStringList{"a.jpg", "b.jpg"} << QStringList{"x.jpg", "x.jpg"}
+                                         << QStringList{} << false << mark << QStringList{}
+                                         << QStringList{"x.jpg", "x.jpg"};
+        QTest::newRow("another row's name") << QStringList{"a.jpg", "b.jpg"} << QStringList{"x.jpg", "x.jpg"}
+                                            << QStringList{} << false << number << QStringList{}
+                                            << QStringList{"x.jpg", "x (2).jpg"};
+        QTest::newRow("a listed file that stays") << QStringList{"x.jpg", "b.jpg"} << QStringList{"x.jpg", "x.jpg"}
+                                                  << QStringList{} << false << number << QStringList{}
+                                                  << QStringList{"x.jpg", "x (2).jpg"};
+        QTest::newRow("listed and unlisted names skipped")
+            << QStringList{"a.jpg", "b.jpg", "x (2).jpg"} << QStringList{"x.jpg", "x.jpg", "x (2).jpg"}
+            << QStringList{"x (3).jpg", "x.jpg"} << false << number << QStringList{}
+            << QStringList{"x (4).jpg", "x (5).jpg", "x (2).jpg"};
+        QTest::newRow("case-blind medium") << QStringList{"a.jpg", "b.jpg", "c"} << QStringList{"x.jpg", "X.JPG", "c"}
+                                           << QStringList{"x (2).JPG"} << true << number << QStringList{}
+                                           << QStringList{"x.jpg", "X (3).JPG", "c"};
+        QTest::newRow("case matters") << QStringList{"a.jpg", "b.jpg", "c"} << QStringList{"x.jpg", "X.JPG", "c"}
+                                      << QStringList{"x (2).JPG"} << false << number << QStringList{}
+                                      << QStringList{"x.jpg", "X.JPG", "c"};
+        QTest::newRow("pattern") << QStringList{"a", "b", "c"} << QStringList{"x.tar.gz", "x.tar.gz", "x.tar.gz"}
+                                 << QStringList{} << false << pattern << QStringList{}
+                                 << QStringList{"x.tar.gz", "x_02.tar.gz", "x_03.tar.gz"};
+        QTest::newRow("a chain waits on the file fixed") << QStringList{"a.jpg", "b.jpg", "c.jpg"}
+                                                         << QStringList{"b.jpg", "c.jpg", "c.jpg"} << QStringList{}
+                                                         << false << number << QStringList{}
+                                                         << QStringList{"b.jpg", "c (2).jpg", "c.jpg"};
+        QStringList burst, shots, subSeconds, named;
+        for (int i = 0; i < 10; ++i) {
+            burst.append(QString("IMG_%1.JPG").arg(i));
+            shots.append("2026-07-14 15.30.12.jpg");
+            subSeconds.append(QString::number(i * 10 + 5));
+            named.append(QString("2026-07-14 15.30.12_%1.jpg").arg(i * 10 + 5));
+        }
+        QTest::newRow("a burst of ten by sub-seconds") << burst << shots << QStringList{} << false << subSecond
+                                                       << subSeconds << named;
+        QTest::newRow("sub-seconds alike or missing: a number")
+            << QStringList{"a.jpg", "b.jpg", "c.jpg", "d.jpg"} << QStringList{"p.jpg", "p.jpg", "p.jpg", "p.jpg"}
+            << QStringList{"p_5.jpg"} << false << subSecond << QStringList{"", "5", "5", ""}
+            << QStringList{"p.jpg", "p_5 (2).jpg", "p_5 (3).jpg", "p (2).jpg"};
+    }
+    void takenNamesFixed()
+    {
+        QFETCH(QStringList, current);
+        QFETCH(QStringList, newNames);
+        QFETCH(QStringList, unlisted);
+        QFETCH(bool, ignoresCase);
+        QFETCH(ConflictChoice, choice);
+        QFETCH(QStringList, subSeconds);
+        QFETCH(QStringList, fixed);
+        const FolderNames folder(test::column(current), FolderRules{255, ignoresCase}, test::column(unlisted));
+        NameColumn names = test::column(newNames);
+        NameJudgement judgement = judgeNewNames(folder, names);
+        const std::vector<qint32> rows = fixTakenNames(folder, names, judgement, choice,
+                                                       [&](qint32 row) { return subSeconds.value(row); });
+        QCOMPARE(test::names(names), fixed);
+        for (qint32 row = 0; row < qint32(fixed.size()); ++row) {
+            QCOMPARE(std::binary_search(rows.begin(), rows.end(), row), fixed[row] != newNames[row]);
+            if (choice.fixes())
+                QVERIFY(judgement.fates[size_t(row)] == RowFate::Moves || judgement.fates[size_t(row)] == RowFate::Stays);
+        }
     }
 
     // A large table is judged in two parts; a row of the second part asking for a name a

@@ -35,7 +35,7 @@ class TestRuleSets : public QObject
         o.StartText = QString::number(random.bounded(100000));
         o.StepText = QString::number(random.bounded(1, 1000));
         o.DigitWidthIndex = random.bounded(NamingOptions::DigitWidthCount);
-        o.Order = NumberingOrder(random.bounded(3));
+        o.Order = NumberingOrder(random.bounded(7));
         const int letterCase = random.bounded(4);
         o.UpperCase = letterCase == 1;
         o.LowerCase = letterCase == 2;
@@ -54,6 +54,8 @@ class TestRuleSets : public QObject
         r.positionFromEnd = random.bounded(2);
         r.titleCase = TitleCase(random.bounded(3));
         r.transliteration = Transliteration(random.bounded(4));
+        r.conflicts.rule = ConflictRule(random.bounded(4));
+        r.conflicts.pattern = r.conflicts.rule == ConflictRule::Pattern ? u"_{n:%1}"_s.arg(random.bounded(1, 10)) : QString();
         return set;
     }
 
@@ -110,6 +112,7 @@ private Q_SLOTS:
         QTest::newRow("a flag not a flag") << QByteArray("regex=") << QByteArray("regex=maybe") << u"повреждён"_s;
         QTest::newRow("no version") << QByteArray("version=1") << QByteArray() << u"повреждён"_s;
         QTest::newRow("cut short") << QByteArray("find=") << QByteArray() << u"повреждён"_s;
+        QTest::newRow("pattern without {n}") << QByteArray("conflicts=") << QByteArray("conflicts=pattern") << u"повреждён"_s;
     }
     void untrustedSetsSkipped()
     {

@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 #include "preview/NameTransforms.h"
 #include "text/FileExtension.h"
+#include "text/NameDifference.h"
 
 #include <QTest>
 
@@ -38,6 +39,42 @@ private Q_SLOTS:
         QTest::newRow("lone dot") << "." << 0 << "";
         QTest::newRow("empty") << "" << 0 << "";
     }
+    // What a new name changes, character by character as a reader sees them: the parts
+    // new to it in brackets, and what a screen reader is told.
+    void nameDifference_data()
+    {
+        QTest::addColumn<QString>("oldName");
+        QTest::addColumn<QString>("newName");
+        QTest::addColumn<QString>("marked");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("same") << "a.jpg" << "a.jpg" << "a.jpg" << "";
+        QTest::newRow("inserted at the start") << "IMG_1.jpg" << "Vac_IMG_1.jpg" << "[Vac_]IMG_1.jpg"
+                                               << "изменено: «Vac_»";
+        QTest::newRow("replaced inside, the rest kept") << "a b c.txt" << "a_b_c.txt" << "a[_]b[_]c.txt"
+                                                        << "изменено: «_», «_»";
+        QTest::newRow("letter case alone") << "photo.JPG" << "Photo.jpg" << "[P]hoto.[jpg]"
+                                           << "изменено: «P», «jpg»";
+        QTest::newRow("removed only") << "a (1).txt" << "a.txt" << "a.txt" << "удалено: « (1)»";
+        QTest::newRow("a surrogate pair is one character") << "x😀.txt" << "x😁.txt" << "x[😁].txt"
+                                                           << "изменено: «😁»";
+        QTest::newRow("a base letter keeps its combining mark") << "cafe\u0301" << "cafe\u0300"
+                                                                << "caf[e\u0300]" << "изменено: «e\u0300»";
+        QTest::newRow("Cyrillic") << "Отпуск.jpg" << "Otpusk.jpg" << "[Otpusk].jpg" << "изменено: «Otpusk»";
+    }
+    void nameDifference()
+    {
+        QFETCH(QString, oldName);
+        QFETCH(QString, newName);
+        QFETCH(QString, marked);
+        QFETCH(QString, told);
+        const NameDifference difference = differenceOf(oldName, newName);
+        QString shown = newName;
+        for (auto run = difference.added.rbegin(); run != difference.added.rend(); ++run)
+            shown.insert(run->start + run->length, u']').insert(run->start, u'[');
+        QCOMPARE(shown, marked);
+        QCOMPARE(describeChange(oldName, newName, difference), told);
+    }
+
     void findExtensionDot()
     {
         QFETCH(QString, name);

@@ -61,6 +61,8 @@ public:
     // The listed row whose name has the key, or NoRow.
     [[nodiscard]] qint32 rowHolding(QStringView key, size_t hash) const;
     [[nodiscard]] bool unlistedHolds(QStringView key, size_t hash) const;
+    // The unlisted entries' names, case-folded where case does not matter.
+    [[nodiscard]] const NameColumn &unlistedKeys() const { return m_unlistedKeys; }
     void prefetch(size_t hash) const { m_listedIndex.prefetch(hash); }
     // Whether the listed row's name can be written back to the folder as it is: a name
     // that cannot (a lone surrogate, a separator) gives no row to rename.

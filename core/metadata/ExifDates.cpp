@@ -8,6 +8,7 @@ namespace {
 constexpr quint16 ExifFolderTag = 0x8769;
 constexpr quint16 DateTimeOriginalTag = 0x9003;
 constexpr quint16 CreateDateTag = 0x9004;
+constexpr quint16 SubSecTimeOriginalTag = 0x9291;
 constexpr quint16 AsciiType = 2;
 constexpr qsizetype DateLength = 19; // "2026:07:14 15:30:12"
 
@@ -64,9 +65,27 @@ QDateTime dateAt(const Tiff &tiff, quint16 type, quint32 count, qint64 valueAt)
     return exifDateTime(tiff.bytes(text, DateLength));
 }
 
+// The digits of an ASCII entry ("25", "250 "), inline where four bytes hold them; empty
+// where it holds none.
+QString digitsAt(const Tiff &tiff, quint16 type, quint32 count, qint64 valueAt)
+{
+    if (type != AsciiType || count == 0 || count > 16 || !tiff.has(valueAt, 4))
+        return {};
+    const qint64 text = count <= 4 ? valueAt : qint64(tiff.u32(valueAt));
+    if (!tiff.has(text, count))
+        return {};
+    QString digits;
+    for (const char c : tiff.bytes(text, count)) {
+        if (c < '0' || c > '9')
+            break;
+        digits += QLatin1Char(c);
+    }
+    return digits;
+}
+
 } // namespace
 
-bool readTiffExifDates(QByteArrayView block, QDateTime &original, QDateTime &created)
+bool readTiffExifDates(QByteArrayView block, QDateTime &original, QDateTime &created, QString *subSecond)
 {
     const Tiff tiff(block);
     if (!tiff.has(0, 8) || !(block.startsWith("II") || block.startsWith("MM")) || tiff.u16(2) != 42)
@@ -82,6 +101,8 @@ bool readTiffExifDates(QByteArrayView block, QDateTime &original, QDateTime &cre
                    original = dateAt(tiff, type, count, valueAt);
                else if (tag == CreateDateTag)
                    created = dateAt(tiff, type, count, valueAt);
+               else if (tag == SubSecTimeOriginalTag && subSecond)
+                   *subSecond = digitsAt(tiff, type, count, valueAt);
            });
 }
 
@@ -108,7 +129,7 @@ QDateTime exifDateTime(QByteArrayView text)
     return date.isValid() && time.isValid() ? wallClock(date, time) : QDateTime();
 }
 
-bool readJpegExifDates(QByteArrayView head, QDateTime &original, QDateTime &created)
+bool readJpegExifDates(QByteArrayView head, QDateTime &original, QDateTime &created, QString *subSecond)
 {
     const auto byte = [&](qsizetype at) { return uchar(head[at]); };
     if (head.size() < 4 || byte(0) != 0xFF || byte(1) != 0xD8)
@@ -123,7 +144,7 @@ bool readJpegExifDates(QByteArrayView head, QDateTime &original, QDateTime &crea
             return false;
         const QByteArrayView body = head.sliced(at + 4, length - 2);
         if (marker == 0xE1 && body.startsWith(QByteArrayView("Exif\0\0", 6)))
-            return readTiffExifDates(body.sliced(6), original, created);
+            return readTiffExifDates(body.sliced(6), original, created, subSecond);
         at += 2 + length;
     }
     return false;

@@ -14,9 +14,10 @@ namespace velmix {
 // An EXIF date, "2026:07:14 15:30:12"; invalid where the text is no such date.
 [[nodiscard]] QDateTime exifDateTime(QByteArrayView text);
 
-bool readJpegExifDates(QByteArrayView head, QDateTime &original, QDateTime &created);
+// Where `subSecond` is given, it takes SubSecTimeOriginal's digits too (empty for none).
+bool readJpegExifDates(QByteArrayView head, QDateTime &original, QDateTime &created, QString *subSecond = nullptr);
 // The same from an EXIF block's TIFF structure itself ("II*" or "MM*"), as other
 // containers hold it.
-bool readTiffExifDates(QByteArrayView tiff, QDateTime &original, QDateTime &created);
+bool readTiffExifDates(QByteArrayView tiff, QDateTime &original, QDateTime &created, QString *subSecond = nullptr);
 
 } // namespace velmix

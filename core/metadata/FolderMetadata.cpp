@@ -7,13 +7,14 @@
 namespace velmix {
 namespace {
 
-QDateTime modificationTime(const QByteArray &path)
+// The file's size and modification time; -1 and an invalid time where it cannot be looked at.
+std::pair<qint64, QDateTime> sizeAndTime(const QByteArray &path)
 {
     struct stat status {};
     if (::stat(path.constData(), &status) != 0)
-        return {};
+        return {-1, {}};
     const QDateTime local = QDateTime::fromSecsSinceEpoch(status.st_mtim.tv_sec).toLocalTime();
-    return wallClock(local.date(), local.time());
+    return {qint64(status.st_size), wallClock(local.date(), local.time())};
 }
 
 } // namespace
@@ -52,7 +53,10 @@ std::vector<std::optional<RowMetadata>> FolderMetadata::readFiles(TagReader &rea
         if (const std::optional<QByteArray> nameBytes = FileNameCodec::encode(name)) {
             const QByteArray path = prefix + *nameBytes;
             const MediaTags tags = reader.read(path);
-            read[i] = rowMetadata(tags, name, hasTagDate(tags) ? QDateTime() : modificationTime(path));
+            const auto [size, modified] = sizeAndTime(path);
+            read[i] = rowMetadata(tags, name, hasTagDate(tags) ? QDateTime() : modified);
+            read[i]->size = size;
+            read[i]->modified = modified;
         } else {
             read[i] = rowMetadata({}, name, {});
         }

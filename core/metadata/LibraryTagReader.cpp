@@ -111,7 +111,7 @@ void readPicture(const QByteArray &path, Family family, QByteArray &head, MediaT
         return;
     const bool found = family == Family::Heif
                            ? readHeifExifDates(path, head, head.size() <= HeadSize, tags.dateTimeOriginal, tags.createDate)
-                           : readJpegExifDates(head, tags.dateTimeOriginal, tags.createDate);
+                           : readJpegExifDates(head, tags.dateTimeOriginal, tags.createDate, &tags.subSecondOriginal);
     if (found && tags.dateTimeOriginal.isValid())
         return;
     try {
@@ -125,8 +125,11 @@ void readPicture(const QByteArray &path, Family family, QByteArray &head, MediaT
         const Exiv2::ExifData &exif = image->exifData();
         const Exiv2::XmpData &xmp = image->xmpData();
         // Only what the EXIF block read above left empty: Exiv2 finds no EXIF in many a HEIF.
-        if (!tags.dateTimeOriginal.isValid())
+        if (!tags.dateTimeOriginal.isValid()) {
             tags.dateTimeOriginal = firstDate<Exiv2::ExifData, Exiv2::ExifKey>(exif, {"Exif.Photo.DateTimeOriginal"});
+            if (const auto sub = exif.findKey(Exiv2::ExifKey("Exif.Photo.SubSecTimeOriginal")); sub != exif.end())
+                tags.subSecondOriginal = QString::fromStdString(sub->toString()).trimmed();
+        }
         if (!tags.dateTimeOriginal.isValid())
             tags.dateTimeOriginal = firstDate<Exiv2::XmpData, Exiv2::XmpKey>(
                 xmp, {"Xmp.exif.DateTimeOriginal", "Xmp.photoshop.DateCreated"});

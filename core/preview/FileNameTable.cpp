@@ -18,6 +18,8 @@ NameMark FileNameTable::mark(qsizetype row) const
         return NameMark::ExpressionBound;
     if (fate == RowFate::Moves && m_new.at(row).startsWith(u'.'))
         return NameMark::Hidden;
+    if (fate == RowFate::Moves && std::binary_search(m_fixedRows.begin(), m_fixedRows.end(), qint32(row)))
+        return NameMark::TakenNameFixed;
     const bool unread = m_fieldsNeedMetadata && m_dates && !m_dates->read(row);
     return fate == RowFate::Moves && (unread || !m_unknownFields.isEmpty()) ? NameMark::FieldAsTyped : NameMark::None;
 }
@@ -36,6 +38,7 @@ QString FileNameTable::markReason(qsizetype row) const
     case NameMark::None: return {};
     case NameMark::Hidden: return QStringLiteral("файл станет скрытым");
     case NameMark::ExpressionBound: return QStringLiteral("выражение слишком сложное для этого имени");
+    case NameMark::TakenNameFixed: return QStringLiteral("имя занято — добавлен номер");
     case NameMark::FieldAsTyped:
         return m_unknownFields.isEmpty() ? QStringLiteral("дата и теги файла не прочитаны, поля оставлены как набраны")
                                          : QStringLiteral("неизвестное поле: ") + m_unknownFields.join(QStringLiteral(", "));
@@ -87,6 +90,7 @@ bool FileNameTable::datedByFileTime(qsizetype row) const
 void FileNameTable::load(const NameColumn &listedNames)
 {
     m_boundedRows.clear();
+    m_fixedRows.clear();
     m_current = listedNames;
     m_new = listedNames;
     m_spare.clear();

@@ -14,8 +14,9 @@ class HandNames;
 
 // How a row's new name is marked in the grid before apply: not at all, as a name that
 // will hide the file, as one the apply will refuse, as one that keeps a field in braces
-// as typed, or as one the expression was too complex to finish on.
-enum class NameMark : quint8 { None, Hidden, Refused, FieldAsTyped, ExpressionBound };
+// as typed, as one the expression was too complex to finish on, or as one given a free
+// name in place of a taken one.
+enum class NameMark : quint8 { None, Hidden, Refused, FieldAsTyped, ExpressionBound, TakenNameFixed };
 
 // What the files' own dates and tags say of a row, for its mark and its date's note.
 class RowDates
@@ -67,6 +68,8 @@ public:
     [[nodiscard]] bool editedByHand(qsizetype row) const;
     // The rows, in increasing order, whose names the expression did not finish.
     void setBoundedRows(std::vector<qsizetype> rows) { m_boundedRows = std::move(rows); }
+    // The rows, in increasing order, whose taken new names were given free ones.
+    void setFixedRows(std::vector<qint32> rows) { m_fixedRows = std::move(rows); }
 
     // Where the row's date came from, in words; empty while no date is used.
     [[nodiscard]] QString dateNote(qsizetype row) const;
@@ -101,6 +104,7 @@ private:
     DatesUse m_datesUse = DatesUse::None;
     const HandNames *m_handNames = nullptr;
     std::vector<qsizetype> m_boundedRows;
+    std::vector<qint32> m_fixedRows;
 };
 
 } // namespace velmix

@@ -1,5 +1,6 @@
 #include "preview/PreviewSession.h"
 
+#include "conflicts/ConflictFixes.h"
 #include "metadata/DateTakenOrder.h"
 #include "preview/NameFields.h"
 #include "preview/NameTransforms.h"
@@ -9,6 +10,8 @@
 #include "text/Surrogates.h"
 #include "work/VectorRegisters.h"
 
+#include <algorithm>
+#include <numeric>
 #include <optional>
 
 namespace velmix {
@@ -46,8 +49,8 @@ void PreviewSession::loadFileList(const NameColumn &listedNames, const FolderRul
     m_metadata.reset(listedNames.size()); // a new listing reads its files afresh
     m_handNames.clear();
     m_table.setFields(nullptr, {}, false, FileNameTable::DatesUse::None);
-    // The date order would read every file of each folder opened: it is chosen anew.
-    if (m_options.Order == NumberingOrder::ByDateTaken)
+    // The orders that read every file would do so for each folder opened: they are chosen anew.
+    if (readsFiles(m_options.Order))
         m_options.Order = NumberingOrder::ByName;
     (void)loadRows(m_options.Order, listedNames);
 }
@@ -55,7 +58,10 @@ void PreviewSession::loadFileList(const NameColumn &listedNames, const FolderRul
 void PreviewSession::rereadMetadata()
 {
     const NameColumn listed = listedNames(); // before the reset forgets the rows' order
+    const std::vector<quint32> shown = m_metadata.order();
     m_metadata.reset(listed.size());
+    if (m_options.Order == NumberingOrder::AsShown)
+        m_metadata.setOrder(shown);
     if (!loadRows(m_options.Order, listed)) {
         m_options.Order = NumberingOrder::ByName;
         (void)loadRows(m_options.Order, listed);
@@ -88,16 +94,84 @@ bool PreviewSession::loadRows(NumberingOrder order, const NameColumn &listed)
     case NumberingOrder::ByNumbersInName:
         rows = naturalOrder(listed);
         break;
+    case NumberingOrder::AsShown:
+        rows = m_metadata.order(); // the rows stay where they are
+        break;
+    case NumberingOrder::ByReverseName:
+        rows.resize(size_t(listed.size()));
+        std::iota(rows.rbegin(), rows.rend(), 0u);
+        break;
     case NumberingOrder::ByDateTaken:
+    case NumberingOrder::BySize:
+    case NumberingOrder::ByModified:
         if (!listed.isEmpty()) {
             if (!m_metadataSource || !m_metadata.readMissing(*m_metadataSource, listed))
                 return false;
-            rows = dateTakenOrder(m_metadata.byListing());
+            rows = order == NumberingOrder::ByDateTaken ? dateTakenOrder(m_metadata.byListing())
+                   : fileFactOrder(m_metadata.byListing(),
+                                   order == NumberingOrder::BySize ? FileFact::Size : FileFact::ModificationTime);
         }
         break;
     }
     arrangeRows(listed, std::move(rows));
     return true;
+}
+
+bool PreviewSession::readsFiles(NumberingOrder order)
+{
+    return order == NumberingOrder::ByDateTaken || order == NumberingOrder::BySize || order == NumberingOrder::ByModified;
+}
+
+void PreviewSession::sortRows(int column, bool descending)
+{
+    if (!m_table.holdsFiles())
+        return;
+    const NameColumn &names = column == FileNameTable::NewName ? m_table.newNames() : m_table.currentNames();
+    std::vector<quint32> rows = naturalOrder(names);
+    if (descending)
+        std::reverse(rows.begin(), rows.end());
+    showRowsAs(rows);
+}
+
+qsizetype PreviewSession::moveRows(std::vector<qsizetype> rows, qsizetype before)
+{
+    const qsizetype count = m_table.fileCount();
+    std::erase_if(rows, [&](qsizetype row) { return row < 0 || row >= count; });
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    before = std::clamp<qsizetype>(before, 0, count);
+    if (rows.empty())
+        return -1;
+    std::vector<bool> moving(size_t(count), false);
+    for (const qsizetype row : rows)
+        moving[size_t(row)] = true;
+    std::vector<quint32> order;
+    order.reserve(size_t(count));
+    qsizetype first = -1;
+    for (qsizetype row = 0; row <= count; ++row) {
+        if (row == before) {
+            first = qsizetype(order.size());
+            for (const qsizetype moved : rows)
+                order.push_back(quint32(moved));
+        }
+        if (row < count && !moving[size_t(row)])
+            order.push_back(quint32(row));
+    }
+    showRowsAs(order);
+    return first;
+}
+
+void PreviewSession::showRowsAs(const std::vector<quint32> &rows)
+{
+    // From rows of the table to places in the listing, which the order holds.
+    std::vector<quint32> places(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i)
+        places[i] = m_metadata.listed(qsizetype(rows[i]));
+    const NameColumn listed = listedNames();
+    m_options.Order = NumberingOrder::AsShown;
+    arrangeRows(listed, std::move(places));
+    if (m_namesPending)
+        RebuildNewNames();
 }
 
 void PreviewSession::setNumberingOrder(NumberingOrder order)
@@ -197,6 +271,7 @@ void PreviewSession::markNewNames()
     // shared storage means the same names): nothing to judge, and a large listing's index
     // of names is not built on the window's thread until a row asks for another name.
     if (m_table.newNames().sharesStorageWith(m_table.currentNames())) {
+        m_table.setFixedRows({});
         m_judgement.fates.assign(size_t(m_table.fileCount()), RowFate::Stays);
         m_table.setFates(m_judgement.fates);
         return;
@@ -204,6 +279,17 @@ void PreviewSession::markNewNames()
     if (!m_folderNames)
         m_folderNames.emplace(m_table.currentNames(), m_rules, m_unlistedNames);
     judgeNewNames(*m_folderNames, m_table.newNames(), m_judgement);
+    // The files are read only once a burst asks, and only once: a cancel leaves them unread.
+    bool asked = false;
+    const auto subSecondOf = [&](qint32 row) {
+        if (!asked && m_metadataSource && !m_metadata.complete())
+            (void)m_metadata.readMissing(*m_metadataSource, listedNames());
+        asked = true;
+        const RowMetadata *read = m_metadata.atRow(row);
+        return read ? read->subSecond : QString();
+    };
+    m_table.setFixedRows(fixTakenNames(*m_folderNames, m_table.newNamesForEdit(), m_judgement,
+                                       m_ruleSteps.rules().conflicts, subSecondOf));
     m_table.setFates(m_judgement.fates);
 }
 

@@ -69,6 +69,13 @@ public:
     // keeps the order as it was.
     void setNumberingOrder(NumberingOrder order);
 
+    // Sorts the rows by a column's names in natural order, up or down, and numbers them so
+    // (NumberingOrder::AsShown).
+    void sortRows(int column, bool descending);
+    // Moves the rows, in their order, to stand before the row `before` (the row count: at
+    // the end), and numbers them so; the place of the first moved row, or -1 for none.
+    qsizetype moveRows(std::vector<qsizetype> rows, qsizetype before);
+
     void baseNameKeyReleased();
     // A new start, step or digit width: the preview follows while numbering is ticked,
     // and an emptied start or step reads "1" again after that rebuild.
@@ -83,9 +90,14 @@ private:
     // The table takes the listed names in the numbering order; false, changing nothing,
     // where the dates that order needs were not read (a cancel).
     bool loadRows(NumberingOrder order, const NameColumn &listed);
+    // Whether the order reads every file first.
+    [[nodiscard]] static bool readsFiles(NumberingOrder order);
+    // The table's rows in that order (rows of the table as it is), numbered so.
+    void showRowsAs(const std::vector<quint32> &rows);
     // The names in the listing's order, put back from the table's rows by their places in
     // the listing: the table holds the only copy, and the order is a permutation.
     [[nodiscard]] NameColumn listedNames() const;
+    // Marks the rows the apply will refuse, and gives taken names free ones as the rules ask.
     void markNewNames();
     // The table's rows: the listed names in `order` (places in the listing; empty for
     // the listing's order).

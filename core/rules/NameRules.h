@@ -1,5 +1,7 @@
 #pragma once
 
+#include "rules/ConflictChoice.h"
+
 #include <QString>
 
 namespace velmix {
@@ -17,7 +19,8 @@ enum class ExtensionCase : quint8 { AsIs, Lower, Upper };
 // The rules that run on every new name after the naming options, in this order: find
 // and replace, cut and insert at a position, title case, Cyrillic to Latin, the
 // extension's letter case. All off and
-// empty (the default) leaves every new name as the options made it.
+// empty (the default) leaves every new name as the options made it. Last, what becomes
+// of a new name that is taken.
 struct NameRules
 {
     QString findText;
@@ -36,6 +39,7 @@ struct NameRules
     TitleCase titleCase = TitleCase::Off;
     Transliteration transliteration = Transliteration::Off;
     ExtensionCase extensionCase = ExtensionCase::AsIs;
+    ConflictChoice conflicts;
 
     [[nodiscard]] bool replaces() const { return !findText.isEmpty(); }
     [[nodiscard]] bool cutsOrInserts() const { return cutCount > 0 || !insertText.isEmpty(); }

@@ -22,12 +22,13 @@ namespace {
 const QString Suffix = u".ini"_s;
 constexpr int NameLimit = 100; // characters; a name's file stays well under 255 bytes
 
-const QStringList Orders{u"name"_s, u"numbers"_s, u"date"_s};
+const QStringList Orders{u"name"_s, u"numbers"_s, u"date"_s, u"shown"_s, u"size"_s, u"mtime"_s, u"reverse-name"_s};
 const QStringList Cases{u"none"_s, u"upper"_s, u"lower"_s, u"capital"_s};
 const QStringList Spaces{u"none"_s, u"to-underscores"_s, u"to-spaces"_s};
 const QStringList Titles{u"off"_s, u"keep"_s, u"lower"_s};
 const QStringList Latins{u"off"_s, u"gost"_s, u"passport"_s, u"bgn"_s};
 const QStringList Extensions{u"as-is"_s, u"lower"_s, u"upper"_s};
+const QStringList ConflictRules{u"mark"_s, u"number"_s, u"pattern"_s, u"subsecond"_s};
 
 // Reads the keys of one set, each checked; the first key missing or out of range makes the
 // whole set damaged.
@@ -63,6 +64,8 @@ public:
         m_ok = m_ok && Digits.match(value).hasMatch();
         return value;
     }
+    // A key later versions added: a set written before them takes the default.
+    bool has(const char *key) const { return m_settings.contains(QLatin1StringView(key)); }
     int choice(const char *key, const QStringList &choices)
     {
         const int index = int(choices.indexOf(text(key)));
@@ -107,6 +110,11 @@ RuleSet readKeys(QSettings &settings, bool &ok)
     r.titleCase = TitleCase(in.choice("title_case", Titles));
     r.transliteration = Transliteration(in.choice("latin", Latins));
     r.extensionCase = ExtensionCase(in.choice("extension", Extensions));
+    if (in.has("conflicts")) {
+        r.conflicts.rule = ConflictRule(in.choice("conflicts", ConflictRules));
+        r.conflicts.pattern = in.text("conflict_pattern", ConflictChoice::PatternLimit);
+        ok = ok && (r.conflicts.rule != ConflictRule::Pattern || conflictPatternProblem(r.conflicts.pattern).isEmpty());
+    }
     ok = ok && in.ok();
     return set;
 }
@@ -137,6 +145,8 @@ void writeKeys(QSettings &out, const RuleSet &set)
     out.setValue(u"title_case"_s, Titles.value(int(r.titleCase)));
     out.setValue(u"latin"_s, Latins.value(int(r.transliteration)));
     out.setValue(u"extension"_s, Extensions.value(int(r.extensionCase)));
+    out.setValue(u"conflicts"_s, ConflictRules.value(int(r.conflicts.rule)));
+    out.setValue(u"conflict_pattern"_s, r.conflicts.pattern);
 }
 
 } // namespace

@@ -35,14 +35,17 @@ QByteArray box(const char *type, const QByteArray &body)
 namespace {
 
 // Little-endian TIFF: IFD0 with one entry pointing at the EXIF IFD, whose entries point at
-// the date strings after it; empty where no date is given.
-QByteArray exifTiff(const QString &dateTimeOriginal, const QString &createDate)
+// the date strings after it (and the original's sub-second, where given); empty where no
+// date is given.
+QByteArray exifTiff(const QString &dateTimeOriginal, const QString &createDate, const QString &subSecond = {})
 {
     QList<std::pair<quint16, QByteArray>> dates;
     if (!dateTimeOriginal.isEmpty())
         dates.append({0x9003, dateTimeOriginal.toLatin1() + '\0'});
     if (!createDate.isEmpty())
         dates.append({0x9004, createDate.toLatin1() + '\0'});
+    if (!subSecond.isEmpty() && !dates.isEmpty())
+        dates.append({0x9291, subSecond.toLatin1() + '\0'});
     if (dates.isEmpty())
         return {};
     QByteArray tiff("II*\0", 4);
@@ -60,12 +63,17 @@ QByteArray exifTiff(const QString &dateTimeOriginal, const QString &createDate)
         appendLittle<quint16>(tiff, tag);
         appendLittle<quint16>(tiff, 2); // ASCII
         appendLittle<quint32>(tiff, quint32(text.size()));
+        if (text.size() <= 4) { // in the entry itself, as TIFF keeps a value of four bytes or less
+            tiff += text.leftJustified(4, '\0');
+            continue;
+        }
         appendLittle<quint32>(tiff, data);
         data += quint32(text.size());
     }
     appendLittle<quint32>(tiff, 0);
     for (const auto &date : std::as_const(dates))
-        tiff += date.second;
+        if (date.second.size() > 4)
+            tiff += date.second;
     return tiff;
 }
 
@@ -133,10 +141,10 @@ heif_error appendWritten(heif_context *, const void *data, size_t size, void *ou
 
 } // namespace
 
-QByteArray jpegWithExif(const QString &dateTimeOriginal, const QString &createDate)
+QByteArray jpegWithExif(const QString &dateTimeOriginal, const QString &createDate, const QString &subSecond)
 {
     QByteArray jpeg("\xFF\xD8", 2);
-    if (const QByteArray tiff = exifTiff(dateTimeOriginal, createDate); !tiff.isEmpty()) {
+    if (const QByteArray tiff = exifTiff(dateTimeOriginal, createDate, subSecond); !tiff.isEmpty()) {
         const QByteArray segment = QByteArray("Exif\0\0", 6) + tiff;
         jpeg += "\xFF\xE1";
         appendBig<quint16>(jpeg, quint16(segment.size() + 2));

@@ -9,8 +9,10 @@ namespace velmix::test {
 // Small media files made byte by byte, holding just the tags the names take.
 
 // A JPEG with an EXIF block holding DateTimeOriginal and CreateDate ("2026:07:14
-// 15:30:12"; an empty one is left out; both empty: no EXIF at all).
-[[nodiscard]] QByteArray jpegWithExif(const QString &dateTimeOriginal, const QString &createDate = {});
+// 15:30:12"; an empty one is left out; both empty: no EXIF at all), and SubSecTimeOriginal
+// where given.
+[[nodiscard]] QByteArray jpegWithExif(const QString &dateTimeOriginal, const QString &createDate = {},
+                                      const QString &subSecond = {});
 // An MP3 with an ID3v2.4 tag (and a few silent frames; no track frame for track 0), and
 // a FLAC with Vorbis comments, one ARTIST comment for each of `artists`.
 [[nodiscard]] QByteArray mp3WithTags(const QString &artist, const QString &title, const QString &album, int track);
