@@ -113,6 +113,8 @@ ParsedCommand parseCommand(const QStringList &arguments, const RuleSetStore &set
                     return u"параметр --%1 не принимает значения"_s.arg(option->name);
             } else if (equals >= 0) {
                 value = argument.sliced(equals + 1);
+            } else if (option->kind == ValueKind::OptionalText) {
+                // no value: the word after it is no part of it
             } else if (i + 1 < arguments.size()) {
                 value = arguments[++i];
             } else {

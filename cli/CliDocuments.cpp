@@ -86,7 +86,9 @@ QString manPage()
         if (!option.shortName.isNull())
             page += u"\\fB\\-%1\\fR, "_s.arg(option.shortName);
         page += u"\\fB"_s + roff(u"--"_s + option.name) + u"\\fR"_s;
-        if (option.takesValue())
+        if (option.kind == ValueKind::OptionalText)
+            page += u"[=\\fI"_s + roff(option.valueName) + u"\\fR]"_s;
+        else if (option.takesValue())
             page += u" \\fI"_s + roff(option.valueName) + u"\\fR"_s;
         page += u'\n' + roff(option.help);
         if (!option.group.isEmpty()) {
@@ -191,12 +193,13 @@ QString zshCompletion()
         QString value;
         switch (option.kind) {
         case ValueKind::None: break;
+        case ValueKind::OptionalText:
         case ValueKind::Text:
         case ValueKind::Number: value = u":"_s + zshQuoted(option.valueName) + u": "_s; break;
         case ValueKind::Choice: value = u":"_s + zshQuoted(option.valueName) + u":("_s + option.choices.join(u' ') + u')'; break;
         case ValueKind::RuleSet: value = u":"_s + zshQuoted(option.valueName) + u":_velmix_sets"_s; break;
         }
-        const QString equals = option.takesValue() ? u"="_s : QString();
+        const QString equals = option.kind == ValueKind::OptionalText ? u"=-"_s : option.takesValue() ? u"="_s : QString();
         if (option.shortName.isNull())
             text += u"  '%1%2%3[%4]%5' \\\n"_s.arg(exclusions, names, equals, zshQuoted(option.help), value);
         else

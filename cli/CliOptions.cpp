@@ -63,7 +63,30 @@ QString spaces(Command &command, bool toUnderscores, bool toSpaces)
     return {};
 }
 
-const QStringList Orders{u"name"_s, u"numbers"_s, u"date"_s};
+// The orders a command line can ask for, as NumberingOrder names them ("as shown" needs a table to arrange).
+const QStringList Orders{u"name"_s, u"numbers"_s, u"date"_s, u"size"_s, u"mtime"_s, u"reverse-name"_s};
+const NumberingOrder OrderValues[] = {NumberingOrder::ByName, NumberingOrder::ByNumbersInName, NumberingOrder::ByDateTaken,
+                                      NumberingOrder::BySize, NumberingOrder::ByModified, NumberingOrder::ByReverseName};
+
+// The rule for taken names: a number by default, or as the pattern, the word asks.
+QString conflictRule(Command &command, const QString &value)
+{
+    ConflictChoice &choice = command.rules.conflicts;
+    choice.pattern.clear();
+    if (value.isEmpty()) {
+        choice.rule = ConflictRule::AddNumber;
+    } else if (value == u"mark") {
+        choice.rule = ConflictRule::MarkAndSkip;
+    } else if (value == u"subsecond") {
+        choice.rule = ConflictRule::SubSecond;
+    } else if (const QString problem = conflictPatternProblem(value); !problem.isEmpty()) {
+        return u"--fix-conflicts: "_s + problem;
+    } else {
+        choice.rule = ConflictRule::Pattern;
+        choice.pattern = value;
+    }
+    return {};
+}
 const QStringList Schemes{u"gost"_s, u"passport"_s, u"bgn"_s};
 const QStringList ExtensionCases{u"as-is"_s, u"lower"_s, u"upper"_s};
 
@@ -91,7 +114,9 @@ QString Option::synopsis() const
 {
     QString text = shortName.isNull() ? QString() : u"-"_s + shortName + u", "_s;
     text += u"--"_s + name;
-    if (takesValue())
+    if (kind == ValueKind::OptionalText)
+        text += u"[="_s + valueName + u']';
+    else if (takesValue())
         text += u' ' + valueName;
     return text;
 }
@@ -163,14 +188,20 @@ const QList<Option> &options()
              return QString();
          }},
         {u"order"_s, {}, Choice, Orders.join(u'|'), Orders,
-         u"Порядок нумерации: по имени, по числам в имени, по дате съёмки."_s,
+         u"Порядок нумерации: по имени, по числам в имени, по дате съёмки, по размеру, по времени изменения, "
+         "по имени с конца."_s,
          [](C &c, S v) {
              int order = 0;
              const QString problem = oneOf(u"порядок"_s, Orders, v, order);
              if (problem.isEmpty())
-                 c.options.Order = NumberingOrder(order);
+                 c.options.Order = OrderValues[order];
              return problem;
          }},
+        {u"fix-conflicts"_s, {}, OptionalText, u"ШАБЛОН"_s, {},
+         u"Если новое имя занято, не пропускать файл, а добавить перед расширением первый свободный номер « (2)»; "
+         "ШАБЛОН с {n} задаёт вид номера (например _{n:2}), subsecond — сначала доли секунды съёмки из EXIF, "
+         "mark — отметить и пропустить (по умолчанию)."_s,
+         conflictRule},
         {u"upper"_s, {}, None, {}, {}, u"ВСЕ БУКВЫ ПРОПИСНЫЕ."_s,
          [](C &c, S) { return letterCase(c, true, false, false); }, true, u"case"_s},
         {u"lower"_s, {}, None, {}, {}, u"все буквы строчные."_s,

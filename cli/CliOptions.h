@@ -9,7 +9,9 @@
 namespace velmix::cli {
 
 // What an option's value is, so the completions can offer it.
-enum class ValueKind { None, Text, Number, Choice, RuleSet };
+// An optional text is given only after "=" ("--fix-conflicts=_{n}"), so the word after
+// the option stays a folder.
+enum class ValueKind { None, Text, Number, Choice, RuleSet, OptionalText };
 
 // One option: the parser, --help, the man page and the shell completions all read it.
 struct Option
@@ -26,7 +28,7 @@ struct Option
     QString group = {};
 
     [[nodiscard]] bool takesValue() const { return kind != ValueKind::None; }
-    // "-h, --help" or "--base ИМЯ", as the help and the man page show it.
+    // "-h, --help", "--base ИМЯ" or "--fix-conflicts[=ШАБЛОН]", as the help and the man page show it.
     [[nodiscard]] QString synopsis() const;
 };
 

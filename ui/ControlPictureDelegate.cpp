@@ -1,5 +1,8 @@
 #include "ControlPictureDelegate.h"
 
+#include "FileGridModel.h"
+#include "Skin.h"
+
 #include "text/Surrogates.h"
 
 #include <QApplication>
@@ -22,9 +25,15 @@ void ControlPictureDelegate::paint(QPainter *painter, const QStyleOptionViewItem
 {
     QStyleOptionViewItem cell = option;
     initStyleOption(&cell, index);
-    if (std::none_of(cell.text.cbegin(), cell.text.cend(), isControlPicture)) {
+    const QList<int> changedRuns = index.data(FileGridModel::ChangedRunsRole).value<QList<int>>();
+    if (changedRuns.isEmpty() && std::none_of(cell.text.cbegin(), cell.text.cend(), isControlPicture)) {
         QStyledItemDelegate::paint(painter, option, index);
         return;
+    }
+    std::vector<bool> changed(size_t(cell.text.size()), false);
+    for (qsizetype i = 0; i + 1 < changedRuns.size(); i += 2) {
+        for (qsizetype unit = changedRuns[i]; unit < changedRuns[i] + changedRuns[i + 1] && unit < cell.text.size(); ++unit)
+            changed[size_t(unit)] = true;
     }
     const QString text = cell.text;
     cell.text.clear(); // the style draws the background, the mark's sign and the focus
@@ -41,11 +50,14 @@ void ControlPictureDelegate::paint(QPainter *painter, const QStyleOptionViewItem
         return isControlPicture(part.front()) ? pictureMetrics.horizontalAdvance(part.toString())
                                               : textMetrics.horizontalAdvance(part.toString());
     };
-    // The text in characters, a surrogate pair counting as one.
+    // The text in characters, a surrogate pair counting as one, each with whether it is
+    // changed.
     std::vector<QStringView> characters;
+    std::vector<bool> characterChanged;
     for (qsizetype i = 0; i < text.size();) {
         const qsizetype length = characterUnitsAt(text, i);
         characters.push_back(QStringView(text).mid(i, length));
+        characterChanged.push_back(changed[size_t(i)]);
         i += length;
     }
     const QRectF room = style->subElementRect(QStyle::SE_ItemViewItemText, &cell, cell.widget).adjusted(2, 0, -2, 0);
@@ -67,24 +79,34 @@ void ControlPictureDelegate::paint(QPainter *painter, const QStyleOptionViewItem
         }
     }
     painter->save();
-    painter->setPen(cell.palette.color(cell.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
+    const bool selected = cell.state & QStyle::State_Selected;
+    const QColor textColour = cell.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
     const double baseline = room.bottom() - textMetrics.descent();
-    // Drawn in runs of one font, so the text between the pictures keeps its shaping.
+    // Drawn in runs of one font and one colour, so the text between them keeps its shaping.
     QString shown;
+    std::vector<bool> shownChanged;
     for (size_t i = 0; i < characters.size(); ++i) {
-        if (i == front && back > front)
+        if (i == front && back > front) {
             shown += u'…';
-        if (i < front || i >= back)
+            shownChanged.push_back(false);
+        }
+        if (i < front || i >= back) {
             shown += characters[i];
+            shownChanged.resize(size_t(shown.size()), characterChanged[i]);
+        }
     }
     double x = room.left();
     for (qsizetype start = 0; start < shown.size();) {
         const bool picture = isControlPicture(shown[start]);
+        const bool isChanged = shownChanged[size_t(start)];
         qsizetype end = start + 1;
-        while (end < shown.size() && isControlPicture(shown[end]) == picture)
+        while (end < shown.size() && isControlPicture(shown[end]) == picture && shownChanged[size_t(end)] == isChanged)
             ++end;
         const QString run = shown.mid(start, end - start);
-        painter->setFont(picture ? pictureFont : cell.font);
+        QFont font = picture ? pictureFont : cell.font;
+        font.setUnderline(isChanged && selected);
+        painter->setFont(font);
+        painter->setPen(isChanged && !selected ? Skin::accent : textColour);
         painter->drawText(QPointF(x, baseline), run);
         x += (picture ? pictureMetrics : textMetrics).horizontalAdvance(run);
         start = end;

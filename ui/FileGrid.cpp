@@ -1,9 +1,12 @@
 #include "FileGrid.h"
 
 #include "ControlPictureDelegate.h"
+#include "FileGridModel.h"
 #include "Skin.h"
 #include "text/FileExtension.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -23,7 +26,14 @@ FileGrid::FileGrid(QWidget *parent)
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
-    horizontalHeader()->setSectionsClickable(false);
+    horizontalHeader()->setSectionsClickable(true);
+    horizontalHeader()->setSortIndicatorShown(false);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &FileGrid::header_Click);
+    // Rows move within the grid alone; a folder dropped from outside goes on to the window.
+    setDragEnabled(true);
+    setAcceptDrops(true);
+    setDragDropMode(QAbstractItemView::InternalMove);
+    setDropIndicatorShown(true);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(false);
     setWordWrap(false);
@@ -135,7 +145,7 @@ QString FileGrid::tipOf(const QModelIndex &index) const
     // A marked new name tells on a second line why the apply will refuse it; while dates
     // are used, the last line says where the row's came from.
     QStringList lines{model()->data(index, Qt::DisplayRole).toString()};
-    for (const int role : {int(Qt::AccessibleDescriptionRole), int(Qt::ToolTipRole)}) {
+    for (const int role : {int(FileGridModel::NoteRole), int(Qt::ToolTipRole)}) {
         const QString line = model()->data(index, role).toString();
         if (!line.isEmpty() && !lines.contains(line))
             lines.append(line);
@@ -170,8 +180,100 @@ bool FileGrid::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event
     return true;
 }
 
+void FileGrid::header_Click(int column)
+{
+    if (model() == nullptr || model()->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString().isEmpty())
+        return; // an empty listing: nothing to sort
+    m_descending = column == m_sortColumn && !m_descending;
+    m_sortColumn = column;
+    Q_EMIT sortRequested(column, m_descending);
+    horizontalHeader()->setSortIndicatorShown(true);
+    horizontalHeader()->setSortIndicator(column, m_descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+}
+
+void FileGrid::clearSortIndicator()
+{
+    m_sortColumn = -1;
+    horizontalHeader()->setSortIndicatorShown(false);
+}
+
+QList<int> FileGrid::selectedRowNumbers() const
+{
+    QList<int> rows;
+    if (selectionModel()) {
+        for (const QModelIndex &index : selectionModel()->selectedIndexes())
+            rows.append(index.row());
+    }
+    if (rows.isEmpty() && currentIndex().isValid())
+        rows.append(currentIndex().row());
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+void FileGrid::selectMovedRows(int first, int count)
+{
+    if (first < 0 || count <= 0 || !model())
+        return;
+    const QModelIndex top = model()->index(first, 0);
+    setCurrentIndex(top);
+    selectionModel()->select(QItemSelection(top, model()->index(first + count - 1, model()->columnCount() - 1)),
+                             QItemSelectionModel::ClearAndSelect);
+    scrollTo(top);
+}
+
+void FileGrid::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->source() == this)
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void FileGrid::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (event->source() != this) {
+        event->ignore();
+        return;
+    }
+    QTableView::dragMoveEvent(event); // draws where the rows would go
+    event->acceptProposedAction();
+}
+
+void FileGrid::dropEvent(QDropEvent *event)
+{
+    if (event->source() != this) {
+        event->ignore();
+        return;
+    }
+    const QModelIndex at = indexAt(event->position().toPoint());
+    int before = at.isValid() ? at.row() : model()->rowCount();
+    // Below the middle of a row: after it.
+    if (at.isValid() && event->position().y() > visualRect(at).center().y())
+        ++before;
+    const QList<int> rows = selectedRowNumbers();
+    event->setDropAction(Qt::IgnoreAction); // the core arranges the rows; the view removes none
+    event->accept();
+    stopAutoScroll();
+    setState(NoState);
+    viewport()->update();
+    if (!rows.isEmpty())
+        Q_EMIT moveRequested(rows, before);
+}
+
 void FileGrid::keyPressEvent(QKeyEvent *event)
 {
+    // Alt+Up, Alt+Down: the selected rows, as one block, one place up or down.
+    if (event->modifiers() == Qt::AltModifier && (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down)) {
+        const QList<int> rows = selectedRowNumbers();
+        if (!rows.isEmpty()) {
+            const int before = event->key() == Qt::Key_Up ? rows.first() - 1 : rows.last() + 2;
+            if (before >= 0 && before <= model()->rowCount())
+                Q_EMIT moveRequested(rows, before);
+        }
+        event->accept();
+        return;
+    }
     // From either column, the keys open the current row's new name.
     const bool editKey = event->key() == Qt::Key_F2 || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     if (editKey && event->modifiers() == Qt::NoModifier && state() != EditingState && currentIndex().isValid()) {

@@ -11,7 +11,10 @@ namespace velmix {
 // the pointer on a cell shows the same. F2, Enter or a double-click opens the row's new
 // name for editing in its cell, the name before its extension selected, so what is typed
 // keeps the extension; Enter keeps the typed name, Esc leaves it. A double-click
-// on the border between the headers fits the first column to its longest name.
+// on the border between the headers fits the first column to its longest name. A click
+// on a header asks for the rows sorted by that column, a second click on it the other
+// way; Alt+Up and Alt+Down, or a drag of the selected rows, ask for them moved. The grid
+// only asks: the core arranges the rows, and the grid shows them reloaded.
 class FileGrid : public QTableView
 {
     Q_OBJECT
@@ -34,12 +37,25 @@ public:
     // An empty listing keeps its blank row under a blank header, with "Нет файлов" below.
     void showNoFiles(bool noFiles);
 
+    // The rows `rows` arranged: the first of them is now at `first`; they stay selected.
+    void selectMovedRows(int first, int count);
+    // No column shows a sort arrow: the rows are in an order no header gives.
+    void clearSortIndicator();
+
     static constexpr int TipTolerance = 10;
     static inline const QString NoFilesText = QStringLiteral("Нет файлов");
 
     using QTableView::edit;
 
+Q_SIGNALS:
+    void sortRequested(int column, bool descending);
+    // The selected rows, to stand before the row `before` (the row count: at the end).
+    void moveRequested(const QList<int> &rows, int before);
+
 protected:
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
@@ -53,11 +69,15 @@ private:
     void FlexGrid1_MouseMove(double pointerX);
 
     [[nodiscard]] QString tipOf(const QModelIndex &index) const;
+    [[nodiscard]] QList<int> selectedRowNumbers() const;
+    void header_Click(int column);
 
     // On a resize: the kept width is given once; an even split stays even. Nothing is
     // measured row by row, so a resize costs the same for any number of rows.
     void followWidth();
 
+    int m_sortColumn = -1;
+    bool m_descending = false;
     bool m_evenSplit = false;
     int m_keptWidth = 0; // to give the first column at the next resize
     bool m_splitting = false; // the grid itself sets the width, not the user

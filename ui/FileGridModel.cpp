@@ -1,6 +1,7 @@
 #include "FileGridModel.h"
 
 #include "preview/FileNameTable.h"
+#include "text/NameDifference.h"
 #include "text/VisibleText.h"
 
 #include <QApplication>
@@ -80,6 +81,12 @@ QVariant FileGridModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid())
         return {};
+    if (role == NoteRole) {
+        if (index.column() != FileNameTable::NewName)
+            return data(index, Qt::AccessibleDescriptionRole);
+        const QString says = describe(index.row(), {});
+        return says.isEmpty() ? QVariant() : says;
+    }
     switch (role) {
     case Qt::DisplayRole:
         return withControlPictures(m_table.text(index.row(), index.column()));
@@ -106,6 +113,19 @@ QVariant FileGridModel::data(const QModelIndex &index, int role) const
         default: return {};
         }
     }
+    if (role == ChangedRunsRole || role == Qt::AccessibleDescriptionRole) {
+        const QStringView oldName = m_table.cell(index.row(), FileNameTable::CurrentName);
+        const QStringView newName = m_table.cell(index.row(), FileNameTable::NewName);
+        const NameDifference difference = differenceOf(oldName, newName);
+        if (role == Qt::AccessibleDescriptionRole) {
+            const QString says = describe(index.row(), describeChange(oldName, newName, difference));
+            return says.isEmpty() ? QVariant() : says;
+        }
+        QList<int> runs;
+        for (const TextRun &run : difference.added)
+            runs << int(run.start) << int(run.length);
+        return runs.isEmpty() ? QVariant() : QVariant::fromValue(runs);
+    }
     const NameMark mark = m_table.mark(index.row());
     const bool byHand = m_table.editedByHand(index.row());
     if (mark == NameMark::None && !byHand)
@@ -117,22 +137,28 @@ QVariant FileGridModel::data(const QModelIndex &index, int role) const
         return mark == NameMark::Hidden ? hiddenTint : mark == NameMark::Refused ? refusedTint : fieldTint;
     case Qt::DecorationRole:
         return mark == NameMark::None ? pencilSign() : markSign(mark);
-    case Qt::AccessibleDescriptionRole: {
-        QStringList says;
-        if (mark != NameMark::None)
-            says.append(m_table.markReason(index.row()));
-        if (byHand)
-            says.append(HandEditedText);
-        return says.join(QStringLiteral("; "));
-    }
     default:
         return {};
     }
 }
 
+QString FileGridModel::describe(int row, const QString &change) const
+{
+    QStringList says;
+    if (m_table.mark(row) != NameMark::None)
+        says.append(m_table.markReason(row));
+    if (m_table.editedByHand(row))
+        says.append(HandEditedText);
+    if (!change.isEmpty())
+        says.append(change);
+    return says.join(QStringLiteral("; "));
+}
+
 Qt::ItemFlags FileGridModel::flags(const QModelIndex &index) const
 {
-    const Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    if (index.isValid() && m_table.holdsFiles())
+        flags |= Qt::ItemIsDragEnabled; // rows are moved by hand; the grid takes the drop itself
     const bool editable = index.isValid() && index.column() == FileNameTable::NewName && m_table.holdsFiles();
     return editable ? flags | Qt::ItemIsEditable : flags;
 }
@@ -181,7 +207,7 @@ void FileGridModel::newNamesRebuilt()
     if (rows > 0)
         Q_EMIT dataChanged(index(0, FileNameTable::CurrentName), index(rows - 1, FileNameTable::NewName),
                            {Qt::DisplayRole, Qt::BackgroundRole, Qt::DecorationRole, Qt::AccessibleDescriptionRole,
-                            Qt::ToolTipRole, Qt::ForegroundRole, Qt::FontRole});
+                            Qt::ToolTipRole, Qt::ForegroundRole, Qt::FontRole, ChangedRunsRole});
     countMarkedRows();
 }
 

@@ -77,9 +77,13 @@ const QList<ControlSpec> &panelControls()
         {u"PicRestLower"_s, K::PictureCheckBox, u"FraWords"_s, 0, {23, 426, 31, 31}, u"Остальные буквы маленькие"_s},
         {u"LblRestLower"_s, K::Label, u"FraWords"_s, -1, {58, 432, 219, 21}, u"Остальные буквы маленькие"_s, {}, {},
          0, {}, u"PicRestLower"_s},
-        {u"FraLatin"_s, K::Frame, {}, -1, {15, 468, 270, 50}, u"Кириллица латиницей"_s},
-        {u"CboLatin"_s, K::ChoiceList, u"FraLatin"_s, 0, {23, 486, 254, 21}, u"Кириллица латиницей"_s, {}, {}, 0,
+        {u"LblLatin"_s, K::Label, {}, -1, {23, 472, 100, 21}, u"Латиницей"_s, {}, {}, 0, {}, u"CboLatin"_s},
+        {u"CboLatin"_s, K::ChoiceList, {}, 0, {125, 470, 152, 21}, u"Кириллица латиницей"_s, {}, {}, 0,
          {u"Не менять"_s, u"ГОСТ 7.79-2000, система Б"_s, u"Загранпаспорт (ICAO 9303)"_s, u"BGN/PCGN"_s}},
+        {u"LblConflicts"_s, K::Label, {}, -1, {23, 499, 100, 21}, u"Если имя занято"_s, {}, {}, 0, {},
+         u"CboConflicts"_s},
+        {u"CboConflicts"_s, K::ChoiceList, {}, 0, {125, 497, 152, 21}, u"Если имя занято"_s, {}, {}, 0,
+         {u"отметить и пропустить"_s, u"добавить номер"_s, u"свой шаблон…"_s, u"доли секунды из EXIF"_s}},
         {u"LblExtension"_s, K::Label, {}, -1, {23, 526, 80, 21}, u"Расширение"_s, {}, {}, 0, {}, u"CboExtension"_s},
         // Narrow: over the window, the panel leaves room for ImgRules at its lower right.
         {u"CboExtension"_s, K::ChoiceList, {}, 0, {105, 526, 110, 21}, u"Расширение"_s, {}, {}, 0,
@@ -96,7 +100,7 @@ RulesPanelControls typedControls(const QHash<QString, QWidget *> &built)
     return {field("TxtFind"), field("TxtReplace"), field("TxtPosition"), field("TxtCut"), field("TxtInsert"),
             box("PicIgnoreCase"), box("PicRegExp"), box("PicWholeName"), box("PicFromEnd"), box("PicTitleCase"),
             box("PicRestLower"), typed<QComboBox>(built, "CboLatin"), typed<QLabel>(built, "LblFindError"),
-            typed<QComboBox>(built, "CboExtension"), typed<QComboBox>(built, "CboSets"),
+            typed<QComboBox>(built, "CboExtension"), typed<QComboBox>(built, "CboConflicts"), typed<QComboBox>(built, "CboSets"),
             typed<PictureButton>(built, "ImgSaveSet"), typed<PictureButton>(built, "ImgDeleteSet")};
 }
 
@@ -167,6 +171,7 @@ RulesPanel::RulesPanel(QWidget *window, PreviewSession &preview, const QPixmap &
     connect(m_ui.CboExtension, &QComboBox::activated, this, [this](int index) {
         changeRules([&](NameRules &r) { r.extensionCase = ExtensionCase(index); });
     });
+    connect(m_ui.CboConflicts, &QComboBox::activated, this, &RulesPanel::CboConflicts_Click);
     // No set shown: the list says what it is, in short beside the title; its tooltip and
     // accessible name say it in full.
     m_ui.CboSets->setPlaceholderText(u"Наборы"_s);
@@ -287,13 +292,17 @@ void RulesPanel::showRules()
         box->setChecked(ticked);
     }
     for (const auto &[list, entry] : {std::pair{m_ui.CboLatin, int(rules.transliteration)},
-                                      std::pair{m_ui.CboExtension, int(rules.extensionCase)}}) {
+                                      std::pair{m_ui.CboExtension, int(rules.extensionCase)},
+                                      std::pair{m_ui.CboConflicts, int(rules.conflicts.rule)}}) {
         {
             const QSignalBlocker blocker(list);
             list->setCurrentIndex(entry);
         }
         ComboBoxAccessible::selectCurrentEntry(list);
     }
+    const bool pattern = rules.conflicts.rule == ConflictRule::Pattern;
+    m_ui.CboConflicts->setToolTip(pattern ? u"Шаблон: %1"_s.arg(rules.conflicts.pattern) : QString());
+    m_ui.CboConflicts->setAccessibleDescription(m_ui.CboConflicts->toolTip());
     const QString &error = m_preview.findError();
     m_ui.LblFindError->setText(error);
     m_ui.TxtFind->setAccessibleDescription(error);
@@ -359,6 +368,32 @@ void RulesPanel::CboSets_Click(int index)
         m_messages->showMessage(u"Наборы правил"_s, problem);
         showRuleSets();
     }
+}
+
+void RulesPanel::CboConflicts_Click(int index)
+{
+    ConflictChoice choice{ConflictRule(index), {}};
+    if (choice.rule == ConflictRule::Pattern) {
+        QInputDialog box(this);
+        box.setWindowTitle(u"Если имя занято"_s);
+        box.setLabelText(u"Шаблон номера, {n} — номер, {n:2} — две цифры:"_s);
+        const ConflictChoice &now = m_preview.nameRules().conflicts;
+        box.setTextValue(now.rule == ConflictRule::Pattern ? now.pattern : u"_{n:2}"_s);
+        box.setOkButtonText(u"Применить"_s);
+        box.setCancelButtonText(u"Отмена"_s);
+        if (box.exec() != QDialog::Accepted) {
+            showRules();
+            return;
+        }
+        choice.pattern = box.textValue();
+        if (const QString problem = conflictPatternProblem(choice.pattern); !problem.isEmpty()) {
+            if (m_messages)
+                m_messages->showMessage(u"Если имя занято"_s, u"Шаблон «%1» не подходит: %2"_s.arg(choice.pattern, problem));
+            showRules();
+            return;
+        }
+    }
+    changeRules([&](NameRules &r) { r.conflicts = choice; });
 }
 
 void RulesPanel::ImgSaveSet_Click()

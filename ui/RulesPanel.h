@@ -32,6 +32,7 @@ struct RulesPanelControls
     QComboBox *CboLatin;
     QLabel *LblFindError;
     QComboBox *CboExtension;
+    QComboBox *CboConflicts;
     QComboBox *CboSets;
     PictureButton *ImgSaveSet, *ImgDeleteSet;
 };
@@ -102,6 +103,8 @@ protected:
 private:
     void ImgRules_Click();
     void changeRules(const std::function<void(NameRules &)> &change);
+    // A pattern of one's own is asked for in a box, and refused with its reason.
+    void CboConflicts_Click(int index);
     void CboSets_Click(int index);
     void ImgSaveSet_Click();
     void ImgDeleteSet_Click();

@@ -231,6 +231,8 @@ void VelmixWindow::connectControls()
     connect(m_ui.CboRazr, &DigitWidthBox::doubleClicked, this, &VelmixWindow::CboRazr_DblClick);
     connect(m_ui.CboOrder, &QComboBox::activated, this, &VelmixWindow::CboOrder_Click);
     connect(&m_model, &FileGridModel::newNameTyped, this, &VelmixWindow::FlexGrid1_AfterEdit);
+    connect(m_ui.FlexGrid1, &FileGrid::sortRequested, this, &VelmixWindow::FlexGrid1_Sort);
+    connect(m_ui.FlexGrid1, &FileGrid::moveRequested, this, &VelmixWindow::FlexGrid1_MoveRows);
     connect(m_ui.cboMask, &QComboBox::activated, this, &VelmixWindow::cboMask_Click);
     connect(m_ui.cboMask, &MaskComboBox::maskTyped, this, &VelmixWindow::cboMask_Validate);
     connect(m_ui.Drive1, &QComboBox::activated, this, &VelmixWindow::Drive1_Click);
@@ -331,6 +333,23 @@ void VelmixWindow::CboRazr_DblClick()
 void VelmixWindow::CboOrder_Click(int index)
 {
     m_core.setNumberingOrder(NumberingOrder(index));
+    if (m_core.preview().options().Order != NumberingOrder::AsShown)
+        m_ui.FlexGrid1->clearSortIndicator();
+    redraw();
+}
+
+// The rows sorted or moved by hand are numbered as shown; the order list says so.
+void VelmixWindow::FlexGrid1_Sort(int column, bool descending)
+{
+    m_core.preview().sortRows(column, descending);
+    redraw();
+}
+
+void VelmixWindow::FlexGrid1_MoveRows(const QList<int> &rows, int before)
+{
+    const qsizetype first = m_core.preview().moveRows(std::vector<qsizetype>(rows.begin(), rows.end()), before);
+    m_ui.FlexGrid1->clearSortIndicator();
+    m_ui.FlexGrid1->selectMovedRows(int(first), int(rows.size()));
     redraw();
 }
 

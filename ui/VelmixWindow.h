@@ -80,6 +80,8 @@ private:
     void CboRazr_Click(int index);
     void CboRazr_DblClick();
     void CboOrder_Click(int index);
+    void FlexGrid1_Sort(int column, bool descending);
+    void FlexGrid1_MoveRows(const QList<int> &rows, int before);
     void FlexGrid1_ContextMenu(const QPoint &at);
 
     void FlexGrid1_AfterEdit(int row, const QString &name);

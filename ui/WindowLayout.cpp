@@ -181,7 +181,8 @@ const QList<ControlSpec> &controls()
         {u"PicNum"_s, K::PictureCheckBox, u"Frame1"_s, 19, {172, 528, 31, 31}, u"Нумерация"_s},
         // Beside the numbering box, in the frame's free corner: the order the numbers follow.
         {u"CboOrder"_s, K::ChoiceList, u"Frame1"_s, 18, {28, 534, 137, 21}, u"Порядок нумерации"_s, {}, {}, 0,
-         {u"по имени"_s, u"по числам в имени"_s, u"по дате съёмки"_s}},
+         {u"по имени"_s, u"по числам в имени"_s, u"по дате съёмки"_s, u"как в таблице"_s, u"по размеру"_s,
+          u"по дате изменения"_s, u"по имени с конца"_s}},
         {u"TxtShag"_s, K::NumberBox, u"Frame1"_s, 17, {124, 500, 81, 21}, u"1"_s},
         {u"TxtNach"_s, K::NumberBox, u"Frame1"_s, 15, {124, 472, 81, 21}, u"1"_s, {}, {}, NamingOptions::StartTextLimit},
         {u"CboRazr"_s, K::DigitWidthList, u"Frame1"_s, 13, {124, 444, 81, 21}, {}, {}, {}, 0,

@@ -120,6 +120,18 @@ private Q_SLOTS:
                 << QStringList{u"--rename"_s, u"--mask"_s, u"*.jpg"_s, u"--upper"_s, u"--apply"_s, u"."_s}
                 << 0 << u"Переименовано 2 из 2\n"_s << QString()
                 << QStringList{u"IMG_001.JPG"_s, u"IMG_002.JPG"_s, u"a b.txt"_s, u"x.txt"_s};
+            // exFAT ignores letter case: "отпуск.jpg" holds "Отпуск.jpg" there too.
+            const bool caseBlind = medium == u"exFAT"_s;
+            *row("apply, taken names numbered") << QStringList{u"IMG_1.jpg"_s, u"IMG_2.jpg"_s, u"отпуск.jpg"_s}
+                << QStringList{u"--rename"_s, u"--regex"_s, u"--find"_s, u"IMG_\\d"_s, u"--replace"_s, u"Отпуск"_s,
+                               u"--fix-conflicts"_s, u"--apply"_s, u"."_s}
+                << 0 << u"Переименовано 2 из 2\n"_s << QString()
+                << (caseBlind ? QStringList{u"Отпуск (2).jpg"_s, u"Отпуск (3).jpg"_s, u"отпуск.jpg"_s}
+                              : QStringList{u"Отпуск (2).jpg"_s, u"Отпуск.jpg"_s, u"отпуск.jpg"_s});
+            *row("dry run, a pattern, as tsv") << QStringList{u"a.jpg"_s, u"b.jpg"_s}
+                << QStringList{u"--rename"_s, u"--tsv"_s, u"--base"_s, u"x"_s, u"--number"_s, u"--start=1"_s,
+                               u"--step=0"_s, u"--fix-conflicts=_{n:2}"_s, u"."_s}
+                << 1 << u"a.jpg\tx1.jpg\t\nb.jpg\tx1_02.jpg\tимя занято — добавлен номер\n"_s << QString() << QStringList();
             *row("apply, a row refused") << photos
                 << QStringList{u"--rename"_s, u"--find"_s, u"a b"_s, u"--replace"_s, u"x"_s, u"--apply"_s, u"."_s}
                 << 1 << u"Переименовано 0 из 1\n"_s << u"Не переименовано файлов: 1, отмечены заранее: 1"_s << QStringList();
@@ -135,7 +147,8 @@ private Q_SLOTS:
         };
         bad("two cases", {u"--rename"_s, u"--upper"_s, u"--lower"_s, u"."_s}, u"только одно из --upper, --lower"_s);
         bad("width past 5", {u"--rename"_s, u"--width"_s, u"7"_s, u"."_s}, u"ширина номера «7»"_s);
-        bad("an order it has not", {u"--rename"_s, u"--order=size"_s, u"."_s}, u"порядок «size»"_s);
+        bad("an order it has not", {u"--rename"_s, u"--order=random"_s, u"."_s}, u"порядок «random»"_s);
+        bad("a pattern without {n}", {u"--rename"_s, u"--fix-conflicts=_x"_s, u"."_s}, u"--fix-conflicts: в шаблоне"_s);
         bad("a case it has not", {u"--rename"_s, u"--extension"_s, u"up"_s, u"."_s}, u"«up» — не as-is, lower или upper"_s);
         bad("no value", {u"--rename"_s, u"."_s, u"--find"_s}, u"у параметра --find нет значения"_s);
         bad("no folder", {u"--rename"_s, u"--upper"_s}, u"не указана папка"_s);

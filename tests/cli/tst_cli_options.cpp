@@ -52,6 +52,8 @@ private Q_SLOTS:
         row("both answers", {u"--repair"_s, u"--yes"_s, u"--no"_s}, u"можно только одно из --yes, --no"_s);
         row("both title cases", {u"--rename"_s, u"--title-case"_s, u"--title-case-lower"_s, u"."_s},
             u"можно только одно из --title-case, --title-case-lower"_s);
+        row("--fix-conflicts leaves the next word a folder", {u"--rename"_s, u"--fix-conflicts"_s, u"."_s}, {}, rename);
+        row("new orders", {u"--rename"_s, u"--order=mtime"_s, u"--order"_s, u"reverse-name"_s, u"."_s}, {}, rename);
         row("help wins", {u"--rename"_s, u"--upper"_s, u"-h"_s}, {}, int(Action::Help));
     }
     void parse()
@@ -85,7 +87,9 @@ private Q_SLOTS:
             const QString name = u"--"_s + option.name;
             QVERIFY2(man.contains(u"\\fB"_s + QString(name).replace(u'-', u"\\-"_s) + u"\\fR"_s), qPrintable(name));
             QVERIFY2(bash.contains(name + u' ') || bash.contains(name + u'\''), qPrintable(name));
-            QVERIFY2(zsh.contains(name + u'[') || zsh.contains(name + u"=["_s) || zsh.contains(name + u'}'), qPrintable(name));
+            QVERIFY2(zsh.contains(name + u'[') || zsh.contains(name + u"=["_s) || zsh.contains(name + u"=-["_s)
+                         || zsh.contains(name + u'}'),
+                     qPrintable(name));
         }
         QVERIFY(zsh.contains(u"'(--lower --capital)--upper["_s));
     }

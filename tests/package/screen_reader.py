@@ -143,7 +143,8 @@ def run(program):
         wait_for(f"new names {expected}", lambda: column(grid, 1) == expected)
         check(grid.get_description() == "Отмечено строк: 1", f"grid says {grid.get_description()!r}")
         marked = grid.get_accessible_at(2, 1)
-        check(marked.get_description() == "файл с таким именем уже существует",
+        # The reason, then what the new name changes of the old ("e.txt" to "E.TXT").
+        check(marked.get_description() == "файл с таким именем уже существует; изменено: «E», «TXT»",
               f"the marked cell says {marked.get_description()!r}")
 
         action(apply, "press")()

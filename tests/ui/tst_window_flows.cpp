@@ -1,4 +1,5 @@
 #include "WindowFixture.h"
+#include "FileGridModel.h"
 
 #include "HiddenFileList.h"
 #include "RulesPanel.h"
@@ -11,6 +12,8 @@
 #include <QApplication>
 #include <QDropEvent>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QHeaderView>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
@@ -286,7 +289,7 @@ private Q_SLOTS:
         QTest::mouseClick(f.button("PicSmall"), Qt::LeftButton);
         QCOMPARE(f.newNames(), QStringList({"Отпуск.JPG", "img_0002.jpg"}));
         const QModelIndex edited = grid->model()->index(0, 1);
-        QCOMPARE(edited.data(Qt::AccessibleDescriptionRole).toString(), "изменено вручную");
+        QCOMPARE(edited.data(Qt::AccessibleDescriptionRole).toString(), "изменено вручную; изменено: «Отпуск»");
         QVERIFY(edited.data(Qt::DecorationRole).canConvert<QIcon>());
         QVERIFY(!grid->model()->index(1, 1).data(Qt::DecorationRole).isValid());
 
@@ -300,10 +303,10 @@ private Q_SLOTS:
         QTest::keyClick(editor, Qt::Key_Enter);
         QTRY_COMPARE(QApplication::focusWidget(), grid);
         QCOMPARE(grid->model()->index(1, 1).data(Qt::AccessibleDescriptionRole).toString(),
-                 "это имя получает другой файл; изменено вручную");
+                 "это имя получает другой файл; изменено вручную; изменено: «Отпуск»");
         typeInto(Qt::Key_F2, QString(), Qt::Key_Return); // emptied: row 0 back to the options
         QCOMPARE(f.newNames(), QStringList({"img_0001.jpg", "Отпуск.JPG"}));
-        QVERIFY(!edited.data(Qt::AccessibleDescriptionRole).isValid());
+        QCOMPARE(edited.data(Qt::AccessibleDescriptionRole).toString(), "изменено: «img», «jpg»"); // no longer by hand
 
         QTest::mouseClick(f.button("ImgApply"), Qt::LeftButton);
         QCOMPARE(f.folder.files(), QStringList({"img_0001.jpg", "Отпуск.JPG"}));
@@ -311,6 +314,48 @@ private Q_SLOTS:
         f.messages.answers = {true};
         test::typeKey(grid, Qt::Key_Z, "z", Qt::ControlModifier);
         QCOMPARE(f.folder.files(), QStringList({"IMG_0001.JPG", "IMG_0002.JPG"}));
+    }
+
+    // A click on a header sorts the rows, a second the other way; Alt+Up moves the selected
+    // row; the numbers follow the rows as shown, the order list says so, and the apply
+    // renames by them.
+    void rowsInAnOrderOfOnesOwn()
+    {
+        test::WindowFixture f({"s1.txt", "s10.txt", "s2.txt"});
+        QTableView *grid = f.grid();
+        QLineEdit *name = f.textBox("TxtName");
+        name->setFocus();
+        QTRY_VERIFY(name->hasFocus());
+        name->selectAll();
+        test::typeKey(name, Qt::Key_X, "x");
+        const auto oldNames = [&] {
+            return QStringList({f.cell(0, 0), f.cell(1, 0), f.cell(2, 0)});
+        };
+        QHeaderView *header = grid->horizontalHeader();
+        const QPoint oldColumn(header->sectionViewportPosition(0) + 10, header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, oldColumn);
+        QCOMPARE(oldNames(), QStringList({"s1.txt", "s2.txt", "s10.txt"}));
+        QCOMPARE(f.list("CboOrder")->currentText(), "как в таблице");
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, oldColumn);
+        QCOMPARE(oldNames(), QStringList({"s10.txt", "s2.txt", "s1.txt"}));
+        QCOMPARE(f.newNames(), QStringList({"x1.txt", "x2.txt", "x3.txt"}));
+        QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+
+        grid->setFocus();
+        grid->setCurrentIndex(grid->model()->index(2, 0));
+        test::typeKey(grid, Qt::Key_Up, {}, Qt::AltModifier);
+        QCOMPARE(oldNames(), QStringList({"s10.txt", "s1.txt", "s2.txt"}));
+        QCOMPARE(grid->currentIndex().row(), 1); // the moved row stays selected
+        QVERIFY(!header->isSortIndicatorShown());
+        QCOMPARE(f.newNames(), QStringList({"x1.txt", "x2.txt", "x3.txt"}));
+        QFile first(f.folder.path() + "/s1.txt");
+        QVERIFY(first.open(QIODevice::WriteOnly) && first.write("s1") == 2);
+        first.close();
+        QTest::mouseClick(f.button("ImgApply"), Qt::LeftButton);
+        QCOMPARE(f.folder.files(), QStringList({"x1.txt", "x2.txt", "x3.txt"}));
+        QFile second(f.folder.path() + "/x2.txt");
+        QVERIFY(second.open(QIODevice::ReadOnly));
+        QCOMPARE(second.readAll(), "s1");
     }
 
     // The rules panel: closed, the window keeps its size and outline; open, every change
@@ -764,7 +809,7 @@ private Q_SLOTS:
         QTest::mouseClick(f.button("PicBig"), Qt::LeftButton);
         const QString readOnly = "диск только для чтения";
         for (int row = 0; row < 2; ++row)
-            QCOMPARE(f.grid()->model()->index(row, 1).data(Qt::AccessibleDescriptionRole).toString(), readOnly);
+            QCOMPARE(f.grid()->model()->index(row, 1).data(FileGridModel::NoteRole).toString(), readOnly);
         QTest::mouseClick(f.button("ImgApply"), Qt::LeftButton);
         QCOMPARE(f.messages.shown.size(), 1);
         // The folder's reason once, not once per row; the rows were marked before.

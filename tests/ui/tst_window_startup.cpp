@@ -60,6 +60,7 @@ const QList<Spoken> &spokenControls()
         {"PicTitleCase", QAccessible::CheckBox, "Каждое слово с большой буквы"},
         {"PicRestLower", QAccessible::CheckBox, "Остальные буквы маленькие"},
         {"CboLatin", QAccessible::ComboBox, "Кириллица латиницей"},
+        {"CboConflicts", QAccessible::ComboBox, "Если имя занято"},
         {"CboExtension", QAccessible::ComboBox, "Расширение"},
         {"PicMini", QAccessible::Button, "Свернуть"},
         {"PicClose", QAccessible::Button, "Закрыть"},
@@ -220,7 +221,7 @@ private Q_SLOTS:
         QTRY_COMPARE(QApplication::focusWidget(), f.control("Dir1"));
         const QStringList panel = {"CboSets", "ImgSaveSet", "ImgDeleteSet", "TxtFind", "TxtReplace", "PicIgnoreCase",
                                    "PicRegExp", "PicWholeName", "TxtPosition", "TxtCut", "TxtInsert", "PicFromEnd",
-                                   "PicTitleCase", "PicRestLower", "CboLatin", "CboExtension"};
+                                   "PicTitleCase", "PicRestLower", "CboLatin", "CboConflicts", "CboExtension"};
         if (panelOpen) {
             QTest::mouseClick(f.button("ImgRules"), Qt::LeftButton);
             f.control("Dir1")->setFocus();
