@@ -61,7 +61,7 @@ QDateTime dateInName(QStringView name)
 
 RowMetadata rowMetadata(const MediaTags &tags, QStringView name, const QDateTime &modified)
 {
-    RowMetadata row{{}, DateSource::None, tags.artist, tags.title, tags.album, tags.track, tags.subSecondOriginal, -1, {}};
+    RowMetadata row{{}, DateSource::None, tags.artist, tags.title, tags.album, tags.track, tags.subSecondOriginal};
     const std::pair<const QDateTime &, DateSource> tagged[] = {
         {tags.dateTimeOriginal, DateSource::DateTimeOriginal},
         {tags.createDate, DateSource::CreateDate},

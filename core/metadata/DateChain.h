@@ -19,9 +19,9 @@ struct RowMetadata
     QString title;
     QString album;
     int track = 0;
-    QString subSecond; // of the date taken, as the camera wrote it; empty for none
+    QString subSecond = {}; // of the date taken, as the camera wrote it; empty for none
     qint64 size = -1;  // in bytes; -1 where the file could not be looked at
-    QDateTime modified; // as a wall-clock time (see wallClock); invalid where unknown
+    QDateTime modified = {}; // as a wall-clock time (see wallClock); invalid where unknown
 };
 
 // A date written in a file name, with the time written after it: 20260714 (as in

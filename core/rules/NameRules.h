@@ -39,7 +39,7 @@ struct NameRules
     TitleCase titleCase = TitleCase::Off;
     Transliteration transliteration = Transliteration::Off;
     ExtensionCase extensionCase = ExtensionCase::AsIs;
-    ConflictChoice conflicts;
+    ConflictChoice conflicts = {};
 
     [[nodiscard]] bool replaces() const { return !findText.isEmpty(); }
     [[nodiscard]] bool cutsOrInserts() const { return cutCount > 0 || !insertText.isEmpty(); }
