@@ -3,7 +3,9 @@
 #include "AppliedRows.h"
 #include "CliCommand.h"
 #include "ConsoleServices.h"
+#include "DBusNotices.h"
 #include "StopSignals.h"
+#include "SummaryNotice.h"
 #include "RenamerCore.h"
 #include "journal/ReadOnlyStateFolder.h"
 #include "listing/CurrentFolder.h"
@@ -22,6 +24,7 @@
 #include <QDir>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace velmix::cli {
 namespace {
@@ -133,7 +136,19 @@ bool startCore(RenamerCore &core, const QString &folder)
     return false;
 }
 
-int rename(const Command &command, const QString &folder)
+// The report also as the desktop's notice, where one is to be shown; true when the user
+// asked there for the apply to be undone.
+bool tellDesktop(DesktopNotices *notices, const BatchReport &report, const QString &undoFolder)
+{
+    if (!notices)
+        return false;
+    const SummaryNotice notice = SummaryNotice::of(report, undoFolder);
+    if (notice.summary.isEmpty())
+        return false;
+    return notices->show(notice.summary, notice.body, !undoFolder.isEmpty()) == DesktopNotices::Answer::Undo;
+}
+
+int rename(const Command &command, const QString &folder, DesktopNotices *notices, bool &undoAsked)
 {
     Console console(folder, false, command.wait);
     RenamerCore core(console.services(!command.apply), folder);
@@ -159,10 +174,13 @@ int rename(const Command &command, const QString &folder)
     const int status = printReport(console.messages, report, command.tsv ? stderr : stdout);
     if (const int signal = stops.received())
         return StopSignals::exitStatus(signal);
+    // The undo offered only for this apply, never for an earlier one in the folder.
+    const bool undoable = report.ran && report.renamed > 0 && core.undo().undoFolder() == folder;
+    undoAsked = tellDesktop(notices, report, undoable ? folder : QString());
     return status;
 }
 
-int undo(const QString &folder, bool wait)
+int undo(const QString &folder, bool wait, DesktopNotices *notices)
 {
     Console console(folder, true, wait);
     RenamerCore core(console.services(), folder);
@@ -173,7 +191,19 @@ int undo(const QString &folder, bool wait)
         print(stderr, u"velmix: в папке «%1» нечего отменять\n"_s.arg(withControlPictures(folder)));
         return Refused;
     }
-    return printReport(console.messages, core.undoLastApply());
+    const BatchReport report = core.undoLastApply();
+    const int status = printReport(console.messages, report);
+    (void)tellDesktop(notices, report, {});
+    return status;
+}
+
+// Where nobody reads standard output (a file manager started the command) and the desktop
+// has a notification server, what an apply or an undo did shows there too.
+std::unique_ptr<DesktopNotices> desktopNotices()
+{
+    if (::isatty(STDOUT_FILENO))
+        return nullptr;
+    return DBusNotices::ofSession();
 }
 
 int repair(bool finish, bool wait)
@@ -210,7 +240,15 @@ int run(int argc, char *argv[])
         const QString folder = namedFolder(command.folder);
         if (folder.isEmpty())
             return UsageError;
-        return command.action == Action::Rename ? rename(command, folder) : undo(folder, command.wait);
+        // A dry run only prints: nothing to tell the desktop.
+        const bool changes = command.action == Action::Undo || command.apply;
+        const std::unique_ptr<DesktopNotices> notices = changes ? desktopNotices() : nullptr;
+        if (command.action == Action::Undo)
+            return undo(folder, command.wait, notices.get());
+        bool undoAsked = false;
+        const int status = rename(command, folder, notices.get(), undoAsked);
+        // Once the apply's locks and journal are let go, as a --undo of its own.
+        return undoAsked ? undo(folder, command.wait, notices.get()) : status;
     }
     }
     return UsageError;
