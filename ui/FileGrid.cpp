@@ -165,8 +165,11 @@ bool FileGrid::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event
 {
     if (!QTableView::edit(index, trigger, event))
         return false;
-    if (auto *editor = qobject_cast<QLineEdit *>(indexWidget(index)))
+    if (auto *editor = qobject_cast<QLineEdit *>(indexWidget(index))) {
         editor->setSelection(0, int(lengthBeforeExtension(editor->text())));
+        // A screen reader in the editor hears whose name it edits, not a nameless field.
+        editor->setAccessibleName(EditorName.arg(index.siblingAtColumn(0).data().toString()));
+    }
     return true;
 }
 

@@ -36,6 +36,8 @@ public:
 
     static constexpr int TipTolerance = 10;
     static inline const QString NoFilesText = QStringLiteral("Нет файлов");
+    // What a screen reader calls a row's open editor; %1: the file's current name.
+    static inline const QString EditorName = QStringLiteral("Новое имя для «%1»");
 
     using QTableView::edit;
 

@@ -242,7 +242,11 @@ void RulesPanel::ImgRules_Click()
     Q_EMIT shapeChanged();
     m_button->setPicture(Skin::picture(open ? u"fewerrules"_s : u"morerules"_s, ButtonPlace.size()));
     if (open) {
-        m_ui.TxtFind->setFocus(); // the first rule, ready to type
+        // Its first control, as Tab from the button would reach it; a disabled one is passed.
+        const auto first = std::find_if(m_tabOrder.cbegin(), m_tabOrder.cend(),
+                                        [](const QWidget *control) { return control->isEnabled(); });
+        if (first != m_tabOrder.cend())
+            (*first)->setFocus(Qt::TabFocusReason);
         showRuleSets(); // another program may have saved one meanwhile
     }
 }

@@ -12,6 +12,7 @@
 #include "HiddenFileList.h"
 #include "KeyReleaseLineEdit.h"
 #include "MaskComboBox.h"
+#include "MenuKeys.h"
 #include "NumberLineEdit.h"
 #include "PictureButton.h"
 #include "PictureCheckBox.h"
@@ -63,6 +64,7 @@ VelmixWindow::VelmixWindow(DriveList &driveList, FileMover &fileMover, const QSt
     setAttribute(Qt::WA_TranslucentBackground);
 
     AccessibleInterfaces::install();
+    MenuKeys::install();
     m_ui = WindowLayout::build(this);
     m_toggles = {{{m_ui.PicBig, Toggle::UpperCase},
                   {m_ui.PicSmall, Toggle::LowerCase},

@@ -176,6 +176,23 @@ def run(program):
         wait_for("the change announced", lambda: ("object:selection-changed", "Маска") in heard)
         check(("object:state-changed:selected", "*.mp3") in heard, "the new entry is not announced as selected")
 
+        # A new name edited in its cell (Tab from the mask, F2): while the editor is open the
+        # screen reader is in a text field holding the name, one it can edit.
+        focused = []
+        focus_listener = Atspi.EventListener.new(lambda event: event.detail1 and focused.append(event.source))
+        focus_listener.register("object:state-changed:focused")
+        Atspi.generate_keyboard_event(0xff09, None, Atspi.KeySynthType.SYM)  # Tab
+        wait_for("the grid focused", lambda: states_of(grid).contains(Atspi.StateType.FOCUSED))
+        Atspi.generate_keyboard_event(0xffbf, None, Atspi.KeySynthType.SYM)  # F2
+        editor = wait_for("the cell editor focused", lambda: next(
+            (node for node in reversed(focused) if node.get_role_name() == "text"), None))
+        check(states_of(editor).contains(Atspi.StateType.EDITABLE), "the cell editor is not editable")
+        check("EditableText" in editor.get_interfaces(), f"the cell editor offers {editor.get_interfaces()}")
+        check(text_of(editor) == "SONG.MP3", f"the cell editor holds {text_of(editor)!r}")
+        check(editor.get_name() == "Новое имя для «SONG.MP3»", f"the cell editor is called {editor.get_name()!r}")
+        Atspi.generate_keyboard_event(0xff1b, None, Atspi.KeySynthType.SYM)  # Esc
+        wait_for("the editor closed", lambda: states_of(grid).contains(Atspi.StateType.FOCUSED))
+
         # One replace through the rules panel, typed as a screen reader's editing does.
         action(names["Ещё правила"], "press")()
 

@@ -1,6 +1,9 @@
 #include "WindowFixture.h"
 
+#include "BaseNameFields.h"
 #include "HelpPage.h"
+#include "RoundTitleButton.h"
+#include "SkinDrawing.h"
 #include "WindowLayout.h"
 #include "WindowOutline.h"
 #include "WindowSizeStore.h"
@@ -12,6 +15,8 @@
 #include <QScreen>
 #include <QSettings>
 #include <QIcon>
+#include <QMenu>
+#include <QTimer>
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QToolTip>
@@ -127,6 +132,60 @@ private Q_SLOTS:
         QTRY_VERIFY(apply->hasFocus());
         QTest::keyClick(apply, key);
         QTRY_COMPARE(f.folder.files(), QStringList{"a_b.txt"});
+    }
+
+    // Opened from the keyboard, the rules panel starts at its first control, the set list;
+    // closed again, the focus goes back to its button.
+    void spaceOpensRulesAtTheSetList()
+    {
+        test::WindowFixture f;
+        QAbstractButton *rules = f.button("ImgRules");
+        rules->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(rules->hasFocus());
+        test::typeKey(rules, Qt::Key_Space, " ");
+        QTRY_VERIFY(f.control("FraRules")->isVisible());
+        QCOMPARE(QApplication::focusWidget(), f.control("CboSets"));
+        rules->click();
+        QCOMPARE(QApplication::focusWidget(), rules);
+    }
+
+    // Shift+F10 opens the menu the Menu key opens, wherever the focus is.
+    void shiftF10OpensTheMenu_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("entry"); // one the menu holds
+        QTest::newRow("grid") << "FlexGrid1" << "Старые теги: определять";
+        QTest::newRow("base name") << "TxtName" << BaseNameFields::MenuTitle;
+        QTest::newRow("rules' insert box") << "TxtInsert" << BaseNameFields::MenuTitle;
+    }
+    void shiftF10OpensTheMenu()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, entry);
+        test::WindowFixture f;
+        f.button("ImgRules")->click();
+        QWidget *target = f.control(qPrintable(control));
+        target->setFocus();
+        QTRY_VERIFY(target->hasFocus());
+        // The grid's menu runs its own loop: read and closed from within it.
+        QStringList entries;
+        QTimer reader;
+        connect(&reader, &QTimer::timeout, [&] {
+            if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+                for (const QAction *action : menu->actions())
+                    entries.append(action->text());
+                menu->close();
+            }
+        });
+        reader.start(10);
+        test::typeKey(target, Qt::Key_F10, {}, Qt::ShiftModifier);
+        QTRY_VERIFY(!entries.isEmpty());
+        QVERIFY2(entries.contains(entry), qPrintable(entries.join(", ")));
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+        entries.clear();
+        test::typeKey(target, Qt::Key_F10); // F10 alone opens none
+        QTest::qWait(50);
+        QCOMPARE(entries, QStringList());
     }
 
     void dragWithAnyButton_data()

@@ -273,6 +273,9 @@ private Q_SLOTS:
             QVERIFY(editor);
             QCOMPARE(editor->text(), f.cell(0, 1));
             QCOMPARE(editor->selectedText(), f.cell(0, 1).chopped(4)); // the stem: what is typed keeps ".JPG"
+            const QAccessibleInterface *spoken = QAccessible::queryAccessibleInterface(editor);
+            QCOMPARE(spoken->role(), QAccessible::EditableText);
+            QCOMPARE(spoken->text(QAccessible::Name), "Новое имя для «" + f.cell(0, 0) + "»");
             editor->selectAll();
             editor->insert(text); // as typed: QTest types ASCII only
             QTest::keyClick(editor, closer);
@@ -335,7 +338,7 @@ private Q_SLOTS:
         QCOMPARE(f.window->childAt(f.button("ImgRules")->geometry().center()), f.button("ImgRules"));
 
         QLineEdit *find = f.textBox("TxtFind");
-        QCOMPARE(QApplication::focusWidget(), find);
+        QCOMPARE(QApplication::focusWidget(), f.control("CboSets")); // the panel's first control
         QTest::keyClicks(find, "IMG_(");
         QTest::mouseClick(f.button("PicRegExp"), Qt::LeftButton);
         QVERIFY(!f.control<QLabel>("LblFindError")->text().isEmpty());
