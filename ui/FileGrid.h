@@ -11,7 +11,9 @@ namespace velmix {
 // the pointer on a cell shows the same. F2, Enter or a double-click opens the row's new
 // name for editing in its cell, the name before its extension selected, so what is typed
 // keeps the extension; Enter keeps the typed name, Esc leaves it. A double-click
-// on the border between the headers fits the first column to its longest name.
+// on the border between the headers fits the first column to its longest name. Whatever
+// sets the first column's width (a drag, a fit, a kept width, a narrower window), each
+// column keeps at least a third of the grid, so the new names never leave it.
 class FileGrid : public QTableView
 {
     Q_OBJECT
@@ -26,7 +28,7 @@ public:
     // share the width evenly.
     [[nodiscard]] int firstColumnWidthKept() const;
     // Gives the first column a width kept from an earlier run (0: none), once the grid
-    // has its width, never so wide that the second column leaves the grid.
+    // has its width, within the thirds.
     void keepFirstColumnWidth(int width);
     // Tells screen readers how many rows are marked, which they cannot find among
     // thousands of rows themselves.
@@ -59,6 +61,9 @@ private:
     // On a resize: the kept width is given once; an even split stays even. Nothing is
     // measured row by row, so a resize costs the same for any number of rows.
     void followWidth();
+    // The first column's width nearest to `width` that leaves each column a third.
+    [[nodiscard]] int firstColumnWithin(int width) const;
+    void keepBothColumns(int firstWidth);
 
     bool m_evenSplit = false;
     int m_keptWidth = 0; // to give the first column at the next resize

@@ -131,6 +131,8 @@ void VelmixWindow::restoreShape()
         const QSize room = screen()->availableGeometry().size();
         resize(shape.size.boundedTo(room).expandedTo(WindowLayout::WindowSize));
     }
+    if (shape.maximised) // shown so, returning to the size above
+        setWindowState(windowState() | Qt::WindowMaximized);
     m_ui.FlexGrid1->keepFirstColumnWidth(shape.firstColumn);
 }
 
@@ -183,7 +185,7 @@ void VelmixWindow::closeEvent(QCloseEvent *event)
         // A maximised window keeps the size it returns to.
         const QSize size = isMaximized() ? normalGeometry().size() - QSize(m_rulesPanel->besideWidth(), 0)
                                          : WindowLayout::WindowSize + growth();
-        m_sizes->save({size, m_ui.FlexGrid1->firstColumnWidthKept()});
+        m_sizes->save({size, m_ui.FlexGrid1->firstColumnWidthKept(), isMaximized()});
     }
     QWidget::closeEvent(event);
 }

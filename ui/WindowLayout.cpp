@@ -229,14 +229,23 @@ const ControlSpec *entryOf(const QString &name)
 
 Anchor anchorOf(const ControlSpec &entry)
 {
-    // A frame's controls go where their frame goes; the grid grows with its frame.
+    // A frame's controls go where their frame goes, unless named; the grid grows with its
+    // frame, the folder list with its own.
     static const QHash<QString, Anchor> anchors = {
-        {u"FraFile"_s, Anchor::Grows},       {u"FlexGrid1"_s, Anchor::Grows},   {u"FraFormat"_s, Anchor::Down},
+        {u"FraFile"_s, Anchor::Grows},       {u"FlexGrid1"_s, Anchor::Grows},
+        {u"FraDir"_s, Anchor::Taller},       {u"Dir1"_s, Anchor::Taller},       {u"Drive1"_s, Anchor::Stays},
+        {u"FraMask"_s, Anchor::Down},        {u"FraName"_s, Anchor::Down},      {u"Frame1"_s, Anchor::Down},
+        {u"FraFormat"_s, Anchor::DownWider}, {u"PicPod"_s, Anchor::DownHalfRight},
+        {u"PicBreak"_s, Anchor::DownHalfRight}, {u"Label6"_s, Anchor::DownHalfRight},
+        {u"Label7"_s, Anchor::DownHalfRight},
         {u"ImgHelp"_s, Anchor::DownRight},   {u"ImgChancel"_s, Anchor::DownRight},
         {u"ImgApply"_s, Anchor::DownRight},  {u"PicMini"_s, Anchor::Right},     {u"PicClose"_s, Anchor::Right},
         {u"LblStatus"_s, Anchor::Wider},
     };
-    return anchors.value(entry.name, anchors.value(entry.parent, Anchor::Stays));
+    const Anchor parent = anchors.value(entry.parent, Anchor::Stays);
+    // A frame that widens or grows taller carries its controls along, never stretches them.
+    const Anchor carried = parent == Anchor::DownWider ? Anchor::Down : parent == Anchor::Taller ? Anchor::Stays : parent;
+    return anchors.value(entry.name, carried);
 }
 
 QRect placeOf(const ControlSpec &entry, QSize growth)
@@ -255,6 +264,12 @@ QRect placeOf(const ControlSpec &entry, QSize growth)
         return entry.place.adjusted(0, 0, dw, 0);
     case Anchor::Grows:
         return entry.place.adjusted(0, 0, dw, dh);
+    case Anchor::Taller:
+        return entry.place.adjusted(0, 0, 0, dh);
+    case Anchor::DownWider:
+        return entry.place.translated(0, dh).adjusted(0, 0, dw, 0);
+    case Anchor::DownHalfRight:
+        return entry.place.translated(dw / 2, dh);
     }
     Q_UNREACHABLE();
     return entry.place;

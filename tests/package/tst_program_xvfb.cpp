@@ -5,7 +5,10 @@
 #include "XvfbSession.h"
 #include "sets/RuleSetStore.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QSettings>
 
 #include <algorithm>
 #include <vector>
@@ -348,6 +351,73 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(x.geometry(restarted),
                                   QRect(QPoint(1000 - velmix::RulesPanel::OpenWindowSize.width(), 50), velmix::RulesPanel::OpenWindowSize),
                                   10000);
+    }
+
+    // Closed maximised, the window opens maximised under a window manager, and fills the
+    // screen: the skin drawn for that size along the outline, the folder list's frame down
+    // to the bottom, the formatting frame as wide as the grid's. Closed, it keeps both.
+    void maximisedFillsTheScreen()
+    {
+        if (m_ratio != 1)
+            QSKIP("the layout does not depend on the scale");
+        velmix::test::XvfbSession x;
+        velmix::test::TempFolder folder;
+        folder.createFiles({"a.txt"});
+        QVERIFY(x.start("1280x800"));
+        if (!x.startWindowManager())
+            QSKIP("openbox is not installed");
+        const QString kept = QFileInfo(x.ruleSetFolder()).path() + "/window.ini";
+        QVERIFY(QDir().mkpath(QFileInfo(kept).path()));
+        {
+            QSettings file(kept, QSettings::IniFormat);
+            file.setValue("size", "700x640");
+            file.setValue("maximised", true);
+        }
+        QVERIFY(x.launch(VELMIX_PROGRAM, folder.path(), {}));
+        const QString window = x.waitForWindow("Velmix V2.0.1");
+        QVERIFY(!window.isEmpty());
+        const QRect screen(0, 0, 1280, 800);
+        QTRY_COMPARE_WITH_TIMEOUT(x.geometry(window), screen, 10000);
+        const QSize growth = screen.size() - velmix::WindowLayout::WindowSize;
+        const QPoint bottom(300, 578 + growth.height());
+        QImage shot;
+        QTRY_VERIFY_WITH_TIMEOUT(isRimRed((shot = x.screen()).pixelColor(bottom)), 10000);
+
+        const Inside outline(velmix::WindowOutline::mainWindow(growth));
+        int rimChecked = 0;
+        for (int y = 0; y < screen.height(); ++y)
+            for (int x0 = 0; x0 < screen.width(); ++x0) {
+                const QPoint at(x0, y);
+                const bool onEdge = outline.contains(at)
+                                    && (!outline.contains(at + QPoint(1, 0)) || !outline.contains(at - QPoint(1, 0))
+                                        || !outline.contains(at + QPoint(0, 1)) || !outline.contains(at - QPoint(0, 1)));
+                if (onEdge) {
+                    QVERIFY2(isRimRed(shot.pixelColor(at)), qPrintable(QString("rim at %1,%2").arg(x0).arg(y)));
+                    ++rimChecked;
+                }
+            }
+        QVERIFY(rimChecked > 3000);
+        // Each frame's red border where the layout puts it for the size, bare skin beside.
+        const auto placed = [&](const char *name) {
+            for (const velmix::ControlSpec &entry : velmix::WindowLayout::controls())
+                if (entry.name == QLatin1String(name))
+                    return velmix::WindowLayout::placeOf(entry, growth);
+            return QRect();
+        };
+        const QRect folders = placed("FraDir"), format = placed("FraFormat"), files = placed("FraFile");
+        QVERIFY(folders.bottom() > screen.height() / 2);
+        QCOMPARE(format.right(), files.right() - 4);
+        for (const QPoint &border : {QPoint(folders.left(), folders.bottom() - 20), QPoint(format.right(), format.center().y()),
+                                     QPoint(files.right(), files.bottom() - 20)}) {
+            QVERIFY2(isRimRed(shot.pixelColor(border)), qPrintable(QString("%1,%2").arg(border.x()).arg(border.y())));
+            QVERIFY(!isRimRed(shot.pixelColor(border + QPoint(3, 0))));
+        }
+
+        QVERIFY(x.requestClose(window));
+        QTRY_VERIFY_WITH_TIMEOUT(x.programEnded(), 10000);
+        QSettings file(kept, QSettings::IniFormat);
+        QCOMPARE(file.value("maximised").toString(), "true");
+        QCOMPARE(file.value("size").toString(), "700x640");
     }
 
 private:

@@ -304,13 +304,111 @@ private Q_SLOTS:
         const QPoint right(growth.width(), 0), down(0, growth.height());
         const std::pair<const char *, QPoint> moves[] = {{"ImgApply", right + down}, {"ImgRules", right + down},
                                                          {"FraFormat", down}, {"PicClose", right}, {"Dir1", {}},
-                                                         {"TxtName", {}}, {"PicBig", down}};
+                                                         {"TxtName", down}, {"PicBig", down},
+                                                         {"PicPod", right / 2 + down}, {"Frame1", down}};
         for (const auto &[name, moved] : moves) {
             const QRect designed = name == QLatin1String("ImgRules") ? QRect(228, 532, 52, 39) : WindowLayout::placeOf(name);
             QCOMPARE(placeOf(name), designed.topLeft() + moved);
         }
+        // The folder list takes the height, the formatting frame the width.
+        QCOMPARE(f.control("Dir1")->height(), WindowLayout::placeOf("Dir1").height() + growth.height());
+        QCOMPARE(f.control("FraFormat")->width(), WindowLayout::placeOf("FraFormat").width() + growth.width());
 
         QCOMPARE(window->mask(), WindowOutline::mainWindow(growth)); // the skin at that size: the Xvfb test
+    }
+
+    // However large the window, its controls cover the skin's panel: no bare square wider
+    // than a button's row fits between them and the rim (the strip below the formatting
+    // frame, left of the buttons, is the widest), and no control sticks out of the panel.
+    void grownWindowLeavesNoBareSkin_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("designed") << WindowLayout::WindowSize;
+        QTest::newRow("grown") << QSize(731, 634);
+        QTest::newRow("full HD") << QSize(1920, 1080);
+    }
+    void grownWindowLeavesNoBareSkin()
+    {
+        QFETCH(QSize, size);
+        constexpr int rim = 3, widestGap = 26;
+        test::WindowFixture f;
+        f.window->resize(size);
+        QTRY_COMPARE(f.window->size(), size);
+        const QSize growth = size - WindowLayout::WindowSize;
+        const QRect panel = SkinDrawing::Panel.toRect().adjusted(rim, rim, growth.width() - rim, growth.height() - rim);
+        QList<QRect> controls;
+        for (QWidget *control : f.window->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (!control->isVisible() || control->isWindow())
+                continue;
+            controls.append(control->geometry());
+            if (!qobject_cast<RoundTitleButton *>(control))
+                QVERIFY2(panel.contains(control->geometry()), qPrintable(control->objectName()));
+        }
+        for (int y = panel.top(); y <= panel.bottom(); y += 2) {
+            for (int x = panel.left(); x <= panel.right(); x += 2) {
+                const QPoint point(x, y);
+                const bool nearRim = !panel.adjusted(widestGap, widestGap, -widestGap, -widestGap).contains(point);
+                const bool near = nearRim || std::any_of(controls.cbegin(), controls.cend(), [&](const QRect &control) {
+                    return control.adjusted(-widestGap, -widestGap, widestGap, widestGap).contains(point);
+                });
+                QVERIFY2(near, qPrintable(QString("bare skin at %1,%2").arg(x).arg(y)));
+            }
+        }
+    }
+
+    // Each column keeps at least a third of the grid, whatever sets the first one's width:
+    // a fit to a name longer than the grid, a narrower window after a fit, a drag too far.
+    void columnsKeepAThirdEach()
+    {
+        test::WindowFixture f({"a.txt", "Holiday in the mountains of the far north and beyond the lakes, with friends "
+                                        "and the dog, in the first snow of the year 2026.JPG"});
+        f.window->resize(1000, 700);
+        QTableView *grid = f.grid();
+        QHeaderView *header = grid->horizontalHeader();
+        const auto thirds = [&] {
+            const int width = grid->viewport()->width(), least = (width + 2) / 3;
+            QVERIFY2(header->sectionSize(0) >= least && header->sectionSize(1) >= least,
+                     qPrintable(QString("%1 and %2 of %3").arg(header->sectionSize(0)).arg(header->sectionSize(1)).arg(width)));
+            QCOMPARE(header->sectionSize(0) + header->sectionSize(1), width);
+        };
+        QTRY_COMPARE(f.window->size(), QSize(1000, 700));
+        QTest::mouseDClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionSize(0) - 1, header->height() / 2));
+        QCOMPARE(header->sectionSize(0), grid->viewport()->width() - (grid->viewport()->width() + 2) / 3); // fitted, held
+        thirds();
+        f.window->resize(WindowLayout::WindowSize);
+        QTRY_COMPARE(f.window->size(), WindowLayout::WindowSize);
+        thirds();
+        header->resizeSection(0, 5);
+        thirds();
+        QCOMPARE(header->sectionSize(0), (grid->viewport()->width() + 2) / 3);
+    }
+
+    // A window closed maximised opens maximised, and returns to the size it had before.
+    void maximisedComesBackMaximised()
+    {
+        QTemporaryDir config;
+        WindowSizeStore sizes(config.filePath("window.ini"));
+        test::WindowFixture f;
+        {
+            VelmixWindow first(f.drives, f.mover, f.folder.path(), &f.messages, nullptr, nullptr, nullptr,
+                               &sizes);
+            first.show();
+            first.resize(650, 620);
+            QVERIFY(QTest::qWaitForWindowExposed(&first));
+            first.showMaximized();
+            QTRY_VERIFY(first.isMaximized());
+            QVERIFY(first.close());
+        }
+        QVERIFY(sizes.load().maximised);
+        VelmixWindow next(f.drives, f.mover, f.folder.path(), &f.messages, nullptr, nullptr, nullptr,
+                          &sizes);
+        next.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&next));
+        QTRY_VERIFY(next.isMaximized());
+        QCOMPARE(next.normalGeometry().size(), QSize(650, 620));
+        next.showNormal();
+        QVERIFY(next.close());
+        QVERIFY(!sizes.load().maximised);
     }
 
     // The size and the first column's width the window closed with come back at the next
@@ -353,11 +451,9 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&next));
         QCOMPARE(next.size(), size.boundedTo(next.screen()->availableGeometry().size()));
         auto *grid = next.findChild<QTableView *>("FlexGrid1");
-        const QHeaderView *header = grid->horizontalHeader();
         const int width = grid->viewport()->width();
-        QCOMPARE(grid->columnWidth(0), column == 0 ? (width + 1) / 2
-                                                   : std::clamp(column, header->minimumSectionSize(),
-                                                                width - header->defaultSectionSize()));
+        const int third = (width + 2) / 3;
+        QCOMPARE(grid->columnWidth(0), column == 0 ? (width + 1) / 2 : std::clamp(column, third, width - third));
         QCOMPARE(grid->columnWidth(0) + grid->columnWidth(1), width);
         qunsetenv("XDG_CONFIG_HOME");
     }
@@ -433,7 +529,7 @@ private Q_SLOTS:
         QStringList names;
         for (int i = 0; i < 60; ++i)
             names.append(QString("n%1.txt").arg(i, 2, 10, QChar('0')));
-        const QString longest = "Holiday_in_the_mountains_of_the_far_north_2026.JPG";
+        const QString longest = "Holiday_north_2026.JPG";
         names.append(longest); // listed last, far below the visible rows
         test::WindowFixture f(names);
         QTableView *grid = f.grid();
@@ -450,9 +546,9 @@ private Q_SLOTS:
         };
         const int border = header->sectionSize(0);
         mouse(QEvent::MouseButtonPress, border - 1, Qt::LeftButton);
-        mouse(QEvent::MouseMove, border - 60, Qt::LeftButton);
-        mouse(QEvent::MouseButtonRelease, border - 60, Qt::NoButton);
-        QCOMPARE(header->sectionSize(0), border - 59);
+        mouse(QEvent::MouseMove, border - 40, Qt::LeftButton);
+        mouse(QEvent::MouseButtonRelease, border - 40, Qt::NoButton);
+        QCOMPARE(header->sectionSize(0), border - 39);
         QCOMPARE(header->sectionSize(0) + header->sectionSize(1), width);
 
         const int fitted = grid->fontMetrics().horizontalAdvance(longest);
@@ -552,7 +648,7 @@ private Q_SLOTS:
         QVERIFY(QFile::link(victim.fileName(), config.filePath("window.ini")));
         const WindowSizeStore sizes(config.filePath("window.ini"));
         QVERIFY(!sizes.load().size.isValid());
-        sizes.save({QSize(640, 480), 100});
+        sizes.save({QSize(640, 480), 100, false});
         QVERIFY(QFileInfo(config.filePath("window.ini")).isSymLink());
         QVERIFY(victim.open(QIODevice::ReadOnly));
         QCOMPARE(victim.readAll(), QByteArray("size=900x700\n"));
