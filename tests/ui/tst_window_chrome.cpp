@@ -134,8 +134,9 @@ private Q_SLOTS:
         QTRY_COMPARE(f.folder.files(), QStringList{"a_b.txt"});
     }
 
-    // Opened from the keyboard, the rules panel starts at its first control, the set list;
-    // closed again, the focus goes back to its button.
+    // Opened from the keyboard, the rules panel starts at its first control, the set list
+    // (a click starts it at the find box: the window's flows); closed again, the focus goes
+    // back to its button.
     void spaceOpensRulesAtTheSetList()
     {
         test::WindowFixture f;

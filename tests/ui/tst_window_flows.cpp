@@ -338,7 +338,7 @@ private Q_SLOTS:
         QCOMPARE(f.window->childAt(f.button("ImgRules")->geometry().center()), f.button("ImgRules"));
 
         QLineEdit *find = f.textBox("TxtFind");
-        QCOMPARE(QApplication::focusWidget(), f.control("CboSets")); // the panel's first control
+        QCOMPARE(QApplication::focusWidget(), find); // after a click, ready to type
         QTest::keyClicks(find, "IMG_(");
         QTest::mouseClick(f.button("PicRegExp"), Qt::LeftButton);
         QVERIFY(!f.control<QLabel>("LblFindError")->text().isEmpty());
