@@ -198,11 +198,14 @@ int undo(const QString &folder, bool wait, DesktopNotices *notices)
 }
 
 // Where nobody reads standard output (a file manager started the command) and the desktop
-// has a notification server, what an apply or an undo did shows there too.
+// has a notification server, what an apply or an undo did shows there too. Any terminal
+// among the standard streams means a user at it, say one piping the output on: a script
+// there must not wait for a click.
 std::unique_ptr<DesktopNotices> desktopNotices()
 {
-    if (::isatty(STDOUT_FILENO))
-        return nullptr;
+    for (const int stream : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
+        if (::isatty(stream))
+            return nullptr;
     return DBusNotices::ofSession();
 }
 

@@ -67,23 +67,29 @@ private Q_SLOTS:
     }
 
     // The summary, the refusals and how to undo go to the notice; "Отменить" there brings the
-    // names back; a notice closed leaves them; without a session bus nothing is shown.
+    // names back; a notice closed leaves them; without a session bus, or in a terminal,
+    // nothing is shown.
     void applyTellsTheDesktop_data()
     {
         QTest::addColumn<QString>("answer");
         QTest::addColumn<bool>("session");
+        QTest::addColumn<bool>("terminal");
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<QStringList>("summaries");
-        QTest::newRow("undone") << "undo" << true << QStringList{"B.TXT", "a.txt", "b.txt"}
+        QTest::newRow("undone") << "undo" << true << false << QStringList{"B.TXT", "a.txt", "b.txt"}
                                 << QStringList{"Переименовано 1 из 2", "Возвращено 1"};
-        QTest::newRow("closed") << "close" << true << QStringList{"A.TXT", "B.TXT", "b.txt"}
+        QTest::newRow("closed") << "close" << true << false << QStringList{"A.TXT", "B.TXT", "b.txt"}
                                 << QStringList{"Переименовано 1 из 2"};
-        QTest::newRow("no session") << "undo" << false << QStringList{"A.TXT", "B.TXT", "b.txt"} << QStringList{};
+        QTest::newRow("no session") << "undo" << false << false << QStringList{"A.TXT", "B.TXT", "b.txt"}
+                                    << QStringList{};
+        QTest::newRow("in a terminal") << "undo" << true << true << QStringList{"A.TXT", "B.TXT", "b.txt"}
+                                       << QStringList{};
     }
     void applyTellsTheDesktop()
     {
         QFETCH(QString, answer);
         QFETCH(bool, session);
+        QFETCH(bool, terminal);
         QFETCH(QStringList, files);
         QFETCH(QStringList, summaries);
         m_server.shown.clear();
@@ -99,7 +105,11 @@ private Q_SLOTS:
         if (!session)
             environment.remove(u"DBUS_SESSION_BUS_ADDRESS"_s);
         program.setProcessEnvironment(environment);
-        program.start(VELMIX_PROGRAM, {u"--rename"_s, u"--upper"_s, u"--apply"_s, folder.path()});
+        const QStringList arguments{u"--rename"_s, u"--upper"_s, u"--apply"_s, folder.path()};
+        if (terminal) // script(1) gives it a terminal of its own
+            program.start(u"script"_s, {u"-qec"_s, QString(VELMIX_PROGRAM " ") + arguments.join(u' '), u"/dev/null"_s});
+        else
+            program.start(VELMIX_PROGRAM, arguments);
         QVERIFY(program.waitForStarted());
         // This loop answers the program's calls while it runs.
         QTRY_VERIFY_WITH_TIMEOUT(program.state() == QProcess::NotRunning, 30000);
