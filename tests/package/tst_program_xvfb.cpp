@@ -64,6 +64,36 @@ private:
     std::vector<bool> m_points;
 };
 
+// Every device pixel of a window grown by `growth` in `shot`: outside the outline the
+// white desktop shows, each pixel on the outline's edge the skin's red rim.
+struct OutlineCheck
+{
+    int desktop = 0; // pixels checked
+    int rim = 0;
+    QString fault; // the first pixel that shows otherwise
+};
+OutlineCheck checkOutline(const QImage &shot, const QRect &window, QSize growth, int ratio)
+{
+    const Inside outline(velmix::WindowOutline::mainWindow(growth));
+    OutlineCheck checked;
+    for (int y = 0; y < window.height(); ++y) {
+        for (int x = 0; x < window.width(); ++x) {
+            const QPoint logical(x / ratio, y / ratio);
+            const QColor shown = QColor::fromRgb(shot.pixel(window.topLeft() + QPoint(x, y)));
+            const bool inside = outline.contains(logical);
+            const bool onEdge = inside
+                                && (!outline.contains(logical + QPoint(1, 0)) || !outline.contains(logical - QPoint(1, 0))
+                                    || !outline.contains(logical + QPoint(0, 1)) || !outline.contains(logical - QPoint(0, 1)));
+            if (inside && !onEdge)
+                continue;
+            (inside ? checked.rim : checked.desktop) += 1;
+            if (inside ? !isRimRed(shown) : shown != QColor(Qt::white))
+                return {checked.desktop, checked.rim, QString("device pixel %1,%2 shows %3").arg(x).arg(y).arg(shown.name())};
+        }
+    }
+    return checked;
+}
+
 QImage skinPicture(const QString &name, int scale)
 {
     return QImage(QString(":/skin/%1%2.jpg").arg(name, scale == 2 ? "@2x" : ""))
@@ -133,29 +163,10 @@ private Q_SLOTS:
             const QPoint bottom = window.topLeft() + QPoint(300, 578 + growth.height()) * m_ratio;
             QTRY_VERIFY_WITH_TIMEOUT(isRimRed((shot = m_x.screen()).pixelColor(bottom)), 10000);
         }
-        const Inside outline(velmix::WindowOutline::mainWindow(growth));
-        int desktopChecked = 0;
-        int rimChecked = 0;
-        for (int y = 0; y < window.height(); ++y) {
-            for (int x = 0; x < window.width(); ++x) {
-                const QPoint logical(x / m_ratio, y / m_ratio);
-                const QColor shown = QColor::fromRgb(shot.pixel(window.topLeft() + QPoint(x, y)));
-                const auto where = [&] { return QString("device pixel %1,%2 shows %3").arg(x).arg(y).arg(shown.name()); };
-                if (!outline.contains(logical)) {
-                    QVERIFY2(shown == QColor(Qt::white), qPrintable(where()));
-                    ++desktopChecked;
-                    continue;
-                }
-                const bool onEdge = !outline.contains(logical + QPoint(1, 0)) || !outline.contains(logical - QPoint(1, 0))
-                                    || !outline.contains(logical + QPoint(0, 1)) || !outline.contains(logical - QPoint(0, 1));
-                if (onEdge) {
-                    QVERIFY2(isRimRed(shown), qPrintable(where()));
-                    ++rimChecked;
-                }
-            }
-        }
-        QVERIFY(desktopChecked > 10000);
-        QVERIFY(rimChecked > 2000 * m_ratio);
+        const OutlineCheck checked = checkOutline(shot, window, growth, m_ratio);
+        QVERIFY2(checked.fault.isEmpty(), qPrintable(checked.fault));
+        QVERIFY(checked.desktop > 10000);
+        QVERIFY(checked.rim > 2000 * m_ratio);
         if (!growth.isNull()) { // the tests below work at the designed size
             const QSize size = velmix::WindowLayout::WindowSize * m_ratio;
             QVERIFY(m_x.run("xdotool", {"windowsize", m_windowId, QString::number(size.width()),
@@ -383,20 +394,9 @@ private Q_SLOTS:
         QImage shot;
         QTRY_VERIFY_WITH_TIMEOUT(isRimRed((shot = x.screen()).pixelColor(bottom)), 10000);
 
-        const Inside outline(velmix::WindowOutline::mainWindow(growth));
-        int rimChecked = 0;
-        for (int y = 0; y < screen.height(); ++y)
-            for (int x0 = 0; x0 < screen.width(); ++x0) {
-                const QPoint at(x0, y);
-                const bool onEdge = outline.contains(at)
-                                    && (!outline.contains(at + QPoint(1, 0)) || !outline.contains(at - QPoint(1, 0))
-                                        || !outline.contains(at + QPoint(0, 1)) || !outline.contains(at - QPoint(0, 1)));
-                if (onEdge) {
-                    QVERIFY2(isRimRed(shot.pixelColor(at)), qPrintable(QString("rim at %1,%2").arg(x0).arg(y)));
-                    ++rimChecked;
-                }
-            }
-        QVERIFY(rimChecked > 3000);
+        const OutlineCheck checked = checkOutline(shot, screen, growth, 1);
+        QVERIFY2(checked.fault.isEmpty(), qPrintable(checked.fault));
+        QVERIFY(checked.rim > 3000);
         // Each frame's red border where the layout puts it for the size, bare skin beside.
         const auto placed = [&](const char *name) {
             for (const velmix::ControlSpec &entry : velmix::WindowLayout::controls())
