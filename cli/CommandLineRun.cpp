@@ -16,6 +16,7 @@
 #include "CommandLine.h"
 #include "sets/RuleSetStore.h"
 #include "text/FileNameCodec.h"
+#include "text/TsvField.h"
 #include "text/VisibleText.h"
 
 #include <QCoreApplication>
@@ -52,8 +53,7 @@ int printPreview(const FileNameTable &table, bool tsv)
         marked = marked || isMarked;
         const QString reason = isMarked ? table.markReason(row) : QString();
         if (tsv) {
-            const QByteArray line = tsvField(from.toString()) + '\t' + tsvField(to.toString()) + '\t'
-                                    + tsvField(reason) + '\n';
+            const QByteArray line = tsvRow(from.toString(), to.toString(), reason);
             std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
         } else {
             print(stdout, withControlPictures(from) + u" → "_s + withControlPictures(to)
