@@ -14,6 +14,7 @@
 #include "posix/PosixFolderLocks.h"
 #include "posix/PosixStateFolder.h"
 #include "CommandLine.h"
+#include "CommandList.h"
 #include "sets/RuleSetStore.h"
 #include "text/FileNameCodec.h"
 #include "text/TsvField.h"
@@ -144,6 +145,10 @@ int rename(const Command &command, const QString &folder)
     core.preview().setSettings(command.options, command.rules);
     if (!core.preview().findError().isEmpty())
         return usageError(u"выражение «%1»: %2"_s.arg(command.rules.findText, core.preview().findError()));
+    if (const QString problem = takeCommandList(core.preview(), command); !problem.isEmpty()) {
+        print(stderr, u"velmix: %1\n"_s.arg(problem));
+        return UsageError;
+    }
     if (!command.apply) {
         printSetAside(console.messages, core);
         return printPreview(core.table(), command.tsv);
