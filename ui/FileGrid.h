@@ -11,7 +11,8 @@ namespace velmix {
 // the pointer on a cell shows the same. F2, Enter or a double-click opens the row's new
 // name for editing in its cell, the name before its extension selected, so what is typed
 // keeps the extension; Enter keeps the typed name, Esc leaves it. A double-click
-// on the border between the headers fits the first column to its longest name.
+// on the border between the headers fits the first column to its longest name. Ctrl+V in
+// the new-name column hands the clipboard's text on, for its lines to fill the rows down.
 class FileGrid : public QTableView
 {
     Q_OBJECT
@@ -38,6 +39,9 @@ public:
     static inline const QString NoFilesText = QStringLiteral("Нет файлов");
 
     using QTableView::edit;
+
+Q_SIGNALS:
+    void namesPasted(int row, const QString &text);
 
 protected:
     bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
