@@ -56,7 +56,8 @@ private Q_SLOTS:
             << QByteArray("Пролог.mp3\n\xDD\xEF\xE8\xEB\xEE\xE3 \xE4\xEB\xE8\xED\xED\xFB\xE9.mp3\n") << "list.txt"
             << QStringList{"1:>Пролог.mp3", "2:>Эпилог длинный.mp3"};
         QTest::newRow("names, bytes neither UTF-8 nor Russian kept as on disk")
-            << QByteArray("Mot\xF6rhead.mp3\n") << "list.txt" << QStringList{"1:>" + FileNameCodec::decode("Mot\xF6rhead.mp3")};
+            << QByteArray("Mot\xF6rhead.mp3\ncaf\xE9") << "list.txt"
+            << QStringList{"1:>" + FileNameCodec::decode("Mot\xF6rhead.mp3"), "2:>" + FileNameCodec::decode("caf\xE9")};
         QTest::newRow("TSV by its tab, the reason column passed over, escapes read back")
             << QByteArray("a\\tb.txt\tnew\\\\x\\n\tпричина\n\nc\td\\q\n") << "list.txt"
             << QStringList{"1:a\tb.txt>new\\x\n", "3:c>d\\q"};

@@ -3,16 +3,17 @@
 #include "metadata/OldTagText.h"
 #include "text/FileNameCodec.h"
 
-#include <QStringDecoder>
+#include <algorithm>
 
 namespace velmix {
 namespace {
 
+// Valid UTF-8 decodes without a single escaped byte; an incomplete sequence at the end,
+// which a stream decoder would wait on, counts as not UTF-8.
 bool isUtf8(QByteArrayView bytes)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    const QString text = decoder.decode(bytes); // decoded only when taken as a string
-    return !decoder.hasError();
+    const QString text = FileNameCodec::decode(bytes);
+    return std::none_of(text.cbegin(), text.cend(), [](QChar c) { return FileNameCodec::isEscape(c.unicode()); });
 }
 
 } // namespace
