@@ -34,7 +34,11 @@ QString badName(const ListEntry &entry)
 // where its name is none.
 bool takeEntry(ListOutcome &outcome, const ListEntry &entry, qsizetype row, const NameColumn &newNames)
 {
-    if (entry.newName == withControlPictures(newNames.at(row)))
+    // Pictures are made only for a name that holds a control character: a list of
+    // 100,000 lines then compares without a copy per row.
+    const QStringView shown = newNames.at(row);
+    if (entry.newName == shown
+        || (std::any_of(shown.cbegin(), shown.cend(), isControl) && entry.newName == withControlPictures(shown)))
         return true;
     outcome.problem = badName(entry);
     if (!outcome.problem.isEmpty()) {
