@@ -13,6 +13,7 @@
 #include "apply/RenameExecutor.h"
 #include "journal/RenameJournal.h"
 #include "listing/FolderListing.h"
+#include "lists/NameLists.h"
 #include "metadata/FolderMetadata.h"
 #include "metadata/LibraryTagReader.h"
 #include "posix/PosixFileIdentities.h"
@@ -188,6 +189,30 @@ double previewHandMs(const QString &folder, BusyPointer &busy)
     std::vector<double> samples;
     for (int run = 0; run < Runs; ++run)
         samples.push_back(timeMs([&] { preview.RebuildNewNames(); }));
+    return median(samples);
+}
+
+// The list of every new name as the editor shows it, every tenth line changed, taken back
+// as names typed by hand: the lines read, checked against the rows, one rebuild.
+double listTakeMs(const QString &folder, BusyPointer &busy)
+{
+    const FolderListing::Contents listing = listed(folder);
+    std::vector<double> samples;
+    for (int run = 0; run < Runs; ++run) {
+        PreviewSession preview(busy);
+        preview.loadFileList(listing.names, listing.rules, listing.unlisted);
+        setPreviewOptions(preview);
+        QStringList lines = NameLists::editorText(preview.table()).split(u'\n');
+        for (qsizetype line = 0; line < lines.size(); line += 10)
+            lines[line].prepend(u'x');
+        const QString text = lines.join(u'\n');
+        qsizetype taken = 0;
+        samples.push_back(timeMs([&] { taken = qsizetype(NameLists::take(preview, readNameLines(text)).changed.size()); }));
+        if (taken != (lines.size() + 9) / 10) {
+            std::fprintf(stderr, "list: %lld names taken\n", qlonglong(taken));
+            std::exit(1);
+        }
+    }
     return median(samples);
 }
 
@@ -857,6 +882,7 @@ int main(int argc, char **argv)
         report("list_100k_floor_ratio", times.ours / times.floor, "");
         report("preview_100k_ms", previewMs(folder.path(), busy), "ms");
         report("preview_hand_100k_ms", previewHandMs(folder.path(), busy), "ms");
+        report("list_take_100k_ms", listTakeMs(folder.path(), busy), "ms");
         report("preview_conflicts_100k_ms", previewConflictsMs(root.filePath(QStringLiteral("conflicts")), busy), "ms");
         report("keystroke_100k_ms", keystrokeMs(folder.path()), "ms");
         report("keystroke_100k_hand_ms", keystrokeMs(folder.path(), true), "ms");

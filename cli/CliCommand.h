@@ -17,6 +17,9 @@ namespace velmix::cli {
 // What the command line asks for without a window.
 enum class Action { None, Rename, Undo, Repair, Help, Version };
 
+// Where new names from outside come from: a file of names, a map, or the user's editor.
+enum class ListSource { None, Names, Map, Edit };
+
 struct Command
 {
     Action action = Action::None;
@@ -28,6 +31,8 @@ struct Command
     bool tsv = false;
     bool wait = false; // for a folder another program renames in
     std::optional<bool> answer; // --yes or --no, for the repair's question
+    ListSource listSource = ListSource::None;
+    QString listFile; // "-": standard input
 };
 
 // The command, or why it cannot be run (one line, in Russian).

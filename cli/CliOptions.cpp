@@ -63,6 +63,15 @@ QString spaces(Command &command, bool toUnderscores, bool toSpaces)
     return {};
 }
 
+QString listFile(Command &command, ListSource source, const QString &option, const QString &path)
+{
+    if (path.isEmpty())
+        return u"у параметра --%1 пустое имя файла"_s.arg(option);
+    command.listSource = source;
+    command.listFile = path;
+    return {};
+}
+
 const QStringList Orders{u"name"_s, u"numbers"_s, u"date"_s};
 const QStringList Schemes{u"gost"_s, u"passport"_s, u"bgn"_s};
 const QStringList ExtensionCases{u"as-is"_s, u"lower"_s, u"upper"_s};
@@ -123,6 +132,15 @@ const QList<Option> &options()
         {u"wait"_s, {}, None, {}, {},
          u"Если папку сейчас переименовывает другая программа Velmix, дождаться её, а не отказаться."_s,
          [](C &c, S) { c.wait = true; return QString(); }, false},
+        {u"names"_s, {}, File, u"ФАЙЛ"_s, {},
+         u"Новые имена из файла, по одному в строке, в порядке файлов в таблице; «-» — со стандартного ввода."_s,
+         [](C &c, S v) { return listFile(c, ListSource::Names, u"names"_s, v); }, true, u"list"_s},
+        {u"map"_s, {}, File, u"ФАЙЛ"_s, {},
+         u"Пары «старое имя, новое имя» из файла TSV или CSV (так и из --tsv); файлы не из списка сохраняют имена."_s,
+         [](C &c, S v) { return listFile(c, ListSource::Map, u"map"_s, v); }, true, u"list"_s},
+        {u"edit"_s, {}, None, {}, {},
+         u"Открыть новые имена в редакторе ($VISUAL, $EDITOR или vi), по одному в строке; затем показать или, с --apply, переименовать."_s,
+         [](C &c, S) { c.listSource = ListSource::Edit; return QString(); }, true, u"list"_s},
         {u"set"_s, {}, RuleSet, u"НАБОР"_s, {},
          u"Взять сохранённый набор правил («Последний применённый» — настройки последнего применения); параметры после него его уточняют."_s,
          [](C &, S v) { return v.isEmpty() ? u"у параметра --set пустое имя набора"_s : QString(); }},

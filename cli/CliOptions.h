@@ -9,7 +9,7 @@
 namespace velmix::cli {
 
 // What an option's value is, so the completions can offer it.
-enum class ValueKind { None, Text, Number, Choice, RuleSet };
+enum class ValueKind { None, Text, Number, Choice, RuleSet, File };
 
 // One option: the parser, --help, the man page and the shell completions all read it.
 struct Option

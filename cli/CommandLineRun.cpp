@@ -16,8 +16,10 @@
 #include "posix/PosixFolderLocks.h"
 #include "posix/PosixStateFolder.h"
 #include "CommandLine.h"
+#include "CommandList.h"
 #include "sets/RuleSetStore.h"
 #include "text/FileNameCodec.h"
+#include "text/TsvField.h"
 #include "text/VisibleText.h"
 
 #include <QCoreApplication>
@@ -55,8 +57,7 @@ int printPreview(const FileNameTable &table, bool tsv)
         marked = marked || isMarked;
         const QString reason = isMarked ? table.markReason(row) : QString();
         if (tsv) {
-            const QByteArray line = tsvField(from.toString()) + '\t' + tsvField(to.toString()) + '\t'
-                                    + tsvField(reason) + '\n';
+            const QByteArray line = tsvRow(from.toString(), to.toString(), reason);
             std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
         } else {
             print(stdout, withControlPictures(from) + u" → "_s + withControlPictures(to)
@@ -159,6 +160,10 @@ int rename(const Command &command, const QString &folder, DesktopNotices *notice
     core.preview().setSettings(command.options, command.rules);
     if (!core.preview().findError().isEmpty())
         return usageError(u"выражение «%1»: %2"_s.arg(command.rules.findText, core.preview().findError()));
+    if (const QString problem = takeCommandList(core.preview(), command); !problem.isEmpty()) {
+        print(stderr, u"velmix: %1\n"_s.arg(problem));
+        return UsageError;
+    }
     if (!command.apply) {
         printSetAside(console.messages, core);
         return printPreview(core.table(), command.tsv);

@@ -1,15 +1,20 @@
+#include "FakeServices.h"
 #include "RenameFolder.h"
 #include "TestMedia.h"
 #include "TestSupport.h"
 #include "apply/RenameExecutor.h"
 #include "text/FileNameCodec.h"
+#include "text/TsvField.h"
 #include "undo/UndoRecord.h"
 
 #include <cctype>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QSet>
+#include <QTemporaryDir>
 
 using namespace velmix;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -256,6 +261,105 @@ private Q_SLOTS:
         QCOMPARE(lost, 0);
         QVERIFY(judged > batches / 2);
         QVERIFY(undone > batches / 2);
+    }
+
+    // A folder's names given back as a list in a random order, a few of them replaced by
+    // names no file has: swaps, cycles and chains. A child process takes the list (a list
+    // by row, or a TSV map) and applies it, killed part-way in most rounds; a new start
+    // finishes the batch or puts every name back, as answered, and an apply that ends
+    // with the new names is undone. Every file keeps its bytes through each step.
+    void listedPermutationsSurviveKillRepairAndUndo_data()
+    {
+        QTest::addColumn<QString>("medium");
+        QTest::addColumn<int>("rounds");
+        const bool more = test::longLane();
+        QTest::newRow("local") << u"local"_s << (more ? 300 : 40);
+        QTest::newRow("exFAT") << u"exFAT"_s << (more ? 100 : 12);
+    }
+    void listedPermutationsSurviveKillRepairAndUndo()
+    {
+        QFETCH(QString, medium);
+        QFETCH(int, rounds);
+        const test::Medium &on = m_media.medium(medium);
+        if (!on.skipReason.isEmpty())
+            QSKIP(qPrintable(on.skipReason));
+        QVERIFY2(on.failure.isEmpty(), qPrintable(on.failure));
+        QRandomGenerator random(20261209);
+        int killed = 0, finished = 0, undone = 0;
+        for (int round = 0; round < rounds; ++round) {
+            QList<QByteArray> names;
+            QSet<QString> used;
+            for (const int files = 2 + random.bounded(7); names.size() < files + 2;) {
+                const QByteArray name = poolName(random, on);
+                if (!used.contains(key(name, on)) && validTarget(FileNameCodec::decode(name), on))
+                    used.insert(key(name, on)), names.append(name);
+            }
+            const QList<QByteArray> sources = names.mid(0, names.size() - 2); // two names no file has
+            QList<QByteArray> targets = names;
+            std::shuffle(targets.begin(), targets.end(), random);
+            targets.resize(sources.size());
+            const auto folder = on.newFolder();
+            for (const QByteArray &name : sources)
+                folder->create(name, "content of " + name);
+            const QMap<QByteArray, QByteArray> before = folder->contents();
+            QMap<QByteArray, QByteArray> after;
+
+            // The list in the rows' order, as a core lists the folder.
+            QTemporaryDir state;
+            QFile list(state.filePath(u"list"_s));
+            QVERIFY(list.open(QIODevice::WriteOnly));
+            const bool map = round % 2 == 1;
+            {
+                test::CoreFixture lister(folder->path());
+                lister.core.startUp();
+                const NameColumn &rows = lister.core.table().currentNames();
+                QCOMPARE(rows.size(), sources.size());
+                for (qsizetype row = 0; row < rows.size(); ++row) {
+                    const QByteArray source = *FileNameCodec::encode(rows.at(row));
+                    const QByteArray &target = targets[sources.indexOf(source)];
+                    after.insert(target, "content of " + source);
+                    list.write(map ? tsvRow(rows.at(row).toString(), FileNameCodec::decode(target), {}) : target + '\n');
+                }
+            }
+            list.close();
+            after = test::TestMedia::asListed(on, after);
+
+            const int kill = random.bounded(4) == 0 ? 0 : 1 + random.bounded(int(sources.size()) + 1);
+            QProcess child;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(u"XDG_STATE_HOME"_s, state.path());
+            child.setProcessEnvironment(environment);
+            child.start(QCoreApplication::applicationDirPath() + u"/apply_child"_s,
+                        {u"list"_s, folder->path(), list.fileName(), QString::number(kill)});
+            QVERIFY(child.waitForFinished());
+            const bool crashed = child.exitStatus() == QProcess::CrashExit;
+            QVERIFY2(crashed || child.exitCode() == 0, child.readAllStandardOutput().constData());
+            killed += crashed;
+
+            test::CoreFixture restart(folder->path());
+            PosixStateFolder stateFolder(state.filePath(u"velmix"_s));
+            RenamerCore core({restart.busy, restart.messages, restart.drives, restart.mover, restart.work, &stateFolder,
+                              &restart.identities},
+                             folder->path());
+            const bool finish = random.bounded(2) == 0;
+            restart.messages.answers = {finish};
+            core.startUp();
+            restart.messages.show(core.repairUnfinishedBatches());
+            QCOMPARE(restart.messages.asked.size(), crashed ? 1 : 0);
+            const bool renamed = !crashed || finish;
+            QCOMPARE(folder->contents(), renamed ? after : before);
+            if (!renamed)
+                continue;
+            ++finished;
+            restart.messages.answers = {true};
+            restart.messages.show(core.undoLastApply());
+            QCOMPARE(folder->contents(), before);
+            QCOMPARE(restart.messages.shown, (QList<std::pair<QString, QString>>()));
+            ++undone;
+        }
+        qInfo("%s: %d lists, %d applies killed, %d ended with the new names and were undone", qPrintable(medium), rounds,
+              killed, undone);
+        QVERIFY(killed > rounds / 3 && finished > rounds / 3);
     }
 
 private:

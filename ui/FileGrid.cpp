@@ -4,6 +4,8 @@
 #include "Skin.h"
 #include "text/FileExtension.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -194,6 +196,11 @@ void FileGrid::keyPressEvent(QKeyEvent *event)
         const QModelIndex newName = currentIndex().siblingAtColumn(1);
         setCurrentIndex(newName);
         edit(newName);
+        event->accept();
+        return;
+    }
+    if (event->matches(QKeySequence::Paste) && state() != EditingState && currentIndex().column() == 1) {
+        Q_EMIT namesPasted(currentIndex().row(), QGuiApplication::clipboard()->text());
         event->accept();
         return;
     }

@@ -14,6 +14,8 @@ namespace velmix {
 // on the border between the headers fits the first column to its longest name. Whatever
 // sets the first column's width (a drag, a fit, a kept width, a narrower window), each
 // column keeps at least a third of the grid, so the new names never leave it.
+// Ctrl+V in the new-name column hands the clipboard's text on, for its lines to fill the
+// rows down.
 class FileGrid : public QTableView
 {
     Q_OBJECT
@@ -42,6 +44,9 @@ public:
     static inline const QString EditorName = QStringLiteral("Новое имя для «%1»");
 
     using QTableView::edit;
+
+Q_SIGNALS:
+    void namesPasted(int row, const QString &text);
 
 protected:
     bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;

@@ -13,6 +13,7 @@
 #include "KeyReleaseLineEdit.h"
 #include "MaskComboBox.h"
 #include "MenuKeys.h"
+#include "NameListFlows.h"
 #include "NumberLineEdit.h"
 #include "PictureButton.h"
 #include "PictureCheckBox.h"
@@ -37,6 +38,8 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QSignalBlocker>
+
+#include <tuple>
 
 namespace velmix {
 
@@ -87,6 +90,11 @@ VelmixWindow::VelmixWindow(DriveList &driveList, FileMover &fileMover, const QSt
     m_ui.FlexGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_ui.FlexGrid1, &QWidget::customContextMenuRequested, this, &VelmixWindow::FlexGrid1_ContextMenu);
     m_core.preview().setObserver(&m_model);
+    m_lists = new NameListFlows(this, m_core.preview(), m_messages, [this](const QString &status) {
+        redraw();
+        m_ui.LblStatus->setText(status);
+    });
+    connect(m_ui.FlexGrid1, &FileGrid::namesPasted, m_lists, &NameListFlows::paste);
     new WindowDragger(this);
     // After the dragger, so it sees a press on the edges first.
     new WindowResizer(this, [this] {
@@ -247,6 +255,7 @@ void VelmixWindow::connectControls()
     connect(m_ui.PicClose, &QAbstractButton::clicked, this, &VelmixWindow::PicClose_Click);
     // Anywhere in the window but a text box with edits of its own to undo.
     connect(new QShortcut(QKeySequence::Undo, this), &QShortcut::activated, this, &VelmixWindow::undoApply);
+    connect(new QShortcut(ListShortcut, this), &QShortcut::activated, m_lists, &NameListFlows::editList);
     // Resting the pointer on the status line tells what Ctrl+Z would take back.
     connect(&m_core.undo(), &UndoKeeper::undoTextChanged, m_ui.LblStatus, &QWidget::setToolTip);
 }
@@ -338,10 +347,19 @@ void VelmixWindow::CboOrder_Click(int index)
     redraw();
 }
 
-// The rare old tag whose encoding is guessed wrong is read again in the one chosen here.
+// The lists of names; and the rare old tag whose encoding is guessed wrong is read again
+// in the one chosen here.
 void VelmixWindow::FlexGrid1_ContextMenu(const QPoint &at)
 {
     QMenu menu(this);
+    const bool files = m_core.table().holdsFiles();
+    for (const auto &[text, shortcut, flow] : {std::tuple{"Список имён…", ListShortcut, &NameListFlows::editList},
+                                               std::tuple{"Имена из файла…", QKeySequence(), &NameListFlows::namesFromFile},
+                                               std::tuple{"Сохранить список…", QKeySequence(), &NameListFlows::saveList}}) {
+        QAction *action = menu.addAction(QString::fromUtf8(text), shortcut, m_lists, flow);
+        action->setEnabled(files);
+    }
+    menu.addSeparator();
     auto *choices = new QActionGroup(&menu);
     const std::pair<const char *, OldTagText> items[] = {{"Старые теги: определять", OldTagText::Detect},
                                                          {"Старые теги: cp1251", OldTagText::Cp1251},

@@ -7,6 +7,7 @@
 #include "WidgetWorkDisplay.h"
 #include "WindowLayout.h"
 
+#include <QKeySequence>
 #include <QPixmap>
 #include <QWidget>
 
@@ -16,6 +17,7 @@
 
 namespace velmix {
 
+class NameListFlows;
 class RuleSetStore;
 class RulesPanel;
 class WindowSizeStore;
@@ -41,6 +43,8 @@ public:
 
     // The status line's answer to Ctrl+Z with no apply left to take back.
     static inline const QString NothingToUndo = QStringLiteral("Нечего возвращать");
+    // Opens the new names as a list to edit as text.
+    static inline const QKeySequence ListShortcut{Qt::CTRL | Qt::Key_E};
 
     // A folder named at the start that could not be opened, so the working folder shows: said
     // in the status line once the window is up, where a user who started it from a menu sees it.
@@ -107,6 +111,7 @@ private:
     std::array<std::pair<PictureCheckBox *, Toggle>, 6> m_toggles{};
     WindowControls m_ui{};
     RulesPanel *m_rulesPanel = nullptr;
+    NameListFlows *m_lists = nullptr;
     RuleSetStore *m_ruleSets;
     WindowSizeStore *m_sizes;
     int m_flowDepth = 0;

@@ -269,6 +269,14 @@ void PreviewSession::setHandName(qsizetype row, const QString &name)
     RebuildNewNames();
 }
 
+void PreviewSession::setHandNames(const std::vector<std::pair<qsizetype, QString>> &names)
+{
+    for (const auto &[row, name] : names)
+        if (row >= 0 && row < m_table.fileCount())
+            m_handNames.set(row, name);
+    RebuildNewNames();
+}
+
 void PreviewSession::setNameRules(const NameRules &rules)
 {
     if (rules == m_ruleSteps.rules())

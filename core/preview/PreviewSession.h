@@ -13,6 +13,8 @@
 #include "preview/TableObserver.h"
 
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace velmix {
 
@@ -77,6 +79,8 @@ public:
     // A new name typed into the grid for a row, kept over the options and rules until
     // the listing is loaded again; an empty one gives the row back to them.
     void setHandName(qsizetype row, const QString &name);
+    // Many at once (a list taken), the preview rebuilt once.
+    void setHandNames(const std::vector<std::pair<qsizetype, QString>> &names);
     [[nodiscard]] const HandNames &handNames() const { return m_handNames; }
 
 private:

@@ -2,6 +2,7 @@
 // folders of this machine and of an exFAT image through FUSE.
 #include "ConsoleServices.h"
 #include "FakeServices.h"
+#include "TempFolder.h"
 #include "TestMedia.h"
 #include "journal/JournalFormat.h"
 #include "posix/PosixFolderLocks.h"
@@ -120,12 +121,19 @@ private Q_SLOTS:
                 << QStringList{u"--rename"_s, u"--mask"_s, u"*.jpg"_s, u"--upper"_s, u"--apply"_s, u"."_s}
                 << 0 << u"Переименовано 2 из 2\n"_s << QString()
                 << QStringList{u"IMG_001.JPG"_s, u"IMG_002.JPG"_s, u"a b.txt"_s, u"x.txt"_s};
+            *row("apply a list: a chain") << QStringList{u"a.txt"_s, u"b.txt"_s, u"c.txt"_s}
+                << QStringList{u"--rename"_s, u"--names"_s, listFile("chain.txt", "b.txt\nc.txt\nd.txt\n"), u"--apply"_s, u"."_s}
+                << 0 << u"Переименовано 3 из 3\n"_s << QString() << QStringList{u"b.txt"_s, u"c.txt"_s, u"d.txt"_s};
             *row("apply, a row refused") << photos
                 << QStringList{u"--rename"_s, u"--find"_s, u"a b"_s, u"--replace"_s, u"x"_s, u"--apply"_s, u"."_s}
                 << 1 << u"Переименовано 0 из 1\n"_s << u"Не переименовано файлов: 1, отмечены заранее: 1"_s << QStringList();
         }
         QTest::newRow("dry run as -n") << u"local"_s << photos << QStringList{u"--rename"_s, u"-n"_s, u"--mask=*.jpg"_s, u"--upper"_s, u"."_s}
                                        << 0 << u"IMG_001.jpg → IMG_001.JPG\nIMG_002.jpg → IMG_002.JPG\n"_s << QString() << QStringList();
+        QTest::newRow("a CSV map, a name not in the folder") << u"local"_s << photos
+            << QStringList{u"--rename"_s, u"--map"_s, listFile("map.csv", "IMG_002.jpg;Море.jpg\r\nnope.jpg;x.jpg\r\n"), u"."_s}
+            << 0 << u"IMG_002.jpg → Море.jpg\n"_s << u"velmix: Этих имён из списка нет в таблице (1), их строки пропущены:\nстрока 2: «nope.jpg»\n"_s
+            << QStringList();
         QTest::newRow("apply as tsv, a row refused") << u"local"_s << QStringList{u"a b.txt"_s, u"x.txt"_s, u"Y.txt"_s}
             << QStringList{u"--rename"_s, u"--tsv"_s, u"--lower"_s, u"--find"_s, u"a b"_s, u"--replace"_s, u"x"_s, u"--apply"_s, u"."_s}
             << 1 << u"a b.txt\tx.txt\tфайл с таким именем уже существует\nY.txt\ty.txt\t\n"_s << u"Переименовано 1 из 2"_s
@@ -147,6 +155,12 @@ private Q_SLOTS:
         bad("a broken expression", {u"--rename"_s, u"--regex"_s, u"--find"_s, u"("_s, u"."_s}, u"выражение «(»"_s);
         bad("a refused mask", {u"--rename"_s, u"--mask"_s, u"a/b"_s, u"."_s}, u"маска «a/b»"_s);
         bad("a setting for undo", {u"--undo"_s, u"--upper"_s, u"."_s}, u"--upper — только для --rename"_s);
+        bad("a list a line long", {u"--rename"_s, u"--names"_s, listFile("long.txt", "x\ny\n"), u"."_s},
+            u"velmix: строк в списке: 2, а файлов в таблице: 1\n"_s);
+        bad("a list with a slash", {u"--rename"_s, u"--names"_s, listFile("slash.txt", "x/y\n"), u"."_s},
+            u"строка 1: в имени «x/y» есть «/»"_s);
+        bad("no list file", {u"--rename"_s, u"--map"_s, m_lists.filePath(u"none.tsv"_s), u"."_s}, u"не прочитать"_s);
+        bad("two lists", {u"--rename"_s, u"--names"_s, u"a"_s, u"--edit"_s, u"."_s}, u"можно только одно из --names, --map, --edit"_s);
         bad("repair unanswered", {u"--repair"_s}, u"для --repair нужно --yes или --no"_s);
         bad("unknown", {u"--bogus"_s}, u"velmix: неизвестный параметр «--bogus»\nСправка: velmix --help\n"_s);
         bad("a typo", {u"--rename"_s, u"--lowr"_s, u"."_s}, u"неизвестный параметр «--lowr»; может быть, --lower?"_s);
@@ -174,6 +188,50 @@ private Q_SLOTS:
         QCOMPARE(namesIn(*folder), after);
     }
 
+    // --names - reads standard input; --edit opens $VISUAL before $EDITOR (run where
+    // $VISUAL is empty), its changes taken as the list; an editor that fails changes nothing.
+    void listsFromInputAndEditor_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("visual");
+        QTest::addColumn<QString>("editor");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("err");
+        QTest::addColumn<QStringList>("after");
+        const QString renameFirst = u"sed -i '1s/.*/z.txt/'"_s;
+        QTest::newRow("standard input") << QStringList{u"--names"_s, u"-"_s} << QString() << QString() << 0 << QString()
+                                        << QStringList{u"x.txt"_s, u"y.txt"_s};
+        QTest::newRow("$VISUAL first") << QStringList{u"--edit"_s} << renameFirst << u"false"_s << 0 << QString()
+                                       << QStringList{u"b.txt"_s, u"z.txt"_s};
+        QTest::newRow("an editor that fails") << QStringList{u"--edit"_s} << QString() << u"false"_s << 2
+                                              << u"velmix: редактор «false» завершился с ошибкой; имена не изменены\n"_s
+                                              << QStringList{u"a.txt"_s, u"b.txt"_s};
+    }
+    void listsFromInputAndEditor()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, visual);
+        QFETCH(QString, editor);
+        QFETCH(int, status);
+        QFETCH(QString, err);
+        QFETCH(QStringList, after);
+        test::TempFolder folder;
+        folder.createFiles({u"a.txt"_s, u"b.txt"_s});
+        QProcess program;
+        prepare(program, folder.path());
+        QProcessEnvironment environment = program.processEnvironment();
+        environment.insert(u"VISUAL"_s, visual);
+        environment.insert(u"EDITOR"_s, editor);
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(VELMIX_PROGRAM), QStringList{u"--rename"_s, u"--apply"_s} + arguments + QStringList{u"."_s});
+        program.write("x.txt\ny.txt\n");
+        program.closeWriteChannel();
+        QVERIFY(program.waitForFinished(60000));
+        QCOMPARE(program.exitCode(), status);
+        QCOMPARE(QString::fromUtf8(program.readAllStandardError()), err);
+        QCOMPARE(folder.files(), after);
+    }
+
     void helpListsEveryOption()
     {
         const Run run = velmix({u"--help"_s});
@@ -182,7 +240,7 @@ private Q_SLOTS:
         for (const char *option : {"--rename", "--undo", "--repair --yes|--no", "--apply", "--tsv", "--mask", "--base",
                                    "--start", "--step", "--width", "--wait", "--order", "--capital", "--spaces-to-underscores",
                                    "--regex", "--ignore-case", "--with-extension", "--cut-from", "--from-end",
-                                   "--title-case-lower", "--latin gost|passport|bgn"})
+                                   "--title-case-lower", "--latin gost|passport|bgn", "--names", "--map", "--edit"})
             QVERIFY2(help.contains(QString::fromLatin1(option)), option);
     }
 
@@ -685,7 +743,17 @@ private Q_SLOTS:
     }
 
 private:
+    // A list file outside the folders renamed, so no listing takes it.
+    QString listFile(const char *name, const QByteArray &content)
+    {
+        QFile file(m_lists.filePath(QString::fromLatin1(name)));
+        if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+            qFatal("cannot write %s", name);
+        return file.fileName();
+    }
+
     QTemporaryDir m_home;
+    QTemporaryDir m_lists;
     test::TestMedia m_media;
 };
 

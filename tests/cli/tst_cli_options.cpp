@@ -52,6 +52,8 @@ private Q_SLOTS:
         row("both answers", {u"--repair"_s, u"--yes"_s, u"--no"_s}, u"можно только одно из --yes, --no"_s);
         row("both title cases", {u"--rename"_s, u"--title-case"_s, u"--title-case-lower"_s, u"."_s},
             u"можно только одно из --title-case, --title-case-lower"_s);
+        row("an empty list file", {u"--rename"_s, u"--names="_s, u"."_s}, u"у параметра --names пустое имя файла"_s);
+        row("a list for undo", {u"--undo"_s, u"--edit"_s, u"."_s}, u"--edit — только для --rename"_s);
         row("help wins", {u"--rename"_s, u"--upper"_s, u"-h"_s}, {}, int(Action::Help));
     }
     void parse()
@@ -102,6 +104,7 @@ private Q_SLOTS:
                                           << QStringList{u"gost"_s, u"passport"_s, u"bgn"_s};
         QTest::newRow("a set") << QStringList{u"--set"_s, u"П"_s} << QStringList{u"Последний применённый"_s};
         QTest::newRow("a folder") << QStringList{u"--upper"_s, u"d"_s} << QStringList{u"dir one"_s};
+        QTest::newRow("a list file") << QStringList{u"--map"_s, u"d"_s} << QStringList{u"dfile"_s, u"dir one"_s};
         QTest::newRow("no offer for a text") << QStringList{u"--base"_s, u"d"_s} << QStringList();
     }
     void bashCompletes()
