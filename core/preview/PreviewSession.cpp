@@ -120,8 +120,10 @@ void PreviewSession::RebuildNewNames()
     // Only an expression can take long enough to be cancelled.
     std::optional<FileNameTable> shown;
     const bool pendingBefore = m_namesPending;
-    if (m_runner && m_ruleSteps.runsExpression())
+    if (m_runner && m_ruleSteps.runsExpression()) {
         shown.emplace(m_table);
+        shown->spareColumn() = NameColumn(); // the rebuild's spare keeps its own memory
+    }
     m_namesPending = true;
     BusyGuard busy(m_busyPointer);
     clearUpperVectorHalves(); // whatever the window ran last may have left them in use
