@@ -1,7 +1,8 @@
 // Speed and memory figures on large folders. Each figure is the median of several runs;
 // each ratio is measured against its baseline in the same run on the same folder.
 // Arguments name the blocks to run (list-10k, list-100k, rules, list-1m, apply, perl, regex,
-// hostile, cli, history, exfat, metadata); none runs all; rules runs again within list-100k.
+// hostile, cli, peers, history, exfat, metadata); none runs all; rules runs again within
+// list-100k.
 #include "BenchFolder.h"
 #include "Measure.h"
 #include "MountedImage.h"
@@ -400,6 +401,44 @@ double cliRegexMs(const QString &folder, const QString &home)
     });
 }
 
+// The command line as a whole process, a prefix of every IMG_ name replaced by an
+// expression, as the peers below do it.
+double cliPrefixMs(const QString &folder, const QString &home)
+{
+    QProcess velmix;
+    runsUnder(velmix, home);
+    velmix.setStandardOutputFile(QProcess::nullDevice());
+    return timeMs([&] {
+        velmix.start(QStringLiteral(VELMIX_PROGRAM),
+                     {QStringLiteral("--rename"), QStringLiteral("--regex"), QStringLiteral("--find"), QStringLiteral("^IMG_"),
+                      QStringLiteral("--replace"), QStringLiteral("Vac_"), QStringLiteral("--apply"), folder});
+        velmix.waitForFinished(-1);
+    });
+}
+
+// The same through perl's rename in one process, fed every file's name as find gives them.
+double renameZeroMs(const QString &folder)
+{
+    QProcess shell;
+    shell.setWorkingDirectory(folder);
+    return timeMs([&] {
+        shell.start(QStringLiteral("sh"), {QStringLiteral("-c"),
+                                           QStringLiteral("find . -maxdepth 1 -type f -printf '%f\\0' | rename -0 's/^IMG_/Vac_/'")});
+        shell.waitForFinished(-1);
+    });
+}
+
+// The same through mmv, which matches the folder's names itself.
+double mmvMs(const QString &folder)
+{
+    QProcess mmv;
+    mmv.setWorkingDirectory(folder);
+    return timeMs([&] {
+        mmv.start(QStringLiteral("mmv"), {QStringLiteral("IMG_*"), QStringLiteral("Vac_#1")});
+        mmv.waitForFinished(-1);
+    });
+}
+
 // The command line's dry run as a whole process, an expression that backtracks without
 // end on every name of the folder: bounded per match and per rebuild, it must still answer.
 double cliHostileMs(const QString &folder, const QString &home, const QString &pattern)
@@ -429,7 +468,8 @@ void writeHistory(const QString &home, int journals, int rows)
         seen.emplace_back(size_t(row), planRows.back().identity);
     }
     for (int made = 0; made < journals; ++made) {
-        const JournalPlan plan{.folder = "/tmp/velmix-bench-elsewhere-" + QByteArray::number(made)};
+        JournalPlan plan;
+        plan.folder = "/tmp/velmix-bench-elsewhere-" + QByteArray::number(made);
         int error = 0;
         const std::unique_ptr<JournalWriter> writer = journal.begin(plan, rows, error);
         if (!writer || !writer->planned(JournalFormat::wholeBatch(planRows))
@@ -975,6 +1015,32 @@ int main(int argc, char **argv)
         report("cli_regex_100k_ms", median(ours), "ms");
         report("perl_rename_regex_100k_ms", median(perl), "ms");
         report("cli_regex_vs_perl_rename", median(ours) / median(perl), "");
+    }
+    if (runs("peers")) {
+        // 100,000 files, 20,000 of them renamed; the command line's history full, 20 applies
+        // of 20,000 files, as after a season of use.
+        const QString home = root.filePath(QStringLiteral("peers-home"));
+        writeHistory(home, RenameJournal::HistoryDepth, 20000);
+        BenchFolder a(root.filePath(QStringLiteral("peers-a")), 100000);
+        BenchFolder b(root.filePath(QStringLiteral("peers-b")), 100000);
+        std::vector<std::pair<QByteArray, QByteArray>> pairs;
+        for (const QByteArray &name : a.names()) {
+            if (name.startsWith("IMG_"))
+                pairs.emplace_back(name, "Vac_" + name.mid(4));
+        }
+        const auto against = [&](const char *name, const std::function<double(const QString &)> &peer) {
+            std::vector<double> ours, theirs;
+            for (int run = 0; run < Runs; ++run) {
+                inTurn(run, [&] { ours.push_back(cliPrefixMs(a.path(), home)); },
+                       [&] { theirs.push_back(peer(b.path())); });
+                renameBack(a.path(), pairs);
+                renameBack(b.path(), pairs);
+            }
+            std::printf("  cli %.1f ms, %s %.1f ms\n", median(ours), name, median(theirs));
+            return median(ours) / median(theirs);
+        };
+        report("cli_regex_vs_rename0", against("rename -0", renameZeroMs), "");
+        report("cli_regex_vs_mmv", against("mmv", mmvMs), "");
     }
     if (runs("hostile")) {
         const QString folder = hostileFolder(root.filePath(QStringLiteral("hostile")));

@@ -22,6 +22,7 @@ RenamerCore::RenamerCore(Services services, const QString &startFolder)
              })
 {
     m_preview.setMetadataSource(&m_metadata);
+    m_preview.setWorkRunner(&m_runner);
 }
 
 void RenamerCore::setFolder(const QString &path)

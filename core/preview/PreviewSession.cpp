@@ -50,6 +50,7 @@ void PreviewSession::loadFileList(const NameColumn &listedNames, const FolderRul
     if (m_options.Order == NumberingOrder::ByDateTaken)
         m_options.Order = NumberingOrder::ByName;
     (void)loadRows(m_options.Order, listedNames);
+    settle();
 }
 
 void PreviewSession::rereadMetadata()
@@ -116,6 +117,13 @@ void PreviewSession::RebuildNewNames()
     // Decided from the table itself: an empty new name must never freeze the preview.
     if (!m_table.holdsFiles())
         return;
+    // Only an expression can take long enough to be cancelled.
+    std::optional<FileNameTable> shown;
+    const bool pendingBefore = m_namesPending;
+    if (m_runner && m_ruleSteps.runsExpression()) {
+        shown.emplace(m_table);
+        shown->spareColumn() = NameColumn(); // the rebuild's spare keeps its own memory
+    }
     m_namesPending = true;
     BusyGuard busy(m_busyPointer);
     clearUpperVectorHalves(); // whatever the window ran last may have left them in use
@@ -138,9 +146,47 @@ void PreviewSession::RebuildNewNames()
         ReplaceUnderscores(m_table);
     if (m_options.FirstLetterCapital)
         CapitalizeFirstLetter(m_table);
-    m_ruleSteps.apply(m_table, m_metadata, number);
+    if (!ruleNewNames(number)) {
+        putBack(std::move(*shown), pendingBefore);
+        return;
+    }
     m_handNames.applyTo(m_table);
     markNewNames();
+    settle();
+    if (m_observer)
+        m_observer->newNamesRebuilt();
+}
+
+bool PreviewSession::ruleNewNames(const RunningNumber &number)
+{
+    if (!m_runner || !m_ruleSteps.runsExpression()) {
+        m_ruleSteps.apply(m_table, m_metadata, number);
+        return true;
+    }
+    WorkProgress progress;
+    const NameColumn &names = m_table.newNames();
+    NameColumn &out = m_table.spareColumn();
+    std::optional<std::vector<qsizetype>> bounded =
+        m_runner->run(WorkKind::MatchingExpression, progress, QuietRebuild,
+                      [&] { return m_ruleSteps.rule(names, out, m_metadata, number, &progress); });
+    if (!bounded)
+        return false;
+    m_table.takeSpareAsNewNames(); // here, on the window's thread, which paints the names
+    m_table.setBoundedRows(std::move(*bounded));
+    return true;
+}
+
+void PreviewSession::putBack(FileNameTable shown, bool namesPending)
+{
+    m_table = std::move(shown);
+    m_namesPending = namesPending;
+    const NumberingOrder order = m_options.Order; // the rows stay in the order they are in
+    m_options = m_settled.options;
+    m_options.Order = order;
+    if (m_settled.rules != m_ruleSteps.rules())
+        m_ruleSteps.update(m_settled.rules);
+    m_handNames = m_settled.handNames;
+    m_numberingByTyping = m_settled.numberingByTyping;
     if (m_observer)
         m_observer->newNamesRebuilt();
 }
@@ -186,6 +232,7 @@ void PreviewSession::arrangeRows(const NameColumn &listed, std::vector<quint32> 
     const NameColumn before = m_table.currentNames();
     m_table.load(names);
     m_handNames.follow(before, m_table.currentNames());
+    m_settled.handNames.follow(before, m_table.currentNames());
     m_table.setFolderWriteError(m_rules.writeError);
     if (m_observer)
         m_observer->tableReloaded();
@@ -259,6 +306,7 @@ void PreviewSession::ResetOptions()
     m_ruleSteps = NameRuleSteps();
     m_handNames.clear();
     m_numberingByTyping = false;
+    settle();
 }
 
 void PreviewSession::setHandName(qsizetype row, const QString &name)

@@ -11,7 +11,9 @@
 #include "preview/Numbering.h"
 #include "preview/NumberingOrder.h"
 #include "preview/TableObserver.h"
+#include "work/WorkRunner.h"
 
+#include <chrono>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -37,6 +39,11 @@ public:
     void setObserver(TableObserver *observer) { m_observer = observer; }
     // Where the files' dates and tags come from, once a field or the order needs them.
     void setMetadataSource(MetadataSource *source) { m_metadataSource = source; }
+    // Where given, an expression runs there as long work the user can cancel, once it
+    // outlasts QuietRebuild. A cancelled rebuild leaves the names as they were shown, and
+    // the options and rules as the last finished rebuild, load or reset left them.
+    void setWorkRunner(WorkRunner *runner) { m_runner = runner; }
+    static constexpr std::chrono::milliseconds QuietRebuild{100};
 
     // Fills the table from the listed names, both columns alike. Every rebuild then marks
     // the rows the apply will refuse, judged by the folder's rules and the names of the
@@ -98,6 +105,20 @@ private:
     // needs it; whether {n} stands in either.
     bool applyBaseName(const RunningNumber &number);
     bool &flag(Toggle toggle);
+    // The rules over the new names, on the work runner where an expression runs; false,
+    // the table left as it is, where the user cancelled them.
+    bool ruleNewNames(const RunningNumber &number);
+    // What the names shown were made with, kept for a rebuild the user cancels.
+    struct Settled
+    {
+        NamingOptions options;
+        NameRules rules;
+        HandNames handNames;
+        bool numberingByTyping = false;
+    };
+    void settle() { m_settled = {m_options, m_ruleSteps.rules(), m_handNames, m_numberingByTyping}; }
+    // After a cancelled rebuild: the table as it was shown, the settings as settled.
+    void putBack(FileNameTable shown, bool namesPending);
 
     BusyPointer &m_busyPointer;
     FileNameTable m_table;
@@ -125,6 +146,8 @@ private:
         const ListingMetadata &m_metadata;
     } m_dates{m_metadata};
     MetadataSource *m_metadataSource = nullptr;
+    WorkRunner *m_runner = nullptr;
+    Settled m_settled;
 };
 
 } // namespace velmix
