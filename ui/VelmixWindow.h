@@ -10,6 +10,8 @@
 #include <QPixmap>
 #include <QWidget>
 
+class QMenu;
+
 #include <array>
 #include <functional>
 #include <utility>
@@ -81,6 +83,10 @@ private:
     void CboRazr_DblClick();
     void CboOrder_Click(int index);
     void FlexGrid1_ContextMenu(const QPoint &at);
+    void CboOrder_ContextMenu(const QPoint &at);
+    void addNumberingRestarts(QMenu &menu);
+    // Asks the shift of the camera's clock (every file's for none) and applies it.
+    void shiftCamera(const QString &camera);
 
     void FlexGrid1_AfterEdit(int row, const QString &name);
 
