@@ -30,8 +30,8 @@ void addDateShifts(QMenu &menu, const QString &camera, const DateShifts &shifts,
         QObject::connect(menu.addAction(shown + QStringLiteral("…")), &QAction::triggered, &menu,
                          [picked, of] { picked(of); });
     };
-    if (!camera.isEmpty())
-        add(QStringLiteral("Сдвиг времени камеры «%1»").arg(camera), camera);
+    if (!camera.isEmpty()) // an "&" in a menu's text would mark a shortcut key
+        add(QStringLiteral("Сдвиг времени камеры «%1»").arg(QString(camera).replace(u'&', QStringLiteral("&&"))), camera);
     add(QStringLiteral("Сдвиг времени всех файлов"), QString());
 }
 

@@ -104,7 +104,7 @@ RuleSet readKeys(QSettings &settings, bool &ok)
     // Each shift as the command line takes it, "Canon EOS 80D=+01:00".
     const QStringList shifts = settings.value(u"date_shifts"_s).toStringList();
     for (const QString &shift : shifts)
-        ok = ok && o.Shifts.take(shift).isEmpty();
+        ok = ok && (shift.trimmed().isEmpty() || o.Shifts.take(shift).isEmpty()); // "date_shifts=" by hand: none
     NameRules &r = set.rules;
     r.findText = in.text("find");
     r.replaceText = in.text("replace");
