@@ -189,6 +189,13 @@ const QList<Option> &options()
                  c.options.Order = NumberingOrder(order);
              return problem;
          }},
+        {u"restart-per-folder"_s, {}, None, {}, {}, u"Нумерация заново в каждой папке."_s,
+         [](C &c, S) { c.options.RestartPerFolder = true; return QString(); }},
+        {u"restart-per-day"_s, {}, None, {}, {}, u"Нумерация заново каждый день (по дате, которую берёт {дата})."_s,
+         [](C &c, S) { c.options.RestartPerDay = true; return QString(); }},
+        {u"date-shift"_s, {}, Text, u"[КАМЕРА=]±ЧЧ:ММ"_s, {},
+         u"Сдвинуть даты снимков камеры (как её пишет {камера}), без камеры — всех файлов; можно несколько раз."_s,
+         [](C &c, S v) { return c.options.Shifts.take(v); }},
         {u"upper"_s, {}, None, {}, {}, u"ВСЕ БУКВЫ ПРОПИСНЫЕ."_s,
          [](C &c, S) { return letterCase(c, true, false, false); }, true, u"case"_s},
         {u"lower"_s, {}, None, {}, {}, u"все буквы строчные."_s,

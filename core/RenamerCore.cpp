@@ -23,6 +23,7 @@ RenamerCore::RenamerCore(Services services, const QString &startFolder)
 {
     m_preview.setMetadataSource(&m_metadata);
     m_preview.setWorkRunner(&m_runner);
+    m_preview.setRowFolders(&m_rowFolders);
 }
 
 void RenamerCore::setFolder(const QString &path)
@@ -122,6 +123,7 @@ Listed RenamerCore::loadFileList()
     if (m_folder.readListing(m_listingCancellable) == Listed::Cancelled)
         return Listed::Cancelled;
     m_metadata.setFolder(m_folder.listing().path());
+    m_rowFolders.setPath(m_folder.listing().path());
     m_preview.loadFileList(m_folder.listing().names(), m_folder.listing().rules(), m_folder.listing().unlistedNames());
     return Listed::Read;
 }

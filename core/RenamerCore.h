@@ -10,6 +10,7 @@
 #include "apply/RenameStep.h"
 #include "journal/RenameJournal.h"
 #include "listing/ChosenFolder.h"
+#include "listing/RowFolders.h"
 #include "metadata/FolderMetadata.h"
 #include "preview/PreviewSession.h"
 #include "sets/RuleSetStore.h"
@@ -156,6 +157,7 @@ private:
     Services m_services;
     WorkRunner m_runner;
     FolderMetadata m_metadata; // the dates and tags of the listed folder's files
+    OneFolder m_rowFolders; // the folder the listed files lie in
     PreviewSession m_preview;
     ChosenFolder m_folder;
     QStringList m_masks = Masks;

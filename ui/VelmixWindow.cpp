@@ -2,6 +2,7 @@
 
 #include "AccessibleInterfaces.h"
 #include "BaseNameFields.h"
+#include "CameraMenus.h"
 #include "ComboBoxAccessible.h"
 #include "DigitWidthBox.h"
 #include "DriveComboBox.h"
@@ -242,6 +243,8 @@ void VelmixWindow::connectControls()
     connect(m_ui.CboRazr, &QComboBox::activated, this, &VelmixWindow::CboRazr_Click);
     connect(m_ui.CboRazr, &DigitWidthBox::doubleClicked, this, &VelmixWindow::CboRazr_DblClick);
     connect(m_ui.CboOrder, &QComboBox::activated, this, &VelmixWindow::CboOrder_Click);
+    m_ui.CboOrder->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_ui.CboOrder, &QWidget::customContextMenuRequested, this, &VelmixWindow::CboOrder_ContextMenu);
     connect(&m_model, &FileGridModel::newNameTyped, this, &VelmixWindow::FlexGrid1_AfterEdit);
     connect(m_ui.cboMask, &QComboBox::activated, this, &VelmixWindow::cboMask_Click);
     connect(m_ui.cboMask, &MaskComboBox::maskTyped, this, &VelmixWindow::cboMask_Validate);
@@ -347,8 +350,8 @@ void VelmixWindow::CboOrder_Click(int index)
     redraw();
 }
 
-// The lists of names; and the rare old tag whose encoding is guessed wrong is read again
-// in the one chosen here.
+// The lists of names, the clock of the row's camera put right, the counters that restart,
+// and the rare old tag whose encoding is guessed wrong read again in the one chosen here.
 void VelmixWindow::FlexGrid1_ContextMenu(const QPoint &at)
 {
     QMenu menu(this);
@@ -359,6 +362,14 @@ void VelmixWindow::FlexGrid1_ContextMenu(const QPoint &at)
         QAction *action = menu.addAction(QString::fromUtf8(text), shortcut, m_lists, flow);
         action->setEnabled(files);
     }
+    menu.addSeparator();
+    const int row = m_ui.FlexGrid1->indexAt(at).row();
+    if (row >= 0 && files) {
+        CameraMenus::addDateShifts(menu, m_core.preview().cameraAt(row), m_core.preview().options().Shifts,
+                                   [this](const QString &camera) { shiftCamera(camera); });
+        menu.addSeparator();
+    }
+    addNumberingRestarts(menu);
     menu.addSeparator();
     auto *choices = new QActionGroup(&menu);
     const std::pair<const char *, OldTagText> items[] = {{"Старые теги: определять", OldTagText::Detect},
@@ -372,6 +383,28 @@ void VelmixWindow::FlexGrid1_ContextMenu(const QPoint &at)
         connect(action, &QAction::triggered, this, [this, choice = choice] { runFlow([&] { m_core.setOldTagText(choice); }); });
     }
     menu.exec(m_ui.FlexGrid1->viewport()->mapToGlobal(at));
+}
+
+void VelmixWindow::addNumberingRestarts(QMenu &menu)
+{
+    CameraMenus::addNumberingRestarts(menu, m_core.preview().options(), [this](bool perFolder, bool perDay) {
+        runFlow([&] { m_core.preview().setNumberingRestarts(perFolder, perDay); });
+    });
+}
+
+// The order list's own menu holds the restarts too, beside the numbering they change.
+void VelmixWindow::CboOrder_ContextMenu(const QPoint &at)
+{
+    QMenu menu(this);
+    addNumberingRestarts(menu);
+    menu.exec(m_ui.CboOrder->mapToGlobal(at));
+}
+
+void VelmixWindow::shiftCamera(const QString &camera)
+{
+    if (const std::optional<int> minutes =
+            CameraMenus::askShift(this, m_messages, camera, m_core.preview().options().Shifts))
+        runFlow([&] { m_core.preview().setDateShift(camera, *minutes); });
 }
 
 // A name typed into the grid's new-name cell; an emptied one gives the row back.

@@ -11,6 +11,8 @@
 #include <QPixmap>
 #include <QWidget>
 
+class QMenu;
+
 #include <array>
 #include <functional>
 #include <utility>
@@ -85,6 +87,10 @@ private:
     void CboRazr_DblClick();
     void CboOrder_Click(int index);
     void FlexGrid1_ContextMenu(const QPoint &at);
+    void CboOrder_ContextMenu(const QPoint &at);
+    void addNumberingRestarts(QMenu &menu);
+    // Asks the shift of the camera's clock (every file's for none) and applies it.
+    void shiftCamera(const QString &camera);
 
     void FlexGrid1_AfterEdit(int row, const QString &name);
 

@@ -19,6 +19,8 @@ struct RowMetadata
     QString title;
     QString album;
     int track = 0;
+    QString camera = {}; // as cameraName() writes it; empty where the file names none
+    int shiftMinutes = 0; // how far `date` was moved from what was read, for its camera's clock
 };
 
 // A date written in a file name, with the time written after it: 20260714 (as in

@@ -84,7 +84,7 @@ QStringView NameRuleSteps::ruled(QStringView name, qsizetype row, const FieldVal
         QStringView inserted = m_rules.insertText;
         if (m_insertFields) {
             part.inserted.resize(0);
-            m_insertFields->expand(values.metadata.atRow(row), row, values.number, part.inserted);
+            m_insertFields->expand(values.metadata, row, values.number, part.inserted);
             inserted = part.inserted;
         }
         step([&](QStringView piece, TextBuffer &out) { appendCutAndInserted(piece, m_rules, inserted, out); }, true);

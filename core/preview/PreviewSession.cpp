@@ -4,6 +4,7 @@
 #include "preview/NameFields.h"
 #include "preview/NameTransforms.h"
 #include "preview/Numbering.h"
+#include "preview/NumberingRestarts.h"
 #include "text/CharacterLimit.h"
 #include "text/NaturalSort.h"
 #include "text/Surrogates.h"
@@ -133,6 +134,7 @@ void PreviewSession::RebuildNewNames()
         m_options.StartText = QStringLiteral("1");
     RunningNumber number(m_options.StartText, m_options.StepText, m_options.DigitWidthIndex);
     number.skipRows(m_handNames.rows());
+    restartNumbers(number);
     // Where {n} stands, the number goes there and not also at the end.
     if (!applyBaseName(number) && m_options.Numbering)
         ApplyNumbering(m_table, number);
@@ -180,9 +182,12 @@ void PreviewSession::putBack(FileNameTable shown, bool namesPending)
 {
     m_table = std::move(shown);
     m_namesPending = namesPending;
-    const NumberingOrder order = m_options.Order; // the rows stay in the order they are in
+    // The rows stay in the order they are in, and the dates as the shifts moved them.
+    const NumberingOrder order = m_options.Order;
+    auto shifts = std::move(m_options.Shifts);
     m_options = m_settled.options;
     m_options.Order = order;
+    m_options.Shifts = std::move(shifts);
     if (m_settled.rules != m_ruleSteps.rules())
         m_ruleSteps.update(m_settled.rules);
     m_handNames = m_settled.handNames;
@@ -195,9 +200,11 @@ bool PreviewSession::applyBaseName(const RunningNumber &number)
 {
     const bool dateOrder = m_options.Order == NumberingOrder::ByDateTaken;
     const NameFields *inserted = m_ruleSteps.insertFields();
+    using DatesUse = FileNameTable::DatesUse;
     if (!m_options.BaseName.contains(u'{') && !inserted) { // no fields: the names as they always were
         ApplyBaseName(m_table, m_options.BaseName);
-        m_table.setFields(dateOrder ? &m_dates : nullptr, {}, false, FileNameTable::DatesUse::Order);
+        m_table.setFields(dateOrder || m_numbersByDay ? &m_dates : nullptr, {}, m_numbersByDay,
+                          dateOrder ? DatesUse::Order : DatesUse::Fields);
         return false;
     }
     const NameFields base(m_options.BaseName);
@@ -212,11 +219,61 @@ bool PreviewSession::applyBaseName(const RunningNumber &number)
     for (const QString &field : inserted ? inserted->unknownFields() : QStringList())
         if (!unknown.contains(field))
             unknown.append(field);
-    const bool usesDate = base.usesDate() || (inserted && inserted->usesDate());
-    using DatesUse = FileNameTable::DatesUse;
-    m_table.setFields(dateOrder || needsMetadata ? &m_dates : nullptr, std::move(unknown), needsMetadata,
+    const bool usesDate = base.usesDate() || (inserted && inserted->usesDate()) || m_numbersByDay;
+    m_table.setFields(dateOrder || needsMetadata || m_numbersByDay ? &m_dates : nullptr, std::move(unknown),
+                      needsMetadata || m_numbersByDay,
                       dateOrder ? DatesUse::Order : usesDate ? DatesUse::Fields : DatesUse::None);
     return base.placesNumber() || (inserted && inserted->placesNumber());
+}
+
+void PreviewSession::restartNumbers(RunningNumber &number)
+{
+    m_numbersByDay = false;
+    if (!m_options.RestartPerFolder && !m_options.RestartPerDay)
+        return;
+    const NameFields *inserted = m_ruleSteps.insertFields();
+    const bool numbered = m_options.Numbering || NameFields(m_options.BaseName).placesNumber()
+                          || (inserted && inserted->placesNumber());
+    if (!numbered)
+        return;
+    m_numbersByDay = m_options.RestartPerDay;
+    if (m_numbersByDay && m_metadataSource && !m_metadata.complete())
+        (void)m_metadata.readMissing(*m_metadataSource, listedNames()); // a cancel leaves rows unread, marked
+    number.setPlaces(restartedPlaces(m_metadata, m_table.fileCount(), m_handNames.rows(),
+                                     {m_options.RestartPerFolder, m_options.RestartPerDay}));
+}
+
+void PreviewSession::setNumberingRestarts(bool perFolder, bool perDay)
+{
+    m_options.RestartPerFolder = perFolder;
+    m_options.RestartPerDay = perDay;
+    RebuildNewNames();
+}
+
+QString PreviewSession::cameraAt(qsizetype row)
+{
+    if (row < 0 || row >= m_table.fileCount() || !m_metadataSource)
+        return {};
+    BusyGuard busy(m_busyPointer);
+    if (!m_metadata.readRow(*m_metadataSource, m_table.currentNames(), row))
+        return {};
+    return m_metadata.atRow(row)->camera;
+}
+
+void PreviewSession::setDateShift(const QString &camera, int minutes)
+{
+    m_options.Shifts.set(camera, minutes);
+    applyDateShifts();
+    if (m_namesPending)
+        RebuildNewNames();
+}
+
+void PreviewSession::applyDateShifts()
+{
+    // The rows read already are sorted again; none is read for it.
+    if (m_metadata.setDateShifts(m_options.Shifts) && m_options.Order == NumberingOrder::ByDateTaken
+        && m_metadata.complete())
+        (void)loadRows(NumberingOrder::ByDateTaken, listedNames());
 }
 
 void PreviewSession::arrangeRows(const NameColumn &listed, std::vector<quint32> order)
@@ -306,6 +363,7 @@ void PreviewSession::ResetOptions()
     m_ruleSteps = NameRuleSteps();
     m_handNames.clear();
     m_numberingByTyping = false;
+    applyDateShifts();
     settle();
 }
 
@@ -335,6 +393,9 @@ void PreviewSession::setNameRules(const NameRules &rules)
 
 void PreviewSession::setSettings(const NamingOptions &options, const NameRules &rules)
 {
+    // The shifts first: a date order sorts by the shifted dates.
+    m_options.Shifts = options.Shifts;
+    applyDateShifts();
     setNumberingOrder(options.Order);
     const NumberingOrder order = m_options.Order;
     m_options = options;

@@ -44,6 +44,8 @@ public:
     // the options and rules as the last finished rebuild, load or reset left them.
     void setWorkRunner(WorkRunner *runner) { m_runner = runner; }
     static constexpr std::chrono::milliseconds QuietRebuild{100};
+    // The folder each listed file lies in, for {папка} and the counters that restart per folder.
+    void setRowFolders(const RowFolders *folders) { m_metadata.setFolders(folders); }
 
     // Fills the table from the listed names, both columns alike. Every rebuild then marks
     // the rows the apply will refuse, judged by the folder's rules and the names of the
@@ -78,6 +80,16 @@ public:
     // keeps the order as it was.
     void setNumberingOrder(NumberingOrder order);
 
+    // The running number starts again in each folder, each day, both or neither; the
+    // preview follows.
+    void setNumberingRestarts(bool perFolder, bool perDay);
+    // The camera of the table's row, its file read where it was not yet; empty where the
+    // file names none or a cancel stopped the read.
+    [[nodiscard]] QString cameraAt(qsizetype row);
+    // Moves the dates of the camera's files (every file's, for an empty camera) by
+    // `minutes`, 0 taking its shift away; the date order and the preview follow.
+    void setDateShift(const QString &camera, int minutes);
+
     void baseNameKeyReleased();
     // A new start, step or digit width: the preview follows while numbering is ticked,
     // and an emptied start or step reads "1" again after that rebuild.
@@ -104,6 +116,11 @@ private:
     // The base name with its fields, the files' metadata read where it or the inserted text
     // needs it; whether {n} stands in either.
     bool applyBaseName(const RunningNumber &number);
+    // Where the number restarts and stands in a name, each row's place in its count (the
+    // dates read first, for a restart each day).
+    void restartNumbers(RunningNumber &number);
+    // The metadata's dates follow the options' shifts; the date order is sorted again.
+    void applyDateShifts();
     bool &flag(Toggle toggle);
     // The rules over the new names, on the work runner where an expression runs; false,
     // the table left as it is, where the user cancelled them.
@@ -127,6 +144,7 @@ private:
     HandNames m_handNames;
     bool m_namesPending = false;
     bool m_numberingByTyping = false; // ticked by a key release, not by a click or a set
+    bool m_numbersByDay = false; // the last rebuild's numbers restart on each day
     TableObserver *m_observer = nullptr;
     FolderRules m_rules;
     NameColumn m_unlistedNames;

@@ -128,6 +128,14 @@ private Q_SLOTS:
                 << QStringList{u"--rename"_s, u"--find"_s, u"a b"_s, u"--replace"_s, u"x"_s, u"--apply"_s, u"."_s}
                 << 1 << u"Переименовано 0 из 1\n"_s << u"Не переименовано файлов: 1, отмечены заранее: 1"_s << QStringList();
         }
+        // Dates from the names: the second photo's camera ran an hour behind, which moves it
+        // into the next day, where the number starts again.
+        QTest::newRow("numbers restart each day, a clock shifted")
+            << u"local"_s << QStringList{u"IMG_20260714_100000.jpg"_s, u"IMG_20260714_233000.jpg"_s, u"IMG_20260715_090000.jpg"_s}
+            << QStringList{u"--rename"_s, u"--base"_s, u"{дата}_"_s, u"--restart-per-day"_s, u"--restart-per-folder"_s,
+                           u"--date-shift"_s, u"Canon EOS 80D=-02:00"_s, u"--date-shift=+01:00"_s, u"--apply"_s, u"."_s}
+            << 0 << u"Переименовано 3 из 3\n"_s << QString()
+            << QStringList{u"2026-07-14_1.jpg"_s, u"2026-07-15_1.jpg"_s, u"2026-07-15_2.jpg"_s};
         QTest::newRow("dry run as -n") << u"local"_s << photos << QStringList{u"--rename"_s, u"-n"_s, u"--mask=*.jpg"_s, u"--upper"_s, u"."_s}
                                        << 0 << u"IMG_001.jpg → IMG_001.JPG\nIMG_002.jpg → IMG_002.JPG\n"_s << QString() << QStringList();
         QTest::newRow("a CSV map, a name not in the folder") << u"local"_s << photos
@@ -163,6 +171,8 @@ private Q_SLOTS:
         bad("two lists", {u"--rename"_s, u"--names"_s, u"a"_s, u"--edit"_s, u"."_s}, u"можно только одно из --names, --map, --edit"_s);
         bad("repair unanswered", {u"--repair"_s}, u"для --repair нужно --yes или --no"_s);
         bad("unknown", {u"--bogus"_s}, u"velmix: неизвестный параметр «--bogus»\nСправка: velmix --help\n"_s);
+        bad("a shift that is none", {u"--rename"_s, u"--date-shift"_s, u"Canon=1:5"_s, u"."_s},
+            u"сдвиг «Canon=1:5» — не «[камера=]±чч:мм»"_s);
         bad("a typo", {u"--rename"_s, u"--lowr"_s, u"."_s}, u"неизвестный параметр «--lowr»; может быть, --lower?"_s);
         QTest::newRow("version") << u"local"_s << QStringList() << QStringList{u"--version"_s} << 0
                                  << u"velmix " VELMIX_VERSION "\n"_s << QString() << QStringList();
@@ -240,7 +250,8 @@ private Q_SLOTS:
         for (const char *option : {"--rename", "--undo", "--repair --yes|--no", "--apply", "--tsv", "--mask", "--base",
                                    "--start", "--step", "--width", "--wait", "--order", "--capital", "--spaces-to-underscores",
                                    "--regex", "--ignore-case", "--with-extension", "--cut-from", "--from-end",
-                                   "--title-case-lower", "--latin gost|passport|bgn", "--names", "--map", "--edit"})
+                                   "--title-case-lower", "--latin gost|passport|bgn", "--names", "--map", "--edit",
+                                   "--restart-per-folder", "--restart-per-day", "--date-shift"})
             QVERIFY2(help.contains(QString::fromLatin1(option)), option);
     }
 

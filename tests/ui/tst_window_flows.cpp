@@ -632,6 +632,73 @@ private Q_SLOTS:
         QVERIFY(f.messages.shown.isEmpty());
     }
 
+    // Two cameras on one card, the second's clock an hour behind: the grid's menu on its
+    // row shifts it, the rows interleave, the row's note tells the shift, and the disk
+    // shows the preview. The order list's menu restarts the numbers.
+    void cameraShiftFromTheGridMenu()
+    {
+        const QStringList files{"A_0001.jpg", "A_0002.jpg", "B_0001.jpg", "B_0002.jpg"};
+        test::WindowFixture f(files);
+        const QList<QByteArray> photos{test::jpegWithExif("2026:07:14 10:00:00", {}, "Canon", "Canon EOS 80D"),
+                                       test::jpegWithExif("2026:07:14 12:00:00", {}, "Canon", "Canon EOS 80D"),
+                                       test::jpegWithExif("2026:07:14 09:30:00", {}, "NIKON CORPORATION", "NIKON D750"),
+                                       test::jpegWithExif("2026:07:14 11:30:00", {}, "NIKON CORPORATION", "NIKON D750")};
+        for (int i = 0; i < files.size(); ++i) {
+            QFile file(f.folder.filePath(files[i]));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(photos[i]) == photos[i].size());
+        }
+        QLineEdit *name = f.textBox("TxtName");
+        name->setFocus();
+        QTRY_VERIFY(name->hasFocus());
+        name->selectAll();
+        for (QChar c : QStringLiteral("{камера} {время} "))
+            test::typeKey(name, Qt::Key(c.toUpper().unicode()), QString(c));
+        test::WindowFixture::pick(f.list("CboOrder"), int(NumberingOrder::ByDateTaken));
+        QCOMPARE(f.cell(0, 0), "B_0001.jpg");
+        // Answers the shift's box once it opens.
+        QTimer answer;
+        QString asked;
+        QObject::connect(&answer, &QTimer::timeout, &answer, [&] {
+            if (auto *box = qobject_cast<QInputDialog *>(QApplication::activeModalWidget())) {
+                asked = box->labelText();
+                box->setTextValue("+01:00");
+                box->accept();
+            }
+        });
+        answer.start(10);
+        const auto pickFromMenu = [&](QWidget *owner, const QPoint &at, const QString &text) {
+            bool picked = false;
+            QTimer::singleShot(0, [&] {
+                auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+                QVERIFY(menu);
+                for (QAction *action : menu->actions())
+                    if (action->text().startsWith(text)) {
+                        action->trigger();
+                        picked = true;
+                    }
+                menu->close();
+            });
+            Q_EMIT owner->customContextMenuRequested(at);
+            QTRY_VERIFY(picked);
+        };
+        pickFromMenu(f.grid(), f.grid()->visualRect(f.grid()->model()->index(0, 1)).center(),
+                     "Сдвиг времени камеры «NIKON D750»");
+        QVERIFY2(asked.contains(u"«NIKON D750»"), qPrintable(asked));
+        const QStringList shifted{"Canon EOS 80D 10-00-00 1.jpg", "NIKON D750 10-30-00 2.jpg", "Canon EOS 80D 12-00-00 3.jpg",
+                                  "NIKON D750 12-30-00 4.jpg"};
+        QCOMPARE(f.newNames(), shifted);
+        QTest::mouseClick(f.grid()->viewport(), Qt::LeftButton, {}, f.grid()->visualRect(f.grid()->model()->index(1, 0)).center());
+        QVERIFY2(f.grid()->toolTip().endsWith(u"снято 09:30, сдвиг +01:00 → 10:30"), qPrintable(f.grid()->toolTip()));
+        pickFromMenu(f.list("CboOrder"), QPoint(5, 5), "Нумерация заново каждый день");
+        QVERIFY(f.window->core().preview().options().RestartPerDay);
+        QCOMPARE(f.newNames(), shifted); // one day
+        QTest::mouseClick(f.button("ImgApply"), Qt::LeftButton);
+        QStringList sorted = shifted;
+        sorted.sort();
+        QCOMPARE(f.folder.files(), sorted);
+        QVERIFY(f.messages.shown.isEmpty());
+    }
+
     // Ctrl+Z undoes a text box's own typing since the last apply first; elsewhere it takes
     // the last apply back, once "Да" is answered (the question and a "Нет" are the core's).
     void ctrlZ()
