@@ -39,10 +39,11 @@ bool PreviewSession::isTicked(Toggle toggle) const
 }
 
 void PreviewSession::loadFileList(const NameColumn &listedNames, const FolderRules &rules,
-                                  const NameColumn &unlistedNames)
+                                  const NameColumn &unlistedNames, ListedFolders folders)
 {
     m_rules = rules;
     m_unlistedNames = unlistedNames;
+    m_folders = std::move(folders);
     m_metadata.reset(listedNames.size()); // a new listing reads its files afresh
     m_handNames.clear();
     m_table.setFields(nullptr, {}, false, FileNameTable::DatesUse::None);
@@ -76,6 +77,17 @@ NameColumn PreviewSession::listedNames() const
     return listed;
 }
 
+NameColumn PreviewSession::listedPaths() const
+{
+    NameColumn listed = listedNames();
+    if (!m_folders.tree)
+        return listed;
+    NameColumn paths;
+    for (qsizetype row = 0; row < listed.size(); ++row)
+        paths.append(m_folders.tree->path(m_folders.folderOfName[size_t(row)], listed.at(row)));
+    return paths;
+}
+
 bool PreviewSession::loadRows(NumberingOrder order, const NameColumn &listed)
 {
     std::optional<BusyGuard> busy;
@@ -90,7 +102,7 @@ bool PreviewSession::loadRows(NumberingOrder order, const NameColumn &listed)
         break;
     case NumberingOrder::ByDateTaken:
         if (!listed.isEmpty()) {
-            if (!m_metadataSource || !m_metadata.readMissing(*m_metadataSource, listed))
+            if (!m_metadataSource || !m_metadata.readMissing(*m_metadataSource, m_folders.tree ? listedPaths() : listed))
                 return false;
             rows = dateTakenOrder(m_metadata.byListing());
         }
@@ -157,7 +169,7 @@ bool PreviewSession::applyBaseName(const RunningNumber &number)
     const NameFields base(m_options.BaseName);
     const bool needsMetadata = base.needsMetadata() || (inserted && inserted->needsMetadata());
     if (needsMetadata && m_metadataSource)
-        (void)m_metadata.readMissing(*m_metadataSource, listedNames()); // a cancel leaves rows unread, marked
+        (void)m_metadata.readMissing(*m_metadataSource, listedPaths()); // a cancel leaves rows unread, marked
     if (base.holdsFields())
         ApplyFieldBaseName(m_table, base, m_metadata, number);
     else
@@ -185,6 +197,14 @@ void PreviewSession::arrangeRows(const NameColumn &listed, std::vector<quint32> 
         m_observer->tableAboutToReload();
     const NameColumn before = m_table.currentNames();
     m_table.load(names);
+    std::vector<quint32> folderOfRow;
+    if (m_folders.tree) {
+        const std::vector<quint32> &places = m_metadata.order();
+        folderOfRow.resize(m_folders.folderOfName.size());
+        for (size_t row = 0; row < folderOfRow.size(); ++row)
+            folderOfRow[row] = m_folders.folderOfName[places.empty() ? row : places[row]];
+    }
+    m_table.setFolders(m_folders.tree, std::move(folderOfRow));
     m_handNames.follow(before, m_table.currentNames());
     m_table.setFolderWriteError(m_rules.writeError);
     if (m_observer)
@@ -202,7 +222,9 @@ void PreviewSession::markNewNames()
         return;
     }
     if (!m_folderNames)
-        m_folderNames.emplace(m_table.currentNames(), m_rules, m_unlistedNames);
+        m_folderNames.emplace(m_table.currentNames(), m_rules, m_unlistedNames,
+                              FolderLayout{.listed = m_table.folderOfRow(), .unlisted = m_folders.folderOfUnlisted,
+                                           .rules = m_folders.tree ? m_folders.tree->rules : std::vector<FolderRules>()});
     judgeNewNames(*m_folderNames, m_table.newNames(), m_judgement);
     m_table.setFates(m_judgement.fates);
 }
