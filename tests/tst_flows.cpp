@@ -719,6 +719,9 @@ private Q_SLOTS:
         QTest::newRow("the same folder through a link") << "link" << false << false;
         QTest::newRow("the same folder, the first hold over") << "same" << true << true;
         QTest::newRow("another folder") << "other" << false << true;
+        QTest::newRow("a folder inside it") << "inside" << false << false;
+        QTest::newRow("the folder above it") << "above" << false << false;
+        QTest::newRow("a folder beside it") << "beside" << false << true;
     }
     void folderLocksKeepOneProgramPerFolder()
     {
@@ -735,7 +738,13 @@ private Q_SLOTS:
         QVERIFY(first);
         if (firstEnded)
             first.reset();
-        const QByteArray path = second == "same" ? folder : second == "link" ? link : QFile::encodeName(other.path());
+        QVERIFY(QDir(dir.path()).mkpath("inside") && QDir(state.path()).mkpath("beside"));
+        const QByteArray path = second == "same"     ? folder
+                                : second == "link"   ? link
+                                : second == "inside" ? folder + "/inside"
+                                : second == "above"  ? QFile::encodeName(QFileInfo(dir.path()).path())
+                                : second == "beside" ? QFile::encodeName(state.filePath("beside"))
+                                                     : QFile::encodeName(other.path());
         QCOMPARE(bool(locks.hold(path)), held);
         QCOMPARE(dir.files(), QStringList());
         if (first) { // a second program that waits gets the folder once the first is done
