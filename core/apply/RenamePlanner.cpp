@@ -46,7 +46,10 @@ std::optional<TreeNames> splitIntoFolders(const NameColumn &currentNames, const 
     for (qsizetype row = 0; row < currentNames.size(); ++row) {
         const QStringView current = currentNames.at(row), next = newNames.at(row);
         const qsizetype parent = current.lastIndexOf(u'/') + 1; // the folder's part, its "/" included
-        tree.folders.push_back(folderIndex.emplace(current.first(parent), quint32(folderIndex.size())).value());
+        auto folder = folderIndex.constFind(current.first(parent));
+        if (folder == folderIndex.constEnd())
+            folder = folderIndex.insert(current.first(parent), quint32(folderIndex.size()));
+        tree.folders.push_back(folder.value());
         tree.current.append(current.sliced(parent));
         // "/" is no name in any folder: the row is refused as an invalid name.
         tree.next.append(next.startsWith(current.first(parent)) ? next.sliced(parent) : QStringView(u"/"));
