@@ -217,7 +217,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() == 8 && args[1] == u"apply")
+    if ((args.size() == 8 || args.size() == 9) && args[1] == u"apply")
         return apply(args);
     if (args.size() == 4 && args[1] == u"applies")
         return applies(args[2], args[3].toInt());
