@@ -405,7 +405,8 @@ void writeHistory(const QString &home, int journals, int rows)
         seen.emplace_back(size_t(row), planRows.back().identity);
     }
     for (int made = 0; made < journals; ++made) {
-        const JournalPlan plan{.folder = "/tmp/velmix-bench-elsewhere-" + QByteArray::number(made)};
+        JournalPlan plan;
+        plan.folder = "/tmp/velmix-bench-elsewhere-" + QByteArray::number(made);
         int error = 0;
         const std::unique_ptr<JournalWriter> writer = journal.begin(plan, rows, error);
         if (!writer || !writer->planned(JournalFormat::wholeBatch(planRows))

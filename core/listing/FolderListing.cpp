@@ -71,10 +71,17 @@ FolderListing::Contents FolderListing::readTreeContents(FileMover &files, const 
                 std::strerror(contents.error));
         return contents;
     }
-    // By folder, in the tree's order, and by name within each.
-    std::vector<quint32> order = sortedOrder(entries.names);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](quint32 a, quint32 b) { return entries.folderOfName[a] < entries.folderOfName[b]; });
+    // By folder, in the tree's order, and by name within each: the names sorted once, then
+    // spread over their folders in that order (a counting sort, one pass).
+    const std::vector<quint32> byName = sortedOrder(entries.names);
+    std::vector<quint32> start(size_t(entries.folders.size()) + 1, 0);
+    for (const quint32 in : entries.folderOfName)
+        ++start[in + 1];
+    for (size_t index = 1; index < start.size(); ++index)
+        start[index] += start[index - 1];
+    std::vector<quint32> order(byName.size());
+    for (const quint32 place : byName)
+        order[start[entries.folderOfName[place]]++] = place;
     contents.names = std::move(entries.names);
     contents.names.reorder(order);
     contents.folderOfName.resize(order.size());
