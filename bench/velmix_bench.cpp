@@ -7,6 +7,7 @@
 #include "Measure.h"
 #include "MountedImage.h"
 #include "SampleMedia.h"
+#include "TreeBench.h"
 
 #include "VelmixWindow.h"
 #include "WindowLayout.h"
@@ -885,6 +886,10 @@ bool runs(const char *block)
 
 int main(int argc, char **argv)
 {
+    if (argc == 3 && QByteArray(argv[1]) == "--peak-memory-tree") {
+        QCoreApplication app(argc, argv);
+        return treePeakMemoryChild(QString::fromLocal8Bit(argv[2]));
+    }
     if (argc == 3 && QByteArray(argv[1]) == "--peak-memory") {
         QCoreApplication app(argc, argv);
         return peakMemoryChild(QString::fromLocal8Bit(argv[2]));
@@ -1090,6 +1095,26 @@ int main(int argc, char **argv)
         report("regex_vs_perl_rename", median(ours) / median(perl), "");
     }
 
+    if (runs("tree")) {
+        const TreeFigures tree = treeFigures(root.filePath(QStringLiteral("tree-100k")), busy, Runs);
+        report("list_tree_100k_ms", tree.listMs, "ms");
+        report("list_tree_100k_floor_ms", tree.listFloorMs, "ms");
+        report("list_tree_100k_ratio", tree.listMs / tree.listFloorMs, "");
+        report("apply_tree_100k_ms", tree.applyMs, "ms");
+        report("apply_tree_100k_bare_ms", tree.applyBareMs, "ms");
+        report("apply_tree_100k_ratio", tree.applyMs / tree.applyBareMs, "");
+        const QString full = root.filePath(QStringLiteral("tree-memory")), none = root.filePath(QStringLiteral("tree-empty"));
+        makeTree(full, TreeFiles);
+        makeTree(none, 0);
+        const auto peakKb = [](const QString &folder) {
+            QProcess child;
+            child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--peak-memory-tree"), folder});
+            child.waitForFinished(-1);
+            return child.readAllStandardOutput().trimmed().toLong();
+        };
+        report("bytes_per_file_tree", double(peakKb(full) - peakKb(none)) * 1024.0 / TreeFiles, "bytes");
+        QDir(full).removeRecursively();
+    }
     if (runs("exfat")) {
         double ours = 0, bare = 0;
         if (exfatTimes(root.path(), busy, ours, bare)) {

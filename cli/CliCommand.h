@@ -27,6 +27,8 @@ struct Command
     NamingOptions options;
     NameRules rules;
     QString mask;
+    bool subfolders = false;
+    int depth = -1; // levels below the folder, with subfolders; -1 for all
     bool apply = false;
     bool tsv = false;
     bool wait = false; // for a folder another program renames in

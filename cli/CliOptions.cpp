@@ -146,6 +146,19 @@ const QList<Option> &options()
          [](C &, S v) { return v.isEmpty() ? u"у параметра --set пустое имя набора"_s : QString(); }},
         {u"mask"_s, {}, Text, u"МАСКА"_s, {}, u"Какие файлы взять, например *.jpg;*.png (по умолчанию *.*)."_s,
          [](C &c, S v) { c.mask = v; return QString(); }},
+        {u"subfolders"_s, {}, None, {}, {},
+         u"Взять и файлы подпапок (кроме скрытых папок и ссылок на папки); каждый файл остаётся в своей папке."_s,
+         [](C &c, S) { c.subfolders = true; return QString(); }},
+        {u"depth"_s, {}, Number, u"ЧИСЛО"_s, {},
+         u"На сколько уровней подпапок спускаться (по умолчанию — на все). Включает --subfolders."_s,
+         [](C &c, S v) {
+             const std::optional<int> levels = digits(v, 3);
+             if (!levels)
+                 return notDigits(v, 3);
+             c.depth = *levels;
+             c.subfolders = true;
+             return QString();
+         }},
         {u"base"_s, {}, Text, u"ИМЯ"_s, {},
          u"Новое имя файлов, поля в фигурных скобках, {n} — номер; «*» или «-» — свои имена. Включает нумерацию, кроме имени из одних полей тегов."_s,
          [](C &c, S v) {

@@ -50,14 +50,16 @@ int printPreview(const FileNameTable &table, bool tsv)
     bool marked = false;
     for (qsizetype row = 0; row < table.fileCount(); ++row) {
         const bool isMarked = table.mark(row) != NameMark::None;
-        const QStringView from = table.currentNames().at(row);
-        const QStringView to = table.newNames().at(row);
-        if (!isMarked && from == to)
+        if (!isMarked && table.currentNames().at(row) == table.newNames().at(row))
             continue;
+        // With subfolders, both names as paths below the folder.
+        const QString folder = table.folderPrefix(row);
+        const QString from = folder + table.currentNames().at(row).toString();
+        const QString to = folder + table.newNames().at(row).toString();
         marked = marked || isMarked;
         const QString reason = isMarked ? table.markReason(row) : QString();
         if (tsv) {
-            const QByteArray line = tsvRow(from.toString(), to.toString(), reason);
+            const QByteArray line = tsvRow(from, to, reason);
             std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
         } else {
             print(stdout, withControlPictures(from) + u" → "_s + withControlPictures(to)
@@ -157,6 +159,8 @@ int rename(const Command &command, const QString &folder, DesktopNotices *notice
         return UsageError;
     if (!command.mask.isEmpty() && !core.setTypedMask(command.mask))
         return usageError(u"маска «%1» не подходит"_s.arg(command.mask));
+    if (command.subfolders)
+        core.setSubfolders(true, command.depth);
     core.preview().setSettings(command.options, command.rules);
     if (!core.preview().findError().isEmpty())
         return usageError(u"выражение «%1»: %2"_s.arg(command.rules.findText, core.preview().findError()));

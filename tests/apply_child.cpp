@@ -1,8 +1,8 @@
 // A separate process for the tests that kill an apply half-way or race it. Each prints
 // "ready …" and then waits for a line on its input before it starts, so that two of them
 // can be let go at once.
-//   apply_child apply <folder> <base> <start> <step> <method> <kill>  renames the folder's
-//       files with a base name and numbering, starting from move method <method> (0, 1
+//   apply_child apply <folder> <base> <start> <step> <method> <kill> [tree]  renames the
+//       folder's files (with "tree", those of its subfolders too) with a base name and numbering, starting from move method <method> (0, 1
 //       or 2), journaled in $XDG_STATE_HOME/velmix; prints "ready <rows to rename>" and,
 //       once going, kills itself after the <kill>-th call that changes the folder (never
 //       for 0), or at a call of the journal: "journal" just before the journal is made,
@@ -152,6 +152,8 @@ int apply(const QStringList &args)
     PosixFileIdentities identities;
     RenamerCore core({busy, messages, drives, mover, work, &state, &identities}, args[2]);
     core.startUp();
+    if (args.value(8) == u"tree")
+        core.setSubfolders(true);
     PreviewSession &preview = core.preview();
     preview.setBaseName(args[3]);
     preview.setStartText(args[4]);
@@ -241,7 +243,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() == 8 && args[1] == u"apply")
+    if ((args.size() == 8 || args.size() == 9) && args[1] == u"apply")
         return apply(args);
     if (args.size() == 4 && args[1] == u"applies")
         return applies(args[2], args[3].toInt());

@@ -51,7 +51,7 @@ struct Session
 {
     explicit Session(const QStringList &names)
     {
-        folders.setPath(QStringLiteral("/media/CARD/DCIM/100CANON"));
+        folders.set(QStringLiteral("/media/CARD/DCIM/100CANON"), nullptr, {});
         preview.setRowFolders(&folders);
         preview.setMetadataSource(&source);
         preview.loadFileList(test::column(names));
@@ -63,7 +63,7 @@ struct Session
     }
     test::CountingBusyPointer busy;
     FakeSource source;
-    OneFolder folders;
+    ListingFolders folders;
     PreviewSession preview{busy};
     QStringList column(int which) const
     {

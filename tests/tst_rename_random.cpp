@@ -8,10 +8,15 @@
 #include "undo/UndoRecord.h"
 
 #include <cctype>
+#include <QDir>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSet>
 #include <QTemporaryDir>
+
+#include <algorithm>
+
+#include <unistd.h>
 
 using namespace velmix;
 using namespace Qt::StringLiterals;
@@ -360,6 +365,105 @@ private Q_SLOTS:
         qInfo("%s: %d lists, %d applies killed, %d ended with the new names and were undone", qPrintable(medium), rounds,
               killed, undone);
         QVERIFY(killed > rounds / 3 && finished > rounds / 3);
+    }
+
+    // Two folders' batches as one, the folder and its subfolder "sub", their rows mixed:
+    // each file keeps its folder, every folder's names are judged apart (the same new
+    // name in both is no conflict), and the undo puts every name back.
+    void treeBatchesNeverLoseOrOverwrite_data()
+    {
+        QTest::addColumn<QString>("medium");
+        QTest::addColumn<int>("batches");
+        const bool more = test::longLane();
+        QTest::newRow("local") << QStringLiteral("local") << (more ? 2000 : 300);
+        QTest::newRow("exFAT") << QStringLiteral("exFAT") << (more ? 200 : 40);
+    }
+    void treeBatchesNeverLoseOrOverwrite()
+    {
+        QFETCH(QString, medium);
+        QFETCH(int, batches);
+        const test::Medium &on = m_media.medium(medium);
+        if (!on.skipReason.isEmpty())
+            QSKIP(qPrintable(on.skipReason));
+        QVERIFY2(on.failure.isEmpty(), qPrintable(on.failure));
+        QRandomGenerator random(20261209);
+        int moved = 0, undone = 0;
+        for (int batchIndex = 0; batchIndex < batches; ++batchIndex) {
+            const Batch parts[] = {makeBatch(random, on), makeBatch(random, on)};
+            const QByteArray prefixes[] = {"", "sub/"};
+            const auto folder = on.newFolder();
+            QVERIFY(QDir().mkpath(folder->path() + QStringLiteral("/sub")));
+            QList<QByteArray> sources;
+            QStringList targets;
+            QMap<QByteArray, QByteArray> expected;
+            QSet<QByteArray> expectedFailures; // by old path
+            for (int part = 0; part < 2; ++part) {
+                const Batch &batch = parts[part];
+                for (const QByteArray &name : batch.sources + batch.unlisted)
+                    folder->create(prefixes[part] + name, "content of " + name);
+                const QList<bool> ok = expectedSuccess(batch, on);
+                QMap<QByteArray, QByteArray> inFolder;
+                for (qsizetype row = 0; row < batch.sources.size(); ++row) {
+                    const QByteArray &source = batch.sources[row];
+                    inFolder.insert(ok[row] ? *FileNameCodec::encode(batch.targets[row]) : source, "content of " + source);
+                    moved += ok[row];
+                    if (!ok[row] && batch.targets[row] != FileNameCodec::decode(source))
+                        expectedFailures.insert(prefixes[part] + source);
+                }
+                for (const QByteArray &name : batch.unlisted)
+                    inFolder.insert(name, "content of " + name);
+                inFolder = test::TestMedia::asListed(on, inFolder);
+                for (auto it = inFolder.cbegin(); it != inFolder.cend(); ++it)
+                    expected.insert(prefixes[part] + it.key(), it.value());
+            }
+            // The rows of both folders interleaved at random, each folder's in its order
+            // (the first row to ask for a name gets it).
+            std::vector<std::pair<int, qsizetype>> rows;
+            qsizetype next[2] = {0, 0};
+            while (next[0] < parts[0].sources.size() || next[1] < parts[1].sources.size()) {
+                const int part = next[0] == parts[0].sources.size() ? 1
+                                 : next[1] == parts[1].sources.size() ? 0
+                                                                      : int(random.bounded(2));
+                rows.emplace_back(part, next[part]++);
+            }
+            for (const auto &[part, row] : rows) {
+                sources.append(prefixes[part] + parts[part].sources[row]);
+                targets.append(QString::fromUtf8(prefixes[part]) + parts[part].targets[row]);
+            }
+            const auto contents = [&] {
+                QMap<QByteArray, QByteArray> all = folder->contents();
+                all.remove("sub");
+                const QMap<QByteArray, QByteArray> inside = test::folderContents(QFile::encodeName(folder->path() + QStringLiteral("/sub")));
+                for (auto it = inside.cbegin(); it != inside.cend(); ++it)
+                    all.insert("sub/" + it.key(), it.value());
+                return all;
+            };
+            const QMap<QByteArray, QByteArray> before = contents();
+            const RenameOutcome outcome =
+                test::renameAsListed(*folder->mover(), test::decodedColumn(sources), test::column(targets));
+            QSet<QByteArray> reported;
+            for (const RenameFailure &failure : outcome.failures)
+                reported.insert(sources[failure.row]);
+            if (contents() != expected || reported != expectedFailures) {
+                qWarning() << "batch" << batchIndex << "sources" << sources << "targets" << targets;
+                QCOMPARE(contents(), expected);
+                QCOMPARE(reported, expectedFailures);
+            }
+            if (const std::optional<UndoRecord> record = UndoRecord::after(outcome, {}, {})) {
+                const RenameOutcome undo =
+                    renameFiles(*folder->mover(), record->currentNames(), record->oldNames(), record->rules());
+                QVERIFY(undo.failures.empty());
+                QCOMPARE(contents(), before);
+                ++undone;
+            }
+            // The folder empties only itself; QDir would pass over names that are not UTF-8.
+            const QByteArray sub = QFile::encodeName(folder->path()) + "/sub";
+            for (const QByteArray &name : test::folderContents(sub).keys())
+                QCOMPARE(::unlink((sub + '/' + name).constData()), 0);
+            QCOMPARE(::rmdir(sub.constData()), 0);
+        }
+        qInfo("%s: %d tree batches (%d undone), %d files moved", qPrintable(medium), batches, undone, moved);
+        QVERIFY(undone > batches / 2);
     }
 
 private:

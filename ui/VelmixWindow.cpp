@@ -79,6 +79,8 @@ VelmixWindow::VelmixWindow(DriveList &driveList, FileMover &fileMover, const QSt
     m_ui.File1->follow(&m_core.listing());
     for (const auto &[box, toggle] : m_toggles)
         box->setPictures(m_ui.ImgChecked->pixmap(), m_ui.ImgUnchecked->pixmap());
+    m_picSub = findChild<PictureCheckBox *>(QStringLiteral("PicSub"));
+    m_picSub->setPictures(m_ui.ImgChecked->pixmap(), m_ui.ImgUnchecked->pixmap());
     m_rulesPanel = new RulesPanel(this, m_core.preview(), m_ui.ImgChecked->pixmap(), m_ui.ImgUnchecked->pixmap());
     m_rulesPanel->continueTabOrder(m_ui.ImgApply);
     m_rulesPanel->setRuleSets(ruleSets, m_messages);
@@ -228,6 +230,7 @@ void VelmixWindow::connectControls()
 {
     for (const auto &[box, toggle] : m_toggles)
         connect(box, &QAbstractButton::clicked, this, [this, toggle = toggle] { PicToggle_Click(toggle); });
+    connect(m_picSub, &QAbstractButton::clicked, this, &VelmixWindow::PicSub_Click);
 
     connect(m_ui.TxtName, &QLineEdit::textEdited, this, &VelmixWindow::TxtName_Change);
     connect(m_ui.TxtNach, &QLineEdit::textEdited, this, &VelmixWindow::TxtNach_Change);
@@ -270,6 +273,10 @@ void VelmixWindow::redraw()
         const QSignalBlocker blocker(box);
         box->setChecked(preview.isTicked(toggle));
     }
+    {
+        const QSignalBlocker blocker(m_picSub);
+        m_picSub->setChecked(m_core.subfolders());
+    }
     const NamingOptions &options = preview.options();
     for (auto [field, text] : {std::pair{m_ui.TxtName, options.BaseName}, std::pair{m_ui.TxtNach, options.StartText},
                                std::pair{m_ui.TxtShag, options.StepText}}) {
@@ -299,6 +306,12 @@ void VelmixWindow::PicToggle_Click(Toggle toggle)
 {
     m_core.preview().ToggleOption(toggle);
     redraw();
+}
+
+// Lists the subfolders' files too, or no longer; the box shows what the core lists.
+void VelmixWindow::PicSub_Click()
+{
+    runFlow([&] { m_core.setSubfolders(!m_core.subfolders()); });
 }
 
 // Every edit, pasted text included, reaches the core at once without a rebuild, so the

@@ -70,6 +70,7 @@ private:
     static void ShapeRoundButton(QWidget *button);
     void connectControls();
     void redraw();
+    void PicSub_Click();
     // Runs a core flow that may do long work, then redraws; the status line tells what an
     // apply or undo did, and goes after any other flow.
     enum class Status { Clear, Summary };
@@ -111,6 +112,7 @@ private:
     WidgetWorkDisplay m_workDisplay;
     MessageBox &m_messages;
     RenamerCore m_core;
+    PictureCheckBox *m_picSub = nullptr; // "С подпапками"
     FileGridModel m_model;
     QPixmap m_background;
 

@@ -1,7 +1,13 @@
 #pragma once
 
+#include "listing/ListedTree.h"
+
 #include <QString>
+#include <QStringList>
 #include <QStringView>
+
+#include <memory>
+#include <vector>
 
 namespace velmix {
 
@@ -17,16 +23,28 @@ public:
     [[nodiscard]] virtual QStringView folderName(quint32 folder) const = 0;
 };
 
-// A listing of one folder: every file lies in it.
-class OneFolder final : public RowFolders
+// The folders of a listing, of one folder or of a tree: each file's folder as the listing
+// found it, and each folder's name once.
+class ListingFolders final : public RowFolders
 {
 public:
-    void setPath(const QString &path) { m_name = path.section(u'/', -1); }
-    [[nodiscard]] quint32 folderOf(quint32) const override { return 0; }
-    [[nodiscard]] QStringView folderName(quint32) const override { return m_name; }
+    // `tree` is null and `folderOfName` empty for one folder: every file lies in `path`.
+    void set(const QString &path, const std::shared_ptr<const ListedTree> &tree, std::vector<quint32> folderOfName)
+    {
+        m_names = {path.section(u'/', -1)};
+        for (qsizetype folder = 1; tree && folder < tree->folders.size(); ++folder)
+            m_names.append(tree->folders[folder].section(u'/', -1));
+        m_folderOfName = std::move(folderOfName);
+    }
+    [[nodiscard]] quint32 folderOf(quint32 listed) const override
+    {
+        return listed < m_folderOfName.size() ? m_folderOfName[listed] : 0;
+    }
+    [[nodiscard]] QStringView folderName(quint32 folder) const override { return m_names[folder]; }
 
 private:
-    QString m_name;
+    QStringList m_names;
+    std::vector<quint32> m_folderOfName;
 };
 
 } // namespace velmix

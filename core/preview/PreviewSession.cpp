@@ -40,10 +40,11 @@ bool PreviewSession::isTicked(Toggle toggle) const
 }
 
 void PreviewSession::loadFileList(const NameColumn &listedNames, const FolderRules &rules,
-                                  const NameColumn &unlistedNames)
+                                  const NameColumn &unlistedNames, ListedFolders folders)
 {
     m_rules = rules;
     m_unlistedNames = unlistedNames;
+    m_folders = std::move(folders);
     m_metadata.reset(listedNames.size()); // a new listing reads its files afresh
     m_handNames.clear();
     m_table.setFields(nullptr, {}, false, FileNameTable::DatesUse::None);
@@ -78,6 +79,28 @@ NameColumn PreviewSession::listedNames() const
     return listed;
 }
 
+NameColumn PreviewSession::tablePaths() const
+{
+    NameColumn names = m_table.currentNames();
+    if (!m_folders.tree)
+        return names;
+    NameColumn paths;
+    for (qsizetype row = 0; row < names.size(); ++row)
+        paths.append(m_folders.tree->path(m_table.folderOfRow()[size_t(row)], names.at(row)));
+    return paths;
+}
+
+NameColumn PreviewSession::listedPaths() const
+{
+    NameColumn listed = listedNames();
+    if (!m_folders.tree)
+        return listed;
+    NameColumn paths;
+    for (qsizetype row = 0; row < listed.size(); ++row)
+        paths.append(m_folders.tree->path(m_folders.folderOfName[size_t(row)], listed.at(row)));
+    return paths;
+}
+
 bool PreviewSession::loadRows(NumberingOrder order, const NameColumn &listed)
 {
     std::optional<BusyGuard> busy;
@@ -92,7 +115,7 @@ bool PreviewSession::loadRows(NumberingOrder order, const NameColumn &listed)
         break;
     case NumberingOrder::ByDateTaken:
         if (!listed.isEmpty()) {
-            if (!m_metadataSource || !m_metadata.readMissing(*m_metadataSource, listed))
+            if (!m_metadataSource || !m_metadata.readMissing(*m_metadataSource, m_folders.tree ? listedPaths() : listed))
                 return false;
             rows = dateTakenOrder(m_metadata.byListing());
         }
@@ -210,7 +233,7 @@ bool PreviewSession::applyBaseName(const RunningNumber &number)
     const NameFields base(m_options.BaseName);
     const bool needsMetadata = base.needsMetadata() || (inserted && inserted->needsMetadata());
     if (needsMetadata && m_metadataSource)
-        (void)m_metadata.readMissing(*m_metadataSource, listedNames()); // a cancel leaves rows unread, marked
+        (void)m_metadata.readMissing(*m_metadataSource, listedPaths()); // a cancel leaves rows unread, marked
     if (base.holdsFields())
         ApplyFieldBaseName(m_table, base, m_metadata, number);
     else
@@ -238,7 +261,7 @@ void PreviewSession::restartNumbers(RunningNumber &number)
         return;
     m_numbersByDay = m_options.RestartPerDay;
     if (m_numbersByDay && m_metadataSource && !m_metadata.complete())
-        (void)m_metadata.readMissing(*m_metadataSource, listedNames()); // a cancel leaves rows unread, marked
+        (void)m_metadata.readMissing(*m_metadataSource, listedPaths()); // a cancel leaves rows unread, marked
     number.setPlaces(restartedPlaces(m_metadata, m_table.fileCount(), m_handNames.rows(),
                                      {m_options.RestartPerFolder, m_options.RestartPerDay}));
 }
@@ -255,7 +278,7 @@ QString PreviewSession::cameraAt(qsizetype row)
     if (row < 0 || row >= m_table.fileCount() || !m_metadataSource)
         return {};
     BusyGuard busy(m_busyPointer);
-    if (!m_metadata.readRow(*m_metadataSource, m_table.currentNames(), row))
+    if (!m_metadata.readRow(*m_metadataSource, tablePaths(), row))
         return {};
     return m_metadata.atRow(row)->camera;
 }
@@ -288,6 +311,14 @@ void PreviewSession::arrangeRows(const NameColumn &listed, std::vector<quint32> 
         m_observer->tableAboutToReload();
     const NameColumn before = m_table.currentNames();
     m_table.load(names);
+    std::vector<quint32> folderOfRow;
+    if (m_folders.tree) {
+        const std::vector<quint32> &places = m_metadata.order();
+        folderOfRow.resize(m_folders.folderOfName.size());
+        for (size_t row = 0; row < folderOfRow.size(); ++row)
+            folderOfRow[row] = m_folders.folderOfName[places.empty() ? row : places[row]];
+    }
+    m_table.setFolders(m_folders.tree, std::move(folderOfRow));
     m_handNames.follow(before, m_table.currentNames());
     m_settled.handNames.follow(before, m_table.currentNames());
     m_table.setFolderWriteError(m_rules.writeError);
@@ -306,7 +337,9 @@ void PreviewSession::markNewNames()
         return;
     }
     if (!m_folderNames)
-        m_folderNames.emplace(m_table.currentNames(), m_rules, m_unlistedNames);
+        m_folderNames.emplace(m_table.currentNames(), m_rules, m_unlistedNames,
+                              FolderLayout{.listed = m_table.folderOfRow(), .unlisted = m_folders.folderOfUnlisted,
+                                           .rules = m_folders.tree ? m_folders.tree->rules : std::vector<FolderRules>()});
     judgeNewNames(*m_folderNames, m_table.newNames(), m_judgement);
     m_table.setFates(m_judgement.fates);
 }

@@ -50,8 +50,16 @@ public:
     // Fills the table from the listed names, both columns alike. Every rebuild then marks
     // the rows the apply will refuse, judged by the folder's rules and the names of the
     // entries the listing leaves out.
+    // With subfolders, `tree` tells each listed name's and each unlisted entry's folder,
+    // and each name is judged against its own folder.
+    struct ListedFolders
+    {
+        std::shared_ptr<const ListedTree> tree;
+        std::vector<quint32> folderOfName;
+        std::vector<quint32> folderOfUnlisted;
+    };
     void loadFileList(const NameColumn &listedNames, const FolderRules &rules = {},
-                      const NameColumn &unlistedNames = {});
+                      const NameColumn &unlistedNames = {}, ListedFolders folders = {});
     void RebuildNewNames();
     // Forgets the files' dates and tags read so far and reads them again, as the names
     // and the order need them (the order falls back to by name where a cancel stops it).
@@ -109,6 +117,11 @@ private:
     // The names in the listing's order, put back from the table's rows by their places in
     // the listing: the table holds the only copy, and the order is a permutation.
     [[nodiscard]] NameColumn listedNames() const;
+    // The same as paths below the chosen folder, where the files of its subfolders are
+    // listed: what the files' dates and tags are read by.
+    [[nodiscard]] NameColumn listedPaths() const;
+    // The table's names as paths below the chosen folder, in the rows' order.
+    [[nodiscard]] NameColumn tablePaths() const;
     void markNewNames();
     // The table's rows: the listed names in `order` (places in the listing; empty for
     // the listing's order).
@@ -148,6 +161,7 @@ private:
     TableObserver *m_observer = nullptr;
     FolderRules m_rules;
     NameColumn m_unlistedNames;
+    ListedFolders m_folders; // in the listing's order
     std::optional<FolderNames> m_folderNames; // built on the first rebuild of a listing
     NameJudgement m_judgement;
     ListingMetadata m_metadata;

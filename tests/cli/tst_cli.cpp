@@ -9,6 +9,8 @@
 #include "sets/RuleSetStore.h"
 
 #include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
 #include <QProcess>
 #include <QDeadlineTimer>
 #include <QRandomGenerator>
@@ -73,16 +75,29 @@ class TestCli : public QObject
     static std::unique_ptr<test::TestFolder> folderOf(test::Medium &medium, const QStringList &names)
     {
         std::unique_ptr<test::TestFolder> folder = medium.newFolder();
-        for (const QString &name : names)
+        for (const QString &name : names) {
+            if (name.contains(u'/'))
+                QDir().mkpath(folder->path() + u'/' + name.section(u'/', 0, -2));
             folder->create(name.toUtf8(), name.toUtf8());
+        }
         return folder;
     }
 
+    // The files, those of subfolders by their paths.
     static QStringList namesIn(const test::TestFolder &folder)
     {
         QStringList names;
-        for (const QByteArray &name : folder.contents().keys())
-            names.append(QString::fromUtf8(name));
+        for (const QByteArray &name : folder.contents().keys()) {
+            const QString path = folder.path() + u'/' + QString::fromUtf8(name);
+            if (!QFileInfo(path).isDir()) {
+                names.append(QString::fromUtf8(name));
+                continue;
+            }
+            QDirIterator files(path, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+            while (files.hasNext())
+                names.append(files.next().mid(folder.path().size() + 1));
+        }
+        names.sort();
         return names;
     }
 
@@ -127,6 +142,14 @@ private Q_SLOTS:
             *row("apply, a row refused") << photos
                 << QStringList{u"--rename"_s, u"--find"_s, u"a b"_s, u"--replace"_s, u"x"_s, u"--apply"_s, u"."_s}
                 << 1 << u"Переименовано 0 из 1\n"_s << u"Не переименовано файлов: 1, отмечены заранее: 1"_s << QStringList();
+            *row("subfolders, a dry run") << QStringList{u"a.txt"_s, u"DCIM/100CANON/IMG_1.JPG"_s, u"DCIM/101CANON/IMG_1.JPG"_s, u".hidden/IMG_2.JPG"_s}
+                << QStringList{u"--rename"_s, u"--subfolders"_s, u"--mask=*.JPG"_s, u"--lower"_s, u"."_s}
+                << 0 << u"DCIM/100CANON/IMG_1.JPG → DCIM/100CANON/img_1.jpg\nDCIM/101CANON/IMG_1.JPG → DCIM/101CANON/img_1.jpg\n"_s
+                << QString() << QStringList();
+            *row("subfolders to a depth, applied") << QStringList{u"a.txt"_s, u"DCIM/b.txt"_s, u"DCIM/sub/c.txt"_s}
+                << QStringList{u"--rename"_s, u"--depth"_s, u"1"_s, u"--upper"_s, u"--apply"_s, u"."_s}
+                << 0 << u"Переименовано 2 из 2\n"_s << QString()
+                << QStringList{u"A.TXT"_s, u"DCIM/B.TXT"_s, u"DCIM/sub/c.txt"_s};
         }
         // Dates from the names: the second photo's camera ran an hour behind, which moves it
         // into the next day, where the number starts again.
@@ -161,6 +184,7 @@ private Q_SLOTS:
         bad("an unknown option without a display", {u"-x"_s, u"."_s}, u"velmix: неизвестный параметр «-x»\nСправка"_s);
         bad("an empty set", {u"--rename"_s, u"--set="_s, u"."_s}, u"у параметра --set пустое имя набора"_s);
         bad("a broken expression", {u"--rename"_s, u"--regex"_s, u"--find"_s, u"("_s, u"."_s}, u"выражение «(»"_s);
+        bad("a depth that is no number", {u"--rename"_s, u"--depth"_s, u"all"_s, u"."_s}, u"«all» — не число из 1–3 цифр"_s);
         bad("a refused mask", {u"--rename"_s, u"--mask"_s, u"a/b"_s, u"."_s}, u"маска «a/b»"_s);
         bad("a setting for undo", {u"--undo"_s, u"--upper"_s, u"."_s}, u"--upper — только для --rename"_s);
         bad("a list a line long", {u"--rename"_s, u"--names"_s, listFile("long.txt", "x\ny\n"), u"."_s},
@@ -251,7 +275,7 @@ private Q_SLOTS:
                                    "--start", "--step", "--width", "--wait", "--order", "--capital", "--spaces-to-underscores",
                                    "--regex", "--ignore-case", "--with-extension", "--cut-from", "--from-end",
                                    "--title-case-lower", "--latin gost|passport|bgn", "--names", "--map", "--edit",
-                                   "--restart-per-folder", "--restart-per-day", "--date-shift"})
+                                   "--restart-per-folder", "--restart-per-day", "--date-shift", "--subfolders", "--depth"})
             QVERIFY2(help.contains(QString::fromLatin1(option)), option);
     }
 

@@ -258,6 +258,40 @@ private Q_SLOTS:
         verifyReset(f);
     }
 
+    // A camera card's tree: "С подпапками" lists the files of DCIM's folders, each after its
+    // folder, and a click on the box again leaves them out; the apply renames every file in
+    // its own folder, and Ctrl+Z takes the whole tree back in one go.
+    void cameraCardTree()
+    {
+        test::WindowFixture f({"DCIM/100CANON/IMG_0001.JPG", "DCIM/100CANON/IMG_0002.CR2", "DCIM/101CANON/IMG_0001.JPG",
+                               "DCIM/.thumbnails/IMG_0001.JPG", "notes.txt"});
+        QAbstractButton *subfolders = f.button("PicSub");
+        QCOMPARE(f.grid()->model()->rowCount(), 1);
+        QTest::mouseClick(subfolders, Qt::LeftButton);
+        QVERIFY(subfolders->isChecked());
+        QCOMPARE(f.grid()->model()->rowCount(), 4);
+        QCOMPARE(f.cell(1, 0), "DCIM/100CANON/IMG_0001.JPG");
+        QCOMPARE(f.cell(3, 0), "DCIM/101CANON/IMG_0001.JPG");
+        QTest::mouseClick(f.button("PicSmall"), Qt::LeftButton);
+        QCOMPARE(f.cell(3, 1), "img_0001.jpg");
+        QTest::mouseClick(f.button("ImgApply"), Qt::LeftButton);
+        QCOMPARE(f.folder.files("DCIM/100CANON"), QStringList({"img_0001.jpg", "img_0002.cr2"}));
+        QCOMPARE(f.folder.files("DCIM/101CANON"), QStringList({"img_0001.jpg"}));
+        QCOMPARE(f.folder.files("DCIM/.thumbnails"), QStringList({"IMG_0001.JPG"}));
+        QVERIFY(subfolders->isChecked()); // the tree is listed again as it is now
+        QCOMPARE(f.cell(1, 0), "DCIM/100CANON/img_0001.jpg");
+        f.messages.answers = {true};
+        f.grid()->setFocus();
+        QTRY_VERIFY(f.grid()->hasFocus());
+        test::typeKey(f.grid(), Qt::Key_Z, "z", Qt::ControlModifier);
+        QCOMPARE(f.folder.files("DCIM/100CANON"), QStringList({"IMG_0001.JPG", "IMG_0002.CR2"}));
+        QCOMPARE(f.folder.files("DCIM/101CANON"), QStringList({"IMG_0001.JPG"}));
+        QCOMPARE(f.folder.files(), QStringList({"notes.txt"}));
+        QTest::mouseClick(subfolders, Qt::LeftButton);
+        QVERIFY(!subfolders->isChecked());
+        QCOMPARE(f.grid()->model()->rowCount(), 1);
+    }
+
     // A new name typed in the grid: F2 or Enter or a double-click opens it, Esc leaves it,
     // Enter keeps it through the options' rebuilds with a pencil and its words; the apply
     // renames by it and Ctrl+Z takes it back; an emptied edit gives the row back.
