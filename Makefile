@@ -86,7 +86,7 @@ clean:
 
 # Speed and memory figures on folders of up to a million files, in a release build.
 bench:
-	@$(MAKE) --no-print-directory deps PACKAGES="$(PACKAGES) rename"
+	@$(MAKE) --no-print-directory deps PACKAGES="$(PACKAGES) rename mmv"
 	cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF > /dev/null
 	cmake --build build-release -j$(JOBS) --target velmix_bench
 	build-release/bench/velmix_bench

@@ -1,12 +1,14 @@
 // Speed and memory figures on large folders. Each figure is the median of several runs;
 // each ratio is measured against its baseline in the same run on the same folder.
 // Arguments name the blocks to run (list-10k, list-100k, rules, list-1m, apply, perl, regex,
-// hostile, cli, history, exfat, metadata); none runs all; rules runs again within list-100k.
+// hostile, cli, peers, history, exfat, metadata); none runs all; rules runs again within
+// list-100k.
 #include "BenchFolder.h"
 #include "FileGridModel.h"
 #include "Measure.h"
 #include "MountedImage.h"
 #include "SampleMedia.h"
+#include "TreeBench.h"
 
 #include "VelmixWindow.h"
 #include "WindowLayout.h"
@@ -14,6 +16,7 @@
 #include "apply/RenameExecutor.h"
 #include "journal/RenameJournal.h"
 #include "listing/FolderListing.h"
+#include "lists/NameLists.h"
 #include "metadata/FolderMetadata.h"
 #include "metadata/LibraryTagReader.h"
 #include "posix/PosixFileIdentities.h"
@@ -207,6 +210,30 @@ double previewHandMs(const QString &folder, BusyPointer &busy)
     return median(samples);
 }
 
+// The list of every new name as the editor shows it, every tenth line changed, taken back
+// as names typed by hand: the lines read, checked against the rows, one rebuild.
+double listTakeMs(const QString &folder, BusyPointer &busy)
+{
+    const FolderListing::Contents listing = listed(folder);
+    std::vector<double> samples;
+    for (int run = 0; run < Runs; ++run) {
+        PreviewSession preview(busy);
+        preview.loadFileList(listing.names, listing.rules, listing.unlisted);
+        setPreviewOptions(preview);
+        QStringList lines = NameLists::editorText(preview.table()).split(u'\n');
+        for (qsizetype line = 0; line < lines.size(); line += 10)
+            lines[line].prepend(u'x');
+        const QString text = lines.join(u'\n');
+        qsizetype taken = 0;
+        samples.push_back(timeMs([&] { taken = qsizetype(NameLists::take(preview, readNameLines(text)).changed.size()); }));
+        if (taken != (lines.size() + 9) / 10) {
+            std::fprintf(stderr, "list: %lld names taken\n", qlonglong(taken));
+            std::exit(1);
+        }
+    }
+    return median(samples);
+}
+
 // Every rule after the options on: an expression with a group, a cut, an insert, title
 // case and the passport's Latin. One rebuild, marks included.
 NameRules everyRule()
@@ -391,6 +418,44 @@ double cliRegexMs(const QString &folder, const QString &home)
     });
 }
 
+// The command line as a whole process, a prefix of every IMG_ name replaced by an
+// expression, as the peers below do it.
+double cliPrefixMs(const QString &folder, const QString &home)
+{
+    QProcess velmix;
+    runsUnder(velmix, home);
+    velmix.setStandardOutputFile(QProcess::nullDevice());
+    return timeMs([&] {
+        velmix.start(QStringLiteral(VELMIX_PROGRAM),
+                     {QStringLiteral("--rename"), QStringLiteral("--regex"), QStringLiteral("--find"), QStringLiteral("^IMG_"),
+                      QStringLiteral("--replace"), QStringLiteral("Vac_"), QStringLiteral("--apply"), folder});
+        velmix.waitForFinished(-1);
+    });
+}
+
+// The same through perl's rename in one process, fed every file's name as find gives them.
+double renameZeroMs(const QString &folder)
+{
+    QProcess shell;
+    shell.setWorkingDirectory(folder);
+    return timeMs([&] {
+        shell.start(QStringLiteral("sh"), {QStringLiteral("-c"),
+                                           QStringLiteral("find . -maxdepth 1 -type f -printf '%f\\0' | rename -0 's/^IMG_/Vac_/'")});
+        shell.waitForFinished(-1);
+    });
+}
+
+// The same through mmv, which matches the folder's names itself.
+double mmvMs(const QString &folder)
+{
+    QProcess mmv;
+    mmv.setWorkingDirectory(folder);
+    return timeMs([&] {
+        mmv.start(QStringLiteral("mmv"), {QStringLiteral("IMG_*"), QStringLiteral("Vac_#1")});
+        mmv.waitForFinished(-1);
+    });
+}
+
 // The command line's dry run as a whole process, an expression that backtracks without
 // end on every name of the folder: bounded per match and per rebuild, it must still answer.
 double cliHostileMs(const QString &folder, const QString &home, const QString &pattern)
@@ -420,7 +485,8 @@ void writeHistory(const QString &home, int journals, int rows)
         seen.emplace_back(size_t(row), planRows.back().identity);
     }
     for (int made = 0; made < journals; ++made) {
-        const JournalPlan plan{.folder = "/tmp/velmix-bench-elsewhere-" + QByteArray::number(made)};
+        JournalPlan plan;
+        plan.folder = "/tmp/velmix-bench-elsewhere-" + QByteArray::number(made);
         int error = 0;
         const std::unique_ptr<JournalWriter> writer = journal.begin(plan, rows, error);
         if (!writer || !writer->planned(JournalFormat::wholeBatch(planRows))
@@ -836,6 +902,10 @@ bool runs(const char *block)
 
 int main(int argc, char **argv)
 {
+    if (argc == 3 && QByteArray(argv[1]) == "--peak-memory-tree") {
+        QCoreApplication app(argc, argv);
+        return treePeakMemoryChild(QString::fromLocal8Bit(argv[2]));
+    }
     if (argc == 3 && QByteArray(argv[1]) == "--peak-memory") {
         QCoreApplication app(argc, argv);
         return peakMemoryChild(QString::fromLocal8Bit(argv[2]));
@@ -873,6 +943,7 @@ int main(int argc, char **argv)
         report("list_100k_floor_ratio", times.ours / times.floor, "");
         report("preview_100k_ms", previewMs(folder.path(), busy), "ms");
         report("preview_hand_100k_ms", previewHandMs(folder.path(), busy), "ms");
+        report("list_take_100k_ms", listTakeMs(folder.path(), busy), "ms");
         report("preview_conflicts_100k_ms", previewConflictsMs(root.filePath(QStringLiteral("conflicts")), busy), "ms");
         report("keystroke_100k_ms", keystrokeMs(folder.path()), "ms");
         report("keystroke_100k_hand_ms", keystrokeMs(folder.path(), true), "ms");
@@ -966,6 +1037,32 @@ int main(int argc, char **argv)
         report("perl_rename_regex_100k_ms", median(perl), "ms");
         report("cli_regex_vs_perl_rename", median(ours) / median(perl), "");
     }
+    if (runs("peers")) {
+        // 100,000 files, 20,000 of them renamed; the command line's history full, 20 applies
+        // of 20,000 files, as after a season of use.
+        const QString home = root.filePath(QStringLiteral("peers-home"));
+        writeHistory(home, RenameJournal::HistoryDepth, 20000);
+        BenchFolder a(root.filePath(QStringLiteral("peers-a")), 100000);
+        BenchFolder b(root.filePath(QStringLiteral("peers-b")), 100000);
+        std::vector<std::pair<QByteArray, QByteArray>> pairs;
+        for (const QByteArray &name : a.names()) {
+            if (name.startsWith("IMG_"))
+                pairs.emplace_back(name, "Vac_" + name.mid(4));
+        }
+        const auto against = [&](const char *name, const std::function<double(const QString &)> &peer) {
+            std::vector<double> ours, theirs;
+            for (int run = 0; run < Runs; ++run) {
+                inTurn(run, [&] { ours.push_back(cliPrefixMs(a.path(), home)); },
+                       [&] { theirs.push_back(peer(b.path())); });
+                renameBack(a.path(), pairs);
+                renameBack(b.path(), pairs);
+            }
+            std::printf("  cli %.1f ms, %s %.1f ms\n", median(ours), name, median(theirs));
+            return median(ours) / median(theirs);
+        };
+        report("cli_regex_vs_rename0", against("rename -0", renameZeroMs), "");
+        report("cli_regex_vs_mmv", against("mmv", mmvMs), "");
+    }
     if (runs("hostile")) {
         const QString folder = hostileFolder(root.filePath(QStringLiteral("hostile")));
         double slowest = 0;
@@ -1014,6 +1111,26 @@ int main(int argc, char **argv)
         report("regex_vs_perl_rename", median(ours) / median(perl), "");
     }
 
+    if (runs("tree")) {
+        const TreeFigures tree = treeFigures(root.filePath(QStringLiteral("tree-100k")), busy, Runs);
+        report("list_tree_100k_ms", tree.listMs, "ms");
+        report("list_tree_100k_floor_ms", tree.listFloorMs, "ms");
+        report("list_tree_100k_ratio", tree.listMs / tree.listFloorMs, "");
+        report("apply_tree_100k_ms", tree.applyMs, "ms");
+        report("apply_tree_100k_bare_ms", tree.applyBareMs, "ms");
+        report("apply_tree_100k_ratio", tree.applyMs / tree.applyBareMs, "");
+        const QString full = root.filePath(QStringLiteral("tree-memory")), none = root.filePath(QStringLiteral("tree-empty"));
+        makeTree(full, TreeFiles);
+        makeTree(none, 0);
+        const auto peakKb = [](const QString &folder) {
+            QProcess child;
+            child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--peak-memory-tree"), folder});
+            child.waitForFinished(-1);
+            return child.readAllStandardOutput().trimmed().toLong();
+        };
+        report("bytes_per_file_tree", double(peakKb(full) - peakKb(none)) * 1024.0 / TreeFiles, "bytes");
+        QDir(full).removeRecursively();
+    }
     if (runs("exfat")) {
         double ours = 0, bare = 0;
         if (exfatTimes(root.path(), busy, ours, bare)) {

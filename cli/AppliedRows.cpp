@@ -3,6 +3,7 @@
 #include "apply/BatchReport.h"
 #include "preview/FileNameTable.h"
 #include "text/FileNameCodec.h"
+#include "text/TsvField.h"
 
 #include <QHash>
 
@@ -13,12 +14,6 @@
 namespace velmix::cli {
 
 using namespace Qt::StringLiterals;
-
-QByteArray tsvField(const QString &name)
-{
-    QByteArray bytes = FileNameCodec::encode(name).value_or(name.toUtf8());
-    return bytes.replace('\\', "\\\\").replace('\t', "\\t").replace('\n', "\\n").replace('\r', "\\r");
-}
 
 namespace {
 
@@ -68,7 +63,7 @@ void AppliedRows::print(const BatchReport &report) const
         const QString reason = renamed ? QString()
                                : !row.markReason.isEmpty() ? row.markReason
                                                            : refusedWhy.value(row.from, NotRenamed);
-        const QByteArray line = tsvField(row.from) + '\t' + tsvField(row.to) + '\t' + tsvField(reason) + '\n';
+        const QByteArray line = tsvRow(row.from, row.to, reason);
         std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
     }
 }

@@ -14,10 +14,6 @@ struct BatchReport;
 
 namespace velmix::cli {
 
-// A name as the bytes it has on disk, with the characters that would break a row written
-// as \t, \n, \r and \\.
-[[nodiscard]] QByteArray tsvField(const QString &name);
-
 // The rows an apply is to change, taken before it with what each file is, so that after
 // it each can be printed as a TSV row: old name, new name, and empty where the file got
 // its new name, else why not.

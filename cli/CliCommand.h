@@ -17,6 +17,9 @@ namespace velmix::cli {
 // What the command line asks for without a window.
 enum class Action { None, Rename, Undo, Repair, Help, Version };
 
+// Where new names from outside come from: a file of names, a map, or the user's editor.
+enum class ListSource { None, Names, Map, Edit };
+
 struct Command
 {
     Action action = Action::None;
@@ -24,10 +27,14 @@ struct Command
     NamingOptions options;
     NameRules rules;
     QString mask;
+    bool subfolders = false;
+    int depth = -1; // levels below the folder, with subfolders; -1 for all
     bool apply = false;
     bool tsv = false;
     bool wait = false; // for a folder another program renames in
     std::optional<bool> answer; // --yes or --no, for the repair's question
+    ListSource listSource = ListSource::None;
+    QString listFile; // "-": standard input
 };
 
 // The command, or why it cannot be run (one line, in Russian).

@@ -122,8 +122,11 @@ QString bashCompletion()
 {
     QString choices;
     QStringList noCompletion;
+    QStringList files;
     for (const Option &option : options()) {
-        if (option.kind == ValueKind::Choice)
+        if (option.kind == ValueKind::File)
+            files.append(u"--"_s + option.name);
+        else if (option.kind == ValueKind::Choice)
             choices += u"        --%1) words='%2' ;;\n"_s.arg(option.name, option.choices.join(u' '));
         else if (option.kind == ValueKind::Text || option.kind == ValueKind::Number)
             noCompletion.append(u"--"_s + option.name);
@@ -139,7 +142,12 @@ QString bashCompletion()
            "    COMPREPLY=()\n"
            "    case $prev in\n"_s
            + choices
-           + u"        --set)\n"
+           + u"        "_s + files.join(u'|') + u")\n"
+             "            compopt -o filenames 2>/dev/null\n"
+             "            local IFS=$'\\n'\n"
+             "            COMPREPLY=($(compgen -f -- \"$cur\"))\n"
+             "            return ;;\n"
+             "        --set)\n"
              "            local set dir=${XDG_CONFIG_HOME:-$HOME/.config}/velmix/sets\n"
              "            compopt -o filenames 2>/dev/null\n"
              "            for set in \"$dir\"/*.ini; do\n"
@@ -198,6 +206,7 @@ QString zshCompletion()
         case ValueKind::Number: value = u":"_s + zshQuoted(option.valueName) + u": "_s; break;
         case ValueKind::Choice: value = u":"_s + zshQuoted(option.valueName) + u":("_s + option.choices.join(u' ') + u')'; break;
         case ValueKind::RuleSet: value = u":"_s + zshQuoted(option.valueName) + u":_velmix_sets"_s; break;
+        case ValueKind::File: value = u":"_s + zshQuoted(option.valueName) + u":_files"_s; break;
         }
         const QString equals = option.kind == ValueKind::OptionalText ? u"=-"_s : option.takesValue() ? u"="_s : QString();
         if (option.shortName.isNull())

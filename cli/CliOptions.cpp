@@ -63,6 +63,16 @@ QString spaces(Command &command, bool toUnderscores, bool toSpaces)
     return {};
 }
 
+QString listFile(Command &command, ListSource source, const QString &option, const QString &path)
+{
+    if (path.isEmpty())
+        return u"у параметра --%1 пустое имя файла"_s.arg(option);
+    command.listSource = source;
+    command.listFile = path;
+    return {};
+}
+
+
 // The orders a command line can ask for, as NumberingOrder names them ("as shown" needs a table to arrange).
 const QStringList Orders{u"name"_s, u"numbers"_s, u"date"_s, u"size"_s, u"mtime"_s, u"reverse-name"_s};
 const NumberingOrder OrderValues[] = {NumberingOrder::ByName, NumberingOrder::ByNumbersInName, NumberingOrder::ByDateTaken,
@@ -148,11 +158,33 @@ const QList<Option> &options()
         {u"wait"_s, {}, None, {}, {},
          u"Если папку сейчас переименовывает другая программа Velmix, дождаться её, а не отказаться."_s,
          [](C &c, S) { c.wait = true; return QString(); }, false},
+        {u"names"_s, {}, File, u"ФАЙЛ"_s, {},
+         u"Новые имена из файла, по одному в строке, в порядке файлов в таблице; «-» — со стандартного ввода."_s,
+         [](C &c, S v) { return listFile(c, ListSource::Names, u"names"_s, v); }, true, u"list"_s},
+        {u"map"_s, {}, File, u"ФАЙЛ"_s, {},
+         u"Пары «старое имя, новое имя» из файла TSV или CSV (так и из --tsv); файлы не из списка сохраняют имена."_s,
+         [](C &c, S v) { return listFile(c, ListSource::Map, u"map"_s, v); }, true, u"list"_s},
+        {u"edit"_s, {}, None, {}, {},
+         u"Открыть новые имена в редакторе ($VISUAL, $EDITOR или vi), по одному в строке; затем показать или, с --apply, переименовать."_s,
+         [](C &c, S) { c.listSource = ListSource::Edit; return QString(); }, true, u"list"_s},
         {u"set"_s, {}, RuleSet, u"НАБОР"_s, {},
          u"Взять сохранённый набор правил («Последний применённый» — настройки последнего применения); параметры после него его уточняют."_s,
          [](C &, S v) { return v.isEmpty() ? u"у параметра --set пустое имя набора"_s : QString(); }},
         {u"mask"_s, {}, Text, u"МАСКА"_s, {}, u"Какие файлы взять, например *.jpg;*.png (по умолчанию *.*)."_s,
          [](C &c, S v) { c.mask = v; return QString(); }},
+        {u"subfolders"_s, {}, None, {}, {},
+         u"Взять и файлы подпапок (кроме скрытых папок и ссылок на папки); каждый файл остаётся в своей папке."_s,
+         [](C &c, S) { c.subfolders = true; return QString(); }},
+        {u"depth"_s, {}, Number, u"ЧИСЛО"_s, {},
+         u"На сколько уровней подпапок спускаться (по умолчанию — на все). Включает --subfolders."_s,
+         [](C &c, S v) {
+             const std::optional<int> levels = digits(v, 3);
+             if (!levels)
+                 return notDigits(v, 3);
+             c.depth = *levels;
+             c.subfolders = true;
+             return QString();
+         }},
         {u"base"_s, {}, Text, u"ИМЯ"_s, {},
          u"Новое имя файлов, поля в фигурных скобках, {n} — номер; «*» или «-» — свои имена. Включает нумерацию, кроме имени из одних полей тегов."_s,
          [](C &c, S v) {
@@ -202,6 +234,13 @@ const QList<Option> &options()
          "ШАБЛОН с {n} задаёт вид номера (например _{n:2}), subsecond — сначала доли секунды съёмки из EXIF, "
          "mark — отметить и пропустить (по умолчанию)."_s,
          conflictRule},
+        {u"restart-per-folder"_s, {}, None, {}, {}, u"Нумерация заново в каждой папке."_s,
+         [](C &c, S) { c.options.RestartPerFolder = true; return QString(); }},
+        {u"restart-per-day"_s, {}, None, {}, {}, u"Нумерация заново каждый день (по дате, которую берёт {дата})."_s,
+         [](C &c, S) { c.options.RestartPerDay = true; return QString(); }},
+        {u"date-shift"_s, {}, Text, u"[КАМЕРА=]±ЧЧ:ММ"_s, {},
+         u"Сдвинуть даты снимков камеры (как её пишет {камера}), без камеры — всех файлов; можно несколько раз."_s,
+         [](C &c, S v) { return c.options.Shifts.take(v); }},
         {u"upper"_s, {}, None, {}, {}, u"ВСЕ БУКВЫ ПРОПИСНЫЕ."_s,
          [](C &c, S) { return letterCase(c, true, false, false); }, true, u"case"_s},
         {u"lower"_s, {}, None, {}, {}, u"все буквы строчные."_s,

@@ -11,7 +11,7 @@ namespace velmix::cli {
 // What an option's value is, so the completions can offer it.
 // An optional text is given only after "=" ("--fix-conflicts=_{n}"), so the word after
 // the option stays a folder.
-enum class ValueKind { None, Text, Number, Choice, RuleSet, OptionalText };
+enum class ValueKind { None, Text, Number, Choice, RuleSet, File, OptionalText };
 
 // One option: the parser, --help, the man page and the shell completions all read it.
 struct Option

@@ -3,7 +3,9 @@
 #include "AppliedRows.h"
 #include "CliCommand.h"
 #include "ConsoleServices.h"
+#include "DBusNotices.h"
 #include "StopSignals.h"
+#include "SummaryNotice.h"
 #include "RenamerCore.h"
 #include "journal/ReadOnlyStateFolder.h"
 #include "listing/CurrentFolder.h"
@@ -14,14 +16,17 @@
 #include "posix/PosixFolderLocks.h"
 #include "posix/PosixStateFolder.h"
 #include "CommandLine.h"
+#include "CommandList.h"
 #include "sets/RuleSetStore.h"
 #include "text/FileNameCodec.h"
+#include "text/TsvField.h"
 #include "text/VisibleText.h"
 
 #include <QCoreApplication>
 #include <QDir>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace velmix::cli {
 namespace {
@@ -45,15 +50,16 @@ int printPreview(const FileNameTable &table, bool tsv)
     bool marked = false;
     for (qsizetype row = 0; row < table.fileCount(); ++row) {
         const bool isMarked = table.mark(row) != NameMark::None;
-        const QStringView from = table.currentNames().at(row);
-        const QStringView to = table.newNames().at(row);
-        if (!isMarked && from == to)
+        if (!isMarked && table.currentNames().at(row) == table.newNames().at(row))
             continue;
+        // With subfolders, both names as paths below the folder.
+        const QString folder = table.folderPrefix(row);
+        const QString from = folder + table.currentNames().at(row).toString();
+        const QString to = folder + table.newNames().at(row).toString();
         marked = marked || isMarked;
         const QString reason = isMarked ? table.markReason(row) : QString();
         if (tsv) {
-            const QByteArray line = tsvField(from.toString()) + '\t' + tsvField(to.toString()) + '\t'
-                                    + tsvField(reason) + '\n';
+            const QByteArray line = tsvRow(from, to, reason);
             std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
         } else {
             print(stdout, withControlPictures(from) + u" → "_s + withControlPictures(to)
@@ -133,7 +139,19 @@ bool startCore(RenamerCore &core, const QString &folder)
     return false;
 }
 
-int rename(const Command &command, const QString &folder)
+// The report also as the desktop's notice, where one is to be shown; true when the user
+// asked there for the apply to be undone.
+bool tellDesktop(DesktopNotices *notices, const BatchReport &report, const QString &undoFolder)
+{
+    if (!notices)
+        return false;
+    const SummaryNotice notice = SummaryNotice::of(report, undoFolder);
+    if (notice.summary.isEmpty())
+        return false;
+    return notices->show(notice.summary, notice.body, !undoFolder.isEmpty()) == DesktopNotices::Answer::Undo;
+}
+
+int rename(const Command &command, const QString &folder, DesktopNotices *notices, bool &undoAsked)
 {
     Console console(folder, false, command.wait);
     RenamerCore core(console.services(!command.apply), folder);
@@ -141,9 +159,15 @@ int rename(const Command &command, const QString &folder)
         return UsageError;
     if (!command.mask.isEmpty() && !core.setTypedMask(command.mask))
         return usageError(u"маска «%1» не подходит"_s.arg(command.mask));
+    if (command.subfolders)
+        core.setSubfolders(true, command.depth);
     core.preview().setSettings(command.options, command.rules);
     if (!core.preview().findError().isEmpty())
         return usageError(u"выражение «%1»: %2"_s.arg(command.rules.findText, core.preview().findError()));
+    if (const QString problem = takeCommandList(core.preview(), command); !problem.isEmpty()) {
+        print(stderr, u"velmix: %1\n"_s.arg(problem));
+        return UsageError;
+    }
     if (!command.apply) {
         printSetAside(console.messages, core);
         return printPreview(core.table(), command.tsv);
@@ -159,10 +183,13 @@ int rename(const Command &command, const QString &folder)
     const int status = printReport(console.messages, report, command.tsv ? stderr : stdout);
     if (const int signal = stops.received())
         return StopSignals::exitStatus(signal);
+    // The undo offered only for this apply, never for an earlier one in the folder.
+    const bool undoable = report.ran && report.renamed > 0 && core.undo().undoFolder() == folder;
+    undoAsked = tellDesktop(notices, report, undoable ? folder : QString());
     return status;
 }
 
-int undo(const QString &folder, bool wait)
+int undo(const QString &folder, bool wait, DesktopNotices *notices)
 {
     Console console(folder, true, wait);
     RenamerCore core(console.services(), folder);
@@ -173,7 +200,22 @@ int undo(const QString &folder, bool wait)
         print(stderr, u"velmix: в папке «%1» нечего отменять\n"_s.arg(withControlPictures(folder)));
         return Refused;
     }
-    return printReport(console.messages, core.undoLastApply());
+    const BatchReport report = core.undoLastApply();
+    const int status = printReport(console.messages, report);
+    (void)tellDesktop(notices, report, {});
+    return status;
+}
+
+// Where nobody reads standard output (a file manager started the command) and the desktop
+// has a notification server, what an apply or an undo did shows there too. Any terminal
+// among the standard streams means a user at it, say one piping the output on: a script
+// there must not wait for a click.
+std::unique_ptr<DesktopNotices> desktopNotices()
+{
+    for (const int stream : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
+        if (::isatty(stream))
+            return nullptr;
+    return DBusNotices::ofSession();
 }
 
 int repair(bool finish, bool wait)
@@ -210,7 +252,15 @@ int run(int argc, char *argv[])
         const QString folder = namedFolder(command.folder);
         if (folder.isEmpty())
             return UsageError;
-        return command.action == Action::Rename ? rename(command, folder) : undo(folder, command.wait);
+        // A dry run only prints: nothing to tell the desktop.
+        const bool changes = command.action == Action::Undo || command.apply;
+        const std::unique_ptr<DesktopNotices> notices = changes ? desktopNotices() : nullptr;
+        if (command.action == Action::Undo)
+            return undo(folder, command.wait, notices.get());
+        bool undoAsked = false;
+        const int status = rename(command, folder, notices.get(), undoAsked);
+        // Once the apply's locks and journal are let go, as a --undo of its own.
+        return undoAsked ? undo(folder, command.wait, notices.get()) : status;
     }
     }
     return UsageError;

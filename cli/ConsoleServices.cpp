@@ -53,6 +53,7 @@ void ConsoleWorkDisplay::showProgress()
     case WorkKind::Renaming: what = u"Переименование"_s; break;
     case WorkKind::Undoing: what = u"Отмена"_s; break;
     case WorkKind::ReadingTags: what = u"Чтение дат и тегов"_s; break;
+    case WorkKind::MatchingExpression: what = u"Поиск по выражению"_s; break;
     }
     const qsizetype total = m_progress->total();
     print(stderr, u"\r%1: %2"_s.arg(what).arg(m_progress->done()) + (total > 0 ? u" из %1"_s.arg(total) : QString()));

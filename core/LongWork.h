@@ -6,7 +6,8 @@
 
 namespace velmix {
 
-enum class WorkKind { ReadingFolder, Renaming, Undoing, ReadingTags };
+// MatchingExpression: the find rule's expression over every name of a rebuild.
+enum class WorkKind { ReadingFolder, Renaming, Undoing, ReadingTags, MatchingExpression };
 
 // What a long piece of work shares with the thread waiting for it: how far it got, and
 // whether the user asked it to stop. The worker writes, the window's thread reads.

@@ -22,6 +22,8 @@ RenamerCore::RenamerCore(Services services, const QString &startFolder)
              })
 {
     m_preview.setMetadataSource(&m_metadata);
+    m_preview.setWorkRunner(&m_runner);
+    m_preview.setRowFolders(&m_rowFolders);
 }
 
 void RenamerCore::setFolder(const QString &path)
@@ -98,6 +100,17 @@ void RenamerCore::cancellable(Flow flow)
         m_folder.restore(before);
 }
 
+void RenamerCore::setSubfolders(bool on, int levels)
+{
+    const ListingDepth depth{on, on ? levels : -1};
+    if (depth == listing().depth())
+        return;
+    cancellable([&] {
+        m_folder.listing().setDepth(depth);
+        return relist();
+    });
+}
+
 void RenamerCore::startUp()
 {
     // An unreadable working folder shows an empty table, with nothing to fall back from yet;
@@ -121,7 +134,10 @@ Listed RenamerCore::loadFileList()
     if (m_folder.readListing(m_listingCancellable) == Listed::Cancelled)
         return Listed::Cancelled;
     m_metadata.setFolder(m_folder.listing().path());
-    m_preview.loadFileList(m_folder.listing().names(), m_folder.listing().rules(), m_folder.listing().unlistedNames());
+    const FolderListing &listed = m_folder.listing();
+    m_rowFolders.set(listed.path(), listed.tree(), listed.folderOfName());
+    m_preview.loadFileList(listed.names(), listed.rules(), listed.unlistedNames(),
+                           {listed.tree(), listed.folderOfName(), listed.folderOfUnlisted()});
     return Listed::Read;
 }
 
@@ -202,10 +218,37 @@ BatchReport RenamerCore::applyNewNames()
 
 RenameBatch RenamerCore::plannedApply() const
 {
-    return {WorkKind::Renaming, folder(),
-            {.from = table().currentNames(), .to = table().newNames(), .rules = listing().rules(),
-             .unlisted = listing().unlistedNames()},
-            table().refusedRows()};
+    const FileNameTable &rows = table();
+    if (!rows.tree())
+        return {WorkKind::Renaming, folder(),
+                {.from = rows.currentNames(), .to = rows.newNames(), .rules = listing().rules(),
+                 .unlisted = listing().unlistedNames()},
+                rows.refusedRows()};
+    // Over a tree the batch names each file by its path below the chosen folder, so that
+    // one journal holds it whole. A row its own folder's rules refuse where the chosen
+    // folder's would not (a folder where moves damage files) stays, told as refused.
+    RenameBatch batch{WorkKind::Renaming, folder(), {.rules = listing().rules(), .unlisted = unlistedPaths()},
+                      rows.refusedRows()};
+    for (qsizetype row = 0; row < rows.fileCount(); ++row) {
+        const QString prefix = rows.folderPrefix(row);
+        const bool heldBack = rows.fate(row) == RowFate::UnsafeFolder;
+        batch.moves.from.append(ListedTree::withPrefix(prefix, rows.currentNames().at(row)));
+        batch.moves.to.append(ListedTree::withPrefix(prefix, (heldBack ? rows.currentNames() : rows.newNames()).at(row)));
+        if (heldBack)
+            batch.heldBack.push_back({row, RenameReason::UnsafeFolder});
+    }
+    return batch;
+}
+
+NameColumn RenamerCore::unlistedPaths() const
+{
+    const FolderListing &listed = listing();
+    if (!listed.tree())
+        return listed.unlistedNames();
+    NameColumn paths;
+    for (qsizetype i = 0; i < listed.unlistedNames().size(); ++i)
+        paths.append(listed.tree()->path(listed.folderOfUnlisted()[size_t(i)], listed.unlistedNames().at(i)));
+    return paths;
 }
 
 std::optional<JournaledOutcome> RenamerCore::renameInFolder(const RenameBatch &batch, RenameJournal *journal,
@@ -221,7 +264,7 @@ std::optional<JournaledOutcome> RenamerCore::renameInFolder(const RenameBatch &b
             report.folderTrouble = BatchReport::FolderTrouble::Unavailable;
             return std::nullopt;
         }
-        planned.moves.unlisted = m_folder.listing().unlistedNames();
+        planned.moves.unlisted = unlistedPaths();
     }
     // Every listing from here on must show what is on disk.
     const QScopedValueRollback showDisk(m_listingCancellable, false);
@@ -244,13 +287,16 @@ std::optional<JournaledOutcome> RenamerCore::renameInFolder(const RenameBatch &b
     report.renamed = moved.renamed;
     report.notReached = moved.notReached;
     report.mediumGone = moved.mediumGone;
-    for (const RenameFailure &failure : moved.failures) {
+    std::vector<RenameFailure> failures = moved.failures;
+    failures.insert(failures.end(), batch.heldBack.begin(), batch.heldBack.end());
+    std::stable_sort(failures.begin(), failures.end(), [](const RenameFailure &a, const RenameFailure &b) { return a.row < b.row; });
+    for (const RenameFailure &failure : failures) {
         const size_t row = size_t(failure.row);
         report.refused.push_back({planned.moves.from.at(failure.row).toString(), planned.moves.to.at(failure.row).toString(),
                                   failure, row < batch.markedAhead.size() && batch.markedAhead[row]});
     }
     report.summary = ApplyReport::summary(batch.kind, moved.renamed,
-                                          moved.renamed + qsizetype(moved.failures.size()) + moved.notReached);
+                                          moved.renamed + qsizetype(failures.size()) + moved.notReached);
     return outcome;
 }
 

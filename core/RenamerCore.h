@@ -10,6 +10,7 @@
 #include "apply/RenameStep.h"
 #include "journal/RenameJournal.h"
 #include "listing/ChosenFolder.h"
+#include "listing/RowFolders.h"
 #include "metadata/FolderMetadata.h"
 #include "preview/PreviewSession.h"
 #include "sets/RuleSetStore.h"
@@ -87,6 +88,11 @@ public:
     // mask WildcardMask::fromTyped refuses.
     bool setTypedMask(const QString &typed);
 
+    // Whether the files of the chosen folder's subfolders are listed too, down to `levels`
+    // levels below it (-1: all); a change lists the folder again.
+    void setSubfolders(bool on, int levels = -1);
+    [[nodiscard]] bool subfolders() const { return listing().depth().subfolders; }
+
     // The core's part of start-up: the journals read, pending off, first mask, first digit
     // width, options reset, the drive remembered, and the table loaded once more.
     void startUp();
@@ -141,6 +147,8 @@ private:
 
     // The apply's batch: the table's current names to its new ones in the chosen folder.
     [[nodiscard]] RenameBatch plannedApply() const;
+    // The listing's other entries, as paths below the chosen folder where it lists a tree.
+    [[nodiscard]] NameColumn unlistedPaths() const;
     // The rename step every batch runs through (the undo room's RenameStep).
     std::optional<JournaledOutcome> renameInFolder(const RenameBatch &batch, RenameJournal *journal,
                                                    BatchReport &report);
@@ -156,6 +164,7 @@ private:
     Services m_services;
     WorkRunner m_runner;
     FolderMetadata m_metadata; // the dates and tags of the listed folder's files
+    ListingFolders m_rowFolders; // the folder each listed file lies in
     PreviewSession m_preview;
     ChosenFolder m_folder;
     QStringList m_masks = Masks;

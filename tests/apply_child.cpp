@@ -1,8 +1,8 @@
 // A separate process for the tests that kill an apply half-way or race it. Each prints
 // "ready …" and then waits for a line on its input before it starts, so that two of them
 // can be let go at once.
-//   apply_child apply <folder> <base> <start> <step> <method> <kill>  renames the folder's
-//       files with a base name and numbering, starting from move method <method> (0, 1
+//   apply_child apply <folder> <base> <start> <step> <method> <kill> [tree]  renames the
+//       folder's files (with "tree", those of its subfolders too) with a base name and numbering, starting from move method <method> (0, 1
 //       or 2), journaled in $XDG_STATE_HOME/velmix; prints "ready <rows to rename>" and,
 //       once going, kills itself after the <kill>-th call that changes the folder (never
 //       for 0), or at a call of the journal: "journal" just before the journal is made,
@@ -11,12 +11,17 @@
 //   apply_child applies <folder> <count>  gives the folder's names upper case, then lower
 //       case, and so on, <count> applies in all, journaled as above; prints "ready", and
 //       "done <boxes shown>" at the end;
+//   apply_child list <folder> <list file> <kill>  takes the file's names (one a line in the
+//       rows' order, or a map) as the user's own, then applies them, journaled as above
+//       and killed after the <kill>-th call that changes the folder (never for 0); prints
+//       "done" at the end, or "refused <why>" for a list that does not fit;
 //   apply_child write <folder> <prefix> <count> <exclusive|plain>  once the folder holds
 //       <prefix>1.txt (the apply's first move), appends "writer" to <prefix><count>.txt,
 //       down to <prefix>1.txt, as fast as it can, printing each name it wrote to; "exclusive"
 //       only ever creates a name (O_EXCL), "plain" also opens one that is there.
 #include "FakeServices.h"
 #include "journal/JournalFormat.h"
+#include "lists/NameLists.h"
 #include "posix/PosixFolderCalls.h"
 
 #include <QCoreApplication>
@@ -147,6 +152,8 @@ int apply(const QStringList &args)
     PosixFileIdentities identities;
     RenamerCore core({busy, messages, drives, mover, work, &state, &identities}, args[2]);
     core.startUp();
+    if (args.value(8) == u"tree")
+        core.setSubfolders(true);
     PreviewSession &preview = core.preview();
     preview.setBaseName(args[3]);
     preview.setStartText(args[4]);
@@ -184,6 +191,27 @@ int applies(const QString &folder, int count)
     return 0;
 }
 
+int applyList(const QString &folder, const QString &list, int killAfter)
+{
+    test::CountingBusyPointer busy;
+    test::RecordingMessageBox messages;
+    test::FixedDriveList drives;
+    test::RecordingWorkDisplay work;
+    KillingFileMover mover(MoveMethod::RenameNoReplace, killAfter);
+    PosixStateFolder state;
+    PosixFileIdentities identities;
+    RenamerCore core({busy, messages, drives, mover, work, &state, &identities}, folder);
+    core.startUp();
+    const ListOutcome outcome = NameLists::take(core.preview(), NameLists::readFile(list));
+    if (!outcome.taken()) {
+        std::printf("refused %s\n", qPrintable(outcome.problem));
+        return 3;
+    }
+    messages.show(core.applyNewNames());
+    std::printf("done\n");
+    return 0;
+}
+
 int write(const QString &folder, const QString &prefix, int count, bool exclusive)
 {
     const int flags = O_CREAT | O_WRONLY | O_APPEND | (exclusive ? O_EXCL : 0);
@@ -215,10 +243,12 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() == 8 && args[1] == u"apply")
+    if ((args.size() == 8 || args.size() == 9) && args[1] == u"apply")
         return apply(args);
     if (args.size() == 4 && args[1] == u"applies")
         return applies(args[2], args[3].toInt());
+    if (args.size() == 5 && args[1] == u"list")
+        return applyList(args[2], args[3], args[4].toInt());
     if (args.size() == 6 && args[1] == u"write")
         return write(args[2], args[3], args[4].toInt(), args[5] == u"exclusive");
     return 2;

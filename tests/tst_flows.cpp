@@ -441,6 +441,77 @@ private Q_SLOTS:
         QCOMPARE(fixture.busy.depth, 0);
     }
 
+    // With subfolders: every file the mask takes below the folder, but in hidden folders
+    // and behind links to folders, each judged in its own folder (the same new name in
+    // two folders is no conflict, a swap inside one is), as far down as asked. The apply
+    // is one journaled batch, and one undo takes the whole tree back.
+    void subfoldersAreOneBatch()
+    {
+        test::TempFolder dir;
+        dir.createFiles({"a.txt", "DCIM/100CANON/IMG_1.JPG", "DCIM/100CANON/IMG_2.JPG", "DCIM/101CANON/IMG_1.JPG",
+                         "DCIM/101CANON/img_2.jpg", ".thumbs/IMG_9.JPG"});
+        QVERIFY(QFile::link(dir.filePath("DCIM"), dir.filePath("link")));
+        test::CoreFixture fixture(dir.path());
+        fixture.core.startUp();
+        fixture.core.setSubfolders(true, 1);
+        QCOMPARE(fixture.core.table().fileCount(), 1);
+        fixture.core.setSubfolders(true);
+        QStringList listed;
+        for (qsizetype row = 0; row < fixture.core.table().fileCount(); ++row)
+            listed << fixture.core.table().folderPrefix(row) + fixture.core.table().text(row, 0);
+        QCOMPARE(listed, QStringList({"a.txt", "DCIM/100CANON/IMG_1.JPG", "DCIM/100CANON/IMG_2.JPG",
+                                      "DCIM/101CANON/IMG_1.JPG", "DCIM/101CANON/img_2.jpg"}));
+        fixture.core.preview().ToggleOption(Toggle::LowerCase);
+        // In 101CANON the two files swap their names.
+        fixture.core.preview().setHandName(3, "img_2.jpg");
+        fixture.core.preview().setHandName(4, "img_1.jpg");
+        for (qsizetype row = 0; row < fixture.core.table().fileCount(); ++row)
+            QCOMPARE(fixture.core.table().mark(row), NameMark::None);
+        fixture.messages.show(fixture.core.applyNewNames());
+        QCOMPARE(fixture.messages.summary, "Переименовано 4 из 4");
+        QCOMPARE(dir.files("DCIM/100CANON"), QStringList({"img_1.jpg", "img_2.jpg"}));
+        QCOMPARE(dir.files("DCIM/101CANON"), QStringList({"img_1.jpg", "img_2.jpg"}));
+        QCOMPARE(dir.files(".thumbs"), QStringList({"IMG_9.JPG"}));
+        QCOMPARE(fixture.state.journals().size(), 1);
+        fixture.messages.answers = {true};
+        fixture.messages.show(fixture.core.undoLastApply());
+        QCOMPARE(dir.files("DCIM/100CANON"), QStringList({"IMG_1.JPG", "IMG_2.JPG"}));
+        QCOMPARE(dir.files("DCIM/101CANON"), QStringList({"IMG_1.JPG", "img_2.jpg"}));
+        QCOMPARE(dir.files(), QStringList({"a.txt"}));
+        QVERIFY(!fixture.core.canUndo());
+    }
+
+    // A journal whose names lead out of its folder is damaged, never followed: a repair or
+    // an undo must not move a file elsewhere. Paths below the folder read back.
+    void journalNamesStayInTheFolder_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<bool>("read");
+        QTest::newRow("below") << QByteArray("DCIM/100CANON/IMG_1.JPG") << true;
+        QTest::newRow("up") << QByteArray("../outside.txt") << false;
+        QTest::newRow("up inside") << QByteArray("DCIM/../../outside.txt") << false;
+        QTest::newRow("absolute") << QByteArray("/etc/passwd") << false;
+        QTest::newRow("empty part") << QByteArray("DCIM//x") << false;
+    }
+    void journalNamesStayInTheFolder()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(bool, read);
+        JournalPlan plan;
+        plan.folder = "/f";
+        plan.rows.push_back({"a.txt", name, {}, true});
+        const QByteArray head = JournalFormat::header(plan, 1) + JournalFormat::wholeBatch(plan.rows)
+                                + JournalFormat::identityPart({{0, {1, 2, 3, 4}}}, 1);
+        QCOMPARE(JournalFormat::parse(head + JournalFormat::done()).state,
+                 read ? JournalContent::State::Finished : JournalContent::State::Damaged);
+        // The same name met only in a move's record.
+        plan.rows[0].to = "b.txt";
+        QByteArray moved = JournalFormat::header(plan, 1) + JournalFormat::wholeBatch(plan.rows)
+                           + JournalFormat::identityPart({{0, {1, 2, 3, 4}}}, 1);
+        JournalFormat::appendMoved(moved, "a.txt", name);
+        QCOMPARE(JournalFormat::parse(moved).state, read ? JournalContent::State::Unfinished : JournalContent::State::Damaged);
+    }
+
     // A start reads only the ends of the journals of the history; an undo reads the one
     // journal it takes back.
     void startReadsOnlyTheEndsOfJournals()
@@ -648,6 +719,9 @@ private Q_SLOTS:
         QTest::newRow("the same folder through a link") << "link" << false << false;
         QTest::newRow("the same folder, the first hold over") << "same" << true << true;
         QTest::newRow("another folder") << "other" << false << true;
+        QTest::newRow("a folder inside it") << "inside" << false << false;
+        QTest::newRow("the folder above it") << "above" << false << false;
+        QTest::newRow("a folder beside it") << "beside" << false << true;
     }
     void folderLocksKeepOneProgramPerFolder()
     {
@@ -664,7 +738,13 @@ private Q_SLOTS:
         QVERIFY(first);
         if (firstEnded)
             first.reset();
-        const QByteArray path = second == "same" ? folder : second == "link" ? link : QFile::encodeName(other.path());
+        QVERIFY(QDir(dir.path()).mkpath("inside") && QDir(state.path()).mkpath("beside"));
+        const QByteArray path = second == "same"     ? folder
+                                : second == "link"   ? link
+                                : second == "inside" ? folder + "/inside"
+                                : second == "above"  ? QFile::encodeName(QFileInfo(dir.path()).path())
+                                : second == "beside" ? QFile::encodeName(state.filePath("beside"))
+                                                     : QFile::encodeName(other.path());
         QCOMPARE(bool(locks.hold(path)), held);
         QCOMPARE(dir.files(), QStringList());
         if (first) { // a second program that waits gets the folder once the first is done

@@ -1,6 +1,7 @@
 #include "SampleMedia.h"
 #include "TempFolder.h"
 #include "TestSupport.h"
+#include "metadata/CameraName.h"
 #include "metadata/DateChain.h"
 #include "metadata/FolderMetadata.h"
 #include "metadata/HeifBoxes.h"
@@ -51,6 +52,8 @@ struct Session
 {
     explicit Session(const QStringList &names)
     {
+        folders.set(QStringLiteral("/media/CARD/DCIM/100CANON"), nullptr, {});
+        preview.setRowFolders(&folders);
         preview.setMetadataSource(&source);
         preview.loadFileList(test::column(names));
     }
@@ -61,6 +64,7 @@ struct Session
     }
     test::CountingBusyPointer busy;
     FakeSource source;
+    ListingFolders folders;
     PreviewSession preview{busy};
     QStringList column(int which) const
     {
@@ -97,7 +101,7 @@ const QStringList threeFiles{"a.jpg", "b.mp3", "c.txt"};
 
 void describeThreeFiles(FakeSource &source)
 {
-    source.byName["a.jpg"] = {at("2026-07-14T15:30:12"), DateSource::DateTimeOriginal, {}, {}, {}, 0};
+    source.byName["a.jpg"] = {at("2026-07-14T15:30:12"), DateSource::DateTimeOriginal, {}, {}, {}, 0, "Canon EOS 80D"};
     source.byName["b.mp3"] = {at("2025-01-02T08:00:00"), DateSource::ModificationTime, "AC/DC", "Back: In Black",
                               "Альбом", 3};
     source.byName["c.txt"] = {};
@@ -198,10 +202,14 @@ private Q_SLOTS:
                                               << NameMark::None;
         QTest::newRow("a tag and a word") << "{исполнитель} live" << true << true
                                           << QStringList{" live.jpg", "AC-DC live.mp3", " live.txt"} << NameMark::None;
-        QTest::newRow("unknown field as typed") << "{камера} {дата}" << true << true
-                                                << QStringList{"{камера} 2026-07-14.jpg", "{камера} 2025-01-02.mp3",
-                                                               "{камера} .txt"}
+        QTest::newRow("unknown field as typed") << "{объектив} {дата}" << true << true
+                                                << QStringList{"{объектив} 2026-07-14.jpg", "{объектив} 2025-01-02.mp3",
+                                                               "{объектив} .txt"}
                                                 << NameMark::FieldAsTyped;
+        QTest::newRow("camera and folder, numbered") << "{папка}_{камера}_" << true << false
+                                                     << QStringList{"100CANON_Canon EOS 80D_1.jpg", "100CANON__2.mp3",
+                                                                    "100CANON__3.txt"}
+                                                     << NameMark::None;
         QTest::newRow("number where typed, held") << "Отпуск {n:3} {дата}" << true << true
                                                   << QStringList{"Отпуск 001 2026-07-14.jpg", "Отпуск 002 2025-01-02.mp3",
                                                                  "Отпуск 003 .txt"}
@@ -253,10 +261,84 @@ private Q_SLOTS:
         QVERIFY(session.preview.isTicked(Toggle::Numbering));
         QCOMPARE(session.column(FileNameTable::NewName), QStringList({"_01_x.jpg", "AC-DC_02_x.mp3", "_03_x.txt"}));
         QCOMPARE(session.source.reads, 3);
-        rules.insertText = "{камера}";
+        rules.insertText = "{объектив}";
         session.preview.setNameRules(rules);
-        QCOMPARE(session.column(FileNameTable::NewName), QStringList({"{камера}x1.jpg", "{камера}x2.mp3", "{камера}x3.txt"}));
+        QCOMPARE(session.column(FileNameTable::NewName), QStringList({"{объектив}x1.jpg", "{объектив}x2.mp3", "{объектив}x3.txt"}));
         QCOMPARE(session.preview.table().mark(1), NameMark::FieldAsTyped);
+    }
+
+    // The folder's name needs nothing read.
+    void folderFieldReadsNothing()
+    {
+        Session session(threeFiles);
+        session.typeBaseName("{папка} ");
+        QCOMPARE(session.column(FileNameTable::NewName),
+                 QStringList({"100CANON 1.jpg", "100CANON 2.mp3", "100CANON 3.txt"}));
+        QCOMPARE(session.source.reads, 0);
+        QCOMPARE(session.preview.table().mark(0), NameMark::None);
+    }
+
+    void cameraName_data()
+    {
+        QTest::addColumn<QString>("make");
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<QString>("camera");
+        QTest::newRow("make repeated") << "Canon" << "Canon EOS 80D" << "Canon EOS 80D";
+        QTest::newRow("company's words") << "NIKON CORPORATION" << "NIKON D750" << "NIKON D750";
+        QTest::newRow("make before model") << "Apple" << "iPhone 15 Pro" << "Apple iPhone 15 Pro";
+        QTest::newRow("padding and runs of blanks") << "  SONY\u0000\u0000 " << "ILCE-7M3   " << "SONY ILCE-7M3";
+        QTest::newRow("company words left out") << "OLYMPUS IMAGING CORP." << "E-M10MarkII" << "OLYMPUS E-M10MarkII";
+        QTest::newRow("second word repeated") << "EASTMAN KODAK COMPANY" << "KODAK EASYSHARE C875" << "KODAK EASYSHARE C875";
+        QTest::newRow("make joined to the model") << "SAMSUNG" << "SAMSUNG-SM-G900A" << "SAMSUNG-SM-G900A";
+        QTest::newRow("another case") << "samsung" << "Samsung Galaxy S23" << "Samsung Galaxy S23";
+        QTest::newRow("a word that begins alike") << "Canon" << "Canonet QL17" << "Canon Canonet QL17";
+        QTest::newRow("another brand in the model") << "RICOH IMAGING COMPANY, LTD." << "PENTAX K-1" << "RICOH PENTAX K-1";
+        QTest::newRow("model alone") << "" << " X-T3" << "X-T3";
+        QTest::newRow("make alone") << "FUJIFILM" << "" << "FUJIFILM";
+        QTest::newRow("company words alone") << "Camera Co." << "Z1" << "Camera Co Z1";
+        QTest::newRow("neither") << " " << "" << "";
+    }
+    void cameraName()
+    {
+        QFETCH(QString, make);
+        QFETCH(QString, model);
+        QFETCH(QString, camera);
+        QCOMPARE(velmix::cameraName(make, model), camera);
+    }
+
+    // Two cameras whose clocks disagree interleave once the one behind is shifted; its rows
+    // tell the shift in their date's note; a shift of its own wins over the one for all;
+    // a menu's question about one row reads that file alone.
+    void shiftedCameraInterleaves()
+    {
+        Session session({"A1.jpg", "A2.jpg", "B1.jpg", "B2.jpg"});
+        const auto photo = [](const char *date, const char *camera) {
+            return RowMetadata{at(date), DateSource::DateTimeOriginal, {}, {}, {}, 0, camera};
+        };
+        session.source.byName["A1.jpg"] = photo("2026-07-14T10:00:00", "Canon EOS 80D");
+        session.source.byName["A2.jpg"] = photo("2026-07-14T12:00:00", "Canon EOS 80D");
+        session.source.byName["B1.jpg"] = photo("2026-07-14T09:30:00", "NIKON D750"); // an hour behind
+        session.source.byName["B2.jpg"] = photo("2026-07-14T23:30:00", "NIKON D750");
+        QCOMPARE(session.preview.cameraAt(2), "NIKON D750");
+        QCOMPARE(session.source.reads, 1);
+        session.typeBaseName("{время} ");
+        session.preview.setNumberingOrder(NumberingOrder::ByDateTaken);
+        QCOMPARE(session.column(FileNameTable::CurrentName), QStringList({"B1.jpg", "A1.jpg", "A2.jpg", "B2.jpg"}));
+        session.preview.setDateShift("nikon d750", 60);
+        QCOMPARE(session.column(FileNameTable::CurrentName), QStringList({"A1.jpg", "B1.jpg", "A2.jpg", "B2.jpg"}));
+        QCOMPARE(session.column(FileNameTable::NewName),
+                 QStringList({"10-00-00 1.jpg", "10-30-00 2.jpg", "12-00-00 3.jpg", "00-30-00 4.jpg"}));
+        QCOMPARE(session.preview.table().dateNote(1), "Дата 2026-07-14 10:30:00 — EXIF, дата съёмки (DateTimeOriginal); "
+                                                      "снято 09:30, сдвиг +01:00 → 10:30");
+        QVERIFY(session.preview.table().dateNote(3).endsWith(u"снято 14.07 23:30, сдвиг +01:00 → 15.07 00:30"));
+        QVERIFY(!session.preview.table().dateNote(0).contains(u"сдвиг"));
+        session.preview.setDateShift({}, -90); // every other camera
+        QCOMPARE(session.column(FileNameTable::NewName).mid(0, 2), QStringList({"08-30-00 1.jpg", "10-30-00 2.jpg"}));
+        NamingOptions unshifted = session.preview.options();
+        unshifted.Shifts = {};
+        session.preview.setSettings(unshifted, {});
+        QCOMPARE(session.column(FileNameTable::CurrentName), QStringList({"B1.jpg", "A1.jpg", "A2.jpg", "B2.jpg"}));
+        QCOMPARE(session.source.reads, 4);
     }
 
     void readOncePerListingAndAfterCancel()
@@ -412,7 +494,7 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<DateSource>("source");
         QTest::addColumn<QString>("expected"); // the date, or the tags joined by "|"
-        const QByteArray exif = test::jpegWithExif("2026:07:14 15:30:12", "2026:07:14 15:31:00", "25");
+        const QByteArray exif = test::jpegWithExif("2026:07:14 15:30:12", "2026:07:14 15:31:00", {}, {}, QStringLiteral("25"));
         const QString fileTime = "2020-05-06T07:08:09";
         QTest::newRow("EXIF original") << "P1.jpg" << exif << DateSource::DateTimeOriginal << "2026-07-14T15:30:12";
         QTest::newRow("EXIF create date") << "P2.JPG" << test::jpegWithExif({}, "2026:07:14 15:31:00")
@@ -463,6 +545,38 @@ private Q_SLOTS:
             << "both.mp3" << test::withId3v1(test::mp3WithTags("Ария", "Ангел", "Альбом", 0), "Old", "Stale", 1)
             << DateSource::ModificationTime << "Ария|Ангел|Альбом|0";
     }
+    // Make and Model from the EXIF block read by hand, by Exiv2 where it holds no dates,
+    // and from a HEIC's block both ways.
+    void cameraOnDisk_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("camera");
+        QTest::newRow("JPEG") << "P1.jpg" << test::jpegWithExif("2026:07:14 15:30:12", {}, "Canon", "Canon EOS 80D")
+                              << "Canon EOS 80D";
+        QTest::newRow("JPEG, a make within its entry") << "P2.jpg" << test::jpegWithExif("2026:07:14 15:30:12", {}, "DJI", "FC2103")
+                                                       << "DJI FC2103";
+        QTest::newRow("JPEG without dates, through Exiv2") << "P3.jpg" << test::jpegWithExif({}, {}, "NIKON CORPORATION", "NIKON D750")
+                                                           << "NIKON D750";
+        QTest::newRow("HEIC") << "P4.heic" << test::heifWithExif("2026:07:14 15:30:12", false, false, {}, "Apple", "iPhone 15 Pro")
+                              << "Apple iPhone 15 Pro";
+        QTest::newRow("HEIC through libheif") << "P5.heic" << test::heifWithExif("2026:07:14 15:30:12", false, true, {}, "samsung", "SM-S918B")
+                                              << "samsung SM-S918B";
+        QTest::newRow("no camera") << "P6.jpg" << test::jpegWithExif("2026:07:14 15:30:12") << "";
+    }
+    void cameraOnDisk()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, camera);
+        test::TempFolder dir;
+        dir.createFile(QFile::encodeName(name), content);
+        const std::unique_ptr<TagReader> reader = makeLibraryTagReader();
+        const std::optional<RowMetadata> row = FolderMetadata::readFiles(*reader, dir.path(), test::column({name}), {0}, nullptr)[0];
+        QVERIFY(row);
+        QCOMPARE(row->camera, camera);
+    }
+
     void filesOnDisk()
     {
         QFETCH(QString, name);

@@ -1,3 +1,4 @@
+#include "FakeServices.h"
 #include "TestSupport.h"
 #include "preview/PreviewSession.h"
 #include "rules/FindReplace.h"
@@ -408,6 +409,30 @@ private Q_SLOTS:
         const QStringList ruled = Ruled(QStringList(20000, "f.txt"), rules).newNames();
         QCOMPARE(QStringList({ruled.first(), ruled.at(15000), ruled.last()}),
                  QStringList({"00001-f.txt", "15001-f.txt", "20000-f.txt"}));
+    }
+
+    // An expression that outlasts the quiet start is long work the user can cancel: the
+    // names stay as shown, and the settings as those names were made with.
+    void cancelledExpressionKeepsNamesShown()
+    {
+        test::RecordingWorkDisplay display;
+        display.onStart = [](WorkProgress &progress) { progress.cancel(); };
+        WorkRunner runner(display);
+        QStringList names;
+        for (int i = 0; i < 5000; ++i)
+            names.append(QString(250, u'a') + QString::number(i) + u'b');
+        const NameRules plain = replacing("a", "b");
+        Ruled ruled(names, plain);
+        ruled.preview.setWorkRunner(&runner);
+        const QStringList shown = ruled.newNames();
+        NamingOptions numbered;
+        numbered.Numbering = true;
+        ruled.preview.setSettings(numbered, replacing("(.*a){25}", "x", true));
+        QCOMPARE(display.kinds, QList<WorkKind>{WorkKind::MatchingExpression});
+        QCOMPARE(ruled.newNames(), shown);
+        QCOMPARE(ruled.reasons(), QStringList(names.size(), QString()));
+        QCOMPARE(ruled.preview.nameRules(), plain);
+        QVERIFY(!ruled.preview.options().Numbering);
     }
 
     // The rules run after the options, in the panel's order, and Reset turns them all off.

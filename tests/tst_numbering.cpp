@@ -1,5 +1,7 @@
 #include "TestSupport.h"
+#include "metadata/MediaTags.h"
 #include "preview/Numbering.h"
+#include "preview/NumberingRestarts.h"
 
 #include <QTest>
 
@@ -8,6 +10,42 @@
 #include <limits>
 
 using namespace velmix;
+
+namespace {
+
+// Six files of a card in two folders, by their place in the listing: the folder and the
+// day each was taken (0 for none).
+struct CardFile
+{
+    quint32 folder;
+    int day;
+};
+const CardFile Card[] = {{0, 14}, {1, 14}, {0, 15}, {0, 14}, {1, 0}, {0, 15}};
+
+class CardFolders final : public RowFolders
+{
+public:
+    [[nodiscard]] quint32 folderOf(quint32 listed) const override { return Card[listed].folder; }
+    [[nodiscard]] QStringView folderName(quint32 folder) const override { return folder ? u"101CANON" : u"100CANON"; }
+};
+
+class CardSource final : public MetadataSource
+{
+public:
+    std::vector<std::optional<RowMetadata>> read(const NameColumn &, const std::vector<quint32> &rows) override
+    {
+        std::vector<std::optional<RowMetadata>> read;
+        for (const quint32 row : rows) {
+            RowMetadata metadata;
+            if (Card[row].day > 0)
+                metadata.date = wallClock(QDate(2026, 7, Card[row].day), QTime(23, 0));
+            read.push_back(metadata);
+        }
+        return read;
+    }
+};
+
+} // namespace
 
 class TestNumbering : public QObject
 {
@@ -164,6 +202,42 @@ private Q_SLOTS:
             ApplyNumbering(table, RunningNumber(start, step, widthIndex));
         QCOMPARE(test::names(table.newNames()), expected);
         QCOMPARE(test::names(table.currentNames()), current);
+    }
+
+    // The number restarts in each folder, on each day, or both; the table shows the files
+    // in reverse, the third row is named by hand, and an undated file counts as a day of
+    // its own.
+    void restarts_data()
+    {
+        QTest::addColumn<bool>("perFolder");
+        QTest::addColumn<bool>("perDay");
+        QTest::addColumn<QStringList>("names"); // by table row: the listing's places 5 down to 0
+        QTest::newRow("neither") << false << false << QStringList{"x1", "x2", "hand", "x3", "x4", "x5"};
+        QTest::newRow("per folder") << true << false << QStringList{"x1", "x1", "hand", "x2", "x2", "x3"};
+        QTest::newRow("per day") << false << true << QStringList{"x1", "x1", "hand", "x2", "x1", "x2"};
+        QTest::newRow("per folder and day") << true << true << QStringList{"x1", "x1", "hand", "x2", "x1", "x1"};
+    }
+    void restarts()
+    {
+        QFETCH(bool, perFolder);
+        QFETCH(bool, perDay);
+        QFETCH(QStringList, names);
+        FileNameTable table = test::table({"a", "b", "c", "d", "e", "f"});
+        ListingMetadata metadata;
+        metadata.reset(6);
+        CardSource source;
+        QVERIFY(metadata.readMissing(source, table.currentNames()));
+        metadata.setOrder({5, 4, 3, 2, 1, 0});
+        CardFolders folders;
+        metadata.setFolders(&folders);
+        RunningNumber number(u"1", u"1", 0);
+        number.skipRows({2});
+        number.setPlaces(restartedPlaces(metadata, 6, {2}, {perFolder, perDay}));
+        ApplyBaseName(table, QStringLiteral("x"));
+        ApplyNumbering(table, number);
+        QStringList written = test::names(table.newNames());
+        written[2] = "hand";
+        QCOMPARE(written, names);
     }
 
     void millionRowsNumberPastSixteenBits()

@@ -1,15 +1,25 @@
+#include "FakeServices.h"
 #include "RenameFolder.h"
 #include "TestMedia.h"
 #include "TestSupport.h"
 #include "apply/RenameExecutor.h"
 #include "text/FileNameCodec.h"
+#include "text/TsvField.h"
 #include "undo/UndoRecord.h"
 
 #include <cctype>
+#include <QDir>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QSet>
+#include <QTemporaryDir>
+
+#include <algorithm>
+
+#include <unistd.h>
 
 using namespace velmix;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -255,6 +265,204 @@ private Q_SLOTS:
               qPrintable(medium), batches, judged, undone, moved, failedRows, lost);
         QCOMPARE(lost, 0);
         QVERIFY(judged > batches / 2);
+        QVERIFY(undone > batches / 2);
+    }
+
+    // A folder's names given back as a list in a random order, a few of them replaced by
+    // names no file has: swaps, cycles and chains. A child process takes the list (a list
+    // by row, or a TSV map) and applies it, killed part-way in most rounds; a new start
+    // finishes the batch or puts every name back, as answered, and an apply that ends
+    // with the new names is undone. Every file keeps its bytes through each step.
+    void listedPermutationsSurviveKillRepairAndUndo_data()
+    {
+        QTest::addColumn<QString>("medium");
+        QTest::addColumn<int>("rounds");
+        const bool more = test::longLane();
+        QTest::newRow("local") << u"local"_s << (more ? 300 : 40);
+        QTest::newRow("exFAT") << u"exFAT"_s << (more ? 100 : 12);
+    }
+    void listedPermutationsSurviveKillRepairAndUndo()
+    {
+        QFETCH(QString, medium);
+        QFETCH(int, rounds);
+        const test::Medium &on = m_media.medium(medium);
+        if (!on.skipReason.isEmpty())
+            QSKIP(qPrintable(on.skipReason));
+        QVERIFY2(on.failure.isEmpty(), qPrintable(on.failure));
+        QRandomGenerator random(20261209);
+        int killed = 0, finished = 0, undone = 0;
+        for (int round = 0; round < rounds; ++round) {
+            QList<QByteArray> names;
+            QSet<QString> used;
+            for (const int files = 2 + random.bounded(7); names.size() < files + 2;) {
+                const QByteArray name = poolName(random, on);
+                if (!used.contains(key(name, on)) && validTarget(FileNameCodec::decode(name), on))
+                    used.insert(key(name, on)), names.append(name);
+            }
+            const QList<QByteArray> sources = names.mid(0, names.size() - 2); // two names no file has
+            QList<QByteArray> targets = names;
+            std::shuffle(targets.begin(), targets.end(), random);
+            targets.resize(sources.size());
+            const auto folder = on.newFolder();
+            for (const QByteArray &name : sources)
+                folder->create(name, "content of " + name);
+            const QMap<QByteArray, QByteArray> before = folder->contents();
+            QMap<QByteArray, QByteArray> after;
+
+            // The list in the rows' order, as a core lists the folder.
+            QTemporaryDir state;
+            QFile list(state.filePath(u"list"_s));
+            QVERIFY(list.open(QIODevice::WriteOnly));
+            const bool map = round % 2 == 1;
+            {
+                test::CoreFixture lister(folder->path());
+                lister.core.startUp();
+                const NameColumn &rows = lister.core.table().currentNames();
+                QCOMPARE(rows.size(), sources.size());
+                for (qsizetype row = 0; row < rows.size(); ++row) {
+                    const QByteArray source = *FileNameCodec::encode(rows.at(row));
+                    const QByteArray &target = targets[sources.indexOf(source)];
+                    after.insert(target, "content of " + source);
+                    list.write(map ? tsvRow(rows.at(row).toString(), FileNameCodec::decode(target), {}) : target + '\n');
+                }
+            }
+            list.close();
+            after = test::TestMedia::asListed(on, after);
+
+            const int kill = random.bounded(4) == 0 ? 0 : 1 + random.bounded(int(sources.size()) + 1);
+            QProcess child;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(u"XDG_STATE_HOME"_s, state.path());
+            child.setProcessEnvironment(environment);
+            child.start(QCoreApplication::applicationDirPath() + u"/apply_child"_s,
+                        {u"list"_s, folder->path(), list.fileName(), QString::number(kill)});
+            QVERIFY(child.waitForFinished());
+            const bool crashed = child.exitStatus() == QProcess::CrashExit;
+            QVERIFY2(crashed || child.exitCode() == 0, child.readAllStandardOutput().constData());
+            killed += crashed;
+
+            test::CoreFixture restart(folder->path());
+            PosixStateFolder stateFolder(state.filePath(u"velmix"_s));
+            RenamerCore core({restart.busy, restart.messages, restart.drives, restart.mover, restart.work, &stateFolder,
+                              &restart.identities},
+                             folder->path());
+            const bool finish = random.bounded(2) == 0;
+            restart.messages.answers = {finish};
+            core.startUp();
+            restart.messages.show(core.repairUnfinishedBatches());
+            QCOMPARE(restart.messages.asked.size(), crashed ? 1 : 0);
+            const bool renamed = !crashed || finish;
+            QCOMPARE(folder->contents(), renamed ? after : before);
+            if (!renamed)
+                continue;
+            ++finished;
+            restart.messages.answers = {true};
+            restart.messages.show(core.undoLastApply());
+            QCOMPARE(folder->contents(), before);
+            QCOMPARE(restart.messages.shown, (QList<std::pair<QString, QString>>()));
+            ++undone;
+        }
+        qInfo("%s: %d lists, %d applies killed, %d ended with the new names and were undone", qPrintable(medium), rounds,
+              killed, undone);
+        QVERIFY(killed > rounds / 3 && finished > rounds / 3);
+    }
+
+    // Two folders' batches as one, the folder and its subfolder "sub", their rows mixed:
+    // each file keeps its folder, every folder's names are judged apart (the same new
+    // name in both is no conflict), and the undo puts every name back.
+    void treeBatchesNeverLoseOrOverwrite_data()
+    {
+        QTest::addColumn<QString>("medium");
+        QTest::addColumn<int>("batches");
+        const bool more = test::longLane();
+        QTest::newRow("local") << QStringLiteral("local") << (more ? 2000 : 300);
+        QTest::newRow("exFAT") << QStringLiteral("exFAT") << (more ? 200 : 40);
+    }
+    void treeBatchesNeverLoseOrOverwrite()
+    {
+        QFETCH(QString, medium);
+        QFETCH(int, batches);
+        const test::Medium &on = m_media.medium(medium);
+        if (!on.skipReason.isEmpty())
+            QSKIP(qPrintable(on.skipReason));
+        QVERIFY2(on.failure.isEmpty(), qPrintable(on.failure));
+        QRandomGenerator random(20261209);
+        int moved = 0, undone = 0;
+        for (int batchIndex = 0; batchIndex < batches; ++batchIndex) {
+            const Batch parts[] = {makeBatch(random, on), makeBatch(random, on)};
+            const QByteArray prefixes[] = {"", "sub/"};
+            const auto folder = on.newFolder();
+            QVERIFY(QDir().mkpath(folder->path() + QStringLiteral("/sub")));
+            QList<QByteArray> sources;
+            QStringList targets;
+            QMap<QByteArray, QByteArray> expected;
+            QSet<QByteArray> expectedFailures; // by old path
+            for (int part = 0; part < 2; ++part) {
+                const Batch &batch = parts[part];
+                for (const QByteArray &name : batch.sources + batch.unlisted)
+                    folder->create(prefixes[part] + name, "content of " + name);
+                const QList<bool> ok = expectedSuccess(batch, on);
+                QMap<QByteArray, QByteArray> inFolder;
+                for (qsizetype row = 0; row < batch.sources.size(); ++row) {
+                    const QByteArray &source = batch.sources[row];
+                    inFolder.insert(ok[row] ? *FileNameCodec::encode(batch.targets[row]) : source, "content of " + source);
+                    moved += ok[row];
+                    if (!ok[row] && batch.targets[row] != FileNameCodec::decode(source))
+                        expectedFailures.insert(prefixes[part] + source);
+                }
+                for (const QByteArray &name : batch.unlisted)
+                    inFolder.insert(name, "content of " + name);
+                inFolder = test::TestMedia::asListed(on, inFolder);
+                for (auto it = inFolder.cbegin(); it != inFolder.cend(); ++it)
+                    expected.insert(prefixes[part] + it.key(), it.value());
+            }
+            // The rows of both folders interleaved at random, each folder's in its order
+            // (the first row to ask for a name gets it).
+            std::vector<std::pair<int, qsizetype>> rows;
+            qsizetype next[2] = {0, 0};
+            while (next[0] < parts[0].sources.size() || next[1] < parts[1].sources.size()) {
+                const int part = next[0] == parts[0].sources.size() ? 1
+                                 : next[1] == parts[1].sources.size() ? 0
+                                                                      : int(random.bounded(2));
+                rows.emplace_back(part, next[part]++);
+            }
+            for (const auto &[part, row] : rows) {
+                sources.append(prefixes[part] + parts[part].sources[row]);
+                targets.append(QString::fromUtf8(prefixes[part]) + parts[part].targets[row]);
+            }
+            const auto contents = [&] {
+                QMap<QByteArray, QByteArray> all = folder->contents();
+                all.remove("sub");
+                const QMap<QByteArray, QByteArray> inside = test::folderContents(QFile::encodeName(folder->path() + QStringLiteral("/sub")));
+                for (auto it = inside.cbegin(); it != inside.cend(); ++it)
+                    all.insert("sub/" + it.key(), it.value());
+                return all;
+            };
+            const QMap<QByteArray, QByteArray> before = contents();
+            const RenameOutcome outcome =
+                test::renameAsListed(*folder->mover(), test::decodedColumn(sources), test::column(targets));
+            QSet<QByteArray> reported;
+            for (const RenameFailure &failure : outcome.failures)
+                reported.insert(sources[failure.row]);
+            if (contents() != expected || reported != expectedFailures) {
+                qWarning() << "batch" << batchIndex << "sources" << sources << "targets" << targets;
+                QCOMPARE(contents(), expected);
+                QCOMPARE(reported, expectedFailures);
+            }
+            if (const std::optional<UndoRecord> record = UndoRecord::after(outcome, {}, {})) {
+                const RenameOutcome undo =
+                    renameFiles(*folder->mover(), record->currentNames(), record->oldNames(), record->rules());
+                QVERIFY(undo.failures.empty());
+                QCOMPARE(contents(), before);
+                ++undone;
+            }
+            // The folder empties only itself; QDir would pass over names that are not UTF-8.
+            const QByteArray sub = QFile::encodeName(folder->path()) + "/sub";
+            for (const QByteArray &name : test::folderContents(sub).keys())
+                QCOMPARE(::unlink((sub + '/' + name).constData()), 0);
+            QCOMPARE(::rmdir(sub.constData()), 0);
+        }
+        qInfo("%s: %d tree batches (%d undone), %d files moved", qPrintable(medium), batches, undone, moved);
         QVERIFY(undone > batches / 2);
     }
 

@@ -41,6 +41,12 @@ class TestRuleSets : public QObject
         o.LowerCase = letterCase == 2;
         o.FirstLetterCapital = letterCase == 3;
         o.SpacesToUnderscores = random.bounded(2);
+        o.RestartPerFolder = random.bounded(2);
+        o.RestartPerDay = random.bounded(2);
+        // Names with the signs INI and the shift's own text use.
+        for (const QString &camera : {QString(), u"Canon EOS 80D"_s, u"RICOH, PENTAX K-1"_s, u"A=B \"C\""_s})
+            if (random.bounded(2))
+                o.Shifts.set(camera, random.bounded(1, 2 * DateShifts::HourLimit * 60) - DateShifts::HourLimit * 60);
         NameRules &r = set.rules;
         r.findText = text();
         r.replaceText = text();
@@ -74,6 +80,15 @@ private Q_SLOTS:
         }
         QCOMPARE(store.keepLastApplied(RuleSet()), QString());
         QCOMPARE(store.list().names.first(), RuleSetStore::LastApplied);
+        // A set kept before the restarts were has none.
+        QFile kept(home.filePath(RuleSetStore::LastApplied + u".ini"_s));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        const QByteArray without = kept.readAll().replace("restart_per_folder=false\n", "").replace("restart_per_day=false\n", "");
+        kept.close();
+        QVERIFY(kept.open(QIODevice::WriteOnly | QIODevice::Truncate) && kept.write(without) == without.size());
+        kept.close();
+        QString problem;
+        QVERIFY(!without.contains("restart") && RuleSetStore(home.path()).load(RuleSetStore::LastApplied, problem) == RuleSet());
         QCOMPARE(store.list().names.size(), 8);
         QCOMPARE(store.remove(u"Отпуск 3"_s), QString());
         QCOMPARE(store.list().names.size(), 7);
@@ -110,6 +125,9 @@ private Q_SLOTS:
         QTest::newRow("a key gone") << QByteArray("latin=") << QByteArray("lat=") << u"повреждён"_s;
         QTest::newRow("width out of range") << QByteArray("width=") << QByteArray("width=9") << u"повреждён"_s;
         QTest::newRow("a flag not a flag") << QByteArray("regex=") << QByteArray("regex=maybe") << u"повреждён"_s;
+        QTest::newRow("a restart not a flag") << QByteArray("restart_per_day=") << QByteArray("restart_per_day=1") << u"повреждён"_s;
+        QTest::newRow("a shift not a shift") << QByteArray("version=1") << QByteArray("version=1\ndate_shifts=Canon=soon")
+                                             << u"повреждён"_s;
         QTest::newRow("no version") << QByteArray("version=1") << QByteArray() << u"повреждён"_s;
         QTest::newRow("cut short") << QByteArray("find=") << QByteArray() << u"повреждён"_s;
         QTest::newRow("pattern without {n}") << QByteArray("conflicts=") << QByteArray("conflicts=pattern") << u"повреждён"_s;

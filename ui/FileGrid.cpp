@@ -5,6 +5,8 @@
 #include "Skin.h"
 #include "text/FileExtension.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHeaderView>
@@ -65,8 +67,10 @@ void FileGrid::splitColumnsEvenly()
     header->setStretchLastSection(true);
     m_evenSplit = true;
     connect(header, &QHeaderView::sectionResized, this, [this](int section) {
-        if (section == 0 && !m_splitting)
-            m_evenSplit = false; // the user's width stays
+        if (section != 0 || m_splitting)
+            return;
+        m_evenSplit = false; // the user's width stays, a drag's or a fit's, within the rule
+        keepBothColumns(columnWidth(0));
     });
     followWidth();
 }
@@ -86,20 +90,31 @@ void FileGrid::keepFirstColumnWidth(int width)
         followWidth();
 }
 
+int FileGrid::firstColumnWithin(int width) const
+{
+    const int visible = viewport()->width();
+    const int third = (visible + 2) / 3;
+    return std::clamp(width, third, std::max(third, visible - third));
+}
+
+void FileGrid::keepBothColumns(int firstWidth)
+{
+    const int within = firstColumnWithin(firstWidth);
+    if (within == columnWidth(0))
+        return;
+    m_splitting = true;
+    setColumnWidth(0, within);
+    m_splitting = false;
+}
+
 void FileGrid::followWidth()
 {
     if (m_keptWidth > 0) {
-        // The stretched second column never narrows below the header's default size.
-        const int least = horizontalHeader()->minimumSectionSize();
-        const int most = viewport()->width() - horizontalHeader()->defaultSectionSize();
-        setColumnWidth(0, std::clamp(m_keptWidth, least, std::max(least, most)));
+        keepBothColumns(m_keptWidth);
         m_keptWidth = 0;
     }
-    if (!m_evenSplit)
-        return;
-    m_splitting = true;
-    setColumnWidth(0, (viewport()->width() + 1) / 2);
-    m_splitting = false;
+    // A narrower grid never hides the new names behind a wide first column.
+    keepBothColumns(m_evenSplit ? (viewport()->width() + 1) / 2 : columnWidth(0));
 }
 
 int FileGrid::sizeHintForColumn(int column) const
@@ -175,8 +190,11 @@ bool FileGrid::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event
 {
     if (!QTableView::edit(index, trigger, event))
         return false;
-    if (auto *editor = qobject_cast<QLineEdit *>(indexWidget(index)))
+    if (auto *editor = qobject_cast<QLineEdit *>(indexWidget(index))) {
         editor->setSelection(0, int(lengthBeforeExtension(editor->text())));
+        // A screen reader in the editor hears whose name it edits, not a nameless field.
+        editor->setAccessibleName(EditorName.arg(index.siblingAtColumn(0).data().toString()));
+    }
     return true;
 }
 
@@ -280,6 +298,11 @@ void FileGrid::keyPressEvent(QKeyEvent *event)
         const QModelIndex newName = currentIndex().siblingAtColumn(1);
         setCurrentIndex(newName);
         edit(newName);
+        event->accept();
+        return;
+    }
+    if (event->matches(QKeySequence::Paste) && state() != EditingState && currentIndex().column() == 1) {
+        Q_EMIT namesPasted(currentIndex().row(), QGuiApplication::clipboard()->text());
         event->accept();
         return;
     }

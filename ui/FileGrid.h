@@ -11,6 +11,11 @@ namespace velmix {
 // the pointer on a cell shows the same. F2, Enter or a double-click opens the row's new
 // name for editing in its cell, the name before its extension selected, so what is typed
 // keeps the extension; Enter keeps the typed name, Esc leaves it. A double-click
+// on the border between the headers fits the first column to its longest name. Whatever
+// sets the first column's width (a drag, a fit, a kept width, a narrower window), each
+// column keeps at least a third of the grid, so the new names never leave it.
+// Ctrl+V in the new-name column hands the clipboard's text on, for its lines to fill the
+// rows down.
 // on the border between the headers fits the first column to its longest name. A click
 // on a header asks for the rows sorted by that column, a second click on it the other
 // way; Alt+Up and Alt+Down, or a drag of the selected rows, ask for them moved. The grid
@@ -29,7 +34,7 @@ public:
     // share the width evenly.
     [[nodiscard]] int firstColumnWidthKept() const;
     // Gives the first column a width kept from an earlier run (0: none), once the grid
-    // has its width, never so wide that the second column leaves the grid.
+    // has its width, within the thirds.
     void keepFirstColumnWidth(int width);
     // Tells screen readers how many rows are marked, which they cannot find among
     // thousands of rows themselves.
@@ -44,10 +49,13 @@ public:
 
     static constexpr int TipTolerance = 10;
     static inline const QString NoFilesText = QStringLiteral("Нет файлов");
+    // What a screen reader calls a row's open editor; %1: the file's current name.
+    static inline const QString EditorName = QStringLiteral("Новое имя для «%1»");
 
     using QTableView::edit;
 
 Q_SIGNALS:
+    void namesPasted(int row, const QString &text);
     void sortRequested(int column, bool descending);
     // The selected rows, to stand before the row `before` (the row count: at the end).
     void moveRequested(const QList<int> &rows, int before);
@@ -75,6 +83,9 @@ private:
     // On a resize: the kept width is given once; an even split stays even. Nothing is
     // measured row by row, so a resize costs the same for any number of rows.
     void followWidth();
+    // The first column's width nearest to `width` that leaves each column a third.
+    [[nodiscard]] int firstColumnWithin(int width) const;
+    void keepBothColumns(int firstWidth);
 
     int m_sortColumn = -1;
     bool m_descending = false;

@@ -89,6 +89,9 @@ QVariant FileGridModel::data(const QModelIndex &index, int role) const
     }
     switch (role) {
     case Qt::DisplayRole:
+        // With subfolders, a file's folder below the chosen one stands before its name.
+        if (index.column() == FileNameTable::CurrentName)
+            return m_table.folderPrefix(index.row()) + withControlPictures(m_table.text(index.row(), index.column()));
         return withControlPictures(m_table.text(index.row(), index.column()));
     case Qt::EditRole: // the name itself, without pictures of its control characters
         return m_table.text(index.row(), index.column());

@@ -24,6 +24,8 @@ QString workName(WorkKind kind)
         return QStringLiteral("Возврат прежних имён");
     case WorkKind::ReadingTags:
         return QStringLiteral("Чтение дат и тегов");
+    case WorkKind::MatchingExpression:
+        return QStringLiteral("Поиск по выражению");
     }
     return {};
 }

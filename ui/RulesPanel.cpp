@@ -229,6 +229,8 @@ void RulesPanel::followWindow(QSize growth)
 void RulesPanel::ImgRules_Click()
 {
     const bool open = isHidden();
+    // The button takes the focus from the keyboard alone, never from a click.
+    const bool byKeyboard = m_button->hasFocus();
     if (!open && isAncestorOf(QApplication::focusWidget()))
         m_button->setFocus();
     QWidget *window = parentWidget();
@@ -247,7 +249,14 @@ void RulesPanel::ImgRules_Click()
     Q_EMIT shapeChanged();
     m_button->setPicture(Skin::picture(open ? u"fewerrules"_s : u"morerules"_s, ButtonPlace.size()));
     if (open) {
-        m_ui.TxtFind->setFocus(); // the first rule, ready to type
+        // From the keyboard, its first control, as Tab from the button reaches it (a disabled
+        // one passed); after a click, the first rule, ready to type.
+        const auto first = std::find_if(m_tabOrder.cbegin(), m_tabOrder.cend(),
+                                        [](const QWidget *control) { return control->isEnabled(); });
+        if (!byKeyboard)
+            m_ui.TxtFind->setFocus(Qt::MouseFocusReason);
+        else if (first != m_tabOrder.cend())
+            (*first)->setFocus(Qt::TabFocusReason);
         showRuleSets(); // another program may have saved one meanwhile
     }
 }

@@ -2,6 +2,7 @@
 
 #include "AccessibleInterfaces.h"
 #include "BaseNameFields.h"
+#include "CameraMenus.h"
 #include "ComboBoxAccessible.h"
 #include "DigitWidthBox.h"
 #include "DriveComboBox.h"
@@ -12,6 +13,8 @@
 #include "HiddenFileList.h"
 #include "KeyReleaseLineEdit.h"
 #include "MaskComboBox.h"
+#include "MenuKeys.h"
+#include "NameListFlows.h"
 #include "NumberLineEdit.h"
 #include "PictureButton.h"
 #include "PictureCheckBox.h"
@@ -36,6 +39,8 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QSignalBlocker>
+
+#include <tuple>
 
 namespace velmix {
 
@@ -63,6 +68,7 @@ VelmixWindow::VelmixWindow(DriveList &driveList, FileMover &fileMover, const QSt
     setAttribute(Qt::WA_TranslucentBackground);
 
     AccessibleInterfaces::install();
+    MenuKeys::install();
     m_ui = WindowLayout::build(this);
     m_toggles = {{{m_ui.PicBig, Toggle::UpperCase},
                   {m_ui.PicSmall, Toggle::LowerCase},
@@ -73,6 +79,8 @@ VelmixWindow::VelmixWindow(DriveList &driveList, FileMover &fileMover, const QSt
     m_ui.File1->follow(&m_core.listing());
     for (const auto &[box, toggle] : m_toggles)
         box->setPictures(m_ui.ImgChecked->pixmap(), m_ui.ImgUnchecked->pixmap());
+    m_picSub = findChild<PictureCheckBox *>(QStringLiteral("PicSub"));
+    m_picSub->setPictures(m_ui.ImgChecked->pixmap(), m_ui.ImgUnchecked->pixmap());
     m_rulesPanel = new RulesPanel(this, m_core.preview(), m_ui.ImgChecked->pixmap(), m_ui.ImgUnchecked->pixmap());
     m_rulesPanel->continueTabOrder(m_ui.ImgApply);
     m_rulesPanel->setRuleSets(ruleSets, m_messages);
@@ -85,6 +93,11 @@ VelmixWindow::VelmixWindow(DriveList &driveList, FileMover &fileMover, const QSt
     m_ui.FlexGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_ui.FlexGrid1, &QWidget::customContextMenuRequested, this, &VelmixWindow::FlexGrid1_ContextMenu);
     m_core.preview().setObserver(&m_model);
+    m_lists = new NameListFlows(this, m_core.preview(), m_messages, [this](const QString &status) {
+        redraw();
+        m_ui.LblStatus->setText(status);
+    });
+    connect(m_ui.FlexGrid1, &FileGrid::namesPasted, m_lists, &NameListFlows::paste);
     new WindowDragger(this);
     // After the dragger, so it sees a press on the edges first.
     new WindowResizer(this, [this] {
@@ -129,6 +142,8 @@ void VelmixWindow::restoreShape()
         const QSize room = screen()->availableGeometry().size();
         resize(shape.size.boundedTo(room).expandedTo(WindowLayout::WindowSize));
     }
+    if (shape.maximised) // shown so, returning to the size above
+        setWindowState(windowState() | Qt::WindowMaximized);
     m_ui.FlexGrid1->keepFirstColumnWidth(shape.firstColumn);
 }
 
@@ -181,7 +196,7 @@ void VelmixWindow::closeEvent(QCloseEvent *event)
         // A maximised window keeps the size it returns to.
         const QSize size = isMaximized() ? normalGeometry().size() - QSize(m_rulesPanel->besideWidth(), 0)
                                          : WindowLayout::WindowSize + growth();
-        m_sizes->save({size, m_ui.FlexGrid1->firstColumnWidthKept()});
+        m_sizes->save({size, m_ui.FlexGrid1->firstColumnWidthKept(), isMaximized()});
     }
     QWidget::closeEvent(event);
 }
@@ -215,6 +230,7 @@ void VelmixWindow::connectControls()
 {
     for (const auto &[box, toggle] : m_toggles)
         connect(box, &QAbstractButton::clicked, this, [this, toggle = toggle] { PicToggle_Click(toggle); });
+    connect(m_picSub, &QAbstractButton::clicked, this, &VelmixWindow::PicSub_Click);
 
     connect(m_ui.TxtName, &QLineEdit::textEdited, this, &VelmixWindow::TxtName_Change);
     connect(m_ui.TxtNach, &QLineEdit::textEdited, this, &VelmixWindow::TxtNach_Change);
@@ -230,6 +246,8 @@ void VelmixWindow::connectControls()
     connect(m_ui.CboRazr, &QComboBox::activated, this, &VelmixWindow::CboRazr_Click);
     connect(m_ui.CboRazr, &DigitWidthBox::doubleClicked, this, &VelmixWindow::CboRazr_DblClick);
     connect(m_ui.CboOrder, &QComboBox::activated, this, &VelmixWindow::CboOrder_Click);
+    m_ui.CboOrder->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_ui.CboOrder, &QWidget::customContextMenuRequested, this, &VelmixWindow::CboOrder_ContextMenu);
     connect(&m_model, &FileGridModel::newNameTyped, this, &VelmixWindow::FlexGrid1_AfterEdit);
     connect(m_ui.FlexGrid1, &FileGrid::sortRequested, this, &VelmixWindow::FlexGrid1_Sort);
     connect(m_ui.FlexGrid1, &FileGrid::moveRequested, this, &VelmixWindow::FlexGrid1_MoveRows);
@@ -245,6 +263,7 @@ void VelmixWindow::connectControls()
     connect(m_ui.PicClose, &QAbstractButton::clicked, this, &VelmixWindow::PicClose_Click);
     // Anywhere in the window but a text box with edits of its own to undo.
     connect(new QShortcut(QKeySequence::Undo, this), &QShortcut::activated, this, &VelmixWindow::undoApply);
+    connect(new QShortcut(ListShortcut, this), &QShortcut::activated, m_lists, &NameListFlows::editList);
     // Resting the pointer on the status line tells what Ctrl+Z would take back.
     connect(&m_core.undo(), &UndoKeeper::undoTextChanged, m_ui.LblStatus, &QWidget::setToolTip);
 }
@@ -255,6 +274,10 @@ void VelmixWindow::redraw()
     for (const auto &[box, toggle] : m_toggles) {
         const QSignalBlocker blocker(box);
         box->setChecked(preview.isTicked(toggle));
+    }
+    {
+        const QSignalBlocker blocker(m_picSub);
+        m_picSub->setChecked(m_core.subfolders());
     }
     const NamingOptions &options = preview.options();
     for (auto [field, text] : {std::pair{m_ui.TxtName, options.BaseName}, std::pair{m_ui.TxtNach, options.StartText},
@@ -285,6 +308,12 @@ void VelmixWindow::PicToggle_Click(Toggle toggle)
 {
     m_core.preview().ToggleOption(toggle);
     redraw();
+}
+
+// Lists the subfolders' files too, or no longer; the box shows what the core lists.
+void VelmixWindow::PicSub_Click()
+{
+    runFlow([&] { m_core.setSubfolders(!m_core.subfolders()); });
 }
 
 // Every edit, pasted text included, reaches the core at once without a rebuild, so the
@@ -353,10 +382,27 @@ void VelmixWindow::FlexGrid1_MoveRows(const QList<int> &rows, int before)
     redraw();
 }
 
-// The rare old tag whose encoding is guessed wrong is read again in the one chosen here.
+// The lists of names, the clock of the row's camera put right, the counters that restart,
+// and the rare old tag whose encoding is guessed wrong read again in the one chosen here.
 void VelmixWindow::FlexGrid1_ContextMenu(const QPoint &at)
 {
     QMenu menu(this);
+    const bool files = m_core.table().holdsFiles();
+    for (const auto &[text, shortcut, flow] : {std::tuple{"Список имён…", ListShortcut, &NameListFlows::editList},
+                                               std::tuple{"Имена из файла…", QKeySequence(), &NameListFlows::namesFromFile},
+                                               std::tuple{"Сохранить список…", QKeySequence(), &NameListFlows::saveList}}) {
+        QAction *action = menu.addAction(QString::fromUtf8(text), shortcut, m_lists, flow);
+        action->setEnabled(files);
+    }
+    menu.addSeparator();
+    const int row = m_ui.FlexGrid1->indexAt(at).row();
+    if (row >= 0 && files) {
+        CameraMenus::addDateShifts(menu, m_core.preview().cameraAt(row), m_core.preview().options().Shifts,
+                                   [this](const QString &camera) { shiftCamera(camera); });
+        menu.addSeparator();
+    }
+    addNumberingRestarts(menu);
+    menu.addSeparator();
     auto *choices = new QActionGroup(&menu);
     const std::pair<const char *, OldTagText> items[] = {{"Старые теги: определять", OldTagText::Detect},
                                                          {"Старые теги: cp1251", OldTagText::Cp1251},
@@ -369,6 +415,28 @@ void VelmixWindow::FlexGrid1_ContextMenu(const QPoint &at)
         connect(action, &QAction::triggered, this, [this, choice = choice] { runFlow([&] { m_core.setOldTagText(choice); }); });
     }
     menu.exec(m_ui.FlexGrid1->viewport()->mapToGlobal(at));
+}
+
+void VelmixWindow::addNumberingRestarts(QMenu &menu)
+{
+    CameraMenus::addNumberingRestarts(menu, m_core.preview().options(), [this](bool perFolder, bool perDay) {
+        runFlow([&] { m_core.preview().setNumberingRestarts(perFolder, perDay); });
+    });
+}
+
+// The order list's own menu holds the restarts too, beside the numbering they change.
+void VelmixWindow::CboOrder_ContextMenu(const QPoint &at)
+{
+    QMenu menu(this);
+    addNumberingRestarts(menu);
+    menu.exec(m_ui.CboOrder->mapToGlobal(at));
+}
+
+void VelmixWindow::shiftCamera(const QString &camera)
+{
+    if (const std::optional<int> minutes =
+            CameraMenus::askShift(this, m_messages, camera, m_core.preview().options().Shifts))
+        runFlow([&] { m_core.preview().setDateShift(camera, *minutes); });
 }
 
 // A name typed into the grid's new-name cell; an emptied one gives the row back.

@@ -7,8 +7,11 @@
 #include "WidgetWorkDisplay.h"
 #include "WindowLayout.h"
 
+#include <QKeySequence>
 #include <QPixmap>
 #include <QWidget>
+
+class QMenu;
 
 #include <array>
 #include <functional>
@@ -16,6 +19,7 @@
 
 namespace velmix {
 
+class NameListFlows;
 class RuleSetStore;
 class RulesPanel;
 class WindowSizeStore;
@@ -41,6 +45,8 @@ public:
 
     // The status line's answer to Ctrl+Z with no apply left to take back.
     static inline const QString NothingToUndo = QStringLiteral("Нечего возвращать");
+    // Opens the new names as a list to edit as text.
+    static inline const QKeySequence ListShortcut{Qt::CTRL | Qt::Key_E};
 
     // A folder named at the start that could not be opened, so the working folder shows: said
     // in the status line once the window is up, where a user who started it from a menu sees it.
@@ -64,6 +70,7 @@ private:
     static void ShapeRoundButton(QWidget *button);
     void connectControls();
     void redraw();
+    void PicSub_Click();
     // Runs a core flow that may do long work, then redraws; the status line tells what an
     // apply or undo did, and goes after any other flow.
     enum class Status { Clear, Summary };
@@ -83,6 +90,10 @@ private:
     void FlexGrid1_Sort(int column, bool descending);
     void FlexGrid1_MoveRows(const QList<int> &rows, int before);
     void FlexGrid1_ContextMenu(const QPoint &at);
+    void CboOrder_ContextMenu(const QPoint &at);
+    void addNumberingRestarts(QMenu &menu);
+    // Asks the shift of the camera's clock (every file's for none) and applies it.
+    void shiftCamera(const QString &camera);
 
     void FlexGrid1_AfterEdit(int row, const QString &name);
 
@@ -103,12 +114,14 @@ private:
     WidgetWorkDisplay m_workDisplay;
     MessageBox &m_messages;
     RenamerCore m_core;
+    PictureCheckBox *m_picSub = nullptr; // "С подпапками"
     FileGridModel m_model;
     QPixmap m_background;
 
     std::array<std::pair<PictureCheckBox *, Toggle>, 6> m_toggles{};
     WindowControls m_ui{};
     RulesPanel *m_rulesPanel = nullptr;
+    NameListFlows *m_lists = nullptr;
     RuleSetStore *m_ruleSets;
     WindowSizeStore *m_sizes;
     int m_flowDepth = 0;

@@ -198,7 +198,10 @@ const QList<ControlSpec> &controls()
         {u"FraMask"_s, K::Frame, {}, -1, {20, 336, 193, 45}, u"Маска"_s},
         {u"cboMask"_s, K::MaskList, u"FraMask"_s, 6, {28, 352, 177, 21}, u"Маска"_s, {}, {}, 0, RenamerCore::Masks},
         {u"FraDir"_s, K::Frame, {}, -1, {20, 52, 193, 281}, u"Директория"_s},
-        {u"Dir1"_s, K::FolderList, u"FraDir"_s, 4, {28, 96, 177, 231}, u"Папка"_s},
+        {u"Dir1"_s, K::FolderList, u"FraDir"_s, 4, {28, 96, 177, 199}, u"Папка"_s},
+        // Under the folder list: whether the files of its subfolders are listed too.
+        {u"PicSub"_s, K::PictureCheckBox, u"FraDir"_s, 5, {28, 298, 31, 31}, u"С подпапками"_s},
+        {u"LblSub"_s, K::Label, u"FraDir"_s, -1, {64, 304, 137, 21}, u"С подпапками"_s, {}, {}, 0, {}, u"PicSub"_s},
         {u"Drive1"_s, K::DriveList, u"FraDir"_s, 3, {28, 68, 177, 21}, u"Диск"_s},
         {u"PicClose"_s, K::RoundTitleButton, {}, 34, {513, 10, 40, 40}, {}, u"close"_s, u"Закрыть"_s},
         // The title buttons close the tab order, so a first key never minimises the window.
@@ -230,14 +233,23 @@ const ControlSpec *entryOf(const QString &name)
 
 Anchor anchorOf(const ControlSpec &entry)
 {
-    // A frame's controls go where their frame goes; the grid grows with its frame.
+    // A frame's controls go where their frame goes, unless named; the grid grows with its
+    // frame, the folder list with its own.
     static const QHash<QString, Anchor> anchors = {
-        {u"FraFile"_s, Anchor::Grows},       {u"FlexGrid1"_s, Anchor::Grows},   {u"FraFormat"_s, Anchor::Down},
+        {u"FraFile"_s, Anchor::Grows},       {u"FlexGrid1"_s, Anchor::Grows},
+        {u"FraDir"_s, Anchor::Taller},       {u"Dir1"_s, Anchor::Taller},       {u"Drive1"_s, Anchor::Stays},
+        {u"FraMask"_s, Anchor::Down},        {u"FraName"_s, Anchor::Down},      {u"Frame1"_s, Anchor::Down},
+        {u"FraFormat"_s, Anchor::DownWider}, {u"PicPod"_s, Anchor::DownHalfRight},
+        {u"PicBreak"_s, Anchor::DownHalfRight}, {u"Label6"_s, Anchor::DownHalfRight},
+        {u"Label7"_s, Anchor::DownHalfRight},
         {u"ImgHelp"_s, Anchor::DownRight},   {u"ImgChancel"_s, Anchor::DownRight},
         {u"ImgApply"_s, Anchor::DownRight},  {u"PicMini"_s, Anchor::Right},     {u"PicClose"_s, Anchor::Right},
         {u"LblStatus"_s, Anchor::Wider},
     };
-    return anchors.value(entry.name, anchors.value(entry.parent, Anchor::Stays));
+    const Anchor parent = anchors.value(entry.parent, Anchor::Stays);
+    // A frame that widens or grows taller carries its controls along, never stretches them.
+    const Anchor carried = parent == Anchor::DownWider ? Anchor::Down : parent == Anchor::Taller ? Anchor::Stays : parent;
+    return anchors.value(entry.name, carried);
 }
 
 QRect placeOf(const ControlSpec &entry, QSize growth)
@@ -256,6 +268,12 @@ QRect placeOf(const ControlSpec &entry, QSize growth)
         return entry.place.adjusted(0, 0, dw, 0);
     case Anchor::Grows:
         return entry.place.adjusted(0, 0, dw, dh);
+    case Anchor::Taller:
+        return entry.place.adjusted(0, 0, 0, dh);
+    case Anchor::DownWider:
+        return entry.place.translated(0, dh).adjusted(0, 0, dw, 0);
+    case Anchor::DownHalfRight:
+        return entry.place.translated(dw / 2, dh);
     }
     Q_UNREACHABLE();
     return entry.place;

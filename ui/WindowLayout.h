@@ -83,9 +83,12 @@ namespace WindowLayout {
 
 inline constexpr QSize WindowSize(601, 594); // the designed size, the smallest
 
-// How a control follows a window grown past its designed size: the grid takes all the
-// growth, what lies below it goes down and what lies right of it goes right with the edge.
-enum class Anchor { Stays, Down, DownRight, Right, Wider, Grows };
+// How a control follows a window grown past its designed size, so that no bare skin
+// opens up: the grid takes all the growth, the folder list the height of it; what lies
+// below them goes down and what lies right of the grid goes right with the edge. The
+// formatting frame below the grid widens with it, its second column of boxes moving
+// half as far.
+enum class Anchor { Stays, Down, DownRight, Right, Wider, Grows, Taller, DownWider, DownHalfRight };
 [[nodiscard]] Anchor anchorOf(const ControlSpec &entry);
 // The control's place in window pixels in a window grown by `growth`.
 [[nodiscard]] QRect placeOf(const ControlSpec &entry, QSize growth);

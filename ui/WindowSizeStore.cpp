@@ -13,6 +13,7 @@ namespace {
 
 const QString SizeKey = u"size"_s;
 const QString ColumnKey = u"firstColumn"_s;
+const QString MaximisedKey = u"maximised"_s;
 
 // A whole number above zero, or 0.
 int positive(const QVariant &value)
@@ -48,6 +49,7 @@ WindowSizeStore::Shape WindowSizeStore::load() const
             shape.size = read;
     }
     shape.firstColumn = positive(settings.value(ColumnKey));
+    shape.maximised = settings.value(MaximisedKey).toString() == u"true";
     return shape;
 }
 
@@ -56,6 +58,7 @@ void WindowSizeStore::save(const Shape &shape) const
     (void)SettingsFile::write(m_file, [&](QSettings &settings) {
         settings.setValue(SizeKey, u"%1x%2"_s.arg(shape.size.width()).arg(shape.size.height()));
         settings.setValue(ColumnKey, shape.firstColumn);
+        settings.setValue(MaximisedKey, shape.maximised);
     });
 }
 

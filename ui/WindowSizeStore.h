@@ -5,7 +5,7 @@
 
 namespace velmix {
 
-// The window's size and its first column's width, kept between runs in one small INI
+// The window's size, whether it was maximised, and its first column's width, kept between runs in one small INI
 // file, $XDG_CONFIG_HOME/velmix/window.ini. The second column takes what the first
 // leaves, so its width follows from these two.
 class WindowSizeStore
@@ -15,6 +15,7 @@ public:
     {
         QSize size;          // the window's without the rules panel; invalid: the designed size
         int firstColumn = 0; // 0: the columns share the width evenly
+        bool maximised = false; // `size` is then the one it returns to
     };
 
     explicit WindowSizeStore(QString file = defaultFile());

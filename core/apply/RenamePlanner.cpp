@@ -6,6 +6,10 @@
 #include "text/Surrogates.h"
 #include "work/AsyncTask.h"
 
+#include <QHash>
+
+#include <optional>
+
 namespace velmix {
 
 namespace {
@@ -17,6 +21,40 @@ void encodeRows(const NameColumn &names, std::vector<QByteArray> &bytes, qsizety
         if (!unlessEqualTo || names.at(row) != unlessEqualTo->at(row))
             bytes[size_t(row)] = FileNameCodec::encode(names.at(row)).value_or(QByteArray());
     }
+}
+
+// A batch over a tree names its files by their paths below the chosen folder. Each is
+// judged as a name in its own folder: the names split into their folders' indexes and
+// their last parts. A new name in another folder than its file's is no name to take.
+struct TreeNames
+{
+    NameColumn current;
+    NameColumn next;
+    std::vector<quint32> folders;
+};
+
+std::optional<TreeNames> splitIntoFolders(const NameColumn &currentNames, const NameColumn &newNames)
+{
+    bool anyPath = false;
+    for (qsizetype row = 0; row < currentNames.size() && !anyPath; ++row)
+        anyPath = currentNames.at(row).contains(u'/');
+    if (!anyPath)
+        return std::nullopt;
+    TreeNames tree;
+    QHash<QStringView, quint32> folderIndex;
+    tree.folders.reserve(size_t(currentNames.size()));
+    for (qsizetype row = 0; row < currentNames.size(); ++row) {
+        const QStringView current = currentNames.at(row), next = newNames.at(row);
+        const qsizetype parent = current.lastIndexOf(u'/') + 1; // the folder's part, its "/" included
+        auto folder = folderIndex.constFind(current.first(parent));
+        if (folder == folderIndex.constEnd())
+            folder = folderIndex.insert(current.first(parent), quint32(folderIndex.size()));
+        tree.folders.push_back(folder.value());
+        tree.current.append(current.sliced(parent));
+        // "/" is no name in any folder: the row is refused as an invalid name.
+        tree.next.append(next.startsWith(current.first(parent)) ? next.sliced(parent) : QStringView(u"/"));
+    }
+    return tree;
 }
 
 } // namespace
@@ -42,7 +80,11 @@ RenamePlan planRenames(const NameColumn &currentNames, const NameColumn &newName
         split < rows);
     // The file system itself is the judge of entries not listed (they may have come or
     // gone since the listing): such rows are tried, and fail as it answers.
-    const NameJudgement judgement = judgeNewNames(FolderNames(currentNames, rules), newNames);
+    const std::optional<TreeNames> tree = splitIntoFolders(currentNames, newNames);
+    const NameJudgement judgement =
+        tree ? judgeNewNames(FolderNames(tree->current, rules, {}, {.listed = tree->folders, .unlisted = {}, .rules = {}}),
+                             tree->next)
+             : judgeNewNames(FolderNames(currentNames, rules), newNames);
     encodeRows(newNames, plan.targets, 0, split, &currentNames);
     helper.take();
     for (qsizetype row = 0; row < rows; ++row) {

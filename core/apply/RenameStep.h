@@ -26,6 +26,8 @@ struct RenameBatch
     // An undo's folder is listed first (the window may show another), and its other
     // entries are the batch's to plan around.
     bool listFolderFirst = false;
+    // Rows left as they were before the moves, with why: told as refused all the same.
+    std::vector<RenameFailure> heldBack = {};
 };
 
 // The hub's step that every batch runs through: the moves, journaled in `journal` where

@@ -58,10 +58,13 @@ public:
     }
 
 private:
-    [[nodiscard]] QString key(QStringView name) const
+    // A name as its folder compares it, with the folder's number before it: a name holds
+    // only in its own folder, and no name holds a "/".
+    [[nodiscard]] QString keyIn(quint32 folder, QStringView name) const
     {
-        return m_ignoresCase ? name.toString().toCaseFolded() : name.toString();
+        return QString::number(folder) + u'/' + (m_ignoresCase ? name.toString().toCaseFolded() : name.toString());
     }
+    [[nodiscard]] QString key(qint32 row, QStringView name) const { return keyIn(m_folder.folderOf(row), name); }
     [[nodiscard]] bool fixed(qint32 row) const { return std::binary_search(m_fixed.begin(), m_fixed.end(), row); }
     [[nodiscard]] RowFate fate(qint32 row) const { return m_judgement.fates[size_t(row)]; }
 
@@ -71,13 +74,13 @@ private:
     {
         const NameColumn &listed = m_folder.listed();
         for (qint32 row = 0; row < qint32(listed.size()); ++row) {
-            m_listedRow.insert(key(listed.at(row)), row);
-            m_held.insert(key(listed.at(row)));
-            m_held.insert(key(m_newNames.at(row)));
+            m_listedRow.insert(key(row, listed.at(row)), row);
+            m_held.insert(key(row, listed.at(row)));
+            m_held.insert(key(row, m_newNames.at(row)));
         }
         const NameColumn &unlisted = m_folder.unlistedKeys();
         for (qsizetype i = 0; i < unlisted.size(); ++i)
-            m_held.insert(unlisted.at(i).toString());
+            m_held.insert(QString::number(m_folder.folderOfUnlisted(i)) + u'/' + unlisted.at(i));
     }
 
     // The taken rows not fixed yet, but those waiting on a listed file that is taken
@@ -92,13 +95,13 @@ private:
             if (!isTaken(fate(row)) || fixed(row))
                 continue;
             if (fate(row) == RowFate::TargetExists) {
-                const qint32 holder = m_listedRow.value(key(m_newNames.at(row)), NoRow);
+                const qint32 holder = m_listedRow.value(key(row, m_newNames.at(row)), NoRow);
                 if (holder != NoRow && holder != row && isTaken(fate(holder)) && !fixed(holder)) {
                     waiting.push_back(row);
                     continue;
                 }
             } else if (m_choice.rule == ConflictRule::SubSecond) {
-                burstNames.insert(key(m_newNames.at(row)));
+                burstNames.insert(key(row, m_newNames.at(row)));
             }
             rows.push_back(row);
         }
@@ -106,7 +109,7 @@ private:
             return waiting; // files waiting on one another in a ring: none can wait
         if (!burstNames.isEmpty()) {
             for (qint32 row = 0; row < qint32(m_judgement.fates.size()); ++row) {
-                if (fate(row) == RowFate::Moves && !fixed(row) && burstNames.contains(key(m_newNames.at(row))))
+                if (fate(row) == RowFate::Moves && !fixed(row) && burstNames.contains(key(row, m_newNames.at(row))))
                     rows.push_back(row);
             }
             std::sort(rows.begin(), rows.end());
@@ -126,26 +129,26 @@ private:
             const QString subSecond = m_subSecondOf ? m_subSecondOf(row) : QString();
             if (!subSecond.isEmpty()) {
                 stem += u'_' + subSecond;
-                if (claim(stem + extension))
+                if (claim(row, stem + extension))
                     return stem + extension;
             }
             if (!isTaken(fate(row)) && subSecond.isEmpty())
                 return {};
         }
         const QString pattern = m_choice.numberPattern();
-        int &next = m_nextNumber[key(stem + extension)];
+        int &next = m_nextNumber[key(row, stem + extension)];
         for (next = std::max(next, 2);; ++next) {
             const QString candidate = stem + numberedPattern(pattern, next) + extension;
-            if (claim(candidate)) {
+            if (claim(row, candidate)) {
                 ++next;
                 return candidate;
             }
         }
     }
 
-    bool claim(const QString &name)
+    bool claim(qint32 row, const QString &name)
     {
-        const QString nameKey = key(name);
+        const QString nameKey = key(row, name);
         if (m_held.contains(nameKey))
             return false;
         m_held.insert(nameKey);

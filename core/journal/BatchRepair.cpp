@@ -6,6 +6,8 @@
 
 #include <QHash>
 
+#include <algorithm>
+
 
 namespace velmix {
 namespace {
@@ -190,14 +192,21 @@ BatchState locateBatch(const JournalContent &content, const QSet<QByteArray> &on
 std::optional<BatchState> locateBatchInFolder(FileMover &files, FileIdentities &identities,
                                               const JournalContent &content, WorkProgress *progress)
 {
-    const FolderListing::Contents read =
-        FolderListing::read(files, FileNameCodec::decode(content.plan.folder), QStringLiteral("*.*"), progress);
+    // A batch over a tree names its files by their paths: the folders below are read too.
+    const bool tree = std::any_of(content.plan.rows.begin(), content.plan.rows.end(),
+                                  [](const JournalRow &row) { return row.from.contains('/') || row.to.contains('/'); });
+    const FolderListing::Contents read = FolderListing::read(files, FileNameCodec::decode(content.plan.folder),
+                                                             QStringLiteral("*.*"), progress, {tree, -1});
     if (read.error != 0)
         return std::nullopt;
     QSet<QByteArray> onDisk;
-    for (const NameColumn *names : {&read.names, &read.unlisted})
-        for (qsizetype i = 0; i < names->size(); ++i)
-            onDisk.insert(FileNameCodec::encode(names->at(i)).value_or(QByteArray()));
+    const auto pathOf = [&](const NameColumn &names, const std::vector<quint32> &folders, qsizetype i) {
+        return read.tree ? read.tree->path(folders[size_t(i)], names.at(i)) : names.at(i).toString();
+    };
+    for (qsizetype i = 0; i < read.names.size(); ++i)
+        onDisk.insert(FileNameCodec::encode(pathOf(read.names, read.folderOfName, i)).value_or(QByteArray()));
+    for (qsizetype i = 0; i < read.unlisted.size(); ++i)
+        onDisk.insert(FileNameCodec::encode(pathOf(read.unlisted, read.folderOfUnlisted, i)).value_or(QByteArray()));
     return locateBatch(content, onDisk, identities);
 }
 

@@ -235,14 +235,14 @@ public:
     {
         if (fields.size() == 3 && fields[0] == Tag::Moved) {
             const auto from = unhex(fields[1]), to = unhex(fields[2]);
-            if (!from || !to)
+            if (!from || !to || !staysInFolder(*from) || !staysInFolder(*to))
                 return false;
             moved(*from, *to);
             return true;
         }
         const auto row = fields.size() == 3 && fields[0] == Tag::Found ? number(fields[1]) : std::nullopt;
         const auto name = row ? unhex(fields[2]) : std::nullopt;
-        if (!name || *row < 0 || size_t(*row) >= m_names.size())
+        if (!name || !staysInFolder(*name) || *row < 0 || size_t(*row) >= m_names.size())
             return false;
         m_names[size_t(*row)] = *name;
         m_rowNamed.clear(); // built again at the next move
@@ -381,7 +381,7 @@ private:
         if (type == Tag::Name) {
             const auto from = fields.size() == 4 ? rawName(fields[1]) : std::nullopt;
             const auto to = from ? rawName(fields[2]) : std::nullopt;
-            if (m_namesWritten || !to || qint64(rows.size()) >= m_rows)
+            if (m_namesWritten || !to || qint64(rows.size()) >= m_rows || !staysInFolder(*from) || !staysInFolder(*to))
                 return std::nullopt;
             rows.push_back({*from, *to, {}, fields[3] != "0", JournalRow::Seen::NotYet});
             return true;
@@ -477,7 +477,8 @@ private:
         const auto from = unhex(fields[1]), to = unhex(fields[2]);
         const auto device = number(fields[3]), inode = number(fields[4]), size = number(fields[5]),
                    modified = number(fields[6]), free = number(fields[7]);
-        if (!from || !to || !device || !inode || !size || !modified || !free)
+        if (!from || !to || !device || !inode || !size || !modified || !free || !staysInFolder(*from)
+            || (!to->isEmpty() && !staysInFolder(*to)))
             return false;
         rows.push_back({*from, *to, {quint64(*device), quint64(*inode), *size, *modified}, *free != 0});
         return true;
@@ -495,6 +496,17 @@ private:
 };
 
 } // namespace
+
+bool staysInFolder(const QByteArray &name)
+{
+    if (name.isEmpty())
+        return false;
+    for (const QByteArray &part : name.split('/')) {
+        if (part.isEmpty() || part == ".." || part == ".")
+            return false;
+    }
+    return true;
+}
 
 QByteArray record(QByteArrayView body)
 {

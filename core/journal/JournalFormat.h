@@ -71,7 +71,13 @@ namespace JournalFormat {
 
 // 2: the plan may come in parts, each closed before the first of its moves.
 // 3: the whole batch's names first, the files' identities in parts.
-constexpr int Version = 3;
+// 4: a name may be a path below the batch's folder (a batch over its subfolders).
+constexpr int Version = 4;
+
+// Whether a name read from a journal stays inside the batch's folder: not empty, not
+// absolute, and no part of it empty, "." or "..". A journal whose names do not is damaged:
+// a repair or an undo must never move a file elsewhere.
+[[nodiscard]] bool staysInFolder(const QByteArray &name);
 
 // One record: its fields, blank-separated, and their checksum.
 [[nodiscard]] QByteArray record(QByteArrayView body);

@@ -18,8 +18,9 @@ Listed ChosenFolder::readListing(bool cancellable)
         return Listed::Read;
     WorkProgress progress(cancellable);
     FolderListing::Contents contents = m_runner.run(
-        WorkKind::ReadingFolder, progress, [&files = m_files, folder = listing.path(), mask = listing.mask(), &progress] {
-            return FolderListing::read(files, folder, mask, &progress);
+        WorkKind::ReadingFolder, progress, [&files = m_files, folder = listing.path(), mask = listing.mask(),
+                                         depth = listing.depth(), &progress] {
+            return FolderListing::read(files, folder, mask, &progress, depth);
         });
     if (progress.cancelled() && contents.error == ECANCELED)
         return Listed::Cancelled;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LongWork.h"
+#include "listing/ListedTree.h"
 #include "listing/WildcardMask.h"
 #include "text/NameColumn.h"
 
@@ -19,6 +20,14 @@ namespace velmix {
 // be read.
 int readFolder(const QString &folder, const WildcardMask &mask, NameColumn &names, NameColumn *unlisted = nullptr,
                QStringList *subfolders = nullptr, WorkProgress *progress = nullptr);
+
+// Like readFolder, for `folder` and the visible subfolders below it, down to `levels`
+// levels (-1: all), each folder's entries after its own path in `entries.folders`.
+// Hidden folders, links to folders and folders on another file system are not entered;
+// a subfolder that cannot be read is passed over. Returns 0, ECANCELED, or the error
+// number when `folder` itself cannot be read.
+int readTree(const QString &folder, const WildcardMask &mask, int levels, TreeEntries &entries,
+             WorkProgress *progress = nullptr);
 
 // Whether `folder` can be opened for reading.
 [[nodiscard]] bool canReadFolder(const QString &folder);

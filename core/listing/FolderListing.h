@@ -3,11 +3,15 @@
 #include "FileMover.h"
 #include "LongWork.h"
 #include "listing/FolderRules.h"
+#include "listing/ListedTree.h"
 #include "listing/WildcardMask.h"
 #include "text/NameColumn.h"
 
 #include <QString>
 #include <QStringList>
+
+#include <memory>
+#include <vector>
 
 namespace velmix {
 
@@ -28,16 +32,24 @@ public:
         QStringList subfolders;
         FolderRules rules;
         int error = 0;
+        // With subfolders: the folders, and per name and per other entry its folder's
+        // index; the rules are then the chosen folder's. Null and empty without.
+        std::shared_ptr<const ListedTree> tree;
+        std::vector<quint32> folderOfName;
+        std::vector<quint32> folderOfUnlisted;
     };
 
     // Reads and sorts without touching any listing, so it can run on another thread;
     // the rules come through `files`, the same service that renames. `progress` counts
     // the files read and can stop the read.
     [[nodiscard]] static Contents read(FileMover &files, const QString &folder, const QString &mask,
-                                       WorkProgress *progress = nullptr);
+                                       WorkProgress *progress = nullptr, ListingDepth depth = {});
 
     void setPath(const QString &folder);
     void setMask(const QString &mask);
+    // Whether the files of the subfolders are listed too, and how deep.
+    void setDepth(ListingDepth depth);
+    [[nodiscard]] ListingDepth depth() const { return m_depth; }
     void refresh() { m_stale = true; }
     // Whether the folder must be read again before the listing is next looked at.
     [[nodiscard]] bool stale() const { return m_stale; }
@@ -55,10 +67,20 @@ public:
     [[nodiscard]] const NameColumn &unlistedNames() const { return m_contents.unlisted; }
     [[nodiscard]] const QStringList &subfolders() const { return m_contents.subfolders; }
     [[nodiscard]] const FolderRules &rules() const { return m_contents.rules; }
+    // With subfolders: the folders and each name's and each other entry's folder.
+    [[nodiscard]] const std::shared_ptr<const ListedTree> &tree() const { return m_contents.tree; }
+    [[nodiscard]] const std::vector<quint32> &folderOfName() const { return m_contents.folderOfName; }
+    [[nodiscard]] const std::vector<quint32> &folderOfUnlisted() const { return m_contents.folderOfUnlisted; }
 
 private:
+    [[nodiscard]] static Contents readTreeContents(FileMover &files, const QString &folder, const QString &mask,
+                                                   WorkProgress *progress, int levels);
+    [[nodiscard]] static FolderRules readTreeRules(FileMover &files, const QString &folder, ListedTree &tree,
+                                                   const Contents &contents);
+
     QString m_path;
     WildcardMask m_mask;
+    ListingDepth m_depth;
     Contents m_contents;
     bool m_stale = true;
 };

@@ -10,6 +10,12 @@ namespace velmix {
 
 QByteArray temporaryName(QStringView currentName, int attempt, const FolderRules &rules)
 {
+    // A file of a subfolder, named by its path, steps aside in its own folder.
+    if (const qsizetype slash = currentName.lastIndexOf(u'/'); slash >= 0) {
+        const QByteArray name = temporaryName(currentName.sliced(slash + 1), attempt, rules);
+        const std::optional<QByteArray> folder = FileNameCodec::encode(currentName.first(slash + 1));
+        return name.isEmpty() || !folder ? QByteArray() : *folder + name;
+    }
     constexpr qsizetype ShortStem = 8;
     const qsizetype tail = extensionLength(currentName);
     const QString mark = QStringLiteral("~velmix%1").arg(attempt);

@@ -53,6 +53,13 @@ size_t hashOf(QStringView key)
     return size_t(hash ^ (hash >> 29));
 }
 
+// A key's hash within its folder: the same name in two folders is two names. The
+// chosen folder's own names keep their plain hash.
+size_t hashIn(size_t hash, quint32 folder)
+{
+    return hash ^ (quint64(folder) * 0x9E3779B97F4A7C15ull);
+}
+
 // The keys of a column, or nothing where every name is its own key.
 NameColumn keysOf(const NameColumn &names, bool ignoresCase, bool always)
 {
@@ -67,11 +74,11 @@ NameColumn keysOf(const NameColumn &names, bool ignoresCase, bool always)
     return keys;
 }
 
-void indexAll(NameIndex &index, const NameColumn &keys)
+void indexAll(NameIndex &index, const NameColumn &keys, const std::vector<quint32> &folders)
 {
     index.reserve(keys.size());
     for (qsizetype row = 0; row < keys.size(); ++row)
-        index.insert(hashOf(keys.at(row)), qint32(row));
+        index.insert(hashIn(hashOf(keys.at(row)), folders.empty() ? 0 : folders[size_t(row)]), qint32(row));
 }
 
 // What one pass over a name tells: its size in bytes on disk (-1 when it cannot be
@@ -122,14 +129,16 @@ void NameIndex::insert(size_t hash, qint32 row)
     m_slots[slot] = (quint64(hash >> 32 & 0xFFFFFFFF) << 32) | (quint32(row) + 1);
 }
 
-FolderNames::FolderNames(const NameColumn &listed, const FolderRules &rules, const NameColumn &unlisted)
+FolderNames::FolderNames(const NameColumn &listed, const FolderRules &rules, const NameColumn &unlisted,
+                         FolderLayout layout)
     : m_listed(listed)
     , m_rules(rules)
+    , m_layout(std::move(layout))
     , m_listedKeys(keysOf(listed, rules.ignoresCase, false))
     , m_unlistedKeys(keysOf(unlisted, rules.ignoresCase, true))
 {
-    indexAll(m_listedIndex, m_listedKeys.isEmpty() ? m_listed : m_listedKeys);
-    indexAll(m_unlistedIndex, m_unlistedKeys);
+    indexAll(m_listedIndex, m_listedKeys.isEmpty() ? m_listed : m_listedKeys, m_layout.listed);
+    indexAll(m_unlistedIndex, m_unlistedKeys, m_layout.unlisted);
     for (qsizetype row = 0; row < m_listed.size(); ++row) {
         if (scan(m_listed.at(row)).bytes < 0)
             m_unwritable.push_back(qint32(row));
@@ -141,15 +150,18 @@ bool FolderNames::writable(qint32 row) const
     return !std::binary_search(m_unwritable.begin(), m_unwritable.end(), row);
 }
 
-qint32 FolderNames::rowHolding(QStringView key, size_t hash) const
+qint32 FolderNames::rowHolding(QStringView key, size_t hash, quint32 folder) const
 {
     const NameColumn &keys = m_listedKeys.isEmpty() ? m_listed : m_listedKeys;
-    return m_listedIndex.find(hash, [&](qint32 row) { return keys.at(row) == key; });
+    return m_listedIndex.find(hash, [&](qint32 row) { return keys.at(row) == key && folderOf(row) == folder; });
 }
 
-bool FolderNames::unlistedHolds(QStringView key, size_t hash) const
+bool FolderNames::unlistedHolds(QStringView key, size_t hash, quint32 folder) const
 {
-    return m_unlistedIndex.find(hash, [&](qint32 row) { return m_unlistedKeys.at(row) == key; }) != NoRow;
+    return m_unlistedIndex.find(hash, [&](qint32 row) {
+               return m_unlistedKeys.at(row) == key
+                      && (m_layout.unlisted.empty() ? 0 : m_layout.unlisted[size_t(row)]) == folder;
+           }) != NoRow;
 }
 
 std::optional<RenameReason> refusalOf(RowFate fate)
@@ -225,7 +237,8 @@ public:
             if (target == m_current.at(row))
                 continue;
             const NameScan name = scan(target);
-            if (name.bytes <= 0 || !nameFits(target, name.bytes, m_rules) || target == u"." || target == u".."
+            if (name.bytes <= 0 || !nameFits(target, name.bytes, m_folder.rulesOf(qint32(row))) || target == u"."
+                || target == u".."
                 || !m_folder.writable(qint32(row))) {
                 fate(row) = RowFate::InvalidName;
                 continue;
@@ -233,7 +246,7 @@ public:
             if (name.escapes)
                 escaped.push_back(qint32(row));
             else
-                m_judgement.hashes[size_t(row)] = hashOf(keyAt(qint32(row)));
+                m_judgement.hashes[size_t(row)] = hashIn(hashOf(keyAt(qint32(row))), m_folder.folderOf(qint32(row)));
             asking.push_back(qint32(row));
         }
     }
@@ -251,7 +264,7 @@ public:
             }
             if (!m_rules.ignoresCase)
                 m_escapedKeys.insert(row, keyOf(target, false));
-            m_judgement.hashes[size_t(row)] = hashOf(keyAt(row));
+            m_judgement.hashes[size_t(row)] = hashIn(hashOf(keyAt(row)), m_folder.folderOf(row));
         }
         std::erase_if(m_judgement.asking, [&](qint32 row) { return std::binary_search(same.begin(), same.end(), row); });
     }
@@ -273,18 +286,20 @@ public:
             const qint32 row = asking[i];
             const QStringView key = keyAt(row);
             const size_t hash = hashes[size_t(row)];
-            if (claimed.find(hash, [&](qint32 other) { return keyAt(other) == key; }) != NoRow) {
+            const quint32 folder = m_folder.folderOf(row);
+            if (claimed.find(hash, [&](qint32 other) { return keyAt(other) == key && m_folder.folderOf(other) == folder; })
+                != NoRow) {
                 fate(row) = RowFate::TakenByOtherRow;
                 continue;
             }
             claimed.insert(hash, row);
-            if (m_rules.refusesWindowsNames && windowsRefuses(m_newNames.at(row))) {
+            if (m_folder.rulesOf(row).refusesWindowsNames && windowsRefuses(m_newNames.at(row))) {
                 fate(row) = RowFate::NotForWindows; // claimed all the same: later rows asking for it fail
                 continue;
             }
             fate(row) = RowFate::Moves;
             m_judgement.blockers[size_t(row)] =
-                m_folder.unlistedHolds(key, hash) ? HeldByUnlisted : m_folder.rowHolding(key, hash);
+                m_folder.unlistedHolds(key, hash, folder) ? HeldByUnlisted : m_folder.rowHolding(key, hash, folder);
         }
     }
 
@@ -315,12 +330,12 @@ public:
     }
 
     // Where moving any file may damage others (see FolderRules::movesDamageFiles).
-    void refuseUnsafeMoves()
+    void refuseUnsafeMoves(bool anyUnsafe)
     {
-        if (!m_rules.movesDamageFiles)
+        if (!anyUnsafe)
             return;
         for (qsizetype row = 0; row < m_current.size(); ++row) {
-            if (fate(row) == RowFate::Moves) {
+            if (fate(row) == RowFate::Moves && m_folder.rulesOf(qint32(row)).movesDamageFiles) {
                 fate(row) = RowFate::UnsafeFolder;
                 m_judgement.blockers[size_t(row)] = m_judgement.waiters[size_t(row)] = NoRow;
             }
@@ -356,7 +371,7 @@ void judgeNewNames(const FolderNames &folder, const NameColumn &newNames, NameJu
     judging.collectTargets();
     judging.claimTargets();
     judging.passOnHeldNames();
-    judging.refuseUnsafeMoves();
+    judging.refuseUnsafeMoves(folder.anyUnsafe());
 }
 
 } // namespace velmix

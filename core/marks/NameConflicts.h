@@ -6,6 +6,7 @@
 
 #include <QtGlobal>
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -47,6 +48,16 @@ private:
     size_t m_mask = 0;
 };
 
+// Where the names of a tree lie: per listed row and per unlisted entry the index of its
+// folder, and per folder its rules (where empty, every folder has the tree's rules).
+// Empty for one folder.
+struct FolderLayout
+{
+    std::vector<quint32> listed;
+    std::vector<quint32> unlisted;
+    std::vector<FolderRules> rules;
+};
+
 // The names a folder holds, compared as its file system compares them: the listed files
 // by row, and the entries the listing leaves out (hidden files, subfolders, files outside
 // the mask, links that lead to no file). Built once per listing, so judging new names
@@ -54,23 +65,45 @@ private:
 class FolderNames
 {
 public:
-    FolderNames(const NameColumn &listed, const FolderRules &rules, const NameColumn &unlisted = {});
+    // With a layout, the names are those of a tree's folders: a name is held only in its
+    // own folder, and judged by that folder's rules (case is the tree's alone).
+    FolderNames(const NameColumn &listed, const FolderRules &rules, const NameColumn &unlisted = {},
+                FolderLayout layout = {});
 
     [[nodiscard]] const NameColumn &listed() const { return m_listed; }
     [[nodiscard]] const FolderRules &rules() const { return m_rules; }
-    // The listed row whose name has the key, or NoRow.
-    [[nodiscard]] qint32 rowHolding(QStringView key, size_t hash) const;
-    [[nodiscard]] bool unlistedHolds(QStringView key, size_t hash) const;
+    // The listed row's folder, and that folder's rules.
+    [[nodiscard]] quint32 folderOf(qint32 row) const { return m_layout.listed.empty() ? 0 : m_layout.listed[size_t(row)]; }
+    [[nodiscard]] quint32 folderOfUnlisted(qsizetype entry) const
+    {
+        return m_layout.unlisted.empty() ? 0 : m_layout.unlisted[size_t(entry)];
+    }
+    [[nodiscard]] const FolderRules &rulesOf(qint32 row) const
+    {
+        return m_layout.rules.empty() ? m_rules : m_layout.rules[folderOf(row)];
+    }
+    // The listed row of the folder whose name has the key, or NoRow; `hash` is the key's
+    // within its folder (see hashIn).
+    [[nodiscard]] qint32 rowHolding(QStringView key, size_t hash, quint32 folder = 0) const;
+    [[nodiscard]] bool unlistedHolds(QStringView key, size_t hash, quint32 folder = 0) const;
     // The unlisted entries' names, case-folded where case does not matter.
     [[nodiscard]] const NameColumn &unlistedKeys() const { return m_unlistedKeys; }
     void prefetch(size_t hash) const { m_listedIndex.prefetch(hash); }
     // Whether the listed row's name can be written back to the folder as it is: a name
     // that cannot (a lone surrogate, a separator) gives no row to rename.
     [[nodiscard]] bool writable(qint32 row) const;
+    // Whether any of its folders is one where moves may damage files.
+    [[nodiscard]] bool anyUnsafe() const
+    {
+        return m_rules.movesDamageFiles
+               || std::any_of(m_layout.rules.begin(), m_layout.rules.end(),
+                              [](const FolderRules &rules) { return rules.movesDamageFiles; });
+    }
 
 private:
     NameColumn m_listed;
     FolderRules m_rules;
+    FolderLayout m_layout;
     NameColumn m_listedKeys; // empty where the names are their own keys
     NameIndex m_listedIndex;
     NameColumn m_unlistedKeys;

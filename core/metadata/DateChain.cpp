@@ -1,5 +1,8 @@
 #include "metadata/DateChain.h"
 
+#include "metadata/CameraName.h"
+#include "metadata/DateShifts.h"
+
 #include <QLocale>
 #include <QRegularExpression>
 
@@ -61,7 +64,9 @@ QDateTime dateInName(QStringView name)
 
 RowMetadata rowMetadata(const MediaTags &tags, QStringView name, const QDateTime &modified)
 {
-    RowMetadata row{{}, DateSource::None, tags.artist, tags.title, tags.album, tags.track, tags.subSecondOriginal};
+    RowMetadata row{{}, DateSource::None, tags.artist, tags.title, tags.album, tags.track,
+                    cameraName(tags.cameraMake, tags.cameraModel)};
+    row.subSecond = tags.subSecondOriginal;
     const std::pair<const QDateTime &, DateSource> tagged[] = {
         {tags.dateTimeOriginal, DateSource::DateTimeOriginal},
         {tags.createDate, DateSource::CreateDate},
@@ -102,7 +107,18 @@ QString dateNote(const RowMetadata &row)
         source = QStringLiteral("время изменения файла: тегов с датой нет, после копирования оно не дата съёмки");
         break;
     }
-    return QStringLiteral("Дата %1 — %2").arg(QLocale::c().toString(row.date, u"yyyy-MM-dd HH:mm:ss"), source);
+    const QLocale c = QLocale::c();
+    QString note = QStringLiteral("Дата %1 — %2").arg(c.toString(row.date, u"yyyy-MM-dd HH:mm:ss"), source);
+    if (row.shiftMinutes != 0 && row.date.isValid()) {
+        // The time as written and as moved; with the day where the shift crosses midnight.
+        const QDateTime written = row.date.addSecs(-qint64(row.shiftMinutes) * 60);
+        const QStringView format = written.date() == row.date.date() ? u"HH:mm" : u"dd.MM HH:mm";
+        const bool taken = row.source != DateSource::FileName && row.source != DateSource::ModificationTime;
+        note += QStringLiteral("; %1 %2, сдвиг %3 → %4")
+                    .arg(taken ? QStringLiteral("снято") : QStringLiteral("было"), c.toString(written, format),
+                         DateShifts::offsetText(row.shiftMinutes), c.toString(row.date, format));
+    }
+    return note;
 }
 
 } // namespace velmix

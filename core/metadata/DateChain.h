@@ -19,6 +19,8 @@ struct RowMetadata
     QString title;
     QString album;
     int track = 0;
+    QString camera = {}; // as cameraName() writes it; empty where the file names none
+    int shiftMinutes = 0; // how far `date` was moved from what was read, for its camera's clock
     QString subSecond = {}; // of the date taken, as the camera wrote it; empty for none
     qint64 size = -1;  // in bytes; -1 where the file could not be looked at
     QDateTime modified = {}; // as a wall-clock time (see wallClock); invalid where unknown

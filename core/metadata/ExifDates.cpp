@@ -5,6 +5,8 @@
 namespace velmix {
 namespace {
 
+constexpr quint16 MakeTag = 0x010F;
+constexpr quint16 ModelTag = 0x0110;
 constexpr quint16 ExifFolderTag = 0x8769;
 constexpr quint16 DateTimeOriginalTag = 0x9003;
 constexpr quint16 CreateDateTag = 0x9004;
@@ -65,44 +67,57 @@ QDateTime dateAt(const Tiff &tiff, quint16 type, quint32 count, qint64 valueAt)
     return exifDateTime(tiff.bytes(text, DateLength));
 }
 
-// The digits of an ASCII entry ("25", "250 "), inline where four bytes hold them; empty
-// where it holds none.
+// An ASCII value: inside its entry up to four bytes, else where the entry points; what
+// follows its first zero is padding.
+QString textAt(const Tiff &tiff, quint16 type, quint32 count, qint64 valueAt)
+{
+    constexpr quint32 TextLimit = 256; // no make or model is longer; a damaged count reads no further
+    if (type != AsciiType || count == 0 || count > TextLimit)
+        return {};
+    const qint64 at = count <= 4 ? valueAt : (tiff.has(valueAt, 4) ? qint64(tiff.u32(valueAt)) : -1);
+    if (!tiff.has(at, count))
+        return {};
+    QByteArrayView text = tiff.bytes(at, count);
+    if (const qsizetype end = text.indexOf('\0'); end >= 0)
+        text.truncate(end);
+    return QString::fromLatin1(text).trimmed();
+}
+
+// The digits an ASCII entry starts with ("25", "250 "); empty where it holds none.
 QString digitsAt(const Tiff &tiff, quint16 type, quint32 count, qint64 valueAt)
 {
-    if (type != AsciiType || count == 0 || count > 16 || !tiff.has(valueAt, 4))
-        return {};
-    const qint64 text = count <= 4 ? valueAt : qint64(tiff.u32(valueAt));
-    if (!tiff.has(text, count))
-        return {};
-    QString digits;
-    for (const char c : tiff.bytes(text, count)) {
-        if (c < '0' || c > '9')
-            break;
-        digits += QLatin1Char(c);
-    }
+    QString digits = textAt(tiff, type, count, valueAt);
+    qsizetype end = 0;
+    while (end < digits.size() && digits[end] >= u'0' && digits[end] <= u'9')
+        ++end;
+    digits.truncate(end);
     return digits;
 }
 
 } // namespace
 
-bool readTiffExifDates(QByteArrayView block, QDateTime &original, QDateTime &created, QString *subSecond)
+bool readTiffExif(QByteArrayView block, MediaTags &tags)
 {
     const Tiff tiff(block);
     if (!tiff.has(0, 8) || !(block.startsWith("II") || block.startsWith("MM")) || tiff.u16(2) != 42)
         return false;
     qint64 exifFolder = -1;
-    if (!eachEntry(tiff, tiff.u32(4), [&](quint16 tag, quint16, quint32, qint64 valueAt) {
+    if (!eachEntry(tiff, tiff.u32(4), [&](quint16 tag, quint16 type, quint32 count, qint64 valueAt) {
             if (tag == ExifFolderTag)
                 exifFolder = tiff.u32(valueAt);
+            else if (tag == MakeTag)
+                tags.cameraMake = textAt(tiff, type, count, valueAt);
+            else if (tag == ModelTag)
+                tags.cameraModel = textAt(tiff, type, count, valueAt);
         }))
         return false;
     return exifFolder >= 0 && eachEntry(tiff, exifFolder, [&](quint16 tag, quint16 type, quint32 count, qint64 valueAt) {
                if (tag == DateTimeOriginalTag)
-                   original = dateAt(tiff, type, count, valueAt);
+                   tags.dateTimeOriginal = dateAt(tiff, type, count, valueAt);
                else if (tag == CreateDateTag)
-                   created = dateAt(tiff, type, count, valueAt);
-               else if (tag == SubSecTimeOriginalTag && subSecond)
-                   *subSecond = digitsAt(tiff, type, count, valueAt);
+                   tags.createDate = dateAt(tiff, type, count, valueAt);
+               else if (tag == SubSecTimeOriginalTag)
+                   tags.subSecondOriginal = digitsAt(tiff, type, count, valueAt);
            });
 }
 
@@ -129,7 +144,7 @@ QDateTime exifDateTime(QByteArrayView text)
     return date.isValid() && time.isValid() ? wallClock(date, time) : QDateTime();
 }
 
-bool readJpegExifDates(QByteArrayView head, QDateTime &original, QDateTime &created, QString *subSecond)
+bool readJpegExif(QByteArrayView head, MediaTags &tags)
 {
     const auto byte = [&](qsizetype at) { return uchar(head[at]); };
     if (head.size() < 4 || byte(0) != 0xFF || byte(1) != 0xD8)
@@ -144,7 +159,7 @@ bool readJpegExifDates(QByteArrayView head, QDateTime &original, QDateTime &crea
             return false;
         const QByteArrayView body = head.sliced(at + 4, length - 2);
         if (marker == 0xE1 && body.startsWith(QByteArrayView("Exif\0\0", 6)))
-            return readTiffExifDates(body.sliced(6), original, created, subSecond);
+            return readTiffExif(body.sliced(6), tags);
         at += 2 + length;
     }
     return false;

@@ -39,16 +39,15 @@ QByteArray readRange(const QByteArray &path, QByteArrayView head, FileRange rang
 }
 
 // The block starts with where its TIFF header is, counted from after those four bytes.
-bool readExifItem(QByteArrayView exif, QDateTime &original, QDateTime &created)
+bool readExifItem(QByteArrayView exif, MediaTags &tags)
 {
     if (exif.size() < 4)
         return false;
     const quint32 tiffAt = qFromBigEndian<quint32>(exif.data());
-    return tiffAt <= quint32(exif.size() - 4) && readTiffExifDates(exif.sliced(4 + tiffAt), original, created);
+    return tiffAt <= quint32(exif.size() - 4) && readTiffExif(exif.sliced(4 + tiffAt), tags);
 }
 
-bool readThroughLibheif(const QByteArray &path, QByteArrayView head, bool whole, QDateTime &original,
-                        QDateTime &created)
+bool readThroughLibheif(const QByteArray &path, QByteArrayView head, bool whole, MediaTags &tags)
 {
     const std::unique_ptr<heif_context, ContextFree> context(heif_context_alloc());
     if (!context)
@@ -70,19 +69,18 @@ bool readThroughLibheif(const QByteArray &path, QByteArrayView head, bool whole,
         return false;
     QByteArray exif(qsizetype(size), Qt::Uninitialized);
     return heif_image_handle_get_metadata(primary, block, exif.data()).code == heif_error_Ok &&
-           readExifItem(exif, original, created);
+           readExifItem(exif, tags);
 }
 
 } // namespace
 
-bool readHeifExifDates(const QByteArray &path, QByteArrayView head, bool whole, QDateTime &original,
-                       QDateTime &created)
+bool readHeifExif(const QByteArray &path, QByteArrayView head, bool whole, MediaTags &tags)
 {
     if (const std::optional<FileRange> range = heifExifRange(head)) {
-        if (readExifItem(readRange(path, head, *range), original, created))
+        if (readExifItem(readRange(path, head, *range), tags))
             return true;
     }
-    return readThroughLibheif(path, head, whole, original, created);
+    return readThroughLibheif(path, head, whole, tags);
 }
 
 } // namespace velmix

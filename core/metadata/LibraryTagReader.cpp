@@ -79,6 +79,13 @@ QDateTime firstDate(const Data &data, std::initializer_list<const char *> keys)
     return {};
 }
 
+template<typename Data, typename Key>
+QString firstText(const Data &data, const char *key)
+{
+    const auto found = data.findKey(Key(key));
+    return found == data.end() ? QString() : QString::fromStdString(found->toString()).trimmed();
+}
+
 // Where a JPEG's EXIF block is found at the start of the file.
 constexpr qsizetype HeadSize = 64 * 1024;
 
@@ -109,9 +116,8 @@ void readPicture(const QByteArray &path, Family family, QByteArray &head, MediaT
     // its XMP.
     if (!readHead(path, head))
         return;
-    const bool found = family == Family::Heif
-                           ? readHeifExifDates(path, head, head.size() <= HeadSize, tags.dateTimeOriginal, tags.createDate)
-                           : readJpegExifDates(head, tags.dateTimeOriginal, tags.createDate, &tags.subSecondOriginal);
+    const bool found = family == Family::Heif ? readHeifExif(path, head, head.size() <= HeadSize, tags)
+                                              : readJpegExif(head, tags);
     if (found && tags.dateTimeOriginal.isValid())
         return;
     try {
@@ -137,6 +143,14 @@ void readPicture(const QByteArray &path, Family family, QByteArray &head, MediaT
             tags.createDate = firstDate<Exiv2::ExifData, Exiv2::ExifKey>(exif, {"Exif.Photo.DateTimeDigitized"});
         if (!tags.createDate.isValid())
             tags.createDate = firstDate<Exiv2::XmpData, Exiv2::XmpKey>(xmp, {"Xmp.xmp.CreateDate"});
+        if (tags.cameraMake.isEmpty())
+            tags.cameraMake = firstText<Exiv2::ExifData, Exiv2::ExifKey>(exif, "Exif.Image.Make");
+        if (tags.cameraMake.isEmpty())
+            tags.cameraMake = firstText<Exiv2::XmpData, Exiv2::XmpKey>(xmp, "Xmp.tiff.Make");
+        if (tags.cameraModel.isEmpty())
+            tags.cameraModel = firstText<Exiv2::ExifData, Exiv2::ExifKey>(exif, "Exif.Image.Model");
+        if (tags.cameraModel.isEmpty())
+            tags.cameraModel = firstText<Exiv2::XmpData, Exiv2::XmpKey>(xmp, "Xmp.tiff.Model");
     } catch (...) {
         // Not a picture Exiv2 can read (cut short, not what its name says): no tags.
     }

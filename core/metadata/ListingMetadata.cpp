@@ -25,12 +25,51 @@ bool ListingMetadata::readMissing(MetadataSource &source, const NameColumn &list
     }
     std::vector<std::optional<RowMetadata>> read = source.read(listedNames, missing);
     for (size_t i = 0; i < missing.size() && i < read.size(); ++i) {
-        if (read[i]) {
-            m_rows[missing[i]] = std::move(read[i]);
-            --m_unread;
-        }
+        if (read[i])
+            keep(missing[i], std::move(*read[i]));
     }
     return complete();
+}
+
+bool ListingMetadata::readRow(MetadataSource &source, const NameColumn &tableNames, qsizetype row)
+{
+    if (atRow(row))
+        return true;
+    if (m_rows.empty())
+        m_rows.resize(size_t(m_unread));
+    std::vector<std::optional<RowMetadata>> read = source.read(tableNames, {quint32(row)});
+    if (read.empty() || !read[0])
+        return false;
+    keep(listed(row), std::move(*read[0]));
+    return true;
+}
+
+void ListingMetadata::keep(quint32 place, RowMetadata read)
+{
+    m_rows[place] = std::move(read);
+    --m_unread;
+    shift(*m_rows[place]);
+}
+
+void ListingMetadata::shift(RowMetadata &row) const
+{
+    const int minutes = m_shifts.minutesFor(row.camera);
+    if (minutes == row.shiftMinutes)
+        return;
+    row.date = row.date.addSecs(qint64(minutes - row.shiftMinutes) * 60);
+    row.shiftMinutes = minutes;
+}
+
+bool ListingMetadata::setDateShifts(const DateShifts &shifts)
+{
+    if (shifts == m_shifts)
+        return false;
+    m_shifts = shifts;
+    for (std::optional<RowMetadata> &row : m_rows) {
+        if (row)
+            shift(*row);
+    }
+    return true;
 }
 
 const RowMetadata *ListingMetadata::atRow(qsizetype row) const

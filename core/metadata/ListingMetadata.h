@@ -1,6 +1,8 @@
 #pragma once
 
+#include "listing/RowFolders.h"
 #include "metadata/DateChain.h"
+#include "metadata/DateShifts.h"
 #include "metadata/MetadataSource.h"
 #include "text/NameColumn.h"
 
@@ -9,8 +11,8 @@
 
 namespace velmix {
 
-// The dates and tags of one listing's files, by their place in the listing, and the order
-// the table shows them in.
+// The dates and tags of one listing's files, by their place in the listing, the folder each
+// lies in, and the order the table shows them in.
 class ListingMetadata
 {
 public:
@@ -20,10 +22,23 @@ public:
     // is kept, so no file is read twice).
     bool readMissing(MetadataSource &source, const NameColumn &listedNames);
     [[nodiscard]] bool complete() const { return m_unread == 0; }
+    // Reads the file of the table's row `row` alone, where it was not read; false where it
+    // could not be (a cancel).
+    bool readRow(MetadataSource &source, const NameColumn &tableNames, qsizetype row);
+    // Moves the dates read, and those read from now on, by their cameras' shifts; false
+    // where the shifts are those already in effect.
+    bool setDateShifts(const DateShifts &shifts);
 
     // The table's row `row`: its place in the listing, its metadata (null while unread).
     [[nodiscard]] quint32 listed(qsizetype row) const { return m_order.empty() ? quint32(row) : m_order[size_t(row)]; }
     [[nodiscard]] const RowMetadata *atRow(qsizetype row) const;
+    // The folders the listing's files lie in (none given: one folder without a name).
+    void setFolders(const RowFolders *folders) { m_folders = folders; }
+    [[nodiscard]] quint32 folderAtRow(qsizetype row) const { return m_folders ? m_folders->folderOf(listed(row)) : 0; }
+    [[nodiscard]] QStringView folderNameAtRow(qsizetype row) const
+    {
+        return m_folders ? m_folders->folderName(folderAtRow(row)) : QStringView();
+    }
 
     // Shows the rows in `order` (places in the listing), or in the listing's order when empty.
     void setOrder(std::vector<quint32> order) { m_order = std::move(order); }
@@ -31,9 +46,15 @@ public:
     [[nodiscard]] const std::vector<std::optional<RowMetadata>> &byListing() const { return m_rows; }
 
 private:
+    // Keeps a file's metadata read, its date moved by its camera's shift.
+    void keep(quint32 place, RowMetadata read);
+    void shift(RowMetadata &row) const;
+
     std::vector<std::optional<RowMetadata>> m_rows;
     std::vector<quint32> m_order;
     qsizetype m_unread = 0;
+    const RowFolders *m_folders = nullptr;
+    DateShifts m_shifts;
 };
 
 } // namespace velmix

@@ -20,6 +20,8 @@ struct MediaTags
     QDateTime dateTimeOriginal; // EXIF DateTimeOriginal, or XMP's
     QDateTime createDate;       // EXIF CreateDate (DateTimeDigitized), or XMP's
     QDateTime quickTimeCreated; // a MP4/MOV movie header's creation time, in local time
+    QString cameraMake;         // EXIF Make and Model (or XMP's), as written
+    QString cameraModel;
     QString subSecondOriginal = {}; // EXIF SubSecTimeOriginal's digits: tells a burst's photos apart
     QString artist;
     QString title;

@@ -26,6 +26,8 @@ bool isPlainLetter(uchar b)
     return (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z');
 }
 
+} // namespace
+
 bool readsAsCp1251(QByteArrayView bytes)
 {
     int russianWords = 0, latinWords = 0, russianLetters = 0, plainLetters = 0;
@@ -55,8 +57,6 @@ bool readsAsCp1251(QByteArrayView bytes)
         return russianLetters > 0 && plainLetters == 0; // "Я", "В и Ж"
     return russianWords > latinWords;
 }
-
-} // namespace
 
 QString oldTagText(QByteArrayView bytes, OldTagText choice)
 {

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "listing/ListedTree.h"
 #include "marks/NameConflicts.h"
 #include "text/NameColumn.h"
 
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <vector>
 
 namespace velmix {
@@ -49,6 +51,11 @@ public:
     // none past the files.
     [[nodiscard]] NameMark mark(qsizetype row) const;
     [[nodiscard]] QString markReason(qsizetype row) const;
+    // What the apply will make of the row's new name, as last judged.
+    [[nodiscard]] RowFate fate(qsizetype row) const
+    {
+        return size_t(row) < m_fates.size() ? m_fates[size_t(row)] : RowFate::Stays;
+    }
     // Per row, whether the apply is known to refuse its new name.
     [[nodiscard]] std::vector<bool> refusedRows() const;
     // What the apply will make of each row's new name, as last judged.
@@ -75,6 +82,26 @@ public:
     [[nodiscard]] QString dateNote(qsizetype row) const;
     // Whether the row's date came from its file's modification time alone.
     [[nodiscard]] bool datedByFileTime(qsizetype row) const;
+
+    // With subfolders: the folders, and per row the index of its file's folder (the rows'
+    // order). Without, null and empty: every file is in the chosen folder.
+    void setFolders(std::shared_ptr<const ListedTree> tree, std::vector<quint32> folderOfRow)
+    {
+        m_tree = std::move(tree);
+        m_folderOfRow = std::move(folderOfRow);
+    }
+    [[nodiscard]] const std::shared_ptr<const ListedTree> &tree() const { return m_tree; }
+    [[nodiscard]] const std::vector<quint32> &folderOfRow() const { return m_folderOfRow; }
+    // The row's folder below the chosen one ("" for the chosen folder itself), and the
+    // same with a trailing "/" before a name.
+    [[nodiscard]] QString folderText(qsizetype row) const
+    {
+        return m_tree && size_t(row) < m_folderOfRow.size() ? m_tree->folders[m_folderOfRow[size_t(row)]] : QString();
+    }
+    [[nodiscard]] QString folderPrefix(qsizetype row) const
+    {
+        return m_tree && size_t(row) < m_folderOfRow.size() ? m_tree->prefix(m_folderOfRow[size_t(row)]) : QString();
+    }
 
     [[nodiscard]] const NameColumn &currentNames() const { return m_current; }
     [[nodiscard]] const NameColumn &newNames() const { return m_new; }
@@ -104,6 +131,8 @@ private:
     DatesUse m_datesUse = DatesUse::None;
     const HandNames *m_handNames = nullptr;
     std::vector<qsizetype> m_boundedRows;
+    std::shared_ptr<const ListedTree> m_tree;
+    std::vector<quint32> m_folderOfRow;
     std::vector<qint32> m_fixedRows;
 };
 

@@ -29,7 +29,8 @@ QStringList NameFields::names()
     return {QStringLiteral("дата"),        QStringLiteral("время"),    QStringLiteral("год"),
             QStringLiteral("месяц"),       QStringLiteral("день"),     QStringLiteral("исполнитель"),
             QStringLiteral("название"),    QStringLiteral("альбом"),   QStringLiteral("номер_трека"),
-            QStringLiteral("n"),           QStringLiteral("n:3")};
+            QStringLiteral("камера"),      QStringLiteral("папка"),    QStringLiteral("n"),
+            QStringLiteral("n:3")};
 }
 
 int NameFields::limitOf(QStringView text)
@@ -44,7 +45,7 @@ NameFields::Part NameFields::field(QStringView typed)
         {u"дата", Kind::Date},           {u"время", Kind::Time},      {u"год", Kind::Year},
         {u"месяц", Kind::Month},         {u"день", Kind::Day},        {u"исполнитель", Kind::Artist},
         {u"название", Kind::Title},      {u"альбом", Kind::Album},    {u"номер_трека", Kind::Track},
-        {u"n", Kind::Number},
+        {u"камера", Kind::Camera},       {u"папка", Kind::Folder},    {u"n", Kind::Number},
     };
     const QStringView inner = typed.sliced(1, typed.size() - 2).trimmed();
     Part part{Kind::Unknown, {}, typed.toString()};
@@ -91,7 +92,8 @@ NameFields::NameFields(QStringView text)
         if (part.kind == Kind::Unknown && !m_unknown.contains(part.typed))
             m_unknown.append(part.typed);
         m_placesNumber = m_placesNumber || part.kind == Kind::Number;
-        m_needsMetadata = m_needsMetadata || (part.kind != Kind::Unknown && part.kind != Kind::Number);
+        m_placesFolder = m_placesFolder || part.kind == Kind::Folder;
+        m_needsMetadata = m_needsMetadata || part.kind > Kind::Folder;
         m_usesDate = m_usesDate || (part.kind >= Kind::Date && part.kind <= Kind::DateFormat);
         tagsAlone = tagsAlone
                     && (part.kind == Kind::Artist || part.kind == Kind::Title || part.kind == Kind::Album
@@ -102,8 +104,9 @@ NameFields::NameFields(QStringView text)
     m_tagsAlone = m_holdsFields && tagsAlone;
 }
 
-void NameFields::expand(const RowMetadata *metadata, qsizetype row, const RunningNumber &number, QString &out) const
+void NameFields::expand(const ListingMetadata &listing, qsizetype row, const RunningNumber &number, QString &out) const
 {
+    const RowMetadata *metadata = m_needsMetadata ? listing.atRow(row) : nullptr;
     const QLocale c = QLocale::c();
     for (const Part &part : m_parts) {
         if (part.kind == Kind::Text) {
@@ -114,6 +117,10 @@ void NameFields::expand(const RowMetadata *metadata, qsizetype row, const Runnin
             char16_t digits[NumberTextCapacity];
             const int length = number.write(row, part.width > 0 ? part.width : number.width(), digits);
             out.append(reinterpret_cast<const QChar *>(digits), length);
+            continue;
+        }
+        if (part.kind == Kind::Folder) {
+            appendNameSafe(out, listing.folderNameAtRow(row));
             continue;
         }
         if (part.kind == Kind::Unknown || !metadata) {
@@ -135,9 +142,11 @@ void NameFields::expand(const RowMetadata *metadata, qsizetype row, const Runnin
             if (metadata->track > 0)
                 out.append(QString::number(metadata->track).rightJustified(2, u'0'));
             break;
+        case Kind::Camera: appendNameSafe(out, metadata->camera); break;
         case Kind::Text:
         case Kind::Unknown:
-        case Kind::Number: break;
+        case Kind::Number:
+        case Kind::Folder: break;
         }
     }
 }
@@ -158,7 +167,7 @@ void ApplyFieldBaseName(FileNameTable &table, const NameFields &fields, const Li
     for (qsizetype i = 0; i < current.size(); ++i) {
         const QStringView was = current.at(i);
         name.resize(0);
-        fields.expand(metadata.atRow(i), i, number, name);
+        fields.expand(metadata, i, number, name);
         name.append(was.last(extensionLength(was)));
         fresh.writeGrowing(name);
     }

@@ -15,9 +15,9 @@ namespace velmix {
 
 // A base name or an inserted text with fields in braces: {дата}, {время}, {год}, {месяц},
 // {день}, {дата:FORMAT} (Qt's date format letters), {исполнитель}, {название}, {альбом},
-// {номер_трека}, and the running number: {n} as wide as the options choose, {n:W} W digits
-// wide (1 to 9). Text outside the braces is kept; an unknown field, {n:0} among them, stays
-// as typed.
+// {номер_трека}, {камера}, {папка} (the name of the file's folder), and the running number:
+// {n} as wide as the options choose, {n:W} W digits wide (1 to 9). Text outside the braces
+// is kept; an unknown field, {n:0} among them, stays as typed.
 class NameFields
 {
 public:
@@ -31,7 +31,7 @@ public:
     // Whether the text holds anything in braces, known or not.
     [[nodiscard]] bool holdsFields() const { return m_holdsFields; }
     // Whether it holds a field it knows.
-    [[nodiscard]] bool holdsKnownField() const { return m_needsMetadata || m_placesNumber; }
+    [[nodiscard]] bool holdsKnownField() const { return m_needsMetadata || m_placesNumber || m_placesFolder; }
     // Whether a field needs the file's date or tags.
     [[nodiscard]] bool needsMetadata() const { return m_needsMetadata; }
     // Whether a field takes the file's date.
@@ -46,11 +46,12 @@ public:
 
     // The text for the table's row `row`; without its file's metadata (not read) every
     // field of a date or a tag stays as typed.
-    void expand(const RowMetadata *metadata, qsizetype row, const RunningNumber &number, QString &out) const;
+    void expand(const ListingMetadata &metadata, qsizetype row, const RunningNumber &number, QString &out) const;
 
 private:
     // The date's fields stand together, from Date to DateFormat.
-    enum class Kind { Text, Unknown, Number, Date, Time, Year, Month, Day, DateFormat, Artist, Title, Album, Track };
+    enum class Kind { Text, Unknown, Number, Folder, Date, Time, Year, Month, Day, DateFormat, Artist, Title, Album,
+                      Track, Camera };
     struct Part
     {
         Kind kind;
@@ -66,6 +67,7 @@ private:
     bool m_needsMetadata = false;
     bool m_usesDate = false;
     bool m_placesNumber = false;
+    bool m_placesFolder = false;
     bool m_tagsAlone = false;
 };
 

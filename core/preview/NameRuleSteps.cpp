@@ -5,6 +5,7 @@
 #include "text/FileExtension.h"
 #include "work/AsyncTask.h"
 
+#include <algorithm>
 #include <optional>
 #include <tuple>
 
@@ -83,7 +84,7 @@ QStringView NameRuleSteps::ruled(QStringView name, qsizetype row, const FieldVal
         QStringView inserted = m_rules.insertText;
         if (m_insertFields) {
             part.inserted.resize(0);
-            m_insertFields->expand(values.metadata.atRow(row), row, values.number, part.inserted);
+            m_insertFields->expand(values.metadata, row, values.number, part.inserted);
             inserted = part.inserted;
         }
         step([&](QStringView piece, TextBuffer &out) { appendCutAndInserted(piece, m_rules, inserted, out); }, true);
@@ -108,16 +109,23 @@ QStringView NameRuleSteps::ruled(QStringView name, qsizetype row, const FieldVal
 }
 
 void NameRuleSteps::ruleRows(const NameColumn &names, qsizetype from, qsizetype to, const FieldValues &values,
-                             const QDeadlineTimer &findTime, Part &part, NameColumn &out) const
+                             const QDeadlineTimer &findTime, WorkProgress *progress, Part &part,
+                             NameColumn &out) const
 {
     part.bounded.clear();
-    // While an expression runs, the clock is read every few rows and after each row it did
-    // not finish, the sign of a pattern that may take its bound on every row.
+    // While an expression runs, the clock and a cancel are read every few rows, and the
+    // clock after each row it did not finish, the sign of a pattern that may take its
+    // bound on every row.
     constexpr qsizetype RowsBetweenLooks = 8;
     const bool timed = m_find.isExpression();
     bool findInTime = true;
     size_t boundedBefore = 0;
     for (qsizetype i = from; i < to; ++i) {
+        if ((i - from) % RowsBetweenLooks == 0 && progress) {
+            if (progress->cancelled())
+                return;
+            progress->advance(std::min(RowsBetweenLooks, to - i));
+        }
         if (findInTime && timed && ((i - from) % RowsBetweenLooks == 0 || part.bounded.size() > boundedBefore))
             findInTime = !findTime.hasExpired();
         boundedBefore = part.bounded.size();
@@ -125,39 +133,49 @@ void NameRuleSteps::ruleRows(const NameColumn &names, qsizetype from, qsizetype 
     }
 }
 
-void NameRuleSteps::apply(FileNameTable &table, const ListingMetadata &metadata, const RunningNumber &number) const
+std::optional<std::vector<qsizetype>> NameRuleSteps::rule(const NameColumn &names, NameColumn &out,
+                                                          const ListingMetadata &metadata,
+                                                          const RunningNumber &number, WorkProgress *progress) const
 {
-    table.setBoundedRows({});
-    if (!m_rules.anyOn())
-        return;
     // ICU's rules run one text at a time whatever the threads, behind its own lock.
-    const NameColumn &names = table.newNames();
     const FieldValues values{metadata, number};
     const QDeadlineTimer findTime(FindTimeBudgetMs);
     const qsizetype rows = names.size();
+    if (progress)
+        progress->setTotal(rows);
     const qsizetype bound = names.totalLength() + rows * 8;
-    NameColumn &ruled = table.spareColumn();
-    ruled.beginRewrite(rows, bound);
+    out.beginRewrite(rows, bound);
     const qsizetype half = rows >= PartedRows && m_rules.transliteration != Transliteration::BgnPcgn ? rows / 2 : rows;
     std::optional<AsyncTask<void>> second;
     if (half < rows) {
         second.emplace([&] {
             m_secondPart.beginRewrite(rows - half, bound);
-            ruleRows(names, half, rows, values, findTime, m_parts[1], m_secondPart);
+            ruleRows(names, half, rows, values, findTime, progress, m_parts[1], m_secondPart);
             m_secondPart.endRewrite();
         });
     }
-    ruleRows(names, 0, half, values, findTime, m_parts[0], ruled);
+    ruleRows(names, 0, half, values, findTime, progress, m_parts[0], out);
     std::vector<qsizetype> bounded = m_parts[0].bounded;
     if (second) {
         second->take();
         for (qsizetype i = 0; i < m_secondPart.size(); ++i)
-            ruled.writeGrowing(m_secondPart.at(i));
+            out.writeGrowing(m_secondPart.at(i));
         bounded.insert(bounded.end(), m_parts[1].bounded.begin(), m_parts[1].bounded.end());
     }
-    ruled.endRewrite();
+    out.endRewrite();
+    if (progress && progress->cancelled() && out.size() < rows)
+        return std::nullopt;
+    return bounded;
+}
+
+void NameRuleSteps::apply(FileNameTable &table, const ListingMetadata &metadata, const RunningNumber &number) const
+{
+    table.setBoundedRows({});
+    if (!m_rules.anyOn())
+        return;
+    std::optional<std::vector<qsizetype>> bounded = rule(table.newNames(), table.spareColumn(), metadata, number, nullptr);
     table.takeSpareAsNewNames();
-    table.setBoundedRows(std::move(bounded));
+    table.setBoundedRows(std::move(*bounded));
 }
 
 } // namespace velmix

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LongWork.h"
 #include "metadata/ListingMetadata.h"
 #include "preview/FileNameTable.h"
 #include "preview/NameFields.h"
@@ -38,6 +39,15 @@ public:
     // row's name depends on that row alone, so the result is the same either way. The
     // inserted text's fields take each row's metadata and number from these.
     void apply(FileNameTable &table, const ListingMetadata &metadata, const RunningNumber &number) const;
+    // Whether the rules run an expression, the one step that can take long.
+    [[nodiscard]] bool runsExpression() const { return m_find.isOn() && m_find.isExpression(); }
+    // What apply computes, on any thread, the table left as it is: the rules' names of
+    // `names` into `out`, and the rows the expression did not finish. Nothing where
+    // `progress` was cancelled before the last row; it counts the rows done.
+    [[nodiscard]] std::optional<std::vector<qsizetype>> rule(const NameColumn &names, NameColumn &out,
+                                                            const ListingMetadata &metadata,
+                                                            const RunningNumber &number,
+                                                            WorkProgress *progress) const;
 
     // The time the expression may take in one rebuild, all rows together; the rows it
     // does not reach in time keep their names before it, marked, so a hostile pattern
@@ -67,7 +77,7 @@ private:
     [[nodiscard]] QStringView ruled(QStringView name, qsizetype row, const FieldValues &values, bool findInTime,
                                     Part &part) const;
     void ruleRows(const NameColumn &names, qsizetype from, qsizetype to, const FieldValues &values,
-                  const QDeadlineTimer &findTime, Part &part, NameColumn &out) const;
+                  const QDeadlineTimer &findTime, WorkProgress *progress, Part &part, NameColumn &out) const;
     void makeMatchBuffers();
     void compileInsertFields();
 

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "metadata/DateShifts.h"
 #include "preview/NumberingOrder.h"
 
 #include <QString>
 
 namespace velmix {
 
-// The six toggles, four numbering fields and the numbering order that derive the new names.
+// The six toggles, four numbering fields, the numbering order and restarts, and the
+// cameras' date shifts that derive the new names.
 struct NamingOptions
 {
     static constexpr int BaseNameLimit = 50;
@@ -26,6 +28,11 @@ struct NamingOptions
     QString StepText = QStringLiteral("1");
     int DigitWidthIndex = 0;
     NumberingOrder Order = NumberingOrder::ByName;
+    // The running number starts again in each folder, on each day (by the date {дата} takes).
+    bool RestartPerFolder = false;
+    bool RestartPerDay = false;
+    // The cameras' clocks put right: the dates of their files move.
+    DateShifts Shifts;
 
     friend bool operator==(const NamingOptions &, const NamingOptions &) = default;
 };

@@ -162,8 +162,14 @@ RunningNumber::RunningNumber(QStringView startText, QStringView stepText, int di
 
 int RunningNumber::write(qsizetype row, int width, char16_t *out) const
 {
-    const auto skippedBefore = std::lower_bound(m_skipped.begin(), m_skipped.end(), row) - m_skipped.begin();
-    const double value = m_start + m_step * double(row - skippedBefore);
+    double place = 0;
+    if (size_t(row) < m_places.size()) {
+        place = double(m_places[size_t(row)]);
+    } else {
+        const auto skippedBefore = std::lower_bound(m_skipped.begin(), m_skipped.end(), row) - m_skipped.begin();
+        place = double(row - skippedBefore);
+    }
+    const double value = m_start + m_step * place;
     // From 10^15 on the number would be written in powers of ten, rounded or not at all: a
     // null stands in its place, which no file name can hold, so the row is marked and
     // refused rather than carrying a number the user did not ask for.

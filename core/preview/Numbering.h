@@ -21,7 +21,8 @@ constexpr int NumberTextCapacity = 40;
 int writeNumberText(double value, int width, char16_t *out);
 
 // The running number of each row, start + step * place (places from 0), as the numbering
-// options give it; a row's place is its row, less the rows before it that take no number.
+// options give it; a row's place is its row, less the rows before it that take no number,
+// or its place in a count that restarts.
 class RunningNumber
 {
 public:
@@ -30,6 +31,8 @@ public:
     // The rows, in increasing order, that take no number (named by hand): the others stay
     // consecutive.
     void skipRows(std::vector<qsizetype> rows) { m_skipped = std::move(rows); }
+    // Each row's place given outright, where the number starts again by folder or day.
+    void setPlaces(std::vector<quint32> places) { m_places = std::move(places); }
     // The width the options chose, in digits.
     [[nodiscard]] int width() const { return m_width; }
     // Writes the row's number zero-filled to `width` into `out` (NumberTextCapacity units)
@@ -41,6 +44,7 @@ private:
     double m_step;
     int m_width;
     std::vector<qsizetype> m_skipped;
+    std::vector<quint32> m_places; // empty: the row less the rows skipped before it
 };
 
 // Every new name afresh from its current name: unchanged for the base names "*" and "-",

@@ -5,6 +5,7 @@
 #include "preview/NameFields.h"
 #include "preview/NameTransforms.h"
 #include "preview/Numbering.h"
+#include "preview/NumberingRestarts.h"
 #include "text/CharacterLimit.h"
 #include "text/NaturalSort.h"
 #include "text/Surrogates.h"
@@ -42,10 +43,11 @@ bool PreviewSession::isTicked(Toggle toggle) const
 }
 
 void PreviewSession::loadFileList(const NameColumn &listedNames, const FolderRules &rules,
-                                  const NameColumn &unlistedNames)
+                                  const NameColumn &unlistedNames, ListedFolders folders)
 {
     m_rules = rules;
     m_unlistedNames = unlistedNames;
+    m_folders = std::move(folders);
     m_metadata.reset(listedNames.size()); // a new listing reads its files afresh
     m_handNames.clear();
     m_table.setFields(nullptr, {}, false, FileNameTable::DatesUse::None);
@@ -53,6 +55,7 @@ void PreviewSession::loadFileList(const NameColumn &listedNames, const FolderRul
     if (readsFiles(m_options.Order))
         m_options.Order = NumberingOrder::ByName;
     (void)loadRows(m_options.Order, listedNames);
+    settle();
 }
 
 void PreviewSession::rereadMetadata()
@@ -82,6 +85,28 @@ NameColumn PreviewSession::listedNames() const
     return listed;
 }
 
+NameColumn PreviewSession::tablePaths() const
+{
+    NameColumn names = m_table.currentNames();
+    if (!m_folders.tree)
+        return names;
+    NameColumn paths;
+    for (qsizetype row = 0; row < names.size(); ++row)
+        paths.append(m_folders.tree->path(m_table.folderOfRow()[size_t(row)], names.at(row)));
+    return paths;
+}
+
+NameColumn PreviewSession::listedPaths() const
+{
+    NameColumn listed = listedNames();
+    if (!m_folders.tree)
+        return listed;
+    NameColumn paths;
+    for (qsizetype row = 0; row < listed.size(); ++row)
+        paths.append(m_folders.tree->path(m_folders.folderOfName[size_t(row)], listed.at(row)));
+    return paths;
+}
+
 bool PreviewSession::loadRows(NumberingOrder order, const NameColumn &listed)
 {
     std::optional<BusyGuard> busy;
@@ -105,7 +130,7 @@ bool PreviewSession::loadRows(NumberingOrder order, const NameColumn &listed)
     case NumberingOrder::BySize:
     case NumberingOrder::ByModified:
         if (!listed.isEmpty()) {
-            if (!m_metadataSource || !m_metadata.readMissing(*m_metadataSource, listed))
+            if (!m_metadataSource || !m_metadata.readMissing(*m_metadataSource, m_folders.tree ? listedPaths() : listed))
                 return false;
             rows = order == NumberingOrder::ByDateTaken ? dateTakenOrder(m_metadata.byListing())
                    : fileFactOrder(m_metadata.byListing(),
@@ -190,6 +215,13 @@ void PreviewSession::RebuildNewNames()
     // Decided from the table itself: an empty new name must never freeze the preview.
     if (!m_table.holdsFiles())
         return;
+    // Only an expression can take long enough to be cancelled.
+    std::optional<FileNameTable> shown;
+    const bool pendingBefore = m_namesPending;
+    if (m_runner && m_ruleSteps.runsExpression()) {
+        shown.emplace(m_table);
+        shown->spareColumn() = NameColumn(); // the rebuild's spare keeps its own memory
+    }
     m_namesPending = true;
     BusyGuard busy(m_busyPointer);
     clearUpperVectorHalves(); // whatever the window ran last may have left them in use
@@ -199,6 +231,7 @@ void PreviewSession::RebuildNewNames()
         m_options.StartText = QStringLiteral("1");
     RunningNumber number(m_options.StartText, m_options.StepText, m_options.DigitWidthIndex);
     number.skipRows(m_handNames.rows());
+    restartNumbers(number);
     // Where {n} stands, the number goes there and not also at the end.
     if (!applyBaseName(number) && m_options.Numbering)
         ApplyNumbering(m_table, number);
@@ -212,9 +245,50 @@ void PreviewSession::RebuildNewNames()
         ReplaceUnderscores(m_table);
     if (m_options.FirstLetterCapital)
         CapitalizeFirstLetter(m_table);
-    m_ruleSteps.apply(m_table, m_metadata, number);
+    if (!ruleNewNames(number)) {
+        putBack(std::move(*shown), pendingBefore);
+        return;
+    }
     m_handNames.applyTo(m_table);
     markNewNames();
+    settle();
+    if (m_observer)
+        m_observer->newNamesRebuilt();
+}
+
+bool PreviewSession::ruleNewNames(const RunningNumber &number)
+{
+    if (!m_runner || !m_ruleSteps.runsExpression()) {
+        m_ruleSteps.apply(m_table, m_metadata, number);
+        return true;
+    }
+    WorkProgress progress;
+    const NameColumn &names = m_table.newNames();
+    NameColumn &out = m_table.spareColumn();
+    std::optional<std::vector<qsizetype>> bounded =
+        m_runner->run(WorkKind::MatchingExpression, progress, QuietRebuild,
+                      [&] { return m_ruleSteps.rule(names, out, m_metadata, number, &progress); });
+    if (!bounded)
+        return false;
+    m_table.takeSpareAsNewNames(); // here, on the window's thread, which paints the names
+    m_table.setBoundedRows(std::move(*bounded));
+    return true;
+}
+
+void PreviewSession::putBack(FileNameTable shown, bool namesPending)
+{
+    m_table = std::move(shown);
+    m_namesPending = namesPending;
+    // The rows stay in the order they are in, and the dates as the shifts moved them.
+    const NumberingOrder order = m_options.Order;
+    auto shifts = std::move(m_options.Shifts);
+    m_options = m_settled.options;
+    m_options.Order = order;
+    m_options.Shifts = std::move(shifts);
+    if (m_settled.rules != m_ruleSteps.rules())
+        m_ruleSteps.update(m_settled.rules);
+    m_handNames = m_settled.handNames;
+    m_numberingByTyping = m_settled.numberingByTyping;
     if (m_observer)
         m_observer->newNamesRebuilt();
 }
@@ -223,15 +297,17 @@ bool PreviewSession::applyBaseName(const RunningNumber &number)
 {
     const bool dateOrder = m_options.Order == NumberingOrder::ByDateTaken;
     const NameFields *inserted = m_ruleSteps.insertFields();
+    using DatesUse = FileNameTable::DatesUse;
     if (!m_options.BaseName.contains(u'{') && !inserted) { // no fields: the names as they always were
         ApplyBaseName(m_table, m_options.BaseName);
-        m_table.setFields(dateOrder ? &m_dates : nullptr, {}, false, FileNameTable::DatesUse::Order);
+        m_table.setFields(dateOrder || m_numbersByDay ? &m_dates : nullptr, {}, m_numbersByDay,
+                          dateOrder ? DatesUse::Order : DatesUse::Fields);
         return false;
     }
     const NameFields base(m_options.BaseName);
     const bool needsMetadata = base.needsMetadata() || (inserted && inserted->needsMetadata());
     if (needsMetadata && m_metadataSource)
-        (void)m_metadata.readMissing(*m_metadataSource, listedNames()); // a cancel leaves rows unread, marked
+        (void)m_metadata.readMissing(*m_metadataSource, listedPaths()); // a cancel leaves rows unread, marked
     if (base.holdsFields())
         ApplyFieldBaseName(m_table, base, m_metadata, number);
     else
@@ -240,11 +316,61 @@ bool PreviewSession::applyBaseName(const RunningNumber &number)
     for (const QString &field : inserted ? inserted->unknownFields() : QStringList())
         if (!unknown.contains(field))
             unknown.append(field);
-    const bool usesDate = base.usesDate() || (inserted && inserted->usesDate());
-    using DatesUse = FileNameTable::DatesUse;
-    m_table.setFields(dateOrder || needsMetadata ? &m_dates : nullptr, std::move(unknown), needsMetadata,
+    const bool usesDate = base.usesDate() || (inserted && inserted->usesDate()) || m_numbersByDay;
+    m_table.setFields(dateOrder || needsMetadata || m_numbersByDay ? &m_dates : nullptr, std::move(unknown),
+                      needsMetadata || m_numbersByDay,
                       dateOrder ? DatesUse::Order : usesDate ? DatesUse::Fields : DatesUse::None);
     return base.placesNumber() || (inserted && inserted->placesNumber());
+}
+
+void PreviewSession::restartNumbers(RunningNumber &number)
+{
+    m_numbersByDay = false;
+    if (!m_options.RestartPerFolder && !m_options.RestartPerDay)
+        return;
+    const NameFields *inserted = m_ruleSteps.insertFields();
+    const bool numbered = m_options.Numbering || NameFields(m_options.BaseName).placesNumber()
+                          || (inserted && inserted->placesNumber());
+    if (!numbered)
+        return;
+    m_numbersByDay = m_options.RestartPerDay;
+    if (m_numbersByDay && m_metadataSource && !m_metadata.complete())
+        (void)m_metadata.readMissing(*m_metadataSource, listedPaths()); // a cancel leaves rows unread, marked
+    number.setPlaces(restartedPlaces(m_metadata, m_table.fileCount(), m_handNames.rows(),
+                                     {m_options.RestartPerFolder, m_options.RestartPerDay}));
+}
+
+void PreviewSession::setNumberingRestarts(bool perFolder, bool perDay)
+{
+    m_options.RestartPerFolder = perFolder;
+    m_options.RestartPerDay = perDay;
+    RebuildNewNames();
+}
+
+QString PreviewSession::cameraAt(qsizetype row)
+{
+    if (row < 0 || row >= m_table.fileCount() || !m_metadataSource)
+        return {};
+    BusyGuard busy(m_busyPointer);
+    if (!m_metadata.readRow(*m_metadataSource, tablePaths(), row))
+        return {};
+    return m_metadata.atRow(row)->camera;
+}
+
+void PreviewSession::setDateShift(const QString &camera, int minutes)
+{
+    m_options.Shifts.set(camera, minutes);
+    applyDateShifts();
+    if (m_namesPending)
+        RebuildNewNames();
+}
+
+void PreviewSession::applyDateShifts()
+{
+    // The rows read already are sorted again; none is read for it.
+    if (m_metadata.setDateShifts(m_options.Shifts) && m_options.Order == NumberingOrder::ByDateTaken
+        && m_metadata.complete())
+        (void)loadRows(NumberingOrder::ByDateTaken, listedNames());
 }
 
 void PreviewSession::arrangeRows(const NameColumn &listed, std::vector<quint32> order)
@@ -259,7 +385,16 @@ void PreviewSession::arrangeRows(const NameColumn &listed, std::vector<quint32> 
         m_observer->tableAboutToReload();
     const NameColumn before = m_table.currentNames();
     m_table.load(names);
+    std::vector<quint32> folderOfRow;
+    if (m_folders.tree) {
+        const std::vector<quint32> &places = m_metadata.order();
+        folderOfRow.resize(m_folders.folderOfName.size());
+        for (size_t row = 0; row < folderOfRow.size(); ++row)
+            folderOfRow[row] = m_folders.folderOfName[places.empty() ? row : places[row]];
+    }
+    m_table.setFolders(m_folders.tree, std::move(folderOfRow));
     m_handNames.follow(before, m_table.currentNames());
+    m_settled.handNames.follow(before, m_table.currentNames());
     m_table.setFolderWriteError(m_rules.writeError);
     if (m_observer)
         m_observer->tableReloaded();
@@ -277,13 +412,15 @@ void PreviewSession::markNewNames()
         return;
     }
     if (!m_folderNames)
-        m_folderNames.emplace(m_table.currentNames(), m_rules, m_unlistedNames);
+        m_folderNames.emplace(m_table.currentNames(), m_rules, m_unlistedNames,
+                              FolderLayout{.listed = m_table.folderOfRow(), .unlisted = m_folders.folderOfUnlisted,
+                                           .rules = m_folders.tree ? m_folders.tree->rules : std::vector<FolderRules>()});
     judgeNewNames(*m_folderNames, m_table.newNames(), m_judgement);
     // The files are read only once a burst asks, and only once: a cancel leaves them unread.
     bool asked = false;
     const auto subSecondOf = [&](qint32 row) {
         if (!asked && m_metadataSource && !m_metadata.complete())
-            (void)m_metadata.readMissing(*m_metadataSource, listedNames());
+            (void)m_metadata.readMissing(*m_metadataSource, listedPaths());
         asked = true;
         const RowMetadata *read = m_metadata.atRow(row);
         return read ? read->subSecond : QString();
@@ -345,6 +482,8 @@ void PreviewSession::ResetOptions()
     m_ruleSteps = NameRuleSteps();
     m_handNames.clear();
     m_numberingByTyping = false;
+    applyDateShifts();
+    settle();
 }
 
 void PreviewSession::setHandName(qsizetype row, const QString &name)
@@ -352,6 +491,14 @@ void PreviewSession::setHandName(qsizetype row, const QString &name)
     if (row < 0 || row >= m_table.fileCount())
         return;
     m_handNames.set(row, name);
+    RebuildNewNames();
+}
+
+void PreviewSession::setHandNames(const std::vector<std::pair<qsizetype, QString>> &names)
+{
+    for (const auto &[row, name] : names)
+        if (row >= 0 && row < m_table.fileCount())
+            m_handNames.set(row, name);
     RebuildNewNames();
 }
 
@@ -365,6 +512,9 @@ void PreviewSession::setNameRules(const NameRules &rules)
 
 void PreviewSession::setSettings(const NamingOptions &options, const NameRules &rules)
 {
+    // The shifts first: a date order sorts by the shifted dates.
+    m_options.Shifts = options.Shifts;
+    applyDateShifts();
     setNumberingOrder(options.Order);
     const NumberingOrder order = m_options.Order;
     m_options = options;

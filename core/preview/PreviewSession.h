@@ -11,8 +11,12 @@
 #include "preview/Numbering.h"
 #include "preview/NumberingOrder.h"
 #include "preview/TableObserver.h"
+#include "work/WorkRunner.h"
 
+#include <chrono>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace velmix {
 
@@ -35,12 +39,27 @@ public:
     void setObserver(TableObserver *observer) { m_observer = observer; }
     // Where the files' dates and tags come from, once a field or the order needs them.
     void setMetadataSource(MetadataSource *source) { m_metadataSource = source; }
+    // Where given, an expression runs there as long work the user can cancel, once it
+    // outlasts QuietRebuild. A cancelled rebuild leaves the names as they were shown, and
+    // the options and rules as the last finished rebuild, load or reset left them.
+    void setWorkRunner(WorkRunner *runner) { m_runner = runner; }
+    static constexpr std::chrono::milliseconds QuietRebuild{100};
+    // The folder each listed file lies in, for {папка} and the counters that restart per folder.
+    void setRowFolders(const RowFolders *folders) { m_metadata.setFolders(folders); }
 
     // Fills the table from the listed names, both columns alike. Every rebuild then marks
     // the rows the apply will refuse, judged by the folder's rules and the names of the
     // entries the listing leaves out.
+    // With subfolders, `tree` tells each listed name's and each unlisted entry's folder,
+    // and each name is judged against its own folder.
+    struct ListedFolders
+    {
+        std::shared_ptr<const ListedTree> tree;
+        std::vector<quint32> folderOfName;
+        std::vector<quint32> folderOfUnlisted;
+    };
     void loadFileList(const NameColumn &listedNames, const FolderRules &rules = {},
-                      const NameColumn &unlistedNames = {});
+                      const NameColumn &unlistedNames = {}, ListedFolders folders = {});
     void RebuildNewNames();
     // Forgets the files' dates and tags read so far and reads them again, as the names
     // and the order need them (the order falls back to by name where a cancel stops it).
@@ -69,6 +88,15 @@ public:
     // keeps the order as it was.
     void setNumberingOrder(NumberingOrder order);
 
+    // The running number starts again in each folder, each day, both or neither; the
+    // preview follows.
+    void setNumberingRestarts(bool perFolder, bool perDay);
+    // The camera of the table's row, its file read where it was not yet; empty where the
+    // file names none or a cancel stopped the read.
+    [[nodiscard]] QString cameraAt(qsizetype row);
+    // Moves the dates of the camera's files (every file's, for an empty camera) by
+    // `minutes`, 0 taking its shift away; the date order and the preview follow.
+    void setDateShift(const QString &camera, int minutes);
     // Sorts the rows by a column's names in natural order, up or down, and numbers them so
     // (NumberingOrder::AsShown).
     void sortRows(int column, bool descending);
@@ -84,6 +112,8 @@ public:
     // A new name typed into the grid for a row, kept over the options and rules until
     // the listing is loaded again; an empty one gives the row back to them.
     void setHandName(qsizetype row, const QString &name);
+    // Many at once (a list taken), the preview rebuilt once.
+    void setHandNames(const std::vector<std::pair<qsizetype, QString>> &names);
     [[nodiscard]] const HandNames &handNames() const { return m_handNames; }
 
 private:
@@ -97,6 +127,11 @@ private:
     // The names in the listing's order, put back from the table's rows by their places in
     // the listing: the table holds the only copy, and the order is a permutation.
     [[nodiscard]] NameColumn listedNames() const;
+    // The same as paths below the chosen folder, where the files of its subfolders are
+    // listed: what the files' dates and tags are read by.
+    [[nodiscard]] NameColumn listedPaths() const;
+    // The table's names as paths below the chosen folder, in the rows' order.
+    [[nodiscard]] NameColumn tablePaths() const;
     // Marks the rows the apply will refuse, and gives taken names free ones as the rules ask.
     void markNewNames();
     // The table's rows: the listed names in `order` (places in the listing; empty for
@@ -105,7 +140,26 @@ private:
     // The base name with its fields, the files' metadata read where it or the inserted text
     // needs it; whether {n} stands in either.
     bool applyBaseName(const RunningNumber &number);
+    // Where the number restarts and stands in a name, each row's place in its count (the
+    // dates read first, for a restart each day).
+    void restartNumbers(RunningNumber &number);
+    // The metadata's dates follow the options' shifts; the date order is sorted again.
+    void applyDateShifts();
     bool &flag(Toggle toggle);
+    // The rules over the new names, on the work runner where an expression runs; false,
+    // the table left as it is, where the user cancelled them.
+    bool ruleNewNames(const RunningNumber &number);
+    // What the names shown were made with, kept for a rebuild the user cancels.
+    struct Settled
+    {
+        NamingOptions options;
+        NameRules rules;
+        HandNames handNames;
+        bool numberingByTyping = false;
+    };
+    void settle() { m_settled = {m_options, m_ruleSteps.rules(), m_handNames, m_numberingByTyping}; }
+    // After a cancelled rebuild: the table as it was shown, the settings as settled.
+    void putBack(FileNameTable shown, bool namesPending);
 
     BusyPointer &m_busyPointer;
     FileNameTable m_table;
@@ -114,9 +168,11 @@ private:
     HandNames m_handNames;
     bool m_namesPending = false;
     bool m_numberingByTyping = false; // ticked by a key release, not by a click or a set
+    bool m_numbersByDay = false; // the last rebuild's numbers restart on each day
     TableObserver *m_observer = nullptr;
     FolderRules m_rules;
     NameColumn m_unlistedNames;
+    ListedFolders m_folders; // in the listing's order
     std::optional<FolderNames> m_folderNames; // built on the first rebuild of a listing
     NameJudgement m_judgement;
     ListingMetadata m_metadata;
@@ -133,6 +189,8 @@ private:
         const ListingMetadata &m_metadata;
     } m_dates{m_metadata};
     MetadataSource *m_metadataSource = nullptr;
+    WorkRunner *m_runner = nullptr;
+    Settled m_settled;
 };
 
 } // namespace velmix

@@ -44,6 +44,11 @@ public:
         m_ok = m_ok && value.isValid() && (limit < 0 || value.toString().size() <= limit);
         return value.toString();
     }
+    // A key later versions added: a set kept before them goes without it.
+    bool laterFlag(const char *key)
+    {
+        return m_settings.contains(QLatin1StringView(key)) && flag(key);
+    }
     bool flag(const char *key)
     {
         const QString value = text(key);
@@ -97,6 +102,12 @@ RuleSet readKeys(QSettings &settings, bool &ok)
     const int spaces = in.choice("spaces", Spaces);
     o.SpacesToUnderscores = spaces == 1;
     o.UnderscoresToSpaces = spaces == 2;
+    o.RestartPerFolder = in.laterFlag("restart_per_folder");
+    o.RestartPerDay = in.laterFlag("restart_per_day");
+    // Each shift as the command line takes it, "Canon EOS 80D=+01:00".
+    const QStringList shifts = settings.value(u"date_shifts"_s).toStringList();
+    for (const QString &shift : shifts)
+        ok = ok && (shift.trimmed().isEmpty() || o.Shifts.take(shift).isEmpty()); // "date_shifts=" by hand: none
     NameRules &r = set.rules;
     r.findText = in.text("find");
     r.replaceText = in.text("replace");
@@ -133,6 +144,13 @@ void writeKeys(QSettings &out, const RuleSet &set)
     out.setValue(u"order"_s, Orders.value(int(o.Order)));
     out.setValue(u"case"_s, Cases[o.UpperCase ? 1 : o.LowerCase ? 2 : o.FirstLetterCapital ? 3 : 0]);
     out.setValue(u"spaces"_s, Spaces[o.SpacesToUnderscores ? 1 : o.UnderscoresToSpaces ? 2 : 0]);
+    out.setValue(u"restart_per_folder"_s, flag(o.RestartPerFolder));
+    out.setValue(u"restart_per_day"_s, flag(o.RestartPerDay));
+    QStringList shifts;
+    for (const DateShift &shift : o.Shifts.list())
+        shifts.append(DateShifts::shiftText(shift));
+    if (!shifts.isEmpty()) // none: no key, as in a set kept before shifts were
+        out.setValue(u"date_shifts"_s, shifts);
     out.setValue(u"find"_s, r.findText);
     out.setValue(u"replace"_s, r.replaceText);
     out.setValue(u"regex"_s, flag(r.regularExpression));

@@ -19,6 +19,7 @@ const char *workName(WorkKind kind)
     case WorkKind::Renaming: return "renaming";
     case WorkKind::Undoing: return "undoing";
     case WorkKind::ReadingTags: return "reading dates and tags";
+    case WorkKind::MatchingExpression: return "matching an expression";
     }
     return "work";
 }
@@ -31,7 +32,8 @@ WorkRunner::WorkRunner(WorkDisplay &display, std::chrono::milliseconds delay)
     m_pool.setMaxThreadCount(1);
 }
 
-void WorkRunner::waitFor(WorkKind kind, WorkProgress &progress, const QFuture<void> &future)
+void WorkRunner::waitFor(WorkKind kind, WorkProgress &progress, const QFuture<void> &future,
+                         std::chrono::milliseconds delay)
 {
     QElapsedTimer elapsed;
     elapsed.start();
@@ -43,7 +45,7 @@ void WorkRunner::waitFor(WorkKind kind, WorkProgress &progress, const QFuture<vo
     QTimer progressTimer;
     progressTimer.setInterval(ProgressInterval);
     QObject::connect(&progressTimer, &QTimer::timeout, &loop, [this] { m_display.showProgress(); });
-    QTimer::singleShot(m_delay, &loop, [this, &progressTimer] {
+    QTimer::singleShot(delay, &loop, [this, &progressTimer] {
         m_display.showProgress();
         progressTimer.start();
     });

@@ -5,8 +5,10 @@
 
 #include <QFuture>
 #include <QPromise>
+#include <QSemaphore>
 #include <QThreadPool>
 
+#include <algorithm>
 #include <chrono>
 #include <exception>
 #include <memory>
@@ -31,13 +33,27 @@ public:
     template<typename Work>
     std::invoke_result_t<Work> run(WorkKind kind, WorkProgress &progress, Work work)
     {
+        return run(kind, progress, std::chrono::milliseconds(0), std::move(work));
+    }
+
+    // Work that is nearly always over at once, as a rebuild of the names on a key release:
+    // for its first `quiet` the calling thread waits without handling its events, so keys
+    // typed meanwhile wait their turn instead of being dropped, and work over by then is
+    // never shown. Only work that outlasts it is long work, told to the display. The
+    // work may read the caller's state by reference: nothing the caller's events can
+    // reach changes it meanwhile, as the display takes no input.
+    template<typename Work>
+    std::invoke_result_t<Work> run(WorkKind kind, WorkProgress &progress, std::chrono::milliseconds quiet, Work work)
+    {
         using Result = std::invoke_result_t<Work>;
         // Shared, as the pool's task must be copyable and a promise is not.
         auto promise = std::make_shared<QPromise<Result>>();
+        auto over = std::make_shared<QSemaphore>();
         QFuture<Result> future = promise->future();
         promise->start();
-        m_display.workStarted(kind, progress); // before the work can see a cancel
-        m_pool.start([promise, work = std::move(work)]() mutable {
+        if (quiet.count() == 0)
+            m_display.workStarted(kind, progress); // before the work can see a cancel
+        m_pool.start([promise, over, work = std::move(work)]() mutable {
             clearUpperVectorHalves(); // the thread may have been started while they were in use
             try {
                 if constexpr (std::is_void_v<Result>)
@@ -48,8 +64,13 @@ public:
                 promise->setException(std::current_exception());
             }
             promise->finish();
+            over->release();
         });
-        waitFor(kind, progress, QFuture<void>(future));
+        if (quiet.count() == 0 || !over->tryAcquire(1, int(quiet.count()))) {
+            if (quiet.count() != 0)
+                m_display.workStarted(kind, progress);
+            waitFor(kind, progress, QFuture<void>(future), std::max(m_delay - quiet, std::chrono::milliseconds(0)));
+        }
         if constexpr (std::is_void_v<Result>)
             future.waitForFinished(); // throws the work's exception
         else
@@ -58,7 +79,7 @@ public:
 
 private:
     // Handles the calling thread's events until the work is over.
-    void waitFor(WorkKind kind, WorkProgress &progress, const QFuture<void> &future);
+    void waitFor(WorkKind kind, WorkProgress &progress, const QFuture<void> &future, std::chrono::milliseconds delay);
 
     WorkDisplay &m_display;
     const std::chrono::milliseconds m_delay;

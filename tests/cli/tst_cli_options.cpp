@@ -54,6 +54,8 @@ private Q_SLOTS:
             u"можно только одно из --title-case, --title-case-lower"_s);
         row("--fix-conflicts leaves the next word a folder", {u"--rename"_s, u"--fix-conflicts"_s, u"."_s}, {}, rename);
         row("new orders", {u"--rename"_s, u"--order=mtime"_s, u"--order"_s, u"reverse-name"_s, u"."_s}, {}, rename);
+        row("an empty list file", {u"--rename"_s, u"--names="_s, u"."_s}, u"у параметра --names пустое имя файла"_s);
+        row("a list for undo", {u"--undo"_s, u"--edit"_s, u"."_s}, u"--edit — только для --rename"_s);
         row("help wins", {u"--rename"_s, u"--upper"_s, u"-h"_s}, {}, int(Action::Help));
     }
     void parse()
@@ -106,6 +108,7 @@ private Q_SLOTS:
                                           << QStringList{u"gost"_s, u"passport"_s, u"bgn"_s};
         QTest::newRow("a set") << QStringList{u"--set"_s, u"П"_s} << QStringList{u"Последний применённый"_s};
         QTest::newRow("a folder") << QStringList{u"--upper"_s, u"d"_s} << QStringList{u"dir one"_s};
+        QTest::newRow("a list file") << QStringList{u"--map"_s, u"d"_s} << QStringList{u"dfile"_s, u"dir one"_s};
         QTest::newRow("no offer for a text") << QStringList{u"--base"_s, u"d"_s} << QStringList();
     }
     void bashCompletes()

@@ -177,6 +177,23 @@ def run(program):
         wait_for("the change announced", lambda: ("object:selection-changed", "Маска") in heard)
         check(("object:state-changed:selected", "*.mp3") in heard, "the new entry is not announced as selected")
 
+        # A new name edited in its cell (Tab from the mask, F2): while the editor is open the
+        # screen reader is in a text field holding the name, one it can edit.
+        focused = []
+        focus_listener = Atspi.EventListener.new(lambda event: event.detail1 and focused.append(event.source))
+        focus_listener.register("object:state-changed:focused")
+        Atspi.generate_keyboard_event(0xff09, None, Atspi.KeySynthType.SYM)  # Tab
+        wait_for("the grid focused", lambda: states_of(grid).contains(Atspi.StateType.FOCUSED))
+        Atspi.generate_keyboard_event(0xffbf, None, Atspi.KeySynthType.SYM)  # F2
+        editor = wait_for("the cell editor focused", lambda: next(
+            (node for node in reversed(focused) if node.get_role_name() == "text"), None))
+        check(states_of(editor).contains(Atspi.StateType.EDITABLE), "the cell editor is not editable")
+        check("EditableText" in editor.get_interfaces(), f"the cell editor offers {editor.get_interfaces()}")
+        check(text_of(editor) == "SONG.MP3", f"the cell editor holds {text_of(editor)!r}")
+        check(editor.get_name() == "Новое имя для «SONG.MP3»", f"the cell editor is called {editor.get_name()!r}")
+        Atspi.generate_keyboard_event(0xff1b, None, Atspi.KeySynthType.SYM)  # Esc
+        wait_for("the editor closed", lambda: states_of(grid).contains(Atspi.StateType.FOCUSED))
+
         # One replace through the rules panel, typed as a screen reader's editing does.
         action(names["Ещё правила"], "press")()
 
@@ -187,6 +204,24 @@ def run(program):
         Atspi.EditableText.set_text_contents(find_box, "SONG")
         Atspi.EditableText.set_text_contents(text_box("Заменить на"), "Song")
         wait_for("the replaced name", lambda: column(grid, 1) == ["Song.MP3"])
+        find_box.grab_focus()
+        wait_for("the find box focused", lambda: states_of(find_box).contains(Atspi.StateType.FOCUSED))
+        # The box's context menu (Shift+F10) is Qt's own, read out in Russian. A press and a
+        # release take a key code: 50 is Shift on the server's own keyboard map.
+        Atspi.generate_keyboard_event(50, None, Atspi.KeySynthType.PRESS)
+        Atspi.generate_keyboard_event(0xffc7, None, Atspi.KeySynthType.SYM)  # F10
+        Atspi.generate_keyboard_event(50, None, Atspi.KeySynthType.RELEASE)
+        # A popup is no child of the program on the bus: a screen reader meets its entries as
+        # they take the focus.
+        Atspi.generate_keyboard_event(0xff54, None, Atspi.KeySynthType.SYM)  # Down
+        entry = wait_for("an entry of the find box's context menu focused", lambda: next(
+            (node for node in reversed(focused) if node.get_role_name() == "menu item"), None))
+        menu = entry.get_parent()
+        items = [menu.get_child_at_index(i).get_name().split("\t")[0] for i in range(menu.get_child_count())]
+        check("Выделить всё" in items and not any("Select" in item for item in items),
+              f"the context menu reads {items}")
+        Atspi.generate_keyboard_event(0xff1b, None, Atspi.KeySynthType.SYM)  # Esc: the menu
+        wait_for("the find box focused again", lambda: states_of(find_box).contains(Atspi.StateType.FOCUSED))
         action(apply, "press")()
         wait_for("the replace on disk", lambda: "Song.MP3" in os.listdir(folder))
         return 0

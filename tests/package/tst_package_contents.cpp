@@ -124,8 +124,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("package");
         QTest::addColumn<bool>("versioned");
-        for (const char *package : {"libqt6widgets6", "libqt6gui6", "libqt6core6", "libexiv2-27", "libtag1v5",
-                                    "libstdc++6", "libc6"})
+        for (const char *package : {"libqt6widgets6", "libqt6gui6", "libqt6core6", "libqt6dbus6", "libexiv2-27",
+                                    "libtag1v5", "libstdc++6", "libc6"})
             QTest::newRow(package) << QString(package) << true;
         QTest::newRow("Qt's Russian texts") << "qt6-translations-l10n" << false;
     }

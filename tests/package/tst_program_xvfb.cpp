@@ -5,7 +5,10 @@
 #include "XvfbSession.h"
 #include "sets/RuleSetStore.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QSettings>
 
 #include <algorithm>
 #include <vector>
@@ -60,6 +63,36 @@ private:
     QRect m_bounds;
     std::vector<bool> m_points;
 };
+
+// Every device pixel of a window grown by `growth` in `shot`: outside the outline the
+// white desktop shows, each pixel on the outline's edge the skin's red rim.
+struct OutlineCheck
+{
+    int desktop = 0; // pixels checked
+    int rim = 0;
+    QString fault; // the first pixel that shows otherwise
+};
+OutlineCheck checkOutline(const QImage &shot, const QRect &window, QSize growth, int ratio)
+{
+    const Inside outline(velmix::WindowOutline::mainWindow(growth));
+    OutlineCheck checked;
+    for (int y = 0; y < window.height(); ++y) {
+        for (int x = 0; x < window.width(); ++x) {
+            const QPoint logical(x / ratio, y / ratio);
+            const QColor shown = QColor::fromRgb(shot.pixel(window.topLeft() + QPoint(x, y)));
+            const bool inside = outline.contains(logical);
+            const bool onEdge = inside
+                                && (!outline.contains(logical + QPoint(1, 0)) || !outline.contains(logical - QPoint(1, 0))
+                                    || !outline.contains(logical + QPoint(0, 1)) || !outline.contains(logical - QPoint(0, 1)));
+            if (inside && !onEdge)
+                continue;
+            (inside ? checked.rim : checked.desktop) += 1;
+            if (inside ? !isRimRed(shown) : shown != QColor(Qt::white))
+                return {checked.desktop, checked.rim, QString("device pixel %1,%2 shows %3").arg(x).arg(y).arg(shown.name())};
+        }
+    }
+    return checked;
+}
 
 QImage skinPicture(const QString &name, int scale)
 {
@@ -130,29 +163,10 @@ private Q_SLOTS:
             const QPoint bottom = window.topLeft() + QPoint(300, 578 + growth.height()) * m_ratio;
             QTRY_VERIFY_WITH_TIMEOUT(isRimRed((shot = m_x.screen()).pixelColor(bottom)), 10000);
         }
-        const Inside outline(velmix::WindowOutline::mainWindow(growth));
-        int desktopChecked = 0;
-        int rimChecked = 0;
-        for (int y = 0; y < window.height(); ++y) {
-            for (int x = 0; x < window.width(); ++x) {
-                const QPoint logical(x / m_ratio, y / m_ratio);
-                const QColor shown = QColor::fromRgb(shot.pixel(window.topLeft() + QPoint(x, y)));
-                const auto where = [&] { return QString("device pixel %1,%2 shows %3").arg(x).arg(y).arg(shown.name()); };
-                if (!outline.contains(logical)) {
-                    QVERIFY2(shown == QColor(Qt::white), qPrintable(where()));
-                    ++desktopChecked;
-                    continue;
-                }
-                const bool onEdge = !outline.contains(logical + QPoint(1, 0)) || !outline.contains(logical - QPoint(1, 0))
-                                    || !outline.contains(logical + QPoint(0, 1)) || !outline.contains(logical - QPoint(0, 1));
-                if (onEdge) {
-                    QVERIFY2(isRimRed(shown), qPrintable(where()));
-                    ++rimChecked;
-                }
-            }
-        }
-        QVERIFY(desktopChecked > 10000);
-        QVERIFY(rimChecked > 2000 * m_ratio);
+        const OutlineCheck checked = checkOutline(shot, window, growth, m_ratio);
+        QVERIFY2(checked.fault.isEmpty(), qPrintable(checked.fault));
+        QVERIFY(checked.desktop > 10000);
+        QVERIFY(checked.rim > 2000 * m_ratio);
         if (!growth.isNull()) { // the tests below work at the designed size
             const QSize size = velmix::WindowLayout::WindowSize * m_ratio;
             QVERIFY(m_x.run("xdotool", {"windowsize", m_windowId, QString::number(size.width()),
@@ -322,9 +336,9 @@ private Q_SLOTS:
         const QPoint at = x.geometry(window).topLeft() + QPoint(frame.right(), 200);
         QTRY_VERIFY_WITH_TIMEOUT(isRimRed(x.screen().pixelColor(at + QPoint(200, 0))), 10000);
         QVERIFY(!isRimRed(x.screen().pixelColor(at)));
-        // From the folder list: the mask, the grid, the base name; then past the numbering
-        // and formatting controls, help and reset, to apply.
-        QStringList keys{"space", "Tab", "Tab", "Tab", "ctrl+a", "x"};
+        // From the folder list: the subfolders box, the mask, the grid, the base name; then
+        // past the numbering and formatting controls, help and reset, to apply.
+        QStringList keys{"space", "Tab", "Tab", "Tab", "Tab", "ctrl+a", "x"};
         for (int i = 0; i < 13; ++i)
             keys << "Tab";
         keys << "space";
@@ -348,6 +362,62 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(x.geometry(restarted),
                                   QRect(QPoint(1000 - velmix::RulesPanel::OpenWindowSize.width(), 50), velmix::RulesPanel::OpenWindowSize),
                                   10000);
+    }
+
+    // Closed maximised, the window opens maximised under a window manager, and fills the
+    // screen: the skin drawn for that size along the outline, the folder list's frame down
+    // to the bottom, the formatting frame as wide as the grid's. Closed, it keeps both.
+    void maximisedFillsTheScreen()
+    {
+        if (m_ratio != 1)
+            QSKIP("the layout does not depend on the scale");
+        velmix::test::XvfbSession x;
+        velmix::test::TempFolder folder;
+        folder.createFiles({"a.txt"});
+        QVERIFY(x.start("1280x800"));
+        if (!x.startWindowManager())
+            QSKIP("openbox is not installed");
+        const QString kept = QFileInfo(x.ruleSetFolder()).path() + "/window.ini";
+        QVERIFY(QDir().mkpath(QFileInfo(kept).path()));
+        {
+            QSettings file(kept, QSettings::IniFormat);
+            file.setValue("size", "700x640");
+            file.setValue("maximised", true);
+        }
+        QVERIFY(x.launch(VELMIX_PROGRAM, folder.path(), {}));
+        const QString window = x.waitForWindow("Velmix V2.0.1");
+        QVERIFY(!window.isEmpty());
+        const QRect screen(0, 0, 1280, 800);
+        QTRY_COMPARE_WITH_TIMEOUT(x.geometry(window), screen, 10000);
+        const QSize growth = screen.size() - velmix::WindowLayout::WindowSize;
+        const QPoint bottom(300, 578 + growth.height());
+        QImage shot;
+        QTRY_VERIFY_WITH_TIMEOUT(isRimRed((shot = x.screen()).pixelColor(bottom)), 10000);
+
+        const OutlineCheck checked = checkOutline(shot, screen, growth, 1);
+        QVERIFY2(checked.fault.isEmpty(), qPrintable(checked.fault));
+        QVERIFY(checked.rim > 3000);
+        // Each frame's red border where the layout puts it for the size, bare skin beside.
+        const auto placed = [&](const char *name) {
+            for (const velmix::ControlSpec &entry : velmix::WindowLayout::controls())
+                if (entry.name == QLatin1String(name))
+                    return velmix::WindowLayout::placeOf(entry, growth);
+            return QRect();
+        };
+        const QRect folders = placed("FraDir"), format = placed("FraFormat"), files = placed("FraFile");
+        QVERIFY(folders.bottom() > screen.height() / 2);
+        QCOMPARE(format.right(), files.right() - 4);
+        for (const QPoint &border : {QPoint(folders.left(), folders.bottom() - 20), QPoint(format.right(), format.center().y()),
+                                     QPoint(files.right(), files.bottom() - 20)}) {
+            QVERIFY2(isRimRed(shot.pixelColor(border)), qPrintable(QString("%1,%2").arg(border.x()).arg(border.y())));
+            QVERIFY(!isRimRed(shot.pixelColor(border + QPoint(3, 0))));
+        }
+
+        QVERIFY(x.requestClose(window));
+        QTRY_VERIFY_WITH_TIMEOUT(x.programEnded(), 10000);
+        QSettings file(kept, QSettings::IniFormat);
+        QCOMPARE(file.value("maximised").toString(), "true");
+        QCOMPARE(file.value("size").toString(), "700x640");
     }
 
 private:

@@ -34,47 +34,56 @@ QByteArray box(const char *type, const QByteArray &body)
 
 namespace {
 
-// Little-endian TIFF: IFD0 with one entry pointing at the EXIF IFD, whose entries point at
-// the date strings after it (and the original's sub-second, where given); empty where no
-// date is given.
-QByteArray exifTiff(const QString &dateTimeOriginal, const QString &createDate, const QString &subSecond = {})
+// Little-endian TIFF: IFD0 with the camera's make and model and an entry pointing at the
+// EXIF IFD, whose entries point at the date strings after it (and the original's sub-second, where
+// given); a text of four bytes or fewer
+// stands in its entry. Empty where nothing is given.
+QByteArray exifTiff(const QString &dateTimeOriginal, const QString &createDate, const QByteArray &make = {},
+                    const QByteArray &model = {}, const QString &subSecond = {})
 {
-    QList<std::pair<quint16, QByteArray>> dates;
+    QList<std::pair<quint16, QByteArray>> camera, dates;
+    if (!make.isEmpty())
+        camera.append({0x010F, make + '\0'});
+    if (!model.isEmpty())
+        camera.append({0x0110, model + '\0'});
     if (!dateTimeOriginal.isEmpty())
         dates.append({0x9003, dateTimeOriginal.toLatin1() + '\0'});
     if (!createDate.isEmpty())
         dates.append({0x9004, createDate.toLatin1() + '\0'});
     if (!subSecond.isEmpty() && !dates.isEmpty())
         dates.append({0x9291, subSecond.toLatin1() + '\0'});
-    if (dates.isEmpty())
+    if (camera.isEmpty() && dates.isEmpty())
         return {};
+    const quint32 exifIfd = 8 + 2 + 12 * quint32(camera.size() + (dates.isEmpty() ? 0 : 1)) + 4;
+    const quint32 data = exifIfd + (dates.isEmpty() ? 0 : 2 + 12 * quint32(dates.size()) + 4);
     QByteArray tiff("II*\0", 4);
     appendLittle<quint32>(tiff, 8);
-    const quint32 exifIfd = 8 + 2 + 12 + 4;
-    appendLittle<quint16>(tiff, 1);
-    appendLittle<quint16>(tiff, 0x8769);
-    appendLittle<quint16>(tiff, 4);
-    appendLittle<quint32>(tiff, 1);
-    appendLittle<quint32>(tiff, exifIfd);
-    appendLittle<quint32>(tiff, 0);
-    quint32 data = exifIfd + 2 + 12 * quint32(dates.size()) + 4;
-    appendLittle<quint16>(tiff, quint16(dates.size()));
-    for (const auto &[tag, text] : std::as_const(dates)) {
-        appendLittle<quint16>(tiff, tag);
-        appendLittle<quint16>(tiff, 2); // ASCII
-        appendLittle<quint32>(tiff, quint32(text.size()));
-        if (text.size() <= 4) { // in the entry itself, as TIFF keeps a value of four bytes or less
-            tiff += text.leftJustified(4, '\0');
-            continue;
+    QByteArray texts;
+    const auto folder = [&](const QList<std::pair<quint16, QByteArray>> &entries, bool exifPointer) {
+        appendLittle<quint16>(tiff, quint16(entries.size() + (exifPointer ? 1 : 0)));
+        for (const auto &[tag, text] : entries) {
+            appendLittle<quint16>(tiff, tag);
+            appendLittle<quint16>(tiff, 2); // ASCII
+            appendLittle<quint32>(tiff, quint32(text.size()));
+            if (text.size() <= 4) {
+                tiff += text.leftJustified(4, '\0');
+            } else {
+                appendLittle<quint32>(tiff, data + quint32(texts.size()));
+                texts += text;
+            }
         }
-        appendLittle<quint32>(tiff, data);
-        data += quint32(text.size());
-    }
-    appendLittle<quint32>(tiff, 0);
-    for (const auto &date : std::as_const(dates))
-        if (date.second.size() > 4)
-            tiff += date.second;
-    return tiff;
+        if (exifPointer) {
+            appendLittle<quint16>(tiff, 0x8769);
+            appendLittle<quint16>(tiff, 4);
+            appendLittle<quint32>(tiff, 1);
+            appendLittle<quint32>(tiff, exifIfd);
+        }
+        appendLittle<quint32>(tiff, 0);
+    };
+    folder(camera, !dates.isEmpty());
+    if (!dates.isEmpty())
+        folder(dates, false);
+    return tiff + texts;
 }
 
 quint32 bigAt(const QByteArray &data, qsizetype at, int size)
@@ -141,10 +150,11 @@ heif_error appendWritten(heif_context *, const void *data, size_t size, void *ou
 
 } // namespace
 
-QByteArray jpegWithExif(const QString &dateTimeOriginal, const QString &createDate, const QString &subSecond)
+QByteArray jpegWithExif(const QString &dateTimeOriginal, const QString &createDate, const QByteArray &make,
+                        const QByteArray &model, const QString &subSecond)
 {
     QByteArray jpeg("\xFF\xD8", 2);
-    if (const QByteArray tiff = exifTiff(dateTimeOriginal, createDate, subSecond); !tiff.isEmpty()) {
+    if (const QByteArray tiff = exifTiff(dateTimeOriginal, createDate, make, model, subSecond); !tiff.isEmpty()) {
         const QByteArray segment = QByteArray("Exif\0\0", 6) + tiff;
         jpeg += "\xFF\xE1";
         appendBig<quint16>(jpeg, quint16(segment.size() + 2));
@@ -236,7 +246,8 @@ QByteArray flacWithTags(const QStringList &artists, const QString &title, const 
     return flac + comments;
 }
 
-QByteArray heifWithExif(const QString &dateTimeOriginal, bool av1, bool twoExtents, const QString &createDate)
+QByteArray heifWithExif(const QString &dateTimeOriginal, bool av1, bool twoExtents, const QString &createDate,
+                        const QByteArray &make, const QByteArray &model)
 {
     // A grey 64×64 picture, encoded by libheif's own encoders (x265, aom).
     heif_init(nullptr);
@@ -254,7 +265,7 @@ QByteArray heifWithExif(const QString &dateTimeOriginal, bool av1, bool twoExten
             std::fill_n(heif_image_get_plane(image, channel, &stride), stride * side, uint8_t(128));
         }
         heif_encoder_set_lossy_quality(encoder, 10);
-        const QByteArray tiff = exifTiff(dateTimeOriginal, createDate);
+        const QByteArray tiff = exifTiff(dateTimeOriginal, createDate, make, model);
         heif_writer writer{1, appendWritten};
         if (heif_context_encode_image(context, image, encoder, nullptr, &handle).code == heif_error_Ok &&
             (tiff.isEmpty() || heif_context_add_exif_metadata(context, handle, tiff.constData(), int(tiff.size())).code ==
@@ -266,7 +277,8 @@ QByteArray heifWithExif(const QString &dateTimeOriginal, bool av1, bool twoExten
     heif_encoder_release(encoder);
     heif_context_free(context);
     heif_deinit();
-    return (dateTimeOriginal.isEmpty() && createDate.isEmpty()) || !twoExtents ? file : exifInTwoExtents(file);
+    return (dateTimeOriginal.isEmpty() && createDate.isEmpty() && make.isEmpty()) || !twoExtents ? file
+                                                                                   : exifInTwoExtents(file);
 }
 
 QByteArray mp4CreatedAt(quint32 secondsSince1904)

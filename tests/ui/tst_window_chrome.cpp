@@ -1,7 +1,10 @@
 #include "WindowFixture.h"
 #include "FileGridModel.h"
 
+#include "BaseNameFields.h"
 #include "HelpPage.h"
+#include "RoundTitleButton.h"
+#include "SkinDrawing.h"
 #include "WindowLayout.h"
 #include "WindowOutline.h"
 #include "WindowSizeStore.h"
@@ -13,6 +16,8 @@
 #include <QScreen>
 #include <QSettings>
 #include <QIcon>
+#include <QMenu>
+#include <QTimer>
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QToolTip>
@@ -130,6 +135,61 @@ private Q_SLOTS:
         QTRY_COMPARE(f.folder.files(), QStringList{"a_b.txt"});
     }
 
+    // Opened from the keyboard, the rules panel starts at its first control, the set list
+    // (a click starts it at the find box: the window's flows); closed again, the focus goes
+    // back to its button.
+    void spaceOpensRulesAtTheSetList()
+    {
+        test::WindowFixture f;
+        QAbstractButton *rules = f.button("ImgRules");
+        rules->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(rules->hasFocus());
+        test::typeKey(rules, Qt::Key_Space, " ");
+        QTRY_VERIFY(f.control("FraRules")->isVisible());
+        QCOMPARE(QApplication::focusWidget(), f.control("CboSets"));
+        rules->click();
+        QCOMPARE(QApplication::focusWidget(), rules);
+    }
+
+    // Shift+F10 opens the menu the Menu key opens, wherever the focus is.
+    void shiftF10OpensTheMenu_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("entry"); // one the menu holds
+        QTest::newRow("grid") << "FlexGrid1" << "Старые теги: определять";
+        QTest::newRow("base name") << "TxtName" << BaseNameFields::MenuTitle;
+        QTest::newRow("rules' insert box") << "TxtInsert" << BaseNameFields::MenuTitle;
+    }
+    void shiftF10OpensTheMenu()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, entry);
+        test::WindowFixture f;
+        f.button("ImgRules")->click();
+        QWidget *target = f.control(qPrintable(control));
+        target->setFocus();
+        QTRY_VERIFY(target->hasFocus());
+        // The grid's menu runs its own loop: read and closed from within it.
+        QStringList entries;
+        QTimer reader;
+        connect(&reader, &QTimer::timeout, [&] {
+            if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+                for (const QAction *action : menu->actions())
+                    entries.append(action->text());
+                menu->close();
+            }
+        });
+        reader.start(10);
+        test::typeKey(target, Qt::Key_F10, {}, Qt::ShiftModifier);
+        QTRY_VERIFY(!entries.isEmpty());
+        QVERIFY2(entries.contains(entry), qPrintable(entries.join(", ")));
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+        entries.clear();
+        test::typeKey(target, Qt::Key_F10); // F10 alone opens none
+        QTest::qWait(50);
+        QCOMPARE(entries, QStringList());
+    }
+
     void dragWithAnyButton_data()
     {
         QTest::addColumn<Qt::MouseButton>("button");
@@ -196,8 +256,11 @@ private Q_SLOTS:
 
     // The window grows by resize() (as a window manager does it) or by a drag of its skin's
     // edges, here followed by the window itself as no window system takes the drag: the
-    // grid takes all the growth, what lies below and right of it follows, the rest stays;
-    // the designed size is the least.
+    // grid takes all the growth, what lies below and right of it follows, the folder list
+    // takes the height and the formatting frame the width; the designed size is the least.
+    // However large, the controls cover the skin's panel: no bare square wider than a
+    // button's row fits between them and the rim (the strip below the formatting frame, left
+    // of the buttons, is the widest), and no control sticks out of the panel.
     void windowGrows_data()
     {
         QTest::addColumn<QPoint>("pressAt"); // none: resize() by `by`
@@ -206,6 +269,7 @@ private Q_SLOTS:
         QTest::addColumn<QSize>("growth");
         QTest::addColumn<int>("movedLeft");
         QTest::newRow("resized") << QPoint() << QPoint(200, 150) << -1 << QSize(200, 150) << 0;
+        QTest::newRow("full HD") << QPoint() << QPoint(1319, 486) << -1 << QSize(1319, 486) << 0;
         QTest::newRow("below the least") << QPoint() << QPoint(-100, -1) << -1 << QSize(0, 0) << 0;
         QTest::newRow("right edge") << QPoint(557, 300) << QPoint(120, 40) << int(Qt::SizeHorCursor) << QSize(120, 0) << 0;
         QTest::newRow("bottom right corner") << QPoint(552, 573) << QPoint(80, 60) << int(Qt::SizeFDiagCursor)
@@ -246,11 +310,31 @@ private Q_SLOTS:
         const QPoint right(growth.width(), 0), down(0, growth.height());
         const std::pair<const char *, QPoint> moves[] = {{"ImgApply", right + down}, {"ImgRules", right + down},
                                                          {"FraFormat", down}, {"PicClose", right}, {"Dir1", {}},
-                                                         {"TxtName", {}}, {"PicBig", down}};
+                                                         {"TxtName", down}, {"PicBig", down}, {"Frame1", down},
+                                                         {"PicPod", QPoint(growth.width() / 2, growth.height())}};
         for (const auto &[name, moved] : moves) {
             const QRect designed = name == QLatin1String("ImgRules") ? QRect(228, 532, 52, 39) : WindowLayout::placeOf(name);
             QCOMPARE(placeOf(name), designed.topLeft() + moved);
         }
+        QCOMPARE(f.control("Dir1")->height(), WindowLayout::placeOf("Dir1").height() + growth.height());
+        QCOMPARE(f.control("FraFormat")->width(), WindowLayout::placeOf("FraFormat").width() + growth.width());
+        constexpr int rim = 3, widestGap = 26;
+        const QRect panel = SkinDrawing::Panel.toRect().adjusted(rim, rim, growth.width() - rim, growth.height() - rim);
+        QList<QRect> controls;
+        for (QWidget *control : window->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (!control->isVisible() || control->isWindow())
+                continue;
+            controls.append(control->geometry());
+            QVERIFY2(qobject_cast<RoundTitleButton *>(control) || panel.contains(control->geometry()),
+                     qPrintable(control->objectName()));
+        }
+        for (int y = panel.top(); y <= panel.bottom(); y += 2)
+            for (int x = panel.left(); x <= panel.right(); x += 2) {
+                const bool nearRim = !panel.adjusted(widestGap, widestGap, -widestGap, -widestGap).contains(x, y);
+                QVERIFY2(nearRim || std::any_of(controls.cbegin(), controls.cend(), [&](const QRect &control) {
+                             return control.adjusted(-widestGap, -widestGap, widestGap, widestGap).contains(x, y);
+                         }), qPrintable(QString("bare skin at %1,%2").arg(x).arg(y)));
+            }
 
         QCOMPARE(window->mask(), WindowOutline::mainWindow(growth)); // the skin at that size: the Xvfb test
     }
@@ -263,10 +347,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("keptColumn");
         QTest::addColumn<QSize>("size");
         QTest::addColumn<int>("column"); // 0: an even split
-        QTest::newRow("written by the first run") << QString() << QString() << QSize(700, 650) << 120;
-        QTest::newRow("below the least") << "300x200" << "1" << WindowLayout::WindowSize << 1;
-        QTest::newRow("larger than the screen") << "9000x7000" << "9000" << QSize(9000, 7000) << 9000;
-        QTest::newRow("not a size") << "wide" << "-3" << WindowLayout::WindowSize << 0;
+        QTest::addColumn<bool>("maximised"); // by the first run, which keeps the size it returns to
+        QTest::newRow("written by the first run") << QString() << QString() << QSize(700, 650) << 120 << false;
+        QTest::newRow("maximised") << QString() << QString() << QSize(650, 620) << 0 << true;
+        QTest::newRow("below the least") << "300x200" << "1" << WindowLayout::WindowSize << 1 << false;
+        QTest::newRow("larger than the screen") << "9000x7000" << "9000" << QSize(9000, 7000) << 9000 << false;
+        QTest::newRow("not a size") << "wide" << "-3" << WindowLayout::WindowSize << 0 << false;
     }
     void sizeKeptBetweenRuns()
     {
@@ -274,6 +360,7 @@ private Q_SLOTS:
         QFETCH(QString, keptColumn);
         QFETCH(QSize, size);
         QFETCH(int, column);
+        QFETCH(bool, maximised);
         QTemporaryDir config;
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
         WindowSizeStore sizes;
@@ -283,7 +370,12 @@ private Q_SLOTS:
             VelmixWindow first(f.drives, f.mover, f.folder.path(), &f.messages, nullptr, nullptr, nullptr, &sizes);
             first.show();
             first.resize(size);
-            first.findChild<QTableView *>("FlexGrid1")->horizontalHeader()->resizeSection(0, column);
+            if (column > 0)
+                first.findChild<QTableView *>("FlexGrid1")->horizontalHeader()->resizeSection(0, column);
+            if (maximised) {
+                first.showMaximized();
+                QTRY_VERIFY(first.isMaximized());
+            }
             QVERIFY(first.close());
         } else {
             QSettings file(sizes.defaultFile(), QSettings::IniFormat);
@@ -293,13 +385,12 @@ private Q_SLOTS:
         VelmixWindow next(f.drives, f.mover, f.folder.path(), &f.messages, nullptr, nullptr, nullptr, &sizes);
         next.show();
         QVERIFY(QTest::qWaitForWindowExposed(&next));
-        QCOMPARE(next.size(), size.boundedTo(next.screen()->availableGeometry().size()));
+        QTRY_COMPARE(next.isMaximized(), maximised);
+        QCOMPARE(next.normalGeometry().size(), size.boundedTo(next.screen()->availableGeometry().size()));
         auto *grid = next.findChild<QTableView *>("FlexGrid1");
-        const QHeaderView *header = grid->horizontalHeader();
         const int width = grid->viewport()->width();
-        QCOMPARE(grid->columnWidth(0), column == 0 ? (width + 1) / 2
-                                                   : std::clamp(column, header->minimumSectionSize(),
-                                                                width - header->defaultSectionSize()));
+        const int third = (width + 2) / 3;
+        QCOMPARE(grid->columnWidth(0), column == 0 ? (width + 1) / 2 : std::clamp(column, third, width - third));
         QCOMPARE(grid->columnWidth(0) + grid->columnWidth(1), width);
         qunsetenv("XDG_CONFIG_HOME");
     }
@@ -373,20 +464,26 @@ private Q_SLOTS:
 
     // The columns split the width evenly, a scroll bar included, until the border between
     // the headers is dragged; a double-click on it fits the longest name, however far down.
+    // Whatever sets the first column's width, each column keeps a third of the grid: a fit
+    // to a name longer than that, a narrower window after it, a drag too far.
     void columnsDragAndFit()
     {
         QStringList names;
         for (int i = 0; i < 60; ++i)
             names.append(QString("n%1.txt").arg(i, 2, 10, QChar('0')));
-        const QString longest = "Holiday_in_the_mountains_of_the_far_north_2026.JPG";
-        names.append(longest); // listed last, far below the visible rows
+        // Listed last, far below the visible rows, and wider than the grid.
+        names.append("Holiday in the mountains of the far north and beyond the lakes, with friends and the dog, "
+                     "in the first snow of 2026.JPG");
         test::WindowFixture f(names);
+        f.window->resize(1000, 700);
         QTableView *grid = f.grid();
         QHeaderView *header = grid->horizontalHeader();
+        QTRY_COMPARE(f.window->size(), QSize(1000, 700));
         QVERIFY(grid->verticalScrollBar()->isVisible());
-        const int width = grid->viewport()->width();
+        const auto width = [&] { return grid->viewport()->width(); };
+        const auto third = [&] { return (width() + 2) / 3; };
         QCOMPARE(QList<int>({header->sectionSize(0), header->sectionSize(1)}),
-                 QList<int>({(width + 1) / 2, width / 2}));
+                 QList<int>({(width() + 1) / 2, width() / 2}));
 
         const auto mouse = [&](QEvent::Type type, int x, Qt::MouseButtons held) {
             const QPoint at(x, header->height() / 2);
@@ -398,12 +495,15 @@ private Q_SLOTS:
         mouse(QEvent::MouseMove, border - 60, Qt::LeftButton);
         mouse(QEvent::MouseButtonRelease, border - 60, Qt::NoButton);
         QCOMPARE(header->sectionSize(0), border - 59);
-        QCOMPARE(header->sectionSize(0) + header->sectionSize(1), width);
+        QCOMPARE(header->sectionSize(0) + header->sectionSize(1), width());
 
-        const int fitted = grid->fontMetrics().horizontalAdvance(longest);
         QTest::mouseDClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionSize(0) - 1, header->height() / 2));
-        QVERIFY(header->sectionSize(0) > fitted);
-        QVERIFY(header->sectionSize(0) < fitted + 30);
+        QCOMPARE(header->sectionSize(0), width() - third()); // the far row measured, the new names kept
+        f.window->resize(WindowLayout::WindowSize);
+        QTRY_COMPARE(f.window->size(), WindowLayout::WindowSize);
+        QCOMPARE(header->sectionSize(0), width() - third());
+        header->resizeSection(0, 5);
+        QCOMPARE(QList<int>({header->sectionSize(0), header->sectionSize(1)}), QList<int>({third(), width() - third()}));
     }
 
     // A long name loses its middle, so siblings that differ in their number still read
@@ -497,7 +597,7 @@ private Q_SLOTS:
         QVERIFY(QFile::link(victim.fileName(), config.filePath("window.ini")));
         const WindowSizeStore sizes(config.filePath("window.ini"));
         QVERIFY(!sizes.load().size.isValid());
-        sizes.save({QSize(640, 480), 100});
+        sizes.save({QSize(640, 480), 100, false});
         QVERIFY(QFileInfo(config.filePath("window.ini")).isSymLink());
         QVERIFY(victim.open(QIODevice::ReadOnly));
         QCOMPARE(victim.readAll(), QByteArray("size=900x700\n"));

@@ -261,6 +261,40 @@ private Q_SLOTS:
         verifyReset(f);
     }
 
+    // A camera card's tree: "С подпапками" lists the files of DCIM's folders, each after its
+    // folder, and a click on the box again leaves them out; the apply renames every file in
+    // its own folder, and Ctrl+Z takes the whole tree back in one go.
+    void cameraCardTree()
+    {
+        test::WindowFixture f({"DCIM/100CANON/IMG_0001.JPG", "DCIM/100CANON/IMG_0002.CR2", "DCIM/101CANON/IMG_0001.JPG",
+                               "DCIM/.thumbnails/IMG_0001.JPG", "notes.txt"});
+        QAbstractButton *subfolders = f.button("PicSub");
+        QCOMPARE(f.grid()->model()->rowCount(), 1);
+        QTest::mouseClick(subfolders, Qt::LeftButton);
+        QVERIFY(subfolders->isChecked());
+        QCOMPARE(f.grid()->model()->rowCount(), 4);
+        QCOMPARE(f.cell(1, 0), "DCIM/100CANON/IMG_0001.JPG");
+        QCOMPARE(f.cell(3, 0), "DCIM/101CANON/IMG_0001.JPG");
+        QTest::mouseClick(f.button("PicSmall"), Qt::LeftButton);
+        QCOMPARE(f.cell(3, 1), "img_0001.jpg");
+        QTest::mouseClick(f.button("ImgApply"), Qt::LeftButton);
+        QCOMPARE(f.folder.files("DCIM/100CANON"), QStringList({"img_0001.jpg", "img_0002.cr2"}));
+        QCOMPARE(f.folder.files("DCIM/101CANON"), QStringList({"img_0001.jpg"}));
+        QCOMPARE(f.folder.files("DCIM/.thumbnails"), QStringList({"IMG_0001.JPG"}));
+        QVERIFY(subfolders->isChecked()); // the tree is listed again as it is now
+        QCOMPARE(f.cell(1, 0), "DCIM/100CANON/img_0001.jpg");
+        f.messages.answers = {true};
+        f.grid()->setFocus();
+        QTRY_VERIFY(f.grid()->hasFocus());
+        test::typeKey(f.grid(), Qt::Key_Z, "z", Qt::ControlModifier);
+        QCOMPARE(f.folder.files("DCIM/100CANON"), QStringList({"IMG_0001.JPG", "IMG_0002.CR2"}));
+        QCOMPARE(f.folder.files("DCIM/101CANON"), QStringList({"IMG_0001.JPG"}));
+        QCOMPARE(f.folder.files(), QStringList({"notes.txt"}));
+        QTest::mouseClick(subfolders, Qt::LeftButton);
+        QVERIFY(!subfolders->isChecked());
+        QCOMPARE(f.grid()->model()->rowCount(), 1);
+    }
+
     // A new name typed in the grid: F2 or Enter or a double-click opens it, Esc leaves it,
     // Enter keeps it through the options' rebuilds with a pencil and its words; the apply
     // renames by it and Ctrl+Z takes it back; an emptied edit gives the row back.
@@ -276,6 +310,9 @@ private Q_SLOTS:
             QVERIFY(editor);
             QCOMPARE(editor->text(), f.cell(0, 1));
             QCOMPARE(editor->selectedText(), f.cell(0, 1).chopped(4)); // the stem: what is typed keeps ".JPG"
+            const QAccessibleInterface *spoken = QAccessible::queryAccessibleInterface(editor);
+            QCOMPARE(spoken->role(), QAccessible::EditableText);
+            QCOMPARE(spoken->text(QAccessible::Name), "Новое имя для «" + f.cell(0, 0) + "»");
             editor->selectAll();
             editor->insert(text); // as typed: QTest types ASCII only
             QTest::keyClick(editor, closer);
@@ -380,7 +417,7 @@ private Q_SLOTS:
         QCOMPARE(f.window->childAt(f.button("ImgRules")->geometry().center()), f.button("ImgRules"));
 
         QLineEdit *find = f.textBox("TxtFind");
-        QCOMPARE(QApplication::focusWidget(), find);
+        QCOMPARE(QApplication::focusWidget(), find); // after a click, ready to type
         QTest::keyClicks(find, "IMG_(");
         QTest::mouseClick(f.button("PicRegExp"), Qt::LeftButton);
         QVERIFY(!f.control<QLabel>("LblFindError")->text().isEmpty());
@@ -671,6 +708,73 @@ private Q_SLOTS:
         QFile third(f.folder.filePath(preview.value(2, preview.last())));
         QVERIFY(third.open(QIODevice::ReadOnly));
         QCOMPARE(third.readAll(), contents[byDateTaken ? 3 : 2]);
+        QVERIFY(f.messages.shown.isEmpty());
+    }
+
+    // Two cameras on one card, the second's clock an hour behind: the grid's menu on its
+    // row shifts it, the rows interleave, the row's note tells the shift, and the disk
+    // shows the preview. The order list's menu restarts the numbers.
+    void cameraShiftFromTheGridMenu()
+    {
+        const QStringList files{"A_0001.jpg", "A_0002.jpg", "B_0001.jpg", "B_0002.jpg"};
+        test::WindowFixture f(files);
+        const QList<QByteArray> photos{test::jpegWithExif("2026:07:14 10:00:00", {}, "Canon", "Canon EOS 80D"),
+                                       test::jpegWithExif("2026:07:14 12:00:00", {}, "Canon", "Canon EOS 80D"),
+                                       test::jpegWithExif("2026:07:14 09:30:00", {}, "NIKON CORPORATION", "NIKON D750"),
+                                       test::jpegWithExif("2026:07:14 11:30:00", {}, "NIKON CORPORATION", "NIKON D750")};
+        for (int i = 0; i < files.size(); ++i) {
+            QFile file(f.folder.filePath(files[i]));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(photos[i]) == photos[i].size());
+        }
+        QLineEdit *name = f.textBox("TxtName");
+        name->setFocus();
+        QTRY_VERIFY(name->hasFocus());
+        name->selectAll();
+        for (QChar c : QStringLiteral("{камера} {время} "))
+            test::typeKey(name, Qt::Key(c.toUpper().unicode()), QString(c));
+        test::WindowFixture::pick(f.list("CboOrder"), int(NumberingOrder::ByDateTaken));
+        QCOMPARE(f.cell(0, 0), "B_0001.jpg");
+        // Answers the shift's box once it opens.
+        QTimer answer;
+        QString asked;
+        QObject::connect(&answer, &QTimer::timeout, &answer, [&] {
+            if (auto *box = qobject_cast<QInputDialog *>(QApplication::activeModalWidget())) {
+                asked = box->labelText();
+                box->setTextValue("+01:00");
+                box->accept();
+            }
+        });
+        answer.start(10);
+        const auto pickFromMenu = [&](QWidget *owner, const QPoint &at, const QString &text) {
+            bool picked = false;
+            QTimer::singleShot(0, [&] {
+                auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+                QVERIFY(menu);
+                for (QAction *action : menu->actions())
+                    if (action->text().startsWith(text)) {
+                        action->trigger();
+                        picked = true;
+                    }
+                menu->close();
+            });
+            Q_EMIT owner->customContextMenuRequested(at);
+            QTRY_VERIFY(picked);
+        };
+        pickFromMenu(f.grid(), f.grid()->visualRect(f.grid()->model()->index(0, 1)).center(),
+                     "Сдвиг времени камеры «NIKON D750»");
+        QVERIFY2(asked.contains(u"«NIKON D750»"), qPrintable(asked));
+        const QStringList shifted{"Canon EOS 80D 10-00-00 1.jpg", "NIKON D750 10-30-00 2.jpg", "Canon EOS 80D 12-00-00 3.jpg",
+                                  "NIKON D750 12-30-00 4.jpg"};
+        QCOMPARE(f.newNames(), shifted);
+        QTest::mouseClick(f.grid()->viewport(), Qt::LeftButton, {}, f.grid()->visualRect(f.grid()->model()->index(1, 0)).center());
+        QVERIFY2(f.grid()->toolTip().endsWith(u"снято 09:30, сдвиг +01:00 → 10:30"), qPrintable(f.grid()->toolTip()));
+        pickFromMenu(f.list("CboOrder"), QPoint(5, 5), "Нумерация заново каждый день");
+        QVERIFY(f.window->core().preview().options().RestartPerDay);
+        QCOMPARE(f.newNames(), shifted); // one day
+        QTest::mouseClick(f.button("ImgApply"), Qt::LeftButton);
+        QStringList sorted = shifted;
+        sorted.sort();
+        QCOMPARE(f.folder.files(), sorted);
         QVERIFY(f.messages.shown.isEmpty());
     }
 

@@ -28,6 +28,7 @@ const QList<Spoken> &spokenControls()
     static const QList<Spoken> table = {
         {"Drive1", QAccessible::ComboBox, "Диск"},
         {"Dir1", QAccessible::Tree, "Папка"},
+        {"PicSub", QAccessible::CheckBox, "С подпапками"},
         {"cboMask", QAccessible::ComboBox, "Маска"},
         {"FlexGrid1", QAccessible::Table, "Наименования файлов"},
         {"TxtName", QAccessible::EditableText, "Переименовать"},
