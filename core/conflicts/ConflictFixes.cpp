@@ -80,7 +80,7 @@ private:
         }
         const NameColumn &unlisted = m_folder.unlistedKeys();
         for (qsizetype i = 0; i < unlisted.size(); ++i)
-            m_held.insert(QString::number(m_folder.folderOfUnlisted(i)) + u'/' + unlisted.at(i));
+            m_held.insert(QString::number(m_folder.folderOfUnlisted(i)) + u'/' + unlisted.at(i).toString());
     }
 
     // The taken rows not fixed yet, but those waiting on a listed file that is taken

@@ -45,7 +45,7 @@ private Q_SLOTS:
         QTest::mouseClick(apply, Qt::LeftButton);
         QTRY_VERIFY(!f.window->findChild<QDialog *>("DlgNames"));
         QCOMPARE(f.newNames(), QStringList({"b.txt", "a.txt", "c.txt"}));
-        QCOMPARE(grid->model()->index(1, 1).data(Qt::AccessibleDescriptionRole).toString(), "изменено вручную");
+        QCOMPARE(grid->model()->index(1, 1).data(Qt::AccessibleDescriptionRole).toString(), "изменено вручную; изменено: «a»");
         QVERIFY(!grid->model()->index(2, 1).data(Qt::AccessibleDescriptionRole).isValid());
         QCOMPARE(status(f), "Изменено имён из списка: 2");
     }
@@ -66,7 +66,7 @@ private Q_SLOTS:
         test::typeKey(grid, Qt::Key_V, "v", Qt::ControlModifier);
         QCOMPARE(f.newNames(), QStringList({"a.txt", "X.txt", "Y.txt"}));
         QCOMPARE(status(f), "Вставлено имён: 2");
-        QCOMPARE(grid->model()->index(2, 1).data(Qt::AccessibleDescriptionRole).toString(), "изменено вручную");
+        QCOMPARE(grid->model()->index(2, 1).data(Qt::AccessibleDescriptionRole).toString(), "изменено вручную; изменено: «Y»");
 
         QApplication::clipboard()->setText("P\nQ");
         grid->setCurrentIndex(grid->model()->index(2, 1));
