@@ -177,16 +177,15 @@ private Q_SLOTS:
         const QMap<QString, int> batches{
             {"local", more ? 4000 : 1000}, {"exFAT", fused}, {"FAT", more ? 500 : 100}, {"FAT32", more ? 500 : 100}, {"NTFS", fused}};
         for (const QString &medium : test::TestMedia::Names)
-            QTest::newRow(qPrintable(medium)) << medium << batches.value(medium, fused);
+            QTest::newRow(qPrintable(on.name)) << medium << batches.value(medium, fused);
     }
     void batchesNeverLoseOrOverwrite()
     {
-        QFETCH(QString, medium);
         QFETCH(int, batches);
-        const test::Medium &on = m_media.medium(medium);
-        if (!on.skipReason.isEmpty())
-            QSKIP(qPrintable(on.skipReason));
-        QVERIFY2(on.failure.isEmpty(), qPrintable(on.failure));
+        const test::Medium *mounted = rowMedium();
+        if (!mounted)
+            return;
+        const test::Medium &on = *mounted;
         QRandomGenerator random(20261207);
         int moved = 0, failedRows = 0, lost = 0, judged = 0, undone = 0;
         for (int batchIndex = 0; batchIndex < batches; ++batchIndex) {
@@ -262,7 +261,7 @@ private Q_SLOTS:
             }
         }
         qInfo("%s: %d batches (%d judged before, %d undone), %d files moved, %d rows reported, %d files lost",
-              qPrintable(medium), batches, judged, undone, moved, failedRows, lost);
+              qPrintable(on.name), batches, judged, undone, moved, failedRows, lost);
         QCOMPARE(lost, 0);
         QVERIFY(judged > batches / 2);
         QVERIFY(undone > batches / 2);
@@ -283,12 +282,11 @@ private Q_SLOTS:
     }
     void listedPermutationsSurviveKillRepairAndUndo()
     {
-        QFETCH(QString, medium);
         QFETCH(int, rounds);
-        const test::Medium &on = m_media.medium(medium);
-        if (!on.skipReason.isEmpty())
-            QSKIP(qPrintable(on.skipReason));
-        QVERIFY2(on.failure.isEmpty(), qPrintable(on.failure));
+        const test::Medium *mounted = rowMedium();
+        if (!mounted)
+            return;
+        const test::Medium &on = *mounted;
         QRandomGenerator random(20261209);
         int killed = 0, finished = 0, undone = 0;
         for (int round = 0; round < rounds; ++round) {
@@ -362,7 +360,7 @@ private Q_SLOTS:
             QCOMPARE(restart.messages.shown, (QList<std::pair<QString, QString>>()));
             ++undone;
         }
-        qInfo("%s: %d lists, %d applies killed, %d ended with the new names and were undone", qPrintable(medium), rounds,
+        qInfo("%s: %d lists, %d applies killed, %d ended with the new names and were undone", qPrintable(on.name), rounds,
               killed, undone);
         QVERIFY(killed > rounds / 3 && finished > rounds / 3);
     }
@@ -380,12 +378,11 @@ private Q_SLOTS:
     }
     void treeBatchesNeverLoseOrOverwrite()
     {
-        QFETCH(QString, medium);
         QFETCH(int, batches);
-        const test::Medium &on = m_media.medium(medium);
-        if (!on.skipReason.isEmpty())
-            QSKIP(qPrintable(on.skipReason));
-        QVERIFY2(on.failure.isEmpty(), qPrintable(on.failure));
+        const test::Medium *mounted = rowMedium();
+        if (!mounted)
+            return;
+        const test::Medium &on = *mounted;
         QRandomGenerator random(20261209);
         int moved = 0, undone = 0;
         for (int batchIndex = 0; batchIndex < batches; ++batchIndex) {
@@ -462,11 +459,26 @@ private Q_SLOTS:
                 QCOMPARE(::unlink((sub + '/' + name).constData()), 0);
             QCOMPARE(::rmdir(sub.constData()), 0);
         }
-        qInfo("%s: %d tree batches (%d undone), %d files moved", qPrintable(medium), batches, undone, moved);
+        qInfo("%s: %d tree batches (%d undone), %d files moved", qPrintable(on.name), batches, undone, moved);
         QVERIFY(undone > batches / 2);
     }
 
 private:
+    // The medium the row names, or null where the row is skipped (it cannot be mounted
+    // here) or failed (it could not be set up).
+    const test::Medium *rowMedium()
+    {
+        QFETCH(QString, medium);
+        const test::Medium &on = m_media.medium(medium);
+        if (!on.skipReason.isEmpty())
+            QTest::qSkip(qPrintable(on.skipReason), __FILE__, __LINE__);
+        else if (!on.failure.isEmpty())
+            QTest::qFail(qPrintable(on.failure), __FILE__, __LINE__);
+        else
+            return &on;
+        return nullptr;
+    }
+
     test::TestMedia m_media;
 };
 
