@@ -177,7 +177,7 @@ private Q_SLOTS:
         const QMap<QString, int> batches{
             {"local", more ? 4000 : 1000}, {"exFAT", fused}, {"FAT", more ? 500 : 100}, {"FAT32", more ? 500 : 100}, {"NTFS", fused}};
         for (const QString &medium : test::TestMedia::Names)
-            QTest::newRow(qPrintable(on.name)) << medium << batches.value(medium, fused);
+            QTest::newRow(qPrintable(medium)) << medium << batches.value(medium, fused);
     }
     void batchesNeverLoseOrOverwrite()
     {
