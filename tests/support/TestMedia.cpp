@@ -61,6 +61,19 @@ QList<QByteArray> entryNames(const QByteArray &folder)
     return names;
 }
 
+// An entry of a test's folder removed, a subfolder (a tree's) with all it holds.
+void removeEntry(const QByteArray &path)
+{
+    struct stat status = {};
+    if (::lstat(path.constData(), &status) != 0 || !S_ISDIR(status.st_mode)) {
+        (void)::unlink(path.constData());
+        return;
+    }
+    for (const QByteArray &name : entryNames(path))
+        removeEntry(path + '/' + name);
+    (void)::rmdir(path.constData());
+}
+
 } // namespace
 
 QString mediaRoot()
@@ -89,7 +102,7 @@ TestFolder::~TestFolder()
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     for (QList<QByteArray> names = entryNames(m_path); !names.isEmpty();) {
         for (const QByteArray &name : names)
-            (void)::unlink((m_path + '/' + name).constData());
+            removeEntry(m_path + '/' + name);
         if ((names = entryNames(m_path)).isEmpty() || std::chrono::steady_clock::now() > deadline)
             break;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
