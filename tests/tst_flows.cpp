@@ -860,6 +860,52 @@ private Q_SLOTS:
         }
     }
 
+    // An undo cut short by a kill is finished at the next start; a file the repair cannot
+    // put back (its old name taken meanwhile) keeps the apply undoable for it, as an undo
+    // that ends with refusals does.
+    void repairedUndoKeepsWhatItCouldNotPutBack()
+    {
+        test::TempFolder dir;
+        dir.createFiles({"a.txt", "b.txt", "c.txt"});
+        test::CoreFixture fixture(dir.path());
+        fixture.core.startUp();
+        fixture.core.preview().ToggleOption(Toggle::UpperCase);
+        fixture.messages.show(fixture.core.applyNewNames());
+        const QString applied = fixture.state.journals().value(0);
+        QString problem;
+        RenameJournal journals(fixture.state);
+        const std::optional<JournalContent> apply = journals.read(applied, problem);
+        QVERIFY(apply);
+        // The undo as a kill leaves it: planned whole, its first file moved back before its
+        // record was written.
+        JournalPlan undo{BatchKind::Undo, applied, apply->plan.folder, apply->plan.rules, {}};
+        std::vector<std::pair<size_t, FileIdentity>> seen;
+        for (const JournalRow &row : apply->plan.rows) {
+            seen.emplace_back(undo.rows.size(), row.identity);
+            undo.rows.push_back({row.to, row.from, row.identity});
+        }
+        int error = 0;
+        std::unique_ptr<JournalWriter> killed = journals.begin(undo, qsizetype(undo.rows.size()), error);
+        QVERIFY(killed && killed->planned(JournalFormat::wholeBatch(undo.rows) + JournalFormat::identityPart(seen, seen.size())));
+        QVERIFY(QDir(dir.path()).rename("A.TXT", "a.txt"));
+        killed.reset(); // its program is gone
+        QFile taker(dir.filePath("b.txt")); // another file takes B.TXT's old name
+        QVERIFY(taker.open(QIODevice::WriteOnly) && taker.write("other") == 5);
+        taker.close();
+
+        RenamerCore restarted(fixture.services(fixture.mover), dir.path());
+        restarted.startUp();
+        fixture.messages.answers = {true}; // finish the undo
+        fixture.messages.show(restarted.repairUnfinishedBatches());
+        QCOMPARE(dir.files(), (QStringList{"B.TXT", "a.txt", "b.txt", "c.txt"}));
+        QVERIFY(restarted.canUndo());
+        QVERIFY(QFile::remove(dir.filePath("b.txt")));
+        fixture.messages.answers = {true};
+        fixture.messages.show(restarted.undoLastApply());
+        QCOMPARE(dir.files(), (QStringList{"a.txt", "b.txt", "c.txt"}));
+        QVERIFY(!restarted.canUndo());
+    }
+
     // Moves that take a millisecond each, so the work outlasts the delay before its
     // progress shows; the user cancels at about half, or while a file is parked under a
     // temporary name in a swap (a1 <-> a9, a2 <-> a8, ...), which is then finished.

@@ -288,13 +288,21 @@ BatchReport UndoKeeper::repairBatch(const QString &journal)
     const RenameBatch batch{namesBack ? WorkKind::Undoing : WorkKind::Renaming, folder,
                             repairMoves(journal, *content, *state, finish)};
     qsizetype renamed = 0;
+    std::vector<QByteArray> namesNow = state->current; // per row of the journal
     if (batch.moves.from.isEmpty()) {
         closeUnmoved(journal, *state);
         (void)m_step(batch, nullptr, report); // nothing moves: the folder is read again
     } else if (const std::optional<JournaledOutcome> moved = runStep(batch, report)) {
         renamed = moved->outcome.renamed;
+        const std::vector<QByteArray> &finalNames = moved->outcome.finalNames;
+        for (size_t row = 0, moveRow = 0; row < namesNow.size() && moveRow < finalNames.size(); ++row) {
+            if (!namesNow[row].isEmpty() && namesNow[row] != (finish ? plan.rows[row].to : plan.rows[row].from))
+                namesNow[row] = finalNames[moveRow++];
+        }
     }
     report.summary = JournalReport::repaired(namesBack, namesBack ? renamed : state->moved + renamed);
+    if (finish && undo)
+        keepUndoneRemainder(plan, namesNow, report);
     repaired(journal, plan, finish);
     return report;
 }
@@ -324,6 +332,31 @@ void UndoKeeper::closeUnmoved(const QString &journal, const BatchState &state)
             writer->found(found);
         (void)writer->finish();
     }
+}
+
+void UndoKeeper::keepUndoneRemainder(const JournalPlan &undo, const std::vector<QByteArray> &namesNow, BatchReport &report)
+{
+    // The apply's rows whose files the finished undo could not put back stay undoable;
+    // a file not found is nobody's to take back.
+    JournalPlan remainder{.kind = BatchKind::Apply, .undoes = {}, .folder = undo.folder, .rules = undo.rules, .rows = {}};
+    std::vector<QByteArray> left;
+    for (size_t row = 0; row < undo.rows.size(); ++row) {
+        const JournalRow &back = undo.rows[row];
+        if (namesNow[row].isEmpty() || namesNow[row] == back.to)
+            continue;
+        remainder.rows.push_back({back.to, namesNow[row], back.identity, true, back.seen});
+        left.push_back(namesNow[row]);
+    }
+    if (remainder.rows.empty())
+        return;
+    int error = 0;
+    const QString written = m_journal->writeRemainder(undo.undoes, remainder, left, error);
+    if (written.isEmpty()) {
+        report.journalProblem = journalProblem(error);
+        return;
+    }
+    report.keptForUndo = qsizetype(left.size());
+    remember({FileNameCodec::decode(undo.folder), written, std::nullopt});
 }
 
 void UndoKeeper::repaired(const QString &journal, const JournalPlan &plan, bool finish)

@@ -85,6 +85,8 @@ private:
     [[nodiscard]] JournaledBatch repairMoves(const QString &journal, const JournalContent &content,
                                              const BatchState &state, bool finish);
     void closeUnmoved(const QString &journal, const BatchState &state);
+    // After a finished undo, the apply's rows it could not put back, as an apply of their own.
+    void keepUndoneRemainder(const JournalPlan &undo, const std::vector<QByteArray> &namesNow, BatchReport &report);
     void repaired(const QString &journal, const JournalPlan &plan, bool finish);
     void remember(UndoHistory::Entry entry);
     void awaitFolder(const QString &folder);
