@@ -21,8 +21,8 @@ QString newJournalName()
     static std::atomic<int> counter{0};
     return QStringLiteral("%1-%2-%3.journal")
         .arg(QDateTime::currentMSecsSinceEpoch(), 15, 10, QChar(u'0'))
-        .arg(QCoreApplication::applicationPid())
-        .arg(++counter);
+        .arg(QCoreApplication::applicationPid(), 7, 10, QChar(u'0'))
+        .arg(++counter, 6, 10, QChar(u'0')); // fixed widths: a tenth journal in one millisecond sorts last
 }
 
 JournalReport::Trouble troubleOf(JournalContent::State state)
