@@ -116,6 +116,30 @@ private Q_SLOTS:
         QTest::newRow("a map naming an old name twice") << same << "a\tA\nb\tB\na\tC" << true << -1
                                                         << QStringList{"строка 3: «a» уже есть в строке 1"} << 0 << QStringList();
         QTest::newRow("a map with an empty new name") << same << "b\t\n" << true << -1 << QStringList{"строка 1 пустая"} << 0 << QStringList();
+        // In a tree a map names files by path; a list by row stays names.
+        const QStringList tree{"a", "x/a", "y/a", "x/b"};
+        const QStringList treeNames{"a", "a", "a", "b"};
+        QTest::newRow("a tree's map by paths, the new names with their own folder or bare")
+            << treeNames << "x/a\tx/A\ny/a\tY\nx/b\tx/b\n" << true << -1 << QStringList{"1=A", "2=Y"} << 0 << tree;
+        QTest::newRow("a tree's bare name in several folders")
+            << treeNames << "x/a\tX\na\tB\n" << true << -1
+            << QStringList{"строка 2: «a» есть в папках таблицы (3) — укажите путь от выбранной папки, например «y/a»"} << 0
+            << tree;
+        QTest::newRow("a tree's saved map: the bare name is the one named by no path")
+            << treeNames << "a\tR\nx/a\tx/X\ny/a\ty/a\nx/b\tx/b\n" << true << -1 << QStringList{"0=R", "1=X"} << 0 << tree;
+        QTest::newRow("a tree's bare name of one file, and a path not in it")
+            << treeNames << "b\tB\nz/a\tZ\n" << true << -1 << QStringList{"3=B"} << 1 << tree;
+        QTest::newRow("a tree's file named by path and by name")
+            << treeNames << "x/b\tB\nb\tC\n" << true << -1 << QStringList{"строка 2: «b» — тот же файл, что «x/b» в строке 1"}
+            << 0 << tree;
+        QTest::newRow("a tree's new name in another folder")
+            << treeNames << "x/a\ty/A\n" << true << -1
+            << QStringList{"строка 1: «y/A» — в другой папке, чем «x/a»; список не переносит файлы между папками"} << 0 << tree;
+        QTest::newRow("a tree's root file given a folder")
+            << treeNames << "a\tx/A\nx/a\tx/a\ny/a\ty/a\n" << true << -1
+            << QStringList{"строка 1: «x/A» — в другой папке, чем «a»; список не переносит файлы между папками"} << 0 << tree;
+        QTest::newRow("a tree's list by row: names, a slash refused")
+            << treeNames << "a\nx/A\na\nb" << false << -1 << QStringList{"строка 2: в имени «x/A» есть «/»"} << 0 << tree;
     }
     void check()
     {

@@ -94,7 +94,8 @@ public:
     {
         if (m_prefixOf && entry.oldName.contains(u'/'))
             return m_byPath.value(entry.oldName, -1);
-        const QList<qsizetype> namesakes = m_byName.values(entry.oldName);
+        QList<qsizetype> namesakes = m_byName.values(entry.oldName);
+        std::sort(namesakes.begin(), namesakes.end()); // the hash gives the last row first
         if (!m_prefixOf || namesakes.size() <= 1)
             return namesakes.isEmpty() ? -1 : namesakes.first();
         QList<qsizetype> open;
