@@ -135,9 +135,9 @@ Listed RenamerCore::loadFileList()
         return Listed::Cancelled;
     m_metadata.setFolder(m_folder.listing().path());
     const FolderListing &listed = m_folder.listing();
-    m_rowFolders.set(listed.path(), listed.tree(), listed.folderOfName());
     m_preview.loadFileList(listed.names(), listed.rules(), listed.unlistedNames(),
                            {listed.tree(), listed.folderOfName(), listed.folderOfUnlisted()});
+    m_rowFolders.set(listed.path(), listed.tree(), m_preview.listedFolders().folderOfName);
     return Listed::Read;
 }
 

@@ -37,6 +37,7 @@ class FakeSource : public MetadataSource
 public:
     std::vector<std::optional<RowMetadata>> read(const NameColumn &names, const std::vector<quint32> &rows) override
     {
+        namesGiven = names.size();
         std::vector<std::optional<RowMetadata>> result(rows.size());
         for (size_t i = 0; i < rows.size() && qsizetype(i) != cancelAfter; ++i, ++reads)
             result[i] = byName.value(names.at(rows[i]).toString());
@@ -45,6 +46,7 @@ public:
     }
     QHash<QString, RowMetadata> byName;
     qsizetype reads = 0;
+    qsizetype namesGiven = 0; // in the last read
     qsizetype cancelAfter = -1;
 };
 
@@ -52,7 +54,7 @@ struct Session
 {
     explicit Session(const QStringList &names)
     {
-        folders.set(QStringLiteral("/media/CARD/DCIM/100CANON"), nullptr, {});
+        folders.set(QStringLiteral("/media/CARD/DCIM/100CANON"), nullptr, preview.listedFolders().folderOfName);
         preview.setRowFolders(&folders);
         preview.setMetadataSource(&source);
         preview.loadFileList(test::column(names));
@@ -321,6 +323,7 @@ private Q_SLOTS:
         session.source.byName["B2.jpg"] = photo("2026-07-14T23:30:00", "NIKON D750");
         QCOMPARE(session.preview.cameraAt(2), "NIKON D750");
         QCOMPARE(session.source.reads, 1);
+        QCOMPARE(session.source.namesGiven, 1);
         session.typeBaseName("{время} ");
         session.preview.setNumberingOrder(NumberingOrder::ByDateTaken);
         QCOMPARE(session.column(FileNameTable::CurrentName), QStringList({"B1.jpg", "A1.jpg", "A2.jpg", "B2.jpg"}));
@@ -384,9 +387,23 @@ private Q_SLOTS:
         QCOMPARE(session.column(FileNameTable::CurrentName), QStringList({"A1.jpg", "C.jpg", "B2.jpg", "A2.jpg", "B1.jpg"}));
         QCOMPARE(session.column(FileNameTable::NewName).at(1), "Отпуск 2.jpg");
         QVERIFY(session.preview.table().datedByFileTime(1));
+        // The date column: latest first, ties as shown, undated last; numbered as shown, and
+        // shown while the rows keep an order the dates gave, whatever column sorts them next.
+        QVERIFY(session.preview.table().showsDates());
+        session.preview.sortRows(FileNameTable::DateTaken, true);
+        QCOMPARE(session.preview.options().Order, NumberingOrder::AsShown);
+        QCOMPARE(session.column(FileNameTable::CurrentName), QStringList({"A2.jpg", "B2.jpg", "A1.jpg", "C.jpg", "B1.jpg"}));
+        QCOMPARE(session.column(FileNameTable::DateTaken),
+                 QStringList({"2026-07-14 12:00:00", "2026-07-14 11:00:00", "2026-07-14 10:00:00", "2026-07-14 10:00:00", ""}));
+        QCOMPARE(session.column(FileNameTable::NewName).at(0), "Отпуск 1.jpg");
+        session.preview.sortRows(FileNameTable::CurrentName, false);
+        QVERIFY(session.preview.table().showsDates());
         session.preview.setNumberingOrder(NumberingOrder::ByName);
+        QVERIFY(!session.preview.table().showsDates());
         QCOMPARE(session.column(FileNameTable::CurrentName), QStringList({"A1.jpg", "A2.jpg", "B1.jpg", "B2.jpg", "C.jpg"}));
         QCOMPARE(session.column(FileNameTable::NewName).at(1), "Отпуск 2.jpg");
+        session.typeBaseName("{время} ");
+        QCOMPARE(session.column(FileNameTable::DateTaken).at(1), "2026-07-14 12:00:00");
         QCOMPARE(session.source.reads, 5);
     }
 

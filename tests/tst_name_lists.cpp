@@ -97,24 +97,49 @@ private Q_SLOTS:
         QTest::addColumn<int>("fromRow"); // -1: the whole table
         QTest::addColumn<QStringList>("taken");
         QTest::addColumn<int>("unmatched");
+        QTest::addColumn<QStringList>("tree"); // the rows' paths with subfolders; empty: "a", "b", "c"
         const QStringList same{"a", "b", "c"};
-        QTest::newRow("changed lines only") << same << "a\nB\nc\n" << false << -1 << QStringList{"1=B"} << 0;
+        QTest::newRow("changed lines only") << same << "a\nB\nc\n" << false << -1 << QStringList{"1=B"} << 0 << QStringList();
         QTest::newRow("a line short") << same << "a\nb" << false << -1
-                                      << QStringList{"строк в списке: 2, а файлов в таблице: 3"} << 0;
-        QTest::newRow("an empty line") << same << "a\n\nc" << false << -1 << QStringList{"строка 2 пустая"} << 0;
-        QTest::newRow("a slash") << same << "a\nx/y\nz/" << false << -1 << QStringList{"строка 2: в имени «x/y» есть «/»"} << 0;
+                                      << QStringList{"строк в списке: 2, а файлов в таблице: 3"} << 0 << QStringList();
+        QTest::newRow("an empty line") << same << "a\n\nc" << false << -1 << QStringList{"строка 2 пустая"} << 0 << QStringList();
+        QTest::newRow("a slash") << same << "a\nx/y\nz/" << false << -1 << QStringList{"строка 2: в имени «x/y» есть «/»"} << 0 << QStringList();
         QTest::newRow("a control character") << same << "a\nx\ty\nc" << false << -1
-                                             << QStringList{"строка 2: в имени «x␉y» есть управляющий знак"} << 0;
+                                             << QStringList{"строка 2: в имени «x␉y» есть управляющий знак"} << 0 << QStringList();
         QTest::newRow("a name shown with its picture is unchanged")
-            << QStringList{"a\tb", "c", "d"} << "a␉b\nc\nD" << false << -1 << QStringList{"2=D"} << 0;
-        QTest::newRow("pasted from the second row") << same << "X\nY\n" << false << 1 << QStringList{"1=X", "2=Y"} << 0;
+            << QStringList{"a\tb", "c", "d"} << "a␉b\nc\nD" << false << -1 << QStringList{"2=D"} << 0 << QStringList();
+        QTest::newRow("pasted from the second row") << same << "X\nY\n" << false << 1 << QStringList{"1=X", "2=Y"} << 0 << QStringList();
         QTest::newRow("pasted, one line beyond the last row")
-            << same << "X\nY" << false << 2 << QStringList{"строк в списке: 2, а строк таблицы от текущей до конца: 1"} << 0;
+            << same << "X\nY" << false << 2 << QStringList{"строк в списке: 2, а строк таблицы от текущей до конца: 1"} << 0 << QStringList();
         QTest::newRow("a map, one name not in the table")
-            << same << "c\tC\nzz\tZ\na\ta\n" << true << -1 << QStringList{"2=C"} << 1;
+            << same << "c\tC\nzz\tZ\na\ta\n" << true << -1 << QStringList{"2=C"} << 1 << QStringList();
         QTest::newRow("a map naming an old name twice") << same << "a\tA\nb\tB\na\tC" << true << -1
-                                                        << QStringList{"строка 3: «a» уже есть в строке 1"} << 0;
-        QTest::newRow("a map with an empty new name") << same << "b\t\n" << true << -1 << QStringList{"строка 1 пустая"} << 0;
+                                                        << QStringList{"строка 3: «a» уже есть в строке 1"} << 0 << QStringList();
+        QTest::newRow("a map with an empty new name") << same << "b\t\n" << true << -1 << QStringList{"строка 1 пустая"} << 0 << QStringList();
+        // In a tree a map names files by path; a list by row stays names.
+        const QStringList tree{"a", "x/a", "y/a", "x/b"};
+        const QStringList treeNames{"a", "a", "a", "b"};
+        QTest::newRow("a tree's map by paths, the new names with their own folder or bare")
+            << treeNames << "x/a\tx/A\ny/a\tY\nx/b\tx/b\n" << true << -1 << QStringList{"1=A", "2=Y"} << 0 << tree;
+        QTest::newRow("a tree's bare name in several folders")
+            << treeNames << "x/a\tX\na\tB\n" << true << -1
+            << QStringList{"строка 2: «a» есть в папках таблицы (3) — укажите путь от выбранной папки, например «y/a»"} << 0
+            << tree;
+        QTest::newRow("a tree's saved map: the bare name is the one named by no path")
+            << treeNames << "a\tR\nx/a\tx/X\ny/a\ty/a\nx/b\tx/b\n" << true << -1 << QStringList{"0=R", "1=X"} << 0 << tree;
+        QTest::newRow("a tree's bare name of one file, and a path not in it")
+            << treeNames << "b\tB\nz/a\tZ\n" << true << -1 << QStringList{"3=B"} << 1 << tree;
+        QTest::newRow("a tree's file named by path and by name")
+            << treeNames << "x/b\tB\nb\tC\n" << true << -1 << QStringList{"строка 2: «b» — тот же файл, что «x/b» в строке 1"}
+            << 0 << tree;
+        QTest::newRow("a tree's new name in another folder")
+            << treeNames << "x/a\ty/A\n" << true << -1
+            << QStringList{"строка 1: «y/A» — в другой папке, чем «x/a»; список не переносит файлы между папками"} << 0 << tree;
+        QTest::newRow("a tree's root file given a folder")
+            << treeNames << "a\tx/A\nx/a\tx/a\ny/a\ty/a\n" << true << -1
+            << QStringList{"строка 1: «x/A» — в другой папке, чем «a»; список не переносит файлы между папками"} << 0 << tree;
+        QTest::newRow("a tree's list by row: names, a slash refused")
+            << treeNames << "a\nx/A\na\nb" << false << -1 << QStringList{"строка 2: в имени «x/A» есть «/»"} << 0 << tree;
     }
     void check()
     {
@@ -124,9 +149,18 @@ private Q_SLOTS:
         QFETCH(int, fromRow);
         QFETCH(QStringList, taken);
         QFETCH(int, unmatched);
+        QFETCH(QStringList, tree);
         const NameList list = map ? readNameMap(text, MapFormat::Tsv) : readNameLines(text);
         const ListPlace place = fromRow < 0 ? ListPlace{} : ListPlace{fromRow, false};
-        const ListOutcome outcome = checkList(list, test::column({"a", "b", "c"}), test::column(newNames), place);
+        QStringList current{"a", "b", "c"};
+        RowPrefix prefixOf;
+        if (!tree.isEmpty()) {
+            current.clear();
+            for (const QString &path : tree)
+                current.append(path.section(u'/', -1));
+            prefixOf = [&tree](qsizetype row) { return tree[row].chopped(tree[row].section(u'/', -1).size()); };
+        }
+        const ListOutcome outcome = checkList(list, test::column(current), test::column(newNames), place, prefixOf);
         QCOMPARE(shown(outcome), taken);
         QCOMPARE(outcome.unmatched, unmatched);
         QCOMPARE(outcome.unmatchedLines.size(), unmatched);
@@ -163,6 +197,24 @@ private Q_SLOTS:
         QCOMPARE(test::names(again.table().newNames()), QStringList({"x2.txt", "x1.txt", "a.txt", "b.txt", "other.txt"}));
         QCOMPARE(NameLists::writeTsv(dir.filePath(QStringLiteral("no/such/folder.tsv")), again.table()).left(24),
                  QStringLiteral("Список не сохранён в «%1").arg(dir.path()).left(24));
+
+        // With subfolders a saved list holds paths below the chosen folder, and reads back
+        // onto the same files however many folders hold a name.
+        const auto tree = std::make_shared<ListedTree>(ListedTree{{"", "x"}, {FolderRules(), FolderRules()}});
+        const auto loadTree = [&](PreviewSession &session) {
+            session.loadFileList(test::column({"a.txt", "a.txt"}), {}, {}, {tree, {0, 1}, {}});
+        };
+        PreviewSession inTree(busy);
+        loadTree(inTree);
+        inTree.setBaseName(QStringLiteral("y"));
+        inTree.baseNameKeyReleased();
+        const QByteArray saved = NameLists::tableTsv(inTree.table());
+        QCOMPARE(saved, QByteArray("a.txt\ty1.txt\t\n" "x/a.txt\tx/y2.txt\t\n"));
+        PreviewSession treeAgain(busy);
+        loadTree(treeAgain);
+        outcome = NameLists::take(treeAgain, NameLists::readText(QString::fromUtf8(saved), {}, NameLists::FileKind::Guess));
+        QVERIFY(outcome.taken());
+        QCOMPARE(test::names(treeAgain.table().newNames()), QStringList({"y1.txt", "y2.txt"}));
     }
 };
 

@@ -31,6 +31,7 @@ FileGrid::FileGrid(QWidget *parent)
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setSortIndicatorShown(false);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &FileGrid::header_Click);
+    connect(horizontalHeader(), &QHeaderView::sectionCountChanged, this, &FileGrid::fitDateColumn);
     // Rows move within the grid alone; a folder dropped from outside goes on to the window.
     setDragEnabled(true);
     setAcceptDrops(true);
@@ -90,9 +91,31 @@ void FileGrid::keepFirstColumnWidth(int width)
         followWidth();
 }
 
+int FileGrid::namesWidth() const
+{
+    const QHeaderView *header = horizontalHeader();
+    return viewport()->width() - (header->count() > DateColumn ? header->sectionSize(DateColumn) : 0);
+}
+
+void FileGrid::fitDateColumn()
+{
+    // The dates take the width of their text at the end; the names share the rest, the
+    // new names stretching to it.
+    QHeaderView *header = horizontalHeader();
+    const bool dates = header->count() > DateColumn;
+    if (header->count() > 1)
+        header->setSectionResizeMode(1, dates ? QHeaderView::Stretch : QHeaderView::Interactive);
+    header->setStretchLastSection(!dates);
+    if (dates) {
+        header->setSectionResizeMode(DateColumn, QHeaderView::Fixed);
+        header->resizeSection(DateColumn, fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00 00:00:00")) + 12);
+    }
+    followWidth();
+}
+
 int FileGrid::firstColumnWithin(int width) const
 {
-    const int visible = viewport()->width();
+    const int visible = namesWidth();
     const int third = (visible + 2) / 3;
     return std::clamp(width, third, std::max(third, visible - third));
 }
@@ -114,7 +137,7 @@ void FileGrid::followWidth()
         m_keptWidth = 0;
     }
     // A narrower grid never hides the new names behind a wide first column.
-    keepBothColumns(m_evenSplit ? (viewport()->width() + 1) / 2 : columnWidth(0));
+    keepBothColumns(m_evenSplit ? (namesWidth() + 1) / 2 : columnWidth(0));
 }
 
 int FileGrid::sizeHintForColumn(int column) const

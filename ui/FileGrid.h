@@ -19,7 +19,9 @@ namespace velmix {
 // on the border between the headers fits the first column to its longest name. A click
 // on a header asks for the rows sorted by that column, a second click on it the other
 // way; Alt+Up and Alt+Down, or a drag of the selected rows, ask for them moved. The grid
-// only asks: the core arranges the rows, and the grid shows them reloaded.
+// only asks: the core arranges the rows, and the grid shows them reloaded. While the
+// model shows a date column, it stands last at the width of a date, and the thirds are
+// of the width the names have.
 class FileGrid : public QTableView
 {
     Q_OBJECT
@@ -48,6 +50,7 @@ public:
     void clearSortIndicator();
 
     static constexpr int TipTolerance = 10;
+    static constexpr int DateColumn = 2;
     static inline const QString NoFilesText = QStringLiteral("Нет файлов");
     // What a screen reader calls a row's open editor; %1: the file's current name.
     static inline const QString EditorName = QStringLiteral("Новое имя для «%1»");
@@ -83,6 +86,9 @@ private:
     // On a resize: the kept width is given once; an even split stays even. Nothing is
     // measured row by row, so a resize costs the same for any number of rows.
     void followWidth();
+    // The width the two name columns share: the grid's, less the date column's.
+    [[nodiscard]] int namesWidth() const;
+    void fitDateColumn();
     // The first column's width nearest to `width` that leaves each column a third.
     [[nodiscard]] int firstColumnWithin(int width) const;
     void keepBothColumns(int firstWidth);

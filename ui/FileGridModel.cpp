@@ -15,8 +15,9 @@
 namespace velmix {
 
 namespace {
-constexpr int ColumnCount = 2;
-const QString headers[ColumnCount] = {QStringLiteral("Оригинальные"), QStringLiteral("Переименованные")};
+constexpr int ColumnCount = 3; // the last shown only while dates are used
+const QString headers[ColumnCount] = {QStringLiteral("Оригинальные"), QStringLiteral("Переименованные"),
+                                      QStringLiteral("Дата съёмки")};
 const QColor headerText(255, 0, 0);
 // Light enough for black text: a row the apply will refuse, and a row that will hide its file.
 const QColor refusedTint(255, 204, 204);
@@ -74,7 +75,7 @@ int FileGridModel::rowCount(const QModelIndex &parent) const
 
 int FileGridModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : ColumnCount;
+    return parent.isValid() ? 0 : m_dateColumn ? ColumnCount : ColumnCount - 1;
 }
 
 QVariant FileGridModel::data(const QModelIndex &index, int role) const
@@ -86,6 +87,15 @@ QVariant FileGridModel::data(const QModelIndex &index, int role) const
             return data(index, Qt::AccessibleDescriptionRole);
         const QString says = describe(index.row(), {});
         return says.isEmpty() ? QVariant() : says;
+    }
+    if (index.column() == FileNameTable::DateTaken) {
+        switch (role) {
+        case Qt::DisplayRole: return m_table.dateText(index.row());
+        case Qt::TextAlignmentRole: return QVariant::fromValue(Qt::AlignLeft | Qt::AlignBottom);
+        case Qt::ToolTipRole:
+        case Qt::AccessibleDescriptionRole: return m_table.dateNote(index.row());
+        default: return {};
+        }
     }
     switch (role) {
     case Qt::DisplayRole:
@@ -179,7 +189,7 @@ bool FileGridModel::setData(const QModelIndex &index, const QVariant &value, int
 
 QVariant FileGridModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
+    if (orientation != Qt::Horizontal || section < 0 || section >= columnCount())
         return {};
     switch (role) {
     case Qt::DisplayRole:
@@ -200,15 +210,33 @@ void FileGridModel::tableAboutToReload()
 
 void FileGridModel::tableReloaded()
 {
+    m_dateColumn = m_table.showsDates();
     endResetModel();
     countMarkedRows();
 }
 
+void FileGridModel::followDates()
+{
+    if (m_table.showsDates() == m_dateColumn)
+        return;
+    const int date = FileNameTable::DateTaken;
+    if (m_dateColumn)
+        beginRemoveColumns({}, date, date);
+    else
+        beginInsertColumns({}, date, date);
+    m_dateColumn = !m_dateColumn;
+    if (m_dateColumn)
+        endInsertColumns();
+    else
+        endRemoveColumns();
+}
+
 void FileGridModel::newNamesRebuilt()
 {
+    followDates();
     const int rows = rowCount();
     if (rows > 0)
-        Q_EMIT dataChanged(index(0, FileNameTable::CurrentName), index(rows - 1, FileNameTable::NewName),
+        Q_EMIT dataChanged(index(0, FileNameTable::CurrentName), index(rows - 1, columnCount() - 1),
                            {Qt::DisplayRole, Qt::BackgroundRole, Qt::DecorationRole, Qt::AccessibleDescriptionRole,
                             Qt::ToolTipRole, Qt::ForegroundRole, Qt::FontRole, ChangedRunsRole});
     countMarkedRows();

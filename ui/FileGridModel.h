@@ -13,7 +13,8 @@ class FileNameTable;
 // position stay; only a reload resets the model. A new name typed by hand shows a pencil
 // and says so in its description. A new name tells what it changes of the old one, in
 // ChangedRunsRole and in its description, computed only for the cells asked for: those
-// drawn or read.
+// drawn or read. While the names or the order use the files' dates, a third column shows
+// each row's date, and tells where it came from.
 class FileGridModel : public QAbstractTableModel, public TableObserver
 {
     Q_OBJECT
@@ -51,11 +52,14 @@ Q_SIGNALS:
 
 private:
     void countMarkedRows();
+    // The date column comes and goes with the dates' use.
+    void followDates();
     // A new name's description: its mark's reason, whether typed by hand, what it changes.
     [[nodiscard]] QString describe(int row, const QString &change) const;
 
     const FileNameTable &m_table;
     int m_markedRows = 0;
+    bool m_dateColumn = false;
 };
 
 } // namespace velmix

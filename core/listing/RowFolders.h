@@ -23,28 +23,31 @@ public:
     [[nodiscard]] virtual QStringView folderName(quint32 folder) const = 0;
 };
 
-// The folders of a listing, of one folder or of a tree: each file's folder as the listing
-// found it, and each folder's name once.
+// The folders of a listing, of one folder or of a tree: each folder's name once, and each
+// file's folder read from the index its owner keeps (the preview's), not copied again.
 class ListingFolders final : public RowFolders
 {
 public:
     // `tree` is null and `folderOfName` empty for one folder: every file lies in `path`.
-    void set(const QString &path, const std::shared_ptr<const ListedTree> &tree, std::vector<quint32> folderOfName)
+    // `folderOfName` stays its owner's and must outlive this.
+    void set(const QString &path, const std::shared_ptr<const ListedTree> &tree,
+             const std::vector<quint32> &folderOfName)
     {
         m_names = {path.section(u'/', -1)};
         for (qsizetype folder = 1; tree && folder < tree->folders.size(); ++folder)
             m_names.append(tree->folders[folder].section(u'/', -1));
-        m_folderOfName = std::move(folderOfName);
+        m_folderOfName = &folderOfName;
     }
+    void set(const QString &, const std::shared_ptr<const ListedTree> &, std::vector<quint32> &&) = delete;
     [[nodiscard]] quint32 folderOf(quint32 listed) const override
     {
-        return listed < m_folderOfName.size() ? m_folderOfName[listed] : 0;
+        return m_folderOfName && listed < m_folderOfName->size() ? (*m_folderOfName)[listed] : 0;
     }
     [[nodiscard]] QStringView folderName(quint32 folder) const override { return m_names[folder]; }
 
 private:
     QStringList m_names;
-    std::vector<quint32> m_folderOfName;
+    const std::vector<quint32> *m_folderOfName = nullptr;
 };
 
 } // namespace velmix

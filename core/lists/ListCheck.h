@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <functional>
+
 #include <utility>
 #include <vector>
 
@@ -34,10 +36,18 @@ struct ListOutcome
     [[nodiscard]] QString unmatchedText() const;
 };
 
+// With subfolders, each row's folder below the chosen one with a trailing "/" ("" for the
+// chosen folder itself); none for one folder.
+using RowPrefix = std::function<QString(qsizetype row)>;
+
 // Checks a list against the rows' current and new names. A name that reads as its row's
 // new name reads (control characters as their pictures, as the editor shows them) changes
 // nothing; every other must be a name: not empty, without "/" or a control character.
+// With subfolders a map names its files by their paths below the chosen folder, as a saved
+// list does; a bare old name is the one row of that name the map names by no path, and is
+// refused where it could be several. A new name may carry its row's own folder, no other:
+// a list never moves files between folders.
 [[nodiscard]] ListOutcome checkList(const NameList &list, const NameColumn &currentNames, const NameColumn &newNames,
-                                    ListPlace place = {});
+                                    ListPlace place = {}, const RowPrefix &prefixOf = {});
 
 } // namespace velmix

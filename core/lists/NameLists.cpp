@@ -30,7 +30,10 @@ QString editorText(const FileNameTable &table)
 ListOutcome take(PreviewSession &preview, const NameList &list, ListPlace place)
 {
     const FileNameTable &table = preview.table();
-    ListOutcome outcome = checkList(list, table.currentNames(), table.newNames(), place);
+    RowPrefix prefixOf;
+    if (table.tree())
+        prefixOf = [&table](qsizetype row) { return table.folderPrefix(row); };
+    ListOutcome outcome = checkList(list, table.currentNames(), table.newNames(), place, prefixOf);
     if (outcome.taken() && !outcome.changed.empty())
         preview.setHandNames(outcome.changed);
     return outcome;
@@ -72,7 +75,9 @@ QByteArray tableTsv(const FileNameTable &table)
     QByteArray bytes;
     for (qsizetype row = 0; row < table.fileCount(); ++row) {
         const QString reason = table.mark(row) != NameMark::None ? table.markReason(row) : QString();
-        bytes += tsvRow(table.currentNames().at(row).toString(), table.newNames().at(row).toString(), reason);
+        const QString folder = table.folderPrefix(row); // with subfolders, paths below the chosen folder
+        bytes += tsvRow(ListedTree::withPrefix(folder, table.currentNames().at(row)),
+                        ListedTree::withPrefix(folder, table.newNames().at(row)), reason);
     }
     return bytes;
 }

@@ -31,7 +31,8 @@ enum class FileKind { Guess, Names, Map };
 // The list's text read as the kind says (Guess as readFile guesses by `fileName`).
 [[nodiscard]] NameList readText(const QString &text, const QString &fileName, FileKind kind);
 
-// Every row as a TSV row (old name, new name, the reason of its mark), as --tsv prints.
+// Every row as a TSV row (old name, new name, the reason of its mark), as --tsv prints:
+// with subfolders, both as paths below the chosen folder.
 [[nodiscard]] QByteArray tableTsv(const FileNameTable &table);
 // Writes that to `path`, whole or not at all; the reason where it could not.
 [[nodiscard]] QString writeTsv(const QString &path, const FileNameTable &table);

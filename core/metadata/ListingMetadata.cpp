@@ -31,13 +31,15 @@ bool ListingMetadata::readMissing(MetadataSource &source, const NameColumn &list
     return complete();
 }
 
-bool ListingMetadata::readRow(MetadataSource &source, const NameColumn &tableNames, qsizetype row)
+bool ListingMetadata::readRow(MetadataSource &source, const QString &path, qsizetype row)
 {
     if (atRow(row))
         return true;
     if (m_rows.empty())
         m_rows.resize(size_t(m_unread));
-    std::vector<std::optional<RowMetadata>> read = source.read(tableNames, {quint32(row)});
+    NameColumn one;
+    one.append(path);
+    std::vector<std::optional<RowMetadata>> read = source.read(one, {0});
     if (read.empty() || !read[0])
         return false;
     keep(listed(row), std::move(*read[0]));

@@ -22,9 +22,9 @@ public:
     // is kept, so no file is read twice).
     bool readMissing(MetadataSource &source, const NameColumn &listedNames);
     [[nodiscard]] bool complete() const { return m_unread == 0; }
-    // Reads the file of the table's row `row` alone, where it was not read; false where it
-    // could not be (a cancel).
-    bool readRow(MetadataSource &source, const NameColumn &tableNames, qsizetype row);
+    // Reads the file of the table's row `row` alone, by its path below the chosen folder,
+    // where it was not read; false where it could not be (a cancel).
+    bool readRow(MetadataSource &source, const QString &path, qsizetype row);
     // Moves the dates read, and those read from now on, by their cameras' shifts; false
     // where the shifts are those already in effect.
     bool setDateShifts(const DateShifts &shifts);

@@ -3,6 +3,8 @@
 #include "marks/RenameFailure.h"
 #include "preview/HandNames.h"
 
+#include <QLocale>
+
 #include <algorithm>
 
 namespace velmix {
@@ -80,6 +82,14 @@ bool FileNameTable::showsDate(qsizetype row) const
 QString FileNameTable::dateNote(qsizetype row) const
 {
     return showsDate(row) ? m_dates->note(row) : QString();
+}
+
+QString FileNameTable::dateText(qsizetype row) const
+{
+    if (!showsDates() || row < 0 || row >= fileCount())
+        return {};
+    const QDateTime date = m_dates->date(row);
+    return date.isValid() ? QLocale::c().toString(date, u"yyyy-MM-dd HH:mm:ss") : QString();
 }
 
 bool FileNameTable::datedByFileTime(qsizetype row) const

@@ -4,6 +4,7 @@
 #include "marks/NameConflicts.h"
 #include "text/NameColumn.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -31,21 +32,26 @@ public:
     [[nodiscard]] virtual QString note(qsizetype row) const = 0;
     // Whether the row's date came from its file's modification time alone.
     [[nodiscard]] virtual bool byFileTime(qsizetype row) const = 0;
+    // The row's date as the names take it (its camera's shift applied); invalid where none.
+    [[nodiscard]] virtual QDateTime date(qsizetype row) const = 0;
 };
 
 // The table the grid shows: one row per listed file, column 0 the current name and
-// column 1 the new name.
+// column 1 the new name; while dates are used, column 2 the date taken.
 class FileNameTable
 {
 public:
-    enum Column { CurrentName = 0, NewName = 1 };
+    enum Column { CurrentName = 0, NewName = 1, DateTaken = 2 };
 
     [[nodiscard]] qsizetype fileCount() const { return m_current.size(); }
     [[nodiscard]] bool holdsFiles() const { return !m_current.isEmpty(); }
 
     // The cell's text; blank past the files.
     [[nodiscard]] QStringView cell(qsizetype row, int column) const;
-    [[nodiscard]] QString text(qsizetype row, int column) const { return cell(row, column).toString(); }
+    [[nodiscard]] QString text(qsizetype row, int column) const
+    {
+        return column == DateTaken ? dateText(row) : cell(row, column).toString();
+    }
 
     // The new-name cell's mark in a row, and its reason as the apply's box words it;
     // none past the files.
@@ -80,6 +86,10 @@ public:
 
     // Where the row's date came from, in words; empty while no date is used.
     [[nodiscard]] QString dateNote(qsizetype row) const;
+    // Whether the names or the order use the files' dates, which the grid then shows in a
+    // column of their own; each row's date ("yyyy-MM-dd HH:mm:ss", empty where none).
+    [[nodiscard]] bool showsDates() const { return m_datesUse != DatesUse::None; }
+    [[nodiscard]] QString dateText(qsizetype row) const;
     // Whether the row's date came from its file's modification time alone.
     [[nodiscard]] bool datedByFileTime(qsizetype row) const;
 

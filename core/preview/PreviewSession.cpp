@@ -51,6 +51,7 @@ void PreviewSession::loadFileList(const NameColumn &listedNames, const FolderRul
     m_metadata.reset(listedNames.size()); // a new listing reads its files afresh
     m_handNames.clear();
     m_table.setFields(nullptr, {}, false, FileNameTable::DatesUse::None);
+    m_datesInOrder = false;
     // The orders that read every file would do so for each folder opened: they are chosen anew.
     if (readsFiles(m_options.Order))
         m_options.Order = NumberingOrder::ByName;
@@ -67,6 +68,7 @@ void PreviewSession::rereadMetadata()
         m_metadata.setOrder(shown);
     if (!loadRows(m_options.Order, listed)) {
         m_options.Order = NumberingOrder::ByName;
+        m_datesInOrder = false;
         (void)loadRows(m_options.Order, listed);
     }
     RebuildNewNames();
@@ -83,17 +85,6 @@ NameColumn PreviewSession::listedNames() const
     NameColumn listed = m_table.currentNames();
     listed.reorder(rowOf);
     return listed;
-}
-
-NameColumn PreviewSession::tablePaths() const
-{
-    NameColumn names = m_table.currentNames();
-    if (!m_folders.tree)
-        return names;
-    NameColumn paths;
-    for (qsizetype row = 0; row < names.size(); ++row)
-        paths.append(m_folders.tree->path(m_table.folderOfRow()[size_t(row)], names.at(row)));
-    return paths;
 }
 
 NameColumn PreviewSession::listedPaths() const
@@ -151,11 +142,40 @@ void PreviewSession::sortRows(int column, bool descending)
 {
     if (!m_table.holdsFiles())
         return;
-    const NameColumn &names = column == FileNameTable::NewName ? m_table.newNames() : m_table.currentNames();
-    std::vector<quint32> rows = naturalOrder(names);
-    if (descending)
-        std::reverse(rows.begin(), rows.end());
+    std::vector<quint32> rows;
+    if (column == FileNameTable::DateTaken) {
+        if (!sortRowsByDate(descending, rows))
+            return;
+        m_datesInOrder = true;
+    } else {
+        rows = naturalOrder(column == FileNameTable::NewName ? m_table.newNames() : m_table.currentNames());
+        if (descending)
+            std::reverse(rows.begin(), rows.end());
+    }
     showRowsAs(rows);
+}
+
+bool PreviewSession::sortRowsByDate(bool descending, std::vector<quint32> &rows)
+{
+    // Read already wherever the column shows; the read is for a call from elsewhere.
+    if (!m_metadata.complete() && (!m_metadataSource || !m_metadata.readMissing(*m_metadataSource, listedPaths())))
+        return false;
+    const qsizetype count = m_table.fileCount();
+    std::vector<std::optional<qint64>> dates(static_cast<size_t>(count));
+    for (qsizetype row = 0; row < count; ++row) {
+        if (const RowMetadata *read = m_metadata.atRow(row); read && read->date.isValid())
+            dates[size_t(row)] = read->date.toMSecsSinceEpoch();
+    }
+    rows.resize(size_t(count));
+    std::iota(rows.begin(), rows.end(), 0u);
+    std::stable_sort(rows.begin(), rows.end(), [&](quint32 a, quint32 b) {
+        const std::optional<qint64> &x = dates[a];
+        const std::optional<qint64> &y = dates[b];
+        if (!x || !y)
+            return x && !y;
+        return descending ? *y < *x : *x < *y;
+    });
+    return true;
 }
 
 qsizetype PreviewSession::moveRows(std::vector<qsizetype> rows, qsizetype before)
@@ -204,10 +224,17 @@ void PreviewSession::setNumberingOrder(NumberingOrder order)
     if (order == m_options.Order || !loadRows(order, listedNames()))
         return;
     m_options.Order = order;
-    if (m_namesPending)
+    m_datesInOrder = datesOrderRows();
+    if (m_namesPending) {
         RebuildNewNames();
-    else if (order == NumberingOrder::ByDateTaken)
-        m_table.setFields(&m_dates, {}, false, FileNameTable::DatesUse::Order); // each row tells where its date came from
+        return;
+    }
+    // No names rebuilt: each row tells where its date came from while the order uses them.
+    const bool dated = datesOrderRows();
+    m_table.setFields(dated ? &m_dates : nullptr, {}, false,
+                      dated ? FileNameTable::DatesUse::Order : FileNameTable::DatesUse::None);
+    if (m_observer)
+        m_observer->newNamesRebuilt();
 }
 
 void PreviewSession::RebuildNewNames()
@@ -295,7 +322,9 @@ void PreviewSession::putBack(FileNameTable shown, bool namesPending)
 
 bool PreviewSession::applyBaseName(const RunningNumber &number)
 {
-    const bool dateOrder = m_options.Order == NumberingOrder::ByDateTaken;
+    const bool dateOrder = datesOrderRows();
+    if (dateOrder && m_metadataSource && !m_metadata.complete())
+        (void)m_metadata.readMissing(*m_metadataSource, listedPaths()); // read again after a reread; a cancel leaves them unread
     const NameFields *inserted = m_ruleSteps.insertFields();
     using DatesUse = FileNameTable::DatesUse;
     if (!m_options.BaseName.contains(u'{') && !inserted) { // no fields: the names as they always were
@@ -352,7 +381,7 @@ QString PreviewSession::cameraAt(qsizetype row)
     if (row < 0 || row >= m_table.fileCount() || !m_metadataSource)
         return {};
     BusyGuard busy(m_busyPointer);
-    if (!m_metadata.readRow(*m_metadataSource, tablePaths(), row))
+    if (!m_metadata.readRow(*m_metadataSource, ListedTree::withPrefix(m_table.folderPrefix(row), m_table.currentNames().at(row)), row))
         return {};
     return m_metadata.atRow(row)->camera;
 }
@@ -575,6 +604,12 @@ QString PreviewSession::MetadataDates::note(qsizetype row) const
 {
     const RowMetadata *read = m_metadata.atRow(row);
     return read ? dateNote(*read) : QString();
+}
+
+QDateTime PreviewSession::MetadataDates::date(qsizetype row) const
+{
+    const RowMetadata *read = m_metadata.atRow(row);
+    return read ? read->date : QDateTime();
 }
 
 bool PreviewSession::MetadataDates::byFileTime(qsizetype row) const

@@ -60,6 +60,9 @@ public:
     };
     void loadFileList(const NameColumn &listedNames, const FolderRules &rules = {},
                       const NameColumn &unlistedNames = {}, ListedFolders folders = {});
+    // The folders of the listing loaded, in the listing's order; kept here alone, so the
+    // folder each file lies in is read from them (RowFolders), not copied.
+    [[nodiscard]] const ListedFolders &listedFolders() const { return m_folders; }
     void RebuildNewNames();
     // Forgets the files' dates and tags read so far and reads them again, as the names
     // and the order need them (the order falls back to by name where a cancel stops it).
@@ -97,8 +100,10 @@ public:
     // Moves the dates of the camera's files (every file's, for an empty camera) by
     // `minutes`, 0 taking its shift away; the date order and the preview follow.
     void setDateShift(const QString &camera, int minutes);
-    // Sorts the rows by a column's names in natural order, up or down, and numbers them so
-    // (NumberingOrder::AsShown).
+    // Sorts the rows by a column's names in natural order, or by the date column (rows
+    // without a date last, ties as shown), up or down, and numbers them so
+    // (NumberingOrder::AsShown). The dates stay shown while the rows keep an order that
+    // came from them, until another order is chosen or a listing loaded.
     void sortRows(int column, bool descending);
     // Moves the rows, in their order, to stand before the row `before` (the row count: at
     // the end), and numbers them so; the place of the first moved row, or -1 for none.
@@ -122,6 +127,14 @@ private:
     bool loadRows(NumberingOrder order, const NameColumn &listed);
     // Whether the order reads every file first.
     [[nodiscard]] static bool readsFiles(NumberingOrder order);
+    // Whether the rows stand in an order the dates gave: by date taken, or as shown after it
+    // or after a sort by the date column.
+    [[nodiscard]] bool datesOrderRows() const
+    {
+        return m_options.Order == NumberingOrder::ByDateTaken || (m_options.Order == NumberingOrder::AsShown && m_datesInOrder);
+    }
+    // The table's rows by their dates, undated ones last; false where a cancel left files unread.
+    bool sortRowsByDate(bool descending, std::vector<quint32> &rows);
     // The table's rows in that order (rows of the table as it is), numbered so.
     void showRowsAs(const std::vector<quint32> &rows);
     // The names in the listing's order, put back from the table's rows by their places in
@@ -130,8 +143,6 @@ private:
     // The same as paths below the chosen folder, where the files of its subfolders are
     // listed: what the files' dates and tags are read by.
     [[nodiscard]] NameColumn listedPaths() const;
-    // The table's names as paths below the chosen folder, in the rows' order.
-    [[nodiscard]] NameColumn tablePaths() const;
     // Marks the rows the apply will refuse, and gives taken names free ones as the rules ask.
     void markNewNames();
     // The table's rows: the listed names in `order` (places in the listing; empty for
@@ -169,6 +180,7 @@ private:
     bool m_namesPending = false;
     bool m_numberingByTyping = false; // ticked by a key release, not by a click or a set
     bool m_numbersByDay = false; // the last rebuild's numbers restart on each day
+    bool m_datesInOrder = false; // see datesOrderRows()
     TableObserver *m_observer = nullptr;
     FolderRules m_rules;
     NameColumn m_unlistedNames;
@@ -184,6 +196,7 @@ private:
         [[nodiscard]] bool read(qsizetype row) const override { return m_metadata.atRow(row) != nullptr; }
         [[nodiscard]] QString note(qsizetype row) const override;
         [[nodiscard]] bool byFileTime(qsizetype row) const override;
+        [[nodiscard]] QDateTime date(qsizetype row) const override;
 
     private:
         const ListingMetadata &m_metadata;

@@ -5,6 +5,7 @@ Usage: screen_reader.py PROGRAM. Starts its own session bus (dbus-run-session), 
 bus and an X server; exits 77 (skipped) only where no session bus can be started.
 """
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -224,6 +225,21 @@ def run(program):
         wait_for("the find box focused again", lambda: states_of(find_box).contains(Atspi.StateType.FOCUSED))
         action(apply, "press")()
         wait_for("the replace on disk", lambda: "Song.MP3" in os.listdir(folder))
+
+        # An order by date brings the date column, read as the others are: its header, and
+        # each row's date with where it came from.
+        order = names["Порядок нумерации"]
+        order.grab_focus()
+        wait_for("the order list focused", lambda: states_of(order).contains(Atspi.StateType.FOCUSED))
+        for _ in range(2):  # by name, by numbers in the name, by date taken
+            Atspi.generate_keyboard_event(0xff54, None, Atspi.KeySynthType.SYM)  # Down
+        wait_for("the date column", lambda: grid.get_n_columns() == 3)
+        header = grid.get_column_description(2)
+        check(header == "Дата съёмки", f"the third column is called {header!r}")
+        dated = grid.get_accessible_at(0, 2)
+        check(re.fullmatch(r"\d{4}-\d\d-\d\d \d\d:\d\d:\d\d", dated.get_name()), f"the date reads {dated.get_name()!r}")
+        check(dated.get_description().startswith("Дата " + dated.get_name() + " — время изменения файла"),
+              f"the date's description is {dated.get_description()!r}")
         return 0
     finally:
         for child in reversed(children):

@@ -395,6 +395,75 @@ private Q_SLOTS:
         QCOMPARE(second.readAll(), "s1");
     }
 
+    // A date in the names brings the date column, the date each name takes; its header
+    // sorts by date, numbered as shown. Another order and names without a date take it away.
+    void dateColumnComesWithDates()
+    {
+        test::WindowFixture f({"IMG_20260714_100000.jpg", "PXL_20260713_090000.jpg"});
+        QTableView *grid = f.grid();
+        QCOMPARE(grid->model()->columnCount(), 2);
+        QLineEdit *name = f.textBox("TxtName");
+        name->setFocus();
+        QTRY_VERIFY(name->hasFocus());
+        name->setText(QStringLiteral("{дата}"));
+        test::typeKey(name, Qt::Key_Space, " ");
+        QCOMPARE(grid->model()->headerData(2, Qt::Horizontal).toString(), "Дата съёмки");
+        QCOMPARE(f.cell(0, 2), "2026-07-14 10:00:00");
+        QHeaderView *header = grid->horizontalHeader();
+        QVERIFY(header->sectionSize(2) > 0 && header->sectionViewportPosition(2) + header->sectionSize(2) <= grid->viewport()->width());
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(2) + 10, header->height() / 2));
+        QCOMPARE(QStringList({f.cell(0, 0), f.cell(1, 0)}), QStringList({"PXL_20260713_090000.jpg", "IMG_20260714_100000.jpg"}));
+        QCOMPARE(f.list("CboOrder")->currentText(), "как в таблице");
+        QCOMPARE(f.newNames(), QStringList({"2026-07-13 1.jpg", "2026-07-14 2.jpg"}));
+
+        name->setText(QStringLiteral("x"));
+        test::typeKey(name, Qt::Key_Space, " ");
+        QCOMPARE(grid->model()->columnCount(), 3); // the rows still stand as the dates put them
+        test::WindowFixture::pick(f.list("CboOrder"), 0);
+        QCOMPARE(grid->model()->columnCount(), 2);
+        QCOMPARE(header->sectionSize(0) + header->sectionSize(1), grid->viewport()->width());
+    }
+
+    // A drag of the selected rows with the mouse puts them where they are dropped, and the
+    // numbers follow. The offscreen platform ends every drag at once, dropping nothing, so
+    // ctest runs this case again on the minimal platform (tst_window_drag), whose drag
+    // follows the mouse.
+    void rowsDraggedByMouse()
+    {
+        if (QGuiApplication::platformName() == u"offscreen")
+            QSKIP("the offscreen platform drops nothing: tst_window_drag runs this case");
+        test::WindowFixture f({"a.txt", "b.txt", "c.txt", "d.txt"});
+        QTableView *grid = f.grid();
+        QLineEdit *name = f.textBox("TxtName");
+        name->setFocus();
+        QTRY_VERIFY(name->hasFocus());
+        name->selectAll();
+        test::typeKey(name, Qt::Key_X, "x");
+        grid->setFocus();
+        grid->selectionModel()->select(QItemSelection(grid->model()->index(0, 0), grid->model()->index(1, 1)),
+                                       QItemSelectionModel::ClearAndSelect);
+        QWindow *window = grid->window()->windowHandle();
+        const auto inWindow = [&](int row, int dy) {
+            return grid->viewport()->mapTo(grid->window(), grid->visualRect(grid->model()->index(row, 0)).center() + QPoint(0, dy));
+        };
+        const QPoint from = inWindow(0, 0);
+        const QPoint to = inWindow(3, grid->rowHeight(3) / 4); // below the last row's middle: after it
+        QTest::mousePress(window, Qt::LeftButton, {}, from);
+        QTest::mouseMove(window, from + QPoint(0, 1)); // pressed on a selected row: ready to drag
+        // The drag runs an event loop of its own until the button is released.
+        QTimer::singleShot(0, grid, [&] {
+            QTest::mouseMove(window, to);
+            QTest::mouseRelease(window, Qt::LeftButton, {}, to);
+        });
+        QTest::mouseMove(window, from + QPoint(0, QApplication::startDragDistance() + 2));
+        QCOMPARE(QStringList({f.cell(0, 0), f.cell(1, 0), f.cell(2, 0), f.cell(3, 0)}),
+                 QStringList({"c.txt", "d.txt", "a.txt", "b.txt"}));
+        QCOMPARE(f.list("CboOrder")->currentText(), "как в таблице");
+        QCOMPARE(f.newNames(), QStringList({"x1.txt", "x2.txt", "x3.txt", "x4.txt"}));
+        QCOMPARE(grid->currentIndex().row(), 2); // the moved rows stay selected
+        QVERIFY(grid->selectionModel()->isRowSelected(3, {}));
+    }
+
     // The rules panel: closed, the window keeps its size and outline; open, every change
     // rebuilds the preview, a bad expression marks nothing and says why, apply renames by
     // the rules, and Reset turns them off.
