@@ -15,9 +15,7 @@ namespace velmix {
 // sets the first column's width (a drag, a fit, a kept width, a narrower window), each
 // column keeps at least a third of the grid, so the new names never leave it.
 // Ctrl+V in the new-name column hands the clipboard's text on, for its lines to fill the
-// rows down.
-// on the border between the headers fits the first column to its longest name. A click
-// on a header asks for the rows sorted by that column, a second click on it the other
+// rows down. A click on a header asks for the rows sorted by that column, a second click on it the other
 // way; Alt+Up and Alt+Down, or a drag of the selected rows, ask for them moved. The grid
 // only asks: the core arranges the rows, and the grid shows them reloaded. While the
 // model shows a date column, it stands last at the width of a date, and the thirds are
