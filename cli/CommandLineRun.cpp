@@ -176,7 +176,8 @@ int rename(const Command &command, const QString &folder, DesktopNotices *notice
     if (command.tsv)
         rows.emplace(core.table(), folder);
     StopSignals stops(console.work);
-    const BatchReport report = core.applyNewNames();
+    // The program ends after the apply: nobody sees the folder listed again.
+    const BatchReport report = core.applyNewNames(RenamerCore::AfterMoves::End);
     if (rows)
         rows->print(report);
     // With --tsv standard output holds the rows alone.

@@ -205,10 +205,11 @@ Listed RenamerCore::recoverDrive()
     return relist();
 }
 
-BatchReport RenamerCore::applyNewNames()
+BatchReport RenamerCore::applyNewNames(AfterMoves after)
 {
     if (!m_preview.namesPending())
         return {};
+    const QScopedValueRollback afterMoves(m_afterMoves, after);
     // Kept before the apply resets every setting.
     const QString setProblem = m_services.ruleSets ? m_services.ruleSets->keepLastApplied(RuleSet::of(m_preview)) : QString();
     BatchReport report = m_undo.apply(plannedApply());
@@ -320,7 +321,8 @@ bool RenamerCore::rereadAfterMoves()
 {
     if (!canReadFolder(folder()))
         return false;
-    (void)listSelection(Pointer::Busy); // it cannot be cancelled: the listing shows what is on disk
+    if (m_afterMoves == AfterMoves::Relist)
+        (void)listSelection(Pointer::Busy); // it cannot be cancelled: the listing shows what is on disk
     return true;
 }
 

@@ -105,10 +105,13 @@ public:
 
     // The Reset button: the folder is read again and the options reset.
     void resetAndRelist();
+    // What follows the moves: the folder read again for the table, or nothing where the
+    // front end ends with the flow (the command line), which only checks it can still be read.
+    enum class AfterMoves { Relist, End };
     // Keeps the settings as the last applied set, renames the files of the chosen folder
     // to the new names, then reads the folder again. Nothing happens (`ran` false) where
     // no name is pending.
-    [[nodiscard]] BatchReport applyNewNames();
+    [[nodiscard]] BatchReport applyNewNames(AfterMoves after = AfterMoves::Relist);
     // Takes the folder's newest apply back, whichever program made it, once the user
     // agrees: every file it renamed goes back to its old name, but a file changed since.
     // Again for the apply before. Nothing happens when there is nothing to take back.
@@ -170,6 +173,7 @@ private:
     QStringList m_masks = Masks;
     bool m_startingUp = false;
     bool m_listingCancellable = true;
+    AfterMoves m_afterMoves = AfterMoves::Relist;
     UndoKeeper m_undo;
 };
 

@@ -822,12 +822,16 @@ private Q_SLOTS:
     void applyInVanishedFolderReportsThenFallsBack_data()
     {
         QTest::addColumn<bool>("duringMoves");
-        QTest::newRow("gone before") << false;
-        QTest::newRow("gone during the moves") << true;
+        QTest::addColumn<RenamerCore::AfterMoves>("after");
+        QTest::newRow("gone before") << false << RenamerCore::AfterMoves::Relist;
+        QTest::newRow("gone during the moves") << true << RenamerCore::AfterMoves::Relist;
+        // The command line reads no listing after the moves, but still finds the folder gone.
+        QTest::newRow("gone during the moves, no listing after") << true << RenamerCore::AfterMoves::End;
     }
     void applyInVanishedFolderReportsThenFallsBack()
     {
         QFETCH(bool, duringMoves);
+        QFETCH(RenamerCore::AfterMoves, after);
         test::TempFolder dir;
         const QString folder = dir.filePath("work");
         dir.createFiles({"work/a.txt"});
@@ -840,7 +844,7 @@ private Q_SLOTS:
             mover.beforeMove = [&](const QByteArray &, const QByteArray &) { QDir().rename(folder, dir.filePath("away")); };
         else
             QVERIFY(QDir(folder).removeRecursively());
-        fixture.messages.show(core.applyNewNames());
+        fixture.messages.show(core.applyNewNames(after));
         QCOMPARE(fixture.messages.shown.size(), 1);
         QCOMPARE(fixture.messages.shown[0].second, QString(duringMoves ? "" : "Произошла непредвиденная ошибка\n")
                                                        + "Папка недоступна: «" + folder + "»");

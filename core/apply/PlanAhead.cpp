@@ -10,8 +10,9 @@
 namespace velmix {
 namespace {
 
-// The first part is small so that the moves start soon; later ones grow, since each
-// costs a sync, up to a size whose look-ups stay well ahead of its moves.
+// The first part is small so that the moves start soon; later ones grow fourfold, since
+// each costs a sync (a look-up takes a fraction of a move, so a part's look-ups still end
+// before the moves of the part before), up to a size whose look-ups stay well ahead of its moves.
 constexpr size_t FirstPart = 256;
 constexpr size_t LargestPart = 16384;
 
@@ -77,7 +78,7 @@ void PlanAhead::run(const std::stop_token &stop)
         writePart(from, to);
         release(to);
         from = to;
-        part = std::min(part * 2, LargestPart);
+        part = std::min(part * 4, LargestPart);
     } while (from < m_moves.size() && !stop.stop_requested());
     release(m_moves.size());
 }

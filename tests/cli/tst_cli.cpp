@@ -430,7 +430,18 @@ private Q_SLOTS:
         QProcess program;
         start(program, command + QStringList{folder->path()}, QDir::tempPath());
         if (wait) {
-            QVERIFY(!program.waitForFinished(500));
+            // Until the kernel lists it among the lock's waiters, then a look that it waited.
+            const auto waitsOnLock = [pid = QByteArray::number(program.processId())] {
+                QFile locks(u"/proc/locks"_s);
+                if (!locks.open(QIODevice::ReadOnly))
+                    return false;
+                for (const QByteArray &line : locks.readAll().split('\n'))
+                    if (line.contains("->") && line.simplified().split(' ').contains(pid))
+                        return true;
+                return false;
+            };
+            QTRY_VERIFY_WITH_TIMEOUT(waitsOnLock(), 30000);
+            QCOMPARE(program.state(), QProcess::Running);
             QCOMPARE(namesIn(*folder), QStringList{u"A.TXT"_s});
             held.reset();
         }
