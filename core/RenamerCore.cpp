@@ -102,7 +102,18 @@ void RenamerCore::cancellable(Flow flow)
 
 void RenamerCore::setSubfolders(bool on, int levels)
 {
-    const ListingDepth depth{on, on ? levels : -1};
+    setDepth({on, on ? levels : -1, renamesFolders()});
+}
+
+void RenamerCore::setRenameFolders(bool on)
+{
+    ListingDepth depth = listing().depth();
+    depth.folders = on;
+    setDepth(depth);
+}
+
+void RenamerCore::setDepth(ListingDepth depth)
+{
     if (depth == listing().depth())
         return;
     cancellable([&] {
@@ -137,7 +148,7 @@ Listed RenamerCore::loadFileList()
     const FolderListing &listed = m_folder.listing();
     m_rowFolders.set(listed.path(), listed.tree(), listed.folderOfName());
     m_preview.loadFileList(listed.names(), listed.rules(), listed.unlistedNames(),
-                           {listed.tree(), listed.folderOfName(), listed.folderOfUnlisted()});
+                           {listed.tree(), listed.folderOfName(), listed.folderOfUnlisted(), listed.folderRows()});
     return Listed::Read;
 }
 

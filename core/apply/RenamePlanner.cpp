@@ -8,6 +8,7 @@
 
 #include <QHash>
 
+#include <algorithm>
 #include <optional>
 
 namespace velmix {
@@ -57,6 +58,15 @@ std::optional<TreeNames> splitIntoFolders(const NameColumn &currentNames, const 
     return tree;
 }
 
+// Per row, how many folders down its path lies.
+std::vector<qsizetype> depthsOf(const NameColumn &paths)
+{
+    std::vector<qsizetype> depths(size_t(paths.size()));
+    for (qsizetype row = 0; row < paths.size(); ++row)
+        depths[size_t(row)] = paths.at(row).count(u'/');
+    return depths;
+}
+
 } // namespace
 
 RenamePlan planRenames(const NameColumn &currentNames, const NameColumn &newNames, const FolderRules &rules)
@@ -104,19 +114,26 @@ RenamePlan planRenames(const NameColumn &currentNames, const NameColumn &newName
             plan.moves.push_back({row, PlannedMove::Direct});
         }
     };
-    // A chain starts at the row whose new name is free (it waits for nobody).
-    for (qsizetype row = 0; row < rows; ++row) {
-        if (moving(row) && judgement.blockers[size_t(row)] == NoRow)
-            planWaiters(row);
-    }
-    // What is left are cycles: the first row steps aside to a temporary name.
-    for (qsizetype row = 0; row < rows; ++row) {
-        if (!moving(row) || planned[size_t(row)])
-            continue;
-        planned[size_t(row)] = true;
-        plan.moves.push_back({row, PlannedMove::ToTemporary});
-        planWaiters(judgement.waiters[size_t(row)]);
-        plan.moves.push_back({row, PlannedMove::FromTemporary});
+    // Over a tree the entries of the deepest folders move first: every path is read as
+    // the tree was before the batch, and a folder (a row too, where folders are renamed)
+    // moves only once all below it have. A chain or a cycle never leaves its folder.
+    const std::vector<qsizetype> depths = tree ? depthsOf(currentNames) : std::vector<qsizetype>(size_t(rows), 0);
+    const qsizetype deepest = depths.empty() ? 0 : *std::max_element(depths.begin(), depths.end());
+    for (qsizetype depth = deepest; depth >= 0; --depth) {
+        // A chain starts at the row whose new name is free (it waits for nobody).
+        for (qsizetype row = 0; row < rows; ++row) {
+            if (depths[size_t(row)] == depth && moving(row) && judgement.blockers[size_t(row)] == NoRow)
+                planWaiters(row);
+        }
+        // What is left are cycles: the first row steps aside to a temporary name.
+        for (qsizetype row = 0; row < rows; ++row) {
+            if (depths[size_t(row)] != depth || !moving(row) || planned[size_t(row)])
+                continue;
+            planned[size_t(row)] = true;
+            plan.moves.push_back({row, PlannedMove::ToTemporary});
+            planWaiters(judgement.waiters[size_t(row)]);
+            plan.moves.push_back({row, PlannedMove::FromTemporary});
+        }
     }
     return plan;
 }
