@@ -508,7 +508,7 @@ private Q_SLOTS:
             << QStringList{} << QStringList{"A/y.txt", "B/z.txt"};
         QTest::newRow("a file takes its folder's old name") << QStringList{"A/x.txt", "B.txt"} << false
             << QStringList{"A/", "C", "B.txt", "A"} << QStringList{"B.txt", "A/"} << QStringList{}
-            << QStringList{"A", "C/x.txt"};
+            << QStringList{"A", "C/x.txt", "link"}; // the link, never renamed, now leads to the file
         QTest::newRow("a folder's new name taken") << QStringList{"A/x.txt", "B/y.txt", "c.txt", "d.md", "f.txt"} << false
             << QStringList{"A/", "c.txt", "B/", "d.md", "f.txt", "g.txt"} << QStringList{"c.txt", "f.txt", "A/", "B/"}
             << QStringList{"A/", "B/"} << QStringList{"A/x.txt", "B/y.txt", "c.txt", "d.md", "g.txt"};

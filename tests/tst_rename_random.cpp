@@ -440,10 +440,10 @@ private Q_SLOTS:
                     sub = *FileNameCodec::encode(folderTargets[choice]);
                 else if (folderTargets[choice] != u"sub"_s)
                     expectedFailures.insert("sub");
-                QMap<QByteArray, QByteArray> moved;
+                QMap<QByteArray, QByteArray> below;
                 for (auto it = expected.cbegin(); it != expected.cend(); ++it)
-                    moved.insert(it.key().startsWith("sub/") ? sub + it.key().sliced(3) : it.key(), it.value());
-                expected = moved;
+                    below.insert(it.key().startsWith("sub/") ? sub + it.key().sliced(3) : it.key(), it.value());
+                expected = below;
             }
             const auto contents = [&] {
                 QMap<QByteArray, QByteArray> all = folder->contents();

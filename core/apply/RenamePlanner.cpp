@@ -8,7 +8,6 @@
 
 #include <QHash>
 
-#include <algorithm>
 #include <optional>
 
 namespace velmix {
@@ -58,13 +57,19 @@ std::optional<TreeNames> splitIntoFolders(const NameColumn &currentNames, const 
     return tree;
 }
 
-// Per row, how many folders down its path lies.
-std::vector<qsizetype> depthsOf(const NameColumn &paths)
+// The rows by how many folders down their paths lie, each level's in row order; all in
+// one level where the batch is no tree.
+std::vector<std::vector<qsizetype>> rowsByDepth(const NameColumn &paths, bool tree)
 {
-    std::vector<qsizetype> depths(size_t(paths.size()));
-    for (qsizetype row = 0; row < paths.size(); ++row)
-        depths[size_t(row)] = paths.at(row).count(u'/');
-    return depths;
+    std::vector<std::vector<qsizetype>> levels(1);
+    levels[0].reserve(size_t(paths.size()));
+    for (qsizetype row = 0; row < paths.size(); ++row) {
+        const size_t depth = tree ? size_t(paths.at(row).count(u'/')) : 0;
+        if (depth >= levels.size())
+            levels.resize(depth + 1);
+        levels[depth].push_back(row);
+    }
+    return levels;
 }
 
 } // namespace
@@ -117,17 +122,16 @@ RenamePlan planRenames(const NameColumn &currentNames, const NameColumn &newName
     // Over a tree the entries of the deepest folders move first: every path is read as
     // the tree was before the batch, and a folder (a row too, where folders are renamed)
     // moves only once all below it have. A chain or a cycle never leaves its folder.
-    const std::vector<qsizetype> depths = tree ? depthsOf(currentNames) : std::vector<qsizetype>(size_t(rows), 0);
-    const qsizetype deepest = depths.empty() ? 0 : *std::max_element(depths.begin(), depths.end());
-    for (qsizetype depth = deepest; depth >= 0; --depth) {
+    const std::vector<std::vector<qsizetype>> byDepth = rowsByDepth(currentNames, tree.has_value());
+    for (auto level = byDepth.rbegin(); level != byDepth.rend(); ++level) {
         // A chain starts at the row whose new name is free (it waits for nobody).
-        for (qsizetype row = 0; row < rows; ++row) {
-            if (depths[size_t(row)] == depth && moving(row) && judgement.blockers[size_t(row)] == NoRow)
+        for (const qsizetype row : *level) {
+            if (moving(row) && judgement.blockers[size_t(row)] == NoRow)
                 planWaiters(row);
         }
         // What is left are cycles: the first row steps aside to a temporary name.
-        for (qsizetype row = 0; row < rows; ++row) {
-            if (depths[size_t(row)] != depth || !moving(row) || planned[size_t(row)])
+        for (const qsizetype row : *level) {
+            if (!moving(row) || planned[size_t(row)])
                 continue;
             planned[size_t(row)] = true;
             plan.moves.push_back({row, PlannedMove::ToTemporary});

@@ -220,7 +220,7 @@ std::optional<BatchState> locateBatchInFolder(FileMover &files, FileIdentities &
     const bool tree = std::any_of(content.plan.rows.begin(), content.plan.rows.end(),
                                   [](const JournalRow &row) { return row.from.contains('/') || row.to.contains('/'); });
     const FolderListing::Contents read = FolderListing::read(files, FileNameCodec::decode(content.plan.folder),
-                                                             QStringLiteral("*.*"), progress, {tree, -1});
+                                                             QStringLiteral("*.*"), progress, {tree, -1, false});
     if (read.error != 0)
         return std::nullopt;
     QSet<QByteArray> onDisk;
