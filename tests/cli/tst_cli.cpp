@@ -166,6 +166,9 @@ private Q_SLOTS:
             *row("folders, a dry run") << QStringList{u"a.txt"_s, u"Trip.2024/x.txt"_s, u".hidden/y.txt"_s}
                 << QStringList{u"--rename"_s, u"--folders"_s, u"--base"_s, u"Поездка"_s, u"."_s}
                 << 0 << u"a.txt → Поездка1.txt\nTrip.2024/ → Поездка2/\n"_s << QString() << QStringList();
+            *row("folders, a base name of fields") << QStringList{u"a.txt"_s, u"Trip.2024/x.txt"_s}
+                << QStringList{u"--rename"_s, u"--folders"_s, u"--base"_s, u"{n}_x"_s, u"."_s}
+                << 0 << u"a.txt → 1_x.txt\nTrip.2024/ → 2_x/\n"_s << QString() << QStringList();
             *row("folders, a taken name numbered") << QStringList{u"a.txt"_s, u"DCIM/x.txt"_s, u"Trip.2024/y.txt"_s}
                 << QStringList{u"--rename"_s, u"--folders"_s, u"--regex"_s, u"--find"_s, u"^.*$"_s, u"--replace"_s,
                                u"Trip.2024"_s, u"--fix-conflicts"_s, u"."_s}
