@@ -52,10 +52,11 @@ int printPreview(const FileNameTable &table, bool tsv)
         const bool isMarked = table.mark(row) != NameMark::None;
         if (!isMarked && table.currentNames().at(row) == table.newNames().at(row))
             continue;
-        // With subfolders, both names as paths below the folder.
+        // With subfolders, both names as paths below the folder; a folder's with a "/".
         const QString folder = table.folderPrefix(row);
-        const QString from = folder + table.currentNames().at(row).toString();
-        const QString to = folder + table.newNames().at(row).toString();
+        const QString mark = table.isFolderRow(row) ? u"/"_s : QString();
+        const QString from = folder + table.currentNames().at(row).toString() + mark;
+        const QString to = folder + table.newNames().at(row).toString() + mark;
         marked = marked || isMarked;
         const QString reason = isMarked ? table.markReason(row) : QString();
         if (tsv) {
@@ -161,6 +162,8 @@ int rename(const Command &command, const QString &folder, DesktopNotices *notice
         return usageError(u"маска «%1» не подходит"_s.arg(command.mask));
     if (command.subfolders)
         core.setSubfolders(true, command.depth);
+    if (command.folders)
+        core.setRenameFolders(true);
     core.preview().setSettings(command.options, command.rules);
     if (!core.preview().findError().isEmpty())
         return usageError(u"выражение «%1»: %2"_s.arg(command.rules.findText, core.preview().findError()));

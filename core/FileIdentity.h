@@ -20,6 +20,9 @@ struct FileIdentity
 
     bool operator==(const FileIdentity &) const = default;
 
+    // The size a folder's identity holds: no file has it, so a folder is never taken for one.
+    static constexpr qint64 FolderSize = -1;
+
     // Whether `seen` is still this file, unchanged. Where the device is another one (a
     // medium mounted again numbers its files anew) size and time decide alone, and so
     // they do without `numbersKept`. Without `timeKept` the time does not count: on FAT,
@@ -37,7 +40,7 @@ class FileIdentities
 public:
     virtual ~FileIdentities() = default;
     // Per name, what the entry of that name in `folder` is (a link not followed), or
-    // nothing where it is not a plain file or cannot be looked up.
+    // nothing where it is neither a plain file nor a folder or cannot be looked up.
     [[nodiscard]] virtual std::vector<std::optional<FileIdentity>> identify(const QByteArray &folder,
                                                                             const std::vector<QByteArray> &names) = 0;
     // Removes the entry `name` of `folder` while it is still `expected` (an empty

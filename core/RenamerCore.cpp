@@ -102,7 +102,18 @@ void RenamerCore::cancellable(Flow flow)
 
 void RenamerCore::setSubfolders(bool on, int levels)
 {
-    const ListingDepth depth{on, on ? levels : -1};
+    setDepth({on, on ? levels : -1, renamesFolders()});
+}
+
+void RenamerCore::setRenameFolders(bool on)
+{
+    ListingDepth depth = listing().depth();
+    depth.folders = on;
+    setDepth(depth);
+}
+
+void RenamerCore::setDepth(ListingDepth depth)
+{
     if (depth == listing().depth())
         return;
     cancellable([&] {
@@ -136,7 +147,7 @@ Listed RenamerCore::loadFileList()
     m_metadata.setFolder(m_folder.listing().path());
     const FolderListing &listed = m_folder.listing();
     m_preview.loadFileList(listed.names(), listed.rules(), listed.unlistedNames(),
-                           {listed.tree(), listed.folderOfName(), listed.folderOfUnlisted()});
+                           {listed.tree(), listed.folderOfName(), listed.folderOfUnlisted(), listed.folderRows()});
     m_rowFolders.set(listed.path(), listed.tree(), m_preview.listedFolders().folderOfName);
     return Listed::Read;
 }

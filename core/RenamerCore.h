@@ -92,6 +92,11 @@ public:
     // levels below it (-1: all); a change lists the folder again.
     void setSubfolders(bool on, int levels = -1);
     [[nodiscard]] bool subfolders() const { return listing().depth().subfolders; }
+    // Whether the folders listed in (the chosen folder's subfolders, and with subfolders
+    // every folder of the tree) are rows of their own, renamed by the same rules; a change
+    // lists the folder again. The chosen folder itself is never renamed.
+    void setRenameFolders(bool on);
+    [[nodiscard]] bool renamesFolders() const { return listing().depth().folders; }
 
     // The core's part of start-up: the journals read, pending off, first mask, first digit
     // width, options reset, the drive remembered, and the table loaded once more.
@@ -134,6 +139,8 @@ private:
     void cancellable(Flow flow);
     // Fills the table from the listing, reading it first if it is stale.
     Listed loadFileList();
+    // Lists the folder again to that depth, where it changes.
+    void setDepth(ListingDepth depth);
     // The options back to their defaults; the listing takes the mask in use.
     void resetOptions();
     // The reset sequence: the table loaded again, the options reset, nothing pending.

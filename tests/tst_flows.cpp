@@ -13,6 +13,7 @@
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -478,6 +479,91 @@ private Q_SLOTS:
         QCOMPARE(dir.files("DCIM/100CANON"), QStringList({"IMG_1.JPG", "IMG_2.JPG"}));
         QCOMPARE(dir.files("DCIM/101CANON"), QStringList({"IMG_1.JPG", "img_2.jpg"}));
         QCOMPARE(dir.files(), QStringList({"a.txt"}));
+        QVERIFY(!fixture.core.canUndo());
+    }
+
+    // Folders renamed too: each folder a row after its folder's files, named whole (no
+    // extension), the entries below it moving first; a folder whose new name is taken
+    // stays, marked. One journaled batch, and one undo puts every folder and file back.
+    void foldersRenameWithTheirFiles_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<bool>("subfolders");
+        QTest::addColumn<QStringList>("hand"); // pairs: a row's path as listed, its new name
+        QTest::addColumn<QStringList>("rows"); // as listed, a folder's with a "/"
+        QTest::addColumn<QStringList>("marked");
+        QTest::addColumn<QStringList>("after");
+        const QStringList dcim{"a.txt", "DCIM/100CANON/IMG_1.JPG", "DCIM/101CANON/IMG_2.JPG", ".thumbs/t.jpg"};
+        QTest::newRow("the chosen folder's subfolders") << dcim << false << QStringList{"DCIM/", "Trip.2024"}
+            << QStringList{"a.txt", "DCIM/"} << QStringList{}
+            << QStringList{".thumbs/t.jpg", "Trip.2024/100CANON/IMG_1.JPG", "Trip.2024/101CANON/IMG_2.JPG", "a.txt"};
+        QTest::newRow("children before parents") << dcim << true
+            << QStringList{"DCIM/", "Фото", "DCIM/100CANON/", "Canon", "DCIM/100CANON/IMG_1.JPG", "1.jpg"}
+            << QStringList{"a.txt", "DCIM/", "DCIM/100CANON/", "DCIM/101CANON/", "DCIM/100CANON/IMG_1.JPG",
+                           "DCIM/101CANON/IMG_2.JPG"}
+            << QStringList{}
+            << QStringList{".thumbs/t.jpg", "a.txt", "Фото/101CANON/IMG_2.JPG", "Фото/Canon/1.jpg"};
+        QTest::newRow("two folders swap their names") << QStringList{"A/x.txt", "B/y.txt"} << true
+            << QStringList{"A/", "B", "B/", "A", "A/x.txt", "z.txt"} << QStringList{"A/", "B/", "A/x.txt", "B/y.txt"}
+            << QStringList{} << QStringList{"A/y.txt", "B/z.txt"};
+        QTest::newRow("a file takes its folder's old name") << QStringList{"A/x.txt", "B.txt"} << false
+            << QStringList{"A/", "C", "B.txt", "A"} << QStringList{"B.txt", "A/"} << QStringList{}
+            << QStringList{"A", "C/x.txt", "link"}; // the link, never renamed, now leads to the file
+        QTest::newRow("a folder's new name taken") << QStringList{"A/x.txt", "B/y.txt", "c.txt", "d.md", "f.txt"} << false
+            << QStringList{"A/", "c.txt", "B/", "d.md", "f.txt", "g.txt"} << QStringList{"c.txt", "f.txt", "A/", "B/"}
+            << QStringList{"A/", "B/"} << QStringList{"A/x.txt", "B/y.txt", "c.txt", "d.md", "g.txt"};
+    }
+    void foldersRenameWithTheirFiles()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(bool, subfolders);
+        QFETCH(QStringList, hand);
+        QFETCH(QStringList, rows);
+        QFETCH(QStringList, marked);
+        QFETCH(QStringList, after);
+        test::TempFolder dir;
+        dir.createFiles(files);
+        // A link to a folder is never a row.
+        const QString linked = *std::find_if(files.begin(), files.end(), [](const QString &f) { return f.contains(u'/'); });
+        QVERIFY(QFile::link(dir.filePath(linked.section(u'/', 0, 0)), dir.filePath("link")));
+        const auto tree = [&] {
+            QStringList found;
+            QDirIterator it(dir.path(), QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+            while (it.hasNext())
+                found << it.next().mid(dir.path().size() + 1);
+            found.sort();
+            return found;
+        };
+        const QStringList before = tree();
+        test::CoreFixture fixture(dir.path());
+        fixture.core.startUp();
+        fixture.core.setSubfolders(subfolders);
+        fixture.core.setRenameFolders(true);
+        if (!subfolders)
+            fixture.core.setTypedMask("*.txt");
+        const FileNameTable &table = fixture.core.table();
+        const auto pathOf = [&](qsizetype row) {
+            return table.folderPrefix(row) + table.text(row, 0) + (table.isFolderRow(row) ? "/" : "");
+        };
+        QStringList listed;
+        for (qsizetype row = 0; row < table.fileCount(); ++row)
+            listed << pathOf(row);
+        QCOMPARE(listed, rows);
+        std::vector<std::pair<qsizetype, QString>> names;
+        for (qsizetype i = 0; i + 1 < hand.size(); i += 2)
+            names.emplace_back(listed.indexOf(hand[i]), hand[i + 1]);
+        fixture.core.preview().setHandNames(names);
+        QStringList refused;
+        for (qsizetype row = 0; row < table.fileCount(); ++row)
+            if (table.mark(row) == NameMark::Refused)
+                refused << pathOf(row);
+        QCOMPARE(refused, marked);
+        fixture.messages.show(fixture.core.applyNewNames());
+        QCOMPARE(tree(), QStringList(after) << QStringList());
+        QCOMPARE(fixture.state.journals().size(), 1);
+        fixture.messages.answers = {true};
+        fixture.messages.show(fixture.core.undoLastApply());
+        QCOMPARE(tree(), before);
         QVERIFY(!fixture.core.canUndo());
     }
 

@@ -254,8 +254,9 @@ private Q_SLOTS:
 
             // Undo gives every file its old name back, byte for byte.
             if (const std::optional<UndoRecord> record = UndoRecord::after(outcome, {}, {})) {
-                const RenameOutcome undo =
-                    renameFiles(*folder->mover(), record->currentNames(), record->oldNames(), record->rules());
+                // As the undo reads them: below the folder as it is named now.
+                const UndoRecord::Paths now = record->pathsNow();
+                const RenameOutcome undo = renameFiles(*folder->mover(), now.current, now.old, record->rules());
                 QVERIFY(undo.failures.empty());
                 QCOMPARE(folder->contents(), before);
                 ++undone;
@@ -367,7 +368,9 @@ private Q_SLOTS:
 
     // Two folders' batches as one, the folder and its subfolder "sub", their rows mixed:
     // each file keeps its folder, every folder's names are judged apart (the same new
-    // name in both is no conflict), and the undo puts every name back.
+    // name in both is no conflict), and the undo puts every name back. In most batches
+    // "sub" is a row too: renamed to a free name, to its own name in capitals, or to a
+    // name taken (it stays); its files move first, under its old name.
     void treeBatchesNeverLoseOrOverwrite_data()
     {
         QTest::addColumn<QString>("medium");
@@ -426,12 +429,33 @@ private Q_SLOTS:
                 sources.append(prefixes[part] + parts[part].sources[row]);
                 targets.append(QString::fromUtf8(prefixes[part]) + parts[part].targets[row]);
             }
+            // The folder's row, anywhere among the others.
+            QByteArray sub = "sub";
+            const QStringList folderTargets{u"renamed sub"_s, u"SUB"_s,
+                                            parts[0].unlisted.isEmpty() ? u"sub"_s : FileNameCodec::decode(parts[0].unlisted[0])};
+            if (const qsizetype choice = random.bounded(4); choice < 3) {
+                const qsizetype at = random.bounded(sources.size() + 1);
+                sources.insert(at, "sub");
+                targets.insert(at, folderTargets[choice]);
+                if (choice < 2)
+                    sub = *FileNameCodec::encode(folderTargets[choice]);
+                else if (folderTargets[choice] != u"sub"_s)
+                    expectedFailures.insert("sub");
+                QMap<QByteArray, QByteArray> below;
+                for (auto it = expected.cbegin(); it != expected.cend(); ++it)
+                    below.insert(it.key().startsWith("sub/") ? sub + it.key().sliced(3) : it.key(), it.value());
+                expected = below;
+            }
             const auto contents = [&] {
                 QMap<QByteArray, QByteArray> all = folder->contents();
-                all.remove("sub");
-                const QMap<QByteArray, QByteArray> inside = test::folderContents(QFile::encodeName(folder->path() + QStringLiteral("/sub")));
-                for (auto it = inside.cbegin(); it != inside.cend(); ++it)
-                    all.insert("sub/" + it.key(), it.value());
+                for (const QByteArray &name : {QByteArray("sub"), sub}) {
+                    if (!all.contains(name) || !QFileInfo(folder->path() + u'/' + QString::fromUtf8(name)).isDir())
+                        continue;
+                    all.remove(name);
+                    const QMap<QByteArray, QByteArray> inside = test::folderContents(QFile::encodeName(folder->path()) + '/' + name);
+                    for (auto it = inside.cbegin(); it != inside.cend(); ++it)
+                        all.insert(name + '/' + it.key(), it.value());
+                }
                 return all;
             };
             const QMap<QByteArray, QByteArray> before = contents();
@@ -446,17 +470,18 @@ private Q_SLOTS:
                 QCOMPARE(reported, expectedFailures);
             }
             if (const std::optional<UndoRecord> record = UndoRecord::after(outcome, {}, {})) {
-                const RenameOutcome undo =
-                    renameFiles(*folder->mover(), record->currentNames(), record->oldNames(), record->rules());
+                // As the undo reads them: below the folder as it is named now.
+                const UndoRecord::Paths now = record->pathsNow();
+                const RenameOutcome undo = renameFiles(*folder->mover(), now.current, now.old, record->rules());
                 QVERIFY(undo.failures.empty());
                 QCOMPARE(contents(), before);
                 ++undone;
             }
             // The folder empties only itself; QDir would pass over names that are not UTF-8.
-            const QByteArray sub = QFile::encodeName(folder->path()) + "/sub";
-            for (const QByteArray &name : test::folderContents(sub).keys())
-                QCOMPARE(::unlink((sub + '/' + name).constData()), 0);
-            QCOMPARE(::rmdir(sub.constData()), 0);
+            const QByteArray subPath = QFile::encodeName(folder->path()) + "/sub";
+            for (const QByteArray &name : test::folderContents(subPath).keys())
+                QCOMPARE(::unlink((subPath + '/' + name).constData()), 0);
+            QCOMPARE(::rmdir(subPath.constData()), 0);
         }
         qInfo("%s: %d tree batches (%d undone), %d files moved", qPrintable(on.name), batches, undone, moved);
         QVERIFY(undone > batches / 2);

@@ -214,7 +214,9 @@ bool FileGrid::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event
     if (!QTableView::edit(index, trigger, event))
         return false;
     if (auto *editor = qobject_cast<QLineEdit *>(indexWidget(index))) {
-        editor->setSelection(0, int(lengthBeforeExtension(editor->text())));
+        // A folder's row (shown with its "/") has no extension: all of its name is taken.
+        const bool folder = index.data().toString().endsWith(u'/');
+        editor->setSelection(0, int(folder ? editor->text().size() : lengthBeforeExtension(editor->text())));
         // A screen reader in the editor hears whose name it edits, not a nameless field.
         editor->setAccessibleName(EditorName.arg(index.siblingAtColumn(0).data().toString()));
     }

@@ -98,11 +98,15 @@ QVariant FileGridModel::data(const QModelIndex &index, int role) const
         }
     }
     switch (role) {
-    case Qt::DisplayRole:
-        // With subfolders, a file's folder below the chosen one stands before its name.
+    case Qt::DisplayRole: {
+        // With subfolders, a file's folder below the chosen one stands before its name; a
+        // folder's row ends in "/" as a path to a folder does.
+        const QString name = withControlPictures(m_table.text(index.row(), index.column()))
+                             + (m_table.isFolderRow(index.row()) ? QStringLiteral("/") : QString());
         if (index.column() == FileNameTable::CurrentName)
-            return m_table.folderPrefix(index.row()) + withControlPictures(m_table.text(index.row(), index.column()));
-        return withControlPictures(m_table.text(index.row(), index.column()));
+            return m_table.folderPrefix(index.row()) + name;
+        return name;
+    }
     case Qt::EditRole: // the name itself, without pictures of its control characters
         return m_table.text(index.row(), index.column());
     case Qt::TextAlignmentRole:

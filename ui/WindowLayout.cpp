@@ -196,12 +196,15 @@ const QList<ControlSpec> &controls()
         {u"FraFile"_s, K::Frame, {}, -1, {224, 52, 321, 353}, u"Наименования файлов"_s},
         {u"FlexGrid1"_s, K::Grid, u"FraFile"_s, 8, {232, 68, 301, 329}, u"Наименования файлов"_s},
         {u"FraMask"_s, K::Frame, {}, -1, {20, 336, 193, 45}, u"Маска"_s},
-        {u"cboMask"_s, K::MaskList, u"FraMask"_s, 6, {28, 352, 177, 21}, u"Маска"_s, {}, {}, 0, RenamerCore::Masks},
+        {u"cboMask"_s, K::MaskList, u"FraMask"_s, 7, {28, 352, 177, 21}, u"Маска"_s, {}, {}, 0, RenamerCore::Masks},
         {u"FraDir"_s, K::Frame, {}, -1, {20, 52, 193, 281}, u"Директория"_s},
-        {u"Dir1"_s, K::FolderList, u"FraDir"_s, 4, {28, 96, 177, 199}, u"Папка"_s},
-        // Under the folder list: whether the files of its subfolders are listed too.
-        {u"PicSub"_s, K::PictureCheckBox, u"FraDir"_s, 5, {28, 298, 31, 31}, u"С подпапками"_s},
-        {u"LblSub"_s, K::Label, u"FraDir"_s, -1, {64, 304, 137, 21}, u"С подпапками"_s, {}, {}, 0, {}, u"PicSub"_s},
+        {u"Dir1"_s, K::FolderList, u"FraDir"_s, 4, {28, 96, 177, 168}, u"Папка"_s},
+        // Under the folder list: whether the files of its subfolders are listed too, and
+        // whether the folders are renamed themselves.
+        {u"PicSub"_s, K::PictureCheckBox, u"FraDir"_s, 5, {28, 266, 31, 31}, u"С подпапками"_s},
+        {u"LblSub"_s, K::Label, u"FraDir"_s, -1, {64, 272, 137, 21}, u"С подпапками"_s, {}, {}, 0, {}, u"PicSub"_s},
+        {u"PicFolders"_s, K::PictureCheckBox, u"FraDir"_s, 6, {28, 298, 31, 31}, u"Папки тоже"_s},
+        {u"LblFolders"_s, K::Label, u"FraDir"_s, -1, {64, 304, 137, 21}, u"Папки тоже"_s, {}, {}, 0, {}, u"PicFolders"_s},
         {u"Drive1"_s, K::DriveList, u"FraDir"_s, 3, {28, 68, 177, 21}, u"Диск"_s},
         {u"PicClose"_s, K::RoundTitleButton, {}, 34, {513, 10, 40, 40}, {}, u"close"_s, u"Закрыть"_s},
         // The title buttons close the tab order, so a first key never minimises the window.

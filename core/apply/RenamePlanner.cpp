@@ -57,6 +57,21 @@ std::optional<TreeNames> splitIntoFolders(const NameColumn &currentNames, const 
     return tree;
 }
 
+// The rows by how many folders down their paths lie, each level's in row order; all in
+// one level where the batch is no tree.
+std::vector<std::vector<qsizetype>> rowsByDepth(const NameColumn &paths, bool tree)
+{
+    std::vector<std::vector<qsizetype>> levels(1);
+    levels[0].reserve(size_t(paths.size()));
+    for (qsizetype row = 0; row < paths.size(); ++row) {
+        const size_t depth = tree ? size_t(paths.at(row).count(u'/')) : 0;
+        if (depth >= levels.size())
+            levels.resize(depth + 1);
+        levels[depth].push_back(row);
+    }
+    return levels;
+}
+
 } // namespace
 
 RenamePlan planRenames(const NameColumn &currentNames, const NameColumn &newNames, const FolderRules &rules)
@@ -104,19 +119,25 @@ RenamePlan planRenames(const NameColumn &currentNames, const NameColumn &newName
             plan.moves.push_back({row, PlannedMove::Direct});
         }
     };
-    // A chain starts at the row whose new name is free (it waits for nobody).
-    for (qsizetype row = 0; row < rows; ++row) {
-        if (moving(row) && judgement.blockers[size_t(row)] == NoRow)
-            planWaiters(row);
-    }
-    // What is left are cycles: the first row steps aside to a temporary name.
-    for (qsizetype row = 0; row < rows; ++row) {
-        if (!moving(row) || planned[size_t(row)])
-            continue;
-        planned[size_t(row)] = true;
-        plan.moves.push_back({row, PlannedMove::ToTemporary});
-        planWaiters(judgement.waiters[size_t(row)]);
-        plan.moves.push_back({row, PlannedMove::FromTemporary});
+    // Over a tree the entries of the deepest folders move first: every path is read as
+    // the tree was before the batch, and a folder (a row too, where folders are renamed)
+    // moves only once all below it have. A chain or a cycle never leaves its folder.
+    const std::vector<std::vector<qsizetype>> byDepth = rowsByDepth(currentNames, tree.has_value());
+    for (auto level = byDepth.rbegin(); level != byDepth.rend(); ++level) {
+        // A chain starts at the row whose new name is free (it waits for nobody).
+        for (const qsizetype row : *level) {
+            if (moving(row) && judgement.blockers[size_t(row)] == NoRow)
+                planWaiters(row);
+        }
+        // What is left are cycles: the first row steps aside to a temporary name.
+        for (const qsizetype row : *level) {
+            if (!moving(row) || planned[size_t(row)])
+                continue;
+            planned[size_t(row)] = true;
+            plan.moves.push_back({row, PlannedMove::ToTemporary});
+            planWaiters(judgement.waiters[size_t(row)]);
+            plan.moves.push_back({row, PlannedMove::FromTemporary});
+        }
     }
     return plan;
 }

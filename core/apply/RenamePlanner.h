@@ -34,7 +34,9 @@ struct RenamePlan
 // held by a listed file that stays, a file moves only after the file holding its new
 // name has moved away, and cycles go through a temporary name. In a folder that ignores
 // letter case names are compared case-folded, and a change of case alone is a cycle of
-// one file.
+// one file. Over a tree (paths below the chosen folder, each read as the tree was before
+// the batch) the deepest folders' entries move first, so a folder renamed in the batch
+// moves after everything below it.
 [[nodiscard]] RenamePlan planRenames(const NameColumn &currentNames, const NameColumn &newNames,
                                      const FolderRules &rules);
 

@@ -25,9 +25,9 @@ class Fixing
 {
 public:
     Fixing(const FolderNames &folder, NameColumn &newNames, NameJudgement &judgement, const ConflictChoice &choice,
-           const SubSecondOf &subSecondOf)
+           const SubSecondOf &subSecondOf, const std::vector<bool> &folderRows)
         : m_folder(folder), m_newNames(newNames), m_judgement(judgement), m_choice(choice)
-        , m_subSecondOf(subSecondOf), m_ignoresCase(folder.rules().ignoresCase)
+        , m_subSecondOf(subSecondOf), m_folderRows(folderRows), m_ignoresCase(folder.rules().ignoresCase)
     {
     }
 
@@ -122,7 +122,8 @@ private:
     QString freeNameFor(qint32 row)
     {
         const QStringView name = m_newNames.at(row);
-        const qsizetype stemLength = lengthBeforeExtension(name);
+        const bool folderRow = size_t(row) < m_folderRows.size() && m_folderRows[size_t(row)];
+        const qsizetype stemLength = folderRow ? name.size() : lengthBeforeExtension(name);
         QString stem = name.first(stemLength).toString();
         const QString extension = name.sliced(stemLength).toString();
         if (m_choice.rule == ConflictRule::SubSecond) {
@@ -170,6 +171,7 @@ private:
     NameJudgement &m_judgement;
     const ConflictChoice &m_choice;
     const SubSecondOf &m_subSecondOf;
+    const std::vector<bool> &m_folderRows;
     const bool m_ignoresCase;
     QSet<QString> m_held;
     QHash<QString, qint32> m_listedRow;
@@ -180,11 +182,12 @@ private:
 } // namespace
 
 std::vector<qint32> fixTakenNames(const FolderNames &folder, NameColumn &newNames, NameJudgement &judgement,
-                                  const ConflictChoice &choice, const SubSecondOf &subSecondOf)
+                                  const ConflictChoice &choice, const SubSecondOf &subSecondOf,
+                                  const std::vector<bool> &folderRows)
 {
     if (!choice.fixes())
         return {};
-    return Fixing(folder, newNames, judgement, choice, subSecondOf).run();
+    return Fixing(folder, newNames, judgement, choice, subSecondOf, folderRows).run();
 }
 
 } // namespace velmix

@@ -21,9 +21,11 @@ using SubSecondOf = std::function<QString(qint32 row)>;
 // other row asks for it, compared as the folder compares names. A row waiting on a file
 // that itself gets a free name keeps its own. For ConflictRule::SubSecond the first row
 // asking for a name takes its sub-second too, so the whole burst reads alike. Returns
-// the rows whose new names it changed, in increasing order.
+// the rows whose new names it changed, in increasing order. The rows of `folderRows` are
+// folders: the number goes at the end of their names, which have no extension.
 [[nodiscard]] std::vector<qint32> fixTakenNames(const FolderNames &folder, NameColumn &newNames,
                                                 NameJudgement &judgement, const ConflictChoice &choice,
-                                                const SubSecondOf &subSecondOf = {});
+                                                const SubSecondOf &subSecondOf = {},
+                                                const std::vector<bool> &folderRows = {});
 
 } // namespace velmix

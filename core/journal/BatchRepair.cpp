@@ -1,6 +1,7 @@
 #include "journal/BatchRepair.h"
 
 #include "listing/FolderListing.h"
+#include "listing/RenamedFolders.h"
 #include "listing/TemporaryName.h"
 #include "text/FileNameCodec.h"
 
@@ -46,6 +47,29 @@ void settleUnlooked(const JournalContent &content, const QSet<QByteArray> &onDis
         for (int attempt = 1; attempt <= TemporaryAttempts && state.current[row].isEmpty(); ++attempt)
             take(row, temporaryName(from, attempt, content.plan.rules));
     }
+}
+
+// How many times a tree's folders are looked for again, at most: once per level of
+// folders renamed below one another, where each look finds one more level.
+constexpr int MaxRounds = 64;
+
+// The batch with its paths below the folders as `folders` says they are now.
+JournalContent below(const JournalContent &content, const RenamedFolders &folders)
+{
+    if (folders.isEmpty())
+        return content;
+    JournalContent moved = content;
+    const auto now = [&](QByteArray &path) {
+        if (path.contains('/'))
+            path = FileNameCodec::encode(folders.now(FileNameCodec::decode(path))).value_or(path);
+    };
+    for (JournalRow &row : moved.plan.rows) {
+        now(row.from);
+        now(row.to);
+    }
+    for (QByteArray &name : moved.namesNow)
+        now(name);
+    return moved;
 }
 
 } // namespace
@@ -196,7 +220,7 @@ std::optional<BatchState> locateBatchInFolder(FileMover &files, FileIdentities &
     const bool tree = std::any_of(content.plan.rows.begin(), content.plan.rows.end(),
                                   [](const JournalRow &row) { return row.from.contains('/') || row.to.contains('/'); });
     const FolderListing::Contents read = FolderListing::read(files, FileNameCodec::decode(content.plan.folder),
-                                                             QStringLiteral("*.*"), progress, {tree, -1});
+                                                             QStringLiteral("*.*"), progress, {tree, -1, false});
     if (read.error != 0)
         return std::nullopt;
     QSet<QByteArray> onDisk;
@@ -207,7 +231,24 @@ std::optional<BatchState> locateBatchInFolder(FileMover &files, FileIdentities &
         onDisk.insert(FileNameCodec::encode(pathOf(read.names, read.folderOfName, i)).value_or(QByteArray()));
     for (qsizetype i = 0; i < read.unlisted.size(); ++i)
         onDisk.insert(FileNameCodec::encode(pathOf(read.unlisted, read.folderOfUnlisted, i)).value_or(QByteArray()));
-    return locateBatch(content, onDisk, identities);
+    if (!tree)
+        return locateBatch(content, onDisk, identities);
+    // The journal reads every path as the tree was before the batch, which renamed its
+    // folders last: what lies below a folder found renamed is looked for below its new
+    // name. Where the folders are found is known only once they are looked for, so the
+    // look goes again till the folders stay where the last one found them.
+    RenamedFolders folders;
+    for (size_t row = 0; row < content.plan.rows.size(); ++row)
+        folders.renamed(FileNameCodec::decode(content.plan.rows[row].from), FileNameCodec::decode(content.namesNow[row]));
+    for (int round = 0;; ++round) {
+        BatchState state = locateBatch(below(content, folders), onDisk, identities);
+        RenamedFolders found;
+        for (size_t row = 0; row < content.plan.rows.size(); ++row)
+            found.renamed(FileNameCodec::decode(content.plan.rows[row].from), FileNameCodec::decode(state.current[row]));
+        if (found == folders || round == MaxRounds)
+            return state;
+        folders = std::move(found);
+    }
 }
 
 } // namespace velmix

@@ -24,10 +24,12 @@ int readFolder(const QString &folder, const WildcardMask &mask, NameColumn &name
 // Like readFolder, for `folder` and the visible subfolders below it, down to `levels`
 // levels (-1: all), each folder's entries after its own path in `entries.folders`.
 // Hidden folders, links to folders and folders on another file system are not entered;
-// a subfolder that cannot be read is passed over. Returns 0, ECANCELED, or the error
+// a subfolder that cannot be read is passed over. With `folderRows`, every visible
+// subfolder of a folder read (not a link, not another file system) is a name of its own,
+// whatever the mask, flagged in `entries.folderRow`. Returns 0, ECANCELED, or the error
 // number when `folder` itself cannot be read.
 int readTree(const QString &folder, const WildcardMask &mask, int levels, TreeEntries &entries,
-             WorkProgress *progress = nullptr);
+             WorkProgress *progress = nullptr, bool folderRows = false);
 
 // Whether `folder` can be opened for reading.
 [[nodiscard]] bool canReadFolder(const QString &folder);

@@ -34,8 +34,9 @@ void FolderListing::setDepth(ListingDepth depth)
 FolderListing::Contents FolderListing::read(FileMover &files, const QString &folder, const QString &mask,
                                             WorkProgress *progress, ListingDepth depth)
 {
-    if (depth.subfolders && !folder.isEmpty())
-        return readTreeContents(files, folder, mask, progress, depth.levels);
+    // Folder rows are named by their paths below the chosen folder, as a tree's files are.
+    if ((depth.subfolders || depth.folders) && !folder.isEmpty())
+        return readTreeContents(files, folder, mask, progress, depth);
     Contents contents;
     contents.error = folder.isEmpty() ? ENOENT
                                       : readFolder(folder, WildcardMask(mask), contents.names, &contents.unlisted,
@@ -61,27 +62,38 @@ FolderListing::Contents FolderListing::read(FileMover &files, const QString &fol
 }
 
 FolderListing::Contents FolderListing::readTreeContents(FileMover &files, const QString &folder, const QString &mask,
-                                                        WorkProgress *progress, int levels)
+                                                        WorkProgress *progress, ListingDepth depth)
 {
     Contents contents;
     TreeEntries entries;
-    contents.error = readTree(folder, WildcardMask(mask), levels, entries, progress);
+    contents.error = readTree(folder, WildcardMask(mask), depth.subfolders ? depth.levels : 0, entries, progress,
+                              depth.folders);
     if (contents.error != 0) {
         qCDebug(listingLog, "reading the tree \"%s\": errno %d (%s)", qUtf8Printable(folder), contents.error,
                 std::strerror(contents.error));
         return contents;
     }
-    // By folder, in the tree's order, and by name within each: the names sorted once, then
-    // spread over their folders in that order (a counting sort, one pass).
+    // By folder, in the tree's order, and by name within each, a folder's subfolders after
+    // its files: the names sorted once, then spread over their groups in that order (a
+    // counting sort, one pass).
     const std::vector<quint32> byName = sortedOrder(entries.names);
-    std::vector<quint32> start(size_t(entries.folders.size()) + 1, 0);
-    for (const quint32 in : entries.folderOfName)
-        ++start[in + 1];
+    const bool folderRows = !entries.folderRow.empty();
+    const auto groupOf = [&](quint32 place) {
+        return folderRows ? 2 * entries.folderOfName[place] + (entries.folderRow[place] ? 1 : 0) : entries.folderOfName[place];
+    };
+    std::vector<quint32> start(size_t(entries.folders.size()) * (folderRows ? 2 : 1) + 1, 0);
+    for (size_t place = 0; place < byName.size(); ++place)
+        ++start[groupOf(quint32(place)) + 1];
     for (size_t index = 1; index < start.size(); ++index)
         start[index] += start[index - 1];
     std::vector<quint32> order(byName.size());
     for (const quint32 place : byName)
-        order[start[entries.folderOfName[place]]++] = place;
+        order[start[groupOf(place)]++] = place;
+    if (folderRows) {
+        contents.folderRows.resize(order.size());
+        for (size_t row = 0; row < order.size(); ++row)
+            contents.folderRows[row] = entries.folderRow[order[row]];
+    }
     contents.names = std::move(entries.names);
     contents.names.reorder(order);
     contents.folderOfName.resize(order.size());
@@ -108,7 +120,8 @@ FolderRules FolderListing::readTreeRules(FileMover &files, const QString &folder
     constexpr qsizetype Probes = 8;
     NameColumn probes;
     for (qsizetype row = 0; row < contents.names.size() && probes.size() < Probes; ++row)
-        probes.append(tree.path(contents.folderOfName[size_t(row)], contents.names.at(row)));
+        if (contents.folderRows.empty() || !contents.folderRows[size_t(row)])
+            probes.append(tree.path(contents.folderOfName[size_t(row)], contents.names.at(row)));
     const std::optional<QByteArray> path = FileNameCodec::encode(folder);
     int error = 0;
     const std::unique_ptr<FolderMover> root = path ? files.openFolder(*path, error) : nullptr;

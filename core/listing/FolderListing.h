@@ -37,6 +37,8 @@ public:
         std::shared_ptr<const ListedTree> tree;
         std::vector<quint32> folderOfName;
         std::vector<quint32> folderOfUnlisted;
+        // Where folders are rows: per name, whether it is a folder. Empty where they are not.
+        std::vector<bool> folderRows;
     };
 
     // Reads and sorts without touching any listing, so it can run on another thread;
@@ -71,10 +73,11 @@ public:
     [[nodiscard]] const std::shared_ptr<const ListedTree> &tree() const { return m_contents.tree; }
     [[nodiscard]] const std::vector<quint32> &folderOfName() const { return m_contents.folderOfName; }
     [[nodiscard]] const std::vector<quint32> &folderOfUnlisted() const { return m_contents.folderOfUnlisted; }
+    [[nodiscard]] const std::vector<bool> &folderRows() const { return m_contents.folderRows; }
 
 private:
     [[nodiscard]] static Contents readTreeContents(FileMover &files, const QString &folder, const QString &mask,
-                                                   WorkProgress *progress, int levels);
+                                                   WorkProgress *progress, ListingDepth depth);
     [[nodiscard]] static FolderRules readTreeRules(FileMover &files, const QString &folder, ListedTree &tree,
                                                    const Contents &contents);
 

@@ -42,6 +42,7 @@ struct TreeEntries
 {
     NameColumn names;
     std::vector<quint32> folderOfName;
+    std::vector<bool> folderRow; // per name, where folders are listed as rows: a folder itself
     NameColumn unlisted;
     std::vector<quint32> folderOfUnlisted;
     QStringList folders;
@@ -50,11 +51,13 @@ struct TreeEntries
     QStringList subfolders;
 };
 
-// How deep a listing goes: not below the chosen folder, a number of levels, or all.
+// How deep a listing goes: not below the chosen folder, a number of levels, or all; and
+// whether the subfolders of every folder listed are rows themselves, to be renamed too.
 struct ListingDepth
 {
     bool subfolders = false;
     int levels = -1; // below the chosen folder; -1 for no limit
+    bool folders = false;
 
     bool operator==(const ListingDepth &) const = default;
 };

@@ -16,7 +16,13 @@ constexpr size_t ParallelFrom = 4096;
 std::optional<FileIdentity> identityOf(int folderFd, const QByteArray &name)
 {
     struct stat info;
-    if (::fstatat(folderFd, name.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode))
+    if (::fstatat(folderFd, name.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+        return std::nullopt;
+    // A folder is told by its device and number alone: its size and time change as the
+    // batch renames what it holds.
+    if (S_ISDIR(info.st_mode))
+        return FileIdentity{quint64(info.st_dev), quint64(info.st_ino), FileIdentity::FolderSize, 0, 1};
+    if (!S_ISREG(info.st_mode))
         return std::nullopt;
     return FileIdentity{quint64(info.st_dev), quint64(info.st_ino), qint64(info.st_size),
                         qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec, quint64(info.st_nlink)};

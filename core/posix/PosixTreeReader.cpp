@@ -28,8 +28,8 @@ struct CloseDir
 class TreeWalk
 {
 public:
-    TreeWalk(const WildcardMask &mask, int levels, TreeEntries &entries, WorkProgress *progress)
-        : m_mask(mask), m_levels(levels), m_entries(entries), m_progress(progress)
+    TreeWalk(const WildcardMask &mask, int levels, TreeEntries &entries, WorkProgress *progress, bool folderRows)
+        : m_mask(mask), m_levels(levels), m_entries(entries), m_progress(progress), m_folderRows(folderRows)
     {
     }
 
@@ -106,6 +106,18 @@ private:
         if (!hidden && m_mask.matches(names.pendingName()) && typeIs(fd, entry, DT_REG, S_IFREG, true)) {
             names.closePendingName();
             m_entries.folderOfName.push_back(folder);
+            if (m_folderRows)
+                m_entries.folderRow.push_back(false);
+            return;
+        }
+        if (!hidden && m_folderRows && isOwnFolder(fd, entry)) {
+            names.closePendingName();
+            m_entries.folderOfName.push_back(folder);
+            m_entries.folderRow.push_back(true);
+            if (level == 0)
+                m_entries.subfolders.append(FileNameCodec::decode(QByteArrayView(name)));
+            if ((m_levels < 0 || level < m_levels) && level < DeepestLevel)
+                inside.emplace_back(FileNameCodec::decode(QByteArrayView(name)), QByteArray(name));
             return;
         }
         names.discardPendingName();
@@ -132,6 +144,17 @@ private:
         return ::fstatat(fd, entry->d_name, &info, follow ? 0 : AT_SYMLINK_NOFOLLOW) == 0 && (info.st_mode & S_IFMT) == mode;
     }
 
+    // A folder of this file system, not a link to one: a mount point's name is not the
+    // tree's to change.
+    bool isOwnFolder(int fd, const dirent *entry) const
+    {
+        if (entry->d_type != DT_DIR && entry->d_type != DT_UNKNOWN)
+            return false;
+        struct stat info;
+        return ::fstatat(fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode)
+               && info.st_dev == m_device;
+    }
+
     // Counts the files taken now and then; true once the user cancelled.
     bool lookAtProgress()
     {
@@ -148,6 +171,7 @@ private:
     const int m_levels;
     TreeEntries &m_entries;
     WorkProgress *const m_progress;
+    const bool m_folderRows;
     dev_t m_device = 0;
     int m_untilLook = 1; // a cancel made before the read began is seen at the first entry
     qsizetype m_counted = 0;
@@ -156,9 +180,10 @@ private:
 
 } // namespace
 
-int readTree(const QString &folder, const WildcardMask &mask, int levels, TreeEntries &entries, WorkProgress *progress)
+int readTree(const QString &folder, const WildcardMask &mask, int levels, TreeEntries &entries, WorkProgress *progress,
+             bool folderRows)
 {
-    const int error = TreeWalk(mask, levels, entries, progress).run(folder);
+    const int error = TreeWalk(mask, levels, entries, progress, folderRows).run(folder);
     std::sort(entries.subfolders.begin(), entries.subfolders.end(),
               [](const QString &a, const QString &b) { return compareNames(a, b) < 0; });
     return error;

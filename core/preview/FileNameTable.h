@@ -2,6 +2,7 @@
 
 #include "listing/ListedTree.h"
 #include "marks/NameConflicts.h"
+#include "text/FileExtension.h"
 #include "text/NameColumn.h"
 
 #include <QDateTime>
@@ -113,6 +114,20 @@ public:
         return m_tree && size_t(row) < m_folderOfRow.size() ? m_tree->prefix(m_folderOfRow[size_t(row)]) : QString();
     }
 
+    // Where folders are rows: per row, whether it is a folder (the rows' order); empty
+    // where they are not. A folder's name has no extension: the steps take it whole.
+    void setFolderRows(std::vector<bool> rows) { m_folderRows = std::move(rows); }
+    [[nodiscard]] const std::vector<bool> &folderRows() const { return m_folderRows; }
+    [[nodiscard]] bool isFolderRow(qsizetype row) const
+    {
+        return size_t(row) < m_folderRows.size() && m_folderRows[size_t(row)];
+    }
+    // The row's name's extension with its dot, in characters; 0 for a folder's.
+    [[nodiscard]] qsizetype extensionLengthAt(qsizetype row, QStringView name) const
+    {
+        return isFolderRow(row) ? 0 : extensionLength(name);
+    }
+
     [[nodiscard]] const NameColumn &currentNames() const { return m_current; }
     [[nodiscard]] const NameColumn &newNames() const { return m_new; }
 
@@ -143,6 +158,7 @@ private:
     std::vector<qsizetype> m_boundedRows;
     std::shared_ptr<const ListedTree> m_tree;
     std::vector<quint32> m_folderOfRow;
+    std::vector<bool> m_folderRows;
     std::vector<qint32> m_fixedRows;
 };
 

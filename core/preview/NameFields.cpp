@@ -168,7 +168,7 @@ void ApplyFieldBaseName(FileNameTable &table, const NameFields &fields, const Li
         const QStringView was = current.at(i);
         name.resize(0);
         fields.expand(metadata, i, number, name);
-        name.append(was.last(extensionLength(was)));
+        name.append(was.last(table.extensionLengthAt(i, was)));
         fresh.writeGrowing(name);
     }
     fresh.endRewrite();

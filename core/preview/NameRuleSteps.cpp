@@ -61,9 +61,11 @@ QStringView NameRuleSteps::ruled(QStringView name, qsizetype row, const FieldVal
     QStringView text = name;
     TextBuffer *to = &part.first;
     TextBuffer *spare = &part.second;
-    const auto step = [&](auto rule, bool beforeExtension) {
+    const bool folder = size_t(row) < values.folderRows.size() && values.folderRows[size_t(row)];
+    const auto beforeExtension = [folder](QStringView t) { return folder ? t.size() : lengthBeforeExtension(t); };
+    const auto step = [&](auto rule, bool toExtension) {
         to->clear();
-        const qsizetype end = beforeExtension ? lengthBeforeExtension(text) : text.size();
+        const qsizetype end = toExtension ? beforeExtension(text) : text.size();
         rule(text.first(end), *to);
         to->append(text.sliced(end));
         text = to->view();
@@ -93,7 +95,7 @@ QStringView NameRuleSteps::ruled(QStringView name, qsizetype row, const FieldVal
         step([&](QStringView piece, TextBuffer &out) { appendTitleCased(piece, m_rules.titleCase, out); }, true);
     if (m_latin.changes(text)) // most names hold no Cyrillic: nothing to copy
         step([&](QStringView piece, TextBuffer &out) { m_latin.appendLatin(piece, out); }, false);
-    const qsizetype extension = lengthBeforeExtension(text);
+    const qsizetype extension = beforeExtension(text);
     if (m_rules.extensionCase != ExtensionCase::AsIs && extension < text.size()) {
         const bool upper = m_rules.extensionCase == ExtensionCase::Upper;
         to->clear();
@@ -135,10 +137,11 @@ void NameRuleSteps::ruleRows(const NameColumn &names, qsizetype from, qsizetype 
 
 std::optional<std::vector<qsizetype>> NameRuleSteps::rule(const NameColumn &names, NameColumn &out,
                                                           const ListingMetadata &metadata,
-                                                          const RunningNumber &number, WorkProgress *progress) const
+                                                          const RunningNumber &number, WorkProgress *progress,
+                                                          const std::vector<bool> &folderRows) const
 {
     // ICU's rules run one text at a time whatever the threads, behind its own lock.
-    const FieldValues values{metadata, number};
+    const FieldValues values{metadata, number, folderRows};
     const QDeadlineTimer findTime(FindTimeBudgetMs);
     const qsizetype rows = names.size();
     if (progress)
@@ -173,7 +176,7 @@ void NameRuleSteps::apply(FileNameTable &table, const ListingMetadata &metadata,
     table.setBoundedRows({});
     if (!m_rules.anyOn())
         return;
-    std::optional<std::vector<qsizetype>> bounded = rule(table.newNames(), table.spareColumn(), metadata, number, nullptr);
+    std::optional<std::vector<qsizetype>> bounded = rule(table.newNames(), table.spareColumn(), metadata, number, nullptr, table.folderRows());
     table.takeSpareAsNewNames();
     table.setBoundedRows(std::move(*bounded));
 }

@@ -42,12 +42,14 @@ public:
     // Whether the rules run an expression, the one step that can take long.
     [[nodiscard]] bool runsExpression() const { return m_find.isOn() && m_find.isExpression(); }
     // What apply computes, on any thread, the table left as it is: the rules' names of
-    // `names` into `out`, and the rows the expression did not finish. Nothing where
+    // `names` into `out`, and the rows the expression did not finish (the rows of
+    // `folderRows` named whole, without an extension). Nothing where
     // `progress` was cancelled before the last row; it counts the rows done.
     [[nodiscard]] std::optional<std::vector<qsizetype>> rule(const NameColumn &names, NameColumn &out,
                                                             const ListingMetadata &metadata,
                                                             const RunningNumber &number,
-                                                            WorkProgress *progress) const;
+                                                            WorkProgress *progress,
+                                                            const std::vector<bool> &folderRows = {}) const;
 
     // The time the expression may take in one rebuild, all rows together; the rows it
     // does not reach in time keep their names before it, marked, so a hostile pattern
@@ -71,6 +73,7 @@ private:
     {
         const ListingMetadata &metadata;
         const RunningNumber &number;
+        const std::vector<bool> &folderRows; // per row, a folder: its name has no extension
     };
     // One new name through every rule that is on, in the panel's order; the view holds
     // until the part's next name.

@@ -87,8 +87,10 @@ int writeWholeNumber(long long value, int width, char16_t *out)
 // Where the number goes: before the extension the base name kept from the file's own
 // name, which the base name's text cannot move ("" on "report.txt" gives "1.txt", though
 // ".txt" alone has no extension).
-qsizetype numberedTail(QStringView name, QStringView currentName)
+qsizetype numberedTail(QStringView name, QStringView currentName, bool folder)
 {
+    if (folder)
+        return 0; // a folder's name is all base name
     const qsizetype kept = extensionLength(currentName);
     return name.endsWith(currentName.last(kept)) ? kept : extensionLength(name);
 }
@@ -147,7 +149,7 @@ void ApplyBaseName(FileNameTable &table, const QString &baseName)
     fresh.beginRewrite(current.size(), current.totalLength() + current.size() * baseName.size());
     for (qsizetype i = 0; i < current.size(); ++i) {
         const QStringView name = current.at(i);
-        fresh.write({baseName, name.last(extensionLength(name))});
+        fresh.write({baseName, name.last(table.extensionLengthAt(i, name))});
     }
     fresh.endRewrite();
     table.takeSpareAsNewNames();
@@ -189,7 +191,7 @@ void ApplyNumbering(FileNameTable &table, const RunningNumber &number)
     const NameColumn &current = table.currentNames();
     for (qsizetype i = 0; i < names.size(); ++i) {
         const QStringView name = names.at(i);
-        const qsizetype tail = numberedTail(name, current.at(i));
+        const qsizetype tail = numberedTail(name, current.at(i), table.isFolderRow(i));
         const int length = number.write(i, number.width(), text);
         numbered.write({name.first(name.size() - tail), QStringView(text, length), name.last(tail)});
     }

@@ -294,7 +294,7 @@ bool PreviewSession::ruleNewNames(const RunningNumber &number)
     NameColumn &out = m_table.spareColumn();
     std::optional<std::vector<qsizetype>> bounded =
         m_runner->run(WorkKind::MatchingExpression, progress, QuietRebuild,
-                      [&] { return m_ruleSteps.rule(names, out, m_metadata, number, &progress); });
+                      [&] { return m_ruleSteps.rule(names, out, m_metadata, number, &progress, m_table.folderRows()); });
     if (!bounded)
         return false;
     m_table.takeSpareAsNewNames(); // here, on the window's thread, which paints the names
@@ -422,6 +422,14 @@ void PreviewSession::arrangeRows(const NameColumn &listed, std::vector<quint32> 
             folderOfRow[row] = m_folders.folderOfName[places.empty() ? row : places[row]];
     }
     m_table.setFolders(m_folders.tree, std::move(folderOfRow));
+    std::vector<bool> folderRows;
+    if (!m_folders.folderRows.empty()) {
+        const std::vector<quint32> &places = m_metadata.order();
+        folderRows.resize(m_folders.folderRows.size());
+        for (size_t row = 0; row < folderRows.size(); ++row)
+            folderRows[row] = m_folders.folderRows[places.empty() ? row : places[row]];
+    }
+    m_table.setFolderRows(std::move(folderRows));
     m_handNames.follow(before, m_table.currentNames());
     m_settled.handNames.follow(before, m_table.currentNames());
     m_table.setFolderWriteError(m_rules.writeError);
@@ -455,7 +463,7 @@ void PreviewSession::markNewNames()
         return read ? read->subSecond : QString();
     };
     m_table.setFixedRows(fixTakenNames(*m_folderNames, m_table.newNamesForEdit(), m_judgement,
-                                       m_ruleSteps.rules().conflicts, subSecondOf));
+                                       m_ruleSteps.rules().conflicts, subSecondOf, m_table.folderRows()));
     m_table.setFates(m_judgement.fates);
 }
 

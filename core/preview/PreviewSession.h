@@ -57,6 +57,7 @@ public:
         std::shared_ptr<const ListedTree> tree;
         std::vector<quint32> folderOfName;
         std::vector<quint32> folderOfUnlisted;
+        std::vector<bool> folderRows; // per listed name, where folders are rows: a folder itself
     };
     void loadFileList(const NameColumn &listedNames, const FolderRules &rules = {},
                       const NameColumn &unlistedNames = {}, ListedFolders folders = {});

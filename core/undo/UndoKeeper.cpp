@@ -179,12 +179,17 @@ const UndoRecord *UndoKeeper::recordOf(UndoHistory::Entry &entry)
 JournaledBatch UndoKeeper::undoMoves(const UndoRecord &record, std::vector<qsizetype> &rows, QStringList &changed) const
 {
     JournaledBatch batch{.rules = record.rules()};
+    // Over a tree the record reads every path as the tree was before the apply; the undo
+    // reads them as it is now, below the folders the apply renamed, and like every batch
+    // puts the entries of the deepest folders back first, the folders themselves last.
+    const UndoRecord::Paths paths = record.pathsNow();
+    const NameColumn &currentPaths = paths.current, &oldPaths = paths.old;
     std::vector<std::optional<FileIdentity>> now;
     const std::optional<QByteArray> folderBytes = FileNameCodec::encode(record.folder());
     if (m_identities && folderBytes) {
         std::vector<QByteArray> names;
         for (qsizetype row = 0; row < record.fileCount(); ++row)
-            names.push_back(FileNameCodec::encode(record.currentNames().at(row)).value_or(QByteArray()));
+            names.push_back(FileNameCodec::encode(currentPaths.at(row)).value_or(QByteArray()));
         now = m_identities->identify(*folderBytes, names);
     }
     const QString folderPath = record.folder().endsWith(u'/') ? record.folder() : record.folder() + u'/';
@@ -195,12 +200,12 @@ JournaledBatch UndoKeeper::undoMoves(const UndoRecord &record, std::vector<qsize
         // numbers files anew its number does not count (the undo never moves a file over
         // another, so a mistaken one costs nothing).
         if (then && seen && !then->sameFileAs(*seen, !record.rules().windows, record.rules().numbersKept)) {
-            changed << folderPath + record.currentNames().at(row).toString();
+            changed << folderPath + currentPaths.at(row).toString();
             continue;
         }
         rows.push_back(row);
-        batch.from.append(record.currentNames().at(row));
-        batch.to.append(record.oldNames().at(row));
+        batch.from.append(currentPaths.at(row));
+        batch.to.append(oldPaths.at(row));
     }
     return batch;
 }
@@ -315,10 +320,14 @@ JournaledBatch UndoKeeper::repairMoves(const QString &journal, const JournalCont
         (void)m_identities->removeIfSame(plan.folder, leftover.name, leftover.identity);
     JournaledBatch batch{.rules = plan.rules, .resumes = journal, .unrecorded = state.unrecorded};
     for (size_t row = 0; row < plan.rows.size(); ++row) {
+        // The target's own name in the folder the file is found in: over a tree, the
+        // folder may have been renamed before the crash.
         const QByteArray &target = finish ? plan.rows[row].to : plan.rows[row].from;
-        if (!state.current[row].isEmpty() && state.current[row] != target) {
-            batch.from.append(FileNameCodec::decode(state.current[row]));
-            batch.to.append(FileNameCodec::decode(target));
+        const QByteArray &current = state.current[row];
+        const QByteArray targetNow = current.left(current.lastIndexOf('/') + 1) + target.sliced(target.lastIndexOf('/') + 1);
+        if (!current.isEmpty() && current != targetNow) {
+            batch.from.append(FileNameCodec::decode(current));
+            batch.to.append(FileNameCodec::decode(targetNow));
         }
     }
     return batch;

@@ -1,5 +1,6 @@
 #include "undo/UndoRecord.h"
 
+#include "listing/RenamedFolders.h"
 #include "text/FileNameCodec.h"
 
 
@@ -63,13 +64,29 @@ void UndoRecord::setRules(const FolderRules &rules)
     m_rules.refusesWindowsNames = false;
 }
 
+UndoRecord::Paths UndoRecord::pathsNow() const
+{
+    RenamedFolders folders;
+    for (qsizetype row = 0; row < fileCount(); ++row)
+        folders.renamed(m_oldNames.at(row), m_currentNames.at(row));
+    if (folders.isEmpty())
+        return {m_currentNames, m_oldNames};
+    Paths paths;
+    for (qsizetype row = 0; row < fileCount(); ++row) {
+        paths.current.append(folders.now(m_currentNames.at(row)));
+        paths.old.append(folders.now(m_oldNames.at(row)));
+    }
+    return paths;
+}
+
 QString UndoRecord::question() const
 {
-    // The folder and one of the names, so the user sees which apply is meant.
+    // The folder and one of the names, as they are now, so the user sees which apply is meant.
+    const Paths paths = pathsNow();
     return QStringLiteral("Вернуть прежние имена в папке %1?\nФайлов: %2, например:\n%3 → %4")
         .arg(m_folder)
         .arg(fileCount())
-        .arg(m_currentNames.at(0), m_oldNames.at(0));
+        .arg(paths.current.at(0), paths.old.at(0));
 }
 
 } // namespace velmix

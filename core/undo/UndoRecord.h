@@ -33,6 +33,14 @@ public:
     [[nodiscard]] QString question() const;
     // The record of `rows` alone (by index), their files now under `namesNow`.
     [[nodiscard]] UndoRecord rows(const std::vector<qsizetype> &rows, const std::vector<QByteArray> &namesNow) const;
+    // Both columns as paths in the tree as it is now: a record over a tree reads every path
+    // as the tree was before its apply, which may have renamed the folders above them.
+    struct Paths
+    {
+        NameColumn current;
+        NameColumn old;
+    };
+    [[nodiscard]] Paths pathsNow() const;
     [[nodiscard]] const NameColumn &currentNames() const { return m_currentNames; }
     [[nodiscard]] const NameColumn &oldNames() const { return m_oldNames; }
     // Per file, what it was; nothing where it could not be looked up.

@@ -162,6 +162,21 @@ private Q_SLOTS:
                 << QStringList{u"--rename"_s, u"--depth"_s, u"1"_s, u"--upper"_s, u"--apply"_s, u"."_s}
                 << 0 << u"Переименовано 2 из 2\n"_s << QString()
                 << QStringList{u"A.TXT"_s, u"DCIM/B.TXT"_s, u"DCIM/sub/c.txt"_s};
+            // A folder's name is all base name; its rows come after its folder's files.
+            *row("folders, a dry run") << QStringList{u"a.txt"_s, u"Trip.2024/x.txt"_s, u".hidden/y.txt"_s}
+                << QStringList{u"--rename"_s, u"--folders"_s, u"--base"_s, u"Поездка"_s, u"."_s}
+                << 0 << u"a.txt → Поездка1.txt\nTrip.2024/ → Поездка2/\n"_s << QString() << QStringList();
+            *row("folders, a base name of fields") << QStringList{u"a.txt"_s, u"Trip.2024/x.txt"_s}
+                << QStringList{u"--rename"_s, u"--folders"_s, u"--base"_s, u"{n}_x"_s, u"."_s}
+                << 0 << u"a.txt → 1_x.txt\nTrip.2024/ → 2_x/\n"_s << QString() << QStringList();
+            *row("folders, a taken name numbered") << QStringList{u"a.txt"_s, u"DCIM/x.txt"_s, u"Trip.2024/y.txt"_s}
+                << QStringList{u"--rename"_s, u"--folders"_s, u"--regex"_s, u"--find"_s, u"^.*$"_s, u"--replace"_s,
+                               u"Trip.2024"_s, u"--fix-conflicts"_s, u"."_s}
+                << 1 << u"a.txt → Trip.2024.txt\nDCIM/ → Trip.2024 (2)/   [имя занято — добавлен номер]\n"_s << QString() << QStringList();
+            *row("folders of a tree, applied") << QStringList{u"DCIM/100CANON/IMG_1.JPG"_s, u"Trip.2024/x.txt"_s}
+                << QStringList{u"--rename"_s, u"--subfolders"_s, u"--folders"_s, u"--lower"_s, u"--apply"_s, u"."_s}
+                << 0 << u"Переименовано 4 из 4\n"_s << QString()
+                << QStringList{u"dcim/100canon/img_1.jpg"_s, u"trip.2024/x.txt"_s};
         }
         // Dates from the names: the second photo's camera ran an hour behind, which moves it
         // into the next day, where the number starts again.
@@ -288,7 +303,7 @@ private Q_SLOTS:
                                    "--start", "--step", "--width", "--wait", "--order", "--capital", "--spaces-to-underscores",
                                    "--regex", "--ignore-case", "--with-extension", "--cut-from", "--from-end",
                                    "--title-case-lower", "--latin gost|passport|bgn", "--names", "--map", "--edit",
-                                   "--restart-per-folder", "--restart-per-day", "--date-shift", "--subfolders", "--depth"})
+                                   "--restart-per-folder", "--restart-per-day", "--date-shift", "--subfolders", "--depth", "--folders"})
             QVERIFY2(help.contains(QString::fromLatin1(option)), option);
     }
 

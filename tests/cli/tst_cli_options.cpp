@@ -53,6 +53,7 @@ private Q_SLOTS:
         row("both title cases", {u"--rename"_s, u"--title-case"_s, u"--title-case-lower"_s, u"."_s},
             u"можно только одно из --title-case, --title-case-lower"_s);
         row("--fix-conflicts leaves the next word a folder", {u"--rename"_s, u"--fix-conflicts"_s, u"."_s}, {}, rename);
+        row("--folders takes no value", {u"--rename"_s, u"--folders"_s, u"."_s}, {}, rename);
         row("new orders", {u"--rename"_s, u"--order=mtime"_s, u"--order"_s, u"reverse-name"_s, u"."_s}, {}, rename);
         row("an empty list file", {u"--rename"_s, u"--names="_s, u"."_s}, u"у параметра --names пустое имя файла"_s);
         row("a list for undo", {u"--undo"_s, u"--edit"_s, u"."_s}, u"--edit — только для --rename"_s);

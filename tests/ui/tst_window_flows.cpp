@@ -290,8 +290,30 @@ private Q_SLOTS:
         QCOMPARE(f.folder.files("DCIM/100CANON"), QStringList({"IMG_0001.JPG", "IMG_0002.CR2"}));
         QCOMPARE(f.folder.files("DCIM/101CANON"), QStringList({"IMG_0001.JPG"}));
         QCOMPARE(f.folder.files(), QStringList({"notes.txt"}));
+        // "Папки тоже": every folder of the tree a row of its own after its folder's files,
+        // renamed in the same batch and taken back by the same Ctrl+Z.
+        QAbstractButton *folders = f.button("PicFolders");
+        QTest::mouseClick(folders, Qt::LeftButton);
+        QVERIFY(folders->isChecked());
+        QCOMPARE(f.grid()->model()->rowCount(), 7);
+        QCOMPARE(f.cell(1, 0), "DCIM/");
+        QCOMPARE(f.cell(3, 0), "DCIM/101CANON/");
+        QTest::mouseClick(f.button("PicSmall"), Qt::LeftButton);
+        QCOMPARE(f.cell(2, 1), "100canon/");
+        QTest::mouseClick(f.button("ImgApply"), Qt::LeftButton);
+        QCOMPARE(f.folder.files("dcim/100canon"), QStringList({"img_0001.jpg", "img_0002.cr2"}));
+        QCOMPARE(f.folder.files("dcim/.thumbnails"), QStringList({"IMG_0001.JPG"}));
+        QCOMPARE(f.cell(1, 0), "dcim/");
+        f.messages.answers = {true};
+        f.grid()->setFocus();
+        QTRY_VERIFY(f.grid()->hasFocus());
+        test::typeKey(f.grid(), Qt::Key_Z, "z", Qt::ControlModifier);
+        QCOMPARE(f.folder.files("DCIM/100CANON"), QStringList({"IMG_0001.JPG", "IMG_0002.CR2"}));
+        QCOMPARE(f.folder.files("DCIM/101CANON"), QStringList({"IMG_0001.JPG"}));
         QTest::mouseClick(subfolders, Qt::LeftButton);
         QVERIFY(!subfolders->isChecked());
+        QCOMPARE(f.grid()->model()->rowCount(), 2); // notes.txt and DCIM/
+        QTest::mouseClick(folders, Qt::LeftButton);
         QCOMPARE(f.grid()->model()->rowCount(), 1);
     }
 

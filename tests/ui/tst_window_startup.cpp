@@ -29,6 +29,7 @@ const QList<Spoken> &spokenControls()
         {"Drive1", QAccessible::ComboBox, "Диск"},
         {"Dir1", QAccessible::Tree, "Папка"},
         {"PicSub", QAccessible::CheckBox, "С подпапками"},
+        {"PicFolders", QAccessible::CheckBox, "Папки тоже"},
         {"cboMask", QAccessible::ComboBox, "Маска"},
         {"FlexGrid1", QAccessible::Table, "Наименования файлов"},
         {"TxtName", QAccessible::EditableText, "Переименовать"},
