@@ -92,6 +92,10 @@ public:
     // levels below it (-1: all); a change lists the folder again.
     void setSubfolders(bool on, int levels = -1);
     [[nodiscard]] bool subfolders() const { return listing().depth().subfolders; }
+    // Whether files that go together (a raw picture and its JPEG, a Live Photo, a film and
+    // its subtitles) are renamed as one.
+    void setPairs(bool on) { m_preview.setPairs(on); }
+    [[nodiscard]] bool pairs() const { return m_preview.pairs(); }
 
     // The core's part of start-up: the journals read, pending off, first mask, first digit
     // width, options reset, the drive remembered, and the table loaded once more.
