@@ -29,6 +29,7 @@ struct Command
     QString mask;
     bool subfolders = false;
     int depth = -1; // levels below the folder, with subfolders; -1 for all
+    bool pairs = false; // files that go together renamed as one
     bool apply = false;
     bool tsv = false;
     bool wait = false; // for a folder another program renames in

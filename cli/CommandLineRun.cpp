@@ -161,6 +161,7 @@ int rename(const Command &command, const QString &folder, DesktopNotices *notice
         return usageError(u"маска «%1» не подходит"_s.arg(command.mask));
     if (command.subfolders)
         core.setSubfolders(true, command.depth);
+    core.setPairs(command.pairs);
     core.preview().setSettings(command.options, command.rules);
     if (!core.preview().findError().isEmpty())
         return usageError(u"выражение «%1»: %2"_s.arg(command.rules.findText, core.preview().findError()));

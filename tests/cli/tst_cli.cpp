@@ -162,6 +162,18 @@ private Q_SLOTS:
                 << QStringList{u"--rename"_s, u"--depth"_s, u"1"_s, u"--upper"_s, u"--apply"_s, u"."_s}
                 << 0 << u"Переименовано 2 из 2\n"_s << QString()
                 << QStringList{u"A.TXT"_s, u"DCIM/B.TXT"_s, u"DCIM/sub/c.txt"_s};
+            *row("pairs over a card, applied") << QStringList{u"DCIM/100CANON/IMG_1.CR2"_s, u"DCIM/100CANON/IMG_1.JPG"_s,
+                                                              u"DCIM/100CANON/IMG_2.JPG"_s, u"DCIM/101CANON/IMG_1.XMP"_s,
+                                                              u"DCIM/101CANON/IMG_1.dng"_s, u"DCIM/101CANON/IMG_1.mov"_s}
+                << QStringList{u"--rename"_s, u"--subfolders"_s, u"--pairs"_s, u"--base"_s, u"Trip_"_s,
+                               u"--restart-per-folder"_s, u"--apply"_s, u"."_s}
+                << 0 << u"Переименовано 6 из 6\n"_s << QString()
+                << QStringList{u"DCIM/100CANON/Trip_1.CR2"_s, u"DCIM/100CANON/Trip_1.JPG"_s, u"DCIM/100CANON/Trip_2.JPG"_s,
+                               u"DCIM/101CANON/Trip_1.XMP"_s, u"DCIM/101CANON/Trip_1.dng"_s, u"DCIM/101CANON/Trip_2.mov"_s};
+            *row("pairs: a member refused holds the raw") << QStringList{u"IMG_1.CR2"_s, u"IMG_1.JPG"_s, u"Trip.JPG"_s}
+                << QStringList{u"--rename"_s, u"--tsv"_s, u"--pairs"_s, u"--find=IMG_1"_s, u"--replace=Trip"_s, u"--apply"_s, u"."_s}
+                << 1 << u"IMG_1.CR2\tTrip.CR2\tсвязанный файл не переименован\nIMG_1.JPG\tTrip.JPG\tфайл с таким именем уже существует\n"_s
+                << u"Переименовано 0 из 2"_s << QStringList();
         }
         // Dates from the names: the second photo's camera ran an hour behind, which moves it
         // into the next day, where the number starts again.
@@ -288,7 +300,7 @@ private Q_SLOTS:
                                    "--start", "--step", "--width", "--wait", "--order", "--capital", "--spaces-to-underscores",
                                    "--regex", "--ignore-case", "--with-extension", "--cut-from", "--from-end",
                                    "--title-case-lower", "--latin gost|passport|bgn", "--names", "--map", "--edit",
-                                   "--restart-per-folder", "--restart-per-day", "--date-shift", "--subfolders", "--depth"})
+                                   "--restart-per-folder", "--restart-per-day", "--date-shift", "--subfolders", "--depth", "--pairs"})
             QVERIFY2(help.contains(QString::fromLatin1(option)), option);
     }
 
