@@ -71,6 +71,7 @@ private:
     void connectControls();
     void redraw();
     void PicSub_Click();
+    void PicPairs_Click();
     // Runs a core flow that may do long work, then redraws; the status line tells what an
     // apply or undo did, and goes after any other flow.
     enum class Status { Clear, Summary };
@@ -115,6 +116,7 @@ private:
     MessageBox &m_messages;
     RenamerCore m_core;
     PictureCheckBox *m_picSub = nullptr; // "С подпапками"
+    PictureCheckBox *m_picPairs = nullptr; // "Связанные файлы вместе"
     FileGridModel m_model;
     QPixmap m_background;
 

@@ -29,6 +29,7 @@ const QList<Spoken> &spokenControls()
         {"Drive1", QAccessible::ComboBox, "Диск"},
         {"Dir1", QAccessible::Tree, "Папка"},
         {"PicSub", QAccessible::CheckBox, "С подпапками"},
+        {"PicPairs", QAccessible::CheckBox, "Связанные файлы вместе"},
         {"cboMask", QAccessible::ComboBox, "Маска"},
         {"FlexGrid1", QAccessible::Table, "Наименования файлов"},
         {"TxtName", QAccessible::EditableText, "Переименовать"},
