@@ -220,10 +220,12 @@ RenameBatch RenamerCore::plannedApply() const
 {
     const FileNameTable &rows = table();
     // A row its own folder's rules refuse where the chosen folder's would not (a folder
-    // where moves damage files), or whose partner stays, stays, told as refused.
+    // where moves damage files) stays, told as refused; so does every refused file of a
+    // group, as the grid judged it: a partner held back may free the name it asked for.
     const auto heldBack = [&](qsizetype row) {
         const RowFate fate = rows.fate(row);
-        return fate == RowFate::UnsafeFolder || fate == RowFate::PartnerStays ? refusalOf(fate) : std::nullopt;
+        const bool grouped = rows.groupLead(row) != row || rows.groupSize(row) > 1;
+        return fate == RowFate::UnsafeFolder || (grouped && refusalOf(fate)) ? refusalOf(fate) : std::nullopt;
     };
     if (!rows.tree()) {
         RenameBatch batch{WorkKind::Renaming, folder(),

@@ -472,6 +472,11 @@ private Q_SLOTS:
             << card.mid(0, 3) << false << "-" << byName << QStringList{"0:Trip.JPG", "1:Trip.CR2"}
             << QStringList{"a.jpg → Trip.JPG", "IMG_1.CR2 → Trip.CR2 [связанный файл не переименован]",
                            "  IMG_1.JPG → Trip.JPG [это имя получает другой файл]"};
+        QTest::newRow("a member refused stays so, whatever its partners held free")
+            << card.mid(1) << false << "-" << byName << QStringList{"2:X.CR2"}
+            << QStringList{"IMG_1.CR2 → X.CR2 [связанный файл не переименован]",
+                           "  IMG_1.JPG → X.JPG [связанный файл не переименован]",
+                           "  IMG_1.xmp → X.CR2 [это имя получает другой файл]"};
     }
     void pairs()
     {

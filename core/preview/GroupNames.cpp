@@ -5,6 +5,7 @@
 #include "text/FileExtension.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace velmix {
 
@@ -103,10 +104,12 @@ bool holdRefusedGroups(const FileNameTable &table, const FolderNames &folder, Na
     const std::vector<quint32> &leads = table.groupLeads();
     if (leads.empty())
         return false;
-    std::vector<bool> held(leads.size(), false);
+    // Per row held, its fate from now on: the refusal that held its group, or PartnerStays.
+    std::vector<std::optional<RowFate>> held(leads.size());
     bool anyHeld = false;
     // A file held back frees no name, so the rows waiting on it may now be refused in turn,
-    // and their groups held: judged again until no group is held anew.
+    // and their groups held: judged again until no group is held anew. A held group's
+    // files all keep their names, the refused ones with their own reasons.
     for (bool again = true; again;) {
         again = false;
         for (qsizetype lead = 0; lead < qsizetype(leads.size()); ++lead) {
@@ -114,16 +117,15 @@ bool holdRefusedGroups(const FileNameTable &table, const FolderNames &folder, Na
             if (size < 2)
                 continue;
             const auto begin = judgement.fates.begin() + lead;
-            const bool refused = std::any_of(begin, begin + size, [](RowFate fate) {
-                return fate != RowFate::PartnerStays && refusalOf(fate).has_value();
-            });
-            if (!refused)
+            if (std::none_of(begin, begin + size, [](RowFate fate) { return refusalOf(fate).has_value(); }))
                 continue;
-            for (qsizetype row = lead; row < lead + size; ++row)
-                if (judgement.fates[size_t(row)] == RowFate::Moves && !held[size_t(row)]) {
-                    held[size_t(row)] = true;
-                    again = anyHeld = true;
-                }
+            for (qsizetype row = lead; row < lead + size; ++row) {
+                const RowFate fate = judgement.fates[size_t(row)];
+                if (fate == RowFate::Stays || held[size_t(row)])
+                    continue;
+                held[size_t(row)] = fate == RowFate::Moves ? RowFate::PartnerStays : fate;
+                again = anyHeld = true;
+            }
         }
         if (!again)
             break;
@@ -133,7 +135,7 @@ bool holdRefusedGroups(const FileNameTable &table, const FolderNames &folder, Na
         judgeNewNames(folder, names, judgement);
         for (size_t row = 0; row < held.size(); ++row)
             if (held[row])
-                judgement.fates[row] = RowFate::PartnerStays;
+                judgement.fates[row] = *held[row];
     }
     return anyHeld;
 }

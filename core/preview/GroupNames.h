@@ -29,8 +29,9 @@ void shareGroupPlaces(const FileNameTable &table, std::vector<quint32> &places);
 void carryGroupStems(FileNameTable &table, const HandNames &handNames);
 
 // Where a file's new name is refused, every other file of its group stays too: their
-// rows move no more (PartnerStays), and the rows that waited on their names are judged
-// again. Returns whether any group stays.
+// rows move no more (PartnerStays), the refused keep their reasons whatever the files
+// held free, and the rows that waited on their names are judged again. Returns whether
+// any group stays.
 bool holdRefusedGroups(const FileNameTable &table, const FolderNames &folder, NameJudgement &judgement);
 
 } // namespace velmix
