@@ -19,12 +19,14 @@ enum Kind : quint8 { Raw = 1, Picture = 2, Live = 4, Film = 8, Sidecar = 16, Sub
 quint8 kindOf(QStringView extension)
 {
     static const QHash<QString, quint8> kinds{
-        {QStringLiteral("CR2"), Raw},      {QStringLiteral("CR3"), Raw},     {QStringLiteral("NEF"), Raw},       {QStringLiteral("ARW"), Raw},
-        {QStringLiteral("DNG"), Raw},      {QStringLiteral("ORF"), Raw},     {QStringLiteral("RW2"), Raw},       {QStringLiteral("RAF"), Raw},
-        {QStringLiteral("PEF"), Raw},      {QStringLiteral("SRW"), Raw},     {QStringLiteral("JPG"), Picture},   {QStringLiteral("JPEG"), Picture},
-        {QStringLiteral("HEIC"), Picture}, {QStringLiteral("THM"), Thumbnail}, {QStringLiteral("XMP"), Sidecar}, {QStringLiteral("AAE"), Live},
-        {QStringLiteral("MOV"), Film | Live}, {QStringLiteral("MP4"), Film}, {QStringLiteral("AVI"), Film},      {QStringLiteral("MTS"), Film},
-        {QStringLiteral("M2TS"), Film},    {QStringLiteral("SRT"), Subtitles}};
+        {QStringLiteral("CR2"), Raw}, {QStringLiteral("CR3"), Raw}, {QStringLiteral("NEF"), Raw},
+        {QStringLiteral("ARW"), Raw}, {QStringLiteral("DNG"), Raw}, {QStringLiteral("ORF"), Raw},
+        {QStringLiteral("RW2"), Raw}, {QStringLiteral("RAF"), Raw}, {QStringLiteral("PEF"), Raw},
+        {QStringLiteral("SRW"), Raw}, {QStringLiteral("JPG"), Picture}, {QStringLiteral("JPEG"), Picture},
+        {QStringLiteral("HEIC"), Picture}, {QStringLiteral("THM"), Thumbnail}, {QStringLiteral("XMP"), Sidecar},
+        {QStringLiteral("AAE"), Live}, {QStringLiteral("MOV"), Film | Live}, {QStringLiteral("MP4"), Film},
+        {QStringLiteral("AVI"), Film}, {QStringLiteral("MTS"), Film}, {QStringLiteral("M2TS"), Film},
+        {QStringLiteral("SRT"), Subtitles}};
     if (extension.size() > 4)
         return 0;
     return kinds.value(extension.toString().toUpper(), 0);
