@@ -30,6 +30,7 @@ struct Command
     bool subfolders = false;
     int depth = -1; // levels below the folder, with subfolders; -1 for all
     bool folders = false; // the folders listed in are renamed too
+    bool pairs = false; // files that go together renamed as one
     bool apply = false;
     bool tsv = false;
     bool wait = false; // for a folder another program renames in

@@ -188,6 +188,9 @@ const QList<Option> &options()
              c.subfolders = true;
              return QString();
          }},
+        {u"pairs"_s, {}, None, {}, {},
+         u"Связанные файлы вместе: снимок RAW с его JPG, HEIC, XMP и THM, Live Photo (HEIC или JPG с MOV и AAE), видео с SRT, XMP и THM — одно новое имя, у каждого своё расширение, один номер."_s,
+         [](C &c, S) { c.pairs = true; return QString(); }},
         {u"base"_s, {}, Text, u"ИМЯ"_s, {},
          u"Новое имя файлов, поля в фигурных скобках, {n} — номер; «*» или «-» — свои имена. Включает нумерацию, кроме имени из одних полей тегов."_s,
          [](C &c, S v) {

@@ -164,6 +164,7 @@ int rename(const Command &command, const QString &folder, DesktopNotices *notice
         core.setSubfolders(true, command.depth);
     if (command.folders)
         core.setRenameFolders(true);
+    core.setPairs(command.pairs);
     core.preview().setSettings(command.options, command.rules);
     if (!core.preview().findError().isEmpty())
         return usageError(u"выражение «%1»: %2"_s.arg(command.rules.findText, core.preview().findError()));

@@ -231,23 +231,41 @@ BatchReport RenamerCore::applyNewNames(AfterMoves after)
 RenameBatch RenamerCore::plannedApply() const
 {
     const FileNameTable &rows = table();
-    if (!rows.tree())
-        return {WorkKind::Renaming, folder(),
-                {.from = rows.currentNames(), .to = rows.newNames(), .rules = listing().rules(),
-                 .unlisted = listing().unlistedNames()},
-                rows.refusedRows()};
+    // A row its own folder's rules refuse where the chosen folder's would not (a folder
+    // where moves damage files) stays, told as refused; so does every refused file of a
+    // group, as the grid judged it: a partner held back may free the name it asked for.
+    const auto heldBack = [&](qsizetype row) {
+        const RowFate fate = rows.fate(row);
+        const bool grouped = rows.groupLead(row) != row || rows.groupSize(row) > 1;
+        return fate == RowFate::UnsafeFolder || (grouped && refusalOf(fate)) ? refusalOf(fate) : std::nullopt;
+    };
+    if (!rows.tree()) {
+        RenameBatch batch{WorkKind::Renaming, folder(),
+                          {.from = rows.currentNames(), .to = rows.newNames(), .rules = listing().rules(),
+                           .unlisted = listing().unlistedNames()},
+                          rows.refusedRows()};
+        if (rows.groupLeads().empty())
+            return batch;
+        batch.moves.to = NameColumn();
+        for (qsizetype row = 0; row < rows.fileCount(); ++row) {
+            const std::optional<RenameReason> reason = heldBack(row);
+            batch.moves.to.append((reason ? rows.currentNames() : rows.newNames()).at(row));
+            if (reason)
+                batch.heldBack.push_back({row, *reason});
+        }
+        return batch;
+    }
     // Over a tree the batch names each file by its path below the chosen folder, so that
-    // one journal holds it whole. A row its own folder's rules refuse where the chosen
-    // folder's would not (a folder where moves damage files) stays, told as refused.
+    // one journal holds it whole.
     RenameBatch batch{WorkKind::Renaming, folder(), {.rules = listing().rules(), .unlisted = unlistedPaths()},
                       rows.refusedRows()};
     for (qsizetype row = 0; row < rows.fileCount(); ++row) {
         const QString prefix = rows.folderPrefix(row);
-        const bool heldBack = rows.fate(row) == RowFate::UnsafeFolder;
+        const std::optional<RenameReason> reason = heldBack(row);
         batch.moves.from.append(ListedTree::withPrefix(prefix, rows.currentNames().at(row)));
-        batch.moves.to.append(ListedTree::withPrefix(prefix, (heldBack ? rows.currentNames() : rows.newNames()).at(row)));
-        if (heldBack)
-            batch.heldBack.push_back({row, RenameReason::UnsafeFolder});
+        batch.moves.to.append(ListedTree::withPrefix(prefix, (reason ? rows.currentNames() : rows.newNames()).at(row)));
+        if (reason)
+            batch.heldBack.push_back({row, *reason});
     }
     return batch;
 }

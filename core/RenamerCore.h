@@ -97,6 +97,10 @@ public:
     // lists the folder again. The chosen folder itself is never renamed.
     void setRenameFolders(bool on);
     [[nodiscard]] bool renamesFolders() const { return listing().depth().folders; }
+    // Whether files that go together (a raw picture and its JPEG, a Live Photo, a film and
+    // its subtitles) are renamed as one.
+    void setPairs(bool on) { m_preview.setPairs(on); }
+    [[nodiscard]] bool pairs() const { return m_preview.pairs(); }
 
     // The core's part of start-up: the journals read, pending off, first mask, first digit
     // width, options reset, the drive remembered, and the table loaded once more.

@@ -1,7 +1,7 @@
 # Fails when a core header or source includes one from a room later on a name's way; the
 # top level (the services the window injects) includes only the top level, and only
 # RenamerCore sees every room.
-set(order text program work listing "metadata rules marks" conflicts preview "journal sets lists" apply undo posix)
+set(order text program work listing pairs "metadata rules marks" conflicts preview "journal sets lists" apply undo posix)
 set(tier 0)
 foreach(rooms IN LISTS order)
   separate_arguments(rooms)

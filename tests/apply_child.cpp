@@ -2,7 +2,8 @@
 // "ready …" and then waits for a line on its input before it starts, so that two of them
 // can be let go at once.
 //   apply_child apply <folder> <base> <start> <step> <method> <kill> [tree]  renames the
-//       folder's files (with "tree", those of its subfolders too; with "folders", the folders too) with a base name and numbering, starting from move method <method> (0, 1
+//       folder's files (with "tree", those of its subfolders too; with "folders", the folders
+//       too; with "pairs", files that go together as one) with a base name and numbering, starting from move method <method> (0, 1
 //       or 2), journaled in $XDG_STATE_HOME/velmix; prints "ready <rows to rename>" and,
 //       once going, kills itself after the <kill>-th call that changes the folder (never
 //       for 0), or at a call of the journal: "journal" just before the journal is made,
@@ -152,10 +153,11 @@ int apply(const QStringList &args)
     PosixFileIdentities identities;
     RenamerCore core({busy, messages, drives, mover, work, &state, &identities}, args[2]);
     core.startUp();
-    if (args.value(8) == u"tree" || args.value(8) == u"folders")
+    if (args.value(8).contains(u"tree") || args.value(8).contains(u"folders"))
         core.setSubfolders(true);
-    if (args.value(8) == u"folders")
+    if (args.value(8).contains(u"folders"))
         core.setRenameFolders(true);
+    core.setPairs(args.value(8).contains(u"pairs"));
     PreviewSession &preview = core.preview();
     preview.setBaseName(args[3]);
     preview.setStartText(args[4]);

@@ -443,6 +443,103 @@ private Q_SLOTS:
         QCOMPARE(session.source.reads, reads);
     }
 
+    // Files that go together: one stem for all, each its own extension, one number, the
+    // date of the member dated best; a member refused holds its group. Rows following
+    // their group's first are indented; a reason follows in brackets.
+    void pairs_data()
+    {
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<bool>("caseBlind");
+        QTest::addColumn<QString>("baseName");
+        QTest::addColumn<NumberingOrder>("order");
+        QTest::addColumn<QStringList>("hands"); // "row:name"
+        QTest::addColumn<QStringList>("rows");
+        const QStringList card{"a.jpg", "IMG_1.CR2", "IMG_1.JPG", "IMG_1.xmp"};
+        const auto byName = NumberingOrder::ByName;
+        QTest::newRow("raw, picture and sidecar count once")
+            << card << false << "Trip_" << byName << QStringList{}
+            << QStringList{"a.jpg → Trip_1.jpg", "IMG_1.CR2 → Trip_2.CR2", "  IMG_1.JPG → Trip_2.JPG",
+                           "  IMG_1.xmp → Trip_2.xmp"};
+        QTest::newRow("the raw's date names the group")
+            << card.mid(1) << false << "{время} " << byName << QStringList{}
+            << QStringList{"IMG_1.CR2 → 10-00-00 1.CR2", "  IMG_1.JPG → 10-00-00 1.JPG", "  IMG_1.xmp → 10-00-00 1.xmp"};
+        QTest::newRow("Live Photo and raw by their best dates")
+            << QStringList{"a.jpg", "IMG_1.CR2", "IMG_1.JPG", "IMG_2.AAE", "IMG_2.HEIC", "IMG_2.MOV"} << false << "T"
+            << NumberingOrder::ByDateTaken << QStringList{}
+            << QStringList{"IMG_2.AAE → T1.AAE", "  IMG_2.HEIC → T1.HEIC", "  IMG_2.MOV → T1.MOV", "IMG_1.CR2 → T2.CR2",
+                           "  IMG_1.JPG → T2.JPG", "a.jpg → T3.jpg"};
+        QTest::newRow("film and subtitles; a raw's stem shared by a film stays apart")
+            << QStringList{"IMG_1.CR2", "IMG_1.MOV", "MVI_3.MP4", "MVI_3.srt"} << false << "T" << byName << QStringList{}
+            << QStringList{"IMG_1.CR2 → T1.CR2", "IMG_1.MOV → T2.MOV", "MVI_3.MP4 → T3.MP4", "  MVI_3.srt → T3.srt"};
+        QTest::newRow("extensions in any case, stems exactly")
+            << QStringList{"img_4.cr2", "img_4.Jpeg", "IMG_4.jpg"} << false << "T" << byName << QStringList{}
+            << QStringList{"img_4.cr2 → T1.cr2", "  img_4.Jpeg → T1.Jpeg", "IMG_4.jpg → T2.jpg"};
+        QTest::newRow("stems in any case where the medium ignores it")
+            << QStringList{"img_4.cr2", "img_4.Jpeg", "IMG_4.jpg"} << true << "T" << byName << QStringList{}
+            << QStringList{"img_4.cr2 → T1.cr2", "  img_4.Jpeg → T1.Jpeg", "  IMG_4.jpg → T1.jpg"};
+        QTest::newRow("the first's hand name carries") << card.mid(0, 3) << false << "-" << byName
+                                                        << QStringList{"1:Утро.cr2"}
+                                                        << QStringList{"a.jpg → a.jpg", "IMG_1.CR2 → Утро.cr2",
+                                                                       "  IMG_1.JPG → Утро.JPG"};
+        QTest::newRow("a member's hand name carries") << card.mid(0, 3) << false << "-" << byName
+                                                       << QStringList{"2:Вечер.jpg"}
+                                                       << QStringList{"a.jpg → a.jpg", "IMG_1.CR2 → Вечер.CR2",
+                                                                      "  IMG_1.JPG → Вечер.jpg"};
+        QTest::newRow("a refused member holds its group")
+            << card.mid(0, 3) << false << "-" << byName << QStringList{"0:Trip.JPG", "1:Trip.CR2"}
+            << QStringList{"a.jpg → Trip.JPG", "IMG_1.CR2 → Trip.CR2 [связанный файл не переименован]",
+                           "  IMG_1.JPG → Trip.JPG [это имя получает другой файл]"};
+        QTest::newRow("a member refused stays so, whatever its partners held free")
+            << card.mid(1) << false << "-" << byName << QStringList{"2:X.CR2"}
+            << QStringList{"IMG_1.CR2 → X.CR2 [связанный файл не переименован]",
+                           "  IMG_1.JPG → X.JPG [связанный файл не переименован]",
+                           "  IMG_1.xmp → X.CR2 [это имя получает другой файл]"};
+    }
+    void pairs()
+    {
+        QFETCH(QStringList, names);
+        QFETCH(bool, caseBlind);
+        QFETCH(QString, baseName);
+        QFETCH(NumberingOrder, order);
+        QFETCH(QStringList, hands);
+        QFETCH(QStringList, rows);
+        Session session(names);
+        const auto dated = [](const char *date, DateSource source) {
+            return RowMetadata{at(date), source, {}, {}, {}, 0};
+        };
+        session.source.byName["IMG_1.CR2"] = dated("2026-07-14T10:00:00", DateSource::DateTimeOriginal);
+        session.source.byName["IMG_1.JPG"] = dated("2026-07-14T12:00:00", DateSource::ModificationTime);
+        session.source.byName["IMG_2.HEIC"] = dated("2026-07-13T09:00:00", DateSource::CreateDate);
+        session.source.byName["IMG_2.MOV"] = dated("2026-07-13T09:00:05", DateSource::QuickTime);
+        session.source.byName["IMG_2.AAE"] = dated("2026-08-01T00:00:00", DateSource::ModificationTime);
+        session.source.byName["a.jpg"] = dated("2026-07-14T11:00:00", DateSource::DateTimeOriginal);
+        FolderRules rules;
+        rules.ignoresCase = caseBlind;
+        session.preview.loadFileList(test::column(names), rules);
+        const QStringList alone = session.column(FileNameTable::CurrentName);
+        session.preview.setPairs(true);
+        session.typeBaseName(baseName);
+        session.preview.setNumberingOrder(order);
+        for (const QString &hand : std::as_const(hands))
+            session.preview.setHandName(hand.section(u':', 0, 0).toInt(), hand.section(u':', 1));
+        const FileNameTable &table = session.preview.table();
+        QStringList shown;
+        for (qsizetype row = 0; row < table.fileCount(); ++row) {
+            QString line = (table.groupLead(row) != row ? QStringLiteral("  ") : QString()) + table.text(row, 0)
+                           + QStringLiteral(" → ") + table.text(row, 1);
+            if (table.mark(row) != NameMark::None)
+                line += QStringLiteral(" [") + table.markReason(row) + u']';
+            shown.append(line);
+            QCOMPARE(table.groupSize(row) > 1, row + 1 < table.fileCount() && table.groupLead(row + 1) == row);
+        }
+        QCOMPARE(shown, rows);
+        // Off again, each file is a row of its own in the listing's order.
+        session.preview.setNumberingOrder(NumberingOrder::ByName);
+        session.preview.setPairs(false);
+        QCOMPARE(session.column(FileNameTable::CurrentName), alone);
+        QVERIFY(table.groupLeads().empty());
+    }
+
     void oldTagText_data()
     {
         QTest::addColumn<QByteArray>("bytes");

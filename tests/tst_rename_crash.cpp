@@ -55,12 +55,13 @@ std::optional<QByteArray> waitForLine(QProcess &process, const QByteArray &prefi
 }
 
 // Each old name to the new one the child's apply gives it.
-QMap<QByteArray, QByteArray> plannedNames(const QString &folder, int files, bool tree, bool folders)
+QMap<QByteArray, QByteArray> plannedNames(const QString &folder, int files, bool tree, bool folders, bool pairs)
 {
     velmix::test::CoreFixture fixture(folder);
     fixture.core.startUp();
     fixture.core.setSubfolders(tree);
     fixture.core.setRenameFolders(folders);
+    fixture.core.setPairs(pairs);
     fixture.core.preview().setStartText(QString::number(files));
     fixture.core.preview().setStepText(QStringLiteral("-1"));
     fixture.core.preview().setBaseName(QString());
@@ -175,6 +176,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("first"); // the first file's number
         QTest::addColumn<int>("subfolders"); // the files spread over that many, listed as a tree
         QTest::addColumn<bool>("folders");   // the tree's folders renamed in the same batch
+        QTest::addColumn<bool>("pairs"); // each number a raw and its JPEG, renamed together
         for (const auto &[label, medium, method, files] :
              {std::tuple{"ext4, renameat2", std::optional<FileSystem>(), velmix::MoveMethod::RenameNoReplace, KillFiles},
               std::tuple{"ext4, reserve then rename", std::optional<FileSystem>(), velmix::MoveMethod::ReserveThenRename, KillFiles},
@@ -216,7 +218,7 @@ private Q_SLOTS:
             for (const auto &[name, kill] : kills) {
                 finish = !finish; // each kill's answer stays the same in both lanes
                 if (everyRun(kill))
-                    QTest::addRow("%s, %s", label, name) << medium << method << kill << finish << files << 1 << 0 << false;
+                    QTest::addRow("%s, %s", label, name) << medium << method << kill << finish << files << 1 << 0 << false << false;
             }
         }
         // Files 100.txt … 399.txt, all of one size, renamed 300 … 1: cycles of two files
@@ -227,7 +229,7 @@ private Q_SLOTS:
             if (velmix::test::longLane())
                 QTest::addRow("NTFS, equal sizes, a link without its unlink after %d moves", kill / 2)
                     << std::optional(FileSystem::Ntfs) << velmix::MoveMethod::LinkThenUnlink << QString::number(kill)
-                    << finish << KillFiles << 100 << 0 << false;
+                    << finish << KillFiles << 100 << 0 << false << false;
         }
         // One batch over a tree: files spread over three subfolders and the folder itself,
         // each folder's cycles its own, one journal for all; then the folders renamed too,
@@ -236,12 +238,21 @@ private Q_SLOTS:
             for (const auto &[kill, finish] : {std::pair{"part1", true}, {"100", false}, {"200", true}, {"done", true}}) {
                 if (!medium || velmix::test::longLane())
                     QTest::addRow("%s, a tree, killed at %s", label, kill)
-                        << medium << velmix::MoveMethod::RenameNoReplace << QString::fromLatin1(kill) << finish << KillFiles << 1 << 3 << false;
+                        << medium << velmix::MoveMethod::RenameNoReplace << QString::fromLatin1(kill) << finish << KillFiles << 1 << 3 << false << false;
             }
             for (const auto &[kill, finish] : {std::pair{"150", true}, {"290", false}, {"done", false}}) {
                 if (!medium || velmix::test::longLane() || kill == QStringLiteral("290"))
                     QTest::addRow("%s, a tree and its folders, killed at %s", label, kill)
-                        << medium << velmix::MoveMethod::RenameNoReplace << QString::fromLatin1(kill) << finish << KillFiles << 1 << 3 << true;
+                        << medium << velmix::MoveMethod::RenameNoReplace << QString::fromLatin1(kill) << finish << KillFiles << 1 << 3 << true << false;
+            }
+        }
+        // The tree again, each number a raw and its JPEG that take their new name together.
+        for (const auto &[label, medium] : {std::pair{"ext4", std::optional<FileSystem>()}, {"exFAT", std::optional(FileSystem::ExFat)}}) {
+            for (const auto &[kill, finish] : {std::pair{"part1", false}, {"150", true}, {"250", false}}) {
+                if (velmix::test::longLane() || (!medium && kill == QStringLiteral("150")))
+                    QTest::addRow("%s, a tree of raws and JPEGs, killed at %s", label, kill)
+                        << medium << velmix::MoveMethod::RenameNoReplace << QString::fromLatin1(kill) << finish
+                        << KillFiles / 2 << 1 << 3 << false << true;
             }
         }
     }
@@ -255,6 +266,7 @@ private Q_SLOTS:
         QFETCH(int, first);
         QFETCH(int, subfolders);
         QFETCH(bool, folders);
+        QFETCH(bool, pairs);
         velmix::test::MountedImage *image = medium ? &mounted(*medium) : nullptr;
         if (image) {
             if (!image->skipReason().isEmpty())
@@ -274,10 +286,14 @@ private Q_SLOTS:
             const int in = subfolders == 0 ? 0 : i % (subfolders + 1);
             const QByteArray name = (in == 0 ? QByteArray() : "DCIM/" + QByteArray::number(99 + in) + "CANON/")
                                     + QByteArray::number(i) + ".txt";
-            velmix::test::createFile(folder, name, name);
-            created.insert(name);
+            for (const QByteArray &extension : pairs ? QList<QByteArray>{".CR2", ".JPG"} : QList<QByteArray>{".txt"}) {
+                const QByteArray file = name.chopped(4) + extension;
+                velmix::test::createFile(folder, file, file);
+                created.insert(file);
+            }
         }
-        const QMap<QByteArray, QByteArray> newNames = plannedNames(path, files, subfolders > 0, folders);
+        const int total = int(created.size()); // where pairs are, `files` counts their numbers
+        const QMap<QByteArray, QByteArray> newNames = plannedNames(path, files, subfolders > 0, folders, pairs);
         const bool killsAMove = kill.toInt() > 0;
         const bool secondPart = kill == u"part2"; // the first part's files may have moved
         const int placeholdersAllowed = method == velmix::MoveMethod::ReserveThenRename || image ? 1 : 0;
@@ -288,7 +304,7 @@ private Q_SLOTS:
         environment.insert(QStringLiteral("XDG_STATE_HOME"), state.path());
         process.setProcessEnvironment(environment);
         process.start(child(), {"apply", path, "", QString::number(files), "-1", methodArgument(method), kill,
-                                folders ? "folders" : subfolders > 0 ? "tree" : ""});
+                                QString(folders ? "folders" : subfolders > 0 ? "tree" : "") + (pairs ? "pairs" : "")});
         const int changing = waitForLine(process, "ready ").value_or("0").toInt();
         process.write("go\n");
         QVERIFY(changing > files / 2);
@@ -297,7 +313,7 @@ private Q_SLOTS:
 
         const FolderState killed = folderState(folder, newNames);
         QCOMPARE(killed.kept, created); // none lost
-        QVERIFY(killed.files >= files && killed.files <= files + secondNamesAllowed);
+        QVERIFY(killed.files >= total && killed.files <= total + secondNamesAllowed);
         QVERIFY(killed.placeholders <= placeholdersAllowed);
         if (killsAMove)
             QVERIFY2(killed.renamed < changing && (killed.renamed > 0 || kill == u"1"), qPrintable(QString::number(killed.renamed)));
@@ -331,7 +347,7 @@ private Q_SLOTS:
         QVERIFY(!restart.work.kinds.contains(finish ? velmix::WorkKind::Undoing : velmix::WorkKind::Renaming));
         const FolderState repaired = folderState(folder, newNames);
         QCOMPARE(repaired.kept, killed.kept);
-        QCOMPARE(repaired.files, files);
+        QCOMPARE(repaired.files, total);
         QCOMPARE(repaired.temporaries, 0);
         QCOMPARE(repaired.placeholders, 0);
         QCOMPARE(repaired.renamed, asked && finish ? changing : 0);
@@ -351,7 +367,7 @@ private Q_SLOTS:
         const FolderState undone = folderState(folder, newNames);
         QCOMPARE(undone.kept, killed.kept);
         QCOMPARE(undone.renamed, 0);
-        QCOMPARE(undone.files, files);
+        QCOMPARE(undone.files, total);
         QCOMPARE(undone.temporaries + undone.placeholders, 0);
         QCOMPARE(restart.messages.shown, (QList<std::pair<QString, QString>>()));
     }

@@ -3,6 +3,7 @@
 #include "TestMedia.h"
 #include "TestSupport.h"
 #include "apply/RenameExecutor.h"
+#include "text/FileExtension.h"
 #include "text/FileNameCodec.h"
 #include "text/TsvField.h"
 #include "undo/UndoRecord.h"
@@ -485,6 +486,94 @@ private Q_SLOTS:
         }
         qInfo("%s: %d tree batches (%d undone), %d files moved", qPrintable(on.name), batches, undone, moved);
         QVERIFY(undone > batches / 2);
+    }
+
+    // Files that go together through the whole program: a card's raws, pictures, sidecars
+    // and films under random base names, steps and names typed by hand, many taken. Every
+    // file keeps its bytes; a group's files end with one stem, or all keep their names where
+    // one was refused; the rows the grid marked are those the apply reports.
+    void pairedBatchesMoveWhole_data()
+    {
+        QTest::addColumn<QString>("medium");
+        QTest::addColumn<int>("batches");
+        const bool more = test::longLane();
+        addLocalAndExfatRows(more ? 600 : 80, more ? 100 : 15);
+    }
+    void pairedBatchesMoveWhole()
+    {
+        QFETCH(int, batches);
+        const test::Medium *mounted = rowMedium();
+        if (!mounted)
+            return;
+        const test::Medium &on = *mounted;
+        QRandomGenerator random(20261210);
+        static const QByteArray stems[] = {"IMG_1", "IMG_2", "img_1", "T1", "T2"};
+        static const QByteArray extensions[] = {".CR2", ".JPG", ".jpg", ".xmp", ".MOV", ".HEIC", ".AAE", ".txt"};
+        const auto drawn = [&](const auto &pool) { return pool[random.bounded(int(std::size(pool)))]; };
+        int grouped = 0, held = 0;
+        for (int batchIndex = 0; batchIndex < batches; ++batchIndex) {
+            const auto folder = on.newFolder();
+            QSet<QString> used;
+            for (int files = 2 + random.bounded(7); used.size() < files;) {
+                const QByteArray name = drawn(stems) + drawn(extensions);
+                if (!used.contains(key(name, on)))
+                    used.insert(key(name, on)), folder->create(name, "content of " + name);
+            }
+            const QMap<QByteArray, QByteArray> before = folder->contents();
+            test::CoreFixture fixture(folder->path());
+            RenamerCore &core = fixture.core;
+            core.startUp();
+            core.setPairs(true);
+            NamingOptions options;
+            options.BaseName = QString::fromLatin1(drawn(std::array<const char *, 4>{"T", "IMG_", "-", "img_"}));
+            options.Numbering = options.BaseName != u"-" || random.bounded(2);
+            options.StepText = QString::number(random.bounded(2)); // 0: every file the same number
+            core.preview().setSettings(options, {});
+            for (int hands = random.bounded(3); hands > 0; --hands)
+                core.preview().setHandName(random.bounded(core.table().fileCount()),
+                                           QString::fromLatin1(drawn(stems) + drawn(extensions)));
+            const FileNameTable &table = core.table();
+            std::vector<qsizetype> leads;
+            for (qsizetype row = 0; row < table.fileCount(); ++row)
+                leads.push_back(table.groupLead(row));
+            const QStringList oldNames = test::names(table.currentNames());
+            const QStringList newNames = test::names(table.newNames());
+            const std::vector<bool> marked = table.refusedRows();
+            const BatchReport report = core.applyNewNames();
+            QSet<qsizetype> reported;
+            for (const BatchReport::RefusedRow &refused : report.refused)
+                reported.insert(refused.failure.row);
+            // Where every name is pending, by content: the new name of each old one.
+            QMap<QByteArray, QByteArray> after = folder->contents();
+            QCOMPARE(QSet<QByteArray>(after.cbegin(), after.cend()), QSet<QByteArray>(before.cbegin(), before.cend()));
+            QCOMPARE(after.size(), before.size());
+            QHash<QString, QString> nameOf;
+            for (auto it = after.cbegin(); it != after.cend(); ++it)
+                nameOf.insert(QString::fromUtf8(it.value().mid(11)), QString::fromUtf8(it.key()));
+            const auto stem = [](const QString &name) { return name.left(lengthBeforeExtension(name)); };
+            for (qsizetype lead = 0; lead < qsizetype(leads.size()); ++lead) {
+                QCOMPARE(reported.contains(lead), bool(marked[size_t(lead)]));
+                qsizetype end = lead + 1;
+                while (end < qsizetype(leads.size()) && leads[size_t(end)] == lead)
+                    ++end;
+                if (leads[size_t(lead)] != lead || end == lead + 1)
+                    continue;
+                const bool refused = std::any_of(marked.begin() + lead, marked.begin() + end, [](bool b) { return b; });
+                for (qsizetype row = lead + 1; row < end; ++row) {
+                    ++grouped;
+                    const QString &old = oldNames[row], &now = nameOf[old];
+                    const bool ok = refused ? now == old : stem(now) == stem(nameOf[oldNames[lead]]);
+                    if (!ok)
+                        qWarning() << "batch" << batchIndex << "rows" << oldNames << "new names" << newNames << "marked"
+                                   << marked << "after" << after.keys();
+                    QVERIFY(ok);
+                    held += refused;
+                }
+            }
+        }
+        qInfo("%s: %d batches, %d files moved with their group's first, %d held with it", qPrintable(on.name), batches,
+              grouped, held);
+        QVERIFY(grouped > batches / 2 && held > 0);
     }
 
 private:

@@ -100,11 +100,13 @@ QVariant FileGridModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole: {
         // With subfolders, a file's folder below the chosen one stands before its name; a
-        // folder's row ends in "/" as a path to a folder does.
+        // folder's row ends in "/" as a path to a folder does; a file that goes with the
+        // row above stands indented under it.
         const QString name = withControlPictures(m_table.text(index.row(), index.column()))
                              + (m_table.isFolderRow(index.row()) ? QStringLiteral("/") : QString());
         if (index.column() == FileNameTable::CurrentName)
-            return m_table.folderPrefix(index.row()) + name;
+            return (m_table.groupLead(index.row()) != index.row() ? GroupIndent : QString())
+                   + m_table.folderPrefix(index.row()) + name;
         return name;
     }
     case Qt::EditRole: // the name itself, without pictures of its control characters
@@ -117,6 +119,13 @@ QVariant FileGridModel::data(const QModelIndex &index, int role) const
         break;
     }
     if (index.column() == FileNameTable::CurrentName) {
+        if (role == Qt::AccessibleDescriptionRole) {
+            QStringList says{groupNote(index.row())};
+            if (m_table.datedByFileTime(index.row()))
+                says.append(m_table.dateNote(index.row()));
+            says.removeAll(QString());
+            return says.isEmpty() ? QVariant() : says.join(QStringLiteral("; "));
+        }
         if (!m_table.datedByFileTime(index.row()))
             return {};
         switch (role) {
@@ -126,7 +135,6 @@ QVariant FileGridModel::data(const QModelIndex &index, int role) const
             italic.setItalic(true);
             return italic;
         }
-        case Qt::AccessibleDescriptionRole: return m_table.dateNote(index.row());
         default: return {};
         }
     }
@@ -157,6 +165,16 @@ QVariant FileGridModel::data(const QModelIndex &index, int role) const
     default:
         return {};
     }
+}
+
+QString FileGridModel::groupNote(int row) const
+{
+    const qsizetype lead = m_table.groupLead(row);
+    if (lead != row)
+        return QStringLiteral("связан с файлом «%1», переименуется вместе с ним")
+            .arg(withControlPictures(m_table.text(lead, FileNameTable::CurrentName)));
+    const qsizetype size = m_table.groupSize(row);
+    return size > 1 ? QStringLiteral("связанных файлов вместе с ним: %1").arg(size - 1) : QString();
 }
 
 QString FileGridModel::describe(int row, const QString &change) const

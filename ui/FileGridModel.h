@@ -36,6 +36,8 @@ public:
     void newNamesRebuilt() override;
 
     static inline const QString HandEditedText = QStringLiteral("изменено вручную");
+    // Before the name of a file that goes with the row above.
+    static inline const QString GroupIndent = QStringLiteral("    ↳ ");
     // The runs of a new name's characters that differ from its old name: start and length
     // in turn, in UTF-16 units of the text shown.
     static constexpr int ChangedRunsRole = Qt::UserRole + 1;
@@ -56,6 +58,8 @@ private:
     void followDates();
     // A new name's description: its mark's reason, whether typed by hand, what it changes.
     [[nodiscard]] QString describe(int row, const QString &change) const;
+    // What the row's file goes together with, in words; empty for a file of its own.
+    [[nodiscard]] QString groupNote(int row) const;
 
     const FileNameTable &m_table;
     int m_markedRows = 0;

@@ -83,6 +83,8 @@ VelmixWindow::VelmixWindow(DriveList &driveList, FileMover &fileMover, const QSt
     m_picSub->setPictures(m_ui.ImgChecked->pixmap(), m_ui.ImgUnchecked->pixmap());
     m_picFolders = findChild<PictureCheckBox *>(QStringLiteral("PicFolders"));
     m_picFolders->setPictures(m_ui.ImgChecked->pixmap(), m_ui.ImgUnchecked->pixmap());
+    m_picPairs = findChild<PictureCheckBox *>(QStringLiteral("PicPairs"));
+    m_picPairs->setPictures(m_ui.ImgChecked->pixmap(), m_ui.ImgUnchecked->pixmap());
     m_rulesPanel = new RulesPanel(this, m_core.preview(), m_ui.ImgChecked->pixmap(), m_ui.ImgUnchecked->pixmap());
     m_rulesPanel->continueTabOrder(m_ui.ImgApply);
     m_rulesPanel->setRuleSets(ruleSets, m_messages);
@@ -234,6 +236,7 @@ void VelmixWindow::connectControls()
         connect(box, &QAbstractButton::clicked, this, [this, toggle = toggle] { PicToggle_Click(toggle); });
     connect(m_picSub, &QAbstractButton::clicked, this, &VelmixWindow::PicSub_Click);
     connect(m_picFolders, &QAbstractButton::clicked, this, &VelmixWindow::PicFolders_Click);
+    connect(m_picPairs, &QAbstractButton::clicked, this, &VelmixWindow::PicPairs_Click);
 
     connect(m_ui.TxtName, &QLineEdit::textEdited, this, &VelmixWindow::TxtName_Change);
     connect(m_ui.TxtNach, &QLineEdit::textEdited, this, &VelmixWindow::TxtNach_Change);
@@ -283,6 +286,8 @@ void VelmixWindow::redraw()
         m_picSub->setChecked(m_core.subfolders());
         const QSignalBlocker folders(m_picFolders);
         m_picFolders->setChecked(m_core.renamesFolders());
+        const QSignalBlocker pairs(m_picPairs);
+        m_picPairs->setChecked(m_core.pairs());
     }
     const NamingOptions &options = preview.options();
     for (auto [field, text] : {std::pair{m_ui.TxtName, options.BaseName}, std::pair{m_ui.TxtNach, options.StartText},
@@ -325,6 +330,13 @@ void VelmixWindow::PicSub_Click()
 void VelmixWindow::PicFolders_Click()
 {
     runFlow([&] { m_core.setRenameFolders(!m_core.renamesFolders()); });
+}
+
+// Files that go together are renamed as one, or each on its own; the grid shows them so.
+void VelmixWindow::PicPairs_Click()
+{
+    m_core.setPairs(!m_core.pairs());
+    redraw();
 }
 
 // Every edit, pasted text included, reaches the core at once without a rebuild, so the

@@ -72,6 +72,7 @@ private:
     void redraw();
     void PicSub_Click();
     void PicFolders_Click();
+    void PicPairs_Click();
     // Runs a core flow that may do long work, then redraws; the status line tells what an
     // apply or undo did, and goes after any other flow.
     enum class Status { Clear, Summary };
@@ -117,6 +118,7 @@ private:
     RenamerCore m_core;
     PictureCheckBox *m_picSub = nullptr; // "С подпапками"
     PictureCheckBox *m_picFolders = nullptr; // "Папки тоже"
+    PictureCheckBox *m_picPairs = nullptr; // "Связанные файлы вместе"
     FileGridModel m_model;
     QPixmap m_background;
 

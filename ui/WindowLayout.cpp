@@ -194,17 +194,21 @@ const QList<ControlSpec> &controls()
         {u"TxtName"_s, K::TextBox, u"FraName"_s, 11, {28, 400, 177, 21}, u"-"_s, {}, {}, NamingOptions::BaseNameLimit},
         {u"File1"_s, K::HiddenFileList, {}, -1, {388, 200, 149, 97}},
         {u"FraFile"_s, K::Frame, {}, -1, {224, 52, 321, 353}, u"Наименования файлов"_s},
-        {u"FlexGrid1"_s, K::Grid, u"FraFile"_s, 8, {232, 68, 301, 329}, u"Наименования файлов"_s},
+        {u"FlexGrid1"_s, K::Grid, u"FraFile"_s, 9, {232, 68, 301, 329}, u"Наименования файлов"_s},
         {u"FraMask"_s, K::Frame, {}, -1, {20, 336, 193, 45}, u"Маска"_s},
-        {u"cboMask"_s, K::MaskList, u"FraMask"_s, 7, {28, 352, 177, 21}, u"Маска"_s, {}, {}, 0, RenamerCore::Masks},
+        {u"cboMask"_s, K::MaskList, u"FraMask"_s, 8, {28, 352, 177, 21}, u"Маска"_s, {}, {}, 0, RenamerCore::Masks},
         {u"FraDir"_s, K::Frame, {}, -1, {20, 52, 193, 281}, u"Директория"_s},
-        {u"Dir1"_s, K::FolderList, u"FraDir"_s, 4, {28, 96, 177, 168}, u"Папка"_s},
-        // Under the folder list: whether the files of its subfolders are listed too, and
-        // whether the folders are renamed themselves.
-        {u"PicSub"_s, K::PictureCheckBox, u"FraDir"_s, 5, {28, 266, 31, 31}, u"С подпапками"_s},
-        {u"LblSub"_s, K::Label, u"FraDir"_s, -1, {64, 272, 137, 21}, u"С подпапками"_s, {}, {}, 0, {}, u"PicSub"_s},
-        {u"PicFolders"_s, K::PictureCheckBox, u"FraDir"_s, 6, {28, 298, 31, 31}, u"Папки тоже"_s},
-        {u"LblFolders"_s, K::Label, u"FraDir"_s, -1, {64, 304, 137, 21}, u"Папки тоже"_s, {}, {}, 0, {}, u"PicFolders"_s},
+        {u"Dir1"_s, K::FolderList, u"FraDir"_s, 4, {28, 96, 177, 138}, u"Папка"_s},
+        // Under the folder list: whether the files of its subfolders are listed too, whether
+        // the folders are renamed themselves, and whether files that go together are renamed
+        // as one.
+        {u"PicSub"_s, K::PictureCheckBox, u"FraDir"_s, 5, {28, 236, 31, 31}, u"С подпапками"_s},
+        {u"LblSub"_s, K::Label, u"FraDir"_s, -1, {64, 242, 137, 21}, u"С подпапками"_s, {}, {}, 0, {}, u"PicSub"_s},
+        {u"PicFolders"_s, K::PictureCheckBox, u"FraDir"_s, 6, {28, 268, 31, 31}, u"Папки тоже"_s},
+        {u"LblFolders"_s, K::Label, u"FraDir"_s, -1, {64, 274, 137, 21}, u"Папки тоже"_s, {}, {}, 0, {}, u"PicFolders"_s},
+        {u"PicPairs"_s, K::PictureCheckBox, u"FraDir"_s, 7, {28, 300, 31, 31}, u"Связанные файлы вместе"_s},
+        {u"LblPairs"_s, K::Label, u"FraDir"_s, -1, {64, 301, 141, 29}, u"Связанные файлы вместе"_s, {}, {}, 0, {},
+         u"PicPairs"_s},
         {u"Drive1"_s, K::DriveList, u"FraDir"_s, 3, {28, 68, 177, 21}, u"Диск"_s},
         {u"PicClose"_s, K::RoundTitleButton, {}, 34, {513, 10, 40, 40}, {}, u"close"_s, u"Закрыть"_s},
         // The title buttons close the tab order, so a first key never minimises the window.
@@ -248,6 +252,10 @@ Anchor anchorOf(const ControlSpec &entry)
         {u"ImgHelp"_s, Anchor::DownRight},   {u"ImgChancel"_s, Anchor::DownRight},
         {u"ImgApply"_s, Anchor::DownRight},  {u"PicMini"_s, Anchor::Right},     {u"PicClose"_s, Anchor::Right},
         {u"LblStatus"_s, Anchor::Wider},
+        // Under the folder list, which grows taller above them.
+        {u"PicSub"_s, Anchor::Down},         {u"LblSub"_s, Anchor::Down},
+        {u"PicFolders"_s, Anchor::Down},     {u"LblFolders"_s, Anchor::Down},
+        {u"PicPairs"_s, Anchor::Down},       {u"LblPairs"_s, Anchor::Down},
     };
     const Anchor parent = anchors.value(entry.parent, Anchor::Stays);
     // A frame that widens or grows taller carries its controls along, never stretches them.

@@ -174,6 +174,7 @@ std::optional<RenameReason> refusalOf(RowFate fate)
     case RowFate::InvalidName: return RenameReason::InvalidName;
     case RowFate::NotForWindows: return RenameReason::NotForWindows;
     case RowFate::UnsafeFolder: return RenameReason::UnsafeFolder;
+    case RowFate::PartnerStays: return RenameReason::PartnerStays;
     }
     return std::nullopt;
 }

@@ -112,7 +112,8 @@ private:
 };
 
 // What the apply will make of one row's new name.
-enum class RowFate : quint8 { Stays, Moves, TargetExists, TakenByOtherRow, InvalidName, NotForWindows, UnsafeFolder };
+// PartnerStays: a file that goes together with one whose new name is refused.
+enum class RowFate : quint8 { Stays, Moves, TargetExists, TakenByOtherRow, InvalidName, NotForWindows, UnsafeFolder, PartnerStays };
 
 // Why the apply refuses a row of that fate; nothing for rows that stay or move.
 [[nodiscard]] std::optional<RenameReason> refusalOf(RowFate fate);

@@ -41,6 +41,7 @@ QString reasonOnly(const RenameFailure &failure)
     case RenameReason::NotForWindows: return QStringLiteral("имя недопустимо в Windows");
     case RenameReason::UnsafeFolder:
         return QStringLiteral("в подпапках FAT16 драйвер fusefat может повредить файлы; подключите диск драйвером vfat");
+    case RenameReason::PartnerStays: return QStringLiteral("связанный файл не переименован");
     case RenameReason::SourceMissing: return QStringLiteral("исходный файл не найден");
     case RenameReason::SourceLost: return QStringLiteral("файл утрачен при переименовании (ошибка файловой системы)");
     case RenameReason::FileSystemError: return fileSystemErrorText(failure.error);

@@ -11,6 +11,7 @@ enum class RenameReason {
     InvalidName,     // the file system cannot hold the name
     NotForWindows,   // a name Windows cannot open, on FAT, exFAT or NTFS
     UnsafeFolder,    // a folder where the driver may damage files as it moves one
+    PartnerStays,    // a file it goes together with keeps its name
     SourceMissing,   // the file is gone
     SourceLost,      // the file system lost the file in a failed rename
     FileSystemError, // anything else the file system reported

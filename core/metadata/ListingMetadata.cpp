@@ -77,7 +77,37 @@ bool ListingMetadata::setDateShifts(const DateShifts &shifts)
 const RowMetadata *ListingMetadata::atRow(qsizetype row) const
 {
     const quint32 place = listed(row);
-    return place < m_rows.size() && m_rows[place] ? &*m_rows[place] : nullptr;
+    if (place >= m_rows.size() || !m_rows[place])
+        return nullptr;
+    return m_groups && m_groups->grouped(place) ? &*m_rows[bestDated(place)] : &*m_rows[place];
+}
+
+quint32 ListingMetadata::bestDated(quint32 place) const
+{
+    // None ranks after every source; a tie goes to the first place, so every file of the
+    // group names the same one.
+    const auto rank = [](DateSource source) { return source == DateSource::None ? 0xFF : int(source); };
+    quint32 best = place;
+    for (quint32 member = m_groups->next(place); member != place; member = m_groups->next(member)) {
+        if (member >= m_rows.size() || !m_rows[member])
+            continue;
+        const int a = rank(m_rows[member]->source);
+        const int b = rank(m_rows[best]->source);
+        if (a < b || (a == b && member < best))
+            best = member;
+    }
+    return best;
+}
+
+std::vector<std::optional<RowMetadata>> ListingMetadata::byListingAsGroups() const
+{
+    if (!m_groups || m_groups->isEmpty())
+        return m_rows;
+    std::vector<std::optional<RowMetadata>> rows = m_rows;
+    for (quint32 place = 0; place < rows.size(); ++place)
+        if (rows[place] && m_groups->grouped(place))
+            rows[place] = m_rows[bestDated(place)];
+    return rows;
 }
 
 } // namespace velmix

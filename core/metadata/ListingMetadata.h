@@ -4,6 +4,7 @@
 #include "metadata/DateChain.h"
 #include "metadata/DateShifts.h"
 #include "metadata/MetadataSource.h"
+#include "pairs/FileGroups.h"
 #include "text/NameColumn.h"
 
 #include <optional>
@@ -40,6 +41,12 @@ public:
         return m_folders ? m_folders->folderName(folderAtRow(row)) : QStringView();
     }
 
+    // Files that go together take the date and tags of the one dated best (by its tags
+    // over a film's header over its name over its modification time); null for none.
+    void setGroups(const FileGroups *groups) { m_groups = groups; }
+    // byListing() with each grouped file's metadata that of its group.
+    [[nodiscard]] std::vector<std::optional<RowMetadata>> byListingAsGroups() const;
+
     // Shows the rows in `order` (places in the listing), or in the listing's order when empty.
     void setOrder(std::vector<quint32> order) { m_order = std::move(order); }
     [[nodiscard]] const std::vector<quint32> &order() const { return m_order; }
@@ -49,12 +56,15 @@ private:
     // Keeps a file's metadata read, its date moved by its camera's shift.
     void keep(quint32 place, RowMetadata read);
     void shift(RowMetadata &row) const;
+    // The place of the read file of the place's group dated best.
+    [[nodiscard]] quint32 bestDated(quint32 place) const;
 
     std::vector<std::optional<RowMetadata>> m_rows;
     std::vector<quint32> m_order;
     qsizetype m_unread = 0;
     const RowFolders *m_folders = nullptr;
     DateShifts m_shifts;
+    const FileGroups *m_groups = nullptr;
 };
 
 } // namespace velmix

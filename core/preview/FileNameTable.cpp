@@ -97,10 +97,21 @@ bool FileNameTable::datedByFileTime(qsizetype row) const
     return showsDate(row) && m_dates->byFileTime(row);
 }
 
+qsizetype FileNameTable::groupSize(qsizetype row) const
+{
+    if (groupLead(row) != row)
+        return 0;
+    qsizetype end = row + 1;
+    while (size_t(end) < m_groupLeads.size() && m_groupLeads[size_t(end)] == quint32(row))
+        ++end;
+    return end - row;
+}
+
 void FileNameTable::load(const NameColumn &listedNames)
 {
     m_boundedRows.clear();
     m_fixedRows.clear();
+    m_groupLeads.clear();
     m_current = listedNames;
     m_new = listedNames;
     m_spare.clear();

@@ -127,6 +127,17 @@ public:
     {
         return isFolderRow(row) ? 0 : extensionLength(name);
     }
+    // Files that go together: per row the row of its group's first file (the row itself
+    // for a file of its own), a group's rows standing together; empty where none do.
+    void setGroupLeads(std::vector<quint32> leads) { m_groupLeads = std::move(leads); }
+    [[nodiscard]] const std::vector<quint32> &groupLeads() const { return m_groupLeads; }
+    [[nodiscard]] qsizetype groupLead(qsizetype row) const
+    {
+        return size_t(row) < m_groupLeads.size() ? qsizetype(m_groupLeads[size_t(row)]) : row;
+    }
+    // The rows of the group the row leads, itself included; 1 for a file of its own, 0 for
+    // a row that follows its group's first.
+    [[nodiscard]] qsizetype groupSize(qsizetype row) const;
 
     [[nodiscard]] const NameColumn &currentNames() const { return m_current; }
     [[nodiscard]] const NameColumn &newNames() const { return m_new; }
@@ -160,6 +171,7 @@ private:
     std::vector<quint32> m_folderOfRow;
     std::vector<bool> m_folderRows;
     std::vector<qint32> m_fixedRows;
+    std::vector<quint32> m_groupLeads;
 };
 
 } // namespace velmix

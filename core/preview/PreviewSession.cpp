@@ -2,6 +2,7 @@
 
 #include "conflicts/ConflictFixes.h"
 #include "metadata/DateTakenOrder.h"
+#include "preview/GroupNames.h"
 #include "preview/NameFields.h"
 #include "preview/NameTransforms.h"
 #include "preview/Numbering.h"
@@ -52,6 +53,7 @@ void PreviewSession::loadFileList(const NameColumn &listedNames, const FolderRul
     m_handNames.clear();
     m_table.setFields(nullptr, {}, false, FileNameTable::DatesUse::None);
     m_datesInOrder = false;
+    findGroups(listedNames);
     // The orders that read every file would do so for each folder opened: they are chosen anew.
     if (readsFiles(m_options.Order))
         m_options.Order = NumberingOrder::ByName;
@@ -123,7 +125,7 @@ bool PreviewSession::loadRows(NumberingOrder order, const NameColumn &listed)
         if (!listed.isEmpty()) {
             if (!m_metadataSource || !m_metadata.readMissing(*m_metadataSource, m_folders.tree ? listedPaths() : listed))
                 return false;
-            rows = order == NumberingOrder::ByDateTaken ? dateTakenOrder(m_metadata.byListing())
+            rows = order == NumberingOrder::ByDateTaken ? dateTakenOrder(m_metadata.byListingAsGroups())
                    : fileFactOrder(m_metadata.byListing(),
                                    order == NumberingOrder::BySize ? FileFact::Size : FileFact::ModificationTime);
         }
@@ -257,7 +259,6 @@ void PreviewSession::RebuildNewNames()
     if (m_options.StartText.isEmpty())
         m_options.StartText = QStringLiteral("1");
     RunningNumber number(m_options.StartText, m_options.StepText, m_options.DigitWidthIndex);
-    number.skipRows(m_handNames.rows());
     restartNumbers(number);
     // Where {n} stands, the number goes there and not also at the end.
     if (!applyBaseName(number) && m_options.Numbering)
@@ -277,6 +278,7 @@ void PreviewSession::RebuildNewNames()
         return;
     }
     m_handNames.applyTo(m_table);
+    carryGroupStems(m_table, m_handNames);
     markNewNames();
     settle();
     if (m_observer)
@@ -355,7 +357,11 @@ bool PreviewSession::applyBaseName(const RunningNumber &number)
 void PreviewSession::restartNumbers(RunningNumber &number)
 {
     m_numbersByDay = false;
-    if (!m_options.RestartPerFolder && !m_options.RestartPerDay)
+    // A group of files that go together counts once.
+    const std::vector<qsizetype> notCounted = rowsNotCounted(m_table, m_handNames.rows());
+    number.skipRows(notCounted);
+    const bool restarts = m_options.RestartPerFolder || m_options.RestartPerDay;
+    if (!restarts && m_table.groupLeads().empty())
         return;
     const NameFields *inserted = m_ruleSteps.insertFields();
     const bool numbered = m_options.Numbering || NameFields(m_options.BaseName).placesNumber()
@@ -365,8 +371,40 @@ void PreviewSession::restartNumbers(RunningNumber &number)
     m_numbersByDay = m_options.RestartPerDay;
     if (m_numbersByDay && m_metadataSource && !m_metadata.complete())
         (void)m_metadata.readMissing(*m_metadataSource, listedPaths()); // a cancel leaves rows unread, marked
-    number.setPlaces(restartedPlaces(m_metadata, m_table.fileCount(), m_handNames.rows(),
-                                     {m_options.RestartPerFolder, m_options.RestartPerDay}));
+    std::vector<quint32> places = restartedPlaces(m_metadata, m_table.fileCount(), notCounted,
+                                                  {m_options.RestartPerFolder, m_options.RestartPerDay});
+    shareGroupPlaces(m_table, places);
+    number.setPlaces(std::move(places));
+}
+
+void PreviewSession::setPairs(bool on)
+{
+    if (on == m_pairs)
+        return;
+    m_pairs = on;
+    const NameColumn listed = listedNames();
+    findGroups(listed);
+    if (!loadRows(m_options.Order, listed)) { // the dates read already: no read, no cancel
+        m_options.Order = NumberingOrder::ByName;
+        (void)loadRows(m_options.Order, listed);
+    }
+    if (m_namesPending)
+        RebuildNewNames();
+}
+
+void PreviewSession::findGroups(const NameColumn &listed)
+{
+    m_groups = {};
+    if (m_pairs) {
+        std::vector<bool> caseBlind{m_rules.ignoresCase};
+        if (m_folders.tree) {
+            caseBlind.clear();
+            for (const FolderRules &rules : m_folders.tree->rules)
+                caseBlind.push_back(rules.ignoresCase);
+        }
+        m_groups = FileGroups(listed, m_folders.folderOfName, caseBlind, m_folders.folderRows);
+    }
+    m_metadata.setGroups(m_groups.isEmpty() ? nullptr : &m_groups);
 }
 
 void PreviewSession::setNumberingRestarts(bool perFolder, bool perDay)
@@ -404,6 +442,7 @@ void PreviewSession::applyDateShifts()
 
 void PreviewSession::arrangeRows(const NameColumn &listed, std::vector<quint32> order)
 {
+    order = m_groups.together(order, listed.size()); // a group's files stand together
     NameColumn names = listed;
     if (!order.empty())
         names.reorder(order);
@@ -430,6 +469,7 @@ void PreviewSession::arrangeRows(const NameColumn &listed, std::vector<quint32> 
             folderRows[row] = m_folders.folderRows[places.empty() ? row : places[row]];
     }
     m_table.setFolderRows(std::move(folderRows));
+    m_table.setGroupLeads(groupLeadsOf(m_groups, m_metadata.order(), m_table.fileCount()));
     m_handNames.follow(before, m_table.currentNames());
     m_settled.handNames.follow(before, m_table.currentNames());
     m_table.setFolderWriteError(m_rules.writeError);
@@ -464,6 +504,7 @@ void PreviewSession::markNewNames()
     };
     m_table.setFixedRows(fixTakenNames(*m_folderNames, m_table.newNamesForEdit(), m_judgement,
                                        m_ruleSteps.rules().conflicts, subSecondOf, m_table.folderRows()));
+    (void)holdRefusedGroups(m_table, *m_folderNames, m_judgement);
     m_table.setFates(m_judgement.fates);
 }
 

@@ -4,6 +4,7 @@
 #include "marks/NameConflicts.h"
 #include "metadata/ListingMetadata.h"
 #include "metadata/MetadataSource.h"
+#include "pairs/FileGroups.h"
 #include "preview/FileNameTable.h"
 #include "preview/HandNames.h"
 #include "preview/NameRuleSteps.h"
@@ -95,6 +96,11 @@ public:
     // The running number starts again in each folder, each day, both or neither; the
     // preview follows.
     void setNumberingRestarts(bool perFolder, bool perDay);
+    // Files of one folder that go together (a raw picture and its JPEG, a Live Photo, a
+    // film and its subtitles) are renamed as one, or each on its own; the rows and the
+    // preview follow.
+    void setPairs(bool on);
+    [[nodiscard]] bool pairs() const { return m_pairs; }
     // The camera of the table's row, its file read where it was not yet; empty where the
     // file names none or a cancel stopped the read.
     [[nodiscard]] QString cameraAt(qsizetype row);
@@ -155,6 +161,8 @@ private:
     // Where the number restarts and stands in a name, each row's place in its count (the
     // dates read first, for a restart each day).
     void restartNumbers(RunningNumber &number);
+    // The groups of the listed names, where files go together.
+    void findGroups(const NameColumn &listed);
     // The metadata's dates follow the options' shifts; the date order is sorted again.
     void applyDateShifts();
     bool &flag(Toggle toggle);
@@ -189,6 +197,8 @@ private:
     std::optional<FolderNames> m_folderNames; // built on the first rebuild of a listing
     NameJudgement m_judgement;
     ListingMetadata m_metadata;
+    bool m_pairs = false;
+    FileGroups m_groups; // of the listing's places; empty while files go each on its own
     // The table's view of m_metadata.
     class MetadataDates : public RowDates
     {

@@ -173,10 +173,26 @@ private Q_SLOTS:
                 << QStringList{u"--rename"_s, u"--folders"_s, u"--regex"_s, u"--find"_s, u"^.*$"_s, u"--replace"_s,
                                u"Trip.2024"_s, u"--fix-conflicts"_s, u"."_s}
                 << 1 << u"a.txt → Trip.2024.txt\nDCIM/ → Trip.2024 (2)/   [имя занято — добавлен номер]\n"_s << QString() << QStringList();
+            // A folder is never a file's partner, whatever its name.
+            *row("folders and pairs") << QStringList{u"IMG_1.CR2"_s, u"IMG_1.JPG/x.txt"_s}
+                << QStringList{u"--rename"_s, u"--folders"_s, u"--pairs"_s, u"--base"_s, u"T"_s, u"."_s}
+                << 0 << u"IMG_1.CR2 → T1.CR2\nIMG_1.JPG/ → T2/\n"_s << QString() << QStringList();
             *row("folders of a tree, applied") << QStringList{u"DCIM/100CANON/IMG_1.JPG"_s, u"Trip.2024/x.txt"_s}
                 << QStringList{u"--rename"_s, u"--subfolders"_s, u"--folders"_s, u"--lower"_s, u"--apply"_s, u"."_s}
                 << 0 << u"Переименовано 4 из 4\n"_s << QString()
                 << QStringList{u"dcim/100canon/img_1.jpg"_s, u"trip.2024/x.txt"_s};
+            *row("pairs over a card, applied") << QStringList{u"DCIM/100CANON/IMG_1.CR2"_s, u"DCIM/100CANON/IMG_1.JPG"_s,
+                                                              u"DCIM/100CANON/IMG_2.JPG"_s, u"DCIM/101CANON/IMG_1.XMP"_s,
+                                                              u"DCIM/101CANON/IMG_1.dng"_s, u"DCIM/101CANON/IMG_1.mov"_s}
+                << QStringList{u"--rename"_s, u"--subfolders"_s, u"--pairs"_s, u"--base"_s, u"Trip_"_s,
+                               u"--restart-per-folder"_s, u"--apply"_s, u"."_s}
+                << 0 << u"Переименовано 6 из 6\n"_s << QString()
+                << QStringList{u"DCIM/100CANON/Trip_1.CR2"_s, u"DCIM/100CANON/Trip_1.JPG"_s, u"DCIM/100CANON/Trip_2.JPG"_s,
+                               u"DCIM/101CANON/Trip_1.XMP"_s, u"DCIM/101CANON/Trip_1.dng"_s, u"DCIM/101CANON/Trip_2.mov"_s};
+            *row("pairs: a member refused holds the raw") << QStringList{u"IMG_1.CR2"_s, u"IMG_1.JPG"_s, u"Trip.JPG"_s}
+                << QStringList{u"--rename"_s, u"--tsv"_s, u"--pairs"_s, u"--find=IMG_1"_s, u"--replace=Trip"_s, u"--apply"_s, u"."_s}
+                << 1 << u"IMG_1.CR2\tTrip.CR2\tсвязанный файл не переименован\nIMG_1.JPG\tTrip.JPG\tфайл с таким именем уже существует\n"_s
+                << u"Переименовано 0 из 2"_s << QStringList();
         }
         // Dates from the names: the second photo's camera ran an hour behind, which moves it
         // into the next day, where the number starts again.
@@ -303,7 +319,7 @@ private Q_SLOTS:
                                    "--start", "--step", "--width", "--wait", "--order", "--capital", "--spaces-to-underscores",
                                    "--regex", "--ignore-case", "--with-extension", "--cut-from", "--from-end",
                                    "--title-case-lower", "--latin gost|passport|bgn", "--names", "--map", "--edit",
-                                   "--restart-per-folder", "--restart-per-day", "--date-shift", "--subfolders", "--depth", "--folders"})
+                                   "--restart-per-folder", "--restart-per-day", "--date-shift", "--subfolders", "--depth", "--folders", "--pairs"})
             QVERIFY2(help.contains(QString::fromLatin1(option)), option);
     }
 

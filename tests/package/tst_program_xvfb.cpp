@@ -1,4 +1,5 @@
 #include "RulesPanel.h"
+#include "SampleMedia.h"
 #include "TempFolder.h"
 #include "WindowLayout.h"
 #include "WindowOutline.h"
@@ -292,6 +293,45 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(folder.files(), QStringList({"b.txt", "Отпуск.txt"}), 10000);
         QTRY_VERIFY_WITH_TIMEOUT(store.list().names.contains(velmix::RuleSetStore::LastApplied), 5000);
         QVERIFY(QFile::exists(x.ruleSetFolder() + "/Сломанный.ini")); // skipped, never rewritten
+    }
+
+    // A card of two cameras, each raw beside its JPEG: "С подпапками" and "Связанные файлы
+    // вместе" ticked, a rule set that names by the time taken in date order, the Nikon's
+    // clock an hour behind. Each raw takes its JPEG's time (it has none of its own), and
+    // the shifted Nikon follows the Canon.
+    void cardOfPairsThroughTheProgram()
+    {
+        velmix::test::XvfbSession x;
+        velmix::test::TempFolder card;
+        QVERIFY(QDir(card.path()).mkpath("DCIM/100CANON") && QDir(card.path()).mkpath("DCIM/101NIKON"));
+        card.createFile("DCIM/100CANON/IMG_0001.CR2", "raw");
+        card.createFile("DCIM/100CANON/IMG_0001.JPG", velmix::test::jpegWithExif("2026:07:14 10:00:00", {}, "Canon", "Canon EOS 80D"));
+        card.createFile("DCIM/101NIKON/DSC_0001.NEF", "raw");
+        card.createFile("DCIM/101NIKON/DSC_0001.JPG", velmix::test::jpegWithExif("2026:07:14 09:30:00", {}, "NIKON CORPORATION", "NIKON D750"));
+        velmix::RuleSetStore store(x.ruleSetFolder());
+        velmix::RuleSet trip;
+        trip.options.BaseName = "{время} ";
+        trip.options.Numbering = true;
+        trip.options.Order = velmix::NumberingOrder::ByDateTaken;
+        QVERIFY(trip.options.Shifts.take(u"NIKON D750=+01:00").isEmpty());
+        QCOMPARE(store.save("Поездка", trip), QString());
+        QVERIFY(x.start("1800x1400"));
+        QVERIFY(x.launch(VELMIX_PROGRAM, card.path(), {}));
+        const QString found = x.waitForWindow("Velmix V2.0.1");
+        QVERIFY(!found.isEmpty());
+        const QRect window = x.geometry(found);
+        const auto click = [&](QPoint logical) { return x.click(window.topLeft() + logical * m_ratio); };
+        const QPoint panel = window.topLeft() + QPoint(300, 40) * m_ratio;
+        QTRY_VERIFY_WITH_TIMEOUT(x.screen().pixelColor(panel) == QColor(255, 243, 195), 10000);
+        QVERIFY(click(velmix::WindowLayout::placeOf("PicSub").center()));
+        QVERIFY(click(velmix::WindowLayout::placeOf("PicPairs").center()));
+        QVERIFY(click({254, 551})); // ImgRules
+        // The list beside the panel's title: a click opens it, Escape closes it, Down picks.
+        QVERIFY(click(velmix::RulesPanel::Place.topLeft() + QPoint(176, 20)));
+        QVERIFY(x.run("xdotool", {"key", "--delay", "150", "Escape", "Down"}));
+        QVERIFY(click(velmix::WindowLayout::placeOf("ImgApply").center()));
+        QTRY_COMPARE_WITH_TIMEOUT(card.files("DCIM/100CANON"), QStringList({"10-00-00 1.CR2", "10-00-00 1.JPG"}), 10000);
+        QCOMPARE(card.files("DCIM/101NIKON"), QStringList({"10-30-00 2.JPG", "10-30-00 2.NEF"}));
     }
 
     // A new name typed by hand in the grid: F2 opens the first row's, Enter keeps it, apply.

@@ -311,7 +311,8 @@ private Q_SLOTS:
         const std::pair<const char *, QPoint> moves[] = {{"ImgApply", right + down}, {"ImgRules", right + down},
                                                          {"FraFormat", down}, {"PicClose", right}, {"Dir1", {}},
                                                          {"TxtName", down}, {"PicBig", down}, {"Frame1", down},
-                                                         {"PicPod", QPoint(growth.width() / 2, growth.height())}};
+                                                         {"PicPod", QPoint(growth.width() / 2, growth.height())},
+                                                         {"PicSub", down}, {"PicPairs", down}};
         for (const auto &[name, moved] : moves) {
             const QRect designed = name == QLatin1String("ImgRules") ? QRect(228, 532, 52, 39) : WindowLayout::placeOf(name);
             QCOMPARE(placeOf(name), designed.topLeft() + moved);

@@ -317,6 +317,34 @@ private Q_SLOTS:
         QCOMPARE(f.grid()->model()->rowCount(), 1);
     }
 
+    // "Связанные файлы вместе": a raw's JPEG and sidecar stand indented under it, say so,
+    // take its new stem and number, and are renamed with it; a click again parts them.
+    void pairsTogether()
+    {
+        test::WindowFixture f({"IMG_0001.CR2", "IMG_0001.JPG", "IMG_0001.xmp", "IMG_0002.JPG"});
+        QAbstractButton *pairs = f.button("PicPairs");
+        QTest::mouseClick(pairs, Qt::LeftButton);
+        QVERIFY(pairs->isChecked());
+        QCOMPARE(f.cell(1, 0), "    ↳ IMG_0001.JPG");
+        const QAbstractItemModel *model = f.grid()->model();
+        QCOMPARE(model->index(0, 0).data(Qt::AccessibleDescriptionRole).toString(), "связанных файлов вместе с ним: 2");
+        QCOMPARE(model->index(2, 0).data(Qt::AccessibleDescriptionRole).toString(),
+                 "связан с файлом «IMG_0001.CR2», переименуется вместе с ним");
+        QVERIFY(model->index(3, 0).data(Qt::AccessibleDescriptionRole).isNull());
+        auto *name = f.control<QLineEdit>("TxtName");
+        name->setFocus();
+        name->selectAll();
+        test::typeKey(name, Qt::Key_Z, "z");
+        QCOMPARE(f.cell(2, 1), "z1.xmp");
+        QCOMPARE(f.cell(3, 1), "z2.JPG");
+        QTest::mouseClick(f.button("ImgApply"), Qt::LeftButton);
+        QCOMPARE(f.folder.files(), QStringList({"z1.CR2", "z1.JPG", "z1.xmp", "z2.JPG"}));
+        QVERIFY(pairs->isChecked()); // the folder is listed again with the box as it was
+        QCOMPARE(f.cell(1, 0), "    ↳ z1.JPG");
+        QTest::mouseClick(pairs, Qt::LeftButton);
+        QCOMPARE(f.cell(1, 0), "z1.JPG");
+    }
+
     // A new name typed in the grid: F2 or Enter or a double-click opens it, Esc leaves it,
     // Enter keeps it through the options' rebuilds with a pencil and its words; the apply
     // renames by it and Ctrl+Z takes it back; an emptied edit gives the row back.

@@ -30,6 +30,7 @@ const QList<Spoken> &spokenControls()
         {"Dir1", QAccessible::Tree, "Папка"},
         {"PicSub", QAccessible::CheckBox, "С подпапками"},
         {"PicFolders", QAccessible::CheckBox, "Папки тоже"},
+        {"PicPairs", QAccessible::CheckBox, "Связанные файлы вместе"},
         {"cboMask", QAccessible::ComboBox, "Маска"},
         {"FlexGrid1", QAccessible::Table, "Наименования файлов"},
         {"TxtName", QAccessible::EditableText, "Переименовать"},
