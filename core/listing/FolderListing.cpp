@@ -71,22 +71,9 @@ FolderListing::Contents FolderListing::readTreeContents(FileMover &files, const 
                 std::strerror(contents.error));
         return contents;
     }
-    // By folder, in the tree's order, and by name within each: the names sorted once, then
-    // spread over their folders in that order (a counting sort, one pass).
-    const std::vector<quint32> byName = sortedOrder(entries.names);
-    std::vector<quint32> start(size_t(entries.folders.size()) + 1, 0);
-    for (const quint32 in : entries.folderOfName)
-        ++start[in + 1];
-    for (size_t index = 1; index < start.size(); ++index)
-        start[index] += start[index - 1];
-    std::vector<quint32> order(byName.size());
-    for (const quint32 place : byName)
-        order[start[entries.folderOfName[place]]++] = place;
+    // The walk gives the names by folder, in the tree's order, each folder's sorted.
     contents.names = std::move(entries.names);
-    contents.names.reorder(order);
-    contents.folderOfName.resize(order.size());
-    for (size_t row = 0; row < order.size(); ++row)
-        contents.folderOfName[row] = entries.folderOfName[order[row]];
+    contents.folderOfName = std::move(entries.folderOfName);
     contents.unlisted = std::move(entries.unlisted);
     contents.folderOfUnlisted = std::move(entries.folderOfUnlisted);
     contents.subfolders = std::move(entries.subfolders);

@@ -1,4 +1,5 @@
 #include "listing/DirectoryReader.h"
+#include "listing/NameSort.h"
 
 #include "text/FileNameCodec.h"
 #include "text/NameOrder.h"
@@ -64,6 +65,7 @@ private:
             return errno;
         }
         std::vector<std::pair<QString, QByteArray>> inside;
+        const qsizetype firstName = m_entries.names.size();
         int error = 0;
         for (;;) {
             errno = 0;
@@ -76,6 +78,9 @@ private:
             if (m_cancelled || lookAtProgress())
                 return ECANCELED;
         }
+        // Its files are the column's last names: sorted now, the column is in the tree's
+        // order once the walk ends (a folder before the folders inside it).
+        m_sorter.sortFrom(m_entries.names, firstName);
         std::sort(inside.begin(), inside.end(), [](const auto &a, const auto &b) { return compareNames(a.first, b.first) < 0; });
         for (const auto &[name, bytes] : inside) {
             const int child = ::openat(fd, bytes.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
@@ -148,6 +153,7 @@ private:
     const int m_levels;
     TreeEntries &m_entries;
     WorkProgress *const m_progress;
+    NameSorter m_sorter;
     dev_t m_device = 0;
     int m_untilLook = 1; // a cancel made before the read began is seen at the first entry
     qsizetype m_counted = 0;
