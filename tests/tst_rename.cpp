@@ -4,6 +4,7 @@
 #include "apply/RenameExecutor.h"
 #include "apply/RenamePlanner.h"
 #include "listing/FolderCase.h"
+#include "posix/PosixFileIdentities.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -190,6 +191,34 @@ private Q_SLOTS:
         QCOMPARE(QFile::symLinkTarget(dir.filePath("moved.txt")), dir.filePath("target.txt"));
         QVERIFY(!QFileInfo(dir.filePath("target.txt")).isSymLink());
         QVERIFY(!QFileInfo::exists(dir.filePath("link.txt")));
+    }
+
+    // A tree's batch names files by their paths below the folder: a folder moved in the
+    // batch is not followed to where it went, nor a link to a folder out of the tree.
+    void pathsBelowTheFolder()
+    {
+        QTemporaryDir dir, outside;
+        const QByteArray folder = QFile::encodeName(dir.path());
+        QVERIFY(QDir(dir.path()).mkpath("sub/deeper"));
+        for (const QByteArray name : {"sub/a", "sub/b", "sub/deeper/c"})
+            test::createFile(folder, name, name);
+        test::createFile(QFile::encodeName(outside.path()), "x", "x");
+        QVERIFY(QFile::link(outside.path(), dir.filePath("link")));
+        int error = 0;
+        auto mover = PosixFileMover().openFolder(folder, error);
+        QVERIFY(mover);
+        QCOMPARE(mover->move("sub/a", "sub/a2"), 0);
+        QCOMPARE(mover->move("sub/deeper/c", "sub/deeper/c2"), 0);
+        QCOMPARE(mover->move("sub", "moved"), 0);
+        QCOMPARE(mover->move("sub/b", "sub/b2"), ENOENT);
+        QCOMPARE(mover->move("sub/deeper/c2", "sub/deeper/c3"), ENOENT);
+        QCOMPARE(mover->move("moved/b", "moved/b2"), 0);
+        QVERIFY(mover->move("link/x", "link/y") != 0);
+        QVERIFY(mover->move("sub/../moved/b2", "moved/b3") != 0);
+        QCOMPARE(test::folderContents(folder + "/moved"), (Contents{{"a2", "sub/a"}, {"b2", "sub/b"}, {"deeper", ""}}));
+        QVERIFY(QFile::exists(dir.filePath("moved/deeper/c2")));
+        QVERIFY(QFile::exists(outside.filePath("x")));
+        QCOMPARE(PosixFileIdentities().identify(folder, {"link/x", "moved/b2"})[0], std::nullopt);
     }
 
     // Failures in the middle of a batch: the row fails with its reason, the others go on,

@@ -73,32 +73,10 @@ FolderListing::Contents FolderListing::readTreeContents(FileMover &files, const 
                 std::strerror(contents.error));
         return contents;
     }
-    // By folder, in the tree's order, and by name within each, a folder's subfolders after
-    // its files: the names sorted once, then spread over their groups in that order (a
-    // counting sort, one pass).
-    const std::vector<quint32> byName = sortedOrder(entries.names);
-    const bool folderRows = !entries.folderRow.empty();
-    const auto groupOf = [&](quint32 place) {
-        return folderRows ? 2 * entries.folderOfName[place] + (entries.folderRow[place] ? 1 : 0) : entries.folderOfName[place];
-    };
-    std::vector<quint32> start(size_t(entries.folders.size()) * (folderRows ? 2 : 1) + 1, 0);
-    for (size_t place = 0; place < byName.size(); ++place)
-        ++start[groupOf(quint32(place)) + 1];
-    for (size_t index = 1; index < start.size(); ++index)
-        start[index] += start[index - 1];
-    std::vector<quint32> order(byName.size());
-    for (const quint32 place : byName)
-        order[start[groupOf(place)]++] = place;
-    if (folderRows) {
-        contents.folderRows.resize(order.size());
-        for (size_t row = 0; row < order.size(); ++row)
-            contents.folderRows[row] = entries.folderRow[order[row]];
-    }
+    // The walk gives the names by folder, in the tree's order, each folder's sorted.
+    contents.folderRows = std::move(entries.folderRow);
     contents.names = std::move(entries.names);
-    contents.names.reorder(order);
-    contents.folderOfName.resize(order.size());
-    for (size_t row = 0; row < order.size(); ++row)
-        contents.folderOfName[row] = entries.folderOfName[order[row]];
+    contents.folderOfName = std::move(entries.folderOfName);
     contents.unlisted = std::move(entries.unlisted);
     contents.folderOfUnlisted = std::move(entries.folderOfUnlisted);
     contents.subfolders = std::move(entries.subfolders);

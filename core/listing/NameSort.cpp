@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <ranges>
 #include <span>
 #include <string>
 
@@ -121,20 +122,22 @@ void sortByChunks(std::span<Entry> entries, const NameColumn &names)
     }
 }
 
-// Writes the keys of the names at positions [begin, end) to `keys`, which must then stay
-// in place, and their entries to `out`.
-void writeEntries(const NameColumn &names, quint32 begin, quint32 end, Entry *out, std::string &keys)
+// Writes the keys of the names at `positions` to `keys`, which must then stay in place,
+// and their entries to `out`.
+template<typename Positions>
+void writeEntries(const NameColumn &names, const Positions &positions, Entry *out, std::string &keys)
 {
-    for (quint32 position = begin; position < end; ++position) {
+    Entry *entry = out;
+    for (const quint32 position : positions) {
         const size_t offset = keys.size();
         appendKey(names.at(position), keys);
-        out[position - begin] = {0, nullptr, quint32(keys.size() - offset), position};
+        *entry++ = {0, nullptr, quint32(keys.size() - offset), position};
     }
     // Pointers only now: the buffer moves while it grows.
     const char *key = keys.data();
-    for (quint32 position = begin; position < end; ++position) {
-        out[position - begin].key = key;
-        key += out[position - begin].length;
+    for (Entry *written = out; written != entry; ++written) {
+        written->key = key;
+        key += written->length;
     }
 }
 
@@ -148,8 +151,8 @@ std::vector<quint32> sortedOrder(const NameColumn &names)
     const quint32 middle = count / 2;
     std::string frontKeys, backKeys;
     runSideBySide(
-        worthAThread, [&] { writeEntries(names, 0, middle, entries.data(), frontKeys); },
-        [&] { writeEntries(names, middle, count, entries.data() + middle, backKeys); });
+        worthAThread, [&] { writeEntries(names, std::views::iota(quint32(0), middle), entries.data(), frontKeys); },
+        [&] { writeEntries(names, std::views::iota(middle, count), entries.data() + middle, backKeys); });
 
     // The two threads split the sort at a sampled median: every name before it goes to
     // the front, the others to the back, and each part is sorted on its own.
@@ -177,6 +180,35 @@ std::vector<quint32> sortedOrder(const NameColumn &names)
     };
     runSideBySide(worthAThread, [&] { sortPart(front); }, [&] { sortPart(back); });
     return order;
+}
+
+struct NameSorter::Buffers
+{
+    std::string keys;
+    std::vector<Entry> entries;
+    std::vector<quint32> order;
+};
+
+NameSorter::NameSorter() : m_buffers(std::make_unique<Buffers>()) {}
+
+NameSorter::~NameSorter() = default;
+
+void NameSorter::sortFrom(NameColumn &names, qsizetype from)
+{
+    const auto begin = quint32(from), end = quint32(names.size());
+    if (end - begin < 2)
+        return;
+    Buffers &buffers = *m_buffers;
+    buffers.keys.clear();
+    buffers.entries.resize(end - begin);
+    writeEntries(names, std::views::iota(begin, end), buffers.entries.data(), buffers.keys);
+    sortByChunks(buffers.entries, names);
+    buffers.order.clear();
+    for (const Entry &entry : buffers.entries)
+        buffers.order.push_back(entry.position);
+    // A folder that hands out its names sorted (FAT, many FUSE drivers) is left as it is.
+    if (!std::is_sorted(buffers.order.begin(), buffers.order.end()))
+        names.reorderFrom(from, buffers.order);
 }
 
 } // namespace velmix

@@ -1,5 +1,6 @@
 #include "posix/PosixFileIdentities.h"
 
+#include "posix/OpenSubfolders.h"
 #include "work/AsyncTask.h"
 
 #include <cerrno>
@@ -13,10 +14,12 @@ namespace {
 
 constexpr size_t ParallelFrom = 4096;
 
-std::optional<FileIdentity> identityOf(int folderFd, const QByteArray &name)
+// `name` may be a path below the folder: its folders are opened on the way, not followed.
+std::optional<FileIdentity> identityOf(OpenSubfolders &folder, const QByteArray &name)
 {
+    const OpenSubfolders::Place place = folder.place(name);
     struct stat info;
-    if (::fstatat(folderFd, name.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+    if (place.error != 0 || ::fstatat(place.folderFd, place.name, &info, AT_SYMLINK_NOFOLLOW) != 0)
         return std::nullopt;
     // A folder is told by its device and number alone: its size and time change as the
     // batch renames what it holds.
@@ -39,8 +42,9 @@ std::vector<std::optional<FileIdentity>> PosixFileIdentities::identify(const QBy
     const auto lookUp = [&names, fd](size_t from, size_t to) {
         std::vector<std::optional<FileIdentity>> found;
         found.reserve(to - from);
+        OpenSubfolders below(fd);
         for (size_t i = from; i < to; ++i)
-            found.push_back(names[i].isEmpty() ? std::nullopt : identityOf(fd, names[i]));
+            found.push_back(names[i].isEmpty() ? std::nullopt : identityOf(below, names[i]));
         return found;
     };
     // A large batch is looked at from two threads: the look-ups are what the journal
@@ -60,8 +64,13 @@ int PosixFileIdentities::removeIfSame(const QByteArray &folder, const QByteArray
     if (fd < 0)
         return errno;
     int error = ENOENT;
-    if (identityOf(fd, name) == expected)
-        error = ::unlinkat(fd, name.constData(), 0) == 0 ? 0 : errno;
+    {
+        OpenSubfolders below(fd);
+        if (identityOf(below, name) == expected) {
+            const OpenSubfolders::Place place = below.place(name);
+            error = ::unlinkat(place.folderFd, place.name, 0) == 0 ? 0 : errno;
+        }
+    }
     ::close(fd);
     return error;
 }

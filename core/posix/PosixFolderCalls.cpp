@@ -43,38 +43,67 @@ PosixFolderCalls::~PosixFolderCalls()
 
 int PosixFolderCalls::renameNoReplace(const QByteArray &from, const QByteArray &to)
 {
-    return result("renameat2", from, ::renameat2(m_folderFd, from.constData(), m_folderFd, to.constData(), RENAME_NOREPLACE));
+    const auto [source, target] = m_subfolders.places(from, to);
+    if (source.error != 0 || target.error != 0)
+        return source.error != 0 ? source.error : target.error;
+    return moved(from, result("renameat2", from, ::renameat2(source.folderFd, source.name, target.folderFd, target.name,
+                                                             RENAME_NOREPLACE)));
 }
 
 int PosixFolderCalls::link(const QByteArray &from, const QByteArray &to)
 {
-    return result("linkat", from, ::linkat(m_folderFd, from.constData(), m_folderFd, to.constData(), 0));
+    const auto [source, target] = m_subfolders.places(from, to);
+    if (source.error != 0 || target.error != 0)
+        return source.error != 0 ? source.error : target.error;
+    return result("linkat", from, ::linkat(source.folderFd, source.name, target.folderFd, target.name, 0));
 }
 
 int PosixFolderCalls::unlink(const QByteArray &name)
 {
-    return result("unlinkat", name, ::unlinkat(m_folderFd, name.constData(), 0));
+    const OpenSubfolders::Place place = m_subfolders.place(name);
+    if (place.error != 0)
+        return place.error;
+    return moved(name, result("unlinkat", name, ::unlinkat(place.folderFd, place.name, 0)));
 }
 
 int PosixFolderCalls::rename(const QByteArray &from, const QByteArray &to)
 {
-    return result("renameat", from, ::renameat(m_folderFd, from.constData(), m_folderFd, to.constData()));
+    const auto [source, target] = m_subfolders.places(from, to);
+    if (source.error != 0 || target.error != 0)
+        return source.error != 0 ? source.error : target.error;
+    // What `to` held is gone as well.
+    const int error = moved(from, result("renameat", from, ::renameat(source.folderFd, source.name, target.folderFd, target.name)));
+    return moved(to, error);
 }
 
 int PosixFolderCalls::createExclusive(const QByteArray &name, EntryStatus &created)
 {
-    if (const int error = result("mknodat", name, ::mknodat(m_folderFd, name.constData(), S_IFREG | 0644, 0)))
+    const OpenSubfolders::Place place = m_subfolders.place(name);
+    if (place.error != 0)
+        return place.error;
+    if (const int error = result("mknodat", name, ::mknodat(place.folderFd, place.name, S_IFREG | 0644, 0)))
         return error;
     return status(name, created);
 }
 
 int PosixFolderCalls::status(const QByteArray &name, EntryStatus &status)
 {
+    const OpenSubfolders::Place place = m_subfolders.place(name);
+    if (place.error != 0)
+        return place.error;
     struct stat info;
-    if (const int error = result("fstatat", name, ::fstatat(m_folderFd, name.constData(), &info, AT_SYMLINK_NOFOLLOW)))
+    if (const int error = result("fstatat", name, ::fstatat(place.folderFd, place.name, &info, AT_SYMLINK_NOFOLLOW)))
         return error;
     status = statusOf(info);
     return 0;
+}
+
+// A folder moved away takes the folders kept open inside it along.
+int PosixFolderCalls::moved(const QByteArray &path, int error)
+{
+    if (error == 0)
+        m_subfolders.forget(path);
+    return error;
 }
 
 qsizetype PosixFolderCalls::nameMax()

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "posix/FolderCalls.h"
+#include "posix/OpenSubfolders.h"
 
 #include <optional>
 
 namespace velmix {
 
-// The real system calls, on a folder opened once.
+// The real system calls, on a folder opened once; a name may be a path below it, whose
+// folders are opened once too (see OpenSubfolders).
 class PosixFolderCalls : public FolderCalls
 {
 public:
@@ -33,7 +35,10 @@ public:
     bool movesDamageFiles() override;
 
 private:
+    [[nodiscard]] int moved(const QByteArray &path, int error);
+
     const int m_folderFd;
+    OpenSubfolders m_subfolders{m_folderFd};
     std::optional<FileSystemKind> m_kind;
 };
 

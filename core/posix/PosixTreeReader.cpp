@@ -1,4 +1,5 @@
 #include "listing/DirectoryReader.h"
+#include "listing/NameSort.h"
 
 #include "text/FileNameCodec.h"
 #include "text/NameOrder.h"
@@ -64,6 +65,8 @@ private:
             return errno;
         }
         std::vector<std::pair<QString, QByteArray>> inside;
+        std::vector<QByteArray> folderRows; // its subfolders as rows of their own, after its files
+        const qsizetype firstName = m_entries.names.size();
         int error = 0;
         for (;;) {
             errno = 0;
@@ -72,9 +75,22 @@ private:
                 error = errno;
                 break;
             }
-            take(fd, entry, folder, level, inside);
+            take(fd, entry, folder, level, inside, folderRows);
             if (m_cancelled || lookAtProgress())
                 return ECANCELED;
+        }
+        // Its files are the column's last names: sorted now, the column is in the tree's
+        // order once the walk ends (a folder before the folders inside it).
+        m_sorter.sortFrom(m_entries.names, firstName);
+        if (!folderRows.empty()) {
+            const qsizetype firstFolder = m_entries.names.size();
+            for (const QByteArray &row : folderRows) {
+                FileNameCodec::decodeAppend(row.constData(), row.size(), m_entries.names.pendingText());
+                m_entries.names.closePendingName();
+                m_entries.folderOfName.push_back(folder);
+                m_entries.folderRow.push_back(true);
+            }
+            m_sorter.sortFrom(m_entries.names, firstFolder);
         }
         std::sort(inside.begin(), inside.end(), [](const auto &a, const auto &b) { return compareNames(a.first, b.first) < 0; });
         for (const auto &[name, bytes] : inside) {
@@ -95,7 +111,8 @@ private:
         return error;
     }
 
-    void take(int fd, const dirent *entry, quint32 folder, int level, std::vector<std::pair<QString, QByteArray>> &inside)
+    void take(int fd, const dirent *entry, quint32 folder, int level, std::vector<std::pair<QString, QByteArray>> &inside,
+              std::vector<QByteArray> &folderRows)
     {
         const char *name = entry->d_name;
         const bool hidden = name[0] == '.';
@@ -111,9 +128,8 @@ private:
             return;
         }
         if (!hidden && m_folderRows && isOwnFolder(fd, entry)) {
-            names.closePendingName();
-            m_entries.folderOfName.push_back(folder);
-            m_entries.folderRow.push_back(true);
+            names.discardPendingName();
+            folderRows.emplace_back(name);
             if (level == 0)
                 m_entries.subfolders.append(FileNameCodec::decode(QByteArrayView(name)));
             if ((m_levels < 0 || level < m_levels) && level < DeepestLevel)
@@ -172,6 +188,7 @@ private:
     TreeEntries &m_entries;
     WorkProgress *const m_progress;
     const bool m_folderRows;
+    NameSorter m_sorter;
     dev_t m_device = 0;
     int m_untilLook = 1; // a cancel made before the read began is seen at the first entry
     qsizetype m_counted = 0;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 namespace velmix {
 
@@ -80,6 +82,26 @@ void NameColumn::reorder(std::span<const quint32> order)
         ordered.write({at(index)});
     ordered.endRewrite();
     *this = std::move(ordered);
+}
+
+void NameColumn::reorderFrom(qsizetype from, std::span<const quint32> order)
+{
+    if (from >= size())
+        return;
+    // The names from `from` on lie one after the other at the end of the buffer.
+    const quint32 start = m_spans[from].offset;
+    const Span last = m_spans.constLast();
+    const std::u16string moved(reinterpret_cast<const char16_t *>(m_chars.constData()) + start, last.offset + last.length - start);
+    const std::vector<Span> spans(m_spans.cbegin() + from, m_spans.cend());
+    char16_t *out = reinterpret_cast<char16_t *>(m_chars.data()) + start;
+    Span *span = m_spans.data() + from;
+    quint32 offset = start;
+    for (const quint32 index : order) {
+        const Span name = spans[index - quint32(from)];
+        out = std::copy_n(moved.data() + (name.offset - start), name.length, out);
+        *span++ = {offset, name.length};
+        offset += name.length;
+    }
 }
 
 } // namespace velmix

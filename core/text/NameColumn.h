@@ -71,6 +71,9 @@ public:
     // Puts the names in the given order, laid out front to back: every later pass over a
     // large folder then reads memory in sequence instead of jumping across it.
     void reorder(std::span<const quint32> order);
+    // The same for the names from `from` on, in place: `order` lists each of their
+    // positions once.
+    void reorderFrom(qsizetype from, std::span<const quint32> order);
 
     // Rewrites the names from `from` up to `to` in place; `edit` gets a pointer to the
     // name's first unit and its length, and must not change the length. Two threads may
