@@ -3,9 +3,9 @@ BUILD   ?= build
 SANITIZE_BUILD ?= build-sanitize
 JOBS    ?= 2
 DIR     ?=
-PACKAGES = cmake make g++ qt6-base-dev libicu-dev libpcre2-dev libtag1-dev libexiv2-dev libheif-dev pkg-config libx11-dev xvfb xdotool x11-xkb-utils openbox imagemagick fonts-dejavu-core fonts-freefont-ttf qt6-translations-l10n \
+PACKAGES = cmake make g++ qt6-base-dev libicu-dev libpcre2-dev libtag1-dev libexiv2-dev libheif-dev pkg-config libx11-dev xvfb xdotool x11-xkb-utils openbox fonts-dejavu-core fonts-freefont-ttf qt6-translations-l10n \
            desktop-file-utils appstream dpkg-dev file \
-           exfat-fuse exfatprogs dosfstools fusefat ntfs-3g strace \
+           exfat-fuse exfatprogs dosfstools fusefat mtools ntfs-3g strace \
            dbus at-spi2-core python3-gi gir1.2-atspi-2.0
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)

@@ -254,6 +254,10 @@ private Q_SLOTS:
         QFETCH(QString, out);
         QFETCH(QString, err);
         QFETCH(QStringList, after);
+        // A dry run only lists the folder, which exFAT does as ext4 for these names; its
+        // applies (case-blind names, moves through FUSE) run on every `make test`.
+        if (medium == u"exFAT"_s && !arguments.contains(u"--apply"_s) && !test::longLane())
+            QSKIP("a dry run on exFAT runs in make test-long");
         const std::unique_ptr<test::TestFolder> folder = folderOf(this->medium(medium), files);
         const Run run = velmix(arguments, folder->path());
         QCOMPARE(run.status, status);
@@ -581,8 +585,12 @@ private Q_SLOTS:
         QStringList files;
         for (int i = 0; i < 600; ++i)
             files.append(u"f"_s + QString::number(i).rightJustified(3, u'0') + u".txt"_s);
-        // exFAT through FUSE: moves slow enough for a signal to land among them
-        const std::unique_ptr<test::TestFolder> folder = folderOf(medium(u"exFAT"_s), files);
+        // exFAT through FUSE: moves slow enough for a signal to land among them. Every row
+        // ends with the names as they were, so the next takes the same folder: 600 files
+        // made through FUSE cost more than the batch.
+        if (!m_stopped || namesIn(*m_stopped) != files)
+            m_stopped = folderOf(medium(u"exFAT"_s), files);
+        const std::unique_ptr<test::TestFolder> &folder = m_stopped;
         const QDir state(m_home.filePath(u"state/velmix"_s));
         const QStringList journalsBefore = state.entryList({u"*.journal"_s});
         QProcess program;
@@ -849,6 +857,7 @@ private:
     QTemporaryDir m_home;
     QTemporaryDir m_lists;
     test::TestMedia m_media;
+    std::unique_ptr<test::TestFolder> m_stopped; // the stop signals' files, on m_media's exFAT
 };
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -25,9 +25,10 @@
 namespace {
 
 constexpr int Files = 150;
-// The kill needs only an apply still under way when it lands, a few files in; fewer files
-// keep short the four whole batches that follow on fusefat, a slow rename each.
-constexpr int KilledFiles = 60;
+// The kill needs only an apply still under way when it lands, a few files in, which the
+// test sees within a few milliseconds; fewer files keep short the four whole batches that
+// follow on fusefat, a slow rename each.
+constexpr int KilledFiles = 40;
 
 // What stops the apply: "Отмена", closing the progress window, or closing the Velmix window
 // as asked from outside or by its round button.
@@ -41,6 +42,15 @@ QByteArray oldName(int i)
 QByteArray newName(int i)
 {
     return "photo" + QByteArray::number(i) + ".JPG";
+}
+
+// The first `count` photos, each holding its own name, so a rename traces back.
+QMap<QByteArray, QByteArray> photos(int count)
+{
+    QMap<QByteArray, QByteArray> files;
+    for (int i = 1; i <= count; ++i)
+        files.insert(oldName(i), oldName(i));
+    return files;
 }
 
 // Whether the folder holds all `count` files under a name starting with `prefix`, and nothing else.
@@ -105,13 +115,11 @@ private Q_SLOTS:
             QSKIP(qPrintable(tool + " is not installed"));
         QDir().mkpath(VELMIX_TEST_MEDIA_ROOT);
         // FAT32: fusefat moves no file in a subfolder of FAT16, which it may damage. The
-        // files are made through fusefat once; each row takes a copy of that image.
+        // files are put in the image once; each row takes a copy of that image.
         if (!m_photos) {
             m_photos.emplace(velmix::test::MountedImage::FileSystem::Fat32, VELMIX_TEST_MEDIA_ROOT);
-            const QByteArray made = QFile::encodeName(m_photos->mountPoint()) + "/photos";
-            if (m_photos->skipReason().isEmpty() && m_photos->failure().isEmpty() && QDir().mkdir(QFile::decodeName(made)))
-                for (int i = 1; i <= Files; ++i)
-                    velmix::test::createFile(made, oldName(i), oldName(i));
+            if (m_photos->skipReason().isEmpty() && m_photos->failure().isEmpty())
+                (void)m_photos->writeFolder("photos", photos(Files));
         }
         mounted.emplace(*m_photos, VELMIX_TEST_MEDIA_ROOT);
         const velmix::test::MountedImage &image = *mounted;
@@ -193,13 +201,12 @@ private Q_SLOTS:
             QSKIP(qPrintable(tool + " is not installed"));
         QDir().mkpath(VELMIX_TEST_MEDIA_ROOT);
         mounted.emplace(velmix::test::MountedImage::FileSystem::Fat32, VELMIX_TEST_MEDIA_ROOT);
+        if (mounted->skipReason().isEmpty() && mounted->failure().isEmpty())
+            (void)mounted->writeFolder("photos", photos(KilledFiles));
         if (!mounted->skipReason().isEmpty())
             QSKIP(qPrintable(mounted->skipReason()));
         QVERIFY2(mounted->failure().isEmpty(), qPrintable(mounted->failure()));
         const QByteArray folder = QFile::encodeName(mounted->mountPoint()) + "/photos";
-        QVERIFY(QDir().mkdir(QFile::decodeName(folder)));
-        for (int i = 1; i <= KilledFiles; ++i)
-            velmix::test::createFile(folder, oldName(i), oldName(i));
         QVERIFY(x.start("1000x800"));
         QPoint window;
         const auto start = [&] {
@@ -225,8 +232,9 @@ private Q_SLOTS:
 
         start();
         apply("photo");
-        // Killed once some files have their new names.
-        QTRY_VERIFY_WITH_TIMEOUT(!QDir(QFile::decodeName(folder)).entryList({"photo*"}).isEmpty(), 20000);
+        // Killed once some files have their new names: looked at every few milliseconds, as
+        // QTRY's 50 ms would let a small batch run on.
+        QVERIFY(QTest::qWaitFor([&] { return !QDir(QFile::decodeName(folder)).entryList({"photo*"}).isEmpty(); }, 20000));
         QVERIFY(x.killProgram());
         const QMap<QByteArray, QByteArray> killed = velmix::test::folderContents(folder);
         QVERIFY(!allNamed(folder, [](int i) { return newName(i); }, KilledFiles));

@@ -134,6 +134,34 @@ bool MountedImage::remount()
     return m_failure.isEmpty();
 }
 
+bool MountedImage::writeFolder(const QByteArray &name, const QMap<QByteArray, QByteArray> &files)
+{
+    if (m_fileSystem != FileSystem::Fat && m_fileSystem != FileSystem::Fat32) {
+        m_failure = QStringLiteral("only a FAT image takes files through mtools");
+        return false;
+    }
+    if (!hasTool(QStringLiteral("mcopy")))
+        return false;
+    const QTemporaryDir staged;
+    const QString folder = staged.filePath(QFile::decodeName(name));
+    if (!staged.isValid() || !QDir().mkdir(folder)) {
+        m_failure = QStringLiteral("cannot make a folder for the files to put in the image");
+        return false;
+    }
+    for (auto file = files.begin(); file != files.end(); ++file) {
+        QFile made(folder + u'/' + QFile::decodeName(file.key()));
+        if (!made.open(QIODevice::WriteOnly) || made.write(file.value()) != file.value().size()) {
+            m_failure = QStringLiteral("cannot write ") + made.fileName();
+            return false;
+        }
+    }
+    unmount();
+    const bool copied = run(QStringLiteral("mcopy"), {QStringLiteral("-s"), QStringLiteral("-i"),
+                                                       m_folder.filePath(QStringLiteral("image")), folder, QStringLiteral("::/")});
+    attach();
+    return copied && m_failure.isEmpty();
+}
+
 void MountedImage::unmount()
 {
     if (m_mounted && !run(QStringLiteral("umount"), {mountPoint()}))

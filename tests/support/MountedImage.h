@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QMap>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -35,6 +37,11 @@ public:
     // daemon died: the files are numbered anew and nothing read before is cached. False
     // (with failure() saying why) when the second mount fails.
     bool remount();
+    // Puts a folder of these files (name to content) into a FAT image's root with mtools,
+    // past the FUSE driver, which takes milliseconds to a tenth of a second per file: for
+    // the tests whose files are only where they start. It is unmounted meanwhile. False
+    // with skipReason() or failure() saying why.
+    bool writeFolder(const QByteArray &name, const QMap<QByteArray, QByteArray> &files);
 
 private:
     bool run(const QString &program, const QStringList &arguments, QString *output = nullptr);

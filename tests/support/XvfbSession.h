@@ -32,7 +32,7 @@ public:
 
     static QString missingTool()
     {
-        for (const char *tool : {"Xvfb", "xdotool", "import"})
+        for (const char *tool : {"Xvfb", "xdotool"})
             if (QStandardPaths::findExecutable(tool).isEmpty())
                 return tool;
         return {};
@@ -171,14 +171,8 @@ public:
     bool programEnded() const { return m_program.state() == QProcess::NotRunning; }
     QString programErrors() { return QString::fromUtf8(m_program.readAllStandardError()); }
 
-    QImage screen() const
-    {
-        QProcess process;
-        process.start("import", {"-display", m_display, "-window", "root", "bmp:-"}); // no compression: quicker than PNG
-        if (!process.waitForFinished(20000))
-            return {};
-        return QImage::fromData(process.readAllStandardOutput(), "BMP").convertToFormat(QImage::Format_RGB32);
-    }
+    // The whole screen; a null picture when it cannot be read.
+    QImage screen() const;
 
 private:
     QString m_display;
