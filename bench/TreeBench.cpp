@@ -79,7 +79,7 @@ void listTree(const QString &path, TreeListing &listing)
     PosixFileMover files;
     listing.contents = FolderListing::read(files, path, QStringLiteral("*.*"), nullptr, {true, -1});
     const FolderListing::Contents &read = listing.contents;
-    listing.preview.loadFileList(read.names, read.rules, read.unlisted, {read.tree, read.folderOfName, read.folderOfUnlisted});
+    listing.preview.loadFileList(read.names, read.rules, read.unlisted, {read.tree, read.folderOfName, read.folderOfUnlisted, read.folderRows});
 }
 
 // Each file's path before and after upper case, as the apply's batch names them.
