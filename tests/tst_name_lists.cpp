@@ -202,7 +202,7 @@ private Q_SLOTS:
         // onto the same files however many folders hold a name.
         const auto tree = std::make_shared<ListedTree>(ListedTree{{"", "x"}, {FolderRules(), FolderRules()}});
         const auto loadTree = [&](PreviewSession &session) {
-            session.loadFileList(test::column({"a.txt", "a.txt"}), {}, {}, {tree, {0, 1}, {}});
+            session.loadFileList(test::column({"a.txt", "a.txt"}), {}, {}, {tree, {0, 1}, {}, {}});
         };
         PreviewSession inTree(busy);
         loadTree(inTree);
