@@ -506,7 +506,7 @@ private Q_SLOTS:
     // A large table is judged in two parts; a row of the second part asking for a name a
     // row of the first asked for is refused, a name held by a row of the second part that
     // stays holds a row of the first, and the names holding escapes, keyed after the
-    // parts, come out as in one part.
+    // parts, come out as in one part; with the listed names indexed or not.
     void judgedInParts_data()
     {
         QTest::addColumn<int>("rows");
@@ -544,7 +544,14 @@ private Q_SLOTS:
             }
         }
         const FolderNames folder(test::column(current), FolderRules{});
-        QCOMPARE(judgeNewNames(folder, test::column(fresh)).fates, expected);
+        const NameJudgement once = judgeNewNames(folder, test::column(fresh));
+        QCOMPARE(once.fates, expected);
+        // Looked up the other way, in an index of the listed names, the same holders.
+        QVERIFY(folder.looksUpListed(0));
+        const NameJudgement indexed = judgeNewNames(folder, test::column(fresh));
+        QCOMPARE(indexed.fates, expected);
+        QCOMPARE(indexed.blockers, once.blockers);
+        QCOMPARE(indexed.waiters, once.waiters);
     }
 
     void busyPointerBalancesWhenAStepThrows()

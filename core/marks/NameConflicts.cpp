@@ -137,8 +137,11 @@ FolderNames::FolderNames(const NameColumn &listed, const FolderRules &rules, con
     , m_listedKeys(keysOf(listed, rules.ignoresCase, false))
     , m_unlistedKeys(keysOf(unlisted, rules.ignoresCase, true))
 {
-    indexAll(m_listedIndex, m_listedKeys.isEmpty() ? m_listed : m_listedKeys, m_layout.listed);
     indexAll(m_unlistedIndex, m_unlistedKeys, m_layout.unlisted);
+    const NameColumn &keys = listedKeys();
+    m_listedHashes.reserve(size_t(keys.size()));
+    for (qsizetype row = 0; row < keys.size(); ++row)
+        m_listedHashes.push_back(hashIn(hashOf(keys.at(row)), folderOf(qint32(row))));
     for (qsizetype row = 0; row < m_listed.size(); ++row) {
         if (scan(m_listed.at(row)).bytes < 0)
             m_unwritable.push_back(qint32(row));
@@ -150,10 +153,23 @@ bool FolderNames::writable(qint32 row) const
     return !std::binary_search(m_unwritable.begin(), m_unwritable.end(), row);
 }
 
+bool FolderNames::looksUpListed(size_t asking) const
+{
+    if (!m_listedIndex->built.load(std::memory_order_acquire) && asking * 8 >= size_t(m_listed.size()))
+        return false;
+    std::call_once(m_listedIndex->once, [this] {
+        m_listedIndex->index.reserve(m_listed.size());
+        for (qsizetype row = 0; row < m_listed.size(); ++row)
+            m_listedIndex->index.insert(m_listedHashes[size_t(row)], qint32(row));
+        m_listedIndex->built.store(true, std::memory_order_release);
+    });
+    return true;
+}
+
 qint32 FolderNames::rowHolding(QStringView key, size_t hash, quint32 folder) const
 {
-    const NameColumn &keys = m_listedKeys.isEmpty() ? m_listed : m_listedKeys;
-    return m_listedIndex.find(hash, [&](qint32 row) { return keys.at(row) == key && folderOf(row) == folder; });
+    const NameColumn &keys = listedKeys();
+    return m_listedIndex->index.find(hash, [&](qint32 row) { return keys.at(row) == key && folderOf(row) == folder; });
 }
 
 bool FolderNames::unlistedHolds(QStringView key, size_t hash, quint32 folder) const
@@ -279,10 +295,12 @@ public:
         const std::vector<size_t> &hashes = m_judgement.hashes;
         NameIndex &claimed = m_judgement.claimed;
         claimed.reserve(qsizetype(asking.size()));
+        m_byListedIndex = m_folder.looksUpListed(asking.size());
         for (size_t i = 0; i < asking.size(); ++i) {
             if (i + Ahead < asking.size()) {
                 claimed.prefetch(hashes[size_t(asking[i + Ahead])]);
-                m_folder.prefetch(hashes[size_t(asking[i + Ahead])]);
+                if (m_byListedIndex)
+                    m_folder.prefetch(hashes[size_t(asking[i + Ahead])]);
             }
             const qint32 row = asking[i];
             const QStringView key = keyAt(row);
@@ -299,8 +317,31 @@ public:
                 continue;
             }
             fate(row) = RowFate::Moves;
-            m_judgement.blockers[size_t(row)] =
-                m_folder.unlistedHolds(key, hash, folder) ? HeldByUnlisted : m_folder.rowHolding(key, hash, folder);
+            if (m_folder.unlistedHolds(key, hash, folder))
+                m_judgement.blockers[size_t(row)] = HeldByUnlisted;
+            else if (m_byListedIndex)
+                m_judgement.blockers[size_t(row)] = m_folder.rowHolding(key, hash, folder);
+        }
+    }
+
+    // Without an index of the listed names, each listed name is looked up among the names
+    // claimed: the listed file holding a moving row's new name blocks it.
+    void findListedHolders()
+    {
+        if (m_byListedIndex || m_judgement.asking.empty())
+            return;
+        constexpr qint32 Ahead = 16;
+        const NameColumn &keys = m_folder.listedKeys();
+        for (qint32 holder = 0; holder < qint32(keys.size()); ++holder) {
+            if (holder + Ahead < qint32(keys.size()))
+                m_judgement.claimed.prefetch(m_folder.listedHash(holder + Ahead));
+            const QStringView key = keys.at(holder);
+            const quint32 folder = m_folder.folderOf(holder);
+            const qint32 row = m_judgement.claimed.find(m_folder.listedHash(holder), [&](qint32 other) {
+                return keyAt(other) == key && m_folder.folderOf(other) == folder;
+            });
+            if (row != NoRow && fate(row) == RowFate::Moves && m_judgement.blockers[size_t(row)] == NoRow)
+                m_judgement.blockers[size_t(row)] = holder;
         }
     }
 
@@ -362,6 +403,7 @@ private:
     NameJudgement &m_judgement;
     const NameColumn m_foldedKeys;
     QHash<qint32, QString> m_escapedKeys;
+    bool m_byListedIndex = false;
 };
 
 } // namespace
@@ -371,6 +413,7 @@ void judgeNewNames(const FolderNames &folder, const NameColumn &newNames, NameJu
     Judging judging(folder, newNames, judgement);
     judging.collectTargets();
     judging.claimTargets();
+    judging.findListedHolders();
     judging.passOnHeldNames();
     judging.refuseUnsafeMoves(folder.anyUnsafe());
 }

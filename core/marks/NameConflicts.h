@@ -7,6 +7,9 @@
 #include <QtGlobal>
 
 #include <algorithm>
+#include <atomic>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -82,13 +85,21 @@ public:
     {
         return m_layout.rules.empty() ? m_rules : m_layout.rules[folderOf(row)];
     }
+    // The listed names as they are compared: case-folded where case does not matter.
+    [[nodiscard]] const NameColumn &listedKeys() const { return m_listedKeys.isEmpty() ? m_listed : m_listedKeys; }
+    [[nodiscard]] size_t listedHash(qint32 row) const { return m_listedHashes[size_t(row)]; }
+    // Whether `asking` names are best looked up in an index of the listed names, which is
+    // then built (once, on first demand). One look-up per listed name among the names
+    // asked for costs less where most names are asked for, and a one-time judgement (the
+    // apply's, the command line's) then never indexes the whole folder.
+    [[nodiscard]] bool looksUpListed(size_t asking) const;
     // The listed row of the folder whose name has the key, or NoRow; `hash` is the key's
-    // within its folder (see hashIn).
+    // within its folder (see hashIn). Only once looksUpListed said so.
     [[nodiscard]] qint32 rowHolding(QStringView key, size_t hash, quint32 folder = 0) const;
     [[nodiscard]] bool unlistedHolds(QStringView key, size_t hash, quint32 folder = 0) const;
     // The unlisted entries' names, case-folded where case does not matter.
     [[nodiscard]] const NameColumn &unlistedKeys() const { return m_unlistedKeys; }
-    void prefetch(size_t hash) const { m_listedIndex.prefetch(hash); }
+    void prefetch(size_t hash) const { m_listedIndex->index.prefetch(hash); }
     // Whether the listed row's name can be written back to the folder as it is: a name
     // that cannot (a lone surrogate, a separator) gives no row to rename.
     [[nodiscard]] bool writable(qint32 row) const;
@@ -105,7 +116,14 @@ private:
     FolderRules m_rules;
     FolderLayout m_layout;
     NameColumn m_listedKeys; // empty where the names are their own keys
-    NameIndex m_listedIndex;
+    std::vector<size_t> m_listedHashes; // per row, its key's within its folder
+    struct LazyIndex
+    {
+        std::once_flag once;
+        std::atomic<bool> built = false;
+        NameIndex index;
+    };
+    std::unique_ptr<LazyIndex> m_listedIndex = std::make_unique<LazyIndex>();
     NameColumn m_unlistedKeys;
     NameIndex m_unlistedIndex;
     std::vector<qint32> m_unwritable; // rows in order; nearly always none
