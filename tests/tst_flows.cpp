@@ -63,6 +63,15 @@ DiskState diskState(const QString &folder, const QStringList &oldNames, const QS
     return state;
 }
 
+// The fixture's folder renamed to upper case: the journal of that apply.
+QString appliedInUpperCase(test::CoreFixture &fixture)
+{
+    fixture.core.startUp();
+    fixture.core.preview().ToggleOption(Toggle::UpperCase);
+    fixture.messages.show(fixture.core.applyNewNames());
+    return fixture.state.journals().value(0);
+}
+
 } // namespace
 
 class TestFlows : public QObject
@@ -750,10 +759,7 @@ private Q_SLOTS:
         test::TempFolder dir;
         dir.createFiles({"a.txt", "b.txt", "c.txt"});
         test::CoreFixture fixture(dir.path());
-        fixture.core.startUp();
-        fixture.core.preview().ToggleOption(Toggle::UpperCase);
-        fixture.messages.show(fixture.core.applyNewNames());
-        const QString name = fixture.state.journals().value(0);
+        const QString name = appliedInUpperCase(fixture);
         QFile journal(fixture.state.path() + u'/' + name);
         QVERIFY(journal.open(QIODevice::ReadWrite));
         QByteArray bytes = journal.readAll();
@@ -958,10 +964,7 @@ private Q_SLOTS:
         test::TempFolder dir;
         dir.createFiles({"a.txt", "b.txt", "c.txt"});
         test::CoreFixture fixture(dir.path());
-        fixture.core.startUp();
-        fixture.core.preview().ToggleOption(Toggle::UpperCase);
-        fixture.messages.show(fixture.core.applyNewNames());
-        const QString applied = fixture.state.journals().value(0);
+        const QString applied = appliedInUpperCase(fixture);
         QString problem;
         RenameJournal journals(fixture.state);
         const std::optional<JournalContent> apply = journals.read(applied, problem);

@@ -268,6 +268,12 @@ private Q_SLOTS:
     {
         test::WindowFixture f({"DCIM/100CANON/IMG_0001.JPG", "DCIM/100CANON/IMG_0002.CR2", "DCIM/101CANON/IMG_0001.JPG",
                                "DCIM/.thumbnails/IMG_0001.JPG", "notes.txt"});
+        const auto undoByKey = [&f] { // Ctrl+Z in the grid, the question answered "Да"
+            f.messages.answers = {true};
+            f.grid()->setFocus();
+            QTRY_VERIFY(f.grid()->hasFocus());
+            test::typeKey(f.grid(), Qt::Key_Z, "z", Qt::ControlModifier);
+        };
         QAbstractButton *subfolders = f.button("PicSub");
         QCOMPARE(f.grid()->model()->rowCount(), 1);
         QTest::mouseClick(subfolders, Qt::LeftButton);
@@ -283,10 +289,7 @@ private Q_SLOTS:
         QCOMPARE(f.folder.files("DCIM/.thumbnails"), QStringList({"IMG_0001.JPG"}));
         QVERIFY(subfolders->isChecked()); // the tree is listed again as it is now
         QCOMPARE(f.cell(1, 0), "DCIM/100CANON/img_0001.jpg");
-        f.messages.answers = {true};
-        f.grid()->setFocus();
-        QTRY_VERIFY(f.grid()->hasFocus());
-        test::typeKey(f.grid(), Qt::Key_Z, "z", Qt::ControlModifier);
+        undoByKey();
         QCOMPARE(f.folder.files("DCIM/100CANON"), QStringList({"IMG_0001.JPG", "IMG_0002.CR2"}));
         QCOMPARE(f.folder.files("DCIM/101CANON"), QStringList({"IMG_0001.JPG"}));
         QCOMPARE(f.folder.files(), QStringList({"notes.txt"}));
@@ -304,10 +307,7 @@ private Q_SLOTS:
         QCOMPARE(f.folder.files("dcim/100canon"), QStringList({"img_0001.jpg", "img_0002.cr2"}));
         QCOMPARE(f.folder.files("dcim/.thumbnails"), QStringList({"IMG_0001.JPG"}));
         QCOMPARE(f.cell(1, 0), "dcim/");
-        f.messages.answers = {true};
-        f.grid()->setFocus();
-        QTRY_VERIFY(f.grid()->hasFocus());
-        test::typeKey(f.grid(), Qt::Key_Z, "z", Qt::ControlModifier);
+        undoByKey();
         QCOMPARE(f.folder.files("DCIM/100CANON"), QStringList({"IMG_0001.JPG", "IMG_0002.CR2"}));
         QCOMPARE(f.folder.files("DCIM/101CANON"), QStringList({"IMG_0001.JPG"}));
         QTest::mouseClick(subfolders, Qt::LeftButton);
