@@ -376,9 +376,10 @@ private Q_SLOTS:
         const QPoint at = x.geometry(window).topLeft() + QPoint(frame.right(), 200);
         QTRY_VERIFY_WITH_TIMEOUT(isRimRed(x.screen().pixelColor(at + QPoint(200, 0))), 10000);
         QVERIFY(!isRimRed(x.screen().pixelColor(at)));
-        // From the folder list: the subfolders box, the mask, the grid, the base name; then
-        // past the numbering and formatting controls, help and reset, to apply.
-        QStringList keys{"space", "Tab", "Tab", "Tab", "Tab", "ctrl+a", "x"};
+        // From the folder list: the three boxes under it (subfolders, folders, files that go
+        // together), the mask, the grid, the base name; then past the numbering and
+        // formatting controls, help and reset, to apply.
+        QStringList keys{"space", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "ctrl+a", "x"};
         for (int i = 0; i < 13; ++i)
             keys << "Tab";
         keys << "space";
