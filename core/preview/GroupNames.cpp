@@ -110,8 +110,8 @@ bool holdRefusedGroups(const FileNameTable &table, const FolderNames &folder, Na
     // A file held back frees no name, so the rows waiting on it may now be refused in turn,
     // and their groups held: judged again until no group is held anew. A held group's
     // files all keep their names, the refused ones with their own reasons.
-    for (bool again = true; again;) {
-        again = false;
+    for (;;) {
+        bool heldAnew = false;
         for (qsizetype lead = 0; lead < qsizetype(leads.size()); ++lead) {
             const qsizetype size = table.groupSize(lead);
             if (size < 2)
@@ -124,10 +124,10 @@ bool holdRefusedGroups(const FileNameTable &table, const FolderNames &folder, Na
                 if (fate == RowFate::Stays || held[size_t(row)])
                     continue;
                 held[size_t(row)] = fate == RowFate::Moves ? RowFate::PartnerStays : fate;
-                again = anyHeld = true;
+                heldAnew = anyHeld = true;
             }
         }
-        if (!again)
+        if (!heldAnew)
             break;
         NameColumn names;
         for (qsizetype row = 0; row < table.fileCount(); ++row)
