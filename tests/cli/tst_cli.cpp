@@ -570,7 +570,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("signal");
         QTest::addColumn<int>("count");
         QTest::addColumn<int>("status");
-        // Each row is a batch of 600 files through FUSE: SIGTERM, the same path with its own
+        // Each row is a batch of 300 files through FUSE: SIGTERM, the same path with its own
         // status, runs in `make test-long`.
         QTest::newRow("Ctrl+C") << SIGINT << 1 << 130;
         if (test::longLane())
@@ -583,10 +583,10 @@ private Q_SLOTS:
         QFETCH(int, count);
         QFETCH(int, status);
         QStringList files;
-        for (int i = 0; i < 600; ++i)
+        for (int i = 0; i < 300; ++i)
             files.append(u"f"_s + QString::number(i).rightJustified(3, u'0') + u".txt"_s);
         // exFAT through FUSE: moves slow enough for a signal to land among them. Every row
-        // ends with the names as they were, so the next takes the same folder: 600 files
+        // ends with the names as they were, so the next takes the same folder: 300 files
         // made through FUSE cost more than the batch.
         if (!m_stopped || namesIn(*m_stopped) != files)
             m_stopped = folderOf(medium(u"exFAT"_s), files);
