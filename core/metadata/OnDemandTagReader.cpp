@@ -1,14 +1,10 @@
 #include "metadata/LibraryTagReader.h"
 #include "metadata/TagModule.h"
+#include "program/PrivateModule.h"
 
 #include <atomic>
-#include <filesystem>
 #include <memory>
 #include <mutex>
-#include <system_error>
-#include <vector>
-
-#include <dlfcn.h>
 
 namespace velmix {
 namespace {
@@ -38,36 +34,16 @@ public:
 private:
     void load()
     {
-        void *module = nullptr;
-        QString problem;
-        for (const std::filesystem::path &file : candidates()) {
-            module = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
-            if (module)
-                break;
-            problem = QString::fromLocal8Bit(::dlerror());
-        }
-        auto *entry = module ? reinterpret_cast<NewTagReader *>(::dlsym(module, TagModuleEntry)) : nullptr;
-        if (!entry) {
+        const ModuleEntry module = privateModuleEntry(TagModuleFile, TagModuleEntry);
+        if (!module.function) {
             // Names and numbers still work; only the tag fields and the date order stay empty.
             qWarning("velmix: метаданные файлов не прочитать: модуль %s не загружается (%s)", TagModuleFile,
-                     qUtf8Printable(module ? QString::fromLocal8Bit(::dlerror()) : problem));
+                     qUtf8Printable(module.problem));
             return;
         }
-        m_reader.reset(entry());
+        m_reader.reset(reinterpret_cast<NewTagReader *>(module.function)());
         m_ready.store(m_reader.get());
         m_reader->setOldTagText(m_choice.load());
-    }
-
-    // Beside the window's program, which sits in the private folder; from `velmix`, in
-    // that folder. Found from the program's own file, never from a search path.
-    static std::vector<std::filesystem::path> candidates()
-    {
-        std::error_code error;
-        const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-        if (error)
-            return {};
-        const std::filesystem::path folder = self.parent_path();
-        return {folder / TagModuleFile, (folder / VELMIX_PRIVATE_FROM_PROGRAM / TagModuleFile).lexically_normal()};
     }
 
     std::once_flag m_loaded;

@@ -86,6 +86,7 @@ private Q_SLOTS:
             "usr/bin/velmix",
             "usr/lib/velmix/velmix-window",
             "usr/lib/velmix/velmix-metadata.so",
+            "usr/lib/velmix/velmix-notices.so",
             "usr/share/applications/" VELMIX_APP_ID ".desktop",
             "usr/share/doc/velmix/copyright",
             icons.arg("16x16"),
@@ -149,16 +150,17 @@ private Q_SLOTS:
         QCOMPARE(field("Recommends"), "fonts-freefont-ttf"); // the pictures of control characters
     }
 
-    // The command line needs neither the window's libraries nor the tag libraries, which the
-    // window's program and the metadata module bring; none needs a search path of its own.
+    // The command line needs neither the window's libraries nor QtDBus nor the tag libraries,
+    // which the window's program and the two modules bring; none needs a search path of its own.
     void programsLinkTheirOwnLibraries_data()
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("needs");
         QTest::addColumn<QString>("needsNot");
-        QTest::newRow("command line") << "usr/bin/velmix" << "libQt6Core" << "libQt6Gui|libQt6Widgets|libexiv2|libtag|libheif";
+        QTest::newRow("command line") << "usr/bin/velmix" << "libQt6Core" << "libQt6Gui|libQt6Widgets|libQt6DBus|libexiv2|libtag|libheif";
         QTest::newRow("window") << "usr/lib/velmix/velmix-window" << "libQt6Widgets" << "libexiv2|libtag|libheif";
         QTest::newRow("metadata") << "usr/lib/velmix/velmix-metadata.so" << "libexiv2" << "libQt6Gui|libQt6Widgets";
+        QTest::newRow("notices") << "usr/lib/velmix/velmix-notices.so" << "libQt6DBus" << "libQt6Gui|libQt6Widgets";
     }
     void programsLinkTheirOwnLibraries()
     {
