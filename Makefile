@@ -71,7 +71,7 @@ run: configure
 	cmake --build $(BUILD) -j$(JOBS) --target velmix
 	@if [ -z "$$DISPLAY$$WAYLAND_DISPLAY$$QT_QPA_PLATFORM" ]; then \
 	  echo "make run needs a display: neither DISPLAY nor WAYLAND_DISPLAY is set, so the window" \
-	       "cannot be shown. The program is built: $(BUILD)/ui/velmix" >&2; \
+	       "cannot be shown. The program is built: $(BUILD)/bin/velmix" >&2; \
 	  exit 1; \
 	fi
 	@if [ -n "$(DIR)" ]; then \
@@ -79,7 +79,7 @@ run: configure
 	else \
 	  rm -rf "$(BUILD)/sample" && mkdir -p "$(BUILD)/sample/Подпапка" "$(BUILD)/sample/more files" && \
 	  cd "$(BUILD)/sample" && touch $(SAMPLE_FILES); \
-	fi && exec "$(abspath $(BUILD))/ui/velmix"
+	fi && exec "$(abspath $(BUILD))/bin/velmix"
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD)

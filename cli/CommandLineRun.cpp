@@ -3,13 +3,14 @@
 #include "AppliedRows.h"
 #include "CliCommand.h"
 #include "ConsoleServices.h"
-#include "DBusNotices.h"
+#include "NoticesModule.h"
 #include "StopSignals.h"
 #include "SummaryNotice.h"
 #include "RenamerCore.h"
 #include "journal/ReadOnlyStateFolder.h"
 #include "listing/CurrentFolder.h"
 #include "listing/FolderSelection.h"
+#include "program/PrivateModule.h"
 #include "posix/MountDriveList.h"
 #include "posix/PosixFileIdentities.h"
 #include "posix/PosixFileMover.h"
@@ -220,7 +221,11 @@ std::unique_ptr<DesktopNotices> desktopNotices()
     for (const int stream : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
         if (::isatty(stream))
             return nullptr;
-    return DBusNotices::ofSession();
+    // Without the module the printed lines are all there is, as without a notification server.
+    const ModuleEntry module = privateModuleEntry(NoticesModuleFile, NoticesModuleEntry);
+    if (!module.function)
+        return nullptr;
+    return std::unique_ptr<DesktopNotices>(reinterpret_cast<SessionNotices *>(module.function)());
 }
 
 int repair(bool finish, bool wait)

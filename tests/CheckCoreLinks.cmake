@@ -1,4 +1,5 @@
-# Fails when the core's probe needs QtGui or QtWidgets, or a core source includes them.
+# Fails when the core's probe needs QtGui or QtWidgets (or a library matching ALSO_FORBIDDEN),
+# or a core source includes them.
 execute_process(COMMAND ldd ${PROBE} OUTPUT_VARIABLE libraries RESULT_VARIABLE failed)
 if(failed)
   message(FATAL_ERROR "ldd failed on ${PROBE}")
@@ -8,6 +9,9 @@ if(NOT libraries MATCHES "libQt6Core")
 endif()
 if(libraries MATCHES "libQt6(Gui|Widgets)")
   message(FATAL_ERROR "the core links GUI libraries:\n${libraries}")
+endif()
+if(ALSO_FORBIDDEN AND libraries MATCHES "(${ALSO_FORBIDDEN})")
+  message(FATAL_ERROR "${PROBE} links ${CMAKE_MATCH_1}, loaded only when needed:\n${libraries}")
 endif()
 file(GLOB_RECURSE sources ${SOURCES}/*.h ${SOURCES}/*.cpp)
 foreach(source IN LISTS sources)

@@ -2,6 +2,7 @@
 // folders of this machine and of an exFAT image through FUSE.
 #include "ConsoleServices.h"
 #include "FakeServices.h"
+#include "SampleMedia.h"
 #include "TempFolder.h"
 #include "TestMedia.h"
 #include "journal/JournalFormat.h"
@@ -325,6 +326,78 @@ private Q_SLOTS:
                                    "--title-case-lower", "--latin gost|passport|bgn", "--names", "--map", "--edit",
                                    "--restart-per-folder", "--restart-per-day", "--date-shift", "--subfolders", "--depth", "--folders", "--pairs"})
             QVERIFY2(help.contains(QString::fromLatin1(option)), option);
+    }
+
+    // A window start becomes the window's program in the same process, found from the
+    // program's own place, with the arguments as they came; where it is missing, a clear
+    // refusal.
+    void windowStartGoesToTheWindowProgram_data()
+    {
+        QTest::addColumn<bool>("installed");
+        QTest::newRow("beside the program as installed") << true;
+        QTest::newRow("missing") << false;
+    }
+    void windowStartGoesToTheWindowProgram()
+    {
+        QFETCH(bool, installed);
+        test::TempFolder alone;
+        QString program = QStringLiteral(VELMIX_PROGRAM);
+        if (!installed) {
+            program = alone.filePath(u"velmix"_s);
+            QVERIFY(QFile::copy(QStringLiteral(VELMIX_PROGRAM), program));
+        }
+        QProcess window;
+        prepare(window, alone.path());
+        QProcessEnvironment environment = window.processEnvironment();
+        environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        window.setProcessEnvironment(environment);
+        window.start(program, {u"."_s});
+        QVERIFY(window.waitForStarted());
+        if (!installed) {
+            QVERIFY(window.waitForFinished(60000));
+            QCOMPARE(window.exitCode(), 2);
+            const QString err = QString::fromUtf8(window.readAllStandardError());
+            QVERIFY2(err.startsWith(u"velmix: окно не открыть: программа окна «"_s), qPrintable(err));
+            return;
+        }
+        const auto guard = qScopeGuard([&] { window.kill(); window.waitForFinished(); });
+        const QString self = u"/proc/%1/"_s.arg(window.processId());
+        QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(self + u"exe"_s).symLinkTarget(),
+                                  QFileInfo(QStringLiteral(VELMIX_WINDOW_PROGRAM)).canonicalFilePath(), 20000);
+        QFile arguments(self + u"cmdline"_s);
+        QVERIFY(arguments.open(QIODevice::ReadOnly));
+        QCOMPARE(arguments.readAll(), QFile::encodeName(program) + QByteArray("\0.\0", 3));
+    }
+
+    // The tags come from the metadata module, loaded on the first file read; a program
+    // without it still names the files, the camera left out, and says why.
+    void tagsFromTheMetadataModule_data()
+    {
+        QTest::addColumn<bool>("installed");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+        QTest::newRow("beside the program as installed") << true << u"a.jpg → Canon EOS 80D_1.jpg\n"_s << QString();
+        QTest::newRow("missing") << false << u"a.jpg → _1.jpg\n"_s << u"метаданные файлов не прочитать"_s;
+    }
+    void tagsFromTheMetadataModule()
+    {
+        QFETCH(bool, installed);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        test::TempFolder folder;
+        folder.createFile("a.jpg", test::jpegWithExif(u"2026:07:14 15:30:12"_s, {}, "Canon", "Canon EOS 80D"));
+        QString program = QStringLiteral(VELMIX_PROGRAM);
+        if (!installed) {
+            program = m_lists.filePath(u"velmix"_s);
+            QVERIFY(QFile::exists(program) || QFile::copy(QStringLiteral(VELMIX_PROGRAM), program));
+        }
+        QProcess velmix;
+        prepare(velmix, folder.path());
+        velmix.start(program, {u"--rename"_s, u"--base"_s, u"{камера}_"_s, u"."_s});
+        QVERIFY(velmix.waitForFinished(60000));
+        QCOMPARE(QString::fromUtf8(velmix.readAllStandardOutput()), out);
+        const QString errors = QString::fromUtf8(velmix.readAllStandardError());
+        QVERIFY2(err.isEmpty() ? errors.isEmpty() : errors.contains(err), qPrintable(errors));
     }
 
     // The apply, then its undo from another run, on each medium; the window sees the apply

@@ -87,6 +87,9 @@ private Q_SLOTS:
         const QString icons = "usr/share/icons/hicolor/%1/apps/" VELMIX_APP_ID ".png";
         QStringList expected = {
             "usr/bin/velmix",
+            "usr/lib/velmix/velmix-window",
+            "usr/lib/velmix/velmix-metadata.so",
+            "usr/lib/velmix/velmix-notices.so",
             "usr/share/applications/" VELMIX_APP_ID ".desktop",
             "usr/share/doc/velmix/copyright",
             icons.arg("16x16"),
@@ -110,6 +113,7 @@ private Q_SLOTS:
         expected.sort();
         QCOMPARE(files, expected);
         QVERIFY(QFileInfo(rooted("usr/bin/velmix")).isExecutable());
+        QVERIFY(QFileInfo(rooted("usr/lib/velmix/velmix-window")).isExecutable());
     }
 
     void controlFields()
@@ -153,16 +157,33 @@ private Q_SLOTS:
         QCOMPARE(field("Recommends"), "fonts-freefont-ttf"); // the pictures of control characters
     }
 
-    void programHasNoLibrarySearchPath()
+    // The command line needs neither the window's libraries nor QtDBus nor the tag libraries,
+    // which the window's program and the modules bring; none needs a search path of its own.
+    void programsLinkTheirOwnLibraries_data()
     {
-        const QString dynamicSection = output("readelf", {"--dynamic", rooted("usr/bin/velmix")});
-        QVERIFY(dynamicSection.contains("NEEDED"));
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("needs");
+        QTest::addColumn<QString>("needsNot");
+        QTest::newRow("command line") << "usr/bin/velmix" << "libQt6Core" << "libQt6Gui|libQt6Widgets|libQt6DBus|libexiv2|libtag|libheif";
+        QTest::newRow("window") << "usr/lib/velmix/velmix-window" << "libQt6Widgets" << QString();
+        QTest::newRow("metadata") << "usr/lib/velmix/velmix-metadata.so" << "libexiv2" << "libQt6Gui|libQt6Widgets";
+        QTest::newRow("notices") << "usr/lib/velmix/velmix-notices.so" << "libQt6DBus" << "libQt6Gui|libQt6Widgets";
+    }
+    void programsLinkTheirOwnLibraries()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, needs);
+        QFETCH(QString, needsNot);
+        const QString dynamicSection = output("readelf", {"--dynamic", rooted(file)});
+        QVERIFY2(dynamicSection.contains(needs), qPrintable(dynamicSection));
+        if (!needsNot.isEmpty())
+            QVERIFY2(!dynamicSection.contains(QRegularExpression(needsNot)), qPrintable(dynamicSection));
         QVERIFY2(!dynamicSection.contains("RUNPATH") && !dynamicSection.contains("RPATH"), qPrintable(dynamicSection));
     }
 
     void programFindsItsInstalledHelpPage()
     {
-        QCOMPARE(velmix::HelpPage::locate(rooted("usr/bin")), rooted("usr/share/velmix/help/help.html"));
+        QCOMPARE(velmix::HelpPage::locate(rooted("usr/lib/velmix")), rooted("usr/share/velmix/help/help.html"));
     }
 
     // `man velmix` reads the page, and bash's completion loader finds the completion by

@@ -571,19 +571,19 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("pages");
         QTest::addColumn<QString>("found");
-        QTest::newRow("build tree") << QStringList{"bin/help/help.html"} << "bin/help/help.html";
-        const QString installed = QDir::cleanPath("bin/" VELMIX_HELP_FROM_PROGRAM "/help.html");
+        QTest::newRow("build tree") << QStringList{"lib/velmix/help/help.html"} << "lib/velmix/help/help.html";
+        const QString installed = QDir::cleanPath("lib/velmix/" VELMIX_HELP_FROM_PROGRAM "/help.html");
         QTest::newRow("installed") << QStringList{installed} << installed;
-        QTest::newRow("beside wins") << QStringList{"bin/help/help.html", installed} << "bin/help/help.html";
+        QTest::newRow("beside wins") << QStringList{"lib/velmix/help/help.html", installed} << "lib/velmix/help/help.html";
     }
     void helpPageLocation()
     {
         QFETCH(QStringList, pages);
         QFETCH(QString, found);
         test::TempFolder prefix;
-        QDir(prefix.path()).mkdir("bin");
+        QDir(prefix.path()).mkpath("lib/velmix");
         prefix.createFiles(pages);
-        QCOMPARE(HelpPage::locate(prefix.filePath("bin")), prefix.filePath(found));
+        QCOMPARE(HelpPage::locate(prefix.filePath("lib/velmix")), prefix.filePath(found));
     }
 
     // A window.ini that is a symbolic link is neither read nor written through: the

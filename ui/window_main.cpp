@@ -19,6 +19,8 @@
 
 #include <cstdio>
 
+// The window's program. `velmix` hands a window start over to it; started on its own it
+// behaves as `velmix` does, command line included.
 int main(int argc, char *argv[])
 {
     // The command line runs with no display, so before any QApplication is made.
@@ -28,6 +30,8 @@ int main(int argc, char *argv[])
     if (const std::optional<int> status = velmix::cli::refuseWindowWithoutDisplay(arguments))
         return *status; // QApplication would abort
 
+    // The window's class (WM_CLASS) names the program, not this file, when started on its own.
+    QCoreApplication::setApplicationName(QStringLiteral("velmix"));
     QApplication app(argc, argv); // takes Qt's own options out of argv
     velmix::installQtRussian();
     // Lets a Wayland desktop match the window to its menu entry.

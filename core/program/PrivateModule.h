@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+namespace velmix {
+
+// A function of a module in the program's private folder, which holds the window's
+// program too: beside that program, or, from `velmix`, at its installed place relative to
+// it. Found from the program's own file, never from a search path. A module loaded stays
+// loaded, for what it made lives in it.
+struct ModuleEntry
+{
+    void *function = nullptr;
+    QString problem; // why there is none, in the loader's words
+};
+[[nodiscard]] ModuleEntry privateModuleEntry(const char *file, const char *function);
+
+} // namespace velmix
