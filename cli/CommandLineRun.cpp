@@ -25,6 +25,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -221,6 +222,11 @@ std::unique_ptr<DesktopNotices> desktopNotices()
     for (const int stream : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
         if (::isatty(stream))
             return nullptr;
+    // No session bus, no notification server: the module and its libraries would load for
+    // nothing (a script's run, a service's).
+    if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")
+        && !QFileInfo::exists(qEnvironmentVariable("XDG_RUNTIME_DIR") + u"/bus"_s))
+        return nullptr;
     // Without the module the printed lines are all there is, as without a notification server.
     const ModuleEntry module = privateModuleEntry(NoticesModuleFile, NoticesModuleEntry);
     if (!module.function)
