@@ -209,14 +209,17 @@ private Q_SLOTS:
         QVERIFY(mover);
         QCOMPARE(mover->move("sub/a", "sub/a2"), 0);
         QCOMPARE(mover->move("sub/deeper/c", "sub/deeper/c2"), 0);
+        // A folder moved beside the files just moved: the folder kept open inside it goes too.
+        QCOMPARE(mover->move("sub/deeper", "sub/deep"), 0);
+        QCOMPARE(mover->move("sub/deeper/c2", "sub/deeper/c3"), ENOENT);
         QCOMPARE(mover->move("sub", "moved"), 0);
         QCOMPARE(mover->move("sub/b", "sub/b2"), ENOENT);
         QCOMPARE(mover->move("sub/deeper/c2", "sub/deeper/c3"), ENOENT);
         QCOMPARE(mover->move("moved/b", "moved/b2"), 0);
         QVERIFY(mover->move("link/x", "link/y") != 0);
         QVERIFY(mover->move("sub/../moved/b2", "moved/b3") != 0);
-        QCOMPARE(test::folderContents(folder + "/moved"), (Contents{{"a2", "sub/a"}, {"b2", "sub/b"}, {"deeper", ""}}));
-        QVERIFY(QFile::exists(dir.filePath("moved/deeper/c2")));
+        QCOMPARE(test::folderContents(folder + "/moved"), (Contents{{"a2", "sub/a"}, {"b2", "sub/b"}, {"deep", ""}}));
+        QVERIFY(QFile::exists(dir.filePath("moved/deep/c2")));
         QVERIFY(QFile::exists(outside.filePath("x")));
         QCOMPARE(PosixFileIdentities().identify(folder, {"link/x", "moved/b2"})[0], std::nullopt);
     }

@@ -99,6 +99,7 @@ void PlanAhead::openJournal()
     for (qsizetype i = 0; i < m_batch.unlisted.size(); ++i)
         held.insert(nameKey(FileNameCodec::encode(m_batch.unlisted.at(i)).value_or(QByteArray()), m_rules.ignoresCase));
     std::vector<JournalRow> rows;
+    rows.reserve(m_moves.size()); // megabytes in a large batch: grown by doubling, each copy in fresh pages
     for (const PlannedMove &move : m_moves) {
         if (move.kind == PlannedMove::FromTemporary)
             continue;

@@ -43,6 +43,9 @@ std::optional<TreeNames> splitIntoFolders(const NameColumn &currentNames, const 
     TreeNames tree;
     QHash<QStringView, quint32> folderIndex;
     tree.folders.reserve(size_t(currentNames.size()));
+    // Each column sized once: the last parts are shorter than the paths ("/" is one unit).
+    tree.current.beginRewrite(currentNames.size(), currentNames.totalLength());
+    tree.next.beginRewrite(currentNames.size(), newNames.totalLength() + currentNames.size());
     for (qsizetype row = 0; row < currentNames.size(); ++row) {
         const QStringView current = currentNames.at(row), next = newNames.at(row);
         const qsizetype parent = current.lastIndexOf(u'/') + 1; // the folder's part, its "/" included
@@ -50,10 +53,12 @@ std::optional<TreeNames> splitIntoFolders(const NameColumn &currentNames, const 
         if (folder == folderIndex.constEnd())
             folder = folderIndex.insert(current.first(parent), quint32(folderIndex.size()));
         tree.folders.push_back(folder.value());
-        tree.current.append(current.sliced(parent));
+        tree.current.writeGrowing(current.sliced(parent));
         // "/" is no name in any folder: the row is refused as an invalid name.
-        tree.next.append(next.startsWith(current.first(parent)) ? next.sliced(parent) : QStringView(u"/"));
+        tree.next.writeGrowing(next.startsWith(current.first(parent)) ? next.sliced(parent) : QStringView(u"/"));
     }
+    tree.current.endRewrite();
+    tree.next.endRewrite();
     return tree;
 }
 

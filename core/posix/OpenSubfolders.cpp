@@ -2,6 +2,7 @@
 
 #include "program/Logging.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -13,6 +14,13 @@ namespace {
 // Far below the usual limit of 1,024 open files; a tree's batch goes folder by folder,
 // so few are needed at once.
 constexpr qsizetype MostOpen = 64;
+
+// Where the last "/" of `path` is; -1 where it has none.
+qsizetype lastSlash(const QByteArray &path)
+{
+    const void *slash = ::memrchr(path.constData(), '/', size_t(path.size()));
+    return slash ? static_cast<const char *>(slash) - path.constData() : -1;
+}
 
 } // namespace
 
@@ -36,7 +44,7 @@ std::pair<OpenSubfolders::Place, OpenSubfolders::Place> OpenSubfolders::places(c
 
 OpenSubfolders::Place OpenSubfolders::lookUp(const QByteArray &path)
 {
-    const qsizetype slash = path.lastIndexOf('/');
+    const qsizetype slash = lastSlash(path);
     if (slash < 0)
         return {m_rootFd, path.constData(), 0};
     const QByteArrayView folder(path.constData(), slash);
@@ -47,6 +55,8 @@ OpenSubfolders::Place OpenSubfolders::lookUp(const QByteArray &path)
             return {-1, nullptr, error};
         m_lastFolder = folder.toByteArray();
         m_lastFd = fd;
+        const QByteArray inside = m_lastFolder + '/';
+        m_lastHoldsOpen = std::any_of(m_open.keyBegin(), m_open.keyEnd(), [&](const QByteArray &key) { return key.startsWith(inside); });
     }
     return {m_lastFd, path.constData() + slash + 1, 0};
 }
@@ -74,12 +84,19 @@ int OpenSubfolders::opened(QByteArrayView folder, int &error)
         return -1;
     }
     m_open.insert(key, fd);
+    if (m_lastFd >= 0 && key.startsWith(m_lastFolder + '/'))
+        m_lastHoldsOpen = true;
     return fd;
 }
 
 void OpenSubfolders::forget(const QByteArray &path)
 {
-    // Not open itself: then nothing inside it is either.
+    // Not open itself: then nothing inside it is either. A file of the last folder is told
+    // without hashing its path where no folder inside that one is open.
+    const qsizetype slash = lastSlash(path);
+    if (m_lastFd >= 0 && !m_lastHoldsOpen && slash == m_lastFolder.size()
+        && QByteArrayView(path).first(slash) == QByteArrayView(m_lastFolder))
+        return;
     if (!m_open.contains(path))
         return;
     for (auto open = m_open.begin(); open != m_open.end();) {

@@ -49,6 +49,7 @@ private:
     // The folder of the last call, looked up without hashing while a batch stays in it.
     QByteArray m_lastFolder;
     int m_lastFd = -1;
+    bool m_lastHoldsOpen = false; // whether a folder inside the last one is open
 };
 
 } // namespace velmix
