@@ -1054,6 +1054,8 @@ private Q_SLOTS:
         QTimer::singleShot(0, [&] {
             QWidget *shown = QApplication::activeModalWidget();
             QVERIFY(shown);
+            // Closed however the checks end: a failed one must fail the test, not hang it.
+            const auto close = qScopeGuard([shown] { shown->close(); });
             QVERIFY(shown->frameGeometry().height() <= shown->screen()->availableGeometry().height());
             auto *text = shown->findChild<QLabel *>("LblMessage");
             QVERIFY(text->textInteractionFlags() & Qt::TextSelectableByMouse);
@@ -1061,7 +1063,6 @@ private Q_SLOTS:
             QCOMPARE(shownLines.size(), lines.size());
             QVERIFY(shownLines[1].startsWith("Исходный файл: /media") && shownLines[1].endsWith("0.jpg"));
             QVERIFY(shownLines[1].contains(u'…'));
-            shown->close();
         });
         box.showMessage("Ошибка !!!", lines.join('\n'));
     }
