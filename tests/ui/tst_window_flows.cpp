@@ -274,6 +274,8 @@ private Q_SLOTS:
             QTRY_VERIFY(f.grid()->hasFocus());
             test::typeKey(f.grid(), Qt::Key_Z, "z", Qt::ControlModifier);
         };
+        // The camera's two folders' files, under the names they were made with.
+        const auto cardAsMade = [&f] { return f.folder.files("DCIM/100CANON") + f.folder.files("DCIM/101CANON"); };
         QAbstractButton *subfolders = f.button("PicSub");
         QCOMPARE(f.grid()->model()->rowCount(), 1);
         QTest::mouseClick(subfolders, Qt::LeftButton);
@@ -290,8 +292,7 @@ private Q_SLOTS:
         QVERIFY(subfolders->isChecked()); // the tree is listed again as it is now
         QCOMPARE(f.cell(1, 0), "DCIM/100CANON/img_0001.jpg");
         undoByKey();
-        QCOMPARE(f.folder.files("DCIM/100CANON"), QStringList({"IMG_0001.JPG", "IMG_0002.CR2"}));
-        QCOMPARE(f.folder.files("DCIM/101CANON"), QStringList({"IMG_0001.JPG"}));
+        QCOMPARE(cardAsMade(), QStringList({"IMG_0001.JPG", "IMG_0002.CR2", "IMG_0001.JPG"}));
         QCOMPARE(f.folder.files(), QStringList({"notes.txt"}));
         // "Папки тоже": every folder of the tree a row of its own after its folder's files,
         // renamed in the same batch and taken back by the same Ctrl+Z.
@@ -308,8 +309,7 @@ private Q_SLOTS:
         QCOMPARE(f.folder.files("dcim/.thumbnails"), QStringList({"IMG_0001.JPG"}));
         QCOMPARE(f.cell(1, 0), "dcim/");
         undoByKey();
-        QCOMPARE(f.folder.files("DCIM/100CANON"), QStringList({"IMG_0001.JPG", "IMG_0002.CR2"}));
-        QCOMPARE(f.folder.files("DCIM/101CANON"), QStringList({"IMG_0001.JPG"}));
+        QCOMPARE(cardAsMade(), QStringList({"IMG_0001.JPG", "IMG_0002.CR2", "IMG_0001.JPG"}));
         QTest::mouseClick(subfolders, Qt::LeftButton);
         QVERIFY(!subfolders->isChecked());
         QCOMPARE(f.grid()->model()->rowCount(), 2); // notes.txt and DCIM/
