@@ -276,11 +276,14 @@ private Q_SLOTS:
         };
         // The camera's two folders' files, under the names they were made with.
         const auto cardAsMade = [&f] { return f.folder.files("DCIM/100CANON") + f.folder.files("DCIM/101CANON"); };
+        const auto switchOn = [&f](QAbstractButton *box, int rows) { // the rows the tree then lists
+            QTest::mouseClick(box, Qt::LeftButton);
+            QVERIFY(box->isChecked());
+            QCOMPARE(f.grid()->model()->rowCount(), rows);
+        };
         QAbstractButton *subfolders = f.button("PicSub");
         QCOMPARE(f.grid()->model()->rowCount(), 1);
-        QTest::mouseClick(subfolders, Qt::LeftButton);
-        QVERIFY(subfolders->isChecked());
-        QCOMPARE(f.grid()->model()->rowCount(), 4);
+        switchOn(subfolders, 4);
         QCOMPARE(f.cell(1, 0), "DCIM/100CANON/IMG_0001.JPG");
         QCOMPARE(f.cell(3, 0), "DCIM/101CANON/IMG_0001.JPG");
         QTest::mouseClick(f.button("PicSmall"), Qt::LeftButton);
@@ -297,9 +300,7 @@ private Q_SLOTS:
         // "Папки тоже": every folder of the tree a row of its own after its folder's files,
         // renamed in the same batch and taken back by the same Ctrl+Z.
         QAbstractButton *folders = f.button("PicFolders");
-        QTest::mouseClick(folders, Qt::LeftButton);
-        QVERIFY(folders->isChecked());
-        QCOMPARE(f.grid()->model()->rowCount(), 7);
+        switchOn(folders, 7);
         QCOMPARE(f.cell(1, 0), "DCIM/");
         QCOMPARE(f.cell(3, 0), "DCIM/101CANON/");
         QTest::mouseClick(f.button("PicSmall"), Qt::LeftButton);
