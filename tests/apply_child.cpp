@@ -8,7 +8,8 @@
 //       once going, kills itself after the <kill>-th call that changes the folder (never
 //       for 0), or at a call of the journal: "journal" just before the journal is made,
 //       "part1" or "part2" half-way through writing that part of its plan, "done" just
-//       before its end mark;
+//       before its end mark; "after:<file>" never kills, but after its first call that
+//       changes the folder waits until <file> is there (a racing writer has started);
 //   apply_child applies <folder> <count>  gives the folder's names upper case, then lower
 //       case, and so on, <count> applies in all, journaled as above; prints "ready", and
 //       "done <boxes shown>" at the end;
@@ -16,10 +17,11 @@
 //       rows' order, or a map) as the user's own, then applies them, journaled as above
 //       and killed after the <kill>-th call that changes the folder (never for 0); prints
 //       "done" at the end, or "refused <why>" for a list that does not fit;
-//   apply_child write <folder> <prefix> <count> <exclusive|plain>  once the folder holds
-//       <prefix>1.txt (the apply's first move), appends "writer" to <prefix><count>.txt,
-//       down to <prefix>1.txt, as fast as it can, printing each name it wrote to; "exclusive"
-//       only ever creates a name (O_EXCL), "plain" also opens one that is there.
+//   apply_child write <folder> <prefix> <count> <exclusive|plain> <started>  once the folder
+//       holds <prefix>1.txt (the apply's first move), appends "writer" to <prefix><count>.txt,
+//       down to <prefix>1.txt, as fast as it can, printing each name it wrote to, and creates
+//       <started> after its first name; "exclusive" only ever creates a name (O_EXCL),
+//       "plain" also opens one that is there.
 #include "FakeServices.h"
 #include "journal/JournalFormat.h"
 #include "lists/NameLists.h"
@@ -30,21 +32,36 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
+#include <utility>
 
 using namespace velmix;
 
 namespace {
 
+// Polls for a file for up to a minute.
+bool waitForFile(const QByteArray &path)
+{
+    for (int waited = 0; ::access(path.constData(), F_OK) != 0; ++waited) {
+        if (waited == 600000)
+            return false;
+        ::usleep(100);
+    }
+    return true;
+}
+
 // The real calls, but the process kills itself right after the `killAfter`-th call that
 // changes the folder (never for 0): between any two calls of a move, as a crash could.
+// With `pauseUntil`, the first such call waits until that file is there instead: a busy
+// machine may otherwise not run a racing writer until every move is done.
 class KillingFolderCalls : public PosixFolderCalls
 {
 public:
-    KillingFolderCalls(int folderFd, int killAfter)
-        : PosixFolderCalls(folderFd), m_left(killAfter)
+    KillingFolderCalls(int folderFd, int killAfter, QByteArray pauseUntil)
+        : PosixFolderCalls(folderFd), m_left(killAfter), m_pauseUntil(std::move(pauseUntil))
     {
     }
     int renameNoReplace(const QByteArray &from, const QByteArray &to) override
@@ -64,29 +81,34 @@ private:
     {
         if (--m_left == 0)
             ::kill(::getpid(), SIGKILL);
+        if (!m_pauseUntil.isEmpty() && !waitForFile(std::exchange(m_pauseUntil, {})))
+            std::_Exit(4);
         return error;
     }
 
     int m_left;
+    QByteArray m_pauseUntil;
 };
 
 class KillingFileMover : public FileMover
 {
 public:
-    KillingFileMover(MoveMethod first, int killAfter)
-        : m_first(first), m_killAfter(killAfter)
+    KillingFileMover(MoveMethod first, const QString &killAt)
+        : m_first(first), m_killAfter(killAt.toInt()),
+          m_pauseUntil(killAt.startsWith(u"after:") ? QFile::encodeName(killAt.mid(6)) : QByteArray())
     {
     }
     std::unique_ptr<FolderMover> openFolder(const QByteArray &folder, int &error) override
     {
         const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         error = fd < 0 ? errno : 0;
-        return fd < 0 ? nullptr : std::make_unique<NoReplaceMover>(std::make_shared<KillingFolderCalls>(fd, m_killAfter), m_first);
+        return fd < 0 ? nullptr : std::make_unique<NoReplaceMover>(std::make_shared<KillingFolderCalls>(fd, m_killAfter, m_pauseUntil), m_first);
     }
 
 private:
     const MoveMethod m_first;
     const int m_killAfter;
+    const QByteArray m_pauseUntil;
 };
 
 // The state folder on disk, but the process kills itself at the journal's call named.
@@ -148,7 +170,7 @@ int apply(const QStringList &args)
     test::RecordingMessageBox messages;
     test::FixedDriveList drives;
     test::RecordingWorkDisplay work;
-    KillingFileMover mover(MoveMethod(args[6].toInt()), args[7].toInt());
+    KillingFileMover mover(MoveMethod(args[6].toInt()), args[7]);
     KillingStateFolder state(args[7]);
     PosixFileIdentities identities;
     RenamerCore core({busy, messages, drives, mover, work, &state, &identities}, args[2]);
@@ -201,7 +223,7 @@ int applyList(const QString &folder, const QString &list, int killAfter)
     test::RecordingMessageBox messages;
     test::FixedDriveList drives;
     test::RecordingWorkDisplay work;
-    KillingFileMover mover(MoveMethod::RenameNoReplace, killAfter);
+    KillingFileMover mover(MoveMethod::RenameNoReplace, QString::number(killAfter));
     PosixStateFolder state;
     PosixFileIdentities identities;
     RenamerCore core({busy, messages, drives, mover, work, &state, &identities}, folder);
@@ -216,20 +238,18 @@ int applyList(const QString &folder, const QString &list, int killAfter)
     return 0;
 }
 
-int write(const QString &folder, const QString &prefix, int count, bool exclusive)
+int write(const QString &folder, const QString &prefix, int count, bool exclusive, const QString &started)
 {
     const int flags = O_CREAT | O_WRONLY | O_APPEND | (exclusive ? O_EXCL : 0);
     std::printf("ready\n");
     waitForGo();
-    const QByteArray first = QFile::encodeName(folder + u'/' + prefix + QStringLiteral("1.txt"));
-    for (int waited = 0; ::access(first.constData(), F_OK) != 0; ++waited) {
-        if (waited == 600000)
-            return 2; // a minute without a move of the apply
-        ::usleep(100);
-    }
+    if (!waitForFile(QFile::encodeName(folder + u'/' + prefix + QStringLiteral("1.txt"))))
+        return 2; // a minute without a move of the apply
     for (int i = count; i >= 1; --i) {
         const QByteArray name = QFile::encodeName(prefix + QString::number(i) + QStringLiteral(".txt"));
         const int fd = ::open((QFile::encodeName(folder) + '/' + name).constData(), flags, 0644);
+        if (i == count)
+            ::close(::open(QFile::encodeName(started).constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644));
         if (fd < 0)
             continue;
         const bool written = ::write(fd, "writer", 6) == 6;
@@ -253,7 +273,7 @@ int main(int argc, char **argv)
         return applies(args[2], args[3].toInt());
     if (args.size() == 5 && args[1] == u"list")
         return applyList(args[2], args[3], args[4].toInt());
-    if (args.size() == 6 && args[1] == u"write")
-        return write(args[2], args[3], args[4].toInt(), args[5] == u"exclusive");
+    if (args.size() == 7 && args[1] == u"write")
+        return write(args[2], args[3], args[4].toInt(), args[5] == u"exclusive", args[6]);
     return 2;
 }

@@ -399,15 +399,17 @@ private Q_SLOTS:
             velmix::test::createFile(folder, "a" + QByteArray::number(i) + ".txt", original(i));
         // The apply goes from b1.txt up, the writer from the last name down, starting at the
         // apply's first move (planning and the journal's sync would otherwise let it take
-        // every name first): they meet and race name for name where they do.
+        // every name first), and the apply goes on once the writer has tried its first
+        // name: they meet and race name for name where they do.
         // The apply's state goes to a folder of the test's own.
         QTemporaryDir state;
+        const QString started = state.filePath(QStringLiteral("writer-started"));
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_STATE_HOME"), state.path());
         QProcess applier, writer;
         applier.setProcessEnvironment(environment);
-        applier.start(child(), {"apply", dir.path(), "b", "1", "1", methodArgument(method), "0"});
-        writer.start(child(), {"write", dir.path(), "b", QString::number(RaceFiles), exclusiveWriter ? "exclusive" : "plain"});
+        applier.start(child(), {"apply", dir.path(), "b", "1", "1", methodArgument(method), "after:" + started});
+        writer.start(child(), {"write", dir.path(), "b", QString::number(RaceFiles), exclusiveWriter ? "exclusive" : "plain", started});
         QVERIFY(waitForLine(applier, "ready "));
         QVERIFY(waitForLine(writer, "ready"));
         applier.write("go\n");
@@ -415,6 +417,7 @@ private Q_SLOTS:
         QVERIFY(applier.waitForBytesWritten() && writer.waitForBytesWritten());
         QVERIFY(applier.waitForFinished(120000));
         QVERIFY(writer.waitForFinished(120000));
+        QCOMPARE(applier.exitCode(), 0);
         QCOMPARE(writer.exitCode(), 0);
 
         const QMap<QByteArray, QByteArray> after = velmix::test::folderContents(folder);
