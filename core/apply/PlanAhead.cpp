@@ -26,10 +26,7 @@ PlanAhead::PlanAhead(const JournaledBatch &batch, FileIdentities &identities, Re
 
 void PlanAhead::planned(const RenamePlan &plan)
 {
-    m_rules = plan.rules;
-    m_sources = plan.sources;
-    m_targets = plan.targets;
-    m_moves = plan.moves;
+    m_plan = &plan;
     m_seen.assign(plan.sources.size(), std::nullopt);
     // A plan that failed half-way would leave the moves waiting for a part never released:
     // an exception ends the program instead.
@@ -46,9 +43,14 @@ void PlanAhead::reaching(size_t index)
     m_releasedMore.wait(lock, [&] { return index < m_released.load(std::memory_order_acquire); });
 }
 
-std::vector<std::optional<FileIdentity>> PlanAhead::finish(int &journalError)
+void PlanAhead::movesEnded()
 {
     m_planning.reset(); // the parts not yet written are not needed
+}
+
+std::vector<std::optional<FileIdentity>> PlanAhead::finish(int &journalError)
+{
+    m_planning.reset();
     journalError = m_journalError;
     return std::move(m_seen);
 }
@@ -65,22 +67,23 @@ void PlanAhead::release(size_t moves)
 void PlanAhead::run(const std::stop_token &stop)
 {
     openJournal();
+    const std::vector<PlannedMove> &moves = m_plan->moves;
     size_t from = 0;
     size_t part = FirstPart;
     qsizetype openCycles = 0;
     do { // an empty plan still gets its one, empty, part
         size_t to = from;
-        while (to < m_moves.size() && (to < from + part || openCycles > 0)) {
-            openCycles += m_moves[to].kind == PlannedMove::ToTemporary;
-            openCycles -= m_moves[to].kind == PlannedMove::FromTemporary;
+        while (to < moves.size() && (to < from + part || openCycles > 0)) {
+            openCycles += moves[to].kind == PlannedMove::ToTemporary;
+            openCycles -= moves[to].kind == PlannedMove::FromTemporary;
             ++to;
         }
         writePart(from, to);
         release(to);
         from = to;
         part = std::min(part * 4, LargestPart);
-    } while (from < m_moves.size() && !stop.stop_requested());
-    release(m_moves.size());
+    } while (from < moves.size() && !stop.stop_requested());
+    release(moves.size());
 }
 
 void PlanAhead::openJournal()
@@ -97,16 +100,17 @@ void PlanAhead::openJournal()
     }
     QSet<QByteArray> held; // names other entries held: an empty file there is theirs
     for (qsizetype i = 0; i < m_batch.unlisted.size(); ++i)
-        held.insert(nameKey(FileNameCodec::encode(m_batch.unlisted.at(i)).value_or(QByteArray()), m_rules.ignoresCase));
+        held.insert(nameKey(FileNameCodec::encode(m_batch.unlisted.at(i)).value_or(QByteArray()), m_plan->rules.ignoresCase));
     std::vector<JournalRow> rows;
-    rows.reserve(m_moves.size()); // megabytes in a large batch: grown by doubling, each copy in fresh pages
-    for (const PlannedMove &move : m_moves) {
+    rows.reserve(m_plan->moves.size()); // megabytes in a large batch: grown by doubling, each copy in fresh pages
+    for (const PlannedMove &move : m_plan->moves) {
         if (move.kind == PlannedMove::FromTemporary)
             continue;
-        const size_t row = size_t(move.row);
-        rows.push_back({m_sources[row], m_targets[row], {}, held.isEmpty() || !held.contains(nameKey(m_targets[row], m_rules.ignoresCase))});
+        const QByteArray &target = m_plan->targets[size_t(move.row)];
+        rows.push_back({m_plan->sources[size_t(move.row)], target, {},
+                        held.isEmpty() || !held.contains(nameKey(target, m_plan->rules.ignoresCase))});
     }
-    m_writer = m_journal->begin({m_batch.kind, m_batch.undoes, m_batch.folder, m_rules, {}}, qsizetype(rows.size()), m_journalError);
+    m_writer = m_journal->begin({m_batch.kind, m_batch.undoes, m_batch.folder, m_plan->rules, {}}, qsizetype(rows.size()), m_journalError);
     if (m_writer)
         m_wholeBatch = JournalFormat::wholeBatch(rows); // synced with the first part
 }
@@ -116,9 +120,10 @@ void PlanAhead::writePart(size_t from, size_t to)
     std::vector<qsizetype> rows;
     std::vector<QByteArray> names;
     for (size_t i = from; i < to; ++i) {
-        if (m_moves[i].kind != PlannedMove::FromTemporary) {
-            rows.push_back(m_moves[i].row);
-            names.push_back(m_sources[size_t(m_moves[i].row)]);
+        const PlannedMove &move = m_plan->moves[i];
+        if (move.kind != PlannedMove::FromTemporary) {
+            rows.push_back(move.row);
+            names.push_back(m_plan->sources[size_t(move.row)]);
         }
     }
     const std::vector<std::optional<FileIdentity>> seen = m_identities.identify(m_batch.folder, names);

@@ -32,6 +32,7 @@ public:
 
     void planned(const RenamePlan &plan) override;
     void reaching(size_t index) override;
+    void movesEnded() override;
     // Once the moves are done: per row, what each file moved was before its move; and
     // the error that kept the journal from being begun, or 0.
     [[nodiscard]] std::vector<std::optional<FileIdentity>> finish(int &journalError);
@@ -48,10 +49,8 @@ private:
     std::unique_ptr<JournalWriter> &m_writer;
     int m_journalError = 0;
 
-    // The plan's parts this thread reads: the moves change the plan as they go.
-    FolderRules m_rules;
-    std::vector<QByteArray> m_sources, m_targets;
-    std::vector<PlannedMove> m_moves;
+    // Read by this thread until the moves end; they change only its failures meanwhile.
+    const RenamePlan *m_plan = nullptr;
     std::vector<std::optional<FileIdentity>> m_seen;
     QByteArray m_wholeBatch; // the journal's names, not yet written
     size_t m_journalRows = 0; // the journal's rows whose part is written

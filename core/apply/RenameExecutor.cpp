@@ -80,6 +80,8 @@ public:
                 break;
             }
         }
+        if (m_gate)
+            m_gate->movesEnded();
         RenameOutcome outcome;
         for (; move != m_plan.moves.cend(); ++move)
             outcome.notReached += move->kind != PlannedMove::FromTemporary;

@@ -40,6 +40,8 @@ public:
     virtual void planned(const RenamePlan &plan) = 0;
     // Returns once move `index` of the plan may be made.
     virtual void reaching(size_t index) = 0;
+    // After the last move made: the plan is not read from here on.
+    virtual void movesEnded() = 0;
 };
 [[nodiscard]] RenameOutcome renameFiles(FolderMover &mover, const NameColumn &currentNames, const NameColumn &newNames,
                                         const FolderRules &rules, WorkProgress *progress = nullptr,
