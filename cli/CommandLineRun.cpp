@@ -11,6 +11,7 @@
 #include "listing/CurrentFolder.h"
 #include "listing/FolderSelection.h"
 #include "program/PrivateModule.h"
+#include "posix/BatchHeap.h"
 #include "posix/MountDriveList.h"
 #include "posix/PosixFileIdentities.h"
 #include "posix/PosixFileMover.h"
@@ -252,6 +253,7 @@ int repair(bool finish, bool wait)
 
 int run(int argc, char *argv[])
 {
+    prepareHeapForOneBatch(); // one command, then the end
     const QStringList arguments = CommandLine::arguments(argc, argv).mid(1);
     QCoreApplication app(argc, argv);
     const ParsedCommand parsed = parseCommand(arguments, RuleSetStore());

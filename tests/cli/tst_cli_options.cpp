@@ -2,12 +2,17 @@
 // build writes from it.
 #include "CliCommand.h"
 #include "CliOptions.h"
+#include "posix/BatchHeap.h"
 #include "sets/RuleSetStore.h"
 
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cstdlib>
+#include <thread>
+#include <unistd.h>
 
 using namespace velmix;
 using namespace velmix::cli;
@@ -137,6 +142,41 @@ private Q_SLOTS:
         got.sort();
         offered.sort();
         QCOMPARE(got, offered);
+    }
+
+    // The command's heap serves every thread, and the part a batch uses is asked for in
+    // huge pages: a block grown and freed at once may be dropped by the compiler, and with
+    // it the growth the advice is given for.
+    void batchHeap()
+    {
+#ifdef __SANITIZE_ADDRESS__
+        QSKIP("the sanitizer's allocator takes the place of the heap");
+#endif
+        if (!QFile::exists(u"/sys/kernel/mm/transparent_hugepage/enabled"_s))
+            QSKIP("no huge pages in this kernel");
+        prepareHeapForOneBatch();
+        void *fromThread = nullptr;
+        std::thread([&] { fromThread = std::malloc(1 << 20); }).join();
+        const auto block = reinterpret_cast<quintptr>(fromThread), top = reinterpret_cast<quintptr>(sbrk(0));
+        std::free(fromThread);
+        QFile smaps(u"/proc/self/smaps"_s);
+        QVERIFY(smaps.open(QIODevice::ReadOnly));
+        quintptr heapStart = 0;
+        int advised = 0;
+        bool inHeap = false;
+        for (const QByteArray &line : smaps.readAll().split('\n')) {
+            const QByteArray first = line.left(line.indexOf(' '));
+            if (first.contains('-') && !first.endsWith(':')) { // a mapping's first line: "start-end perms …"
+                inHeap = line.endsWith("[heap]");
+                const quintptr start = first.left(first.indexOf('-')).toULongLong(nullptr, 16);
+                if (inHeap && (heapStart == 0 || start < heapStart))
+                    heapStart = start;
+            } else if (inHeap && line.startsWith("VmFlags:") && line.contains(" hg")) {
+                ++advised;
+            }
+        }
+        QVERIFY2(heapStart != 0 && heapStart <= block && block < top, "a thread's block lies outside the one heap");
+        QVERIFY2(advised > 0, "no part of the heap is asked for in huge pages");
     }
 };
 
