@@ -101,13 +101,13 @@ void PlanAhead::openJournal()
     QSet<QByteArray> held; // names other entries held: an empty file there is theirs
     for (qsizetype i = 0; i < m_batch.unlisted.size(); ++i)
         held.insert(nameKey(FileNameCodec::encode(m_batch.unlisted.at(i)).value_or(QByteArray()), m_plan->rules.ignoresCase));
-    std::vector<JournalRow> rows;
+    std::vector<JournalFormat::NameRow> rows;
     rows.reserve(m_plan->moves.size()); // megabytes in a large batch: grown by doubling, each copy in fresh pages
     for (const PlannedMove &move : m_plan->moves) {
         if (move.kind == PlannedMove::FromTemporary)
             continue;
         const QByteArray &target = m_plan->targets[size_t(move.row)];
-        rows.push_back({m_plan->sources[size_t(move.row)], target, {},
+        rows.push_back({&m_plan->sources[size_t(move.row)], &target,
                         held.isEmpty() || !held.contains(nameKey(target, m_plan->rules.ignoresCase))});
     }
     m_writer = m_journal->begin({m_batch.kind, m_batch.undoes, m_batch.folder, m_plan->rules, {}}, qsizetype(rows.size()), m_journalError);
@@ -138,7 +138,9 @@ void PlanAhead::writePart(size_t from, size_t to)
         return;
     // A part that could not be written leaves the batch without a sound journal; its moves
     // go all the same, as they do where none could be begun.
-    (void)m_writer->planned(std::exchange(m_wholeBatch, {}) + JournalFormat::identityPart(part, m_journalRows));
+    // Appended in place: the names are megabytes, and a copy would fault in as many fresh pages.
+    m_wholeBatch += JournalFormat::identityPart(part, m_journalRows);
+    (void)m_writer->planned(std::exchange(m_wholeBatch, {}));
 }
 
 } // namespace velmix

@@ -527,18 +527,18 @@ QByteArray header(const JournalPlan &plan, qsizetype rows)
 namespace {
 
 // The Name records of rows [from, to).
-QByteArray nameRecords(const std::vector<JournalRow> &rows, size_t from, size_t to)
+QByteArray nameRecords(const std::vector<NameRow> &rows, size_t from, size_t to)
 {
     QByteArray out;
     qsizetype room = 0;
     for (size_t i = from; i < to; ++i)
-        room += rows[i].from.size() + rows[i].to.size() + 20;
+        room += rows[i].from->size() + rows[i].to->size() + 20;
     out.reserve(room);
     for (size_t i = from; i < to; ++i) {
         const qsizetype start = out.size();
         out += Tag::Name;
-        appendRawName(out, rows[i].from);
-        appendRawName(out, rows[i].to);
+        appendRawName(out, *rows[i].from);
+        appendRawName(out, *rows[i].to);
         out += rows[i].targetFree ? " 1" : " 0";
         closeRecord(out, start);
     }
@@ -548,6 +548,15 @@ QByteArray nameRecords(const std::vector<JournalRow> &rows, size_t from, size_t 
 } // namespace
 
 QByteArray wholeBatch(const std::vector<JournalRow> &rows)
+{
+    std::vector<NameRow> names;
+    names.reserve(rows.size());
+    for (const JournalRow &row : rows)
+        names.push_back({&row.from, &row.to, row.targetFree});
+    return wholeBatch(names);
+}
+
+QByteArray wholeBatch(const std::vector<NameRow> &rows)
 {
     // Megabytes for a large batch, which waits for them before its first move: the second
     // core writes half.

@@ -83,8 +83,17 @@ constexpr int Version = 4;
 [[nodiscard]] QByteArray record(QByteArrayView body);
 // What comes before the plan's rows; `rows` is how many the plan may hold in all.
 [[nodiscard]] QByteArray header(const JournalPlan &plan, qsizetype rows);
+// A row's names as the batch's first records give them, pointing into names kept elsewhere:
+// a large batch's plan is not copied for them.
+struct NameRow
+{
+    const QByteArray *from;
+    const QByteArray *to;
+    bool targetFree;
+};
 // Every row's names and whether its new name was free, then the mark that they are all
 // there: nothing moves before that is on disk.
+[[nodiscard]] QByteArray wholeBatch(const std::vector<NameRow> &rows);
 [[nodiscard]] QByteArray wholeBatch(const std::vector<JournalRow> &rows);
 // The identities of the files of rows up to `covered` (by index) and the part's closing
 // record. A part's files move only once it is on disk.
