@@ -583,6 +583,7 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("name");
         QTest::addColumn<bool>("read");
         QTest::newRow("below") << QByteArray("DCIM/100CANON/IMG_1.JPG") << true;
+        QTest::newRow("below, blanks and a line end") << QByteArray("DCIM/100 CANON/IMG 1\\n\n.JPG") << true;
         QTest::newRow("up") << QByteArray("../outside.txt") << false;
         QTest::newRow("up inside") << QByteArray("DCIM/../../outside.txt") << false;
         QTest::newRow("absolute") << QByteArray("/etc/passwd") << false;
@@ -603,8 +604,16 @@ private Q_SLOTS:
         plan.rows[0].to = "b.txt";
         QByteArray moved = JournalFormat::header(plan, 1) + JournalFormat::wholeBatch(plan.rows)
                            + JournalFormat::identityPart({{0, {1, 2, 3, 4}}}, 1);
+        const QByteArray beforeMove = moved;
         JournalFormat::appendMoved(moved, "a.txt", name);
-        QCOMPARE(JournalFormat::parse(moved).state, read ? JournalContent::State::Unfinished : JournalContent::State::Damaged);
+        const JournalContent content = JournalFormat::parse(moved);
+        QCOMPARE(content.state, read ? JournalContent::State::Unfinished : JournalContent::State::Damaged);
+        if (read)
+            QCOMPARE(content.namesNow, std::vector<QByteArray>{name});
+        // As journals before version 5 wrote it, the names in hex: read the same.
+        const JournalContent older = JournalFormat::parse(beforeMove + JournalFormat::record("M " + QByteArray("a.txt").toHex() + ' ' + name.toHex()));
+        QCOMPARE(older.state, content.state);
+        QCOMPARE(older.namesNow, content.namesNow);
     }
 
     // A start reads only the ends of the journals of the history; an undo reads the one

@@ -22,7 +22,8 @@ constexpr QByteArrayView Name = "N";
 constexpr QByteArrayView Whole = "W";
 constexpr QByteArrayView Row = "R";
 constexpr QByteArrayView PartEnd = "P";
-constexpr QByteArrayView Moved = "M";
+constexpr QByteArrayView Moved = "M";      // its names in hex: journals before version 5
+constexpr QByteArrayView MovedAsIs = "m";  // its names as the batch's names are written
 constexpr QByteArrayView Found = "F";
 constexpr QByteArrayView Done = "D";
 constexpr QByteArrayView Resumed = "C";
@@ -233,8 +234,9 @@ public:
     // False where the record is neither a move nor a found name.
     bool read(const QList<QByteArray> &fields)
     {
-        if (fields.size() == 3 && fields[0] == Tag::Moved) {
-            const auto from = unhex(fields[1]), to = unhex(fields[2]);
+        if (fields.size() == 3 && (fields[0] == Tag::Moved || fields[0] == Tag::MovedAsIs)) {
+            const auto name = fields[0] == Tag::Moved ? unhex : rawName;
+            const auto from = name(fields[1]), to = name(fields[2]);
             if (!from || !to || !staysInFolder(*from) || !staysInFolder(*to))
                 return false;
             moved(*from, *to);
@@ -598,9 +600,9 @@ void appendFound(QByteArray &out, const FoundName &found)
 void appendMoved(QByteArray &out, const QByteArray &from, const QByteArray &to)
 {
     const qsizetype start = out.size();
-    out += Tag::Moved;
-    appendName(out, from);
-    appendName(out, to);
+    out += Tag::MovedAsIs;
+    appendRawName(out, from);
+    appendRawName(out, to);
     closeRecord(out, start);
 }
 

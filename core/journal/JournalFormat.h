@@ -72,7 +72,9 @@ namespace JournalFormat {
 // 2: the plan may come in parts, each closed before the first of its moves.
 // 3: the whole batch's names first, the files' identities in parts.
 // 4: a name may be a path below the batch's folder (a batch over its subfolders).
-constexpr int Version = 4;
+// 5: a move's names as the batch's names are written, not in hex (half the bytes, written
+//    by the mover between its moves).
+constexpr int Version = 5;
 
 // Whether a name read from a journal stays inside the batch's folder: not empty, not
 // absolute, and no part of it empty, "." or "..". A journal whose names do not is damaged:

@@ -578,7 +578,7 @@ private Q_SLOTS:
         QFile journal(journalPath);
         QVERIFY(journal.open(QIODevice::ReadWrite));
         const QByteArray bytes = journal.readAll();
-        const qsizetype secondMove = bytes.indexOf("\nM ", bytes.indexOf("\nM ") + 1) + 1;
+        const qsizetype secondMove = bytes.indexOf("\nm ", bytes.indexOf("\nm ") + 1) + 1;
         QVERIFY(secondMove > 0 && journal.resize(secondMove));
         journal.close();
         QVERIFY(QDir(folder->path()).rename(u"B.TXT"_s, u"b.txt"_s) && QDir(folder->path()).rename(u"C.TXT"_s, u"c.txt"_s));
@@ -673,7 +673,7 @@ private Q_SLOTS:
         const auto moving = [&] { // the new journal holds a move
             for (const QString &name : state.entryList({u"*.journal"_s})) {
                 QFile journal(state.filePath(name));
-                if (!journalsBefore.contains(name) && journal.open(QIODevice::ReadOnly) && journal.readAll().contains("\nM "))
+                if (!journalsBefore.contains(name) && journal.open(QIODevice::ReadOnly) && journal.readAll().contains("\nm "))
                     return true;
             }
             return false;
