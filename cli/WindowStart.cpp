@@ -2,13 +2,11 @@
 
 #include "ConsoleServices.h"
 #include "marks/RenameFailure.h"
+#include "program/PrivateModule.h"
 
 #include <QFile>
 
 #include <cerrno>
-#include <filesystem>
-#include <system_error>
-
 #include <unistd.h>
 
 namespace velmix::cli {
@@ -17,17 +15,14 @@ using namespace Qt::StringLiterals;
 
 int startWindow(char *argv[])
 {
-    // The program's own file, not PATH nor argv[0]: the window must be the one installed
-    // with this command line, wherever the two were put.
+    // The window must be the one installed with this command line, wherever the two were put.
     std::error_code error;
-    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    const std::filesystem::path window = installedPrivateFile("velmix-window", error);
     if (error) {
         print(stderr, u"velmix: окно не открыть: не прочитать /proc/self/exe (%1)\n"_s
                           .arg(fileSystemErrorText(error.value())));
         return 2;
     }
-    const std::filesystem::path window =
-        (self.parent_path() / VELMIX_PRIVATE_FROM_PROGRAM / "velmix-window").lexically_normal();
     ::execv(window.c_str(), argv);
     const int failure = errno;
     const QString why = failure == ENOENT ? u"не найдена"_s : u"не запускается (%1)"_s.arg(fileSystemErrorText(failure));
