@@ -38,11 +38,15 @@ struct FileIdentity
 class FileIdentities
 {
 public:
+    // A large look-up shares its work with the second core, unless the moves it runs
+    // ahead of hold that core: a third thread would only take turns with the mover.
+    enum class Cores { Both, BesideMoves };
+
     virtual ~FileIdentities() = default;
     // Per name, what the entry of that name in `folder` is (a link not followed), or
     // nothing where it is neither a plain file nor a folder or cannot be looked up.
-    [[nodiscard]] virtual std::vector<std::optional<FileIdentity>> identify(const QByteArray &folder,
-                                                                            const std::vector<QByteArray> &names) = 0;
+    [[nodiscard]] virtual std::vector<std::optional<FileIdentity>>
+    identify(const QByteArray &folder, const std::vector<QByteArray> &names, Cores cores) = 0;
     // Removes the entry `name` of `folder` while it is still `expected` (an empty
     // placeholder or a second link a crash left); 0 or the error number.
     virtual int removeIfSame(const QByteArray &folder, const QByteArray &name, const FileIdentity &expected) = 0;

@@ -27,7 +27,7 @@ PlanAhead::PlanAhead(const JournaledBatch &batch, FileIdentities &identities, Re
 void PlanAhead::planned(const RenamePlan &plan)
 {
     m_plan = &plan;
-    m_seen.assign(plan.sources.size(), std::nullopt);
+    m_rows = plan.sources.size();
     // A plan that failed half-way would leave the moves waiting for a part never released:
     // an exception ends the program instead.
     m_planning.emplace([this](std::stop_token stop) noexcept { run(stop); });
@@ -52,6 +52,7 @@ std::vector<std::optional<FileIdentity>> PlanAhead::finish(int &journalError)
 {
     m_planning.reset();
     journalError = m_journalError;
+    m_seen.resize(m_rows); // a plan whose thread never ran
     return std::move(m_seen);
 }
 
@@ -78,8 +79,9 @@ void PlanAhead::run(const std::stop_token &stop)
             openCycles -= moves[to].kind == PlannedMove::FromTemporary;
             ++to;
         }
-        writePart(from, to);
+        const std::vector<std::pair<qsizetype, FileIdentity>> seen = writePart(from, to);
         release(to);
+        keep(seen);
         from = to;
         part = std::min(part * 4, LargestPart);
     } while (from < moves.size() && !stop.stop_requested());
@@ -115,7 +117,16 @@ void PlanAhead::openJournal()
         m_wholeBatch = JournalFormat::wholeBatch(rows); // synced with the first part
 }
 
-void PlanAhead::writePart(size_t from, size_t to)
+// Sized at the first part's release, not before: for a large batch the rows' identities
+// are megabytes of fresh pages, which the first move would otherwise wait for.
+void PlanAhead::keep(const std::vector<std::pair<qsizetype, FileIdentity>> &seen)
+{
+    m_seen.resize(m_rows);
+    for (const auto &[row, identity] : seen)
+        m_seen[size_t(row)] = identity;
+}
+
+std::vector<std::pair<qsizetype, FileIdentity>> PlanAhead::writePart(size_t from, size_t to)
 {
     std::vector<qsizetype> rows;
     std::vector<QByteArray> names;
@@ -126,21 +137,25 @@ void PlanAhead::writePart(size_t from, size_t to)
             names.push_back(m_plan->sources[size_t(move.row)]);
         }
     }
-    const std::vector<std::optional<FileIdentity>> seen = m_identities.identify(m_batch.folder, names);
+    const std::vector<std::optional<FileIdentity>> seen =
+        m_identities.identify(m_batch.folder, names, FileIdentities::Cores::BesideMoves);
+    std::vector<std::pair<qsizetype, FileIdentity>> byRow;
     std::vector<std::pair<size_t, FileIdentity>> part;
     for (size_t i = 0; i < rows.size(); ++i) {
-        m_seen[size_t(rows[i])] = seen[i];
-        if (seen[i]) // else not there to move
-            part.emplace_back(m_journalRows + i, *seen[i]);
+        if (!seen[i])
+            continue; // not there to move
+        byRow.emplace_back(rows[i], *seen[i]);
+        part.emplace_back(m_journalRows + i, *seen[i]);
     }
     m_journalRows += rows.size();
     if (!m_writer || !m_batch.resumes.isEmpty())
-        return;
+        return byRow;
     // A part that could not be written leaves the batch without a sound journal; its moves
     // go all the same, as they do where none could be begun.
     // Appended in place: the names are megabytes, and a copy would fault in as many fresh pages.
     m_wholeBatch += JournalFormat::identityPart(part, m_journalRows);
     (void)m_writer->planned(std::exchange(m_wholeBatch, {}));
+    return byRow;
 }
 
 } // namespace velmix

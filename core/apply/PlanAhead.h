@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <utility>
 #include <stop_token>
 #include <vector>
 
@@ -40,7 +41,9 @@ public:
 private:
     void run(const std::stop_token &stop);
     void openJournal();
-    void writePart(size_t from, size_t to);
+    // Looks the part's files up and writes the part; its files' identities by row.
+    [[nodiscard]] std::vector<std::pair<qsizetype, FileIdentity>> writePart(size_t from, size_t to);
+    void keep(const std::vector<std::pair<qsizetype, FileIdentity>> &seen);
     void release(size_t moves);
 
     const JournaledBatch &m_batch;
@@ -51,6 +54,7 @@ private:
 
     // Read by this thread until the moves end; they change only its failures meanwhile.
     const RenamePlan *m_plan = nullptr;
+    size_t m_rows = 0;
     std::vector<std::optional<FileIdentity>> m_seen;
     QByteArray m_wholeBatch; // the journal's names, not yet written
     size_t m_journalRows = 0; // the journal's rows whose part is written

@@ -112,7 +112,8 @@ BatchState locateBatch(const JournalContent &content, const QSet<QByteArray> &on
         std::vector<QByteArray> names;
         for (const Candidate &candidate : candidates)
             names.push_back(candidate.name);
-        const std::vector<std::optional<FileIdentity>> seen = identities.identify(folder, names);
+        const std::vector<std::optional<FileIdentity>> seen =
+            identities.identify(folder, names, FileIdentities::Cores::Both);
         for (size_t i = 0; i < candidates.size(); ++i) {
             const Candidate &candidate = candidates[i];
             const bool byNumber = content.plan.rules.numbersKept || filesNamed.value(candidate.name) > 1;
@@ -182,7 +183,7 @@ BatchState locateBatch(const JournalContent &content, const QSet<QByteArray> &on
     std::vector<QByteArray> names;
     for (const Candidate &candidate : leftovers)
         names.push_back(candidate.name);
-    const std::vector<std::optional<FileIdentity>> seen = identities.identify(folder, names);
+    const std::vector<std::optional<FileIdentity>> seen = identities.identify(folder, names, FileIdentities::Cores::Both);
     for (size_t i = 0; i < leftovers.size(); ++i) {
         const size_t row = leftovers[i].row;
         const JournalRow &plan = rows[row];

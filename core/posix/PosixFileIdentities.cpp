@@ -34,7 +34,7 @@ std::optional<FileIdentity> identityOf(OpenSubfolders &folder, const QByteArray 
 } // namespace
 
 std::vector<std::optional<FileIdentity>> PosixFileIdentities::identify(const QByteArray &folder,
-                                                                       const std::vector<QByteArray> &names)
+                                                                       const std::vector<QByteArray> &names, Cores cores)
 {
     const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
@@ -49,7 +49,7 @@ std::vector<std::optional<FileIdentity>> PosixFileIdentities::identify(const QBy
     };
     // A large batch is looked at from two threads: the look-ups are what the journal
     // adds to an apply's time.
-    const size_t half = names.size() > ParallelFrom ? names.size() / 2 : names.size();
+    const size_t half = names.size() > ParallelFrom && cores == Cores::Both ? names.size() / 2 : names.size();
     AsyncTask secondHalf([&] { return lookUp(half, names.size()); }, half < names.size());
     std::vector<std::optional<FileIdentity>> identities = lookUp(0, half);
     std::vector<std::optional<FileIdentity>> rest = secondHalf.take();

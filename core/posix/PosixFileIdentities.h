@@ -7,8 +7,8 @@ namespace velmix {
 class PosixFileIdentities : public FileIdentities
 {
 public:
-    std::vector<std::optional<FileIdentity>> identify(const QByteArray &folder,
-                                                      const std::vector<QByteArray> &names) override;
+    std::vector<std::optional<FileIdentity>> identify(const QByteArray &folder, const std::vector<QByteArray> &names,
+                                                      Cores cores) override;
     int removeIfSame(const QByteArray &folder, const QByteArray &name, const FileIdentity &expected) override;
 };
 

@@ -190,7 +190,7 @@ JournaledBatch UndoKeeper::undoMoves(const UndoRecord &record, std::vector<qsize
         std::vector<QByteArray> names;
         for (qsizetype row = 0; row < record.fileCount(); ++row)
             names.push_back(FileNameCodec::encode(currentPaths.at(row)).value_or(QByteArray()));
-        now = m_identities->identify(*folderBytes, names);
+        now = m_identities->identify(*folderBytes, names, FileIdentities::Cores::Both);
     }
     const QString folderPath = record.folder().endsWith(u'/') ? record.folder() : record.folder() + u'/';
     for (qsizetype row = 0; row < record.fileCount(); ++row) {
