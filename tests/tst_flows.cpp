@@ -2,6 +2,7 @@
 #include "RenameFolder.h"
 #include "TempFolder.h"
 #include "journal/JournalFormat.h"
+#include "journal/MoveRecords.h"
 #include "listing/CurrentFolder.h"
 #include "listing/DirectoryReader.h"
 #include "posix/MountDriveList.h"
@@ -715,7 +716,8 @@ private Q_SLOTS:
 
     // The batch's names are written as they are but for a few escaped bytes: every name
     // reads back as it was, in its place (a batch this large is written in two parts on
-    // two cores), and a row whose identity part was closed reads as looked at.
+    // two cores), and a row whose identity part was closed reads as looked at. Its moves,
+    // recorded in groups from another thread, read back each to its row.
     void journalNamesReadBack()
     {
         const std::vector<QByteArray> odd = {"a b.txt", "line\nend", "back\\slash", "-", "\\2d", "\\", "x\r y", "\xff\x01"};
@@ -726,14 +728,21 @@ private Q_SLOTS:
         plan.folder = "/f";
         for (const QByteArray &name : names)
             plan.rows.push_back({name, name + ' ', {}, true});
-        const QByteArray bytes = JournalFormat::header(plan, qsizetype(plan.rows.size())) + JournalFormat::wholeBatch(plan.rows)
-                                 + JournalFormat::identityPart({{0, {1, 2, 3, 4}}}, 1) + JournalFormat::done();
+        QByteArray bytes = JournalFormat::header(plan, qsizetype(plan.rows.size())) + JournalFormat::wholeBatch(plan.rows)
+                           + JournalFormat::identityPart({{0, {1, 2, 3, 4}}}, 1);
+        {
+            MoveRecords records([&](const QByteArray &written) { bytes += written; });
+            for (const JournalRow &row : plan.rows)
+                records.moved(row.from, row.to);
+        }
+        bytes += JournalFormat::done();
         const JournalContent read = JournalFormat::parse(bytes);
         QCOMPARE(read.state, JournalContent::State::Finished);
         QCOMPARE(read.plan.rows.size(), names.size());
         for (size_t row = 0; row < names.size(); ++row) {
             QCOMPARE(read.plan.rows[row].from, names[row]);
             QCOMPARE(read.plan.rows[row].to, names[row] + ' ');
+            QCOMPARE(read.namesNow[row], names[row] + ' ');
         }
         QCOMPARE(read.plan.rows[0].identity, (FileIdentity{1, 2, 3, 4}));
         QCOMPARE(read.plan.rows[0].seen, JournalRow::Seen::File);

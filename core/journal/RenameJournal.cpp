@@ -12,9 +12,6 @@
 namespace velmix {
 namespace {
 
-// Moves per write: a write costs about as much as a few hundred moves' records.
-constexpr qsizetype MovesPerWrite = 512;
-
 // Names sort in the order the journals were made, also across programs.
 QString newJournalName()
 {
@@ -33,7 +30,7 @@ JournalReport::Trouble troubleOf(JournalContent::State state)
 } // namespace
 
 JournalWriter::JournalWriter(std::unique_ptr<StateFile> file, QString name)
-    : m_file(std::move(file)), m_name(std::move(name))
+    : m_file(std::move(file)), m_name(std::move(name)), m_records([this](const QByteArray &records) { append(records); })
 {
 }
 
@@ -50,24 +47,12 @@ bool JournalWriter::planned(const QByteArray &part)
 
 void JournalWriter::moved(const QByteArray &from, const QByteArray &to)
 {
-    JournalFormat::appendMoved(m_pending, from, to);
-    if (++m_pendingMoves >= MovesPerWrite)
-        flush();
+    m_records.moved(from, to);
 }
 
 void JournalWriter::found(const FoundName &found)
 {
-    JournalFormat::appendFound(m_pending, found);
-    if (++m_pendingMoves >= MovesPerWrite)
-        flush();
-}
-
-void JournalWriter::flush()
-{
-    if (!m_pending.isEmpty())
-        append(m_pending);
-    m_pending.resize(0); // its room kept for the next records: a large batch writes hundreds of writes' worth
-    m_pendingMoves = 0;
+    m_records.found(found);
 }
 
 void JournalWriter::append(const QByteArray &bytes)
@@ -79,7 +64,7 @@ void JournalWriter::append(const QByteArray &bytes)
 
 bool JournalWriter::finish()
 {
-    flush();
+    m_records.flush();
     append(JournalFormat::done());
     std::lock_guard lock(m_writing);
     if (m_error == 0)

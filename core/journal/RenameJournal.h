@@ -3,6 +3,7 @@
 #include "StateFolder.h"
 #include "journal/JournalFormat.h"
 #include "journal/JournalReport.h"
+#include "journal/MoveRecords.h"
 
 #include <QStringList>
 
@@ -15,8 +16,8 @@
 namespace velmix {
 
 // Records one batch as it goes. Moves are written in groups, so that a large apply
-// costs a few writes, not one per file; the repair looks at the disk itself for the
-// moves a crash kept from being written. Parts of the plan may be written from another
+// costs a few writes, not one per file, and off the mover's thread; the repair looks at
+// the disk itself for the moves a crash kept from being written. Parts of the plan may be written from another
 // thread while the moves are recorded. Once writing fails, the rest is dropped.
 class JournalWriter
 {
@@ -33,15 +34,13 @@ public:
     [[nodiscard]] int error() const;
 
 private:
-    void flush();
     void append(const QByteArray &bytes);
 
     std::unique_ptr<StateFile> m_file;
     QString m_name;
-    QByteArray m_pending; // the mover's alone
-    qsizetype m_pendingMoves = 0;
     mutable std::mutex m_writing; // over m_file's appends and m_error
     int m_error = 0;
+    MoveRecords m_records; // last: it writes what it holds as it goes
 };
 
 // The journals of the batches in the state folder: each apply and each undo is planned

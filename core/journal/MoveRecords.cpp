@@ -1,0 +1,92 @@
+#include "journal/MoveRecords.h"
+
+#include <cstring>
+#include <system_error>
+
+namespace velmix {
+namespace {
+
+// Moves per write: a write costs about as much as a few hundred moves' records.
+constexpr size_t MovesPerGroup = 512;
+
+} // namespace
+
+void MoveRecords::moved(const QByteArray &from, const QByteArray &to)
+{
+    if (m_held.count == 0)
+        m_held.moves.reserve(qsizetype(MovesPerGroup) * (from.size() + to.size() + 2));
+    m_held.moves.append(from).append('\0').append(to).append('\0');
+    if (++m_held.count >= MovesPerGroup)
+        handOver();
+}
+
+void MoveRecords::found(const FoundName &found)
+{
+    JournalFormat::appendFound(m_held.written, found);
+}
+
+void MoveRecords::handOver()
+{
+    if (!m_thread.joinable()) {
+        try {
+            m_thread = std::thread([this] { run(); });
+        } catch (const std::system_error &) {
+            writeGroup(std::exchange(m_held, {})); // no thread to be had: written here
+            return;
+        }
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        m_queue.push_back(std::exchange(m_held, {}));
+    }
+    m_queued.notify_one();
+}
+
+void MoveRecords::flush()
+{
+    if (m_thread.joinable()) {
+        if (m_held.count > 0 || !m_held.written.isEmpty())
+            handOver();
+        {
+            std::lock_guard lock(m_mutex);
+            m_ending = true;
+        }
+        m_queued.notify_one();
+        m_thread.join();
+        m_ending = false;
+    } else if (m_held.count > 0 || !m_held.written.isEmpty()) {
+        writeGroup(std::exchange(m_held, {}));
+    }
+}
+
+void MoveRecords::run()
+{
+    for (;;) {
+        Group group;
+        {
+            std::unique_lock lock(m_mutex);
+            m_queued.wait(lock, [&] { return !m_queue.empty() || m_ending; });
+            if (m_queue.empty())
+                return;
+            group = std::move(m_queue.front());
+            m_queue.pop_front();
+        }
+        writeGroup(group);
+    }
+}
+
+void MoveRecords::writeGroup(const Group &group)
+{
+    m_words.resize(0);
+    m_words += group.written;
+    for (const char *name = group.moves.constData(), *end = name + group.moves.size(); name < end;) {
+        const QByteArray from = QByteArray::fromRawData(name, qsizetype(std::strlen(name)));
+        name += from.size() + 1;
+        const QByteArray to = QByteArray::fromRawData(name, qsizetype(std::strlen(name)));
+        name += to.size() + 1;
+        JournalFormat::appendMoved(m_words, from, to);
+    }
+    m_write(m_words);
+}
+
+} // namespace velmix
