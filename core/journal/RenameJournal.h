@@ -17,8 +17,9 @@ namespace velmix {
 
 // Records one batch as it goes. Moves are written in groups, so that a large apply
 // costs a few writes, not one per file, and off the mover's thread; the repair looks at
-// the disk itself for the moves a crash kept from being written. Parts of the plan may be written from another
-// thread while the moves are recorded. Once writing fails, the rest is dropped.
+// the disk itself for the moves a crash kept from being written. Parts of the plan may
+// be written from another thread while the moves are recorded. Once writing fails, the
+// rest is dropped.
 class JournalWriter
 {
 public:
