@@ -1,13 +1,17 @@
 #include "FakeServices.h"
 #include "RenameFolder.h"
 #include "TempFolder.h"
+#include "apply/JournaledRename.h"
 #include "journal/JournalFormat.h"
 #include "journal/MoveRecords.h"
 #include "listing/CurrentFolder.h"
 #include "listing/DirectoryReader.h"
 #include "posix/MountDriveList.h"
 #include "CommandLine.h"
+#include "posix/PosixFileIdentities.h"
+#include "posix/PosixFileMover.h"
 #include "posix/PosixFolderLocks.h"
+#include "posix/PosixStateFolder.h"
 #include "text/FileNameCodec.h"
 #include "work/AsyncTask.h"
 #include "work/VectorRegisters.h"
@@ -712,6 +716,35 @@ private Q_SLOTS:
         // The other folder's apply and its journal stay; nothing else is left.
         QCOMPARE(dir.files("sub"), QStringList{change == "folder" ? "B.TXT" : "b.txt"});
         QCOMPARE(QDir(fixture.state.path()).entryList(QDir::Files).size(), change == "folder" ? 1 : 0);
+    }
+
+    // Every file moved has what it was before its move, in every part the look-ups ran
+    // ahead in, not only the first (the rows are sized once that one is out).
+    void identitiesOfEveryPart()
+    {
+        test::TempFolder dir;
+        QStringList names;
+        NameColumn from, to;
+        for (int i = 0; i < 1500; ++i) { // parts of 256, 1,024 and the rest
+            names << QStringLiteral("f%1.txt").arg(i);
+            from.append(names.last());
+            to.append(u'g' + names.last());
+        }
+        dir.createFiles(names);
+        PosixFileMover files;
+        int error = 0;
+        const std::unique_ptr<FolderMover> mover = files.openFolder(QFile::encodeName(dir.path()), error);
+        QVERIFY(mover);
+        QTemporaryDir state;
+        PosixStateFolder stateFolder(state.path());
+        PosixFileIdentities identities;
+        RenameJournal journal(stateFolder);
+        const JournaledBatch batch{BatchKind::Apply, QFile::encodeName(dir.path()), from, to, readFolderRules(*mover, {})};
+        const JournaledOutcome moved = renameJournaled(*mover, batch, &identities, &journal);
+        QCOMPARE(moved.outcome.renamed, 1500);
+        QCOMPARE(moved.identities.size(), size_t(1500));
+        for (size_t row = 0; row < moved.identities.size(); ++row)
+            QVERIFY2(moved.identities[row].has_value(), qPrintable(names[qsizetype(row)]));
     }
 
     // The batch's names are written as they are but for a few escaped bytes: every name
