@@ -134,7 +134,10 @@ std::vector<std::pair<qsizetype, FileIdentity>> PlanAhead::writePart(size_t from
         const PlannedMove &move = m_plan->moves[i];
         if (move.kind != PlannedMove::FromTemporary) {
             rows.push_back(move.row);
-            names.push_back(m_plan->sources[size_t(move.row)]);
+            // Not a copy: a copy writes to the name's shared count, which the mover then
+            // has to fetch back from this core.
+            const QByteArray &source = m_plan->sources[size_t(move.row)];
+            names.push_back(QByteArray::fromRawData(source.constData(), source.size()));
         }
     }
     const std::vector<std::optional<FileIdentity>> seen =

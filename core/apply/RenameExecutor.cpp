@@ -43,7 +43,7 @@ public:
     Execution(FolderMover &mover, const NameColumn &currentNames, RenamePlan &plan, WorkProgress *progress,
               MoveGate *gate)
         : m_mover(mover), m_currentNames(currentNames), m_plan(plan), m_progress(progress), m_gate(gate)
-        , m_finalNames(plan.sources)
+        , m_renamedRows(plan.sources.size())
     {
     }
 
@@ -65,7 +65,7 @@ public:
                 if (const int error = m_mover.move(source, target); error != 0)
                     m_plan.failures.push_back(failedMove(move->row, source, error));
                 else
-                    renamed(move->row, target);
+                    renamed(move->row);
                 break;
             case PlannedMove::ToTemporary:
                 if (const std::optional<RenameFailure> failure = stepAside(move->row, source))
@@ -90,7 +90,7 @@ public:
         std::stable_sort(m_plan.failures.begin(), m_plan.failures.end(),
                          [](const RenameFailure &a, const RenameFailure &b) { return a.row < b.row; });
         outcome.failures = std::move(m_plan.failures);
-        outcome.finalNames = std::move(m_finalNames);
+        outcome.finalNames = finalNames();
         outcome.sources = std::move(m_plan.sources);
         outcome.renamed = m_renamed;
         outcome.rules = m_plan.rules;
@@ -123,7 +123,7 @@ private:
         const QByteArray temporary = m_temporary.take(row);
         const int error = m_mover.move(temporary, target);
         if (error == 0) {
-            renamed(row, target);
+            renamed(row);
             return;
         }
         RenameFailure failure = failedMove(row, temporary, error);
@@ -131,7 +131,7 @@ private:
         // temporary name, which still shows its old one, and the report says so.
         if (failure.reason != RenameReason::SourceLost && m_mover.move(temporary, source) != 0) {
             failure.temporaryName = FileNameCodec::decode(temporary);
-            m_finalNames[size_t(row)] = temporary;
+            m_leftUnder.insert(row, temporary);
         }
         m_plan.failures.push_back(failure);
     }
@@ -156,7 +156,7 @@ private:
     {
         outcome.mediumGone = true;
         for (auto parked = m_temporary.cbegin(); parked != m_temporary.cend(); ++parked) {
-            m_finalNames[size_t(parked.key())] = parked.value();
+            m_leftUnder.insert(parked.key(), parked.value());
             m_plan.failures.push_back({parked.key(), RenameReason::FileSystemError, ENOTCONN,
                                        FileNameCodec::decode(parked.value())});
         }
@@ -170,12 +170,27 @@ private:
         }
     }
 
-    void renamed(qsizetype row, const QByteArray &target)
+    void renamed(qsizetype row)
     {
-        m_finalNames[size_t(row)] = target;
+        m_renamedRows[size_t(row)] = true;
         ++m_renamed;
         if (m_progress)
             m_progress->advance();
+    }
+
+    // Put together once the moves are over: a name set per move would write to every
+    // name's shared count on the way, and the look-ups ahead of the moves read those names
+    // on the other core.
+    std::vector<QByteArray> finalNames()
+    {
+        std::vector<QByteArray> names = std::move(m_plan.targets);
+        for (size_t row = 0; row < names.size(); ++row) {
+            if (!m_renamedRows[row])
+                names[row] = m_plan.sources[row];
+        }
+        for (auto left = m_leftUnder.cbegin(); left != m_leftUnder.cend(); ++left)
+            names[size_t(left.key())] = left.value();
+        return names;
     }
 
     // Names no temporary name may take, built only when a file first steps aside.
@@ -196,7 +211,8 @@ private:
     RenamePlan &m_plan;
     WorkProgress *const m_progress;
     MoveGate *const m_gate;
-    std::vector<QByteArray> m_finalNames;
+    std::vector<bool> m_renamedRows;
+    QHash<qsizetype, QByteArray> m_leftUnder; // rows a broken cycle or a gone medium left under a temporary name
     qsizetype m_renamed = 0;
     bool m_mediumGone = false;
     QHash<qsizetype, QByteArray> m_temporary;
