@@ -17,6 +17,9 @@ public:
     // file system refuses the new name. Never replaces a file that was there before the
     // move began.
     virtual int move(const QByteArray &from, const QByteArray &to) = 0;
+    // The same, for names that stay as they are, where they are, until the batch ends (a
+    // plan's own): a mover that records its moves may then keep them by address.
+    virtual int moveKeptNames(const QByteArray &from, const QByteArray &to) { return move(from, to); }
     // Whether the name leads to an entry that is not a folder; where the file system
     // ignores letter case, any spelling of the entry's name does.
     [[nodiscard]] virtual bool holdsFile(const QByteArray &name) = 0;

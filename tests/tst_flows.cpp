@@ -764,9 +764,23 @@ private Q_SLOTS:
         QByteArray bytes = JournalFormat::header(plan, qsizetype(plan.rows.size())) + JournalFormat::wholeBatch(plan.rows)
                            + JournalFormat::identityPart({{0, {1, 2, 3, 4}}}, 1);
         {
+            // Both kinds of record, in turns: every third file steps aside first (copied),
+            // then takes its name (kept), so a group written out of order reads back wrong.
+            std::vector<QByteArray> aside;
+            for (size_t row = 0; row < plan.rows.size(); ++row)
+                aside.push_back("~aside" + QByteArray::number(qulonglong(row)));
             MoveRecords records([&](const QByteArray &written) { bytes += written; });
-            for (const JournalRow &row : plan.rows)
-                records.moved(row.from, row.to);
+            for (size_t row = 0; row < plan.rows.size(); ++row) {
+                const JournalRow &planned = plan.rows[row];
+                if (row % 3 == 0) {
+                    records.moved(planned.from, aside[row]);
+                    records.movedKept(aside[row], planned.to);
+                } else if (row % 3 == 1) {
+                    records.movedKept(planned.from, planned.to);
+                } else {
+                    records.moved(planned.from, planned.to);
+                }
+            }
         }
         bytes += JournalFormat::done();
         const JournalContent read = JournalFormat::parse(bytes);

@@ -23,6 +23,13 @@ public:
             m_writer->moved(from, to);
         return error;
     }
+    int moveKeptNames(const QByteArray &from, const QByteArray &to) override
+    {
+        const int error = m_inner.move(from, to);
+        if (error == 0 && m_writer)
+            m_writer->movedKept(from, to);
+        return error;
+    }
     bool holdsFile(const QByteArray &name) override { return m_inner.holdsFile(name); }
     qsizetype nameMax() override { return m_inner.nameMax(); }
     FileSystemKind fileSystemKind() override { return m_inner.fileSystemKind(); }

@@ -62,7 +62,9 @@ public:
             const QByteArray &target = m_plan.targets[size_t(move->row)];
             switch (move->kind) {
             case PlannedMove::Direct:
-                if (const int error = m_mover.move(source, target); error != 0)
+                // The plan's names outlive the batch's journal: they are moved out whole
+                // into the outcome, and a moved row's are not touched again.
+                if (const int error = m_mover.moveKeptNames(source, target); error != 0)
                     m_plan.failures.push_back(failedMove(move->row, source, error));
                 else
                     renamed(move->row);

@@ -13,10 +13,22 @@ constexpr size_t MovesPerGroup = 512;
 
 void MoveRecords::moved(const QByteArray &from, const QByteArray &to)
 {
-    if (m_held.count == 0)
-        m_held.moves.reserve(qsizetype(MovesPerGroup) * (from.size() + to.size() + 2));
-    m_held.moves.append(from).append('\0').append(to).append('\0');
-    if (++m_held.count >= MovesPerGroup)
+    m_held.copies.append(from).append('\0').append(to).append('\0');
+    m_held.moves.emplace_back(nullptr, nullptr);
+    added();
+}
+
+void MoveRecords::movedKept(const QByteArray &from, const QByteArray &to)
+{
+    m_held.moves.emplace_back(&from, &to);
+    added();
+}
+
+void MoveRecords::added()
+{
+    if (m_held.moves.size() == 1)
+        m_held.moves.reserve(MovesPerGroup);
+    if (m_held.moves.size() >= MovesPerGroup)
         handOver();
 }
 
@@ -45,7 +57,7 @@ void MoveRecords::handOver()
 void MoveRecords::flush()
 {
     if (m_thread.joinable()) {
-        if (m_held.count > 0 || !m_held.written.isEmpty())
+        if (!m_held.moves.empty() || !m_held.written.isEmpty())
             handOver();
         {
             std::lock_guard lock(m_mutex);
@@ -54,7 +66,7 @@ void MoveRecords::flush()
         m_queued.notify_one();
         m_thread.join();
         m_ending = false;
-    } else if (m_held.count > 0 || !m_held.written.isEmpty()) {
+    } else if (!m_held.moves.empty() || !m_held.written.isEmpty()) {
         writeGroup(std::exchange(m_held, {}));
     }
 }
@@ -79,12 +91,19 @@ void MoveRecords::writeGroup(const Group &group)
 {
     m_words.resize(0);
     m_words += group.written;
-    for (const char *name = group.moves.constData(), *end = name + group.moves.size(); name < end;) {
-        const QByteArray from = QByteArray::fromRawData(name, qsizetype(std::strlen(name)));
-        name += from.size() + 1;
-        const QByteArray to = QByteArray::fromRawData(name, qsizetype(std::strlen(name)));
-        name += to.size() + 1;
-        JournalFormat::appendMoved(m_words, from, to);
+    const char *copied = group.copies.constData();
+    const auto nextCopy = [&copied] {
+        const QByteArray name = QByteArray::fromRawData(copied, qsizetype(std::strlen(copied)));
+        copied += name.size() + 1;
+        return name;
+    };
+    for (const auto &[from, to] : group.moves) {
+        if (from) {
+            JournalFormat::appendMoved(m_words, *from, *to);
+        } else {
+            const QByteArray copiedFrom = nextCopy();
+            JournalFormat::appendMoved(m_words, copiedFrom, nextCopy());
+        }
     }
     m_write(m_words);
 }

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <thread>
 #include <utility>
+#include <vector>
 
 namespace velmix {
 
@@ -28,6 +29,9 @@ public:
     MoveRecords &operator=(const MoveRecords &) = delete;
 
     void moved(const QByteArray &from, const QByteArray &to);
+    // The same for names that stay as they are, where they are, until flush() returns:
+    // they are kept by address and read on the records' thread.
+    void movedKept(const QByteArray &from, const QByteArray &to);
     void found(const FoundName &found);
     // Returns once every record so far is written.
     void flush();
@@ -36,11 +40,12 @@ private:
     struct Group
     {
         QByteArray written; // records already in words
-        // Each move's names as they are, each ended by a NUL (which no path holds): the
-        // mover copies bytes it has just used, and touches nothing else of the names.
-        QByteArray moves;
-        size_t count = 0;
+        // The moves in order: a kept move's names by address, another's as null, its names
+        // copied into `copies`, each ended by a NUL (which no path holds).
+        std::vector<std::pair<const QByteArray *, const QByteArray *>> moves;
+        QByteArray copies;
     };
+    void added();
     void handOver();
     void writeGroup(const Group &group);
     void run();

@@ -50,6 +50,11 @@ void JournalWriter::moved(const QByteArray &from, const QByteArray &to)
     m_records.moved(from, to);
 }
 
+void JournalWriter::movedKept(const QByteArray &from, const QByteArray &to)
+{
+    m_records.movedKept(from, to);
+}
+
 void JournalWriter::found(const FoundName &found)
 {
     m_records.found(found);

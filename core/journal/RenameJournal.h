@@ -28,6 +28,8 @@ public:
     // Writes one part of the plan and syncs it; false where that failed.
     bool planned(const QByteArray &part);
     void moved(const QByteArray &from, const QByteArray &to);
+    // The names stay as they are, where they are, until finish() (see MoveRecords::movedKept).
+    void movedKept(const QByteArray &from, const QByteArray &to);
     void found(const FoundName &found);
     // Writes the moves still held, then the end mark, and syncs; false where that failed.
     bool finish();
