@@ -16,10 +16,14 @@ struct TreeFigures
 };
 
 // Makes the tree under `path`, measures the listing with subfolders against a floor of
-// openat and getdents over the same tree, and the journaled apply against a plain loop of
-// renameat2 per folder; removes the tree.
+// openat and getdents over the same tree, and the journaled apply (in a child process, see
+// treeApplyChild) against a plain loop of renameat2 per folder; removes the tree.
 [[nodiscard]] TreeFigures treeFigures(const QString &path, velmix::BusyPointer &busy, int runs);
 
+// Run in a child process whose heap is readied as the command line's: lists the tree at
+// `path`, upper-cases its names with the journal and back, `runs` times in turn with the
+// plain loop, and prints the two medians in milliseconds.
+int treeApplyChild(const QString &path, int runs);
 // Run in a child process: lists and previews the tree at `path` with subfolders, prints the
 // peak resident memory in KiB.
 int treePeakMemoryChild(const QString &path);

@@ -20,6 +20,7 @@
 #include "metadata/FolderMetadata.h"
 #include "metadata/LibraryTagReader.h"
 #include "posix/PosixFileIdentities.h"
+#include "posix/BatchHeap.h"
 #include "posix/PosixFileMover.h"
 #include "posix/PosixStateFolder.h"
 #include "preview/PreviewSession.h"
@@ -40,6 +41,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <dirent.h>
@@ -905,6 +907,11 @@ int main(int argc, char **argv)
     if (argc == 3 && QByteArray(argv[1]) == "--peak-memory-tree") {
         QCoreApplication app(argc, argv);
         return treePeakMemoryChild(QString::fromLocal8Bit(argv[2]));
+    }
+    if (argc == 4 && QByteArray(argv[1]) == "--apply-tree") {
+        prepareHeapForOneBatch();
+        QCoreApplication app(argc, argv);
+        return treeApplyChild(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]));
     }
     if (argc == 3 && QByteArray(argv[1]) == "--peak-memory") {
         QCoreApplication app(argc, argv);
