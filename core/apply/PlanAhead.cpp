@@ -10,9 +10,11 @@
 namespace velmix {
 namespace {
 
-// The first part is small so that the moves start soon; later ones grow fourfold, since
-// each costs a sync (a look-up takes a fraction of a move, so a part's look-ups still end
-// before the moves of the part before), up to a size whose look-ups stay well ahead of its moves.
+// The first part is small so that the moves start soon; later ones grow, since each costs
+// a sync, but only twofold: a look-up takes about half a move while the other core moves,
+// so a part twice the last one's size is looked up by the time that one's moves end
+// (fourfold left the moves waiting for the parts 20 to 70 ms in 100,000). The growth
+// stops at a size whose look-ups stay well ahead of its moves.
 constexpr size_t FirstPart = 256;
 constexpr size_t LargestPart = 16384;
 
@@ -83,7 +85,7 @@ void PlanAhead::run(const std::stop_token &stop)
         release(to);
         keep(seen);
         from = to;
-        part = std::min(part * 4, LargestPart);
+        part = std::min(part * 2, LargestPart);
     } while (from < moves.size() && !stop.stop_requested());
     release(moves.size());
 }
