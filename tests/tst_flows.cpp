@@ -49,6 +49,47 @@ struct DiskState
     QList<QByteArray> strays;
 };
 
+// A journal whose syncs take a while, and which looks, as each ends, whether a file has
+// moved ("g…") beyond the moves the parts synced before it reach: none may before its
+// part is on disk.
+class SlowSyncingStateFolder : public PosixStateFolder
+{
+public:
+    SlowSyncingStateFolder(const QString &path, const QString &moving) : PosixStateFolder(path), m_moving(moving) {}
+    std::unique_ptr<StateFile> create(const QString &name, int &error) override
+    {
+        std::unique_ptr<StateFile> file = PosixStateFolder::create(name, error);
+        return file ? std::make_unique<File>(std::move(file), *this) : nullptr;
+    }
+    std::atomic<bool> movedEarly = false;
+
+private:
+    struct File : StateFile
+    {
+        File(std::unique_ptr<StateFile> file, SlowSyncingStateFolder &into) : inner(std::move(file)), folder(into) {}
+        int append(const QByteArray &bytes) override
+        {
+            if (const qsizetype mark = bytes.lastIndexOf("\nP "); mark >= 0) // a part's end: the moves it reaches
+                written = bytes.sliced(mark + 3).split(' ').front().toLongLong();
+            return inner->append(bytes);
+        }
+        int sync() override
+        {
+            const qint64 reach = written;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            if (folder.m_moving.entryList({QStringLiteral("g*")}, QDir::Files).size() > synced)
+                folder.movedEarly = true;
+            const int error = inner->sync();
+            synced = reach;
+            return error;
+        }
+        std::unique_ptr<StateFile> inner;
+        SlowSyncingStateFolder &folder;
+        std::atomic<qint64> written = 0, synced = 0;
+    };
+    const QDir m_moving;
+};
+
 DiskState diskState(const QString &folder, const QStringList &oldNames, const QStringList &newNames)
 {
     DiskState state;
@@ -719,14 +760,15 @@ private Q_SLOTS:
     }
 
     // Every file moved has what it was before its move, in every part the look-ups ran
-    // ahead in, not only the first (the rows are sized once that one is out); and the
-    // journal's records, kept by address or copied, read back to where each file went.
+    // ahead in, not only the first (the rows are sized once that one is out), and moved
+    // only once its part was synced, on its own thread; and the journal's records, kept by
+    // address or copied, read back to where each file went.
     void journaledApplyOfEveryPart()
     {
         test::TempFolder dir;
         QStringList names;
         NameColumn from, to;
-        for (int i = 0; i < 1500; ++i) { // parts of 256, 1,024 and the rest
+        for (int i = 0; i < 1500; ++i) { // parts of 256, 512 and the rest
             names << QStringLiteral("f%1.txt").arg(i);
             from.append(names.last());
             // The first two swap: a cycle's moves are recorded by copy, the others by address.
@@ -738,11 +780,12 @@ private Q_SLOTS:
         const std::unique_ptr<FolderMover> mover = files.openFolder(QFile::encodeName(dir.path()), error);
         QVERIFY(mover);
         QTemporaryDir state;
-        PosixStateFolder stateFolder(state.path());
+        SlowSyncingStateFolder stateFolder(state.path(), dir.path());
         PosixFileIdentities identities;
         RenameJournal journal(stateFolder);
         const JournaledBatch batch{BatchKind::Apply, QFile::encodeName(dir.path()), from, to, readFolderRules(*mover, {})};
         const JournaledOutcome moved = renameJournaled(*mover, batch, &identities, &journal);
+        QVERIFY(!stateFolder.movedEarly);
         QCOMPARE(moved.outcome.renamed, 1500);
         QCOMPARE(moved.identities.size(), size_t(1500));
         for (size_t row = 0; row < moved.identities.size(); ++row)

@@ -67,9 +67,55 @@ void PlanAhead::release(size_t moves)
     m_releasedMore.notify_all();
 }
 
+void PlanAhead::partWritten(size_t moves)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_partsWritten;
+        m_writtenMoves = moves;
+    }
+    m_writtenMore.notify_one();
+}
+
+void PlanAhead::writingEnded()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_writingEnded = true;
+    }
+    m_writtenMore.notify_one();
+}
+
+void PlanAhead::syncWrittenParts()
+{
+    size_t synced = 0;
+    for (;;) {
+        size_t parts = 0, moves = 0;
+        {
+            std::unique_lock lock(m_mutex);
+            m_writtenMore.wait(lock, [&] { return m_partsWritten > synced || m_writingEnded; });
+            if (m_partsWritten == synced)
+                return;
+            parts = m_partsWritten;
+            moves = m_writtenMoves;
+        }
+        // One sync for every part written by now. One that failed leaves the batch without
+        // a sound journal; its moves go all the same, as they do where none could be begun.
+        (void)m_writer->sync();
+        release(moves);
+        synced = parts;
+    }
+}
+
 void PlanAhead::run(const std::stop_token &stop)
 {
     openJournal();
+    std::optional<AsyncTask<void>> syncing;
+    if (m_writer && m_batch.resumes.isEmpty()) {
+        syncing.emplace([this] { syncWrittenParts(); });
+        if (!syncing->hasThread())
+            syncing.reset(); // no thread to be had: each part synced as it is written
+    }
     const std::vector<PlannedMove> &moves = m_plan->moves;
     size_t from = 0;
     size_t part = FirstPart;
@@ -81,12 +127,19 @@ void PlanAhead::run(const std::stop_token &stop)
             openCycles -= moves[to].kind == PlannedMove::FromTemporary;
             ++to;
         }
-        const std::vector<std::pair<qsizetype, FileIdentity>> seen = writePart(from, to);
-        release(to);
+        const std::vector<std::pair<qsizetype, FileIdentity>> seen = writePart(from, to, syncing.has_value());
+        if (syncing)
+            partWritten(to);
+        else
+            release(to);
         keep(seen);
         from = to;
         part = std::min(part * 2, LargestPart);
     } while (from < moves.size() && !stop.stop_requested());
+    if (syncing) {
+        writingEnded();
+        syncing->take();
+    }
     release(moves.size());
 }
 
@@ -128,7 +181,7 @@ void PlanAhead::keep(const std::vector<std::pair<qsizetype, FileIdentity>> &seen
         m_seen[size_t(row)] = identity;
 }
 
-std::vector<std::pair<qsizetype, FileIdentity>> PlanAhead::writePart(size_t from, size_t to)
+std::vector<std::pair<qsizetype, FileIdentity>> PlanAhead::writePart(size_t from, size_t to, bool syncLater)
 {
     std::vector<qsizetype> rows;
     std::vector<QByteArray> names;
@@ -159,7 +212,11 @@ std::vector<std::pair<qsizetype, FileIdentity>> PlanAhead::writePart(size_t from
     // go all the same, as they do where none could be begun.
     // Appended in place: the names are megabytes, and a copy would fault in as many fresh pages.
     m_wholeBatch += JournalFormat::identityPart(part, m_journalRows);
-    (void)m_writer->planned(std::exchange(m_wholeBatch, {}));
+    const QByteArray written = std::exchange(m_wholeBatch, {});
+    if (syncLater)
+        m_writer->plannedUnsynced(written);
+    else
+        (void)m_writer->planned(written);
     return byRow;
 }
 

@@ -22,7 +22,9 @@ namespace velmix {
 // identities a part at a time, on a thread of its own, ahead of the moves: a move waits
 // only until its part is on disk, so a large batch starts moving after its first few
 // hundred files are looked at instead of after all of them, and a repair always knows
-// every move of the batch. A part never ends inside a cycle.
+// every move of the batch. A part never ends inside a cycle. Each part is synced on a
+// second thread while the next one is looked up: a sync waits on the disk, which may take
+// longer than the moves of the part before.
 class PlanAhead : public MoveGate
 {
 public:
@@ -42,9 +44,15 @@ private:
     void run(const std::stop_token &stop);
     void openJournal();
     // Looks the part's files up and writes the part; its files' identities by row.
-    [[nodiscard]] std::vector<std::pair<qsizetype, FileIdentity>> writePart(size_t from, size_t to);
+    // `syncLater`: another thread syncs it (partWritten).
+    [[nodiscard]] std::vector<std::pair<qsizetype, FileIdentity>> writePart(size_t from, size_t to, bool syncLater);
     void keep(const std::vector<std::pair<qsizetype, FileIdentity>> &seen);
     void release(size_t moves);
+    // The part up to move `moves` is written; it is released once synced.
+    void partWritten(size_t moves);
+    void writingEnded();
+    // The syncing thread: returns once every part written is synced and the writing ended.
+    void syncWrittenParts();
 
     const JournaledBatch &m_batch;
     FileIdentities &m_identities;
@@ -62,6 +70,11 @@ private:
     std::atomic<size_t> m_released{0}; // the moves that may be made
     std::mutex m_mutex;
     std::condition_variable m_releasedMore;
+    // Under m_mutex: the parts written and the moves they reach, and whether that was all.
+    size_t m_partsWritten = 0;
+    size_t m_writtenMoves = 0;
+    bool m_writingEnded = false;
+    std::condition_variable m_writtenMore;
     // Last, so that it is stopped and waited for before anything it uses goes.
     std::optional<AsyncTask<void>> m_planning;
 };

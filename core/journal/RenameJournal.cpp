@@ -37,7 +37,12 @@ JournalWriter::JournalWriter(std::unique_ptr<StateFile> file, QString name)
 bool JournalWriter::planned(const QByteArray &part)
 {
     append(part);
-    // Synced outside the lock: the moves' records go on being written meanwhile.
+    return sync();
+}
+
+bool JournalWriter::sync()
+{
+    // Outside the lock: the moves' records and the next part go on being written meanwhile.
     const int synced = error() == 0 ? m_file->sync() : 0;
     std::lock_guard lock(m_writing);
     if (m_error == 0)

@@ -27,6 +27,10 @@ public:
     [[nodiscard]] const QString &name() const { return m_name; }
     // Writes one part of the plan and syncs it; false where that failed.
     bool planned(const QByteArray &part);
+    // The same in two steps, for a caller that syncs on another thread: the part is on
+    // disk once a sync() begun after this returns true.
+    void plannedUnsynced(const QByteArray &part) { append(part); }
+    bool sync();
     void moved(const QByteArray &from, const QByteArray &to);
     // The names stay as they are, where they are, until finish() (see MoveRecords::movedKept).
     void movedKept(const QByteArray &from, const QByteArray &to);
