@@ -77,25 +77,15 @@ void PlanAhead::partWritten(size_t moves)
     m_writtenMore.notify_one();
 }
 
-void PlanAhead::writingEnded()
-{
-    {
-        std::lock_guard lock(m_mutex);
-        m_writingEnded = true;
-    }
-    m_writtenMore.notify_one();
-}
-
-void PlanAhead::syncWrittenParts()
+void PlanAhead::syncWrittenParts(const std::stop_token &stop)
 {
     size_t synced = 0;
     for (;;) {
         size_t parts = 0, moves = 0;
         {
             std::unique_lock lock(m_mutex);
-            m_writtenMore.wait(lock, [&] { return m_partsWritten > synced || m_writingEnded; });
-            if (m_partsWritten == synced)
-                return;
+            if (!m_writtenMore.wait(lock, stop, [&] { return m_partsWritten > synced; }))
+                return; // stopped with every part synced
             parts = m_partsWritten;
             moves = m_writtenMoves;
         }
@@ -112,7 +102,7 @@ void PlanAhead::run(const std::stop_token &stop)
     openJournal();
     std::optional<AsyncTask<void>> syncing;
     if (m_writer && m_batch.resumes.isEmpty()) {
-        syncing.emplace([this] { syncWrittenParts(); });
+        syncing.emplace([this](const std::stop_token &syncStop) { syncWrittenParts(syncStop); });
         if (!syncing->hasThread())
             syncing.reset(); // no thread to be had: each part synced as it is written
     }
@@ -136,10 +126,7 @@ void PlanAhead::run(const std::stop_token &stop)
         from = to;
         part = std::min(part * 2, LargestPart);
     } while (from < moves.size() && !stop.stop_requested());
-    if (syncing) {
-        writingEnded();
-        syncing->take();
-    }
+    syncing.reset(); // waits for the last parts' sync
     release(moves.size());
 }
 

@@ -50,9 +50,8 @@ private:
     void release(size_t moves);
     // The part up to move `moves` is written; it is released once synced.
     void partWritten(size_t moves);
-    void writingEnded();
-    // The syncing thread: returns once every part written is synced and the writing ended.
-    void syncWrittenParts();
+    // The syncing thread: returns once a stop is asked and every part written is synced.
+    void syncWrittenParts(const std::stop_token &stop);
 
     const JournaledBatch &m_batch;
     FileIdentities &m_identities;
@@ -70,11 +69,10 @@ private:
     std::atomic<size_t> m_released{0}; // the moves that may be made
     std::mutex m_mutex;
     std::condition_variable m_releasedMore;
-    // Under m_mutex: the parts written and the moves they reach, and whether that was all.
+    // Under m_mutex: the parts written and the moves they reach.
     size_t m_partsWritten = 0;
     size_t m_writtenMoves = 0;
-    bool m_writingEnded = false;
-    std::condition_variable m_writtenMore;
+    std::condition_variable_any m_writtenMore;
     // Last, so that it is stopped and waited for before anything it uses goes.
     std::optional<AsyncTask<void>> m_planning;
 };
