@@ -31,6 +31,7 @@ struct TreeNames
     NameColumn current;
     NameColumn next;
     std::vector<quint32> folders;
+    std::vector<size_t> folderDepths; // by folder index: how many folders down it lies
 };
 
 std::optional<TreeNames> splitIntoFolders(const NameColumn &currentNames, const NameColumn &newNames)
@@ -46,13 +47,22 @@ std::optional<TreeNames> splitIntoFolders(const NameColumn &currentNames, const 
     // Each column sized once: the last parts are shorter than the paths ("/" is one unit).
     tree.current.beginRewrite(currentNames.size(), currentNames.totalLength());
     tree.next.beginRewrite(currentNames.size(), newNames.totalLength() + currentNames.size());
+    QStringView lastFolder;
+    quint32 lastIndex = 0;
     for (qsizetype row = 0; row < currentNames.size(); ++row) {
         const QStringView current = currentNames.at(row), next = newNames.at(row);
         const qsizetype parent = current.lastIndexOf(u'/') + 1; // the folder's part, its "/" included
-        auto folder = folderIndex.constFind(current.first(parent));
-        if (folder == folderIndex.constEnd())
-            folder = folderIndex.insert(current.first(parent), quint32(folderIndex.size()));
-        tree.folders.push_back(folder.value());
+        // A listing gives a folder's files together: most rows are told by the row before.
+        if (row == 0 || current.first(parent) != lastFolder) {
+            lastFolder = current.first(parent);
+            auto folder = folderIndex.constFind(lastFolder);
+            if (folder == folderIndex.constEnd()) {
+                folder = folderIndex.insert(lastFolder, quint32(folderIndex.size()));
+                tree.folderDepths.push_back(size_t(lastFolder.count(u'/')));
+            }
+            lastIndex = folder.value();
+        }
+        tree.folders.push_back(lastIndex);
         tree.current.writeGrowing(current.sliced(parent));
         // "/" is no name in any folder: the row is refused as an invalid name.
         tree.next.writeGrowing(next.startsWith(current.first(parent)) ? next.sliced(parent) : QStringView(u"/"));
@@ -64,12 +74,12 @@ std::optional<TreeNames> splitIntoFolders(const NameColumn &currentNames, const 
 
 // The rows by how many folders down their paths lie, each level's in row order; all in
 // one level where the batch is no tree.
-std::vector<std::vector<qsizetype>> rowsByDepth(const NameColumn &paths, bool tree)
+std::vector<std::vector<qsizetype>> rowsByDepth(qsizetype rows, const std::optional<TreeNames> &tree)
 {
     std::vector<std::vector<qsizetype>> levels(1);
-    levels[0].reserve(size_t(paths.size()));
-    for (qsizetype row = 0; row < paths.size(); ++row) {
-        const size_t depth = tree ? size_t(paths.at(row).count(u'/')) : 0;
+    levels[0].reserve(size_t(rows));
+    for (qsizetype row = 0; row < rows; ++row) {
+        const size_t depth = tree ? tree->folderDepths[tree->folders[size_t(row)]] : 0;
         if (depth >= levels.size())
             levels.resize(depth + 1);
         levels[depth].push_back(row);
@@ -127,7 +137,7 @@ RenamePlan planRenames(const NameColumn &currentNames, const NameColumn &newName
     // Over a tree the entries of the deepest folders move first: every path is read as
     // the tree was before the batch, and a folder (a row too, where folders are renamed)
     // moves only once all below it have. A chain or a cycle never leaves its folder.
-    const std::vector<std::vector<qsizetype>> byDepth = rowsByDepth(currentNames, tree.has_value());
+    const std::vector<std::vector<qsizetype>> byDepth = rowsByDepth(rows, tree);
     for (auto level = byDepth.rbegin(); level != byDepth.rend(); ++level) {
         // A chain starts at the row whose new name is free (it waits for nobody).
         for (const qsizetype row : *level) {
