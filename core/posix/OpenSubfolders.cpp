@@ -89,13 +89,12 @@ int OpenSubfolders::opened(QByteArrayView folder, int &error)
     return fd;
 }
 
-void OpenSubfolders::forget(const QByteArray &path)
+void OpenSubfolders::forget(const QByteArray &path, const Place &where)
 {
-    // Not open itself: then nothing inside it is either. A file of the last folder is told
-    // without hashing its path where no folder inside that one is open.
-    const qsizetype slash = lastSlash(path);
-    if (m_lastFd >= 0 && !m_lastHoldsOpen && slash == m_lastFolder.size()
-        && QByteArrayView(path).first(slash) == QByteArrayView(m_lastFolder))
+    // Not open itself: then nothing inside it is either. An entry of the last folder is
+    // told by where it was found, without reading its path again, while no folder inside
+    // that one is open: this runs after every move of a batch.
+    if (m_open.isEmpty() || (m_lastFd >= 0 && where.folderFd == m_lastFd && !m_lastHoldsOpen))
         return;
     if (!m_open.contains(path))
         return;

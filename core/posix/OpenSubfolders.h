@@ -35,8 +35,9 @@ public:
     [[nodiscard]] Place place(const QByteArray &path);
     // Both at once: the first stays good while the second is looked up.
     [[nodiscard]] std::pair<Place, Place> places(const QByteArray &from, const QByteArray &to);
-    // After `path` was moved or removed: forgets it, if it was a folder, and all inside it.
-    void forget(const QByteArray &path);
+    // After `path`, found at `where`, was moved or removed: forgets it, if it was a
+    // folder, and all inside it.
+    void forget(const QByteArray &path, const Place &where);
 
 private:
     [[nodiscard]] Place lookUp(const QByteArray &path);

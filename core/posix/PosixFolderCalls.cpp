@@ -46,7 +46,7 @@ int PosixFolderCalls::renameNoReplace(const QByteArray &from, const QByteArray &
     const auto [source, target] = m_subfolders.places(from, to);
     if (source.error != 0 || target.error != 0)
         return source.error != 0 ? source.error : target.error;
-    return moved(from, result("renameat2", from, ::renameat2(source.folderFd, source.name, target.folderFd, target.name,
+    return moved(from, source, result("renameat2", from, ::renameat2(source.folderFd, source.name, target.folderFd, target.name,
                                                              RENAME_NOREPLACE)));
 }
 
@@ -63,7 +63,7 @@ int PosixFolderCalls::unlink(const QByteArray &name)
     const OpenSubfolders::Place place = m_subfolders.place(name);
     if (place.error != 0)
         return place.error;
-    return moved(name, result("unlinkat", name, ::unlinkat(place.folderFd, place.name, 0)));
+    return moved(name, place, result("unlinkat", name, ::unlinkat(place.folderFd, place.name, 0)));
 }
 
 int PosixFolderCalls::rename(const QByteArray &from, const QByteArray &to)
@@ -72,8 +72,8 @@ int PosixFolderCalls::rename(const QByteArray &from, const QByteArray &to)
     if (source.error != 0 || target.error != 0)
         return source.error != 0 ? source.error : target.error;
     // What `to` held is gone as well.
-    const int error = moved(from, result("renameat", from, ::renameat(source.folderFd, source.name, target.folderFd, target.name)));
-    return moved(to, error);
+    const int error = moved(from, source, result("renameat", from, ::renameat(source.folderFd, source.name, target.folderFd, target.name)));
+    return moved(to, target, error);
 }
 
 int PosixFolderCalls::createExclusive(const QByteArray &name, EntryStatus &created)
@@ -99,10 +99,10 @@ int PosixFolderCalls::status(const QByteArray &name, EntryStatus &status)
 }
 
 // A folder moved away takes the folders kept open inside it along.
-int PosixFolderCalls::moved(const QByteArray &path, int error)
+int PosixFolderCalls::moved(const QByteArray &path, const OpenSubfolders::Place &where, int error)
 {
     if (error == 0)
-        m_subfolders.forget(path);
+        m_subfolders.forget(path, where);
     return error;
 }
 

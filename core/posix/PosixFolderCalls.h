@@ -35,7 +35,7 @@ public:
     bool movesDamageFiles() override;
 
 private:
-    [[nodiscard]] int moved(const QByteArray &path, int error);
+    [[nodiscard]] int moved(const QByteArray &path, const OpenSubfolders::Place &where, int error);
 
     const int m_folderFd;
     OpenSubfolders m_subfolders{m_folderFd};
