@@ -803,7 +803,8 @@ private Q_SLOTS:
     // The batch's names are written as they are but for a few escaped bytes: every name
     // reads back as it was, in its place (a batch this large is written in two parts on
     // two cores), and a row whose identity part was closed reads as looked at. Its moves,
-    // recorded in groups from another thread, read back each to its row.
+    // recorded in groups from another thread, read back each to its row, those under their
+    // rows' planned names as runs of rows; a run beyond the rows is damage.
     void journalNamesReadBack()
     {
         const std::vector<QByteArray> odd = {"a b.txt", "line\nend", "back\\slash", "-", "\\2d", "\\", "x\r y", "\xff\x01"};
@@ -816,25 +817,34 @@ private Q_SLOTS:
             plan.rows.push_back({name, name + ' ', {}, true});
         QByteArray bytes = JournalFormat::header(plan, qsizetype(plan.rows.size())) + JournalFormat::wholeBatch(plan.rows)
                            + JournalFormat::identityPart({{0, {1, 2, 3, 4}}}, 1);
+        const QByteArray planOnly = bytes;
         {
-            // Both kinds of record, in turns: every third file steps aside first (copied),
-            // then takes its name (kept), so a group written out of order reads back wrong.
-            std::vector<QByteArray> aside;
-            for (size_t row = 0; row < plan.rows.size(); ++row)
-                aside.push_back("~aside" + QByteArray::number(qulonglong(row)));
-            MoveRecords records([&](const QByteArray &written) { bytes += written; });
+            // Every kind of record, in turns: every third file steps aside first (copied),
+            // then takes its name (kept, from a name outside the plan), so a group written
+            // out of order reads back wrong; the last third moves in runs of rows that
+            // cross the groups.
+            std::vector<QByteArray> aside, from, to;
+            std::vector<quint32> journalRows;
             for (size_t row = 0; row < plan.rows.size(); ++row) {
-                const JournalRow &planned = plan.rows[row];
-                if (row % 3 == 0) {
-                    records.moved(planned.from, aside[row]);
-                    records.movedKept(aside[row], planned.to);
-                } else if (row % 3 == 1) {
-                    records.movedKept(planned.from, planned.to);
+                aside.push_back("~aside" + QByteArray::number(qulonglong(row)));
+                from.push_back(plan.rows[row].from);
+                to.push_back(plan.rows[row].to);
+                journalRows.push_back(quint32(row));
+            }
+            MoveRecords records([&](const QByteArray &written) { bytes += written; });
+            records.numberRows({from.data(), to.data(), journalRows});
+            for (size_t row = 0; row < plan.rows.size(); ++row) {
+                if (row > plan.rows.size() * 2 / 3 || row % 3 == 1) {
+                    records.movedKept(from[row], to[row]);
+                } else if (row % 3 == 0) {
+                    records.moved(from[row], aside[row]);
+                    records.movedKept(aside[row], to[row]);
                 } else {
-                    records.moved(planned.from, planned.to);
+                    records.moved(from[row], to[row]);
                 }
             }
         }
+        QVERIFY(bytes.contains("\nk "));
         bytes += JournalFormat::done();
         const JournalContent read = JournalFormat::parse(bytes);
         QCOMPARE(read.state, JournalContent::State::Finished);
@@ -847,6 +857,11 @@ private Q_SLOTS:
         QCOMPARE(read.plan.rows[0].identity, (FileIdentity{1, 2, 3, 4}));
         QCOMPARE(read.plan.rows[0].seen, JournalRow::Seen::File);
         QCOMPARE(read.plan.rows[1].seen, JournalRow::Seen::NotYet);
+        for (const auto &[first, count] : {std::pair{names.size() - 1, size_t(2)}, {names.size(), size_t(1)}, {0, size_t(0)}}) {
+            QByteArray beyond = planOnly;
+            JournalFormat::appendMovedRows(beyond, first, count);
+            QCOMPARE(JournalFormat::parse(beyond + JournalFormat::done()).state, JournalContent::State::Damaged);
+        }
     }
 
     // A journal cut short in its plan, one with a changed byte, one from a later version,

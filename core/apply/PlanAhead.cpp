@@ -147,16 +147,20 @@ void PlanAhead::openJournal()
         held.insert(nameKey(FileNameCodec::encode(m_batch.unlisted.at(i)).value_or(QByteArray()), m_plan->rules.ignoresCase));
     std::vector<JournalFormat::NameRow> rows;
     rows.reserve(m_plan->moves.size()); // megabytes in a large batch: grown by doubling, each copy in fresh pages
+    std::vector<quint32> journalRows(m_plan->sources.size(), MoveRecords::NotInJournal);
     for (const PlannedMove &move : m_plan->moves) {
         if (move.kind == PlannedMove::FromTemporary)
             continue;
+        journalRows[size_t(move.row)] = quint32(rows.size());
         const QByteArray &target = m_plan->targets[size_t(move.row)];
         rows.push_back({&m_plan->sources[size_t(move.row)], &target,
                         held.isEmpty() || !held.contains(nameKey(target, m_plan->rules.ignoresCase))});
     }
     m_writer = m_journal->begin({m_batch.kind, m_batch.undoes, m_batch.folder, m_plan->rules, {}}, qsizetype(rows.size()), m_journalError);
-    if (m_writer)
-        m_wholeBatch = JournalFormat::wholeBatch(rows); // synced with the first part
+    if (!m_writer)
+        return;
+    m_wholeBatch = JournalFormat::wholeBatch(rows); // synced with the first part
+    m_writer->numberRows({m_plan->sources.data(), m_plan->targets.data(), std::move(journalRows)});
 }
 
 // Sized at the first part's release, not before: for a large batch the rows' identities

@@ -24,6 +24,7 @@ constexpr QByteArrayView Row = "R";
 constexpr QByteArrayView PartEnd = "P";
 constexpr QByteArrayView Moved = "M";      // its names in hex: journals before version 5
 constexpr QByteArrayView MovedAsIs = "m";  // its names as the batch's names are written
+constexpr QByteArrayView MovedRows = "k";  // a run of rows, each under its planned names
 constexpr QByteArrayView Found = "F";
 constexpr QByteArrayView Done = "D";
 constexpr QByteArrayView Resumed = "C";
@@ -257,8 +258,17 @@ public:
     }
 
     // False where the record is neither a move nor a found name.
-    bool read(const QList<QByteArray> &fields)
+    bool read(const QList<QByteArray> &fields, const std::vector<JournalRow> &rows)
     {
+        if (fields.size() == 3 && fields[0] == Tag::MovedRows) {
+            const auto first = number(fields[1]), count = number(fields[2]);
+            if (!first || !count || *first < 0 || *count <= 0 || quint64(*first) > rows.size()
+                || quint64(*count) > rows.size() - size_t(*first))
+                return false;
+            for (size_t row = size_t(*first); row < size_t(*first + *count); ++row)
+                moved(rows[row].from, rows[row].to);
+            return true;
+        }
         if (fields.size() == 3 && (fields[0] == Tag::Moved || fields[0] == Tag::MovedAsIs)) {
             const auto name = fields[0] == Tag::Moved ? unhex : rawName;
             const auto from = name(fields[1]), to = name(fields[2]);
@@ -361,7 +371,7 @@ public:
             }
             if (isMark(fields, Tag::Resumed))
                 continue;
-            if (!names.read(*fields))
+            if (!names.read(*fields, rows))
                 return result;
         }
         if (!m_planWritten)
@@ -621,6 +631,15 @@ void appendFound(QByteArray &out, const FoundName &found)
 void appendMoved(QByteArray &out, const QByteArray &from, const QByteArray &to)
 {
     appendNamesRecord(out, Tag::MovedAsIs, from, to);
+}
+
+void appendMovedRows(QByteArray &out, size_t first, size_t count)
+{
+    const qsizetype start = out.size();
+    out += Tag::MovedRows;
+    appendNumber(out, qint64(first));
+    appendNumber(out, qint64(count));
+    closeRecord(out, start);
 }
 
 QByteArray done()

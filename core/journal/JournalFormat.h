@@ -74,7 +74,9 @@ namespace JournalFormat {
 // 4: a name may be a path below the batch's folder (a batch over its subfolders).
 // 5: a move's names as the batch's names are written, not in hex (half the bytes, written
 //    by the mover between its moves).
-constexpr int Version = 5;
+// 6: the moves made under their rows' planned names as runs of row numbers (a large
+//    batch's moves are then a few kilobytes, not megabytes to sync at its end).
+constexpr int Version = 6;
 
 // Whether a name read from a journal stays inside the batch's folder: not empty, not
 // absolute, and no part of it empty, "." or "..". A journal whose names do not is damaged:
@@ -102,6 +104,9 @@ struct NameRow
 [[nodiscard]] QByteArray identityPart(const std::vector<std::pair<size_t, FileIdentity>> &seen, size_t covered);
 // Appends the record of a move that worked.
 void appendMoved(QByteArray &out, const QByteArray &from, const QByteArray &to);
+// The same for the moves of the rows `first` to `first + count - 1` (by index), in that
+// order, each from its planned name to its new one.
+void appendMovedRows(QByteArray &out, size_t first, size_t count);
 void appendFound(QByteArray &out, const FoundName &found);
 [[nodiscard]] QByteArray done();
 // Opens a later session of records on a journal: a line an earlier one left cut short

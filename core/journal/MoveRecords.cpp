@@ -1,5 +1,6 @@
 #include "journal/MoveRecords.h"
 
+#include <cstdint>
 #include <cstring>
 #include <system_error>
 
@@ -97,7 +98,22 @@ void MoveRecords::writeGroup(const Group &group)
         copied += name.size() + 1;
         return name;
     };
+    size_t runFirst = 0, runLength = 0; // consecutive rows moved under their planned names
+    const auto endRun = [&] {
+        if (runLength > 0)
+            JournalFormat::appendMovedRows(m_words, runFirst, runLength);
+        runLength = 0;
+    };
     for (const auto &[from, to] : group.moves) {
+        if (const std::optional<size_t> row = from ? journalRowOf(from, to) : std::nullopt) {
+            if (runLength == 0 || *row != runFirst + runLength) {
+                endRun();
+                runFirst = *row;
+            }
+            ++runLength;
+            continue;
+        }
+        endRun();
         if (from) {
             JournalFormat::appendMoved(m_words, *from, *to);
         } else {
@@ -105,7 +121,21 @@ void MoveRecords::writeGroup(const Group &group)
             JournalFormat::appendMoved(m_words, copiedFrom, nextCopy());
         }
     }
+    endRun();
     m_write(m_words);
+}
+
+std::optional<size_t> MoveRecords::journalRowOf(const QByteArray *from, const QByteArray *to) const
+{
+    // Told by address: a name inside the plan's array is one of its rows.
+    const auto address = [](const QByteArray *name) { return reinterpret_cast<std::uintptr_t>(name); };
+    const size_t rows = m_planned.journalRows.size();
+    if (rows == 0 || address(from) < address(m_planned.sources) || address(from) >= address(m_planned.sources + rows))
+        return std::nullopt;
+    const size_t planRow = (address(from) - address(m_planned.sources)) / sizeof(QByteArray);
+    if (to != m_planned.targets + planRow || m_planned.journalRows[planRow] == NotInJournal)
+        return std::nullopt;
+    return m_planned.journalRows[planRow];
 }
 
 } // namespace velmix

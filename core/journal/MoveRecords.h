@@ -8,6 +8,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -27,6 +28,18 @@ public:
     ~MoveRecords() { flush(); }
     MoveRecords(const MoveRecords &) = delete;
     MoveRecords &operator=(const MoveRecords &) = delete;
+
+    // The plan's rows as the journal numbers them (NotInJournal where it does not): a kept
+    // move of a row from its planned name to its new one is then written as the row's
+    // number, a run of rows in one record. Given before the first move, or never.
+    struct PlannedRows
+    {
+        const QByteArray *sources = nullptr; // per plan row, where the kept moves point
+        const QByteArray *targets = nullptr;
+        std::vector<quint32> journalRows; // per plan row
+    };
+    static constexpr quint32 NotInJournal = ~quint32(0);
+    void numberRows(PlannedRows rows) { m_planned = std::move(rows); }
 
     void moved(const QByteArray &from, const QByteArray &to);
     // The same for names that stay as they are, where they are, until flush() returns:
@@ -48,9 +61,12 @@ private:
     void added();
     void handOver();
     void writeGroup(const Group &group);
+    // The journal's row of a kept move under its row's planned names; nothing otherwise.
+    [[nodiscard]] std::optional<size_t> journalRowOf(const QByteArray *from, const QByteArray *to) const;
     void run();
 
     const std::function<void(const QByteArray &)> m_write;
+    PlannedRows m_planned;
     Group m_held;       // the caller's alone
     QByteArray m_words; // the writing side's, its room kept from group to group
 

@@ -31,6 +31,8 @@ public:
     // disk once a sync() begun after this returns true.
     void plannedUnsynced(const QByteArray &part) { append(part); }
     bool sync();
+    // See MoveRecords::numberRows.
+    void numberRows(MoveRecords::PlannedRows rows) { m_records.numberRows(std::move(rows)); }
     void moved(const QByteArray &from, const QByteArray &to);
     // The names stay as they are, where they are, until finish() (see MoveRecords::movedKept).
     void movedKept(const QByteArray &from, const QByteArray &to);
