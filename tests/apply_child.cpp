@@ -137,7 +137,8 @@ private:
         }
         int append(const QByteArray &bytes) override
         {
-            const bool part = bytes.startsWith("N ") || bytes.startsWith("R "); // the first goes with the names
+            // The first goes with the names, by whole paths or by folder.
+            const bool part = bytes.startsWith("N ") || bytes.startsWith("d ") || bytes.startsWith("R ");
             if (part && m_killAt == QStringLiteral("part%1").arg(++m_parts)) {
                 (void)m_inner->append(bytes.first(bytes.size() / 2));
                 ::kill(::getpid(), SIGKILL);

@@ -646,6 +646,14 @@ private Q_SLOTS:
                                 + JournalFormat::identityPart({{0, {1, 2, 3, 4}}}, 1);
         QCOMPARE(JournalFormat::parse(head + JournalFormat::done()).state,
                  read ? JournalContent::State::Finished : JournalContent::State::Damaged);
+        // The same name beside the file's in its folder: the folder written once, apart.
+        plan.rows[0].from = name.first(name.lastIndexOf('/') + 1) + "a.txt";
+        const QByteArray inFolder = JournalFormat::wholeBatch(plan.rows);
+        QVERIFY(inFolder.startsWith("d "));
+        QCOMPARE(JournalFormat::parse(JournalFormat::header(plan, 1) + inFolder + JournalFormat::identityPart({{0, {1, 2, 3, 4}}}, 1)
+                                      + JournalFormat::done()).state,
+                 read ? JournalContent::State::Finished : JournalContent::State::Damaged);
+        plan.rows[0].from = "a.txt";
         // The same name met only in a move's record.
         plan.rows[0].to = "b.txt";
         QByteArray moved = JournalFormat::header(plan, 1) + JournalFormat::wholeBatch(plan.rows)
@@ -802,19 +810,24 @@ private Q_SLOTS:
 
     // The batch's names are written as they are but for a few escaped bytes: every name
     // reads back as it was, in its place (a batch this large is written in two parts on
-    // two cores), and a row whose identity part was closed reads as looked at. Its moves,
+    // two cores), whether its row is written by whole paths or, within one folder, by its
+    // last parts, and a row whose identity part was closed reads as looked at. Its moves,
     // recorded in groups from another thread, read back each to its row, those under their
     // rows' planned names as runs of rows; a run beyond the rows is damage.
     void journalNamesReadBack()
     {
         const std::vector<QByteArray> odd = {"a b.txt", "line\nend", "back\\slash", "-", "\\2d", "\\", "x\r y", "\xff\x01"};
         std::vector<QByteArray> names;
-        for (qsizetype row = 0; row <= PartedRows; ++row)
-            names.push_back(row < qsizetype(odd.size()) ? odd[size_t(row)] : odd[size_t(row) % odd.size()] + QByteArray::number(row));
+        for (qsizetype row = 0; row <= PartedRows; ++row) {
+            // A folder every few rows, some in none; the same odd bytes in its name.
+            const QByteArray folder = row % 5 == 0 ? QByteArray() : odd[size_t(row / 3) % odd.size()] + '/' + QByteArray::number(row / 3) + '/';
+            names.push_back(folder + (row < qsizetype(odd.size()) ? odd[size_t(row)] : odd[size_t(row) % odd.size()] + QByteArray::number(row)));
+        }
         JournalPlan plan;
         plan.folder = "/f";
         for (const QByteArray &name : names)
             plan.rows.push_back({name, name + ' ', {}, true});
+        plan.rows[1].to = "elsewhere/" + plan.rows[1].to; // out of its folder: by whole paths
         QByteArray bytes = JournalFormat::header(plan, qsizetype(plan.rows.size())) + JournalFormat::wholeBatch(plan.rows)
                            + JournalFormat::identityPart({{0, {1, 2, 3, 4}}}, 1);
         const QByteArray planOnly = bytes;
@@ -851,8 +864,8 @@ private Q_SLOTS:
         QCOMPARE(read.plan.rows.size(), names.size());
         for (size_t row = 0; row < names.size(); ++row) {
             QCOMPARE(read.plan.rows[row].from, names[row]);
-            QCOMPARE(read.plan.rows[row].to, names[row] + ' ');
-            QCOMPARE(read.namesNow[row], names[row] + ' ');
+            QCOMPARE(read.plan.rows[row].to, plan.rows[row].to);
+            QCOMPARE(read.namesNow[row], plan.rows[row].to);
         }
         QCOMPARE(read.plan.rows[0].identity, (FileIdentity{1, 2, 3, 4}));
         QCOMPARE(read.plan.rows[0].seen, JournalRow::Seen::File);

@@ -75,7 +75,8 @@ namespace JournalFormat {
 // 5: a move's names as the batch's names are written, not in hex (half the bytes, written
 //    by the mover between its moves).
 // 6: the moves made under their rows' planned names as runs of row numbers (a large
-//    batch's moves are then a few kilobytes, not megabytes to sync at its end).
+//    batch's moves are then a few kilobytes, not megabytes to sync at its end); a row
+//    within one folder below the batch's as its last parts, the folder given once.
 constexpr int Version = 6;
 
 // Whether a name read from a journal stays inside the batch's folder: not empty, not
