@@ -427,15 +427,17 @@ private:
             return true;
         }
         if (type == Tag::Name || type == Tag::NameInFolder) {
-            const QByteArray folder = type == Tag::NameInFolder ? m_folder : QByteArray();
-            const auto from = fields.size() == 4 ? rawName(fields[1]) : std::nullopt;
-            const auto to = from ? rawName(fields[2]) : std::nullopt;
-            if (type == Tag::NameInFolder && folder.isEmpty())
+            auto from = fields.size() == 4 ? rawName(fields[1]) : std::nullopt;
+            auto to = from ? rawName(fields[2]) : std::nullopt;
+            if (to && type == Tag::NameInFolder) {
+                if (m_folder.isEmpty())
+                    return std::nullopt;
+                from->prepend(m_folder);
+                to->prepend(m_folder);
+            }
+            if (m_namesWritten || !to || qint64(rows.size()) >= m_rows || !staysInFolder(*from) || !staysInFolder(*to))
                 return std::nullopt;
-            if (m_namesWritten || !to || qint64(rows.size()) >= m_rows || !staysInFolder(folder + *from)
-                || !staysInFolder(folder + *to))
-                return std::nullopt;
-            rows.push_back({folder + *from, folder + *to, {}, fields[3] != "0", JournalRow::Seen::NotYet});
+            rows.push_back({std::move(*from), std::move(*to), {}, fields[3] != "0", JournalRow::Seen::NotYet});
             return true;
         }
         if (isMark(fields, Tag::Whole)) {

@@ -46,8 +46,9 @@ int PosixFolderCalls::renameNoReplace(const QByteArray &from, const QByteArray &
     const auto [source, target] = m_subfolders.places(from, to);
     if (source.error != 0 || target.error != 0)
         return source.error != 0 ? source.error : target.error;
-    return moved(from, source, result("renameat2", from, ::renameat2(source.folderFd, source.name, target.folderFd, target.name,
-                                                             RENAME_NOREPLACE)));
+    return moved(from, source,
+                 result("renameat2", from,
+                        ::renameat2(source.folderFd, source.name, target.folderFd, target.name, RENAME_NOREPLACE)));
 }
 
 int PosixFolderCalls::link(const QByteArray &from, const QByteArray &to)
