@@ -5,8 +5,16 @@
 #include <QByteArray>
 
 #include <memory>
+#include <span>
 
 namespace velmix {
+
+// A move from names that stay as they are, where they are, until the batch ends (a plan's own).
+struct KeptMove
+{
+    const QByteArray *from;
+    const QByteArray *to;
+};
 
 // Moves files to new names inside one folder, never replacing an existing file.
 class FolderMover
@@ -20,6 +28,18 @@ public:
     // The same, for names that stay as they are, where they are, until the batch ends (a
     // plan's own): a mover that records its moves may then keep them by address.
     virtual int moveKeptNames(const QByteArray &from, const QByteArray &to) { return move(from, to); }
+    // The moves of a run in order, each as moveKeptNames; returns how many of the first
+    // went, and where that is fewer than all, `error` is why the next one did not. A mover
+    // that can make a run in one tight loop spares the calls around each move.
+    virtual qsizetype moveKeptRun(std::span<const KeptMove> run, int &error)
+    {
+        error = 0;
+        for (size_t done = 0; done < run.size(); ++done) {
+            if ((error = moveKeptNames(*run[done].from, *run[done].to)) != 0)
+                return qsizetype(done);
+        }
+        return qsizetype(run.size());
+    }
     // Whether the name leads to an entry that is not a folder; where the file system
     // ignores letter case, any spelling of the entry's name does.
     [[nodiscard]] virtual bool holdsFile(const QByteArray &name) = 0;

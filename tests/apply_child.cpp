@@ -68,6 +68,11 @@ public:
     {
         return counted(PosixFolderCalls::renameNoReplace(from, to));
     }
+    // A run's moves one call at a time, each counted.
+    qsizetype renameNoReplaceRun(std::span<const KeptMove> run, int &error) override
+    {
+        return FolderCalls::renameNoReplaceRun(run, error);
+    }
     int link(const QByteArray &from, const QByteArray &to) override { return counted(PosixFolderCalls::link(from, to)); }
     int unlink(const QByteArray &name) override { return counted(PosixFolderCalls::unlink(name)); }
     int rename(const QByteArray &from, const QByteArray &to) override { return counted(PosixFolderCalls::rename(from, to)); }

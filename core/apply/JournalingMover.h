@@ -30,6 +30,15 @@ public:
             m_writer->movedKept(from, to);
         return error;
     }
+    qsizetype moveKeptRun(std::span<const KeptMove> run, int &error) override
+    {
+        const qsizetype done = m_inner.moveKeptRun(run, error);
+        if (m_writer) {
+            for (qsizetype i = 0; i < done; ++i)
+                m_writer->movedKept(*run[size_t(i)].from, *run[size_t(i)].to);
+        }
+        return done;
+    }
     bool holdsFile(const QByteArray &name) override { return m_inner.holdsFile(name); }
     qsizetype nameMax() override { return m_inner.nameMax(); }
     FileSystemKind fileSystemKind() override { return m_inner.fileSystemKind(); }

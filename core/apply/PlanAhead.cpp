@@ -37,12 +37,13 @@ void PlanAhead::planned(const RenamePlan &plan)
         m_planning->take(); // no thread to be had: all of the plan before the first move
 }
 
-void PlanAhead::reaching(size_t index)
+size_t PlanAhead::reaching(size_t index)
 {
-    if (index < m_released.load(std::memory_order_acquire))
-        return;
+    if (const size_t released = m_released.load(std::memory_order_acquire); index < released)
+        return released;
     std::unique_lock lock(m_mutex);
     m_releasedMore.wait(lock, [&] { return index < m_released.load(std::memory_order_acquire); });
+    return m_released.load(std::memory_order_acquire);
 }
 
 void PlanAhead::movesEnded()

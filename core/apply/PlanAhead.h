@@ -34,7 +34,7 @@ public:
               std::unique_ptr<JournalWriter> &writer);
 
     void planned(const RenamePlan &plan) override;
-    void reaching(size_t index) override;
+    size_t reaching(size_t index) override;
     void movesEnded() override;
     // Once the moves are done: per row, what each file moved was before its move; and
     // the error that kept the journal from being begun, or 0.

@@ -7,6 +7,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <optional>
 
@@ -19,6 +20,9 @@ bool mediumGone(int error)
     return error == ENOTCONN || error == ENODEV || error == ENXIO || error == EIO || error == ECONNABORTED
            || error == ESHUTDOWN;
 }
+
+// A cancel waits for at most a run.
+constexpr size_t RunMoves = 64;
 
 RenameFailure failureOf(qsizetype row, int error)
 {
@@ -50,43 +54,37 @@ public:
     RenameOutcome run()
     {
         qsizetype openCycle = -1; // the row parked under a temporary name, if any
-        auto move = m_plan.moves.cbegin();
-        for (; move != m_plan.moves.cend(); ++move) {
+        const std::vector<PlannedMove> &moves = m_plan.moves;
+        size_t index = 0;
+        while (index < moves.size()) {
             if (openCycle < 0 && m_progress && m_progress->cancelled())
                 break;
             if (m_mediumGone)
                 break;
-            if (m_gate)
-                m_gate->reaching(size_t(move - m_plan.moves.cbegin()));
-            const QByteArray &source = m_plan.sources[size_t(move->row)];
-            const QByteArray &target = m_plan.targets[size_t(move->row)];
-            switch (move->kind) {
-            case PlannedMove::Direct:
-                // The plan's names outlive the batch's journal: they are moved out whole
-                // into the outcome, and a moved row's are not touched again.
-                if (const int error = m_mover.moveKeptNames(source, target); error != 0)
-                    m_plan.failures.push_back(failedMove(move->row, source, error));
-                else
-                    renamed(move->row);
-                break;
-            case PlannedMove::ToTemporary:
-                if (const std::optional<RenameFailure> failure = stepAside(move->row, source))
+            const size_t released = m_gate ? m_gate->reaching(index) : moves.size();
+            const PlannedMove &move = moves[index];
+            if (move.kind == PlannedMove::Direct) {
+                index = moveRun(index, released);
+                continue;
+            }
+            const QByteArray &source = m_plan.sources[size_t(move.row)];
+            if (move.kind == PlannedMove::ToTemporary) {
+                if (const std::optional<RenameFailure> failure = stepAside(move.row, source))
                     m_plan.failures.push_back(*failure);
                 else
-                    openCycle = move->row;
-                break;
-            case PlannedMove::FromTemporary:
-                if (m_temporary.contains(move->row))
-                    finishFromTemporary(move->row, source, target);
+                    openCycle = move.row;
+            } else {
+                if (m_temporary.contains(move.row))
+                    finishFromTemporary(move.row, source, m_plan.targets[size_t(move.row)]);
                 openCycle = -1;
-                break;
             }
+            ++index;
         }
         if (m_gate)
             m_gate->movesEnded();
         RenameOutcome outcome;
-        for (; move != m_plan.moves.cend(); ++move)
-            outcome.notReached += move->kind != PlannedMove::FromTemporary;
+        for (; index < moves.size(); ++index)
+            outcome.notReached += moves[index].kind != PlannedMove::FromTemporary;
         if (m_mediumGone)
             stopOnGoneMedium(outcome);
         std::stable_sort(m_plan.failures.begin(), m_plan.failures.end(),
@@ -100,6 +98,28 @@ public:
     }
 
 private:
+    // The Direct moves from `index` on, up to `released`, as one run for the mover; returns
+    // where the next move is. The plan's names outlive the batch's journal: they are moved
+    // out whole into the outcome, and a moved row's are not touched again.
+    size_t moveRun(size_t index, size_t released)
+    {
+        std::array<KeptMove, RunMoves> run;
+        std::array<qsizetype, RunMoves> rows;
+        size_t count = 0;
+        for (; count < RunMoves && index + count < released && m_plan.moves[index + count].kind == PlannedMove::Direct; ++count) {
+            rows[count] = m_plan.moves[index + count].row;
+            run[count] = {&m_plan.sources[size_t(rows[count])], &m_plan.targets[size_t(rows[count])]};
+        }
+        int error = 0;
+        const size_t done = size_t(m_mover.moveKeptRun(std::span(run.data(), count), error));
+        for (size_t i = 0; i < done; ++i)
+            renamed(rows[i]);
+        if (done == count)
+            return index + count;
+        m_plan.failures.push_back(failedMove(rows[done], *run[done].from, error));
+        return index + done + 1;
+    }
+
     std::optional<RenameFailure> stepAside(qsizetype row, const QByteArray &source)
     {
         int error = EEXIST;

@@ -27,7 +27,7 @@ struct RenameOutcome
 // `newNames`, as a whole and without ever replacing a file, judging the names by the
 // folder's `rules` as its listing read them (the marks judged by the same). With
 // `progress`, its total is the number of files to rename, it advances as each one gets
-// its name, and a cancel stops the work after the move in progress, finishing a cycle
+// its name, and a cancel stops the work within the next 64 moves, finishing a cycle
 // already begun so that no file is left under a temporary name. A medium that stops
 // answering stops the work at once: the rows not yet moved are left as they were.
 // With `gate`, each move waits for it (the journal writes the plan down ahead of the moves).
@@ -38,8 +38,9 @@ public:
     virtual ~MoveGate() = default;
     // The plan, before the first move.
     virtual void planned(const RenamePlan &plan) = 0;
-    // Returns once move `index` of the plan may be made.
-    virtual void reaching(size_t index) = 0;
+    // Returns once move `index` of the plan may be made, with how many of the plan's first
+    // moves may be made by then (more than `index`).
+    virtual size_t reaching(size_t index) = 0;
     // After the last move made: the plan is not read from here on.
     virtual void movesEnded() = 0;
 };

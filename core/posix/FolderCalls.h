@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FileMover.h"
 #include "FileSystemKind.h"
 
 #include <QByteArray>
@@ -28,6 +29,17 @@ public:
     virtual ~FolderCalls() = default;
     // renameat2 with RENAME_NOREPLACE.
     virtual int renameNoReplace(const QByteArray &from, const QByteArray &to) = 0;
+    // The same for each move of a run, in order, up to the first that fails; returns how
+    // many went, and `error` is why the next one did not.
+    virtual qsizetype renameNoReplaceRun(std::span<const KeptMove> run, int &error)
+    {
+        error = 0;
+        for (size_t done = 0; done < run.size(); ++done) {
+            if ((error = renameNoReplace(*run[done].from, *run[done].to)) != 0)
+                return qsizetype(done);
+        }
+        return qsizetype(run.size());
+    }
     virtual int link(const QByteArray &from, const QByteArray &to) = 0;
     virtual int unlink(const QByteArray &name) = 0;
     // The plain rename, which replaces whatever `to` holds.

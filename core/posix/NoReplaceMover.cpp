@@ -7,10 +7,38 @@
 #include <sys/stat.h>
 
 namespace velmix {
+namespace {
+
+// What renameat2 answers where the file system does not take RENAME_NOREPLACE.
+bool turnedDown(int error)
+{
+    return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
+}
+
+} // namespace
 
 int NoReplaceMover::move(const QByteArray &from, const QByteArray &to)
 {
-    for (MoveMethod method = m_method;; method = after(method)) {
+    return moveFrom(m_method, from, to);
+}
+
+// While renameat2 takes the flag, a run goes to it in one loop; a move it turns down goes
+// on to the next methods as a move of its own does, and so do the moves after it.
+qsizetype NoReplaceMover::moveKeptRun(std::span<const KeptMove> run, int &error)
+{
+    if (m_method != MoveMethod::RenameNoReplace)
+        return FolderMover::moveKeptRun(run, error);
+    const size_t done = size_t(m_calls->renameNoReplaceRun(run, error));
+    if (done == run.size() || !turnedDown(error))
+        return qsizetype(done);
+    if ((error = moveFrom(after(MoveMethod::RenameNoReplace), *run[done].from, *run[done].to)) != 0)
+        return qsizetype(done);
+    return qsizetype(done + 1) + moveKeptRun(run.subspan(done + 1), error);
+}
+
+int NoReplaceMover::moveFrom(MoveMethod first, const QByteArray &from, const QByteArray &to)
+{
+    for (MoveMethod method = first;; method = after(method)) {
         const Answer answer = moveBy(method, from, to);
         if (answer.error == 0)
             m_method = method; // only a method that worked is trusted with the next move
@@ -45,7 +73,7 @@ NoReplaceMover::Answer NoReplaceMover::moveBy(MoveMethod method, const QByteArra
     switch (method) {
     case MoveMethod::RenameNoReplace: {
         const int error = m_calls->renameNoReplace(from, to);
-        return {error, error == EINVAL || error == ENOSYS || error == EOPNOTSUPP};
+        return {error, turnedDown(error)};
     }
     case MoveMethod::LinkThenUnlink:
         return linkThenUnlink(from, to);

@@ -31,6 +31,7 @@ public:
     }
 
     int move(const QByteArray &from, const QByteArray &to) override;
+    qsizetype moveKeptRun(std::span<const KeptMove> run, int &error) override;
     bool holdsFile(const QByteArray &name) override;
     bool isGone(const QByteArray &name) override;
     qsizetype nameMax() override { return m_calls->nameMax(); }
@@ -45,6 +46,7 @@ private:
         int error;
         bool tryNextMethod = false;
     };
+    [[nodiscard]] int moveFrom(MoveMethod first, const QByteArray &from, const QByteArray &to);
     Answer moveBy(MoveMethod method, const QByteArray &from, const QByteArray &to);
     Answer linkThenUnlink(const QByteArray &from, const QByteArray &to);
     Answer reserveThenRename(const QByteArray &from, const QByteArray &to);

@@ -51,6 +51,26 @@ int PosixFolderCalls::renameNoReplace(const QByteArray &from, const QByteArray &
                         ::renameat2(source.folderFd, source.name, target.folderFd, target.name, RENAME_NOREPLACE)));
 }
 
+// A large batch's moves in one loop with nothing else between them.
+qsizetype PosixFolderCalls::renameNoReplaceRun(std::span<const KeptMove> run, int &error)
+{
+    for (size_t done = 0; done < run.size(); ++done) {
+        // The names of the moves ahead are fetched while this one is in the kernel.
+        if (done + 2 < run.size()) {
+            __builtin_prefetch(run[done + 2].from);
+            __builtin_prefetch(run[done + 2].to);
+        }
+        if (done + 1 < run.size()) {
+            __builtin_prefetch(run[done + 1].from->constData());
+            __builtin_prefetch(run[done + 1].to->constData());
+        }
+        if ((error = PosixFolderCalls::renameNoReplace(*run[done].from, *run[done].to)) != 0)
+            return qsizetype(done);
+    }
+    error = 0;
+    return qsizetype(run.size());
+}
+
 int PosixFolderCalls::link(const QByteArray &from, const QByteArray &to)
 {
     const auto [source, target] = m_subfolders.places(from, to);

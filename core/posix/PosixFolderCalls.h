@@ -22,6 +22,7 @@ public:
     PosixFolderCalls &operator=(const PosixFolderCalls &) = delete;
 
     int renameNoReplace(const QByteArray &from, const QByteArray &to) override;
+    qsizetype renameNoReplaceRun(std::span<const KeptMove> run, int &error) override;
     int link(const QByteArray &from, const QByteArray &to) override;
     int unlink(const QByteArray &name) override;
     int rename(const QByteArray &from, const QByteArray &to) override;
