@@ -16,6 +16,19 @@ struct KeptMove
     const QByteArray *to;
 };
 
+// Makes a run's moves in order by `moveOne(index)` (0 or an error number) up to the first
+// that fails; returns how many went, and `error` is why the next one did not.
+template <typename MoveOne>
+qsizetype moveInOrder(std::span<const KeptMove> run, int &error, MoveOne moveOne)
+{
+    error = 0;
+    for (size_t done = 0; done < run.size(); ++done) {
+        if ((error = moveOne(done)) != 0)
+            return qsizetype(done);
+    }
+    return qsizetype(run.size());
+}
+
 // Moves files to new names inside one folder, never replacing an existing file.
 class FolderMover
 {
@@ -33,12 +46,7 @@ public:
     // that can make a run in one tight loop spares the calls around each move.
     virtual qsizetype moveKeptRun(std::span<const KeptMove> run, int &error)
     {
-        error = 0;
-        for (size_t done = 0; done < run.size(); ++done) {
-            if ((error = moveKeptNames(*run[done].from, *run[done].to)) != 0)
-                return qsizetype(done);
-        }
-        return qsizetype(run.size());
+        return moveInOrder(run, error, [&](size_t i) { return moveKeptNames(*run[i].from, *run[i].to); });
     }
     // Whether the name leads to an entry that is not a folder; where the file system
     // ignores letter case, any spelling of the entry's name does.

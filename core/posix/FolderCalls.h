@@ -33,12 +33,7 @@ public:
     // many went, and `error` is why the next one did not.
     virtual qsizetype renameNoReplaceRun(std::span<const KeptMove> run, int &error)
     {
-        error = 0;
-        for (size_t done = 0; done < run.size(); ++done) {
-            if ((error = renameNoReplace(*run[done].from, *run[done].to)) != 0)
-                return qsizetype(done);
-        }
-        return qsizetype(run.size());
+        return moveInOrder(run, error, [&](size_t i) { return renameNoReplace(*run[i].from, *run[i].to); });
     }
     virtual int link(const QByteArray &from, const QByteArray &to) = 0;
     virtual int unlink(const QByteArray &name) = 0;

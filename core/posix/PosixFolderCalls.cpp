@@ -54,21 +54,18 @@ int PosixFolderCalls::renameNoReplace(const QByteArray &from, const QByteArray &
 // A large batch's moves in one loop with nothing else between them.
 qsizetype PosixFolderCalls::renameNoReplaceRun(std::span<const KeptMove> run, int &error)
 {
-    for (size_t done = 0; done < run.size(); ++done) {
+    return moveInOrder(run, error, [&](size_t i) {
         // The names of the moves ahead are fetched while this one is in the kernel.
-        if (done + 2 < run.size()) {
-            __builtin_prefetch(run[done + 2].from);
-            __builtin_prefetch(run[done + 2].to);
+        if (i + 2 < run.size()) {
+            __builtin_prefetch(run[i + 2].from);
+            __builtin_prefetch(run[i + 2].to);
         }
-        if (done + 1 < run.size()) {
-            __builtin_prefetch(run[done + 1].from->constData());
-            __builtin_prefetch(run[done + 1].to->constData());
+        if (i + 1 < run.size()) {
+            __builtin_prefetch(run[i + 1].from->constData());
+            __builtin_prefetch(run[i + 1].to->constData());
         }
-        if ((error = PosixFolderCalls::renameNoReplace(*run[done].from, *run[done].to)) != 0)
-            return qsizetype(done);
-    }
-    error = 0;
-    return qsizetype(run.size());
+        return PosixFolderCalls::renameNoReplace(*run[i].from, *run[i].to);
+    });
 }
 
 int PosixFolderCalls::link(const QByteArray &from, const QByteArray &to)
