@@ -256,6 +256,9 @@ private Q_SLOTS:
                                           << failFirst(Call::RenameNoReplace, "b", EROFS)
                                           << Contents{{"x", "a"}, {"b", "b"}, {"z", "c"}}
                                           << QStringList{"1: диск только для чтения"} << 0 << 0;
+        QTest::newRow("flag turned down mid-run: the rest follow the next method")
+            << Driver::Ext4 << Names{"a", "b", "c"} << QStringList{"x", "y", "z"} << failFirst(Call::RenameNoReplace, "b", EINVAL)
+            << Contents{{"x", "a"}, {"y", "b"}, {"z", "c"}} << QStringList{} << 0 << 0;
         QTest::newRow("full medium") << Driver::Ext4 << Names{"a", "b"} << QStringList{"x", "y"}
                                      << failFirst(Call::RenameNoReplace, "a", ENOSPC) << Contents{{"a", "a"}, {"y", "b"}}
                                      << QStringList{"0: на диске нет места"} << 0 << 0;
