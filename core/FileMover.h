@@ -38,15 +38,14 @@ public:
     // file system refuses the new name. Never replaces a file that was there before the
     // move began.
     virtual int move(const QByteArray &from, const QByteArray &to) = 0;
-    // The same, for names that stay as they are, where they are, until the batch ends (a
-    // plan's own): a mover that records its moves may then keep them by address.
-    virtual int moveKeptNames(const QByteArray &from, const QByteArray &to) { return move(from, to); }
-    // The moves of a run in order, each as moveKeptNames; returns how many of the first
-    // went, and where that is fewer than all, `error` is why the next one did not. A mover
-    // that can make a run in one tight loop spares the calls around each move.
+    // The moves of a run in order, each as move(); returns how many of the first went, and
+    // where that is fewer than all, `error` is why the next one did not. The names stay as
+    // they are, where they are, until the batch ends (a plan's own): a mover that records
+    // its moves may keep them by address, and one that can make a run in one tight loop
+    // spares the calls around each move.
     virtual qsizetype moveKeptRun(std::span<const KeptMove> run, int &error)
     {
-        return moveInOrder(run, error, [&](size_t i) { return moveKeptNames(*run[i].from, *run[i].to); });
+        return moveInOrder(run, error, [&](size_t i) { return move(*run[i].from, *run[i].to); });
     }
     // Whether the name leads to an entry that is not a folder; where the file system
     // ignores letter case, any spelling of the entry's name does.

@@ -23,13 +23,6 @@ public:
             m_writer->moved(from, to);
         return error;
     }
-    int moveKeptNames(const QByteArray &from, const QByteArray &to) override
-    {
-        const int error = m_inner.move(from, to);
-        if (error == 0 && m_writer)
-            m_writer->movedKept(from, to);
-        return error;
-    }
     qsizetype moveKeptRun(std::span<const KeptMove> run, int &error) override
     {
         const qsizetype done = m_inner.moveKeptRun(run, error);

@@ -103,20 +103,18 @@ private:
     // out whole into the outcome, and a moved row's are not touched again.
     size_t moveRun(size_t index, size_t released)
     {
+        const auto rowAt = [&](size_t i) { return m_plan.moves[index + i].row; };
         std::array<KeptMove, RunMoves> run;
-        std::array<qsizetype, RunMoves> rows;
         size_t count = 0;
-        for (; count < RunMoves && index + count < released && m_plan.moves[index + count].kind == PlannedMove::Direct; ++count) {
-            rows[count] = m_plan.moves[index + count].row;
-            run[count] = {&m_plan.sources[size_t(rows[count])], &m_plan.targets[size_t(rows[count])]};
-        }
+        for (; count < RunMoves && index + count < released && m_plan.moves[index + count].kind == PlannedMove::Direct; ++count)
+            run[count] = {&m_plan.sources[size_t(rowAt(count))], &m_plan.targets[size_t(rowAt(count))]};
         int error = 0;
         const size_t done = size_t(m_mover.moveKeptRun(std::span(run.data(), count), error));
         for (size_t i = 0; i < done; ++i)
-            renamed(rows[i]);
+            renamed(rowAt(i));
         if (done == count)
             return index + count;
-        m_plan.failures.push_back(failedMove(rows[done], *run[done].from, error));
+        m_plan.failures.push_back(failedMove(rowAt(done), *run[done].from, error));
         return index + done + 1;
     }
 
