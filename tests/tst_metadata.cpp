@@ -453,44 +453,51 @@ private Q_SLOTS:
         QTest::addColumn<QString>("baseName");
         QTest::addColumn<NumberingOrder>("order");
         QTest::addColumn<QStringList>("hands"); // "row:name"
+        QTest::addColumn<bool>("numberTaken"); // a taken name gets a free number
         QTest::addColumn<QStringList>("rows");
         const QStringList card{"a.jpg", "IMG_1.CR2", "IMG_1.JPG", "IMG_1.xmp"};
         const auto byName = NumberingOrder::ByName;
         QTest::newRow("raw, picture and sidecar count once")
-            << card << false << "Trip_" << byName << QStringList{}
+            << card << false << "Trip_" << byName << QStringList{} << false
             << QStringList{"a.jpg → Trip_1.jpg", "IMG_1.CR2 → Trip_2.CR2", "  IMG_1.JPG → Trip_2.JPG",
                            "  IMG_1.xmp → Trip_2.xmp"};
         QTest::newRow("the raw's date names the group")
-            << card.mid(1) << false << "{время} " << byName << QStringList{}
+            << card.mid(1) << false << "{время} " << byName << QStringList{} << false
             << QStringList{"IMG_1.CR2 → 10-00-00 1.CR2", "  IMG_1.JPG → 10-00-00 1.JPG", "  IMG_1.xmp → 10-00-00 1.xmp"};
         QTest::newRow("Live Photo and raw by their best dates")
             << QStringList{"a.jpg", "IMG_1.CR2", "IMG_1.JPG", "IMG_2.AAE", "IMG_2.HEIC", "IMG_2.MOV"} << false << "T"
-            << NumberingOrder::ByDateTaken << QStringList{}
+            << NumberingOrder::ByDateTaken << QStringList{} << false
             << QStringList{"IMG_2.AAE → T1.AAE", "  IMG_2.HEIC → T1.HEIC", "  IMG_2.MOV → T1.MOV", "IMG_1.CR2 → T2.CR2",
                            "  IMG_1.JPG → T2.JPG", "a.jpg → T3.jpg"};
         QTest::newRow("film and subtitles; a raw's stem shared by a film stays apart")
-            << QStringList{"IMG_1.CR2", "IMG_1.MOV", "MVI_3.MP4", "MVI_3.srt"} << false << "T" << byName << QStringList{}
+            << QStringList{"IMG_1.CR2", "IMG_1.MOV", "MVI_3.MP4", "MVI_3.srt"} << false << "T" << byName << QStringList{} << false
             << QStringList{"IMG_1.CR2 → T1.CR2", "IMG_1.MOV → T2.MOV", "MVI_3.MP4 → T3.MP4", "  MVI_3.srt → T3.srt"};
         QTest::newRow("extensions in any case, stems exactly")
-            << QStringList{"img_4.cr2", "img_4.Jpeg", "IMG_4.jpg"} << false << "T" << byName << QStringList{}
+            << QStringList{"img_4.cr2", "img_4.Jpeg", "IMG_4.jpg"} << false << "T" << byName << QStringList{} << false
             << QStringList{"img_4.cr2 → T1.cr2", "  img_4.Jpeg → T1.Jpeg", "IMG_4.jpg → T2.jpg"};
         QTest::newRow("stems in any case where the medium ignores it")
-            << QStringList{"img_4.cr2", "img_4.Jpeg", "IMG_4.jpg"} << true << "T" << byName << QStringList{}
+            << QStringList{"img_4.cr2", "img_4.Jpeg", "IMG_4.jpg"} << true << "T" << byName << QStringList{} << false
             << QStringList{"img_4.cr2 → T1.cr2", "  img_4.Jpeg → T1.Jpeg", "  IMG_4.jpg → T1.jpg"};
         QTest::newRow("the first's hand name carries") << card.mid(0, 3) << false << "-" << byName
-                                                        << QStringList{"1:Утро.cr2"}
+                                                        << QStringList{"1:Утро.cr2"} << false
                                                         << QStringList{"a.jpg → a.jpg", "IMG_1.CR2 → Утро.cr2",
                                                                        "  IMG_1.JPG → Утро.JPG"};
         QTest::newRow("a member's hand name carries") << card.mid(0, 3) << false << "-" << byName
-                                                       << QStringList{"2:Вечер.jpg"}
+                                                       << QStringList{"2:Вечер.jpg"} << false
                                                        << QStringList{"a.jpg → a.jpg", "IMG_1.CR2 → Вечер.CR2",
                                                                       "  IMG_1.JPG → Вечер.jpg"};
         QTest::newRow("a refused member holds its group")
-            << card.mid(0, 3) << false << "-" << byName << QStringList{"0:Trip.JPG", "1:Trip.CR2"}
+            << card.mid(0, 3) << false << "-" << byName << QStringList{"0:Trip.JPG", "1:Trip.CR2"} << false
             << QStringList{"a.jpg → Trip.JPG", "IMG_1.CR2 → Trip.CR2 [связанный файл не переименован]",
                            "  IMG_1.JPG → Trip.JPG [это имя получает другой файл]"};
+        // "Trip (2).JPG" is free, "Trip (2).CR2" is not: the group takes a number free for both.
+        QTest::newRow("a taken name numbers its whole group")
+            << QStringList{"a.jpg", "IMG_1.CR2", "IMG_1.JPG", "Trip (2).CR2"} << false << "-" << byName
+            << QStringList{"0:Trip.JPG", "1:Trip.CR2"} << true
+            << QStringList{"a.jpg → Trip.JPG", "IMG_1.CR2 → Trip (3).CR2 [имя занято — добавлен номер]",
+                           "  IMG_1.JPG → Trip (3).JPG [имя занято — добавлен номер]", "Trip (2).CR2 → Trip (2).CR2"};
         QTest::newRow("a member refused stays so, whatever its partners held free")
-            << card.mid(1) << false << "-" << byName << QStringList{"2:X.CR2"}
+            << card.mid(1) << false << "-" << byName << QStringList{"2:X.CR2"} << false
             << QStringList{"IMG_1.CR2 → X.CR2 [связанный файл не переименован]",
                            "  IMG_1.JPG → X.JPG [связанный файл не переименован]",
                            "  IMG_1.xmp → X.CR2 [это имя получает другой файл]"};
@@ -502,6 +509,7 @@ private Q_SLOTS:
         QFETCH(QString, baseName);
         QFETCH(NumberingOrder, order);
         QFETCH(QStringList, hands);
+        QFETCH(bool, numberTaken);
         QFETCH(QStringList, rows);
         Session session(names);
         const auto dated = [](const char *date, DateSource source) {
@@ -520,6 +528,11 @@ private Q_SLOTS:
         session.preview.setPairs(true);
         session.typeBaseName(baseName);
         session.preview.setNumberingOrder(order);
+        if (numberTaken) {
+            NameRules numbered = session.preview.nameRules();
+            numbered.conflicts = {ConflictRule::AddNumber, {}};
+            session.preview.setNameRules(numbered);
+        }
         for (const QString &hand : std::as_const(hands))
             session.preview.setHandName(hand.section(u':', 0, 0).toInt(), hand.section(u':', 1));
         const FileNameTable &table = session.preview.table();

@@ -25,9 +25,10 @@ class Fixing
 {
 public:
     Fixing(const FolderNames &folder, NameColumn &newNames, NameJudgement &judgement, const ConflictChoice &choice,
-           const SubSecondOf &subSecondOf, const std::vector<bool> &folderRows)
+           const SubSecondOf &subSecondOf, const std::vector<bool> &folderRows, const std::vector<quint32> &groupLeads)
         : m_folder(folder), m_newNames(newNames), m_judgement(judgement), m_choice(choice)
-        , m_subSecondOf(subSecondOf), m_folderRows(folderRows), m_ignoresCase(folder.rules().ignoresCase)
+        , m_subSecondOf(subSecondOf), m_folderRows(folderRows), m_groupLeads(groupLeads)
+        , m_ignoresCase(folder.rules().ignoresCase)
     {
     }
 
@@ -42,9 +43,8 @@ public:
                 break;
             QHash<qint32, QString> fixes;
             for (const qint32 row : rows) {
-                const QString name = freeNameFor(row);
-                if (!name.isEmpty())
-                    fixes.insert(row, name);
+                if (!fixes.contains(row)) // a partner of a row fixed before it
+                    fixFreeNames(row, fixes);
             }
             if (fixes.isEmpty())
                 break;
@@ -117,42 +117,85 @@ private:
         return rows;
     }
 
-    // Claims a name for the row: its sub-second where asked and free, else the first free
-    // number; empty for a first row of a burst that has no sub-second of its own.
-    QString freeNameFor(qint32 row)
+    // The row with the files that go with it, each with its new name's stem (a folder's
+    // whole name) and extension.
+    struct Member
     {
-        const QStringView name = m_newNames.at(row);
-        const bool folderRow = size_t(row) < m_folderRows.size() && m_folderRows[size_t(row)];
-        const qsizetype stemLength = folderRow ? name.size() : lengthBeforeExtension(name);
-        QString stem = name.first(stemLength).toString();
-        const QString extension = name.sliced(stemLength).toString();
-        if (m_choice.rule == ConflictRule::SubSecond) {
-            const QString subSecond = m_subSecondOf ? m_subSecondOf(row) : QString();
-            if (!subSecond.isEmpty()) {
-                stem += u'_' + subSecond;
-                if (claim(row, stem + extension))
-                    return stem + extension;
+        qint32 row;
+        QString stem;
+        QString extension;
+    };
+    std::vector<Member> membersOf(qint32 row)
+    {
+        if (!m_membersFound) {
+            m_membersFound = true;
+            for (qint32 other = 0; other < qint32(m_groupLeads.size()); ++other) {
+                const quint32 lead = m_groupLeads[size_t(other)];
+                if (lead == quint32(other))
+                    continue;
+                std::vector<qint32> &group = m_members[lead];
+                if (group.empty())
+                    group.push_back(qint32(lead));
+                group.push_back(other);
             }
-            if (!isTaken(fate(row)) && subSecond.isEmpty())
-                return {};
+        }
+        const auto group = size_t(row) < m_groupLeads.size() ? m_members.constFind(m_groupLeads[size_t(row)]) : m_members.cend();
+        std::vector<Member> members;
+        for (const qint32 member : group != m_members.cend() ? *group : std::vector<qint32>{row}) {
+            const QStringView name = m_newNames.at(member);
+            const bool folderRow = size_t(member) < m_folderRows.size() && m_folderRows[size_t(member)];
+            const qsizetype stemLength = folderRow ? name.size() : lengthBeforeExtension(name);
+            members.push_back({member, name.first(stemLength).toString(), name.sliced(stemLength).toString()});
+        }
+        return members;
+    }
+
+    // Claims names for the row and its partners, the same added to each stem: its
+    // sub-second where asked and free, else the first free number (after the sub-second,
+    // where there is one); none for a first row of a burst without a sub-second of its own.
+    void fixFreeNames(qint32 row, QHash<qint32, QString> &fixes)
+    {
+        const std::vector<Member> members = membersOf(row);
+        const auto claimed = [&](const QString &added) {
+            if (!claimAll(members, added))
+                return false;
+            for (const Member &member : members)
+                fixes.insert(member.row, member.stem + added + member.extension);
+            return true;
+        };
+        QString subSecond;
+        if (m_choice.rule == ConflictRule::SubSecond) {
+            subSecond = m_subSecondOf ? m_subSecondOf(row) : QString();
+            if (!subSecond.isEmpty()) {
+                subSecond.prepend(u'_');
+                if (claimed(subSecond))
+                    return;
+            } else if (!isTaken(fate(row))) {
+                return;
+            }
         }
         const QString pattern = m_choice.numberPattern();
-        int &next = m_nextNumber[key(row, stem + extension)];
+        const Member &own = *std::find_if(members.begin(), members.end(), [&](const Member &m) { return m.row == row; });
+        int &next = m_nextNumber[key(row, own.stem + subSecond + own.extension)];
         for (next = std::max(next, 2);; ++next) {
-            const QString candidate = stem + numberedPattern(pattern, next) + extension;
-            if (claim(row, candidate)) {
+            if (claimed(subSecond + numberedPattern(pattern, next))) {
                 ++next;
-                return candidate;
+                return;
             }
         }
     }
 
-    bool claim(qint32 row, const QString &name)
+    // Every member's stem with `added` and its own extension, where all are free.
+    bool claimAll(const std::vector<Member> &members, const QString &added)
     {
-        const QString nameKey = key(row, name);
-        if (m_held.contains(nameKey))
-            return false;
-        m_held.insert(nameKey);
+        QStringList keys;
+        for (const Member &member : members) {
+            keys.append(key(member.row, member.stem + added + member.extension));
+            if (m_held.contains(keys.last()))
+                return false;
+        }
+        for (const QString &nameKey : std::as_const(keys))
+            m_held.insert(nameKey);
         return true;
     }
 
@@ -172,6 +215,9 @@ private:
     const ConflictChoice &m_choice;
     const SubSecondOf &m_subSecondOf;
     const std::vector<bool> &m_folderRows;
+    const std::vector<quint32> &m_groupLeads;
+    QHash<quint32, std::vector<qint32>> m_members; // by group's first row, found at the first fix
+    bool m_membersFound = false;
     const bool m_ignoresCase;
     QSet<QString> m_held;
     QHash<QString, qint32> m_listedRow;
@@ -183,11 +229,11 @@ private:
 
 std::vector<qint32> fixTakenNames(const FolderNames &folder, NameColumn &newNames, NameJudgement &judgement,
                                   const ConflictChoice &choice, const SubSecondOf &subSecondOf,
-                                  const std::vector<bool> &folderRows)
+                                  const std::vector<bool> &folderRows, const std::vector<quint32> &groupLeads)
 {
     if (!choice.fixes())
         return {};
-    return Fixing(folder, newNames, judgement, choice, subSecondOf, folderRows).run();
+    return Fixing(folder, newNames, judgement, choice, subSecondOf, folderRows, groupLeads).run();
 }
 
 } // namespace velmix

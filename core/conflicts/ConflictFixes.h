@@ -22,10 +22,13 @@ using SubSecondOf = std::function<QString(qint32 row)>;
 // that itself gets a free name keeps its own. For ConflictRule::SubSecond the first row
 // asking for a name takes its sub-second too, so the whole burst reads alike. Returns
 // the rows whose new names it changed, in increasing order. The rows of `folderRows` are
-// folders: the number goes at the end of their names, which have no extension.
+// folders: the number goes at the end of their names, which have no extension. Files
+// that go together (`groupLeads`: per row, its group's first row) take one number, free
+// for each of them with its own extension, and stay together.
 [[nodiscard]] std::vector<qint32> fixTakenNames(const FolderNames &folder, NameColumn &newNames,
                                                 NameJudgement &judgement, const ConflictChoice &choice,
                                                 const SubSecondOf &subSecondOf = {},
-                                                const std::vector<bool> &folderRows = {});
+                                                const std::vector<bool> &folderRows = {},
+                                                const std::vector<quint32> &groupLeads = {});
 
 } // namespace velmix

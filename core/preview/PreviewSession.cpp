@@ -503,7 +503,8 @@ void PreviewSession::markNewNames()
         return read ? read->subSecond : QString();
     };
     m_table.setFixedRows(fixTakenNames(*m_folderNames, m_table.newNamesForEdit(), m_judgement,
-                                       m_ruleSteps.rules().conflicts, subSecondOf, m_table.folderRows()));
+                                       m_ruleSteps.rules().conflicts, subSecondOf, m_table.folderRows(),
+                                       m_table.groupLeads()));
     (void)holdRefusedGroups(m_table, *m_folderNames, m_judgement);
     m_table.setFates(m_judgement.fates);
 }
