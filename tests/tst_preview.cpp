@@ -2,7 +2,10 @@
 #include "conflicts/ConflictFixes.h"
 #include "preview/KeyRelease.h"
 #include "preview/PreviewSession.h"
+#include "text/FileExtension.h"
 
+#include <QRandomGenerator>
+#include <QSet>
 #include <QTest>
 
 using namespace velmix;
@@ -500,6 +503,49 @@ private Q_SLOTS:
             QCOMPARE(std::binary_search(rows.begin(), rows.end(), row), fixed[row] != newNames[row]);
             if (choice.fixes())
                 QVERIFY(judgement.fates[size_t(row)] == RowFate::Moves || judgement.fates[size_t(row)] == RowFate::Stays);
+        }
+    }
+
+    // At random: files that go together, new names that meet each other, listed files
+    // and hidden entries in the way. Every taken name gets a free one, no two rows end
+    // on one name, and a group's files keep one stem.
+    void takenNamesFixedAtRandom()
+    {
+        const QStringList stems{"a", "b", "c", "x", "x (2)"}, extensions{".CR2", ".JPG", ".xmp", ".txt"};
+        for (int seed = 0; seed < 300; ++seed) {
+            QRandomGenerator random(seed);
+            QStringList current, fresh;
+            std::vector<quint32> leads;
+            for (const QString &stem : stems) {
+                const QString newStem = random.bounded(4) == 0 ? stem : stems[random.bounded(qsizetype(stems.size()))];
+                qint32 lead = -1;
+                for (const QString &extension : extensions) {
+                    if (random.bounded(2) == 0)
+                        continue;
+                    const bool grouped = extension != ".txt";
+                    if (grouped && lead < 0)
+                        lead = qint32(current.size());
+                    leads.push_back(grouped ? quint32(lead) : quint32(current.size()));
+                    current.append(stem + extension);
+                    fresh.append((grouped ? newStem : stems[random.bounded(qsizetype(stems.size()))]) + extension);
+                }
+            }
+            const QStringList unlisted{stems[random.bounded(qsizetype(stems.size()))] + ".JPG"};
+            const FolderNames folder(test::column(current), FolderRules{255, random.bounded(2) == 1}, test::column(unlisted));
+            NameColumn names = test::column(fresh);
+            NameJudgement judgement = judgeNewNames(folder, names);
+            (void)fixTakenNames(folder, names, judgement, {ConflictRule::AddNumber, {}}, {}, {}, leads);
+            QSet<QString> ending;
+            for (qint32 row = 0; row < qint32(current.size()); ++row) {
+                const RowFate fate = judgement.fates[size_t(row)];
+                QVERIFY2(fate == RowFate::Moves || fate == RowFate::Stays, qPrintable(QString::number(seed)));
+                const QString name = names.at(row).toString();
+                QVERIFY2(!ending.contains(folder.rules().ignoresCase ? name.toCaseFolded() : name), qPrintable(QString::number(seed)));
+                ending.insert(folder.rules().ignoresCase ? name.toCaseFolded() : name);
+                const qint32 lead = qint32(leads[size_t(row)]);
+                const QStringView stem = names.at(row).first(lengthBeforeExtension(names.at(row)));
+                QCOMPARE(stem, names.at(lead).first(lengthBeforeExtension(names.at(lead))));
+            }
         }
     }
 
