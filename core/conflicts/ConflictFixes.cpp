@@ -125,23 +125,14 @@ private:
         QString stem;
         QString extension;
     };
-    std::vector<Member> membersOf(qint32 row)
+    std::vector<Member> membersOf(qint32 row) const
     {
-        if (!m_membersFound) {
-            m_membersFound = true;
-            for (qint32 other = 0; other < qint32(m_groupLeads.size()); ++other) {
-                const quint32 lead = m_groupLeads[size_t(other)];
-                if (lead == quint32(other))
-                    continue;
-                std::vector<qint32> &group = m_members[lead];
-                if (group.empty())
-                    group.push_back(qint32(lead));
-                group.push_back(other);
-            }
-        }
-        const auto group = size_t(row) < m_groupLeads.size() ? m_members.constFind(m_groupLeads[size_t(row)]) : m_members.cend();
+        // A group's rows stand together, behind its first.
+        const qint32 lead = size_t(row) < m_groupLeads.size() ? qint32(m_groupLeads[size_t(row)]) : row;
         std::vector<Member> members;
-        for (const qint32 member : group != m_members.cend() ? *group : std::vector<qint32>{row}) {
+        for (qint32 member = lead;
+             member == lead || (size_t(member) < m_groupLeads.size() && m_groupLeads[size_t(member)] == quint32(lead));
+             ++member) {
             const QStringView name = m_newNames.at(member);
             const bool folderRow = size_t(member) < m_folderRows.size() && m_folderRows[size_t(member)];
             const qsizetype stemLength = folderRow ? name.size() : lengthBeforeExtension(name);
@@ -216,8 +207,6 @@ private:
     const SubSecondOf &m_subSecondOf;
     const std::vector<bool> &m_folderRows;
     const std::vector<quint32> &m_groupLeads;
-    QHash<quint32, std::vector<qint32>> m_members; // by group's first row, found at the first fix
-    bool m_membersFound = false;
     const bool m_ignoresCase;
     QSet<QString> m_held;
     QHash<QString, qint32> m_listedRow;
