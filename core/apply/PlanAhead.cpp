@@ -30,23 +30,9 @@ void PlanAhead::planned(const RenamePlan &plan)
 {
     m_plan = &plan;
     m_rows = plan.sources.size();
-    // The first part is written and synced on the mover's own thread, since the moves wait
-    // for it all the same: a mover asleep meanwhile would wake on whichever core, and the
-    // host here slows one core or the other at times. A batch of one part needs no thread.
-    openJournal();
-    const size_t firstEnd = partEnd(0, FirstPart);
-    std::vector<std::pair<qsizetype, FileIdentity>> firstSeen = writePart(0, firstEnd, false);
-    release(firstEnd);
-    if (firstEnd == plan.moves.size()) {
-        keep(firstSeen);
-        return;
-    }
-    // An exception on the thread ends the program rather than leave the moves waiting
-    // for a part never released.
-    m_planning.emplace([this, firstEnd, firstSeen = std::move(firstSeen)](std::stop_token stop) noexcept {
-        keep(firstSeen);
-        run(stop, firstEnd);
-    });
+    // A plan that failed half-way would leave the moves waiting for a part never released:
+    // an exception ends the program instead.
+    m_planning.emplace([this](std::stop_token stop) noexcept { run(stop); });
     if (!m_planning->hasThread())
         m_planning->take(); // no thread to be had: all of the plan before the first move
 }
@@ -112,30 +98,26 @@ void PlanAhead::syncWrittenParts(const std::stop_token &stop)
     }
 }
 
-size_t PlanAhead::partEnd(size_t from, size_t part) const
+void PlanAhead::run(const std::stop_token &stop)
 {
-    const std::vector<PlannedMove> &moves = m_plan->moves;
-    size_t to = from;
-    qsizetype openCycles = 0;
-    while (to < moves.size() && (to < from + part || openCycles > 0)) {
-        openCycles += moves[to].kind == PlannedMove::ToTemporary;
-        openCycles -= moves[to].kind == PlannedMove::FromTemporary;
-        ++to;
-    }
-    return to;
-}
-
-void PlanAhead::run(const std::stop_token &stop, size_t from)
-{
+    openJournal();
     std::optional<AsyncTask<void>> syncing;
     if (m_writer && m_batch.resumes.isEmpty()) {
         syncing.emplace([this](const std::stop_token &syncStop) { syncWrittenParts(syncStop); });
         if (!syncing->hasThread())
             syncing.reset(); // no thread to be had: each part synced as it is written
     }
-    const size_t moves = m_plan->moves.size();
-    for (size_t part = FirstPart * 2; from < moves && !stop.stop_requested(); part = std::min(part * 2, LargestPart)) {
-        const size_t to = partEnd(from, part);
+    const std::vector<PlannedMove> &moves = m_plan->moves;
+    size_t from = 0;
+    size_t part = FirstPart;
+    qsizetype openCycles = 0;
+    do { // an empty plan still gets its one, empty, part
+        size_t to = from;
+        while (to < moves.size() && (to < from + part || openCycles > 0)) {
+            openCycles += moves[to].kind == PlannedMove::ToTemporary;
+            openCycles -= moves[to].kind == PlannedMove::FromTemporary;
+            ++to;
+        }
         const std::vector<std::pair<qsizetype, FileIdentity>> seen = writePart(from, to, syncing.has_value());
         if (syncing)
             partWritten(to);
@@ -143,9 +125,10 @@ void PlanAhead::run(const std::stop_token &stop, size_t from)
             release(to);
         keep(seen);
         from = to;
-    }
+        part = std::min(part * 2, LargestPart);
+    } while (from < moves.size() && !stop.stop_requested());
     syncing.reset(); // waits for the last parts' sync
-    release(moves);
+    release(moves.size());
 }
 
 void PlanAhead::openJournal()

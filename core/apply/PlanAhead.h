@@ -19,13 +19,12 @@
 namespace velmix {
 
 // Writes the whole batch's names in the journal, then looks at the files and writes their
-// identities a part at a time ahead of the moves: a move waits only until its part is on
-// disk, so a large batch starts moving after its first few hundred files are looked at
-// instead of after all of them, and a repair always knows every move of the batch. A part
-// never ends inside a cycle. The first part is written on the mover's thread, the others
-// on a thread of their own; each of those is synced on a second thread while the next one
-// is looked up: a sync waits on the disk, which may take longer than the moves of the
-// part before.
+// identities a part at a time, on a thread of its own, ahead of the moves: a move waits
+// only until its part is on disk, so a large batch starts moving after its first few
+// hundred files are looked at instead of after all of them, and a repair always knows
+// every move of the batch. A part never ends inside a cycle. Each part is synced on a
+// second thread while the next one is looked up: a sync waits on the disk, which may take
+// longer than the moves of the part before.
 class PlanAhead : public MoveGate
 {
 public:
@@ -42,10 +41,7 @@ public:
     [[nodiscard]] std::vector<std::optional<FileIdentity>> finish(int &journalError);
 
 private:
-    // Writes the parts from move `from` on, the first part being out.
-    void run(const std::stop_token &stop, size_t from);
-    // Where a part of about `part` moves from `from` ends: never inside a cycle.
-    [[nodiscard]] size_t partEnd(size_t from, size_t part) const;
+    void run(const std::stop_token &stop);
     void openJournal();
     // Looks the part's files up and writes the part; its files' identities by row.
     // `syncLater`: another thread syncs it (partWritten).
