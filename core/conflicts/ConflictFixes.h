@@ -24,8 +24,8 @@ using SubSecondOf = std::function<QString(qint32 row)>;
 // the rows whose new names it changed, in increasing order. The rows of `folderRows` are
 // folders: the number goes at the end of their names, which have no extension. Files
 // that go together (`groupLeads`: per row, its group's first row, the group's rows
-// together behind it) take one number, free
-// for each of them with its own extension, and stay together.
+// together behind it) take one number, free for each of them with its own extension,
+// and stay together.
 [[nodiscard]] std::vector<qint32> fixTakenNames(const FolderNames &folder, NameColumn &newNames,
                                                 NameJudgement &judgement, const ConflictChoice &choice,
                                                 const SubSecondOf &subSecondOf = {},
